@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks, builds Kestrix and prepares a
+# working folder with the delivered data files. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+KESTRIX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KESTRIX_BUILD="${KESTRIX_BUILD:-$KESTRIX_ROOT/build}"
+KESTRIX_WORK="${KESTRIX_WORK:-$KESTRIX_ROOT/work}"
+
+PACKAGES=(
+  build-essential cmake
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libxrl-dev libcli11-dev
+  xvfb xauth
+  fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-liberation fonts-urw-base35 tex-gyre
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$KESTRIX_ROOT" -B "$KESTRIX_BUILD" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$KESTRIX_BUILD" -j "$(nproc)"
+
+# The programs find every file by plain name in their working directory.
+mkdir -p "$KESTRIX_WORK"
+cp "$KESTRIX_ROOT"/data/* "$KESTRIX_WORK"/ 2>/dev/null || true
