@@ -1,0 +1,211 @@
+#include "material_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "log_log_table.h"
+#include "xraylib_call.h"
+
+namespace kestrix::tools {
+
+namespace {
+
+constexpr double kFirstKeV = 1.0;
+constexpr double kLastKeV = 600.0;
+constexpr int kLogSpacedRows = 96;
+constexpr std::size_t kMaxRows = 120;
+constexpr double kKeVPerMeV = 1000.0;
+// A grid row closer to an edge than this share of the grid step (in log energy) is
+// left out: the edge rows already pin the curve there.
+constexpr double kEdgeClearance = 0.3;
+// Relative distance from a located jump at which the values just below and just above
+// it are taken; xraylib's jumps are sharper than 1e-8.
+constexpr double kEdgeSide = 1e-7;
+// The jump is searched within this relative distance of xraylib's edge energy.
+constexpr double kEdgeSearchWindow = 0.01;
+constexpr int kEdgeSearchSteps = 4000;
+constexpr double kSmallestJump = 1.01;
+
+constexpr int kEdgeShells[] = {K_SHELL,  L1_SHELL, L2_SHELL, L3_SHELL, M1_SHELL,
+                               M2_SHELL, M3_SHELL, M4_SHELL, M5_SHELL};
+
+// Rounds to the 7 significant digits that the file holds, so that later checks see
+// exactly what a reader of the file sees.
+double AsWritten(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6E", value);
+  return std::strtod(text, nullptr);
+}
+
+double Photo(int atomicNumber, double energyKeV) {
+  return CallXraylib("CS_Photo(Z=" + std::to_string(atomicNumber) + ", " + std::to_string(energyKeV) + " keV)",
+                     CS_Photo, atomicNumber, energyKeV);
+}
+
+// Energy [keV] of the jump in the element's photoabsorption next to `nominalKeV`.
+double LocateJump(int atomicNumber, double nominalKeV) {
+  const double low = nominalKeV * (1 - kEdgeSearchWindow);
+  const double high = nominalKeV * (1 + kEdgeSearchWindow);
+  double bestRatio = 0;
+  double below = low;
+  double above = low;
+  double previousEnergy = low;
+  double previousValue = Photo(atomicNumber, low);
+  for (int step = 1; step <= kEdgeSearchSteps; ++step) {
+    const double energy = low * std::pow(high / low, static_cast<double>(step) / kEdgeSearchSteps);
+    const double value = Photo(atomicNumber, energy);
+    if (value / previousValue > bestRatio) {
+      bestRatio = value / previousValue;
+      below = previousEnergy;
+      above = energy;
+    }
+    previousEnergy = energy;
+    previousValue = value;
+  }
+  if (bestRatio < kSmallestJump) {
+    throw XraylibError("no jump in CS_Photo(Z=" + std::to_string(atomicNumber) + ") near the edge at " +
+                       std::to_string(nominalKeV) + " keV");
+  }
+  // Bisect to the middle of the jump (geometric mean of the values on both sides).
+  const double middle = std::sqrt(Photo(atomicNumber, below) * Photo(atomicNumber, above));
+  while (above - below > 1e-12 * above) {
+    const double energy = 0.5 * (below + above);
+    (Photo(atomicNumber, energy) > middle ? above : below) = energy;
+  }
+  return above;
+}
+
+}  // namespace
+
+double MaterialDensity(const MaterialSource& source) {
+  if (source.atomicNumber > 0) {
+    return CallXraylib("ElementDensity(Z=" + std::to_string(source.atomicNumber) + ")", ElementDensity,
+                       source.atomicNumber);
+  }
+  return FindNistCompound(source.nistName).density;
+}
+
+PartialCoefficients PartialsAt(const MaterialSource& source, double energyKeV) {
+  const std::string at = ", " + std::to_string(energyKeV) + " keV)";
+  PartialCoefficients p;
+  if (source.atomicNumber > 0) {
+    const int z = source.atomicNumber;
+    const std::string of = "(Z=" + std::to_string(z) + at;
+    p.rayleigh = CallXraylib("CS_Rayl" + of, CS_Rayl, z, energyKeV);
+    p.compton = CallXraylib("CS_Compt" + of, CS_Compt, z, energyKeV);
+    p.photo = CallXraylib("CS_Photo" + of, CS_Photo, z, energyKeV);
+  } else {
+    const char* name = source.nistName.c_str();
+    const std::string of = "(" + source.nistName + at;
+    p.rayleigh = CallXraylib("CS_Rayl_CP" + of, CS_Rayl_CP, name, energyKeV);
+    p.compton = CallXraylib("CS_Compt_CP" + of, CS_Compt_CP, name, energyKeV);
+    p.photo = CallXraylib("CS_Photo_CP" + of, CS_Photo_CP, name, energyKeV);
+  }
+  return p;
+}
+
+std::vector<int> ConstituentElements(const MaterialSource& source) {
+  if (source.atomicNumber > 0) {
+    return {source.atomicNumber};
+  }
+  return FindNistCompound(source.nistName).atomicNumbers;
+}
+
+std::vector<double> AbsorptionEdges(const std::vector<int>& atomicNumbers, double lowKeV, double highKeV) {
+  std::vector<double> edges;
+  for (int z : atomicNumbers) {
+    for (int shell : kEdgeShells) {
+      if (!ElementHasShell(z, shell)) continue;
+      const double nominal = ShellEdgeEnergy(z, shell);
+      // Skip edges well outside the range before searching for their jump.
+      if (nominal < lowKeV * (1 - kEdgeSearchWindow) || nominal > highKeV * (1 + kEdgeSearchWindow)) continue;
+      const double jump = LocateJump(z, nominal);
+      if (jump > lowKeV && jump <= highKeV) edges.push_back(jump);
+    }
+  }
+  std::sort(edges.begin(), edges.end());
+  return edges;
+}
+
+std::vector<MaterialRow> BuildMaterialRows(const MaterialSource& source) {
+  const std::vector<double> edges = AbsorptionEdges(ConstituentElements(source), kFirstKeV, 500.0);
+  const double logStep = std::log(kLastKeV / kFirstKeV) / (kLogSpacedRows - 1);
+
+  struct Node {
+    double energyKeV;  // where the coefficients are evaluated
+    double writtenMeV;
+  };
+  std::vector<Node> nodes;
+  for (int k = 0; k < kLogSpacedRows; ++k) {
+    const double energy = kFirstKeV * std::exp(logStep * k);
+    const bool endRow = k == 0 || k == kLogSpacedRows - 1;
+    const bool nearEdge = std::any_of(edges.begin(), edges.end(), [&](double edge) {
+      return std::fabs(std::log(energy / edge)) < kEdgeClearance * logStep;
+    });
+    if (endRow || !nearEdge) {
+      const double written = AsWritten(energy / kKeVPerMeV);
+      nodes.push_back({written * kKeVPerMeV, written});
+    }
+  }
+  for (double edge : edges) {
+    const double written = AsWritten(edge / kKeVPerMeV);
+    nodes.push_back({edge * (1 - kEdgeSide), written});
+    nodes.push_back({edge * (1 + kEdgeSide), written});
+  }
+  std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) { return a.energyKeV < b.energyKeV; });
+  for (std::size_t i = 1; i < nodes.size(); ++i) {
+    if (nodes[i].writtenMeV < nodes[i - 1].writtenMeV) {
+      throw std::runtime_error("two absorption edges closer than the written energy resolves");
+    }
+  }
+  if (nodes.size() > kMaxRows) {
+    throw std::runtime_error(std::to_string(nodes.size()) + " rows, more than " + std::to_string(kMaxRows));
+  }
+
+  std::vector<MaterialRow> rows;
+  for (const Node& node : nodes) {
+    const PartialCoefficients p = PartialsAt(source, node.energyKeV);
+    rows.push_back({node.writtenMeV, {AsWritten(p.rayleigh), AsWritten(p.compton), AsWritten(p.photo)}});
+  }
+  return rows;
+}
+
+std::string FormatMaterialFile(const std::string& description, double density,
+                               const std::vector<MaterialRow>& rows) {
+  char line[160];
+  std::string text = description + "\r\n";
+  std::snprintf(line, sizeof line, "%.6g\r\n%zu\r\n", density, rows.size());
+  text += line;
+  for (const MaterialRow& row : rows) {
+    const PartialCoefficients& p = row.partials;
+    std::snprintf(line, sizeof line, "%.6E  %.6E  %.6E  %.6E  %.6E  %.6E\r\n", row.energyMeV, p.rayleigh,
+                  p.compton, p.photo, p.Total(), p.compton + p.photo);
+    text += line;
+  }
+  return text;
+}
+
+double WorstInterpolationError(const MaterialSource& source, const std::vector<MaterialRow>& rows) {
+  std::vector<EnergyValue> totals;
+  for (const MaterialRow& row : rows) totals.push_back({row.energyMeV, row.partials.Total()});
+  const LogLogTable table(totals);
+
+  std::vector<double> checkKeV;
+  for (int k = 1; k <= 500; ++k) checkKeV.push_back(k);
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    if (rows[i].energyMeV > rows[i - 1].energyMeV) {
+      checkKeV.push_back(std::sqrt(rows[i].energyMeV * rows[i - 1].energyMeV) * kKeVPerMeV);
+    }
+  }
+  double worst = 0;
+  for (double energy : checkKeV) {
+    const double direct = PartialsAt(source, energy).Total();
+    worst = std::max(worst, std::fabs(table.ValueAt(energy / kKeVPerMeV) / direct - 1));
+  }
+  return worst;
+}
+
+}  // namespace kestrix::tools
