@@ -1,0 +1,16 @@
+#pragma once
+// Saving a file so that a reader never sees it half written.
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace kestrix {
+
+/// Lets write fill the file's content, stores it in a new temporary file in the same folder as path,
+/// checks the flush and the close, then renames it onto path (replacing an existing file in one step).
+/// On any failure the temporary file is removed, an existing file at path is left as it was, and a
+/// std::runtime_error naming path and the reason is thrown. The stream is binary: write spells out "\r\n".
+void SaveFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write);
+
+}  // namespace kestrix

@@ -1,0 +1,137 @@
+#include "half_value_layer.h"
+
+#include <cmath>
+
+#include "fixed_format.h"
+
+namespace kestrix {
+namespace {
+
+// Every quantity below is single precision, constants included, so the results carry the rounding of a
+// 32-bit calculation.
+constexpr float kKeVPerIndex = 0.5f;
+constexpr float kPercent = 100.0f;
+constexpr float kHalfPercent = 50.0f;
+constexpr float kLn2 = 0.693147f;
+constexpr float kMmPerCm = 10.0f;
+constexpr int kFirstPhotonIndex = 2;
+constexpr float kErgPerIndex = 8.01E-10f;          // 0.5 keV per index times 1.602E-9 erg per keV
+constexpr float kErgPerGramPerRoentgen = 86.9f;    // air
+constexpr float kRoentgenPerCoulombPerKg = 3876.0f;
+constexpr float kCm2ToMm2 = 0.01f;
+
+std::optional<double> Printable(std::optional<float> value, int width, int decimals) {
+  if (!value || !FitsFixed(*value, width, decimals)) return std::nullopt;
+  return static_cast<double>(*value);
+}
+
+}  // namespace
+
+KermaWeights ComputeKermaWeights(const EngineTable& table, const EngineArray& photonNumbers) {
+  KermaWeights weights;
+  int last = kEngineLastIndex;
+  while (last >= 1 && photonNumbers[last] == 0.0f) --last;
+  if (last == 0) throw EngineInputError("the spectrum holds no non-zero photon number");
+  if (last < kFirstKermaIndex) {
+    throw EngineInputError("the spectrum holds no non-zero photon number at 5.5 keV or above");
+  }
+  float sum = 0.0f;
+  for (int i = kFirstKermaIndex; i <= last; ++i) {
+    weights.d[i] = photonNumbers[i] * table.muEnAir[i] * static_cast<float>(i) * kKeVPerIndex;
+    sum += weights.d[i];
+  }
+  if (sum == 0.0f || !std::isfinite(sum)) {
+    throw EngineInputError("the air-kerma weights of the spectrum from 5.5 keV up add up to " + std::to_string(sum));
+  }
+  float normalisedSum = 0.0f;
+  for (int i = kFirstKermaIndex; i <= last; ++i) {
+    weights.d[i] = weights.d[i] / sum;
+    normalisedSum += weights.d[i];
+  }
+  weights.lastIndex = last;
+  weights.sum = normalisedSum;
+  return weights;
+}
+
+TransmissionCurve::TransmissionCurve(const KermaWeights& weights, const EngineArray& mu, float stepCm)
+    : weight_(weights.d), lastIndex_(weights.lastIndex), sum_(weights.sum) {
+  for (int i = kFirstKermaIndex; i <= lastIndex_; ++i) stepFactor_[i] = std::exp(-mu[i] * stepCm);
+}
+
+float TransmissionCurve::NextStep() {
+  float transmitted = 0.0f;
+  for (int i = kFirstKermaIndex; i <= lastIndex_; ++i) {
+    weight_[i] = weight_[i] * stepFactor_[i];
+    transmitted += weight_[i];
+  }
+  return transmitted / sum_ * kPercent;
+}
+
+float InterpolateHalfLayer(int j, float previousPercent, float percent, float stepCm) {
+  const float f = (std::log(kHalfPercent) - std::log(previousPercent)) / (std::log(percent) - std::log(previousPercent));
+  return (static_cast<float>(j - 1) + f) * stepCm;
+}
+
+std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArray& mu, LayerStepping stepping) {
+  TransmissionCurve curve(weights, mu, stepping.stepCm);
+  float previous = curve.NextStep();
+  for (int j = 2; j <= stepping.lastStep; ++j) {
+    const float current = curve.NextStep();
+    if (current < kHalfPercent) {
+      const float layer = InterpolateHalfLayer(j, previous, current, stepping.stepCm);
+      // Extrapolating below the first step can overshoot zero for a beam that loses most of its kerma there.
+      if (!std::isfinite(layer) || layer <= 0.0f) return std::nullopt;
+      return layer;
+    }
+    previous = current;
+  }
+  return std::nullopt;
+}
+
+std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm) {
+  const float muEffective = kLn2 / halfValueLayerCm;
+  int i = 2;
+  while (i <= kEngineLastIndex && mu[i] >= muEffective) ++i;
+  if (i > kEngineLastIndex) return std::nullopt;
+  const float g = (std::log(mu[i]) - std::log(muEffective)) / (std::log(mu[i]) - std::log(mu[i - 1]));
+  const float lnUpper = std::log(kKeVPerIndex * static_cast<float>(i));
+  const float lnLower = std::log(kKeVPerIndex * static_cast<float>(i - 1));
+  const float energy = std::exp(lnUpper - g * (lnUpper - lnLower));
+  if (!std::isfinite(energy)) return std::nullopt;
+  return energy;
+}
+
+float PhotonsPerMm2PerCkg(const EngineTable& table, const EngineArray& photonNumbers, int lastIndex) {
+  float photons = 0.0f;
+  for (int i = kFirstPhotonIndex; i <= lastIndex; ++i) photons += photonNumbers[i];
+  float exposure = 0.0f;
+  for (int i = kFirstPhotonIndex; i <= lastIndex; ++i) {
+    exposure += photonNumbers[i] * table.muEnAir[i] * static_cast<float>(i) * kErgPerIndex;
+  }
+  exposure = exposure / kErgPerGramPerRoentgen;
+  const float factor = kRoentgenPerCoulombPerKg / exposure;
+  return factor * photons * kCm2ToMm2;
+}
+
+EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& photonNumbers) {
+  const KermaWeights weights = ComputeKermaWeights(table, photonNumbers);
+  EngineResults results;
+  if (const std::optional<float> layer = HalfValueLayer(weights, table.muAl, kAluminiumStepping)) {
+    results.hvlAlMm = Printable(*layer * kMmPerCm, 6, 3);
+    results.effectiveEnergyAlKeV = Printable(EffectiveEnergy(table.muAl, *layer), 6, 2);
+  }
+  if (const std::optional<float> layer = HalfValueLayer(weights, table.muCu, kCopperStepping)) {
+    results.hvlCuMm = Printable(*layer * kMmPerCm, 6, 3);
+    results.effectiveEnergyCuKeV = Printable(EffectiveEnergy(table.muCu, *layer), 6, 2);
+  }
+  results.photonsPerMm2PerCkg = Printable(PhotonsPerMm2PerCkg(table, photonNumbers, weights.lastIndex), 15, 0);
+  return results;
+}
+
+EngineArray ToEngineSpectrum(const ExchangeSpectrum& spectrum) {
+  EngineArray photonNumbers{};
+  for (int i = 1; i <= kEngineLastIndex; ++i) photonNumbers[i] = static_cast<float>(spectrum[i]);
+  return photonNumbers;
+}
+
+}  // namespace kestrix

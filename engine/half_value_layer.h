@@ -1,0 +1,72 @@
+#pragma once
+// First half-value layers in aluminium and copper, effective energies and fluence per exposure,
+// computed in single precision from a relative photon spectrum.
+
+#include <optional>
+
+#include "engine_table.h"
+#include "exchange_files.h"
+
+namespace kestrix {
+
+/// First grid index of the air-kerma weights (5.5 keV); lower photons take no part in the layers.
+constexpr int kFirstKermaIndex = 11;
+
+/// One filter material's thickness stepping.
+struct LayerStepping {
+  float stepCm;   /// thickness added per step [cm]
+  int lastStep;   /// the search gives up after this step
+};
+/// 0.1 mm steps up to 100 mm, the widest layer the result file's F6.3 field can show
+/// (the ordinary range ends at 300 steps, 30 mm; a beam still above half there keeps stepping).
+constexpr LayerStepping kAluminiumStepping{0.01f, 1000};
+/// 0.01 mm steps up to 100 mm (ordinarily 600 steps, 6 mm).
+constexpr LayerStepping kCopperStepping{0.001f, 10000};
+
+/// Air-kerma weights d(i), i = 11..K, normalised to a sum of one, and their sum Sd.
+struct KermaWeights {
+  EngineArray d{};    /// normalised weight of grid index i (0 outside 11..K)
+  int lastIndex = 0;  /// K, the last grid index with a non-zero photon number
+  float sum = 0;      /// Sd, one up to rounding
+};
+
+/// K and the normalised weights N(i)*muEnAir(i)*0.5*i. Throws EngineInputError when the spectrum holds no
+/// non-zero value, none at grid index 11 or above, or weights that do not add up to a positive sum.
+KermaWeights ComputeKermaWeights(const EngineTable& table, const EngineArray& photonNumbers);
+
+/// Transmitted air kerma [percent] after each thickness step, from repeated multiplication of the weights.
+class TransmissionCurve {
+ public:
+  TransmissionCurve(const KermaWeights& weights, const EngineArray& mu, float stepCm);
+  /// Advances one step and returns R(j) for the step just taken (j = 1, 2, ...).
+  float NextStep();
+
+ private:
+  EngineArray weight_{};
+  EngineArray stepFactor_{};
+  int lastIndex_;
+  float sum_;
+};
+
+/// Interpolates ln R between steps j-1 and j to the thickness where R = 50 %: ((j-1) + f) * step [cm].
+float InterpolateHalfLayer(int j, float previousPercent, float percent, float stepCm);
+
+/// First half-value layer [cm]: the first j >= 2 with R(j) < 50 %, interpolated with step j-1.
+/// nullopt when R stays at or above 50 % up to the last step, or the layer is not a positive number.
+std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArray& mu, LayerStepping stepping);
+
+/// Effective energy [keV] of a layer: mu_eff = 0.693147/layer, the first grid index i >= 2 with mu(i) < mu_eff,
+/// log-log interpolated with i-1. nullopt when no index up to 600 lies below mu_eff (above 300 keV).
+std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm);
+
+/// Photons per mm2 that give an exposure of 1 C/kg; sums over grid indices 2..K.
+float PhotonsPerMm2PerCkg(const EngineTable& table, const EngineArray& photonNumbers, int lastIndex);
+
+/// Every result of one engine run; a value whose result-file field would hold asterisks is nullopt.
+/// Throws EngineInputError as ComputeKermaWeights does.
+EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& photonNumbers);
+
+/// The engine's spectrum from a relative spectrum in double precision (each value rounded to float).
+EngineArray ToEngineSpectrum(const ExchangeSpectrum& spectrum);
+
+}  // namespace kestrix

@@ -1,0 +1,16 @@
+#pragma once
+// One run of the half-value-layer engine on the files of a folder.
+
+#include <string>
+
+#include "exchange_files.h"
+
+namespace kestrix {
+
+/// Reads MUs_202202.data and B_SPCTL.temp from folder ("" = the working directory), computes the
+/// beam quality and saves HVL_S2.temp there through a temporary file. Throws (EngineInputError,
+/// ExchangeFileError, std::runtime_error) with a message naming file and line before the result file
+/// is touched.
+EngineResults RunEngine(const std::string& folder = "");
+
+}  // namespace kestrix
