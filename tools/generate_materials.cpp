@@ -89,6 +89,11 @@ int main(int argc, char** argv) {
     if (!std::filesystem::is_directory(folder)) {
       throw std::runtime_error(folder.string() + " is not a folder");
     }
+    // Everything is computed and checked before the first file is written.
+    struct Output {
+      std::string path, text;
+    };
+    std::vector<Output> outputs;
     double worstOverall = 0;
     for (const DeliveredMaterial& material : DeliveredMaterials()) {
       const auto rows = kestrix::tools::BuildMaterialRows(material.source);
@@ -99,11 +104,12 @@ int main(int argc, char** argv) {
       }
       worstOverall = std::max(worstOverall, worst);
       const double density = kestrix::tools::MaterialDensity(material.source);
-      kestrix::tools::WriteFileAtomically((folder / material.fileName).string(),
-                                          kestrix::tools::FormatMaterialFile(material.description, density, rows));
+      outputs.push_back({(folder / material.fileName).string(),
+                         kestrix::tools::FormatMaterialFile(material.description, density, rows)});
       std::printf("%-18s %3zu rows, worst interpolation error %.3f %%\n", material.fileName.c_str(), rows.size(),
                   100 * worst);
     }
+    for (const Output& output : outputs) kestrix::tools::WriteFileAtomically(output.path, output.text);
     std::printf("worst interpolation error of all files: %.3f %%\n", 100 * worstOverall);
   } catch (const std::exception& fault) {
     std::cerr << "generate_materials: " << fault.what() << '\n';

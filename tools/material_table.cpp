@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kFirstKeV = 1.0;
 constexpr double kLastKeV = 600.0;
-constexpr int kLogSpacedRows = 96;
+constexpr int kLogSpacedRows = 80;
 constexpr std::size_t kMaxRows = 120;
 constexpr double kKeVPerMeV = 1000.0;
 // A grid row closer to an edge than this share of the grid step (in log energy) is
@@ -28,6 +28,11 @@ constexpr double kEdgeSide = 1e-7;
 constexpr double kEdgeSearchWindow = 0.01;
 constexpr int kEdgeSearchSteps = 4000;
 constexpr double kSmallestJump = 1.01;
+// Intervals are split at their log midpoint until none deviates from xraylib by more
+// than this (or the file is full); near-edge structure needs the extra rows.
+constexpr double kRefinementTarget = 0.0025;
+// Relative positions inside an interval where its interpolation is checked.
+constexpr double kIntervalProbes[] = {0.25, 0.5, 0.75};
 
 constexpr int kEdgeShells[] = {K_SHELL,  L1_SHELL, L2_SHELL, L3_SHELL, M1_SHELL,
                                M2_SHELL, M3_SHELL, M4_SHELL, M5_SHELL};
@@ -78,6 +83,50 @@ double LocateJump(int atomicNumber, double nominalKeV) {
   return above;
 }
 
+MaterialRow RowAt(const MaterialSource& source, double energyKeV, double writtenMeV);
+
+// Log-log interpolation of the total between two rows of different energy.
+double InterpolatedTotal(const MaterialRow& a, const MaterialRow& b, double energyMeV) {
+  const double fraction = std::log(energyMeV / a.energyMeV) / std::log(b.energyMeV / a.energyMeV);
+  return std::exp(std::log(a.partials.Total()) +
+                  fraction * std::log(b.partials.Total() / a.partials.Total()));
+}
+
+// Largest relative deviation from xraylib inside the interval between rows i-1 and i.
+double IntervalError(const MaterialSource& source, const std::vector<MaterialRow>& rows, std::size_t i) {
+  const MaterialRow& a = rows[i - 1];
+  const MaterialRow& b = rows[i];
+  double worst = 0;
+  for (double probe : kIntervalProbes) {
+    const double energyMeV = a.energyMeV * std::pow(b.energyMeV / a.energyMeV, probe);
+    const double direct = PartialsAt(source, energyMeV * kKeVPerMeV).Total();
+    worst = std::max(worst, std::fabs(InterpolatedTotal(a, b, energyMeV) / direct - 1));
+  }
+  return worst;
+}
+
+// Adds rows at the log midpoint of the worst interval while it misses the target.
+void Refine(const MaterialSource& source, std::vector<MaterialRow>& rows) {
+  std::vector<double> errors(rows.size(), 0.0);  // errors[i]: interval ending at row i
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    if (rows[i].energyMeV > rows[i - 1].energyMeV) errors[i] = IntervalError(source, rows, i);
+  }
+  while (rows.size() < kMaxRows) {
+    const auto worst = std::max_element(errors.begin(), errors.end());
+    if (*worst <= kRefinementTarget) break;
+    const std::size_t i = static_cast<std::size_t>(worst - errors.begin());
+    const double middle = AsWritten(std::sqrt(rows[i - 1].energyMeV * rows[i].energyMeV));
+    if (!(middle > rows[i - 1].energyMeV && middle < rows[i].energyMeV)) {
+      *worst = 0;  // too narrow to split at the written resolution
+      continue;
+    }
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(i), RowAt(source, middle * kKeVPerMeV, middle));
+    errors.insert(errors.begin() + static_cast<std::ptrdiff_t>(i), 0.0);
+    errors[i] = IntervalError(source, rows, i);
+    errors[i + 1] = IntervalError(source, rows, i + 1);
+  }
+}
+
 }  // namespace
 
 double MaterialDensity(const MaterialSource& source) {
@@ -113,6 +162,15 @@ std::vector<int> ConstituentElements(const MaterialSource& source) {
   }
   return FindNistCompound(source.nistName).atomicNumbers;
 }
+
+namespace {
+
+MaterialRow RowAt(const MaterialSource& source, double energyKeV, double writtenMeV) {
+  const PartialCoefficients p = PartialsAt(source, energyKeV);
+  return {writtenMeV, {AsWritten(p.rayleigh), AsWritten(p.compton), AsWritten(p.photo)}};
+}
+
+}  // namespace
 
 std::vector<double> AbsorptionEdges(const std::vector<int>& atomicNumbers, double lowKeV, double highKeV) {
   std::vector<double> edges;
@@ -166,10 +224,8 @@ std::vector<MaterialRow> BuildMaterialRows(const MaterialSource& source) {
   }
 
   std::vector<MaterialRow> rows;
-  for (const Node& node : nodes) {
-    const PartialCoefficients p = PartialsAt(source, node.energyKeV);
-    rows.push_back({node.writtenMeV, {AsWritten(p.rayleigh), AsWritten(p.compton), AsWritten(p.photo)}});
-  }
+  for (const Node& node : nodes) rows.push_back(RowAt(source, node.energyKeV, node.writtenMeV));
+  Refine(source, rows);
   return rows;
 }
 

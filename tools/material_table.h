@@ -42,9 +42,10 @@ std::vector<int> ConstituentElements(const MaterialSource& source);
 std::vector<double> AbsorptionEdges(const std::vector<int>& atomicNumbers, double lowKeV, double highKeV);
 
 /// Rows of a material file: 1 keV to 600 keV, log-spaced, with every edge from
-/// AbsorptionEdges as two rows at one energy (just below, just above). Energies and
-/// coefficients are rounded as the file writes them. Throws std::runtime_error when the
-/// rows would exceed the file's limit of 120.
+/// AbsorptionEdges as two rows at one energy (just below, just above), and further rows
+/// where near-edge structure bends the curve between grid rows (at most 120 rows in
+/// all). Energies and coefficients are rounded as the file writes them. Throws
+/// std::runtime_error when the grid and edge rows alone exceed 120.
 std::vector<MaterialRow> BuildMaterialRows(const MaterialSource& source);
 
 /// The complete file: description line, density, row count, then one row per line of
