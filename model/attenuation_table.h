@@ -1,0 +1,40 @@
+#pragma once
+// Attenuation coefficients of the target, the fixed filters and air on the energy grid.
+
+#include <istream>
+#include <stdexcept>
+#include <string>
+
+#include "energy_grid.h"
+
+namespace kestrix {
+
+/// file name of the delivered table, looked up in the working directory
+inline constexpr const char* kAttenuationTableFile = "MUs_202202.data";
+/// table rows read: grid indices 1..1000, six numbers each (energy, W, Al, Cu, Be, air)
+constexpr int kAttenuationTableRows = 1000;
+constexpr int kNumbersPerTableRow = 6;
+
+/// Coefficients by grid index, filled for indices 1..1000 (index 0 stays 0 and is never read).
+struct AttenuationTable {
+  GridArray muW{};      /// linear attenuation coefficient of tungsten, the target [1/cm]
+  GridArray muAl{};     /// linear attenuation coefficient of aluminium [1/cm]
+  GridArray muCu{};     /// linear attenuation coefficient of copper [1/cm]
+  GridArray muBe{};     /// linear attenuation coefficient of beryllium, the window [1/cm]
+  GridArray muEnAir{};  /// mass energy-absorption coefficient of air [cm2/g]
+};
+
+/// A table that cannot be read; the text names the source and the row.
+class TableLoadError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Reads the table as list input: 6000 numbers separated by blanks, commas or line ends,
+/// six to a table row (the energy, which is dropped, then W, Al, Cu, Be, air). The row
+/// number alone fixes a row's energy. Throws TableLoadError naming `sourceName` and the
+/// row when an item is not a number or fewer than 6000 numbers are present; numbers
+/// after the 6000th are not read.
+AttenuationTable ReadAttenuationTable(std::istream& in, const std::string& sourceName);
+
+}  // namespace kestrix

@@ -1,0 +1,122 @@
+#include "calculation_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "input_number.h"
+
+namespace kestrix {
+
+namespace {
+
+std::string FormatNumber(double degrees) {
+  std::ostringstream out;
+  out.precision(10);
+  out << degrees;
+  return out.str();
+}
+
+void ClearSpectrum(CalculationState& state) {
+  state.SpectrumBins.fill(0.0);
+  state.SpectrumPeak = 0;
+}
+
+}  // namespace
+
+RunInputs ReadRunInputs(const RunInputTexts& texts, SpectrumModel model) {
+  RunInputs inputs;
+  inputs.kVp = ParseLeadingNumber(texts.tubeVoltage);
+  if (inputs.kVp > kMaximumTubeVoltage) {
+    inputs.tubeVoltageText = "300";
+    inputs.kVp = kMaximumTubeVoltage;
+  } else if (inputs.kVp <= kMinimumTubeVoltage) {
+    inputs.tubeVoltageText = "30";
+    inputs.kVp = kMinimumTubeVoltage;
+  }
+  inputs.targetAngleDegrees = ParseLeadingNumber(texts.targetAngle);
+
+  FilterSet& f = inputs.filters;
+  f.tBe = ParseLeadingNumber(texts.beryllium) * kCentimetresPerMillimetre;
+  f.tAlInh = ParseLeadingNumber(texts.aluminiumEquivalent) * kCentimetresPerMillimetre;
+  // Tucker's model needs some inherent filtration; Birch's accepts none, but not a negative one
+  const double inherent = f.tBe + f.tAlInh;
+  const bool impossible = model == SpectrumModel::Tucker ? inherent <= 0 : inherent < 0;
+  if (impossible) {
+    inputs.inherentFiltrationReplaced = true;
+    f.tAlInh = kReplacementInherentAluminium;
+    f.tBe = 0;
+  }
+  f.tAlAdd = ParseLeadingNumber(texts.addedAluminium) * kCentimetresPerMillimetre;
+  f.tCu = ParseLeadingNumber(texts.addedCopper) * kCentimetresPerMillimetre;
+  return inputs;
+}
+
+double CosecantOfTargetAngle(double degrees) {
+  const double sine = std::sin(DegreesToRadians(degrees));
+  // a whole multiple of 180 degrees has sine 0; only the rounded pi of the conversion makes it differ
+  const bool multipleOfHalfTurn = std::isfinite(degrees) && std::fmod(degrees, 180.0) == 0.0;
+  const double cosecant = 1.0 / sine;
+  if (!std::isfinite(degrees) || multipleOfHalfTurn || !(sine > 0) || !std::isfinite(cosecant)) {
+    throw RunError("Target angle " + FormatNumber(degrees) +
+                   " degrees is not usable: its sine must be positive (use an angle between 0 and 180 degrees).");
+  }
+  return cosecant;
+}
+
+double FindSpectrumPeak(const GridArray& bins, double kVp) {
+  double peak = 0;
+  const int top = TopBinFor(kVp);
+  for (int i = 2; i <= top; ++i) {
+    if (bins[i] > peak) peak = bins[i];
+  }
+  return peak;
+}
+
+void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, RectificationType type,
+                           CalculationState& state) {
+  ClearSpectrum(state);
+  if (!state.tableLoaded) throw RunError("No attenuation table is loaded, so no spectrum can be computed.");
+  if (!(inputs.kVp >= kMinimumTubeVoltage && inputs.kVp <= kMaximumTubeVoltage)) {
+    throw RunError("Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
+  }
+  const double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  SynthesizeSpectrum(model, inputs.kVp, cosecTheta, type, inputs.filters, state);
+
+  const int top = TopBinFor(inputs.kVp);
+  for (int i = 2; i <= top; ++i) {
+    if (!std::isfinite(state.SpectrumBins[i])) {
+      ClearSpectrum(state);
+      throw RunError("The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
+                     " keV it is not a finite number. Check the filter thicknesses.");
+    }
+  }
+  state.SpectrumPeak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
+  if (state.SpectrumPeak == 0) {
+    ClearSpectrum(state);
+    throw RunError("Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration.");
+  }
+}
+
+std::array<double, kExchangeLast + 1> RelativePhotonSpectrum(const CalculationState& state, double kVp) {
+  std::array<double, kExchangeLast + 1> relative{};
+  if (state.SpectrumPeak == 0) return relative;
+  const int top = std::min(TopBinFor(kVp), kExchangeLast);
+  for (int i = 2; i <= top; ++i) relative[i] = state.SpectrumBins[i] / state.SpectrumPeak;
+  return relative;
+}
+
+void ApplyDisplayQuantity(DisplayQuantity quantity, double kVp, CalculationState& state) {
+  if (quantity == DisplayQuantity::PhotonNumber) return;
+  const int top = TopBinFor(kVp);
+  for (int i = 2; i <= top; ++i) {
+    if (quantity == DisplayQuantity::Exposure) {
+      state.SpectrumBins[i] = state.SpectrumBins[i] * state.table.muEnAir[i] * PhotonEnergy(i);
+    } else {
+      state.SpectrumBins[i] = state.SpectrumBins[i] * PhotonEnergy(i);
+    }
+  }
+  state.SpectrumPeak = FindSpectrumPeak(state.SpectrumBins, kVp);
+}
+
+}  // namespace kestrix

@@ -1,0 +1,80 @@
+#pragma once
+// The model side of one calculation run: reading and limiting the main window's entries,
+// computing the photon-number spectrum and its peak, and the display conversion.
+
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "calculation_state.h"
+#include "energy_grid.h"
+#include "model_codes.h"
+#include "waveform_synthesis.h"
+
+namespace kestrix {
+
+/// tube voltage limits: above the maximum becomes the maximum, at or below the minimum the minimum [kV]
+constexpr double kMaximumTubeVoltage = 300;
+constexpr double kMinimumTubeVoltage = 30;
+/// millimetres typed by the user to centimetres
+constexpr double kCentimetresPerMillimetre = 0.1;
+/// inherent aluminium equivalent put in when the inherent entries are impossible [cm]
+constexpr double kReplacementInherentAluminium = 0.05;
+
+/// the entries of the main window as typed (Text1, Text5, Text2, Text13, Text3, Text4)
+struct RunInputTexts {
+  std::string tubeVoltage;          /// Text1 [kV]
+  std::string targetAngle;          /// Text5 [degrees]
+  std::string beryllium;            /// Text2, inherent window [mm Be]
+  std::string aluminiumEquivalent;  /// Text13, inherent aluminium equivalent [mm Al]
+  std::string addedAluminium;       /// Text3 [mm Al]
+  std::string addedCopper;          /// Text4 [mm Cu]
+};
+
+/// the entries as numbers after the run's corrections
+struct RunInputs {
+  double kVp = 0;                 /// peak tube voltage, 30 < kVp <= 300 or exactly 30 [kV]
+  double targetAngleDegrees = 0;  /// target angle [degrees]
+  FilterSet filters;              /// thicknesses [cm]
+  /// "300" or "30" when the voltage was corrected: the text to write back into Text1
+  std::optional<std::string> tubeVoltageText;
+  /// true when the inherent filtration was replaced: Text2 shows "0", Text13 "0.5"
+  bool inherentFiltrationReplaced = false;
+};
+
+/// A run that cannot be computed; the text is a clear message for the user.
+class RunError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Converts the entries and applies the silent corrections: a voltage above 300 becomes 300,
+/// one at or below 30 (or no number) becomes 30; when the inherent window plus aluminium
+/// equivalent is <= 0 (Tucker) or < 0 (Birch) they become 0 mm Be and 0.5 mm Al.
+RunInputs ReadRunInputs(const RunInputTexts& texts, SpectrumModel model);
+
+/// 1 / sin(angle) with the calculation's own degree conversion; throws RunError when the
+/// sine is not positive or the result is not finite.
+double CosecantOfTargetAngle(double degrees);
+
+/// Clears SpectrumBins, synthesizes the photon-number spectrum and finds SpectrumPeak.
+/// Throws RunError when the angle is refused, the peak is 0 (everything absorbed) or a bin is
+/// not finite; SpectrumBins and SpectrumPeak are then cleared and nothing else changes
+/// (apart from the scratch PhaseEmission). Needs a loaded table.
+void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, RectificationType type,
+                           CalculationState& state);
+
+/// SpectrumBins(i) / SpectrumPeak for i = 1..600 (index 0 unused), 0 outside bins
+/// 2..floor(2 kVp) and when the peak is 0 [relative].
+std::array<double, kExchangeLast + 1> RelativePhotonSpectrum(const CalculationState& state, double kVp);
+
+/// Converts the photon-number spectrum in SpectrumBins (bins 2..floor(2 kVp)) in place to
+/// `quantity` (exposure: x E x muEnAir; energy: x E) and recomputes SpectrumPeak for a
+/// conversion; photon number leaves both unchanged.
+void ApplyDisplayQuantity(DisplayQuantity quantity, double kVp, CalculationState& state);
+
+/// Largest value of `bins` over 2..floor(2 kVp), scanning from 0 (ties keep the earlier value).
+double FindSpectrumPeak(const GridArray& bins, double kVp);
+
+}  // namespace kestrix

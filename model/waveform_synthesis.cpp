@@ -1,0 +1,85 @@
+#include "waveform_synthesis.h"
+
+#include <cmath>
+
+#include "birch_model.h"
+#include "tucker_model.h"
+
+namespace kestrix {
+
+namespace {
+/// full-wave tube current: proportional to voltage^1.5 below this fraction of the peak, constant above
+constexpr double kFullWaveCurrentKnee = 0.75;
+constexpr double kFullWaveCurrentExponent = 1.5;
+}  // namespace
+
+std::vector<WaveformSample> WaveformSamples(RectificationType type) {
+  std::vector<WaveformSample> samples;
+  switch (type) {
+    case RectificationType::ConstantPotential:
+      samples.push_back({90, 1.0});
+      break;
+    case RectificationType::ThreePhase12Peak:
+      for (int phase = 75; phase <= 90; ++phase) samples.push_back({phase, 1.0});
+      break;
+    case RectificationType::SinglePhaseFullWave:
+      for (int phase = 2; phase <= 90; phase += 2) {
+        double w = std::sin(DegreesToRadians(phase));
+        w = w / kFullWaveCurrentKnee;
+        if (w > 1) w = 1;
+        w = std::pow(w, kFullWaveCurrentExponent);
+        samples.push_back({phase, w});
+      }
+      break;
+  }
+  return samples;
+}
+
+double SampleVoltage(double kVp, int phaseDegrees) { return kVp * std::sin(DegreesToRadians(phaseDegrees)); }
+
+void AverageWaveformSamples(double kVp, const std::vector<WaveformSample>& samples, const SampleEmission& emission,
+                            GridArray& phaseEmission, GridArray& spectrumBins) {
+  if (samples.empty()) return;
+  double T0 = 0;
+  for (std::size_t k = 0; k < samples.size(); ++k) {
+    T0 = SampleVoltage(kVp, samples[k].phaseDegrees);
+    emission(k, T0, phaseEmission);
+    const int top = TopBinFor(T0);
+    for (int i = 2; i <= top; ++i) spectrumBins[i] = spectrumBins[i] + phaseEmission[i] * samples[k].weight;
+  }
+  // divided by the number of samples, not by the sum of the weights
+  const double count = static_cast<double>(samples.size());
+  const int top = TopBinFor(T0);
+  for (int i = 2; i <= top; ++i) spectrumBins[i] = spectrumBins[i] / count;
+}
+
+void ApplyFiltration(double kVp, const FilterSet& filters, const AttenuationTable& table,
+                     const ArbitraryFilterSet& arbitraryFilters, GridArray& spectrumBins) {
+  const auto& c = arbitraryFilters.coefficients;
+  const auto& t = arbitraryFilters.thickness;
+  const int top = TopBinFor(kVp);
+  for (int i = 2; i <= top; ++i) {
+    double Fx = std::exp(-c[2][i] * t[2]) * std::exp(-c[3][i] * t[3]);
+    Fx = std::exp(-c[1][i] * t[1]) * Fx;
+    // inherent and added aluminium act as one layer; dividing by E turns emission into photon number
+    spectrumBins[i] = spectrumBins[i] * std::exp(-table.muBe[i] * filters.tBe) *
+                      std::exp(-table.muAl[i] * (filters.tAlAdd + filters.tAlInh)) *
+                      std::exp(-table.muCu[i] * filters.tCu) * Fx / PhotonEnergy(i);
+  }
+}
+
+void SynthesizeSpectrum(SpectrumModel model, double kVp, double cosecTheta, RectificationType type,
+                        const FilterSet& filters, CalculationState& state) {
+  const AttenuationTable& table = state.table;
+  const SampleEmission emission = [&](std::size_t, double T0, GridArray& phaseEmission) {
+    if (model == SpectrumModel::Tucker) {
+      TuckerEmission(T0, cosecTheta, table, phaseEmission);
+    } else {
+      BirchEmission(T0, cosecTheta, table, phaseEmission);
+    }
+  };
+  AverageWaveformSamples(kVp, WaveformSamples(type), emission, state.PhaseEmission, state.SpectrumBins);
+  ApplyFiltration(kVp, filters, table, state.filters, state.SpectrumBins);
+}
+
+}  // namespace kestrix
