@@ -13,7 +13,7 @@ std::string FormatEnergyE93(double energy);
 
 /// Energy (E9.3) then five coefficients, each right-justified in 13 characters as
 /// "  1.23456E+02"; no line end. Throws std::invalid_argument for a value that is not
-/// finite and positive or that does not fit its field.
+/// finite and positive.
 std::string FormatAttenuationRow(double energyKeV, const std::array<double, 5>& coefficients);
 
 }  // namespace kestrix::tools

@@ -1,0 +1,106 @@
+// Rerunning the generators reproduces the delivered files byte for byte; bad
+// arguments and bad input fail loudly and leave existing files alone.
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << "cannot open " << path;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+// Exit status of a command line, its output discarded.
+int ExitStatus(const std::string& commandLine) {
+  const int status = std::system((commandLine + " >/dev/null 2>&1").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class GeneratorRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kestrix-generators-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::vector<std::string> FileNames(const fs::path& folder, bool materialsOnly) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      const std::string extension = entry.path().extension().string();
+      if (!materialsOnly || extension == ".ele" || extension == ".mix") names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path folder_;
+  const std::string airTable_ = KESTRIX_TOOLS_SOURCE "/nist_air_dry.tsv";
+};
+
+TEST_F(GeneratorRun, AttenuationTableIsReproducedByteForByte) {
+  const fs::path output = folder_ / "MUs_202202.data";
+  ASSERT_EQ(ExitStatus(Quoted(GENERATE_ATTENUATION_TABLE) + " " + Quoted(output.string()) + " " + Quoted(airTable_)), 0);
+  EXPECT_TRUE(Bytes(output) == Bytes(fs::path(KESTRIX_DELIVERED_DATA) / "MUs_202202.data"));
+  EXPECT_EQ(FileNames(folder_, false), std::vector<std::string>{"MUs_202202.data"}) << "temporary file left";
+}
+
+TEST_F(GeneratorRun, MaterialFilesAreReproducedByteForByte) {
+  ASSERT_EQ(ExitStatus(Quoted(GENERATE_MATERIALS) + " " + Quoted(folder_.string())), 0);
+  const std::vector<std::string> generated = FileNames(folder_, false);
+  ASSERT_EQ(generated, FileNames(KESTRIX_DELIVERED_DATA, true));
+  for (const std::string& name : generated) {
+    EXPECT_TRUE(Bytes(folder_ / name) == Bytes(fs::path(KESTRIX_DELIVERED_DATA) / name)) << name;
+  }
+}
+
+TEST_F(GeneratorRun, BadInputFailsAndLeavesTheOldTableInPlace) {
+  const fs::path output = folder_ / "MUs_202202.data";
+  WriteBytes(output, "old table\r\n");
+  const std::string generator = Quoted(GENERATE_ATTENUATION_TABLE) + " " + Quoted(output.string()) + " ";
+
+  EXPECT_EQ(ExitStatus(generator + Quoted((folder_ / "missing.tsv").string())), 1);
+  const fs::path garbled = folder_ / "garbled.tsv";
+  WriteBytes(garbled, "# energy mu mu_en\n1.0E-03 3.6E+03 3.6E+03\n2.0E-03 5.3E+02 oops\n");
+  EXPECT_EQ(ExitStatus(generator + Quoted(garbled.string())), 1);
+  const fs::path unordered = folder_ / "unordered.tsv";
+  WriteBytes(unordered, "2.0E-03 5.3E+02 5.3E+02\n1.0E-03 3.6E+03 3.6E+03\n");
+  EXPECT_EQ(ExitStatus(generator + Quoted(unordered.string())), 1);
+  EXPECT_EQ(ExitStatus(Quoted(GENERATE_ATTENUATION_TABLE) + " " + Quoted(output.string())), 2) << "missing argument";
+
+  EXPECT_EQ(Bytes(output), "old table\r\n");
+  EXPECT_EQ(FileNames(folder_, false),
+            (std::vector<std::string>{"MUs_202202.data", "garbled.tsv", "unordered.tsv"}));
+}
+
+TEST_F(GeneratorRun, UnwritableOutputFailsLoudly) {
+  EXPECT_EQ(ExitStatus(Quoted(GENERATE_ATTENUATION_TABLE) + " " + Quoted((folder_ / "no" / "such" / "t.data").string()) +
+                " " + Quoted(airTable_)),
+            1);
+  EXPECT_EQ(ExitStatus(Quoted(GENERATE_MATERIALS) + " " + Quoted((folder_ / "no-such-folder").string())), 1);
+  EXPECT_EQ(ExitStatus(Quoted(GENERATE_MATERIALS)), 2) << "missing argument";
+  EXPECT_TRUE(FileNames(folder_, false).empty());
+}
+
+}  // namespace
