@@ -83,7 +83,11 @@ double LocateJump(int atomicNumber, double nominalKeV) {
   return above;
 }
 
-MaterialRow RowAt(const MaterialSource& source, double energyKeV, double writtenMeV);
+// Row written at `writtenMeV`, coefficients from xraylib at `energyKeV`.
+MaterialRow RowAt(const MaterialSource& source, double energyKeV, double writtenMeV) {
+  const PartialCoefficients p = PartialsAt(source, energyKeV);
+  return {writtenMeV, {AsWritten(p.rayleigh), AsWritten(p.compton), AsWritten(p.photo)}};
+}
 
 // Log-log interpolation of the total between two rows of different energy.
 double InterpolatedTotal(const MaterialRow& a, const MaterialRow& b, double energyMeV) {
@@ -162,15 +166,6 @@ std::vector<int> ConstituentElements(const MaterialSource& source) {
   }
   return FindNistCompound(source.nistName).atomicNumbers;
 }
-
-namespace {
-
-MaterialRow RowAt(const MaterialSource& source, double energyKeV, double writtenMeV) {
-  const PartialCoefficients p = PartialsAt(source, energyKeV);
-  return {writtenMeV, {AsWritten(p.rayleigh), AsWritten(p.compton), AsWritten(p.photo)}};
-}
-
-}  // namespace
 
 std::vector<double> AbsorptionEdges(const std::vector<int>& atomicNumbers, double lowKeV, double highKeV) {
   std::vector<double> edges;
