@@ -72,11 +72,10 @@ float InterpolateHalfLayer(int j, float previousPercent, float percent, float st
   return (static_cast<float>(j - 1) + f) * stepCm;
 }
 
-std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArray& mu, LayerStepping stepping) {
-  TransmissionCurve curve(weights, mu, stepping.stepCm);
-  float previous = curve.NextStep();
+std::optional<float> SearchHalfValueLayer(const std::function<float(int)>& percentAfterStep, LayerStepping stepping) {
+  float previous = percentAfterStep(1);
   for (int j = 2; j <= stepping.lastStep; ++j) {
-    const float current = curve.NextStep();
+    const float current = percentAfterStep(j);
     if (current < kHalfPercent) {
       const float layer = InterpolateHalfLayer(j, previous, current, stepping.stepCm);
       // Extrapolating below the first step can overshoot zero for a beam that loses most of its kerma there.
@@ -86,6 +85,11 @@ std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArr
     previous = current;
   }
   return std::nullopt;
+}
+
+std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArray& mu, LayerStepping stepping) {
+  TransmissionCurve curve(weights, mu, stepping.stepCm);
+  return SearchHalfValueLayer([&curve](int) { return curve.NextStep(); }, stepping);
 }
 
 std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm) {

@@ -2,6 +2,7 @@
 // First half-value layers in aluminium and copper, effective energies and fluence per exposure,
 // computed in single precision from a relative photon spectrum.
 
+#include <functional>
 #include <optional>
 
 #include "engine_table.h"
@@ -51,8 +52,13 @@ class TransmissionCurve {
 /// Interpolates ln R between steps j-1 and j to the thickness where R = 50 %: ((j-1) + f) * step [cm].
 float InterpolateHalfLayer(int j, float previousPercent, float percent, float stepCm);
 
-/// First half-value layer [cm]: the first j >= 2 with R(j) < 50 %, interpolated with step j-1.
-/// nullopt when R stays at or above 50 % up to the last step, or the layer is not a positive number.
+/// The search on a transmission curve: percentAfterStep(j) gives R(j) [percent] and is called for
+/// j = 1, 2, ... in turn, never beyond stepping.lastStep. The layer [cm] comes from the first j >= 2 with
+/// R(j) < 50 %, interpolated with step j-1 (so R(j) = 50 % exactly goes on). nullopt when R stays at or
+/// above 50 % up to the last step, or when the layer is not a positive number.
+std::optional<float> SearchHalfValueLayer(const std::function<float(int)>& percentAfterStep, LayerStepping stepping);
+
+/// First half-value layer [cm] of the weighted beam in a material with coefficients mu [1/cm].
 std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArray& mu, LayerStepping stepping);
 
 /// Effective energy [keV] of a layer: mu_eff = 0.693147/layer, the first grid index i >= 2 with mu(i) < mu_eff,

@@ -1,0 +1,107 @@
+// The real Quillon program in a scratch working directory: console text, exit status, result file.
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "engine_table.h"
+#include "engine_test_files.h"
+#include "exchange_files.h"
+#include "quillon_run.h"
+
+namespace kestrix {
+namespace {
+
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
+
+struct ProgramRun {
+  int exitStatus;
+  std::string console;
+  std::string errors;
+};
+
+// Runs Quillon without arguments with workingDirectory as its working directory.
+ProgramRun RunQuillonIn(const std::filesystem::path& workingDirectory) {
+  ScratchFolder capture;
+  const std::string command = "cd '" + workingDirectory.string() + "' && '" + QUILLON_PATH + "' > '" +
+                              (capture / "out").string() + "' 2> '" + (capture / "err").string() + "'";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status));
+  return {WEXITSTATUS(status), ReadBytes(capture / "out"), ReadBytes(capture / "err")};
+}
+
+std::string SpectrumFile(const ExchangeSpectrum& spectrum) {
+  std::ostringstream out;
+  WriteSpectrumExchange(out, spectrum);
+  return out.str();
+}
+
+TEST(Quillon, WritesTheResultFileAndTheConsoleLines) {
+  ScratchFolder work;
+  WriteBytes(work / kEngineTableFile, test::TableText());
+  WriteBytes(work / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
+  const ProgramRun run = RunQuillonIn(work.path());
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.console, "  ***\nStop - Program terminated.\n");
+  EXPECT_EQ(run.errors, "");
+  const std::string file = ReadBytes(work / kResultFile);
+  ASSERT_EQ(file.size(), 49u);
+
+  // The program and the library give the same bytes.
+  ScratchFolder again;
+  WriteBytes(again / kEngineTableFile, test::TableText());
+  WriteBytes(again / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
+  RunEngine(again.path().string());
+  EXPECT_EQ(ReadBytes(again / kResultFile), file);
+}
+
+TEST(Quillon, FailureKeepsTheEarlierResultFile) {
+  ScratchFolder work;
+  WriteBytes(work / kEngineTableFile, test::TableText());
+  std::string spectrum = SpectrumFile(test::SmoothSpectrum(100.0));
+  spectrum.replace(17 * 41 + 10, 2, "??");
+  WriteBytes(work / kSpectrumExchangeFile, spectrum);
+  const std::string earlier = " 2.345\r\n 49.87\r\n 0.123\r\n 62.31\r\n   34560000000.\r\n";
+  WriteBytes(work / kResultFile, earlier);
+
+  const ProgramRun run = RunQuillonIn(work.path());
+  EXPECT_NE(run.exitStatus, 0);
+  EXPECT_NE(run.errors.find("B_SPCTL.temp, line 42"), std::string::npos) << run.errors;
+  EXPECT_EQ(run.console.find("Stop"), std::string::npos);
+  EXPECT_EQ(ReadBytes(work / kResultFile), earlier);
+  EXPECT_EQ(work.EntryCount(), 3);
+}
+
+TEST(Quillon, EmptyFolderIsAnErrorNamingTheTable) {
+  ScratchFolder work;
+  const ProgramRun run = RunQuillonIn(work.path());
+  EXPECT_NE(run.exitStatus, 0);
+  EXPECT_NE(run.errors.find("MUs_202202.data"), std::string::npos) << run.errors;
+  EXPECT_EQ(work.EntryCount(), 0);
+}
+
+TEST(Quillon, RunsOnTheDeliveredTable) {
+  const std::filesystem::path table = std::filesystem::path(KESTRIX_DELIVERED_DATA) / kEngineTableFile;
+  if (!std::filesystem::exists(table)) GTEST_SKIP() << "the delivered table is not there";
+  ScratchFolder work;
+  std::filesystem::copy_file(table, work / kEngineTableFile);
+  WriteBytes(work / kSpectrumExchangeFile, SpectrumFile(test::SingleLine(120)));
+  const ProgramRun run = RunQuillonIn(work.path());
+  ASSERT_EQ(run.exitStatus, 0) << run.errors;
+  std::ifstream in(work / kResultFile, std::ios::binary);
+  const EngineResults results = ReadResultFile(in, kResultFile);
+  // 60 keV photons: aluminium about 0.75 /cm, so about 9.3 mm; copper about 14.7 /cm, about 0.47 mm.
+  ASSERT_TRUE(results.hvlAlMm && results.hvlCuMm && results.effectiveEnergyAlKeV && results.effectiveEnergyCuKeV);
+  EXPECT_NEAR(*results.hvlAlMm, 9.3, 0.3);
+  EXPECT_NEAR(*results.hvlCuMm, 0.47, 0.02);
+  EXPECT_NEAR(*results.effectiveEnergyAlKeV, 60.0, 0.25);
+  EXPECT_NEAR(*results.effectiveEnergyCuKeV, 60.0, 0.25);
+}
+
+}  // namespace
+}  // namespace kestrix

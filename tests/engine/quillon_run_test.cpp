@@ -1,0 +1,100 @@
+// One engine run on the files of a folder: the result file, and every failure leaving it untouched.
+
+#include "quillon_run.h"
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "engine_table.h"
+#include "engine_test_files.h"
+
+namespace kestrix {
+namespace {
+
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
+
+std::string SpectrumFile(const ExchangeSpectrum& spectrum) {
+  std::ostringstream out;
+  WriteSpectrumExchange(out, spectrum);
+  return out.str();
+}
+
+class RunEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(folder_ / kEngineTableFile, test::TableText());
+    WriteBytes(folder_ / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(120.0)));
+  }
+
+  // Runs the engine expecting a failure whose message holds every part of expected; the earlier
+  // result file must survive byte for byte and no temporary file may be left behind.
+  void ExpectFailure(std::initializer_list<std::string> expected) {
+    const std::string earlier = " 1.111\r\n 22.22\r\n 0.333\r\n 44.44\r\n     5555555555.\r\n";
+    WriteBytes(folder_ / kResultFile, earlier);
+    const int entries = folder_.EntryCount();
+    try {
+      RunEngine(folder_.path().string());
+      ADD_FAILURE() << "the run succeeded";
+    } catch (const std::exception& error) {
+      for (const std::string& part : expected) EXPECT_NE(std::string(error.what()).find(part), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(ReadBytes(folder_ / kResultFile), earlier);
+    EXPECT_EQ(folder_.EntryCount(), entries);
+  }
+
+  ScratchFolder folder_;
+};
+
+TEST_F(RunEngineTest, WritesTheFiveResultLines) {
+  const EngineResults results = RunEngine(folder_.path().string());
+  const std::string file = ReadBytes(folder_ / kResultFile);
+  EXPECT_EQ(file.size(), 49u);
+  std::ostringstream expected;
+  WriteResultFile(expected, results);
+  EXPECT_EQ(file, expected.str());
+  ASSERT_TRUE(results.hvlAlMm && results.hvlCuMm && results.photonsPerMm2PerCkg);
+  EXPECT_EQ(folder_.EntryCount(), 3);
+}
+
+TEST_F(RunEngineTest, MissingTableNamesIt) {
+  std::filesystem::remove(folder_ / kEngineTableFile);
+  ExpectFailure({"MUs_202202.data", "No such file"});
+}
+
+TEST_F(RunEngineTest, MissingSpectrumNamesIt) {
+  std::filesystem::remove(folder_ / kSpectrumExchangeFile);
+  ExpectFailure({"B_SPCTL.temp", "No such file"});
+}
+
+TEST_F(RunEngineTest, ShortTableNamesItsLastLine) {
+  WriteBytes(folder_ / kEngineTableFile, test::TableText().substr(0, 76 * 450));
+  ExpectFailure({"MUs_202202.data ends after line 450"});
+}
+
+TEST_F(RunEngineTest, ShortSpectrumNamesItsLastLine) {
+  WriteBytes(folder_ / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(120.0)).substr(0, 17 * 300));
+  ExpectFailure({"B_SPCTL.temp ends after line 300"});
+}
+
+TEST_F(RunEngineTest, GarbledSpectrumNamesLineAndField) {
+  std::string text = SpectrumFile(test::SmoothSpectrum(120.0));
+  text.replace(17 * 99 + 9, 1, "x");
+  WriteBytes(folder_ / kSpectrumExchangeFile, text);
+  ExpectFailure({"B_SPCTL.temp, line 100: field 3"});
+}
+
+TEST_F(RunEngineTest, SpectrumWithoutAnyPhotonIsRefused) {
+  WriteBytes(folder_ / kSpectrumExchangeFile, SpectrumFile(ExchangeSpectrum{}));
+  ExpectFailure({"no non-zero photon number"});
+}
+
+TEST_F(RunEngineTest, SpectrumEndingBelowFiveAndAHalfKeVIsRefused) {
+  WriteBytes(folder_ / kSpectrumExchangeFile, SpectrumFile(test::SingleLine(10)));
+  ExpectFailure({"5.5 keV"});
+}
+
+}  // namespace
+}  // namespace kestrix
