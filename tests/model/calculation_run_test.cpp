@@ -1,0 +1,228 @@
+#include "calculation_run.h"
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "synthetic_table.h"
+#include "tolerance.h"
+
+namespace kestrix {
+namespace {
+
+RunInputTexts Texts(const std::string& kV, const std::string& angle = "20", const std::string& be = "3",
+                    const std::string& alEq = "5", const std::string& al = "0", const std::string& cu = "0") {
+  return RunInputTexts{kV, angle, be, alEq, al, cu};
+}
+
+TEST(ReadRunInputs, TubeVoltageIsLimitedTo30To300) {
+  struct Case {
+    const char* text;
+    double kVp;
+    const char* shown;  // nullptr: the entry stays as typed
+  };
+  for (const Case& c : {Case{"350", 300, "300"}, Case{"300", 300, nullptr}, Case{"299.5", 299.5, nullptr},
+                        Case{"30.5", 30.5, nullptr}, Case{"30", 30, "30"}, Case{"20", 30, "30"},
+                        Case{"abc", 30, "30"}, Case{"", 30, "30"}, Case{"-5", 30, "30"}, Case{"1e999", 300, "300"},
+                        Case{" 120kV", 120, nullptr}}) {
+    const RunInputs inputs = ReadRunInputs(Texts(c.text), SpectrumModel::Tucker);
+    EXPECT_EQ(inputs.kVp, c.kVp) << c.text;
+    if (c.shown) {
+      EXPECT_EQ(inputs.tubeVoltageText, std::string(c.shown)) << c.text;
+    } else {
+      EXPECT_FALSE(inputs.tubeVoltageText) << c.text;
+    }
+  }
+}
+
+TEST(ReadRunInputs, MillimetresBecomeCentimetres) {
+  const RunInputs inputs = ReadRunInputs(Texts("100", "12.5", "3", "5", "2", "0.5"), SpectrumModel::Tucker);
+  EXPECT_EQ(inputs.targetAngleDegrees, 12.5);
+  EXPECT_REL_NEAR(inputs.filters.tBe, 0.3, 1e-15);
+  EXPECT_REL_NEAR(inputs.filters.tAlInh, 0.5, 1e-15);
+  EXPECT_REL_NEAR(inputs.filters.tAlAdd, 0.2, 1e-15);
+  EXPECT_REL_NEAR(inputs.filters.tCu, 0.05, 1e-15);
+  EXPECT_FALSE(inputs.inherentFiltrationReplaced);
+}
+
+TEST(ReadRunInputs, ImpossibleInherentFiltrationIsReplacedByHalfAMillimetreOfAluminium) {
+  const RunInputs tucker = ReadRunInputs(Texts("100", "20", "0", "0"), SpectrumModel::Tucker);
+  EXPECT_TRUE(tucker.inherentFiltrationReplaced);
+  EXPECT_EQ(tucker.filters.tBe, 0.0);
+  EXPECT_EQ(tucker.filters.tAlInh, 0.05);
+
+  const RunInputs birch = ReadRunInputs(Texts("100", "20", "0", "0"), SpectrumModel::Birch);
+  EXPECT_FALSE(birch.inherentFiltrationReplaced);  // Birch accepts no inherent filtration
+  EXPECT_EQ(birch.filters.tBe, 0.0);
+  EXPECT_EQ(birch.filters.tAlInh, 0.0);
+
+  const RunInputs negative = ReadRunInputs(Texts("100", "20", "-1", "0.5"), SpectrumModel::Birch);
+  EXPECT_TRUE(negative.inherentFiltrationReplaced);
+  EXPECT_EQ(negative.filters.tAlInh, 0.05);
+  EXPECT_EQ(negative.filters.tBe, 0.0);
+
+  // only the sum is checked
+  const RunInputs mixed = ReadRunInputs(Texts("100", "20", "-1", "2"), SpectrumModel::Tucker);
+  EXPECT_FALSE(mixed.inherentFiltrationReplaced);
+  EXPECT_REL_NEAR(mixed.filters.tBe, -0.1, 1e-15);
+}
+
+TEST(CosecantOfTargetAngle, RefusesAnglesWithoutAPositiveSine) {
+  EXPECT_REL_NEAR(CosecantOfTargetAngle(20), 2.923806768666969, 1e-14);
+  EXPECT_REL_NEAR(CosecantOfTargetAngle(90), 1.0, 1e-12);
+  for (const double degrees : {0.0, 180.0, -20.0, 200.0, 360.0, -180.0, std::nan(""), HUGE_VAL}) {
+    EXPECT_THROW(CosecantOfTargetAngle(degrees), RunError) << degrees;
+  }
+  try {
+    CosecantOfTargetAngle(0);
+    FAIL();
+  } catch (const RunError& error) {
+    EXPECT_STREQ(error.what(),
+                 "Target angle 0 degrees is not usable: its sine must be positive (use an angle between 0 and 180 "
+                 "degrees).");
+  }
+}
+
+class ComputePhotonSpectrumTest : public ::testing::Test {
+ protected:
+  ComputePhotonSpectrumTest() {
+    state.table = test::PlausibleTable();
+    state.tableLoaded = true;
+  }
+  RunInputs Inputs(const RunInputTexts& texts, SpectrumModel model = SpectrumModel::Tucker) {
+    return ReadRunInputs(texts, model);
+  }
+  CalculationState state;
+};
+
+TEST_F(ComputePhotonSpectrumTest, ConstantPotential100kVPeaksAtOneAndEndsBelow100keV) {
+  // Birch without inherent filtration, so that no low-energy bin is absorbed to 0
+  const RunInputs inputs = Inputs(Texts("100", "20", "0", "0"), SpectrumModel::Birch);
+  ComputePhotonSpectrum(inputs, SpectrumModel::Birch, RectificationType::ConstantPotential, state);
+  EXPECT_GT(state.SpectrumPeak, 0.0);
+  const auto relative = RelativePhotonSpectrum(state, inputs.kVp);
+  EXPECT_EQ(relative[1], 0.0);
+  double largest = 0;
+  for (int i = 2; i <= 199; ++i) {
+    ASSERT_GT(relative[i], 0.0) << "bin " << i;
+    largest = std::max(largest, relative[i]);
+  }
+  for (int i = 200; i <= kExchangeLast; ++i) ASSERT_EQ(relative[i], 0.0) << "bin " << i;
+  EXPECT_EQ(largest, 1.0);
+}
+
+TEST_F(ComputePhotonSpectrumTest, EveryWaveformAndModelGivesFiniteNonNegativeBins) {
+  for (const auto model : {SpectrumModel::Tucker, SpectrumModel::Birch}) {
+    for (const auto type : {RectificationType::ConstantPotential, RectificationType::ThreePhase12Peak,
+                            RectificationType::SinglePhaseFullWave}) {
+      for (const char* kV : {"30", "70.5", "200.5", "300"}) {
+        ComputePhotonSpectrum(Inputs(Texts(kV, "7"), model), model, type, state);
+        for (int i = 0; i <= kGridLast; ++i) {
+          ASSERT_TRUE(std::isfinite(state.SpectrumBins[i]) && state.SpectrumBins[i] >= 0) << kV << " bin " << i;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ComputePhotonSpectrumTest, TuckerReplacesMissingInherentFiltrationBirchDoesNot) {
+  ComputePhotonSpectrum(Inputs(Texts("100", "20", "0", "0")), SpectrumModel::Tucker,
+                        RectificationType::ConstantPotential, state);
+  const GridArray replaced = state.SpectrumBins;
+  ComputePhotonSpectrum(Inputs(Texts("100", "20", "0", "0.5")), SpectrumModel::Tucker,
+                        RectificationType::ConstantPotential, state);
+  EXPECT_EQ(replaced, state.SpectrumBins);
+
+  ComputePhotonSpectrum(Inputs(Texts("100", "20", "0", "0"), SpectrumModel::Birch), SpectrumModel::Birch,
+                        RectificationType::ConstantPotential, state);
+  const GridArray unfiltered = state.SpectrumBins;
+  ComputePhotonSpectrum(Inputs(Texts("100", "20", "0", "0.5"), SpectrumModel::Birch), SpectrumModel::Birch,
+                        RectificationType::ConstantPotential, state);
+  EXPECT_GT(unfiltered[10], state.SpectrumBins[10]);
+}
+
+TEST_F(ComputePhotonSpectrumTest, RefusedRunsClearTheSpectrumAndKeepTheRest) {
+  ComputePhotonSpectrum(Inputs(Texts("100")), SpectrumModel::Tucker, RectificationType::ConstantPotential, state);
+  const AttenuationTable table = state.table;
+  const GridArray zero{};
+
+  EXPECT_THROW(ComputePhotonSpectrum(Inputs(Texts("100", "0")), SpectrumModel::Tucker,
+                                     RectificationType::ConstantPotential, state),
+               RunError);
+  EXPECT_EQ(state.SpectrumBins, zero);
+  EXPECT_EQ(state.SpectrumPeak, 0.0);
+
+  try {
+    ComputePhotonSpectrum(Inputs(Texts("100", "20", "3", "5", "0", "100000")), SpectrumModel::Tucker,
+                          RectificationType::ConstantPotential, state);
+    FAIL() << "100 m of copper absorb everything";
+  } catch (const RunError& error) {
+    EXPECT_NE(std::string(error.what()).find("Everything is absorbed"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(state.SpectrumBins, zero);
+  EXPECT_EQ(state.SpectrumPeak, 0.0);
+
+  // an infinite negative thickness would give infinite bins
+  EXPECT_THROW(ComputePhotonSpectrum(Inputs(Texts("100", "20", "3", "5", "0", "-1e999")), SpectrumModel::Tucker,
+                                     RectificationType::ConstantPotential, state),
+               RunError);
+  EXPECT_EQ(state.SpectrumBins, zero);
+  EXPECT_EQ(state.table.muW, table.muW);
+  EXPECT_TRUE(state.tableLoaded);
+}
+
+TEST_F(ComputePhotonSpectrumTest, NeedsALoadedTable) {
+  CalculationState empty;
+  EXPECT_THROW(ComputePhotonSpectrum(Inputs(Texts("100")), SpectrumModel::Tucker,
+                                     RectificationType::ConstantPotential, empty),
+               RunError);
+}
+
+TEST_F(ComputePhotonSpectrumTest, DisplayQuantitiesMultiplyByEnergyAndAirCoefficient) {
+  const RunInputs inputs = Inputs(Texts("150"));
+  ComputePhotonSpectrum(inputs, SpectrumModel::Tucker, RectificationType::ThreePhase12Peak, state);
+  const GridArray photons = state.SpectrumBins;
+  const double photonPeak = state.SpectrumPeak;
+  const auto relative = RelativePhotonSpectrum(state, inputs.kVp);
+
+  ApplyDisplayQuantity(DisplayQuantity::PhotonNumber, inputs.kVp, state);
+  EXPECT_EQ(state.SpectrumBins, photons);
+  EXPECT_EQ(state.SpectrumPeak, photonPeak);
+
+  ApplyDisplayQuantity(DisplayQuantity::Energy, inputs.kVp, state);
+  double peak = 0;
+  for (int i = 2; i <= 300; ++i) {
+    ASSERT_REL_NEAR(state.SpectrumBins[i], photons[i] * 0.5 * i, 1e-15) << "bin " << i;
+    peak = std::max(peak, state.SpectrumBins[i]);
+  }
+  EXPECT_EQ(state.SpectrumPeak, peak);
+
+  state.SpectrumBins = photons;
+  ApplyDisplayQuantity(DisplayQuantity::Exposure, inputs.kVp, state);
+  peak = 0;
+  for (int i = 2; i <= 300; ++i) {
+    ASSERT_REL_NEAR(state.SpectrumBins[i], photons[i] * state.table.muEnAir[i] * 0.5 * i, 1e-15) << "bin " << i;
+    peak = std::max(peak, state.SpectrumBins[i]);
+  }
+  EXPECT_EQ(state.SpectrumPeak, peak);
+  EXPECT_NE(state.SpectrumPeak, photonPeak);
+  // the exchange spectrum is the photon number whatever is displayed
+  EXPECT_EQ(relative[150], photons[150] / photonPeak);
+}
+
+TEST_F(ComputePhotonSpectrumTest, TheDeliveredTableGivesAPlausibleDefaultSpectrum) {
+  state.LoadAttenuationTable(std::string(KESTRIX_DELIVERED_DATA) + "/" + kAttenuationTableFile);
+  const RunInputs inputs = Inputs(Texts("100"));
+  ComputePhotonSpectrum(inputs, SpectrumModel::Tucker, RectificationType::ConstantPotential, state);
+  int peakBin = 2;
+  for (int i = 2; i <= 199; ++i) {
+    if (state.SpectrumBins[i] == state.SpectrumPeak) peakBin = i;
+  }
+  // 3 mm Be + 5 mm Al at 100 kV: the strongest bin is a K line (58 or 59.5 keV)
+  EXPECT_TRUE(peakBin == 116 || peakBin == 119) << peakBin;
+  EXPECT_LT(state.SpectrumBins[20], 1e-6 * state.SpectrumPeak);  // 10 keV is filtered away
+}
+
+}  // namespace
+}  // namespace kestrix
