@@ -8,7 +8,7 @@ KESTRIX_BUILD="${KESTRIX_BUILD:-$KESTRIX_ROOT/build}"
 KESTRIX_WORK="${KESTRIX_WORK:-$KESTRIX_ROOT/work}"
 
 PACKAGES=(
-  build-essential cmake
+  build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libxrl-dev libcli11-dev
