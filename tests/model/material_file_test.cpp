@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <sstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
+#include "calculation_state.h"
 #include "tolerance.h"
+#include "waveform_synthesis.h"
 
 namespace kestrix {
 namespace {
@@ -177,6 +180,40 @@ TEST(FilterSlots, FillOneToThreeThenRefuseWithoutChange) {
     EXPECT_EQ(filters.coefficients[slot], before.coefficients[slot]);
     EXPECT_EQ(filters.thickness[slot], 0.01 * slot);
   }
+}
+
+
+/// Transmission of 3 mm of the delivered lead at 150 kV (Tucker, constant potential, 20 degrees,
+/// 3 mm Be, 5 mm Al): the filtered spectrum divided by the unfiltered one, bin by bin.
+GridArray LeadTransmissionAt150kV() {
+  CalculationState state;
+  state.LoadAttenuationTable(std::string(KESTRIX_DELIVERED_DATA) + "/" + kAttenuationTableFile);
+  FilterSet fixed;
+  fixed.tBe = 0.3;
+  fixed.tAlInh = 0.5;
+  const double cosecTheta = 1.0 / std::sin(20 * kDegreesToRadians);
+  SynthesizeSpectrum(SpectrumModel::Tucker, 150, cosecTheta, RectificationType::ConstantPotential, fixed, state);
+  const GridArray open = state.SpectrumBins;
+  state.SpectrumBins = {};
+  const MaterialFile lead = LoadMaterialFile(std::string(KESTRIX_DELIVERED_DATA) + "/Pb.ele");
+  AddArbitraryFilter(state.filters, ArbitraryFilterCoefficientsFor(lead), 0.3);
+  SynthesizeSpectrum(SpectrumModel::Tucker, 150, cosecTheta, RectificationType::ConstantPotential, fixed, state);
+  GridArray transmission{};
+  for (int i = 2; i < 300; ++i) transmission[i] = state.SpectrumBins[i] / open[i];
+  return transmission;
+}
+
+TEST(FilterInSpectrum, ThreeMillimetresOfLeadAt150kV) {
+  const GridArray t = LeadTransmissionAt150kV();
+  for (int i = 40; i < 300; ++i) {  // from 20 keV, where the unfiltered beam is not yet absorbed
+    EXPECT_TRUE(std::isfinite(t[i]) && t[i] >= 0 && t[i] < 1) << i;
+  }
+  // Below the K edge (88.0 keV) the low energies are wiped out, far more than the top of the spectrum.
+  EXPECT_LT(t[100], 1e-6 * t[290]);
+  // Crossing the edge, the transmission falls by many orders of magnitude.
+  EXPECT_GT(t[174], 1e6 * t[180]);
+  // Above the edge it recovers as the attenuation falls with energy.
+  EXPECT_GT(t[290], 1e3 * t[180]);
 }
 
 }  // namespace
