@@ -55,6 +55,7 @@ KermaWeights ComputeKermaWeights(const EngineTable& table, const EngineArray& ph
 
 TransmissionCurve::TransmissionCurve(const KermaWeights& weights, const EngineArray& mu, float stepCm)
     : weight_(weights.d), lastIndex_(weights.lastIndex), sum_(weights.sum) {
+  // The factor of one step is the same at every step, so it is computed once.
   for (int i = kFirstKermaIndex; i <= lastIndex_; ++i) stepFactor_[i] = std::exp(-mu[i] * stepCm);
 }
 

@@ -32,7 +32,7 @@ struct KermaWeights {
 };
 
 /// K and the normalised weights N(i)*muEnAir(i)*0.5*i. Throws EngineInputError when the spectrum holds no
-/// non-zero value, none at grid index 11 or above, or weights that do not add up to a positive sum.
+/// non-zero value, none at grid index 11 or above, or weights whose sum is zero or not finite.
 KermaWeights ComputeKermaWeights(const EngineTable& table, const EngineArray& photonNumbers);
 
 /// Transmitted air kerma [percent] after each thickness step, from repeated multiplication of the weights.
