@@ -1,0 +1,66 @@
+#pragma once
+// Helpers shared by the desktop program's suites: a temporary working folder holding the
+// delivered attenuation table, and a catcher that answers the program's message boxes.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace kestrix::test {
+
+/// A fresh working folder that is the current directory while the object lives.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(bool withTable = true) : previous_(QDir::currentPath()) {
+    QDir::setCurrent(folder_.path());
+    if (withTable) {
+      QFile::copy(QStringLiteral(KESTRIX_DELIVERED_DATA "/MUs_202202.data"), folder_.filePath("MUs_202202.data"));
+    }
+  }
+  ~WorkingFolder() { QDir::setCurrent(previous_); }
+  QString Path(const QString& name) const { return folder_.filePath(name); }
+  bool Exists(const QString& name) const { return QFile::exists(folder_.filePath(name)); }
+
+ private:
+  QString previous_;
+  QTemporaryDir folder_;
+};
+
+/// Presses OK on every message box that opens while the object lives, and keeps what it said.
+class MessageBoxCatcher {
+ public:
+  MessageBoxCatcher() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      texts.append(box->text());
+      titles.append(box->windowTitle());
+      icons.append(box->icon());
+      buttonCounts.append(box->buttons().size());
+      box->button(QMessageBox::Ok)->click();
+    });
+    timer_.start(5);
+  }
+  QStringList texts;
+  QStringList titles;
+  QList<QMessageBox::Icon> icons;
+  QList<qsizetype> buttonCounts;
+
+ private:
+  QTimer timer_;
+};
+
+template <typename T>
+T* Child(QWidget& window, const char* name) {
+  T* child = window.findChild<T*>(QString::fromLatin1(name));
+  if (child == nullptr) qFatal("no control %s", name);
+  return child;
+}
+
+}  // namespace kestrix::test

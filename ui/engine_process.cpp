@@ -1,0 +1,89 @@
+#include "engine_process.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include "exchange_files.h"
+
+namespace kestrix {
+namespace {
+
+/// how long a start may take before it counts as failed [ms]
+constexpr int kStartTimeoutMs = 5000;
+/// how long an outdated engine is given to end after being killed [ms]
+constexpr int kKillTimeoutMs = 2000;
+
+}  // namespace
+
+EngineProcess::EngineProcess(QString programPath, QObject* parent)
+    : QObject(parent), programPath_(std::move(programPath)) {}
+
+EngineProcess::~EngineProcess() { EndEarlierRun(); }
+
+QString EngineProcess::ProgramBesideApplication() {
+#ifdef Q_OS_WIN
+  const QString suffix = QStringLiteral(".exe");
+#else
+  const QString suffix;
+#endif
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillon") + suffix;
+}
+
+void EngineProcess::EndEarlierRun() {
+  if (process_ == nullptr) return;
+  if (process_->state() != QProcess::NotRunning) {
+    process_->kill();
+    process_->waitForFinished(kKillTimeoutMs);
+  }
+  delete process_;
+  process_ = nullptr;
+}
+
+bool EngineProcess::Start(QString* error) {
+  EndEarlierRun();
+  startFailed_ = false;
+  startError_.clear();
+  QFile::remove(QString::fromLatin1(kResultFile));
+
+  process_ = new QProcess(this);
+  process_->setWorkingDirectory(QDir::currentPath());
+  process_->setProgram(programPath_);
+  process_->setStandardInputFile(QProcess::nullDevice());
+  // The engine's console messages are kept to explain a failed run.
+  process_->setProcessChannelMode(QProcess::MergedChannels);
+  process_->start();
+  // Waiting for the start only: the engine's work goes on in the background.
+  if (!process_->waitForStarted(kStartTimeoutMs)) {
+    startFailed_ = true;
+    startError_ = process_->errorString();
+    if (error != nullptr) *error = startError_;
+    return false;
+  }
+  return true;
+}
+
+EngineProcess::Outcome EngineProcess::WaitForEnd(int msecs, QString* detail) {
+  if (startFailed_) {
+    if (detail != nullptr) *detail = startError_;
+    return Outcome::StartFailed;
+  }
+  if (process_ == nullptr) return Outcome::NeverStarted;
+  if (process_->state() != QProcess::NotRunning) process_->waitForFinished(msecs);
+  if (process_->state() != QProcess::NotRunning) return Outcome::StillRunning;
+  if (process_->exitStatus() == QProcess::CrashExit) {
+    if (detail != nullptr) *detail = process_->errorString();
+    return Outcome::Crashed;
+  }
+  if (process_->exitCode() != 0) {
+    if (detail != nullptr) {
+      const QString console = QString::fromLocal8Bit(process_->readAllStandardOutput()).trimmed();
+      *detail = QString::number(process_->exitCode()) + (console.isEmpty() ? QString() : QStringLiteral(": ") + console);
+    }
+    return Outcome::FailedExit;
+  }
+  return Outcome::Finished;
+}
+
+}  // namespace kestrix

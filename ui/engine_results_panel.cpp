@@ -1,0 +1,145 @@
+#include "engine_results_panel.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <fstream>
+#include <optional>
+
+#include "display_pattern.h"
+#include "engine_process.h"
+#include "exchange_files.h"
+#include "palette_color.h"
+#include "ui_fonts.h"
+#include "user_messages.h"
+
+namespace kestrix {
+namespace {
+
+/// top left corner of the panel in the main window [twips]
+constexpr int kPanelLeftTwips = 11400;
+constexpr int kPanelTopTwips = 600;
+
+/// a rectangle given in main-window twips, in the panel's pixels
+QRect PanelRect(int xTwips, int yTwips, int widthTwips, int heightTwips) {
+  return QRect((xTwips - kPanelLeftTwips) / 15, (yTwips - kPanelTopTwips) / 15, widthTwips / 15, heightTwips / 15);
+}
+
+QLabel* Caption(const QString& text, int xTwips, int yTwips, const QFont& font, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(font);
+  label->adjustSize();
+  label->move(PanelRect(xTwips, yTwips, 0, 0).topLeft());
+  return label;
+}
+
+QLineEdit* ResultBox(const QString& name, QRect geometry, const QFont& font, QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
+  box->setGeometry(geometry);
+  box->setFont(font);
+  box->setTextMargins(0, 0, 0, 0);
+  // Only the program writes the results; typing into the boxes would mean nothing.
+  box->setReadOnly(true);
+  return box;
+}
+
+QString ValueText(const std::optional<double>& value, const char* pattern) {
+  if (!value) return EngineResultsPanel::kNotAvailableText;
+  return QString::fromStdString(FormatPattern(*value, pattern));
+}
+
+}  // namespace
+
+const QString EngineResultsPanel::kNotAvailableText = QStringLiteral("範囲外");
+
+EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("ResultsPanel"));
+  setGeometry(PanelRect(kPanelLeftTwips, kPanelTopTwips, 14295 - kPanelLeftTwips, 4095 - kPanelTopTwips));
+  setAutoFillBackground(true);
+  QPalette green = palette();
+  green.setColor(QPalette::Window, QColor(192, 255, 192));
+  setPalette(green);
+
+  command6_ = new QPushButton(QStringLiteral("HVL  /  Fluence"), this);
+  command6_->setObjectName(QStringLiteral("Command6"));
+  command6_->setGeometry(PanelRect(11640, 840, 2415, 375));
+  command6_->setFont(TimesFont(12));
+  command6_->setToolTip(QStringLiteral("半価層，実効エネルギーを表示"));
+  command6_->setEnabled(false);
+
+  Caption(QStringLiteral("Half Value Layer"), 11640, 1440, TimesFont(12), this);
+  text9_ = ResultBox(QStringLiteral("Text9"), PanelRect(11880, 1800, 1215, 330), TimesFont(14.25), this);
+  Caption(QStringLiteral("mmAl"), 13170, 1800, TimesFont(12), this);
+  text8_ = ResultBox(QStringLiteral("Text8"), PanelRect(11880, 2280, 1215, 330), TimesFont(14.25), this);
+  Caption(QStringLiteral("mmCu"), 13200, 2280, TimesFont(12), this);
+  Caption(QStringLiteral("Fluence / 1 [C/kg]"), 11640, 2880, TimesFont(12), this);
+  Caption(QStringLiteral(" ="), 11760, 3240, TimesFont(12), this);
+  text11_ = ResultBox(QStringLiteral("Text11"), PanelRect(12120, 3240, 1455, 330), TimesFont(12), this);
+  Caption(QStringLiteral("Photons / mm"), 12240, 3600, TimesFont(12), this);
+  Caption(QStringLiteral("2"), 13854, 3600, TimesFont(7.5), this);
+}
+
+void EngineResultsPanel::ClearResults() {
+  text9_->clear();
+  text8_->clear();
+  text11_->clear();
+}
+
+void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine) {
+  for (QLineEdit* box : {text9_, text8_, text11_}) {
+    QPalette colored = box->palette();
+    colored.setColor(QPalette::Text, PaletteColor(colorIndex));
+    box->setPalette(colored);
+  }
+  ClearResults();
+
+  QString detail;
+  switch (engine.WaitForEnd(kEngineWaitMs, &detail)) {
+    case EngineProcess::Outcome::NeverStarted:
+      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) はまだ実行されていません。"));
+      return;
+    case EngineProcess::Outcome::StillRunning:
+      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) がまだ終わっていません。\n"
+                                           "しばらくしてからもう一度押して下さい。"));
+      return;  // Command6 stays enabled: the results may still come.
+    case EngineProcess::Outcome::StartFailed:
+      ShowExclamation(this, QStringLiteral("半価層の計算プログラムを起動できませんでした。\n") + engine.ProgramPath() +
+                                QStringLiteral("\n") + detail);
+      break;
+    case EngineProcess::Outcome::Crashed:
+      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) が異常終了しました。結果はありません。"));
+      break;
+    case EngineProcess::Outcome::FailedExit:
+      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) がエラーで終了しました (終了コード ") + detail +
+                                QStringLiteral(")。結果はありません。"));
+      break;
+    case EngineProcess::Outcome::Finished:
+      ReadResults();
+      break;
+  }
+  command6_->setEnabled(false);
+}
+
+void EngineResultsPanel::ReadResults() {
+  const QString fileName = QString::fromLatin1(kResultFile);
+  std::ifstream in(kResultFile, std::ios::binary);
+  if (!in) {
+    ShowExclamation(this, QStringLiteral("結果ファイル ") + fileName + QStringLiteral(" がありません。"));
+    return;
+  }
+  EngineResults results;
+  try {
+    results = ReadResultFile(in, kResultFile);
+  } catch (const std::exception& error) {
+    ShowExclamation(this, QStringLiteral("結果ファイル ") + fileName + QStringLiteral(" を読めません。\n") +
+                              QString::fromStdString(error.what()));
+    return;
+  }
+  text9_->setText(ValueText(results.hvlAlMm, "#0.000"));
+  text8_->setText(ValueText(results.hvlCuMm, "#0.000"));
+  text11_->setText(ValueText(results.photonsPerMm2PerCkg, "0.000E+00"));
+}
+
+}  // namespace kestrix

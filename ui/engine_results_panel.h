@@ -1,0 +1,46 @@
+#pragma once
+// The results area of the main window: the command "HVL  /  Fluence" (Command6) and the boxes
+// with the aluminium and copper half-value layers (Text9, Text8) and the photon fluence per
+// exposure (Text11) that the engine Quillon computed from the last spectrum.
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+
+namespace kestrix {
+
+class EngineProcess;
+
+class EngineResultsPanel : public QWidget {
+  Q_OBJECT
+ public:
+  /// how long the results command waits for a running engine before it gives up [ms]
+  static constexpr int kEngineWaitMs = 5000;
+  /// shown in a box whose value the engine could not write (a field of asterisks)
+  static const QString kNotAvailableText;
+
+  explicit EngineResultsPanel(QWidget* parent);
+
+  QPushButton* Command6() const { return command6_; }
+
+  /// Empties Text9, Text8 and Text11.
+  void ClearResults();
+
+  /// ShowEngineResults: waits (bounded) for the engine started by the last run, then reads the
+  /// result file of the working directory into the three boxes, written in palette colour
+  /// `colorIndex`, and disables Command6. Failures (engine not started, crashed, failed, not
+  /// finished; file missing or garbled) are reported in a message box and leave the boxes
+  /// empty; Command6 stays enabled only while the engine may still deliver.
+  void ShowEngineResults(int colorIndex, EngineProcess& engine);
+
+ private:
+  void ReadResults();
+
+  QPushButton* command6_;
+  QLineEdit* text9_;
+  QLineEdit* text8_;
+  QLineEdit* text11_;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,28 @@
+#include "kestrix_program.h"
+
+#include "engine_process.h"
+#include "main_window.h"
+#include "program_state.h"
+#include "start_screen.h"
+
+namespace kestrix {
+
+KestrixProgram::KestrixProgram(const QString& enginePath)
+    : state_(std::make_unique<ProgramState>()),
+      engine_(std::make_unique<EngineProcess>(enginePath.isEmpty() ? EngineProcess::ProgramBesideApplication()
+                                                                   : enginePath)),
+      mainWindow_(std::make_unique<MainWindow>(*state_, *engine_)),
+      startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_)) {
+  connect(mainWindow_.get(), &MainWindow::StartScreenRequested, startScreen_.get(), &QWidget::show);
+  connect(startScreen_.get(), &StartScreen::ExitRequested, this, [this] {
+    mainWindow_->hide();
+    startScreen_->hide();
+    emit Ended();
+  });
+}
+
+KestrixProgram::~KestrixProgram() = default;
+
+void KestrixProgram::Start() { startScreen_->show(); }
+
+}  // namespace kestrix

@@ -1,0 +1,464 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "atomic_file.h"
+#include "button_pictures.h"
+#include "calculation_run.h"
+#include "engine_process.h"
+#include "engine_results_panel.h"
+#include "exchange_files.h"
+#include "filter_list_panel.h"
+#include "graph_mapping.h"
+#include "palette_color.h"
+#include "program_state.h"
+#include "spectrum_graph.h"
+#include "ui_fonts.h"
+#include "user_messages.h"
+
+namespace kestrix {
+namespace {
+
+const QColor kLightGreen(192, 255, 192);
+const QColor kLightCyan(192, 255, 255);
+
+/// a rectangle in twips of the parent's client area, in pixels
+QRect Twips(int x, int y, int width, int height) { return QRect(x / 15, y / 15, width / 15, height / 15); }
+
+QWidget* Panel(const QString& name, const QRect& geometry, const QColor& color, QWidget* parent) {
+  auto* panel = new QWidget(parent);
+  panel->setObjectName(name);
+  panel->setGeometry(geometry);
+  panel->setAutoFillBackground(true);
+  QPalette colored = panel->palette();
+  colored.setColor(QPalette::Window, color);
+  panel->setPalette(colored);
+  return panel;
+}
+
+/// a caption placed at a point in twips of the window's client area, inside `panel`
+QLabel* Caption(const QString& text, int xTwips, int yTwips, const QFont& font, QWidget* panel) {
+  auto* label = new QLabel(text, panel);
+  label->setFont(font);
+  label->adjustSize();
+  label->move(QPoint(xTwips / 15, yTwips / 15) - panel->pos());
+  return label;
+}
+
+QLineEdit* InputBox(const QString& name, int yTwips, QWidget* panel) {
+  auto* box = new QLineEdit(panel);
+  box->setObjectName(name);
+  box->setGeometry(Twips(7200, yTwips, 975, 375).translated(-panel->pos()));
+  box->setFont(TimesFont(12));
+  return box;
+}
+
+QPushButton* CommandButton(const QString& name, const QString& caption, const QRect& geometry,
+                           const QFont& font, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setGeometry(geometry.translated(-parent->pos()));
+  button->setFont(font);
+  return button;
+}
+
+QRadioButton* Option(const QString& name, const QString& caption, int x, int y, const QFont& font, QWidget* frame) {
+  auto* option = new QRadioButton(caption, frame);
+  option->setObjectName(name);
+  option->setFont(font);
+  option->adjustSize();
+  option->move(x, y);
+  return option;
+}
+
+QGroupBox* Frame(const QString& name, const QString& caption, const QRect& geometry, const QFont& font,
+                 QWidget* panel) {
+  auto* frame = new QGroupBox(caption, panel);
+  frame->setObjectName(name);
+  frame->setGeometry(geometry.translated(-panel->pos()));
+  frame->setFont(font);
+  return frame;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* parent)
+    : QWidget(parent), state_(state), engine_(engine) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral(" Nedium energy X-ray spectrum"));
+  setFixedSize(kClientWidthPx, kClientHeightPx);
+  BuildGraphArea();
+  BuildRightColumn();
+  BuildBottomBand();
+  InstallKeyPreview();
+}
+
+void MainWindow::BuildGraphArea() {
+  picture3_ = new SpectrumGraph(state_.calculation, this);
+  picture3_->move(240 / 15, 240 / 15);
+  connect(picture3_, &SpectrumGraph::ReadoutChanged, this, &MainWindow::SetReadout);
+
+  // The read-out boxes lie on the graph box's bottom row, above its bitmap.
+  text6_ = new QLineEdit(this);
+  text6_->setObjectName(QStringLiteral("Text6"));
+  text6_->setGeometry(Twips(2280, 6240, 855, 330));
+  text7_ = new QLineEdit(this);
+  text7_->setObjectName(QStringLiteral("Text7"));
+  text7_->setGeometry(Twips(5640, 6240, 855, 330));
+  for (QLineEdit* box : {text6_, text7_}) {
+    box->setFont(TimesFont(11));
+    box->setAlignment(Qt::AlignRight);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+  }
+}
+
+void MainWindow::BuildRightColumn() {
+  label16_ = new QLabel(this);
+  label16_->setObjectName(QStringLiteral("Label16"));
+  label16_->setFont(TimesFont(12));
+  label16_->setGeometry(Twips(11520, 120, 2775, 375));
+
+  results_ = new EngineResultsPanel(this);
+  connect(results_->Command6(), &QPushButton::clicked, this, &MainWindow::ShowEngineResults);
+
+  QWidget* colorPanel = Panel(QStringLiteral("ColorPanel"), Twips(11400, 4080, 2895, 2775), kLightCyan, this);
+  QGroupBox* drawColor = Frame(QStringLiteral("DrawColorFrame"), QStringLiteral("Draw Color"),
+                               Twips(11880, 4320, 2055, 2295), CenturyFont(10.5), colorPanel);
+  struct ColorOption {
+    int number;
+    const char* caption;
+    int paletteIndex;  // caption colour; black is the default text colour
+  };
+  // From top to bottom: RED, MAGENTA, GREEN, CYAN, BLUE, BLACK, 300 twips apart.
+  const ColorOption colors[] = {{1, "RED", kPaletteRed},   {4, "MAGENTA", kPaletteMagenta},
+                                {3, "GREEN", kPaletteGreen}, {5, "CYAN", kPaletteCyan},
+                                {2, "BLUE", kPaletteBlue}, {6, "BLACK", kPaletteBlack}};
+  int y = 360 / 15;
+  for (const ColorOption& color : colors) {
+    QRadioButton* option = Option(QStringLiteral("Option%1").arg(color.number), QString::fromLatin1(color.caption),
+                                  480 / 15, y, TimesFont(11), drawColor);
+    if (color.paletteIndex != kPaletteBlack) {
+      QPalette colored = option->palette();
+      colored.setColor(QPalette::WindowText, PaletteColor(color.paletteIndex));
+      option->setPalette(colored);
+    }
+    colorOptions_[color.number - 1] = option;
+    y += 300 / 15;
+  }
+  colorOptions_[0]->setChecked(true);
+}
+
+void MainWindow::BuildBottomBand() {
+  const QFont japanese = RoundedGothicFont(10.5);
+  const QFont japaneseSmall = RoundedGothicFont(9.75);
+
+  // Displayed quantity.
+  QWidget* displayPanel = Panel(QStringLiteral("DisplayPanel"), Twips(240, 6840, 2055, 3015), kLightCyan, this);
+  Caption(QStringLiteral("スペクトル表示"), 360, 7080, japanese, displayPanel);
+  QGroupBox* displayFrame = Frame(QStringLiteral("DisplayFrame"), QStringLiteral("表示形式"),
+                                  Twips(360, 7680, 1815, 1695), japaneseSmall, displayPanel);
+  const char* displayCaptions[] = {"光子数", "照射線量", "エネルギー"};
+  const char* displayTips[] = {"光子束スペクトル", "照射線量スペクトル", "エネルギー束スペクトル"};
+  for (int i = 0; i < 3; ++i) {
+    QRadioButton* option = Option(QStringLiteral("Option%1").arg(10 + i), QString::fromUtf8(displayCaptions[i]),
+                                  240 / 15, (420 + 360 * i) / 15, japaneseSmall, displayFrame);
+    option->setToolTip(QString::fromUtf8(displayTips[i]));
+    const auto quantity = static_cast<DisplayQuantity>(i + 1);
+    connect(option, &QRadioButton::toggled, this, [this, quantity](bool checked) {
+      if (checked) DisplayOptionChosen(quantity);
+    });
+    displayOptions_[i] = option;
+  }
+  displayOptions_[0]->setChecked(true);
+
+  // Exposure conditions: waveform and inputs.
+  QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6855, 3015), kLightCyan, this);
+  Caption(QStringLiteral("照 射 条 件"), 2640, 7080, RoundedGothicFont(12), conditionPanel);
+  QGroupBox* waveformFrame = Frame(QStringLiteral("WaveformFrame"), QStringLiteral("整流方式"),
+                                   Twips(2400, 7680, 2295, 1695), japaneseSmall, conditionPanel);
+  const char* waveformCaptions[] = {"定電圧", "三相12ピーク", "単相全波"};
+  for (int i = 0; i < 3; ++i) {
+    QRadioButton* option = Option(QStringLiteral("Option%1").arg(7 + i), QString::fromUtf8(waveformCaptions[i]),
+                                  240 / 15, (420 + 360 * i) / 15, japaneseSmall, waveformFrame);
+    const auto type = static_cast<RectificationType>(i + 1);
+    connect(option, &QRadioButton::toggled, this, [this, type](bool checked) {
+      if (checked) state_.rectification = type;
+    });
+    waveformOptions_[i] = option;
+  }
+  waveformOptions_[0]->setChecked(true);
+
+  text1_ = InputBox(QStringLiteral("Text1"), 6960, conditionPanel);
+  text5_ = InputBox(QStringLiteral("Text5"), 7440, conditionPanel);
+  text2_ = InputBox(QStringLiteral("Text2"), 7920, conditionPanel);
+  text13_ = InputBox(QStringLiteral("Text13"), 8400, conditionPanel);
+  text3_ = InputBox(QStringLiteral("Text3"), 8880, conditionPanel);
+  text4_ = InputBox(QStringLiteral("Text4"), 9360, conditionPanel);
+  Caption(QStringLiteral("Ｘ線管電圧(～300)"), 4920, 7020, japanese, conditionPanel);
+  Caption(QStringLiteral("ターゲット角度"), 4920, 7500, japanese, conditionPanel);
+  Caption(QStringLiteral("固有ろ過"), 4920, 8220, japanese, conditionPanel);
+  Caption(QStringLiteral("(Beryllium)"), 6000, 7980, TimesFont(11), conditionPanel);
+  Caption(QStringLiteral("(Aluminum)"), 6000, 8460, TimesFont(11), conditionPanel);
+  Caption(QStringLiteral("アルミ付加フィルタ"), 4920, 8940, japanese, conditionPanel);
+  Caption(QStringLiteral("銅付加フィルタ"), 5400, 9420, japanese, conditionPanel);
+  const char* units[] = {"kV", "degree", "mm", "mmAL eq.", "mm", "mm"};
+  const int unitRows[] = {6960, 7440, 7920, 8400, 8880, 9360};
+  for (int i = 0; i < 6; ++i) {
+    Caption(QString::fromLatin1(units[i]), 8280, unitRows[i] + 60, TimesFont(11), conditionPanel);
+  }
+
+  // Arbitrary-material filters.
+  QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9240, 6840, 2115, 3015), kLightCyan, this);
+  Caption(QStringLiteral("任意材質フィルタ"), 9360, 7320, japanese, filterPanel);
+  Caption(QStringLiteral("（最大３種類）"), 9360, 7620, japaneseSmall, filterPanel);
+  picture1_ = new FilterListPanel(filterPanel);
+  picture1_->setGeometry(Twips(9360, 8040, 1935, 1095).translated(-filterPanel->pos()));
+  command4_ = CommandButton(QStringLiteral("Command4"), QStringLiteral("設定"), Twips(9360, 9240, 915, 375),
+                            japanese, filterPanel);
+  command5_ = CommandButton(QStringLiteral("Command5"), QStringLiteral("解除"), Twips(10380, 9240, 915, 375),
+                            japanese, filterPanel);
+  connect(command4_, &QPushButton::clicked, this, [this] {
+    if (!runInProgress_) emit FilterDialogRequested();
+  });
+  connect(command5_, &QPushButton::clicked, this, &MainWindow::ReleaseFilters);
+
+  // Commands.
+  QWidget* commandPanel = Panel(QStringLiteral("CommandPanel"), Twips(11400, 6840, 2895, 3015), kLightCyan, this);
+  const QFont commandFont = TimesFont(12);
+  command1_ = CommandButton(QStringLiteral("Command1"), QStringLiteral("Graph Draw"), Twips(11760, 7080, 1935, 495),
+                            commandFont, commandPanel);
+  command3_ = CommandButton(QStringLiteral("Command3"), QStringLiteral("Clear Graph"), Twips(11760, 7800, 1935, 495),
+                            commandFont, commandPanel);
+  command7_ = CommandButton(QStringLiteral("Command7"), QStringLiteral("Data Save"), Twips(11760, 8400, 1935, 495),
+                            commandFont, commandPanel);
+  command7_->setToolTip(QStringLiteral("光子数スペクトルデータを csv 形式で 保存"));
+  command8_ = CommandButton(QStringLiteral("Command8"), QStringLiteral("Image Save"), Twips(11760, 9120, 1935, 495),
+                            commandFont, commandPanel);
+  command7_->setEnabled(false);
+  command8_->setEnabled(false);
+  command2_ = new QToolButton(commandPanel);
+  command2_->setObjectName(QStringLiteral("Command2"));
+  command2_->setText(QStringLiteral(" bye bye "));
+  command2_->setIcon(ByeByeIcon());
+  command2_->setIconSize(QSize(16, 16));
+  command2_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  command2_->setFont(CenturyFont(5.25));
+  command2_->setGeometry(Twips(13800, 9360, 495, 495).translated(-commandPanel->pos()));
+
+  connect(command1_, &QPushButton::clicked, this, &MainWindow::GraphDraw);
+  connect(command3_, &QPushButton::clicked, this, &MainWindow::ClearGraph);
+  connect(command7_, &QPushButton::clicked, this, [this] {
+    if (!runInProgress_) emit DataExportRequested();
+  });
+  connect(command8_, &QPushButton::clicked, this, [this] {
+    if (!runInProgress_) emit ImageExportRequested();
+  });
+  connect(command2_, &QToolButton::clicked, this, &MainWindow::ByeBye);
+}
+
+void MainWindow::InstallKeyPreview() {
+  installEventFilter(this);
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    // The window sees each key once, at the widget it is delivered to first, and lets it go on.
+    QWidget* focus = QApplication::focusWidget();
+    const bool firstDelivery = watched == focus || (watched == this && (focus == nullptr || !isAncestorOf(focus)));
+    if (firstDelivery) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Right) picture3_->MoveCursor(+1);
+      if (key == Qt::Key_Left) picture3_->MoveCursor(-1);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Closing through the frame leaves the window like " bye bye "; the window is kept.
+  event->ignore();
+  ByeBye();
+}
+
+const QImage& MainWindow::GraphImage() const { return picture3_->Image(); }
+
+void MainWindow::SetFilterCommandEnabled(bool enabled) { command4_->setEnabled(enabled); }
+
+CalculationState& MainWindow::Calculation() { return state_.calculation; }
+
+void MainWindow::SetReadout(const QString& energyText, const QString& valueText) {
+  text6_->setText(energyText);
+  text7_->setText(valueText);
+}
+
+void MainWindow::SetDisplayOptionsEnabled(bool enabled) {
+  for (QRadioButton* option : displayOptions_) option->setEnabled(enabled);
+}
+
+void MainWindow::ClearGraphAndFilters() {
+  picture3_->Clear();
+  picture1_->Clear();
+  picture3_->DrawEmptyGraph(state_.displayQuantity);
+  state_.calculation.filters.Clear();
+  command4_->setEnabled(true);
+  state_.calculation.SpectrumPeak = 0;
+  picture3_->SwitchCursorOff();
+}
+
+void MainWindow::InitialiseForModel(SpectrumModel model) {
+  state_.spectrumModel = model;
+  const QString caption =
+      model == SpectrumModel::Tucker ? QStringLiteral("by Tucker's formula") : QStringLiteral("by Birch's formula");
+  label16_->setText(caption);
+  picture3_->ModelCaption()->setText(caption);
+  picture3_->ModelCaption()->adjustSize();
+  picture3_->ModelCaption()->show();
+  state_.displayQuantity = DisplayQuantity::PhotonNumber;
+
+  ClearGraphAndFilters();
+
+  text1_->setText(QStringLiteral("200"));
+  text13_->setText(QStringLiteral("5"));
+  text2_->setText(QStringLiteral("3"));
+  text3_->setText(QStringLiteral("0"));
+  text4_->setText(QStringLiteral("0"));
+  text5_->setText(QStringLiteral("20"));
+  results_->ClearResults();
+
+  results_->Command6()->setEnabled(false);
+  command7_->setEnabled(false);
+  command8_->setEnabled(false);
+  waveformOptions_[0]->setChecked(true);
+  state_.rectification = RectificationType::ConstantPotential;
+  SetDisplayOptionsEnabled(true);
+  displayOptions_[0]->setChecked(true);
+  state_.displayQuantity = DisplayQuantity::PhotonNumber;
+}
+
+void MainWindow::DisplayOptionChosen(DisplayQuantity quantity) {
+  state_.displayQuantity = quantity;
+  picture3_->Relabel(quantity);
+}
+
+int MainWindow::SelectedColorIndex() const {
+  // RED, BLUE, GREEN, MAGENTA, CYAN in this order; BLACK when none of them is selected.
+  const int paletteOfOption[] = {kPaletteRed, kPaletteBlue, kPaletteGreen, kPaletteMagenta, kPaletteCyan};
+  for (int i = 0; i < 5; ++i) {
+    if (colorOptions_[i]->isChecked()) return paletteOfOption[i];
+  }
+  return kPaletteBlack;
+}
+
+void MainWindow::Yield() { QCoreApplication::processEvents(); }
+
+void MainWindow::GraphDraw() {
+  if (runInProgress_) return;
+  runInProgress_ = true;
+  // The displayed quantity must not change under a running calculation.
+  const bool displayOptionsWereEnabled = displayOptions_[0]->isEnabled();
+  SetDisplayOptionsEnabled(false);
+  QLabel* label14 = picture3_->ModelCaption();
+  const bool captionWasVisible = label14->isVisible();
+  label14->hide();
+
+  const bool drawn = CalculateSpectrum();
+
+  picture3_->SwitchCursorOff();
+  if (drawn) {
+    results_->ClearResults();
+    results_->Command6()->setEnabled(true);
+    command7_->setEnabled(true);
+    command8_->setEnabled(true);
+  } else {
+    // Nothing was added to the graph: it stays as it was.
+    label14->setVisible(captionWasVisible);
+    SetDisplayOptionsEnabled(displayOptionsWereEnabled);
+  }
+  runInProgress_ = false;
+}
+
+bool MainWindow::CalculateSpectrum() {
+  const SpectrumModel model = state_.spectrumModel == SpectrumModel::Tucker ? SpectrumModel::Tucker : SpectrumModel::Birch;
+  const RunInputTexts texts{text1_->text().toStdString(),  text5_->text().toStdString(),
+                            text2_->text().toStdString(),  text13_->text().toStdString(),
+                            text3_->text().toStdString(),  text4_->text().toStdString()};
+  const RunInputs inputs = ReadRunInputs(texts, model);
+  if (inputs.tubeVoltageText) text1_->setText(QString::fromStdString(*inputs.tubeVoltageText));
+  if (inputs.inherentFiltrationReplaced) {
+    text2_->setText(QStringLiteral("0"));
+    text13_->setText(QStringLiteral("0.5"));
+  }
+
+  CalculationState& calculation = state_.calculation;
+  try {
+    ComputePhotonSpectrum(inputs, model, state_.rectification, calculation);
+  } catch (const RunError& error) {
+    ShowExclamation(this, QString::fromStdString(error.what()));
+    return false;
+  }
+
+  const ExchangeSpectrum relative = RelativePhotonSpectrum(calculation, inputs.kVp);
+  try {
+    SaveFileAtomically(kSpectrumExchangeFile, [&relative](std::ostream& out) { WriteSpectrumExchange(out, relative); });
+  } catch (const std::exception& error) {
+    // Nothing is drawn for a spectrum that the exports and the engine would not see.
+    calculation.SpectrumPeak = 0;
+    ShowExclamation(this, QStringLiteral("スペクトルファイル %1 を書き込めませんでした。\n%2")
+                              .arg(QString::fromLatin1(kSpectrumExchangeFile), QString::fromStdString(error.what())));
+    return false;
+  }
+  Yield();
+
+  ApplyDisplayQuantity(state_.displayQuantity, inputs.kVp, calculation);
+  state_.curveColorIndex = SelectedColorIndex();
+  picture3_->PlotSpectrumCurve(state_.curveColorIndex);
+
+  QString startError;
+  if (!engine_.Start(&startError)) {
+    ShowExclamation(this, QStringLiteral("半価層の計算プログラムを起動できませんでした。\n%1\n%2")
+                              .arg(engine_.ProgramPath(), startError));
+  }
+  Yield();
+  return true;
+}
+
+void MainWindow::ClearGraph() {
+  if (runInProgress_) return;
+  ClearGraphAndFilters();
+  command7_->setEnabled(false);
+  command8_->setEnabled(false);
+  results_->ClearResults();
+  SetDisplayOptionsEnabled(true);
+  picture3_->ModelCaption()->show();
+}
+
+void MainWindow::ByeBye() {
+  if (runInProgress_) return;
+  picture3_->Clear();
+  emit StartScreenRequested();
+  hide();
+}
+
+void MainWindow::ReleaseFilters() {
+  if (runInProgress_) return;
+  picture1_->Clear();
+  state_.calculation.filters.Clear();
+}
+
+void MainWindow::ShowEngineResults() {
+  if (runInProgress_) return;
+  results_->ShowEngineResults(state_.curveColorIndex, engine_);
+  command1_->setFocus();
+}
+
+}  // namespace kestrix

@@ -1,0 +1,115 @@
+#pragma once
+// Form2, the main window " Nedium energy X-ray spectrum": exposure conditions, waveform,
+// displayed quantity, curve colour, arbitrary filters, the spectrum graph, the calculation run
+// and the engine's results. Hidden and shown again, never destroyed.
+
+#include <QImage>
+#include <QWidget>
+
+#include "model_codes.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace kestrix {
+
+class EngineProcess;
+class EngineResultsPanel;
+class FilterListPanel;
+class SpectrumGraph;
+struct CalculationState;
+struct ProgramState;
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  /// client area, 14520 x 10080 twips at 15 twips per pixel [px]
+  static constexpr int kClientWidthPx = 968;
+  static constexpr int kClientHeightPx = 672;
+
+  /// `state` and `engine` outlive the window.
+  MainWindow(ProgramState& state, EngineProcess& engine, QWidget* parent = nullptr);
+
+  /// The start screen's model choice (the table is already loaded): model code and captions,
+  /// empty graph without filters, default inputs, empty results, the commands that need a
+  /// spectrum disabled, constant potential and photon number selected.
+  void InitialiseForModel(SpectrumModel model);
+
+  // What the filter and export dialogs use.
+  /// the graph's persistent drawing (frame, grid, texts, curves; no cursor lines or captions)
+  const QImage& GraphImage() const;
+  /// Picture1, where the filter dialog lists the filters that are set
+  FilterListPanel* FilterList() const { return picture1_; }
+  /// enables or disables the set button "設定" (Command4)
+  void SetFilterCommandEnabled(bool enabled);
+  /// the spectrum, table and arbitrary filters
+  CalculationState& Calculation();
+
+  /// true while a calculation run is in progress (including its two yields)
+  bool RunInProgress() const { return runInProgress_; }
+
+ signals:
+  /// "設定" (Command4) was pressed: open the arbitrary filter dialog
+  void FilterDialogRequested();
+  /// "Data Save" (Command7) was pressed: open the data export dialog
+  void DataExportRequested();
+  /// "Image Save" (Command8) was pressed: open the image export dialog
+  void ImageExportRequested();
+  /// " bye bye " or the window's close box: show the start screen (this window is hidden)
+  void StartScreenRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildGraphArea();
+  void BuildRightColumn();
+  void BuildBottomBand();
+  void InstallKeyPreview();
+
+  void GraphDraw();
+  bool CalculateSpectrum();
+  void ClearGraph();
+  void ByeBye();
+  void ReleaseFilters();
+  void ShowEngineResults();
+  void DisplayOptionChosen(DisplayQuantity quantity);
+  void SetReadout(const QString& energyText, const QString& valueText);
+  void ClearGraphAndFilters();
+  void SetDisplayOptionsEnabled(bool enabled);
+  int SelectedColorIndex() const;
+  void Yield();
+
+  ProgramState& state_;
+  EngineProcess& engine_;
+  bool runInProgress_ = false;
+
+  SpectrumGraph* picture3_ = nullptr;
+  QLineEdit* text6_ = nullptr;
+  QLineEdit* text7_ = nullptr;
+  QLabel* label16_ = nullptr;
+  EngineResultsPanel* results_ = nullptr;
+  QRadioButton* colorOptions_[6] = {};   // Option1..Option6
+  QRadioButton* waveformOptions_[3] = {};  // Option7..Option9
+  QRadioButton* displayOptions_[3] = {};   // Option10..Option12
+  QLineEdit* text1_ = nullptr;
+  QLineEdit* text5_ = nullptr;
+  QLineEdit* text2_ = nullptr;
+  QLineEdit* text13_ = nullptr;
+  QLineEdit* text3_ = nullptr;
+  QLineEdit* text4_ = nullptr;
+  FilterListPanel* picture1_ = nullptr;
+  QPushButton* command1_ = nullptr;
+  QPushButton* command3_ = nullptr;
+  QPushButton* command7_ = nullptr;
+  QPushButton* command8_ = nullptr;
+  QPushButton* command4_ = nullptr;
+  QPushButton* command5_ = nullptr;
+  QToolButton* command2_ = nullptr;
+};
+
+}  // namespace kestrix

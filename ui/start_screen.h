@@ -1,0 +1,46 @@
+#pragma once
+// Form4, the start screen "X-ray Spectrum of medium enerygy": the choice of the spectrum model
+// and the way out of the program.
+
+#include <QImage>
+#include <QWidget>
+
+#include "model_codes.h"
+
+class QPushButton;
+
+namespace kestrix {
+
+class MainWindow;
+struct ProgramState;
+
+class StartScreen : public QWidget {
+  Q_OBJECT
+ public:
+  /// `state` and `mainWindow` outlive the start screen.
+  StartScreen(ProgramState& state, MainWindow& mainWindow, QWidget* parent = nullptr);
+
+  /// Loads the attenuation table, then puts the main window into its initial state for `model`,
+  /// shows it and hides the start screen. A table that cannot be loaded is reported in a
+  /// message box naming the file and the problem, and the start screen stays.
+  void ChooseModel(SpectrumModel model);
+
+  /// Deletes both exchange files of the working directory (a missing one is no error) and
+  /// asks the program to end.
+  void ExitProgram();
+
+ signals:
+  /// the program should end now
+  void ExitRequested();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  ProgramState& state_;
+  MainWindow& mainWindow_;
+  QImage picture_;
+};
+
+}  // namespace kestrix
