@@ -1,0 +1,250 @@
+#include "data_export_dialog.h"
+
+#include <fstream>
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "atomic_file.h"
+#include "confirmation_message.h"
+#include "exchange_files.h"
+#include "folder_picker.h"
+#include "pattern_file_list.h"
+#include "ui_fonts.h"
+#include "user_messages.h"
+
+namespace kestrix {
+namespace {
+
+QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setFont(RoundedGothicFont(10.5));
+  return label;
+}
+
+QPushButton* Command(const QString& name, const QString& text, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setFont(text.at(0).unicode() < 128 ? TimesFont(12) : RoundedGothicFont(10.5));
+  button->setAutoDefault(true);  // Enter presses the button that has the focus
+  return button;
+}
+
+QGroupBox* Frame(const QString& name, const QString& title, QWidget* parent) {
+  auto* frame = new QGroupBox(title, parent);
+  frame->setObjectName(name);
+  frame->setFont(RoundedGothicFont(10.5));
+  new QVBoxLayout(frame);
+  return frame;
+}
+
+QRadioButton* Option(const QString& name, const QString& text, QGroupBox* frame) {
+  auto* option = new QRadioButton(text, frame);
+  option->setObjectName(name);
+  frame->layout()->addWidget(option);
+  return option;
+}
+
+/// The user's decimal separator when it is a single ASCII character, "." otherwise.
+char LocaleDecimalSeparator() {
+  const QString point = QLocale::system().decimalPoint();
+  return point.size() == 1 && point.at(0).unicode() < 128 ? static_cast<char>(point.at(0).unicode()) : '.';
+}
+
+/// A name that would put the file into another folder, or that no file system accepts.
+bool IsInvalidFileName(const QString& name) {
+  return name.contains(QLatin1Char('/')) || name.contains(QChar(0));
+}
+
+/// Moves the focus to `target` when the watched picture is clicked.
+class FocusOnClick : public QObject {
+ public:
+  FocusOnClick(QWidget* target, QObject* parent) : QObject(parent), target_(target) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) target_->setFocus();
+    return false;
+  }
+
+ private:
+  QWidget* target_;
+};
+
+}  // namespace
+
+DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+  setObjectName(QStringLiteral("Form5"));
+  setWindowTitle(QStringLiteral("データ保存"));
+
+  folders_ = new FolderPicker(QStringLiteral("*.csv;*.dat"), this);
+  text1_ = new QLineEdit(this);
+  text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setFont(TimesFont(12));
+  command1_ = Command(QStringLiteral("Command1"), QStringLiteral("OK"), this);
+  QPushButton* command2 = Command(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
+
+  QGroupBox* frame1 = Frame(QStringLiteral("Frame1"), QStringLiteral("データ区切り"), this);
+  option_[1] = Option(QStringLiteral("Option1"), QStringLiteral("カンマ区切り (拡張子 csv)"), frame1);
+  option_[2] = Option(QStringLiteral("Option2"), QStringLiteral("スペース区切り (拡張子 dat)"), frame1);
+  QGroupBox* frame2 = Frame(QStringLiteral("Frame2"), QStringLiteral("光子エネルギー単位"), this);
+  option_[3] = Option(QStringLiteral("Option3"), QStringLiteral("keV"), frame2);
+  option_[4] = Option(QStringLiteral("Option4"), QStringLiteral("MeV"), frame2);
+  QGroupBox* frame3 = Frame(QStringLiteral("Frame3"), QStringLiteral("相対フルエンス (光子数) "), this);
+  option_[5] = Option(QStringLiteral("Option5"), QStringLiteral("最大値を 1 として正規化"), frame3);
+  option_[6] = Option(QStringLiteral("Option6"), QStringLiteral("全光子数を 1 として正規化"), frame3);
+  QGroupBox* frame6 = Frame(QStringLiteral("Frame6"), QStringLiteral("数値表示形式"), this);
+  auto* notations = new QHBoxLayout;
+  qobject_cast<QBoxLayout*>(frame6->layout())->addLayout(notations);
+  QGroupBox* frame4 = Frame(QStringLiteral("Frame4"), QStringLiteral("光子エネルギー"), frame6);
+  option_[7] = Option(QStringLiteral("Option7"), QStringLiteral("実数表示"), frame4);
+  option_[8] = Option(QStringLiteral("Option8"), QStringLiteral("指数表示"), frame4);
+  QGroupBox* frame5 = Frame(QStringLiteral("Frame5"), QStringLiteral("相対フルエンス"), frame6);
+  option_[9] = Option(QStringLiteral("Option9"), QStringLiteral("実数表示"), frame5);
+  option_[10] = Option(QStringLiteral("Option10"), QStringLiteral("指数表示"), frame5);
+  notations->addWidget(frame4);
+  notations->addWidget(frame5);
+
+  list1_ = new QListWidget(this);
+  list1_->setObjectName(QStringLiteral("List1"));
+  list1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  list1_->setMinimumWidth(260);
+  QPushButton* command3 = Command(QStringLiteral("Command3"), QStringLiteral("表示"), this);
+  QPushButton* command4 = Command(QStringLiteral("Command4"), QStringLiteral("Clear"), this);
+  auto* picture1 = new QLabel(this);
+  picture1->setObjectName(QStringLiteral("Picture1"));
+  picture1->setPixmap(style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(32, 32));
+  picture1->installEventFilter(new FocusOnClick(text1_, picture1));
+
+  // Left: what is saved and how; middle: the preview; right: where it goes.
+  auto* formats = new QVBoxLayout;
+  formats->addWidget(Caption(QStringLiteral("Label6"), QStringLiteral("ファイルに保存する内容"), this));
+  formats->addWidget(Caption(QStringLiteral("Label2"),
+                             QStringLiteral("最後に計算した光子数スペクトルデータをファイルに保存します"), this));
+  formats->addWidget(Caption(QStringLiteral("Label4"), QStringLiteral("保存形式を選択して下さい"), this));
+  for (QGroupBox* frame : {frame1, frame2, frame3, frame6}) formats->addWidget(frame);
+  formats->addStretch();
+
+  auto* preview = new QVBoxLayout;
+  preview->addWidget(list1_, 1);
+  auto* previewButtons = new QHBoxLayout;
+  previewButtons->addWidget(command3);
+  previewButtons->addWidget(command4);
+  preview->addLayout(previewButtons);
+
+  auto* target = new QVBoxLayout;
+  target->addWidget(Caption(QStringLiteral("Label5"), QStringLiteral("保存フォルダを指定して下さい"), this));
+  target->addWidget(folders_->DriveList());
+  target->addWidget(folders_->FolderList(), 1);
+  target->addWidget(Caption(QStringLiteral("Label3"), QStringLiteral("既存ファイル (.csv  and  .dat)"), this));
+  target->addWidget(folders_->FileList(), 1);
+  target->addWidget(Caption(QStringLiteral("Label1"), QStringLiteral("保存ファイル名（拡張子なしで入力）"), this));
+  auto* nameRow = new QHBoxLayout;
+  nameRow->addWidget(picture1);
+  nameRow->addWidget(text1_, 1);
+  target->addLayout(nameRow);
+  auto* saveRow = new QHBoxLayout;
+  saveRow->addWidget(Caption(QStringLiteral("Label7"), QStringLiteral("保存"), this));
+  saveRow->addStretch();
+  saveRow->addWidget(command1_);
+  saveRow->addWidget(command2);
+  target->addLayout(saveRow);
+
+  auto* columns = new QHBoxLayout(this);
+  columns->addLayout(formats);
+  columns->addLayout(preview, 1);
+  columns->addLayout(target, 1);
+
+  connect(command3, &QPushButton::clicked, this, &DataExportDialog::Preview);
+  connect(command4, &QPushButton::clicked, this, &DataExportDialog::ClearPreview);
+  connect(command1_, &QPushButton::clicked, this, &DataExportDialog::Save);
+  connect(command2, &QPushButton::clicked, this, &QWidget::hide);
+  connect(text1_, &QLineEdit::returnPressed, this, &DataExportDialog::NameEntered);
+}
+
+void DataExportDialog::PrepareAndShow() {
+  list1_->clear();
+  folders_->SyncFileList();
+  for (int i : {1, 3, 5, 7, 9}) option_[i]->setChecked(true);
+  text1_->clear();
+  command1_->setEnabled(false);
+  show();
+  raise();
+  activateWindow();
+  text1_->setFocus();
+}
+
+SpectrumTableOptions DataExportDialog::ChosenOptions() const {
+  SpectrumTableOptions options;
+  options.separator = option_[2]->isChecked() ? TableSeparator::Space : TableSeparator::Comma;
+  options.unit = option_[4]->isChecked() ? TableEnergyUnit::MeV : TableEnergyUnit::KeV;
+  options.normalisation = option_[6]->isChecked() ? TableNormalisation::TotalOne : TableNormalisation::MaximumOne;
+  options.energyNotation = option_[8]->isChecked() ? TableNotation::Exponential : TableNotation::Plain;
+  options.valueNotation = option_[10]->isChecked() ? TableNotation::Exponential : TableNotation::Plain;
+  return options;
+}
+
+void DataExportDialog::Preview() {
+  ClearPreview();
+  // The table always starts again from the exchange file, so normalisations never compound.
+  try {
+    std::ifstream in(kSpectrumExchangeFile, std::ios::binary);
+    if (!in) throw ExchangeFileError(std::string(kSpectrumExchangeFile) + ": the file cannot be opened");
+    table_ = BuildSpectrumTable(ReadSpectrumExchangeList(in, kSpectrumExchangeFile), ChosenOptions(),
+                                LocaleDecimalSeparator());
+  } catch (const std::exception& e) {
+    ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + QString::fromUtf8(e.what()));
+    return;
+  }
+  list1_->addItem(QString::fromStdString(table_.header));
+  for (int i = 1; i <= kExchangeRows; ++i) list1_->addItem(QString::fromStdString(table_.lines[i]));
+  command1_->setEnabled(true);
+}
+
+void DataExportDialog::ClearPreview() {
+  list1_->clear();
+  command1_->setEnabled(false);
+}
+
+void DataExportDialog::Save() {
+  const QString name = text1_->text();
+  if (name.isEmpty()) {
+    ShowExclamation(this, QStringLiteral("ファイル名を入力して下さい"));
+    return;
+  }
+  if (IsInvalidFileName(name)) {
+    ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
+    return;
+  }
+  // The extension follows the separator of the table that is written, not the option shown now.
+  const QString path = QDir(folders_->FileList()->Folder()).filePath(
+      name + QString::fromLatin1(SpectrumTableExtension(table_.separator)));
+  try {
+    SaveFileAtomically(QFile::encodeName(path).toStdString(),
+                       [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
+  } catch (const std::exception& e) {
+    ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    return;
+  }
+  ShowConfirmation(this, QStringLiteral("データを ") + QDir::toNativeSeparators(path) + QStringLiteral(" に保存しました"));
+  hide();
+}
+
+void DataExportDialog::NameEntered() {
+  if (command1_->isEnabled()) command1_->setFocus();
+}
+
+}  // namespace kestrix

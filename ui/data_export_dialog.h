@@ -1,0 +1,48 @@
+#pragma once
+// Form5 "データ保存": rereads the spectrum exchange file of the last calculation, shows it as a
+// comma- or space-separated table in the chosen unit, normalisation and notation, and saves
+// exactly the previewed table to a folder chosen in the drive, folder and file lists.
+
+#include <QWidget>
+
+#include "spectrum_table_export.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace kestrix {
+
+class FolderPicker;
+
+class DataExportDialog : public QWidget {
+  Q_OBJECT
+ public:
+  explicit DataExportDialog(QWidget* parent);
+
+  /// The "Data Save" opening: empty preview, file list at the folder list's folder, default
+  /// options, empty name, OK disabled; shows the dialog with the focus in the name box.
+  void PrepareAndShow();
+
+  FolderPicker& Folders() const { return *folders_; }
+  /// the table of the last preview (header, lines and values)
+  const SpectrumTable& PreviewedTable() const { return table_; }
+
+ private:
+  SpectrumTableOptions ChosenOptions() const;
+  void Preview();
+  void ClearPreview();
+  void Save();
+  void NameEntered();
+
+  SpectrumTable table_;
+  FolderPicker* folders_;
+  QLineEdit* text1_;
+  QPushButton* command1_;
+  QRadioButton* option_[11] = {};  // Option1..Option10, index 0 unused
+  QListWidget* list1_;
+};
+
+}  // namespace kestrix

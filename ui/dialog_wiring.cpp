@@ -1,0 +1,21 @@
+#include "dialog_wiring.h"
+
+#include "calculation_state.h"
+#include "data_export_dialog.h"
+#include "filter_dialog.h"
+#include "image_export_dialog.h"
+#include "main_window.h"
+
+namespace kestrix {
+
+void AttachFilterAndExportDialogs(MainWindow& window) {
+  auto* filters = new FilterDialog(window.Calculation().filters, *window.FilterList(),
+                                   [&window](bool enabled) { window.SetFilterCommandEnabled(enabled); }, &window);
+  auto* data = new DataExportDialog(&window);
+  auto* image = new ImageExportDialog([&window] { return window.GraphImage(); }, &window);
+  QObject::connect(&window, &MainWindow::FilterDialogRequested, filters, &FilterDialog::PrepareAndShow);
+  QObject::connect(&window, &MainWindow::DataExportRequested, data, &DataExportDialog::PrepareAndShow);
+  QObject::connect(&window, &MainWindow::ImageExportRequested, image, &ImageExportDialog::PrepareAndShow);
+}
+
+}  // namespace kestrix

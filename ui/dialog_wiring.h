@@ -1,0 +1,12 @@
+#pragma once
+// Creates the arbitrary filter, data export and image export dialogs of the main window and
+// opens them from its "設定", "Data Save" and "Image Save" commands.
+
+namespace kestrix {
+
+class MainWindow;
+
+/// The dialogs are children of window and live as long as it does.
+void AttachFilterAndExportDialogs(MainWindow& window);
+
+}  // namespace kestrix

@@ -1,0 +1,160 @@
+#include "filter_dialog.h"
+
+#include <cmath>
+
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "arbitrary_filter_set.h"
+#include "filter_list_panel.h"
+#include "input_number.h"
+#include "material_file.h"
+#include "pattern_file_list.h"
+#include "ui_fonts.h"
+#include "user_messages.h"
+
+namespace kestrix {
+namespace {
+
+/// thickness box text [mm] to centimetres
+constexpr double kCmPerMm = 0.1;
+
+QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setFont(RoundedGothicFont(10.5));
+  return label;
+}
+
+QPushButton* Command(const QString& name, const QString& text, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setFont(TimesFont(12));
+  button->setAutoDefault(true);  // Enter presses the button that has the focus
+  return button;
+}
+
+}  // namespace
+
+FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
+                           std::function<void(bool)> enableSetCommand, QWidget* parent)
+    : QWidget(parent, Qt::Dialog),
+      filters_(filters),
+      panel_(panel),
+      enableSetCommand_(std::move(enableSetCommand)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("任意フィルター設定"));
+
+  // Created in the order of the keyboard's tab sequence.
+  text2_ = new QLineEdit(this);
+  text2_->setObjectName(QStringLiteral("Text2"));
+  text2_->setFont(TimesFont(12));
+  command2_ = Command(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
+  command1_ = Command(QStringLiteral("Command1"), QStringLiteral("OK"), this);
+  file1_ = new PatternFileList(QStringLiteral("*.ele;*.mix"), this);
+  file1_->setFont(TimesFont(10.5));
+  label5_ = new QLabel(this);
+  label5_->setObjectName(QStringLiteral("Label5"));
+  label5_->setFrameShape(QFrame::Panel);
+  label5_->setFrameShadow(QFrame::Sunken);
+  label5_->setMinimumWidth(260);
+  label5_->setFont(TimesFont(10.5));
+  QLabel* label4 = Caption(QStringLiteral("Label4"), QStringLiteral("材質"), this);
+  QLabel* label3 = Caption(QStringLiteral("Label3"), QStringLiteral("mm"), this);
+  QLabel* label2 = Caption(QStringLiteral("Label2"), QStringLiteral("厚さ"), this);
+  QLabel* label1 = Caption(QStringLiteral("Label1"), QStringLiteral("フィルターの種類"), this);
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(label1, 0, 0);
+  grid->addWidget(file1_, 1, 0, 5, 1);
+  grid->addWidget(label4, 0, 1);
+  grid->addWidget(label5_, 1, 1, 1, 2);
+  grid->addWidget(label2, 2, 1);
+  auto* thicknessRow = new QHBoxLayout;
+  thicknessRow->addWidget(text2_);
+  thicknessRow->addWidget(label3);
+  grid->addLayout(thicknessRow, 3, 1, 1, 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(command1_);
+  buttons->addWidget(command2_);
+  grid->addLayout(buttons, 5, 1, 1, 2);
+  grid->setRowStretch(4, 1);
+
+  file1_->SetFolder(QDir::currentPath());
+  connect(file1_, &QListWidget::itemClicked, this, &FilterDialog::FileClicked);
+  connect(text2_, &QLineEdit::returnPressed, this, &FilterDialog::ThicknessEntered);
+  connect(command2_, &QPushButton::clicked, this, &QWidget::hide);
+  connect(command1_, &QPushButton::clicked, this, &FilterDialog::AddFilter);
+}
+
+void FilterDialog::PrepareAndShow() {
+  label5_->clear();
+  text2_->clear();
+  file1_->Refresh();
+  show();
+  raise();
+  activateWindow();
+}
+
+void FilterDialog::FileClicked() {
+  const QString name = file1_->SelectedName();
+  if (name.isEmpty()) return;
+  try {
+    materialDescription_ = QString::fromUtf8(LoadMaterialDescription(QFile::encodeName(name).toStdString()).c_str());
+    label5_->setText(materialDescription_);
+  } catch (const MaterialFileError& e) {
+    label5_->clear();
+    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + QString::fromUtf8(e.what()));
+    return;
+  }
+  text2_->setFocus();
+}
+
+void FilterDialog::ThicknessEntered() {
+  if (!text2_->text().isEmpty()) command1_->setFocus();
+}
+
+void FilterDialog::AddFilter() {
+  const QString name = file1_->SelectedName();
+  if (name.isEmpty()) {
+    ShowExclamation(this, QStringLiteral("フィルター材質が未選択です。"));
+    return;
+  }
+  if (text2_->text().isEmpty()) {
+    ShowExclamation(this, QStringLiteral("フィルターの厚さを入力して下さい。"));
+    return;
+  }
+  if (filters_.count >= kArbitraryFilterSlots) {
+    ShowExclamation(this, QStringLiteral("任意材質フィルタは３種類まで設定できます。"));
+    return;
+  }
+  // A thickness too large for a number would turn a zero coefficient into NaN in the spectrum.
+  const double thicknessCm = ParseLeadingNumber(text2_->text().toStdString()) * kCmPerMm;
+  if (!std::isfinite(thicknessCm)) {
+    ShowExclamation(this, QStringLiteral("フィルターの厚さが大きすぎます。"));
+    return;
+  }
+  // The whole file is read and checked before anything changes.
+  MaterialFile material;
+  GridArray coefficients{};
+  try {
+    material = LoadMaterialFile(QFile::encodeName(name).toStdString());
+    coefficients = ArbitraryFilterCoefficientsFor(material);
+  } catch (const MaterialFileError& e) {
+    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + QString::fromUtf8(e.what()));
+    return;
+  }
+  materialDescription_ = QString::fromUtf8(material.description.c_str());
+  const int slot = AddArbitraryFilter(filters_, coefficients, thicknessCm);
+  if (slot >= kArbitraryFilterSlots) enableSetCommand_(false);
+  panel_.ListFilter(slot, materialDescription_, thicknessCm);
+  hide();
+}
+
+}  // namespace kestrix

@@ -1,0 +1,51 @@
+#pragma once
+// Form1 "任意フィルター設定": picks a material file of the working directory and a thickness
+// and adds them as the next arbitrary filter. Shown without blocking, hidden when done.
+
+#include <functional>
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kestrix {
+
+class FilterListPanel;
+class PatternFileList;
+struct ArbitraryFilterSet;
+
+class FilterDialog : public QWidget {
+  Q_OBJECT
+ public:
+  /// filters and panel outlive the dialog; enableSetCommand switches the main window's
+  /// set button "設定" (Command4), which is disabled when the third filter is added.
+  FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel, std::function<void(bool)> enableSetCommand,
+               QWidget* parent);
+
+  /// The set button's opening: empties the description and the thickness box, reads the
+  /// working directory's material files again and shows the dialog.
+  void PrepareAndShow();
+
+  /// the description of the material file read last (MaterialDescription)
+  QString MaterialDescription() const { return materialDescription_; }
+
+ private:
+  void FileClicked();
+  void ThicknessEntered();
+  void AddFilter();
+
+  ArbitraryFilterSet& filters_;
+  FilterListPanel& panel_;
+  std::function<void(bool)> enableSetCommand_;
+  QString materialDescription_;
+
+  QLineEdit* text2_;
+  QPushButton* command2_;
+  QPushButton* command1_;
+  PatternFileList* file1_;
+  QLabel* label5_;
+};
+
+}  // namespace kestrix

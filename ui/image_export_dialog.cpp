@@ -1,0 +1,123 @@
+#include "image_export_dialog.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImageWriter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "atomic_file.h"
+#include "confirmation_message.h"
+#include "folder_picker.h"
+#include "pattern_file_list.h"
+#include "ui_fonts.h"
+#include "user_messages.h"
+
+namespace kestrix {
+namespace {
+
+QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setFont(RoundedGothicFont(10.5));
+  return label;
+}
+
+QPushButton* Command(const QString& name, const QString& text, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setFont(TimesFont(12));
+  button->setAutoDefault(true);  // Enter presses the button that has the focus
+  return button;
+}
+
+/// The image as a Windows bitmap with 24 bits per pixel (three 8-bit channels, no alpha).
+QByteArray BitmapBytes(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "BMP");
+  if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
+    throw std::runtime_error("the bitmap cannot be encoded: " + writer.errorString().toStdString());
+  }
+  return bytes;
+}
+
+}  // namespace
+
+ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), graphImage_(std::move(graphImage)) {
+  setObjectName(QStringLiteral("Form7"));
+  setWindowTitle(QStringLiteral("Image Save"));
+
+  // Created in the order of the keyboard's tab sequence.
+  QPushButton* command2 = Command(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
+  QPushButton* command1 = Command(QStringLiteral("Command1"), QStringLiteral("OK"), this);
+  text1_ = new QLineEdit(this);
+  text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setFont(TimesFont(12));
+  folders_ = new FolderPicker(QStringLiteral("*.bmp"), this);
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(Caption(QStringLiteral("Label1"), QStringLiteral("表示されたスペクトルの画像を"), this), 0, 0);
+  grid->addWidget(Caption(QStringLiteral("Label2"), QStringLiteral("ファイル名（拡張子なしで入力）"), this), 1, 0);
+  grid->addWidget(text1_, 2, 0);
+  grid->addWidget(Caption(QStringLiteral("Label3"), QStringLiteral("ビットマップ形式で保存します"), this), 3, 0);
+  grid->addWidget(folders_->FileList(), 4, 0);
+  grid->addWidget(folders_->DriveList(), 0, 1);
+  grid->addWidget(folders_->FolderList(), 1, 1, 4, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(command1);
+  buttons->addWidget(command2);
+  grid->addLayout(buttons, 5, 0, 1, 2);
+
+  connect(folders_->FileList(), &QListWidget::itemClicked, this, &ImageExportDialog::FileClicked);
+  connect(command1, &QPushButton::clicked, this, &ImageExportDialog::Save);
+  connect(command2, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void ImageExportDialog::PrepareAndShow() {
+  folders_->SyncFileList();
+  text1_->clear();
+  show();
+  raise();
+  activateWindow();
+}
+
+void ImageExportDialog::FileClicked() {
+  // The name without its extension ".bmp", so that the picture is replaced when saved.
+  const QString name = folders_->FileList()->SelectedName();
+  if (!name.isEmpty()) text1_->setText(name.left(name.size() - 4));
+}
+
+void ImageExportDialog::Save() {
+  const QString name = text1_->text();
+  if (name.isEmpty()) {
+    ShowExclamation(this, QStringLiteral("ファイル名を入力して下さい"));
+    return;
+  }
+  if (name.contains(QLatin1Char('/')) || name.contains(QChar(0))) {
+    ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
+    return;
+  }
+  const QString path = QDir(folders_->FileList()->Folder()).filePath(name + QStringLiteral(".bmp"));
+  try {
+    const QByteArray bytes = BitmapBytes(graphImage_());
+    SaveFileAtomically(QFile::encodeName(path).toStdString(),
+                       [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
+  } catch (const std::exception& e) {
+    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    return;
+  }
+  ShowConfirmation(this, QStringLiteral("グラフをBMP画像として保存しました。"));
+  hide();
+}
+
+}  // namespace kestrix
