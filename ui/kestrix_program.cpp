@@ -1,5 +1,6 @@
 #include "kestrix_program.h"
 
+#include "dialog_wiring.h"
 #include "engine_process.h"
 #include "main_window.h"
 #include "program_state.h"
@@ -13,6 +14,7 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
                                                                    : enginePath)),
       mainWindow_(std::make_unique<MainWindow>(*state_, *engine_)),
       startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_)) {
+  AttachFilterAndExportDialogs(*mainWindow_);
   connect(mainWindow_.get(), &MainWindow::StartScreenRequested, startScreen_.get(), &QWidget::show);
   connect(startScreen_.get(), &StartScreen::ExitRequested, this, [this] {
     mainWindow_->hide();
