@@ -56,7 +56,7 @@ const QString EngineResultsPanel::kNotAvailableText = QStringLiteral("範囲外"
 
 EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("ResultsPanel"));
-  setGeometry(PanelRect(kPanelLeftTwips, kPanelTopTwips, 14295 - kPanelLeftTwips, 4095 - kPanelTopTwips));
+  setGeometry(kPanelLeftTwips / 15, kPanelTopTwips / 15, (14295 - kPanelLeftTwips) / 15, (4095 - kPanelTopTwips) / 15);
   setAutoFillBackground(true);
   QPalette green = palette();
   green.setColor(QPalette::Window, QColor(192, 255, 192));
@@ -77,8 +77,10 @@ EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
   Caption(QStringLiteral("Fluence / 1 [C/kg]"), 11640, 2880, TimesFont(12), this);
   Caption(QStringLiteral(" ="), 11760, 3240, TimesFont(12), this);
   text11_ = ResultBox(QStringLiteral("Text11"), PanelRect(12120, 3240, 1455, 330), TimesFont(12), this);
-  Caption(QStringLiteral("Photons / mm"), 12240, 3600, TimesFont(12), this);
-  Caption(QStringLiteral("2"), 13854, 3600, TimesFont(7.5), this);
+  QLabel* photons = Caption(QStringLiteral("Photons / mm"), 12240, 3600, TimesFont(12), this);
+  // The small raised "2" of square millimetres follows the caption's last letter.
+  QLabel* squared = Caption(QStringLiteral("2"), 12240, 3600, TimesFont(7.5), this);
+  squared->move(photons->x() + photons->fontMetrics().horizontalAdvance(photons->text()) + 1, photons->y());
 }
 
 void EngineResultsPanel::ClearResults() {

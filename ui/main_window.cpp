@@ -181,7 +181,7 @@ void MainWindow::BuildBottomBand() {
   displayOptions_[0]->setChecked(true);
 
   // Exposure conditions: waveform and inputs.
-  QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6855, 3015), kLightCyan, this);
+  QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6900, 3015), kLightCyan, this);
   Caption(QStringLiteral("照 射 条 件"), 2640, 7080, RoundedGothicFont(12), conditionPanel);
   QGroupBox* waveformFrame = Frame(QStringLiteral("WaveformFrame"), QStringLiteral("整流方式"),
                                    Twips(2400, 7680, 2295, 1695), japaneseSmall, conditionPanel);
@@ -217,7 +217,7 @@ void MainWindow::BuildBottomBand() {
   }
 
   // Arbitrary-material filters.
-  QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9240, 6840, 2115, 3015), kLightCyan, this);
+  QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9285, 6840, 2070, 3015), kLightCyan, this);
   Caption(QStringLiteral("任意材質フィルタ"), 9360, 7320, japanese, filterPanel);
   Caption(QStringLiteral("（最大３種類）"), 9360, 7620, japaneseSmall, filterPanel);
   picture1_ = new FilterListPanel(filterPanel);

@@ -19,7 +19,7 @@ int PointsToPixels(double points) { return static_cast<int>(std::lround(points *
 
 QFont RoundedGothicFont(double points) { return FontOf({"MotoyaLMaru", "IPAGothic"}, points); }
 
-QFont GothicFont(double points) { return FontOf({"IPAGothic", "MotoyaLMaru"}, points); }
+QFont GothicFont(double points) { return FontOf({"IPAPGothic", "IPAGothic"}, points); }
 
 QFont TimesFont(double points) { return FontOf({"Liberation Serif", "Nimbus Roman", "IPAGothic"}, points); }
 

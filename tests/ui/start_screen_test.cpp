@@ -1,0 +1,182 @@
+// The start screen: its captions and picture, the model choice that loads the table and resets
+// the main window, a table that cannot be loaded, and leaving the program.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+#include <memory>
+
+#include "kestrix_program.h"
+#include "main_window.h"
+#include "program_state.h"
+#include "start_picture.h"
+#include "start_screen.h"
+#include "ui_test_support.h"
+
+using namespace kestrix;
+using kestrix::test::Child;
+using kestrix::test::MessageBoxCatcher;
+using kestrix::test::WorkingFolder;
+
+class StartScreenTest : public QObject {
+  Q_OBJECT
+  std::unique_ptr<WorkingFolder> folder;
+  std::unique_ptr<KestrixProgram> program;
+
+  StartScreen& Form4() { return program->Opening(); }
+  MainWindow& Form2() { return program->Main(); }
+  void Press(QWidget& window, const char* name) { Child<QAbstractButton>(window, name)->click(); }
+  QString TextOf(const char* name) { return Child<QLineEdit>(Form2(), name)->text(); }
+
+  void WriteFile(const QString& name, const QByteArray& content) {
+    QFile file(folder->Path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+  }
+
+ private slots:
+  void init() {
+    folder = std::make_unique<WorkingFolder>();
+    program = std::make_unique<KestrixProgram>();
+    program->Start();
+  }
+  void cleanup() {
+    program.reset();
+    folder.reset();
+  }
+
+  void OpensWithTitleCaptionsAndPicture() {
+    QVERIFY(Form4().isVisible());
+    QVERIFY(!Form2().isVisible());
+    QCOMPARE(Form4().objectName(), QStringLiteral("Form4"));
+    QCOMPARE(Form4().windowTitle(), QStringLiteral("X-ray Spectrum of medium enerygy"));
+    QCOMPARE(Form4().size(), QSize(816, 612));
+    QCOMPARE(Child<QPushButton>(Form4(), "Command1")->text(), QStringLiteral("Tucker 式で計算"));
+    QCOMPARE(Child<QPushButton>(Form4(), "Command2")->text(), QStringLiteral("Birch 式で計算"));
+    QVERIFY(Child<QPushButton>(Form4(), "Command3")->text().isEmpty());
+    QCOMPARE(Child<QLabel>(Form4(), "Label1")->text(), QStringLiteral("Kestrix (Medium energy)"));
+    QCOMPARE(Child<QLabel>(Form4(), "Label2")->text(), QStringLiteral("Kestrix (Medium energy)"));
+    QCOMPARE(Child<QLabel>(Form4(), "Label3")->text(), QStringLiteral("産業・工業・研究用Ｘ線管から放射される"));
+    QCOMPARE(Child<QLabel>(Form4(), "Label4")->text(), QStringLiteral("中エネルギー (300 kVまで) Ｘ線スペクトルの計算"));
+  }
+
+  void PictureIsDrawnAtItsFullSize() {
+    const QImage picture = DrawStartPicture();
+    QCOMPARE(picture.size(), QSize(816, 612));
+    QSet<QRgb> colors;
+    for (int y = 0; y < picture.height(); y += 7) {
+      for (int x = 0; x < picture.width(); x += 7) colors.insert(picture.pixel(x, y));
+    }
+    QVERIFY(colors.size() > 100);
+  }
+
+  void ModelChoiceWritesCaptionsAndDefaults() {
+    Press(Form4(), "Command2");
+    QVERIFY(Form2().isVisible());
+    QVERIFY(!Form4().isVisible());
+    QCOMPARE(program->State().spectrumModel, SpectrumModel::Birch);
+    QCOMPARE(Child<QLabel>(Form2(), "Label16")->text(), QStringLiteral("by Birch's formula"));
+    QCOMPARE(Child<QLabel>(Form2(), "Label14")->text(), QStringLiteral("by Birch's formula"));
+    QVERIFY(Child<QLabel>(Form2(), "Label14")->isVisible());
+    QCOMPARE(TextOf("Text1"), QStringLiteral("200"));
+    QCOMPARE(TextOf("Text5"), QStringLiteral("20"));
+    QCOMPARE(TextOf("Text2"), QStringLiteral("3"));
+    QCOMPARE(TextOf("Text13"), QStringLiteral("5"));
+    QCOMPARE(TextOf("Text3"), QStringLiteral("0"));
+    QCOMPARE(TextOf("Text4"), QStringLiteral("0"));
+    for (const char* name : {"Text9", "Text8", "Text11", "Text6", "Text7"}) QVERIFY(TextOf(name).isEmpty());
+    for (const char* name : {"Command6", "Command7", "Command8"}) {
+      QVERIFY2(!Child<QPushButton>(Form2(), name)->isEnabled(), name);
+    }
+    QVERIFY(Child<QPushButton>(Form2(), "Command4")->isEnabled());
+    QVERIFY(Child<QRadioButton>(Form2(), "Option7")->isChecked());
+    QVERIFY(Child<QRadioButton>(Form2(), "Option10")->isChecked());
+    QVERIFY(Child<QRadioButton>(Form2(), "Option1")->isChecked());
+    QCOMPARE(program->State().rectification, RectificationType::ConstantPotential);
+    QCOMPARE(program->State().displayQuantity, DisplayQuantity::PhotonNumber);
+    QCOMPARE(program->State().calculation.SpectrumPeak, 0.0);
+    QCOMPARE(program->State().calculation.filters.count, 0);
+    QVERIFY(program->State().calculation.tableLoaded);
+  }
+
+  void ReturningAndChoosingTheOtherModelStartsAfresh() {
+    Press(Form4(), "Command2");
+    Child<QLineEdit>(Form2(), "Text1")->setText(QStringLiteral("120"));
+    Child<QRadioButton>(Form2(), "Option9")->click();
+    Child<QRadioButton>(Form2(), "Option12")->click();
+    QCOMPARE(program->State().displayQuantity, DisplayQuantity::Energy);
+    Press(Form2(), "Command2");  // " bye bye "
+    QVERIFY(Form4().isVisible());
+    QVERIFY(!Form2().isVisible());
+    Press(Form4(), "Command1");
+    QCOMPARE(program->State().spectrumModel, SpectrumModel::Tucker);
+    QCOMPARE(Child<QLabel>(Form2(), "Label16")->text(), QStringLiteral("by Tucker's formula"));
+    QCOMPARE(Child<QLabel>(Form2(), "Label14")->text(), QStringLiteral("by Tucker's formula"));
+    QCOMPARE(TextOf("Text1"), QStringLiteral("200"));
+    QVERIFY(Child<QRadioButton>(Form2(), "Option7")->isChecked());
+    QVERIFY(Child<QRadioButton>(Form2(), "Option10")->isChecked());
+    QCOMPARE(program->State().displayQuantity, DisplayQuantity::PhotonNumber);
+    QCOMPARE(program->State().rectification, RectificationType::ConstantPotential);
+    QCOMPARE(Child<QLabel>(Form2(), "Label25")->text(), QStringLiteral("相対光子数"));
+  }
+
+  void MissingTableIsReportedAndTheStartScreenStays() {
+    QFile::remove(folder->Path(QStringLiteral("MUs_202202.data")));
+    MessageBoxCatcher messages;
+    Press(Form4(), "Command1");
+    QCOMPARE(messages.texts.size(), 1);
+    QVERIFY2(messages.texts[0].contains(QStringLiteral("MUs_202202.data")), qPrintable(messages.texts[0]));
+    QCOMPARE(messages.icons[0], QMessageBox::Warning);
+    QVERIFY(Form4().isVisible());
+    QVERIFY(!Form2().isVisible());
+    QVERIFY(!program->State().calculation.tableLoaded);
+  }
+
+  void ShortTableIsReportedWithItsProblem() {
+    WriteFile(QStringLiteral("MUs_202202.data"), "0.5 1 2 3 4 5\r\n1.0 1 2 3 4 5\r\n");
+    MessageBoxCatcher messages;
+    Press(Form4(), "Command1");
+    QCOMPARE(messages.texts.size(), 1);
+    // The load error itself names the row where the table ended.
+    QVERIFY2(messages.texts[0].count(QStringLiteral("MUs_202202.data")) >= 1 && messages.texts[0].contains('\n'),
+             qPrintable(messages.texts[0]));
+    QVERIFY(Form4().isVisible());
+    QVERIFY(!Form2().isVisible());
+  }
+
+  void ExitDeletesBothExchangeFilesAndEnds() {
+    WriteFile(QStringLiteral("B_SPCTL.temp"), "x");
+    WriteFile(QStringLiteral("HVL_S2.temp"), "x");
+    QSignalSpy ended(program.get(), &KestrixProgram::Ended);
+    MessageBoxCatcher messages;
+    Press(Form4(), "Command3");
+    QCOMPARE(ended.size(), 1);
+    QVERIFY(!folder->Exists(QStringLiteral("B_SPCTL.temp")));
+    QVERIFY(!folder->Exists(QStringLiteral("HVL_S2.temp")));
+    QVERIFY(folder->Exists(QStringLiteral("MUs_202202.data")));
+    QVERIFY(!Form4().isVisible());
+    QCOMPARE(messages.texts, QStringList());
+  }
+
+  void ExitWithoutExchangeFilesEndsSilently() {
+    QSignalSpy ended(program.get(), &KestrixProgram::Ended);
+    MessageBoxCatcher messages;
+    Press(Form4(), "Command3");
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(messages.texts, QStringList());
+  }
+
+  void ClosingTheStartScreenLeavesLikeExit() {
+    WriteFile(QStringLiteral("B_SPCTL.temp"), "x");
+    QSignalSpy ended(program.get(), &KestrixProgram::Ended);
+    Form4().close();
+    QCOMPARE(ended.size(), 1);
+    QVERIFY(!folder->Exists(QStringLiteral("B_SPCTL.temp")));
+  }
+};
+
+QTEST_MAIN(StartScreenTest)
+#include "start_screen_test.moc"
