@@ -19,7 +19,8 @@ constexpr double kCrossSection4 = 0.6818;
 
 /// Birch emission of one sample of tube voltage T0 [kV]: writes bins 2..floor(2 T0) of
 /// `phaseEmission` (bremsstrahlung plus K lines with the uncapped ratio) and leaves every
-/// other bin as it was. cosecTheta = 1 / sin(target angle).
+/// other bin as it was. cosecTheta = 1 / sin(target angle). T0 must not exceed the grid's
+/// 500 keV (std::out_of_range otherwise).
 void BirchEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& phaseEmission);
 
 }  // namespace kestrix

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "bremsstrahlung_kernel.h"
+
 namespace kestrix {
 
 double ThomsonWhiddingtonConstant(double T0) {
@@ -35,24 +37,7 @@ void AddKLines(double T0, double R, GridArray& phaseEmission) {
 }
 
 void TuckerEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& phaseEmission) {
-  using namespace anode_coefficients;
-  using namespace tucker_coefficients;
-  const double C = ThomsonWhiddingtonConstant(T0);
-  const int top = TopBinFor(T0);
-  for (int i = 2; i <= top; ++i) {
-    const double E = PhotonEnergy(i);
-    double S = 0;
-    for (double T = E; T <= T0; T += kElectronEnergyStep) {
-      const double x = E / T;
-      const double A = kPrefactor0 + kPrefactor1 * E;
-      const double B = 1 - kShape1 * x + kShape2 * std::pow(x, 2) - kShape3 * std::pow(x, 3) + kShape4 * std::pow(x, 4);
-      const double P = kStopping0 * std::exp(-kStopping1 * T) + kStopping2;
-      const double d = ElectronPathLength(T0, T, C, cosecTheta);
-      S = S + (1 + kElectronRestEnergy / T) * (A * B) / P * std::exp(-table.muW[i] * d);
-    }
-    phaseEmission[i] = S;
-  }
-  AddKLines(T0, CharacteristicRatio(T0, SpectrumModel::Tucker), phaseEmission);
+  ComputeSampleEmission(SpectrumModel::Tucker, T0, cosecTheta, table, phaseEmission);
 }
 
 }  // namespace kestrix

@@ -88,6 +88,7 @@ void AddKLines(double T0, double R, GridArray& phaseEmission);
 /// Tucker emission of one sample of tube voltage T0 [kV]: writes bins 2..floor(2 T0) of
 /// `phaseEmission` (bremsstrahlung plus K lines) and leaves every other bin as it was.
 /// cosecTheta = 1 / sin(target angle); the table supplies the tungsten coefficients.
+/// T0 must not exceed the grid's 500 keV (std::out_of_range otherwise).
 void TuckerEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& phaseEmission);
 
 }  // namespace kestrix

@@ -1,9 +1,10 @@
 #include "waveform_synthesis.h"
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
 
-#include "birch_model.h"
-#include "tucker_model.h"
+#include "bremsstrahlung_kernel.h"
 
 namespace kestrix {
 
@@ -70,16 +71,17 @@ void ApplyFiltration(double kVp, const FilterSet& filters, const AttenuationTabl
 
 void SynthesizeSpectrum(SpectrumModel model, double kVp, double cosecTheta, RectificationType type,
                         const FilterSet& filters, CalculationState& state) {
-  const AttenuationTable& table = state.table;
-  const SampleEmission emission = [&](std::size_t, double T0, GridArray& phaseEmission) {
-    if (model == SpectrumModel::Tucker) {
-      TuckerEmission(T0, cosecTheta, table, phaseEmission);
-    } else {
-      BirchEmission(T0, cosecTheta, table, phaseEmission);
-    }
+  const std::vector<WaveformSample> samples = WaveformSamples(type);
+  std::vector<double> voltages;
+  for (const WaveformSample& sample : samples) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
+  // all samples at once, on every core; then averaged in sample order as one at a time would be
+  std::vector<GridArray> emissions;
+  ComputeSampleEmissions(model, voltages, cosecTheta, state.table, emissions, std::thread::hardware_concurrency());
+  const SampleEmission computed = [&](std::size_t k, double T0, GridArray& phaseEmission) {
+    std::copy(emissions[k].begin() + 2, emissions[k].begin() + TopBinFor(T0) + 1, phaseEmission.begin() + 2);
   };
-  AverageWaveformSamples(kVp, WaveformSamples(type), emission, state.PhaseEmission, state.SpectrumBins);
-  ApplyFiltration(kVp, filters, table, state.filters, state.SpectrumBins);
+  AverageWaveformSamples(kVp, samples, computed, state.PhaseEmission, state.SpectrumBins);
+  ApplyFiltration(kVp, filters, state.table, state.filters, state.SpectrumBins);
 }
 
 }  // namespace kestrix
