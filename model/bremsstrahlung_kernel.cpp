@@ -32,9 +32,12 @@ class CrossSectionTable {
  public:
   explicit CrossSectionTable(SpectrumModel model) : values_(RowOffset(kTopElectronIndex + 1)) {
     for (int m = 2; m <= kTopElectronIndex; ++m) {
-      const double T = 0.5 * m;
       double* row = values_.data() + RowOffset(m);
-      for (int i = 2; i <= m; ++i) row[i - 2] = model == SpectrumModel::Tucker ? Tucker(0.5 * i, T) : Birch(0.5 * i, T);
+      if (model == SpectrumModel::Tucker) {
+        FillTuckerRow(0.5 * m, m, row);
+      } else {
+        FillBirchRow(0.5 * m, m, row);
+      }
     }
   }
 
@@ -44,33 +47,46 @@ class CrossSectionTable {
  private:
   static std::size_t RowOffset(int m) { return static_cast<std::size_t>(m - 2) * static_cast<std::size_t>(m - 1) / 2; }
 
-  static double Tucker(double E, double T) {
+  /// ((1 + 511 / T) (A B)) / P for electron energy T [keV] and the photon energies of bins 2..m
+  static void FillTuckerRow(double T, int m, double* row) {
     using namespace anode_coefficients;
     using namespace tucker_coefficients;
-    const double x = E / T;
-    const double x2 = x * x;
-    const double A = kPrefactor0 + kPrefactor1 * E;
-    const double B = 1 - kShape1 * x + kShape2 * x2 - kShape3 * (x2 * x) + kShape4 * (x2 * x2);
+    const double energyFactor = 1 + kElectronRestEnergy / T;
     const double P = kStopping0 * std::exp(-kStopping1 * T) + kStopping2;
-    return (1 + kElectronRestEnergy / T) * (A * B) / P;
+    for (int i = 2; i <= m; ++i) {
+      const double E = PhotonEnergy(i);
+      const double x = E / T;
+      const double x2 = x * x;
+      const double A = kPrefactor0 + kPrefactor1 * E;
+      const double B = 1 - kShape1 * x + kShape2 * x2 - kShape3 * (x2 * x) + kShape4 * (x2 * x2);
+      row[i - 2] = energyFactor * (A * B) / P;
+    }
   }
 
-  static double Birch(double E, double T) {
+  /// (1 + T / 511) Q for electron energy T [keV] and the photon energies of bins 2..m
+  static void FillBirchRow(double T, int m, double* row) {
     using namespace anode_coefficients;
     using namespace birch_coefficients;
-    const double x = E / T;
-    const double Q = kCrossSection0 - kCrossSection1 * x + kCrossSection2 * x * x + kCrossSection3 * x * x * x -
-                     kCrossSection4 * x * x * x * x;
-    return (1 + T / kElectronRestEnergy) * Q;
+    const double energyFactor = 1 + T / kElectronRestEnergy;
+    for (int i = 2; i <= m; ++i) {
+      const double x = PhotonEnergy(i) / T;
+      const double Q = kCrossSection0 - kCrossSection1 * x + kCrossSection2 * x * x + kCrossSection3 * x * x * x -
+                       kCrossSection4 * x * x * x * x;
+      row[i - 2] = energyFactor * Q;
+    }
   }
 
   std::vector<double> values_;
 };
 
 const CrossSectionTable& CrossSectionsOf(SpectrumModel model) {
-  static const CrossSectionTable tucker(SpectrumModel::Tucker);
+  // each built on its first use, a few milliseconds once
+  if (model == SpectrumModel::Tucker) {
+    static const CrossSectionTable tucker(SpectrumModel::Tucker);
+    return tucker;
+  }
   static const CrossSectionTable birch(SpectrumModel::Birch);
-  return model == SpectrumModel::Tucker ? tucker : birch;
+  return birch;
 }
 
 /// Per-bin state of the downward sweep over the electron energies.
