@@ -1,0 +1,397 @@
+// The main window driven by its controls: Graph Draw with corrected inputs, overlaid curves and
+// the read-out, the enable/disable states, Clear Graph, release, " bye bye ", the engine's
+// results from the real Quillon, the rendered window's pixels, and the refused runs.
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+#include "calculation_state.h"
+#include "filter_list_panel.h"
+#include "graph_mapping.h"
+#include "kestrix_program.h"
+#include "main_window.h"
+#include "program_state.h"
+#include "spectrum_graph.h"
+#include "start_screen.h"
+#include "ui_test_support.h"
+
+using namespace kestrix;
+using kestrix::test::Child;
+using kestrix::test::MessageBoxCatcher;
+using kestrix::test::WorkingFolder;
+
+namespace {
+
+/// topmost row of `image` inside `area` holding colour `color`, or -1
+int TopRowOf(const QImage& image, QColor color, const QRect& area) {
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (image.pixelColor(x, y) == color) return y;
+    }
+  }
+  return -1;
+}
+
+int LineCount(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  return file.readAll().count('\n');
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+  std::unique_ptr<WorkingFolder> folder;
+  std::unique_ptr<KestrixProgram> program;
+
+  MainWindow& Form2() { return program->Main(); }
+  SpectrumGraph& Graph() { return *Child<SpectrumGraph>(Form2(), "Picture3"); }
+  CalculationState& Calculation() { return program->State().calculation; }
+  QLineEdit* Box(const char* name) { return Child<QLineEdit>(Form2(), name); }
+  QAbstractButton* Button(const char* name) { return Child<QAbstractButton>(Form2(), name); }
+  void Press(const char* name) { Button(name)->click(); }
+  void ChooseModel(const char* command) { Child<QPushButton>(program->Opening(), command)->click(); }
+  bool Enabled(const char* name) { return Child<QWidget>(Form2(), name)->isEnabled(); }
+
+  /// Graph Draw, answering any message box; returns what the boxes said
+  QStringList GraphDraw() {
+    MessageBoxCatcher messages;
+    Press("Command1");
+    return messages.texts;
+  }
+
+  void Restart(const QString& enginePath = QString()) {
+    program = std::make_unique<KestrixProgram>(enginePath);
+    program->Start();
+    ChooseModel("Command1");
+  }
+
+ private slots:
+  void init() {
+    folder = std::make_unique<WorkingFolder>();
+    Restart();
+  }
+  void cleanup() {
+    program.reset();
+    folder.reset();
+  }
+
+  void WindowCarriesItsCaptionSizeAndControls() {
+    QCOMPARE(Form2().objectName(), QStringLiteral("Form2"));
+    QCOMPARE(Form2().windowTitle(), QStringLiteral(" Nedium energy X-ray spectrum"));
+    QCOMPARE(Form2().size(), QSize(968, 672));
+    QCOMPARE(Button("Command1")->text(), QStringLiteral("Graph Draw"));
+    QCOMPARE(Button("Command3")->text(), QStringLiteral("Clear Graph"));
+    QCOMPARE(Button("Command7")->text(), QStringLiteral("Data Save"));
+    QCOMPARE(Button("Command8")->text(), QStringLiteral("Image Save"));
+    QCOMPARE(Button("Command6")->text(), QStringLiteral("HVL  /  Fluence"));
+    QCOMPARE(Button("Command4")->text(), QStringLiteral("設定"));
+    QCOMPARE(Button("Command5")->text(), QStringLiteral("解除"));
+    QCOMPARE(Button("Command2")->text(), QStringLiteral(" bye bye "));
+    QCOMPARE(Button("Command6")->toolTip(), QStringLiteral("半価層，実効エネルギーを表示"));
+    QCOMPARE(Button("Command7")->toolTip(), QStringLiteral("光子数スペクトルデータを csv 形式で 保存"));
+    QCOMPARE(Button("Option11")->toolTip(), QStringLiteral("照射線量スペクトル"));
+    QCOMPARE(Child<SpectrumGraph>(Form2(), "Picture3")->geometry(), QRect(16, 16, 729, 425));
+    QCOMPARE(Box("Text1")->geometry().topLeft() + Box("Text1")->parentWidget()->pos(), QPoint(480, 464));
+    for (const char* name : {"Option1", "Option2", "Option3", "Option4", "Option5", "Option6", "Option7",
+                             "Option8", "Option9", "Option10", "Option11", "Option12", "Text2", "Text3", "Text4",
+                             "Text5", "Text13", "Picture1", "Label23", "Label24", "Label25", "Line6", "Line7"}) {
+      QVERIFY2(Form2().findChild<QWidget*>(QLatin1String(name)) != nullptr, name);
+    }
+  }
+
+  void TubeVoltageIsCorrectedAndWrittenBack_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("topBin");
+    QTest::newRow("350") << "350" << "300" << 600;
+    QTest::newRow("30") << "30" << "30" << 60;
+    QTest::newRow("20") << "20" << "30" << 60;
+    QTest::newRow("abc") << "abc" << "30" << 60;
+    QTest::newRow("empty") << "" << "30" << 60;
+    QTest::newRow("fraction kept") << "  99.75kV" << "  99.75kV" << 199;
+  }
+  void TubeVoltageIsCorrectedAndWrittenBack() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, topBin);
+    Box("Text1")->setText(typed);
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("Text1")->text(), shown);
+    // The spectrum ends at the voltage used: bins above 2 kVp are 0.
+    QVERIFY(Calculation().SpectrumBins[topBin - 1] > 0);
+    for (int i = topBin + 1; i <= 1000; ++i) QCOMPARE(Calculation().SpectrumBins[i], 0.0);
+    QCOMPARE(LineCount(folder->Path("B_SPCTL.temp")), 600);
+  }
+
+  void InherentFiltrationRuleDiffersBetweenModels() {
+    Box("Text2")->setText("0");
+    Box("Text13")->setText("0");
+    GraphDraw();
+    QCOMPARE(Box("Text2")->text(), QStringLiteral("0"));
+    QCOMPARE(Box("Text13")->text(), QStringLiteral("0.5"));
+
+    Press("Command2");
+    ChooseModel("Command2");  // Birch
+    Box("Text2")->setText("0");
+    Box("Text13")->setText("0");
+    GraphDraw();
+    QCOMPARE(Box("Text2")->text(), QStringLiteral("0"));
+    QCOMPARE(Box("Text13")->text(), QStringLiteral("0"));
+  }
+
+  void TwoCurvesBothReachTheTopAndTheReadoutFollowsTheSecond() {
+    GraphDraw();  // RED, 200 kV
+    Button("Option2")->click();
+    Box("Text1")->setText("50");
+    GraphDraw();  // BLUE, 50 kV: below the tungsten K edge, so its peak lies apart from the K lines
+    const QImage& image = Graph().Image();
+    const QPoint topLeft = GraphLogicalToPixel({kFrameLeft, kFrameTop}, image.size());
+    const QPoint bottomRight = GraphLogicalToPixel({kFrameRight, kFrameBottom}, image.size());
+    const QRect frame(topLeft, bottomRight);
+    QVERIFY(TopRowOf(image, Qt::red, frame) <= topLeft.y() + 2);
+    QVERIFY(TopRowOf(image, Qt::blue, frame) <= topLeft.y() + 2);
+    QCOMPARE(program->State().curveColorIndex, 9);
+
+    Graph().MouseMovedTo({2000 + 30 * 150, 1000});  // 150 keV: beyond the 50 kV spectrum
+    QCOMPARE(Box("Text6")->text(), QStringLiteral("150.0"));
+    QCOMPARE(Box("Text7")->text(), QStringLiteral("0.000"));
+    QCOMPARE(Child<QWidget>(Form2(), "Line6")->isVisible(), true);
+    Graph().MouseMovedTo({2015, 1000});
+    QCOMPARE(Box("Text6")->text(), QStringLiteral("0.5"));
+    QCOMPARE(Box("Text7")->text(), QStringLiteral("0.000"));
+    Graph().MouseMovedTo({2000, 1000});
+    QVERIFY(Box("Text6")->text().isEmpty() && Box("Text7")->text().isEmpty());
+  }
+
+  void ArrowKeysReachTheCursorThroughTheFocusedControl() {
+    Form2().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form2()));
+    GraphDraw();
+    Graph().MouseMovedTo({2000 + 30 * 50, 1000});
+    QCOMPARE(Box("Text6")->text(), QStringLiteral("50.0"));
+    Box("Text5")->setFocus();
+    Box("Text5")->setCursorPosition(0);
+    QTest::keyClick(Box("Text5"), Qt::Key_Right);
+    QCOMPARE(Box("Text6")->text(), QStringLiteral("50.5"));
+    QCOMPARE(Box("Text5")->cursorPosition(), 1);  // the box still gets the key
+    // On a button an arrow key also moves the focus; the key goes wherever the focus is.
+    Button("Command3")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QCOMPARE(Box("Text6")->text(), QStringLiteral("49.5"));
+  }
+
+  void StateTableFollowsDrawClearAndResults() {
+    QVERIFY(Enabled("Option10") && Enabled("Option11") && Enabled("Option12"));
+    GraphDraw();
+    QVERIFY(!Enabled("Option10") && !Enabled("Option11") && !Enabled("Option12"));
+    QVERIFY(Enabled("Command6") && Enabled("Command7") && Enabled("Command8"));
+    QVERIFY(!Child<QLabel>(Form2(), "Label14")->isVisible());
+
+    Press("Command3");  // Clear Graph keeps HVL / Fluence enabled
+    QVERIFY(Enabled("Command6"));
+    QVERIFY(!Enabled("Command7") && !Enabled("Command8"));
+    QVERIFY(Enabled("Option10") && Enabled("Option11") && Enabled("Option12"));
+    QVERIFY(Child<QLabel>(Form2(), "Label14")->isVisible());
+    QCOMPARE(Calculation().SpectrumPeak, 0.0);
+    Graph().MouseMovedTo({5000, 1000});
+    QVERIFY(Box("Text6")->text().isEmpty());
+
+    GraphDraw();
+    MessageBoxCatcher messages;
+    Press("Command6");
+    QVERIFY(!Enabled("Command6"));
+    Press("Command3");  // ... and disabled
+    QVERIFY(!Enabled("Command6"));
+  }
+
+  void ClearGraphAndReleaseRemoveTheFilters() {
+    ArbitraryFilterSet& filters = Calculation().filters;
+    for (int slot = 1; slot <= 3; ++slot) {
+      filters.coefficients[slot].fill(5.0);
+      filters.thickness[slot] = 0.1;
+      Form2().FilterList()->ListFilter(slot, QStringLiteral("Lead"), 0.1);
+    }
+    filters.count = 3;
+    Form2().SetFilterCommandEnabled(false);
+    Press("Command5");  // release: filters gone, "設定" stays greyed
+    QCOMPARE(filters.count, 0);
+    QCOMPARE(filters.coefficients[2][100], 0.0);
+    QCOMPARE(Form2().FilterList()->Lines(), (QStringList{"", "", ""}));
+    QVERIFY(!Enabled("Command4"));
+    Form2().FilterList()->ListFilter(1, QStringLiteral("Lead"), 0.1);
+    filters.count = 1;
+    filters.coefficients[1].fill(5.0);
+    Press("Command3");  // Clear Graph: filters gone and "設定" usable again
+    QCOMPARE(filters.count, 0);
+    QCOMPARE(filters.coefficients[1][600], 0.0);
+    QCOMPARE(Form2().FilterList()->Lines(), (QStringList{"", "", ""}));
+    QVERIFY(Enabled("Command4"));
+  }
+
+  void DisplayQuantityChangesTheSpectrumButNotTheExchangeFile() {
+    GraphDraw();
+    QFile photon(folder->Path("B_SPCTL.temp"));
+    QVERIFY(photon.open(QIODevice::ReadOnly));
+    const QByteArray photonFile = photon.readAll();
+    photon.close();
+    const double photonPeak = Calculation().SpectrumPeak;
+    Press("Command3");
+    Button("Option12")->click();
+    QCOMPARE(Child<QLabel>(Form2(), "Label25")->text(), QStringLiteral("相対エネルギー"));
+    GraphDraw();
+    QVERIFY(photon.open(QIODevice::ReadOnly));
+    QCOMPARE(photon.readAll(), photonFile);
+    QVERIFY(Calculation().SpectrumPeak != photonPeak);
+  }
+
+  void ByeByeAndNewModelRestoreDefaultsButKeepTheColour() {
+    Button("Option5")->click();  // CYAN
+    Box("Text5")->setText("12");
+    GraphDraw();
+    Press("Command2");
+    QVERIFY(!Form2().isVisible());
+    QVERIFY(program->Opening().isVisible());
+    ChooseModel("Command1");
+    QVERIFY(Form2().isVisible());
+    QCOMPARE(Box("Text5")->text(), QStringLiteral("20"));
+    QVERIFY(Child<QRadioButton>(Form2(), "Option5")->isChecked());
+    QVERIFY(!Enabled("Command6") && !Enabled("Command7") && !Enabled("Command8"));
+    // The graph is empty again: white where the curve was.
+    const QImage& image = Graph().Image();
+    QCOMPARE(TopRowOf(image, Qt::cyan, image.rect()), -1);
+  }
+
+  void ClosingTheWindowReturnsToTheStartScreen() {
+    Box("Text3")->setText("1.5");
+    Form2().close();
+    QVERIFY(!Form2().isVisible());
+    QVERIFY(program->Opening().isVisible());
+    QCOMPARE(Box("Text3")->text(), QStringLiteral("1.5"));  // kept, not destroyed
+  }
+
+  void ResultsOfTheRealEngineAreShownInTheLastCurveColour() {
+    Form2().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form2()));
+    Button("Option2")->click();
+    QCOMPARE(GraphDraw(), QStringList());
+    QStringList messages;
+    {
+      MessageBoxCatcher catcher;
+      Press("Command6");
+      messages = catcher.texts;
+    }
+    QCOMPARE(messages, QStringList());
+    QRegularExpression fixed3(QStringLiteral("^\\d+\\.\\d{3}$"));
+    QVERIFY2(fixed3.match(Box("Text9")->text()).hasMatch(), qPrintable(Box("Text9")->text()));
+    QVERIFY2(fixed3.match(Box("Text8")->text()).hasMatch(), qPrintable(Box("Text8")->text()));
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\.\\d{3}E[+-]\\d{2}$")).match(Box("Text11")->text()).hasMatch(),
+             qPrintable(Box("Text11")->text()));
+    // Aluminium halves a beam in a thicker layer than copper does.
+    QVERIFY(Box("Text9")->text().toDouble() > Box("Text8")->text().toDouble());
+    for (const char* name : {"Text9", "Text8", "Text11"}) {
+      QCOMPARE(Box(name)->palette().color(QPalette::Text), QColor(0, 0, 255));
+    }
+    QVERIFY(!Enabled("Command6"));
+    QVERIFY(Button("Command1")->hasFocus());
+    // The next Graph Draw empties the results.
+    GraphDraw();
+    QVERIFY(Box("Text9")->text().isEmpty());
+  }
+
+  void RenderedWindowShowsGreyGridPaletteCurveAndBlackFrame() {
+    Button("Option3")->click();  // GREEN
+    GraphDraw();
+    const QString png = folder->Path("main_window.png");
+    QVERIFY(Form2().grab().save(png));
+    const QImage shot(png);
+    QCOMPARE(shot.size(), QSize(968, 672));
+    const QPoint origin = Graph().mapTo(&Form2(), QPoint(SpectrumGraph::kBorderPx, SpectrumGraph::kBorderPx));
+    auto at = [&](double x, double y) {
+      return shot.pixelColor(origin + GraphLogicalToPixel({x, y}, Graph().Image().size()));
+    };
+    QCOMPARE(at(10250, 1000), QColor(128, 128, 128));  // vertical grid line at 275 keV
+    QCOMPARE(at(10600, 1900), QColor(128, 128, 128));  // horizontal grid line at 0.1
+    QCOMPARE(at(2000, 1000), QColor(0, 0, 0));         // frame, left edge
+    QCOMPARE(at(6500, 100), QColor(0, 0, 0));          // frame, top edge
+    // The curve crosses the 100 keV column somewhere between the frame edges, in pure green.
+    bool green = false;
+    for (double y = 120; y < 2090 && !green; y += 5) green = at(5000, y) == QColor(0, 255, 0);
+    QVERIFY(green);
+  }
+
+  void RefusedRunsWriteAndDrawNothing_data() {
+    QTest::addColumn<QString>("angle");
+    QTest::addColumn<QString>("copper");
+    QTest::newRow("angle 0") << "0" << "0";
+    QTest::newRow("angle 180") << "180" << "0";
+    QTest::newRow("angle -10") << "-10" << "0";
+    QTest::newRow("everything absorbed") << "20" << "100000";
+  }
+  void RefusedRunsWriteAndDrawNothing() {
+    QFETCH(QString, angle);
+    QFETCH(QString, copper);
+    const QImage empty = Graph().Image().copy();
+    Box("Text5")->setText(angle);
+    Box("Text4")->setText(copper);
+    MessageBoxCatcher messages;
+    Press("Command1");
+    QCOMPARE(messages.texts.size(), 1);
+    QCOMPARE(messages.icons[0], QMessageBox::Warning);
+    QCOMPARE(messages.titles[0], QStringLiteral("Kestrix"));
+    QCOMPARE(messages.buttonCounts[0], 1);
+    QVERIFY(!folder->Exists("B_SPCTL.temp"));
+    QCOMPARE(Graph().Image(), empty);
+    QVERIFY(!Enabled("Command7") && !Enabled("Command6"));
+    QVERIFY(Enabled("Option10"));
+    QVERIFY(Child<QLabel>(Form2(), "Label14")->isVisible());
+    QVERIFY(!Form2().RunInProgress());
+  }
+
+  void UnwritableExchangeFileIsReportedAndNothingDrawn() {
+    QVERIFY(QDir(folder->Path(QString())).mkdir("B_SPCTL.temp"));  // a folder in the file's place
+    const QImage empty = Graph().Image().copy();
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains("B_SPCTL.temp"));
+    QCOMPARE(Graph().Image(), empty);
+    QVERIFY(!Enabled("Command7"));
+    Graph().MouseMovedTo({5000, 1000});
+    QVERIFY(Box("Text6")->text().isEmpty());
+  }
+
+  void EngineThatCannotStartIsReported() {
+    Restart(folder->Path("no-such-engine"));
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains("no-such-engine"));
+    QVERIFY(Enabled("Command7"));  // the spectrum itself was drawn and saved
+    QCOMPARE(LineCount(folder->Path("B_SPCTL.temp")), 600);
+  }
+
+  void SecondRunCannotStartDuringTheYields() {
+    bool nestedSawRun = false;
+    QTimer::singleShot(0, this, [&] {
+      nestedSawRun = Form2().RunInProgress();
+      Box("Text1")->setText("100");
+      Press("Command1");
+      Press("Command3");
+    });
+    GraphDraw();
+    QVERIFY(nestedSawRun);
+    // The 200 kV run stands: no 100 kV run replaced it and the graph was not cleared under it.
+    QVERIFY(Calculation().SpectrumBins[300] > 0);
+    QVERIFY(Enabled("Command7"));
+    QVERIFY(!Form2().RunInProgress());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
