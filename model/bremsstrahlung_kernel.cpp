@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -239,7 +240,13 @@ void ComputeSampleEmissions(SpectrumModel model, const std::vector<double>& samp
     for (const std::size_t k : samples) Emission(model, sampleVoltages[k], cosecTheta, table, *sweep, emissions[k]);
   };
   std::vector<std::thread> workers;
-  for (unsigned t = 1; t < threads; ++t) workers.emplace_back(run, std::cref(share[t]));
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      workers.emplace_back(run, std::cref(share[t]));
+    } catch (const std::system_error&) {
+      run(share[t]);  // no thread to be had: the same work on this one
+    }
+  }
   run(share[0]);
   for (std::thread& worker : workers) worker.join();
 }
