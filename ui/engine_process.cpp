@@ -20,7 +20,7 @@ constexpr int kKillTimeoutMs = 2000;
 EngineProcess::EngineProcess(QString programPath, QObject* parent)
     : QObject(parent), programPath_(std::move(programPath)) {}
 
-EngineProcess::~EngineProcess() { EndEarlierRun(); }
+EngineProcess::~EngineProcess() { Stop(); }
 
 QString EngineProcess::ProgramBesideApplication() {
 #ifdef Q_OS_WIN
@@ -31,7 +31,7 @@ QString EngineProcess::ProgramBesideApplication() {
   return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillon") + suffix;
 }
 
-void EngineProcess::EndEarlierRun() {
+void EngineProcess::Stop() {
   if (process_ == nullptr) return;
   if (process_->state() != QProcess::NotRunning) {
     process_->kill();
@@ -42,7 +42,7 @@ void EngineProcess::EndEarlierRun() {
 }
 
 bool EngineProcess::Start(QString* error) {
-  EndEarlierRun();
+  Stop();
   startFailed_ = false;
   startError_.clear();
   QFile::remove(QString::fromLatin1(kResultFile));

@@ -39,10 +39,12 @@ class EngineProcess : public QObject {
   /// exit code or error text when there is one.
   Outcome WaitForEnd(int msecs, QString* detail);
 
+  /// Ends a still running engine at once, so that it writes no file any more.
+  void Stop();
+
   const QString& ProgramPath() const { return programPath_; }
 
  private:
-  void EndEarlierRun();
 
   QString programPath_;
   QProcess* process_ = nullptr;

@@ -13,7 +13,7 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
       engine_(std::make_unique<EngineProcess>(enginePath.isEmpty() ? EngineProcess::ProgramBesideApplication()
                                                                    : enginePath)),
       mainWindow_(std::make_unique<MainWindow>(*state_, *engine_)),
-      startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_)) {
+      startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_, *engine_)) {
   AttachFilterAndExportDialogs(*mainWindow_);
   connect(mainWindow_.get(), &MainWindow::StartScreenRequested, startScreen_.get(), &QWidget::show);
   connect(startScreen_.get(), &StartScreen::ExitRequested, this, [this] {

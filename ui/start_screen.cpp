@@ -8,6 +8,7 @@
 
 #include "attenuation_table.h"
 #include "button_pictures.h"
+#include "engine_process.h"
 #include "exchange_files.h"
 #include "main_window.h"
 #include "program_state.h"
@@ -33,8 +34,8 @@ QLabel* Caption(const QString& name, const QString& text, const QFont& font, con
 
 }  // namespace
 
-StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, QWidget* parent)
-    : QWidget(parent), state_(state), mainWindow_(mainWindow), picture_(DrawStartPicture()) {
+StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProcess& engine, QWidget* parent)
+    : QWidget(parent), state_(state), mainWindow_(mainWindow), engine_(engine), picture_(DrawStartPicture()) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(QStringLiteral("X-ray Spectrum of medium enerygy"));
   setFixedSize(kStartPictureWidth, kStartPictureHeight);
@@ -89,6 +90,8 @@ void StartScreen::ChooseModel(SpectrumModel model) {
 }
 
 void StartScreen::ExitProgram() {
+  // An engine still at work would write its result file again after the deletion.
+  engine_.Stop();
   QFile::remove(QString::fromLatin1(kSpectrumExchangeFile));
   QFile::remove(QString::fromLatin1(kResultFile));
   emit ExitRequested();

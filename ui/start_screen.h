@@ -11,22 +11,23 @@ class QPushButton;
 
 namespace kestrix {
 
+class EngineProcess;
 class MainWindow;
 struct ProgramState;
 
 class StartScreen : public QWidget {
   Q_OBJECT
  public:
-  /// `state` and `mainWindow` outlive the start screen.
-  StartScreen(ProgramState& state, MainWindow& mainWindow, QWidget* parent = nullptr);
+  /// `state`, `mainWindow` and `engine` outlive the start screen.
+  StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProcess& engine, QWidget* parent = nullptr);
 
   /// Loads the attenuation table, then puts the main window into its initial state for `model`,
   /// shows it and hides the start screen. A table that cannot be loaded is reported in a
   /// message box naming the file and the problem, and the start screen stays.
   void ChooseModel(SpectrumModel model);
 
-  /// Deletes both exchange files of the working directory (a missing one is no error) and
-  /// asks the program to end.
+  /// Ends a still running engine, deletes both exchange files of the working directory (a
+  /// missing one is no error) and asks the program to end.
   void ExitProgram();
 
  signals:
@@ -40,6 +41,7 @@ class StartScreen : public QWidget {
  private:
   ProgramState& state_;
   MainWindow& mainWindow_;
+  EngineProcess& engine_;
   QImage picture_;
 };
 

@@ -169,6 +169,21 @@ class StartScreenTest : public QObject {
     QCOMPARE(messages.texts, QStringList());
   }
 
+  void ExitEndsAnEngineStillAtWorkBeforeDeleting() {
+    const QString engine = folder->Path(QStringLiteral("slow-engine.sh"));
+    WriteFile(QStringLiteral("slow-engine.sh"), "#!/bin/sh\nsleep 1\necho 1 > HVL_S2.temp\n");
+    QFile::setPermissions(engine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    program = std::make_unique<KestrixProgram>(engine);
+    program->Start();
+    Press(Form4(), "Command1");
+    Press(Form2(), "Command1");  // Graph Draw starts the engine
+    Press(Form2(), "Command2");
+    Press(Form4(), "Command3");
+    QTest::qWait(1500);
+    QVERIFY(!folder->Exists(QStringLiteral("HVL_S2.temp")));
+    QVERIFY(!folder->Exists(QStringLiteral("B_SPCTL.temp")));
+  }
+
   void ClosingTheStartScreenLeavesLikeExit() {
     WriteFile(QStringLiteral("B_SPCTL.temp"), "x");
     QSignalSpy ended(program.get(), &KestrixProgram::Ended);
