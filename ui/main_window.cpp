@@ -343,6 +343,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   SetDisplayOptionsEnabled(true);
   displayOptions_[0]->setChecked(true);
   state_.displayQuantity = DisplayQuantity::PhotonNumber;
+  command1_->setFocus();
 }
 
 void MainWindow::DisplayOptionChosen(DisplayQuantity quantity) {
