@@ -1,0 +1,82 @@
+#pragma once
+// One or many calculations with the desktop program's own code path: the model run, the spectrum
+// exchange file, and the half-value-layer engine computed in process on that file's text.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calculation_run.h"
+#include "calculation_state.h"
+#include "cli_options.h"
+#include "engine_table.h"
+#include "exchange_files.h"
+
+namespace kestrix {
+
+/// A material filter as loaded for the run.
+struct LoadedFilter {
+  std::string path;
+  std::string description;  /// first line of the material file
+  double thicknessMm = 0;   /// [mm]
+};
+
+/// The inputs of one calculation, as typed.
+struct RunSettings {
+  SpectrumModel model = SpectrumModel::Tucker;
+  RunInputTexts entries;
+  RectificationType waveform = RectificationType::ConstantPotential;
+  DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
+};
+
+/// The main window's entries after the run's corrections, in the units typed.
+struct UsedEntries {
+  double tubeVoltageKV = 0;
+  double targetAngleDegrees = 0;
+  double berylliumMm = 0;
+  double aluminiumEquivalentMm = 0;
+  double addedAluminiumMm = 0;
+  double addedCopperMm = 0;
+};
+
+struct RunOutcome {
+  RunInputs inputs;                      /// what the model computed with (thicknesses in cm)
+  UsedEntries used;                      /// the same in the units typed
+  std::vector<std::string> corrections;  /// one sentence per correction the run applied
+  std::string exchangeFileText;          /// B_SPCTL.temp, byte for byte
+  ExchangeSpectrum exchange{};           /// relative photon numbers as the data export reads them back
+  ExchangeSpectrum tabulated{};          /// the chosen quantity relative to its peak, rounded like the exchange file
+  /// the engine's results as HVL_S2.temp holds them; nullopt when the engine cannot weigh the spectrum
+  std::optional<EngineResults> results;
+  std::string resultFileText;  /// HVL_S2.temp, byte for byte (empty without results)
+  std::string engineError;     /// why there are no results
+};
+
+/// Holds the attenuation table (read both as the calculation and as the engine reads it) and
+/// the material filters, then runs calculations one after another.
+class BatchRun {
+ public:
+  /// Throws TableLoadError or EngineInputError for an unusable table, MaterialFileError for an
+  /// unusable material file.
+  BatchRun(const std::string& tablePath, const std::vector<FilterRequest>& filters);
+
+  /// One calculation. Throws RunError when the run refuses the inputs (angle, everything
+  /// absorbed, a spectrum that is not finite).
+  RunOutcome Run(const RunSettings& settings);
+
+  const std::vector<LoadedFilter>& Filters() const { return filters_; }
+
+ private:
+  CalculationState state_;
+  EngineTable engineTable_;
+  std::vector<LoadedFilter> filters_;
+};
+
+/// Text of a tube voltage [kV] that reads back to exactly that value.
+std::string VoltageText(double kiloVolts);
+
+/// Saves B_SPCTL.temp and then (when there are results) HVL_S2.temp in folder, each through a
+/// temporary file; throws std::runtime_error naming the file and the reason.
+void SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome);
+
+}  // namespace kestrix

@@ -1,0 +1,52 @@
+#include "beam_figures.h"
+
+#include "decimal_text.h"
+
+namespace kestrix {
+
+const std::vector<FigureField>& FigureFields() {
+  static const std::vector<FigureField> fields{
+      {"HVL Al [mm]", "hvl_al_mm", 6, 3},
+      {"effective energy Al [keV]", "effective_energy_al_keV", 6, 2},
+      {"HVL Cu [mm]", "hvl_cu_mm", 6, 3},
+      {"effective energy Cu [keV]", "effective_energy_cu_keV", 6, 2},
+      {"photons per mm2 per C/kg", "photons_per_mm2_per_Ckg", 15, 0},
+  };
+  return fields;
+}
+
+std::optional<double> FigureValue(const RunOutcome& outcome, std::size_t field) {
+  if (!outcome.results) return std::nullopt;
+  const EngineResults& r = *outcome.results;
+  switch (field) {
+    case 0: return r.hvlAlMm;
+    case 1: return r.effectiveEnergyAlKeV;
+    case 2: return r.hvlCuMm;
+    case 3: return r.effectiveEnergyCuKeV;
+    default: return r.photonsPerMm2PerCkg;
+  }
+}
+
+std::string FigureText(const std::optional<double>& value, const FigureField& field) {
+  if (!value) return std::string(static_cast<std::size_t>(field.width), '*');
+  return FixedDigits(*value, field.decimals);
+}
+
+std::string MissingFigureReason(const RunOutcome& outcome, std::size_t field) {
+  if (!outcome.results) return "the engine cannot weigh this spectrum: " + outcome.engineError;
+  const bool aluminium = field < 2;
+  const char* material = aluminium ? "aluminium" : "copper";
+  switch (field) {
+    case 0:
+    case 2:
+      return std::string("the air-kerma transmission stays at or above 50 % through 100 mm of ") + material;
+    case 1:
+    case 3:
+      if (!FigureValue(outcome, field - 1)) return std::string("there is no ") + material + " half-value layer";
+      return std::string("the ") + material + " coefficient stays at or above ln 2 / HVL up to 300 keV";
+    default:
+      return "the value has more than 14 integer digits, too wide for the result file's field";
+  }
+}
+
+}  // namespace kestrix

@@ -1,0 +1,36 @@
+#pragma once
+// The five beam-quality figures of the engine, named and formatted alike for every output.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch_run.h"
+
+namespace kestrix {
+
+/// One line of HVL_S2.temp.
+struct FigureField {
+  const char* label;  /// e.g. "HVL Al [mm]"
+  const char* key;    /// JSON key, e.g. "hvl_al_mm"
+  int width;          /// field width in the result file
+  int decimals;       /// decimals in the result file
+};
+
+/// The five figures in result-file order: HVL Al [mm], effective energy Al [keV], HVL Cu [mm],
+/// effective energy Cu [keV], photons per mm2 per C/kg.
+const std::vector<FigureField>& FigureFields();
+
+/// The value of figure `field` (index into FigureFields), nullopt for a field of asterisks
+/// or when the engine gave no results.
+std::optional<double> FigureValue(const RunOutcome& outcome, std::size_t field);
+
+/// The value as the result file writes it, without its leading blanks ("0.947", "1234567890123");
+/// asterisks of the field's width when there is none.
+std::string FigureText(const std::optional<double>& value, const FigureField& field);
+
+/// Why figure `field` of outcome has no value (only meaningful when FigureValue is nullopt).
+std::string MissingFigureReason(const RunOutcome& outcome, std::size_t field);
+
+}  // namespace kestrix

@@ -1,0 +1,281 @@
+#include "cli_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "input_number.h"
+
+namespace kestrix {
+namespace {
+
+std::string Lowercase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+/// value must be one number and nothing else ("1e3" and "-2" are numbers, "12abc", "inf" and "" are not)
+double StrictNumber(const std::string& option, const std::string& value) {
+  const std::optional<double> number = ParseWholeNumber(value);
+  if (!number) throw UsageError("option " + option + ": \"" + value + "\" is not a number");
+  return *number;
+}
+
+/// value checked as a number and kept as typed, so that the run converts exactly what the user wrote
+std::string NumberText(const std::string& option, const std::string& value) {
+  StrictNumber(option, value);
+  return value;
+}
+
+template <typename Choice>
+Choice OneOf(const std::string& option, const std::string& value,
+             const std::vector<std::pair<const char*, Choice>>& choices) {
+  const std::string wanted = Lowercase(value);
+  std::string names;
+  for (const auto& [name, choice] : choices) {
+    if (wanted == Lowercase(name)) return choice;
+    names += names.empty() ? name : std::string(" | ") + name;
+  }
+  throw UsageError("option " + option + ": \"" + value + "\" is not one of " + names);
+}
+
+FilterRequest ParseFilter(const std::string& value) {
+  const std::size_t colon = value.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) {
+    throw UsageError("option --filter: \"" + value + "\" is not FILE:MM (a material file, a colon, a thickness in mm)");
+  }
+  FilterRequest filter;
+  filter.path = value.substr(0, colon);
+  filter.thicknessMm = StrictNumber("--filter", value.substr(colon + 1));
+  return filter;
+}
+
+VoltageSweep ParseSweep(const std::string& value) {
+  const std::size_t first = value.find(':');
+  const std::size_t second = first == std::string::npos ? std::string::npos : value.find(':', first + 1);
+  if (second == std::string::npos || value.find(':', second + 1) != std::string::npos) {
+    throw UsageError("option --sweep: \"" + value + "\" is not FROM:TO:STEP (tube voltages in kV)");
+  }
+  VoltageSweep sweep;
+  sweep.fromKV = StrictNumber("--sweep", value.substr(0, first));
+  sweep.toKV = StrictNumber("--sweep", value.substr(first + 1, second - first - 1));
+  sweep.stepKV = StrictNumber("--sweep", value.substr(second + 1));
+  if (!(sweep.stepKV > 0)) throw UsageError("option --sweep: the step must be positive");
+  if (sweep.toKV < sweep.fromKV) throw UsageError("option --sweep: TO must not be below FROM");
+  if ((sweep.toKV - sweep.fromKV) / sweep.stepKV >= kMaximumSweepRuns) {
+    throw UsageError("option --sweep: more than " + std::to_string(kMaximumSweepRuns) + " voltages");
+  }
+  return sweep;
+}
+
+using ValueHandler = std::function<void(CliOptions&, const std::string&)>;
+using FlagHandler = std::function<void(CliOptions&)>;
+
+const std::map<std::string, ValueHandler>& ValueOptions() {
+  static const std::map<std::string, ValueHandler> options{
+      {"--model",
+       [](CliOptions& o, const std::string& v) {
+         o.model = OneOf<SpectrumModel>("--model", v, {{"tucker", SpectrumModel::Tucker}, {"birch", SpectrumModel::Birch}});
+       }},
+      {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
+      {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
+      {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = NumberText("--be", v); }},
+      {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = NumberText("--al-eq", v); }},
+      {"--al", [](CliOptions& o, const std::string& v) { o.entries.addedAluminium = NumberText("--al", v); }},
+      {"--cu", [](CliOptions& o, const std::string& v) { o.entries.addedCopper = NumberText("--cu", v); }},
+      {"--waveform",
+       [](CliOptions& o, const std::string& v) {
+         o.waveform = OneOf<RectificationType>("--waveform", v,
+                                               {{"constant", RectificationType::ConstantPotential},
+                                                {"12-peak", RectificationType::ThreePhase12Peak},
+                                                {"single-phase", RectificationType::SinglePhaseFullWave}});
+       }},
+      {"--quantity",
+       [](CliOptions& o, const std::string& v) {
+         o.quantity = OneOf<DisplayQuantity>("--quantity", v,
+                                             {{"photon", DisplayQuantity::PhotonNumber},
+                                              {"exposure", DisplayQuantity::Exposure},
+                                              {"energy", DisplayQuantity::Energy}});
+       }},
+      {"--filter",
+       [](CliOptions& o, const std::string& v) {
+         if (o.filters.size() >= static_cast<std::size_t>(kArbitraryFilterSlots)) {
+           throw UsageError("option --filter: at most " + std::to_string(kArbitraryFilterSlots) + " filters");
+         }
+         o.filters.push_back(ParseFilter(v));
+       }},
+      {"--table", [](CliOptions& o, const std::string& v) { o.attenuationTablePath = v; }},
+      {"--separator",
+       [](CliOptions& o, const std::string& v) {
+         o.tableOptions.separator = OneOf<TableSeparator>(
+             "--separator", v, {{"comma", TableSeparator::Comma}, {"space", TableSeparator::Space}});
+       }},
+      {"--unit",
+       [](CliOptions& o, const std::string& v) {
+         o.tableOptions.unit =
+             OneOf<TableEnergyUnit>("--unit", v, {{"keV", TableEnergyUnit::KeV}, {"MeV", TableEnergyUnit::MeV}});
+       }},
+      {"--normalise",
+       [](CliOptions& o, const std::string& v) {
+         o.tableOptions.normalisation = OneOf<TableNormalisation>(
+             "--normalise", v, {{"max", TableNormalisation::MaximumOne}, {"total", TableNormalisation::TotalOne}});
+       }},
+      {"--energy-notation",
+       [](CliOptions& o, const std::string& v) {
+         o.tableOptions.energyNotation = OneOf<TableNotation>(
+             "--energy-notation", v, {{"plain", TableNotation::Plain}, {"exp", TableNotation::Exponential}});
+       }},
+      {"--value-notation",
+       [](CliOptions& o, const std::string& v) {
+         o.tableOptions.valueNotation = OneOf<TableNotation>(
+             "--value-notation", v, {{"plain", TableNotation::Plain}, {"exp", TableNotation::Exponential}});
+       }},
+      {"--exchange", [](CliOptions& o, const std::string& v) { o.exchangeFolder = v; }},
+      {"--save", [](CliOptions& o, const std::string& v) { o.savePath = v; }},
+      {"--sweep", [](CliOptions& o, const std::string& v) { o.sweep = ParseSweep(v); }},
+  };
+  return options;
+}
+
+const std::map<std::string, FlagHandler>& FlagOptions() {
+  static const std::map<std::string, FlagHandler> options{
+      {"--help", [](CliOptions& o) { o.help = true; }},
+      {"-h", [](CliOptions& o) { o.help = true; }},
+      {"--json", [](CliOptions& o) { o.json = true; }},
+      {"--no-table", [](CliOptions& o) { o.printTable = false; }},
+      {"--no-figures", [](CliOptions& o) { o.printFigures = false; }},
+  };
+  return options;
+}
+
+void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
+  if (!options.sweep) return;
+  for (const char* alone : {"--kv", "--exchange", "--save"}) {
+    if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
+  }
+}
+
+}  // namespace
+
+const char* ModelKeyword(SpectrumModel model) { return model == SpectrumModel::Tucker ? "tucker" : "birch"; }
+
+const char* WaveformKeyword(RectificationType type) {
+  switch (type) {
+    case RectificationType::ThreePhase12Peak: return "12-peak";
+    case RectificationType::SinglePhaseFullWave: return "single-phase";
+    default: return "constant";
+  }
+}
+
+const char* QuantityKeyword(DisplayQuantity quantity) {
+  switch (quantity) {
+    case DisplayQuantity::Exposure: return "exposure";
+    case DisplayQuantity::Energy: return "energy";
+    default: return "photon";
+  }
+}
+
+std::vector<double> VoltageSweep::Voltages() const {
+  std::vector<double> voltages;
+  const double count = std::floor((toKV - fromKV) / stepKV + 1e-9);
+  for (int k = 0; k <= static_cast<int>(count); ++k) {
+    voltages.push_back(std::round((fromKV + k * stepKV) * 1e9) / 1e9);
+  }
+  return voltages;
+}
+
+CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
+  CliOptions options;
+  std::set<std::string> seen;
+  for (std::size_t k = 0; k < arguments.size(); ++k) {
+    std::string name = arguments[k];
+    std::optional<std::string> value;
+    const std::size_t equals = name.find('=');
+    if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+    }
+    if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
+      if (value) throw UsageError("option " + name + " takes no value");
+      flag->second(options);
+      continue;
+    }
+    const auto handler = ValueOptions().find(name);
+    if (handler == ValueOptions().end()) {
+      if (name.rfind("-", 0) == 0 && name.size() > 1) throw UsageError("unknown option " + name + " (see --help)");
+      throw UsageError("unexpected argument \"" + name + "\" (every value belongs to an option; see --help)");
+    }
+    if (!value) {
+      if (k + 1 >= arguments.size()) throw UsageError("option " + name + " needs a value");
+      value = arguments[++k];
+    }
+    if (name != "--filter" && !seen.insert(name).second) throw UsageError("option " + name + " is given twice");
+    seen.insert(name);
+    handler->second(options, *value);
+  }
+  CheckCombinations(options, seen);
+  return options;
+}
+
+std::string UsageText() {
+  return R"(Usage: kestrix-cli [options]
+
+Computes the relative photon spectrum of a tungsten-target X-ray tube with the desktop
+program's calculation and prints it as a table, followed by the beam-quality figures of
+the half-value-layer engine (Quillon). Numbers use "." as the decimal point.
+
+Tube and filtration (the main window's entries):
+  --model tucker|birch        spectrum model (default tucker)
+  --kv KV                     tube voltage [kV] (default 200); above 300 becomes 300,
+                              30 or below becomes 30 (reported on stderr)
+  --angle DEG                 target angle [degrees] (default 20); its sine must be positive
+  --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
+  --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);
+                              when Be + Al eq. is <= 0 (tucker) or < 0 (birch) they become
+                              0 mm Be and 0.5 mm Al (reported on stderr)
+  --al MM                     added aluminium filter [mm Al] (default 0)
+  --cu MM                     added copper filter [mm Cu] (default 0)
+  --waveform constant|12-peak|single-phase
+                              tube voltage waveform (default constant potential)
+  --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
+                              with its thickness [mm]; up to three times
+  --table FILE                attenuation table (default MUs_202202.data in the working folder)
+
+Spectrum table (the data export's formats):
+  --quantity photon|exposure|energy
+                              tabulated quantity relative to its peak (default photon, which
+                              is exactly the desktop program's data export)
+  --separator comma|space     ", " or two blanks between the columns (default comma)
+  --unit keV|MeV              photon energy unit (default keV)
+  --normalise max|total       maximum = 1 or total = 1 (default max)
+  --energy-notation plain|exp energy as 0000.0 (keV) / 0.0000 (MeV) or 0.000E+00 (default plain)
+  --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
+  --save FILE                 also write the table to FILE exactly as the data export does
+                              (CR LF line ends)
+
+Output:
+  --no-table                  leave out the spectrum table
+  --no-figures                leave out the beam-quality figures: HVL Al [mm], effective
+                              energy Al [keV], HVL Cu [mm], effective energy Cu [keV],
+                              photons per mm2 per C/kg
+  --json                      print inputs (as used) and results as one JSON object
+  --exchange DIR              write B_SPCTL.temp and HVL_S2.temp into folder DIR, byte for
+                              byte as the desktop program and Quillon write them
+  --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
+                              prints one line of figures per voltage (no spectrum tables);
+                              not with --kv, --exchange or --save
+  -h, --help                  this text
+
+Text output: lines starting with "# " describe the inputs and give the figures; the
+other lines are the table. A figure that the engine cannot give is shown as asterisks,
+as in HVL_S2.temp, and as null with a reason in JSON.
+
+Exit status: 0 success, 1 calculation or file error, 2 bad command line.
+)";
+}
+
+}  // namespace kestrix

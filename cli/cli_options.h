@@ -1,0 +1,74 @@
+#pragma once
+// The command line of kestrix-cli: options that mirror the main window, output choices,
+// and a tube-voltage sweep. Numbers are checked strictly here; the calculation's own
+// corrections (voltage limits, inherent filtration) are applied later by the run.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "calculation_run.h"
+#include "model_codes.h"
+#include "spectrum_table_export.h"
+
+namespace kestrix {
+
+/// A command line that cannot be used; the text says which option and why.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// One --filter FILE:MM.
+struct FilterRequest {
+  std::string path;
+  double thicknessMm = 0;  /// filter thickness [mm]
+};
+
+/// --sweep FROM:TO:STEP over the tube voltage [kV].
+struct VoltageSweep {
+  double fromKV = 0;
+  double toKV = 0;
+  double stepKV = 0;
+  /// FROM, FROM + STEP, ... up to TO (TO included when it lies on the grid), each rounded to 1e-9 kV
+  std::vector<double> Voltages() const;
+};
+
+/// most runs one sweep may ask for
+constexpr int kMaximumSweepRuns = 10000;
+
+struct CliOptions {
+  SpectrumModel model = SpectrumModel::Tucker;
+  /// the six entries of the main window as typed on the command line (checked to be whole numbers):
+  /// tube voltage [kV], target angle [degrees], Be window, Al equivalent, added Al, added Cu [mm]
+  RunInputTexts entries{"200", "20", "3", "5", "0", "0"};
+  RectificationType waveform = RectificationType::ConstantPotential;
+  DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
+  std::vector<FilterRequest> filters;
+  std::string attenuationTablePath = kAttenuationTableFile;
+  SpectrumTableOptions tableOptions;
+
+  bool printTable = true;    /// false with --no-table
+  bool printFigures = true;  /// false with --no-figures
+  bool json = false;
+  std::optional<std::string> exchangeFolder;  /// --exchange DIR
+  std::optional<std::string> savePath;        /// --save FILE: the export table with CR LF line ends
+  std::optional<VoltageSweep> sweep;
+  bool help = false;
+};
+
+/// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
+/// or bad value, a number that is not wholly a number, an option given twice, more than three
+/// filters, or options that cannot go together (--sweep with --kv, --exchange or --save).
+CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+/// The option words for a choice, as --model, --waveform ... accept them ("tucker", "12-peak", "photon").
+const char* ModelKeyword(SpectrumModel model);
+const char* WaveformKeyword(RectificationType type);
+const char* QuantityKeyword(DisplayQuantity quantity);
+
+/// The --help text: every option with its unit and default.
+std::string UsageText();
+
+}  // namespace kestrix

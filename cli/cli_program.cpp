@@ -1,0 +1,101 @@
+#include "cli_program.h"
+
+#include <exception>
+#include <sstream>
+
+#include "atomic_file.h"
+#include "batch_run.h"
+#include "cli_options.h"
+#include "json_report.h"
+#include "text_report.h"
+
+namespace kestrix {
+namespace {
+
+constexpr const char* kProgram = "kestrix-cli: ";
+
+RunSettings SettingsFor(const CliOptions& options) {
+  return RunSettings{options.model, options.entries, options.waveform, options.quantity};
+}
+
+void ReportCorrections(std::ostream& err, const RunOutcome& outcome) {
+  for (const std::string& correction : outcome.corrections) err << kProgram << "corrected: " << correction << '\n';
+}
+
+int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
+  const RunOutcome outcome = batch.Run(SettingsFor(options));
+  ReportCorrections(err, outcome);
+
+  std::ostringstream report;
+  if (options.json) {
+    WriteJsonReport(report, options, batch.Filters(), outcome);
+  } else {
+    WriteTextReport(report, options, batch.Filters(), outcome);
+  }
+  if (options.savePath) {
+    const SpectrumTable table = TableOf(outcome, options.tableOptions);
+    SaveFileAtomically(*options.savePath, [&table](std::ostream& file) { WriteSpectrumTable(file, table); });
+  }
+  if (options.exchangeFolder) SaveExchangeFiles(*options.exchangeFolder, outcome);
+  out << report.str();
+
+  if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
+    err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
+        << outcome.engineError << '\n';
+    return kExitFailure;
+  }
+  return kExitSuccess;
+}
+
+int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
+  RunSettings settings = SettingsFor(options);
+  std::vector<RunOutcome> outcomes;
+  bool figuresMissing = false;
+  for (const double kiloVolts : options.sweep->Voltages()) {
+    settings.entries.tubeVoltage = VoltageText(kiloVolts);
+    try {
+      outcomes.push_back(batch.Run(settings));
+    } catch (const std::exception& error) {
+      throw std::runtime_error("at " + settings.entries.tubeVoltage + " kV: " + error.what());
+    }
+    ReportCorrections(err, outcomes.back());
+    if (!outcomes.back().results) {
+      err << kProgram << "no beam-quality figures at " << settings.entries.tubeVoltage
+          << " kV: " << outcomes.back().engineError << '\n';
+      figuresMissing = true;
+    }
+  }
+  std::ostringstream report;
+  if (options.json) {
+    WriteSweepJson(report, options, batch.Filters(), outcomes);
+  } else {
+    WriteSweepText(report, options, batch.Filters(), outcomes);
+  }
+  out << report.str();
+  return figuresMissing ? kExitFailure : kExitSuccess;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  CliOptions options;
+  try {
+    options = ParseCommandLine(arguments);
+  } catch (const UsageError& error) {
+    err << kProgram << error.what() << "\nTry 'kestrix-cli --help' for the options.\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    out << UsageText();
+    return kExitSuccess;
+  }
+  try {
+    BatchRun batch(options.attenuationTablePath, options.filters);
+    return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err);
+  } catch (const std::exception& error) {
+    err << kProgram << error.what() << '\n';
+    return kExitFailure;
+  }
+}
+
+}  // namespace kestrix

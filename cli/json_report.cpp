@@ -1,0 +1,146 @@
+#include "json_report.h"
+
+#include "beam_figures.h"
+#include "json_writer.h"
+#include "text_report.h"
+
+namespace kestrix {
+namespace {
+
+void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                 const RunOutcome* single, const UsedEntries& used) {
+  json.Key("inputs");
+  json.BeginObject();
+  json.Key("model");
+  json.String(ModelKeyword(options.model));
+  if (single != nullptr) {
+    json.Key("tube_voltage_kV");
+    json.Number(used.tubeVoltageKV);
+  } else {
+    json.Key("sweep");
+    json.BeginObject();
+    json.Key("from_kV");
+    json.Number(options.sweep->fromKV);
+    json.Key("to_kV");
+    json.Number(options.sweep->toKV);
+    json.Key("step_kV");
+    json.Number(options.sweep->stepKV);
+    json.EndObject();
+  }
+  const std::pair<const char*, double> entries[] = {
+      {"target_angle_degrees", used.targetAngleDegrees}, {"beryllium_mm", used.berylliumMm},
+      {"aluminium_equivalent_mm", used.aluminiumEquivalentMm}, {"added_aluminium_mm", used.addedAluminiumMm},
+      {"added_copper_mm", used.addedCopperMm}};
+  for (const auto& [key, value] : entries) {
+    json.Key(key);
+    json.Number(value);
+  }
+  json.Key("waveform");
+  json.String(WaveformKeyword(options.waveform));
+  json.Key("quantity");
+  json.String(QuantityKeyword(options.quantity));
+  json.Key("filters");
+  json.BeginArray();
+  for (const LoadedFilter& filter : filters) {
+    json.BeginObject();
+    json.Key("file");
+    json.String(filter.path);
+    json.Key("description");
+    json.String(filter.description);
+    json.Key("thickness_mm");
+    json.Number(filter.thicknessMm);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("attenuation_table");
+  json.String(options.attenuationTablePath);
+  json.EndObject();
+}
+
+void WriteCorrections(JsonWriter& json, const RunOutcome& outcome) {
+  json.Key("corrections");
+  json.BeginArray();
+  for (const std::string& correction : outcome.corrections) json.String(correction);
+  json.EndArray();
+}
+
+void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
+  json.Key("results");
+  json.BeginObject();
+  const std::vector<FigureField>& fields = FigureFields();
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    json.Key(fields[k].key);
+    json.Number(FigureValue(outcome, k));
+  }
+  json.Key("missing");
+  json.BeginObject();
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (FigureValue(outcome, k)) continue;
+    json.Key(fields[k].key);
+    json.String(MissingFigureReason(outcome, k));
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
+void WriteSpectrum(JsonWriter& json, const CliOptions& options, const RunOutcome& outcome) {
+  const SpectrumTableOptions& table = options.tableOptions;
+  const bool keV = table.unit == TableEnergyUnit::KeV;
+  const SpectrumTable built = TableOf(outcome, table);
+  json.Key("spectrum");
+  json.BeginObject();
+  json.Key("quantity");
+  json.String(QuantityKeyword(options.quantity));
+  json.Key("energy_unit");
+  json.String(keV ? "keV" : "MeV");
+  json.Key("normalisation");
+  json.String(table.normalisation == TableNormalisation::MaximumOne ? "max" : "total");
+  json.Key("energy");
+  json.BeginArray(true);
+  // a division gives the nearest double to 0.5 i or 0.0005 i, so the shortest text is the plain decimal
+  for (int i = 1; i <= kExchangeRows; ++i) json.Number(i / (keV ? 2.0 : 2000.0));
+  json.EndArray();
+  json.Key("value");
+  json.BeginArray(true);
+  for (int i = 1; i <= kExchangeRows; ++i) json.Number(built.values[i]);
+  json.EndArray();
+  json.EndObject();
+}
+
+}  // namespace
+
+void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                     const RunOutcome& outcome) {
+  JsonWriter json(out);
+  json.BeginObject();
+  json.Key("program");
+  json.String("kestrix-cli");
+  WriteInputs(json, options, filters, &outcome, outcome.used);
+  WriteCorrections(json, outcome);
+  if (options.printFigures) WriteResults(json, outcome);
+  if (options.printTable) WriteSpectrum(json, options, outcome);
+  json.EndObject();
+}
+
+void WriteSweepJson(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                    const std::vector<RunOutcome>& outcomes) {
+  JsonWriter json(out);
+  json.BeginObject();
+  json.Key("program");
+  json.String("kestrix-cli");
+  WriteInputs(json, options, filters, nullptr, outcomes.empty() ? UsedEntries{} : outcomes.front().used);
+  json.Key("runs");
+  json.BeginArray();
+  for (const RunOutcome& outcome : outcomes) {
+    json.BeginObject();
+    json.Key("tube_voltage_kV");
+    json.Number(outcome.used.tubeVoltageKV);
+    WriteCorrections(json, outcome);
+    WriteResults(json, outcome);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+}  // namespace kestrix

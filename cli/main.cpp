@@ -1,0 +1,18 @@
+// kestrix-cli: the spectrum calculation and the half-value-layer engine on the command line.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli_program.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const int status = kestrix::RunCommandLine(arguments, std::cout, std::cerr);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "kestrix-cli: the output could not be written\n";
+    return kestrix::kExitFailure;
+  }
+  return status;
+}

@@ -1,0 +1,75 @@
+#include "text_report.h"
+
+#include "beam_figures.h"
+#include "json_writer.h"
+
+namespace kestrix {
+namespace {
+
+std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
+
+void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                           const UsedEntries& used) {
+  out << "# filtration: " << Mm(used.berylliumMm) << " Be, " << Mm(used.aluminiumEquivalentMm) << " Al eq., added "
+      << Mm(used.addedAluminiumMm) << " Al, " << Mm(used.addedCopperMm) << " Cu\n";
+  for (std::size_t k = 0; k < filters.size(); ++k) {
+    out << "# filter " << k + 1 << ": " << filters[k].description << ", " << Mm(filters[k].thicknessMm) << " ("
+        << filters[k].path << ")\n";
+  }
+  out << "# attenuation table: " << options.attenuationTablePath << "\n";
+}
+
+const char* SeparatorText(const CliOptions& options) {
+  return options.tableOptions.separator == TableSeparator::Comma ? ", " : "  ";
+}
+
+}  // namespace
+
+SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options) {
+  return BuildSpectrumTable(outcome.tabulated, options, '.');
+}
+
+void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                     const RunOutcome& outcome) {
+  out << "# kestrix-cli: " << ModelKeyword(options.model) << " model, " << VoltageText(outcome.used.tubeVoltageKV)
+      << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
+      << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
+  WriteCommonInputLines(out, options, filters, outcome.used);
+  if (options.printTable) {
+    const SpectrumTable table = TableOf(outcome, options.tableOptions);
+    out << table.header << '\n';
+    for (int i = 1; i <= kExchangeRows; ++i) out << table.lines[i] << '\n';
+  }
+  if (options.printFigures) {
+    for (std::size_t k = 0; k < FigureFields().size(); ++k) {
+      const FigureField& field = FigureFields()[k];
+      const std::optional<double> value = FigureValue(outcome, k);
+      out << "# " << field.label << ": " << FigureText(value, field);
+      if (!value) out << " (" << MissingFigureReason(outcome, k) << ")";
+      out << '\n';
+    }
+  }
+}
+
+void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                    const std::vector<RunOutcome>& outcomes) {
+  const VoltageSweep& sweep = *options.sweep;
+  out << "# kestrix-cli sweep " << ShortestDecimal(sweep.fromKV) << " to " << ShortestDecimal(sweep.toKV)
+      << " kV in steps of " << ShortestDecimal(sweep.stepKV) << " kV: " << ModelKeyword(options.model)
+      << " model, target angle " << ShortestDecimal(outcomes.empty() ? 0 : outcomes.front().used.targetAngleDegrees)
+      << " degrees, " << WaveformKeyword(options.waveform) << " waveform\n";
+  if (!outcomes.empty()) WriteCommonInputLines(out, options, filters, outcomes.front().used);
+  const char* separator = SeparatorText(options);
+  out << "# kV";
+  for (const FigureField& field : FigureFields()) out << separator << field.label;
+  out << '\n';
+  for (const RunOutcome& outcome : outcomes) {
+    out << VoltageText(outcome.used.tubeVoltageKV);
+    for (std::size_t k = 0; k < FigureFields().size(); ++k) {
+      out << separator << FigureText(FigureValue(outcome, k), FigureFields()[k]);
+    }
+    out << '\n';
+  }
+}
+
+}  // namespace kestrix

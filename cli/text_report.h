@@ -1,0 +1,26 @@
+#pragma once
+// The plain-text output: "# " lines with the inputs and the beam-quality figures, and the
+// spectrum table in the data export's format (line ends "\n" on a console).
+
+#include <ostream>
+#include <vector>
+
+#include "batch_run.h"
+#include "cli_options.h"
+#include "spectrum_table_export.h"
+
+namespace kestrix {
+
+/// The table of one outcome in the data export's format (header and 600 lines, "." as the decimal
+/// point). Throws SpectrumTableError when total = 1 cannot be formed.
+SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options);
+
+/// A single calculation: input lines, the table (unless switched off), the figures (unless switched off).
+void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                     const RunOutcome& outcome);
+
+/// A sweep: input lines, then a header line and one line of figures per voltage.
+void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                    const std::vector<RunOutcome>& outcomes);
+
+}  // namespace kestrix

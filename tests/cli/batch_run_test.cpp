@@ -1,0 +1,248 @@
+// The command-line run against the desktop program's calculation path and the real Quillon:
+// B_SPCTL.temp and HVL_S2.temp must agree byte for byte.
+
+#include "batch_run.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "atomic_file.h"
+#include "cli_test_files.h"
+#include "input_number.h"
+#include "material_file.h"
+#include "spectrum_table_export.h"
+#include "text_report.h"
+
+namespace kestrix {
+namespace {
+
+using test::ReadBytes;
+using test::ScratchFolder;
+
+struct Case {
+  const char* name;
+  RunSettings settings;
+  std::vector<FilterRequest> filters;
+};
+
+RunSettings Settings(SpectrumModel model, RunInputTexts entries,
+                     RectificationType type = RectificationType::ConstantPotential,
+                     DisplayQuantity quantity = DisplayQuantity::PhotonNumber) {
+  return RunSettings{model, std::move(entries), type, quantity};
+}
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases{
+      {"defaults", Settings(SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}), {}},
+      {"birch_12_peak", Settings(SpectrumModel::Birch, {"80", "12", "1", "2", "2", "0"}, RectificationType::ThreePhase12Peak), {}},
+      {"limited_voltage_single_phase",
+       Settings(SpectrumModel::Tucker, {"350", "17.5", "3", "5", "0", "0.5"}, RectificationType::SinglePhaseFullWave), {}},
+      {"lowest_voltage_replaced_inherent", Settings(SpectrumModel::Tucker, {"25", "20", "0", "0", "0", "0"}), {}},
+      {"birch_without_inherent_energy",
+       Settings(SpectrumModel::Birch, {"100", "20", "0", "0", "1", "0"}, RectificationType::ConstantPotential,
+                DisplayQuantity::Energy), {}},
+      {"tin_filter", Settings(SpectrumModel::Tucker, {"150", "20", "3", "5", "0", "0"}), {{test::DeliveredTin(), 0.2}}},
+  };
+  return cases;
+}
+
+/// What the desktop program's "Graph Draw" leaves in folder: its own sequence of model calls,
+/// then the exchange file saved as the main window saves it.
+void DesktopCalculation(const Case& c, const std::filesystem::path& folder) {
+  CalculationState calculation;
+  calculation.LoadAttenuationTable(test::DeliveredTable());
+  for (const FilterRequest& filter : c.filters) {
+    const MaterialFile material = LoadMaterialFile(filter.path);
+    AddArbitraryFilter(calculation.filters, ArbitraryFilterCoefficientsFor(material),
+                       filter.thicknessMm * 0.1);  // the thickness box in mm, times 0.1
+  }
+  const RunInputs inputs = ReadRunInputs(c.settings.entries, c.settings.model);
+  ComputePhotonSpectrum(inputs, c.settings.model, c.settings.waveform, calculation);
+  const ExchangeSpectrum relative = RelativePhotonSpectrum(calculation, inputs.kVp);
+  SaveFileAtomically((folder / kSpectrumExchangeFile).string(),
+                     [&relative](std::ostream& out) { WriteSpectrumExchange(out, relative); });
+}
+
+class DesktopAgreement : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(DesktopAgreement, ExchangeFilesEqualTheDesktopRunAndQuillonByteForByte) {
+  const Case& c = Cases()[GetParam()];
+  SCOPED_TRACE(c.name);
+
+  ScratchFolder desktop;
+  DesktopCalculation(c, desktop.path());
+  std::filesystem::copy_file(test::DeliveredTable(), desktop / "MUs_202202.data");
+  const test::ProgramRun quillon = test::RunProgramIn(desktop.path(), QUILLON_PATH);
+  ASSERT_EQ(quillon.exitStatus, 0) << quillon.err;
+  const std::string desktopSpectrum = ReadBytes(desktop / kSpectrumExchangeFile);
+  const std::string quillonResults = ReadBytes(desktop / kResultFile);
+  ASSERT_EQ(desktopSpectrum.size(), 10200u);
+  ASSERT_EQ(quillonResults.size(), 49u);
+
+  BatchRun batch(test::DeliveredTable(), c.filters);
+  const RunOutcome outcome = batch.Run(c.settings);
+  EXPECT_EQ(outcome.exchangeFileText, desktopSpectrum);
+  EXPECT_EQ(outcome.resultFileText, quillonResults);
+
+  ScratchFolder cli;
+  SaveExchangeFiles(cli.path().string(), outcome);
+  EXPECT_EQ(ReadBytes(cli / kSpectrumExchangeFile), desktopSpectrum);
+  EXPECT_EQ(ReadBytes(cli / kResultFile), quillonResults);
+  EXPECT_FALSE(std::filesystem::exists(cli / "MUs_202202.data"));
+
+  // the figures are the values the main window reads back from HVL_S2.temp
+  std::istringstream results(quillonResults);
+  const EngineResults shown = ReadResultFile(results, kResultFile);
+  ASSERT_TRUE(outcome.results);
+  EXPECT_EQ(outcome.results->hvlAlMm, shown.hvlAlMm);
+  EXPECT_EQ(outcome.results->effectiveEnergyAlKeV, shown.effectiveEnergyAlKeV);
+  EXPECT_EQ(outcome.results->hvlCuMm, shown.hvlCuMm);
+  EXPECT_EQ(outcome.results->effectiveEnergyCuKeV, shown.effectiveEnergyCuKeV);
+  EXPECT_EQ(outcome.results->photonsPerMm2PerCkg, shown.photonsPerMm2PerCkg);
+
+  // a photon-number table is what "Data Save" writes from the desktop's exchange file
+  std::istringstream exchange(desktopSpectrum);
+  const ExchangeSpectrum exported = ReadSpectrumExchangeList(exchange, kSpectrumExchangeFile);
+  EXPECT_EQ(outcome.exchange, exported);
+  if (c.settings.quantity == DisplayQuantity::PhotonNumber) {
+    SpectrumTableOptions options;
+    options.separator = TableSeparator::Space;
+    options.unit = TableEnergyUnit::MeV;
+    options.normalisation = TableNormalisation::TotalOne;
+    options.valueNotation = TableNotation::Exponential;
+    std::ostringstream fromDesktop, fromCli;
+    WriteSpectrumTable(fromDesktop, BuildSpectrumTable(exported, options, '.'));
+    WriteSpectrumTable(fromCli, TableOf(outcome, options));
+    EXPECT_EQ(fromCli.str(), fromDesktop.str());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DesktopAgreement, ::testing::Range<std::size_t>(0, 6),
+                         [](const auto& info) { return std::string(Cases()[info.param].name); });
+
+TEST(BatchRun, ReportsEachCorrectionAndTheEntriesUsed) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunOutcome high = batch.Run(Settings(SpectrumModel::Tucker, {"350", "20", "3", "5", "1", "0.2"}));
+  ASSERT_EQ(high.corrections.size(), 1u);
+  EXPECT_EQ(high.corrections[0], "tube voltage 350 kV is above 300 kV: 300 kV used");
+  EXPECT_EQ(high.used.tubeVoltageKV, 300);
+  EXPECT_EQ(high.used.addedAluminiumMm, 1);
+  EXPECT_EQ(high.used.addedCopperMm, 0.2);
+
+  const RunOutcome low = batch.Run(Settings(SpectrumModel::Tucker, {"29.5", "20", "0", "0", "0", "0"}));
+  ASSERT_EQ(low.corrections.size(), 2u);
+  EXPECT_EQ(low.corrections[0], "tube voltage 29.5 kV is at or below 30 kV: 30 kV used");
+  EXPECT_EQ(low.corrections[1],
+            "inherent filtration 0 mm Be + 0 mm Al eq. is not possible with Tucker's model (the sum must be "
+            "positive): 0 mm Be and 0.5 mm Al eq. used");
+  EXPECT_EQ(low.used.berylliumMm, 0);
+  EXPECT_EQ(low.used.aluminiumEquivalentMm, 0.5);
+
+  // Birch accepts no inherent filtration, but not a negative one
+  EXPECT_TRUE(batch.Run(Settings(SpectrumModel::Birch, {"100", "20", "0", "0", "0", "0"})).corrections.empty());
+  const RunOutcome negative = batch.Run(Settings(SpectrumModel::Birch, {"100", "20", "-1", "0.5", "0", "0"}));
+  ASSERT_EQ(negative.corrections.size(), 1u);
+  EXPECT_NE(negative.corrections[0].find("Birch's model (the sum must be zero or more)"), std::string::npos);
+
+  EXPECT_TRUE(batch.Run(Settings(SpectrumModel::Tucker, {"30.5", "20", "3", "5", "0", "0"})).corrections.empty());
+  // 30 kV stays 30 kV: the desktop rewrites the box, but nothing changes
+  const RunOutcome thirty = batch.Run(Settings(SpectrumModel::Tucker, {"30", "20", "3", "5", "0", "0"}));
+  EXPECT_TRUE(thirty.corrections.empty());
+  EXPECT_EQ(thirty.used.tubeVoltageKV, 30);
+}
+
+TEST(BatchRun, TinFilterHardensTheBeam) {
+  BatchRun plain(test::DeliveredTable(), {});
+  BatchRun tin(test::DeliveredTable(), {{test::DeliveredTin(), 0.5}});
+  ASSERT_EQ(tin.Filters().size(), 1u);
+  EXPECT_NE(tin.Filters()[0].description.find("Sn"), std::string::npos);
+  EXPECT_EQ(tin.Filters()[0].thicknessMm, 0.5);
+
+  const RunSettings settings = Settings(SpectrumModel::Tucker, {"150", "20", "3", "5", "0", "0"});
+  const RunOutcome without = plain.Run(settings);
+  const RunOutcome with = tin.Run(settings);
+  EXPECT_NE(with.exchangeFileText, without.exchangeFileText);
+  ASSERT_TRUE(with.results && without.results);
+  EXPECT_GT(*with.results->hvlAlMm, *without.results->hvlAlMm);
+  EXPECT_GT(*with.results->hvlCuMm, *without.results->hvlCuMm);
+  EXPECT_GT(*with.results->effectiveEnergyAlKeV, *without.results->effectiveEnergyAlKeV);
+
+  // a zero thickness leaves the spectrum as it was
+  BatchRun none(test::DeliveredTable(), {{test::DeliveredTin(), 0.0}});
+  EXPECT_EQ(none.Run(settings).exchangeFileText, without.exchangeFileText);
+}
+
+TEST(BatchRun, TabulatedQuantityFollowsTheChoiceWhileTheExchangeFileStaysPhotonNumber) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunInputTexts entries{"120", "20", "3", "5", "0", "0"};
+  const RunOutcome photon = batch.Run(Settings(SpectrumModel::Tucker, entries));
+  const RunOutcome energy = batch.Run(
+      Settings(SpectrumModel::Tucker, entries, RectificationType::ConstantPotential, DisplayQuantity::Energy));
+  const RunOutcome exposure = batch.Run(
+      Settings(SpectrumModel::Tucker, entries, RectificationType::ConstantPotential, DisplayQuantity::Exposure));
+  EXPECT_EQ(energy.exchangeFileText, photon.exchangeFileText);
+  EXPECT_EQ(exposure.resultFileText, photon.resultFileText);
+  EXPECT_EQ(photon.tabulated, photon.exchange);
+  for (const RunOutcome* o : {&energy, &exposure}) {
+    EXPECT_NE(o->tabulated, photon.tabulated);
+    EXPECT_EQ(*std::max_element(o->tabulated.begin(), o->tabulated.end()), 1.0);
+  }
+  // the energy spectrum is the photon spectrum times the energy, both relative to their peaks
+  int peak = 1;
+  for (int i = 1; i <= 600; ++i) {
+    if (energy.tabulated[i] == 1.0) peak = i;
+  }
+  for (const int i : {40, 100, 200}) {
+    EXPECT_NEAR(energy.tabulated[i], photon.tabulated[i] * i / (photon.tabulated[peak] * peak), 2e-4) << i;
+  }
+}
+
+TEST(BatchRun, RefusedInputsAndUnusableFilesThrowClearErrors) {
+  BatchRun batch(test::DeliveredTable(), {});
+  try {
+    batch.Run(Settings(SpectrumModel::Tucker, {"100", "0", "3", "5", "0", "0"}));
+    FAIL() << "angle 0 accepted";
+  } catch (const RunError& error) {
+    EXPECT_NE(std::string(error.what()).find("Target angle 0 degrees"), std::string::npos);
+  }
+  try {
+    batch.Run(Settings(SpectrumModel::Tucker, {"30", "20", "3", "5", "0", "1000"}));
+    FAIL() << "everything absorbed, yet accepted";
+  } catch (const RunError& error) {
+    EXPECT_NE(std::string(error.what()).find("Everything is absorbed"), std::string::npos);
+  }
+  // the object stays usable after a refused run
+  EXPECT_TRUE(batch.Run(Settings(SpectrumModel::Tucker, {"100", "20", "3", "5", "0", "0"})).results);
+
+  ScratchFolder folder;
+  EXPECT_THROW(BatchRun((folder / "missing.data").string(), {}), TableLoadError);
+  test::WriteBytes(folder / "short.data", ReadBytes(test::DeliveredTable()).substr(0, 5000));
+  EXPECT_THROW(BatchRun((folder / "short.data").string(), {}), TableLoadError);
+  EXPECT_THROW(BatchRun(test::DeliveredTable(), {{(folder / "none.ele").string(), 1}}), MaterialFileError);
+  test::WriteBytes(folder / "bad.ele", "Broken\n7.31\n1\n");
+  EXPECT_THROW(BatchRun(test::DeliveredTable(), {{(folder / "bad.ele").string(), 1}}), MaterialFileError);
+}
+
+TEST(BatchRun, ExchangeFilesNeedAWritableFolder) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunOutcome outcome = batch.Run(Settings(SpectrumModel::Tucker, {"100", "20", "3", "5", "0", "0"}));
+  ScratchFolder folder;
+  EXPECT_THROW(SaveExchangeFiles((folder / "no" / "such").string(), outcome), std::runtime_error);
+  // a trailing slash names the same folder
+  SaveExchangeFiles(folder.path().string() + "/", outcome);
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), outcome.exchangeFileText);
+}
+
+TEST(BatchRun, VoltageTextReadsBackExactly) {
+  for (const double kV : {30.0, 30.1, 100.0, 299.9, 150.25}) {
+    EXPECT_EQ(ParseLeadingNumber(VoltageText(kV)), kV);
+  }
+  EXPECT_EQ(VoltageText(120), "120");
+}
+
+}  // namespace
+}  // namespace kestrix

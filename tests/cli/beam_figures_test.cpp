@@ -1,0 +1,55 @@
+// The five figures: result-file texts, asterisks and the reasons given for missing values.
+
+#include "beam_figures.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrix {
+namespace {
+
+TEST(BeamFigures, FieldsFollowTheResultFileLines) {
+  const std::vector<FigureField>& fields = FigureFields();
+  ASSERT_EQ(fields.size(), 5u);
+  const int widths[] = {6, 6, 6, 6, 15};
+  const int decimals[] = {3, 2, 3, 2, 0};
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    EXPECT_EQ(fields[k].width, widths[k]);
+    EXPECT_EQ(fields[k].decimals, decimals[k]);
+  }
+  EXPECT_STREQ(fields[0].key, "hvl_al_mm");
+  EXPECT_STREQ(fields[4].label, "photons per mm2 per C/kg");
+}
+
+TEST(BeamFigures, TextsAreTheResultFileDigitsOrAsterisks) {
+  const std::vector<FigureField>& f = FigureFields();
+  EXPECT_EQ(FigureText(0.947, f[0]), "0.947");
+  EXPECT_EQ(FigureText(12.0, f[0]), "12.000");
+  EXPECT_EQ(FigureText(30.1, f[1]), "30.10");
+  EXPECT_EQ(FigureText(1234567890123.0, f[4]), "1234567890123");
+  EXPECT_EQ(FigureText(std::nullopt, f[0]), "******");
+  EXPECT_EQ(FigureText(std::nullopt, f[4]), "***************");
+}
+
+TEST(BeamFigures, MissingValuesSayWhy) {
+  RunOutcome outcome;
+  outcome.results = EngineResults{std::nullopt, std::nullopt, 0.5, std::nullopt, std::nullopt};
+  EXPECT_EQ(FigureValue(outcome, 2), 0.5);
+  EXPECT_FALSE(FigureValue(outcome, 0));
+  EXPECT_EQ(MissingFigureReason(outcome, 0),
+            "the air-kerma transmission stays at or above 50 % through 100 mm of aluminium");
+  EXPECT_EQ(MissingFigureReason(outcome, 1), "there is no aluminium half-value layer");
+  EXPECT_EQ(MissingFigureReason(outcome, 3), "the copper coefficient stays at or above ln 2 / HVL up to 300 keV");
+  EXPECT_EQ(MissingFigureReason(outcome, 4),
+            "the value has more than 14 integer digits, too wide for the result file's field");
+
+  RunOutcome unweighed;
+  unweighed.engineError = "the spectrum holds no non-zero photon number";
+  for (std::size_t k = 0; k < 5; ++k) {
+    EXPECT_FALSE(FigureValue(unweighed, k));
+    EXPECT_EQ(MissingFigureReason(unweighed, k),
+              "the engine cannot weigh this spectrum: the spectrum holds no non-zero photon number");
+  }
+}
+
+}  // namespace
+}  // namespace kestrix

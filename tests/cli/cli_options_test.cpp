@@ -1,0 +1,176 @@
+// Command-line parsing: defaults, every option, strict numbers and refused combinations.
+
+#include "cli_options.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrix {
+namespace {
+
+CliOptions Parse(std::vector<std::string> arguments) { return ParseCommandLine(arguments); }
+
+std::string UsageMessage(std::vector<std::string> arguments) {
+  try {
+    ParseCommandLine(arguments);
+  } catch (const UsageError& error) {
+    return error.what();
+  }
+  return "(accepted)";
+}
+
+TEST(CliOptions, DefaultsAreTheMainWindowsDefaults) {
+  const CliOptions options = Parse({});
+  EXPECT_EQ(options.model, SpectrumModel::Tucker);
+  EXPECT_EQ(options.entries.tubeVoltage, "200");
+  EXPECT_EQ(options.entries.targetAngle, "20");
+  EXPECT_EQ(options.entries.beryllium, "3");
+  EXPECT_EQ(options.entries.aluminiumEquivalent, "5");
+  EXPECT_EQ(options.entries.addedAluminium, "0");
+  EXPECT_EQ(options.entries.addedCopper, "0");
+  EXPECT_EQ(options.waveform, RectificationType::ConstantPotential);
+  EXPECT_EQ(options.quantity, DisplayQuantity::PhotonNumber);
+  EXPECT_EQ(options.attenuationTablePath, "MUs_202202.data");
+  EXPECT_EQ(options.tableOptions.separator, TableSeparator::Comma);
+  EXPECT_EQ(options.tableOptions.unit, TableEnergyUnit::KeV);
+  EXPECT_EQ(options.tableOptions.normalisation, TableNormalisation::MaximumOne);
+  EXPECT_EQ(options.tableOptions.energyNotation, TableNotation::Plain);
+  EXPECT_EQ(options.tableOptions.valueNotation, TableNotation::Plain);
+  EXPECT_TRUE(options.printTable);
+  EXPECT_TRUE(options.printFigures);
+  EXPECT_FALSE(options.json || options.help || options.exchangeFolder || options.savePath || options.sweep);
+  EXPECT_TRUE(options.filters.empty());
+}
+
+TEST(CliOptions, EveryOptionIsRead) {
+  const CliOptions options =
+      Parse({"--model", "birch", "--kv=120.5", "--angle", "12", "--be", "0.8", "--al-eq", "2.5", "--al", "1",
+             "--cu", "-0.1", "--waveform", "12-peak", "--quantity", "exposure", "--filter", "data/Sn.ele:0.2",
+             "--filter=C:/mat/Pb.ele:1e-2", "--table", "t.data", "--separator", "space", "--unit", "MeV",
+             "--normalise", "total", "--energy-notation", "exp", "--value-notation", "exp", "--no-table",
+             "--no-figures", "--json", "--exchange", "out", "--save", "spectrum.csv"});
+  EXPECT_EQ(options.model, SpectrumModel::Birch);
+  // numbers stay as typed, for the run to convert exactly as the desktop program does
+  EXPECT_EQ(options.entries.tubeVoltage, "120.5");
+  EXPECT_EQ(options.entries.targetAngle, "12");
+  EXPECT_EQ(options.entries.beryllium, "0.8");
+  EXPECT_EQ(options.entries.aluminiumEquivalent, "2.5");
+  EXPECT_EQ(options.entries.addedAluminium, "1");
+  EXPECT_EQ(options.entries.addedCopper, "-0.1");
+  EXPECT_EQ(options.waveform, RectificationType::ThreePhase12Peak);
+  EXPECT_EQ(options.quantity, DisplayQuantity::Exposure);
+  ASSERT_EQ(options.filters.size(), 2u);
+  EXPECT_EQ(options.filters[0].path, "data/Sn.ele");
+  EXPECT_EQ(options.filters[0].thicknessMm, 0.2);
+  EXPECT_EQ(options.filters[1].path, "C:/mat/Pb.ele");  // the last colon separates the thickness
+  EXPECT_EQ(options.filters[1].thicknessMm, 0.01);
+  EXPECT_EQ(options.attenuationTablePath, "t.data");
+  EXPECT_EQ(options.tableOptions.separator, TableSeparator::Space);
+  EXPECT_EQ(options.tableOptions.unit, TableEnergyUnit::MeV);
+  EXPECT_EQ(options.tableOptions.normalisation, TableNormalisation::TotalOne);
+  EXPECT_EQ(options.tableOptions.energyNotation, TableNotation::Exponential);
+  EXPECT_EQ(options.tableOptions.valueNotation, TableNotation::Exponential);
+  EXPECT_FALSE(options.printTable);
+  EXPECT_FALSE(options.printFigures);
+  EXPECT_TRUE(options.json);
+  EXPECT_EQ(options.exchangeFolder.value_or(""), "out");
+  EXPECT_EQ(options.savePath.value_or(""), "spectrum.csv");
+
+  EXPECT_EQ(Parse({"--waveform", "single-phase"}).waveform, RectificationType::SinglePhaseFullWave);
+  EXPECT_EQ(Parse({"--quantity", "energy"}).quantity, DisplayQuantity::Energy);
+  EXPECT_EQ(Parse({"--model", "Tucker"}).model, SpectrumModel::Tucker);  // choices ignore case
+  EXPECT_TRUE(Parse({"-h"}).help);
+  EXPECT_TRUE(Parse({"--help"}).help);
+}
+
+TEST(CliOptions, NumbersMustBeWholeNumbers) {
+  // unlike a text box, where "12abc" counts as 12 and "abc" as 0
+  for (const char* bad : {"12abc", "abc", "", " 200", "200 ", "1,5", "inf", "nan", "0x10", "1e999", "--"}) {
+    EXPECT_NE(UsageMessage({"--kv", bad}).find("is not a number"), std::string::npos) << bad;
+  }
+  EXPECT_EQ(UsageMessage({"--angle", "ten"}), "option --angle: \"ten\" is not a number");
+  EXPECT_EQ(UsageMessage({"--filter", "Sn.ele:thin"}), "option --filter: \"thin\" is not a number");
+  // values out of the calculation's range are numbers; the run corrects or refuses them
+  EXPECT_EQ(Parse({"--kv", "1e3"}).entries.tubeVoltage, "1e3");
+  EXPECT_EQ(Parse({"--kv", "-5"}).entries.tubeVoltage, "-5");
+  EXPECT_EQ(Parse({"--angle", "0"}).entries.targetAngle, "0");
+}
+
+TEST(CliOptions, BadCommandLinesAreRefusedWithTheReason) {
+  EXPECT_EQ(UsageMessage({"--voltage", "100"}), "unknown option --voltage (see --help)");
+  EXPECT_EQ(UsageMessage({"100"}), "unexpected argument \"100\" (every value belongs to an option; see --help)");
+  EXPECT_EQ(UsageMessage({"--kv"}), "option --kv needs a value");
+  EXPECT_EQ(UsageMessage({"--kv", "100", "--kv", "120"}), "option --kv is given twice");
+  EXPECT_EQ(UsageMessage({"--json=yes"}), "option --json takes no value");
+  EXPECT_EQ(UsageMessage({"--model", "kramers"}), "option --model: \"kramers\" is not one of tucker | birch");
+  EXPECT_EQ(UsageMessage({"--waveform", "dc"}),
+            "option --waveform: \"dc\" is not one of constant | 12-peak | single-phase");
+  EXPECT_EQ(UsageMessage({"--filter", "Sn.ele"}),
+            "option --filter: \"Sn.ele\" is not FILE:MM (a material file, a colon, a thickness in mm)");
+  EXPECT_NE(UsageMessage({"--filter", ":1"}), "(accepted)");
+  EXPECT_NE(UsageMessage({"--filter", "Sn.ele:"}), "(accepted)");
+  EXPECT_EQ(UsageMessage({"--filter", "a:1", "--filter", "b:1", "--filter", "c:1", "--filter", "d:1"}),
+            "option --filter: at most 3 filters");
+}
+
+TEST(CliOptions, SweepListsTheVoltagesFromToInSteps) {
+  const CliOptions options = Parse({"--sweep", "30:300:1"});
+  ASSERT_TRUE(options.sweep);
+  const std::vector<double> voltages = options.sweep->Voltages();
+  ASSERT_EQ(voltages.size(), 271u);
+  EXPECT_EQ(voltages.front(), 30.0);
+  EXPECT_EQ(voltages[70], 100.0);
+  EXPECT_EQ(voltages.back(), 300.0);
+
+  // decimal steps land on the decimal values, the end included
+  const std::vector<double> tenths = Parse({"--sweep", "40:41:0.1"}).sweep->Voltages();
+  ASSERT_EQ(tenths.size(), 11u);
+  EXPECT_EQ(tenths[3], 40.3);
+  EXPECT_EQ(tenths.back(), 41.0);
+  // an end off the grid is not reached
+  EXPECT_EQ(Parse({"--sweep", "50:60:4"}).sweep->Voltages(), (std::vector<double>{50, 54, 58}));
+  EXPECT_EQ(Parse({"--sweep", "80:80:5"}).sweep->Voltages(), (std::vector<double>{80}));
+}
+
+TEST(CliOptions, SweepRefusesBadRangesAndSingleRunOptions) {
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300"}), "option --sweep: \"30:300\" is not FROM:TO:STEP (tube voltages in kV)");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300:1:2"}),
+            "option --sweep: \"30:300:1:2\" is not FROM:TO:STEP (tube voltages in kV)");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300:0"}), "option --sweep: the step must be positive");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300:-1"}), "option --sweep: the step must be positive");
+  EXPECT_EQ(UsageMessage({"--sweep", "300:30:1"}), "option --sweep: TO must not be below FROM");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300:0.001"}), "option --sweep: more than 10000 voltages");
+  EXPECT_EQ(UsageMessage({"--sweep", "a:300:1"}), "option --sweep: \"a\" is not a number");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300:1", "--kv", "100"}), "option --sweep cannot be combined with --kv");
+  EXPECT_EQ(UsageMessage({"--exchange", "d", "--sweep", "30:300:1"}),
+            "option --sweep cannot be combined with --exchange");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:300:1", "--save", "f"}), "option --sweep cannot be combined with --save");
+}
+
+TEST(CliOptions, HelpDocumentsEveryOptionWithItsUnit) {
+  const std::string help = UsageText();
+  for (const char* option :
+       {"--model", "--kv", "--angle", "--be", "--al-eq", "--al ", "--cu", "--waveform", "--quantity", "--filter",
+        "--table", "--separator", "--unit", "--normalise", "--energy-notation", "--value-notation", "--save",
+        "--no-table", "--no-figures", "--json", "--exchange", "--sweep", "--help"}) {
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  }
+  for (const char* unit : {"[kV]", "[degrees]", "[mm Be]", "[mm Al]", "[mm Cu]", "[mm]", "[keV]", "C/kg"}) {
+    EXPECT_NE(help.find(unit), std::string::npos) << unit;
+  }
+}
+
+TEST(CliOptions, KeywordsReadBackAsTheSameChoice) {
+  for (const SpectrumModel model : {SpectrumModel::Tucker, SpectrumModel::Birch}) {
+    EXPECT_EQ(Parse({"--model", ModelKeyword(model)}).model, model);
+  }
+  for (const RectificationType type : {RectificationType::ConstantPotential, RectificationType::ThreePhase12Peak,
+                                       RectificationType::SinglePhaseFullWave}) {
+    EXPECT_EQ(Parse({"--waveform", WaveformKeyword(type)}).waveform, type);
+  }
+  for (const DisplayQuantity quantity : {DisplayQuantity::PhotonNumber, DisplayQuantity::Exposure, DisplayQuantity::Energy}) {
+    EXPECT_EQ(Parse({"--quantity", QuantityKeyword(quantity)}).quantity, quantity);
+  }
+}
+
+}  // namespace
+}  // namespace kestrix

@@ -1,0 +1,144 @@
+// The whole program in process: exit statuses, messages, and what is written where.
+
+#include "cli_program.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "cli_test_files.h"
+#include "exchange_files.h"
+#include "json_check.h"
+
+namespace kestrix {
+namespace {
+
+using test::ReadBytes;
+using test::ScratchFolder;
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Result RunCli(std::vector<std::string> arguments, bool withTable = true) {
+  if (withTable) {
+    arguments.push_back("--table");
+    arguments.push_back(test::DeliveredTable());
+  }
+  std::ostringstream out, err;
+  const int status = RunCommandLine(arguments, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(CliProgram, HelpPrintsTheUsage) {
+  const Result r = RunCli({"--help"}, false);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("Usage: kestrix-cli [options]", 0), 0u);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(CliProgram, BadCommandLinesExitWithStatusTwoAndAMessage) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--kv", "fast"}, {"--bogus"}, {"--angle"}, {"--quantity", "dose"}}) {
+    const Result r = RunCli(arguments);
+    EXPECT_EQ(r.status, 2) << arguments[0];
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("kestrix-cli: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos);
+  }
+  EXPECT_EQ(RunCli({"--kv", "fast"}).err,
+            "kestrix-cli: option --kv: \"fast\" is not a number\nTry 'kestrix-cli --help' for the options.\n");
+}
+
+TEST(CliProgram, CalculationAndFileErrorsExitWithStatusOneAndPrintNothing) {
+  ScratchFolder folder;
+  const struct {
+    std::vector<std::string> arguments;
+    bool withTable;
+    const char* message;
+  } cases[] = {
+      {{"--angle", "180"}, true, "Target angle 180 degrees is not usable"},
+      {{"--kv", "30", "--cu", "1000"}, true, "Everything is absorbed"},
+      {{"--table", (folder / "none.data").string()}, false, "cannot be opened"},
+      {{"--filter", (folder / "none.ele").string() + ":1"}, true, "none.ele"},
+      {{"--normalise", "total", "--exchange", (folder / "missing").string()}, true, "missing"},
+  };
+  for (const auto& c : cases) {
+    const Result r = RunCli(c.arguments, c.withTable);
+    EXPECT_EQ(r.status, 1) << c.message;
+    EXPECT_EQ(r.out, "") << c.message;
+    EXPECT_EQ(r.err.rfind("kestrix-cli: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+}
+
+TEST(CliProgram, CorrectionsGoToStandardErrorAndTheRunGoesOn) {
+  const Result r = RunCli({"--kv", "10", "--be", "0", "--al-eq", "0", "--no-table"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            "kestrix-cli: corrected: tube voltage 10 kV is at or below 30 kV: 30 kV used\n"
+            "kestrix-cli: corrected: inherent filtration 0 mm Be + 0 mm Al eq. is not possible with Tucker's model "
+            "(the sum must be positive): 0 mm Be and 0.5 mm Al eq. used\n");
+  EXPECT_NE(r.out.find("# kestrix-cli: tucker model, 30 kV,"), std::string::npos);
+  EXPECT_NE(r.out.find("# filtration: 0 mm Be, 0.5 mm Al eq."), std::string::npos);
+  EXPECT_EQ(RunCli({"--no-table"}).err, "");
+}
+
+TEST(CliProgram, ExchangeAndSaveWriteTheDesktopsFiles) {
+  ScratchFolder folder;
+  const std::string saved = (folder / "spectrum.csv").string();
+  const Result r = RunCli({"--kv", "90", "--exchange", folder.path().string(), "--save", saved, "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string spectrum = ReadBytes(folder / kSpectrumExchangeFile);
+  const std::string results = ReadBytes(folder / kResultFile);
+  EXPECT_EQ(spectrum.size(), 10200u);
+  EXPECT_EQ(results.size(), 49u);
+
+  // the saved table is the data export's file: CR LF lines, header plus 600 lines
+  const std::string table = ReadBytes(saved);
+  EXPECT_EQ(table.rfind("  keV, Fraction\r\n 0000.5, 0.00000\r\n", 0), 0u);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 601);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\r'), 601);
+
+  // the JSON figures are those of the saved result file
+  std::istringstream in(results);
+  const EngineResults written = ReadResultFile(in, kResultFile);
+  const test::JsonValue doc = test::ParseJson(r.out);
+  EXPECT_EQ(doc["results"]["hvl_al_mm"].number, *written.hvlAlMm);
+  EXPECT_EQ(doc["results"]["effective_energy_cu_keV"].number, *written.effectiveEnergyCuKeV);
+  // no temporary file is left behind
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()), 3);
+}
+
+TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
+  const Result r = RunCli({"--sweep", "30:300:1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::istringstream in(r.out);
+  int rows = 0;
+  std::string first, last;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("# ", 0) == 0) continue;
+    if (rows++ == 0) first = line;
+    last = line;
+  }
+  EXPECT_EQ(rows, 271);
+  EXPECT_EQ(first.rfind("30, ", 0), 0u);
+  EXPECT_EQ(last.rfind("300, ", 0), 0u);
+  EXPECT_EQ(r.out.find('*'), std::string::npos);  // every figure exists over the whole range
+}
+
+TEST(CliProgram, SweepStopsAtARefusedRunNamingTheVoltage) {
+  const Result r = RunCli({"--sweep", "30:60:10", "--angle", "0"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("kestrix-cli: at 30 kV: Target angle 0 degrees", 0), 0u) << r.err;
+}
+
+}  // namespace
+}  // namespace kestrix

@@ -1,0 +1,140 @@
+// The --json document: well-formed, the expected keys, the inputs as used, no NaN.
+
+#include "json_report.h"
+
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "beam_figures.h"
+#include "cli_test_files.h"
+#include "json_check.h"
+
+namespace kestrix {
+namespace {
+
+using test::JsonValue;
+
+std::set<std::string> Keys(const JsonValue& object) {
+  return std::set<std::string>(object.memberOrder.begin(), object.memberOrder.end());
+}
+
+struct Computed {
+  CliOptions options;
+  std::vector<LoadedFilter> filters;
+  RunOutcome outcome;
+};
+
+Computed Compute(const std::vector<std::string>& arguments) {
+  Computed c;
+  c.options = ParseCommandLine(arguments);
+  c.options.attenuationTablePath = test::DeliveredTable();
+  BatchRun batch(c.options.attenuationTablePath, c.options.filters);
+  c.filters = batch.Filters();
+  c.outcome = batch.Run(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity});
+  return c;
+}
+
+JsonValue Document(const Computed& c) {
+  std::ostringstream out;
+  WriteJsonReport(out, c.options, c.filters, c.outcome);
+  EXPECT_EQ(out.str().find("nan"), std::string::npos);
+  EXPECT_EQ(out.str().find("inf"), std::string::npos);
+  return test::ParseJson(out.str());
+}
+
+TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
+  const Computed c = Compute({"--kv", "400", "--be", "0", "--al-eq", "0", "--cu", "0.25", "--waveform", "12-peak",
+                              "--filter", test::DeliveredTin() + ":0.05", "--json"});
+  const JsonValue doc = Document(c);
+  EXPECT_EQ(Keys(doc), (std::set<std::string>{"program", "inputs", "corrections", "results", "spectrum"}));
+  EXPECT_EQ(doc["program"].text, "kestrix-cli");
+
+  const JsonValue& inputs = doc["inputs"];
+  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "tube_voltage_kV", "target_angle_degrees", "beryllium_mm",
+                                                 "aluminium_equivalent_mm", "added_aluminium_mm", "added_copper_mm",
+                                                 "waveform", "quantity", "filters", "attenuation_table"}));
+  EXPECT_EQ(inputs["model"].text, "tucker");
+  EXPECT_EQ(inputs["tube_voltage_kV"].number, 300);  // as used, after the limit
+  EXPECT_EQ(inputs["beryllium_mm"].number, 0);
+  EXPECT_EQ(inputs["aluminium_equivalent_mm"].number, 0.5);
+  EXPECT_EQ(inputs["added_copper_mm"].number, 0.25);
+  EXPECT_EQ(inputs["waveform"].text, "12-peak");
+  EXPECT_EQ(inputs["quantity"].text, "photon");
+  ASSERT_EQ(inputs["filters"].items.size(), 1u);
+  EXPECT_EQ(inputs["filters"].items[0]["file"].text, test::DeliveredTin());
+  EXPECT_EQ(inputs["filters"].items[0]["thickness_mm"].number, 0.05);
+  EXPECT_EQ(inputs["filters"].items[0]["description"].text, c.filters[0].description);
+
+  ASSERT_EQ(doc["corrections"].items.size(), 2u);
+  EXPECT_EQ(doc["corrections"].items[0].text, "tube voltage 400 kV is above 300 kV: 300 kV used");
+
+  const JsonValue& results = doc["results"];
+  EXPECT_EQ(Keys(results), (std::set<std::string>{"hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm",
+                                                  "effective_energy_cu_keV", "photons_per_mm2_per_Ckg", "missing"}));
+  EXPECT_EQ(results["hvl_al_mm"].number, *c.outcome.results->hvlAlMm);
+  EXPECT_EQ(results["photons_per_mm2_per_Ckg"].number, *c.outcome.results->photonsPerMm2PerCkg);
+  EXPECT_TRUE(results["missing"].members.empty());
+
+  const JsonValue& spectrum = doc["spectrum"];
+  EXPECT_EQ(spectrum["energy_unit"].text, "keV");
+  EXPECT_EQ(spectrum["normalisation"].text, "max");
+  ASSERT_EQ(spectrum["energy"].items.size(), 600u);
+  ASSERT_EQ(spectrum["value"].items.size(), 600u);
+  EXPECT_EQ(spectrum["energy"].items[0].number, 0.5);
+  EXPECT_EQ(spectrum["energy"].items[599].number, 300);
+  for (int i = 1; i <= 600; ++i) EXPECT_EQ(spectrum["value"].items[i - 1].number, c.outcome.exchange[i]) << i;
+}
+
+TEST(JsonReport, MissingFiguresAreNullWithAReason) {
+  Computed c = Compute({"--kv", "80", "--no-table", "--json"});
+  c.outcome.results.reset();
+  c.outcome.engineError = "the spectrum holds no non-zero photon number at 5.5 keV or above";
+  const JsonValue doc = Document(c);
+  EXPECT_FALSE(doc.Has("spectrum"));
+  const JsonValue& results = doc["results"];
+  for (const FigureField& field : FigureFields()) {
+    EXPECT_EQ(results[field.key].kind, JsonValue::Kind::Null);
+    EXPECT_EQ(results["missing"][field.key].text,
+              "the engine cannot weigh this spectrum: the spectrum holds no non-zero photon number at 5.5 keV or above");
+  }
+}
+
+TEST(JsonReport, MeVSpectrumWithTotalNormalisation) {
+  const JsonValue doc = Document(Compute({"--kv", "50", "--unit", "MeV", "--normalise", "total", "--no-figures"}));
+  EXPECT_FALSE(doc.Has("results"));
+  const JsonValue& spectrum = doc["spectrum"];
+  EXPECT_EQ(spectrum["energy"].items[2].number, 0.0015);
+  double total = 0;
+  for (const JsonValue& value : spectrum["value"].items) total += value.number;
+  EXPECT_NEAR(total, 1.0, 1e-12);
+}
+
+TEST(JsonReport, SweepListsOneRunPerVoltage) {
+  const CliOptions options = ParseCommandLine({"--sweep", "20:40:10", "--json"});
+  BatchRun batch(test::DeliveredTable(), {});
+  std::vector<RunOutcome> outcomes;
+  RunSettings settings{options.model, options.entries, options.waveform, options.quantity};
+  for (const double kV : options.sweep->Voltages()) {
+    settings.entries.tubeVoltage = VoltageText(kV);
+    outcomes.push_back(batch.Run(settings));
+  }
+  std::ostringstream out;
+  WriteSweepJson(out, options, batch.Filters(), outcomes);
+  const JsonValue doc = test::ParseJson(out.str());
+  EXPECT_EQ(Keys(doc), (std::set<std::string>{"program", "inputs", "runs"}));
+  EXPECT_FALSE(doc["inputs"].Has("tube_voltage_kV"));
+  EXPECT_EQ(doc["inputs"]["sweep"]["from_kV"].number, 20);
+  EXPECT_EQ(doc["inputs"]["sweep"]["step_kV"].number, 10);
+  ASSERT_EQ(doc["runs"].items.size(), 3u);
+  // 20 kV is raised to 30 kV, reported in its own run
+  EXPECT_EQ(doc["runs"].items[0]["tube_voltage_kV"].number, 30);
+  EXPECT_EQ(doc["runs"].items[0]["corrections"].items.size(), 1u);
+  EXPECT_EQ(doc["runs"].items[2]["tube_voltage_kV"].number, 40);
+  EXPECT_TRUE(doc["runs"].items[2]["corrections"].items.empty());
+  EXPECT_EQ(doc["runs"].items[1]["results"]["hvl_cu_mm"].number, *outcomes[1].results->hvlCuMm);
+}
+
+}  // namespace
+}  // namespace kestrix

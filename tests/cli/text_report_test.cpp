@@ -1,0 +1,140 @@
+// The plain-text output: comment lines, the export table and the figures.
+
+#include "text_report.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "cli_test_files.h"
+
+namespace kestrix {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+struct Computed {
+  CliOptions options;
+  std::vector<LoadedFilter> filters;
+  RunOutcome outcome;
+};
+
+Computed Compute(const std::vector<std::string>& arguments) {
+  Computed c;
+  c.options = ParseCommandLine(arguments);
+  c.options.attenuationTablePath = test::DeliveredTable();
+  BatchRun batch(c.options.attenuationTablePath, c.options.filters);
+  c.filters = batch.Filters();
+  c.outcome = batch.Run(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity});
+  return c;
+}
+
+std::string Report(const Computed& c) {
+  std::ostringstream out;
+  WriteTextReport(out, c.options, c.filters, c.outcome);
+  return out.str();
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  return text.substr(text.find_first_not_of(' '));
+}
+
+TEST(TextReport, CommentLinesTableAndFigures) {
+  const Computed c = Compute({"--kv", "100", "--filter", test::DeliveredTin() + ":0.1"});
+  const std::vector<std::string> lines = Lines(Report(c));
+  ASSERT_EQ(lines.size(), 4u + 601u + 5u);
+  EXPECT_EQ(lines[0], "# kestrix-cli: tucker model, 100 kV, target angle 20 degrees, constant waveform, photon table");
+  EXPECT_EQ(lines[1], "# filtration: 3 mm Be, 5 mm Al eq., added 0 mm Al, 0 mm Cu");
+  EXPECT_EQ(lines[2].rfind("# filter 1: Sn", 0), 0u) << lines[2];
+  EXPECT_NE(lines[2].find(", 0.1 mm (" + test::DeliveredTin() + ")"), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[3], "# attenuation table: " + test::DeliveredTable());
+  EXPECT_EQ(lines[4], "  keV, Fraction");
+  EXPECT_EQ(lines[5], " 0000.5, 0.00000");
+  EXPECT_EQ(lines[5 + 200], " 0100.5, 0.00000");  // nothing above the tube voltage
+  EXPECT_EQ(lines[604], " 0300.0, 0.00000");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find(", 1.00000") != std::string::npos; }), 1);
+
+  // the figures are HVL_S2.temp's five lines, in order
+  const std::vector<std::string> resultLines = Lines(c.outcome.resultFileText);
+  ASSERT_EQ(resultLines.size(), 5u);
+  const char* labels[] = {"# HVL Al [mm]: ", "# effective energy Al [keV]: ", "# HVL Cu [mm]: ",
+                          "# effective energy Cu [keV]: ", "# photons per mm2 per C/kg: "};
+  for (int k = 0; k < 5; ++k) {
+    std::string expected = Trimmed(resultLines[k]);
+    if (k == 4) expected.pop_back();  // F15.0 ends with a point
+    EXPECT_EQ(lines[605 + k], labels[k] + expected);
+  }
+}
+
+TEST(TextReport, TableLinesAreTheDataExportWithConsoleLineEnds) {
+  const Computed c =
+      Compute({"--kv", "60", "--separator", "space", "--unit", "MeV", "--energy-notation", "exp", "--value-notation",
+               "exp", "--normalise", "total", "--no-figures"});
+  std::string table;
+  for (const std::string& line : Lines(Report(c))) {
+    if (line.rfind("# ", 0) != 0) table += line + "\r\n";
+  }
+  std::istringstream exchange(c.outcome.exchangeFileText);
+  std::ostringstream exported;
+  WriteSpectrumTable(exported, BuildSpectrumTable(ReadSpectrumExchangeList(exchange, "B_SPCTL.temp"),
+                                                  c.options.tableOptions, '.'));
+  EXPECT_EQ(table, exported.str());
+  EXPECT_NE(table.find("  MeV  Fraction\r\n 5.000E-04  0.0000E+00\r\n"), std::string::npos);
+}
+
+TEST(TextReport, TableAndFiguresCanBeLeftOut) {
+  const std::vector<std::string> figuresOnly = Lines(Report(Compute({"--no-table"})));
+  ASSERT_EQ(figuresOnly.size(), 3u + 5u);
+  for (const std::string& line : figuresOnly) EXPECT_EQ(line.rfind("# ", 0), 0u) << line;
+
+  const std::vector<std::string> tableOnly = Lines(Report(Compute({"--no-figures"})));
+  EXPECT_EQ(tableOnly.size(), 3u + 601u);
+}
+
+TEST(TextReport, MissingFiguresShowAsterisksAndTheReason) {
+  Computed c = Compute({"--kv", "100", "--no-table"});
+  c.outcome.results->hvlCuMm.reset();
+  c.outcome.results->effectiveEnergyCuKeV.reset();
+  const std::vector<std::string> lines = Lines(Report(c));
+  EXPECT_EQ(lines[5], "# HVL Cu [mm]: ****** (the air-kerma transmission stays at or above 50 % through 100 mm of copper)");
+  EXPECT_EQ(lines[6], "# effective energy Cu [keV]: ****** (there is no copper half-value layer)");
+}
+
+TEST(TextReport, SweepGivesOneLineOfFiguresPerVoltage) {
+  CliOptions options = ParseCommandLine({"--sweep", "50:70:10", "--model", "birch", "--be", "0", "--al-eq", "0"});
+  BatchRun batch(test::DeliveredTable(), {});
+  std::vector<RunOutcome> outcomes;
+  RunSettings settings{options.model, options.entries, options.waveform, options.quantity};
+  for (const double kV : options.sweep->Voltages()) {
+    settings.entries.tubeVoltage = VoltageText(kV);
+    outcomes.push_back(batch.Run(settings));
+  }
+  std::ostringstream out;
+  WriteSweepText(out, options, batch.Filters(), outcomes);
+  const std::vector<std::string> lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 4u + 3u);
+  EXPECT_EQ(lines[0], "# kestrix-cli sweep 50 to 70 kV in steps of 10 kV: birch model, target angle 20 degrees, constant waveform");
+  EXPECT_EQ(lines[1], "# filtration: 0 mm Be, 0 mm Al eq., added 0 mm Al, 0 mm Cu");
+  EXPECT_EQ(lines[3],
+            "# kV, HVL Al [mm], effective energy Al [keV], HVL Cu [mm], effective energy Cu [keV], photons per mm2 per C/kg");
+  for (int k = 0; k < 3; ++k) {
+    const std::vector<std::string> result = Lines(outcomes[k].resultFileText);
+    std::string expected = std::to_string(50 + 10 * k);
+    for (int f = 0; f < 5; ++f) {
+      std::string value = Trimmed(result[f]);
+      if (f == 4) value.pop_back();
+      expected += ", " + value;
+    }
+    EXPECT_EQ(lines[4 + k], expected);
+  }
+}
+
+}  // namespace
+}  // namespace kestrix
