@@ -75,27 +75,35 @@ double FindSpectrumPeak(const GridArray& bins, double kVp) {
 
 void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, RectificationType type,
                            CalculationState& state) {
-  ClearSpectrum(state);
   if (!state.tableLoaded) throw RunError("No attenuation table is loaded, so no spectrum can be computed.");
   if (!(inputs.kVp >= kMinimumTubeVoltage && inputs.kVp <= kMaximumTubeVoltage)) {
     throw RunError("Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
   }
   const double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
+
+  // A refused run must leave the last spectrum as it was: the graph's read-out and the
+  // exports still refer to it.
+  const GridArray previousBins = state.SpectrumBins;
+  const double previousPeak = state.SpectrumPeak;
+  const auto refuse = [&](const std::string& message) {
+    state.SpectrumBins = previousBins;
+    state.SpectrumPeak = previousPeak;
+    throw RunError(message);
+  };
+
+  ClearSpectrum(state);
   SynthesizeSpectrum(model, inputs.kVp, cosecTheta, type, inputs.filters, state);
 
   const int top = TopBinFor(inputs.kVp);
   for (int i = 2; i <= top; ++i) {
     if (!std::isfinite(state.SpectrumBins[i])) {
-      ClearSpectrum(state);
-      throw RunError("The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
-                     " keV it is not a finite number. Check the filter thicknesses.");
+      refuse("The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
+             " keV it is not a finite number. Check the filter thicknesses.");
     }
   }
-  state.SpectrumPeak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
-  if (state.SpectrumPeak == 0) {
-    ClearSpectrum(state);
-    throw RunError("Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration.");
-  }
+  const double peak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
+  if (peak == 0) refuse("Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration.");
+  state.SpectrumPeak = peak;
 }
 
 std::array<double, kExchangeLast + 1> RelativePhotonSpectrum(const CalculationState& state, double kVp) {
