@@ -41,11 +41,13 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
     for (int i = 1; i <= kExchangeRows; ++i) out << table.lines[i] << '\n';
   }
   if (options.printFigures) {
+    // without any results one line says why, rather than each figure
+    if (!outcome.results) out << "# no beam-quality figures: " << outcome.engineError << '\n';
     for (std::size_t k = 0; k < FigureFields().size(); ++k) {
       const FigureField& field = FigureFields()[k];
       const std::optional<double> value = FigureValue(outcome, k);
       out << "# " << field.label << ": " << FigureText(value, field);
-      if (!value) out << " (" << MissingFigureReason(outcome, k) << ")";
+      if (!value && outcome.results) out << " (" << MissingFigureReason(outcome, k) << ")";
       out << '\n';
     }
   }

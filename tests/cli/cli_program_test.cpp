@@ -115,6 +115,41 @@ TEST(CliProgram, ExchangeAndSaveWriteTheDesktopsFiles) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()), 3);
 }
 
+// Birch without inherent filtration and a negative added filter: the spectrum peaks below 5.5 keV
+// and every row the engine weighs reads 0.00000.
+const std::vector<std::string> kUnweighableSpectrum{"--model", "birch", "--kv", "30", "--be", "0",
+                                                    "--al-eq", "0", "--al", "-0.5", "--no-table"};
+
+TEST(CliProgram, SpectrumTheEngineCannotWeighPrintsAsterisksAndFails) {
+  ScratchFolder folder;
+  std::vector<std::string> arguments = kUnweighableSpectrum;
+  arguments.insert(arguments.end(), {"--exchange", folder.path().string()});
+  const Result text = RunCli(arguments);
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.err,
+            "kestrix-cli: no beam-quality figures and no HVL_S2.temp: the spectrum holds no non-zero photon number "
+            "at 5.5 keV or above\n");
+  EXPECT_NE(text.out.find("# no beam-quality figures: the spectrum holds no non-zero photon number"), std::string::npos);
+  EXPECT_NE(text.out.find("# HVL Al [mm]: ******\n"), std::string::npos);
+  EXPECT_NE(text.out.find("# photons per mm2 per C/kg: ***************\n"), std::string::npos);
+  // as with Quillon, the spectrum file is written and no result file
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile).size(), 10200u);
+  EXPECT_FALSE(std::filesystem::exists(folder / kResultFile));
+
+  arguments = kUnweighableSpectrum;
+  arguments.push_back("--json");
+  const Result json = RunCli(arguments);
+  EXPECT_EQ(json.status, 1);
+  const test::JsonValue doc = test::ParseJson(json.out);
+  EXPECT_EQ(doc["results"]["hvl_al_mm"].kind, test::JsonValue::Kind::Null);
+  EXPECT_EQ(doc["results"]["missing"].members.size(), 5u);
+
+  // without figures or exchange files nothing was asked of the engine
+  arguments = kUnweighableSpectrum;
+  arguments.push_back("--no-figures");
+  EXPECT_EQ(RunCli(arguments).status, 0);
+}
+
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
   const Result r = RunCli({"--sweep", "30:300:1"});
   ASSERT_EQ(r.status, 0) << r.err;
