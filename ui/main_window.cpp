@@ -17,7 +17,6 @@
 #include "engine_results_panel.h"
 #include "exchange_files.h"
 #include "filter_list_panel.h"
-#include "graph_mapping.h"
 #include "palette_color.h"
 #include "program_state.h"
 #include "spectrum_graph.h"
