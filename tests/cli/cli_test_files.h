@@ -1,79 +1,14 @@
 #pragma once
-// Scratch folders, whole-file reads and program runs for the command-line tests.
+// The delivered files the command-line tests use.
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
+
+#include "scratch_folder.h"
 
 namespace kestrix::test {
 
 /// the delivered attenuation table and a delivered material file
 inline std::string DeliveredTable() { return std::string(KESTRIX_DELIVERED_DATA) + "/MUs_202202.data"; }
 inline std::string DeliveredTin() { return std::string(KESTRIX_DELIVERED_DATA) + "/Sn.ele"; }
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-/// A fresh folder under the system's temporary folder, removed with its content at the end.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::random_device entropy;
-    path_ = std::filesystem::temp_directory_path() / ("kestrix-cli-" + std::to_string(entropy()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
-
-/// Exit status, standard output and standard error of one program run.
-struct ProgramRun {
-  int exitStatus = -1;
-  std::string out;
-  std::string err;
-};
-
-inline std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-/// Runs `program arguments` (arguments already quoted as needed) in workingDirectory.
-inline ProgramRun RunProgramIn(const std::filesystem::path& workingDirectory, const std::string& program,
-                               const std::string& arguments = "") {
-  ScratchFolder capture;
-  const std::string command = "cd " + Quoted(workingDirectory.string()) + " && " + Quoted(program) + " " + arguments +
-                              " > " + Quoted((capture / "out").string()) + " 2> " +
-                              Quoted((capture / "err").string());
-  const int status = std::system(command.c_str());
-  ProgramRun run;
-  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
-  run.out = ReadBytes(capture / "out");
-  run.err = ReadBytes(capture / "err");
-  return run;
-}
 
 }  // namespace kestrix::test

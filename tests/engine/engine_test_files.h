@@ -1,17 +1,14 @@
 #pragma once
-// Files the engine tests build: a smooth attenuation table, spectrum files and a scratch folder.
+// Files the engine tests build: a smooth attenuation table and spectrum files.
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <random>
 #include <string>
 
 #include "engine_table.h"
 #include "exchange_files.h"
+#include "scratch_folder.h"
 
 namespace kestrix::test {
 
@@ -59,43 +56,5 @@ inline ExchangeSpectrum SingleLine(int index) {
   spectrum[index] = 1.0;
   return spectrum;
 }
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-/// A fresh folder under the system's temporary folder, removed with everything in it at the end.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::random_device entropy;
-    path_ = std::filesystem::temp_directory_path() / ("kestrix-engine-" + std::to_string(entropy()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  /// Number of entries in the folder.
-  int EntryCount() const {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++count;
-    return count;
-  }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace kestrix::test

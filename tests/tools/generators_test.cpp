@@ -6,29 +6,20 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "scratch_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << "cannot open " << path;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+using kestrix::test::Quoted;
+using kestrix::test::ReadBytes;
+using kestrix::test::WriteBytes;
 
 // Exit status of a command line, its output discarded.
 int ExitStatus(const std::string& commandLine) {
@@ -38,13 +29,6 @@ int ExitStatus(const std::string& commandLine) {
 
 class GeneratorRun : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kestrix-generators-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   std::vector<std::string> FileNames(const fs::path& folder, bool materialsOnly) const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -55,14 +39,15 @@ class GeneratorRun : public ::testing::Test {
     return names;
   }
 
-  fs::path folder_;
+  kestrix::test::ScratchFolder scratch_;
+  const fs::path folder_ = scratch_.path();
   const std::string airTable_ = KESTRIX_TOOLS_SOURCE "/nist_air_dry.tsv";
 };
 
 TEST_F(GeneratorRun, AttenuationTableIsReproducedByteForByte) {
   const fs::path output = folder_ / "MUs_202202.data";
   ASSERT_EQ(ExitStatus(Quoted(GENERATE_ATTENUATION_TABLE) + " " + Quoted(output.string()) + " " + Quoted(airTable_)), 0);
-  EXPECT_TRUE(Bytes(output) == Bytes(fs::path(KESTRIX_DELIVERED_DATA) / "MUs_202202.data"));
+  EXPECT_TRUE(ReadBytes(output) == ReadBytes(fs::path(KESTRIX_DELIVERED_DATA) / "MUs_202202.data"));
   EXPECT_EQ(FileNames(folder_, false), std::vector<std::string>{"MUs_202202.data"}) << "temporary file left";
 }
 
@@ -71,7 +56,7 @@ TEST_F(GeneratorRun, MaterialFilesAreReproducedByteForByte) {
   const std::vector<std::string> generated = FileNames(folder_, false);
   ASSERT_EQ(generated, FileNames(KESTRIX_DELIVERED_DATA, true));
   for (const std::string& name : generated) {
-    EXPECT_TRUE(Bytes(folder_ / name) == Bytes(fs::path(KESTRIX_DELIVERED_DATA) / name)) << name;
+    EXPECT_TRUE(ReadBytes(folder_ / name) == ReadBytes(fs::path(KESTRIX_DELIVERED_DATA) / name)) << name;
   }
 }
 
@@ -89,7 +74,7 @@ TEST_F(GeneratorRun, BadInputFailsAndLeavesTheOldTableInPlace) {
   EXPECT_EQ(ExitStatus(generator + Quoted(unordered.string())), 1);
   EXPECT_EQ(ExitStatus(Quoted(GENERATE_ATTENUATION_TABLE) + " " + Quoted(output.string())), 2) << "missing argument";
 
-  EXPECT_EQ(Bytes(output), "old table\r\n");
+  EXPECT_EQ(ReadBytes(output), "old table\r\n");
   EXPECT_EQ(FileNames(folder_, false),
             (std::vector<std::string>{"MUs_202202.data", "garbled.tsv", "unordered.tsv"}));
 }
