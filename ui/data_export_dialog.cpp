@@ -20,8 +20,8 @@
 #include <QVBoxLayout>
 
 #include "atomic_file.h"
-#include "confirmation_message.h"
 #include "exchange_files.h"
+#include "dialog_controls.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
@@ -29,21 +29,6 @@
 
 namespace kestrix {
 namespace {
-
-QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setFont(RoundedGothicFont(10.5));
-  return label;
-}
-
-QPushButton* Command(const QString& name, const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setFont(text.at(0).unicode() < 128 ? TimesFont(12) : RoundedGothicFont(10.5));
-  button->setAutoDefault(true);  // Enter presses the button that has the focus
-  return button;
-}
 
 QGroupBox* Frame(const QString& name, const QString& title, QWidget* parent) {
   auto* frame = new QGroupBox(title, parent);
@@ -94,8 +79,8 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   text1_ = new QLineEdit(this);
   text1_->setObjectName(QStringLiteral("Text1"));
   text1_->setFont(TimesFont(12));
-  command1_ = Command(QStringLiteral("Command1"), QStringLiteral("OK"), this);
-  QPushButton* command2 = Command(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
+  command1_ = DialogCommand(QStringLiteral("Command1"), QStringLiteral("OK"), this);
+  QPushButton* command2 = DialogCommand(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
 
   QGroupBox* frame1 = Frame(QStringLiteral("Frame1"), QStringLiteral("データ区切り"), this);
   option_[1] = Option(QStringLiteral("Option1"), QStringLiteral("カンマ区切り (拡張子 csv)"), frame1);
@@ -122,8 +107,8 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   list1_->setObjectName(QStringLiteral("List1"));
   list1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   list1_->setMinimumWidth(260);
-  QPushButton* command3 = Command(QStringLiteral("Command3"), QStringLiteral("表示"), this);
-  QPushButton* command4 = Command(QStringLiteral("Command4"), QStringLiteral("Clear"), this);
+  QPushButton* command3 = DialogCommand(QStringLiteral("Command3"), QStringLiteral("表示"), this);
+  QPushButton* command4 = DialogCommand(QStringLiteral("Command4"), QStringLiteral("Clear"), this);
   auto* picture1 = new QLabel(this);
   picture1->setObjectName(QStringLiteral("Picture1"));
   picture1->setPixmap(style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(32, 32));
@@ -131,10 +116,10 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
 
   // Left: what is saved and how; middle: the preview; right: where it goes.
   auto* formats = new QVBoxLayout;
-  formats->addWidget(Caption(QStringLiteral("Label6"), QStringLiteral("ファイルに保存する内容"), this));
-  formats->addWidget(Caption(QStringLiteral("Label2"),
+  formats->addWidget(DialogCaption(QStringLiteral("Label6"), QStringLiteral("ファイルに保存する内容"), this));
+  formats->addWidget(DialogCaption(QStringLiteral("Label2"),
                              QStringLiteral("最後に計算した光子数スペクトルデータをファイルに保存します"), this));
-  formats->addWidget(Caption(QStringLiteral("Label4"), QStringLiteral("保存形式を選択して下さい"), this));
+  formats->addWidget(DialogCaption(QStringLiteral("Label4"), QStringLiteral("保存形式を選択して下さい"), this));
   for (QGroupBox* frame : {frame1, frame2, frame3, frame6}) formats->addWidget(frame);
   formats->addStretch();
 
@@ -146,18 +131,18 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   preview->addLayout(previewButtons);
 
   auto* target = new QVBoxLayout;
-  target->addWidget(Caption(QStringLiteral("Label5"), QStringLiteral("保存フォルダを指定して下さい"), this));
+  target->addWidget(DialogCaption(QStringLiteral("Label5"), QStringLiteral("保存フォルダを指定して下さい"), this));
   target->addWidget(folders_->DriveList());
   target->addWidget(folders_->FolderList(), 1);
-  target->addWidget(Caption(QStringLiteral("Label3"), QStringLiteral("既存ファイル (.csv  and  .dat)"), this));
+  target->addWidget(DialogCaption(QStringLiteral("Label3"), QStringLiteral("既存ファイル (.csv  and  .dat)"), this));
   target->addWidget(folders_->FileList(), 1);
-  target->addWidget(Caption(QStringLiteral("Label1"), QStringLiteral("保存ファイル名（拡張子なしで入力）"), this));
+  target->addWidget(DialogCaption(QStringLiteral("Label1"), QStringLiteral("保存ファイル名（拡張子なしで入力）"), this));
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(picture1);
   nameRow->addWidget(text1_, 1);
   target->addLayout(nameRow);
   auto* saveRow = new QHBoxLayout;
-  saveRow->addWidget(Caption(QStringLiteral("Label7"), QStringLiteral("保存"), this));
+  saveRow->addWidget(DialogCaption(QStringLiteral("Label7"), QStringLiteral("保存"), this));
   saveRow->addStretch();
   saveRow->addWidget(command1_);
   saveRow->addWidget(command2);

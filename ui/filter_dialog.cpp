@@ -12,6 +12,7 @@
 
 #include "arbitrary_filter_set.h"
 #include "filter_list_panel.h"
+#include "dialog_controls.h"
 #include "input_number.h"
 #include "material_file.h"
 #include "pattern_file_list.h"
@@ -23,21 +24,6 @@ namespace {
 
 /// thickness box text [mm] to centimetres
 constexpr double kCmPerMm = 0.1;
-
-QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setFont(RoundedGothicFont(10.5));
-  return label;
-}
-
-QPushButton* Command(const QString& name, const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setFont(TimesFont(12));
-  button->setAutoDefault(true);  // Enter presses the button that has the focus
-  return button;
-}
 
 }  // namespace
 
@@ -54,8 +40,8 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
   text2_ = new QLineEdit(this);
   text2_->setObjectName(QStringLiteral("Text2"));
   text2_->setFont(TimesFont(12));
-  command2_ = Command(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
-  command1_ = Command(QStringLiteral("Command1"), QStringLiteral("OK"), this);
+  command2_ = DialogCommand(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
+  command1_ = DialogCommand(QStringLiteral("Command1"), QStringLiteral("OK"), this);
   file1_ = new PatternFileList(QStringLiteral("*.ele;*.mix"), this);
   file1_->setFont(TimesFont(10.5));
   label5_ = new QLabel(this);
@@ -64,10 +50,10 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
   label5_->setFrameShadow(QFrame::Sunken);
   label5_->setMinimumWidth(260);
   label5_->setFont(TimesFont(10.5));
-  QLabel* label4 = Caption(QStringLiteral("Label4"), QStringLiteral("材質"), this);
-  QLabel* label3 = Caption(QStringLiteral("Label3"), QStringLiteral("mm"), this);
-  QLabel* label2 = Caption(QStringLiteral("Label2"), QStringLiteral("厚さ"), this);
-  QLabel* label1 = Caption(QStringLiteral("Label1"), QStringLiteral("フィルターの種類"), this);
+  QLabel* label4 = DialogCaption(QStringLiteral("Label4"), QStringLiteral("材質"), this);
+  QLabel* label3 = DialogCaption(QStringLiteral("Label3"), QStringLiteral("mm"), this);
+  QLabel* label2 = DialogCaption(QStringLiteral("Label2"), QStringLiteral("厚さ"), this);
+  QLabel* label1 = DialogCaption(QStringLiteral("Label1"), QStringLiteral("フィルターの種類"), this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(label1, 0, 0);

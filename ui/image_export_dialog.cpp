@@ -13,7 +13,7 @@
 #include <QPushButton>
 
 #include "atomic_file.h"
-#include "confirmation_message.h"
+#include "dialog_controls.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
@@ -21,21 +21,6 @@
 
 namespace kestrix {
 namespace {
-
-QLabel* Caption(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setFont(RoundedGothicFont(10.5));
-  return label;
-}
-
-QPushButton* Command(const QString& name, const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setFont(TimesFont(12));
-  button->setAutoDefault(true);  // Enter presses the button that has the focus
-  return button;
-}
 
 /// The image as a Windows bitmap with 24 bits per pixel (three 8-bit channels, no alpha).
 QByteArray BitmapBytes(const QImage& image) {
@@ -57,18 +42,18 @@ ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget
   setWindowTitle(QStringLiteral("Image Save"));
 
   // Created in the order of the keyboard's tab sequence.
-  QPushButton* command2 = Command(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
-  QPushButton* command1 = Command(QStringLiteral("Command1"), QStringLiteral("OK"), this);
+  QPushButton* command2 = DialogCommand(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
+  QPushButton* command1 = DialogCommand(QStringLiteral("Command1"), QStringLiteral("OK"), this);
   text1_ = new QLineEdit(this);
   text1_->setObjectName(QStringLiteral("Text1"));
   text1_->setFont(TimesFont(12));
   folders_ = new FolderPicker(QStringLiteral("*.bmp"), this);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(Caption(QStringLiteral("Label1"), QStringLiteral("表示されたスペクトルの画像を"), this), 0, 0);
-  grid->addWidget(Caption(QStringLiteral("Label2"), QStringLiteral("ファイル名（拡張子なしで入力）"), this), 1, 0);
+  grid->addWidget(DialogCaption(QStringLiteral("Label1"), QStringLiteral("表示されたスペクトルの画像を"), this), 0, 0);
+  grid->addWidget(DialogCaption(QStringLiteral("Label2"), QStringLiteral("ファイル名（拡張子なしで入力）"), this), 1, 0);
   grid->addWidget(text1_, 2, 0);
-  grid->addWidget(Caption(QStringLiteral("Label3"), QStringLiteral("ビットマップ形式で保存します"), this), 3, 0);
+  grid->addWidget(DialogCaption(QStringLiteral("Label3"), QStringLiteral("ビットマップ形式で保存します"), this), 3, 0);
   grid->addWidget(folders_->FileList(), 4, 0);
   grid->addWidget(folders_->DriveList(), 0, 1);
   grid->addWidget(folders_->FolderList(), 1, 1, 4, 1);

@@ -10,4 +10,10 @@ void ShowExclamation(QWidget* parent, const QString& text) {
   box.exec();
 }
 
+void ShowConfirmation(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::Ok, parent);
+  box.setObjectName(QStringLiteral("ConfirmationMessage"));
+  box.exec();
+}
+
 }  // namespace kestrix

@@ -1,6 +1,7 @@
 #pragma once
-// Message boxes of the program: input errors and failures with an exclamation icon and one
-// OK button, titled with the program's title. No message asks a question.
+// Message boxes of the program, titled with the program's title and closed with one OK button:
+// input errors and failures with an exclamation icon, confirmations without an icon. No message
+// asks a question.
 
 #include <QString>
 
@@ -13,5 +14,8 @@ inline const QString kProgramTitle = QStringLiteral("Kestrix");
 
 /// Shows `text` with an exclamation icon and one OK button and waits for OK.
 void ShowExclamation(QWidget* parent, const QString& text);
+
+/// Shows `text` without an icon, for example to confirm a saved file, and waits for OK.
+void ShowConfirmation(QWidget* parent, const QString& text);
 
 }  // namespace kestrix
