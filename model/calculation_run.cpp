@@ -96,7 +96,10 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
 
   const int top = TopBinFor(inputs.kVp);
   for (int i = 2; i <= top; ++i) {
-    if (!std::isfinite(state.SpectrumBins[i])) {
+    // the exposure and energy displays multiply by E and the air coefficient; they must stay finite too
+    const double energy = state.SpectrumBins[i] * PhotonEnergy(i);
+    if (!std::isfinite(state.SpectrumBins[i]) || !std::isfinite(energy) ||
+        !std::isfinite(state.SpectrumBins[i] * state.table.muEnAir[i] * PhotonEnergy(i))) {
       refuse("The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
              " keV it is not a finite number. Check the filter thicknesses.");
     }

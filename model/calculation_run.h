@@ -60,8 +60,9 @@ double CosecantOfTargetAngle(double degrees);
 
 /// Clears SpectrumBins, synthesizes the photon-number spectrum and finds SpectrumPeak.
 /// Throws RunError when no table is loaded, kVp lies outside 30..300 kV, the angle is refused,
-/// the peak is 0 (everything absorbed) or a bin is not finite; SpectrumBins and SpectrumPeak
-/// then keep the last run's values and nothing else changes (apart from the scratch PhaseEmission).
+/// the peak is 0 (everything absorbed) or a bin, or its exposure or energy, is not finite;
+/// SpectrumBins and SpectrumPeak then keep the last run's values and nothing else changes (apart
+/// from the scratch PhaseEmission).
 void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, RectificationType type,
                            CalculationState& state);
 

@@ -173,6 +173,35 @@ TEST_F(ComputePhotonSpectrumTest, RefusedRunsLeaveTheLastSpectrumAsItWas) {
   EXPECT_TRUE(state.tableLoaded);
 }
 
+TEST_F(ComputePhotonSpectrumTest, AnAcceptedSpectrumStaysFiniteInEveryDisplayQuantity) {
+  // A negative added aluminium raises the low-energy bins; find the most negative thickness
+  // whose photon spectrum the run still accepts.
+  double accepted = 0, refused = -100;  // [mm Al]
+  for (int step = 0; step < 60; ++step) {
+    const double middle = 0.5 * (accepted + refused);
+    try {
+      ComputePhotonSpectrum(Inputs(Texts("100", "20", "0", "0", std::to_string(middle)), SpectrumModel::Birch),
+                            SpectrumModel::Birch, RectificationType::ConstantPotential, state);
+      accepted = middle;
+    } catch (const RunError&) {
+      refused = middle;
+    }
+  }
+  const RunInputs inputs = Inputs(Texts("100", "20", "0", "0", std::to_string(accepted)), SpectrumModel::Birch);
+  ComputePhotonSpectrum(inputs, SpectrumModel::Birch, RectificationType::ConstantPotential, state);
+  const GridArray photons = state.SpectrumBins;
+  const double photonPeak = state.SpectrumPeak;
+  for (const auto quantity : {DisplayQuantity::Exposure, DisplayQuantity::Energy}) {
+    state.SpectrumBins = photons;
+    state.SpectrumPeak = photonPeak;
+    ApplyDisplayQuantity(quantity, inputs.kVp, state);
+    EXPECT_TRUE(std::isfinite(state.SpectrumPeak)) << static_cast<int>(quantity) << " at " << accepted << " mm Al";
+    for (int i = 2; i <= 200; ++i) {
+      ASSERT_TRUE(std::isfinite(state.SpectrumBins[i])) << static_cast<int>(quantity) << " bin " << i;
+    }
+  }
+}
+
 TEST_F(ComputePhotonSpectrumTest, NeedsALoadedTable) {
   CalculationState empty;
   EXPECT_THROW(ComputePhotonSpectrum(Inputs(Texts("100")), SpectrumModel::Tucker,
