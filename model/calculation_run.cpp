@@ -105,7 +105,10 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
     }
   }
   const double peak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
-  if (peak == 0) refuse("Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration.");
+  if (peak == 0) {
+    refuse("Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
+           "or use a larger target angle (at a grazing angle the target itself absorbs the beam).");
+  }
   state.SpectrumPeak = peak;
 }
 

@@ -202,6 +202,19 @@ TEST_F(ComputePhotonSpectrumTest, AnAcceptedSpectrumStaysFiniteInEveryDisplayQua
   }
 }
 
+TEST_F(ComputePhotonSpectrumTest, AGrazingTargetAngleAbsorbsEverythingWithoutAnyFilter) {
+  // no filter at all (Birch accepts no inherent filtration): the target itself absorbs the beam
+  try {
+    ComputePhotonSpectrum(Inputs(Texts("100", "1e-9", "0", "0"), SpectrumModel::Birch), SpectrumModel::Birch,
+                          RectificationType::ConstantPotential, state);
+    FAIL() << "a target angle of 1e-9 degrees lets no photon out";
+  } catch (const RunError& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find("Everything is absorbed"), std::string::npos) << message;
+    EXPECT_NE(message.find("target angle"), std::string::npos) << message;
+  }
+}
+
 TEST_F(ComputePhotonSpectrumTest, NeedsALoadedTable) {
   CalculationState empty;
   EXPECT_THROW(ComputePhotonSpectrum(Inputs(Texts("100")), SpectrumModel::Tucker,
