@@ -67,7 +67,10 @@ SpectrumGraph::SpectrumGraph(const CalculationState& state, QWidget* parent)
   QLabel* label23 = GraphCaption(QStringLiteral("Label23"), QStringLiteral("keV"), 3000, 6000, this);
   label23->setFont(TimesFont(12));
   label25_ = GraphCaption(QStringLiteral("Label25"), ReadoutCaption(DisplayQuantity::PhotonNumber), 4080, 6000, this);
-  label25_->setFixedWidth(1200 / 15);
+  // The longest caption, "相対エネルギー", has seven full-width characters; between this
+  // caption and the read-out box Text7 there are 1290 twips (86 px), so 9 pt (12 px each) fits.
+  label25_->setFont(RoundedGothicFont(9));
+  label25_->setFixedWidth(1290 / 15);
   line6_->raise();
   line7_->raise();
 }

@@ -252,6 +252,18 @@ class MainWindowTest : public QObject {
     QVERIFY(Calculation().SpectrumPeak != photonPeak);
   }
 
+  void ReadoutCaptionFitsBeforeItsValueBoxForEveryQuantity() {
+    auto* label25 = Child<QLabel>(Form2(), "Label25");
+    const int text7Left = Box("Text7")->geometry().left();
+    for (const char* option : {"Option10", "Option11", "Option12"}) {
+      Button(option)->click();
+      const int textWidth = label25->fontMetrics().horizontalAdvance(label25->text());
+      QVERIFY2(textWidth <= label25->contentsRect().width(), qPrintable(label25->text()));
+      const int captionRight = label25->mapTo(&Form2(), QPoint(textWidth, 0)).x();
+      QVERIFY2(captionRight <= text7Left, qPrintable(label25->text()));
+    }
+  }
+
   void ByeByeAndNewModelRestoreDefaultsButKeepTheColour() {
     Button("Option5")->click();  // CYAN
     Box("Text5")->setText("12");
