@@ -112,7 +112,12 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   try {
     std::istringstream in(outcome.exchangeFileText, std::ios::binary);
     const ExchangeSpectrum engineSpectrum = ReadSpectrumExchangeRecords(in, kSpectrumExchangeFile);
-    const EngineResults computed = ComputeBeamQuality(engineTable_, ToEngineSpectrum(engineSpectrum));
+    const EngineArray photonNumbers = ToEngineSpectrum(engineSpectrum);
+    const EngineResults computed = ComputeBeamQuality(engineTable_, photonNumbers);
+    const KermaWeights weights = ComputeKermaWeights(engineTable_, photonNumbers);
+    outcome.layerBelowFirstStep = {
+        TransmissionCurve(weights, engineTable_.muAl, kAluminiumStepping.stepCm).NextStep() < 50.0f,
+        TransmissionCurve(weights, engineTable_.muCu, kCopperStepping.stepCm).NextStep() < 50.0f};
     std::ostringstream resultText(std::ios::binary);
     WriteResultFile(resultText, computed);
     outcome.resultFileText = resultText.str();

@@ -2,6 +2,7 @@
 // One or many calculations with the desktop program's own code path: the model run, the spectrum
 // exchange file, and the half-value-layer engine computed in process on that file's text.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ struct RunOutcome {
   std::optional<EngineResults> results;
   std::string resultFileText;  /// HVL_S2.temp, byte for byte (empty without results)
   std::string engineError;     /// why there are no results
+  /// per material (0 aluminium, 1 copper): the air-kerma transmission is already below 50 % after
+  /// the first thickness step, so the engine extrapolates the layer below that step
+  std::array<bool, 2> layerBelowFirstStep{};
 };
 
 /// Holds the attenuation table (read both as the calculation and as the engine reads it) and

@@ -39,6 +39,10 @@ std::string MissingFigureReason(const RunOutcome& outcome, std::size_t field) {
   switch (field) {
     case 0:
     case 2:
+      if (outcome.layerBelowFirstStep[aluminium ? 0 : 1]) {
+        return std::string("the air-kerma transmission falls below 50 % within the first ") +
+               (aluminium ? "0.1" : "0.01") + " mm step of " + material + ", too steeply to interpolate a layer";
+      }
       return std::string("the air-kerma transmission stays at or above 50 % through 100 mm of ") + material;
     case 1:
     case 3:

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "atomic_file.h"
+#include "beam_figures.h"
 #include "cli_test_files.h"
 #include "input_number.h"
 #include "material_file.h"
@@ -199,6 +200,20 @@ TEST(BatchRun, TabulatedQuantityFollowsTheChoiceWhileTheExchangeFileStaysPhotonN
   for (const int i : {40, 100, 200}) {
     EXPECT_NEAR(energy.tabulated[i], photon.tabulated[i] * i / (photon.tabulated[peak] * peak), 2e-4) << i;
   }
+}
+
+TEST(BatchRun, ALayerBelowTheFirstStepIsNotReportedAsTooThick) {
+  BatchRun batch(test::DeliveredTable(), {});
+  // 30 kV without any filter: the first 0.1 mm of aluminium already takes most of the air kerma,
+  // and extrapolating below that step gives no positive thickness
+  const RunOutcome soft = batch.Run(Settings(SpectrumModel::Birch, {"30", "60", "0", "0", "0", "0"}));
+  ASSERT_TRUE(soft.results);
+  ASSERT_FALSE(soft.results->hvlAlMm);
+  EXPECT_EQ(MissingFigureReason(soft, 0),
+            "the air-kerma transmission falls below 50 % within the first 0.1 mm step of aluminium, too steeply "
+            "to interpolate a layer");
+  // copper's first step is 0.01 mm, thin enough for this beam
+  EXPECT_TRUE(soft.results->hvlCuMm);
 }
 
 TEST(BatchRun, RefusedInputsAndUnusableFilesThrowClearErrors) {
