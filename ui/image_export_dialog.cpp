@@ -34,6 +34,21 @@ QByteArray BitmapBytes(const QImage& image) {
   return bytes;
 }
 
+/// The file name a picture called `name` is saved under: name + ".bmp", or the existing picture
+/// of that name whose extension differs only in case, which the file list shows and offers for
+/// replacing.
+QString PictureFileName(const QDir& folder, const QString& name) {
+  const QString exact = name + QStringLiteral(".bmp");
+  if (folder.exists(exact)) return exact;
+  for (const QString& entry : folder.entryList(QDir::Files | QDir::Hidden)) {
+    if (entry.size() == exact.size() && entry.startsWith(name) &&
+        entry.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)) {
+      return entry;
+    }
+  }
+  return exact;
+}
+
 }  // namespace
 
 ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget* parent)
@@ -92,7 +107,8 @@ void ImageExportDialog::Save() {
     ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
     return;
   }
-  const QString path = QDir(folders_->FileList()->Folder()).filePath(name + QStringLiteral(".bmp"));
+  const QDir folder(folders_->FileList()->Folder());
+  const QString path = folder.filePath(PictureFileName(folder, name));
   try {
     const QByteArray bytes = BitmapBytes(graphImage_());
     SaveFileAtomically(QFile::encodeName(path).toStdString(),

@@ -121,6 +121,23 @@ class ImageExportDialogTest : public QObject {
     QCOMPARE(QDir(bench.folder.Path(".")).entryList(QDir::Files), QStringList{"shot.bmp"});
   }
 
+  void ClickedPictureWithUpperCaseExtensionIsReplaced() {
+    Bench bench;
+    QImage old(8, 8, QImage::Format_RGB888);
+    old.fill(Qt::green);
+    QVERIFY(old.save(bench.folder.Path("Old.BMP"), "BMP"));
+    bench.dialog.PrepareAndShow();
+    auto* file1 = Child<QListWidget>(bench.dialog, "File1");
+    QCOMPARE(file1->count(), 1);
+    QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
+    QCOMPARE(bench.Name()->text(), QStringLiteral("Old"));
+    MessageBoxCatcher catcher;
+    Child<QPushButton>(bench.dialog, "Command1")->click();
+    QCOMPARE(catcher.texts, QStringList{"グラフをBMP画像として保存しました。"});
+    QCOMPARE(QDir(bench.folder.Path(".")).entryList(QDir::Files), QStringList{"Old.BMP"});
+    QVERIFY(Rgb888(QImage(bench.folder.Path("Old.BMP"), "BMP")) == Rgb888(bench.graph.Image()));
+  }
+
   void EmptyNameAndUnwritableFolderAreReported() {
     Bench bench;
     MessageBoxCatcher catcher;
