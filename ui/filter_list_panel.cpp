@@ -8,6 +8,8 @@ namespace kestrix {
 namespace {
 
 constexpr int kBorderPx = 2;
+/// blank room between a description and the thickness after it [px]
+constexpr int kDescriptionGapPx = 4;
 
 int UnitsToPixels(double units, double twipsPerUnit) {
   return static_cast<int>(units * twipsPerUnit / 15.0 + 0.5);
@@ -58,8 +60,10 @@ void FilterListPanel::paintEvent(QPaintEvent*) {
     const int y = inner.top() + UnitsToPixels(LineY(slot), kTwipsPerUnitY);
     const int xDescription = inner.left() + UnitsToPixels(kDescriptionX, kTwipsPerUnitX);
     const int xThickness = inner.left() + UnitsToPixels(kThicknessX, kTwipsPerUnitX);
-    painter.drawText(QRect(xDescription, y, inner.width(), inner.height()), Qt::AlignLeft | Qt::AlignTop,
-                     entry.description);
+    // A long description is cut short with an ellipsis so that it never runs into the thickness.
+    const int descriptionWidth = xThickness - xDescription - kDescriptionGapPx;
+    painter.drawText(QRect(xDescription, y, descriptionWidth, inner.height()), Qt::AlignLeft | Qt::AlignTop,
+                     painter.fontMetrics().elidedText(entry.description, Qt::ElideRight, descriptionWidth));
     painter.drawText(QRect(xThickness, y, inner.width(), inner.height()), Qt::AlignLeft | Qt::AlignTop,
                      entry.thickness);
   }

@@ -34,6 +34,24 @@ class FilterListPanelTest : public QObject {
     panel.Clear();
     QCOMPARE(panel.Lines(), (QStringList{QString(), QString(), QString()}));
   }
+
+  void LongDescriptionStopsShortOfTheThickness() {
+    FilterListPanel panel(nullptr);
+    panel.resize(129, 73);
+    panel.ListFilter(1, QStringLiteral("Polyimide film (Kapton) C22H10N2O5, NIST compound"), 0.0125);
+    const QImage image = panel.grab().toImage();
+    // the columns just before the thickness stay white on the first line
+    const int xThickness = 2 + static_cast<int>(FilterListPanel::kThicknessX * FilterListPanel::kTwipsPerUnitX / 15.0 + 0.5);
+    const int yLine = 2 + static_cast<int>(FilterListPanel::LineY(1) * FilterListPanel::kTwipsPerUnitY / 15.0 + 0.5);
+    int inkBeforeThickness = 0;
+    int inkInThickness = 0;
+    for (int y = yLine; y < yLine + 14; ++y) {
+      for (int x = xThickness - 3; x < xThickness; ++x) inkBeforeThickness += image.pixelColor(x, y) != Qt::white;
+      for (int x = xThickness; x < image.width() - 2; ++x) inkInThickness += image.pixelColor(x, y) != Qt::white;
+    }
+    QCOMPARE(inkBeforeThickness, 0);
+    QVERIFY(inkInThickness > 0);
+  }
 };
 
 QTEST_MAIN(FilterListPanelTest)
