@@ -11,10 +11,13 @@ PACKAGES=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libxrl-dev libcli11-dev
-  xvfb xauth
+  libxrl-dev
+  xvfb xauth locales
   fonts-motoya-l-maruberi fonts-ipafont-gothic fonts-liberation fonts-urw-base35 tex-gyre
 )
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -22,10 +25,14 @@ for p in "${PACKAGES[@]}"; do
 done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The export tests also run with a decimal comma, which needs a German locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $SUDO sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  $SUDO locale-gen >/dev/null
 fi
 
 cmake -S "$KESTRIX_ROOT" -B "$KESTRIX_BUILD" -DCMAKE_BUILD_TYPE=Release
@@ -33,4 +40,4 @@ cmake --build "$KESTRIX_BUILD" -j "$(nproc)"
 
 # The programs find every file by plain name in their working directory.
 mkdir -p "$KESTRIX_WORK"
-cp "$KESTRIX_ROOT"/data/* "$KESTRIX_WORK"/ 2>/dev/null || true
+cp "$KESTRIX_ROOT"/data/MUs_202202.data "$KESTRIX_ROOT"/data/*.ele "$KESTRIX_ROOT"/data/*.mix "$KESTRIX_WORK"/
