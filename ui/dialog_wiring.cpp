@@ -16,6 +16,10 @@ void AttachFilterAndExportDialogs(MainWindow& window) {
   QObject::connect(&window, &MainWindow::FilterDialogRequested, filters, &FilterDialog::PrepareAndShow);
   QObject::connect(&window, &MainWindow::DataExportRequested, data, &DataExportDialog::PrepareAndShow);
   QObject::connect(&window, &MainWindow::ImageExportRequested, image, &ImageExportDialog::PrepareAndShow);
+  // The dialogs work on the main window's spectrum and filters: they leave with it.
+  for (QWidget* dialog : {static_cast<QWidget*>(filters), static_cast<QWidget*>(data), static_cast<QWidget*>(image)}) {
+    QObject::connect(&window, &MainWindow::StartScreenRequested, dialog, &QWidget::hide);
+  }
 }
 
 }  // namespace kestrix

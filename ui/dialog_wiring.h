@@ -1,6 +1,7 @@
 #pragma once
 // Creates the arbitrary filter, data export and image export dialogs of the main window and
-// opens them from its "設定", "Data Save" and "Image Save" commands.
+// opens them from its "設定", "Data Save" and "Image Save" commands; they are hidden when the
+// main window returns to the start screen.
 
 namespace kestrix {
 

@@ -123,6 +123,18 @@ class StartScreenTest : public QObject {
     QCOMPARE(Child<QLabel>(Form2(), "Label25")->text(), QStringLiteral("相対光子数"));
   }
 
+  void ReturningToTheStartScreenTakesTheOpenDialogsAlong() {
+    Press(Form4(), "Command1");
+    Press(Form2(), "Command1");  // Graph Draw enables the exports
+    Press(Form2(), "Command4");
+    Press(Form2(), "Command7");
+    Press(Form2(), "Command8");
+    const QStringList dialogs{QStringLiteral("Form1"), QStringLiteral("Form5"), QStringLiteral("Form7")};
+    for (const QString& name : dialogs) QVERIFY2(Form2().findChild<QWidget*>(name)->isVisible(), qPrintable(name));
+    Press(Form2(), "Command2");  // " bye bye "
+    for (const QString& name : dialogs) QVERIFY2(!Form2().findChild<QWidget*>(name)->isVisible(), qPrintable(name));
+  }
+
   void MissingTableIsReportedAndTheStartScreenStays() {
     QFile::remove(folder->Path(QStringLiteral("MUs_202202.data")));
     MessageBoxCatcher messages;
