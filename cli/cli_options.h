@@ -10,7 +10,7 @@
 
 #include "calculation_run.h"
 #include "model_codes.h"
-#include "spectrum_table_export.h"
+#include "export_table.h"
 
 namespace kestrix {
 

@@ -7,7 +7,7 @@
 
 #include "batch_run.h"
 #include "cli_options.h"
-#include "spectrum_table_export.h"
+#include "export_table.h"
 
 namespace kestrix {
 

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "spectrum_table_export.h"
+#include "export_table.h"
 
 class QLabel;
 class QLineEdit;

@@ -19,7 +19,7 @@
 #include "filter_list_panel.h"
 #include "palette_color.h"
 #include "program_state.h"
-#include "spectrum_graph.h"
+#include "graph_picture.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
 
@@ -101,9 +101,9 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
 }
 
 void MainWindow::BuildGraphArea() {
-  picture3_ = new SpectrumGraph(state_.calculation, this);
+  picture3_ = new GraphPicture(state_.calculation, this);
   picture3_->move(240 / 15, 240 / 15);
-  connect(picture3_, &SpectrumGraph::ReadoutChanged, this, &MainWindow::SetReadout);
+  connect(picture3_, &GraphPicture::ReadoutChanged, this, &MainWindow::SetReadout);
 
   // The read-out boxes lie on the graph box's bottom row, above its bitmap.
   text6_ = new QLineEdit(this);

@@ -19,7 +19,7 @@ namespace kestrix {
 class EngineProcess;
 class EngineResultsPanel;
 class FilterListPanel;
-class SpectrumGraph;
+class GraphPicture;
 struct CalculationState;
 struct ProgramState;
 
@@ -88,7 +88,7 @@ class MainWindow : public QWidget {
   EngineProcess& engine_;
   bool runInProgress_ = false;
 
-  SpectrumGraph* picture3_ = nullptr;
+  GraphPicture* picture3_ = nullptr;
   QLineEdit* text6_ = nullptr;
   QLineEdit* text7_ = nullptr;
   QLabel* label16_ = nullptr;

@@ -15,7 +15,7 @@
 #include "cli_test_files.h"
 #include "input_number.h"
 #include "material_file.h"
-#include "spectrum_table_export.h"
+#include "export_table.h"
 #include "text_report.h"
 
 namespace kestrix {

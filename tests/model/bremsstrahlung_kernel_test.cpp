@@ -8,7 +8,7 @@
 
 #include "birch_model.h"
 #include "calculation_run.h"
-#include "reference_spectrum.h"
+#include "reference_emission.h"
 #include "synthetic_table.h"
 #include "tucker_model.h"
 #include "waveform_synthesis.h"

@@ -13,7 +13,7 @@
 #include "image_export_dialog.h"
 #include "palette_color.h"
 #include "pattern_file_list.h"
-#include "spectrum_graph.h"
+#include "graph_picture.h"
 #include "ui_test_support.h"
 
 using namespace kestrix;
@@ -52,7 +52,7 @@ class ImageExportDialogTest : public QObject {
   struct Bench {
     WorkingFolder folder{false};
     CalculationState state;
-    SpectrumGraph graph{state, nullptr};
+    GraphPicture graph{state, nullptr};
     ImageExportDialog dialog{[this] { return graph.Image(); }, nullptr};
 
     Bench() {
@@ -99,7 +99,7 @@ class ImageExportDialogTest : public QObject {
     QVERIFY(!bench.dialog.isVisible());
     QCOMPARE(BitsPerPixel(path), 24);
     const QImage saved(path);
-    QCOMPARE(saved.size(), QSize(SpectrumGraph::kInnerWidthPx, SpectrumGraph::kInnerHeightPx));
+    QCOMPARE(saved.size(), QSize(GraphPicture::kInnerWidthPx, GraphPicture::kInnerHeightPx));
     QVERIFY(Rgb888(saved) == Rgb888(bench.graph.Image()));
   }
 

@@ -16,7 +16,7 @@
 #include "kestrix_program.h"
 #include "main_window.h"
 #include "program_state.h"
-#include "spectrum_graph.h"
+#include "graph_picture.h"
 #include "start_screen.h"
 #include "ui_test_support.h"
 
@@ -51,7 +51,7 @@ class MainWindowTest : public QObject {
   std::unique_ptr<KestrixProgram> program;
 
   MainWindow& Form2() { return program->Main(); }
-  SpectrumGraph& Graph() { return *Child<SpectrumGraph>(Form2(), "Picture3"); }
+  GraphPicture& Graph() { return *Child<GraphPicture>(Form2(), "Picture3"); }
   CalculationState& Calculation() { return program->State().calculation; }
   QLineEdit* Box(const char* name) { return Child<QLineEdit>(Form2(), name); }
   QAbstractButton* Button(const char* name) { return Child<QAbstractButton>(Form2(), name); }
@@ -97,7 +97,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Button("Command6")->toolTip(), QStringLiteral("半価層，実効エネルギーを表示"));
     QCOMPARE(Button("Command7")->toolTip(), QStringLiteral("光子数スペクトルデータを csv 形式で 保存"));
     QCOMPARE(Button("Option11")->toolTip(), QStringLiteral("照射線量スペクトル"));
-    QCOMPARE(Child<SpectrumGraph>(Form2(), "Picture3")->geometry(), QRect(16, 16, 729, 425));
+    QCOMPARE(Child<GraphPicture>(Form2(), "Picture3")->geometry(), QRect(16, 16, 729, 425));
     QCOMPARE(Box("Text1")->geometry().topLeft() + Box("Text1")->parentWidget()->pos(), QPoint(480, 464));
     for (const char* name : {"Option1", "Option2", "Option3", "Option4", "Option5", "Option6", "Option7",
                              "Option8", "Option9", "Option10", "Option11", "Option12", "Text2", "Text3", "Text4",
@@ -325,7 +325,7 @@ class MainWindowTest : public QObject {
     QVERIFY(Form2().grab().save(png));
     const QImage shot(png);
     QCOMPARE(shot.size(), QSize(968, 672));
-    const QPoint origin = Graph().mapTo(&Form2(), QPoint(SpectrumGraph::kBorderPx, SpectrumGraph::kBorderPx));
+    const QPoint origin = Graph().mapTo(&Form2(), QPoint(GraphPicture::kBorderPx, GraphPicture::kBorderPx));
     auto at = [&](double x, double y) {
       return shot.pixelColor(origin + GraphLogicalToPixel({x, y}, Graph().Image().size()));
     };

@@ -15,7 +15,7 @@ namespace kestrix {
 
 class CursorLine;
 
-class SpectrumGraph : public QWidget {
+class GraphPicture : public QWidget {
   Q_OBJECT
  public:
   /// width of the sunken border around the inner area [px]
@@ -25,7 +25,7 @@ class SpectrumGraph : public QWidget {
   static constexpr int kInnerHeightPx = 421;
 
   /// The graph reads the spectrum (SpectrumBins, SpectrumPeak) of `state`, which outlives it.
-  SpectrumGraph(const CalculationState& state, QWidget* parent);
+  GraphPicture(const CalculationState& state, QWidget* parent);
 
   /// the persistent drawing of the inner area, without the cursor lines and captions
   const QImage& Image() const { return image_; }

@@ -13,7 +13,7 @@
 
 #include "calculation_run.h"
 #include "calculation_state.h"
-#include "reference_spectrum.h"
+#include "reference_emission.h"
 #include "waveform_synthesis.h"
 
 namespace {

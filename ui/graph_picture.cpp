@@ -1,4 +1,4 @@
-#include "spectrum_graph.h"
+#include "graph_picture.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -35,14 +35,14 @@ QLabel* GraphCaption(const QString& name, const QString& text, int xTwips, int y
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
   label->setFont(RoundedGothicFont(11));
-  label->move(SpectrumGraph::kBorderPx + xTwips / 15, SpectrumGraph::kBorderPx + yTwips / 15);
+  label->move(GraphPicture::kBorderPx + xTwips / 15, GraphPicture::kBorderPx + yTwips / 15);
   label->setAttribute(Qt::WA_TransparentForMouseEvents);
   return label;
 }
 
 }  // namespace
 
-SpectrumGraph::SpectrumGraph(const CalculationState& state, QWidget* parent)
+GraphPicture::GraphPicture(const CalculationState& state, QWidget* parent)
     : QWidget(parent),
       state_(state),
       image_(kInnerWidthPx, kInnerHeightPx, QImage::Format_RGB32),
@@ -75,25 +75,25 @@ SpectrumGraph::SpectrumGraph(const CalculationState& state, QWidget* parent)
   line7_->raise();
 }
 
-QPoint SpectrumGraph::Pixel(QPointF logical) const {
+QPoint GraphPicture::Pixel(QPointF logical) const {
   return GraphLogicalToPixel(logical, image_.size());
 }
 
-QPoint SpectrumGraph::WidgetPixelOf(QPointF logical) const {
+QPoint GraphPicture::WidgetPixelOf(QPointF logical) const {
   return Pixel(logical) + QPoint(kBorderPx, kBorderPx);
 }
 
-void SpectrumGraph::Clear() {
+void GraphPicture::Clear() {
   image_.fill(Qt::white);
   update();
 }
 
-void SpectrumGraph::DrawText(QPainter& painter, QPointF logical, const QString& text) const {
+void GraphPicture::DrawText(QPainter& painter, QPointF logical, const QString& text) const {
   const QPoint topLeft = Pixel(logical);
   painter.drawText(QRect(topLeft, QSize(kInnerWidthPx, kInnerHeightPx)), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-void SpectrumGraph::DrawQuantityName(QPainter& painter, DisplayQuantity quantity) const {
+void GraphPicture::DrawQuantityName(QPainter& painter, DisplayQuantity quantity) const {
   painter.setPen(PaletteColor(kPaletteBlack));
   switch (quantity) {
     case DisplayQuantity::Energy: DrawText(painter, {530, 700}, QStringLiteral("Energy")); break;
@@ -105,13 +105,13 @@ void SpectrumGraph::DrawQuantityName(QPainter& painter, DisplayQuantity quantity
   }
 }
 
-void SpectrumGraph::DrawFrame(QPainter& painter) const {
+void GraphPicture::DrawFrame(QPainter& painter) const {
   painter.setPen(QPen(PaletteColor(kPaletteBlack), 2));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(QRect(Pixel({kFrameLeft, kFrameTop}), Pixel({kFrameRight, kFrameBottom})));
 }
 
-void SpectrumGraph::DrawEmptyGraph(DisplayQuantity quantity) {
+void GraphPicture::DrawEmptyGraph(DisplayQuantity quantity) {
   QPainter painter(&image_);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setFont(GraphTextFont());
@@ -137,7 +137,7 @@ void SpectrumGraph::DrawEmptyGraph(DisplayQuantity quantity) {
   update();
 }
 
-void SpectrumGraph::Relabel(DisplayQuantity quantity) {
+void GraphPicture::Relabel(DisplayQuantity quantity) {
   {
     QPainter painter(&image_);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -150,7 +150,7 @@ void SpectrumGraph::Relabel(DisplayQuantity quantity) {
   update();
 }
 
-void SpectrumGraph::PlotSpectrumCurve(int colorIndex) {
+void GraphPicture::PlotSpectrumCurve(int colorIndex) {
   const double peak = state_.SpectrumPeak;
   if (!(peak > 0) || !std::isfinite(peak)) return;
 
@@ -174,7 +174,7 @@ void SpectrumGraph::PlotSpectrumCurve(int colorIndex) {
   update();
 }
 
-void SpectrumGraph::MouseMovedTo(QPointF logical) {
+void GraphPicture::MouseMovedTo(QPointF logical) {
   if (state_.SpectrumPeak == 0) return;
   if (!IsInsidePlotFrame(logical)) {
     SwitchCursorOff();
@@ -186,7 +186,7 @@ void SpectrumGraph::MouseMovedTo(QPointF logical) {
   cursorActive_ = true;
 }
 
-void SpectrumGraph::MoveCursor(int step) {
+void GraphPicture::MoveCursor(int step) {
   if (!cursorActive_) return;
   const int index = cursorIndex_ + step;
   if (index > kCursorLastIndex) {
@@ -200,14 +200,14 @@ void SpectrumGraph::MoveCursor(int step) {
   PlaceCursor(index);
 }
 
-void SpectrumGraph::SwitchCursorOff() {
+void GraphPicture::SwitchCursorOff() {
   line6_->hide();
   line7_->hide();
   cursorActive_ = false;
   emit ReadoutChanged(QString(), QString());
 }
 
-void SpectrumGraph::PlaceCursor(int index) {
+void GraphPicture::PlaceCursor(int index) {
   cursorIndex_ = index;
   const double peak = state_.SpectrumPeak;
   const double value = peak > 0 ? state_.SpectrumBins[index] / peak : 0.0;
@@ -219,7 +219,7 @@ void SpectrumGraph::PlaceCursor(int index) {
                       QString::fromStdString(FormatPattern(100.0 * value, "##0.000")));
 }
 
-void SpectrumGraph::paintEvent(QPaintEvent*) {
+void GraphPicture::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   // Sunken three-dimensional border around the bitmap.
   const QRect outer = rect();
@@ -239,7 +239,7 @@ void SpectrumGraph::paintEvent(QPaintEvent*) {
   painter.drawImage(QPoint(kBorderPx, kBorderPx), image_);
 }
 
-void SpectrumGraph::mouseMoveEvent(QMouseEvent* event) {
+void GraphPicture::mouseMoveEvent(QMouseEvent* event) {
   const QPoint inner = event->position().toPoint() - QPoint(kBorderPx, kBorderPx);
   MouseMovedTo(GraphPixelToLogical(inner, image_.size()));
 }

@@ -10,7 +10,7 @@
 #include "cursor_line.h"
 #include "graph_mapping.h"
 #include "palette_color.h"
-#include "spectrum_graph.h"
+#include "graph_picture.h"
 
 using namespace kestrix;
 
@@ -46,10 +46,10 @@ int TopRowOf(const QImage& image, QColor color) {
 
 }  // namespace
 
-class SpectrumGraphTest : public QObject {
+class GraphPictureTest : public QObject {
   Q_OBJECT
   CalculationState state;
-  SpectrumGraph* graph = nullptr;
+  GraphPicture* graph = nullptr;
   QString energyText, valueText;
   int readouts = 0;
 
@@ -60,10 +60,10 @@ class SpectrumGraphTest : public QObject {
  private slots:
   void init() {
     state = CalculationState{};
-    graph = new SpectrumGraph(state, nullptr);
+    graph = new GraphPicture(state, nullptr);
     graph->DrawEmptyGraph(DisplayQuantity::PhotonNumber);
     readouts = 0;
-    connect(graph, &SpectrumGraph::ReadoutChanged, this, [this](const QString& e, const QString& v) {
+    connect(graph, &GraphPicture::ReadoutChanged, this, [this](const QString& e, const QString& v) {
       energyText = e;
       valueText = v;
       ++readouts;
@@ -220,5 +220,5 @@ class SpectrumGraphTest : public QObject {
   }
 };
 
-QTEST_MAIN(SpectrumGraphTest)
-#include "spectrum_graph_test.moc"
+QTEST_MAIN(GraphPictureTest)
+#include "graph_picture_test.moc"

@@ -1,4 +1,4 @@
-#include "spectrum_table_export.h"
+#include "export_table.h"
 
 #include <cmath>
 

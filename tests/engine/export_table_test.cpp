@@ -1,6 +1,6 @@
 // The data export's table: every separator, unit, normalisation and notation, byte for byte.
 
-#include "spectrum_table_export.h"
+#include "export_table.h"
 
 #include <algorithm>
 #include <cmath>
