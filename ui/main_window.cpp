@@ -403,7 +403,7 @@ bool MainWindow::CalculateSpectrum() {
   try {
     ComputePhotonSpectrum(inputs, model, state_.rectification, calculation);
   } catch (const RunError& error) {
-    ShowExclamation(this, QString::fromStdString(error.what()));
+    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + QString::fromStdString(error.what()));
     return false;
   }
 

@@ -339,6 +339,23 @@ class MainWindowTest : public QObject {
     QVERIFY(green);
   }
 
+  void RefusedRunKeepsTheLastCurveReadAndExported() {
+    QVERIFY(GraphDraw().isEmpty());
+    const QByteArray exchange = folder->Read("B_SPCTL.temp");
+    Graph().MouseMovedTo({5000, 1000});
+    const QString energy = Box("Text6")->text();
+    const QString value = Box("Text7")->text();
+    QVERIFY(!value.isEmpty());
+
+    Box("Text5")->setText(QStringLiteral("0"));
+    QCOMPARE(GraphDraw().size(), 1);
+    Graph().MouseMovedTo({5000, 1000});
+    QCOMPARE(Box("Text6")->text(), energy);
+    QCOMPARE(Box("Text7")->text(), value);
+    QCOMPARE(folder->Read("B_SPCTL.temp"), exchange);
+    QVERIFY(Enabled("Command7") && Enabled("Command8"));
+  }
+
   void RefusedRunsWriteAndDrawNothing_data() {
     QTest::addColumn<QString>("angle");
     QTest::addColumn<QString>("copper");
@@ -359,6 +376,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(messages.icons[0], QMessageBox::Warning);
     QCOMPARE(messages.titles[0], QStringLiteral("Kestrix"));
     QCOMPARE(messages.buttonCounts[0], 1);
+    QVERIFY2(messages.texts[0].startsWith(QStringLiteral("スペクトルを計算できません。\n")), qPrintable(messages.texts[0]));
     QVERIFY(!folder->Exists("B_SPCTL.temp"));
     QCOMPARE(Graph().Image(), empty);
     QVERIFY(!Enabled("Command7") && !Enabled("Command6"));

@@ -26,6 +26,10 @@ class WorkingFolder {
   ~WorkingFolder() { QDir::setCurrent(previous_); }
   QString Path(const QString& name) const { return folder_.filePath(name); }
   bool Exists(const QString& name) const { return QFile::exists(folder_.filePath(name)); }
+  QByteArray Read(const QString& name) const {
+    QFile file(folder_.filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
 
  private:
   QString previous_;
