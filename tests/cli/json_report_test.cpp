@@ -20,23 +20,7 @@ std::set<std::string> Keys(const JsonValue& object) {
   return std::set<std::string>(object.memberOrder.begin(), object.memberOrder.end());
 }
 
-struct Computed {
-  CliOptions options;
-  std::vector<LoadedFilter> filters;
-  RunOutcome outcome;
-};
-
-Computed Compute(const std::vector<std::string>& arguments) {
-  Computed c;
-  c.options = ParseCommandLine(arguments);
-  c.options.attenuationTablePath = test::DeliveredTable();
-  BatchRun batch(c.options.attenuationTablePath, c.options.filters);
-  c.filters = batch.Filters();
-  c.outcome = batch.Run(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity});
-  return c;
-}
-
-JsonValue Document(const Computed& c) {
+JsonValue Document(const test::ComputedRun& c) {
   std::ostringstream out;
   WriteJsonReport(out, c.options, c.filters, c.outcome);
   EXPECT_EQ(out.str().find("nan"), std::string::npos);
@@ -45,7 +29,7 @@ JsonValue Document(const Computed& c) {
 }
 
 TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
-  const Computed c = Compute({"--kv", "400", "--be", "0", "--al-eq", "0", "--cu", "0.25", "--waveform", "12-peak",
+  const test::ComputedRun c = test::ComputeRun({"--kv", "400", "--be", "0", "--al-eq", "0", "--cu", "0.25", "--waveform", "12-peak",
                               "--filter", test::DeliveredTin() + ":0.05", "--json"});
   const JsonValue doc = Document(c);
   EXPECT_EQ(Keys(doc), (std::set<std::string>{"program", "inputs", "corrections", "results", "spectrum"}));
@@ -88,7 +72,7 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
 }
 
 TEST(JsonReport, MissingFiguresAreNullWithAReason) {
-  Computed c = Compute({"--kv", "80", "--no-table", "--json"});
+  test::ComputedRun c = test::ComputeRun({"--kv", "80", "--no-table", "--json"});
   c.outcome.results.reset();
   c.outcome.engineError = "the spectrum holds no non-zero photon number at 5.5 keV or above";
   const JsonValue doc = Document(c);
@@ -102,7 +86,7 @@ TEST(JsonReport, MissingFiguresAreNullWithAReason) {
 }
 
 TEST(JsonReport, MeVSpectrumWithTotalNormalisation) {
-  const JsonValue doc = Document(Compute({"--kv", "50", "--unit", "MeV", "--normalise", "total", "--no-figures"}));
+  const JsonValue doc = Document(test::ComputeRun({"--kv", "50", "--unit", "MeV", "--normalise", "total", "--no-figures"}));
   EXPECT_FALSE(doc.Has("results"));
   const JsonValue& spectrum = doc["spectrum"];
   EXPECT_EQ(spectrum["energy"].items[2].number, 0.0015);

@@ -19,23 +19,7 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-struct Computed {
-  CliOptions options;
-  std::vector<LoadedFilter> filters;
-  RunOutcome outcome;
-};
-
-Computed Compute(const std::vector<std::string>& arguments) {
-  Computed c;
-  c.options = ParseCommandLine(arguments);
-  c.options.attenuationTablePath = test::DeliveredTable();
-  BatchRun batch(c.options.attenuationTablePath, c.options.filters);
-  c.filters = batch.Filters();
-  c.outcome = batch.Run(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity});
-  return c;
-}
-
-std::string Report(const Computed& c) {
+std::string Report(const test::ComputedRun& c) {
   std::ostringstream out;
   WriteTextReport(out, c.options, c.filters, c.outcome);
   return out.str();
@@ -47,7 +31,7 @@ std::string Trimmed(std::string text) {
 }
 
 TEST(TextReport, CommentLinesTableAndFigures) {
-  const Computed c = Compute({"--kv", "100", "--filter", test::DeliveredTin() + ":0.1"});
+  const test::ComputedRun c = test::ComputeRun({"--kv", "100", "--filter", test::DeliveredTin() + ":0.1"});
   const std::vector<std::string> lines = Lines(Report(c));
   ASSERT_EQ(lines.size(), 4u + 601u + 5u);
   EXPECT_EQ(lines[0], "# kestrix-cli: tucker model, 100 kV, target angle 20 degrees, constant waveform, photon table");
@@ -74,8 +58,8 @@ TEST(TextReport, CommentLinesTableAndFigures) {
 }
 
 TEST(TextReport, TableLinesAreTheDataExportWithConsoleLineEnds) {
-  const Computed c =
-      Compute({"--kv", "60", "--separator", "space", "--unit", "MeV", "--energy-notation", "exp", "--value-notation",
+  const test::ComputedRun c =
+      test::ComputeRun({"--kv", "60", "--separator", "space", "--unit", "MeV", "--energy-notation", "exp", "--value-notation",
                "exp", "--normalise", "total", "--no-figures"});
   std::string table;
   for (const std::string& line : Lines(Report(c))) {
@@ -90,16 +74,16 @@ TEST(TextReport, TableLinesAreTheDataExportWithConsoleLineEnds) {
 }
 
 TEST(TextReport, TableAndFiguresCanBeLeftOut) {
-  const std::vector<std::string> figuresOnly = Lines(Report(Compute({"--no-table"})));
+  const std::vector<std::string> figuresOnly = Lines(Report(test::ComputeRun({"--no-table"})));
   ASSERT_EQ(figuresOnly.size(), 3u + 5u);
   for (const std::string& line : figuresOnly) EXPECT_EQ(line.rfind("# ", 0), 0u) << line;
 
-  const std::vector<std::string> tableOnly = Lines(Report(Compute({"--no-figures"})));
+  const std::vector<std::string> tableOnly = Lines(Report(test::ComputeRun({"--no-figures"})));
   EXPECT_EQ(tableOnly.size(), 3u + 601u);
 }
 
 TEST(TextReport, MissingFiguresShowAsterisksAndTheReason) {
-  Computed c = Compute({"--kv", "100", "--no-table"});
+  test::ComputedRun c = test::ComputeRun({"--kv", "100", "--no-table"});
   c.outcome.results->hvlCuMm.reset();
   c.outcome.results->effectiveEnergyCuKeV.reset();
   const std::vector<std::string> lines = Lines(Report(c));
