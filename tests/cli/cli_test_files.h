@@ -32,4 +32,15 @@ inline ComputedRun ComputeRun(const std::vector<std::string>& arguments) {
   return c;
 }
 
+/// The outcome of every voltage of the command line's sweep, in order.
+inline std::vector<RunOutcome> SweepOutcomes(const CliOptions& options, BatchRun& batch) {
+  std::vector<RunOutcome> outcomes;
+  RunSettings settings{options.model, options.entries, options.waveform, options.quantity};
+  for (const double kiloVolts : options.sweep->Voltages()) {
+    settings.entries.tubeVoltage = VoltageText(kiloVolts);
+    outcomes.push_back(batch.Run(settings));
+  }
+  return outcomes;
+}
+
 }  // namespace kestrix::test

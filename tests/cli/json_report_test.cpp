@@ -98,12 +98,7 @@ TEST(JsonReport, MeVSpectrumWithTotalNormalisation) {
 TEST(JsonReport, SweepListsOneRunPerVoltage) {
   const CliOptions options = ParseCommandLine({"--sweep", "20:40:10", "--json"});
   BatchRun batch(test::DeliveredTable(), {});
-  std::vector<RunOutcome> outcomes;
-  RunSettings settings{options.model, options.entries, options.waveform, options.quantity};
-  for (const double kV : options.sweep->Voltages()) {
-    settings.entries.tubeVoltage = VoltageText(kV);
-    outcomes.push_back(batch.Run(settings));
-  }
+  const std::vector<RunOutcome> outcomes = test::SweepOutcomes(options, batch);
   std::ostringstream out;
   WriteSweepJson(out, options, batch.Filters(), outcomes);
   const JsonValue doc = test::ParseJson(out.str());

@@ -94,12 +94,7 @@ TEST(TextReport, MissingFiguresShowAsterisksAndTheReason) {
 TEST(TextReport, SweepGivesOneLineOfFiguresPerVoltage) {
   CliOptions options = ParseCommandLine({"--sweep", "50:70:10", "--model", "birch", "--be", "0", "--al-eq", "0"});
   BatchRun batch(test::DeliveredTable(), {});
-  std::vector<RunOutcome> outcomes;
-  RunSettings settings{options.model, options.entries, options.waveform, options.quantity};
-  for (const double kV : options.sweep->Voltages()) {
-    settings.entries.tubeVoltage = VoltageText(kV);
-    outcomes.push_back(batch.Run(settings));
-  }
+  const std::vector<RunOutcome> outcomes = test::SweepOutcomes(options, batch);
   std::ostringstream out;
   WriteSweepText(out, options, batch.Filters(), outcomes);
   const std::vector<std::string> lines = Lines(out.str());

@@ -25,6 +25,7 @@
 using namespace kestrix;
 using kestrix::test::Child;
 using kestrix::test::MessageBoxCatcher;
+using kestrix::test::TuckerMainWindow;
 using kestrix::test::WorkingFolder;
 
 namespace {
@@ -262,13 +263,9 @@ class DataExportDialogTest : public QObject {
 
   void HundredKilovoltRunExportsThroughTheMainWindow() {
     WorkingFolder folder;
-    ProgramState state;
-    state.calculation.LoadAttenuationTable();
-    EngineProcess engine(EngineProcess::ProgramBesideApplication());
-    MainWindow window(state, engine);
-    AttachFilterAndExportDialogs(window);
-    window.InitialiseForModel(SpectrumModel::Tucker);
-    window.show();
+    TuckerMainWindow program;
+    EngineProcess& engine = program.engine;
+    MainWindow& window = program.window;
     MessageBoxCatcher catcher;
     Child<QLineEdit>(window, "Text1")->setText("100");
     Child<QPushButton>(window, "Command1")->click();

@@ -21,6 +21,7 @@
 using namespace kestrix;
 using kestrix::test::Child;
 using kestrix::test::MessageBoxCatcher;
+using kestrix::test::TuckerMainWindow;
 using kestrix::test::WorkingFolder;
 
 namespace {
@@ -208,13 +209,9 @@ class FilterDialogTest : public QObject {
   void SetButtonAfterThreeFiltersReleaseAndGraphReset() {
     WorkingFolder folder;
     for (const char* name : {"Al.ele", "Cu.ele", "Sn.ele"}) CopyDelivered(folder, name);
-    ProgramState state;
-    state.calculation.LoadAttenuationTable();
-    EngineProcess engine(EngineProcess::ProgramBesideApplication());
-    MainWindow window(state, engine);
-    AttachFilterAndExportDialogs(window);
-    window.InitialiseForModel(SpectrumModel::Tucker);
-    window.show();
+    TuckerMainWindow program;
+    ProgramState& state = program.state;
+    MainWindow& window = program.window;
     auto* command4 = Child<QPushButton>(window, "Command4");
     auto* dialog = Child<FilterDialog>(window, "Form1");
     const char* thicknesses[] = {"1", "0.25", "0.5"};

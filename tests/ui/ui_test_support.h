@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the desktop program's suites: a temporary working folder holding the
-// delivered attenuation table, and a catcher that answers the program's message boxes.
+// delivered attenuation table, a catcher that answers the program's message boxes, and a
+// main window set up as after a model choice.
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include "dialog_wiring.h"
+#include "engine_process.h"
+#include "main_window.h"
+#include "program_state.h"
 
 namespace kestrix::test {
 
@@ -58,6 +64,20 @@ class MessageBoxCatcher {
 
  private:
   QTimer timer_;
+};
+
+/// A shown main window with its dialogs, after a choice of Tucker's model, on the table of
+/// the working folder.
+struct TuckerMainWindow {
+  TuckerMainWindow() {
+    state.calculation.LoadAttenuationTable();
+    AttachFilterAndExportDialogs(window);
+    window.InitialiseForModel(SpectrumModel::Tucker);
+    window.show();
+  }
+  ProgramState state;
+  EngineProcess engine{EngineProcess::ProgramBesideApplication()};
+  MainWindow window{state, engine};
 };
 
 template <typename T>
