@@ -98,7 +98,8 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   // the desktop run: photon-number spectrum, its relative values into the exchange file
   ComputePhotonSpectrum(outcome.inputs, settings.model, settings.waveform, state_);
   const double kVp = outcome.inputs.kVp;
-  outcome.exchangeFileText = ExchangeText(RelativePhotonSpectrum(state_, kVp));
+  outcome.photonSpectrum = RelativePhotonSpectrum(state_, kVp);
+  outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
   outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
 
   if (settings.quantity == DisplayQuantity::PhotonNumber) {

@@ -45,6 +45,8 @@ struct RunOutcome {
   UsedEntries used;                      /// the same in the units typed
   std::vector<std::string> corrections;  /// one sentence per correction the run applied
   std::string exchangeFileText;          /// B_SPCTL.temp, byte for byte
+  /// photon-number spectrum relative to its peak in full precision, bins 1..600 [relative]
+  ExchangeSpectrum photonSpectrum{};
   ExchangeSpectrum exchange{};           /// relative photon numbers as the data export reads them back
   ExchangeSpectrum tabulated{};          /// the chosen quantity relative to its peak, rounded like the exchange file
   /// the engine's results as HVL_S2.temp holds them; nullopt when the engine cannot weigh the spectrum
