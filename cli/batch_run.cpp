@@ -103,10 +103,12 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
 
   if (settings.quantity == DisplayQuantity::PhotonNumber) {
+    outcome.quantitySpectrum = outcome.photonSpectrum;
     outcome.tabulated = outcome.exchange;
   } else {
     ApplyDisplayQuantity(settings.quantity, kVp, state_);
-    outcome.tabulated = ReadBackAsExport(ExchangeText(RelativePhotonSpectrum(state_, kVp)));
+    outcome.quantitySpectrum = RelativePhotonSpectrum(state_, kVp);
+    outcome.tabulated = ReadBackAsExport(ExchangeText(outcome.quantitySpectrum));
   }
 
   // Quillon's run on the exchange file's text, read with its own record format

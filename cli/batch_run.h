@@ -49,6 +49,8 @@ struct RunOutcome {
   ExchangeSpectrum photonSpectrum{};
   ExchangeSpectrum exchange{};           /// relative photon numbers as the data export reads them back
   ExchangeSpectrum tabulated{};          /// the chosen quantity relative to its peak, rounded like the exchange file
+  /// the chosen quantity relative to its peak in full precision, bins 1..600 [relative]
+  ExchangeSpectrum quantitySpectrum{};
   /// the engine's results as HVL_S2.temp holds them; nullopt when the engine cannot weigh the spectrum
   std::optional<EngineResults> results;
   std::string resultFileText;  /// HVL_S2.temp, byte for byte (empty without results)

@@ -1,0 +1,109 @@
+#include "beam_arguments.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+
+#include "attenuation_table.h"
+#include "cli_options.h"
+#include "json_writer.h"
+#include "material_file.h"
+
+namespace kestrix::python {
+namespace {
+
+std::string& StoredDataFolder() {
+  static std::string folder;
+  return folder;
+}
+
+std::string Lowercase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+bool IsMaterialFileName(const std::string& name) {
+  const std::string extension = Lowercase(std::filesystem::path(name).extension().string());
+  return extension == ".ele" || extension == ".mix";
+}
+
+std::string MaterialPath(const std::string& material) {
+  if (IsMaterialFileName(material) || material.find('/') != std::string::npos ||
+      material.find('\\') != std::string::npos) {
+    return material;
+  }
+  std::string names;
+  for (const auto& [name, description] : DeliveredMaterials()) {
+    if (Lowercase(name) == Lowercase(material)) {
+      for (const char* extension : {".ele", ".mix"}) {
+        const std::filesystem::path path = std::filesystem::path(DataFolder()) / (name + extension);
+        if (std::filesystem::exists(path)) return path.string();
+      }
+    }
+    names += (names.empty() ? "" : ", ") + name;
+  }
+  throw std::invalid_argument("filters: \"" + material + "\" is neither a delivered material (" + names +
+                              ") nor a .ele or .mix file");
+}
+
+template <typename Choice>
+Choice OneOf(const char* argument, const std::string& value, const std::vector<std::pair<std::string, Choice>>& choices) {
+  std::string names;
+  for (const auto& [name, choice] : choices) {
+    if (Lowercase(value) == name) return choice;
+    names += (names.empty() ? "" : " | ") + name;
+  }
+  throw std::invalid_argument(std::string(argument) + ": \"" + value + "\" is not one of " + names);
+}
+
+}  // namespace
+
+std::string EntryText(const char* argument, double value) {
+  if (!std::isfinite(value)) {
+    throw std::invalid_argument(std::string(argument) + ": " + (std::isnan(value) ? "nan" : "an infinity") +
+                                " is not a number");
+  }
+  return ShortestDecimal(value);
+}
+
+void SetDataFolder(const std::string& folder) { StoredDataFolder() = folder; }
+const std::string& DataFolder() { return StoredDataFolder(); }
+
+BeamRequest ResolveBeam(const BeamArguments& arguments) {
+  BeamRequest request;
+  RunSettings& settings = request.settings;
+  settings.model = OneOf<SpectrumModel>("model", arguments.model,
+                                        {{"tucker", SpectrumModel::Tucker}, {"birch", SpectrumModel::Birch}});
+  settings.waveform = OneOf<RectificationType>("waveform", arguments.waveform,
+                                               {{"constant", RectificationType::ConstantPotential},
+                                                {"12-peak", RectificationType::ThreePhase12Peak},
+                                                {"single-phase", RectificationType::SinglePhaseFullWave}});
+  settings.entries = RunInputTexts{EntryText("kv", arguments.kv),       EntryText("angle", arguments.angle),
+                                   EntryText("be", arguments.be),       EntryText("al_eq", arguments.alEq),
+                                   EntryText("al", arguments.al),       EntryText("cu", arguments.cu)};
+  if (arguments.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
+    throw std::invalid_argument("filters: at most " + std::to_string(kArbitraryFilterSlots) + " filters");
+  }
+  for (const auto& [material, thicknessMm] : arguments.filters) {
+    EntryText("filters", thicknessMm);
+    request.filters.push_back(FilterRequest{MaterialPath(material), thicknessMm});
+  }
+  request.tablePath = arguments.table ? *arguments.table
+                                      : (std::filesystem::path(DataFolder()) / kAttenuationTableFile).string();
+  return request;
+}
+
+std::map<std::string, std::string> DeliveredMaterials() {
+  std::map<std::string, std::string> materials;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(DataFolder(), error)) {
+    const std::filesystem::path& path = entry.path();
+    if (!IsMaterialFileName(path.filename().string())) continue;
+    materials[path.stem().string()] = LoadMaterialDescription(path.string());
+  }
+  return materials;
+}
+
+}  // namespace kestrix::python

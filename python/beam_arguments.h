@@ -1,0 +1,54 @@
+#pragma once
+// The keyword arguments of kestrix.Beam and kestrix.sweep, checked and turned into the inputs of a
+// batch run: numbers become the texts the main window would hold, material names become the
+// delivered material files.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch_run.h"
+
+namespace kestrix::python {
+
+/// The arguments as Python passes them (the units of the main window).
+struct BeamArguments {
+  std::string model = "tucker";
+  double kv = 200;       /// tube voltage [kV]
+  double angle = 20;     /// target angle [degrees]
+  double be = 3;         /// beryllium window [mm Be]
+  double alEq = 5;       /// inherent aluminium equivalent [mm Al]
+  double al = 0;         /// added aluminium [mm Al]
+  double cu = 0;         /// added copper [mm Cu]
+  std::string waveform = "constant";
+  /// (delivered material name or path of a .ele/.mix file, thickness [mm])
+  std::vector<std::pair<std::string, double>> filters;
+  std::optional<std::string> table;  /// attenuation table; the delivered one when empty
+};
+
+/// What a batch run needs for these arguments.
+struct BeamRequest {
+  RunSettings settings;
+  std::vector<FilterRequest> filters;
+  std::string tablePath;
+};
+
+/// The folder of the delivered data (attenuation table, material files), set once on import.
+void SetDataFolder(const std::string& folder);
+const std::string& DataFolder();
+
+/// Checks the arguments and resolves the materials. Throws std::invalid_argument naming the
+/// argument for a number that is not finite, an unknown model or waveform, more than three
+/// filters, or a material that is neither delivered nor a material file.
+BeamRequest ResolveBeam(const BeamArguments& arguments);
+
+/// value as the text the run reads back to exactly that value; throws std::invalid_argument naming
+/// `argument` when it is not finite.
+std::string EntryText(const char* argument, double value);
+
+/// The delivered materials by name ("Sn", "PMMA") with the first line of their file.
+std::map<std::string, std::string> DeliveredMaterials();
+
+}  // namespace kestrix::python

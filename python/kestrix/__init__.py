@@ -1,0 +1,15 @@
+"""Kestrix: relative X-ray tube spectra (Tucker and Birch models) and beam-quality figures.
+
+The same C++ calculation as the desktop program and kestrix-cli, with numpy arrays in and out.
+"""
+
+import os as _os
+
+from ._kestrix import Beam, CorrectionWarning, Spectrum, materials, sweep
+from ._kestrix import _set_data_folder
+
+# the delivered attenuation table and material files travel inside the package
+_set_data_folder(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
+
+__version__ = "@PROJECT_VERSION@"
+__all__ = ["Beam", "CorrectionWarning", "Spectrum", "materials", "sweep"]

@@ -1,0 +1,89 @@
+// The extension module kestrix._kestrix: the errors and warnings of the calculation in Python's terms,
+// the delivered data, and the registration of Beam, Spectrum and sweep.
+
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <exception>
+#include <new>
+
+#include "bindings.h"
+
+namespace py = pybind11;
+
+namespace kestrix::python {
+namespace {
+
+/// kestrix.CorrectionWarning; kept for the life of the interpreter
+PyObject* correctionWarning = nullptr;
+
+std::string PathText(const py::object& path) {
+  return py::str(py::module_::import("os").attr("fspath")(path));
+}
+
+std::vector<std::pair<std::string, double>> FiltersFrom(const py::object& filters) {
+  std::vector<std::pair<std::string, double>> list;
+  if (py::isinstance<py::str>(filters)) {
+    throw std::invalid_argument("filters: a sequence of (material, mm) pairs is needed, not a text");
+  }
+  for (const py::handle item : filters) {
+    const py::sequence pair = py::reinterpret_borrow<py::object>(item);
+    if (py::isinstance<py::str>(item) || !py::isinstance<py::sequence>(item) || pair.size() != 2) {
+      throw std::invalid_argument("filters: each filter is a (material, mm) pair, not " +
+                                  std::string(py::str(py::repr(item))));
+    }
+    list.emplace_back(PathText(pair[0]), pair[1].cast<double>());
+  }
+  return list;
+}
+
+}  // namespace
+
+BeamArguments ArgumentsFrom(const std::string& model, double kv, double angle, double be, double alEq, double al,
+                            double cu, const std::string& waveform, const py::object& filters,
+                            const py::object& table) {
+  BeamArguments arguments{model, kv, angle, be, alEq, al, cu, waveform, FiltersFrom(filters), std::nullopt};
+  if (!table.is_none()) arguments.table = PathText(table);
+  return arguments;
+}
+
+void WarnCorrections(const std::vector<std::string>& corrections) {
+  for (const std::string& correction : corrections) {
+    if (PyErr_WarnEx(correctionWarning, correction.c_str(), 1) != 0) throw py::error_already_set();
+  }
+}
+
+}  // namespace kestrix::python
+
+PYBIND11_MODULE(_kestrix, module) {
+  using namespace kestrix::python;
+  module.doc() = "The Kestrix spectrum calculation and half-value-layer engine (C++).";
+
+  // every refusal of the calculation, the files or the arguments is a ValueError with its message
+  py::register_exception_translator([](std::exception_ptr error) {
+    try {
+      if (error) std::rethrow_exception(error);
+    } catch (const py::error_already_set&) {
+      throw;
+    } catch (const py::builtin_exception&) {
+      throw;
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& refusal) {
+      PyErr_SetString(PyExc_ValueError, refusal.what());
+    }
+  });
+
+  correctionWarning = PyErr_NewExceptionWithDoc(
+      "kestrix.CorrectionWarning", "An input the calculation corrected (tube voltage limits, inherent filtration).",
+      PyExc_UserWarning, nullptr);
+  if (correctionWarning == nullptr) throw py::error_already_set();
+  module.attr("CorrectionWarning") = py::handle(correctionWarning);
+
+  module.def("_set_data_folder", &SetDataFolder, py::arg("folder"));
+  module.def("materials", &DeliveredMaterials,
+             "The delivered filter materials: a dict from the name Beam's filters accept ('Sn', 'PMMA') to\n"
+             "the description line of its material file.");
+  BindBeam(module);
+  BindSweep(module);
+}
