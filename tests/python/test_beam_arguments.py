@@ -1,0 +1,78 @@
+"""Arguments: kestrix-cli's corrections as warnings, its refusals as ValueError, materials by name."""
+
+import os
+import warnings
+
+import pytest
+
+import kestrix
+from conftest import DELIVERED, cli_json, run_cli
+
+
+def corrections_of(**arguments):
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        beam = kestrix.Beam(**arguments)
+    assert all(w.category is kestrix.CorrectionWarning for w in caught)
+    return beam, [str(w.message) for w in caught]
+
+
+@pytest.mark.parametrize("arguments, command_line", [
+    (dict(kv=350), ["--kv", "350"]),
+    (dict(kv=29.5, be=0, al_eq=0), ["--kv", "29.5", "--be", "0", "--al-eq", "0"]),
+    (dict(model="birch", be=-1, al_eq=0), ["--model", "birch", "--be", "-1", "--al-eq", "0"]),
+])
+def test_corrections_are_warned_in_the_cli_words(arguments, command_line):
+    beam, warned = corrections_of(**arguments)
+    report = cli_json(command_line + ["--no-table"])
+    assert warned == report["corrections"] == beam.corrections
+    assert beam.kv == report["inputs"]["tube_voltage_kV"]
+    assert (beam.be, beam.al_eq) == (report["inputs"]["beryllium_mm"], report["inputs"]["aluminium_equivalent_mm"])
+
+
+def test_no_warning_without_a_correction():
+    assert corrections_of(kv=30.5)[1] == []
+
+
+@pytest.mark.parametrize("arguments, command_line", [
+    (dict(angle=0), ["--angle", "0"]),
+    (dict(angle=200), ["--angle", "200"]),
+    (dict(kv=30, cu=1000), ["--kv", "30", "--cu", "1000"]),
+    (dict(table="/nonexistent/MUs_202202.data"), ["--table", "/nonexistent/MUs_202202.data"]),
+    (dict(filters=[("/nonexistent/x.ele", 1)]), ["--filter", "/nonexistent/x.ele:1"]),
+])
+def test_refusals_are_value_errors_with_the_cli_message(arguments, command_line):
+    status, _, err = run_cli(command_line)
+    assert status == 1 and err.startswith("kestrix-cli: ")
+    with pytest.raises(ValueError) as refusal:
+        kestrix.Beam(**arguments)
+    assert str(refusal.value) == err[len("kestrix-cli: "):].strip()
+
+
+@pytest.mark.parametrize("arguments, message", [
+    (dict(kv=float("nan")), "kv: nan is not a number"),
+    (dict(cu=float("inf")), "cu: an infinity is not a number"),
+    (dict(model="monte-carlo"), 'model: "monte-carlo" is not one of tucker | birch'),
+    (dict(waveform="dc"), 'waveform: "dc" is not one of constant | 12-peak | single-phase'),
+    (dict(filters="Sn"), "filters: a sequence of (material, mm) pairs is needed, not a text"),
+    (dict(filters=[("Sn",)]), "filters: each filter is a (material, mm) pair"),
+    (dict(filters=[("Sn", 1)] * 4), "filters: at most 3 filters"),
+    (dict(filters=[("Unobtainium", 1)]), 'filters: "Unobtainium" is neither a delivered material (Ag, Air,'),
+])
+def test_bad_arguments_are_value_errors_naming_the_argument(arguments, message):
+    with pytest.raises(ValueError) as refusal:
+        kestrix.Beam(**arguments)
+    assert str(refusal.value).startswith(message)
+
+
+def test_a_material_by_name_is_its_delivered_file(tmp_path):
+    materials = kestrix.materials()
+    assert len(materials) == 24 and materials["Sn"] == "Sn  Tin  (Z=50)" and "PMMA" in materials
+    by_name = kestrix.Beam(kv=120, filters=[("pmma", 5), ("Sn", 0.1)]).figures()
+    by_path = kestrix.Beam(kv=120, filters=[(os.path.join(DELIVERED, "PMMA.mix"), 5),
+                                            (os.path.join(DELIVERED, "Sn.ele"), 0.1)]).figures()
+    assert by_name == by_path
+    # a path object works like its text
+    import pathlib
+    assert kestrix.Beam(kv=120, filters=[(pathlib.Path(DELIVERED) / "PMMA.mix", 5),
+                                         ("Sn", 0.1)]).figures() == by_name

@@ -1,0 +1,85 @@
+"""Beam and Spectrum give kestrix-cli's figures, tables and exchange files for the same inputs."""
+
+import os
+
+import numpy as np
+import pytest
+
+import kestrix
+from conftest import TABLE, cli_json, run_cli
+
+
+def test_figures_are_the_json_results(varied_beam):
+    arguments, command_line = varied_beam
+    assert kestrix.Beam(**arguments).figures() == cli_json(command_line + ["--no-table"])["results"]
+
+
+@pytest.mark.parametrize("arguments, command_line", [
+    # the first 0.1 mm of aluminium already halves the air kerma: no aluminium layer
+    (dict(model="birch", kv=30, angle=60, be=0, al_eq=0),
+     ["--model", "birch", "--kv", "30", "--angle", "60", "--be", "0", "--al-eq", "0"]),
+])
+def test_a_missing_figure_is_none_with_the_json_reason(arguments, command_line):
+    figures = kestrix.Beam(**arguments).figures()
+    assert figures == cli_json(command_line + ["--no-table"])["results"]
+    assert figures["hvl_al_mm"] is None and "hvl_al_mm" in figures["missing"]
+
+
+def test_a_spectrum_the_engine_cannot_weigh_has_no_figures_and_saves_nothing(tmp_path):
+    # a negative added aluminium leaves nothing at 5.5 keV or above
+    beam = kestrix.Beam(model="birch", kv=30, be=0, al_eq=0, al=-0.5)
+    figures = beam.figures()
+    assert set(figures["missing"]) == {key for key, value in figures.items() if value is None} and \
+        len(figures["missing"]) == 5
+    with pytest.raises(ValueError, match="no HVL_S2.temp"):
+        beam.save_exchange(tmp_path)
+    assert os.listdir(tmp_path) == []
+
+
+@pytest.mark.parametrize("quantity", ["photon", "exposure", "energy"])
+def test_spectrum_matches_the_cli_table_to_its_five_decimals(varied_beam, quantity):
+    arguments, command_line = varied_beam
+    table = cli_json(command_line + ["--quantity", quantity])["spectrum"]
+    spectrum = kestrix.Beam(**arguments).spectrum(quantity)
+    assert spectrum.values.dtype == np.float64 and len(spectrum) == 600
+    np.testing.assert_array_equal(spectrum.energy_keV, table["energy"])
+    assert np.max(np.abs(spectrum.values - table["value"])) <= 0.5e-5 + 1e-12
+    assert spectrum.values.max() == 1.0 and spectrum.quantity == quantity
+
+
+def test_normalised_to_total_sums_to_one_and_keeps_the_shape():
+    spectrum = kestrix.Beam(kv=120).spectrum()
+    total = spectrum.normalised("total")
+    assert total.normalisation == "total" and total.values.sum() == pytest.approx(1.0, abs=1e-12)
+    np.testing.assert_allclose(total.values / total.values.max(), spectrum.values, rtol=1e-14, atol=0)
+    np.testing.assert_allclose(total.normalised("max").values, spectrum.values, rtol=1e-14, atol=0)
+    with pytest.raises(ValueError, match="is not one of max | total"):
+        spectrum.normalised("area")
+    with pytest.raises(ValueError):
+        spectrum.values[0] = 1  # read-only, the spectrum cannot be changed behind its beam
+
+
+def test_save_exchange_writes_the_cli_bytes(tmp_path, varied_beam):
+    arguments, command_line = varied_beam
+    (tmp_path / "cli").mkdir()
+    (tmp_path / "python").mkdir()
+    status, _, err = run_cli(command_line + ["--exchange", str(tmp_path / "cli"), "--no-table"])
+    assert status == 0, err
+    kestrix.Beam(**arguments).save_exchange(tmp_path / "python")
+    for name in ("B_SPCTL.temp", "HVL_S2.temp"):
+        assert (tmp_path / "python" / name).read_bytes() == (tmp_path / "cli" / name).read_bytes()
+    assert sorted(os.listdir(tmp_path / "python")) == ["B_SPCTL.temp", "HVL_S2.temp"]
+
+
+def test_save_exchange_into_a_missing_folder_is_a_value_error(tmp_path):
+    with pytest.raises(ValueError, match="B_SPCTL.temp"):
+        kestrix.Beam().save_exchange(tmp_path / "absent")
+    assert not (tmp_path / "absent").exists()
+
+
+def test_properties_are_the_inputs_used():
+    beam = kestrix.Beam(model="birch", kv=90.5, waveform="12-peak", filters=[("Sn", 0.2)], table=TABLE)
+    assert (beam.model, beam.kv, beam.angle, beam.be, beam.al_eq) == ("birch", 90.5, 20, 3, 5)
+    assert beam.waveform == "12-peak" and beam.filters == [("Sn", 0.2)] and beam.corrections == []
+    assert repr(beam) == ("Beam(model='birch', kv=90.5, angle=20, be=3, al_eq=5, al=0, cu=0, "
+                          "waveform='12-peak', filters=(('Sn', 0.2),))")
