@@ -32,7 +32,13 @@ std::vector<std::pair<std::string, double>> FiltersFrom(const py::object& filter
       throw std::invalid_argument("filters: each filter is a (material, mm) pair, not " +
                                   std::string(py::str(py::repr(item))));
     }
-    list.emplace_back(PathText(pair[0]), pair[1].cast<double>());
+    const std::string material = PathText(pair[0]);
+    try {
+      list.emplace_back(material, pair[1].cast<double>());
+    } catch (const py::cast_error&) {
+      throw std::invalid_argument("filters: the thickness of " + material + " must be a number of mm, not " +
+                                  std::string(py::str(py::repr(pair[1]))));
+    }
   }
   return list;
 }

@@ -56,6 +56,7 @@ def test_refusals_are_value_errors_with_the_cli_message(arguments, command_line)
     (dict(waveform="dc"), 'waveform: "dc" is not one of constant | 12-peak | single-phase'),
     (dict(filters="Sn"), "filters: a sequence of (material, mm) pairs is needed, not a text"),
     (dict(filters=[("Sn",)]), "filters: each filter is a (material, mm) pair"),
+    (dict(filters=[("Sn", "thick")]), "filters: the thickness of Sn must be a number of mm, not 'thick'"),
     (dict(filters=[("Sn", 1)] * 4), "filters: at most 3 filters"),
     (dict(filters=[("Unobtainium", 1)]), 'filters: "Unobtainium" is neither a delivered material (Ag, Air,'),
 ])
