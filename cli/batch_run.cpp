@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "atomic_file.h"
+#include "decimal_text.h"
 #include "half_value_layer.h"
 #include "input_number.h"
 #include "json_writer.h"
@@ -74,6 +75,24 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+std::string& EntryText(RunInputTexts& entries, FittedEntry entry) {
+  switch (entry) {
+    case FittedEntry::InherentAluminiumEquivalent: return entries.aluminiumEquivalent;
+    case FittedEntry::AddedCopper: return entries.addedCopper;
+    default: return entries.addedAluminium;
+  }
+}
+
+RunSettings WithThickness(RunSettings settings, FittedEntry entry, double thicknessMm) {
+  EntryText(settings.entries, entry) = ShortestDecimal(thicknessMm);
+  return settings;
+}
+
+std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
+
+// the layer search of the double-precision figures starts where the engine's kerma weights start
+static_assert(kFirstKermaGridIndex == kFirstKermaIndex);
+
 }  // namespace
 
 std::string VoltageText(double kiloVolts) { return ShortestDecimal(kiloVolts); }
@@ -129,7 +148,100 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   } catch (const EngineInputError& error) {
     outcome.engineError = error.what();
   }
+  outcome.extended = ComputeExtendedBeamQuality(outcome.photonSpectrum, state_.table);
   return outcome;
+}
+
+std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMaterial material) {
+  const RunInputs inputs = ReadRunInputs(settings.entries, settings.model);
+  try {
+    ComputePhotonSpectrum(inputs, settings.model, settings.waveform, state_);
+  } catch (const RunError&) {
+    return std::nullopt;  // everything absorbed: no layer at this thickness
+  }
+  return ComputeExtendedBeamQuality(RelativePhotonSpectrum(state_, inputs.kVp), state_.table)
+      .FirstHalfValueLayerMm(material);
+}
+
+FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request) {
+  // an unusable angle is refused whatever the thickness, with the run's own message
+  CosecantOfTargetAngle(ReadRunInputs(settings.entries, settings.model).targetAngleDegrees);
+  // a thickness that makes the run replace the inherent filtration (Tucker without any) is not fitted
+  double thinnestMm = 0;
+  if (request.entry == FittedEntry::InherentAluminiumEquivalent &&
+      ReadRunInputs(WithThickness(settings, request.entry, 0).entries, settings.model).inherentFiltrationReplaced) {
+    thinnestMm = kFitResolutionMm;
+  }
+  const LayerForThickness layer = [&](double thicknessMm) -> std::optional<double> {
+    const RunSettings trial = WithThickness(settings, request.entry, thicknessMm);
+    if (ReadRunInputs(trial.entries, trial.model).inherentFiltrationReplaced) return std::nullopt;
+    return FirstLayer(trial, request.material);
+  };
+  FitOutcome fitted;
+  fitted.request = request;
+  fitted.fit = FitFiltration(layer, request, thinnestMm);
+  fitted.settings = WithThickness(settings, request.entry, fitted.fit.thicknessMm);
+  fitted.outcome = Run(fitted.settings);
+  return fitted;
+}
+
+std::string DataFileBeside(const std::string& tablePath, const std::string& name) {
+  const std::size_t slash = tablePath.find_last_of('/');
+  return slash == std::string::npos ? name : tablePath.substr(0, slash + 1) + name;
+}
+
+QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
+                        const std::vector<FilterRequest>& userFilters, const std::string& tablePath) {
+  QualityPlan plan{quality, base, userFilters};
+  RunInputTexts& entries = plan.settings.entries;
+  entries.tubeVoltage = VoltageText(quality.tubeVoltageKV);
+  entries.addedCopper = "0";
+  if (quality.berylliumMm && quality.aluminiumMm) {
+    entries.beryllium = ShortestDecimal(*quality.berylliumMm);
+    entries.aluminiumEquivalent = ShortestDecimal(*quality.aluminiumMm);
+    entries.addedAluminium = "0";
+  }
+  for (const QualityFilter& filter : quality.filters) {
+    if (filter.material == "Cu") {
+      entries.addedCopper = ShortestDecimal(filter.thicknessMm);
+    } else if (filter.material == "Al") {
+      entries.addedAluminium = ShortestDecimal(filter.thicknessMm);
+    } else {
+      plan.filters.push_back(FilterRequest{DataFileBeside(tablePath, filter.material + ".ele"), filter.thicknessMm});
+    }
+  }
+  if (plan.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
+    throw RadiationQualityError("quality " + quality.name + " needs " +
+                                std::to_string(plan.filters.size() - userFilters.size()) +
+                                " material filter(s) of its own; with the " + std::to_string(userFilters.size()) +
+                                " given that is more than " + std::to_string(kArbitraryFilterSlots));
+  }
+  return plan;
+}
+
+QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
+  QualityOutcome realised{plan, std::nullopt, {}};
+  if (!plan.quality.nominalHvl1AlMm) {
+    realised.outcome = batch.Run(plan.settings);
+    return realised;
+  }
+  const double nominal = *plan.quality.nominalHvl1AlMm;
+  RunSettings settings = plan.settings;
+  settings.entries.addedAluminium = "0";
+  try {
+    realised.fit = batch.Fit(settings, FitRequest{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, nominal});
+  } catch (const FiltrationFitError& error) {
+    if (!error.thinnestHvl1Mm || nominal >= *error.thinnestHvl1Mm) throw;
+    const UsedEntries used = EntriesUsed(settings.entries, ReadRunInputs(settings.entries, settings.model));
+    const double be = used.berylliumMm;
+    const double al = used.aluminiumEquivalentMm;
+    throw QualityRefusal(plan.quality.name + " (" + VoltageText(plan.quality.tubeVoltageKV) + " kV, nominal HVL1 " +
+                         Mm(nominal) + " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
+                         Mm(al) + " Al eq.: without added aluminium the beam already has HVL1 " +
+                         FixedDigits(*error.thinnestHvl1Mm, 3) + " mm Al, harder than the quality");
+  }
+  realised.outcome = realised.fit->outcome;
+  return realised;
 }
 
 void SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome) {

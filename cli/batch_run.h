@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "beam_quality.h"
 #include "calculation_run.h"
 #include "calculation_state.h"
 #include "cli_options.h"
 #include "engine_table.h"
 #include "exchange_files.h"
+#include "filtration_fit.h"
+#include "radiation_quality.h"
 
 namespace kestrix {
 
@@ -58,6 +61,16 @@ struct RunOutcome {
   /// per material (0 aluminium, 1 copper): the air-kerma transmission is already below 50 % after
   /// the first thickness step, so the engine extrapolates the layer below that step
   std::array<bool, 2> layerBelowFirstStep{};
+  /// second layers, homogeneity and mean energies in double precision from photonSpectrum
+  ExtendedBeamQuality extended;
+};
+
+/// A beam whose filtration entry was fitted to a first half-value layer.
+struct FitOutcome {
+  FitRequest request;
+  FiltrationFit fit;     /// fitted thickness [mm] and the layer it gives [mm]
+  RunSettings settings;  /// the inputs with the fitted thickness written into its entry
+  RunOutcome outcome;    /// the run of those inputs
 };
 
 /// Holds the attenuation table (read both as the calculation and as the engine reads it) and
@@ -72,13 +85,60 @@ class BatchRun {
   /// absorbed, a spectrum that is not finite).
   RunOutcome Run(const RunSettings& settings);
 
+  /// Fits the thickness of request.entry (0 to 100 mm, to 0.001 mm) so that the beam of settings
+  /// has the target first half-value layer, then runs the fitted inputs. Throws RunError for
+  /// inputs the run refuses whatever the thickness (the angle), FiltrationFitError for a target
+  /// outside the reachable range (the text states it).
+  FitOutcome Fit(const RunSettings& settings, const FitRequest& request);
+
   const std::vector<LoadedFilter>& Filters() const { return filters_; }
 
  private:
+  /// first half-value layer [mm] of the beam of settings, nullopt when it has none or is absorbed
+  std::optional<double> FirstLayer(const RunSettings& settings, LayerMaterial material);
+
   CalculationState state_;
   EngineTable engineTable_;
   std::vector<LoadedFilter> filters_;
 };
+
+/// How a standard radiation quality is realised on top of the user's settings.
+struct QualityPlan {
+  RadiationQuality quality;
+  /// the user's settings with the quality's tube voltage; N and H also set the window, the
+  /// aluminium equivalent, no added aluminium and their copper; RQR sets no added copper
+  RunSettings settings;
+  /// the user's material filters, then the quality's other filters (files <symbol>.ele)
+  std::vector<FilterRequest> filters;
+};
+
+/// Where the delivered table of qualities and the material files of a quality's filters are
+/// looked for: the folder of the attenuation table.
+std::string DataFileBeside(const std::string& tablePath, const std::string& name);
+
+/// The plan for quality. Throws RadiationQualityError when the user's and the quality's material
+/// filters together need more than three slots.
+QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
+                        const std::vector<FilterRequest>& userFilters, const std::string& tablePath);
+
+/// A realised quality; fit holds the added aluminium fitted to the nominal layer (RQR).
+struct QualityOutcome {
+  QualityPlan plan;
+  std::optional<FitOutcome> fit;
+  RunOutcome outcome;
+};
+
+/// An RQR quality that the tube's inherent filtration cannot realise, and why.
+class QualityRefusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Runs plan on batch, which must hold plan.filters: N and H as they stand, RQR with the added
+/// aluminium fitted to the nominal first half-value layer. Throws QualityRefusal when the beam
+/// without added aluminium is already harder than the nominal layer (the text gives its layer),
+/// FiltrationFitError for another unreachable layer, RunError as Run does.
+QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan);
 
 /// Text of a tube voltage [kV] that reads back to exactly that value.
 std::string VoltageText(double kiloVolts);

@@ -41,4 +41,5 @@ cmake --build "$KESTRIX_BUILD" -j "$(nproc)"
 
 # The programs find every file by plain name in their working directory.
 mkdir -p "$KESTRIX_WORK"
-cp "$KESTRIX_ROOT"/data/MUs_202202.data "$KESTRIX_ROOT"/data/*.ele "$KESTRIX_ROOT"/data/*.mix "$KESTRIX_WORK"/
+cp "$KESTRIX_ROOT"/data/MUs_202202.data "$KESTRIX_ROOT"/data/*.ele "$KESTRIX_ROOT"/data/*.mix \
+  "$KESTRIX_ROOT"/data/RadiationQualities.tsv "$KESTRIX_WORK"/

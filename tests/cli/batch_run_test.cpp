@@ -14,6 +14,7 @@
 #include "beam_figures.h"
 #include "cli_test_files.h"
 #include "input_number.h"
+#include "json_writer.h"
 #include "material_file.h"
 #include "export_table.h"
 #include "text_report.h"
@@ -250,6 +251,117 @@ TEST(BatchRun, ExchangeFilesNeedAWritableFolder) {
   // a trailing slash names the same folder
   SaveExchangeFiles(folder.path().string() + "/", outcome);
   EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), outcome.exchangeFileText);
+}
+
+TEST(BatchRun, ExtendedFiguresAgreeWithTheEngineAndHardenWithFiltration) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunOutcome bare = batch.Run(Settings(SpectrumModel::Tucker, {"100", "20", "3", "5", "0", "0"}));
+  const RunOutcome filtered = batch.Run(Settings(SpectrumModel::Tucker, {"100", "20", "3", "5", "0", "0.5"}));
+  for (const RunOutcome* run : {&bare, &filtered}) {
+    ASSERT_TRUE(run->results && run->results->hvlAlMm && run->results->hvlCuMm);
+    // the engine steps in single precision; both stay within its field's resolution and 1 %
+    EXPECT_NEAR(*run->extended.values[kHvl1Al], *run->results->hvlAlMm, 0.01 * *run->results->hvlAlMm);
+    EXPECT_NEAR(*run->extended.values[kHvl1Cu], *run->results->hvlCuMm, 0.01 * *run->results->hvlCuMm);
+  }
+  EXPECT_GT(*filtered.extended.values[kHvl1Al], *bare.extended.values[kHvl1Al]);
+  EXPECT_GT(*filtered.extended.values[kHomogeneityAl], *bare.extended.values[kHomogeneityAl]);
+  EXPECT_GT(*filtered.extended.values[kMeanEnergy], *bare.extended.values[kMeanEnergy]);
+}
+
+TEST(BatchRun, FitRoundTripReturnsTheAddedAluminium) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunSettings withTwo = Settings(SpectrumModel::Birch, {"80", "20", "1", "1", "2.000", "0"});
+  const double hvl = *batch.Run(withTwo).extended.values[kHvl1Al];
+  RunSettings start = withTwo;
+  start.entries.addedAluminium = "7";  // the fit replaces the entry, whatever it held
+  const FitOutcome fitted = batch.Fit(start, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, hvl});
+  EXPECT_NEAR(fitted.fit.thicknessMm, 2.0, 0.002);
+  EXPECT_EQ(fitted.settings.entries.addedAluminium, ShortestDecimal(fitted.fit.thicknessMm));
+  EXPECT_DOUBLE_EQ(*fitted.outcome.extended.values[kHvl1Al], fitted.fit.hvl1Mm);
+  EXPECT_EQ(fitted.outcome.used.addedAluminiumMm, fitted.fit.thicknessMm);
+
+  // the same beam from its copper layer, by the inherent aluminium equivalent
+  const double hvlCu = *batch.Run(withTwo).extended.values[kHvl1Cu];
+  const FitOutcome inherent =
+      batch.Fit(Settings(SpectrumModel::Birch, {"80", "20", "1", "0", "2", "0"}),
+                {FittedEntry::InherentAluminiumEquivalent, LayerMaterial::Copper, hvlCu});
+  EXPECT_NEAR(inherent.fit.thicknessMm, 1.0, 0.002);
+}
+
+TEST(BatchRun, FitRefusesUnreachableTargetsWithTheRange) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunSettings settings = Settings(SpectrumModel::Tucker, {"70", "20", "3", "5", "0", "0"});
+  try {
+    batch.Fit(settings, {FittedEntry::AddedCopper, LayerMaterial::Aluminium, 1.0});
+    FAIL() << "a layer softer than the unfiltered beam was fitted";
+  } catch (const FiltrationFitError& error) {
+    const std::string message = error.what();
+    EXPECT_EQ(message.rfind("target HVL1 1 mm Al cannot be reached: added copper of 0 mm to ", 0), 0u) << message;
+    EXPECT_EQ(error.thickestMm, 100);
+    EXPECT_GT(*error.thinnestHvl1Mm, 3);
+  }
+  try {
+    batch.Fit(Settings(SpectrumModel::Tucker, {"30", "20", "3", "5", "0", "0"}),
+              {FittedEntry::AddedCopper, LayerMaterial::Copper, 1.0});
+    FAIL() << "a 30 kV beam reached 1 mm Cu";
+  } catch (const FiltrationFitError& error) {
+    // thick copper absorbs a 30 kV beam entirely, so the range ends before 100 mm
+    EXPECT_LT(error.thickestMm, 100);
+    EXPECT_GT(error.thickestMm, 1);
+    EXPECT_NE(std::string(error.what()).find(ShortestDecimal(error.thickestMm) + " mm gives HVL1"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_THROW(batch.Fit(Settings(SpectrumModel::Tucker, {"70", "0", "3", "5", "0", "0"}),
+                         {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 4}),
+               RunError);
+}
+
+QualityOutcome RealiseQuality(const std::string& name, const RunSettings& base) {
+  static const std::vector<RadiationQuality> qualities =
+      LoadRadiationQualities(DataFileBeside(test::DeliveredTable(), kRadiationQualitiesFile));
+  const QualityPlan plan = PlanQuality(*FindRadiationQuality(qualities, name), base, {}, test::DeliveredTable());
+  BatchRun batch(test::DeliveredTable(), plan.filters);
+  return RunQuality(batch, plan);
+}
+
+TEST(BatchRun, RqrQualityFitsTheAddedAluminiumOrIsRefusedByAHardTube) {
+  const QualityOutcome rqr5 = RealiseQuality("RQR5", Settings(SpectrumModel::Tucker, {"100", "20", "1", "0.5", "9", "1"}));
+  ASSERT_TRUE(rqr5.fit);
+  EXPECT_EQ(rqr5.outcome.used.tubeVoltageKV, 70);
+  EXPECT_EQ(rqr5.outcome.used.addedCopperMm, 0);
+  EXPECT_EQ(rqr5.outcome.used.berylliumMm, 1);
+  EXPECT_NEAR(*rqr5.outcome.extended.values[kHvl1Al], 2.58, 0.003 * 2.58);
+  EXPECT_GT(rqr5.fit->fit.thicknessMm, 0);
+
+  try {
+    RealiseQuality("RQR5", Settings(SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}));
+    FAIL() << "the default tube realised RQR5";
+  } catch (const QualityRefusal& refusal) {
+    EXPECT_EQ(std::string(refusal.what()).rfind("RQR5 (70 kV, nominal HVL1 2.58 mm Al) cannot be realised with the "
+                                                "inherent filtration 3 mm Be + 5 mm Al eq.: without added aluminium "
+                                                "the beam already has HVL1 3.3", 0), 0u)
+        << refusal.what();
+  }
+}
+
+TEST(BatchRun, IsoQualitySetsVoltageAndWholeFiltration) {
+  const QualityOutcome n120 = RealiseQuality("N-120", Settings(SpectrumModel::Birch, {"200", "20", "3", "5", "2", "0"}));
+  EXPECT_FALSE(n120.fit);
+  EXPECT_EQ(n120.plan.filters.size(), 1u);
+  EXPECT_EQ(n120.plan.filters[0].path, DataFileBeside(test::DeliveredTable(), "Sn.ele"));
+  const UsedEntries& used = n120.outcome.used;
+  EXPECT_EQ(used.tubeVoltageKV, 120);
+  EXPECT_EQ(used.berylliumMm, 1);
+  EXPECT_EQ(used.aluminiumEquivalentMm, 4);
+  EXPECT_EQ(used.addedAluminiumMm, 0);
+  EXPECT_EQ(used.addedCopperMm, 5);
+
+  const std::vector<FilterRequest> three(3, FilterRequest{test::DeliveredTin(), 1});
+  const std::vector<RadiationQuality> qualities =
+      LoadRadiationQualities(DataFileBeside(test::DeliveredTable(), kRadiationQualitiesFile));
+  EXPECT_THROW(PlanQuality(*FindRadiationQuality(qualities, "N-120"), {}, three, test::DeliveredTable()),
+               RadiationQualityError);
+  EXPECT_EQ(DataFileBeside("MUs_202202.data", "Sn.ele"), "Sn.ele");
 }
 
 TEST(BatchRun, VoltageTextReadsBackExactly) {

@@ -1,0 +1,127 @@
+#include "radiation_quality.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "input_number.h"
+
+namespace kestrix {
+namespace {
+
+const std::vector<std::string> kHeader{"name", "standard", "kV", "be_mm", "al_mm", "filters", "nominal_hvl1_al_mm"};
+
+std::vector<std::string> SplitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+/// name without hyphens, upper case: the form two spellings of one quality share
+std::string NameKey(const std::string& name) {
+  std::string key;
+  for (const unsigned char c : name) {
+    if (c != '-') key += static_cast<char>(std::toupper(c));
+  }
+  return key;
+}
+
+class LineReader {
+ public:
+  LineReader(const std::string& sourceName, int line) : where_(sourceName + ", line " + std::to_string(line)) {}
+
+  [[noreturn]] void Fail(const std::string& what) const { throw RadiationQualityError(where_ + ": " + what); }
+
+  double Number(const std::string& text, const std::string& column, bool zeroAllowed) const {
+    const std::optional<double> value = ParseWholeNumber(text);
+    if (!value || *value < 0 || (*value == 0 && !zeroAllowed)) {
+      Fail(column + " \"" + text + "\" is not a " + (zeroAllowed ? "non-negative" : "positive") + " number");
+    }
+    return *value;
+  }
+
+  std::optional<double> OptionalNumber(const std::string& text, const std::string& column, bool zeroAllowed) const {
+    if (text == "-") return std::nullopt;
+    return Number(text, column, zeroAllowed);
+  }
+
+  std::vector<QualityFilter> Filters(const std::string& text) const {
+    std::vector<QualityFilter> filters;
+    if (text == "-") return filters;
+    for (const std::string& item : SplitAt(text, ';')) {
+      const std::size_t colon = item.find(':');
+      if (colon == std::string::npos || colon == 0) Fail("filter \"" + item + "\" is not material:mm");
+      filters.push_back(QualityFilter{item.substr(0, colon), Number(item.substr(colon + 1), "filter thickness", false)});
+    }
+    return filters;
+  }
+
+ private:
+  std::string where_;
+};
+
+}  // namespace
+
+std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std::string& sourceName) {
+  std::vector<RadiationQuality> qualities;
+  bool headerSeen = false;
+  std::string text;
+  for (int line = 1; std::getline(in, text); ++line) {
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (text.empty() || text[0] == '#') continue;
+    const LineReader reader(sourceName, line);
+    const std::vector<std::string> fields = SplitAt(text, '\t');
+    if (!headerSeen) {
+      if (fields != kHeader) reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm");
+      headerSeen = true;
+      continue;
+    }
+    if (fields.size() != kHeader.size()) {
+      reader.Fail(std::to_string(fields.size()) + " tab-separated fields instead of " + std::to_string(kHeader.size()));
+    }
+    RadiationQuality quality;
+    quality.name = fields[0];
+    quality.standard = fields[1];
+    if (quality.name.empty() || NameKey(quality.name).empty()) reader.Fail("a quality without a name");
+    if (FindRadiationQuality(qualities, quality.name) != nullptr) reader.Fail("quality " + quality.name + " again");
+    quality.tubeVoltageKV = reader.Number(fields[2], "kV", false);
+    quality.berylliumMm = reader.OptionalNumber(fields[3], "be_mm", true);
+    quality.aluminiumMm = reader.OptionalNumber(fields[4], "al_mm", true);
+    quality.filters = reader.Filters(fields[5]);
+    quality.nominalHvl1AlMm = reader.OptionalNumber(fields[6], "nominal_hvl1_al_mm", false);
+    const bool fixedFiltration = quality.berylliumMm && quality.aluminiumMm;
+    if (fixedFiltration == quality.nominalHvl1AlMm.has_value()) {
+      reader.Fail("quality " + quality.name + " needs either be_mm and al_mm or a nominal_hvl1_al_mm");
+    }
+    qualities.push_back(quality);
+  }
+  if (qualities.empty()) throw RadiationQualityError(sourceName + ": no radiation qualities");
+  return qualities;
+}
+
+std::vector<RadiationQuality> LoadRadiationQualities(const std::string& path) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw RadiationQualityError("cannot open " + path + " (" + (errno != 0 ? std::strerror(errno) : "unknown error") +
+                                ")");
+  }
+  return ReadRadiationQualities(in, path);
+}
+
+const RadiationQuality* FindRadiationQuality(const std::vector<RadiationQuality>& qualities, const std::string& name) {
+  const std::string wanted = NameKey(name);
+  const auto found = std::find_if(qualities.begin(), qualities.end(),
+                                  [&wanted](const RadiationQuality& q) { return NameKey(q.name) == wanted; });
+  return found == qualities.end() ? nullptr : &*found;
+}
+
+}  // namespace kestrix

@@ -1,0 +1,55 @@
+#pragma once
+// Standard radiation qualities (ISO 4037 N and H series, IEC 61267 RQR) read from the delivered
+// table: tube voltage and filtration, or a nominal first half-value layer that a tube's added
+// aluminium is adjusted to.
+
+#include <istream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+/// file name of the delivered table of qualities, beside the attenuation table
+inline constexpr const char* kRadiationQualitiesFile = "RadiationQualities.tsv";
+
+/// One added filter of a quality.
+struct QualityFilter {
+  std::string material;  /// element symbol, e.g. "Cu", "Sn"
+  double thicknessMm = 0;  /// [mm]
+};
+
+struct RadiationQuality {
+  std::string name;      /// e.g. "N-100", "RQR5"
+  std::string standard;  /// e.g. "ISO 4037", "IEC 61267"
+  double tubeVoltageKV = 0;  /// [kV]
+  /// beryllium window and aluminium the definition fixes; nullopt: the tube's own inherent filtration [mm]
+  std::optional<double> berylliumMm;
+  std::optional<double> aluminiumMm;
+  std::vector<QualityFilter> filters;
+  /// nominal first half-value layer that the added aluminium is adjusted to [mm Al]
+  std::optional<double> nominalHvl1AlMm;
+};
+
+/// A table of qualities that cannot be used; the text names the source and the line.
+class RadiationQualityError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Reads the tab-separated table: lines starting with '#' are comments, then a header line
+/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm", then one quality per line ('-' for
+/// an empty field; filters as material:mm separated by ';'). CR LF and LF line ends alike. Throws
+/// RadiationQualityError naming sourceName and the line for a wrong header, a wrong field count, a
+/// number that is not wholly a positive number (zero allowed for thicknesses), a repeated name, a
+/// quality with neither filtration nor nominal layer, or an empty table.
+std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std::string& sourceName);
+
+/// Opens path and reads it as above; throws RadiationQualityError when it cannot be opened.
+std::vector<RadiationQuality> LoadRadiationQualities(const std::string& path);
+
+/// The quality called name, ignoring case and hyphens ("n100" finds "N-100"); nullptr when none is.
+const RadiationQuality* FindRadiationQuality(const std::vector<RadiationQuality>& qualities, const std::string& name);
+
+}  // namespace kestrix
