@@ -1,6 +1,7 @@
 #include "beam_figures.h"
 
 #include "decimal_text.h"
+#include "json_writer.h"
 
 namespace kestrix {
 
@@ -51,6 +52,33 @@ std::string MissingFigureReason(const RunOutcome& outcome, std::size_t field) {
     default:
       return "the value has more than 14 integer digits, too wide for the result file's field";
   }
+}
+
+std::string ExtendedFigureText(const ExtendedBeamQuality& extended, std::size_t figure) {
+  const std::optional<double>& value = extended.values[figure];
+  return value ? FixedDigits(*value, ExtendedFigureFields()[figure].decimals) : "none";
+}
+
+std::string FitDescription(const FitOutcome& fit) {
+  const bool aluminium = fit.request.material == LayerMaterial::Aluminium;
+  const std::string symbol = LayerMaterialSymbol(fit.request.material);
+  return std::string(FittedEntryName(fit.request.entry)) + " " + ShortestDecimal(fit.fit.thicknessMm) +
+         " mm gives HVL1 " + FixedDigits(fit.fit.hvl1Mm, ExtendedFigureFields()[aluminium ? kHvl1Al : kHvl1Cu].decimals) +
+         " mm " + symbol + " (target " + ShortestDecimal(fit.request.targetHvl1Mm) + " mm " + symbol + ")";
+}
+
+std::string QualityDescription(const RadiationQuality& quality) {
+  std::string text = quality.name + " (" + quality.standard + "): " + ShortestDecimal(quality.tubeVoltageKV) + " kV";
+  if (quality.berylliumMm && quality.aluminiumMm) {
+    text += ", " + ShortestDecimal(*quality.berylliumMm) + " mm Be, " + ShortestDecimal(*quality.aluminiumMm) + " mm Al";
+  }
+  for (const QualityFilter& filter : quality.filters) {
+    text += ", added " + filter.material + " " + ShortestDecimal(filter.thicknessMm) + " mm";
+  }
+  if (quality.nominalHvl1AlMm) {
+    text += ", added aluminium fitted to the nominal HVL1 " + ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
+  }
+  return text;
 }
 
 }  // namespace kestrix

@@ -33,4 +33,21 @@ std::string FigureText(const std::optional<double>& value, const FigureField& fi
 /// Why figure `field` of outcome has no value (only meaningful when FigureValue is nullopt).
 std::string MissingFigureReason(const RunOutcome& outcome, std::size_t field);
 
+/// Extended figure `figure` (an ExtendedFigure) rounded to its field's decimals, or "none".
+std::string ExtendedFigureText(const ExtendedBeamQuality& extended, std::size_t figure);
+
+/// What a report tells beyond the run itself: the fit that chose a thickness, the quality that
+/// set the inputs (either may be absent).
+struct ReportExtras {
+  const FitOutcome* fit = nullptr;
+  const RadiationQuality* quality = nullptr;
+};
+
+/// "added aluminium 1.234 mm gives HVL1 2.5800 mm Al (target 2.58 mm Al)"
+std::string FitDescription(const FitOutcome& fit);
+
+/// "RQR5 (IEC 61267): 70 kV, added aluminium fitted to the nominal HVL1 2.58 mm Al" or
+/// "N-100 (ISO 4037): 100 kV, 1 mm Be, 4 mm Al, added Cu 5 mm"
+std::string QualityDescription(const RadiationQuality& quality);
+
 }  // namespace kestrix

@@ -72,6 +72,14 @@ VoltageSweep ParseSweep(const std::string& value) {
   return sweep;
 }
 
+void SetTarget(CliOptions& options, LayerMaterial material, const std::string& option, const std::string& value) {
+  const double target = StrictNumber(option, value);
+  if (!(target > 0)) throw UsageError("option " + option + ": the target layer must be positive");
+  FitRequest& fit = options.fit ? *options.fit : options.fit.emplace();
+  fit.material = material;
+  fit.targetHvl1Mm = target;
+}
+
 using ValueHandler = std::function<void(CliOptions&, const std::string&)>;
 using FlagHandler = std::function<void(CliOptions&)>;
 
@@ -137,6 +145,17 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
       {"--exchange", [](CliOptions& o, const std::string& v) { o.exchangeFolder = v; }},
       {"--save", [](CliOptions& o, const std::string& v) { o.savePath = v; }},
       {"--sweep", [](CliOptions& o, const std::string& v) { o.sweep = ParseSweep(v); }},
+      {"--fit",
+       [](CliOptions& o, const std::string& v) {
+         FitRequest& fit = o.fit ? *o.fit : o.fit.emplace();
+         fit.entry = OneOf<FittedEntry>("--fit", v,
+                                        {{"al-eq", FittedEntry::InherentAluminiumEquivalent},
+                                         {"al", FittedEntry::AddedAluminium},
+                                         {"cu", FittedEntry::AddedCopper}});
+       }},
+      {"--target-hvl-al", [](CliOptions& o, const std::string& v) { SetTarget(o, LayerMaterial::Aluminium, "--target-hvl-al", v); }},
+      {"--target-hvl-cu", [](CliOptions& o, const std::string& v) { SetTarget(o, LayerMaterial::Copper, "--target-hvl-cu", v); }},
+      {"--quality", [](CliOptions& o, const std::string& v) { o.quality = v; }},
   };
   return options;
 }
@@ -148,13 +167,41 @@ const std::map<std::string, FlagHandler>& FlagOptions() {
       {"--json", [](CliOptions& o) { o.json = true; }},
       {"--no-table", [](CliOptions& o) { o.printTable = false; }},
       {"--no-figures", [](CliOptions& o) { o.printFigures = false; }},
+      {"--list-qualities", [](CliOptions& o) { o.listQualities = true; }},
   };
   return options;
 }
 
+void CheckFitAndQuality(const std::set<std::string>& seen) {
+  const bool fit = seen.count("--fit") != 0;
+  const bool al = seen.count("--target-hvl-al") != 0;
+  const bool cu = seen.count("--target-hvl-cu") != 0;
+  if (al && cu) throw UsageError("options --target-hvl-al and --target-hvl-cu cannot be combined: fit to one layer");
+  if (fit && !al && !cu) throw UsageError("option --fit needs --target-hvl-al MM or --target-hvl-cu MM");
+  if (!fit && (al || cu)) {
+    throw UsageError(std::string("option ") + (al ? "--target-hvl-al" : "--target-hvl-cu") +
+                     " needs --fit al-eq|al|cu (the entry to fit)");
+  }
+  if (seen.count("--quality") == 0) return;
+  for (const char* set : {"--fit", "--kv", "--al", "--cu"}) {
+    if (seen.count(set) != 0) {
+      throw UsageError(std::string("option --quality cannot be combined with ") + set +
+                       " (the quality sets the tube voltage and the added filters)");
+    }
+  }
+}
+
 void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
+  CheckFitAndQuality(seen);
+  if (options.listQualities) {
+    for (const char* other : {"--sweep", "--fit", "--quality"}) {
+      if (seen.count(other) != 0) {
+        throw UsageError(std::string("option --list-qualities cannot be combined with ") + other);
+      }
+    }
+  }
   if (!options.sweep) return;
-  for (const char* alone : {"--kv", "--exchange", "--save"}) {
+  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
   }
 }
@@ -176,6 +223,14 @@ const char* QuantityKeyword(DisplayQuantity quantity) {
     case DisplayQuantity::Exposure: return "exposure";
     case DisplayQuantity::Energy: return "energy";
     default: return "photon";
+  }
+}
+
+const char* FittedEntryKeyword(FittedEntry entry) {
+  switch (entry) {
+    case FittedEntry::InherentAluminiumEquivalent: return "al-eq";
+    case FittedEntry::AddedCopper: return "cu";
+    default: return "al";
   }
 }
 
@@ -202,6 +257,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
       if (value) throw UsageError("option " + name + " takes no value");
       flag->second(options);
+      seen.insert(name);
       continue;
     }
     const auto handler = ValueOptions().find(name);
@@ -218,6 +274,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     handler->second(options, *value);
   }
   CheckCombinations(options, seen);
+  options.inherentFiltrationGiven = seen.count("--be") != 0 || seen.count("--al-eq") != 0;
   return options;
 }
 
@@ -267,12 +324,31 @@ Output:
                               byte as the desktop program and Quillon write them
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
-                              not with --kv, --exchange or --save
+                              not with --kv, --exchange, --save, --fit or --quality
   -h, --help                  this text
+
+Filtration fitted to a measured first half-value layer:
+  --fit al-eq|al|cu           the entry whose thickness is fitted (0 to 100 mm, to 0.001 mm):
+                              inherent Al equivalent, added Al or added Cu; the other
+                              entries stay as given, and the fitted beam is reported,
+                              saved and written to the exchange files
+  --target-hvl-al MM          the measured first half-value layer [mm Al]
+  --target-hvl-cu MM          the measured first half-value layer [mm Cu]
+
+Standard radiation qualities (RadiationQualities.tsv beside the attenuation table):
+  --quality NAME              e.g. N-100, H-60, RQR5: sets the tube voltage and the filtration;
+                              N and H also the inherent filtration (Be and Al of the
+                              definition, material filters Sn.ele, Pb.ele beside the table);
+                              RQR keeps --be and --al-eq and fits the added aluminium to the
+                              quality's nominal first half-value layer
+  --list-qualities            list the qualities and their definitions
 
 Text output: lines starting with "# " describe the inputs and give the figures; the
 other lines are the table. A figure that the engine cannot give is shown as asterisks,
-as in HVL_S2.temp, and as null with a reason in JSON.
+as in HVL_S2.temp, and as null with a reason in JSON. After the engine's five figures
+come the double-precision figures: HVL1 and HVL2 in Al and Cu [mm], homogeneity
+coefficients HVL1/HVL2, fluence-weighted and air-kerma-weighted mean energy [keV]
+("none" with the reason when a figure cannot be given; in JSON under results.extended).
 
 Exit status: 0 success, 1 calculation or file error, 2 bad command line.
 )";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calculation_run.h"
+#include "filtration_fit.h"
 #include "model_codes.h"
 #include "export_table.h"
 
@@ -56,17 +57,28 @@ struct CliOptions {
   std::optional<std::string> savePath;        /// --save FILE: the export table with CR LF line ends
   std::optional<VoltageSweep> sweep;
   bool help = false;
+  /// --fit ENTRY with --target-hvl-al MM or --target-hvl-cu MM
+  std::optional<FitRequest> fit;
+  /// --quality NAME: a standard radiation quality from the table beside the attenuation table
+  std::optional<std::string> quality;
+  bool listQualities = false;  /// --list-qualities
+  /// --be or --al-eq given (an N or H quality sets both itself)
+  bool inherentFiltrationGiven = false;
 };
 
 /// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
 /// or bad value, a number that is not wholly a number, an option given twice, more than three
-/// filters, or options that cannot go together (--sweep with --kv, --exchange or --save).
+/// filters, or options that cannot go together (--sweep with --kv, --exchange, --save, --fit, --quality
+/// or --list-qualities; --quality with --fit, --kv, --al or --cu; --fit without exactly one target
+/// layer, a target without --fit).
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 /// The option words for a choice, as --model, --waveform ... accept them ("tucker", "12-peak", "photon").
 const char* ModelKeyword(SpectrumModel model);
 const char* WaveformKeyword(RectificationType type);
 const char* QuantityKeyword(DisplayQuantity quantity);
+/// "al-eq", "al" or "cu", as --fit accepts them
+const char* FittedEntryKeyword(FittedEntry entry);
 
 /// The --help text: every option with its unit and default.
 std::string UsageText();

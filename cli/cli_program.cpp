@@ -22,15 +22,58 @@ void ReportCorrections(std::ostream& err, const RunOutcome& outcome) {
   for (const std::string& correction : outcome.corrections) err << kProgram << "corrected: " << correction << '\n';
 }
 
-int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
-  const RunOutcome outcome = batch.Run(SettingsFor(options));
-  ReportCorrections(err, outcome);
+std::string QualitiesPath(const CliOptions& options) {
+  return DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
+}
 
+int ListQualities(const CliOptions& options, std::ostream& out) {
+  const std::string path = QualitiesPath(options);
+  const std::vector<RadiationQuality> qualities = LoadRadiationQualities(path);
   std::ostringstream report;
   if (options.json) {
-    WriteJsonReport(report, options, batch.Filters(), outcome);
+    WriteQualityListJson(report, path, qualities);
   } else {
-    WriteTextReport(report, options, batch.Filters(), outcome);
+    WriteQualityList(report, path, qualities);
+  }
+  out << report.str();
+  return kExitSuccess;
+}
+
+/// The quality the command line names with the material filters it adds; throws UsageError for an
+/// unknown name or an inherent filtration given for a quality that sets its own.
+QualityPlan PlanFromCommandLine(const CliOptions& options) {
+  const std::vector<RadiationQuality> qualities = LoadRadiationQualities(QualitiesPath(options));
+  const RadiationQuality* quality = FindRadiationQuality(qualities, *options.quality);
+  if (quality == nullptr) {
+    throw UsageError("option --quality: \"" + *options.quality + "\" is not a quality of " + QualitiesPath(options) +
+                     " (see --list-qualities)");
+  }
+  if (!quality->nominalHvl1AlMm && options.inherentFiltrationGiven) {
+    throw UsageError("option --quality " + quality->name +
+                     " sets the inherent filtration itself: leave out --be and --al-eq");
+  }
+  return PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
+}
+
+int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err,
+              const std::optional<QualityPlan>& plan) {
+  std::optional<QualityOutcome> realised;
+  std::optional<FitOutcome> fitted;
+  if (plan) {
+    realised = RunQuality(batch, *plan);
+    fitted = realised->fit;
+  } else if (options.fit) {
+    fitted = batch.Fit(SettingsFor(options), *options.fit);
+  }
+  const RunOutcome outcome = realised ? realised->outcome : fitted ? fitted->outcome : batch.Run(SettingsFor(options));
+  ReportCorrections(err, outcome);
+
+  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr};
+  std::ostringstream report;
+  if (options.json) {
+    WriteJsonReport(report, options, batch.Filters(), outcome, extras);
+  } else {
+    WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
   if (options.savePath) {
     const SpectrumTable table = TableOf(outcome, options.tableOptions);
@@ -90,8 +133,14 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     return kExitSuccess;
   }
   try {
-    BatchRun batch(options.attenuationTablePath, options.filters);
-    return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err);
+    if (options.listQualities) return ListQualities(options, out);
+    std::optional<QualityPlan> plan;
+    if (options.quality) plan = PlanFromCommandLine(options);
+    BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
+    return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err, plan);
+  } catch (const UsageError& error) {
+    err << kProgram << error.what() << "\nTry 'kestrix-cli --help' for the options.\n";
+    return kExitUsage;
   } catch (const std::exception& error) {
     err << kProgram << error.what() << '\n';
     return kExitFailure;

@@ -64,6 +64,24 @@ void WriteCorrections(JsonWriter& json, const RunOutcome& outcome) {
   json.EndArray();
 }
 
+void WriteExtended(JsonWriter& json, const ExtendedBeamQuality& extended) {
+  json.Key("extended");
+  json.BeginObject();
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    json.Key(ExtendedFigureFields()[f].key);
+    json.Number(extended.values[f]);
+  }
+  json.Key("missing");
+  json.BeginObject();
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    if (extended.values[f]) continue;
+    json.Key(ExtendedFigureFields()[f].key);
+    json.String(extended.missing[f]);
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
 void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
   json.Key("results");
   json.BeginObject();
@@ -79,6 +97,56 @@ void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
     json.Key(fields[k].key);
     json.String(MissingFigureReason(outcome, k));
   }
+  json.EndObject();
+  WriteExtended(json, outcome.extended);
+  json.EndObject();
+}
+
+void WriteQuality(JsonWriter& json, const RadiationQuality& quality) {
+  json.BeginObject();
+  json.Key("name");
+  json.String(quality.name);
+  json.Key("standard");
+  json.String(quality.standard);
+  json.Key("tube_voltage_kV");
+  json.Number(quality.tubeVoltageKV);
+  json.Key("beryllium_mm");
+  json.Number(quality.berylliumMm);
+  json.Key("aluminium_mm");
+  json.Number(quality.aluminiumMm);
+  json.Key("filters");
+  json.BeginArray();
+  for (const QualityFilter& filter : quality.filters) {
+    json.BeginObject();
+    json.Key("material");
+    json.String(filter.material);
+    json.Key("thickness_mm");
+    json.Number(filter.thicknessMm);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("nominal_hvl1_al_mm");
+  json.Number(quality.nominalHvl1AlMm);
+  json.EndObject();
+}
+
+void WriteFit(JsonWriter& json, const FitOutcome& fit) {
+  const bool aluminium = fit.request.material == LayerMaterial::Aluminium;
+  json.Key("fit");
+  json.BeginObject();
+  json.Key("entry");
+  json.String(FittedEntryKeyword(fit.request.entry));
+  json.Key("thickness_mm");
+  json.Number(fit.fit.thicknessMm);
+  json.Key("target");
+  json.BeginObject();
+  json.Key(ExtendedFigureFields()[aluminium ? kHvl1Al : kHvl1Cu].key);
+  json.Number(fit.request.targetHvl1Mm);
+  json.EndObject();
+  json.Key("reached");
+  json.BeginObject();
+  json.Key(ExtendedFigureFields()[aluminium ? kHvl1Al : kHvl1Cu].key);
+  json.Number(fit.fit.hvl1Mm);
   json.EndObject();
   json.EndObject();
 }
@@ -110,13 +178,18 @@ void WriteSpectrum(JsonWriter& json, const CliOptions& options, const RunOutcome
 }  // namespace
 
 void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
-                     const RunOutcome& outcome) {
+                     const RunOutcome& outcome, const ReportExtras& extras) {
   JsonWriter json(out);
   json.BeginObject();
   json.Key("program");
   json.String("kestrix-cli");
   WriteInputs(json, options, filters, &outcome, outcome.used);
   WriteCorrections(json, outcome);
+  if (extras.quality != nullptr) {
+    json.Key("quality");
+    WriteQuality(json, *extras.quality);
+  }
+  if (extras.fit != nullptr) WriteFit(json, *extras.fit);
   if (options.printFigures) WriteResults(json, outcome);
   if (options.printTable) WriteSpectrum(json, options, outcome);
   json.EndObject();
@@ -139,6 +212,20 @@ void WriteSweepJson(std::ostream& out, const CliOptions& options, const std::vec
     WriteResults(json, outcome);
     json.EndObject();
   }
+  json.EndArray();
+  json.EndObject();
+}
+
+void WriteQualityListJson(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities) {
+  JsonWriter json(out);
+  json.BeginObject();
+  json.Key("program");
+  json.String("kestrix-cli");
+  json.Key("source");
+  json.String(source);
+  json.Key("qualities");
+  json.BeginArray();
+  for (const RadiationQuality& quality : qualities) WriteQuality(json, quality);
   json.EndArray();
   json.EndObject();
 }

@@ -30,11 +30,13 @@ SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& opt
 }
 
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
-                     const RunOutcome& outcome) {
+                     const RunOutcome& outcome, const ReportExtras& extras) {
   out << "# kestrix-cli: " << ModelKeyword(options.model) << " model, " << VoltageText(outcome.used.tubeVoltageKV)
       << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
       << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
   WriteCommonInputLines(out, options, filters, outcome.used);
+  if (extras.quality != nullptr) out << "# quality: " << QualityDescription(*extras.quality) << '\n';
+  if (extras.fit != nullptr) out << "# fit: " << FitDescription(*extras.fit) << '\n';
   if (options.printTable) {
     const SpectrumTable table = TableOf(outcome, options.tableOptions);
     out << table.header << '\n';
@@ -48,6 +50,11 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
       const std::optional<double> value = FigureValue(outcome, k);
       out << "# " << field.label << ": " << FigureText(value, field);
       if (!value && outcome.results) out << " (" << MissingFigureReason(outcome, k) << ")";
+      out << '\n';
+    }
+    for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+      out << "# " << ExtendedFigureFields()[f].label << ": " << ExtendedFigureText(outcome.extended, f);
+      if (!outcome.extended.values[f]) out << " (" << outcome.extended.missing[f] << ")";
       out << '\n';
     }
   }
@@ -64,14 +71,21 @@ void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vec
   const char* separator = SeparatorText(options);
   out << "# kV";
   for (const FigureField& field : FigureFields()) out << separator << field.label;
+  for (const ExtendedFigureField& field : ExtendedFigureFields()) out << separator << field.label;
   out << '\n';
   for (const RunOutcome& outcome : outcomes) {
     out << VoltageText(outcome.used.tubeVoltageKV);
     for (std::size_t k = 0; k < FigureFields().size(); ++k) {
       out << separator << FigureText(FigureValue(outcome, k), FigureFields()[k]);
     }
+    for (std::size_t f = 0; f < kExtendedFigureCount; ++f) out << separator << ExtendedFigureText(outcome.extended, f);
     out << '\n';
   }
+}
+
+void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities) {
+  out << "# radiation qualities (" << source << ")\n";
+  for (const RadiationQuality& quality : qualities) out << QualityDescription(quality) << '\n';
 }
 
 }  // namespace kestrix

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "beam_figures.h"
 #include "cli_options.h"
 #include "export_table.h"
 
@@ -15,9 +16,13 @@ namespace kestrix {
 /// point). Throws SpectrumTableError when total = 1 cannot be formed.
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options);
 
-/// A single calculation: input lines, the table (unless switched off), the figures (unless switched off).
+/// A single calculation: input lines (with the quality and the fit, when there are), the table
+/// (unless switched off), the engine's and the extended figures (unless switched off).
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
-                     const RunOutcome& outcome);
+                     const RunOutcome& outcome, const ReportExtras& extras = {});
+
+/// The list of qualities: one line each with its name, standard and definition.
+void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities);
 
 /// A sweep: input lines, then a header line and one line of figures per voltage.
 void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,

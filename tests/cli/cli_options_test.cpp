@@ -172,5 +172,49 @@ TEST(CliOptions, KeywordsReadBackAsTheSameChoice) {
   }
 }
 
+TEST(CliOptions, FitNeedsOneTargetLayer) {
+  const CliOptions al = Parse({"--fit", "al-eq", "--target-hvl-al", "2.5"});
+  ASSERT_TRUE(al.fit);
+  EXPECT_EQ(al.fit->entry, FittedEntry::InherentAluminiumEquivalent);
+  EXPECT_EQ(al.fit->material, LayerMaterial::Aluminium);
+  EXPECT_EQ(al.fit->targetHvl1Mm, 2.5);
+  const CliOptions cu = Parse({"--target-hvl-cu", "0.2", "--fit", "CU"});
+  EXPECT_EQ(cu.fit->entry, FittedEntry::AddedCopper);
+  EXPECT_EQ(cu.fit->material, LayerMaterial::Copper);
+  EXPECT_EQ(cu.fit->targetHvl1Mm, 0.2);
+  EXPECT_FALSE(Parse({}).fit);
+
+  EXPECT_EQ(UsageMessage({"--fit", "al"}), "option --fit needs --target-hvl-al MM or --target-hvl-cu MM");
+  EXPECT_EQ(UsageMessage({"--target-hvl-al", "2"}), "option --target-hvl-al needs --fit al-eq|al|cu (the entry to fit)");
+  EXPECT_EQ(UsageMessage({"--fit", "al", "--target-hvl-al", "2", "--target-hvl-cu", "0.1"}),
+            "options --target-hvl-al and --target-hvl-cu cannot be combined: fit to one layer");
+  EXPECT_EQ(UsageMessage({"--fit", "be", "--target-hvl-al", "2"}), "option --fit: \"be\" is not one of al-eq | al | cu");
+  EXPECT_EQ(UsageMessage({"--fit", "al", "--target-hvl-al", "0"}), "option --target-hvl-al: the target layer must be positive");
+  EXPECT_EQ(UsageMessage({"--fit", "al", "--target-hvl-al", "2", "--sweep", "30:40:5"}),
+            "option --sweep cannot be combined with --fit");
+  for (const FittedEntry entry :
+       {FittedEntry::InherentAluminiumEquivalent, FittedEntry::AddedAluminium, FittedEntry::AddedCopper}) {
+    EXPECT_EQ(Parse({"--fit", FittedEntryKeyword(entry), "--target-hvl-al", "1"}).fit->entry, entry);
+  }
+}
+
+TEST(CliOptions, QualitySetsTheVoltageAndAddedFiltersItself) {
+  const CliOptions options = Parse({"--quality", "RQR5", "--be", "1", "--al-eq", "0.5"});
+  EXPECT_EQ(*options.quality, "RQR5");
+  EXPECT_TRUE(options.inherentFiltrationGiven);
+  EXPECT_FALSE(Parse({"--quality", "N-100"}).inherentFiltrationGiven);
+  EXPECT_TRUE(Parse({"--list-qualities"}).listQualities);
+  for (const char* set : {"--kv", "--al", "--cu"}) {
+    EXPECT_EQ(UsageMessage({"--quality", "N-100", set, "1"}),
+              std::string("option --quality cannot be combined with ") + set +
+                  " (the quality sets the tube voltage and the added filters)");
+  }
+  EXPECT_EQ(UsageMessage({"--quality", "RQR5", "--fit", "al", "--target-hvl-al", "2"}),
+            "option --quality cannot be combined with --fit (the quality sets the tube voltage and the added filters)");
+  EXPECT_EQ(UsageMessage({"--list-qualities", "--quality", "H-60"}),
+            "option --list-qualities cannot be combined with --quality");
+  EXPECT_EQ(UsageMessage({"--quality", "H-60", "--sweep", "30:40:5"}), "option --sweep cannot be combined with --quality");
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -175,5 +175,64 @@ TEST(CliProgram, SweepStopsAtARefusedRunNamingTheVoltage) {
   EXPECT_EQ(r.err.rfind("kestrix-cli: at 30 kV: Target angle 0 degrees", 0), 0u) << r.err;
 }
 
+TEST(CliProgram, FittedBeamIsReportedAndWrittenToTheExchangeFiles) {
+  ScratchFolder fitted, typed;
+  const Result fit = RunCli({"--kv", "70", "--be", "1", "--al-eq", "0.5", "--fit", "al", "--target-hvl-al", "2.58",
+                             "--exchange", fitted.path().string(), "--json", "--no-table"});
+  ASSERT_EQ(fit.status, 0) << fit.err;
+  const test::JsonValue doc = test::ParseJson(fit.out);
+  const double thickness = doc["fit"]["thickness_mm"].number;
+  EXPECT_NEAR(doc["results"]["extended"]["hvl1_al_mm"].number, 2.58, 0.002);
+  EXPECT_EQ(doc["inputs"]["added_aluminium_mm"].number, thickness);
+  // typing the fitted thickness gives the same files
+  std::ostringstream text;
+  text << thickness;
+  ASSERT_EQ(RunCli({"--kv", "70", "--be", "1", "--al-eq", "0.5", "--al", text.str(), "--exchange",
+                    typed.path().string(), "--no-table"})
+                .status,
+            0);
+  EXPECT_EQ(ReadBytes(fitted / kSpectrumExchangeFile), ReadBytes(typed / kSpectrumExchangeFile));
+  EXPECT_EQ(ReadBytes(fitted / kResultFile), ReadBytes(typed / kResultFile));
+
+  const Result far = RunCli({"--kv", "70", "--fit", "cu", "--target-hvl-al", "50", "--exchange", fitted.path().string()});
+  EXPECT_EQ(far.status, 1);
+  EXPECT_EQ(far.out, "");
+  EXPECT_EQ(far.err.rfind("kestrix-cli: target HVL1 50 mm Al cannot be reached: added copper of 0 mm to 100 mm gives "
+                          "HVL1 ", 0), 0u) << far.err;
+}
+
+TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
+  const Result list = RunCli({"--list-qualities"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("\nN-100 (ISO 4037): 100 kV, 1 mm Be, 4 mm Al, added Cu 5 mm\n"), std::string::npos);
+  EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
+            std::string::npos);
+  const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
+  EXPECT_EQ(listed["qualities"].items.size(), 26u);
+
+  const Result h60 = RunCli({"--quality", "h60", "--no-table"});
+  ASSERT_EQ(h60.status, 0) << h60.err;
+  EXPECT_NE(h60.out.find("# filtration: 1 mm Be, 3.9 mm Al eq., added 0 mm Al, 0 mm Cu\n"), std::string::npos);
+  EXPECT_NE(h60.out.find("# quality: H-60 (ISO 4037): 60 kV, 1 mm Be, 3.9 mm Al\n"), std::string::npos);
+
+  const Result hard = RunCli({"--quality", "RQR5"});
+  EXPECT_EQ(hard.status, 1);
+  EXPECT_EQ(hard.out, "");
+  EXPECT_EQ(hard.err.rfind("kestrix-cli: RQR5 (70 kV, nominal HVL1 2.58 mm Al) cannot be realised with the inherent "
+                           "filtration 3 mm Be + 5 mm Al eq.: without added aluminium the beam already has HVL1 ", 0),
+            0u)
+      << hard.err;
+
+  const Result unknown = RunCli({"--quality", "RQR1"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("\"RQR1\" is not a quality of"), std::string::npos) << unknown.err;
+  EXPECT_EQ(RunCli({"--quality", "N-100", "--be", "2"}).status, 2);
+
+  ScratchFolder empty;
+  const Result noTable = RunCli({"--list-qualities", "--table", (empty / "MUs_202202.data").string()}, false);
+  EXPECT_EQ(noTable.status, 1);
+  EXPECT_NE(noTable.err.find("cannot open " + (empty / kRadiationQualitiesFile).string()), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -56,7 +56,8 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
 
   const JsonValue& results = doc["results"];
   EXPECT_EQ(Keys(results), (std::set<std::string>{"hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm",
-                                                  "effective_energy_cu_keV", "photons_per_mm2_per_Ckg", "missing"}));
+                                                  "effective_energy_cu_keV", "photons_per_mm2_per_Ckg", "missing",
+                                                  "extended"}));
   EXPECT_EQ(results["hvl_al_mm"].number, *c.outcome.results->hvlAlMm);
   EXPECT_EQ(results["photons_per_mm2_per_Ckg"].number, *c.outcome.results->photonsPerMm2PerCkg);
   EXPECT_TRUE(results["missing"].members.empty());
@@ -69,6 +70,45 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
   EXPECT_EQ(spectrum["energy"].items[0].number, 0.5);
   EXPECT_EQ(spectrum["energy"].items[599].number, 300);
   for (int i = 1; i <= 600; ++i) EXPECT_EQ(spectrum["value"].items[i - 1].number, c.outcome.exchange[i]) << i;
+}
+
+TEST(JsonReport, ExtendedFiguresWithNullAndReasonWhenMissing) {
+  test::ComputedRun c = test::ComputeRun({"--kv", "100", "--no-table", "--json"});
+  c.outcome.extended.values[kHvl2Cu].reset();
+  c.outcome.extended.missing[kHvl2Cu] = "the reason";
+  const JsonValue extended = Document(c)["results"]["extended"];
+  EXPECT_EQ(extended.memberOrder,
+            (std::vector<std::string>{"hvl1_al_mm", "hvl2_al_mm", "homogeneity_al", "hvl1_cu_mm", "hvl2_cu_mm",
+                                      "homogeneity_cu", "mean_energy_keV", "kerma_mean_energy_keV", "missing"}));
+  EXPECT_EQ(extended["hvl1_al_mm"].number, *c.outcome.extended.values[kHvl1Al]);
+  EXPECT_EQ(extended["kerma_mean_energy_keV"].number, *c.outcome.extended.values[kKermaMeanEnergy]);
+  EXPECT_EQ(extended["hvl2_cu_mm"].kind, JsonValue::Kind::Null);
+  EXPECT_EQ(Keys(extended["missing"]), std::set<std::string>{"hvl2_cu_mm"});
+  EXPECT_EQ(extended["missing"]["hvl2_cu_mm"].text, "the reason");
+}
+
+TEST(JsonReport, FitAndQualityTellHowTheInputsCameAbout) {
+  test::ComputedRun c = test::ComputeRun({"--kv", "70", "--be", "1", "--al-eq", "0.5", "--no-table", "--json"});
+  BatchRun batch(test::DeliveredTable(), {});
+  const FitOutcome fit = batch.Fit(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity},
+                                   {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 2.58});
+  RadiationQuality quality;
+  quality.name = "RQR5";
+  quality.standard = "IEC 61267";
+  quality.tubeVoltageKV = 70;
+  quality.nominalHvl1AlMm = 2.58;
+  c.outcome = fit.outcome;
+  std::ostringstream out;
+  WriteJsonReport(out, c.options, c.filters, c.outcome, ReportExtras{&fit, &quality});
+  const JsonValue doc = test::ParseJson(out.str());
+  EXPECT_EQ(doc["fit"]["entry"].text, "al");
+  EXPECT_EQ(doc["fit"]["thickness_mm"].number, fit.fit.thicknessMm);
+  EXPECT_EQ(doc["fit"]["target"]["hvl1_al_mm"].number, 2.58);
+  EXPECT_EQ(doc["fit"]["reached"]["hvl1_al_mm"].number, fit.fit.hvl1Mm);
+  EXPECT_EQ(doc["inputs"]["added_aluminium_mm"].number, fit.fit.thicknessMm);
+  EXPECT_EQ(doc["quality"]["name"].text, "RQR5");
+  EXPECT_EQ(doc["quality"]["beryllium_mm"].kind, JsonValue::Kind::Null);
+  EXPECT_EQ(doc["quality"]["nominal_hvl1_al_mm"].number, 2.58);
 }
 
 TEST(JsonReport, MissingFiguresAreNullWithAReason) {
@@ -113,6 +153,9 @@ TEST(JsonReport, SweepListsOneRunPerVoltage) {
   EXPECT_EQ(doc["runs"].items[2]["tube_voltage_kV"].number, 40);
   EXPECT_TRUE(doc["runs"].items[2]["corrections"].items.empty());
   EXPECT_EQ(doc["runs"].items[1]["results"]["hvl_cu_mm"].number, *outcomes[1].results->hvlCuMm);
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(doc["runs"].items[k]["results"]["extended"]["hvl2_al_mm"].number, *outcomes[k].extended.values[kHvl2Al]);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_test_files.h"
+#include "decimal_text.h"
 
 namespace kestrix {
 namespace {
@@ -33,7 +34,7 @@ std::string Trimmed(std::string text) {
 TEST(TextReport, CommentLinesTableAndFigures) {
   const test::ComputedRun c = test::ComputeRun({"--kv", "100", "--filter", test::DeliveredTin() + ":0.1"});
   const std::vector<std::string> lines = Lines(Report(c));
-  ASSERT_EQ(lines.size(), 4u + 601u + 5u);
+  ASSERT_EQ(lines.size(), 4u + 601u + 5u + 8u);
   EXPECT_EQ(lines[0], "# kestrix-cli: tucker model, 100 kV, target angle 20 degrees, constant waveform, photon table");
   EXPECT_EQ(lines[1], "# filtration: 3 mm Be, 5 mm Al eq., added 0 mm Al, 0 mm Cu");
   EXPECT_EQ(lines[2].rfind("# filter 1: Sn", 0), 0u) << lines[2];
@@ -55,6 +56,38 @@ TEST(TextReport, CommentLinesTableAndFigures) {
     if (k == 4) expected.pop_back();  // F15.0 ends with a point
     EXPECT_EQ(lines[605 + k], labels[k] + expected);
   }
+  // then the double-precision figures
+  EXPECT_EQ(lines[610], "# HVL1 Al [mm]: " + FixedDigits(*c.outcome.extended.values[kHvl1Al], 4));
+  EXPECT_EQ(lines[614].rfind("# HVL2 Cu [mm]: 0.", 0), 0u) << lines[614];
+  EXPECT_EQ(lines[617].rfind("# kerma-weighted mean energy [keV]: ", 0), 0u) << lines[617];
+}
+
+TEST(TextReport, MissingExtendedFiguresSayNoneAndWhy) {
+  test::ComputedRun c = test::ComputeRun({"--kv", "100", "--no-table"});
+  c.outcome.extended.values[kHomogeneityAl].reset();
+  c.outcome.extended.missing[kHomogeneityAl] = "there is no second half-value layer in aluminium";
+  const std::vector<std::string> lines = Lines(Report(c));
+  EXPECT_EQ(lines[10], "# homogeneity Al: none (there is no second half-value layer in aluminium)");
+}
+
+TEST(TextReport, QualityAndFitLinesFollowTheInputs) {
+  const test::ComputedRun c = test::ComputeRun({"--kv", "70", "--no-table", "--no-figures"});
+  FitOutcome fit;
+  fit.request = {FittedEntry::AddedCopper, LayerMaterial::Copper, 0.1};
+  fit.fit = {0.125, 0.10004};
+  RadiationQuality quality;
+  quality.name = "N-120";
+  quality.standard = "ISO 4037";
+  quality.tubeVoltageKV = 120;
+  quality.berylliumMm = 1;
+  quality.aluminiumMm = 4;
+  quality.filters = {{"Cu", 5}, {"Sn", 1}};
+  std::ostringstream out;
+  WriteTextReport(out, c.options, c.filters, c.outcome, ReportExtras{&fit, &quality});
+  const std::vector<std::string> lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[3], "# quality: N-120 (ISO 4037): 120 kV, 1 mm Be, 4 mm Al, added Cu 5 mm, added Sn 1 mm");
+  EXPECT_EQ(lines[4], "# fit: added copper 0.125 mm gives HVL1 0.10004 mm Cu (target 0.1 mm Cu)");
 }
 
 TEST(TextReport, TableLinesAreTheDataExportWithConsoleLineEnds) {
@@ -75,7 +108,7 @@ TEST(TextReport, TableLinesAreTheDataExportWithConsoleLineEnds) {
 
 TEST(TextReport, TableAndFiguresCanBeLeftOut) {
   const std::vector<std::string> figuresOnly = Lines(Report(test::ComputeRun({"--no-table"})));
-  ASSERT_EQ(figuresOnly.size(), 3u + 5u);
+  ASSERT_EQ(figuresOnly.size(), 3u + 5u + 8u);
   for (const std::string& line : figuresOnly) EXPECT_EQ(line.rfind("# ", 0), 0u) << line;
 
   const std::vector<std::string> tableOnly = Lines(Report(test::ComputeRun({"--no-figures"})));
@@ -102,7 +135,9 @@ TEST(TextReport, SweepGivesOneLineOfFiguresPerVoltage) {
   EXPECT_EQ(lines[0], "# kestrix-cli sweep 50 to 70 kV in steps of 10 kV: birch model, target angle 20 degrees, constant waveform");
   EXPECT_EQ(lines[1], "# filtration: 0 mm Be, 0 mm Al eq., added 0 mm Al, 0 mm Cu");
   EXPECT_EQ(lines[3],
-            "# kV, HVL Al [mm], effective energy Al [keV], HVL Cu [mm], effective energy Cu [keV], photons per mm2 per C/kg");
+            "# kV, HVL Al [mm], effective energy Al [keV], HVL Cu [mm], effective energy Cu [keV], photons per mm2 per C/kg, "
+            "HVL1 Al [mm], HVL2 Al [mm], homogeneity Al, HVL1 Cu [mm], HVL2 Cu [mm], homogeneity Cu, mean energy [keV], "
+            "kerma-weighted mean energy [keV]");
   for (int k = 0; k < 3; ++k) {
     const std::vector<std::string> result = Lines(outcomes[k].resultFileText);
     std::string expected = std::to_string(50 + 10 * k);
@@ -110,6 +145,9 @@ TEST(TextReport, SweepGivesOneLineOfFiguresPerVoltage) {
       std::string value = Trimmed(result[f]);
       if (f == 4) value.pop_back();
       expected += ", " + value;
+    }
+    for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+      expected += ", " + ExtendedFigureText(outcomes[k].extended, f);
     }
     EXPECT_EQ(lines[4 + k], expected);
   }
