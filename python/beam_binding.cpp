@@ -3,9 +3,13 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <sstream>
+
+#include "attenuation_table.h"
+#include "radiation_quality.h"
 
 #include "beam_figures.h"
 #include "bindings.h"
@@ -63,44 +67,155 @@ DisplayQuantity QuantityOf(const std::string& name) {
 /// One calculation with the batch run that made it, so that other quantities can be computed later.
 class Beam {
  public:
-  explicit Beam(const BeamArguments& arguments)
-      : arguments_(arguments),
-        request_(ResolveBeam(arguments)),
-        batch_(std::make_unique<BatchRun>(request_.tablePath, request_.filters)),
-        outcome_(batch_->Run(request_.settings)) {}
+  /// the beam of the arguments as they stand
+  static std::unique_ptr<Beam> Compute(const BeamArguments& arguments) {
+    const BeamRequest request = ResolveBeam(arguments);
+    auto beam = std::unique_ptr<Beam>(new Beam(arguments.filters, request.settings));
+    beam->batch_ = std::make_unique<BatchRun>(request.tablePath, request.filters);
+    beam->outcome_ = beam->batch_->Run(request.settings);
+    return beam;
+  }
 
-  const BeamArguments& Arguments() const { return arguments_; }
-  const RunSettings& Settings() const { return request_.settings; }
+  /// the beam of the arguments with one entry's thickness fitted to a first half-value layer
+  static std::unique_ptr<Beam> Fitted(const BeamArguments& arguments, const FitRequest& fit) {
+    const BeamRequest request = ResolveBeam(arguments);
+    auto beam = std::unique_ptr<Beam>(new Beam(arguments.filters, request.settings));
+    beam->batch_ = std::make_unique<BatchRun>(request.tablePath, request.filters);
+    FitOutcome fitted = beam->batch_->Fit(request.settings, fit);
+    beam->settings_ = fitted.settings;
+    beam->outcome_ = std::move(fitted.outcome);
+    beam->fit_ = std::move(fitted);
+    return beam;
+  }
+
+  /// a standard radiation quality realised with the arguments' model, angle, waveform, filters and
+  /// (for RQR) inherent filtration; inherentGiven: be or al_eq was given
+  static std::unique_ptr<Beam> OfQuality(const BeamArguments& arguments, const std::string& name, bool inherentGiven) {
+    const BeamRequest request = ResolveBeam(arguments);
+    const std::string delivered = (std::filesystem::path(DataFolder()) / kAttenuationTableFile).string();
+    const std::string source = DataFileBeside(delivered, kRadiationQualitiesFile);
+    const std::vector<RadiationQuality> qualities = LoadRadiationQualities(source);
+    const RadiationQuality* quality = FindRadiationQuality(qualities, name);
+    if (quality == nullptr) {
+      throw std::invalid_argument("quality: \"" + name + "\" is not a quality of " + source + " (see kestrix.qualities())");
+    }
+    if (!quality->nominalHvl1AlMm && inherentGiven) {
+      throw std::invalid_argument("quality " + quality->name + " sets the inherent filtration itself: leave out be and al_eq");
+    }
+    const QualityPlan plan = PlanQuality(*quality, request.settings, request.filters, delivered);
+    std::vector<std::pair<std::string, double>> shown = arguments.filters;
+    for (const QualityFilter& filter : quality->filters) {
+      if (filter.material != "Cu" && filter.material != "Al") shown.emplace_back(filter.material, filter.thicknessMm);
+    }
+    auto beam = std::unique_ptr<Beam>(new Beam(shown, plan.settings));
+    beam->batch_ = std::make_unique<BatchRun>(request.tablePath, plan.filters);
+    QualityOutcome realised = RunQuality(*beam->batch_, plan);
+    if (realised.fit) beam->settings_ = realised.fit->settings;
+    beam->outcome_ = std::move(realised.outcome);
+    beam->fit_ = std::move(realised.fit);
+    beam->quality_ = *quality;
+    return beam;
+  }
+
+  const std::vector<std::pair<std::string, double>>& Filters() const { return filters_; }
+  const RunSettings& Settings() const { return settings_; }
   const RunOutcome& Outcome() const { return outcome_; }
+  const std::optional<FitOutcome>& Fit() const { return fit_; }
+  const std::optional<RadiationQuality>& Quality() const { return quality_; }
 
   /// the quantity relative to its peak in full precision; runs the calculation again for exposure and energy
   ExchangeSpectrum Relative(DisplayQuantity quantity) {
     if (quantity == DisplayQuantity::PhotonNumber) return outcome_.photonSpectrum;
     std::lock_guard<std::mutex> lock(mutex_);
-    RunSettings settings = request_.settings;
+    RunSettings settings = settings_;
     settings.quantity = quantity;
     return batch_->Run(settings).quantitySpectrum;
   }
 
  private:
-  BeamArguments arguments_;
-  BeamRequest request_;
+  Beam(std::vector<std::pair<std::string, double>> filters, RunSettings settings)
+      : filters_(std::move(filters)), settings_(std::move(settings)) {}
+
+  std::vector<std::pair<std::string, double>> filters_;  /// (material as given, mm)
+  RunSettings settings_;                                 /// the inputs of outcome_
   std::unique_ptr<BatchRun> batch_;
   RunOutcome outcome_;
+  std::optional<FitOutcome> fit_;
+  std::optional<RadiationQuality> quality_;
   std::mutex mutex_;
 };
 
+/// Builds a beam with the GIL released, then reports its corrections.
+template <typename Make>
+std::unique_ptr<Beam> Built(const Make& make) {
+  std::unique_ptr<Beam> beam;
+  {
+    py::gil_scoped_release release;
+    beam = make();
+  }
+  WarnCorrections(beam->Outcome().corrections);
+  return beam;
+}
+
+py::object Optional(const std::optional<double>& value) {
+  return value ? py::object(py::float_(*value)) : py::object(py::none());
+}
+
+/// results.extended of kestrix-cli's JSON
+py::dict ExtendedFigures(const ExtendedBeamQuality& extended) {
+  py::dict figures;
+  py::dict missing;
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    const char* key = ExtendedFigureFields()[f].key;
+    figures[key] = Optional(extended.values[f]);
+    if (!extended.values[f]) missing[key] = extended.missing[f];
+  }
+  figures["missing"] = missing;
+  return figures;
+}
+
+/// results of kestrix-cli's JSON
 py::dict Figures(const RunOutcome& outcome) {
   py::dict figures;
   py::dict missing;
   const std::vector<FigureField>& fields = FigureFields();
   for (std::size_t k = 0; k < fields.size(); ++k) {
     const std::optional<double> value = FigureValue(outcome, k);
-    figures[fields[k].key] = value ? py::object(py::float_(*value)) : py::object(py::none());
+    figures[fields[k].key] = Optional(value);
     if (!value) missing[fields[k].key] = MissingFigureReason(outcome, k);
   }
   figures["missing"] = missing;
+  figures["extended"] = ExtendedFigures(outcome.extended);
   return figures;
+}
+
+/// "fit" of kestrix-cli's JSON
+py::object FitReport(const std::optional<FitOutcome>& fit) {
+  if (!fit) return py::none();
+  const char* key = ExtendedFigureFields()[fit->request.material == LayerMaterial::Aluminium ? kHvl1Al : kHvl1Cu].key;
+  py::dict report;
+  report["entry"] = FittedEntryKeyword(fit->request.entry);
+  report["thickness_mm"] = fit->fit.thicknessMm;
+  report["target"] = py::dict(py::arg(key) = fit->request.targetHvl1Mm);
+  report["reached"] = py::dict(py::arg(key) = fit->fit.hvl1Mm);
+  return std::move(report);
+}
+
+/// one quality of kestrix-cli's JSON
+py::object QualityDict(const RadiationQuality& quality) {
+  py::dict entry;
+  entry["name"] = quality.name;
+  entry["standard"] = quality.standard;
+  entry["tube_voltage_kV"] = quality.tubeVoltageKV;
+  entry["beryllium_mm"] = Optional(quality.berylliumMm);
+  entry["aluminium_mm"] = Optional(quality.aluminiumMm);
+  py::list filters;
+  for (const QualityFilter& filter : quality.filters) {
+    filters.append(py::dict(py::arg("material") = filter.material, py::arg("thickness_mm") = filter.thicknessMm));
+  }
+  entry["filters"] = filters;
+  entry["nominal_hvl1_al_mm"] = Optional(quality.nominalHvl1AlMm);
+  return std::move(entry);
 }
 
 std::string Repr(const Beam& beam) {
@@ -111,13 +226,30 @@ std::string Repr(const Beam& beam) {
        << ", al_eq=" << ShortestDecimal(used.aluminiumEquivalentMm) << ", al=" << ShortestDecimal(used.addedAluminiumMm)
        << ", cu=" << ShortestDecimal(used.addedCopperMm) << ", waveform='" << WaveformKeyword(beam.Settings().waveform)
        << "', filters=(";
-  const auto& filters = beam.Arguments().filters;
+  const auto& filters = beam.Filters();
   for (std::size_t k = 0; k < filters.size(); ++k) {
     text << (k > 0 ? ", (" : "(") << py::repr(py::str(filters[k].first)).cast<std::string>() << ", "
          << ShortestDecimal(filters[k].second) << ")";
   }
   text << (filters.size() == 1 ? ",))" : "))");
   return text.str();
+}
+
+FittedEntry EntryOf(const std::string& name) {
+  if (name == "al_eq" || name == "al-eq") return FittedEntry::InherentAluminiumEquivalent;
+  if (name == "al") return FittedEntry::AddedAluminium;
+  if (name == "cu") return FittedEntry::AddedCopper;
+  throw std::invalid_argument("entry: \"" + name + "\" is not one of al_eq | al | cu");
+}
+
+FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, const py::object& targetCu) {
+  if (targetAl.is_none() == targetCu.is_none()) {
+    throw std::invalid_argument("fit: give one of target_hvl_al and target_hvl_cu (the first half-value layer to reach, in mm)");
+  }
+  const bool aluminium = !targetAl.is_none();
+  const double target = (aluminium ? targetAl : targetCu).cast<double>();
+  EntryText(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
+  return FitRequest{EntryOf(entry), aluminium ? LayerMaterial::Aluminium : LayerMaterial::Copper, target};
 }
 
 }  // namespace
@@ -153,17 +285,29 @@ void BindBeam(py::module_& module) {
       .def(py::init([](const std::string& model, double kv, double angle, double be, double alEq, double al, double cu,
                        const std::string& waveform, const py::object& filters, const py::object& table) {
              const BeamArguments arguments = ArgumentsFrom(model, kv, angle, be, alEq, al, cu, waveform, filters, table);
-             std::unique_ptr<Beam> beam;
-             {
-               py::gil_scoped_release release;
-               beam = std::make_unique<Beam>(arguments);
-             }
-             WarnCorrections(beam->Outcome().corrections);
-             return beam;
+             return Built([&arguments] { return Beam::Compute(arguments); });
            }),
            py::arg("model") = "tucker", py::arg("kv") = 200.0, py::arg("angle") = 20.0, py::arg("be") = 3.0,
            py::arg("al_eq") = 5.0, py::arg("al") = 0.0, py::arg("cu") = 0.0, py::arg("waveform") = "constant",
            py::arg("filters") = py::tuple(), py::arg("table") = py::none())
+      .def_static(
+          "from_quality",
+          [](const std::string& name, const std::string& model, double angle, const py::object& be,
+             const py::object& alEq, const std::string& waveform, const py::object& filters, const py::object& table) {
+            const BeamArguments arguments =
+                ArgumentsFrom(model, 200, angle, be.is_none() ? 3.0 : be.cast<double>(),
+                              alEq.is_none() ? 5.0 : alEq.cast<double>(), 0, 0, waveform, filters, table);
+            const bool inherentGiven = !be.is_none() || !alEq.is_none();
+            return Built([&] { return Beam::OfQuality(arguments, name, inherentGiven); });
+          },
+          py::arg("name"), py::kw_only(), py::arg("model") = "tucker", py::arg("angle") = 20.0,
+          py::arg("be") = py::none(), py::arg("al_eq") = py::none(), py::arg("waveform") = "constant",
+          py::arg("filters") = py::tuple(), py::arg("table") = py::none(),
+          "The beam of a standard radiation quality (kestrix.qualities()): 'N-100', 'H-60', 'RQR5' ...\n"
+          "The quality sets the tube voltage and the filtration; N and H also the inherent filtration, so be\n"
+          "and al_eq [mm] may only be given for RQR, whose added aluminium is fitted to the nominal first\n"
+          "half-value layer on the tube's own inherent filtration (default 3 mm Be, 5 mm Al eq.). model,\n"
+          "angle, waveform, filters and table are those of Beam.")
       .def(
           "spectrum",
           [](Beam& beam, const std::string& quantity) {
@@ -197,6 +341,19 @@ void BindBeam(py::module_& module) {
           },
           py::arg("folder"),
           "Writes B_SPCTL.temp and HVL_S2.temp into an existing folder, byte for byte as kestrix-cli --exchange.")
+      .def(
+          "quality", [](const Beam& beam) { return ExtendedFigures(beam.Outcome().extended); },
+          "The extended beam-quality figures in double precision, keyed as kestrix-cli's JSON\n"
+          "results.extended: hvl1_al_mm, hvl2_al_mm [mm Al], homogeneity_al [1], hvl1_cu_mm, hvl2_cu_mm\n"
+          "[mm Cu], homogeneity_cu [1], mean_energy_keV (fluence-weighted) and kerma_mean_energy_keV\n"
+          "(air-kerma-weighted) [keV]; None for a figure that cannot be given, with the reason under 'missing'.")
+      .def_property_readonly("fit", [](const Beam& beam) { return FitReport(beam.Fit()); },
+                             "the fitted entry, its thickness [mm] and the layer targeted and reached [mm], as\n"
+                             "kestrix-cli's JSON 'fit'; None for a beam without a fit")
+      .def_property_readonly(
+          "radiation_quality",
+          [](const Beam& beam) { return beam.Quality() ? QualityDict(*beam.Quality()) : py::object(py::none()); },
+          "the standard radiation quality of a beam from Beam.from_quality, as in kestrix.qualities(); else None")
       .def_property_readonly("model", [](const Beam& b) { return std::string(ModelKeyword(b.Settings().model)); })
       .def_property_readonly("kv", [](const Beam& b) { return b.Outcome().used.tubeVoltageKV; },
                              "tube voltage used [kV]")
@@ -212,11 +369,43 @@ void BindBeam(py::module_& module) {
                              "added copper [mm]")
       .def_property_readonly("waveform",
                              [](const Beam& b) { return std::string(WaveformKeyword(b.Settings().waveform)); })
-      .def_property_readonly("filters", [](const Beam& b) { return b.Arguments().filters; },
-                             "the (material, mm) filters as given")
+      .def_property_readonly("filters", [](const Beam& b) { return b.Filters(); },
+                             "the (material, mm) filters as given, then those of a quality")
       .def_property_readonly("corrections", [](const Beam& b) { return b.Outcome().corrections; },
                              "one sentence per correction the run applied to the inputs")
       .def("__repr__", &Repr);
+
+  module.def(
+      "fit",
+      [](const std::string& entry, const py::object& targetAl, const py::object& targetCu, const std::string& model,
+         double kv, double angle, double be, double alEq, double al, double cu, const std::string& waveform,
+         const py::object& filters, const py::object& table) {
+        const FitRequest request = FitRequestOf(entry, targetAl, targetCu);
+        const BeamArguments arguments = ArgumentsFrom(model, kv, angle, be, alEq, al, cu, waveform, filters, table);
+        return Built([&] { return Beam::Fitted(arguments, request); });
+      },
+      py::arg("entry"), py::arg("target_hvl_al") = py::none(), py::arg("target_hvl_cu") = py::none(), py::kw_only(),
+      py::arg("model") = "tucker", py::arg("kv") = 200.0, py::arg("angle") = 20.0, py::arg("be") = 3.0,
+      py::arg("al_eq") = 5.0, py::arg("al") = 0.0, py::arg("cu") = 0.0, py::arg("waveform") = "constant",
+      py::arg("filters") = py::tuple(), py::arg("table") = py::none(),
+      "The Beam whose entry ('al_eq', 'al' or 'cu') is fitted, 0 to 100 mm to 0.001 mm, so that its first\n"
+      "half-value layer in aluminium (target_hvl_al) or copper (target_hvl_cu) [mm] is reached; the other\n"
+      "arguments are those of Beam. Beam.fit tells the thickness found. A target out of reach raises\n"
+      "ValueError stating the reachable range.");
+
+  module.def(
+      "qualities",
+      [] {
+        const std::string delivered = (std::filesystem::path(DataFolder()) / kAttenuationTableFile).string();
+        py::list list;
+        for (const RadiationQuality& quality : LoadRadiationQualities(DataFileBeside(delivered, kRadiationQualitiesFile))) {
+          list.append(QualityDict(quality));
+        }
+        return list;
+      },
+      "The delivered standard radiation qualities (ISO 4037 N and H, IEC 61267 RQR) as kestrix-cli\n"
+      "--list-qualities --json gives them: name, standard, tube_voltage_kV, beryllium_mm and aluminium_mm\n"
+      "(None: the tube's own), filters, nominal_hvl1_al_mm [mm Al] (None: not fitted).");
 }
 
 }  // namespace kestrix::python

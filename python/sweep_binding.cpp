@@ -18,7 +18,7 @@ namespace {
 /// What a sweep keeps of each run.
 struct SweepRow {
   double kv = 0;
-  std::vector<std::optional<double>> figures;
+  std::vector<std::optional<double>> figures;  /// the engine's, then the extended ones
   std::vector<std::string> corrections;
   std::string engineError;  /// why the engine gave no figures (empty when it did)
 };
@@ -34,6 +34,7 @@ std::vector<SweepRow> RunSweep(const BeamRequest& request, const std::vector<dou
       const RunOutcome outcome = batch.Run(settings);
       SweepRow row{outcome.used.tubeVoltageKV, {}, outcome.corrections, outcome.engineError};
       for (std::size_t k = 0; k < FigureFields().size(); ++k) row.figures.push_back(FigureValue(outcome, k));
+      for (const std::optional<double>& value : outcome.extended.values) row.figures.push_back(value);
       rows.push_back(std::move(row));
     } catch (const std::exception& error) {
       throw std::runtime_error("at " + settings.entries.tubeVoltage + " kV: " + error.what());
@@ -67,9 +68,11 @@ void BindSweep(py::module_& module) {
         };
         py::dict result;
         result["kv"] = column([](const SweepRow& row) { return row.kv; });
-        for (std::size_t k = 0; k < FigureFields().size(); ++k) {
-          result[FigureFields()[k].key] =
-              column([k](const SweepRow& row) { return row.figures[k].value_or(std::nan("")); });
+        std::vector<const char*> keys;
+        for (const FigureField& field : FigureFields()) keys.push_back(field.key);
+        for (const ExtendedFigureField& field : ExtendedFigureFields()) keys.push_back(field.key);
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+          result[keys[k]] = column([k](const SweepRow& row) { return row.figures[k].value_or(std::nan("")); });
         }
         const py::object warn = py::module_::import("warnings").attr("warn");
         for (const SweepRow& row : rows) {
@@ -85,7 +88,7 @@ void BindSweep(py::module_& module) {
       py::arg("filters") = py::tuple(), py::arg("table") = py::none(),
       "One calculation per tube voltage in kv [kV], with the other arguments of Beam.\n\n"
       "Returns a dict of float64 arrays: 'kv' (the voltage used after the run's limits [kV]) and one\n"
-      "array per figure of Beam.figures(), NaN where the engine gives none. The GIL is released while\n"
+      "array per figure of Beam.figures() and Beam.quality(), NaN where a figure cannot be given. The GIL is released while\n"
       "computing.");
 }
 

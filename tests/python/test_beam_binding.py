@@ -11,7 +11,10 @@ from conftest import TABLE, cli_json, run_cli
 
 def test_figures_are_the_json_results(varied_beam):
     arguments, command_line = varied_beam
-    assert kestrix.Beam(**arguments).figures() == cli_json(command_line + ["--no-table"])["results"]
+    beam = kestrix.Beam(**arguments)
+    results = cli_json(command_line + ["--no-table"])["results"]
+    assert beam.figures() == results
+    assert beam.quality() == results["extended"] and beam.fit is None and beam.radiation_quality is None
 
 
 @pytest.mark.parametrize("arguments, command_line", [
@@ -83,3 +86,53 @@ def test_properties_are_the_inputs_used():
     assert beam.waveform == "12-peak" and beam.filters == [("Sn", 0.2)] and beam.corrections == []
     assert repr(beam) == ("Beam(model='birch', kv=90.5, angle=20, be=3, al_eq=5, al=0, cu=0, "
                           "waveform='12-peak', filters=(('Sn', 0.2),))")
+
+
+@pytest.mark.parametrize("arguments, command_line", [
+    (dict(entry="al", target_hvl_al=5.0, kv=80), ["--fit", "al", "--target-hvl-al", "5", "--kv", "80"]),
+    (dict(entry="al_eq", target_hvl_cu=0.5, model="birch", kv=120, waveform="12-peak"),
+     ["--fit", "al-eq", "--target-hvl-cu", "0.5", "--model", "birch", "--kv", "120", "--waveform", "12-peak"]),
+])
+def test_fit_gives_the_cli_fit_and_figures(arguments, command_line):
+    beam = kestrix.fit(**arguments)
+    report = cli_json(command_line + ["--no-table"])
+    assert beam.fit == report["fit"] and beam.figures() == report["results"]
+
+
+@pytest.mark.parametrize("name, overrides, command_line", [
+    ("n120", {}, ["--quality", "n120"]),
+    ("RQR5", dict(be=1, al_eq=2.5, model="birch"), ["--quality", "RQR5", "--be", "1", "--al-eq", "2.5", "--model", "birch"]),
+])
+def test_a_quality_is_the_cli_quality(name, overrides, command_line):
+    beam = kestrix.Beam.from_quality(name, **overrides)
+    report = cli_json(command_line + ["--no-table"])
+    assert beam.radiation_quality == report["quality"] and beam.fit == report.get("fit")
+    assert beam.figures() == report["results"]
+
+
+def test_qualities_are_the_cli_list():
+    assert kestrix.qualities() == cli_json(["--list-qualities"])["qualities"]
+
+
+@pytest.mark.parametrize("make, command_line", [
+    (lambda: kestrix.fit("al", target_hvl_al=3, kv=80), ["--fit", "al", "--target-hvl-al", "3", "--kv", "80"]),
+    (lambda: kestrix.Beam.from_quality("RQR5"), ["--quality", "RQR5"]),
+])
+def test_an_unreachable_fit_or_quality_is_the_cli_refusal(make, command_line):
+    status, _, err = run_cli(command_line)
+    assert status == 1
+    with pytest.raises(ValueError) as refusal:
+        make()
+    assert str(refusal.value) == err[len("kestrix-cli: "):].strip()
+
+
+@pytest.mark.parametrize("make, message", [
+    (lambda: kestrix.fit("al", kv=80), "fit: give one of target_hvl_al and target_hvl_cu"),
+    (lambda: kestrix.fit("w", target_hvl_al=3), 'entry: "w" is not one of al_eq | al | cu'),
+    (lambda: kestrix.Beam.from_quality("N-100", be=1), "quality N-100 sets the inherent filtration itself"),
+    (lambda: kestrix.Beam.from_quality("Q9"), 'quality: "Q9" is not a quality of '),
+])
+def test_bad_fit_and_quality_arguments_are_value_errors(make, message):
+    with pytest.raises(ValueError) as refusal:
+        make()
+    assert str(refusal.value).startswith(message)

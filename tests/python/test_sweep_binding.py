@@ -12,6 +12,8 @@ from conftest import cli_json
 
 FIGURES = ["hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm", "effective_energy_cu_keV",
            "photons_per_mm2_per_Ckg"]
+EXTENDED = ["hvl1_al_mm", "hvl2_al_mm", "homogeneity_al", "hvl1_cu_mm", "hvl2_cu_mm", "homogeneity_cu",
+            "mean_energy_keV", "kerma_mean_energy_keV"]
 
 
 def test_sweep_equals_single_runs():
@@ -21,11 +23,12 @@ def test_sweep_equals_single_runs():
         warnings.simplefilter("ignore", kestrix.CorrectionWarning)
         result = kestrix.sweep(np.array(voltages), **common)
         singles = [kestrix.Beam(kv=kv, **common) for kv in voltages]
-    assert list(result) == ["kv"] + FIGURES
+    assert list(result) == ["kv"] + FIGURES + EXTENDED
     np.testing.assert_array_equal(result["kv"], [b.kv for b in singles])
-    for key in FIGURES:
+    for key in FIGURES + EXTENDED:
         assert result[key].dtype == np.float64
-        np.testing.assert_array_equal(result[key], [b.figures()[key] for b in singles])
+        single = [(b.figures() if key in FIGURES else b.quality())[key] for b in singles]
+        np.testing.assert_array_equal(result[key], single)
 
 
 def test_sweep_equals_the_cli_sweep():
@@ -33,6 +36,8 @@ def test_sweep_equals_the_cli_sweep():
     result = kestrix.sweep(range(50, 151, 25), cu=0.5)
     for key in FIGURES:
         np.testing.assert_array_equal(result[key], [run["results"][key] for run in runs])
+    for key in EXTENDED:
+        np.testing.assert_array_equal(result[key], [run["results"]["extended"][key] for run in runs])
 
 
 def test_a_missing_figure_is_nan():
@@ -48,7 +53,7 @@ def test_a_refused_voltage_names_it_and_bad_voltages_are_refused():
         kestrix.sweep([100, float("nan")])
     with pytest.raises(ValueError, match="sequence of tube voltages"):
         kestrix.sweep([[100, 120]])
-    assert {key: len(values) for key, values in kestrix.sweep([]).items()} == dict.fromkeys(["kv"] + FIGURES, 0)
+    assert {key: len(values) for key, values in kestrix.sweep([]).items()} == dict.fromkeys(["kv"] + FIGURES + EXTENDED, 0)
 
 
 def test_sweep_releases_the_gil():
