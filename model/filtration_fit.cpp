@@ -7,7 +7,8 @@
 namespace kestrix {
 namespace {
 
-std::string Millimetres(double value) {
+/// value to 4 decimals without trailing zeros, "." as the decimal point
+std::string Decimal(double value) {
   std::ostringstream out;
   out.imbue(std::locale::classic());
   out.precision(4);
@@ -15,8 +16,10 @@ std::string Millimetres(double value) {
   std::string text = out.str();
   while (text.back() == '0') text.pop_back();
   if (text.back() == '.') text.pop_back();
-  return text + " mm";
+  return text;
 }
+
+std::string Millimetres(double value) { return Decimal(value) + " mm"; }
 
 /// the thickest entry in [usable, unusable] whose beam still has a layer, a whole multiple of the
 /// fit's resolution (both ends are)
@@ -66,8 +69,8 @@ FiltrationFit FitFiltration(const LayerForThickness& layer, const FitRequest& re
     thickest = layer(thickestMm);
   }
   if (target < *thinnest || target > *thickest) {
-    throw FiltrationFitError("target " + wanted + " cannot be reached: " + entry + " of " + Millimetres(thinnestMm) +
-                                 " to " + Millimetres(thickestMm) + " gives HVL1 " + Millimetres(*thinnest) + " to " +
+    throw FiltrationFitError("target " + wanted + " cannot be reached: " + entry + " of " + Decimal(thinnestMm) +
+                                 " to " + Millimetres(thickestMm) + " gives HVL1 " + Decimal(*thinnest) + " to " +
                                  Millimetres(*thickest) + " " + symbol,
                              thinnest, thickest, thickestMm);
   }

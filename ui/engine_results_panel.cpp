@@ -45,6 +45,18 @@ QLineEdit* ResultBox(const QString& name, QRect geometry, const QFont& font, QWi
   return box;
 }
 
+/// Why figure f has no value, in Japanese; which figures exist tells the reason apart.
+QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
+  if (f == kMeanEnergy) return QStringLiteral("光子がありません");
+  if (!figures.values[kKermaMeanEnergy]) return QStringLiteral("5.5 keV 以上の空気カーマがありません");
+  const bool aluminium = f < kHvl1Cu;
+  const std::size_t first = aluminium ? kHvl1Al : kHvl1Cu;
+  if (f == first) return QStringLiteral("100 mm を超えます");
+  if (!figures.values[first]) return QStringLiteral("第1半価層がありません");
+  if (f == first + 1) return QStringLiteral("100 mm を超えます");
+  return QStringLiteral("第2半価層がありません");
+}
+
 QString ValueText(const std::optional<double>& value, const char* pattern) {
   if (!value) return EngineResultsPanel::kNotAvailableText;
   return QString::fromStdString(FormatPattern(*value, pattern));
@@ -87,6 +99,37 @@ void EngineResultsPanel::ClearResults() {
   text9_->clear();
   text8_->clear();
   text11_->clear();
+}
+
+QString EngineResultsPanel::ExtendedFiguresText(const ExtendedBeamQuality& figures) {
+  struct Line {
+    const char* label;
+    const char* unit;
+  };
+  static const Line lines[kExtendedFigureCount] = {
+      {"第1半価層 (Al)", " mmAl"},       {"第2半価層 (Al)", " mmAl"},       {"均等度 (Al, HVL1/HVL2)", ""},
+      {"第1半価層 (Cu)", " mmCu"},       {"第2半価層 (Cu)", " mmCu"},       {"均等度 (Cu, HVL1/HVL2)", ""},
+      {"平均エネルギー (フルエンス加重)", " keV"}, {"平均エネルギー (空気カーマ加重)", " keV"}};
+  QString text = QStringLiteral("前回の計算の線質 (倍精度)");
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    text += QStringLiteral("\n") + QString::fromUtf8(lines[f].label) + QStringLiteral(": ");
+    const std::optional<double>& value = figures.values[f];
+    if (value) {
+      text += QString::number(*value, 'f', ExtendedFigureFields()[f].decimals) + QString::fromUtf8(lines[f].unit);
+    } else {
+      text += kNotAvailableText + QStringLiteral(" (") + MissingReason(figures, f) + QStringLiteral(")");
+    }
+  }
+  return text;
+}
+
+void EngineResultsPanel::SetExtendedFigures(const ExtendedBeamQuality& figures) {
+  const QString text = ExtendedFiguresText(figures);
+  for (QLineEdit* box : {text9_, text8_, text11_}) box->setToolTip(text);
+}
+
+void EngineResultsPanel::ClearExtendedFigures() {
+  for (QLineEdit* box : {text9_, text8_, text11_}) box->setToolTip(QString());
 }
 
 void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine) {

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "beam_quality.h"
+
 class QLineEdit;
 class QPushButton;
 
@@ -26,6 +28,15 @@ class EngineResultsPanel : public QWidget {
 
   /// Empties Text9, Text8 and Text11.
   void ClearResults();
+
+  /// Puts the extended figures of the last run (second layers, homogeneity, mean energies, in
+  /// Japanese with units) into the tooltips of Text9, Text8 and Text11.
+  void SetExtendedFigures(const ExtendedBeamQuality& figures);
+  /// Removes those tooltips (no run since the model was chosen).
+  void ClearExtendedFigures();
+
+  /// The tooltip text for figures: one line per figure, a missing one with its reason.
+  static QString ExtendedFiguresText(const ExtendedBeamQuality& figures);
 
   /// ShowEngineResults: waits (bounded) for the engine started by the last run, then reads the
   /// result file of the working directory into the three boxes, written in palette colour

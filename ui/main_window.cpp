@@ -333,6 +333,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   text4_->setText(QStringLiteral("0"));
   text5_->setText(QStringLiteral("20"));
   results_->ClearResults();
+  results_->ClearExtendedFigures();
 
   results_->Command6()->setEnabled(false);
   command7_->setEnabled(false);
@@ -417,6 +418,7 @@ bool MainWindow::CalculateSpectrum() {
                               .arg(QString::fromLatin1(kSpectrumExchangeFile), QString::fromStdString(error.what())));
     return false;
   }
+  results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
   Yield();
 
   ApplyDisplayQuantity(state_.displayQuantity, inputs.kVp, calculation);

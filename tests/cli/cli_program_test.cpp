@@ -197,7 +197,7 @@ TEST(CliProgram, FittedBeamIsReportedAndWrittenToTheExchangeFiles) {
   const Result far = RunCli({"--kv", "70", "--fit", "cu", "--target-hvl-al", "50", "--exchange", fitted.path().string()});
   EXPECT_EQ(far.status, 1);
   EXPECT_EQ(far.out, "");
-  EXPECT_EQ(far.err.rfind("kestrix-cli: target HVL1 50 mm Al cannot be reached: added copper of 0 mm to 100 mm gives "
+  EXPECT_EQ(far.err.rfind("kestrix-cli: target HVL1 50 mm Al cannot be reached: added copper of 0 to 100 mm gives "
                           "HVL1 ", 0), 0u) << far.err;
 }
 

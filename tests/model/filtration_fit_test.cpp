@@ -36,9 +36,9 @@ TEST(FiltrationFit, FindsTheThicknessToAThousandthOfAMillimetre) {
 TEST(FiltrationFit, TargetsOutsideTheRangeAreRefusedWithTheRange) {
   const LayerForThickness layer = [](double mm) -> std::optional<double> { return 1.0 + 0.05 * mm; };
   EXPECT_EQ(FitMessage(layer, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 0.5}),
-            "target HVL1 0.5 mm Al cannot be reached: added aluminium of 0 mm to 100 mm gives HVL1 1 mm to 6 mm Al");
+            "target HVL1 0.5 mm Al cannot be reached: added aluminium of 0 to 100 mm gives HVL1 1 to 6 mm Al");
   EXPECT_EQ(FitMessage(layer, {FittedEntry::AddedCopper, LayerMaterial::Copper, 7}),
-            "target HVL1 7 mm Cu cannot be reached: added copper of 0 mm to 100 mm gives HVL1 1 mm to 6 mm Cu");
+            "target HVL1 7 mm Cu cannot be reached: added copper of 0 to 100 mm gives HVL1 1 to 6 mm Cu");
   EXPECT_EQ(FitMessage(layer, {FittedEntry::AddedCopper, LayerMaterial::Copper, -1}),
             "target HVL1 -1 mm Cu is not a positive layer");
   try {
@@ -56,7 +56,7 @@ TEST(FiltrationFit, TheRangeEndsWhereTheBeamIsAbsorbed) {
     return 1.0 + 0.05 * mm;
   };
   const std::string message = FitMessage(layer, {FittedEntry::InherentAluminiumEquivalent, LayerMaterial::Aluminium, 3.5});
-  EXPECT_NE(message.find("inherent aluminium equivalent of 0 mm to 40 mm gives HVL1 1 mm to 3 mm Al"), std::string::npos)
+  EXPECT_NE(message.find("inherent aluminium equivalent of 0 to 40 mm gives HVL1 1 to 3 mm Al"), std::string::npos)
       << message;
   EXPECT_NEAR(FitFiltration(layer, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 2.9}).thicknessMm, 38, 1e-9);
 

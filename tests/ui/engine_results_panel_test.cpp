@@ -130,6 +130,38 @@ class EngineResultsPanelTest : public QObject {
     QVERIFY(messages.texts[0].contains(QStringLiteral("まだ終わっていません")));
     QVERIFY(panel->Command6()->isEnabled());
   }
+
+  void ExtendedFiguresAreTheTooltipOfEveryResultBox() {
+    ExtendedBeamQuality figures;
+    const double values[kExtendedFigureCount] = {2.58, 3.6033, 0.716, 0.08521, 0.1318, 0.6465, 39.8, 34.62};
+    for (std::size_t f = 0; f < kExtendedFigureCount; ++f) figures.values[f] = values[f];
+    panel->SetExtendedFigures(figures);
+    const QString tip = Box("Text9")->toolTip();
+    QCOMPARE(Box("Text8")->toolTip(), tip);
+    QCOMPARE(Box("Text11")->toolTip(), tip);
+    const QStringList lines = tip.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines[0], QStringLiteral("前回の計算の線質 (倍精度)"));
+    QCOMPARE(lines[1], QStringLiteral("第1半価層 (Al): 2.5800 mmAl"));
+    QCOMPARE(lines[2], QStringLiteral("第2半価層 (Al): 3.6033 mmAl"));
+    QCOMPARE(lines[3], QStringLiteral("均等度 (Al, HVL1/HVL2): 0.7160"));
+    QCOMPARE(lines[5], QStringLiteral("第2半価層 (Cu): 0.13180 mmCu"));
+    QCOMPARE(lines[7], QStringLiteral("平均エネルギー (フルエンス加重): 39.80 keV"));
+    QCOMPARE(lines[8], QStringLiteral("平均エネルギー (空気カーマ加重): 34.62 keV"));
+
+    // layers that cannot be given say why, in Japanese
+    figures.values[kHvl2Cu].reset();
+    figures.values[kHomogeneityCu].reset();
+    const QStringList partly = EngineResultsPanel::ExtendedFiguresText(figures).split(QLatin1Char('\n'));
+    QCOMPARE(partly[5], QStringLiteral("第2半価層 (Cu): 範囲外 (100 mm を超えます)"));
+    QCOMPARE(partly[6], QStringLiteral("均等度 (Cu, HVL1/HVL2): 範囲外 (第2半価層がありません)"));
+    const QStringList none = EngineResultsPanel::ExtendedFiguresText(ExtendedBeamQuality{}).split(QLatin1Char('\n'));
+    QCOMPARE(none[1], QStringLiteral("第1半価層 (Al): 範囲外 (5.5 keV 以上の空気カーマがありません)"));
+    QCOMPARE(none[7], QStringLiteral("平均エネルギー (フルエンス加重): 範囲外 (光子がありません)"));
+
+    panel->ClearExtendedFigures();
+    QVERIFY(Box("Text9")->toolTip().isEmpty());
+  }
 };
 
 QTEST_MAIN(EngineResultsPanelTest)

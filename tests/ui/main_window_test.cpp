@@ -318,6 +318,23 @@ class MainWindowTest : public QObject {
     QVERIFY(Box("Text9")->text().isEmpty());
   }
 
+  void ResultBoxesShowTheExtendedFiguresOfTheLastRunOnHover() {
+    QVERIFY(Box("Text9")->toolTip().isEmpty());
+    Box("Text1")->setText("100");
+    GraphDraw();
+    const QString hundred = Box("Text9")->toolTip();
+    QVERIFY2(hundred.contains(QStringLiteral("第2半価層 (Al): ")) && hundred.contains(QStringLiteral(" mmAl")),
+             qPrintable(hundred));
+    QCOMPARE(Box("Text11")->toolTip(), hundred);
+    Box("Text4")->setText("1");  // a harder beam changes the figures
+    GraphDraw();
+    QVERIFY(Box("Text8")->toolTip() != hundred);
+    // a new model choice starts without a run
+    Press("Command2");
+    ChooseModel("Command1");
+    QVERIFY(Box("Text9")->toolTip().isEmpty());
+  }
+
   void RenderedWindowShowsGreyGridPaletteCurveAndBlackFrame() {
     Button("Option3")->click();  // GREEN
     GraphDraw();
