@@ -1,4 +1,5 @@
-// kestrix.Beam: one calculation kept with its batch run, and kestrix.Spectrum, its spectra as numpy arrays.
+// kestrix.Beam: one calculation kept with its batch run (as given, fitted or of a standard quality);
+// kestrix.Spectrum, its spectra as numpy arrays; kestrix.fit and kestrix.qualities.
 
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
@@ -9,11 +10,10 @@
 #include <sstream>
 
 #include "attenuation_table.h"
-#include "radiation_quality.h"
-
 #include "beam_figures.h"
 #include "bindings.h"
 #include "json_writer.h"
+#include "radiation_quality.h"
 
 namespace py = pybind11;
 

@@ -10,7 +10,7 @@
 
 namespace kestrix::python {
 
-/// Beam and Spectrum.
+/// Beam, Spectrum, fit() and qualities().
 void BindBeam(pybind11::module_& module);
 /// sweep().
 void BindSweep(pybind11::module_& module);
