@@ -330,7 +330,7 @@ void BindBeam(py::module_& module) {
       .def(
           "save_exchange",
           [](const Beam& beam, const py::object& folder) {
-            const std::string path = py::str(py::module_::import("os").attr("fspath")(folder));
+            const std::string path = PathText(folder);
             const RunOutcome& outcome = beam.Outcome();
             if (!outcome.results) {
               throw std::invalid_argument("nothing saved: the engine gives no HVL_S2.temp for this spectrum: " +

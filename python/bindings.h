@@ -21,6 +21,9 @@ BeamArguments ArgumentsFrom(const std::string& model, double kv, double angle, d
                             double cu, const std::string& waveform, const pybind11::object& filters,
                             const pybind11::object& table);
 
+/// A path given as str, bytes or os.PathLike, as text.
+std::string PathText(const pybind11::object& path);
+
 /// Issues one kestrix.CorrectionWarning per text (the GIL must be held).
 void WarnCorrections(const std::vector<std::string>& corrections);
 

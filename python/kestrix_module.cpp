@@ -12,14 +12,15 @@
 namespace py = pybind11;
 
 namespace kestrix::python {
+
+std::string PathText(const py::object& path) {
+  return py::str(py::module_::import("os").attr("fsdecode")(path));
+}
+
 namespace {
 
 /// kestrix.CorrectionWarning; kept for the life of the interpreter
 PyObject* correctionWarning = nullptr;
-
-std::string PathText(const py::object& path) {
-  return py::str(py::module_::import("os").attr("fspath")(path));
-}
 
 std::vector<std::pair<std::string, double>> FiltersFrom(const py::object& filters) {
   std::vector<std::pair<std::string, double>> list;

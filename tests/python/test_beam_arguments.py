@@ -1,6 +1,7 @@
 """Arguments: kestrix-cli's corrections as warnings, its refusals as ValueError, materials by name."""
 
 import os
+import pathlib
 import warnings
 
 import pytest
@@ -73,7 +74,6 @@ def test_a_material_by_name_is_its_delivered_file(tmp_path):
     by_path = kestrix.Beam(kv=120, filters=[(os.path.join(DELIVERED, "PMMA.mix"), 5),
                                             (os.path.join(DELIVERED, "Sn.ele"), 0.1)]).figures()
     assert by_name == by_path
-    # a path object works like its text
-    import pathlib
+    # a path object or bytes work like the text
     assert kestrix.Beam(kv=120, filters=[(pathlib.Path(DELIVERED) / "PMMA.mix", 5),
-                                         ("Sn", 0.1)]).figures() == by_name
+                                         (b"Sn", 0.1)]).figures() == by_name
