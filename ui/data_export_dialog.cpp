@@ -21,6 +21,7 @@
 
 #include "atomic_file.h"
 #include "exchange_files.h"
+#include "failure_texts.h"
 #include "dialog_controls.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
@@ -187,11 +188,16 @@ void DataExportDialog::Preview() {
   // The table always starts again from the exchange file, so normalisations never compound.
   try {
     std::ifstream in(kSpectrumExchangeFile, std::ios::binary);
-    if (!in) throw ExchangeFileError(std::string(kSpectrumExchangeFile) + ": the file cannot be opened");
+    if (!in) {
+      ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\nファイルがありません。"),
+                      QString::fromLatin1(kSpectrumExchangeFile));
+      return;
+    }
     table_ = BuildSpectrumTable(ReadSpectrumExchangeList(in, kSpectrumExchangeFile), ChosenOptions(),
                                 LocaleDecimalSeparator());
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + QString::fromUtf8(e.what()));
+    ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + ReadFailureText(e),
+                    FilePlace(QString::fromLatin1(kSpectrumExchangeFile), FailureLine(e)));
     return;
   }
   list1_->addItem(QString::fromStdString(table_.header));
@@ -221,10 +227,14 @@ void DataExportDialog::Save() {
     SaveFileAtomically(QFile::encodeName(path).toStdString(),
                        [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + SaveFailureText(e),
+                    QDir::toNativeSeparators(path));
     return;
   }
-  ShowConfirmation(this, QStringLiteral("データを ") + QDir::toNativeSeparators(path) + QStringLiteral(" に保存しました"));
+  const QString shown = QDir::toNativeSeparators(path);
+  const QString elided = ElidedForMessage(shown, this);
+  ShowConfirmation(this, QStringLiteral("データを ") + elided + QStringLiteral(" に保存しました"),
+                   elided != shown ? shown : QString());
   hide();
 }
 

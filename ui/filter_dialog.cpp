@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "arbitrary_filter_set.h"
+#include "failure_texts.h"
 #include "filter_list_panel.h"
 #include "dialog_controls.h"
 #include "input_number.h"
@@ -94,9 +95,10 @@ void FilterDialog::FileClicked() {
   try {
     materialDescription_ = QString::fromUtf8(LoadMaterialDescription(QFile::encodeName(name).toStdString()).c_str());
     label5_->setText(materialDescription_);
-  } catch (const MaterialFileError& e) {
+  } catch (const std::exception& e) {
     label5_->clear();
-    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + QString::fromUtf8(e.what()));
+    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
+                    FilePlace(name, FailureLine(e)));
     return;
   }
   text2_->setFocus();
@@ -132,8 +134,9 @@ void FilterDialog::AddFilter() {
   try {
     material = LoadMaterialFile(QFile::encodeName(name).toStdString());
     coefficients = ArbitraryFilterCoefficientsFor(material);
-  } catch (const MaterialFileError& e) {
-    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + QString::fromUtf8(e.what()));
+  } catch (const std::exception& e) {
+    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
+                    FilePlace(name, FailureLine(e)));
     return;
   }
   materialDescription_ = QString::fromUtf8(material.description.c_str());

@@ -14,6 +14,7 @@
 
 #include "atomic_file.h"
 #include "dialog_controls.h"
+#include "failure_texts.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
@@ -114,7 +115,8 @@ void ImageExportDialog::Save() {
     SaveFileAtomically(QFile::encodeName(path).toStdString(),
                        [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + SaveFailureText(e),
+                    QDir::toNativeSeparators(path));
     return;
   }
   ShowConfirmation(this, QStringLiteral("グラフをBMP画像として保存しました。"));

@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "program_state.h"
 #include "start_screen.h"
+#include "user_messages.h"
 
 namespace kestrix {
 
@@ -14,6 +15,7 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
                                                                    : enginePath)),
       mainWindow_(std::make_unique<MainWindow>(*state_, *engine_)),
       startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_, *engine_)) {
+  InstallJapaneseQtTexts();
   AttachFilterAndExportDialogs(*mainWindow_);
   connect(mainWindow_.get(), &MainWindow::StartScreenRequested, startScreen_.get(), &QWidget::show);
   connect(startScreen_.get(), &StartScreen::ExitRequested, this, [this] {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include "engine_process.h"
 #include "engine_results_panel.h"
 #include "exchange_files.h"
+#include "failure_texts.h"
 #include "filter_list_panel.h"
 #include "palette_color.h"
 #include "program_state.h"
@@ -403,7 +405,7 @@ bool MainWindow::CalculateSpectrum() {
   try {
     ComputePhotonSpectrum(inputs, model, state_.rectification, calculation);
   } catch (const RunError& error) {
-    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + QString::fromStdString(error.what()));
+    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + RunRefusalText(error));
     return false;
   }
 
@@ -413,8 +415,8 @@ bool MainWindow::CalculateSpectrum() {
   } catch (const std::exception& error) {
     // Nothing is drawn for a spectrum that the exports and the engine would not see.
     calculation.SpectrumPeak = 0;
-    ShowExclamation(this, QStringLiteral("スペクトルファイル %1 を書き込めませんでした。\n%2")
-                              .arg(QString::fromLatin1(kSpectrumExchangeFile), QString::fromStdString(error.what())));
+    ShowExclamation(this, QStringLiteral("スペクトルファイルを書き込めませんでした。\n") + SaveFailureText(error),
+                    QString::fromLatin1(kSpectrumExchangeFile));
     return false;
   }
   Yield();
@@ -425,8 +427,8 @@ bool MainWindow::CalculateSpectrum() {
 
   QString startError;
   if (!engine_.Start(&startError)) {
-    ShowExclamation(this, QStringLiteral("半価層の計算プログラムを起動できませんでした。\n%1\n%2")
-                              .arg(engine_.ProgramPath(), startError));
+    ShowExclamation(this, QStringLiteral("半価層の計算プログラム (Quillon) を起動できませんでした。\n") + startError,
+                    QDir::toNativeSeparators(engine_.ProgramPath()));
   }
   Yield();
   return true;

@@ -10,6 +10,7 @@
 #include "button_pictures.h"
 #include "engine_process.h"
 #include "exchange_files.h"
+#include "failure_texts.h"
 #include "main_window.h"
 #include "program_state.h"
 #include "start_picture.h"
@@ -80,8 +81,8 @@ void StartScreen::ChooseModel(SpectrumModel model) {
   try {
     state_.calculation.LoadAttenuationTable(kAttenuationTableFile);
   } catch (const std::exception& error) {
-    ShowExclamation(this, QStringLiteral("減弱係数テーブル %1 を読み込めませんでした。\n%2")
-                              .arg(QString::fromLatin1(kAttenuationTableFile), QString::fromStdString(error.what())));
+    ShowExclamation(this, QStringLiteral("減弱係数テーブルを読み込めませんでした。\n") + ReadFailureText(error),
+                    FilePlace(QString::fromLatin1(kAttenuationTableFile), FailureLine(error)));
     return;
   }
   mainWindow_.InitialiseForModel(model);

@@ -199,7 +199,7 @@ class DataExportDialogTest : public QObject {
     WriteExchange(bench.folder, zero);
     bench.Option(6)->setChecked(true);
     bench.Preview();
-    QVERIFY(catcher.texts.last().contains("total"));
+    QVERIFY(catcher.texts.last().contains(QStringLiteral("全光子数が 0")));
     QVERIFY(!bench.Button(1)->isEnabled());
     QCOMPARE(bench.List1()->count(), 0);
     QFile file(bench.folder.Path(kSpectrumExchangeFile));
