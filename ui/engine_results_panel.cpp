@@ -1,5 +1,6 @@
 #include "engine_results_panel.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -100,7 +101,10 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
   ClearResults();
 
   QString detail;
-  switch (engine.WaitForEnd(kEngineWaitMs, &detail)) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);  // the wait for the engine may take a while
+  const EngineProcess::Outcome outcome = engine.WaitForEnd(kEngineWaitMs, &detail);
+  QApplication::restoreOverrideCursor();
+  switch (outcome) {
     case EngineProcess::Outcome::NeverStarted:
       ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) はまだ実行されていません。"));
       return;

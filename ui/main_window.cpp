@@ -382,7 +382,10 @@ void MainWindow::GraphDraw() {
     command7_->setEnabled(true);
     command8_->setEnabled(true);
   } else {
-    // Nothing was added to the graph: it stays as it was.
+    // Nothing was added to the graph: it stays as it was. The engine's figures of the last
+    // spectrum would stand beside inputs that were not computed: they go, and cannot be fetched.
+    results_->ClearResults();
+    results_->Command6()->setEnabled(false);
     label14->setVisible(captionWasVisible);
     SetDisplayOptionsEnabled(displayOptionsWereEnabled);
   }

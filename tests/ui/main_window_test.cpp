@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QtTest>
 #include <memory>
 
@@ -347,8 +348,13 @@ class MainWindowTest : public QObject {
     const QString value = Box("Text7")->text();
     QVERIFY(!value.isEmpty());
 
+    for (const char* name : {"Text9", "Text8", "Text11"}) Box(name)->setText(QStringLiteral("9.999"));
+
     Box("Text5")->setText(QStringLiteral("0"));
     QCOMPARE(GraphDraw().size(), 1);
+    // No figures stand beside inputs that were not computed, and none can be fetched for them.
+    for (const char* name : {"Text9", "Text8", "Text11"}) QVERIFY(Box(name)->text().isEmpty());
+    QVERIFY(!Enabled("Command6"));
     Graph().MouseMovedTo({5000, 1000});
     QCOMPARE(Box("Text6")->text(), energy);
     QCOMPARE(Box("Text7")->text(), value);
@@ -377,6 +383,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(messages.titles[0], QStringLiteral("Kestrix"));
     QCOMPARE(messages.buttonCounts[0], 1);
     QVERIFY2(messages.texts[0].startsWith(QStringLiteral("スペクトルを計算できません。\n")), qPrintable(messages.texts[0]));
+    // the reason is Japanese too, not the model's English text
+    QVERIFY2(!messages.texts[0].contains(QRegularExpression(QStringLiteral("[A-Za-z]{4,}"))), qPrintable(messages.texts[0]));
     QVERIFY(!folder->Exists("B_SPCTL.temp"));
     QCOMPARE(Graph().Image(), empty);
     QVERIFY(!Enabled("Command7") && !Enabled("Command6"));
