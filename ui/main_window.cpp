@@ -321,9 +321,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   const QString caption =
       model == SpectrumModel::Tucker ? QStringLiteral("by Tucker's formula") : QStringLiteral("by Birch's formula");
   label16_->setText(caption);
-  picture3_->ModelCaption()->setText(caption);
-  picture3_->ModelCaption()->adjustSize();
-  picture3_->ModelCaption()->show();
+  picture3_->ShowModelCaption(caption);
   state_.displayQuantity = DisplayQuantity::PhotonNumber;
 
   ClearGraphAndFilters();
