@@ -27,6 +27,7 @@
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -167,6 +168,7 @@ void DataExportDialog::PrepareAndShow() {
   for (int i : {1, 3, 5, 7, 9}) option_[i]->setChecked(true);
   text1_->clear();
   command1_->setEnabled(false);
+  CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();

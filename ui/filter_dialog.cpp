@@ -19,6 +19,7 @@
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -84,6 +85,7 @@ void FilterDialog::PrepareAndShow() {
   label5_->clear();
   text2_->clear();
   file1_->Refresh();
+  CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();

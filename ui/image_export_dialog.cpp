@@ -19,6 +19,7 @@
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -87,6 +88,7 @@ ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget
 void ImageExportDialog::PrepareAndShow() {
   folders_->SyncFileList();
   text1_->clear();
+  CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();

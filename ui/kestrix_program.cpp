@@ -6,6 +6,7 @@
 #include "program_state.h"
 #include "start_screen.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 
@@ -17,7 +18,7 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
       startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_, *engine_)) {
   InstallJapaneseQtTexts();
   AttachFilterAndExportDialogs(*mainWindow_);
-  connect(mainWindow_.get(), &MainWindow::StartScreenRequested, startScreen_.get(), &QWidget::show);
+  connect(mainWindow_.get(), &MainWindow::StartScreenRequested, this, &KestrixProgram::ShowStartScreen);
   connect(startScreen_.get(), &StartScreen::ExitRequested, this, [this] {
     mainWindow_->hide();
     startScreen_->hide();
@@ -27,6 +28,11 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
 
 KestrixProgram::~KestrixProgram() = default;
 
-void KestrixProgram::Start() { startScreen_->show(); }
+void KestrixProgram::Start() { ShowStartScreen(); }
+
+void KestrixProgram::ShowStartScreen() {
+  CentreOnScreenWithMouse(startScreen_.get());
+  startScreen_->show();
+}
 
 }  // namespace kestrix

@@ -16,6 +16,7 @@
 #include "start_picture.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -86,6 +87,7 @@ void StartScreen::ChooseModel(SpectrumModel model) {
     return;
   }
   mainWindow_.InitialiseForModel(model);
+  CentreOnScreenWithMouse(&mainWindow_);
   mainWindow_.show();
   hide();
 }
