@@ -82,6 +82,7 @@ ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget
 
   connect(folders_->FileList(), &QListWidget::itemClicked, this, &ImageExportDialog::FileClicked);
   connect(command1, &QPushButton::clicked, this, &ImageExportDialog::Save);
+  connect(text1_, &QLineEdit::returnPressed, this, &ImageExportDialog::Save);
   connect(command2, &QPushButton::clicked, this, &QWidget::hide);
 }
 
@@ -92,6 +93,7 @@ void ImageExportDialog::PrepareAndShow() {
   show();
   raise();
   activateWindow();
+  text1_->setFocus();
 }
 
 void ImageExportDialog::FileClicked() {

@@ -19,6 +19,7 @@
 #include "exchange_files.h"
 #include "failure_texts.h"
 #include "filter_list_panel.h"
+#include "focus_frame.h"
 #include "palette_color.h"
 #include "program_state.h"
 #include "graph_picture.h"
@@ -254,6 +255,8 @@ void MainWindow::BuildBottomBand() {
   command2_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   command2_->setFont(CenturyFont(5.25));
   command2_->setGeometry(Twips(13800, 9360, 495, 495).translated(-commandPanel->pos()));
+  command2_->setToolTip(QStringLiteral("スタート画面に戻る"));
+  ShowFocusFrame(command2_);
 
   connect(command1_, &QPushButton::clicked, this, &MainWindow::GraphDraw);
   connect(command3_, &QPushButton::clicked, this, &MainWindow::ClearGraph);
@@ -280,9 +283,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Right) picture3_->MoveCursor(+1);
       if (key == Qt::Key_Left) picture3_->MoveCursor(-1);
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && PressForEnter(focus)) return true;
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::PressForEnter(QWidget* focus) {
+  // Enter in an input box draws the graph; on a button it presses the button, as Space does.
+  if (qobject_cast<QLineEdit*>(focus) != nullptr && !static_cast<QLineEdit*>(focus)->isReadOnly()) {
+    command1_->click();
+    return true;
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(focus); button != nullptr && button->isEnabled()) {
+    button->click();
+    return true;
+  }
+  return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

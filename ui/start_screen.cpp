@@ -10,6 +10,7 @@
 #include "button_pictures.h"
 #include "engine_process.h"
 #include "exchange_files.h"
+#include "focus_frame.h"
 #include "failure_texts.h"
 #include "main_window.h"
 #include "program_state.h"
@@ -48,6 +49,8 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   command3->setIcon(ExitIcon());
   command3->setIconSize(QSize(40, 40));
   command3->setGeometry(40, 520, 60, 60);
+  command3->setToolTip(QStringLiteral("終了"));
+  ShowFocusFrame(command3);
 
   const QFont buttonFont = GothicFont(14);
   auto* command2 = new QPushButton(QStringLiteral("Birch 式で計算"), this);
@@ -72,6 +75,9 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
           QPoint(43, 43), this);
   Caption(QStringLiteral("Label1"), QStringLiteral("Kestrix (Medium energy)"), titleFont, QColor(255, 236, 170),
           QPoint(40, 40), this);
+
+  // Enter presses the focused button, as Space does.
+  for (QPushButton* button : {command1, command2, command3}) button->setAutoDefault(true);
 
   connect(command1, &QPushButton::clicked, this, [this] { ChooseModel(SpectrumModel::Tucker); });
   connect(command2, &QPushButton::clicked, this, [this] { ChooseModel(SpectrumModel::Birch); });

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QToolButton>
 #include <QtTest>
 #include <memory>
 
@@ -187,6 +188,39 @@ class MainWindowTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     QCOMPARE(Box("Text6")->text(), QStringLiteral("49.5"));
+  }
+
+  void EnterDrawsFromAnInputBoxAndPressesAFocusedButton() {
+    Form2().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form2()));
+    Box("Text1")->setFocus();
+    {
+      MessageBoxCatcher catcher;
+      QTest::keyClick(Box("Text1"), Qt::Key_Return);
+      QCOMPARE(catcher.texts, QStringList());
+    }
+    QVERIFY(Enabled("Command7"));  // Graph Draw ran
+    Button("Command3")->setFocus();
+    QTest::keyClick(Button("Command3"), Qt::Key_Enter);
+    QVERIFY(!Enabled("Command7"));  // Clear Graph ran
+    // The picture button " bye bye " takes the focus, says what it does and presses on Enter.
+    auto* byeBye = Child<QToolButton>(Form2(), "Command2");
+    QVERIFY(!byeBye->toolTip().isEmpty());
+    byeBye->setFocus();
+    QVERIFY(byeBye->hasFocus());
+    QTest::keyClick(byeBye, Qt::Key_Return);
+    QVERIFY(!Form2().isVisible());
+  }
+
+  void PictureButtonShowsAFocusFrame() {
+    Form2().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form2()));
+    auto* byeBye = Child<QToolButton>(Form2(), "Command2");
+    Button("Command1")->setFocus();
+    const QImage unfocused = byeBye->grab().toImage();
+    byeBye->setFocus();
+    const QImage focused = byeBye->grab().toImage();
+    QVERIFY(unfocused != focused);
   }
 
   void StateTableFollowsDrawClearAndResults() {
