@@ -160,10 +160,16 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   connect(command1_, &QPushButton::clicked, this, &DataExportDialog::Save);
   connect(command2, &QPushButton::clicked, this, &QWidget::hide);
   connect(text1_, &QLineEdit::returnPressed, this, &DataExportDialog::NameEntered);
+  // A shown preview always matches the options on screen, so OK never saves another format.
+  for (int i = 1; i <= 10; ++i) {
+    connect(option_[i], &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked && command1_->isEnabled()) Preview();
+    });
+  }
 }
 
 void DataExportDialog::PrepareAndShow() {
-  list1_->clear();
+  ClearPreview();
   folders_->SyncFileList();
   for (int i : {1, 3, 5, 7, 9}) option_[i]->setChecked(true);
   text1_->clear();
@@ -222,7 +228,8 @@ void DataExportDialog::Save() {
     ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
     return;
   }
-  // The extension follows the separator of the table that is written, not the option shown now.
+  // The extension follows the separator of the table that is written, which the preview keeps
+  // equal to the option shown.
   const QString path = QDir(folders_->FileList()->Folder()).filePath(
       name + QString::fromLatin1(SpectrumTableExtension(table_.separator)));
   try {
