@@ -148,6 +148,19 @@ class FilterDialogTest : public QObject {
     QVERIFY(bench.command4.isEnabled());
   }
 
+  void ShiftJisDescriptionIsShownInTheBoxAndTheList() {
+    WorkingFolder folder(false);
+    QVERIFY(QFile::copy(QStringLiteral(KESTRIX_TEST_DATA "/aluminium_alloy_cp932.ele"), folder.Path("alloy.ele")));
+    Bench bench;
+    bench.dialog.PrepareAndShow();
+    const QString description = QStringLiteral("アルミニウム合金 ① (Al 97%～)");
+    ClickFile(bench.File1(), "alloy.ele");
+    QCOMPARE(Child<QLabel>(bench.dialog, "Label5")->text(), description);
+    bench.Text2()->setText("1");
+    bench.Ok()->click();
+    QCOMPARE(bench.panel.Lines().first(), description + QStringLiteral(" / 1 mm"));
+  }
+
   void TextWithoutNumberIsZeroAndHugeThicknessIsRefused() {
     WorkingFolder folder(false);
     CopyDelivered(folder, "Sn.ele");
