@@ -51,7 +51,9 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& name, const
 int MessageLineWidthLimit(const QWidget* parent) {
   const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
   const int screenWidth = screen != nullptr ? screen->availableGeometry().width() : 1024;
-  return std::min(480, screenWidth / 2);
+  // A message box keeps its width below half the screen and 500 px once its text is long; the
+  // icon, the margins and the spacing take about 150 px of that.
+  return std::max(120, std::min(500, screenWidth / 2) - 150);
 }
 
 QString ElidedForMessage(const QString& name, const QWidget* parent) {

@@ -23,7 +23,7 @@ void ShowExclamation(QWidget* parent, const QString& text, const QString& detail
 /// `details`: text behind the details button, for example a path shortened in `text`.
 void ShowConfirmation(QWidget* parent, const QString& text, const QString& details = QString());
 
-/// widest a detail line may be in a message box over `parent` [px]: half the screen, at most 480
+/// widest a detail line may be in a message box over `parent` without being wrapped [px]
 int MessageLineWidthLimit(const QWidget* parent);
 
 /// `name` shortened in the middle to the width a message box over `parent` allows
