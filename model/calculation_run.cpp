@@ -75,9 +75,12 @@ double FindSpectrumPeak(const GridArray& bins, double kVp) {
 
 void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, RectificationType type,
                            CalculationState& state) {
-  if (!state.tableLoaded) throw RunError(RunRefusal::NoTable, 0, "No attenuation table is loaded, so no spectrum can be computed.");
+  if (!state.tableLoaded) {
+    throw RunError(RunRefusal::NoTable, 0, "No attenuation table is loaded, so no spectrum can be computed.");
+  }
   if (!(inputs.kVp >= kMinimumTubeVoltage && inputs.kVp <= kMaximumTubeVoltage)) {
-    throw RunError(RunRefusal::VoltageOutOfRange, inputs.kVp, "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
+    throw RunError(RunRefusal::VoltageOutOfRange, inputs.kVp,
+                   "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
   }
   const double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
 
@@ -100,13 +103,15 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
     const double energy = state.SpectrumBins[i] * PhotonEnergy(i);
     if (!std::isfinite(state.SpectrumBins[i]) || !std::isfinite(energy) ||
         !std::isfinite(state.SpectrumBins[i] * state.table.muEnAir[i] * PhotonEnergy(i))) {
-      refuse(RunRefusal::NotFinite, PhotonEnergy(i), "The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
-             " keV it is not a finite number. Check the filter thicknesses.");
+      refuse(RunRefusal::NotFinite, PhotonEnergy(i),
+             "The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
+                 " keV it is not a finite number. Check the filter thicknesses.");
     }
   }
   const double peak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
   if (peak == 0) {
-    refuse(RunRefusal::EverythingAbsorbed, 0, "Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
+    refuse(RunRefusal::EverythingAbsorbed, 0,
+           "Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
            "or use a larger target angle (at a grazing angle the target itself absorbs the beam).");
   }
   state.SpectrumPeak = peak;

@@ -97,8 +97,8 @@ void CheckTable(const MaterialFile& material, const std::string& source) {
   for (std::size_t r = 1; r < rows.size(); ++r) {
     if (rows[r][kMaterialEnergy] < rows[r - 1][kMaterialEnergy]) {
       throw MaterialFileError(Fault(source, "energies out of order: row " + std::to_string(r + 1) + " (" +
-                                                Show(rows[r][kMaterialEnergy]) + " MeV) is below row " +
-                                                std::to_string(r) + " (" + Show(rows[r - 1][kMaterialEnergy]) + " MeV)"),
+                                                Show(rows[r][kMaterialEnergy]) + " MeV) is below row " + std::to_string(r) +
+                                                " (" + Show(rows[r - 1][kMaterialEnergy]) + " MeV)"),
                               MaterialFault::EnergiesOutOfOrder, 0, static_cast<int>(r + 1));
     }
   }
@@ -166,7 +166,9 @@ GridArray CheckedCoefficients(const MaterialFile& material, const std::string& s
 
 std::string ReadMaterialDescription(std::istream& in, const std::string& sourceName) {
   std::string description;
-  if (!std::getline(in, description)) throw MaterialFileError(Fault(sourceName, "the file is empty"), MaterialFault::Empty);
+  if (!std::getline(in, description)) {
+    throw MaterialFileError(Fault(sourceName, "the file is empty"), MaterialFault::Empty);
+  }
   if (!description.empty() && description.back() == '\r') description.pop_back();
   // Japanese Windows editors save in Shift_JIS; from here on the description is UTF-8.
   return UserTextToUtf8(description);

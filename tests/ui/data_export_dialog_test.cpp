@@ -21,6 +21,7 @@
 #include "pattern_file_list.h"
 #include "program_state.h"
 #include "ui_test_support.h"
+#include "user_messages.h"
 
 using namespace kestrix;
 using kestrix::test::Child;
@@ -108,7 +109,10 @@ class DataExportDialogTest : public QObject {
     MessageBoxCatcher catcher;
     bench.Save("spectrum");
     const QString path = bench.out + "/spectrum.csv";
-    QCOMPARE(catcher.texts, QStringList{"データを " + path + " に保存しました"});
+    // The path is shortened in the middle where the box would grow too wide, and then given in full.
+    const QString shown = ElidedForMessage(path, &bench.dialog);
+    QCOMPARE(catcher.texts, QStringList{"データを " + shown + " に保存しました"});
+    QCOMPARE(catcher.details.first(), shown == path ? QString() : path);
     QCOMPARE(catcher.icons.first(), QMessageBox::NoIcon);
     QVERIFY(!bench.dialog.isVisible());
     QByteArray expected;
