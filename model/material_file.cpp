@@ -96,9 +96,10 @@ void CheckTable(const MaterialFile& material, const std::string& source) {
   }
   for (std::size_t r = 1; r < rows.size(); ++r) {
     if (rows[r][kMaterialEnergy] < rows[r - 1][kMaterialEnergy]) {
-      throw MaterialFileError(Fault(source, "energies out of order: row " + std::to_string(r + 1) + " (" +
-                                                Show(rows[r][kMaterialEnergy]) + " MeV) is below row " + std::to_string(r) +
-                                                " (" + Show(rows[r - 1][kMaterialEnergy]) + " MeV)"),
+      const std::string order = "energies out of order: row " + std::to_string(r + 1) + " (" +
+                                Show(rows[r][kMaterialEnergy]) + " MeV) is below row " + std::to_string(r) + " (" +
+                                Show(rows[r - 1][kMaterialEnergy]) + " MeV)";
+      throw MaterialFileError(Fault(source, order),
                               MaterialFault::EnergiesOutOfOrder, 0, static_cast<int>(r + 1));
     }
   }

@@ -24,7 +24,13 @@ QPoint KeptInside(const QRect& rect, const QRect& area) {
 }
 
 void MoveCentredIn(QWidget* window, const QPoint& centre, const QRect& area) {
-  QRect placed(QPoint(0, 0), OuterSize(window));
+  // A window larger than the screen is made smaller where its layout allows.
+  const QSize outer = OuterSize(window);
+  const QSize frame = outer - window->size();
+  if (outer.width() > area.width() || outer.height() > area.height()) {
+    window->resize(window->size().boundedTo(area.size() - frame).expandedTo(window->minimumSizeHint()));
+  }
+  QRect placed(QPoint(0, 0), window->size() + frame);
   placed.moveCenter(centre);
   window->move(KeptInside(placed, area));
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Where windows open: the start screen and the main window centred on the screen that holds the
-// mouse, dialogs centred over the window they belong to; every window fully on its screen.
+// mouse, dialogs centred over the window they belong to; every window fully on its screen, made
+// smaller first where it is larger than the screen and its layout allows.
 
 class QWidget;
 

@@ -55,6 +55,15 @@ class WindowPlacementTest : public QObject {
     QVERIFY(area.contains(dialog.geometry()));
   }
 
+  void DialogLargerThanTheScreenIsMadeToFit() {
+    QWidget owner;
+    owner.setGeometry(Available().adjusted(50, 50, -50, -50));
+    QWidget dialog(&owner, Qt::Dialog);
+    dialog.resize(Available().size() * 2);
+    CentreOverWindow(&dialog, &owner);
+    QVERIFY(Available().contains(dialog.geometry()));
+  }
+
   void FilterDialogOpensOverTheMainWindow() {
     test::WorkingFolder folder;
     test::TuckerMainWindow program;
