@@ -11,8 +11,8 @@
 namespace kestrix {
 namespace {
 
-std::runtime_error SaveFailure(const std::string& path, const std::string& reason) {
-  return std::runtime_error("Cannot save \"" + path + "\": " + reason);
+SaveFileError SaveFailure(const std::string& path, const std::string& reason, int systemError = 0) {
+  return SaveFileError("Cannot save \"" + path + "\": " + reason, systemError);
 }
 
 std::string SystemReason(int error) { return error != 0 ? std::strerror(error) : "unknown error"; }
@@ -28,7 +28,8 @@ std::FILE* CreateTemporaryBeside(const std::string& path, std::string& temporary
     if (std::FILE* file = std::fopen(temporaryPath.c_str(), "wbx")) return file;
     if (errno != EEXIST) break;
   }
-  throw SaveFailure(path, "cannot create a temporary file beside it (" + SystemReason(errno) + ")");
+  const int error = errno;
+  throw SaveFailure(path, "cannot create a temporary file beside it (" + SystemReason(error) + ")", error);
 }
 
 }  // namespace
@@ -52,12 +53,12 @@ void SaveFileAtomically(const std::string& path, const std::function<void(std::o
   if (error == 0) error = errno;
   if (!written || !closed) {
     std::remove(temporaryPath.c_str());
-    throw SaveFailure(path, "writing " + temporaryPath + " failed (" + SystemReason(error) + ")");
+    throw SaveFailure(path, "writing " + temporaryPath + " failed (" + SystemReason(error) + ")", error);
   }
   if (std::rename(temporaryPath.c_str(), path.c_str()) != 0) {
     error = errno;
     std::remove(temporaryPath.c_str());
-    throw SaveFailure(path, "cannot replace it (" + SystemReason(error) + ")");
+    throw SaveFailure(path, "cannot replace it (" + SystemReason(error) + ")", error);
   }
 }
 

@@ -51,7 +51,7 @@ std::vector<ListItem> ReadListItems(std::istream& in, const std::string& name, s
 
 double ListNumber(const ListItem& item, const std::string& name) {
   if (const auto value = ParseDecimalText(item.text)) return *value;
-  throw ExchangeFileError(LineLabel(name, item.line) + ": \"" + item.text + "\" is not a number");
+  throw ExchangeFileError(LineLabel(name, item.line) + ": \"" + item.text + "\" is not a number", item.line);
 }
 
 bool IsAsteriskField(std::string_view text) { return text.find_first_not_of('*') == std::string_view::npos; }
@@ -102,7 +102,7 @@ ExchangeSpectrum ReadSpectrumExchangeRecords(std::istream& in, const std::string
     try {
       spectrum[i] = ReadRecordNumbers(line, kSpectrumRecordFormat)[1];
     } catch (const FormatError& error) {
-      throw ExchangeFileError(LineLabel(name, i) + ": " + error.what());
+      throw ExchangeFileError(LineLabel(name, i) + ": " + error.what(), i);
     }
   }
   return spectrum;

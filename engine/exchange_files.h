@@ -19,10 +19,16 @@ constexpr int kExchangeRows = 600;
 /// Relative photon number N(i)/Nmax at grid index i = 1..600 (energy 0.5*i keV); index 0 unused.
 using ExchangeSpectrum = std::array<double, 601>;
 
-/// A missing, short or garbled exchange file; the text names the file and the line.
+/// A missing, short or garbled exchange file; the text names the file and the line, Line() gives
+/// the line for a front end that words the message itself.
 class ExchangeFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ExchangeFileError(const std::string& message, int line = 0) : std::runtime_error(message), line_(line) {}
+  /// line of the file where the fault is, 0 when not known
+  int Line() const { return line_; }
+
+ private:
+  int line_;
 };
 
 /// 600 lines "0000.0, 0.00000" + CR LF (17 bytes each, 10200 bytes in all): energy 0.5*i keV and the

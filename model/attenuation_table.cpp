@@ -81,12 +81,14 @@ AttenuationTable ReadAttenuationTable(std::istream& in, const std::string& sourc
     const std::optional<std::string_view> item = reader.Next();
     if (!item) {
       throw TableLoadError(sourceName + ": the table ends in row " + std::to_string(row) + " after " +
-                           std::to_string(n) + " of " + std::to_string(kNumbersNeeded) + " numbers.");
+                           std::to_string(n) + " of " + std::to_string(kNumbersNeeded) + " numbers.",
+                           TableFault::TooShort);
     }
     const std::optional<double> value = ParseWholeNumber(*item);
     if (!value) {
       const std::string shown = item->empty() ? "an empty item" : "\"" + std::string(*item) + "\"";
-      throw TableLoadError(RowPlace(sourceName, row, reader.line()) + ": " + shown + " is not a number.");
+      throw TableLoadError(RowPlace(sourceName, row, reader.line()) + ": " + shown + " is not a number.",
+                           TableFault::NotANumber, reader.line());
     }
     if (column > 0) (*columns[column])[row] = *value;  // the energy column is dropped
   }

@@ -24,10 +24,26 @@ struct AttenuationTable {
   GridArray muEnAir{};  /// mass energy-absorption coefficient of air [cm2/g]
 };
 
-/// A table that cannot be read; the text names the source and the row.
+/// what is wrong with a table file
+enum class TableFault {
+  Unreadable,  // it cannot be opened or read
+  TooShort,    // it ends before the last number of row 1000
+  NotANumber   // an item on line Line() is not a number
+};
+
+/// A table that cannot be read; the text names the source and the row, Fault() and Line()
+/// let a front end word it in its own language.
 class TableLoadError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TableLoadError(const std::string& message, TableFault fault = TableFault::Unreadable, int line = 0)
+      : std::runtime_error(message), fault_(fault), line_(line) {}
+  TableFault Fault() const { return fault_; }
+  /// line of the file where the fault is, 0 when not known
+  int Line() const { return line_; }
+
+ private:
+  TableFault fault_;
+  int line_;
 };
 
 /// Reads the table as list input: 6000 numbers separated by blanks, commas or line ends,

@@ -58,7 +58,7 @@ double CosecantOfTargetAngle(double degrees) {
   const bool multipleOfHalfTurn = std::isfinite(degrees) && std::fmod(degrees, 180.0) == 0.0;
   const double cosecant = 1.0 / sine;
   if (!std::isfinite(degrees) || multipleOfHalfTurn || !(sine > 0) || !std::isfinite(cosecant)) {
-    throw RunError("Target angle " + FormatNumber(degrees) +
+    throw RunError(RunRefusal::TargetAngle, degrees, "Target angle " + FormatNumber(degrees) +
                    " degrees is not usable: its sine must be positive (use an angle between 0 and 180 degrees).");
   }
   return cosecant;
@@ -75,9 +75,12 @@ double FindSpectrumPeak(const GridArray& bins, double kVp) {
 
 void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, RectificationType type,
                            CalculationState& state) {
-  if (!state.tableLoaded) throw RunError("No attenuation table is loaded, so no spectrum can be computed.");
+  if (!state.tableLoaded) {
+    throw RunError(RunRefusal::NoTable, 0, "No attenuation table is loaded, so no spectrum can be computed.");
+  }
   if (!(inputs.kVp >= kMinimumTubeVoltage && inputs.kVp <= kMaximumTubeVoltage)) {
-    throw RunError("Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
+    throw RunError(RunRefusal::VoltageOutOfRange, inputs.kVp,
+                   "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
   }
   const double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
 
@@ -85,10 +88,10 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   // exports still refer to it.
   const GridArray previousBins = state.SpectrumBins;
   const double previousPeak = state.SpectrumPeak;
-  const auto refuse = [&](const std::string& message) {
+  const auto refuse = [&](RunRefusal reason, double value, const std::string& message) {
     state.SpectrumBins = previousBins;
     state.SpectrumPeak = previousPeak;
-    throw RunError(message);
+    throw RunError(reason, value, message);
   };
 
   ClearSpectrum(state);
@@ -100,13 +103,15 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
     const double energy = state.SpectrumBins[i] * PhotonEnergy(i);
     if (!std::isfinite(state.SpectrumBins[i]) || !std::isfinite(energy) ||
         !std::isfinite(state.SpectrumBins[i] * state.table.muEnAir[i] * PhotonEnergy(i))) {
-      refuse("The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
-             " keV it is not a finite number. Check the filter thicknesses.");
+      refuse(RunRefusal::NotFinite, PhotonEnergy(i),
+             "The spectrum cannot be computed: at " + FormatNumber(PhotonEnergy(i)) +
+                 " keV it is not a finite number. Check the filter thicknesses.");
     }
   }
   const double peak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
   if (peak == 0) {
-    refuse("Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
+    refuse(RunRefusal::EverythingAbsorbed, 0,
+           "Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
            "or use a larger target angle (at a grazing angle the target itself absorbs the beam).");
   }
   state.SpectrumPeak = peak;

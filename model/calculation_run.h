@@ -43,10 +43,28 @@ struct RunInputs {
   bool inherentFiltrationReplaced = false;
 };
 
-/// A run that cannot be computed; the text is a clear message for the user.
+/// why a run is refused
+enum class RunRefusal {
+  NoTable,             // no attenuation table is loaded
+  VoltageOutOfRange,   // value: the tube voltage [kV]
+  TargetAngle,         // value: the target angle [degrees]
+  NotFinite,           // value: the first photon energy where the spectrum is not finite [keV]
+  EverythingAbsorbed,  // the filtered spectrum is zero everywhere
+};
+
+/// A run that cannot be computed; the text is a clear message for the user, reason and value
+/// let a front end word it in its own language.
 class RunError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  RunError(RunRefusal reason, double value, const std::string& message)
+      : std::runtime_error(message), reason_(reason), value_(value) {}
+  RunRefusal Reason() const { return reason_; }
+  /// the quantity named by the reason (voltage, angle or energy), 0 when it names none
+  double Value() const { return value_; }
+
+ private:
+  RunRefusal reason_;
+  double value_;
 };
 
 /// Converts the entries and applies the silent corrections: a voltage above 300 becomes 300,

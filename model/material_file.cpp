@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "input_number.h"
+#include "text_encoding.h"
 
 namespace kestrix {
 namespace {
@@ -65,7 +66,8 @@ bool NextNumber(ListItemReader& items, const std::string& source, double& value)
   if (!items.Next(item, line)) return false;
   const std::optional<double> number = ParseWholeNumber(item);
   if (!number) {
-    throw MaterialFileError(Fault(source, "line " + std::to_string(line) + ": \"" + item + "\" is not a number"));
+    throw MaterialFileError(Fault(source, "line " + std::to_string(line) + ": \"" + item + "\" is not a number"),
+                            MaterialFault::NotANumber, line);
   }
   value = *number;
   return true;
@@ -85,36 +87,44 @@ double EnergyMeV(int keV) { return keV / 1000.0; }
 void CheckTable(const MaterialFile& material, const std::string& source) {
   const auto& rows = material.rows;
   if (rows.size() < static_cast<std::size_t>(kMaterialRowsMin) || rows.size() > static_cast<std::size_t>(kMaterialRowsMax)) {
-    throw MaterialFileError(Fault(source, "the row count " + std::to_string(rows.size()) + " is outside 2 to 120"));
+    throw MaterialFileError(Fault(source, "the row count " + std::to_string(rows.size()) + " is outside 2 to 120"),
+                            MaterialFault::BadRowCount);
   }
   if (!(material.density > 0) || !std::isfinite(material.density)) {
-    throw MaterialFileError(Fault(source, "the density " + Show(material.density) + " g/cm3 is not positive"));
+    throw MaterialFileError(Fault(source, "the density " + Show(material.density) + " g/cm3 is not positive"),
+                            MaterialFault::BadDensity);
   }
   for (std::size_t r = 1; r < rows.size(); ++r) {
     if (rows[r][kMaterialEnergy] < rows[r - 1][kMaterialEnergy]) {
-      throw MaterialFileError(Fault(source, "energies out of order: row " + std::to_string(r + 1) + " (" +
-                                                Show(rows[r][kMaterialEnergy]) + " MeV) is below row " +
-                                                std::to_string(r) + " (" + Show(rows[r - 1][kMaterialEnergy]) + " MeV)"));
+      const std::string order = "energies out of order: row " + std::to_string(r + 1) + " (" +
+                                Show(rows[r][kMaterialEnergy]) + " MeV) is below row " + std::to_string(r) + " (" +
+                                Show(rows[r - 1][kMaterialEnergy]) + " MeV)";
+      throw MaterialFileError(Fault(source, order),
+                              MaterialFault::EnergiesOutOfOrder, 0, static_cast<int>(r + 1));
     }
   }
   if (!(rows.front()[kMaterialEnergy] <= kFirstMeV)) {
     throw MaterialFileError(Fault(source, "the first energy " + Show(rows.front()[kMaterialEnergy]) +
-                                              " MeV is above 0.001 MeV, so 1 keV is not covered"));
+                                              " MeV is above 0.001 MeV, so 1 keV is not covered"),
+                            MaterialFault::FirstEnergyTooHigh);
   }
   if (!(rows.back()[kMaterialEnergy] > kLastMeV)) {
     throw MaterialFileError(Fault(source, "the last energy " + Show(rows.back()[kMaterialEnergy]) +
-                                              " MeV is not above 0.5 MeV, so 500 keV is not covered"));
+                                              " MeV is not above 0.5 MeV, so 500 keV is not covered"),
+                            MaterialFault::LastEnergyTooLow);
   }
   for (int k = kFirstKeV; k <= kLastKeV; ++k) {
     const std::size_t j = RowAbove(material, EnergyMeV(k));
     for (std::size_t r : {j - 1, j}) {
       if (!(rows[r][kMaterialEnergy] > 0)) {
         throw MaterialFileError(Fault(source, "row " + std::to_string(r + 1) + ": the energy " +
-                                                  Show(rows[r][kMaterialEnergy]) + " MeV is not positive"));
+                                                  Show(rows[r][kMaterialEnergy]) + " MeV is not positive"),
+                                MaterialFault::NonPositiveEnergy, 0, static_cast<int>(r + 1));
       }
       if (!(rows[r][kMaterialTotal] > 0)) {
         throw MaterialFileError(Fault(source, "row " + std::to_string(r + 1) + ": the total attenuation " +
-                                                  Show(rows[r][kMaterialTotal]) + " cm2/g is not positive"));
+                                                  Show(rows[r][kMaterialTotal]) + " cm2/g is not positive"),
+                                MaterialFault::NonPositiveTotal, 0, static_cast<int>(r + 1));
       }
     }
   }
@@ -146,7 +156,8 @@ GridArray CheckedCoefficients(const MaterialFile& material, const std::string& s
   for (int i = 1; i <= kGridLast; ++i) {
     if (!std::isfinite(mu[i])) {
       throw MaterialFileError(Fault(source, "the attenuation coefficient at " + Show(kKeVPerGridIndex * i) +
-                                                " keV is too large to compute"));
+                                                " keV is too large to compute"),
+                              MaterialFault::CoefficientTooLarge);
     }
   }
   return mu;
@@ -156,9 +167,12 @@ GridArray CheckedCoefficients(const MaterialFile& material, const std::string& s
 
 std::string ReadMaterialDescription(std::istream& in, const std::string& sourceName) {
   std::string description;
-  if (!std::getline(in, description)) throw MaterialFileError(Fault(sourceName, "the file is empty"));
+  if (!std::getline(in, description)) {
+    throw MaterialFileError(Fault(sourceName, "the file is empty"), MaterialFault::Empty);
+  }
   if (!description.empty() && description.back() == '\r') description.pop_back();
-  return description;
+  // Japanese Windows editors save in Shift_JIS; from here on the description is UTF-8.
+  return UserTextToUtf8(description);
 }
 
 MaterialFile ReadMaterialFile(std::istream& in, const std::string& sourceName) {
@@ -167,10 +181,12 @@ MaterialFile ReadMaterialFile(std::istream& in, const std::string& sourceName) {
   ListItemReader items(in, 2);
   double count = 0;
   if (!NextNumber(items, sourceName, material.density) || !NextNumber(items, sourceName, count)) {
-    throw MaterialFileError(Fault(sourceName, "fewer than two numbers (density and row count) after the description"));
+    throw MaterialFileError(Fault(sourceName, "fewer than two numbers (density and row count) after the description"),
+                            MaterialFault::MissingHeader);
   }
   if (count != std::floor(count) || count < kMaterialRowsMin || count > kMaterialRowsMax) {
-    throw MaterialFileError(Fault(sourceName, "the row count " + Show(count) + " is not a whole number from 2 to 120"));
+    throw MaterialFileError(Fault(sourceName, "the row count " + Show(count) + " is not a whole number from 2 to 120"),
+                            MaterialFault::BadRowCount);
   }
   const int rowCount = static_cast<int>(count);
   for (int r = 1; r <= rowCount; ++r) {
@@ -178,7 +194,8 @@ MaterialFile ReadMaterialFile(std::istream& in, const std::string& sourceName) {
     for (std::size_t c = 0; c < numbers.size(); ++c) {
       if (!NextNumber(items, sourceName, numbers[c])) {
         throw MaterialFileError(Fault(sourceName, "too few numbers: the file ends in row " + std::to_string(r) + " of " +
-                                                      std::to_string(rowCount)));
+                                                      std::to_string(rowCount)),
+                                MaterialFault::TooFewNumbers, 0, r);
       }
     }
     material.rows.push_back({numbers[0], numbers[1], numbers[2], numbers[3], numbers[1] + numbers[2] + numbers[3]});

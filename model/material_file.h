@@ -22,6 +22,7 @@ constexpr int kMaterialRowsMin = 2;
 constexpr int kMaterialRowsMax = 120;
 
 struct MaterialFile {
+  /// first line of the file, in UTF-8 (a line that is not UTF-8 is read as Shift_JIS, CP932)
   std::string description;
   /// density of the material [g/cm3]
   double density = 0;
@@ -32,8 +33,40 @@ struct MaterialFile {
 /// Column positions inside MaterialFile::rows.
 enum MaterialColumn { kMaterialEnergy = 0, kMaterialTotal = 4 };
 
+/// what is wrong with a material file
+enum class MaterialFault {
+  Unreadable,          // it cannot be opened or read
+  Empty,               // no description line
+  MissingHeader,       // fewer than two numbers (density, row count) after the description
+  BadRowCount,         // the row count is not a whole number from 2 to 120
+  TooFewNumbers,       // the file ends inside row Row()
+  NotANumber,          // an item on line Line() is not a number
+  BadDensity,          // the density is not positive
+  EnergiesOutOfOrder,  // row Row() has a lower energy than the row before it
+  FirstEnergyTooHigh,  // the table starts above 1 keV
+  LastEnergyTooLow,    // the table ends at or below 500 keV
+  NonPositiveEnergy,   // row Row() has an energy <= 0 where the interpolation takes its logarithm
+  NonPositiveTotal,    // row Row() has a total <= 0 where the interpolation takes its logarithm
+  CoefficientTooLarge  // an interpolated coefficient is not finite
+};
+
+/// A material file that cannot be used; the text names the file and the fault in English,
+/// Fault(), Line() and Row() let a front end word it in its own language.
 class MaterialFileError : public std::runtime_error {
-  using runtime_error::runtime_error;
+ public:
+  explicit MaterialFileError(const std::string& message, MaterialFault fault = MaterialFault::Unreadable,
+                             int line = 0, int row = 0)
+      : std::runtime_error(message), fault_(fault), line_(line), row_(row) {}
+  MaterialFault Fault() const { return fault_; }
+  /// line of the file where the fault is, 0 when not known
+  int Line() const { return line_; }
+  /// data row (1 = first row after the header) where the fault is, 0 when not known
+  int Row() const { return row_; }
+
+ private:
+  MaterialFault fault_;
+  int line_;
+  int row_;
 };
 
 /// Reads and checks a whole material file; throws MaterialFileError naming sourceName
@@ -43,7 +76,7 @@ class MaterialFileError : public std::runtime_error {
 /// or total where the interpolation takes its logarithm).
 MaterialFile ReadMaterialFile(std::istream& in, const std::string& sourceName);
 
-/// The first line of a material file (without its line end); throws when there is none.
+/// The first line of a material file (without its line end) in UTF-8; throws when there is none.
 std::string ReadMaterialDescription(std::istream& in, const std::string& sourceName);
 
 /// Opens path and reads it as above; throws MaterialFileError when it cannot be opened.

@@ -21,11 +21,13 @@
 
 #include "atomic_file.h"
 #include "exchange_files.h"
+#include "failure_texts.h"
 #include "dialog_controls.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -158,14 +160,21 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   connect(command1_, &QPushButton::clicked, this, &DataExportDialog::Save);
   connect(command2, &QPushButton::clicked, this, &QWidget::hide);
   connect(text1_, &QLineEdit::returnPressed, this, &DataExportDialog::NameEntered);
+  // A shown preview always matches the options on screen, so OK never saves another format.
+  for (int i = 1; i <= 10; ++i) {
+    connect(option_[i], &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked && command1_->isEnabled()) Preview();
+    });
+  }
 }
 
 void DataExportDialog::PrepareAndShow() {
-  list1_->clear();
+  ClearPreview();
   folders_->SyncFileList();
   for (int i : {1, 3, 5, 7, 9}) option_[i]->setChecked(true);
   text1_->clear();
   command1_->setEnabled(false);
+  CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();
@@ -187,11 +196,16 @@ void DataExportDialog::Preview() {
   // The table always starts again from the exchange file, so normalisations never compound.
   try {
     std::ifstream in(kSpectrumExchangeFile, std::ios::binary);
-    if (!in) throw ExchangeFileError(std::string(kSpectrumExchangeFile) + ": the file cannot be opened");
+    if (!in) {
+      ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\nファイルがありません。"),
+                      QString::fromLatin1(kSpectrumExchangeFile));
+      return;
+    }
     table_ = BuildSpectrumTable(ReadSpectrumExchangeList(in, kSpectrumExchangeFile), ChosenOptions(),
                                 LocaleDecimalSeparator());
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + QString::fromUtf8(e.what()));
+    ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + ReadFailureText(e),
+                    FilePlace(QString::fromLatin1(kSpectrumExchangeFile), FailureLine(e)));
     return;
   }
   list1_->addItem(QString::fromStdString(table_.header));
@@ -214,17 +228,22 @@ void DataExportDialog::Save() {
     ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
     return;
   }
-  // The extension follows the separator of the table that is written, not the option shown now.
+  // The extension follows the separator of the table that is written, which the preview keeps
+  // equal to the option shown.
   const QString path = QDir(folders_->FileList()->Folder()).filePath(
       name + QString::fromLatin1(SpectrumTableExtension(table_.separator)));
   try {
     SaveFileAtomically(QFile::encodeName(path).toStdString(),
                        [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + SaveFailureText(e),
+                    QDir::toNativeSeparators(path));
     return;
   }
-  ShowConfirmation(this, QStringLiteral("データを ") + QDir::toNativeSeparators(path) + QStringLiteral(" に保存しました"));
+  const QString shown = QDir::toNativeSeparators(path);
+  const QString elided = ElidedForMessage(shown, this);
+  ShowConfirmation(this, QStringLiteral("データを ") + elided + QStringLiteral(" に保存しました"),
+                   elided != shown ? shown : QString());
   hide();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Form5 "データ保存": rereads the spectrum exchange file of the last calculation, shows it as a
 // comma- or space-separated table in the chosen unit, normalisation and notation, and saves
-// exactly the previewed table to a folder chosen in the drive, folder and file lists.
+// exactly the previewed table to a folder chosen in the drive, folder and file lists. A shown
+// preview is refreshed whenever an option changes, so it always matches the options on screen.
 
 #include <QWidget>
 

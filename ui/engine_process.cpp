@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include "exchange_files.h"
@@ -14,6 +15,13 @@ namespace {
 constexpr int kStartTimeoutMs = 5000;
 /// how long an outdated engine is given to end after being killed [ms]
 constexpr int kKillTimeoutMs = 2000;
+
+/// why the engine could not start, in the user's language
+QString StartFailureText(QProcess::ProcessError error, const QString& programPath) {
+  if (error == QProcess::Timedout) return QStringLiteral("起動に時間がかかりすぎました。");
+  if (!QFileInfo::exists(programPath)) return QStringLiteral("プログラムが見つかりません。");
+  return QStringLiteral("プログラムを実行できません (実行の許可がないか、壊れています)。");
+}
 
 }  // namespace
 
@@ -45,6 +53,7 @@ bool EngineProcess::Start(QString* error) {
   Stop();
   startFailed_ = false;
   startError_.clear();
+  console_.clear();
   QFile::remove(QString::fromLatin1(kResultFile));
 
   process_ = new QProcess(this);
@@ -57,7 +66,7 @@ bool EngineProcess::Start(QString* error) {
   // Waiting for the start only: the engine's work goes on in the background.
   if (!process_->waitForStarted(kStartTimeoutMs)) {
     startFailed_ = true;
-    startError_ = process_->errorString();
+    startError_ = StartFailureText(process_->error(), programPath_);
     if (error != nullptr) *error = startError_;
     return false;
   }
@@ -77,10 +86,8 @@ EngineProcess::Outcome EngineProcess::WaitForEnd(int msecs, QString* detail) {
     return Outcome::Crashed;
   }
   if (process_->exitCode() != 0) {
-    if (detail != nullptr) {
-      const QString console = QString::fromLocal8Bit(process_->readAllStandardOutput()).trimmed();
-      *detail = QString::number(process_->exitCode()) + (console.isEmpty() ? QString() : QStringLiteral(": ") + console);
-    }
+    if (detail != nullptr) *detail = QString::number(process_->exitCode());
+    console_ = QString::fromLocal8Bit(process_->readAllStandardOutput()).trimmed();
     return Outcome::FailedExit;
   }
   return Outcome::Finished;

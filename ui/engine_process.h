@@ -32,12 +32,16 @@ class EngineProcess : public QObject {
 
   /// Ends a still running earlier engine (its result belongs to an older spectrum), removes the
   /// previous result file, then starts the engine in the current working directory without
-  /// waiting for it to finish. Returns false with a reason in `error` when it could not start.
+  /// waiting for it to finish. Returns false with a reason for the user in `error` when it could
+  /// not start.
   bool Start(QString* error);
 
   /// Waits at most `msecs` for the engine to end and says how it ended; `detail` receives the
-  /// exit code or error text when there is one.
+  /// exit code or the reason a start failed when there is one.
   Outcome WaitForEnd(int msecs, QString* detail);
+
+  /// what a failed engine wrote on its console (its own language), empty when nothing
+  const QString& ConsoleOutput() const { return console_; }
 
   /// Ends a still running engine at once, so that it writes no file any more.
   void Stop();
@@ -50,6 +54,7 @@ class EngineProcess : public QObject {
   QProcess* process_ = nullptr;
   bool startFailed_ = false;
   QString startError_;
+  QString console_;
 };
 
 }  // namespace kestrix

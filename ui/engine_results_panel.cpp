@@ -1,5 +1,7 @@
 #include "engine_results_panel.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 #include "display_pattern.h"
 #include "engine_process.h"
 #include "exchange_files.h"
+#include "failure_texts.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
@@ -141,7 +144,10 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
   ClearResults();
 
   QString detail;
-  switch (engine.WaitForEnd(kEngineWaitMs, &detail)) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);  // the wait for the engine may take a while
+  const EngineProcess::Outcome outcome = engine.WaitForEnd(kEngineWaitMs, &detail);
+  QApplication::restoreOverrideCursor();
+  switch (outcome) {
     case EngineProcess::Outcome::NeverStarted:
       ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) はまだ実行されていません。"));
       return;
@@ -150,15 +156,15 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
                                            "しばらくしてからもう一度押して下さい。"));
       return;  // Command6 stays enabled: the results may still come.
     case EngineProcess::Outcome::StartFailed:
-      ShowExclamation(this, QStringLiteral("半価層の計算プログラムを起動できませんでした。\n") + engine.ProgramPath() +
-                                QStringLiteral("\n") + detail);
+      ShowExclamation(this, QStringLiteral("半価層の計算プログラム (Quillon) を起動できませんでした。\n") + detail,
+                      QDir::toNativeSeparators(engine.ProgramPath()));
       break;
     case EngineProcess::Outcome::Crashed:
       ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) が異常終了しました。結果はありません。"));
       break;
     case EngineProcess::Outcome::FailedExit:
-      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) がエラーで終了しました (終了コード ") + detail +
-                                QStringLiteral(")。結果はありません。"));
+      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) がエラーで終了しました。結果はありません。"),
+                      QStringLiteral("終了コード ") + detail, engine.ConsoleOutput());
       break;
     case EngineProcess::Outcome::Finished:
       ReadResults();
@@ -171,15 +177,15 @@ void EngineResultsPanel::ReadResults() {
   const QString fileName = QString::fromLatin1(kResultFile);
   std::ifstream in(kResultFile, std::ios::binary);
   if (!in) {
-    ShowExclamation(this, QStringLiteral("結果ファイル ") + fileName + QStringLiteral(" がありません。"));
+    ShowExclamation(this, QStringLiteral("半価層の計算の結果ファイルがありません。"), fileName);
     return;
   }
   EngineResults results;
   try {
     results = ReadResultFile(in, kResultFile);
   } catch (const std::exception& error) {
-    ShowExclamation(this, QStringLiteral("結果ファイル ") + fileName + QStringLiteral(" を読めません。\n") +
-                              QString::fromStdString(error.what()));
+    ShowExclamation(this, QStringLiteral("半価層の計算の結果ファイルを読めません。\n") + ReadFailureText(error),
+                    FilePlace(fileName, FailureLine(error)));
     return;
   }
   text9_->setText(ValueText(results.hvlAlMm, "#0.000"));

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "arbitrary_filter_set.h"
+#include "failure_texts.h"
 #include "filter_list_panel.h"
 #include "dialog_controls.h"
 #include "input_number.h"
@@ -18,6 +19,7 @@
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -83,6 +85,7 @@ void FilterDialog::PrepareAndShow() {
   label5_->clear();
   text2_->clear();
   file1_->Refresh();
+  CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();
@@ -94,9 +97,10 @@ void FilterDialog::FileClicked() {
   try {
     materialDescription_ = QString::fromUtf8(LoadMaterialDescription(QFile::encodeName(name).toStdString()).c_str());
     label5_->setText(materialDescription_);
-  } catch (const MaterialFileError& e) {
+  } catch (const std::exception& e) {
     label5_->clear();
-    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + QString::fromUtf8(e.what()));
+    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
+                    FilePlace(name, FailureLine(e)));
     return;
   }
   text2_->setFocus();
@@ -132,8 +136,9 @@ void FilterDialog::AddFilter() {
   try {
     material = LoadMaterialFile(QFile::encodeName(name).toStdString());
     coefficients = ArbitraryFilterCoefficientsFor(material);
-  } catch (const MaterialFileError& e) {
-    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + QString::fromUtf8(e.what()));
+  } catch (const std::exception& e) {
+    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
+                    FilePlace(name, FailureLine(e)));
     return;
   }
   materialDescription_ = QString::fromUtf8(material.description.c_str());

@@ -1,6 +1,7 @@
 #pragma once
 // Picture1: the main window's list of the arbitrary filters that are set, one line per slot
-// with the material description and the thickness.
+// with the material description and the thickness. The thickness stands at the right edge so the
+// description has the rest of the line; a description cut even so is the line's tooltip.
 
 #include <QString>
 #include <QStringList>
@@ -14,14 +15,14 @@ class FilterListPanel : public QWidget {
   /// horizontal and vertical size of one of the panel's logical units [twips]
   static constexpr double kTwipsPerUnitX = 16.5;
   static constexpr double kTwipsPerUnitY = 16.875;
-  /// logical x of the description and of the thickness on a slot's line
+  /// logical x of the description on a slot's line
   static constexpr double kDescriptionX = 2;
-  static constexpr double kThicknessX = 60;
 
   explicit FilterListPanel(QWidget* parent);
 
   /// Lists the filter of `slot` (1..3): `description` at logical (2, 15 slot - 10) and the
-  /// thickness in mm (10 x thicknessCm, up to 15 significant digits) followed by " mm" at x 60.
+  /// thickness in mm (10 x thicknessCm, up to 15 significant digits) followed by " mm" at the
+  /// right edge.
   void ListFilter(int slot, const QString& description, double thicknessCm);
   /// Empties the panel to its background.
   void Clear();
@@ -32,8 +33,11 @@ class FilterListPanel : public QWidget {
   static QString ThicknessText(double thicknessCm);
   /// "description / thickness" of each listed slot 1..3; empty strings for empty slots
   QStringList Lines() const;
+  /// the tooltip of a slot's line: its whole description when the line shows it cut, else empty
+  QString LineToolTip(int slot) const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
@@ -41,6 +45,16 @@ class FilterListPanel : public QWidget {
     QString description;
     QString thickness;
   };
+  /// where a slot's line stands and the description as it fits before the thickness
+  struct LineLayout {
+    QRect description;
+    QRect thickness;
+    QString shownDescription;
+  };
+  LineLayout Layout(int slot) const;
+  /// the slot (1..3) whose line holds the point, 0 for none
+  int SlotAt(const QPoint& point) const;
+
   Entry entries_[3];
 };
 

@@ -1,5 +1,7 @@
 #include "graph_picture.h"
 
+#include <algorithm>
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -63,7 +65,7 @@ GraphPicture::GraphPicture(const CalculationState& state, QWidget* parent)
   label14_->move(kBorderPx + 4320 / 15, kBorderPx + 2640 / 15);
   label14_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  GraphCaption(QStringLiteral("Label24"), QStringLiteral("光子エネルギー"), 240, 6000, this);
+  QLabel* label24 = GraphCaption(QStringLiteral("Label24"), QStringLiteral("光子エネルギー"), 240, 6000, this);
   QLabel* label23 = GraphCaption(QStringLiteral("Label23"), QStringLiteral("keV"), 3000, 6000, this);
   label23->setFont(TimesFont(12));
   label25_ = GraphCaption(QStringLiteral("Label25"), ReadoutCaption(DisplayQuantity::PhotonNumber), 4080, 6000, this);
@@ -71,8 +73,21 @@ GraphPicture::GraphPicture(const CalculationState& state, QWidget* parent)
   // caption and the read-out box Text7 there are 1290 twips (86 px), so 9 pt (12 px each) fits.
   label25_->setFont(RoundedGothicFont(9));
   label25_->setFixedWidth(1290 / 15);
+  // Both read-out captions in one size.
+  label24->setFont(label25_->font());
+  label24->adjustSize();
   line6_->raise();
   line7_->raise();
+}
+
+void GraphPicture::ShowModelCaption(const QString& text) {
+  label14_->setText(text);
+  label14_->adjustSize();
+  constexpr int kMarginPx = 8;
+  const int frameRight = WidgetPixelOf({kFrameRight, kFrameTop}).x();
+  const int x = std::min(kBorderPx + 4320 / 15, frameRight - kMarginPx - label14_->width());
+  label14_->move(x, label14_->y());
+  label14_->show();
 }
 
 QPoint GraphPicture::Pixel(QPointF logical) const {
@@ -106,7 +121,8 @@ void GraphPicture::DrawQuantityName(QPainter& painter, DisplayQuantity quantity)
 }
 
 void GraphPicture::DrawFrame(QPainter& painter) const {
-  painter.setPen(QPen(PaletteColor(kPaletteBlack), 2));
+  // Mitred corners: a bevelled join leaves the outer corner pixel of a 2-pixel line white.
+  painter.setPen(QPen(PaletteColor(kPaletteBlack), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(QRect(Pixel({kFrameLeft, kFrameTop}), Pixel({kFrameRight, kFrameBottom})));
 }

@@ -56,6 +56,9 @@ class GraphPicture : public QWidget {
 
   /// the model caption shown over the empty graph
   QLabel* ModelCaption() const { return label14_; }
+  /// Writes `text` into the model caption and shows it, moved left where needed so that it
+  /// ends inside the plot frame instead of crossing it.
+  void ShowModelCaption(const QString& text);
   /// pixel of a logical point in widget coordinates (inner area plus the border)
   QPoint WidgetPixelOf(QPointF logical) const;
 

@@ -14,10 +14,12 @@
 
 #include "atomic_file.h"
 #include "dialog_controls.h"
+#include "failure_texts.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -80,15 +82,18 @@ ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget
 
   connect(folders_->FileList(), &QListWidget::itemClicked, this, &ImageExportDialog::FileClicked);
   connect(command1, &QPushButton::clicked, this, &ImageExportDialog::Save);
+  connect(text1_, &QLineEdit::returnPressed, this, &ImageExportDialog::Save);
   connect(command2, &QPushButton::clicked, this, &QWidget::hide);
 }
 
 void ImageExportDialog::PrepareAndShow() {
   folders_->SyncFileList();
   text1_->clear();
+  CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();
+  text1_->setFocus();
 }
 
 void ImageExportDialog::FileClicked() {
@@ -114,7 +119,8 @@ void ImageExportDialog::Save() {
     SaveFileAtomically(QFile::encodeName(path).toStdString(),
                        [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + SaveFailureText(e),
+                    QDir::toNativeSeparators(path));
     return;
   }
   ShowConfirmation(this, QStringLiteral("グラフをBMP画像として保存しました。"));

@@ -5,6 +5,8 @@
 #include "main_window.h"
 #include "program_state.h"
 #include "start_screen.h"
+#include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 
@@ -14,8 +16,9 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
                                                                    : enginePath)),
       mainWindow_(std::make_unique<MainWindow>(*state_, *engine_)),
       startScreen_(std::make_unique<StartScreen>(*state_, *mainWindow_, *engine_)) {
+  InstallJapaneseQtTexts();
   AttachFilterAndExportDialogs(*mainWindow_);
-  connect(mainWindow_.get(), &MainWindow::StartScreenRequested, startScreen_.get(), &QWidget::show);
+  connect(mainWindow_.get(), &MainWindow::StartScreenRequested, this, &KestrixProgram::ShowStartScreen);
   connect(startScreen_.get(), &StartScreen::ExitRequested, this, [this] {
     mainWindow_->hide();
     startScreen_->hide();
@@ -25,6 +28,11 @@ KestrixProgram::KestrixProgram(const QString& enginePath)
 
 KestrixProgram::~KestrixProgram() = default;
 
-void KestrixProgram::Start() { startScreen_->show(); }
+void KestrixProgram::Start() { ShowStartScreen(); }
+
+void KestrixProgram::ShowStartScreen() {
+  CentreOnScreenWithMouse(startScreen_.get());
+  startScreen_->show();
+}
 
 }  // namespace kestrix

@@ -32,6 +32,9 @@ class KestrixProgram : public QObject {
   void Ended();
 
  private:
+  /// shows the start screen centred on the screen that holds the mouse
+  void ShowStartScreen();
+
   std::unique_ptr<ProgramState> state_;
   std::unique_ptr<EngineProcess> engine_;
   std::unique_ptr<MainWindow> mainWindow_;

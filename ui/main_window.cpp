@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,7 +17,9 @@
 #include "engine_process.h"
 #include "engine_results_panel.h"
 #include "exchange_files.h"
+#include "failure_texts.h"
 #include "filter_list_panel.h"
+#include "focus_frame.h"
 #include "palette_color.h"
 #include "program_state.h"
 #include "graph_picture.h"
@@ -252,6 +255,8 @@ void MainWindow::BuildBottomBand() {
   command2_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   command2_->setFont(CenturyFont(5.25));
   command2_->setGeometry(Twips(13800, 9360, 495, 495).translated(-commandPanel->pos()));
+  command2_->setToolTip(QStringLiteral("スタート画面に戻る"));
+  ShowFocusFrame(command2_);
 
   connect(command1_, &QPushButton::clicked, this, &MainWindow::GraphDraw);
   connect(command3_, &QPushButton::clicked, this, &MainWindow::ClearGraph);
@@ -278,9 +283,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Right) picture3_->MoveCursor(+1);
       if (key == Qt::Key_Left) picture3_->MoveCursor(-1);
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && PressForEnter(focus)) return true;
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::PressForEnter(QWidget* focus) {
+  // Enter in an input box draws the graph; on a button it presses the button, as Space does.
+  if (qobject_cast<QLineEdit*>(focus) != nullptr && !static_cast<QLineEdit*>(focus)->isReadOnly()) {
+    command1_->click();
+    return true;
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(focus); button != nullptr && button->isEnabled()) {
+    button->click();
+    return true;
+  }
+  return false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -319,9 +338,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   const QString caption =
       model == SpectrumModel::Tucker ? QStringLiteral("by Tucker's formula") : QStringLiteral("by Birch's formula");
   label16_->setText(caption);
-  picture3_->ModelCaption()->setText(caption);
-  picture3_->ModelCaption()->adjustSize();
-  picture3_->ModelCaption()->show();
+  picture3_->ShowModelCaption(caption);
   state_.displayQuantity = DisplayQuantity::PhotonNumber;
 
   ClearGraphAndFilters();
@@ -381,7 +398,11 @@ void MainWindow::GraphDraw() {
     command7_->setEnabled(true);
     command8_->setEnabled(true);
   } else {
-    // Nothing was added to the graph: it stays as it was.
+    // Nothing was added to the graph: it stays as it was. The engine's figures of the last
+    // spectrum would stand beside inputs that were not computed: they go, and cannot be fetched.
+    results_->ClearResults();
+    results_->ClearExtendedFigures();
+    results_->Command6()->setEnabled(false);
     label14->setVisible(captionWasVisible);
     SetDisplayOptionsEnabled(displayOptionsWereEnabled);
   }
@@ -404,7 +425,7 @@ bool MainWindow::CalculateSpectrum() {
   try {
     ComputePhotonSpectrum(inputs, model, state_.rectification, calculation);
   } catch (const RunError& error) {
-    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + QString::fromStdString(error.what()));
+    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + RunRefusalText(error));
     return false;
   }
 
@@ -414,8 +435,8 @@ bool MainWindow::CalculateSpectrum() {
   } catch (const std::exception& error) {
     // Nothing is drawn for a spectrum that the exports and the engine would not see.
     calculation.SpectrumPeak = 0;
-    ShowExclamation(this, QStringLiteral("スペクトルファイル %1 を書き込めませんでした。\n%2")
-                              .arg(QString::fromLatin1(kSpectrumExchangeFile), QString::fromStdString(error.what())));
+    ShowExclamation(this, QStringLiteral("スペクトルファイルを書き込めませんでした。\n") + SaveFailureText(error),
+                    QString::fromLatin1(kSpectrumExchangeFile));
     return false;
   }
   results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
@@ -427,8 +448,8 @@ bool MainWindow::CalculateSpectrum() {
 
   QString startError;
   if (!engine_.Start(&startError)) {
-    ShowExclamation(this, QStringLiteral("半価層の計算プログラムを起動できませんでした。\n%1\n%2")
-                              .arg(engine_.ProgramPath(), startError));
+    ShowExclamation(this, QStringLiteral("半価層の計算プログラム (Quillon) を起動できませんでした。\n") + startError,
+                    QDir::toNativeSeparators(engine_.ProgramPath()));
   }
   Yield();
   return true;
@@ -440,6 +461,7 @@ void MainWindow::ClearGraph() {
   command7_->setEnabled(false);
   command8_->setEnabled(false);
   results_->ClearResults();
+  results_->ClearExtendedFigures();
   SetDisplayOptionsEnabled(true);
   picture3_->ModelCaption()->show();
 }

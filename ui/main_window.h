@@ -70,6 +70,9 @@ class MainWindow : public QWidget {
   void BuildRightColumn();
   void BuildBottomBand();
   void InstallKeyPreview();
+  /// Enter on `focus`: presses Graph Draw from an input box, or the focused button; false when
+  /// the key is left to the control
+  bool PressForEnter(QWidget* focus);
 
   void GraphDraw();
   bool CalculateSpectrum();

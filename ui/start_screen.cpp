@@ -10,11 +10,14 @@
 #include "button_pictures.h"
 #include "engine_process.h"
 #include "exchange_files.h"
+#include "focus_frame.h"
+#include "failure_texts.h"
 #include "main_window.h"
 #include "program_state.h"
 #include "start_picture.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
@@ -46,6 +49,8 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   command3->setIcon(ExitIcon());
   command3->setIconSize(QSize(40, 40));
   command3->setGeometry(40, 520, 60, 60);
+  command3->setToolTip(QStringLiteral("終了"));
+  ShowFocusFrame(command3);
 
   const QFont buttonFont = GothicFont(14);
   auto* command2 = new QPushButton(QStringLiteral("Birch 式で計算"), this);
@@ -71,6 +76,9 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   Caption(QStringLiteral("Label1"), QStringLiteral("Kestrix (Medium energy)"), titleFont, QColor(255, 236, 170),
           QPoint(40, 40), this);
 
+  // Enter presses the focused button, as Space does.
+  for (QPushButton* button : {command1, command2, command3}) button->setAutoDefault(true);
+
   connect(command1, &QPushButton::clicked, this, [this] { ChooseModel(SpectrumModel::Tucker); });
   connect(command2, &QPushButton::clicked, this, [this] { ChooseModel(SpectrumModel::Birch); });
   connect(command3, &QPushButton::clicked, this, &StartScreen::ExitProgram);
@@ -80,11 +88,12 @@ void StartScreen::ChooseModel(SpectrumModel model) {
   try {
     state_.calculation.LoadAttenuationTable(kAttenuationTableFile);
   } catch (const std::exception& error) {
-    ShowExclamation(this, QStringLiteral("減弱係数テーブル %1 を読み込めませんでした。\n%2")
-                              .arg(QString::fromLatin1(kAttenuationTableFile), QString::fromStdString(error.what())));
+    ShowExclamation(this, QStringLiteral("減弱係数テーブルを読み込めませんでした。\n") + ReadFailureText(error),
+                    FilePlace(QString::fromLatin1(kAttenuationTableFile), FailureLine(error)));
     return;
   }
   mainWindow_.InitialiseForModel(model);
+  CentreOnScreenWithMouse(&mainWindow_);
   mainWindow_.show();
   hide();
 }

@@ -111,6 +111,16 @@ TEST(JsonReport, FitAndQualityTellHowTheInputsCameAbout) {
   EXPECT_EQ(doc["quality"]["nominal_hvl1_al_mm"].number, 2.58);
 }
 
+TEST(JsonReport, ShiftJisMaterialDescriptionIsWrittenInUtf8) {
+  const std::string sample = std::string(KESTRIX_TEST_DATA) + "/aluminium_alloy_cp932.ele";
+  const test::ComputedRun c = test::ComputeRun({"--filter", sample + ":1", "--json"});
+  const std::string description = "アルミニウム合金 ① (Al 97%～)";
+  std::ostringstream out;
+  WriteJsonReport(out, c.options, c.filters, c.outcome);
+  EXPECT_NE(out.str().find(description), std::string::npos);
+  EXPECT_EQ(Document(c)["inputs"]["filters"].items[0]["description"].text, description);
+}
+
 TEST(JsonReport, MissingFiguresAreNullWithAReason) {
   test::ComputedRun c = test::ComputeRun({"--kv", "80", "--no-table", "--json"});
   c.outcome.results.reset();

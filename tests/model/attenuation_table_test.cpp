@@ -104,6 +104,22 @@ TEST(ReadAttenuationTable, AnItemThatIsNotANumberNamesTheSourceAndTheRow) {
   }
 }
 
+TEST(ReadAttenuationTable, RefusalsCarryTheirKindAndLine) {
+  try {
+    Read(WithRow(test::ConstantTable(1.0), 17, "8.5 1 abc 1 1 1"));
+    ADD_FAILURE() << "no error";
+  } catch (const TableLoadError& error) {
+    EXPECT_EQ(error.Fault(), TableFault::NotANumber);
+    EXPECT_EQ(error.Line(), 17);
+  }
+  try {
+    Read("");
+    ADD_FAILURE() << "no error";
+  } catch (const TableLoadError& error) {
+    EXPECT_EQ(error.Fault(), TableFault::TooShort);
+  }
+}
+
 TEST(ReadAttenuationTable, FewerThan6000NumbersNameTheRowWhereTheTableEnds) {
   EXPECT_EQ(LoadErrorOf(""), "test.data: the table ends in row 1 after 0 of 6000 numbers.");
   EXPECT_EQ(LoadErrorOf(test::TableText(test::ConstantTable(1.0), 999)),

@@ -78,6 +78,8 @@ TEST(CosecantOfTargetAngle, RefusesAnglesWithoutAPositiveSine) {
     CosecantOfTargetAngle(0);
     FAIL();
   } catch (const RunError& error) {
+    EXPECT_EQ(error.Reason(), RunRefusal::TargetAngle);
+    EXPECT_EQ(error.Value(), 0.0);
     EXPECT_STREQ(error.what(),
                  "Target angle 0 degrees is not usable: its sine must be positive (use an angle between 0 and 180 "
                  "degrees).");
@@ -159,6 +161,7 @@ TEST_F(ComputePhotonSpectrumTest, RefusedRunsLeaveTheLastSpectrumAsItWas) {
                           RectificationType::ConstantPotential, state);
     FAIL() << "100 m of copper absorb everything";
   } catch (const RunError& error) {
+    EXPECT_EQ(error.Reason(), RunRefusal::EverythingAbsorbed);
     EXPECT_NE(std::string(error.what()).find("Everything is absorbed"), std::string::npos) << error.what();
   }
   EXPECT_EQ(state.SpectrumBins, lastBins);

@@ -102,6 +102,39 @@ TEST(MaterialFileReading, EachMalformedClassIsRefusedNamingFileAndFault) {
   }
 }
 
+TEST(MaterialFileReading, RefusalsCarryTheirKindLineAndRow) {
+  struct Case { std::string text; MaterialFault fault; int line, row; };
+  const std::vector<Case> cases = {
+      {"", MaterialFault::Empty, 0, 0},
+      {"desc\n7.3\n", MaterialFault::MissingHeader, 0, 0},
+      {"desc\n7.3 121\n", MaterialFault::BadRowCount, 0, 0},
+      {"desc\n7.3 2\n0.001 1 1 1 0 0\n", MaterialFault::TooFewNumbers, 0, 2},
+      {"desc\n7.3 2\n0.001 1 1 1 0 0\n1.0 1 x 1 0 0\n", MaterialFault::NotANumber, 4, 0},
+      {"desc\n0 2\n0.001 1 1 1 0 0\n1.0 1 1 1 0 0\n", MaterialFault::BadDensity, 0, 0},
+      {"desc\n7.3 3\n0.001 1 1 1 0 0\n0.6 1 1 1 0 0\n0.2 1 1 1 0 0\n", MaterialFault::EnergiesOutOfOrder, 0, 3},
+      {"desc\n7.3 2\n0.0011 1 1 1 0 0\n1.0 1 1 1 0 0\n", MaterialFault::FirstEnergyTooHigh, 0, 0},
+      {"desc\n7.3 2\n0.001 1 1 1 0 0\n0.5 1 1 1 0 0\n", MaterialFault::LastEnergyTooLow, 0, 0},
+      {"desc\n7.3 2\n0 1 1 1 0 0\n1.0 1 1 1 0 0\n", MaterialFault::NonPositiveEnergy, 0, 1},
+      {"desc\n7.3 2\n0.001 1 1 1 0 0\n1.0 0 0 0 0 0\n", MaterialFault::NonPositiveTotal, 0, 2},
+      {"desc\n1e10 2\n0.001 1e300 1 1 0 0\n1.0 1 1 1 0 0\n", MaterialFault::CoefficientTooLarge, 0, 0},
+  };
+  for (const Case& c : cases) {
+    try {
+      Read(c.text, "bad.ele");
+      ADD_FAILURE() << "no error for " << c.text;
+    } catch (const MaterialFileError& e) {
+      EXPECT_EQ(e.Fault(), c.fault) << c.text;
+      EXPECT_EQ(e.Line(), c.line) << c.text;
+      EXPECT_EQ(e.Row(), c.row) << c.text;
+    }
+  }
+  try {
+    LoadMaterialFile("/nonexistent/folder/Pb.ele");
+  } catch (const MaterialFileError& e) {
+    EXPECT_EQ(e.Fault(), MaterialFault::Unreadable);
+  }
+}
+
 TEST(MaterialFileReading, RowsThatInterpolationNeverTouchesAreNotChecked) {
   // A zero-energy row ahead of the 1 keV row, and a non-positive total beyond the row above 500 keV.
   EXPECT_NO_THROW(Read("desc\n1 4\n0 0 0 0 0 0\n0.001 1 1 1 0 0\n0.6 1 1 1 0 0\n0.6 0 0 0 0 0\n"));

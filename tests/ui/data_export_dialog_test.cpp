@@ -21,6 +21,7 @@
 #include "pattern_file_list.h"
 #include "program_state.h"
 #include "ui_test_support.h"
+#include "user_messages.h"
 
 using namespace kestrix;
 using kestrix::test::Child;
@@ -108,7 +109,10 @@ class DataExportDialogTest : public QObject {
     MessageBoxCatcher catcher;
     bench.Save("spectrum");
     const QString path = bench.out + "/spectrum.csv";
-    QCOMPARE(catcher.texts, QStringList{"データを " + path + " に保存しました"});
+    // The path is shortened in the middle where the box would grow too wide, and then given in full.
+    const QString shown = ElidedForMessage(path, &bench.dialog);
+    QCOMPARE(catcher.texts, QStringList{"データを " + shown + " に保存しました"});
+    QCOMPARE(catcher.details.first(), shown == path ? QString() : path);
     QCOMPARE(catcher.icons.first(), QMessageBox::NoIcon);
     QVERIFY(!bench.dialog.isVisible());
     QByteArray expected;
@@ -154,14 +158,25 @@ class DataExportDialogTest : public QObject {
     bench.Preview();
     bench.Save("named.csv");
     QVERIFY(QFile::exists(bench.out + "/named.csv.csv"));
-    // Comma-separated preview, space option chosen afterwards: still a .csv of comma lines.
+    // Comma-separated preview, space option chosen afterwards: the preview follows the options,
+    // and OK saves what they say, a .dat of space-separated lines.
     bench.dialog.PrepareAndShow();
     bench.Preview();
     bench.Option(2)->setChecked(true);
+    QVERIFY(!bench.List1()->item(1)->text().contains(','));
     bench.Save("mixed");
-    QVERIFY(QFile::exists(bench.out + "/mixed.csv"));
-    QVERIFY(!QFile::exists(bench.out + "/mixed.dat"));
-    QVERIFY(ReadAll(bench.out + "/mixed.csv").startsWith("  keV, Fraction\r\n"));
+    QVERIFY(QFile::exists(bench.out + "/mixed.dat"));
+    QVERIFY(!QFile::exists(bench.out + "/mixed.csv"));
+    const QByteArray spaced = ReadAll(bench.out + "/mixed.dat");
+    QVERIFY(spaced.startsWith(bench.List1()->item(0)->text().toUtf8() + "\r\n"));
+    QVERIFY(!spaced.contains(','));
+    // Every other option refreshes the preview too: MeV in the table after the unit is switched.
+    bench.dialog.PrepareAndShow();
+    bench.Preview();
+    const QString keVLine = bench.List1()->item(2)->text();
+    bench.Option(4)->setChecked(true);
+    QVERIFY(bench.List1()->item(2)->text() != keVLine);
+    QVERIFY(bench.Button(1)->isEnabled());
   }
 
   void ExistingFileIsReplaced() {
@@ -197,9 +212,9 @@ class DataExportDialogTest : public QObject {
     // Exchange file with a total of 0, then a short one, then none at all.
     ExchangeSpectrum zero{};
     WriteExchange(bench.folder, zero);
-    bench.Option(6)->setChecked(true);
-    bench.Preview();
-    QVERIFY(catcher.texts.last().contains("total"));
+    bench.Option(6)->setChecked(true);  // refreshes the shown preview, which now fails
+    QCOMPARE(catcher.texts.size(), 4);
+    QVERIFY(catcher.texts.last().contains(QStringLiteral("全光子数が 0")));
     QVERIFY(!bench.Button(1)->isEnabled());
     QCOMPARE(bench.List1()->count(), 0);
     QFile file(bench.folder.Path(kSpectrumExchangeFile));

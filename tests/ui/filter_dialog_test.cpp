@@ -148,6 +148,19 @@ class FilterDialogTest : public QObject {
     QVERIFY(bench.command4.isEnabled());
   }
 
+  void ShiftJisDescriptionIsShownInTheBoxAndTheList() {
+    WorkingFolder folder(false);
+    QVERIFY(QFile::copy(QStringLiteral(KESTRIX_TEST_DATA "/aluminium_alloy_cp932.ele"), folder.Path("alloy.ele")));
+    Bench bench;
+    bench.dialog.PrepareAndShow();
+    const QString description = QStringLiteral("アルミニウム合金 ① (Al 97%～)");
+    ClickFile(bench.File1(), "alloy.ele");
+    QCOMPARE(Child<QLabel>(bench.dialog, "Label5")->text(), description);
+    bench.Text2()->setText("1");
+    bench.Ok()->click();
+    QCOMPARE(bench.panel.Lines().first(), description + QStringLiteral(" / 1 mm"));
+  }
+
   void TextWithoutNumberIsZeroAndHugeThicknessIsRefused() {
     WorkingFolder folder(false);
     CopyDelivered(folder, "Sn.ele");
@@ -178,8 +191,9 @@ class FilterDialogTest : public QObject {
         {"g_total.ele", "desc\n2.7 2\n0.001 0 0 0 0 0\n1.0 1 1 1 0 0\n"},
         {"h_gone.ele", "desc\n2.7 2\n" + good},
     };
-    const QStringList faults = {"fewer than two numbers", "row count 121", "too few numbers", "\"x\" is not a number",
-                                "out of order", "first energy", "total attenuation 0", "cannot be opened"};
+    const QStringList faults = {"密度とデータ行数",     "2～120 の整数ではありません", "数値が足りません",
+                                "数値でない項目があります。\nd_item.mix  3 行目", "小さい順に並んでいません (データの 3 行目)",
+                                "最初のエネルギー",     "1 行目の減弱係数の合計",     "ファイルがないか"};
     for (const auto& file : files) WriteText(folder, file.first, file.second);
     Bench bench;
     bench.dialog.PrepareAndShow();

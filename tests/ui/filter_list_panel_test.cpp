@@ -1,5 +1,6 @@
 // Picture1, the list of arbitrary filters: one line per slot, thickness in mm, cleared as a whole.
 
+#include <QToolTip>
 #include <QtTest>
 
 #include "filter_list_panel.h"
@@ -35,22 +36,44 @@ class FilterListPanelTest : public QObject {
     QCOMPARE(panel.Lines(), (QStringList{QString(), QString(), QString()}));
   }
 
-  void LongDescriptionStopsShortOfTheThickness() {
+  void ShortDescriptionsShowWholeAndALongOneIsCutWithItsTooltip() {
     FilterListPanel panel(nullptr);
-    panel.resize(129, 73);
-    panel.ListFilter(1, QStringLiteral("Polyimide film (Kapton) C22H10N2O5, NIST compound"), 0.0125);
+    panel.resize(129, 73);  // its size in the main window
+    panel.ListFilter(1, QStringLiteral("Pb  Lead"), 0.05);
+    panel.ListFilter(2, QStringLiteral("Water"), 1.25);
+    const QString longest = QStringLiteral("PMMA  Polymethyl methacrylate (Lucite, Perspex)");
+    panel.ListFilter(3, longest, 0.0125);
+    QCOMPARE(panel.LineToolTip(1), QString());
+    QCOMPARE(panel.LineToolTip(2), QString());
+    QCOMPARE(panel.LineToolTip(3), longest);
+
+    // The cut description stops short of the thickness: a blank gap lies between them.
     const QImage image = panel.grab().toImage();
-    // the columns just before the thickness stay white on the first line
-    const int xThickness = 2 + static_cast<int>(FilterListPanel::kThicknessX * FilterListPanel::kTwipsPerUnitX / 15.0 + 0.5);
-    const int yLine = 2 + static_cast<int>(FilterListPanel::LineY(1) * FilterListPanel::kTwipsPerUnitY / 15.0 + 0.5);
-    int inkBeforeThickness = 0;
+    const int yLine = 2 + static_cast<int>(FilterListPanel::LineY(3) * FilterListPanel::kTwipsPerUnitY / 15.0 + 0.5);
+    const int xThickness = 129 - 2 - panel.fontMetrics().horizontalAdvance(FilterListPanel::ThicknessText(0.0125));
+    int inkInGap = 0;
     int inkInThickness = 0;
-    for (int y = yLine; y < yLine + 14; ++y) {
-      for (int x = xThickness - 3; x < xThickness; ++x) inkBeforeThickness += image.pixelColor(x, y) != Qt::white;
+    for (int y = yLine; y < yLine + 12; ++y) {
+      for (int x = xThickness - 3; x < xThickness; ++x) inkInGap += image.pixelColor(x, y) != Qt::white;
       for (int x = xThickness; x < image.width() - 2; ++x) inkInThickness += image.pixelColor(x, y) != Qt::white;
     }
-    QCOMPARE(inkBeforeThickness, 0);
+    QCOMPARE(inkInGap, 0);
     QVERIFY(inkInThickness > 0);
+  }
+
+  void TooltipEventShowsTheCutLineOnly() {
+    FilterListPanel panel(nullptr);
+    panel.resize(129, 73);
+    const QString longest = QStringLiteral("PMMA  Polymethyl methacrylate (Lucite, Perspex)");
+    panel.ListFilter(1, longest, 0.1);
+    panel.show();
+    const int yLine = 2 + static_cast<int>(FilterListPanel::LineY(1) * FilterListPanel::kTwipsPerUnitY / 15.0 + 0.5);
+    QHelpEvent onLine(QEvent::ToolTip, QPoint(20, yLine + 4), panel.mapToGlobal(QPoint(20, yLine + 4)));
+    QApplication::sendEvent(&panel, &onLine);
+    QCOMPARE(QToolTip::text(), longest);
+    QHelpEvent onEmptyLine(QEvent::ToolTip, QPoint(20, 60), panel.mapToGlobal(QPoint(20, 60)));
+    QApplication::sendEvent(&panel, &onEmptyLine);
+    QVERIFY(!onEmptyLine.isAccepted());
   }
 };
 

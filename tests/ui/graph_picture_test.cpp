@@ -87,6 +87,35 @@ class GraphPictureTest : public QObject {
     QCOMPARE(ColorsIn(graph->Image()), (QSet<QRgb>{qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(0, 0, 0)}));
   }
 
+  void FrameCornersAreWholeSquares() {
+    // The 2-pixel frame reaches out to its corner pixels, with no notch at any corner.
+    const QPoint topLeft = Px(2000, 100);
+    const QPoint bottomRight = Px(11000, 2100);
+    const QImage& image = graph->Image();
+    const QColor black(Qt::black);
+    QCOMPARE(image.pixelColor(topLeft + QPoint(-1, -1)), black);
+    QCOMPARE(image.pixelColor(topLeft + QPoint(-2, -2)), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(QPoint(bottomRight.x() + 1, topLeft.y() - 1)), black);
+    QCOMPARE(image.pixelColor(QPoint(topLeft.x() - 1, bottomRight.y() + 1)), black);
+    QCOMPARE(image.pixelColor(bottomRight + QPoint(1, 1)), black);
+  }
+
+  void ModelCaptionEndsInsideTheFrameAndReadoutCaptionsShareOneSize() {
+    const int frameRight = graph->WidgetPixelOf({11000, 100}).x();
+    for (const QString& caption : {QStringLiteral("by Tucker's formula"), QStringLiteral("by Birch's formula")}) {
+      graph->ShowModelCaption(caption);
+      QLabel* label = graph->ModelCaption();
+      QVERIFY(label->isVisible());
+      QCOMPARE(label->text(), caption);
+      QVERIFY2(label->geometry().right() < frameRight, qPrintable(caption));
+      QVERIFY(label->geometry().left() > graph->WidgetPixelOf({2000, 100}).x());
+    }
+    auto* energy = graph->findChild<QLabel*>(QStringLiteral("Label24"));
+    auto* value = graph->findChild<QLabel*>(QStringLiteral("Label25"));
+    QCOMPARE(energy->font().pixelSize(), value->font().pixelSize());
+    QCOMPARE(energy->font().family(), value->font().family());
+  }
+
   void RelabelReplacesOnlyTheQuantityNameAndTheReadoutCaption() {
     const QImage photon = graph->Image().copy();
     auto* label25 = graph->findChild<QLabel*>(QStringLiteral("Label25"));

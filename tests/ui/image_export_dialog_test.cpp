@@ -89,6 +89,18 @@ class ImageExportDialogTest : public QObject {
     QCOMPARE(file1->item(0)->text(), QStringLiteral("a.bmp"));
   }
 
+  void NameBoxHasTheFocusAndEnterSaves() {
+    Bench bench;
+    bench.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&bench.dialog));
+    QCOMPARE(bench.dialog.focusWidget(), bench.Name());
+    MessageBoxCatcher catcher;
+    QTest::keyClicks(bench.Name(), "typed");
+    QTest::keyClick(bench.Name(), Qt::Key_Return);
+    QCOMPARE(catcher.texts, QStringList{"グラフをBMP画像として保存しました。"});
+    QVERIFY(QFile::exists(bench.folder.Path("typed.bmp")));
+  }
+
   void SavedBitmapIsTheGraphPixelForPixelIn24Bits() {
     Bench bench;
     MessageBoxCatcher catcher;

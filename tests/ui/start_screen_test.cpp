@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QScreen>
 #include <QtTest>
 #include <memory>
 
@@ -61,6 +62,21 @@ class StartScreenTest : public QObject {
     QCOMPARE(Child<QLabel>(Form4(), "Label2")->text(), QStringLiteral("Kestrix (Medium energy)"));
     QCOMPARE(Child<QLabel>(Form4(), "Label3")->text(), QStringLiteral("産業・工業・研究用Ｘ線管から放射される"));
     QCOMPARE(Child<QLabel>(Form4(), "Label4")->text(), QStringLiteral("中エネルギー (300 kVまで) Ｘ線スペクトルの計算"));
+  }
+
+  void EnterPressesTheFocusedButtonAndTheExitPictureIsExplained() {
+    QVERIFY(!Child<QPushButton>(Form4(), "Command3")->toolTip().isEmpty());
+    Form4().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form4()));
+    auto* tucker = Child<QPushButton>(Form4(), "Command1");
+    tucker->setFocus();
+    QTest::keyClick(tucker, Qt::Key_Return);
+    QVERIFY(Form2().isVisible());
+    QCOMPARE(program->State().spectrumModel, SpectrumModel::Tucker);
+    // Both windows open centred on the screen (offscreen: the one screen there is).
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(std::abs(Form2().frameGeometry().center().x() - screen.center().x()) <= 3 ||
+            Form2().frameGeometry().width() > screen.width());
   }
 
   void PictureIsDrawnAtItsFullSize() {

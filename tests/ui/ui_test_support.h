@@ -53,6 +53,10 @@ class MessageBoxCatcher {
       titles.append(box->windowTitle());
       icons.append(box->icon());
       buttonCounts.append(box->buttons().size());
+      details.append(box->detailedText());
+      widths.append(box->frameGeometry().width());
+      buttonTexts.clear();
+      for (QAbstractButton* button : box->buttons()) buttonTexts.append(button->text());
       box->button(QMessageBox::Ok)->click();
     });
     timer_.start(5);
@@ -61,6 +65,9 @@ class MessageBoxCatcher {
   QStringList titles;
   QList<QMessageBox::Icon> icons;
   QList<qsizetype> buttonCounts;
+  QStringList details;  // the detailed text behind the details button
+  QList<int> widths;    // the box's width with its frame [px]
+  QStringList buttonTexts;  // the buttons of the last box
 
  private:
   QTimer timer_;
