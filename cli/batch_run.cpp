@@ -1,11 +1,9 @@
 #include "batch_run.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "atomic_file.h"
+#include "file_system.h"
 #include "half_value_layer.h"
 #include "input_number.h"
 #include "json_writer.h"
@@ -61,10 +59,11 @@ ExchangeSpectrum ReadBackAsExport(const std::string& text) {
 }
 
 EngineTable ReadEngineTableFile(const std::string& path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw EngineInputError("cannot open " + path + " (" + (errno != 0 ? std::strerror(errno) : "unknown error") + ")");
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw EngineInputError("cannot open " + path + " (" + error.reason() + ")");
   }
   return ReadEngineTable(in, path);
 }

@@ -4,12 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "display_pattern.h"
 #include "engine_process.h"
 #include "exchange_files.h"
+#include "file_system.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
@@ -126,8 +127,10 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
 
 void EngineResultsPanel::ReadResults() {
   const QString fileName = QString::fromLatin1(kResultFile);
-  std::ifstream in(kResultFile, std::ios::binary);
-  if (!in) {
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(kResultFile), std::ios::binary);
+  } catch (const FileSystemError&) {
     ShowExclamation(this, QStringLiteral("結果ファイル ") + fileName + QStringLiteral(" がありません。"));
     return;
   }

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImageWriter>
@@ -111,10 +110,10 @@ void ImageExportDialog::Save() {
   const QString path = folder.filePath(PictureFileName(folder, name));
   try {
     const QByteArray bytes = BitmapBytes(graphImage_());
-    SaveFileAtomically(QFile::encodeName(path).toStdString(),
+    SaveFileAtomically(path.toStdString(),
                        [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + QString::fromLocal8Bit(e.what()));
+    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + QString::fromUtf8(e.what()));
     return;
   }
   ShowConfirmation(this, QStringLiteral("グラフをBMP画像として保存しました。"));
