@@ -1,5 +1,6 @@
 #include "batch_run.h"
 
+#include <filesystem>
 #include <sstream>
 
 #include "atomic_file.h"
@@ -129,13 +130,46 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   return outcome;
 }
 
-void SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome) {
+std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome) {
+  const std::string spectrumPath = InFolder(folder, kSpectrumExchangeFile);
+  const std::string resultPath = InFolder(folder, kResultFile);
+  // Both are checked first, so that a refused result file does not cost the earlier spectrum.
+  CheckSaveTarget(spectrumPath);
+  CheckSaveTarget(resultPath);
+  std::error_code error;
+  std::filesystem::remove(std::filesystem::u8path(resultPath), error);
+  if (error) throw std::runtime_error("Cannot remove the earlier \"" + resultPath + "\": " + error.message());
+
   const std::string& spectrum = outcome.exchangeFileText;
-  SaveFileAtomically(InFolder(folder, kSpectrumExchangeFile), [&spectrum](std::ostream& out) { out << spectrum; });
-  if (outcome.results) {
+  SaveFileAtomically(spectrumPath, [&spectrum](std::ostream& out) { out << spectrum; });
+  if (!outcome.results) return {spectrumPath};
+  try {
     const std::string& results = outcome.resultFileText;
-    SaveFileAtomically(InFolder(folder, kResultFile), [&results](std::ostream& out) { out << results; });
+    SaveFileAtomically(resultPath, [&results](std::ostream& out) { out << results; });
+  } catch (...) {
+    RemoveFileIfThere(spectrumPath);
+    throw;
   }
+  return {spectrumPath, resultPath};
+}
+
+void CheckSaveTarget(const std::string& path) {
+  const std::filesystem::path target = std::filesystem::u8path(path);
+  std::error_code error;
+  if (target.has_parent_path() && !std::filesystem::is_directory(target.parent_path(), error)) {
+    throw std::runtime_error("Cannot save \"" + path + "\": the folder " + target.parent_path().u8string() +
+                             " does not exist");
+  }
+  try {
+    CheckReplaceableTarget(path);
+  } catch (const FileSystemError& error) {
+    throw std::runtime_error("Cannot save \"" + path + "\": " + error.what());
+  }
+}
+
+void RemoveFileIfThere(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::u8path(path), ignored);
 }
 
 }  // namespace kestrix
