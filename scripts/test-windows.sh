@@ -50,20 +50,22 @@ cases=(
   "--model birch --kv 150 --waveform 12-peak --quantity exposure --filter Pb.ele:0.05 --filter Water.mix:20"
   "--model tucker --kv 45 --angle 12 --waveform single-phase --quantity energy --be 1 --al-eq 0.5"
 )
-run_case() {  # system folder program arguments...
+linux_cli() { "$KESTRIX_BUILD/bin/kestrix-cli" "$@"; }
+windows_cli() { wine "$KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "$@"; }
+run_case() {  # folder program arguments...: a working folder with the data, two runs in it
   local folder="$1" program="$2"
   shift 2
   mkdir -p "$folder"
   cp "$KESTRIX_ROOT"/data/MUs_202202.data "$KESTRIX_ROOT"/data/Sn.ele "$KESTRIX_ROOT"/data/Pb.ele \
     "$KESTRIX_ROOT"/data/Water.mix "$folder"/
-  (cd "$folder" && $program "$@" --exchange . --save spectrum.csv > report.txt &&
-    $program "$@" --json > report.json)
+  (cd "$folder" && "$program" "$@" --exchange . --save spectrum.csv > report.txt &&
+    "$program" "$@" --json > report.json)
 }
 failures=0
 for k in "${!cases[@]}"; do
   read -r -a arguments <<< "${cases[$k]}"
-  run_case "$compare/linux/$k" "$KESTRIX_BUILD/bin/kestrix-cli" "${arguments[@]}"
-  run_case "$compare/windows/$k" "wine $KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "${arguments[@]}"
+  run_case "$compare/linux/$k" linux_cli "${arguments[@]}"
+  run_case "$compare/windows/$k" windows_cli "${arguments[@]}"
   # Quillon.exe on the Windows spectrum file gives the Linux result file again
   (cd "$compare/windows/$k" && rm HVL_S2.temp && wine "$KESTRIX_WINDOWS_BUILD/bin/Quillon.exe" > /dev/null)
   for file in B_SPCTL.temp HVL_S2.temp spectrum.csv report.txt report.json; do
@@ -74,12 +76,13 @@ for k in "${!cases[@]}"; do
   done
 done
 sweep=(--sweep 30:300:30 --cu 0.5 --separator space)
-(cd "$compare/linux/0" && "$KESTRIX_BUILD/bin/kestrix-cli" "${sweep[@]}" > sweep.txt)
-(cd "$compare/windows/0" && wine "$KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "${sweep[@]}" > sweep.txt)
+(cd "$compare/linux/0" && linux_cli "${sweep[@]}" > sweep.txt)
+(cd "$compare/windows/0" && windows_cli "${sweep[@]}" > sweep.txt)
 cmp -s "$compare/linux/0/sweep.txt" "$compare/windows/0/sweep.txt" || { echo "DIFFERENT: sweep" >&2; failures=$((failures + 1)); }
 if [ "$failures" -ne 0 ]; then
   echo "test-windows.sh: $failures files differ between the Linux and the Windows programs" >&2
   exit 1
 fi
 echo "test-windows.sh: $(( ${#cases[@]} * 5 + 1 )) files byte-identical between Linux and Windows"
+wineserver --wait   # no Wine process outlives the check
 echo "test-windows.sh: build $((built - started)) s, Windows suites $((tested - built)) s, comparison $((SECONDS - tested)) s"
