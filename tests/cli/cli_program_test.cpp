@@ -143,6 +143,12 @@ TEST(CliProgram, SpectrumTheEngineCannotWeighFailsAndWritesNothing) {
   EXPECT_EQ(json.status, 1);
   EXPECT_EQ(json.out, "");
 
+  // a sweep with such a voltage prints no table of figures either
+  const Result sweep = RunCli({"--model", "birch", "--sweep", "30:31:1", "--be", "0", "--al-eq", "0", "--al", "-0.5"});
+  EXPECT_EQ(sweep.status, 1);
+  EXPECT_EQ(sweep.out, "");
+  EXPECT_NE(sweep.err.find("no beam-quality figures at 30 kV"), std::string::npos) << sweep.err;
+
   // without figures or exchange files nothing was asked of the engine
   arguments = kUnweighableSpectrum;
   arguments.push_back("--no-figures");
