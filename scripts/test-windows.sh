@@ -35,6 +35,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init
   wineserver --wait
 fi
+# One Wine server for the whole check, rather than one started and stopped around each program;
+# it is ended when the script ends, also after a failure.
+wineserver --persistent
+trap 'wineserver --kill 2> /dev/null || true' EXIT
+# Wine's own services start here, not with the first test program, whose output they would hold
+# open (ctest would wait for them).
+wineboot > /dev/null 2>&1 < /dev/null
 
 ctest --test-dir "$KESTRIX_WINDOWS_BUILD" --output-on-failure -j "$(nproc)"
 tested=$SECONDS
@@ -84,5 +91,4 @@ if [ "$failures" -ne 0 ]; then
   exit 1
 fi
 echo "test-windows.sh: $(( ${#cases[@]} * 5 + 1 )) files byte-identical between Linux and Windows"
-wineserver --wait   # no Wine process outlives the check
 echo "test-windows.sh: build $((built - started)) s, Windows suites $((tested - built)) s, comparison $((SECONDS - tested)) s"
