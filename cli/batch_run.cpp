@@ -1,12 +1,11 @@
 #include "batch_run.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
 #include "atomic_file.h"
 #include "decimal_text.h"
+#include "file_system.h"
 #include "half_value_layer.h"
 #include "input_number.h"
 #include "json_writer.h"
@@ -62,10 +61,11 @@ ExchangeSpectrum ReadBackAsExport(const std::string& text) {
 }
 
 EngineTable ReadEngineTableFile(const std::string& path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw EngineInputError("cannot open " + path + " (" + (errno != 0 ? std::strerror(errno) : "unknown error") + ")");
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw EngineInputError("cannot open " + path + " (" + error.reason() + ")");
   }
   return ReadEngineTable(in, path);
 }
@@ -186,8 +186,10 @@ FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request)
 }
 
 std::string DataFileBeside(const std::string& tablePath, const std::string& name) {
-  const std::size_t slash = tablePath.find_last_of('/');
-  return slash == std::string::npos ? name : tablePath.substr(0, slash + 1) + name;
+  // "/" or, on Windows, "\\" ends the folder
+  const std::filesystem::path table = std::filesystem::u8path(tablePath);
+  if (!table.has_parent_path()) return name;
+  return (table.parent_path() / std::filesystem::u8path(name)).u8string();
 }
 
 QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
@@ -244,13 +246,46 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
   return realised;
 }
 
-void SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome) {
+std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome) {
+  const std::string spectrumPath = InFolder(folder, kSpectrumExchangeFile);
+  const std::string resultPath = InFolder(folder, kResultFile);
+  // Both are checked first, so that a refused result file does not cost the earlier spectrum.
+  CheckSaveTarget(spectrumPath);
+  CheckSaveTarget(resultPath);
+  std::error_code error;
+  std::filesystem::remove(std::filesystem::u8path(resultPath), error);
+  if (error) throw std::runtime_error("Cannot remove the earlier \"" + resultPath + "\": " + error.message());
+
   const std::string& spectrum = outcome.exchangeFileText;
-  SaveFileAtomically(InFolder(folder, kSpectrumExchangeFile), [&spectrum](std::ostream& out) { out << spectrum; });
-  if (outcome.results) {
+  SaveFileAtomically(spectrumPath, [&spectrum](std::ostream& out) { out << spectrum; });
+  if (!outcome.results) return {spectrumPath};
+  try {
     const std::string& results = outcome.resultFileText;
-    SaveFileAtomically(InFolder(folder, kResultFile), [&results](std::ostream& out) { out << results; });
+    SaveFileAtomically(resultPath, [&results](std::ostream& out) { out << results; });
+  } catch (...) {
+    RemoveFileIfThere(spectrumPath);
+    throw;
   }
+  return {spectrumPath, resultPath};
+}
+
+void CheckSaveTarget(const std::string& path) {
+  const std::filesystem::path target = std::filesystem::u8path(path);
+  std::error_code error;
+  if (target.has_parent_path() && !std::filesystem::is_directory(target.parent_path(), error)) {
+    throw std::runtime_error("Cannot save \"" + path + "\": the folder " + target.parent_path().u8string() +
+                             " does not exist");
+  }
+  try {
+    CheckReplaceableTarget(path);
+  } catch (const FileSystemError& error) {
+    throw std::runtime_error("Cannot save \"" + path + "\": " + error.what());
+  }
+}
+
+void RemoveFileIfThere(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::u8path(path), ignored);
 }
 
 }  // namespace kestrix

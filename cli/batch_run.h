@@ -143,8 +143,17 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan);
 /// Text of a tube voltage [kV] that reads back to exactly that value.
 std::string VoltageText(double kiloVolts);
 
-/// Saves B_SPCTL.temp and then (when there are results) HVL_S2.temp in folder, each through a
-/// temporary file; throws std::runtime_error naming the file and the reason.
-void SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome);
+/// Removes the HVL_S2.temp of an earlier calculation, then saves B_SPCTL.temp and (when there are
+/// results) HVL_S2.temp in folder, each through a temporary file, so that the folder never holds
+/// the two files of different calculations. Returns the saved paths. Throws std::runtime_error
+/// naming the file and the reason, after removing a B_SPCTL.temp it has saved.
+std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome);
+
+/// Removes the file at path (UTF-8) if there is one; failures are ignored.
+void RemoveFileIfThere(const std::string& path);
+
+/// Throws std::runtime_error ("Cannot save ...") when a save to path would fail before writing:
+/// its folder is missing, or the file is read-only or not a file.
+void CheckSaveTarget(const std::string& path);
 
 }  // namespace kestrix

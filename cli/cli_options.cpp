@@ -238,7 +238,10 @@ std::vector<double> VoltageSweep::Voltages() const {
   std::vector<double> voltages;
   const double count = std::floor((toKV - fromKV) / stepKV + 1e-9);
   for (int k = 0; k <= static_cast<int>(count); ++k) {
-    voltages.push_back(std::round((fromKV + k * stepKV) * 1e9) / 1e9);
+    const double voltage = fromKV + k * stepKV;
+    // Rounding off the sum's last bits would overflow for a voltage near the largest double.
+    const double rounded = std::round(voltage * 1e9) / 1e9;
+    voltages.push_back(std::isfinite(rounded) ? rounded : voltage);
   }
   return voltages;
 }

@@ -1,6 +1,7 @@
 #include "cli_program.h"
 
 #include <exception>
+#include <optional>
 #include <sstream>
 
 #include "atomic_file.h"
@@ -24,6 +25,24 @@ void ReportCorrections(std::ostream& err, const RunOutcome& outcome) {
 
 std::string QualitiesPath(const CliOptions& options) {
   return DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
+}
+
+// Writes every file the run asks for, or none: a failure removes what this run has written.
+void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
+  std::optional<SpectrumTable> table;
+  if (options.savePath) {
+    table = TableOf(outcome, options.tableOptions);
+    CheckSaveTarget(*options.savePath);
+  }
+  const std::vector<std::string> exchangeFiles =
+      options.exchangeFolder ? SaveExchangeFiles(*options.exchangeFolder, outcome) : std::vector<std::string>{};
+  if (!table) return;
+  try {
+    SaveFileAtomically(*options.savePath, [&table](std::ostream& file) { WriteSpectrumTable(file, *table); });
+  } catch (...) {
+    for (const std::string& path : exchangeFiles) RemoveFileIfThere(path);
+    throw;
+  }
 }
 
 int ListQualities(const CliOptions& options, std::ostream& out) {
@@ -67,6 +86,11 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   }
   const RunOutcome outcome = realised ? realised->outcome : fitted ? fitted->outcome : batch.Run(SettingsFor(options));
   ReportCorrections(err, outcome);
+  if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
+    err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
+        << outcome.engineError << '\n';
+    return kExitFailure;
+  }
 
   const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr};
   std::ostringstream report;
@@ -75,18 +99,8 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  if (options.savePath) {
-    const SpectrumTable table = TableOf(outcome, options.tableOptions);
-    SaveFileAtomically(*options.savePath, [&table](std::ostream& file) { WriteSpectrumTable(file, table); });
-  }
-  if (options.exchangeFolder) SaveExchangeFiles(*options.exchangeFolder, outcome);
+  SaveOutputs(options, outcome);
   out << report.str();
-
-  if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
-    err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
-        << outcome.engineError << '\n';
-    return kExitFailure;
-  }
   return kExitSuccess;
 }
 
@@ -108,6 +122,7 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
       figuresMissing = true;
     }
   }
+  if (figuresMissing) return kExitFailure;
   std::ostringstream report;
   if (options.json) {
     WriteSweepJson(report, options, batch.Filters(), outcomes);
@@ -115,7 +130,7 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
     WriteSweepText(report, options, batch.Filters(), outcomes);
   }
   out << report.str();
-  return figuresMissing ? kExitFailure : kExitSuccess;
+  return kExitSuccess;
 }
 
 }  // namespace
@@ -125,7 +140,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   try {
     options = ParseCommandLine(arguments);
   } catch (const UsageError& error) {
-    err << kProgram << error.what() << "\nTry 'kestrix-cli --help' for the options.\n";
+    err << kProgram << PrintableText(error.what()) << "\nTry 'kestrix-cli --help' for the options.\n";
     return kExitUsage;
   }
   if (options.help) {
@@ -142,7 +157,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     err << kProgram << error.what() << "\nTry 'kestrix-cli --help' for the options.\n";
     return kExitUsage;
   } catch (const std::exception& error) {
-    err << kProgram << error.what() << '\n';
+    err << kProgram << PrintableText(error.what()) << '\n';
     return kExitFailure;
   }
 }

@@ -13,8 +13,8 @@ constexpr int kExitFailure = 1;  /// a file or calculation error
 constexpr int kExitUsage = 2;    /// a bad command line
 
 /// Runs kestrix-cli with the arguments after the program name: results to out, corrections and
-/// errors to err. Nothing is printed or saved when the calculation fails; files are saved before
-/// the report is printed. Returns the exit status.
+/// errors to err. Nothing is printed or left saved when the calculation, the engine's figures or
+/// any output file fails; files are saved before the report is printed. Returns the exit status.
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace kestrix

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "cli_program.h"
+#include "console.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  kestrix::UseBinaryStandardStreams();
+  const std::vector<std::string> arguments = kestrix::CommandLineArguments(argc, argv);
   const int status = kestrix::RunCommandLine(arguments, std::cout, std::cerr);
   std::cout.flush();
   if (!std::cout) {

@@ -6,6 +6,18 @@
 namespace kestrix {
 namespace {
 
+std::string Escape(unsigned int code) {
+  static const char* const kHex = "0123456789abcdef";
+  switch (code) {
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\t': return "\\t";
+    default:
+      return code < 0x100 ? std::string("\\x") + kHex[code >> 4] + kHex[code & 15]
+                          : std::string("\\u00") + kHex[(code >> 4) & 15] + kHex[code & 15];
+  }
+}
+
 std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
 void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
@@ -13,10 +25,10 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
   out << "# filtration: " << Mm(used.berylliumMm) << " Be, " << Mm(used.aluminiumEquivalentMm) << " Al eq., added "
       << Mm(used.addedAluminiumMm) << " Al, " << Mm(used.addedCopperMm) << " Cu\n";
   for (std::size_t k = 0; k < filters.size(); ++k) {
-    out << "# filter " << k + 1 << ": " << filters[k].description << ", " << Mm(filters[k].thicknessMm) << " ("
-        << filters[k].path << ")\n";
+    out << "# filter " << k + 1 << ": " << PrintableText(filters[k].description) << ", "
+        << Mm(filters[k].thicknessMm) << " (" << PrintableText(filters[k].path) << ")\n";
   }
-  out << "# attenuation table: " << options.attenuationTablePath << "\n";
+  out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
 }
 
 const char* SeparatorText(const CliOptions& options) {
@@ -24,6 +36,23 @@ const char* SeparatorText(const CliOptions& options) {
 }
 
 }  // namespace
+
+std::string PrintableText(const std::string& text) {
+  std::string printable;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const unsigned char byte = static_cast<unsigned char>(text[k]);
+    const unsigned char next = k + 1 < text.size() ? static_cast<unsigned char>(text[k + 1]) : 0;
+    if (byte < 0x20 || byte == 0x7f) {
+      printable += Escape(byte);
+    } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {  // U+0080 to U+009F
+      printable += Escape(0x100 + next);
+      ++k;
+    } else {
+      printable += static_cast<char>(byte);
+    }
+  }
+  return printable;
+}
 
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options) {
   return BuildSpectrumTable(outcome.tabulated, options, '.');

@@ -3,6 +3,7 @@
 // spectrum table in the data export's format (line ends "\n" on a console).
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "batch_run.h"
@@ -11,6 +12,10 @@
 #include "export_table.h"
 
 namespace kestrix {
+
+/// text with its control characters (C0, DEL and the UTF-8 C1 range) written as escapes such as
+/// "\n" and "\x1b", so that a file name or a description never moves the terminal or breaks a line
+std::string PrintableText(const std::string& text);
 
 /// The table of one outcome in the data export's format (header and 600 lines, "." as the decimal
 /// point). Throws SpectrumTableError when total = 1 cannot be formed.

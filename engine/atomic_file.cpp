@@ -1,35 +1,36 @@
 #include "atomic_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
-#include <cstring>
+#include <filesystem>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "file_system.h"
+
 namespace kestrix {
 namespace {
+
+constexpr const char* kTemporaryInfix = ".tmp";
 
 SaveFileError SaveFailure(const std::string& path, const std::string& reason, int systemError = 0) {
   return SaveFileError("Cannot save \"" + path + "\": " + reason, systemError);
 }
 
-std::string SystemReason(int error) { return error != 0 ? std::strerror(error) : "unknown error"; }
-
-// Creates a file that did not exist before, beside path; returns its name.
-std::FILE* CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
-  std::random_device entropy;
-  std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temporaryPath = path + ".tmp" + std::to_string(generator() % 1000000000ULL);
-    errno = 0;
-    // "x": fails when the name exists, so two savers never share a temporary file.
-    if (std::FILE* file = std::fopen(temporaryPath.c_str(), "wbx")) return file;
-    if (errno != EEXIST) break;
+// Temporary files of earlier saves of path that were killed before their rename: "<name>.tmp"
+// followed by digits only, beside path.
+void RemoveAbandonedTemporaries(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path target = std::filesystem::u8path(path);
+  const std::string prefix = target.filename().u8string() + kTemporaryInfix;
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    const std::string name = entry->path().filename().u8string();
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (name.find_first_not_of("0123456789", prefix.size()) != std::string::npos) continue;
+    RemoveAbandonedTemporary((folder / std::filesystem::u8path(name)).u8string());
   }
-  const int error = errno;
-  throw SaveFailure(path, "cannot create a temporary file beside it (" + SystemReason(error) + ")", error);
 }
 
 }  // namespace
@@ -44,22 +45,20 @@ void SaveFileAtomically(const std::string& path, const std::function<void(std::o
   if (!content) throw SaveFailure(path, "the content could not be produced");
   const std::string bytes = content.str();
 
-  std::string temporaryPath;
-  std::FILE* file = CreateTemporaryBeside(path, temporaryPath);
-  errno = 0;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-  int error = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (error == 0) error = errno;
-  if (!written || !closed) {
-    std::remove(temporaryPath.c_str());
-    throw SaveFailure(path, "writing " + temporaryPath + " failed (" + SystemReason(error) + ")", error);
+  try {
+    CheckReplaceableTarget(path);
+    std::random_device entropy;
+    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
+    bool saved = false;
+    // A taken name belongs to another save in progress (or a killed one): try another.
+    for (int attempt = 0; attempt < 100 && !saved; ++attempt) {
+      saved = WriteAndReplace(path + kTemporaryInfix + std::to_string(generator() % 1000000000ULL), path, bytes);
+    }
+    if (!saved) throw FileSystemError("cannot create a temporary file beside it (File exists)", EEXIST);
+  } catch (const FileSystemError& error) {
+    throw SaveFailure(path, error.what(), error.SystemError());
   }
-  if (std::rename(temporaryPath.c_str(), path.c_str()) != 0) {
-    error = errno;
-    std::remove(temporaryPath.c_str());
-    throw SaveFailure(path, "cannot replace it (" + SystemReason(error) + ")", error);
-  }
+  RemoveAbandonedTemporaries(path);
 }
 
 }  // namespace kestrix

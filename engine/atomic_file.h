@@ -23,6 +23,8 @@ class SaveFileError : public std::runtime_error {
 /// checks the flush and the close, then renames it onto path (replacing an existing file in one step).
 /// On any failure the temporary file is removed, an existing file at path is left as it was, and a
 /// SaveFileError naming path and the reason is thrown. The stream is binary: write spells out "\r\n".
+/// A replaced file keeps its permission bits; a read-only one is refused, not replaced. After the
+/// save, temporary files "<path>.tmpNNN" of earlier saves that were killed are removed.
 void SaveFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 }  // namespace kestrix

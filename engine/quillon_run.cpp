@@ -1,11 +1,10 @@
 #include "quillon_run.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <sstream>
 
 #include "atomic_file.h"
 #include "engine_table.h"
+#include "file_system.h"
 #include "half_value_layer.h"
 
 namespace kestrix {
@@ -15,13 +14,12 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + "/" + name;
 }
 
-std::ifstream OpenInput(const std::string& path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw EngineInputError("cannot open " + path + " (" + (errno != 0 ? std::strerror(errno) : "unknown error") + ")");
+std::istringstream OpenInput(const std::string& path) {
+  try {
+    return std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw EngineInputError("cannot open " + path + " (" + error.reason() + ")");
   }
-  return in;
 }
 
 }  // namespace
@@ -30,13 +28,13 @@ EngineResults RunEngine(const std::string& folder) {
   EngineTable table;
   {
     const std::string path = InFolder(folder, kEngineTableFile);
-    std::ifstream in = OpenInput(path);
+    std::istringstream in = OpenInput(path);
     table = ReadEngineTable(in, path);
   }
   ExchangeSpectrum spectrum;
   {
     const std::string path = InFolder(folder, kSpectrumExchangeFile);
-    std::ifstream in = OpenInput(path);
+    std::istringstream in = OpenInput(path);
     spectrum = ReadSpectrumExchangeRecords(in, path);
   }
   const EngineResults results = ComputeBeamQuality(table, ToEngineSpectrum(spectrum));

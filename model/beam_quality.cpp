@@ -47,6 +47,33 @@ class KermaTransmission {
   double total_ = 0;
 };
 
+// value rounded to `digits` significant digits, with exact powers of ten (10^0..10^22) so that the
+// result depends on nothing but IEEE arithmetic
+double RoundToSignificantDigits(double value, int digits) {
+  if (value == 0 || !std::isfinite(value)) return value;
+  double power = 1;   // 10^k, exact
+  int exponent = 0;   // k: the number of digits before the decimal point
+  const double magnitude = std::fabs(value);
+  while (exponent < 22 && magnitude >= power * 10) {
+    power *= 10;
+    ++exponent;
+  }
+  if (exponent >= digits - 1) {
+    double scale = 1;
+    for (int k = 0; k < exponent - (digits - 1); ++k) scale *= 10;
+    return std::round(value / scale) * scale;
+  }
+  double scale = 1;
+  for (int k = 0; k < digits - 1 - exponent && k < 22; ++k) scale *= 10;
+  return std::round(value * scale) / scale;
+}
+
+void RoundFigures(ExtendedBeamQuality& quality) {
+  for (std::optional<double>& value : quality.values) {
+    if (value) *value = RoundToSignificantDigits(*value, kFigureSignificantDigits);
+  }
+}
+
 void SetMissing(ExtendedBeamQuality& quality, ExtendedFigure figure, const std::string& reason) {
   quality.values[figure] = std::nullopt;
   quality.missing[figure] = reason;
@@ -129,11 +156,13 @@ ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& spectrum, c
     for (std::size_t figure = 0; figure < kExtendedFigureCount; ++figure) {
       if (figure != kMeanEnergy) SetMissing(quality, static_cast<ExtendedFigure>(figure), reason);
     }
+    RoundFigures(quality);
     return quality;
   }
   quality.values[kKermaMeanEnergy] = kermaEnergy / kerma;
   ComputeLayers(quality, KermaTransmission(weights, indices, table.muAl), LayerMaterial::Aluminium);
   ComputeLayers(quality, KermaTransmission(weights, indices, table.muCu), LayerMaterial::Copper);
+  RoundFigures(quality);
   return quality;
 }
 

@@ -24,6 +24,9 @@ constexpr int kFirstKermaGridIndex = 11;
 constexpr double kThickestLayerMm = 100;
 /// relative accuracy to which every half-value layer is found
 constexpr double kLayerRelativeAccuracy = 1e-9;
+/// significant digits every figure is rounded to: the layers' accuracy, and few enough that the
+/// last-bit differences between the mathematical libraries of two systems do not show
+constexpr int kFigureSignificantDigits = 9;
 
 enum class LayerMaterial { Aluminium, Copper };
 
@@ -63,7 +66,7 @@ struct ExtendedBeamQuality {
 };
 
 /// The figures of the beam `spectrum` (relative photon numbers, any positive scale) with the
-/// coefficients of `table`. Never throws for any spectrum; a zero, negative or non-finite air
+/// coefficients of `table`, each rounded to kFigureSignificantDigits. Never throws for any spectrum; a zero, negative or non-finite air
 /// kerma, or a layer beyond 100 mm, gives missing figures with their reasons.
 ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& spectrum, const AttenuationTable& table);
 

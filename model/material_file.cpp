@@ -1,10 +1,10 @@
 #include "material_file.h"
 
 #include <cmath>
-#include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "engine/file_system.h"
 #include "input_number.h"
 #include "text_encoding.h"
 
@@ -204,15 +204,25 @@ MaterialFile ReadMaterialFile(std::istream& in, const std::string& sourceName) {
   return material;
 }
 
+namespace {
+
+std::istringstream OpenMaterialFile(const std::string& path) {
+  try {
+    return std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw MaterialFileError(Fault(path, "the file cannot be opened (" + error.reason() + ")"));
+  }
+}
+
+}  // namespace
+
 MaterialFile LoadMaterialFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw MaterialFileError(Fault(path, "the file cannot be opened"));
+  std::istringstream in = OpenMaterialFile(path);
   return ReadMaterialFile(in, path);
 }
 
 std::string LoadMaterialDescription(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw MaterialFileError(Fault(path, "the file cannot be opened"));
+  std::istringstream in = OpenMaterialFile(path);
   return ReadMaterialDescription(in, path);
 }
 

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
+#include "file_system.h"
 #include "input_number.h"
 
 namespace kestrix {
@@ -108,11 +106,11 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
 }
 
 std::vector<RadiationQuality> LoadRadiationQualities(const std::string& path) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw RadiationQualityError("cannot open " + path + " (" + (errno != 0 ? std::strerror(errno) : "unknown error") +
-                                ")");
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw RadiationQualityError(error.what());
   }
   return ReadRadiationQualities(in, path);
 }

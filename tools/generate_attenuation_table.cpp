@@ -10,11 +10,12 @@
 
 #include <array>
 #include <exception>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "attenuation_row.h"
+#include "file_system.h"
 #include "log_log_table.h"
 #include "text_file.h"
 #include "xraylib_call.h"
@@ -75,10 +76,7 @@ int main(int argc, char** argv) {
   const std::string outputPath = argv[1];
   const std::string airPath = argv[2];
   try {
-    std::ifstream airFile(airPath);
-    if (!airFile) {
-      throw std::runtime_error("cannot open " + airPath);
-    }
+    std::istringstream airFile(kestrix::ReadFileBytes(airPath));
     const auto air = kestrix::tools::ReadEnergyValueTable(airFile, airPath, kAirEnergyAbsorptionColumn);
     kestrix::tools::WriteFileAtomically(outputPath, BuildTable(air));
   } catch (const std::exception& fault) {

@@ -1,11 +1,10 @@
 #include "data_export_dialog.h"
 
-#include <fstream>
+#include <sstream>
 
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,6 +21,7 @@
 #include "atomic_file.h"
 #include "exchange_files.h"
 #include "failure_texts.h"
+#include "file_system.h"
 #include "dialog_controls.h"
 #include "folder_picker.h"
 #include "pattern_file_list.h"
@@ -195,12 +195,7 @@ void DataExportDialog::Preview() {
   ClearPreview();
   // The table always starts again from the exchange file, so normalisations never compound.
   try {
-    std::ifstream in(kSpectrumExchangeFile, std::ios::binary);
-    if (!in) {
-      ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\nファイルがありません。"),
-                      QString::fromLatin1(kSpectrumExchangeFile));
-      return;
-    }
+    std::istringstream in(ReadFileBytes(kSpectrumExchangeFile), std::ios::binary);
     table_ = BuildSpectrumTable(ReadSpectrumExchangeList(in, kSpectrumExchangeFile), ChosenOptions(),
                                 LocaleDecimalSeparator());
   } catch (const std::exception& e) {
@@ -233,7 +228,7 @@ void DataExportDialog::Save() {
   const QString path = QDir(folders_->FileList()->Folder()).filePath(
       name + QString::fromLatin1(SpectrumTableExtension(table_.separator)));
   try {
-    SaveFileAtomically(QFile::encodeName(path).toStdString(),
+    SaveFileAtomically(path.toStdString(),
                        [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
   } catch (const std::exception& e) {
     ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + SaveFailureText(e),

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include "exchange_files.h"
 
@@ -31,12 +32,10 @@ EngineProcess::EngineProcess(QString programPath, QObject* parent)
 EngineProcess::~EngineProcess() { Stop(); }
 
 QString EngineProcess::ProgramBesideApplication() {
-#ifdef Q_OS_WIN
-  const QString suffix = QStringLiteral(".exe");
-#else
-  const QString suffix;
-#endif
-  return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillon") + suffix;
+  // findExecutable adds the system's program suffix (".exe" on Windows).
+  const QString folder = QCoreApplication::applicationDirPath();
+  const QString found = QStandardPaths::findExecutable(QStringLiteral("Quillon"), {folder});
+  return found.isEmpty() ? folder + QStringLiteral("/Quillon") : found;
 }
 
 void EngineProcess::Stop() {

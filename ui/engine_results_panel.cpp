@@ -6,13 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "display_pattern.h"
 #include "engine_process.h"
 #include "exchange_files.h"
 #include "failure_texts.h"
+#include "file_system.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
@@ -175,8 +176,10 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
 
 void EngineResultsPanel::ReadResults() {
   const QString fileName = QString::fromLatin1(kResultFile);
-  std::ifstream in(kResultFile, std::ios::binary);
-  if (!in) {
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(kResultFile), std::ios::binary);
+  } catch (const FileSystemError&) {
     ShowExclamation(this, QStringLiteral("半価層の計算の結果ファイルがありません。"), fileName);
     return;
   }

@@ -7,6 +7,7 @@
 #include "calculation_run.h"
 #include "exchange_files.h"
 #include "export_table.h"
+#include "file_system.h"
 #include "material_file.h"
 
 namespace kestrix {
@@ -85,6 +86,9 @@ QString ReadFailureText(const std::exception& error) {
   if (const auto* material = dynamic_cast<const MaterialFileError*>(&error)) return MaterialFaultText(*material);
   if (dynamic_cast<const SpectrumTableError*>(&error) != nullptr) {
     return QStringLiteral("全光子数が 0 のため、全光子数を 1 とする正規化ができません。");
+  }
+  if (const auto* file = dynamic_cast<const FileSystemError*>(&error)) {
+    return file->SystemError() == ENOENT ? QStringLiteral("ファイルがありません。") : QStringLiteral("ファイルを読めません。");
   }
   if (const auto* exchange = dynamic_cast<const ExchangeFileError*>(&error)) {
     return exchange->Line() > 0 ? QStringLiteral("数値でない項目があります。")

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -95,7 +94,7 @@ void FilterDialog::FileClicked() {
   const QString name = file1_->SelectedName();
   if (name.isEmpty()) return;
   try {
-    materialDescription_ = QString::fromUtf8(LoadMaterialDescription(QFile::encodeName(name).toStdString()).c_str());
+    materialDescription_ = QString::fromUtf8(LoadMaterialDescription(name.toStdString()).c_str());
     label5_->setText(materialDescription_);
   } catch (const std::exception& e) {
     label5_->clear();
@@ -134,7 +133,7 @@ void FilterDialog::AddFilter() {
   MaterialFile material;
   GridArray coefficients{};
   try {
-    material = LoadMaterialFile(QFile::encodeName(name).toStdString());
+    material = LoadMaterialFile(name.toStdString());
     coefficients = ArbitraryFilterCoefficientsFor(material);
   } catch (const std::exception& e) {
     ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImageWriter>
@@ -116,7 +115,7 @@ void ImageExportDialog::Save() {
   const QString path = folder.filePath(PictureFileName(folder, name));
   try {
     const QByteArray bytes = BitmapBytes(graphImage_());
-    SaveFileAtomically(QFile::encodeName(path).toStdString(),
+    SaveFileAtomically(path.toStdString(),
                        [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
   } catch (const std::exception& e) {
     ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + SaveFailureText(e),

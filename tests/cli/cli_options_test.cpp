@@ -129,6 +129,8 @@ TEST(CliOptions, SweepListsTheVoltagesFromToInSteps) {
   // an end off the grid is not reached
   EXPECT_EQ(Parse({"--sweep", "50:60:4"}).sweep->Voltages(), (std::vector<double>{50, 54, 58}));
   EXPECT_EQ(Parse({"--sweep", "80:80:5"}).sweep->Voltages(), (std::vector<double>{80}));
+  // too large to round to nine decimals: kept as it is, not turned into infinity
+  EXPECT_EQ(Parse({"--sweep", "1e300:1e300:1"}).sweep->Voltages(), (std::vector<double>{1e300}));
 }
 
 TEST(CliOptions, SweepRefusesBadRangesAndSingleRunOptions) {

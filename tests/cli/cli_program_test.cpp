@@ -120,34 +120,111 @@ TEST(CliProgram, ExchangeAndSaveWriteTheDesktopsFiles) {
 const std::vector<std::string> kUnweighableSpectrum{"--model", "birch", "--kv", "30", "--be", "0",
                                                     "--al-eq", "0", "--al", "-0.5", "--no-table"};
 
-TEST(CliProgram, SpectrumTheEngineCannotWeighPrintsAsterisksAndFails) {
+TEST(CliProgram, SpectrumTheEngineCannotWeighFailsAndWritesNothing) {
   ScratchFolder folder;
+  // the pair of an earlier calculation stays as it was
+  test::WriteBytes(folder / kSpectrumExchangeFile, "earlier spectrum");
+  test::WriteBytes(folder / kResultFile, "earlier results");
   std::vector<std::string> arguments = kUnweighableSpectrum;
-  arguments.insert(arguments.end(), {"--exchange", folder.path().string()});
+  arguments.insert(arguments.end(), {"--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
   const Result text = RunCli(arguments);
   EXPECT_EQ(text.status, 1);
   EXPECT_EQ(text.err,
             "kestrix-cli: no beam-quality figures and no HVL_S2.temp: the spectrum holds no non-zero photon number "
             "at 5.5 keV or above\n");
-  EXPECT_NE(text.out.find("# no beam-quality figures: the spectrum holds no non-zero photon number"), std::string::npos);
-  EXPECT_NE(text.out.find("# HVL Al [mm]: ******\n"), std::string::npos);
-  EXPECT_NE(text.out.find("# photons per mm2 per C/kg: ***************\n"), std::string::npos);
-  // as with Quillon, the spectrum file is written and no result file
-  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile).size(), 10200u);
-  EXPECT_FALSE(std::filesystem::exists(folder / kResultFile));
+  EXPECT_EQ(text.out, "");
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "earlier spectrum");
+  EXPECT_EQ(ReadBytes(folder / kResultFile), "earlier results");
+  EXPECT_EQ(folder.EntryCount(), 2);
 
   arguments = kUnweighableSpectrum;
   arguments.push_back("--json");
   const Result json = RunCli(arguments);
   EXPECT_EQ(json.status, 1);
-  const test::JsonValue doc = test::ParseJson(json.out);
-  EXPECT_EQ(doc["results"]["hvl_al_mm"].kind, test::JsonValue::Kind::Null);
-  EXPECT_EQ(doc["results"]["missing"].members.size(), 5u);
+  EXPECT_EQ(json.out, "");
+
+  // a sweep with such a voltage prints no table of figures either
+  const Result sweep = RunCli({"--model", "birch", "--sweep", "30:31:1", "--be", "0", "--al-eq", "0", "--al", "-0.5"});
+  EXPECT_EQ(sweep.status, 1);
+  EXPECT_EQ(sweep.out, "");
+  EXPECT_NE(sweep.err.find("no beam-quality figures at 30 kV"), std::string::npos) << sweep.err;
 
   // without figures or exchange files nothing was asked of the engine
   arguments = kUnweighableSpectrum;
   arguments.push_back("--no-figures");
   EXPECT_EQ(RunCli(arguments).status, 0);
+}
+
+TEST(CliProgram, AFailingOutputLeavesNoFileOfTheRun) {
+  ScratchFolder folder;
+  const std::string spectrumPath = (folder / kSpectrumExchangeFile).string();
+  // --save into a missing folder: refused before the exchange files are touched
+  test::WriteBytes(spectrumPath, "earlier spectrum");
+  test::WriteBytes(folder / kResultFile, "earlier results");
+  Result r = RunCli({"--exchange", folder.path().string(), "--save", (folder / "none" / "t.csv").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("t.csv"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(spectrumPath), "earlier spectrum");
+  EXPECT_EQ(ReadBytes(folder / kResultFile), "earlier results");
+
+  // a read-only result file: neither exchange file is written, the saved table neither
+  const auto writeBits = std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                         std::filesystem::perms::others_write;
+  std::filesystem::permissions(folder / kResultFile, writeBits, std::filesystem::perm_options::remove);
+  r = RunCli({"--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("HVL_S2.temp\": the file is read-only"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(spectrumPath), "earlier spectrum");
+  EXPECT_FALSE(std::filesystem::exists(folder / "t.csv"));
+  std::filesystem::permissions(folder / kResultFile, writeBits, std::filesystem::perm_options::add);
+
+  // a read-only table file: the new exchange pair is not left either
+  test::WriteBytes(folder / "t.csv", "earlier table");
+  std::filesystem::permissions(folder / "t.csv", writeBits, std::filesystem::perm_options::remove);
+  r = RunCli({"--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadBytes(spectrumPath), "earlier spectrum");
+  EXPECT_EQ(ReadBytes(folder / "t.csv"), "earlier table");
+  std::filesystem::permissions(folder / "t.csv", writeBits, std::filesystem::perm_options::add);
+}
+
+TEST(CliProgram, NewSpectrumNeverStandsBesideAnEarlierResultFile) {
+  ScratchFolder folder;
+  test::WriteBytes(folder / kResultFile, "earlier results");
+  // a result file that cannot be replaced by a file: the earlier one is removed first
+  ASSERT_EQ(RunCli({"--exchange", folder.path().string(), "--no-table"}).status, 0);
+  EXPECT_EQ(ReadBytes(folder / kResultFile).size(), 49u);
+  std::filesystem::remove(folder / kResultFile);
+  std::filesystem::create_directories(folder / kResultFile / "inside");
+  const Result r = RunCli({"--exchange", folder.path().string(), "--no-table"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile).size(), 10200u) << "the first run's spectrum stays";
+}
+
+TEST(CliProgram, ControlCharactersInDescriptionsAreEscaped) {
+  ScratchFolder folder;
+  std::string material = ReadBytes(test::DeliveredTin());
+  material.replace(0, material.find('\n'), "Sn\x1b[2J\x07 tin\r");
+  test::WriteBytes(folder / "tin.ele", material);
+  const Result r = RunCli({"--filter", (folder / "tin.ele").string() + ":0.1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("# filter 1: Sn\\x1b[2J\\x07 tin, 0.1 mm"), std::string::npos) << r.out;
+  // grep -v '^#' leaves exactly the table: its header and 600 lines
+  std::istringstream in(r.out);
+  int tableLines = 0;
+  for (std::string line; std::getline(in, line);) tableLines += line.rfind('#', 0) != 0;
+  EXPECT_EQ(tableLines, 601);
+  EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+}
+
+TEST(CliProgram, SweepAtAVoltageTooLargeToRoundRunsAtThreeHundredKilovolts) {
+  const Result r = RunCli({"--sweep", "1e300:1e300:1", "--no-figures"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\n300"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("300 kV used"), std::string::npos) << r.err;
 }
 
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
@@ -231,7 +308,8 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   ScratchFolder empty;
   const Result noTable = RunCli({"--list-qualities", "--table", (empty / "MUs_202202.data").string()}, false);
   EXPECT_EQ(noTable.status, 1);
-  EXPECT_NE(noTable.err.find("cannot open " + (empty / kRadiationQualitiesFile).string()), std::string::npos);
+  EXPECT_NE(noTable.err.find("cannot read \"" + (empty / kRadiationQualitiesFile).string() + "\""), std::string::npos)
+      << noTable.err;
 }
 
 }  // namespace

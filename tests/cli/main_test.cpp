@@ -1,6 +1,7 @@
 // The built kestrix-cli program itself: exit statuses, the default table in the working
 // directory, and --exchange files that the real Quillon reproduces.
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -59,6 +60,35 @@ TEST(KestrixCliProgram, ExchangeFilesAreWhatQuillonWritesFromThem) {
     ASSERT_EQ(quillon.exitStatus, 0) << quillon.err;
     EXPECT_EQ(ReadBytes(engine / "HVL_S2.temp"), results);
   }
+}
+
+TEST(KestrixCliProgram, ExchangeTwiceIntoOneFolderReplacesBothFiles) {
+  WorkingDirectory folder;
+  ASSERT_EQ(RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 80 --exchange .").exitStatus, 0);
+  const std::string firstSpectrum = ReadBytes(folder / "B_SPCTL.temp");
+  const ProgramRun second = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 120 --exchange .");
+  ASSERT_EQ(second.exitStatus, 0) << second.err;
+  EXPECT_NE(ReadBytes(folder / "B_SPCTL.temp"), firstSpectrum);
+  EXPECT_EQ(ReadBytes(folder / "HVL_S2.temp").size(), 49u);
+  EXPECT_EQ(folder.EntryCount(), 3) << "the table and the two exchange files, no temporary file";
+}
+
+TEST(KestrixCliProgram, JapaneseFolderAndFileNames) {
+  WorkingDirectory folder;
+  const std::filesystem::path data = std::filesystem::u8path("\u30c7\u30fc\u30bf");        // データ
+  const std::filesystem::path lead = std::filesystem::u8path("\u925b.ele");                // 鉛.ele
+  std::filesystem::create_directory(folder.path() / data);
+  std::filesystem::copy_file(std::filesystem::path(KESTRIX_DELIVERED_DATA) / "Pb.ele", folder.path() / lead);
+  const std::string arguments = "--kv 150 --filter " + lead.u8string() + ":0.1 --save " + (data / "beam.csv").u8string() +
+                                " --exchange " + data.u8string();
+  const ProgramRun run = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, arguments);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("(" + lead.u8string() + ")"), std::string::npos) << "the file name is shown as given";
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\r'), 0);
+  const std::string table = ReadBytes(folder.path() / data / "beam.csv");
+  EXPECT_EQ(table.rfind("  keV, Fraction\r\n", 0), 0u);
+  EXPECT_EQ(ReadBytes(folder.path() / data / "B_SPCTL.temp").size(), 10200u);
+  EXPECT_EQ(ReadBytes(folder.path() / data / "HVL_S2.temp").size(), 49u);
 }
 
 TEST(KestrixCliProgram, JsonGoesToStandardOutputAlone) {

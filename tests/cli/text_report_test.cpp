@@ -31,6 +31,15 @@ std::string Trimmed(std::string text) {
   return text.substr(text.find_first_not_of(' '));
 }
 
+TEST(TextReport, PrintableTextEscapesControlCharactersOnly) {
+  EXPECT_EQ(PrintableText("Sn  Tin  (Z=50)"), "Sn  Tin  (Z=50)");
+  EXPECT_EQ(PrintableText("a\nb\rc\td"), "a\\nb\\rc\\td");
+  EXPECT_EQ(PrintableText(std::string("\x1b[2J\x7f\0", 6)), "\\x1b[2J\\x7f\\x00");
+  EXPECT_EQ(PrintableText("\xc2\x9b" "31m"), "\\u009b31m");                     // C1 control in UTF-8
+  EXPECT_EQ(PrintableText("\xe9\x89\x9b.ele \xc2\xb5"), "\xe9\x89\x9b.ele \xc2\xb5");  // 鉛.ele, micro sign
+  EXPECT_EQ(PrintableText("C:\\data\\Sn.ele"), "C:\\data\\Sn.ele");
+}
+
 TEST(TextReport, CommentLinesTableAndFigures) {
   const test::ComputedRun c = test::ComputeRun({"--kv", "100", "--filter", test::DeliveredTin() + ":0.1"});
   const std::vector<std::string> lines = Lines(Report(c));

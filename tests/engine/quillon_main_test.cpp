@@ -1,5 +1,6 @@
 // The real Quillon program in a scratch working directory: console text, exit status, result file.
 
+#include <algorithm>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,12 @@ test::ProgramRun RunQuillonIn(const std::filesystem::path& workingDirectory) {
   return test::RunProgramIn(workingDirectory, QUILLON_PATH);
 }
 
+// Console text with its line ends as "\n": a Windows console program ends its lines with CR LF.
+std::string ConsoleLines(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+
 std::string SpectrumFile(const ExchangeSpectrum& spectrum) {
   std::ostringstream out;
   WriteSpectrumExchange(out, spectrum);
@@ -34,7 +41,7 @@ TEST(Quillon, WritesTheResultFileAndTheConsoleLines) {
   WriteBytes(work / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
   const ProgramRun run = RunQuillonIn(work.path());
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.out, "  ***\nStop - Program terminated.\n");
+  EXPECT_EQ(ConsoleLines(run.out), "  ***\nStop - Program terminated.\n");
   EXPECT_EQ(run.err, "");
   const std::string file = ReadBytes(work / kResultFile);
   ASSERT_EQ(file.size(), 49u);
@@ -45,6 +52,22 @@ TEST(Quillon, WritesTheResultFileAndTheConsoleLines) {
   WriteBytes(again / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
   RunEngine(again.path().string());
   EXPECT_EQ(ReadBytes(again / kResultFile), file);
+}
+
+TEST(Quillon, SecondRunInTheSameFolderReplacesTheResultFile) {
+  ScratchFolder work;
+  WriteBytes(work / kEngineTableFile, test::TableText());
+  WriteBytes(work / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
+  ASSERT_EQ(RunQuillonIn(work.path()).exitStatus, 0);
+  const std::string first = ReadBytes(work / kResultFile);
+
+  WriteBytes(work / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(200.0)));
+  const ProgramRun second = RunQuillonIn(work.path());
+  ASSERT_EQ(second.exitStatus, 0) << second.err;
+  const std::string replaced = ReadBytes(work / kResultFile);
+  EXPECT_EQ(replaced.size(), 49u);
+  EXPECT_NE(replaced, first);
+  EXPECT_EQ(work.EntryCount(), 3) << "no temporary file is left";
 }
 
 TEST(Quillon, FailureKeepsTheEarlierResultFile) {

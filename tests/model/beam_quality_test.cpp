@@ -4,6 +4,8 @@
 #include "beam_quality.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -64,6 +66,18 @@ TEST(ExtendedBeamQuality, LayersAreTheExactHalfAndQuarterPointsOfAMixedBeam) {
   // a polychromatic beam hardens: the second layer is thicker
   EXPECT_LT(*q.values[kHomogeneityAl], 1.0);
   EXPECT_REL_NEAR(*q.values[kMeanEnergy], 60.0, 1e-12);
+}
+
+TEST(ExtendedBeamQuality, FiguresCarryNineSignificantDigits) {
+  // so that the last-bit differences of two systems' mathematical libraries never show in a report
+  const ExtendedBeamQuality q = ComputeExtendedBeamQuality(Filtered(Flat(), test::PlausibleTable().muCu, 0.37),
+                                                           test::PlausibleTable());
+  for (std::size_t figure = 0; figure < kExtendedFigureCount; ++figure) {
+    ASSERT_TRUE(q.values[figure]) << figure;
+    char nine[32];
+    std::snprintf(nine, sizeof nine, "%.8e", *q.values[figure]);
+    EXPECT_EQ(*q.values[figure], std::strtod(nine, nullptr)) << figure << ": " << nine;
+  }
 }
 
 TEST(ExtendedBeamQuality, AddedFiltrationRaisesTheLayerAndTheHomogeneity) {

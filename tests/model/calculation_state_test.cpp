@@ -1,11 +1,13 @@
 #include "calculation_state.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "scratch_folder.h"
 #include "synthetic_table.h"
 
 namespace kestrix {
@@ -56,6 +58,21 @@ TEST(LoadAttenuationTable, AMissingFileIsNamedAndChangesNothing) {
   CalculationState state;
   const std::string message = LoadErrorOf(state, "/nonexistent/folder/MUs_202202.data");
   EXPECT_NE(message.find("\"/nonexistent/folder/MUs_202202.data\""), std::string::npos) << message;
+  EXPECT_FALSE(state.tableLoaded);
+}
+
+TEST(LoadAttenuationTable, AFolderOrAHugeFileIsRefusedAtOnceNamingIt) {
+  CalculationState state;
+  test::ScratchFolder folder;
+  std::filesystem::create_directory(folder / "MUs_202202.data");
+  EXPECT_EQ(LoadErrorOf(state, (folder / "MUs_202202.data").string()),
+            "The attenuation table file \"" + (folder / "MUs_202202.data").string() +
+                "\" cannot be opened (it is a folder, not a file).");
+  const std::filesystem::path huge = folder / "huge.data";
+  test::WriteBytes(huge, "");
+  std::filesystem::resize_file(huge, 1u << 30);  // sparse: nothing is read
+  EXPECT_NE(LoadErrorOf(state, huge.string()).find("huge.data\" cannot be opened (it is larger than 16 MiB"),
+            std::string::npos);
   EXPECT_FALSE(state.tableLoaded);
 }
 

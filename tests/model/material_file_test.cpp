@@ -3,12 +3,14 @@
 #include "material_file.h"
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "calculation_state.h"
+#include "scratch_folder.h"
 #include "tolerance.h"
 #include "waveform_synthesis.h"
 
@@ -150,6 +152,15 @@ TEST(MaterialFileReading, UnopenableFileIsRefusedWithItsName) {
     EXPECT_NE(std::string(e.what()).find("/nonexistent/folder/Pb.ele: the file cannot be opened"), std::string::npos);
   }
   EXPECT_THROW(LoadMaterialDescription("/nonexistent/folder/Pb.ele"), MaterialFileError);
+  // a folder is refused with the reason, not read as an empty file
+  test::ScratchFolder folder;
+  std::filesystem::create_directory(folder / "Pb.ele");
+  try {
+    LoadMaterialDescription((folder / "Pb.ele").string());
+    FAIL() << "no error";
+  } catch (const MaterialFileError& e) {
+    EXPECT_EQ(std::string(e.what()), (folder / "Pb.ele").string() + ": the file cannot be opened (it is a folder, not a file)");
+  }
 }
 
 TEST(FilterCoefficients, FillEveryGridIndexFromOneToOneThousand) {

@@ -2,9 +2,6 @@
 // Scratch folders, whole-file reads and writes, and runs of the built programs, for the
 // suites that work with real files.
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,19 +62,9 @@ struct ProgramRun {
   std::string err;
 };
 
-/// Runs `program arguments` (arguments already quoted as needed) in workingDirectory.
-inline ProgramRun RunProgramIn(const std::filesystem::path& workingDirectory, const std::string& program,
-                               const std::string& arguments = "") {
-  ScratchFolder capture;
-  const std::string command = "cd " + Quoted(workingDirectory.string()) + " && " + Quoted(program) + " " + arguments +
-                              " > " + Quoted((capture / "out").string()) + " 2> " +
-                              Quoted((capture / "err").string());
-  const int status = std::system(command.c_str());
-  ProgramRun run;
-  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
-  run.out = ReadBytes(capture / "out");
-  run.err = ReadBytes(capture / "err");
-  return run;
-}
+/// Runs `program arguments` in workingDirectory with its output captured; the arguments are
+/// plain words or already quoted as needed. program is a UTF-8 path.
+ProgramRun RunProgramIn(const std::filesystem::path& workingDirectory, const std::string& program,
+                        const std::string& arguments = "");
 
 }  // namespace kestrix::test

@@ -3,7 +3,9 @@
 
 #include "failure_texts.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
 
@@ -78,6 +80,20 @@ class FailureTextsTest : public QObject {
     } catch (const std::exception& error) {
       QCOMPARE(SaveFailureText(error), QStringLiteral("保存先のフォルダがありません。"));
     }
+    // a read-only target is refused before anything is written, and worded like any refused write
+    QTemporaryDir folder;
+    const QString readOnly = folder.filePath(QStringLiteral("kept.csv"));
+    QFile file(readOnly);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup));
+    try {
+      SaveFileAtomically(readOnly.toStdString(), [](std::ostream& out) { out << "x"; });
+      QFAIL("the save should be refused");
+    } catch (const std::exception& error) {
+      QCOMPARE(SaveFailureText(error), QStringLiteral("書き込みの許可がありません。"));
+    }
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
   }
 
   void DetailLineNamesFileAndLine() {

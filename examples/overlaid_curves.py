@@ -1,7 +1,7 @@
 """Overlaid photon spectra of four beams, with their aluminium half-value layers in the legend.
 
-Writes docs/python_spectra.png (or the file named on the command line):
-    PYTHONPATH=build/python /usr/bin/python3 examples/overlaid_spectra.py
+Writes docs/python_curves.png (or the file named on the command line):
+    PYTHONPATH=build/python /usr/bin/python3 examples/overlaid_curves.py
 """
 
 import os
@@ -40,5 +40,5 @@ def main(path):
 
 
 if __name__ == "__main__":
-    default = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "docs", "python_spectra.png")
+    default = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "docs", "python_curves.png")
     main(sys.argv[1] if len(sys.argv) > 1 else default)
