@@ -8,15 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"   # the Linux build, for the co
 KESTRIX_WINDOWS_BUILD="${KESTRIX_WINDOWS_BUILD:-$KESTRIX_ROOT/build-windows}"
 WINDOWS_PACKAGES=(mingw-w64 wine wine64 googletest)
 
-missing=()
-for p in "${WINDOWS_PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -qq
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_missing "${WINDOWS_PACKAGES[@]}"
 
 started=$SECONDS
 cmake -S "$KESTRIX_ROOT" -B "$KESTRIX_WINDOWS_BUILD" -DCMAKE_BUILD_TYPE=Release \
