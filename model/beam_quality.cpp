@@ -47,25 +47,29 @@ class KermaTransmission {
   double total_ = 0;
 };
 
-// value rounded to `digits` significant digits, with exact powers of ten (10^0..10^22) so that the
-// result depends on nothing but IEEE arithmetic
+// 10^n for n >= 0 by repeated multiplication: exact up to 10^22, the same on every system beyond
+double PowerOfTen(int n) {
+  double power = 1;
+  for (int k = 0; k < n; ++k) power *= 10;
+  return power;
+}
+
+// value rounded to `digits` significant digits, with nothing but IEEE arithmetic so that the
+// result is the same on every system
 double RoundToSignificantDigits(double value, int digits) {
   if (value == 0 || !std::isfinite(value)) return value;
-  double power = 1;   // 10^k, exact
-  int exponent = 0;   // k: the number of digits before the decimal point
+  // decimal exponent e of the leading digit: 10^e <= |value| < 10^(e+1)
   const double magnitude = std::fabs(value);
-  while (exponent < 22 && magnitude >= power * 10) {
-    power *= 10;
-    ++exponent;
+  int exponent = 0;
+  while (exponent < 300 && magnitude >= PowerOfTen(exponent + 1)) ++exponent;
+  while (exponent > -300 && magnitude * PowerOfTen(-exponent) < 1) --exponent;
+  const int decimals = digits - 1 - exponent;
+  if (decimals >= 0) {
+    const double scale = PowerOfTen(decimals);
+    return std::round(value * scale) / scale;
   }
-  if (exponent >= digits - 1) {
-    double scale = 1;
-    for (int k = 0; k < exponent - (digits - 1); ++k) scale *= 10;
-    return std::round(value / scale) * scale;
-  }
-  double scale = 1;
-  for (int k = 0; k < digits - 1 - exponent && k < 22; ++k) scale *= 10;
-  return std::round(value * scale) / scale;
+  const double scale = PowerOfTen(-decimals);
+  return std::round(value / scale) * scale;
 }
 
 void RoundFigures(ExtendedBeamQuality& quality) {

@@ -78,6 +78,13 @@ TEST(ExtendedBeamQuality, FiguresCarryNineSignificantDigits) {
     std::snprintf(nine, sizeof nine, "%.8e", *q.values[figure]);
     EXPECT_EQ(*q.values[figure], std::strtod(nine, nullptr)) << figure << ": " << nine;
   }
+  // and no fewer below 1: the homogeneity coefficients keep their ninth digit
+  for (const ExtendedFigure figure : {kHomogeneityAl, kHomogeneityCu}) {
+    ASSERT_LT(*q.values[figure], 1.0);
+    char eight[32];
+    std::snprintf(eight, sizeof eight, "%.7e", *q.values[figure]);
+    EXPECT_NE(*q.values[figure], std::strtod(eight, nullptr)) << figure << ": " << eight;
+  }
 }
 
 TEST(ExtendedBeamQuality, AddedFiltrationRaisesTheLayerAndTheHomogeneity) {
