@@ -1,6 +1,7 @@
 #pragma once
 // Form1 "任意フィルター設定": picks a material file of the working directory and a thickness
-// and adds them as the next arbitrary filter. Shown without blocking, hidden when done.
+// and adds them as the next arbitrary filter. Modal over the main window, so the inputs and
+// filters cannot change under it; hidden when done, by Cancel or by Esc.
 
 #include <functional>
 
@@ -32,6 +33,9 @@ class FilterDialog : public QWidget {
   QString MaterialDescription() const { return materialDescription_; }
 
  private:
+  /// Reads the description of the file `name` into Label5; false (after a message) when the
+  /// file cannot be read.
+  bool ShowDescription(const QString& name);
   void FileClicked();
   void ThicknessEntered();
   void AddFilter();
@@ -40,6 +44,8 @@ class FilterDialog : public QWidget {
   FilterListPanel& panel_;
   std::function<void(bool)> enableSetCommand_;
   QString materialDescription_;
+  /// the file whose description was read last since the dialog opened, read or not
+  QString describedName_;
 
   QLineEdit* text2_;
   QPushButton* command2_;

@@ -21,12 +21,14 @@ class EngineResultsPanel;
 class FilterListPanel;
 class GraphPicture;
 struct CalculationState;
+struct FilterSet;
 struct ProgramState;
 
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
-  /// client area, 14520 x 10080 twips at 15 twips per pixel [px]
+  /// client area, 14520 x 10080 twips at 15 twips per pixel [px]; the window has this size
+  /// unless the screen is smaller, when it scrolls
   static constexpr int kClientWidthPx = 968;
   static constexpr int kClientHeightPx = 672;
 
@@ -70,6 +72,10 @@ class MainWindow : public QWidget {
   void BuildRightColumn();
   void BuildBottomBand();
   void InstallKeyPreview();
+  /// an input box the user types into (not a read-out box)
+  static bool IsInputBox(const QWidget* widget);
+  /// the first filtration box whose value, after the run's corrections, is negative; null if none
+  QLineEdit* NegativeFilterBox(const FilterSet& filters) const;
   /// Enter on `focus`: presses Graph Draw from an input box, or the focused button; false when
   /// the key is left to the control
   bool PressForEnter(QWidget* focus);
@@ -91,6 +97,8 @@ class MainWindow : public QWidget {
   EngineProcess& engine_;
   bool runInProgress_ = false;
 
+  /// the client area of fixed size, inside the window's scroll area
+  QWidget* content_ = nullptr;
   GraphPicture* picture3_ = nullptr;
   QLineEdit* text6_ = nullptr;
   QLineEdit* text7_ = nullptr;

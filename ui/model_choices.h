@@ -1,0 +1,31 @@
+#pragma once
+// The spectrum models the start screen offers, one entry each: the code the run uses, the
+// start screen's button and the caption that names the model on the main window and its graph.
+// A new model is one more entry here.
+
+#include <vector>
+
+#include <QString>
+
+#include "model_codes.h"
+
+namespace kestrix {
+
+struct ModelChoice {
+  SpectrumModel model;
+  /// object name of the start screen's button that chooses the model: Command1, Command2, then
+  /// Command4 on (Command3 is the exit button)
+  const char* commandName;
+  /// caption of that button
+  QString buttonText;
+  /// caption in the main window's top right corner and over the empty graph
+  QString graphCaption;
+};
+
+/// the models in the order of the start screen's buttons, top to bottom
+const std::vector<ModelChoice>& ModelChoices();
+
+/// the entry of `model`; the first entry for a code that has none
+const ModelChoice& ChoiceOf(SpectrumModel model);
+
+}  // namespace kestrix
