@@ -49,8 +49,9 @@ QLineEdit* ResultBox(const QString& name, QRect geometry, const QFont& font, QWi
   return box;
 }
 
-/// Why figure f has no value, in Japanese; which figures exist tells the reason apart.
-QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
+}  // namespace
+
+QString EngineResultsPanel::MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
   if (f == kMeanEnergy) return QStringLiteral("光子がありません");
   if (!figures.values[kKermaMeanEnergy]) return QStringLiteral("5.5 keV 以上の空気カーマがありません");
   const bool aluminium = f < kHvl1Cu;
@@ -60,6 +61,8 @@ QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
   if (f == first + 1) return QStringLiteral("100 mm を超えます");
   return QStringLiteral("第2半価層がありません");
 }
+
+namespace {
 
 QString ValueText(const std::optional<double>& value, const char* pattern) {
   if (!value) return EngineResultsPanel::kNotAvailableText;

@@ -35,6 +35,9 @@ class EngineResultsPanel : public QWidget {
   /// Removes those tooltips (no run since the model was chosen).
   void ClearExtendedFigures();
 
+  /// Why extended figure `f` has no value, in Japanese; which figures exist tells the reason apart.
+  static QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f);
+
   /// The tooltip text for figures: one line per figure, a missing one with its reason.
   static QString ExtendedFiguresText(const ExtendedBeamQuality& figures);
 

@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <sstream>
 
+#include "arbitrary_filter_set.h"
 #include "atomic_file.h"
 #include "button_pictures.h"
 #include "calculation_run.h"
@@ -20,6 +22,7 @@
 #include "failure_texts.h"
 #include "filter_list_panel.h"
 #include "focus_frame.h"
+#include "material_file.h"
 #include "model_choices.h"
 #include "palette_color.h"
 #include "program_state.h"
@@ -281,6 +284,18 @@ void MainWindow::BuildBottomBand() {
     if (!runInProgress_) emit ImageExportRequested();
   });
   connect(command2_, &QToolButton::clicked, this, &MainWindow::ByeBye);
+
+  // The beam-quality window: a small picture-sized button in the free corner above " bye bye ".
+  qualityCommand_ = new QToolButton(commandPanel);
+  qualityCommand_->setObjectName(QStringLiteral("QualityCommand"));
+  qualityCommand_->setText(QStringLiteral("線質"));
+  qualityCommand_->setFont(RoundedGothicFont(8));
+  qualityCommand_->setGeometry(Twips(13800, 7080, 495, 495).translated(-commandPanel->pos()));
+  qualityCommand_->setToolTip(QStringLiteral("線質: 半価層・実効エネルギー・均等度・平均エネルギー、標準線質、半価層からのろ過"));
+  ShowFocusFrame(qualityCommand_);
+  connect(qualityCommand_, &QToolButton::clicked, this, [this] {
+    if (!runInProgress_) emit QualityWindowRequested();
+  });
 }
 
 void MainWindow::InstallKeyPreview() {
@@ -373,6 +388,9 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   text5_->setText(QStringLiteral("20"));
   results_->ClearResults();
   results_->ClearExtendedFigures();
+  // A new choice reads the table again, the engine's copy too.
+  state_.engineTable.reset();
+  SetRunFigures(std::nullopt);
 
   results_->Command6()->setEnabled(false);
   command7_->setEnabled(false);
@@ -424,6 +442,7 @@ void MainWindow::GraphDraw() {
     // spectrum would stand beside inputs that were not computed: they go, and cannot be fetched.
     results_->ClearResults();
     results_->ClearExtendedFigures();
+    SetRunFigures(std::nullopt);
     results_->Command6()->setEnabled(false);
     label14->setVisible(captionWasVisible);
     SetDisplayOptionsEnabled(displayOptionsWereEnabled);
@@ -433,9 +452,7 @@ void MainWindow::GraphDraw() {
 
 bool MainWindow::CalculateSpectrum() {
   const SpectrumModel model = state_.spectrumModel;
-  const RunInputTexts texts{text1_->text().toStdString(),  text5_->text().toStdString(),
-                            text2_->text().toStdString(),  text13_->text().toStdString(),
-                            text3_->text().toStdString(),  text4_->text().toStdString()};
+  const RunInputTexts texts = InputTexts();
   const RunInputs inputs = ReadRunInputs(texts, model);
   if (inputs.tubeVoltageText) text1_->setText(QString::fromStdString(*inputs.tubeVoltageText));
   if (inputs.inherentFiltrationReplaced) {
@@ -461,8 +478,11 @@ bool MainWindow::CalculateSpectrum() {
   }
 
   const ExchangeSpectrum relative = RelativePhotonSpectrum(calculation, inputs.kVp);
+  std::ostringstream exchange(std::ios::binary);
+  WriteSpectrumExchange(exchange, relative);
+  const std::string exchangeText = exchange.str();
   try {
-    SaveFileAtomically(kSpectrumExchangeFile, [&relative](std::ostream& out) { WriteSpectrumExchange(out, relative); });
+    SaveFileAtomically(kSpectrumExchangeFile, [&exchangeText](std::ostream& out) { out << exchangeText; });
   } catch (const std::exception& error) {
     // Nothing is drawn for a spectrum that the exports and the engine would not see.
     calculation.SpectrumPeak = 0;
@@ -470,7 +490,21 @@ bool MainWindow::CalculateSpectrum() {
                     QString::fromLatin1(kSpectrumExchangeFile));
     return false;
   }
-  results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
+  RunFigures figures;
+  figures.model = model;
+  figures.waveform = state_.rectification;
+  figures.texts = texts;
+  figures.inputs = inputs;
+  figures.materialFilters = calculation.filters.count;
+  figures.extended = ComputeExtendedBeamQuality(relative, calculation.table);
+  try {
+    if (!state_.engineTable) state_.engineTable = LoadEngineTable(kAttenuationTableFile);
+    figures.engine = EngineFiguresOf(exchangeText, *state_.engineTable);
+  } catch (const std::exception& error) {
+    figures.engineError = error.what();
+  }
+  results_->SetExtendedFigures(figures.extended);
+  SetRunFigures(std::move(figures));
   Yield();
 
   ApplyDisplayQuantity(state_.displayQuantity, inputs.kVp, calculation);
@@ -494,6 +528,40 @@ QLineEdit* MainWindow::NegativeFilterBox(const FilterSet& filters) const {
   return nullptr;
 }
 
+void MainWindow::SetRunFigures(std::optional<RunFigures> figures) {
+  state_.lastRun = std::move(figures);
+  emit RunFiguresChanged();
+}
+
+RunInputTexts MainWindow::InputTexts() const {
+  return RunInputTexts{text1_->text().toStdString(),  text5_->text().toStdString(),
+                       text2_->text().toStdString(),  text13_->text().toStdString(),
+                       text3_->text().toStdString(),  text4_->text().toStdString()};
+}
+
+void MainWindow::SetInputTexts(const RunInputTexts& texts) {
+  text1_->setText(QString::fromStdString(texts.tubeVoltage));
+  text5_->setText(QString::fromStdString(texts.targetAngle));
+  text2_->setText(QString::fromStdString(texts.beryllium));
+  text13_->setText(QString::fromStdString(texts.aluminiumEquivalent));
+  text3_->setText(QString::fromStdString(texts.addedAluminium));
+  text4_->setText(QString::fromStdString(texts.addedCopper));
+}
+
+const std::optional<RunFigures>& MainWindow::LastRunFigures() const { return state_.lastRun; }
+
+SpectrumModel MainWindow::Model() const { return state_.spectrumModel; }
+
+RectificationType MainWindow::Waveform() const { return state_.rectification; }
+
+bool MainWindow::AddMaterialFilter(const QString& description, const GridArray& coefficients, double thicknessCm) {
+  if (state_.calculation.filters.count >= kArbitraryFilterSlots) return false;
+  const int slot = AddArbitraryFilter(state_.calculation.filters, coefficients, thicknessCm);
+  picture1_->ListFilter(slot, description, thicknessCm);
+  if (slot >= kArbitraryFilterSlots) command4_->setEnabled(false);
+  return true;
+}
+
 void MainWindow::ClearGraph() {
   if (runInProgress_) return;
   ClearGraphAndFilters();
@@ -503,6 +571,7 @@ void MainWindow::ClearGraph() {
   results_->Command6()->setEnabled(false);
   results_->ClearResults();
   results_->ClearExtendedFigures();
+  SetRunFigures(std::nullopt);
   SetDisplayOptionsEnabled(true);
   picture3_->ModelCaption()->show();
 }

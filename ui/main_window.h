@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QWidget>
 
+#include "calculation_run.h"
 #include "model_codes.h"
+#include "run_figures.h"
 
 class QLabel;
 class QLineEdit;
@@ -50,6 +52,23 @@ class MainWindow : public QWidget {
   /// the spectrum, table and arbitrary filters
   CalculationState& Calculation();
 
+  // What the quality window uses.
+  /// the six input boxes as typed (Text1, Text5, Text2, Text13, Text3, Text4)
+  RunInputTexts InputTexts() const;
+  /// Writes the six input boxes.
+  void SetInputTexts(const RunInputTexts& texts);
+  /// the model chosen on the start screen and the waveform option selected
+  SpectrumModel Model() const;
+  RectificationType Waveform() const;
+  /// the figures of the last run whose curve is drawn; none after Clear Graph, a model choice or
+  /// a refused run
+  const std::optional<RunFigures>& LastRunFigures() const;
+  /// "解除": removes the arbitrary filters and enables "設定"
+  void ReleaseFilters();
+  /// Adds an arbitrary-material filter as the filter dialog does: into the next free slot and
+  /// the list, greying "設定" when the third is set. False when all slots are taken.
+  bool AddMaterialFilter(const QString& description, const GridArray& coefficients, double thicknessCm);
+
   /// true while a calculation run is in progress (including its two yields)
   bool RunInProgress() const { return runInProgress_; }
 
@@ -62,6 +81,10 @@ class MainWindow : public QWidget {
   void ImageExportRequested();
   /// " bye bye " or the window's close box: show the start screen (this window is hidden)
   void StartScreenRequested();
+  /// "線質" was pressed: open the beam-quality window
+  void QualityWindowRequested();
+  /// the figures of the last run (ProgramState::lastRun) were replaced or removed
+  void RunFiguresChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,11 +107,12 @@ class MainWindow : public QWidget {
   bool CalculateSpectrum();
   void ClearGraph();
   void ByeBye();
-  void ReleaseFilters();
   void ShowEngineResults();
   void DisplayOptionChosen(DisplayQuantity quantity);
   void SetReadout(const QString& energyText, const QString& valueText);
   void ClearGraphAndFilters();
+  /// Keeps the figures of a drawn run for the quality window, or removes them (nullopt).
+  void SetRunFigures(std::optional<RunFigures> figures);
   void SetDisplayOptionsEnabled(bool enabled);
   int SelectedColorIndex() const;
   void Yield();
@@ -121,6 +145,7 @@ class MainWindow : public QWidget {
   QPushButton* command4_ = nullptr;
   QPushButton* command5_ = nullptr;
   QToolButton* command2_ = nullptr;
+  QToolButton* qualityCommand_ = nullptr;
 };
 
 }  // namespace kestrix

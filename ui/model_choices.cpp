@@ -4,8 +4,10 @@ namespace kestrix {
 
 const std::vector<ModelChoice>& ModelChoices() {
   static const std::vector<ModelChoice> choices = {
-      {SpectrumModel::Tucker, "Command1", QStringLiteral("Tucker 式で計算"), QStringLiteral("by Tucker's formula")},
-      {SpectrumModel::Birch, "Command2", QStringLiteral("Birch 式で計算"), QStringLiteral("by Birch's formula")},
+      {SpectrumModel::Tucker, "Command1", QStringLiteral("Tucker 式で計算"), QStringLiteral("Tucker 式"),
+       QStringLiteral("by Tucker's formula")},
+      {SpectrumModel::Birch, "Command2", QStringLiteral("Birch 式で計算"), QStringLiteral("Birch 式"),
+       QStringLiteral("by Birch's formula")},
   };
   return choices;
 }

@@ -18,6 +18,8 @@ struct ModelChoice {
   const char* commandName;
   /// caption of that button
   QString buttonText;
+  /// the model's name in the quality window and its copied text
+  QString name;
   /// caption in the main window's top right corner and over the empty graph
   QString graphCaption;
 };
