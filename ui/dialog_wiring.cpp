@@ -12,6 +12,7 @@ namespace kestrix {
 void AttachFilterAndExportDialogs(MainWindow& window) {
   auto* filters = new FilterDialog(window.Calculation().filters, *window.FilterList(),
                                    [&window](bool enabled) { window.SetFilterCommandEnabled(enabled); }, &window);
+  filters->OnFilterAdded([&window](const FilterRequest& file) { window.FilterFileAdded(file); });
   auto* data = new DataExportDialog(&window);
   auto* image = new ImageExportDialog([&window] { return window.GraphImage(); }, &window);
   QObject::connect(&window, &MainWindow::FilterDialogRequested, filters, &FilterDialog::PrepareAndShow);

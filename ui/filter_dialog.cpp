@@ -147,7 +147,8 @@ void FilterDialog::AddFilter() {
     return;
   }
   // A thickness too large for a number would turn a zero coefficient into NaN in the spectrum.
-  const double thicknessCm = ParseLeadingNumber(text2_->text().toStdString()) * kCmPerMm;
+  const double thicknessMm = ParseLeadingNumber(text2_->text().toStdString());
+  const double thicknessCm = thicknessMm * kCmPerMm;
   if (!std::isfinite(thicknessCm)) {
     ShowExclamation(this, QStringLiteral("フィルターの厚さが大きすぎます。"));
     return;
@@ -174,6 +175,7 @@ void FilterDialog::AddFilter() {
   const int slot = AddArbitraryFilter(filters_, coefficients, thicknessCm);
   if (slot >= kArbitraryFilterSlots) enableSetCommand_(false);
   panel_.ListFilter(slot, materialDescription_, thicknessCm);
+  if (filterAdded_) filterAdded_(FilterRequest{name.toStdString(), thicknessMm});
   hide();
 }
 

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include "beam_settings.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,6 +31,9 @@ class FilterDialog : public QWidget {
   /// working directory's material files again and shows the dialog.
   void PrepareAndShow();
 
+  /// `added` is told the material file and thickness of every filter the dialog adds.
+  void OnFilterAdded(std::function<void(const FilterRequest&)> added) { filterAdded_ = std::move(added); }
+
   /// the description of the material file read last (MaterialDescription)
   QString MaterialDescription() const { return materialDescription_; }
 
@@ -43,6 +48,7 @@ class FilterDialog : public QWidget {
   ArbitraryFilterSet& filters_;
   FilterListPanel& panel_;
   std::function<void(bool)> enableSetCommand_;
+  std::function<void(const FilterRequest&)> filterAdded_;
   QString materialDescription_;
   /// the file whose description was read last since the dialog opened, read or not
   QString describedName_;

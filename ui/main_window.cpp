@@ -367,6 +367,7 @@ void MainWindow::ClearGraphAndFilters() {
   picture1_->Clear();
   picture3_->DrawEmptyGraph(state_.displayQuantity);
   state_.calculation.filters.Clear();
+  state_.filterFiles.clear();
   command4_->setEnabled(true);
   state_.calculation.SpectrumPeak = 0;
   picture3_->SwitchCursorOff();
@@ -389,9 +390,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   text5_->setText(QStringLiteral("20"));
   results_->ClearResults();
   results_->ClearExtendedFigures();
-  // A new choice reads the table again, the engine's copy too.
-  state_.engineTable.reset();
-  SetRunFigures(std::nullopt);
+  SetLastRun(std::nullopt);
 
   results_->Command6()->setEnabled(false);
   command7_->setEnabled(false);
@@ -443,7 +442,7 @@ void MainWindow::GraphDraw() {
     // spectrum would stand beside inputs that were not computed: they go, and cannot be fetched.
     results_->ClearResults();
     results_->ClearExtendedFigures();
-    SetRunFigures(std::nullopt);
+    SetLastRun(std::nullopt);
     results_->Command6()->setEnabled(false);
     label14->setVisible(captionWasVisible);
     SetDisplayOptionsEnabled(displayOptionsWereEnabled);
@@ -491,21 +490,9 @@ bool MainWindow::CalculateSpectrum() {
                     QString::fromLatin1(kSpectrumExchangeFile));
     return false;
   }
-  RunFigures figures;
-  figures.model = model;
-  figures.waveform = state_.rectification;
-  figures.texts = texts;
-  figures.inputs = inputs;
-  figures.materialFilters = calculation.filters.count;
-  figures.extended = ComputeExtendedBeamQuality(relative, calculation.table);
-  try {
-    if (!state_.engineTable) state_.engineTable = LoadEngineTable(kAttenuationTableFile);
-    figures.engine = EngineFiguresOf(exchangeText, *state_.engineTable);
-  } catch (const std::exception& error) {
-    figures.engineError = error.what();
-  }
-  results_->SetExtendedFigures(figures.extended);
-  SetRunFigures(std::move(figures));
+  results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
+  SetLastRun(DrawnRun{RunSettings{model, ParseRunEntries(texts), state_.rectification, DisplayQuantity::PhotonNumber},
+                      state_.filterFiles});
   Yield();
 
   ApplyDisplayQuantity(state_.displayQuantity, inputs.kVp, calculation);
@@ -529,8 +516,8 @@ QLineEdit* MainWindow::NegativeFilterBox(const FilterSet& filters) const {
   return nullptr;
 }
 
-void MainWindow::SetRunFigures(std::optional<RunFigures> figures) {
-  state_.lastRun = std::move(figures);
+void MainWindow::SetLastRun(std::optional<DrawnRun> run) {
+  state_.lastRun = std::move(run);
   emit RunFiguresChanged();
 }
 
@@ -549,16 +536,22 @@ void MainWindow::SetInputTexts(const RunInputTexts& texts) {
   text4_->setText(QString::fromStdString(texts.addedCopper));
 }
 
-const std::optional<RunFigures>& MainWindow::LastRunFigures() const { return state_.lastRun; }
+const std::optional<DrawnRun>& MainWindow::LastRun() const { return state_.lastRun; }
+
+const std::vector<FilterRequest>& MainWindow::FilterFiles() const { return state_.filterFiles; }
+
+void MainWindow::FilterFileAdded(const FilterRequest& file) { state_.filterFiles.push_back(file); }
 
 SpectrumModel MainWindow::Model() const { return state_.spectrumModel; }
 
 RectificationType MainWindow::Waveform() const { return state_.rectification; }
 
-bool MainWindow::AddMaterialFilter(const QString& description, const GridArray& coefficients, double thicknessCm) {
+bool MainWindow::AddMaterialFilter(const FilterRequest& file, const MaterialFile& material) {
   if (state_.calculation.filters.count >= kArbitraryFilterSlots) return false;
-  const int slot = AddArbitraryFilter(state_.calculation.filters, coefficients, thicknessCm);
-  picture1_->ListFilter(slot, description, thicknessCm);
+  const double thicknessCm = file.thicknessMm * kCentimetresPerMillimetre;
+  const int slot = AddArbitraryFilter(state_.calculation.filters, ArbitraryFilterCoefficientsFor(material), thicknessCm);
+  picture1_->ListFilter(slot, QString::fromUtf8(material.description.c_str()), thicknessCm);
+  state_.filterFiles.push_back(file);
   if (slot >= kArbitraryFilterSlots) command4_->setEnabled(false);
   return true;
 }
@@ -572,7 +565,7 @@ void MainWindow::ClearGraph() {
   results_->Command6()->setEnabled(false);
   results_->ClearResults();
   results_->ClearExtendedFigures();
-  SetRunFigures(std::nullopt);
+  SetLastRun(std::nullopt);
   SetDisplayOptionsEnabled(true);
   picture3_->ModelCaption()->show();
 }
@@ -588,6 +581,7 @@ void MainWindow::ReleaseFilters() {
   if (runInProgress_) return;
   picture1_->Clear();
   state_.calculation.filters.Clear();
+  state_.filterFiles.clear();
   // With the list empty again, filters can be set again.
   command4_->setEnabled(true);
 }

@@ -6,9 +6,12 @@
 #include <QImage>
 #include <QWidget>
 
-#include "calculation_run.h"
+#include <optional>
+
+#include "beam_settings.h"
+#include "entry_texts.h"
 #include "model_codes.h"
-#include "run_figures.h"
+#include "program_state.h"
 
 class QLabel;
 class QLineEdit;
@@ -22,9 +25,8 @@ class EngineProcess;
 class EngineResultsPanel;
 class FilterListPanel;
 class GraphPicture;
-struct CalculationState;
 struct FilterSet;
-struct ProgramState;
+struct MaterialFile;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -62,12 +64,17 @@ class MainWindow : public QWidget {
   RectificationType Waveform() const;
   /// the figures of the last run whose curve is drawn; none after Clear Graph, a model choice or
   /// a refused run
-  const std::optional<RunFigures>& LastRunFigures() const;
+  const std::optional<DrawnRun>& LastRun() const;
+  /// the material files of the arbitrary filters that are set, in slot order
+  const std::vector<FilterRequest>& FilterFiles() const;
+  /// Notes the material file of a filter the filter dialog has just added.
+  void FilterFileAdded(const FilterRequest& file);
   /// "解除": removes the arbitrary filters and enables "設定"
   void ReleaseFilters();
-  /// Adds an arbitrary-material filter as the filter dialog does: into the next free slot and
-  /// the list, greying "設定" when the third is set. False when all slots are taken.
-  bool AddMaterialFilter(const QString& description, const GridArray& coefficients, double thicknessCm);
+  /// Adds the arbitrary-material filter of `file`, read as `material`, as the filter dialog
+  /// does: into the next free slot and the list, greying "設定" when the third is set. False
+  /// when all slots are taken.
+  bool AddMaterialFilter(const FilterRequest& file, const MaterialFile& material);
 
   /// true while a calculation run is in progress (including its two yields)
   bool RunInProgress() const { return runInProgress_; }
@@ -83,7 +90,7 @@ class MainWindow : public QWidget {
   void StartScreenRequested();
   /// "線質" was pressed: open the beam-quality window
   void QualityWindowRequested();
-  /// the figures of the last run (ProgramState::lastRun) were replaced or removed
+  /// the last run (ProgramState::lastRun) was replaced or removed
   void RunFiguresChanged();
 
  protected:
@@ -111,8 +118,8 @@ class MainWindow : public QWidget {
   void DisplayOptionChosen(DisplayQuantity quantity);
   void SetReadout(const QString& energyText, const QString& valueText);
   void ClearGraphAndFilters();
-  /// Keeps the figures of a drawn run for the quality window, or removes them (nullopt).
-  void SetRunFigures(std::optional<RunFigures> figures);
+  /// Keeps the drawn run for the quality window, or removes it (nullopt).
+  void SetLastRun(std::optional<DrawnRun> run);
   void SetDisplayOptionsEnabled(bool enabled);
   int SelectedColorIndex() const;
   void Yield();

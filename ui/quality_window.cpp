@@ -15,12 +15,13 @@
 #include <cmath>
 #include <optional>
 
-#include "calculation_run.h"
+#include "batch_run.h"
+#include "beam_figures.h"
+#include "decimal_text.h"
 #include "dialog_controls.h"
 #include "engine_results_panel.h"
 #include "failure_texts.h"
 #include "filtration_fit.h"
-#include "input_number.h"
 #include "main_window.h"
 #include "material_file.h"
 #include "model_choices.h"
@@ -68,65 +69,75 @@ const std::vector<FigureRow>& FigureRows() {
   return rows;
 }
 
-std::optional<double> EngineValue(const EngineResults& results, std::size_t field) {
+/// Why engine figure `field` of `outcome` has no value, in Japanese.
+QString MissingEngineReason(const RunOutcome& outcome, std::size_t field) {
+  if (!outcome.results) return QStringLiteral("半価層の計算 (Quillon) がこのスペクトルを扱えません");
+  const bool aluminium = field < 2;
+  const QString material = aluminium ? QStringLiteral("アルミニウム") : QStringLiteral("銅");
   switch (field) {
-    case 0: return results.hvlAlMm;
-    case 1: return results.effectiveEnergyAlKeV;
-    case 2: return results.hvlCuMm;
-    case 3: return results.effectiveEnergyCuKeV;
-    default: return results.photonsPerMm2PerCkg;
+    case 0:
+    case 2:
+      if (outcome.layerBelowFirstStep[aluminium ? 0 : 1]) {
+        return QStringLiteral("最初の厚さの刻みで空気カーマの透過率が 50 % を下回り、補間できません");
+      }
+      return material + QStringLiteral(" 100 mm でも空気カーマの透過率が 50 % 以上です");
+    case 1:
+    case 3:
+      if (!FigureValue(outcome, field - 1)) return material + QStringLiteral("の半価層がありません");
+      return QStringLiteral("300 keV までに半価層に対応する減弱係数がありません");
+    default:
+      return QStringLiteral("結果ファイルの欄に収まりません");
   }
 }
 
-/// The value of a figure of `run`, and why it is missing when it is.
-std::optional<double> FigureValue(const RunFigures& run, const FigureRow& row, QString* reason) {
+/// The value of a figure of `outcome`, and why it is missing when it is.
+std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, QString* reason) {
   std::optional<double> value;
   if (row.source == Source::Engine) {
-    if (run.engine) value = EngineValue(*run.engine, row.index);
-    if (!value) {
-      *reason = run.engine ? QStringLiteral("半価層の計算 (Quillon) の範囲を超えます")
-                           : QStringLiteral("半価層の計算 (Quillon) がこのスペクトルを扱えません");
-    }
+    value = FigureValue(outcome, row.index);
+    if (!value) *reason = MissingEngineReason(outcome, row.index);
   } else if (row.source == Source::Extended) {
-    value = run.extended.values[row.index];
-    if (!value) *reason = EngineResultsPanel::MissingReason(run.extended, row.index);
+    value = outcome.extended.values[row.index];
+    if (!value) *reason = EngineResultsPanel::MissingReason(outcome.extended, row.index);
   } else {
     *reason = QStringLiteral("物理モデルのみ");
   }
   return value;
 }
 
-/// The value as the window shows it: the engine's as its result file and the main window do,
-/// the extended figures to the decimals every output uses.
+/// The value as the window shows it: the engine's layers and energies as its result file and
+/// the main window do, the fluence as the main window does, the extended figures to the decimals
+/// every output uses.
 QString ShownText(const FigureRow& row, double value) {
   if (row.source == Source::Engine) {
-    const int decimals[] = {3, 2, 3, 2};
-    if (row.index < 4) return QString::number(value, 'f', decimals[row.index]);
+    if (row.index < 4) return QString::number(value, 'f', FigureFields()[row.index].decimals);
     return QString::number(value, 'E', 3);
   }
   return QString::number(value, 'f', ExtendedFigureFields()[row.index].decimals);
 }
 
 /// A number in the shortest form that reads back to the same double, "." as decimal point.
-QString FullText(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
-std::string FullString(double value) { return FullText(value).toStdString(); }
+QString FullText(double value) { return QString::fromStdString(ShortestDecimal(value)); }
 
 const char* const kWaveformNames[] = {"定電圧", "三相12ピーク", "単相全波"};
 /// lines of the copied text before the figures: the model, then the entries of the run
-constexpr int kInputLines = 10;
+constexpr int kInputLines = 9;
 
-/// An entry of the main window by the entry a fit changes.
+bool SameFiles(const std::vector<FilterRequest>& a, const std::vector<FilterRequest>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].path != b[k].path || a[k].thicknessMm != b[k].thicknessMm) return false;
+  }
+  return true;
+}
+
+/// The box of the main window that holds `entry`.
 std::string& EntryText(RunInputTexts& texts, FittedEntry entry) {
   switch (entry) {
     case FittedEntry::InherentAluminiumEquivalent: return texts.aluminiumEquivalent;
     case FittedEntry::AddedCopper: return texts.addedCopper;
     default: return texts.addedAluminium;
   }
-}
-
-RunInputTexts WithThickness(RunInputTexts texts, FittedEntry entry, double thicknessMm) {
-  EntryText(texts, entry) = FullString(thicknessMm);
-  return texts;
 }
 
 /// The entry's name as the main window labels it.
@@ -140,34 +151,6 @@ QString EntryName(FittedEntry entry) {
 
 QString LayerUnit(LayerMaterial material) {
   return material == LayerMaterial::Aluminium ? QStringLiteral("mm Al") : QStringLiteral("mm Cu");
-}
-
-/// The thickness of request.entry (0 to 100 mm, to 0.001 mm) that gives the beam of `texts`, with
-/// the arbitrary filters of `state`, the wanted first half-value layer; the layer is that of the
-/// extended figures, as kestrix-cli fits it. Throws RunError for inputs the run refuses whatever
-/// the thickness (the angle), FiltrationFitError for a target out of reach.
-FiltrationFit FitThickness(const CalculationState& state, const RunInputTexts& texts, SpectrumModel model,
-                           RectificationType waveform, const FitRequest& request) {
-  CosecantOfTargetAngle(ReadRunInputs(texts, model).targetAngleDegrees);
-  // a thickness that makes the run replace the inherent filtration (Tucker without any) is not fitted
-  double thinnestMm = 0;
-  if (request.entry == FittedEntry::InherentAluminiumEquivalent &&
-      ReadRunInputs(WithThickness(texts, request.entry, 0), model).inherentFiltrationReplaced) {
-    thinnestMm = kFitResolutionMm;
-  }
-  CalculationState scratch = state;  // the main window's spectrum stays as it is
-  const LayerForThickness layer = [&](double thicknessMm) -> std::optional<double> {
-    const RunInputs inputs = ReadRunInputs(WithThickness(texts, request.entry, thicknessMm), model);
-    if (inputs.inherentFiltrationReplaced) return std::nullopt;
-    try {
-      ComputePhotonSpectrum(inputs, model, waveform, scratch);
-    } catch (const RunError&) {
-      return std::nullopt;  // everything absorbed: no layer at this thickness
-    }
-    return ComputeExtendedBeamQuality(RelativePhotonSpectrum(scratch, inputs.kVp), scratch.table)
-        .FirstHalfValueLayerMm(request.material);
-  };
-  return FitFiltration(layer, request, thinnestMm);
 }
 
 /// Why a fit target is out of reach, in Japanese with the reachable range.
@@ -310,7 +293,7 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   connect(targetBox_, &QLineEdit::returnPressed, this, &QualityWindow::FitEntry);
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
   HideOnEscape(this);
-  connect(&mainWindow_, &MainWindow::RunFiguresChanged, this, &QualityWindow::ShowFigures);
+  connect(&mainWindow_, &MainWindow::RunFiguresChanged, this, &QualityWindow::RunChanged);
   ShowFigures();
 }
 
@@ -329,6 +312,9 @@ QLabel* QualityWindow::AddFigureRow(QGridLayout* grid, int row, const QString& n
 }
 
 void QualityWindow::PrepareAndShow() {
+  // The table and material files are read afresh for a window opened again.
+  batch_.reset();
+  outcome_.reset();
   LoadQualities();
   ShowFigures();
   if (!isVisible()) CentreOverWindow(this, parentWidget());
@@ -337,57 +323,95 @@ void QualityWindow::PrepareAndShow() {
   activateWindow();
 }
 
-void QualityWindow::ShowFigures() {
-  const std::optional<RunFigures>& run = mainWindow_.LastRunFigures();
+const RunOutcome* QualityWindow::Outcome() {
+  const std::optional<DrawnRun>& run = mainWindow_.LastRun();
   if (!run) {
-    runLabel_->setText(QStringLiteral("計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。"));
-    for (QLabel* value : values_) value->clear();
+    outcome_.reset();
+    failure_.clear();
+    return nullptr;
+  }
+  if (outcome_) return &*outcome_;
+  failure_.clear();
+  try {
+    // The table and material files are read once for the filters of the run, then reused.
+    if (!batch_ || !SameFiles(batchFilters_, run->filters)) {
+      batch_.reset();
+      batch_ = std::make_unique<BatchRun>(kAttenuationTableFile, run->filters);
+      batchFilters_ = run->filters;
+    }
+    outcome_ = batch_->Run(run->settings);
+  } catch (const RunError& error) {
+    failure_ = QStringLiteral("線質を計算できません。\n") + RunRefusalText(error);
+  } catch (const std::exception& error) {
+    failure_ = QStringLiteral("線質を計算できません。\n") + ReadFailureText(error);
+  }
+  return outcome_ ? &*outcome_ : nullptr;
+}
+
+void QualityWindow::RunChanged() {
+  outcome_.reset();
+  if (isVisible()) ShowFigures();
+}
+
+void QualityWindow::ShowFigures() {
+  const RunOutcome* outcome = Outcome();
+  if (outcome == nullptr) {
+    runLabel_->setText(failure_.isEmpty()
+                           ? QStringLiteral("計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。")
+                           : failure_);
+    for (QLabel* value : values_) {
+      value->clear();
+      value->setToolTip(QString());
+    }
     return;
   }
-  // The inputs the run used, from the copied text's lines.
+  // The inputs the run used, from the copied text's first lines.
   const QStringList lines = FiguresText().split(QLatin1Char('\n'));
   QStringList summary;
   for (int k = 0; k < kInputLines; ++k) {
     const QStringList fields = lines[k].split(QLatin1Char('\t'));
-    summary << (k == 0 ? fields.value(1) : fields.value(0) + QLatin1Char(' ') + fields.value(1) +
-                                                  (fields.size() > 2 ? QLatin1Char(' ') + fields.value(2) : QString()));
+    summary << (k == 0 ? fields.value(1)
+                       : fields.value(0) + QLatin1Char(' ') + fields.value(1) +
+                             (fields.size() > 2 ? QLatin1Char(' ') + fields.value(2) : QString()));
   }
   runLabel_->setText(summary.join(QStringLiteral("、")));
   for (std::size_t k = 0; k < FigureRows().size(); ++k) {
     const FigureRow& row = FigureRows()[k];
     QString reason;
-    const std::optional<double> value = FigureValue(*run, row, &reason);
+    const std::optional<double> value = RowValue(*outcome, row, &reason);
     values_[k]->setText(value ? ShownText(row, *value) : EngineResultsPanel::kNotAvailableText);
-    QString tip = QString::fromUtf8(row.tip);
-    if (!value) tip = reason;
-    values_[k]->setToolTip(tip);
+    values_[k]->setToolTip(value ? QString::fromUtf8(row.tip) : reason);
   }
 }
 
-QString QualityWindow::FiguresText() const {
-  const std::optional<RunFigures>& run = mainWindow_.LastRunFigures();
-  if (!run) return QString();
+QString QualityWindow::FiguresText() {
+  const RunOutcome* outcome = Outcome();
+  if (outcome == nullptr) return QString();
+  const DrawnRun& run = *mainWindow_.LastRun();
   QStringList lines;
   auto line = [&lines](const QString& name, const QString& value, const QString& unit = QString()) {
     lines << name + QLatin1Char('\t') + value + (unit.isEmpty() ? QString() : QLatin1Char('\t') + unit);
   };
   // The entries as the run used them, in the units typed.
-  const RunInputs& in = run->inputs;
-  const bool replaced = in.inherentFiltrationReplaced;
-  line(QStringLiteral("Kestrix 線質"), ChoiceOf(run->model).name);
-  line(QStringLiteral("Ｘ線管電圧"), FullText(in.kVp), QStringLiteral("kV"));
-  line(QStringLiteral("ターゲット角度"), FullText(in.targetAngleDegrees), QStringLiteral("degree"));
-  line(QStringLiteral("整流方式"), QString::fromUtf8(kWaveformNames[static_cast<int>(run->waveform) - 1]));
-  line(QStringLiteral("固有ろ過 (ベリリウム)"),
-       FullText(replaced ? 0.0 : ParseLeadingNumber(run->texts.beryllium)), QStringLiteral("mm"));
-  line(QStringLiteral("固有ろ過 (アルミ当量)"),
-       FullText(replaced ? 0.5 : ParseLeadingNumber(run->texts.aluminiumEquivalent)), QStringLiteral("mm"));
-  line(QStringLiteral("アルミ付加フィルタ"), FullText(ParseLeadingNumber(run->texts.addedAluminium)), QStringLiteral("mm"));
-  line(QStringLiteral("銅付加フィルタ"), FullText(ParseLeadingNumber(run->texts.addedCopper)), QStringLiteral("mm"));
-  line(QStringLiteral("任意材質フィルタ"), QString::number(run->materialFilters), QStringLiteral("種類"));
+  const UsedEntries& used = outcome->used;
+  line(QStringLiteral("Kestrix 線質"), ChoiceOf(run.settings.model).name);
+  line(QStringLiteral("Ｘ線管電圧"), FullText(used.tubeVoltageKV), QStringLiteral("kV"));
+  line(QStringLiteral("ターゲット角度"), FullText(used.targetAngleDegrees), QStringLiteral("degree"));
+  line(QStringLiteral("整流方式"), QString::fromUtf8(kWaveformNames[static_cast<int>(run.settings.waveform) - 1]));
+  line(QStringLiteral("固有ろ過 (ベリリウム)"), FullText(used.berylliumMm), QStringLiteral("mm"));
+  line(QStringLiteral("固有ろ過 (アルミ当量)"), FullText(used.aluminiumEquivalentMm), QStringLiteral("mm"));
+  line(QStringLiteral("アルミ付加フィルタ"), FullText(used.addedAluminiumMm), QStringLiteral("mm"));
+  line(QStringLiteral("銅付加フィルタ"), FullText(used.addedCopperMm), QStringLiteral("mm"));
+  line(QStringLiteral("任意材質フィルタ"), QString::number(run.filters.size()), QStringLiteral("種類"));
+  for (std::size_t k = 0; k < run.filters.size(); ++k) {
+    line(QStringLiteral("任意材質フィルタ %1").arg(k + 1),
+         QString::fromUtf8(batch_->Filters()[k].description.c_str()) + QStringLiteral(" (") +
+             QString::fromStdString(run.filters[k].path) + QStringLiteral(") ") + FullText(run.filters[k].thicknessMm),
+         QStringLiteral("mm"));
+  }
   for (const FigureRow& row : FigureRows()) {
     QString reason;
-    const std::optional<double> value = FigureValue(*run, row, &reason);
+    const std::optional<double> value = RowValue(*outcome, row, &reason);
     line(QString::fromUtf8(row.name),
          value ? FullText(*value) : EngineResultsPanel::kNotAvailableText + QStringLiteral(" (") + reason + QLatin1Char(')'),
          QString::fromUtf8(row.unit));
@@ -398,7 +422,8 @@ QString QualityWindow::FiguresText() const {
 void QualityWindow::CopyFigures() {
   const QString text = FiguresText();
   if (text.isEmpty()) {
-    ShowExclamation(this, QStringLiteral("コピーする値がありません。先に「Graph Draw」で計算して下さい。"));
+    ShowExclamation(this, failure_.isEmpty() ? QStringLiteral("コピーする値がありません。先に「Graph Draw」で計算して下さい。")
+                                             : failure_);
     return;
   }
   QApplication::clipboard()->setText(text);
@@ -454,97 +479,81 @@ void QualityWindow::ApplyQuality() {
   if (index < 0 || index >= static_cast<int>(qualities_.size())) return;
   const RadiationQuality& quality = qualities_[index];
   const QString name = QString::fromStdString(quality.name);
+  const QString refused = QStringLiteral("線質 ") + name + QStringLiteral(" を設定できません。\n");
 
-  RunInputTexts texts = mainWindow_.InputTexts();
-  texts.tubeVoltage = FullString(quality.tubeVoltageKV);
-  texts.addedCopper = "0";
-  const bool wholeFiltration = quality.berylliumMm && quality.aluminiumMm;
-  if (wholeFiltration) {
-    texts.beryllium = FullString(*quality.berylliumMm);
-    texts.aluminiumEquivalent = FullString(*quality.aluminiumMm);
-    texts.addedAluminium = "0";
-  }
-  // Every material file is read before anything changes.
-  struct Filter {
-    QString description;
-    GridArray coefficients;
-    double thicknessCm;
-  };
-  std::vector<Filter> filters;
-  for (const QualityFilter& filter : quality.filters) {
-    if (filter.material == "Cu") {
-      texts.addedCopper = FullString(filter.thicknessMm);
-    } else if (filter.material == "Al") {
-      texts.addedAluminium = FullString(filter.thicknessMm);
-    } else {
-      const std::string file = filter.material + ".ele";
-      try {
-        const MaterialFile material = LoadMaterialFile(file);
-        filters.push_back({QString::fromUtf8(material.description.c_str()), ArbitraryFilterCoefficientsFor(material),
-                           filter.thicknessMm * kCentimetresPerMillimetre});
-      } catch (const std::exception& error) {
-        ShowExclamation(this, QStringLiteral("線質 ") + name + QStringLiteral(" のフィルタの材質ファイルを読み込めません。\n") +
-                                  ReadFailureText(error),
-                        FilePlace(QString::fromStdString(file), FailureLine(error)));
-        return;
-      }
+  const RunInputTexts typed = mainWindow_.InputTexts();
+  const RunSettings base{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(), DisplayQuantity::PhotonNumber};
+  // N and H define the whole beam, their material filters replace the ones set; RQR keeps the
+  // tube's own inherent filtration and filters.
+  const bool wholeBeam = quality.berylliumMm && quality.aluminiumMm;
+  const std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
+  QualityPlan plan;
+  std::optional<FitOutcome> fit;
+  try {
+    plan = PlanQuality(quality, base, userFilters, kAttenuationTableFile);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BatchRun batch(kAttenuationTableFile, plan.filters);  // reads every material file first
+    if (quality.nominalHvl1AlMm) {
+      RunSettings settings = plan.settings;
+      settings.entries.addedAluminiumMm = 0;
+      fit = batch.Fit(settings, FitRequest{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, *quality.nominalHvl1AlMm});
     }
-  }
-  const int userFilters = mainWindow_.Calculation().filters.count;
-  // N and H define the whole beam: their filters replace the ones set. RQR keeps the tube's own.
-  const int slotsNeeded = static_cast<int>(filters.size()) + (wholeFiltration ? 0 : userFilters);
-  if (slotsNeeded > kArbitraryFilterSlots) {
-    ShowExclamation(this, QStringLiteral("線質 ") + name + QStringLiteral(" は任意材質フィルタを ") +
-                              QString::number(filters.size()) + QStringLiteral(" 種類使います。設定済みの ") +
-                              QString::number(userFilters) + QStringLiteral(" 種類と合わせると ") +
-                              QString::number(kArbitraryFilterSlots) + QStringLiteral(" 種類を超えます。"));
+    QApplication::restoreOverrideCursor();
+  } catch (const RadiationQualityError&) {
+    ShowExclamation(this, refused + QStringLiteral("任意材質フィルタが ") + QString::number(kArbitraryFilterSlots) +
+                              QStringLiteral(" 種類を超えます (設定済み ") + QString::number(userFilters.size()) +
+                              QStringLiteral(" 種類)。"));
+    return;
+  } catch (const RunError& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + RunRefusalText(error));
+    return;
+  } catch (const FiltrationFitError& error) {
+    QApplication::restoreOverrideCursor();
+    const double nominal = *quality.nominalHvl1AlMm;
+    if (error.thinnestHvl1Mm && nominal < *error.thinnestHvl1Mm) {
+      // the inherent filtration as the run uses it, after its corrections
+      const RunInputs used = CorrectRunEntries(plan.settings.entries, plan.settings.model);
+      const double be = used.inherentFiltrationReplaced ? 0.0 : plan.settings.entries.berylliumMm;
+      const double al = used.inherentFiltrationReplaced ? 0.5 : plan.settings.entries.aluminiumEquivalentMm;
+      ShowExclamation(this, refused + name + QStringLiteral(" (") + FullText(quality.tubeVoltageKV) +
+                                QStringLiteral(" kV、公称第1半価層 ") + FullText(nominal) +
+                                QStringLiteral(" mm Al) は、固有ろ過 Be ") + FullText(be) + QStringLiteral(" mm + Al 当量 ") +
+                                FullText(al) + QStringLiteral(" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ") +
+                                QString::fromStdString(FixedDigits(*error.thinnestHvl1Mm, 3)) +
+                                QStringLiteral(" mm Al あり、この線質より硬いビームです。"));
+    } else {
+      ShowExclamation(this, refused + OutOfReachText(error, FitRequest{FittedEntry::AddedAluminium,
+                                                                       LayerMaterial::Aluminium, nominal}));
+    }
+    return;
+  } catch (const std::exception& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + ReadFailureText(error));
     return;
   }
 
-  QString fitted;
-  if (quality.nominalHvl1AlMm) {
-    const double nominal = *quality.nominalHvl1AlMm;
-    texts.addedAluminium = "0";
-    const FitRequest request{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, nominal};
-    const SpectrumModel model = mainWindow_.Model();
-    try {
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-      const FiltrationFit fit = FitThickness(mainWindow_.Calculation(), texts, model, mainWindow_.Waveform(), request);
-      QApplication::restoreOverrideCursor();
-      texts.addedAluminium = FullString(fit.thicknessMm);
-      fitted = QStringLiteral("、アルミ付加フィルタ ") + FullText(fit.thicknessMm) + QStringLiteral(" mm で第1半価層 ") +
-               QString::number(fit.hvl1Mm, 'f', 4) + QStringLiteral(" mm Al");
-    } catch (const RunError& error) {
-      QApplication::restoreOverrideCursor();
-      ShowExclamation(this, QStringLiteral("線質 ") + name + QStringLiteral(" を設定できません。\n") + RunRefusalText(error));
-      return;
-    } catch (const FiltrationFitError& error) {
-      QApplication::restoreOverrideCursor();
-      if (error.thinnestHvl1Mm && nominal < *error.thinnestHvl1Mm) {
-        const RunInputs used = ReadRunInputs(texts, model);
-        const double be = used.inherentFiltrationReplaced ? 0.0 : ParseLeadingNumber(texts.beryllium);
-        const double al = used.inherentFiltrationReplaced ? 0.5 : ParseLeadingNumber(texts.aluminiumEquivalent);
-        ShowExclamation(this, QStringLiteral("線質 ") + name + QStringLiteral(" (") + FullText(quality.tubeVoltageKV) +
-                                  QStringLiteral(" kV、公称第1半価層 ") + FullText(nominal) +
-                                  QStringLiteral(" mm Al) は、固有ろ過 Be ") + FullText(be) + QStringLiteral(" mm + Al 当量 ") +
-                                  FullText(al) + QStringLiteral(" mm では実現できません。\nアルミ付加フィルタなしで第1半価層がすでに ") +
-                                  QString::number(*error.thinnestHvl1Mm, 'f', 3) +
-                                  QStringLiteral(" mm Al あり、この線質より硬いビームです。"));
-      } else {
-        ShowExclamation(this, QStringLiteral("線質 ") + name + QStringLiteral(" を設定できません。\n") +
-                                  OutOfReachText(error, request));
-      }
-      return;
-    }
+  // The boxes the quality sets, as numbers that read back exactly.
+  const RunEntries& entries = fit ? fit->settings.entries : plan.settings.entries;
+  RunInputTexts texts = typed;
+  texts.tubeVoltage = ShortestDecimal(entries.tubeVoltageKV);
+  texts.addedCopper = ShortestDecimal(entries.addedCopperMm);
+  texts.addedAluminium = ShortestDecimal(entries.addedAluminiumMm);
+  if (wholeBeam) {
+    texts.beryllium = ShortestDecimal(entries.berylliumMm);
+    texts.aluminiumEquivalent = ShortestDecimal(entries.aluminiumEquivalentMm);
   }
-
   mainWindow_.SetInputTexts(texts);
-  if (wholeFiltration) {
+  if (wholeBeam) {
     mainWindow_.ReleaseFilters();
-    for (const Filter& filter : filters) mainWindow_.AddMaterialFilter(filter.description, filter.coefficients, filter.thicknessCm);
+    for (const FilterRequest& file : plan.filters) mainWindow_.AddMaterialFilter(file, LoadMaterialFile(file.path));
   }
-  qualityLabel_->setText(QStringLiteral("線質 ") + name + QStringLiteral(" を入力欄に設定しました") + fitted +
-                         QStringLiteral("。「Graph Draw」で計算します。"));
+  QString done = QStringLiteral("線質 ") + name + QStringLiteral(" を入力欄に設定しました");
+  if (fit) {
+    done += QStringLiteral(" (アルミ付加フィルタ ") + FullText(fit->fit.thicknessMm) + QStringLiteral(" mm で第1半価層 ") +
+            QString::fromStdString(FixedDigits(fit->fit.hvl1Mm, 4)) + QStringLiteral(" mm Al)");
+  }
+  qualityLabel_->setText(done + QStringLiteral("。「Graph Draw」で計算します。"));
 }
 
 void QualityWindow::FitEntry() {
@@ -561,26 +570,35 @@ void QualityWindow::FitEntry() {
     return;
   }
   const FitRequest request{entry, material, target};
-  FiltrationFit fit;
+  const RunInputTexts typed = mainWindow_.InputTexts();
+  const RunSettings settings{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(),
+                             DisplayQuantity::PhotonNumber};
+  const QString refused = QStringLiteral("ろ過を求められません。\n");
+  FitOutcome fitted;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    fit = FitThickness(mainWindow_.Calculation(), mainWindow_.InputTexts(), mainWindow_.Model(), mainWindow_.Waveform(), request);
+    BatchRun batch(kAttenuationTableFile, mainWindow_.FilterFiles());
+    fitted = batch.Fit(settings, request);
     QApplication::restoreOverrideCursor();
   } catch (const RunError& error) {
     QApplication::restoreOverrideCursor();
-    ShowExclamation(this, QStringLiteral("ろ過を求められません。\n") + RunRefusalText(error));
+    ShowExclamation(this, refused + RunRefusalText(error));
     return;
   } catch (const FiltrationFitError& error) {
     QApplication::restoreOverrideCursor();
-    ShowExclamation(this, QStringLiteral("ろ過を求められません。\n") + OutOfReachText(error, request));
+    ShowExclamation(this, refused + OutOfReachText(error, request));
+    return;
+  } catch (const std::exception& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + ReadFailureText(error));
     return;
   }
-  RunInputTexts texts = mainWindow_.InputTexts();
-  EntryText(texts, entry) = FullString(fit.thicknessMm);
+  RunInputTexts texts = typed;
+  EntryText(texts, entry) = ShortestDecimal(fitted.fit.thicknessMm);
   mainWindow_.SetInputTexts(texts);
-  fitLabel_->setText(EntryName(entry) + QStringLiteral(" を ") + FullText(fit.thicknessMm) +
-                     QStringLiteral(" mm にしました (第1半価層 ") + QString::number(fit.hvl1Mm, 'f', 4) + QLatin1Char(' ') +
-                     LayerUnit(material) + QStringLiteral(")。「Graph Draw」で計算します。"));
+  fitLabel_->setText(EntryName(entry) + QStringLiteral(" を ") + FullText(fitted.fit.thicknessMm) +
+                     QStringLiteral(" mm にしました (第1半価層 ") + QString::fromStdString(FixedDigits(fitted.fit.hvl1Mm, 4)) +
+                     QLatin1Char(' ') + LayerUnit(material) + QStringLiteral(")。「Graph Draw」で計算します。"));
 }
 
 }  // namespace kestrix

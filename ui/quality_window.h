@@ -5,8 +5,11 @@
 // Shown beside the main window without blocking it; follows each run.
 
 #include <QWidget>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include "batch_run.h"
 #include "radiation_quality.h"
 
 class QComboBox;
@@ -34,7 +37,7 @@ class QualityWindow : public QWidget {
 
   /// The inputs and every figure of the last run as text, one "name<TAB>value<TAB>unit" line
   /// each; values in full precision, a missing one as 範囲外 with its reason. Empty without a run.
-  QString FiguresText() const;
+  QString FiguresText();
 
   /// Puts FiguresText() on the clipboard.
   void CopyFigures();
@@ -51,11 +54,20 @@ class QualityWindow : public QWidget {
 
  private:
   QLabel* AddFigureRow(QGridLayout* grid, int row, const QString& name, const char* key, const QString& unit);
+  /// the library's run of the main window's last run, computed once; null without a run or
+  /// when it cannot be computed (failure_ says why)
+  const RunOutcome* Outcome();
+  /// the main window's last run was replaced or removed
+  void RunChanged();
   void LoadQualities();
   void DescribeChosenQuality();
 
   MainWindow& mainWindow_;
   std::vector<RadiationQuality> qualities_;
+  std::unique_ptr<BatchRun> batch_;
+  std::vector<FilterRequest> batchFilters_;
+  std::optional<RunOutcome> outcome_;
+  QString failure_;
 
   QLabel* runLabel_;
   std::vector<QLabel*> values_;  // in FigureKeys() order
