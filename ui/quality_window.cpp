@@ -63,7 +63,7 @@ const std::vector<FigureRow>& FigureRows() {
       {"photons_per_mm2_per_Ckg", "光子フルエンス (照射線量 1 C/kg あたり)", "光子/mm²", Source::Engine, 4, kEngineTip},
       {"mean_energy_keV", "平均エネルギー (フルエンス加重)", "keV", Source::Extended, kMeanEnergy, ""},
       {"kerma_mean_energy_keV", "平均エネルギー (空気カーマ加重)", "keV", Source::Extended, kKermaMeanEnergy, ""},
-      {"air_kerma_per_mAs", "空気カーマ (1 mAs あたり)", "µGy/mAs", Source::AirKerma, 0,
+      {"air_kerma_per_mAs", "空気カーマ (1 mAs あたり)", "μGy/mAs", Source::AirKerma, 0,
        "絶対値を計算するモデル (物理モデル) で計算したときに示します"},
   };
   return rows;
@@ -307,7 +307,10 @@ QLabel* QualityWindow::AddFigureRow(QGridLayout* grid, int row, const QString& n
   value->setMinimumWidth(110);
   value->setTextInteractionFlags(Qt::TextSelectableByMouse);
   grid->addWidget(value, row, 1);
-  grid->addWidget(GridText(unit, parent), row, 2);
+  // the square of the unit raised, as the main window writes it
+  QLabel* unitLabel = GridText(QString(unit).replace(QStringLiteral("²"), QStringLiteral("<sup>2</sup>")), parent);
+  unitLabel->setTextFormat(Qt::RichText);
+  grid->addWidget(unitLabel, row, 2);
   return value;
 }
 
@@ -374,12 +377,18 @@ void QualityWindow::ShowFigures() {
                        : fields.value(0) + QLatin1Char(' ') + fields.value(1) +
                              (fields.size() > 2 ? QLatin1Char(' ') + fields.value(2) : QString()));
   }
-  runLabel_->setText(summary.join(QStringLiteral("、")));
+  // model and tube; waveform and material filters; inherent filtration; added filters
+  const QString comma = QStringLiteral("、");
+  runLabel_->setText(QStringList{summary.mid(0, 3).join(comma), summary[3] + comma + summary[8],
+                                 summary.mid(4, 2).join(comma), summary.mid(6, 2).join(comma)}
+                         .join(QLatin1Char('\n')));
   for (std::size_t k = 0; k < FigureRows().size(); ++k) {
     const FigureRow& row = FigureRows()[k];
     QString reason;
     const std::optional<double> value = RowValue(*outcome, row, &reason);
-    values_[k]->setText(value ? ShownText(row, *value) : EngineResultsPanel::kNotAvailableText);
+    values_[k]->setText(value                         ? ShownText(row, *value)
+                        : row.source == Source::AirKerma ? QStringLiteral("－")
+                                                         : EngineResultsPanel::kNotAvailableText);
     values_[k]->setToolTip(value ? QString::fromUtf8(row.tip) : reason);
   }
 }
