@@ -81,7 +81,7 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   for (std::size_t k = choices.size(); k-- > 0;) {
     const ModelChoice& choice = choices[k];
     auto* button = new QPushButton(choice.buttonText, canvas);
-    button->setObjectName(QString::fromLatin1(choice.commandName));
+    button->setObjectName(choice.commandName);
     button->setFont(buttonFont);
     const int fromBottom = static_cast<int>(choices.size() - 1 - k);
     button->setGeometry(kModelButtonLeft, kLowestModelButtonTop - kModelButtonPitch * fromBottom, 250, 46);
