@@ -36,9 +36,9 @@ namespace kestrix {
 namespace {
 
 const QColor kLightGreen(192, 255, 192);
+const QColor kLightCyan(192, 255, 255);
 /// the property holding an input box's name as messages give it
 constexpr const char* kBoxNameProperty = "boxName";
-const QColor kLightCyan(192, 255, 255);
 
 /// a rectangle in twips of the parent's client area, in pixels
 QRect Twips(int x, int y, int width, int height) { return QRect(x / 15, y / 15, width / 15, height / 15); }
@@ -286,7 +286,8 @@ void MainWindow::BuildBottomBand() {
   });
   connect(command2_, &QToolButton::clicked, this, &MainWindow::ByeBye);
 
-  // The beam-quality window: a small picture-sized button in the free corner above " bye bye ".
+  // The beam-quality window: a small square button in the free column beside the commands,
+  // above " bye bye ".
   qualityCommand_ = new QToolButton(commandPanel);
   qualityCommand_->setObjectName(QStringLiteral("QualityCommand"));
   qualityCommand_->setText(QStringLiteral("線質"));

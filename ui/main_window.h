@@ -1,7 +1,8 @@
 #pragma once
 // Form2, the main window " Nedium energy X-ray spectrum": exposure conditions, waveform,
 // displayed quantity, curve colour, arbitrary filters, the spectrum graph, the calculation run
-// and the engine's results. Hidden and shown again, never destroyed.
+// and the engine's results, and the command "線質" that opens the beam-quality window. Hidden and
+// shown again, never destroyed.
 
 #include <QImage>
 #include <QWidget>
