@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -159,11 +160,12 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   connect(command4, &QPushButton::clicked, this, &DataExportDialog::ClearPreview);
   connect(command1_, &QPushButton::clicked, this, &DataExportDialog::Save);
   connect(command2, &QPushButton::clicked, this, &QWidget::hide);
+  HideOnEscape(this);
   connect(text1_, &QLineEdit::returnPressed, this, &DataExportDialog::NameEntered);
   // A shown preview always matches the options on screen, so OK never saves another format.
   for (int i = 1; i <= 10; ++i) {
     connect(option_[i], &QRadioButton::toggled, this, [this](bool checked) {
-      if (checked && command1_->isEnabled()) Preview();
+      if (checked && list1_->count() > 0) Preview();
     });
   }
 }
@@ -173,7 +175,6 @@ void DataExportDialog::PrepareAndShow() {
   folders_->SyncFileList();
   for (int i : {1, 3, 5, 7, 9}) option_[i]->setChecked(true);
   text1_->clear();
-  command1_->setEnabled(false);
   CentreOverWindow(this, parentWidget());
   show();
   raise();
@@ -191,7 +192,7 @@ SpectrumTableOptions DataExportDialog::ChosenOptions() const {
   return options;
 }
 
-void DataExportDialog::Preview() {
+bool DataExportDialog::Preview() {
   ClearPreview();
   // The table always starts again from the exchange file, so normalisations never compound.
   try {
@@ -201,17 +202,14 @@ void DataExportDialog::Preview() {
   } catch (const std::exception& e) {
     ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + ReadFailureText(e),
                     FilePlace(QString::fromLatin1(kSpectrumExchangeFile), FailureLine(e)));
-    return;
+    return false;
   }
   list1_->addItem(QString::fromStdString(table_.header));
   for (int i = 1; i <= kExchangeRows; ++i) list1_->addItem(QString::fromStdString(table_.lines[i]));
-  command1_->setEnabled(true);
+  return true;
 }
 
-void DataExportDialog::ClearPreview() {
-  list1_->clear();
-  command1_->setEnabled(false);
-}
+void DataExportDialog::ClearPreview() { list1_->clear(); }
 
 void DataExportDialog::Save() {
   const QString name = text1_->text();
@@ -223,10 +221,13 @@ void DataExportDialog::Save() {
     ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
     return;
   }
+  // Without a shown preview the table of the options on screen is built and shown first.
+  if (list1_->count() == 0 && !Preview()) return;
   // The extension follows the separator of the table that is written, which the preview keeps
   // equal to the option shown.
   const QString path = QDir(folders_->FileList()->Folder()).filePath(
       name + QString::fromLatin1(SpectrumTableExtension(table_.separator)));
+  if (QFileInfo::exists(path) && !AskToReplaceFile(this, QDir::toNativeSeparators(path))) return;
   try {
     SaveFileAtomically(path.toStdString(),
                        [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
@@ -242,8 +243,6 @@ void DataExportDialog::Save() {
   hide();
 }
 
-void DataExportDialog::NameEntered() {
-  if (command1_->isEnabled()) command1_->setFocus();
-}
+void DataExportDialog::NameEntered() { command1_->setFocus(); }
 
 }  // namespace kestrix

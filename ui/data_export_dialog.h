@@ -2,7 +2,8 @@
 // Form5 "データ保存": rereads the spectrum exchange file of the last calculation, shows it as a
 // comma- or space-separated table in the chosen unit, normalisation and notation, and saves
 // exactly the previewed table to a folder chosen in the drive, folder and file lists. A shown
-// preview is refreshed whenever an option changes, so it always matches the options on screen.
+// preview is refreshed whenever an option changes, so it always matches the options on screen;
+// OK without a preview builds it first. An existing file is replaced only when the user agrees.
 
 #include <QWidget>
 
@@ -24,7 +25,7 @@ class DataExportDialog : public QWidget {
   explicit DataExportDialog(QWidget* parent);
 
   /// The "Data Save" opening: empty preview, file list at the folder list's folder, default
-  /// options, empty name, OK disabled; shows the dialog with the focus in the name box.
+  /// options, empty name; shows the dialog with the focus in the name box.
   void PrepareAndShow();
 
   FolderPicker& Folders() const { return *folders_; }
@@ -33,7 +34,8 @@ class DataExportDialog : public QWidget {
 
  private:
   SpectrumTableOptions ChosenOptions() const;
-  void Preview();
+  /// Builds the table from the exchange file and shows it; false (after a message) on failure.
+  bool Preview();
   void ClearPreview();
   void Save();
   void NameEntered();

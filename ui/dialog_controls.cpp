@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "ui_fonts.h"
 
@@ -20,6 +21,12 @@ QPushButton* DialogCommand(const QString& name, const QString& text, QWidget* pa
   button->setFont(text.at(0).unicode() < 128 ? TimesFont(12) : RoundedGothicFont(10.5));
   button->setAutoDefault(true);
   return button;
+}
+
+void HideOnEscape(QWidget* dialog) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), dialog);
+  escape->setContext(Qt::WindowShortcut);
+  QObject::connect(escape, &QShortcut::activated, dialog, &QWidget::hide);
 }
 
 }  // namespace kestrix

@@ -16,4 +16,7 @@ QLabel* DialogCaption(const QString& name, const QString& text, QWidget* parent)
 /// Gothic face. Enter presses the button that has the focus.
 QPushButton* DialogCommand(const QString& name, const QString& text, QWidget* parent);
 
+/// Esc hides `dialog`, as its Cancel button does.
+void HideOnEscape(QWidget* dialog);
+
 }  // namespace kestrix

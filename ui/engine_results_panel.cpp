@@ -49,8 +49,9 @@ QLineEdit* ResultBox(const QString& name, QRect geometry, const QFont& font, QWi
   return box;
 }
 
-/// Why figure f has no value, in Japanese; which figures exist tells the reason apart.
-QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
+}  // namespace
+
+QString EngineResultsPanel::MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
   if (f == kMeanEnergy) return QStringLiteral("光子がありません");
   if (!figures.values[kKermaMeanEnergy]) return QStringLiteral("5.5 keV 以上の空気カーマがありません");
   const bool aluminium = f < kHvl1Cu;
@@ -60,6 +61,8 @@ QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
   if (f == first + 1) return QStringLiteral("100 mm を超えます");
   return QStringLiteral("第2半価層がありません");
 }
+
+namespace {
 
 QString ValueText(const std::optional<double>& value, const char* pattern) {
   if (!value) return EngineResultsPanel::kNotAvailableText;
@@ -97,6 +100,10 @@ EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
   // The small raised "2" of square millimetres follows the caption's last letter.
   QLabel* squared = Caption(QStringLiteral("2"), 12240, 3600, TimesFont(7.5), this);
   squared->move(photons->x() + photons->fontMetrics().horizontalAdvance(photons->text()) + 1, photons->y());
+
+  for (QLineEdit* box : {text9_, text8_, text11_}) {
+    connect(box, &QLineEdit::textChanged, this, &EngineResultsPanel::UpdateToolTips);
+  }
 }
 
 void EngineResultsPanel::ClearResults() {
@@ -114,7 +121,7 @@ QString EngineResultsPanel::ExtendedFiguresText(const ExtendedBeamQuality& figur
       {"第1半価層 (Al)", " mmAl"},       {"第2半価層 (Al)", " mmAl"},       {"均等度 (Al, HVL1/HVL2)", ""},
       {"第1半価層 (Cu)", " mmCu"},       {"第2半価層 (Cu)", " mmCu"},       {"均等度 (Cu, HVL1/HVL2)", ""},
       {"平均エネルギー (フルエンス加重)", " keV"}, {"平均エネルギー (空気カーマ加重)", " keV"}};
-  QString text = QStringLiteral("前回の計算の線質 (倍精度)");
+  QString text = QStringLiteral("前回の計算の線質");
   for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
     text += QStringLiteral("\n") + QString::fromUtf8(lines[f].label) + QStringLiteral(": ");
     const std::optional<double>& value = figures.values[f];
@@ -128,12 +135,20 @@ QString EngineResultsPanel::ExtendedFiguresText(const ExtendedBeamQuality& figur
 }
 
 void EngineResultsPanel::SetExtendedFigures(const ExtendedBeamQuality& figures) {
-  const QString text = ExtendedFiguresText(figures);
-  for (QLineEdit* box : {text9_, text8_, text11_}) box->setToolTip(text);
+  extendedFiguresText_ = ExtendedFiguresText(figures);
+  UpdateToolTips();
 }
 
 void EngineResultsPanel::ClearExtendedFigures() {
-  for (QLineEdit* box : {text9_, text8_, text11_}) box->setToolTip(QString());
+  extendedFiguresText_.clear();
+  UpdateToolTips();
+}
+
+void EngineResultsPanel::UpdateToolTips() {
+  // An empty box has nothing to explain.
+  for (QLineEdit* box : {text9_, text8_, text11_}) {
+    box->setToolTip(box->text().isEmpty() ? QString() : extendedFiguresText_);
+  }
 }
 
 void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine) {

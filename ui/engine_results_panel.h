@@ -30,10 +30,13 @@ class EngineResultsPanel : public QWidget {
   void ClearResults();
 
   /// Puts the extended figures of the last run (second layers, homogeneity, mean energies, in
-  /// Japanese with units) into the tooltips of Text9, Text8 and Text11.
+  /// Japanese with units) into the tooltips of Text9, Text8 and Text11 while they show a value.
   void SetExtendedFigures(const ExtendedBeamQuality& figures);
   /// Removes those tooltips (no run since the model was chosen).
   void ClearExtendedFigures();
+
+  /// Why extended figure `f` has no value, in Japanese; which figures exist tells the reason apart.
+  static QString MissingReason(const ExtendedBeamQuality& figures, std::size_t f);
 
   /// The tooltip text for figures: one line per figure, a missing one with its reason.
   static QString ExtendedFiguresText(const ExtendedBeamQuality& figures);
@@ -47,7 +50,10 @@ class EngineResultsPanel : public QWidget {
 
  private:
   void ReadResults();
+  /// the figures' text as tooltip of each box that holds a value, none on an empty box
+  void UpdateToolTips();
 
+  QString extendedFiguresText_;
   QPushButton* command6_;
   QLineEdit* text9_;
   QLineEdit* text8_;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "arbitrary_filter_set.h"
 #include "failure_texts.h"
@@ -36,6 +37,7 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
       enableSetCommand_(std::move(enableSetCommand)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("任意フィルター設定"));
+  setWindowModality(Qt::WindowModal);
 
   // Created in the order of the keyboard's tab sequence.
   text2_ = new QLineEdit(this);
@@ -74,25 +76,34 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
   grid->setRowStretch(4, 1);
 
   file1_->SetFolder(QDir::currentPath());
+  // A file chosen with the keyboard shows its description as a clicked one does.
+  connect(file1_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+    if (item != nullptr) ShowDescription(item->text());
+  });
   connect(file1_, &QListWidget::itemClicked, this, &FilterDialog::FileClicked);
   connect(text2_, &QLineEdit::returnPressed, this, &FilterDialog::ThicknessEntered);
   connect(command2_, &QPushButton::clicked, this, &QWidget::hide);
+  HideOnEscape(this);
   connect(command1_, &QPushButton::clicked, this, &FilterDialog::AddFilter);
 }
 
 void FilterDialog::PrepareAndShow() {
   label5_->clear();
+  describedName_.clear();
   text2_->clear();
-  file1_->Refresh();
+  {
+    // Reading the folder again keeps the chosen file without reading its description.
+    const QSignalBlocker quiet(file1_);
+    file1_->Refresh();
+  }
   CentreOverWindow(this, parentWidget());
   show();
   raise();
   activateWindow();
 }
 
-void FilterDialog::FileClicked() {
-  const QString name = file1_->SelectedName();
-  if (name.isEmpty()) return;
+bool FilterDialog::ShowDescription(const QString& name) {
+  describedName_ = name;
   try {
     materialDescription_ = QString::fromUtf8(LoadMaterialDescription(name.toStdString()).c_str());
     label5_->setText(materialDescription_);
@@ -100,6 +111,18 @@ void FilterDialog::FileClicked() {
     label5_->clear();
     ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
                     FilePlace(name, FailureLine(e)));
+    return false;
+  }
+  return true;
+}
+
+void FilterDialog::FileClicked() {
+  const QString name = file1_->SelectedName();
+  if (name.isEmpty()) return;
+  // A click that made the file current has read it already; a file that failed is not read twice.
+  if (name != describedName_) {
+    if (!ShowDescription(name)) return;
+  } else if (label5_->text().isEmpty()) {
     return;
   }
   text2_->setFocus();
@@ -124,9 +147,17 @@ void FilterDialog::AddFilter() {
     return;
   }
   // A thickness too large for a number would turn a zero coefficient into NaN in the spectrum.
-  const double thicknessCm = ParseLeadingNumber(text2_->text().toStdString()) * kCmPerMm;
+  const double thicknessMm = ParseLeadingNumber(text2_->text().toStdString());
+  const double thicknessCm = thicknessMm * kCmPerMm;
   if (!std::isfinite(thicknessCm)) {
     ShowExclamation(this, QStringLiteral("フィルターの厚さが大きすぎます。"));
+    return;
+  }
+  // A negative thickness would amplify the beam instead of attenuating it.
+  if (thicknessCm < 0) {
+    ShowExclamation(this, QStringLiteral("「厚さ」に負の値は入力できません。0 以上の値を入力して下さい。"));
+    text2_->setFocus();
+    text2_->selectAll();
     return;
   }
   // The whole file is read and checked before anything changes.
@@ -144,6 +175,7 @@ void FilterDialog::AddFilter() {
   const int slot = AddArbitraryFilter(filters_, coefficients, thicknessCm);
   if (slot >= kArbitraryFilterSlots) enableSetCommand_(false);
   panel_.ListFilter(slot, materialDescription_, thicknessCm);
+  if (filterAdded_) filterAdded_(FilterRequest{name.toStdString(), thicknessMm});
   hide();
 }
 

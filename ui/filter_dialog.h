@@ -1,10 +1,13 @@
 #pragma once
 // Form1 "任意フィルター設定": picks a material file of the working directory and a thickness
-// and adds them as the next arbitrary filter. Shown without blocking, hidden when done.
+// and adds them as the next arbitrary filter. Modal over the main window, so the inputs and
+// filters cannot change under it; hidden when done, by Cancel or by Esc.
 
 #include <functional>
 
 #include <QWidget>
+
+#include "beam_settings.h"
 
 class QLabel;
 class QLineEdit;
@@ -28,10 +31,16 @@ class FilterDialog : public QWidget {
   /// working directory's material files again and shows the dialog.
   void PrepareAndShow();
 
+  /// `added` is told the material file and thickness of every filter the dialog adds.
+  void OnFilterAdded(std::function<void(const FilterRequest&)> added) { filterAdded_ = std::move(added); }
+
   /// the description of the material file read last (MaterialDescription)
   QString MaterialDescription() const { return materialDescription_; }
 
  private:
+  /// Reads the description of the file `name` into Label5; false (after a message) when the
+  /// file cannot be read.
+  bool ShowDescription(const QString& name);
   void FileClicked();
   void ThicknessEntered();
   void AddFilter();
@@ -39,7 +48,10 @@ class FilterDialog : public QWidget {
   ArbitraryFilterSet& filters_;
   FilterListPanel& panel_;
   std::function<void(bool)> enableSetCommand_;
+  std::function<void(const FilterRequest&)> filterAdded_;
   QString materialDescription_;
+  /// the file whose description was read last since the dialog opened, read or not
+  QString describedName_;
 
   QLineEdit* text2_;
   QPushButton* command2_;

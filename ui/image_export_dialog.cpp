@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImageWriter>
@@ -83,6 +84,7 @@ ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget
   connect(command1, &QPushButton::clicked, this, &ImageExportDialog::Save);
   connect(text1_, &QLineEdit::returnPressed, this, &ImageExportDialog::Save);
   connect(command2, &QPushButton::clicked, this, &QWidget::hide);
+  HideOnEscape(this);
 }
 
 void ImageExportDialog::PrepareAndShow() {
@@ -113,6 +115,7 @@ void ImageExportDialog::Save() {
   }
   const QDir folder(folders_->FileList()->Folder());
   const QString path = folder.filePath(PictureFileName(folder, name));
+  if (QFileInfo::exists(path) && !AskToReplaceFile(this, QDir::toNativeSeparators(path))) return;
   try {
     const QByteArray bytes = BitmapBytes(graphImage_());
     SaveFileAtomically(path.toStdString(),

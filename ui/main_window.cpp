@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <sstream>
 
+#include "arbitrary_filter_set.h"
 #include "atomic_file.h"
 #include "button_pictures.h"
 #include "calculation_run.h"
@@ -21,17 +23,22 @@
 #include "failure_texts.h"
 #include "filter_list_panel.h"
 #include "focus_frame.h"
+#include "material_file.h"
+#include "model_choices.h"
 #include "palette_color.h"
 #include "program_state.h"
 #include "graph_picture.h"
 #include "ui_fonts.h"
 #include "user_messages.h"
+#include "window_placement.h"
 
 namespace kestrix {
 namespace {
 
 const QColor kLightGreen(192, 255, 192);
 const QColor kLightCyan(192, 255, 255);
+/// the property holding an input box's name as messages give it
+constexpr const char* kBoxNameProperty = "boxName";
 
 /// a rectangle in twips of the parent's client area, in pixels
 QRect Twips(int x, int y, int width, int height) { return QRect(x / 15, y / 15, width / 15, height / 15); }
@@ -97,7 +104,10 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
     : QWidget(parent), state_(state), engine_(engine) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral(" Nedium energy X-ray spectrum"));
-  setFixedSize(kClientWidthPx, kClientHeightPx);
+  // The controls stand at fixed places of a client area of fixed size; on a screen too small
+  // for it the window becomes smaller and scrolls.
+  content_ = HoldInScrollArea(this, new QWidget, QSize(kClientWidthPx, kClientHeightPx));
+  content_->setObjectName(QStringLiteral("ClientArea"));
   BuildGraphArea();
   BuildRightColumn();
   BuildBottomBand();
@@ -105,15 +115,17 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
 }
 
 void MainWindow::BuildGraphArea() {
-  picture3_ = new GraphPicture(state_.calculation, this);
+  picture3_ = new GraphPicture(state_.calculation, content_);
   picture3_->move(240 / 15, 240 / 15);
+  // A click on the graph takes the focus from the input boxes, so the arrow keys move its cursor.
+  picture3_->setFocusPolicy(Qt::ClickFocus);
   connect(picture3_, &GraphPicture::ReadoutChanged, this, &MainWindow::SetReadout);
 
   // The read-out boxes lie on the graph box's bottom row, above its bitmap.
-  text6_ = new QLineEdit(this);
+  text6_ = new QLineEdit(content_);
   text6_->setObjectName(QStringLiteral("Text6"));
   text6_->setGeometry(Twips(2280, 6240, 855, 330));
-  text7_ = new QLineEdit(this);
+  text7_ = new QLineEdit(content_);
   text7_->setObjectName(QStringLiteral("Text7"));
   text7_->setGeometry(Twips(5640, 6240, 855, 330));
   for (QLineEdit* box : {text6_, text7_}) {
@@ -125,15 +137,15 @@ void MainWindow::BuildGraphArea() {
 }
 
 void MainWindow::BuildRightColumn() {
-  label16_ = new QLabel(this);
+  label16_ = new QLabel(content_);
   label16_->setObjectName(QStringLiteral("Label16"));
   label16_->setFont(TimesFont(12));
   label16_->setGeometry(Twips(11520, 120, 2775, 375));
 
-  results_ = new EngineResultsPanel(this);
+  results_ = new EngineResultsPanel(content_);
   connect(results_->Command6(), &QPushButton::clicked, this, &MainWindow::ShowEngineResults);
 
-  QWidget* colorPanel = Panel(QStringLiteral("ColorPanel"), Twips(11400, 4080, 2895, 2775), kLightCyan, this);
+  QWidget* colorPanel = Panel(QStringLiteral("ColorPanel"), Twips(11400, 4080, 2895, 2775), kLightCyan, content_);
   QGroupBox* drawColor = Frame(QStringLiteral("DrawColorFrame"), QStringLiteral("Draw Color"),
                                Twips(11880, 4320, 2055, 2295), CenturyFont(10.5), colorPanel);
   struct ColorOption {
@@ -165,7 +177,7 @@ void MainWindow::BuildBottomBand() {
   const QFont japaneseSmall = RoundedGothicFont(9.75);
 
   // Displayed quantity.
-  QWidget* displayPanel = Panel(QStringLiteral("DisplayPanel"), Twips(240, 6840, 2055, 3015), kLightCyan, this);
+  QWidget* displayPanel = Panel(QStringLiteral("DisplayPanel"), Twips(240, 6840, 2055, 3015), kLightCyan, content_);
   Caption(QStringLiteral("スペクトル表示"), 360, 7080, japanese, displayPanel);
   QGroupBox* displayFrame = Frame(QStringLiteral("DisplayFrame"), QStringLiteral("表示形式"),
                                   Twips(360, 7680, 1815, 1695), japaneseSmall, displayPanel);
@@ -184,7 +196,7 @@ void MainWindow::BuildBottomBand() {
   displayOptions_[0]->setChecked(true);
 
   // Exposure conditions: waveform and inputs.
-  QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6900, 3015), kLightCyan, this);
+  QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6900, 3015), kLightCyan, content_);
   Caption(QStringLiteral("照 射 条 件"), 2640, 7080, RoundedGothicFont(12), conditionPanel);
   QGroupBox* waveformFrame = Frame(QStringLiteral("WaveformFrame"), QStringLiteral("整流方式"),
                                    Twips(2400, 7680, 2295, 1695), japaneseSmall, conditionPanel);
@@ -206,6 +218,11 @@ void MainWindow::BuildBottomBand() {
   text13_ = InputBox(QStringLiteral("Text13"), 8400, conditionPanel);
   text3_ = InputBox(QStringLiteral("Text3"), 8880, conditionPanel);
   text4_ = InputBox(QStringLiteral("Text4"), 9360, conditionPanel);
+  // how messages name the filtration boxes
+  text2_->setProperty(kBoxNameProperty, QStringLiteral("固有ろ過 (ベリリウム)"));
+  text13_->setProperty(kBoxNameProperty, QStringLiteral("固有ろ過 (アルミ当量)"));
+  text3_->setProperty(kBoxNameProperty, QStringLiteral("アルミ付加フィルタ"));
+  text4_->setProperty(kBoxNameProperty, QStringLiteral("銅付加フィルタ"));
   Caption(QStringLiteral("Ｘ線管電圧(～300)"), 4920, 7020, japanese, conditionPanel);
   Caption(QStringLiteral("ターゲット角度"), 4920, 7500, japanese, conditionPanel);
   Caption(QStringLiteral("固有ろ過"), 4920, 8220, japanese, conditionPanel);
@@ -220,7 +237,7 @@ void MainWindow::BuildBottomBand() {
   }
 
   // Arbitrary-material filters.
-  QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9285, 6840, 2070, 3015), kLightCyan, this);
+  QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9285, 6840, 2070, 3015), kLightCyan, content_);
   Caption(QStringLiteral("任意材質フィルタ"), 9360, 7320, japanese, filterPanel);
   Caption(QStringLiteral("（最大３種類）"), 9360, 7620, japaneseSmall, filterPanel);
   picture1_ = new FilterListPanel(filterPanel);
@@ -235,7 +252,7 @@ void MainWindow::BuildBottomBand() {
   connect(command5_, &QPushButton::clicked, this, &MainWindow::ReleaseFilters);
 
   // Commands.
-  QWidget* commandPanel = Panel(QStringLiteral("CommandPanel"), Twips(11400, 6840, 2895, 3015), kLightCyan, this);
+  QWidget* commandPanel = Panel(QStringLiteral("CommandPanel"), Twips(11400, 6840, 2895, 3015), kLightCyan, content_);
   const QFont commandFont = TimesFont(12);
   command1_ = CommandButton(QStringLiteral("Command1"), QStringLiteral("Graph Draw"), Twips(11760, 7080, 1935, 495),
                             commandFont, commandPanel);
@@ -268,6 +285,19 @@ void MainWindow::BuildBottomBand() {
     if (!runInProgress_) emit ImageExportRequested();
   });
   connect(command2_, &QToolButton::clicked, this, &MainWindow::ByeBye);
+
+  // The beam-quality window: a small square button in the free column beside the commands,
+  // above " bye bye ".
+  qualityCommand_ = new QToolButton(commandPanel);
+  qualityCommand_->setObjectName(QStringLiteral("QualityCommand"));
+  qualityCommand_->setText(QStringLiteral("線質"));
+  qualityCommand_->setFont(RoundedGothicFont(8));
+  qualityCommand_->setGeometry(Twips(13800, 7080, 495, 495).translated(-commandPanel->pos()));
+  qualityCommand_->setToolTip(QStringLiteral("線質: 半価層・実効エネルギー・均等度・平均エネルギー、標準線質、半価層からのろ過"));
+  ShowFocusFrame(qualityCommand_);
+  connect(qualityCommand_, &QToolButton::clicked, this, [this] {
+    if (!runInProgress_) emit QualityWindowRequested();
+  });
 }
 
 void MainWindow::InstallKeyPreview() {
@@ -282,17 +312,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool firstDelivery = watched == focus || (watched == this && (focus == nullptr || !isAncestorOf(focus)));
     if (firstDelivery) {
       const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Right) picture3_->MoveCursor(+1);
-      if (key == Qt::Key_Left) picture3_->MoveCursor(-1);
+      if (key == Qt::Key_Right || key == Qt::Key_Left) {
+        picture3_->MoveCursor(key == Qt::Key_Right ? +1 : -1);
+        // The arrows belong to the cursor: in an input box they also move the text cursor, but
+        // they never change a colour or waveform option nor walk the focus across the buttons.
+        if (!IsInputBox(focus)) return true;
+      }
       if ((key == Qt::Key_Return || key == Qt::Key_Enter) && PressForEnter(focus)) return true;
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
+bool MainWindow::IsInputBox(const QWidget* widget) {
+  const auto* box = qobject_cast<const QLineEdit*>(widget);
+  return box != nullptr && !box->isReadOnly();
+}
+
 bool MainWindow::PressForEnter(QWidget* focus) {
   // Enter in an input box draws the graph; on a button it presses the button, as Space does.
-  if (qobject_cast<QLineEdit*>(focus) != nullptr && !static_cast<QLineEdit*>(focus)->isReadOnly()) {
+  if (IsInputBox(focus)) {
     command1_->click();
     return true;
   }
@@ -329,6 +368,7 @@ void MainWindow::ClearGraphAndFilters() {
   picture1_->Clear();
   picture3_->DrawEmptyGraph(state_.displayQuantity);
   state_.calculation.filters.Clear();
+  state_.filterFiles.clear();
   command4_->setEnabled(true);
   state_.calculation.SpectrumPeak = 0;
   picture3_->SwitchCursorOff();
@@ -336,8 +376,7 @@ void MainWindow::ClearGraphAndFilters() {
 
 void MainWindow::InitialiseForModel(SpectrumModel model) {
   state_.spectrumModel = model;
-  const QString caption =
-      model == SpectrumModel::Tucker ? QStringLiteral("by Tucker's formula") : QStringLiteral("by Birch's formula");
+  const QString caption = ChoiceOf(model).graphCaption;
   label16_->setText(caption);
   picture3_->ShowModelCaption(caption);
   state_.displayQuantity = DisplayQuantity::PhotonNumber;
@@ -352,6 +391,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   text5_->setText(QStringLiteral("20"));
   results_->ClearResults();
   results_->ClearExtendedFigures();
+  SetLastRun(std::nullopt);
 
   results_->Command6()->setEnabled(false);
   command7_->setEnabled(false);
@@ -403,6 +443,7 @@ void MainWindow::GraphDraw() {
     // spectrum would stand beside inputs that were not computed: they go, and cannot be fetched.
     results_->ClearResults();
     results_->ClearExtendedFigures();
+    SetLastRun(std::nullopt);
     results_->Command6()->setEnabled(false);
     label14->setVisible(captionWasVisible);
     SetDisplayOptionsEnabled(displayOptionsWereEnabled);
@@ -411,15 +452,22 @@ void MainWindow::GraphDraw() {
 }
 
 bool MainWindow::CalculateSpectrum() {
-  const SpectrumModel model = state_.spectrumModel == SpectrumModel::Tucker ? SpectrumModel::Tucker : SpectrumModel::Birch;
-  const RunInputTexts texts{text1_->text().toStdString(),  text5_->text().toStdString(),
-                            text2_->text().toStdString(),  text13_->text().toStdString(),
-                            text3_->text().toStdString(),  text4_->text().toStdString()};
+  const SpectrumModel model = state_.spectrumModel;
+  const RunInputTexts texts = InputTexts();
   const RunInputs inputs = ReadRunInputs(texts, model);
   if (inputs.tubeVoltageText) text1_->setText(QString::fromStdString(*inputs.tubeVoltageText));
   if (inputs.inherentFiltrationReplaced) {
     text2_->setText(QStringLiteral("0"));
     text13_->setText(QStringLiteral("0.5"));
+  }
+
+  // The corrections above stay; what is left negative would amplify the beam.
+  if (QLineEdit* negative = NegativeFilterBox(inputs.filters)) {
+    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n「") + negative->property(kBoxNameProperty).toString() +
+                              QStringLiteral("」に負の値は入力できません。0 以上の値を入力して下さい。"));
+    negative->setFocus();
+    negative->selectAll();
+    return false;
   }
 
   CalculationState& calculation = state_.calculation;
@@ -431,8 +479,11 @@ bool MainWindow::CalculateSpectrum() {
   }
 
   const ExchangeSpectrum relative = RelativePhotonSpectrum(calculation, inputs.kVp);
+  std::ostringstream exchange(std::ios::binary);
+  WriteSpectrumExchange(exchange, relative);
+  const std::string exchangeText = exchange.str();
   try {
-    SaveFileAtomically(kSpectrumExchangeFile, [&relative](std::ostream& out) { WriteSpectrumExchange(out, relative); });
+    SaveFileAtomically(kSpectrumExchangeFile, [&exchangeText](std::ostream& out) { out << exchangeText; });
   } catch (const std::exception& error) {
     // Nothing is drawn for a spectrum that the exports and the engine would not see.
     calculation.SpectrumPeak = 0;
@@ -441,6 +492,8 @@ bool MainWindow::CalculateSpectrum() {
     return false;
   }
   results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
+  SetLastRun(DrawnRun{RunSettings{model, ParseRunEntries(texts), state_.rectification, DisplayQuantity::PhotonNumber},
+                      state_.filterFiles});
   Yield();
 
   ApplyDisplayQuantity(state_.displayQuantity, inputs.kVp, calculation);
@@ -456,13 +509,64 @@ bool MainWindow::CalculateSpectrum() {
   return true;
 }
 
+QLineEdit* MainWindow::NegativeFilterBox(const FilterSet& filters) const {
+  if (filters.tBe < 0) return text2_;
+  if (filters.tAlInh < 0) return text13_;
+  if (filters.tAlAdd < 0) return text3_;
+  if (filters.tCu < 0) return text4_;
+  return nullptr;
+}
+
+void MainWindow::SetLastRun(std::optional<DrawnRun> run) {
+  state_.lastRun = std::move(run);
+  emit RunFiguresChanged();
+}
+
+RunInputTexts MainWindow::InputTexts() const {
+  return RunInputTexts{text1_->text().toStdString(),  text5_->text().toStdString(),
+                       text2_->text().toStdString(),  text13_->text().toStdString(),
+                       text3_->text().toStdString(),  text4_->text().toStdString()};
+}
+
+void MainWindow::SetInputTexts(const RunInputTexts& texts) {
+  text1_->setText(QString::fromStdString(texts.tubeVoltage));
+  text5_->setText(QString::fromStdString(texts.targetAngle));
+  text2_->setText(QString::fromStdString(texts.beryllium));
+  text13_->setText(QString::fromStdString(texts.aluminiumEquivalent));
+  text3_->setText(QString::fromStdString(texts.addedAluminium));
+  text4_->setText(QString::fromStdString(texts.addedCopper));
+}
+
+const std::optional<DrawnRun>& MainWindow::LastRun() const { return state_.lastRun; }
+
+const std::vector<FilterRequest>& MainWindow::FilterFiles() const { return state_.filterFiles; }
+
+void MainWindow::FilterFileAdded(const FilterRequest& file) { state_.filterFiles.push_back(file); }
+
+SpectrumModel MainWindow::Model() const { return state_.spectrumModel; }
+
+RectificationType MainWindow::Waveform() const { return state_.rectification; }
+
+bool MainWindow::AddMaterialFilter(const FilterRequest& file, const MaterialFile& material) {
+  if (state_.calculation.filters.count >= kArbitraryFilterSlots) return false;
+  const double thicknessCm = file.thicknessMm * kCentimetresPerMillimetre;
+  const int slot = AddArbitraryFilter(state_.calculation.filters, ArbitraryFilterCoefficientsFor(material), thicknessCm);
+  picture1_->ListFilter(slot, QString::fromUtf8(material.description.c_str()), thicknessCm);
+  state_.filterFiles.push_back(file);
+  if (slot >= kArbitraryFilterSlots) command4_->setEnabled(false);
+  return true;
+}
+
 void MainWindow::ClearGraph() {
   if (runInProgress_) return;
   ClearGraphAndFilters();
   command7_->setEnabled(false);
   command8_->setEnabled(false);
+  // The results of a curve no longer drawn are not offered.
+  results_->Command6()->setEnabled(false);
   results_->ClearResults();
   results_->ClearExtendedFigures();
+  SetLastRun(std::nullopt);
   SetDisplayOptionsEnabled(true);
   picture3_->ModelCaption()->show();
 }
@@ -478,6 +582,9 @@ void MainWindow::ReleaseFilters() {
   if (runInProgress_) return;
   picture1_->Clear();
   state_.calculation.filters.Clear();
+  state_.filterFiles.clear();
+  // With the list empty again, filters can be set again.
+  command4_->setEnabled(true);
 }
 
 void MainWindow::ShowEngineResults() {

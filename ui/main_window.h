@@ -1,12 +1,18 @@
 #pragma once
 // Form2, the main window " Nedium energy X-ray spectrum": exposure conditions, waveform,
 // displayed quantity, curve colour, arbitrary filters, the spectrum graph, the calculation run
-// and the engine's results. Hidden and shown again, never destroyed.
+// and the engine's results, and the command "線質" that opens the beam-quality window. Hidden and
+// shown again, never destroyed.
 
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
+
+#include "beam_settings.h"
+#include "entry_texts.h"
 #include "model_codes.h"
+#include "program_state.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,13 +26,14 @@ class EngineProcess;
 class EngineResultsPanel;
 class FilterListPanel;
 class GraphPicture;
-struct CalculationState;
-struct ProgramState;
+struct FilterSet;
+struct MaterialFile;
 
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
-  /// client area, 14520 x 10080 twips at 15 twips per pixel [px]
+  /// client area, 14520 x 10080 twips at 15 twips per pixel [px]; the window has this size
+  /// unless the screen is smaller, when it scrolls
   static constexpr int kClientWidthPx = 968;
   static constexpr int kClientHeightPx = 672;
 
@@ -48,6 +55,28 @@ class MainWindow : public QWidget {
   /// the spectrum, table and arbitrary filters
   CalculationState& Calculation();
 
+  // What the quality window uses.
+  /// the six input boxes as typed (Text1, Text5, Text2, Text13, Text3, Text4)
+  RunInputTexts InputTexts() const;
+  /// Writes the six input boxes.
+  void SetInputTexts(const RunInputTexts& texts);
+  /// the model chosen on the start screen and the waveform option selected
+  SpectrumModel Model() const;
+  RectificationType Waveform() const;
+  /// the figures of the last run whose curve is drawn; none after Clear Graph, a model choice or
+  /// a refused run
+  const std::optional<DrawnRun>& LastRun() const;
+  /// the material files of the arbitrary filters that are set, in slot order
+  const std::vector<FilterRequest>& FilterFiles() const;
+  /// Notes the material file of a filter the filter dialog has just added.
+  void FilterFileAdded(const FilterRequest& file);
+  /// "解除": removes the arbitrary filters and enables "設定"
+  void ReleaseFilters();
+  /// Adds the arbitrary-material filter of `file`, read as `material`, as the filter dialog
+  /// does: into the next free slot and the list, greying "設定" when the third is set. False
+  /// when all slots are taken.
+  bool AddMaterialFilter(const FilterRequest& file, const MaterialFile& material);
+
   /// true while a calculation run is in progress (including its two yields)
   bool RunInProgress() const { return runInProgress_; }
 
@@ -60,6 +89,10 @@ class MainWindow : public QWidget {
   void ImageExportRequested();
   /// " bye bye " or the window's close box: show the start screen (this window is hidden)
   void StartScreenRequested();
+  /// "線質" was pressed: open the beam-quality window
+  void QualityWindowRequested();
+  /// the last run (ProgramState::lastRun) was replaced or removed
+  void RunFiguresChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +103,10 @@ class MainWindow : public QWidget {
   void BuildRightColumn();
   void BuildBottomBand();
   void InstallKeyPreview();
+  /// an input box the user types into (not a read-out box)
+  static bool IsInputBox(const QWidget* widget);
+  /// the first filtration box whose value, after the run's corrections, is negative; null if none
+  QLineEdit* NegativeFilterBox(const FilterSet& filters) const;
   /// Enter on `focus`: presses Graph Draw from an input box, or the focused button; false when
   /// the key is left to the control
   bool PressForEnter(QWidget* focus);
@@ -78,11 +115,12 @@ class MainWindow : public QWidget {
   bool CalculateSpectrum();
   void ClearGraph();
   void ByeBye();
-  void ReleaseFilters();
   void ShowEngineResults();
   void DisplayOptionChosen(DisplayQuantity quantity);
   void SetReadout(const QString& energyText, const QString& valueText);
   void ClearGraphAndFilters();
+  /// Keeps the drawn run for the quality window, or removes it (nullopt).
+  void SetLastRun(std::optional<DrawnRun> run);
   void SetDisplayOptionsEnabled(bool enabled);
   int SelectedColorIndex() const;
   void Yield();
@@ -91,6 +129,8 @@ class MainWindow : public QWidget {
   EngineProcess& engine_;
   bool runInProgress_ = false;
 
+  /// the client area of fixed size, inside the window's scroll area
+  QWidget* content_ = nullptr;
   GraphPicture* picture3_ = nullptr;
   QLineEdit* text6_ = nullptr;
   QLineEdit* text7_ = nullptr;
@@ -113,6 +153,7 @@ class MainWindow : public QWidget {
   QPushButton* command4_ = nullptr;
   QPushButton* command5_ = nullptr;
   QToolButton* command2_ = nullptr;
+  QToolButton* qualityCommand_ = nullptr;
 };
 
 }  // namespace kestrix

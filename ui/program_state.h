@@ -2,11 +2,24 @@
 // Program-wide state of Kestrix: lives as long as the program, survives hiding the windows
 // and is never saved to disk.
 
+#include <optional>
+#include <vector>
+
+#include "beam_settings.h"
 #include "calculation_state.h"
 #include "model_codes.h"
 #include "palette_color.h"
 
 namespace kestrix {
+
+/// What the last drawn run computed, enough for the beam library to compute it again with
+/// every figure.
+struct DrawnRun {
+  /// model, entries as numbers before the run's corrections, waveform; photon number
+  RunSettings settings;
+  /// the material files and thicknesses of the arbitrary filters, in slot order
+  std::vector<FilterRequest> filters;
+};
 
 struct ProgramState {
   /// attenuation table, spectrum, peak and arbitrary filters
@@ -19,6 +32,11 @@ struct ProgramState {
   DisplayQuantity displayQuantity = DisplayQuantity::PhotonNumber;
   /// palette index of the last curve drawn; the results are written in this colour
   int curveColorIndex = kPaletteBlack;
+  /// the material files of the arbitrary filters that are set, in slot order
+  std::vector<FilterRequest> filterFiles;
+  /// the last run whose curve is on the graph; none after Clear Graph, a model choice or a
+  /// refused run
+  std::optional<DrawnRun> lastRun;
 };
 
 }  // namespace kestrix

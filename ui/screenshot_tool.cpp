@@ -1,21 +1,25 @@
 // kestrix_screenshot: draws two curves (RED at the default 200 kV, BLUE at 100 kV) in the real
-// main window and saves the window as a PNG, for the documentation.
-// Usage: kestrix_screenshot <png> [start-screen png]   (run in a folder holding MUs_202202.data)
+// main window and saves the window as a PNG, for the documentation; also the start screen and
+// the quality window "線質" with the figures of the 100 kV curve.
+// Usage: kestrix_screenshot <png> [start-screen png] [quality-window png]
+// (run in a folder holding MUs_202202.data and, for the quality window, RadiationQualities.tsv)
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 #include <cstdio>
 
 #include "kestrix_program.h"
 #include "main_window.h"
+#include "quality_window.h"
 #include "start_screen.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: kestrix_screenshot <main-window.png> [start-screen.png]\n");
+    std::fprintf(stderr, "usage: kestrix_screenshot <main-window.png> [start-screen.png] [quality-window.png]\n");
     return 2;
   }
   kestrix::KestrixProgram program;
@@ -41,6 +45,15 @@ int main(int argc, char* argv[]) {
   if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "cannot write %s\n", argv[1]);
     return 1;
+  }
+  if (argc > 3) {
+    window.findChild<QToolButton*>(QStringLiteral("QualityCommand"))->click();
+    auto* quality = window.findChild<kestrix::QualityWindow*>(QStringLiteral("QualityWindow"));
+    QApplication::processEvents();
+    if (!quality->grab().save(QString::fromLocal8Bit(argv[3]))) {
+      std::fprintf(stderr, "cannot write %s\n", argv[3]);
+      return 1;
+    }
   }
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "focus_frame.h"
 #include "failure_texts.h"
 #include "main_window.h"
+#include "model_choices.h"
 #include "program_state.h"
 #include "start_picture.h"
 #include "ui_fonts.h"
@@ -35,16 +36,38 @@ QLabel* Caption(const QString& name, const QString& text, const QFont& font, con
   return label;
 }
 
+/// The start screen's client area: the picture at its full size, under the controls.
+class StartCanvas : public QWidget {
+ public:
+  explicit StartCanvas(const QImage& picture) : picture_(picture) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), picture_);
+  }
+
+ private:
+  const QImage& picture_;
+};
+
+/// the model buttons: 250 x 46 px, the lowest at y = 530, each further one 60 px higher [px]
+constexpr int kModelButtonLeft = 516;
+constexpr int kLowestModelButtonTop = 530;
+constexpr int kModelButtonPitch = 60;
+
 }  // namespace
 
 StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProcess& engine, QWidget* parent)
     : QWidget(parent), state_(state), mainWindow_(mainWindow), engine_(engine), picture_(DrawStartPicture()) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(QStringLiteral("X-ray Spectrum of medium enerygy"));
-  setFixedSize(kStartPictureWidth, kStartPictureHeight);
+  // The picture keeps its size; on a screen too small for it the window scrolls.
+  QWidget* canvas = HoldInScrollArea(this, new StartCanvas(picture_), QSize(kStartPictureWidth, kStartPictureHeight));
+  canvas->setObjectName(QStringLiteral("Canvas"));
 
-  // Creation order of the form: exit, Birch, Tucker, subtitles, title.
-  auto* command3 = new QPushButton(this);
+  // Creation order of the form: exit, the model buttons from the bottom up, subtitles, title.
+  auto* command3 = new QPushButton(canvas);
   command3->setObjectName(QStringLiteral("Command3"));
   command3->setIcon(ExitIcon());
   command3->setIconSize(QSize(40, 40));
@@ -53,34 +76,38 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   ShowFocusFrame(command3);
 
   const QFont buttonFont = GothicFont(14);
-  auto* command2 = new QPushButton(QStringLiteral("Birch 式で計算"), this);
-  command2->setObjectName(QStringLiteral("Command2"));
-  command2->setFont(buttonFont);
-  command2->setGeometry(516, 530, 250, 46);
-  auto* command1 = new QPushButton(QStringLiteral("Tucker 式で計算"), this);
-  command1->setObjectName(QStringLiteral("Command1"));
-  command1->setFont(buttonFont);
-  command1->setGeometry(516, 470, 250, 46);
+  const std::vector<ModelChoice>& choices = ModelChoices();
+  std::vector<QPushButton*> modelButtons;
+  for (std::size_t k = choices.size(); k-- > 0;) {
+    const ModelChoice& choice = choices[k];
+    auto* button = new QPushButton(choice.buttonText, canvas);
+    button->setObjectName(choice.commandName);
+    button->setFont(buttonFont);
+    const int fromBottom = static_cast<int>(choices.size() - 1 - k);
+    button->setGeometry(kModelButtonLeft, kLowestModelButtonTop - kModelButtonPitch * fromBottom, 250, 46);
+    const SpectrumModel model = choice.model;
+    connect(button, &QPushButton::clicked, this, [this, model] { ChooseModel(model); });
+    modelButtons.insert(modelButtons.begin(), button);
+  }
 
   const QColor subtitleColor(220, 235, 255);
   Caption(QStringLiteral("Label4"), QStringLiteral("中エネルギー (300 kVまで) Ｘ線スペクトルの計算"), GothicFont(16),
-          subtitleColor, QPoint(60, 168), this);
+          subtitleColor, QPoint(60, 168), canvas);
   Caption(QStringLiteral("Label3"), QStringLiteral("産業・工業・研究用Ｘ線管から放射される"), GothicFont(14),
-          subtitleColor, QPoint(60, 134), this);
+          subtitleColor, QPoint(60, 134), canvas);
   // The title is two labels with the same text: a dark shadow under the light face.
   QFont titleFont = TimesFont(36);
   titleFont.setBold(true);
   titleFont.setItalic(true);
   Caption(QStringLiteral("Label2"), QStringLiteral("Kestrix (Medium energy)"), titleFont, QColor(0, 0, 30),
-          QPoint(43, 43), this);
+          QPoint(43, 43), canvas);
   Caption(QStringLiteral("Label1"), QStringLiteral("Kestrix (Medium energy)"), titleFont, QColor(255, 236, 170),
-          QPoint(40, 40), this);
+          QPoint(40, 40), canvas);
 
   // Enter presses the focused button, as Space does.
-  for (QPushButton* button : {command1, command2, command3}) button->setAutoDefault(true);
+  modelButtons.push_back(command3);
+  for (QPushButton* button : modelButtons) button->setAutoDefault(true);
 
-  connect(command1, &QPushButton::clicked, this, [this] { ChooseModel(SpectrumModel::Tucker); });
-  connect(command2, &QPushButton::clicked, this, [this] { ChooseModel(SpectrumModel::Birch); });
   connect(command3, &QPushButton::clicked, this, &StartScreen::ExitProgram);
 }
 
@@ -104,11 +131,6 @@ void StartScreen::ExitProgram() {
   QFile::remove(QString::fromLatin1(kSpectrumExchangeFile));
   QFile::remove(QString::fromLatin1(kResultFile));
   emit ExitRequested();
-}
-
-void StartScreen::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.drawImage(QPoint(0, 0), picture_);
 }
 
 void StartScreen::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,6 @@
 #pragma once
-// Form4, the start screen "X-ray Spectrum of medium enerygy": the choice of the spectrum model
-// and the way out of the program.
+// Form4, the start screen "X-ray Spectrum of medium enerygy": the choice of the spectrum model,
+// one button for each entry of ModelChoices, and the way out of the program.
 
 #include <QImage>
 #include <QWidget>
@@ -35,7 +35,6 @@ class StartScreen : public QWidget {
   void ExitRequested();
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTranslator>
 #include <algorithm>
@@ -68,6 +69,19 @@ void ShowExclamation(QWidget* parent, const QString& text, const QString& detail
 
 void ShowConfirmation(QWidget* parent, const QString& text, const QString& details) {
   ShowBox(parent, QMessageBox::NoIcon, QStringLiteral("ConfirmationMessage"), text, QString(), details);
+}
+
+bool AskToReplaceFile(QWidget* parent, const QString& path) {
+  QMessageBox box(QMessageBox::Question, kProgramTitle,
+                  QStringLiteral("同じ名前のファイルがすでにあります。置き換えますか？\n") + ElidedForMessage(path, parent),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setObjectName(QStringLiteral("ReplaceQuestion"));
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  if (ElidedForMessage(path, parent) != path) box.setDetailedText(path);
+  return box.exec() == QMessageBox::Yes;
 }
 
 void InstallJapaneseQtTexts() {

@@ -1,7 +1,8 @@
 #pragma once
 // Message boxes of the program, titled with the program's title and closed with one OK button:
-// input errors and failures with an exclamation icon, confirmations without an icon. No message
-// asks a question. Every text is Japanese; what a user may need to report (a file name, a line
+// input errors and failures with an exclamation icon, confirmations without an icon. The one
+// question, whether to replace an existing file, has the buttons はい and いいえ, いいえ the
+// default. Every text is Japanese; what a user may need to report (a file name, a line
 // number, an exit status) stands in a short last line, shortened in the middle when it would
 // make the box wider than the screen allows, and then given in full in the box's detailed text.
 
@@ -22,6 +23,10 @@ void ShowExclamation(QWidget* parent, const QString& text, const QString& detail
 /// Shows `text` without an icon, for example to confirm a saved file, and waits for OK;
 /// `details`: text behind the details button, for example a path shortened in `text`.
 void ShowConfirmation(QWidget* parent, const QString& text, const QString& details = QString());
+
+/// Asks whether the existing file `path` may be replaced; true only for はい. The default
+/// answer (Enter, Esc, closing the box) is いいえ.
+bool AskToReplaceFile(QWidget* parent, const QString& path);
 
 /// widest a detail line may be in a message box over `parent` without being wrapped [px]
 int MessageLineWidthLimit(const QWidget* parent);

@@ -3,6 +3,9 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
 
@@ -23,26 +26,51 @@ QPoint KeptInside(const QRect& rect, const QRect& area) {
   return QPoint(x, y);
 }
 
-void MoveCentredIn(QWidget* window, const QPoint& centre, const QRect& area) {
+}  // namespace
+
+void PlaceWithin(QWidget* window, const QPoint& centre, const QRect& area) {
   // A window larger than the screen is made smaller where its layout allows.
   const QSize outer = OuterSize(window);
   const QSize frame = outer - window->size();
   if (outer.width() > area.width() || outer.height() > area.height()) {
-    window->resize(window->size().boundedTo(area.size() - frame).expandedTo(window->minimumSizeHint()));
+    const QSize room = area.size() - frame;
+    QSize fitted = window->size().boundedTo(room);
+    // Made lower, the window needs a vertical scroll bar: it keeps its width beside it if it can.
+    if (fitted.height() < window->height()) {
+      const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+      fitted.setWidth(std::min({window->width() + bar, room.width(), window->maximumWidth()}));
+    }
+    window->resize(fitted.expandedTo(window->minimumSizeHint()).expandedTo(window->minimumSize()));
   }
   QRect placed(QPoint(0, 0), window->size() + frame);
   placed.moveCenter(centre);
   window->move(KeptInside(placed, area));
 }
 
-}  // namespace
+QWidget* HoldInScrollArea(QWidget* window, QWidget* content, const QSize& size) {
+  auto* scroll = new QScrollArea(window);
+  scroll->setObjectName(QStringLiteral("ScrollArea"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  content->setFixedSize(size);
+  scroll->setWidget(content);
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+  // Larger than the drawing only by the scroll bars it may need; never larger on a large screen.
+  const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+  window->setMinimumSize(200, 150);
+  window->setMaximumSize(size + QSize(bar, bar));
+  window->resize(size);
+  return content;
+}
 
 void CentreOnScreenWithMouse(QWidget* window) {
   QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
-  MoveCentredIn(window, area.center(), area);
+  PlaceWithin(window, area.center(), area);
 }
 
 void CentreOverWindow(QWidget* dialog, const QWidget* owner) {
@@ -54,7 +82,7 @@ void CentreOverWindow(QWidget* dialog, const QWidget* owner) {
   QScreen* screen = QGuiApplication::screenAt(ownerFrame.center());
   if (screen == nullptr) screen = owner->screen();
   if (screen == nullptr) return;
-  MoveCentredIn(dialog, ownerFrame.center(), screen->availableGeometry());
+  PlaceWithin(dialog, ownerFrame.center(), screen->availableGeometry());
 }
 
 }  // namespace kestrix

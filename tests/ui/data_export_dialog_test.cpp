@@ -95,7 +95,6 @@ class DataExportDialogTest : public QObject {
     for (int n : {1, 3, 5, 7, 9}) QVERIFY(bench.Option(n)->isChecked());
     QCOMPARE(bench.List1()->count(), 0);
     QVERIFY(bench.Name()->text().isEmpty());
-    QVERIFY(!bench.Button(1)->isEnabled());
     QVERIFY(!bench.dialog.isModal());
     QCOMPARE(bench.dialog.Folders().FileList()->Folder(), bench.out);
   }
@@ -188,10 +187,47 @@ class DataExportDialogTest : public QObject {
     bench.dialog.PrepareAndShow();
     QVERIFY(!bench.dialog.Folders().FileList()->findItems("same.csv", Qt::MatchExactly).isEmpty());
     bench.Preview();
-    MessageBoxCatcher catcher;
+    {
+      // Asked first; the default answer keeps the file and the dialog.
+      MessageBoxCatcher no;
+      bench.Save("same");
+      QCOMPARE(no.texts.size(), 1);
+      QCOMPARE(no.icons[0], QMessageBox::Question);
+      QVERIFY(no.texts[0].endsWith(QDir::toNativeSeparators(bench.out + "/same.csv")));
+      QCOMPARE(ReadAll(bench.out + "/same.csv"), QByteArray("old content that is longer than nothing"));
+      QVERIFY(bench.dialog.isVisible());
+    }
+    MessageBoxCatcher yes(QMessageBox::Yes);
     bench.Save("same");
+    QCOMPARE(yes.texts.size(), 2);
     QVERIFY(ReadAll(bench.out + "/same.csv").startsWith("  keV, Fraction\r\n"));
     QCOMPARE(QDir(bench.out).entryList(QDir::Files), QStringList{"same.csv"});
+  }
+
+  void OkWithoutAPreviewSavesTheTableOfTheShownOptions() {
+    Bench bench;
+    bench.Option(2)->setChecked(true);
+    MessageBoxCatcher catcher;
+    bench.Save("direct");
+    QCOMPARE(catcher.texts.size(), 1);
+    QVERIFY(catcher.texts[0].startsWith(QStringLiteral("データを ")));
+    QCOMPARE(bench.List1()->count(), 601);
+    QVERIFY(ReadAll(bench.out + "/direct.dat").startsWith("  keV  Fraction\r\n 0000.5  0.00000\r\n"));
+    // Without an exchange file the reason is given and nothing is written.
+    bench.dialog.PrepareAndShow();
+    QVERIFY(QFile::remove(bench.folder.Path(kSpectrumExchangeFile)));
+    bench.Save("none");
+    QCOMPARE(catcher.texts.size(), 2);
+    QVERIFY(catcher.texts.last().startsWith(QStringLiteral("スペクトルデータを表示できません。")));
+    QVERIFY(!QFile::exists(bench.out + "/none.csv"));
+    QVERIFY(bench.dialog.isVisible());
+  }
+
+  void EscapeHidesTheDialog() {
+    Bench bench;
+    QVERIFY(QTest::qWaitForWindowActive(&bench.dialog));
+    QTest::keyClick(bench.Name(), Qt::Key_Escape);
+    QVERIFY(!bench.dialog.isVisible());
   }
 
   void FailuresAreReportedAndTheDialogStaysOpen() {
@@ -215,7 +251,6 @@ class DataExportDialogTest : public QObject {
     bench.Option(6)->setChecked(true);  // refreshes the shown preview, which now fails
     QCOMPARE(catcher.texts.size(), 4);
     QVERIFY(catcher.texts.last().contains(QStringLiteral("全光子数が 0")));
-    QVERIFY(!bench.Button(1)->isEnabled());
     QCOMPARE(bench.List1()->count(), 0);
     QFile file(bench.folder.Path(kSpectrumExchangeFile));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -227,25 +262,21 @@ class DataExportDialogTest : public QObject {
     bench.Preview();
     QCOMPARE(catcher.texts.size(), 6);
     QVERIFY(catcher.texts.last().contains(kSpectrumExchangeFile));
-    QVERIFY(!bench.Button(1)->isEnabled());
     QVERIFY(bench.dialog.isVisible());
   }
 
-  void ClearEnterAndPictureMoveFocusAndOk() {
+  void ClearEnterAndPictureMoveFocus() {
     Bench bench;
     QVERIFY(QTest::qWaitForWindowActive(&bench.dialog));
     QCOMPARE(QApplication::focusWidget(), bench.Name());
-    QTest::keyClick(bench.Name(), Qt::Key_Return);  // OK still disabled: focus stays
-    QCOMPARE(QApplication::focusWidget(), bench.Name());
-    bench.Preview();
-    bench.Name()->setFocus();
-    QTest::keyClick(bench.Name(), Qt::Key_Return);
+    QTest::keyClick(bench.Name(), Qt::Key_Return);  // OK works without a preview
     QCOMPARE(QApplication::focusWidget(), bench.Button(1));
     QTest::mouseClick(Child<QLabel>(bench.dialog, "Picture1"), Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), bench.Name());
+    bench.Preview();
     bench.Button(4)->click();
     QCOMPARE(bench.List1()->count(), 0);
-    QVERIFY(!bench.Button(1)->isEnabled());
+    QVERIFY(bench.Button(1)->isEnabled());
   }
 
   void DriveFolderAndFileListsStayInStep() {

@@ -139,12 +139,15 @@ class EngineResultsPanelTest : public QObject {
     const double values[kExtendedFigureCount] = {2.58, 3.6033, 0.716, 0.08521, 0.1318, 0.6465, 39.8, 34.62};
     for (std::size_t f = 0; f < kExtendedFigureCount; ++f) figures.values[f] = values[f];
     panel->SetExtendedFigures(figures);
+    // Only a box that shows a value explains it.
+    for (const char* name : {"Text9", "Text8", "Text11"}) QVERIFY(Box(name)->toolTip().isEmpty());
+    for (const char* name : {"Text9", "Text8", "Text11"}) Box(name)->setText(QStringLiteral("1.000"));
     const QString tip = Box("Text9")->toolTip();
     QCOMPARE(Box("Text8")->toolTip(), tip);
     QCOMPARE(Box("Text11")->toolTip(), tip);
     const QStringList lines = tip.split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 9);
-    QCOMPARE(lines[0], QStringLiteral("前回の計算の線質 (倍精度)"));
+    QCOMPARE(lines[0], QStringLiteral("前回の計算の線質"));
     QCOMPARE(lines[1], QStringLiteral("第1半価層 (Al): 2.5800 mmAl"));
     QCOMPARE(lines[2], QStringLiteral("第2半価層 (Al): 3.6033 mmAl"));
     QCOMPARE(lines[3], QStringLiteral("均等度 (Al, HVL1/HVL2): 0.7160"));
@@ -163,6 +166,9 @@ class EngineResultsPanelTest : public QObject {
     QCOMPARE(none[7], QStringLiteral("平均エネルギー (フルエンス加重): 範囲外 (光子がありません)"));
 
     panel->ClearExtendedFigures();
+    QVERIFY(Box("Text9")->toolTip().isEmpty());
+    panel->SetExtendedFigures(figures);
+    panel->ClearResults();
     QVERIFY(Box("Text9")->toolTip().isEmpty());
   }
 };

@@ -80,7 +80,7 @@ class FilterDialogTest : public QObject {
     bench.dialog.PrepareAndShow();
     QCOMPARE(bench.dialog.objectName(), QStringLiteral("Form1"));
     QCOMPARE(bench.dialog.windowTitle(), QStringLiteral("任意フィルター設定"));
-    QVERIFY(!bench.dialog.isModal());
+    QVERIFY(bench.dialog.isModal());  // the inputs cannot change under it
     QCOMPARE(Child<QPushButton>(bench.dialog, "Command2")->text(), QStringLiteral("Cancel"));
     QCOMPARE(bench.Ok()->text(), QStringLiteral("OK"));
     QCOMPARE(Child<QLabel>(bench.dialog, "Label1")->text(), QStringLiteral("フィルターの種類"));
@@ -177,6 +177,41 @@ class FilterDialogTest : public QObject {
     QVERIFY(bench.dialog.isVisible());
   }
 
+  void NegativeThicknessIsRefusedNamingTheBox() {
+    WorkingFolder folder(false);
+    CopyDelivered(folder, "Cu.ele");
+    Bench bench;
+    bench.dialog.PrepareAndShow();
+    MessageBoxCatcher catcher;
+    bench.Add("Cu.ele", "-3");
+    QCOMPARE(catcher.texts.size(), 1);
+    QVERIFY2(catcher.texts[0].contains(QStringLiteral("「厚さ」に負の値")), qPrintable(catcher.texts[0]));
+    QCOMPARE(bench.state.filters.count, 0);
+    QVERIFY(bench.panel.Lines().first().isEmpty());
+    QVERIFY(bench.dialog.isVisible());
+    bench.Text2()->setText("-0");  // zero with a sign is a thickness of 0
+    bench.Ok()->click();
+    QCOMPARE(bench.state.filters.count, 1);
+  }
+
+  void KeyboardChoiceFillsTheMaterialBoxAndEscapeHides() {
+    WorkingFolder folder(false);
+    CopyDelivered(folder, "Al.ele");
+    CopyDelivered(folder, "Pb.ele");
+    Bench bench;
+    bench.dialog.PrepareAndShow();
+    QVERIFY(QTest::qWaitForWindowActive(&bench.dialog));
+    bench.File1()->setFocus();
+    QTest::keyClick(bench.File1(), Qt::Key_Down);
+    QTest::keyClick(bench.File1(), Qt::Key_Down);
+    QCOMPARE(bench.File1()->currentItem()->text(), QStringLiteral("Pb.ele"));
+    QCOMPARE(Child<QLabel>(bench.dialog, "Label5")->text(), QStringLiteral("Pb  Lead  (Z=82)"));
+    QCOMPARE(QApplication::focusWidget(), bench.File1());  // the keys stay in the list
+    QTest::keyClick(bench.File1(), Qt::Key_Escape);
+    QVERIFY(!bench.dialog.isVisible());
+    QCOMPARE(bench.state.filters.count, 0);
+  }
+
   void EachMalformedFileChangesNothing() {
     WorkingFolder folder(false);
     CopyDelivered(folder, "Al.ele");
@@ -242,10 +277,17 @@ class FilterDialogTest : public QObject {
     QVERIFY(!command4->isEnabled());
     QCOMPARE(window.FilterList()->Lines(),
              (QStringList{"Al  Aluminium  (Z=13) / 1 mm", "Cu  Copper  (Z=29) / 0.25 mm", "Sn  Tin  (Z=50) / 0.5 mm"}));
-    Child<QPushButton>(window, "Command5")->click();  // release: filters gone, set stays greyed
+    Child<QPushButton>(window, "Command5")->click();  // release: filters gone, set usable again
     QCOMPARE(state.calculation.filters.count, 0);
-    QVERIFY(!command4->isEnabled());
-    Child<QPushButton>(window, "Command3")->click();  // graph reset enables it again
+    QVERIFY(command4->isEnabled());
+    command4->click();
+    QVERIFY(dialog->isVisible());
+    ClickFile(Child<QListWidget>(*dialog, "File1"), "Al.ele");
+    Child<QLineEdit>(*dialog, "Text2")->setText("2");
+    Child<QPushButton>(*dialog, "Command1")->click();
+    QCOMPARE(state.calculation.filters.count, 1);
+    QVERIFY(command4->isEnabled());
+    Child<QPushButton>(window, "Command3")->click();  // graph reset keeps it usable
     QVERIFY(command4->isEnabled());
   }
 };

@@ -117,8 +117,10 @@ class ImageExportDialogTest : public QObject {
 
   void ClickedPictureIsReplacedByTheCurrentGraph() {
     Bench bench;
-    MessageBoxCatcher catcher;
-    bench.Save("shot");
+    {
+      MessageBoxCatcher catcher;
+      bench.Save("shot");
+    }
     const QImage first = Rgb888(bench.graph.Image());
     FillSpectrum(bench.state, 200);
     bench.graph.PlotSpectrumCurve(kPaletteBlue);
@@ -128,9 +130,28 @@ class ImageExportDialogTest : public QObject {
     QCOMPARE(file1->count(), 1);
     QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
     QCOMPARE(bench.Name()->text(), QStringLiteral("shot"));
+    {
+      // Replacing is asked first; the default answer keeps the old picture and the dialog open.
+      MessageBoxCatcher no;
+      Child<QPushButton>(bench.dialog, "Command1")->click();
+      QCOMPARE(no.texts.size(), 1);
+      QVERIFY(no.texts[0].startsWith(QStringLiteral("同じ名前のファイルがすでにあります。")));
+      QCOMPARE(no.icons[0], QMessageBox::Question);
+      QVERIFY(Rgb888(QImage(bench.folder.Path("shot.bmp"))) == first);
+      QVERIFY(bench.dialog.isVisible());
+    }
+    MessageBoxCatcher yes(QMessageBox::Yes);
     Child<QPushButton>(bench.dialog, "Command1")->click();
+    QCOMPARE(yes.texts.size(), 2);
     QVERIFY(Rgb888(QImage(bench.folder.Path("shot.bmp"))) == Rgb888(bench.graph.Image()));
     QCOMPARE(QDir(bench.folder.Path(".")).entryList(QDir::Files), QStringList{"shot.bmp"});
+  }
+
+  void EscapeHidesTheDialog() {
+    Bench bench;
+    QVERIFY(QTest::qWaitForWindowActive(&bench.dialog));
+    QTest::keyClick(bench.Name(), Qt::Key_Escape);
+    QVERIFY(!bench.dialog.isVisible());
   }
 
   void ClickedPictureWithUpperCaseExtensionIsReplaced() {
@@ -143,9 +164,10 @@ class ImageExportDialogTest : public QObject {
     QCOMPARE(file1->count(), 1);
     QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
     QCOMPARE(bench.Name()->text(), QStringLiteral("Old"));
-    MessageBoxCatcher catcher;
+    MessageBoxCatcher catcher(QMessageBox::Yes);
     Child<QPushButton>(bench.dialog, "Command1")->click();
-    QCOMPARE(catcher.texts, QStringList{"グラフをBMP画像として保存しました。"});
+    QCOMPARE(catcher.texts.size(), 2);
+    QCOMPARE(catcher.texts.last(), QStringLiteral("グラフをBMP画像として保存しました。"));
     QCOMPARE(QDir(bench.folder.Path(".")).entryList(QDir::Files), QStringList{"Old.BMP"});
     QVERIFY(Rgb888(QImage(bench.folder.Path("Old.BMP"), "BMP")) == Rgb888(bench.graph.Image()));
   }

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -20,6 +22,7 @@
 #include "program_state.h"
 #include "graph_picture.h"
 #include "start_screen.h"
+#include "window_placement.h"
 #include "ui_test_support.h"
 
 using namespace kestrix;
@@ -172,7 +175,7 @@ class MainWindowTest : public QObject {
     QVERIFY(Box("Text6")->text().isEmpty() && Box("Text7")->text().isEmpty());
   }
 
-  void ArrowKeysReachTheCursorThroughTheFocusedControl() {
+  void ArrowKeysMoveTheCursorAndChangeNoOtherControl() {
     Form2().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&Form2()));
     GraphDraw();
@@ -182,12 +185,24 @@ class MainWindowTest : public QObject {
     Box("Text5")->setCursorPosition(0);
     QTest::keyClick(Box("Text5"), Qt::Key_Right);
     QCOMPARE(Box("Text6")->text(), QStringLiteral("50.5"));
-    QCOMPARE(Box("Text5")->cursorPosition(), 1);  // the box still gets the key
-    // On a button an arrow key also moves the focus; the key goes wherever the focus is.
-    Button("Command3")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QCOMPARE(Box("Text5")->cursorPosition(), 1);  // the text cursor moves along
+    // On a colour option the arrows neither choose another colour nor move the focus.
+    Button("Option1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QCOMPARE(Box("Text6")->text(), QStringLiteral("51.5"));
+    QVERIFY(Child<QRadioButton>(Form2(), "Option1")->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Button("Option1"));
+    // On a button four presses and Enter press that button, not " bye bye ".
+    Button("Command1")->setFocus();
+    for (int k = 0; k < 4; ++k) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     QCOMPARE(Box("Text6")->text(), QStringLiteral("49.5"));
+    QCOMPARE(QApplication::focusWidget(), Button("Command1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(Form2().isVisible());
+    // A click on the graph takes the focus there; the arrows then move the cursor only.
+    QTest::mouseClick(&Graph(), Qt::LeftButton, {}, Graph().WidgetPixelOf({6000, 1000}));
+    QCOMPARE(QApplication::focusWidget(), &Graph());
   }
 
   void EnterDrawsFromAnInputBoxAndPressesAFocusedButton() {
@@ -230,8 +245,8 @@ class MainWindowTest : public QObject {
     QVERIFY(Enabled("Command6") && Enabled("Command7") && Enabled("Command8"));
     QVERIFY(!Child<QLabel>(Form2(), "Label14")->isVisible());
 
-    Press("Command3");  // Clear Graph keeps HVL / Fluence enabled
-    QVERIFY(Enabled("Command6"));
+    Press("Command3");  // Clear Graph: no results of a curve no longer drawn
+    QVERIFY(!Enabled("Command6"));
     QVERIFY(!Enabled("Command7") && !Enabled("Command8"));
     QVERIFY(Enabled("Option10") && Enabled("Option11") && Enabled("Option12"));
     QVERIFY(Child<QLabel>(Form2(), "Label14")->isVisible());
@@ -256,11 +271,11 @@ class MainWindowTest : public QObject {
     }
     filters.count = 3;
     Form2().SetFilterCommandEnabled(false);
-    Press("Command5");  // release: filters gone, "設定" stays greyed
+    Press("Command5");  // release: filters gone, "設定" usable again
     QCOMPARE(filters.count, 0);
     QCOMPARE(filters.coefficients[2][100], 0.0);
     QCOMPARE(Form2().FilterList()->Lines(), (QStringList{"", "", ""}));
-    QVERIFY(!Enabled("Command4"));
+    QVERIFY(Enabled("Command4"));
     Form2().FilterList()->ListFilter(1, QStringLiteral("Lead"), 0.1);
     filters.count = 1;
     filters.coefficients[1].fill(5.0);
@@ -357,17 +372,78 @@ class MainWindowTest : public QObject {
     QVERIFY(Box("Text9")->toolTip().isEmpty());
     Box("Text1")->setText("100");
     GraphDraw();
+    QVERIFY(Box("Text9")->toolTip().isEmpty());  // nothing to explain in an empty box
+    {
+      MessageBoxCatcher messages;
+      Press("Command6");
+    }
     const QString hundred = Box("Text9")->toolTip();
     QVERIFY2(hundred.contains(QStringLiteral("第2半価層 (Al): ")) && hundred.contains(QStringLiteral(" mmAl")),
              qPrintable(hundred));
+    QVERIFY(!hundred.contains(QStringLiteral("倍精度")));
     QCOMPARE(Box("Text11")->toolTip(), hundred);
     Box("Text4")->setText("1");  // a harder beam changes the figures
     GraphDraw();
+    {
+      MessageBoxCatcher messages;
+      Press("Command6");
+    }
     QVERIFY(Box("Text8")->toolTip() != hundred);
-    // a new model choice starts without a run
-    Press("Command2");
-    ChooseModel("Command1");
-    QVERIFY(Box("Text9")->toolTip().isEmpty());
+    Press("Command3");
+    QVERIFY(Box("Text8")->toolTip().isEmpty());
+  }
+
+  void NegativeThicknessIsRefusedNamingTheBox_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("added aluminium") << "Text3" << "アルミ付加フィルタ";
+    QTest::newRow("added copper") << "Text4" << "銅付加フィルタ";
+    QTest::newRow("beryllium") << "Text2" << "固有ろ過 (ベリリウム)";
+    QTest::newRow("aluminium equivalent") << "Text13" << "固有ろ過 (アルミ当量)";
+  }
+  void NegativeThicknessIsRefusedNamingTheBox() {
+    QFETCH(QString, box);
+    QFETCH(QString, name);
+    const QImage empty = Graph().Image().copy();
+    Box(qPrintable(box))->setText("-1");
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral("「") + name + QStringLiteral("」に負の値")), qPrintable(messages[0]));
+    QCOMPARE(Graph().Image(), empty);
+    QVERIFY(!folder->Exists("B_SPCTL.temp"));
+    QVERIFY(!Enabled("Command7"));
+    QCOMPARE(Box(qPrintable(box))->text(), QStringLiteral("-1"));
+  }
+
+  void NegativeInherentSumIsStillCorrectedSilently() {
+    Box("Text2")->setText("-1");
+    Box("Text13")->setText("0");
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("Text2")->text(), QStringLiteral("0"));
+    QCOMPARE(Box("Text13")->text(), QStringLiteral("0.5"));
+  }
+
+  void WindowFitsASmallScreenAndKeepsItsSizeOnALargeOne() {
+    const QRect large(0, 0, 1600, 1000);
+    PlaceWithin(&Form2(), large.center(), large);
+    QApplication::processEvents();
+    QCOMPARE(Form2().size(), QSize(968, 672));
+    auto* scroll = Child<QScrollArea>(Form2(), "ScrollArea");
+    QVERIFY(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible());
+
+    const QRect small(0, 0, 1024, 600 - 40);  // a 1024 x 600 screen less a task bar
+    PlaceWithin(&Form2(), small.center(), small);
+    QApplication::processEvents();
+    QVERIFY(small.contains(Form2().frameGeometry()));
+    // Every control can be scrolled into view.
+    for (const char* name : {"Text3", "Text4", "Command4", "Command5", "Command7", "Command8", "Command2"}) {
+      QWidget* control = Child<QWidget>(Form2(), name);
+      scroll->ensureWidgetVisible(control);
+      const QRect shown(control->mapTo(&Form2(), QPoint(0, 0)), control->size());
+      QVERIFY2(scroll->viewport()->geometry().contains(shown), name);
+    }
+    // Only the height scrolls: the width has room for the scroll bar.
+    QVERIFY(!scroll->horizontalScrollBar()->isVisible());
   }
 
   void RenderedWindowShowsGreyGridPaletteCurveAndBlackFrame() {

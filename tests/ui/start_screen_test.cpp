@@ -7,15 +7,19 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QScreen>
+#include <QScrollArea>
 #include <QtTest>
 #include <memory>
 
 #include "kestrix_program.h"
 #include "main_window.h"
+#include "emission_models.h"
+#include "model_choices.h"
 #include "program_state.h"
 #include "start_picture.h"
 #include "start_screen.h"
 #include "ui_test_support.h"
+#include "window_placement.h"
 
 using namespace kestrix;
 using kestrix::test::Child;
@@ -116,6 +120,45 @@ class StartScreenTest : public QObject {
     QCOMPARE(program->State().calculation.SpectrumPeak, 0.0);
     QCOMPARE(program->State().calculation.filters.count, 0);
     QVERIFY(program->State().calculation.tableLoaded);
+  }
+
+  void EveryListedModelHasAButtonThatChoosesItWithItsCaption() {
+    const std::vector<ModelChoice>& choices = ModelChoices();
+    // every model of the library's list, in its order
+    QCOMPARE(choices.size(), SpectrumModels().size());
+    for (std::size_t k = 0; k < choices.size(); ++k) QCOMPARE(choices[k].model, SpectrumModels()[k]);
+    int previousTop = -1;
+    for (const ModelChoice& choice : choices) {
+      auto* button = Child<QPushButton>(Form4(), qPrintable(choice.commandName));
+      QCOMPARE(button->text(), choice.buttonText);
+      QVERIFY(button->y() > previousTop);  // listed from the top down, the last at the bottom
+      previousTop = button->y();
+      button->click();
+      QVERIFY(Form2().isVisible());
+      QCOMPARE(program->State().spectrumModel, choice.model);
+      QCOMPARE(Child<QLabel>(Form2(), "Label16")->text(), choice.graphCaption);
+      QCOMPARE(Child<QLabel>(Form2(), "Label14")->text(), choice.graphCaption);
+      Press(Form2(), "Command2");
+    }
+    QCOMPARE(previousTop, 530);
+    QCOMPARE(ChoiceOf(SpectrumModel::Birch).graphCaption, QStringLiteral("by Birch's formula"));
+  }
+
+  void StartScreenFitsASmallScreenAndKeepsItsSizeOnALargeOne() {
+    const QRect large(0, 0, 1600, 1000);
+    PlaceWithin(&Form4(), large.center(), large);
+    QCOMPARE(Form4().size(), QSize(816, 612));
+    const QRect small(0, 0, 1024, 600 - 40);  // a 1024 x 600 screen less a task bar
+    PlaceWithin(&Form4(), small.center(), small);
+    QApplication::processEvents();
+    QVERIFY(small.contains(Form4().frameGeometry()));
+    auto* scroll = Child<QScrollArea>(Form4(), "ScrollArea");
+    for (const char* name : {"Command1", "Command2", "Command3"}) {
+      QWidget* button = Child<QWidget>(Form4(), name);
+      scroll->ensureWidgetVisible(button);
+      const QRect shown(button->mapTo(&Form4(), QPoint(0, 0)), button->size());
+      QVERIFY2(scroll->viewport()->geometry().contains(shown), name);
+    }
   }
 
   void ReturningAndChoosingTheOtherModelStartsAfresh() {

@@ -42,11 +42,12 @@ class WorkingFolder {
   QTemporaryDir folder_;
 };
 
-/// Presses OK on every message box that opens while the object lives, and keeps what it said.
+/// Presses OK on every message box that opens while the object lives, and keeps what it said;
+/// a question is answered with `answer`, by default its default button.
 class MessageBoxCatcher {
  public:
-  MessageBoxCatcher() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+  explicit MessageBoxCatcher(QMessageBox::StandardButton answer = QMessageBox::NoButton) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr || !box->isVisible()) return;
       texts.append(box->text());
@@ -57,7 +58,14 @@ class MessageBoxCatcher {
       widths.append(box->frameGeometry().width());
       buttonTexts.clear();
       for (QAbstractButton* button : box->buttons()) buttonTexts.append(button->text());
-      box->button(QMessageBox::Ok)->click();
+      defaultButtonTexts.append(box->defaultButton() != nullptr ? box->defaultButton()->text() : QString());
+      if (box->button(QMessageBox::Ok) != nullptr) {
+        box->button(QMessageBox::Ok)->click();
+      } else if (answer != QMessageBox::NoButton) {
+        box->button(answer)->click();
+      } else {
+        box->defaultButton()->click();
+      }
     });
     timer_.start(5);
   }
@@ -68,6 +76,7 @@ class MessageBoxCatcher {
   QStringList details;  // the detailed text behind the details button
   QList<int> widths;    // the box's width with its frame [px]
   QStringList buttonTexts;  // the buttons of the last box
+  QStringList defaultButtonTexts;  // the default button of each box, empty for none
 
  private:
   QTimer timer_;

@@ -38,6 +38,19 @@ class UserMessagesTest : public QObject {
     QCOMPARE(catcher.buttonCounts[0], 1);
   }
 
+  void ReplacingAFileIsAskedInJapaneseWithNoAsDefault() {
+    {
+      MessageBoxCatcher catcher;  // the default answer
+      QVERIFY(!AskToReplaceFile(nullptr, QStringLiteral("/tmp/spectrum.csv")));
+      QCOMPARE(catcher.buttonTexts.size(), 2);
+      QVERIFY(catcher.buttonTexts.contains(QStringLiteral("はい")) && catcher.buttonTexts.contains(QStringLiteral("いいえ")));
+      QCOMPARE(catcher.defaultButtonTexts[0], QStringLiteral("いいえ"));
+      QVERIFY(catcher.texts[0].endsWith(QStringLiteral("\n/tmp/spectrum.csv")));
+    }
+    MessageBoxCatcher yes(QMessageBox::Yes);
+    QVERIFY(AskToReplaceFile(nullptr, QStringLiteral("/tmp/spectrum.csv")));
+  }
+
   void ElidedNameKeepsBothEnds() {
     const QString name = QString(500, QLatin1Char('x')) + QStringLiteral("tail.bmp");
     const QString elided = ElidedForMessage(name, nullptr);

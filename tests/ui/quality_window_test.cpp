@@ -1,0 +1,254 @@
+// The beam-quality window: its figures and copied text against kestrix-cli's JSON for the same
+// inputs, a standard quality written into the main window's inputs (and one refused with its
+// reason), and a filtration fitted to a measured half-value layer.
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+#include <cmath>
+
+#include "filter_list_panel.h"
+#include "quality_window.h"
+#include "ui_test_support.h"
+
+using namespace kestrix;
+using kestrix::test::Child;
+using kestrix::test::MessageBoxCatcher;
+using kestrix::test::TuckerMainWindow;
+using kestrix::test::WorkingFolder;
+
+namespace {
+
+/// kestrix-cli's JSON for `arguments`, run in the current (working) folder.
+QJsonObject CliJson(QStringList arguments) {
+  QProcess cli;
+  arguments << "--no-table" << "--json";
+  cli.start(QCoreApplication::applicationDirPath() + "/kestrix-cli", arguments);
+  if (!cli.waitForFinished(30000) || cli.exitCode() != 0) {
+    qWarning("kestrix-cli failed: %s", cli.readAllStandardError().constData());
+    return {};
+  }
+  return QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+}
+
+/// the window's name of each figure and its key in kestrix-cli's JSON
+const QList<QPair<QString, QString>> kFigureNames = {
+    {"第1半価層 (Al)", "hvl_al_mm"},
+    {"第1半価層 (Al, 透過曲線)", "hvl1_al_mm"},
+    {"第2半価層 (Al)", "hvl2_al_mm"},
+    {"均等度 (Al, HVL1/HVL2)", "homogeneity_al"},
+    {"実効エネルギー (Al)", "effective_energy_al_keV"},
+    {"第1半価層 (Cu)", "hvl_cu_mm"},
+    {"第1半価層 (Cu, 透過曲線)", "hvl1_cu_mm"},
+    {"第2半価層 (Cu)", "hvl2_cu_mm"},
+    {"均等度 (Cu, HVL1/HVL2)", "homogeneity_cu"},
+    {"実効エネルギー (Cu)", "effective_energy_cu_keV"},
+    {"光子フルエンス (照射線量 1 C/kg あたり)", "photons_per_mm2_per_Ckg"},
+    {"平均エネルギー (フルエンス加重)", "mean_energy_keV"},
+    {"平均エネルギー (空気カーマ加重)", "kerma_mean_energy_keV"},
+};
+
+double JsonFigure(const QJsonObject& json, const QString& key) {
+  const QJsonObject results = json["results"].toObject();
+  return results.contains(key) ? results[key].toDouble() : results["extended"].toObject()[key].toDouble();
+}
+
+/// the value field of the copied line named `name`
+QString CopiedValue(const QString& text, const QString& name) {
+  for (const QString& line : text.split('\n')) {
+    const QStringList fields = line.split('\t');
+    if (fields.first() == name) return fields.value(1);
+  }
+  return QString();
+}
+
+/// true when `shown` is `exact` rounded to the shown digits (a mantissa's digits for E notation)
+bool ShowsRounded(const QString& shown, double exact) {
+  bool ok = false;
+  const double value = shown.toDouble(&ok);
+  if (!ok) return false;
+  const QString mantissa = shown.section('E', 0, 0);
+  const int decimals = mantissa.contains('.') ? mantissa.size() - mantissa.indexOf('.') - 1 : 0;
+  const double scale = shown.contains('E') ? std::pow(10.0, shown.section('E', 1).toInt()) : 1.0;
+  return std::fabs(value - exact) <= 0.5 * std::pow(10.0, -decimals) * scale * (1 + 1e-9);
+}
+
+}  // namespace
+
+class QualityWindowTest : public QObject {
+  Q_OBJECT
+
+  struct Bench {
+    WorkingFolder folder;
+    TuckerMainWindow program;
+    QualityWindow* window = nullptr;
+    MessageBoxCatcher messages;
+
+    Bench() {
+      for (const char* name : {"RadiationQualities.tsv", "Sn.ele", "Pb.ele", "Cu.ele"}) {
+        QFile::copy(QStringLiteral(KESTRIX_DELIVERED_DATA "/") + name, folder.Path(name));
+      }
+      Child<QToolButton>(program.window, "QualityCommand")->click();
+      window = Child<QualityWindow>(program.window, "QualityWindow");
+    }
+    QLineEdit* Box(const char* name) { return Child<QLineEdit>(program.window, name); }
+    void Draw() { Child<QPushButton>(program.window, "Command1")->click(); }
+    void ChooseQuality(const QString& name) {
+      auto* box = Child<QComboBox>(*window, "QualityBox");
+      const int index = box->findText(name, Qt::MatchStartsWith);
+      QVERIFY2(index >= 0, qPrintable(name));
+      box->setCurrentIndex(index);
+      Child<QPushButton>(*window, "ApplyQualityCommand")->click();
+    }
+    void Fit(int entry, int material, const QString& target) {
+      Child<QComboBox>(*window, "EntryBox")->setCurrentIndex(entry);
+      Child<QComboBox>(*window, "MaterialBox")->setCurrentIndex(material);
+      Child<QLineEdit>(*window, "TargetBox")->setText(target);
+      Child<QPushButton>(*window, "FitCommand")->click();
+    }
+  };
+
+ private slots:
+  void FiguresAndCopiedTextMatchTheCommandLine() {
+    Bench bench;
+    QVERIFY(bench.window->isVisible());
+    QCOMPARE(bench.window->windowTitle(), QStringLiteral("線質"));
+    QVERIFY(Child<QLabel>(*bench.window, "hvl_al_mm")->text().isEmpty());  // no run yet
+    bench.Box("Text1")->setText("100");
+    bench.Box("Text3")->setText("2");
+    bench.Draw();
+    QCOMPARE(bench.messages.texts, QStringList());
+    const QJsonObject json = CliJson({"--kv", "100", "--al", "2"});
+    QVERIFY(!json.isEmpty());
+
+    Child<QPushButton>(*bench.window, "CopyCommand")->click();
+    const QString copied = QApplication::clipboard()->text();
+    QCOMPARE(copied, bench.window->FiguresText());
+    QCOMPARE(CopiedValue(copied, "Ｘ線管電圧"), QStringLiteral("100"));
+    QCOMPARE(CopiedValue(copied, "アルミ付加フィルタ"), QStringLiteral("2"));
+    for (const auto& [name, key] : kFigureNames) {
+      const double expected = JsonFigure(json, key);
+      QCOMPARE(CopiedValue(copied, name).toDouble(), expected);
+      const QString shown = Child<QLabel>(*bench.window, qPrintable(key))->text();
+      QVERIFY2(ShowsRounded(shown, expected), qPrintable(key + ": " + shown));
+    }
+    // the air kerma is the physics model's
+    QCOMPARE(Child<QLabel>(*bench.window, "air_kerma_per_mAs")->text(), QStringLiteral("－"));
+
+    // The window follows the runs: a harder beam, then no curve at all.
+    bench.Box("Text4")->setText("1");
+    bench.Draw();
+    const QJsonObject harder = CliJson({"--kv", "100", "--al", "2", "--cu", "1"});
+    QCOMPARE(CopiedValue(bench.window->FiguresText(), "第2半価層 (Cu)").toDouble(), JsonFigure(harder, "hvl2_cu_mm"));
+    Child<QPushButton>(bench.program.window, "Command3")->click();
+    QVERIFY(Child<QLabel>(*bench.window, "hvl_al_mm")->text().isEmpty());
+    QVERIFY(bench.window->FiguresText().isEmpty());
+  }
+
+  void MaterialFilterFiguresMatchTheCommandLine() {
+    // a tin filter set in the filter dialog, as --filter gives it
+    Bench bench;
+    auto* dialog = bench.program.window.findChild<QWidget*>("Form1");
+    Child<QPushButton>(bench.program.window, "Command4")->click();
+    auto* files = Child<QListWidget>(*dialog, "File1");
+    files->setCurrentItem(files->findItems("Sn.ele", Qt::MatchExactly).first());
+    Child<QLineEdit>(*dialog, "Text2")->setText("0.5");
+    Child<QPushButton>(*dialog, "Command1")->click();
+    bench.Box("Text1")->setText("150");
+    bench.Draw();
+    const QJsonObject json = CliJson({"--kv", "150", "--filter", "Sn.ele:0.5"});
+    const QString copied = bench.window->FiguresText();
+    for (const auto& [name, key] : kFigureNames) QCOMPARE(CopiedValue(copied, name).toDouble(), JsonFigure(json, key));
+    QVERIFY(copied.contains("Sn  Tin  (Z=50) (Sn.ele) 0.5\tmm"));
+  }
+
+  void StandardQualitySetsTheInputs() {
+    Bench bench;
+    bench.Box("Text3")->setText("7");
+    bench.ChooseQuality("N-100");
+    QCOMPARE(bench.messages.texts, QStringList());
+    QCOMPARE(bench.Box("Text1")->text(), QStringLiteral("100"));
+    QCOMPARE(bench.Box("Text2")->text(), QStringLiteral("1"));
+    QCOMPARE(bench.Box("Text13")->text(), QStringLiteral("4"));
+    QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("0"));
+    QCOMPARE(bench.Box("Text4")->text(), QStringLiteral("5"));
+    // N-200 brings tin and lead; they replace the filters set, also when chosen twice.
+    bench.ChooseQuality("N-200");
+    bench.ChooseQuality("N-200");
+    QCOMPARE(bench.program.window.FilterList()->Lines(),
+             (QStringList{"Sn  Tin  (Z=50) / 3 mm", "Pb  Lead  (Z=82) / 1 mm", ""}));
+    QCOMPARE(bench.Box("Text4")->text(), QStringLiteral("2"));
+    bench.Draw();
+    const QJsonObject json = CliJson({"--quality", "N-200"});
+    QCOMPARE(CopiedValue(bench.window->FiguresText(), "第1半価層 (Al)").toDouble(), JsonFigure(json, "hvl_al_mm"));
+    QCOMPARE(CopiedValue(bench.window->FiguresText(), "平均エネルギー (フルエンス加重)").toDouble(),
+             JsonFigure(json, "mean_energy_keV"));
+  }
+
+  void RqrFitsTheAddedAluminiumOrIsRefusedWithTheReason() {
+    Bench bench;
+    const RunInputTexts before = bench.program.window.InputTexts();
+    bench.ChooseQuality("RQR5");  // 3 mm Be + 5 mm Al eq. is already too hard at 70 kV
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("実現できません")) &&
+                 bench.messages.texts[0].contains(QStringLiteral("3.325 mm Al")),
+             qPrintable(bench.messages.texts[0]));
+    QVERIFY(bench.program.window.InputTexts().tubeVoltage == before.tubeVoltage);
+    bench.Box("Text2")->setText("1");
+    bench.Box("Text13")->setText("0.5");
+    bench.ChooseQuality("RQR5");
+    QCOMPARE(bench.messages.texts.size(), 1);
+    const QJsonObject json = CliJson({"--quality", "RQR5", "--be", "1", "--al-eq", "0.5"});
+    QCOMPARE(bench.Box("Text1")->text(), QStringLiteral("70"));
+    QCOMPARE(bench.Box("Text3")->text().toDouble(), json["inputs"].toObject()["added_aluminium_mm"].toDouble());
+    QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("2.754"));
+    QCOMPARE(bench.Box("Text2")->text(), QStringLiteral("1"));
+  }
+
+  void FitWritesTheFittedThickness() {
+    Bench bench;
+    bench.Box("Text1")->setText("120");
+    bench.Fit(1, 0, "7");  // added aluminium to 7 mm Al
+    QCOMPARE(bench.messages.texts, QStringList());
+    const QJsonObject json = CliJson({"--kv", "120", "--fit", "al", "--target-hvl-al", "7"});
+    QCOMPARE(bench.Box("Text3")->text().toDouble(), json["fit"].toObject()["thickness_mm"].toDouble());
+    QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("4.207"));
+    // copper to a copper layer
+    bench.Box("Text1")->setText("200");
+    bench.Box("Text3")->setText("0");
+    bench.Fit(2, 1, "1.5");
+    QCOMPARE(bench.Box("Text4")->text(), QStringLiteral("0.87"));
+    // out of reach: the range is given and nothing changes
+    bench.Box("Text1")->setText("120");
+    bench.Box("Text4")->setText("0");
+    bench.Fit(1, 0, "4.5");
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("5.1772")), qPrintable(bench.messages.texts[0]));
+    QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("0"));
+    bench.Fit(1, 0, "7x");  // not wholly a number
+    QCOMPARE(bench.messages.texts.size(), 2);
+    QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("0"));
+  }
+
+  void EscapeClosesAndByeByeHides() {
+    Bench bench;
+    QVERIFY(QTest::qWaitForWindowActive(bench.window));
+    QTest::keyClick(bench.window, Qt::Key_Escape);
+    QVERIFY(!bench.window->isVisible());
+    Child<QToolButton>(bench.program.window, "QualityCommand")->click();
+    QVERIFY(bench.window->isVisible());
+    Child<QToolButton>(bench.program.window, "Command2")->click();
+    QVERIFY(!bench.window->isVisible());
+  }
+};
+
+QTEST_MAIN(QualityWindowTest)
+#include "quality_window_test.moc"

@@ -1,0 +1,613 @@
+#include "quality_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <optional>
+
+#include "batch_run.h"
+#include "beam_figures.h"
+#include "decimal_text.h"
+#include "dialog_controls.h"
+#include "engine_results_panel.h"
+#include "failure_texts.h"
+#include "filtration_fit.h"
+#include "main_window.h"
+#include "material_file.h"
+#include "model_choices.h"
+#include "ui_fonts.h"
+#include "user_messages.h"
+#include "window_placement.h"
+
+namespace kestrix {
+namespace {
+
+/// Where a figure comes from: one of the engine's five, or an extended figure.
+enum class Source { Engine, Extended, AirKerma };
+
+struct FigureRow {
+  const char* key;    /// the figure's key in kestrix-cli's JSON
+  const char* name;   /// Japanese name
+  const char* unit;   /// unit, empty for a pure number
+  Source source;
+  std::size_t index;  /// engine field 0..4 or ExtendedFigure
+  const char* tip;    /// how the figure is found
+};
+
+const char* const kEngineTip = "半価層の計算 (Quillon) と同じ値: 減弱を一定の厚さ刻みで求めて補間";
+const char* const kRootTip = "透過曲線の根として求めた値 (均等度はこの値から)";
+
+/// Every figure in the window's order: aluminium, copper, then the beam as a whole.
+const std::vector<FigureRow>& FigureRows() {
+  static const std::vector<FigureRow> rows = {
+      {"hvl_al_mm", "第1半価層 (Al)", "mm Al", Source::Engine, 0, kEngineTip},
+      {"hvl1_al_mm", "第1半価層 (Al, 透過曲線)", "mm Al", Source::Extended, kHvl1Al, kRootTip},
+      {"hvl2_al_mm", "第2半価層 (Al)", "mm Al", Source::Extended, kHvl2Al, "空気カーマを 1/2 から 1/4 にするアルミニウムの厚さ"},
+      {"homogeneity_al", "均等度 (Al, HVL1/HVL2)", "", Source::Extended, kHomogeneityAl, ""},
+      {"effective_energy_al_keV", "実効エネルギー (Al)", "keV", Source::Engine, 1, kEngineTip},
+      {"hvl_cu_mm", "第1半価層 (Cu)", "mm Cu", Source::Engine, 2, kEngineTip},
+      {"hvl1_cu_mm", "第1半価層 (Cu, 透過曲線)", "mm Cu", Source::Extended, kHvl1Cu, kRootTip},
+      {"hvl2_cu_mm", "第2半価層 (Cu)", "mm Cu", Source::Extended, kHvl2Cu, "空気カーマを 1/2 から 1/4 にする銅の厚さ"},
+      {"homogeneity_cu", "均等度 (Cu, HVL1/HVL2)", "", Source::Extended, kHomogeneityCu, ""},
+      {"effective_energy_cu_keV", "実効エネルギー (Cu)", "keV", Source::Engine, 3, kEngineTip},
+      {"photons_per_mm2_per_Ckg", "光子フルエンス (照射線量 1 C/kg あたり)", "光子/mm²", Source::Engine, 4, kEngineTip},
+      {"mean_energy_keV", "平均エネルギー (フルエンス加重)", "keV", Source::Extended, kMeanEnergy, ""},
+      {"kerma_mean_energy_keV", "平均エネルギー (空気カーマ加重)", "keV", Source::Extended, kKermaMeanEnergy, ""},
+      {"air_kerma_per_mAs", "空気カーマ (1 mAs あたり)", "μGy/mAs", Source::AirKerma, 0,
+       "絶対値を計算するモデル (物理モデル) で計算したときに示します"},
+  };
+  return rows;
+}
+
+/// Why engine figure `field` of `outcome` has no value, in Japanese.
+QString MissingEngineReason(const RunOutcome& outcome, std::size_t field) {
+  if (!outcome.results) return QStringLiteral("半価層の計算 (Quillon) がこのスペクトルを扱えません");
+  const bool aluminium = field < 2;
+  const QString material = aluminium ? QStringLiteral("アルミニウム") : QStringLiteral("銅");
+  switch (field) {
+    case 0:
+    case 2:
+      if (outcome.layerBelowFirstStep[aluminium ? 0 : 1]) {
+        return QStringLiteral("最初の厚さの刻みで空気カーマの透過率が 50 % を下回り、補間できません");
+      }
+      return material + QStringLiteral(" 100 mm でも空気カーマの透過率が 50 % 以上です");
+    case 1:
+    case 3:
+      if (!FigureValue(outcome, field - 1)) return material + QStringLiteral("の半価層がありません");
+      return QStringLiteral("300 keV までに半価層に対応する減弱係数がありません");
+    default:
+      return QStringLiteral("結果ファイルの欄に収まりません");
+  }
+}
+
+/// The value of a figure of `outcome`, and why it is missing when it is.
+std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, QString* reason) {
+  std::optional<double> value;
+  if (row.source == Source::Engine) {
+    value = FigureValue(outcome, row.index);
+    if (!value) *reason = MissingEngineReason(outcome, row.index);
+  } else if (row.source == Source::Extended) {
+    value = outcome.extended.values[row.index];
+    if (!value) *reason = EngineResultsPanel::MissingReason(outcome.extended, row.index);
+  } else {
+    *reason = QStringLiteral("物理モデルのみ");
+  }
+  return value;
+}
+
+/// The value as the window shows it: the engine's layers and energies as its result file and
+/// the main window do, the fluence as the main window does, the extended figures to the decimals
+/// every output uses.
+QString ShownText(const FigureRow& row, double value) {
+  if (row.source == Source::Engine) {
+    if (row.index < 4) return QString::number(value, 'f', FigureFields()[row.index].decimals);
+    return QString::number(value, 'E', 3);
+  }
+  return QString::number(value, 'f', ExtendedFigureFields()[row.index].decimals);
+}
+
+/// A number in the shortest form that reads back to the same double, "." as decimal point.
+QString FullText(double value) { return QString::fromStdString(ShortestDecimal(value)); }
+
+const char* const kWaveformNames[] = {"定電圧", "三相12ピーク", "単相全波"};
+/// lines of the copied text before the figures: the model, then the entries of the run
+constexpr int kInputLines = 9;
+
+bool SameFiles(const std::vector<FilterRequest>& a, const std::vector<FilterRequest>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].path != b[k].path || a[k].thicknessMm != b[k].thicknessMm) return false;
+  }
+  return true;
+}
+
+/// The box of the main window that holds `entry`.
+std::string& EntryText(RunInputTexts& texts, FittedEntry entry) {
+  switch (entry) {
+    case FittedEntry::InherentAluminiumEquivalent: return texts.aluminiumEquivalent;
+    case FittedEntry::AddedCopper: return texts.addedCopper;
+    default: return texts.addedAluminium;
+  }
+}
+
+/// The entry's name as the main window labels it.
+QString EntryName(FittedEntry entry) {
+  switch (entry) {
+    case FittedEntry::InherentAluminiumEquivalent: return QStringLiteral("固有ろ過 (アルミ当量)");
+    case FittedEntry::AddedCopper: return QStringLiteral("銅付加フィルタ");
+    default: return QStringLiteral("アルミ付加フィルタ");
+  }
+}
+
+QString LayerUnit(LayerMaterial material) {
+  return material == LayerMaterial::Aluminium ? QStringLiteral("mm Al") : QStringLiteral("mm Cu");
+}
+
+/// Why a fit target is out of reach, in Japanese with the reachable range.
+QString OutOfReachText(const FiltrationFitError& error, const FitRequest& request) {
+  const QString unit = LayerUnit(request.material);
+  QString text = QStringLiteral("目標の第1半価層 ") + FullText(request.targetHvl1Mm) + QLatin1Char(' ') + unit +
+                 QStringLiteral(" は得られません。");
+  if (error.thinnestHvl1Mm && error.thickestHvl1Mm) {
+    text += QStringLiteral("\n") + EntryName(request.entry) + QStringLiteral(" 0 ～ ") + FullText(error.thickestMm) +
+            QStringLiteral(" mm で得られるのは ") + QString::number(*error.thinnestHvl1Mm, 'f', 4) +
+            QStringLiteral(" ～ ") + QString::number(*error.thickestHvl1Mm, 'f', 4) + QLatin1Char(' ') + unit +
+            QStringLiteral(" です。");
+  } else {
+    text += QStringLiteral("\nこの条件のビームには半価層がありません。");
+  }
+  return text;
+}
+
+/// A figure row's label, value and unit in the grid.
+QLabel* GridText(const QString& text, QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(RoundedGothicFont(10.5));
+  label->setAlignment(alignment | Qt::AlignVCenter);
+  return label;
+}
+
+}  // namespace
+
+QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
+    : QWidget(parent, Qt::Window), mainWindow_(mainWindow) {
+  setObjectName(QStringLiteral("QualityWindow"));
+  setWindowTitle(QStringLiteral("線質"));
+
+  // The figures of the last run.
+  auto* figures = new QGroupBox(QStringLiteral("前回の計算の線質"), this);
+  figures->setFont(RoundedGothicFont(10.5));
+  auto* figuresColumn = new QVBoxLayout(figures);
+  runLabel_ = GridText(QString(), figures);
+  runLabel_->setObjectName(QStringLiteral("RunLabel"));
+  runLabel_->setWordWrap(true);
+  figuresColumn->addWidget(runLabel_);
+  auto* grid = new QGridLayout;
+  figuresColumn->addLayout(grid);
+  int row = 0;
+  for (const FigureRow& figure : FigureRows()) {
+    values_.push_back(AddFigureRow(grid, row++, QString::fromUtf8(figure.name), figure.key,
+                                   QString::fromUtf8(figure.unit)));
+    if (*figure.tip != '\0') values_.back()->setToolTip(QString::fromUtf8(figure.tip));
+  }
+  // The distance of the air kerma, beside its row.
+  auto* distanceRow = new QHBoxLayout;
+  distanceRow->addWidget(GridText(QStringLiteral("空気カーマの距離"), figures));
+  distance_ = new QLineEdit(QStringLiteral("100"), figures);
+  distance_->setObjectName(QStringLiteral("DistanceBox"));
+  distance_->setMaximumWidth(70);
+  distance_->setEnabled(false);
+  distance_->setToolTip(QString::fromUtf8(FigureRows().back().tip));
+  distanceRow->addWidget(distance_);
+  distanceRow->addWidget(GridText(QStringLiteral("cm"), figures));
+  distanceRow->addStretch();
+  figuresColumn->addLayout(distanceRow);
+  QPushButton* copy = DialogCommand(QStringLiteral("CopyCommand"), QStringLiteral("クリップボードにコピー"), figures);
+  copy->setToolTip(QStringLiteral("入力と全ての値をテキストとしてコピー (表計算ソフトに貼り付けられます)"));
+  auto* copyRow = new QHBoxLayout;
+  copyRow->addStretch();
+  copyRow->addWidget(copy);
+  figuresColumn->addLayout(copyRow);
+
+  // Standard radiation qualities.
+  auto* standards = new QGroupBox(QStringLiteral("標準線質を入力欄に設定"), this);
+  standards->setFont(RoundedGothicFont(10.5));
+  auto* standardsColumn = new QVBoxLayout(standards);
+  auto* qualityRow = new QHBoxLayout;
+  qualityBox_ = new QComboBox(standards);
+  qualityBox_->setObjectName(QStringLiteral("QualityBox"));
+  qualityBox_->setMinimumWidth(140);
+  applyQuality_ = DialogCommand(QStringLiteral("ApplyQualityCommand"), QStringLiteral("設定"), standards);
+  qualityRow->addWidget(qualityBox_, 1);
+  qualityRow->addWidget(applyQuality_);
+  standardsColumn->addLayout(qualityRow);
+  qualityLabel_ = GridText(QString(), standards);
+  qualityLabel_->setObjectName(QStringLiteral("QualityLabel"));
+  qualityLabel_->setWordWrap(true);
+  standardsColumn->addWidget(qualityLabel_);
+
+  // Filtration fitted to a measured layer.
+  auto* fitting = new QGroupBox(QStringLiteral("測定した第1半価層からろ過を求める"), this);
+  fitting->setFont(RoundedGothicFont(10.5));
+  auto* fitGrid = new QGridLayout(fitting);
+  entryBox_ = new QComboBox(fitting);
+  entryBox_->setObjectName(QStringLiteral("EntryBox"));
+  for (FittedEntry entry : {FittedEntry::InherentAluminiumEquivalent, FittedEntry::AddedAluminium,
+                            FittedEntry::AddedCopper}) {
+    entryBox_->addItem(EntryName(entry), static_cast<int>(entry));
+  }
+  entryBox_->setCurrentIndex(1);
+  materialBox_ = new QComboBox(fitting);
+  materialBox_->setObjectName(QStringLiteral("MaterialBox"));
+  materialBox_->addItem(QStringLiteral("アルミニウム"), static_cast<int>(LayerMaterial::Aluminium));
+  materialBox_->addItem(QStringLiteral("銅"), static_cast<int>(LayerMaterial::Copper));
+  targetBox_ = new QLineEdit(fitting);
+  targetBox_->setObjectName(QStringLiteral("TargetBox"));
+  targetBox_->setFont(TimesFont(12));
+  QLabel* targetUnit = GridText(QStringLiteral("mm Al"), fitting);
+  connect(materialBox_, &QComboBox::currentIndexChanged, targetUnit, [this, targetUnit] {
+    targetUnit->setText(LayerUnit(static_cast<LayerMaterial>(materialBox_->currentData().toInt())));
+  });
+  QPushButton* fit = DialogCommand(QStringLiteral("FitCommand"), QStringLiteral("求めて設定"), fitting);
+  fitGrid->addWidget(GridText(QStringLiteral("厚さを求める欄"), fitting), 0, 0);
+  fitGrid->addWidget(entryBox_, 0, 1, 1, 2);
+  fitGrid->addWidget(GridText(QStringLiteral("半価層の材質"), fitting), 1, 0);
+  fitGrid->addWidget(materialBox_, 1, 1, 1, 2);
+  fitGrid->addWidget(GridText(QStringLiteral("測定した第1半価層"), fitting), 2, 0);
+  fitGrid->addWidget(targetBox_, 2, 1);
+  fitGrid->addWidget(targetUnit, 2, 2);
+  fitGrid->addWidget(fit, 3, 2);
+  fitLabel_ = GridText(QString(), fitting);
+  fitLabel_->setObjectName(QStringLiteral("FitLabel"));
+  fitLabel_->setWordWrap(true);
+  fitGrid->addWidget(fitLabel_, 4, 0, 1, 3);
+
+  QPushButton* close = DialogCommand(QStringLiteral("CloseCommand"), QStringLiteral("閉じる"), this);
+  auto* closeRow = new QHBoxLayout;
+  closeRow->addStretch();
+  closeRow->addWidget(close);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(standards);
+  right->addWidget(fitting);
+  right->addStretch();
+  right->addLayout(closeRow);
+  auto* columns = new QHBoxLayout(this);
+  columns->addWidget(figures);
+  columns->addLayout(right);
+
+  connect(copy, &QPushButton::clicked, this, &QualityWindow::CopyFigures);
+  connect(applyQuality_, &QPushButton::clicked, this, &QualityWindow::ApplyQuality);
+  connect(qualityBox_, &QComboBox::currentIndexChanged, this, &QualityWindow::DescribeChosenQuality);
+  connect(fit, &QPushButton::clicked, this, &QualityWindow::FitEntry);
+  connect(targetBox_, &QLineEdit::returnPressed, this, &QualityWindow::FitEntry);
+  connect(close, &QPushButton::clicked, this, &QWidget::hide);
+  HideOnEscape(this);
+  connect(&mainWindow_, &MainWindow::RunFiguresChanged, this, &QualityWindow::RunChanged);
+  ShowFigures();
+}
+
+QLabel* QualityWindow::AddFigureRow(QGridLayout* grid, int row, const QString& name, const char* key,
+                                    const QString& unit) {
+  QWidget* parent = grid->parentWidget();
+  grid->addWidget(GridText(name, parent), row, 0);
+  QLabel* value = GridText(QString(), parent, Qt::AlignRight);
+  value->setObjectName(QString::fromLatin1(key));
+  value->setFont(TimesFont(12));
+  value->setMinimumWidth(110);
+  value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  grid->addWidget(value, row, 1);
+  // the square of the unit raised, as the main window writes it
+  QLabel* unitLabel = GridText(QString(unit).replace(QStringLiteral("²"), QStringLiteral("<sup>2</sup>")), parent);
+  unitLabel->setTextFormat(Qt::RichText);
+  grid->addWidget(unitLabel, row, 2);
+  return value;
+}
+
+void QualityWindow::PrepareAndShow() {
+  // The table and material files are read afresh for a window opened again.
+  batch_.reset();
+  outcome_.reset();
+  LoadQualities();
+  ShowFigures();
+  if (!isVisible()) CentreOverWindow(this, parentWidget());
+  show();
+  raise();
+  activateWindow();
+}
+
+const RunOutcome* QualityWindow::Outcome() {
+  const std::optional<DrawnRun>& run = mainWindow_.LastRun();
+  if (!run) {
+    outcome_.reset();
+    failure_.clear();
+    return nullptr;
+  }
+  if (outcome_) return &*outcome_;
+  failure_.clear();
+  try {
+    // The table and material files are read once for the filters of the run, then reused.
+    if (!batch_ || !SameFiles(batchFilters_, run->filters)) {
+      batch_.reset();
+      batch_ = std::make_unique<BatchRun>(kAttenuationTableFile, run->filters);
+      batchFilters_ = run->filters;
+    }
+    outcome_ = batch_->Run(run->settings);
+  } catch (const RunError& error) {
+    failure_ = QStringLiteral("線質を計算できません。\n") + RunRefusalText(error);
+  } catch (const std::exception& error) {
+    failure_ = QStringLiteral("線質を計算できません。\n") + ReadFailureText(error);
+  }
+  return outcome_ ? &*outcome_ : nullptr;
+}
+
+void QualityWindow::RunChanged() {
+  outcome_.reset();
+  if (isVisible()) ShowFigures();
+}
+
+void QualityWindow::ShowFigures() {
+  const RunOutcome* outcome = Outcome();
+  if (outcome == nullptr) {
+    runLabel_->setText(failure_.isEmpty()
+                           ? QStringLiteral("計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。")
+                           : failure_);
+    for (QLabel* value : values_) {
+      value->clear();
+      value->setToolTip(QString());
+    }
+    return;
+  }
+  // The inputs the run used, from the copied text's first lines.
+  const QStringList lines = FiguresText().split(QLatin1Char('\n'));
+  QStringList summary;
+  for (int k = 0; k < kInputLines; ++k) {
+    const QStringList fields = lines[k].split(QLatin1Char('\t'));
+    summary << (k == 0 ? fields.value(1)
+                       : fields.value(0) + QLatin1Char(' ') + fields.value(1) +
+                             (fields.size() > 2 ? QLatin1Char(' ') + fields.value(2) : QString()));
+  }
+  // model and tube; waveform and material filters; inherent filtration; added filters
+  const QString comma = QStringLiteral("、");
+  runLabel_->setText(QStringList{summary.mid(0, 3).join(comma), summary[3] + comma + summary[8],
+                                 summary.mid(4, 2).join(comma), summary.mid(6, 2).join(comma)}
+                         .join(QLatin1Char('\n')));
+  for (std::size_t k = 0; k < FigureRows().size(); ++k) {
+    const FigureRow& row = FigureRows()[k];
+    QString reason;
+    const std::optional<double> value = RowValue(*outcome, row, &reason);
+    values_[k]->setText(value                         ? ShownText(row, *value)
+                        : row.source == Source::AirKerma ? QStringLiteral("－")
+                                                         : EngineResultsPanel::kNotAvailableText);
+    values_[k]->setToolTip(value ? QString::fromUtf8(row.tip) : reason);
+  }
+}
+
+QString QualityWindow::FiguresText() {
+  const RunOutcome* outcome = Outcome();
+  if (outcome == nullptr) return QString();
+  const DrawnRun& run = *mainWindow_.LastRun();
+  QStringList lines;
+  auto line = [&lines](const QString& name, const QString& value, const QString& unit = QString()) {
+    lines << name + QLatin1Char('\t') + value + (unit.isEmpty() ? QString() : QLatin1Char('\t') + unit);
+  };
+  // The entries as the run used them, in the units typed.
+  const UsedEntries& used = outcome->used;
+  line(QStringLiteral("Kestrix 線質"), ChoiceOf(run.settings.model).name);
+  line(QStringLiteral("Ｘ線管電圧"), FullText(used.tubeVoltageKV), QStringLiteral("kV"));
+  line(QStringLiteral("ターゲット角度"), FullText(used.targetAngleDegrees), QStringLiteral("degree"));
+  line(QStringLiteral("整流方式"), QString::fromUtf8(kWaveformNames[static_cast<int>(run.settings.waveform) - 1]));
+  line(QStringLiteral("固有ろ過 (ベリリウム)"), FullText(used.berylliumMm), QStringLiteral("mm"));
+  line(QStringLiteral("固有ろ過 (アルミ当量)"), FullText(used.aluminiumEquivalentMm), QStringLiteral("mm"));
+  line(QStringLiteral("アルミ付加フィルタ"), FullText(used.addedAluminiumMm), QStringLiteral("mm"));
+  line(QStringLiteral("銅付加フィルタ"), FullText(used.addedCopperMm), QStringLiteral("mm"));
+  line(QStringLiteral("任意材質フィルタ"), QString::number(run.filters.size()), QStringLiteral("種類"));
+  for (std::size_t k = 0; k < run.filters.size(); ++k) {
+    line(QStringLiteral("任意材質フィルタ %1").arg(k + 1),
+         QString::fromUtf8(batch_->Filters()[k].description.c_str()) + QStringLiteral(" (") +
+             QString::fromStdString(run.filters[k].path) + QStringLiteral(") ") + FullText(run.filters[k].thicknessMm),
+         QStringLiteral("mm"));
+  }
+  for (const FigureRow& row : FigureRows()) {
+    QString reason;
+    const std::optional<double> value = RowValue(*outcome, row, &reason);
+    line(QString::fromUtf8(row.name),
+         value ? FullText(*value) : EngineResultsPanel::kNotAvailableText + QStringLiteral(" (") + reason + QLatin1Char(')'),
+         QString::fromUtf8(row.unit));
+  }
+  return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void QualityWindow::CopyFigures() {
+  const QString text = FiguresText();
+  if (text.isEmpty()) {
+    ShowExclamation(this, failure_.isEmpty() ? QStringLiteral("コピーする値がありません。先に「Graph Draw」で計算して下さい。")
+                                             : failure_);
+    return;
+  }
+  QApplication::clipboard()->setText(text);
+}
+
+void QualityWindow::LoadQualities() {
+  const QString previous = qualityBox_->currentText();
+  qualities_.clear();
+  qualityBox_->clear();
+  try {
+    qualities_ = LoadRadiationQualities(kRadiationQualitiesFile);
+  } catch (const std::exception& error) {
+    qualityBox_->setEnabled(false);
+    applyQuality_->setEnabled(false);
+    qualityLabel_->setText(QStringLiteral("標準線質の表 ") + QString::fromLatin1(kRadiationQualitiesFile) +
+                           QStringLiteral(" を読み込めません。\n") + ReadFailureText(error));
+    return;
+  }
+  qualityBox_->setEnabled(true);
+  applyQuality_->setEnabled(true);
+  for (const RadiationQuality& quality : qualities_) {
+    qualityBox_->addItem(QString::fromStdString(quality.name) + QStringLiteral("  (") +
+                         QString::fromStdString(quality.standard) + QLatin1Char(')'));
+  }
+  const int kept = qualityBox_->findText(previous);
+  qualityBox_->setCurrentIndex(kept >= 0 ? kept : 0);
+  DescribeChosenQuality();
+}
+
+void QualityWindow::DescribeChosenQuality() {
+  const int index = qualityBox_->currentIndex();
+  if (index < 0 || index >= static_cast<int>(qualities_.size())) return;
+  const RadiationQuality& quality = qualities_[index];
+  QString text = FullText(quality.tubeVoltageKV) + QStringLiteral(" kV");
+  if (quality.berylliumMm && quality.aluminiumMm) {
+    text += QStringLiteral("、Be ") + FullText(*quality.berylliumMm) + QStringLiteral(" mm、Al ") +
+            FullText(*quality.aluminiumMm) + QStringLiteral(" mm");
+  }
+  for (const QualityFilter& filter : quality.filters) {
+    text += QStringLiteral("、") + QString::fromStdString(filter.material) + QLatin1Char(' ') +
+            FullText(filter.thicknessMm) + QStringLiteral(" mm");
+  }
+  if (quality.nominalHvl1AlMm) {
+    text += QStringLiteral("、公称第1半価層 ") + FullText(*quality.nominalHvl1AlMm) +
+            QStringLiteral(" mm Al (固有ろ過はそのままで、アルミ付加フィルタを合わせます)");
+  }
+  qualityLabel_->setText(text);
+}
+
+void QualityWindow::ApplyQuality() {
+  if (mainWindow_.RunInProgress()) return;
+  const int index = qualityBox_->currentIndex();
+  if (index < 0 || index >= static_cast<int>(qualities_.size())) return;
+  const RadiationQuality& quality = qualities_[index];
+  const QString name = QString::fromStdString(quality.name);
+  const QString refused = QStringLiteral("線質 ") + name + QStringLiteral(" を設定できません。\n");
+
+  const RunInputTexts typed = mainWindow_.InputTexts();
+  const RunSettings base{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(), DisplayQuantity::PhotonNumber};
+  // N and H define the whole beam, their material filters replace the ones set; RQR keeps the
+  // tube's own inherent filtration and filters.
+  const bool wholeBeam = quality.berylliumMm && quality.aluminiumMm;
+  const std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
+  QualityPlan plan;
+  std::optional<FitOutcome> fit;
+  try {
+    plan = PlanQuality(quality, base, userFilters, kAttenuationTableFile);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BatchRun batch(kAttenuationTableFile, plan.filters);  // reads every material file first
+    if (quality.nominalHvl1AlMm) {
+      RunSettings settings = plan.settings;
+      settings.entries.addedAluminiumMm = 0;
+      fit = batch.Fit(settings, FitRequest{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, *quality.nominalHvl1AlMm});
+    }
+    QApplication::restoreOverrideCursor();
+  } catch (const RadiationQualityError&) {
+    ShowExclamation(this, refused + QStringLiteral("任意材質フィルタが ") + QString::number(kArbitraryFilterSlots) +
+                              QStringLiteral(" 種類を超えます (設定済み ") + QString::number(userFilters.size()) +
+                              QStringLiteral(" 種類)。"));
+    return;
+  } catch (const RunError& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + RunRefusalText(error));
+    return;
+  } catch (const FiltrationFitError& error) {
+    QApplication::restoreOverrideCursor();
+    const double nominal = *quality.nominalHvl1AlMm;
+    if (error.thinnestHvl1Mm && nominal < *error.thinnestHvl1Mm) {
+      // the inherent filtration as the run uses it, after its corrections
+      const RunInputs used = CorrectRunEntries(plan.settings.entries, plan.settings.model);
+      const double be = used.inherentFiltrationReplaced ? 0.0 : plan.settings.entries.berylliumMm;
+      const double al = used.inherentFiltrationReplaced ? 0.5 : plan.settings.entries.aluminiumEquivalentMm;
+      ShowExclamation(this, refused + name + QStringLiteral(" (") + FullText(quality.tubeVoltageKV) +
+                                QStringLiteral(" kV、公称第1半価層 ") + FullText(nominal) +
+                                QStringLiteral(" mm Al) は、固有ろ過 Be ") + FullText(be) + QStringLiteral(" mm + Al 当量 ") +
+                                FullText(al) + QStringLiteral(" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ") +
+                                QString::fromStdString(FixedDigits(*error.thinnestHvl1Mm, 3)) +
+                                QStringLiteral(" mm Al あり、この線質より硬いビームです。"));
+    } else {
+      ShowExclamation(this, refused + OutOfReachText(error, FitRequest{FittedEntry::AddedAluminium,
+                                                                       LayerMaterial::Aluminium, nominal}));
+    }
+    return;
+  } catch (const std::exception& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + ReadFailureText(error));
+    return;
+  }
+
+  // The boxes the quality sets, as numbers that read back exactly.
+  const RunEntries& entries = fit ? fit->settings.entries : plan.settings.entries;
+  RunInputTexts texts = typed;
+  texts.tubeVoltage = ShortestDecimal(entries.tubeVoltageKV);
+  texts.addedCopper = ShortestDecimal(entries.addedCopperMm);
+  texts.addedAluminium = ShortestDecimal(entries.addedAluminiumMm);
+  if (wholeBeam) {
+    texts.beryllium = ShortestDecimal(entries.berylliumMm);
+    texts.aluminiumEquivalent = ShortestDecimal(entries.aluminiumEquivalentMm);
+  }
+  mainWindow_.SetInputTexts(texts);
+  if (wholeBeam) {
+    mainWindow_.ReleaseFilters();
+    for (const FilterRequest& file : plan.filters) mainWindow_.AddMaterialFilter(file, LoadMaterialFile(file.path));
+  }
+  QString done = QStringLiteral("線質 ") + name + QStringLiteral(" を入力欄に設定しました");
+  if (fit) {
+    done += QStringLiteral(" (アルミ付加フィルタ ") + FullText(fit->fit.thicknessMm) + QStringLiteral(" mm で第1半価層 ") +
+            QString::fromStdString(FixedDigits(fit->fit.hvl1Mm, 4)) + QStringLiteral(" mm Al)");
+  }
+  qualityLabel_->setText(done + QStringLiteral("。「Graph Draw」で計算します。"));
+}
+
+void QualityWindow::FitEntry() {
+  if (mainWindow_.RunInProgress()) return;
+  const auto entry = static_cast<FittedEntry>(entryBox_->currentData().toInt());
+  const auto material = static_cast<LayerMaterial>(materialBox_->currentData().toInt());
+  // The measured layer must be a whole positive number, not just start with one.
+  bool isNumber = false;
+  const double target = QLocale::c().toDouble(targetBox_->text().trimmed(), &isNumber);
+  if (!isNumber || !(target > 0) || !std::isfinite(target)) {
+    ShowExclamation(this, QStringLiteral("「測定した第1半価層」には正の数 (mm) を入力して下さい。"));
+    targetBox_->setFocus();
+    targetBox_->selectAll();
+    return;
+  }
+  const FitRequest request{entry, material, target};
+  const RunInputTexts typed = mainWindow_.InputTexts();
+  const RunSettings settings{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(),
+                             DisplayQuantity::PhotonNumber};
+  const QString refused = QStringLiteral("ろ過を求められません。\n");
+  FitOutcome fitted;
+  try {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BatchRun batch(kAttenuationTableFile, mainWindow_.FilterFiles());
+    fitted = batch.Fit(settings, request);
+    QApplication::restoreOverrideCursor();
+  } catch (const RunError& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + RunRefusalText(error));
+    return;
+  } catch (const FiltrationFitError& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + OutOfReachText(error, request));
+    return;
+  } catch (const std::exception& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + ReadFailureText(error));
+    return;
+  }
+  RunInputTexts texts = typed;
+  EntryText(texts, entry) = ShortestDecimal(fitted.fit.thicknessMm);
+  mainWindow_.SetInputTexts(texts);
+  fitLabel_->setText(EntryName(entry) + QStringLiteral(" を ") + FullText(fitted.fit.thicknessMm) +
+                     QStringLiteral(" mm にしました (第1半価層 ") + QString::fromStdString(FixedDigits(fitted.fit.hvl1Mm, 4)) +
+                     QLatin1Char(' ') + LayerUnit(material) + QStringLiteral(")。「Graph Draw」で計算します。"));
+}
+
+}  // namespace kestrix
