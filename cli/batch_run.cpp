@@ -1,5 +1,6 @@
 #include "batch_run.h"
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -203,7 +204,10 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
     entries.aluminiumEquivalent = ShortestDecimal(*quality.aluminiumMm);
     entries.addedAluminium = "0";
   }
+  // the aluminium and copper a based quality adds come after its base's fit
+  const bool addedAfterFit = !quality.basedOn.empty();
   for (const QualityFilter& filter : quality.filters) {
+    if (addedAfterFit) continue;
     if (filter.material == "Cu") {
       entries.addedCopper = ShortestDecimal(filter.thicknessMm);
     } else if (filter.material == "Al") {
@@ -222,12 +226,13 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
 }
 
 QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
-  QualityOutcome realised{plan, std::nullopt, {}};
-  if (!plan.quality.nominalHvl1AlMm) {
+  QualityOutcome realised{plan, std::nullopt, plan.settings, {}};
+  const RadiationQuality& quality = plan.quality;
+  if (!quality.fittedHvl1AlMm) {
     realised.outcome = batch.Run(plan.settings);
     return realised;
   }
-  const double nominal = *plan.quality.nominalHvl1AlMm;
+  const double nominal = *quality.fittedHvl1AlMm;
   RunSettings settings = plan.settings;
   settings.entries.addedAluminium = "0";
   try {
@@ -237,12 +242,29 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
     const UsedEntries used = EntriesUsed(settings.entries, ReadRunInputs(settings.entries, settings.model));
     const double be = used.berylliumMm;
     const double al = used.aluminiumEquivalentMm;
-    throw QualityRefusal(plan.quality.name + " (" + VoltageText(plan.quality.tubeVoltageKV) + " kV, nominal HVL1 " +
-                         Mm(nominal) + " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
+    const std::string layer = quality.basedOn.empty() ? ", nominal HVL1 " : ", realised from " + quality.basedOn +
+                                                                             " whose nominal HVL1 is ";
+    throw QualityRefusal(quality.name + " (" + VoltageText(quality.tubeVoltageKV) + " kV" + layer + Mm(nominal) +
+                         " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
                          Mm(al) + " Al eq.: without added aluminium the beam already has HVL1 " +
                          FixedDigits(*error.thinnestHvl1Mm, 3) + " mm Al, harder than the quality");
   }
-  realised.outcome = realised.fit->outcome;
+  if (quality.basedOn.empty()) {
+    realised.settings = realised.fit->settings;
+    realised.outcome = realised.fit->outcome;
+    return realised;
+  }
+  // the standard's filter goes in front of the tube as set up for the base quality; both
+  // thicknesses are whole micrometres, so the sum is rounded to them
+  double aluminiumMm = realised.fit->fit.thicknessMm;
+  double copperMm = 0;
+  for (const QualityFilter& filter : quality.filters) {
+    (filter.material == "Al" ? aluminiumMm : copperMm) += filter.thicknessMm;
+  }
+  realised.settings = realised.fit->settings;
+  realised.settings.entries.addedAluminium = ShortestDecimal(std::round(aluminiumMm * kFitStepsPerMm) / kFitStepsPerMm);
+  realised.settings.entries.addedCopper = ShortestDecimal(copperMm);
+  realised.outcome = batch.Run(realised.settings);
   return realised;
 }
 

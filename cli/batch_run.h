@@ -106,7 +106,9 @@ class BatchRun {
 struct QualityPlan {
   RadiationQuality quality;
   /// the user's settings with the quality's tube voltage; N and H also set the window, the
-  /// aluminium equivalent, no added aluminium and their copper; RQR sets no added copper
+  /// aluminium equivalent, no added aluminium and their copper; RQR sets no added copper; RQA and
+  /// RQT hold the settings of the RQR they are based on (their aluminium and copper are added
+  /// after the fit)
   RunSettings settings;
   /// the user's material filters, then the quality's other filters (files <symbol>.ele)
   std::vector<FilterRequest> filters;
@@ -121,10 +123,12 @@ std::string DataFileBeside(const std::string& tablePath, const std::string& name
 QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
                         const std::vector<FilterRequest>& userFilters, const std::string& tablePath);
 
-/// A realised quality; fit holds the added aluminium fitted to the nominal layer (RQR).
+/// A realised quality; fit holds the added aluminium fitted to the nominal layer (RQR, or the RQR
+/// an RQA or RQT is based on).
 struct QualityOutcome {
   QualityPlan plan;
   std::optional<FitOutcome> fit;
+  RunSettings settings;  /// the inputs of outcome
   RunOutcome outcome;
 };
 
@@ -135,9 +139,12 @@ class QualityRefusal : public std::runtime_error {
 };
 
 /// Runs plan on batch, which must hold plan.filters: N and H as they stand, RQR with the added
-/// aluminium fitted to the nominal first half-value layer. Throws QualityRefusal when the beam
-/// without added aluminium is already harder than the nominal layer (the text gives its layer),
-/// FiltrationFitError for another unreachable layer, RunError as Run does.
+/// aluminium fitted to the nominal first half-value layer. RQA and RQT realise their RQR so, then
+/// add their aluminium to the fitted added aluminium, or their copper, at the same tube voltage:
+/// their first layer is what that beam gives, compared with the nominal one but not fitted to it.
+/// Throws QualityRefusal when the beam without added aluminium is already harder than the RQR's
+/// nominal layer (the text gives its layer), FiltrationFitError for another unreachable layer,
+/// RunError as Run does.
 QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan);
 
 /// Text of a tube voltage [kV] that reads back to exactly that value.

@@ -72,13 +72,30 @@ std::string QualityDescription(const RadiationQuality& quality) {
   if (quality.berylliumMm && quality.aluminiumMm) {
     text += ", " + ShortestDecimal(*quality.berylliumMm) + " mm Be, " + ShortestDecimal(*quality.aluminiumMm) + " mm Al";
   }
-  for (const QualityFilter& filter : quality.filters) {
-    text += ", added " + filter.material + " " + ShortestDecimal(filter.thicknessMm) + " mm";
+  if (!quality.basedOn.empty() && quality.fittedHvl1AlMm) {
+    text += ", " + quality.basedOn + " (added aluminium fitted to its nominal HVL1 " +
+            ShortestDecimal(*quality.fittedHvl1AlMm) + " mm Al) then";
   }
-  if (quality.nominalHvl1AlMm) {
+  for (std::size_t k = 0; k < quality.filters.size(); ++k) {
+    const QualityFilter& filter = quality.filters[k];
+    text += (k == 0 && !quality.basedOn.empty() ? " " : ", ");
+    text += "added " + filter.material + " " + ShortestDecimal(filter.thicknessMm) + " mm";
+  }
+  if (!quality.basedOn.empty() && quality.nominalHvl1AlMm) {
+    text += ", nominal HVL1 " + ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
+  } else if (quality.nominalHvl1AlMm) {
     text += ", added aluminium fitted to the nominal HVL1 " + ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
   }
   return text;
+}
+
+std::string NominalComparison(const RadiationQuality& quality, const RunOutcome& outcome) {
+  const std::optional<double>& reached = outcome.extended.values[kHvl1Al];
+  const std::string nominal = ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
+  if (!reached) return "none (" + outcome.extended.missing[kHvl1Al] + "), nominal " + nominal;
+  const double deviation = 100 * (*reached / *quality.nominalHvl1AlMm - 1);
+  return FixedDigits(*reached, ExtendedFigureFields()[kHvl1Al].decimals) + " mm Al, nominal " + nominal + " (" +
+         (deviation >= 0 ? "+" : "") + FixedDigits(deviation, 1) + " %)";
 }
 
 }  // namespace kestrix

@@ -47,7 +47,12 @@ struct ReportExtras {
 std::string FitDescription(const FitOutcome& fit);
 
 /// "RQR5 (IEC 61267): 70 kV, added aluminium fitted to the nominal HVL1 2.58 mm Al" or
-/// "N-100 (ISO 4037): 100 kV, 1 mm Be, 4 mm Al, added Cu 5 mm"
+/// "N-100 (ISO 4037): 100 kV, 1 mm Be, 4 mm Al, added Cu 5 mm" or "RQA5 (IEC 61267): 70 kV, RQR5
+/// (added aluminium fitted to its nominal HVL1 2.58 mm Al) then added Al 21 mm, nominal HVL1 6.8 mm Al"
 std::string QualityDescription(const RadiationQuality& quality);
+
+/// The first half-value layer of outcome beside the quality's nominal one (which it must have):
+/// "6.7123 mm Al, nominal 6.8 mm Al (-1.3 %)"
+std::string NominalComparison(const RadiationQuality& quality, const RunOutcome& outcome);
 
 }  // namespace kestrix

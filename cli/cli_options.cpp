@@ -339,11 +339,13 @@ Filtration fitted to a measured first half-value layer:
   --target-hvl-cu MM          the measured first half-value layer [mm Cu]
 
 Standard radiation qualities (RadiationQualities.tsv beside the attenuation table):
-  --quality NAME              e.g. N-100, H-60, RQR5: sets the tube voltage and the filtration;
-                              N and H also the inherent filtration (Be and Al of the
-                              definition, material filters Sn.ele, Pb.ele beside the table);
-                              RQR keeps --be and --al-eq and fits the added aluminium to the
-                              quality's nominal first half-value layer
+  --quality NAME              e.g. N-100, H-60, RQR5, RQA5, RQT9: sets the tube voltage and the
+                              filtration; N and H also the inherent filtration (Be and Al of
+                              the definition, material filters Sn.ele, Pb.ele beside the
+                              table); RQR keeps --be and --al-eq and fits the added aluminium
+                              to the quality's nominal first half-value layer; RQA and RQT
+                              realise the RQR of their voltage so, then add their aluminium
+                              or copper (the layer reached is shown beside the nominal one)
   --list-qualities            list the qualities and their definitions
 
 Text output: lines starting with "# " describe the inputs and give the figures; the

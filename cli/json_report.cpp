@@ -127,6 +127,12 @@ void WriteQuality(JsonWriter& json, const RadiationQuality& quality) {
   json.EndArray();
   json.Key("nominal_hvl1_al_mm");
   json.Number(quality.nominalHvl1AlMm);
+  json.Key("based_on");
+  if (quality.basedOn.empty()) {
+    json.Null();
+  } else {
+    json.String(quality.basedOn);
+  }
   json.EndObject();
 }
 

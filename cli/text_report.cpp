@@ -64,8 +64,13 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
       << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
       << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
   WriteCommonInputLines(out, options, filters, outcome.used);
-  if (extras.quality != nullptr) out << "# quality: " << QualityDescription(*extras.quality) << '\n';
-  if (extras.fit != nullptr) out << "# fit: " << FitDescription(*extras.fit) << '\n';
+  const RadiationQuality* quality = extras.quality;
+  const bool based = quality != nullptr && !quality->basedOn.empty();
+  if (quality != nullptr) out << "# quality: " << QualityDescription(*quality) << '\n';
+  if (extras.fit != nullptr) {
+    out << "# fit" << (based ? " of " + quality->basedOn : std::string()) << ": " << FitDescription(*extras.fit) << '\n';
+  }
+  if (based && quality->nominalHvl1AlMm) out << "# quality HVL1: " << NominalComparison(*quality, outcome) << '\n';
   if (options.printTable) {
     const SpectrumTable table = TableOf(outcome, options.tableOptions);
     out << table.header << '\n';

@@ -110,7 +110,7 @@ class Beam {
     auto beam = std::unique_ptr<Beam>(new Beam(shown, plan.settings));
     beam->batch_ = std::make_unique<BatchRun>(request.tablePath, plan.filters);
     QualityOutcome realised = RunQuality(*beam->batch_, plan);
-    if (realised.fit) beam->settings_ = realised.fit->settings;
+    beam->settings_ = realised.settings;
     beam->outcome_ = std::move(realised.outcome);
     beam->fit_ = std::move(realised.fit);
     beam->quality_ = *quality;

@@ -344,6 +344,37 @@ TEST(BatchRun, RqrQualityFitsTheAddedAluminiumOrIsRefusedByAHardTube) {
   }
 }
 
+TEST(BatchRun, RqaAndRqtAddTheirFilterToTheRealisedRqrAtTheSameVoltage) {
+  const RunSettings tube = Settings(SpectrumModel::Tucker, {"100", "20", "1", "2.5", "9", "1"});
+  const QualityOutcome rqr5 = RealiseQuality("RQR5", tube);
+  const QualityOutcome rqa5 = RealiseQuality("RQA5", tube);
+  ASSERT_TRUE(rqa5.fit);
+  EXPECT_EQ(rqa5.fit->fit.thicknessMm, rqr5.fit->fit.thicknessMm);
+  EXPECT_EQ(rqa5.outcome.used.tubeVoltageKV, 70);
+  EXPECT_EQ(rqa5.outcome.used.addedAluminiumMm, rqr5.fit->fit.thicknessMm + 21);
+  EXPECT_EQ(rqa5.outcome.used.addedCopperMm, 0);
+  EXPECT_EQ(rqa5.settings.entries.addedAluminium, ShortestDecimal(rqa5.outcome.used.addedAluminiumMm));
+
+  const QualityOutcome rqt9 = RealiseQuality("RQT9", tube);
+  EXPECT_EQ(rqt9.outcome.used.tubeVoltageKV, 120);
+  EXPECT_EQ(rqt9.outcome.used.addedAluminiumMm, rqt9.fit->fit.thicknessMm);
+  EXPECT_EQ(rqt9.outcome.used.addedCopperMm, 0.25);
+
+  // the beams so made come within 3 % of the standard's nominal layers (the tube voltage is not
+  // adjusted to them)
+  for (const auto& [name, nominal] : std::vector<std::pair<std::string, double>>{
+           {"RQA2", 2.2}, {"RQA5", 6.8}, {"RQA10", 13.3}, {"RQT8", 6.9}, {"RQT10", 10.1}}) {
+    EXPECT_NEAR(*RealiseQuality(name, tube).outcome.extended.values[kHvl1Al], nominal, 0.03 * nominal) << name;
+  }
+  try {
+    RealiseQuality("RQA5", Settings(SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}));
+    FAIL() << "the default tube realised RQA5";
+  } catch (const QualityRefusal& refusal) {
+    EXPECT_EQ(std::string(refusal.what()).rfind("RQA5 (70 kV, realised from RQR5 whose nominal HVL1 is 2.58 mm Al)", 0), 0u)
+        << refusal.what();
+  }
+}
+
 TEST(BatchRun, IsoQualitySetsVoltageAndWholeFiltration) {
   const QualityOutcome n120 = RealiseQuality("N-120", Settings(SpectrumModel::Birch, {"200", "20", "3", "5", "2", "0"}));
   EXPECT_FALSE(n120.fit);

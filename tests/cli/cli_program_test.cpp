@@ -285,7 +285,23 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
             std::string::npos);
   const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
-  EXPECT_EQ(listed["qualities"].items.size(), 26u);
+  EXPECT_EQ(listed["qualities"].items.size(), 38u);
+  EXPECT_NE(list.out.find("\nRQA5 (IEC 61267): 70 kV, RQR5 (added aluminium fitted to its nominal HVL1 2.58 mm Al) then "
+                          "added Al 21 mm, nominal HVL1 6.8 mm Al\n"),
+            std::string::npos);
+
+  // an RQA: the RQR's fit, then its aluminium on top, and the layer reached beside the nominal one
+  const Result rqa5 = RunCli({"--quality", "rqa5", "--be", "1", "--al-eq", "2.5", "--no-table"});
+  ASSERT_EQ(rqa5.status, 0) << rqa5.err;
+  EXPECT_NE(rqa5.out.find("# filtration: 1 mm Be, 2.5 mm Al eq., added 21.754 mm Al, 0 mm Cu\n"), std::string::npos)
+      << rqa5.out;
+  EXPECT_NE(rqa5.out.find("# fit of RQR5: added aluminium 0.754 mm gives HVL1 2.5798 mm Al (target 2.58 mm Al)\n"),
+            std::string::npos);
+  EXPECT_NE(rqa5.out.find("# quality HVL1: 6.6385 mm Al, nominal 6.8 mm Al (-2.4 %)\n"), std::string::npos);
+  const test::JsonValue rqt8 = test::ParseJson(RunCli({"--quality", "RQT8", "--be", "1", "--al-eq", "2.5", "--json"}).out);
+  EXPECT_EQ(rqt8["quality"]["based_on"].text, "RQR8");
+  EXPECT_EQ(rqt8["inputs"]["added_copper_mm"].number, 0.2);
+  EXPECT_EQ(rqt8["fit"]["entry"].text, "al");
 
   const Result h60 = RunCli({"--quality", "h60", "--no-table"});
   ASSERT_EQ(h60.status, 0) << h60.err;

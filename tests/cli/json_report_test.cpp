@@ -109,6 +109,7 @@ TEST(JsonReport, FitAndQualityTellHowTheInputsCameAbout) {
   EXPECT_EQ(doc["quality"]["name"].text, "RQR5");
   EXPECT_EQ(doc["quality"]["beryllium_mm"].kind, JsonValue::Kind::Null);
   EXPECT_EQ(doc["quality"]["nominal_hvl1_al_mm"].number, 2.58);
+  EXPECT_EQ(doc["quality"]["based_on"].kind, JsonValue::Kind::Null);
 }
 
 TEST(JsonReport, ShiftJisMaterialDescriptionIsWrittenInUtf8) {
