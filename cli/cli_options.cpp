@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "input_number.h"
+#include "json_writer.h"
 
 namespace kestrix {
 namespace {
@@ -28,6 +29,14 @@ double StrictNumber(const std::string& option, const std::string& value) {
 /// value checked as a number and kept as typed, so that the run converts exactly what the user wrote
 std::string NumberText(const std::string& option, const std::string& value) {
   StrictNumber(option, value);
+  return value;
+}
+
+/// a thickness [mm]: a number that is not negative, kept as typed
+std::string ThicknessText(const std::string& option, const std::string& value) {
+  if (StrictNumber(option, value) < 0) {
+    throw UsageError("option " + option + ": \"" + value + "\" is a negative thickness (0 mm or more)");
+  }
   return value;
 }
 
@@ -51,6 +60,9 @@ FilterRequest ParseFilter(const std::string& value) {
   FilterRequest filter;
   filter.path = value.substr(0, colon);
   filter.thicknessMm = StrictNumber("--filter", value.substr(colon + 1));
+  if (filter.thicknessMm < 0) {
+    throw UsageError("option --filter: \"" + value + "\" has a negative thickness (0 mm or more)");
+  }
   return filter;
 }
 
@@ -91,10 +103,10 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
        }},
       {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
       {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
-      {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = NumberText("--be", v); }},
-      {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = NumberText("--al-eq", v); }},
-      {"--al", [](CliOptions& o, const std::string& v) { o.entries.addedAluminium = NumberText("--al", v); }},
-      {"--cu", [](CliOptions& o, const std::string& v) { o.entries.addedCopper = NumberText("--cu", v); }},
+      {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = ThicknessText("--be", v); }},
+      {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = ThicknessText("--al-eq", v); }},
+      {"--al", [](CliOptions& o, const std::string& v) { o.entries.addedAluminium = ThicknessText("--al", v); }},
+      {"--cu", [](CliOptions& o, const std::string& v) { o.entries.addedCopper = ThicknessText("--cu", v); }},
       {"--waveform",
        [](CliOptions& o, const std::string& v) {
          o.waveform = OneOf<RectificationType>("--waveform", v,
@@ -168,6 +180,8 @@ const std::map<std::string, FlagHandler>& FlagOptions() {
       {"--no-table", [](CliOptions& o) { o.printTable = false; }},
       {"--no-figures", [](CliOptions& o) { o.printFigures = false; }},
       {"--list-qualities", [](CliOptions& o) { o.listQualities = true; }},
+      {"--csv", [](CliOptions& o) { o.csv = true; }},
+      {"--header", [](CliOptions& o) { o.header = true; }},
   };
   return options;
 }
@@ -200,9 +214,20 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
       }
     }
   }
+  if (options.csv && !options.sweep) throw UsageError("option --csv needs --sweep (it prints the sweep's table)");
+  if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
   if (!options.sweep) return;
-  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality"}) {
+  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality", "--header"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
+  }
+  // a sweep is not corrected like a single run: a voltage outside the model's range is refused
+  const auto [lowest, highest] = TubeVoltageRange(options.model);
+  for (const double kiloVolts : options.sweep->Voltages()) {
+    if (kiloVolts < lowest || kiloVolts > highest) {
+      throw UsageError("option --sweep: " + ShortestDecimal(kiloVolts) + " kV is outside the " +
+                       ModelKeyword(options.model) + " model's range of " + ShortestDecimal(lowest) + " to " +
+                       ShortestDecimal(highest) + " kV");
+    }
   }
 }
 
@@ -232,6 +257,11 @@ const char* FittedEntryKeyword(FittedEntry entry) {
     case FittedEntry::AddedCopper: return "cu";
     default: return "al";
   }
+}
+
+std::pair<double, double> TubeVoltageRange(SpectrumModel) {
+  // both formula models compute the desktop's range
+  return {kMinimumTubeVoltage, kMaximumTubeVoltage};
 }
 
 std::vector<double> VoltageSweep::Voltages() const {
@@ -295,10 +325,11 @@ Tube and filtration (the main window's entries):
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
   --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);
-                              when Be + Al eq. is <= 0 (tucker) or < 0 (birch) they become
-                              0 mm Be and 0.5 mm Al (reported on stderr)
+                              when both are 0 with tucker they become 0 mm Be and 0.5 mm Al
+                              (reported on stderr)
   --al MM                     added aluminium filter [mm Al] (default 0)
-  --cu MM                     added copper filter [mm Cu] (default 0)
+  --cu MM                     added copper filter [mm Cu] (default 0); no thickness may be
+                              negative
   --waveform constant|12-peak|single-phase
                               tube voltage waveform (default constant potential)
   --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
@@ -316,6 +347,9 @@ Spectrum table (the data export's formats):
   --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
   --save FILE                 also write the table to FILE exactly as the data export does
                               (CR LF line ends)
+  --header                    put '#' lines before the table (on standard output and in
+                              --save): model, kV, angle, waveform, every filtration entry and
+                              filter, quantity, normalisation and energy unit
 
 Output:
   --no-table                  leave out the spectrum table
@@ -327,7 +361,12 @@ Output:
                               byte as the desktop program and Quillon write them
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
-                              not with --kv, --exchange, --save, --fit or --quality
+                              every voltage must lie in the model's range (30 to 300 kV: a
+                              sweep is not corrected); not with --kv, --exchange, --save,
+                              --fit, --quality or --header
+  --csv                       with --sweep: a plain comma-separated table instead, its first
+                              row the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty
+                              field where a figure cannot be given
   -h, --help                  this text
 
 Filtration fitted to a measured first half-value layer:

@@ -28,7 +28,7 @@ std::string QualitiesPath(const CliOptions& options) {
 }
 
 // Writes every file the run asks for, or none: a failure removes what this run has written.
-void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
+void SaveOutputs(const CliOptions& options, const std::vector<LoadedFilter>& filters, const RunOutcome& outcome) {
   std::optional<SpectrumTable> table;
   if (options.savePath) {
     table = TableOf(outcome, options.tableOptions);
@@ -38,7 +38,10 @@ void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
       options.exchangeFolder ? SaveExchangeFiles(*options.exchangeFolder, outcome) : std::vector<std::string>{};
   if (!table) return;
   try {
-    SaveFileAtomically(*options.savePath, [&table](std::ostream& file) { WriteSpectrumTable(file, *table); });
+    SaveFileAtomically(*options.savePath, [&](std::ostream& file) {
+      if (options.header) WriteSpectrumHeader(file, options, filters, outcome, "\r\n");
+      WriteSpectrumTable(file, *table);
+    });
   } catch (...) {
     for (const std::string& path : exchangeFiles) RemoveFileIfThere(path);
     throw;
@@ -99,7 +102,7 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  SaveOutputs(options, outcome);
+  SaveOutputs(options, batch.Filters(), outcome);
   out << report.str();
   return kExitSuccess;
 }
@@ -126,6 +129,8 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   std::ostringstream report;
   if (options.json) {
     WriteSweepJson(report, options, batch.Filters(), outcomes);
+  } else if (options.csv) {
+    WriteSweepCsv(report, outcomes);
   } else {
     WriteSweepText(report, options, batch.Filters(), outcomes);
   }

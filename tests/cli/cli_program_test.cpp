@@ -117,42 +117,20 @@ TEST(CliProgram, ExchangeAndSaveWriteTheDesktopsFiles) {
 
 // Birch without inherent filtration and a negative added filter: the spectrum peaks below 5.5 keV
 // and every row the engine weighs reads 0.00000.
-const std::vector<std::string> kUnweighableSpectrum{"--model", "birch", "--kv", "30", "--be", "0",
-                                                    "--al-eq", "0", "--al", "-0.5", "--no-table"};
-
-TEST(CliProgram, SpectrumTheEngineCannotWeighFailsAndWritesNothing) {
+TEST(CliProgram, NegativeThicknessIsRefusedAndWritesNothing) {
   ScratchFolder folder;
   // the pair of an earlier calculation stays as it was
   test::WriteBytes(folder / kSpectrumExchangeFile, "earlier spectrum");
   test::WriteBytes(folder / kResultFile, "earlier results");
-  std::vector<std::string> arguments = kUnweighableSpectrum;
-  arguments.insert(arguments.end(), {"--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
-  const Result text = RunCli(arguments);
-  EXPECT_EQ(text.status, 1);
-  EXPECT_EQ(text.err,
-            "kestrix-cli: no beam-quality figures and no HVL_S2.temp: the spectrum holds no non-zero photon number "
-            "at 5.5 keV or above\n");
+  const Result text = RunCli({"--model", "birch", "--kv", "30", "--be", "0", "--al-eq", "0", "--al", "-0.5",
+                              "--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
+  EXPECT_EQ(text.status, 2);
+  EXPECT_EQ(text.err, "kestrix-cli: option --al: \"-0.5\" is a negative thickness (0 mm or more)\n"
+                      "Try 'kestrix-cli --help' for the options.\n");
   EXPECT_EQ(text.out, "");
   EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "earlier spectrum");
   EXPECT_EQ(ReadBytes(folder / kResultFile), "earlier results");
   EXPECT_EQ(folder.EntryCount(), 2);
-
-  arguments = kUnweighableSpectrum;
-  arguments.push_back("--json");
-  const Result json = RunCli(arguments);
-  EXPECT_EQ(json.status, 1);
-  EXPECT_EQ(json.out, "");
-
-  // a sweep with such a voltage prints no table of figures either
-  const Result sweep = RunCli({"--model", "birch", "--sweep", "30:31:1", "--be", "0", "--al-eq", "0", "--al", "-0.5"});
-  EXPECT_EQ(sweep.status, 1);
-  EXPECT_EQ(sweep.out, "");
-  EXPECT_NE(sweep.err.find("no beam-quality figures at 30 kV"), std::string::npos) << sweep.err;
-
-  // without figures or exchange files nothing was asked of the engine
-  arguments = kUnweighableSpectrum;
-  arguments.push_back("--no-figures");
-  EXPECT_EQ(RunCli(arguments).status, 0);
 }
 
 TEST(CliProgram, AFailingOutputLeavesNoFileOfTheRun) {
@@ -220,11 +198,39 @@ TEST(CliProgram, ControlCharactersInDescriptionsAreEscaped) {
   EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
 }
 
-TEST(CliProgram, SweepAtAVoltageTooLargeToRoundRunsAtThreeHundredKilovolts) {
-  const Result r = RunCli({"--sweep", "1e300:1e300:1", "--no-figures"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("\n300"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find("300 kV used"), std::string::npos) << r.err;
+TEST(CliProgram, SweepOutsideTheVoltageRangeIsRefusedWhileASingleRunIsCorrected) {
+  for (const char* range : {"1e300:1e300:1", "20:40:1", "250:310:20"}) {
+    const Result r = RunCli({"--sweep", range, "--no-figures"});
+    EXPECT_EQ(r.status, 2) << range;
+    EXPECT_EQ(r.out, "") << range;
+    EXPECT_EQ(r.err.rfind("kestrix-cli: option --sweep: ", 0), 0u) << r.err;
+  }
+  const Result single = RunCli({"--kv", "20", "--no-table"});
+  EXPECT_EQ(single.status, 0);
+  EXPECT_NE(single.err.find("tube voltage 20 kV is at or below 30 kV: 30 kV used"), std::string::npos) << single.err;
+}
+
+TEST(CliProgram, SweepCsvAndSavedTableWithHeader) {
+  const Result csv = RunCli({"--sweep", "30:60:10", "--csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out.rfind("tube_voltage_kV,hvl_al_mm,", 0), 0u);
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 5);
+  EXPECT_EQ(csv.out.find('#'), std::string::npos);
+
+  ScratchFolder folder;
+  const std::string plainPath = (folder / "plain.csv").string();
+  const std::string headedPath = (folder / "headed.csv").string();
+  ASSERT_EQ(RunCli({"--kv", "100", "--save", plainPath, "--no-figures"}).status, 0);
+  ASSERT_EQ(RunCli({"--kv", "100", "--save", headedPath, "--no-figures", "--header"}).status, 0);
+  const std::string plain = ReadBytes(folder / "plain.csv");
+  const std::string headed = ReadBytes(folder / "headed.csv");
+  ASSERT_GT(headed.size(), plain.size());
+  // the '#' lines (CR LF like the table) and then the desktop-identical table, unchanged
+  EXPECT_EQ(headed.substr(headed.size() - plain.size()), plain);
+  const std::string lines = headed.substr(0, headed.size() - plain.size());
+  EXPECT_EQ(lines.rfind("# spectrum of kestrix-cli\r\n# model: tucker\r\n# tube voltage [kV]: 100\r\n", 0), 0u) << lines;
+  EXPECT_NE(lines.find("# normalisation: max (peak value 1)\r\n"), std::string::npos);
+  EXPECT_EQ(plain.find('#'), std::string::npos);
 }
 
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
