@@ -164,6 +164,18 @@ std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMat
       .FirstHalfValueLayerMm(material);
 }
 
+std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& settings) {
+  const RunInputs inputs = ReadRunInputs(settings.entries, settings.model);
+  if (inputs.inherentFiltrationReplaced) return std::nullopt;
+  CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  try {
+    ComputePhotonSpectrum(inputs, settings.model, settings.waveform, state_);
+  } catch (const RunError&) {
+    return std::nullopt;  // everything absorbed
+  }
+  return ComputeExtendedBeamQuality(RelativePhotonSpectrum(state_, inputs.kVp), state_.table);
+}
+
 FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request) {
   // an unusable angle is refused whatever the thickness, with the run's own message
   CosecantOfTargetAngle(ReadRunInputs(settings.entries, settings.model).targetAngleDegrees);
@@ -184,6 +196,45 @@ FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request)
   fitted.settings = WithThickness(settings, request.entry, fitted.fit.thicknessMm);
   fitted.outcome = Run(fitted.settings);
   return fitted;
+}
+
+namespace {
+
+RunSettings WithTubeInputs(RunSettings settings, const TubeInputValues& values) {
+  RunInputTexts& entries = settings.entries;
+  entries.aluminiumEquivalent = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)]);
+  entries.addedAluminium = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::AddedAluminium)]);
+  entries.addedCopper = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::AddedCopper)]);
+  entries.targetAngle = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::TargetAngle)]);
+  return settings;
+}
+
+}  // namespace
+
+TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
+                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied) {
+  for (const TubeMeasurement& measurement : measurements) {
+    if (!(measurement.tubeVoltageKV >= kMinimumTubeVoltage && measurement.tubeVoltageKV <= kMaximumTubeVoltage)) {
+      throw TubeFitError("the measurement at " + VoltageText(measurement.tubeVoltageKV) +
+                         " kV is outside the models' range of 30 to 300 kV");
+    }
+  }
+  const UsedEntries used = EntriesUsed(settings.entries, ReadRunInputs(settings.entries, settings.model));
+  TubeFitRequest request{measurements, varied, {}};
+  request.start[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)] = used.aluminiumEquivalentMm;
+  request.start[static_cast<std::size_t>(TubeInput::AddedAluminium)] = used.addedAluminiumMm;
+  request.start[static_cast<std::size_t>(TubeInput::AddedCopper)] = used.addedCopperMm;
+  request.start[static_cast<std::size_t>(TubeInput::TargetAngle)] = used.targetAngleDegrees;
+  // an unusable angle is refused with the run's own message, before any fitting
+  CosecantOfTargetAngle(used.targetAngleDegrees);
+  const TubeFigures figures = [&](const TubeInputValues& values, double kiloVolts) {
+    RunSettings trial = WithTubeInputs(settings, values);
+    trial.entries.tubeVoltage = VoltageText(kiloVolts);
+    return batch.Extended(trial);
+  };
+  TubeFitOutcome outcome{measurements, varied, FitTube(request, figures), {}};
+  outcome.settings = WithTubeInputs(settings, outcome.fit.inputs);
+  return outcome;
 }
 
 std::string DataFileBeside(const std::string& tablePath, const std::string& name) {

@@ -15,6 +15,7 @@
 #include "exchange_files.h"
 #include "filtration_fit.h"
 #include "radiation_quality.h"
+#include "tube_fit.h"
 
 namespace kestrix {
 
@@ -91,6 +92,11 @@ class BatchRun {
   /// outside the reachable range (the text states it).
   FitOutcome Fit(const RunSettings& settings, const FitRequest& request);
 
+  /// The extended figures of the beam of settings, computed from its spectrum alone (no exchange
+  /// file, no engine); nullopt when everything is absorbed or the run would replace the inherent
+  /// filtration. Throws RunError for an unusable angle.
+  std::optional<ExtendedBeamQuality> Extended(const RunSettings& settings);
+
   const std::vector<LoadedFilter>& Filters() const { return filters_; }
 
  private:
@@ -146,6 +152,20 @@ class QualityRefusal : public std::runtime_error {
 /// nominal layer (the text gives its layer), FiltrationFitError for another unreachable layer,
 /// RunError as Run does.
 QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan);
+
+/// A tube commissioned from measured layers.
+struct TubeFitOutcome {
+  std::vector<TubeMeasurement> measurements;
+  std::vector<TubeInput> varied;
+  TubeFit fit;
+  RunSettings settings;  /// the given settings with the fitted inputs (the tube voltage as given)
+};
+
+/// Fits the varied inputs of settings (starting from their values there) to the measurements, each
+/// computed at its own tube voltage. Throws TubeFitError as FitTube does and for a measurement
+/// outside the 30 to 300 kV the models compute, RunError for an unusable angle.
+TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
+                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied);
 
 /// Text of a tube voltage [kV] that reads back to exactly that value.
 std::string VoltageText(double kiloVolts);

@@ -1,5 +1,7 @@
 #include "beam_figures.h"
 
+#include <cmath>
+
 #include "decimal_text.h"
 #include "json_writer.h"
 
@@ -87,6 +89,31 @@ std::string QualityDescription(const RadiationQuality& quality) {
     text += ", added aluminium fitted to the nominal HVL1 " + ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
   }
   return text;
+}
+
+const char* TubeInputUnit(TubeInput input) { return input == TubeInput::TargetAngle ? "degrees" : "mm"; }
+
+std::string TubeFitDescription(const TubeFitOutcome& tube) {
+  std::string text;
+  for (const TubeInput input : tube.varied) {
+    text += (text.empty() ? "" : ", ") + std::string(TubeInputKey(input)) + " " +
+            ShortestDecimal(tube.fit.inputs[static_cast<std::size_t>(input)]) + " " + TubeInputUnit(input);
+  }
+  std::string voltages;
+  for (const TubeMeasurement& measurement : tube.measurements) {
+    voltages += (voltages.empty() ? "" : ", ") + ShortestDecimal(measurement.tubeVoltageKV);
+  }
+  text += " from " + std::to_string(tube.fit.residuals.size()) + " layers at " + voltages +
+          " kV: rms deviation " + ShortestDecimal(std::round(tube.fit.rmsDeviationPercent * 1e4) / 1e4) + " %";
+  if (tube.fit.atBound) text += " (an input ended on the bound of its range)";
+  return text;
+}
+
+std::string TubeResidualDescription(const TubeResidual& residual) {
+  const double percent = std::round(residual.deviationPercent * 1e4) / 1e4;
+  return ShortestDecimal(residual.tubeVoltageKV) + " kV " + ExtendedFigureFields()[residual.figure].key +
+         ": measured " + ShortestDecimal(residual.measuredMm) + " mm, fitted " + ShortestDecimal(residual.computedMm) +
+         " mm (" + (percent >= 0 ? "+" : "") + ShortestDecimal(percent) + " %)";
 }
 
 std::string NominalComparison(const RadiationQuality& quality, const RunOutcome& outcome) {

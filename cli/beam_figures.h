@@ -41,7 +41,18 @@ std::string ExtendedFigureText(const ExtendedBeamQuality& extended, std::size_t 
 struct ReportExtras {
   const FitOutcome* fit = nullptr;
   const RadiationQuality* quality = nullptr;
+  const TubeFitOutcome* tubeFit = nullptr;
 };
+
+/// "al_eq 2.70001 mm, angle 12.0001 degrees from 6 layers at 60, 80, 100 kV: rms deviation
+/// 0.0001 %" and, when the fit ended on a bound, why
+std::string TubeFitDescription(const TubeFitOutcome& tube);
+
+/// "60 kV hvl1_al_mm: measured 2.1 mm, fitted 2.10001 mm (+0.0005 %)"
+std::string TubeResidualDescription(const TubeResidual& residual);
+
+/// unit word of a tube input: "mm" or "degrees"
+const char* TubeInputUnit(TubeInput input);
 
 /// "added aluminium 1.234 mm gives HVL1 2.5800 mm Al (target 2.58 mm Al)"
 std::string FitDescription(const FitOutcome& fit);

@@ -84,6 +84,25 @@ VoltageSweep ParseSweep(const std::string& value) {
   return sweep;
 }
 
+std::vector<TubeInput> ParseVaried(const std::string& value) {
+  std::vector<TubeInput> varied;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = value.find(',', start);
+    const std::string name = value.substr(start, end - start);
+    const std::optional<TubeInput> input = TubeInputNamed(name);
+    if (!input) throw UsageError("option --vary: \"" + name + "\" is not one of al-eq | al | cu | angle");
+    if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
+      throw UsageError("option --vary: " + name + " is named twice");
+    }
+    varied.push_back(*input);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  if (varied.size() > 3) throw UsageError("option --vary: at most three inputs");
+  return varied;
+}
+
 void SetTarget(CliOptions& options, LayerMaterial material, const std::string& option, const std::string& value) {
   const double target = StrictNumber(option, value);
   if (!(target > 0)) throw UsageError("option " + option + ": the target layer must be positive");
@@ -168,6 +187,8 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
       {"--target-hvl-al", [](CliOptions& o, const std::string& v) { SetTarget(o, LayerMaterial::Aluminium, "--target-hvl-al", v); }},
       {"--target-hvl-cu", [](CliOptions& o, const std::string& v) { SetTarget(o, LayerMaterial::Copper, "--target-hvl-cu", v); }},
       {"--quality", [](CliOptions& o, const std::string& v) { o.quality = v; }},
+      {"--fit-tube", [](CliOptions& o, const std::string& v) { o.tubeMeasurementsPath = v; }},
+      {"--vary", [](CliOptions& o, const std::string& v) { o.varied = ParseVaried(v); }},
   };
   return options;
 }
@@ -205,8 +226,20 @@ void CheckFitAndQuality(const std::set<std::string>& seen) {
   }
 }
 
+void CheckTubeFit(const std::set<std::string>& seen) {
+  const bool fit = seen.count("--fit-tube") != 0;
+  const bool vary = seen.count("--vary") != 0;
+  if (fit && !vary) throw UsageError("option --fit-tube needs --vary (the inputs to fit, e.g. al-eq,angle)");
+  if (vary && !fit) throw UsageError("option --vary needs --fit-tube FILE (the measured layers)");
+  if (!fit) return;
+  for (const char* other : {"--sweep", "--fit", "--quality", "--list-qualities"}) {
+    if (seen.count(other) != 0) throw UsageError(std::string("option --fit-tube cannot be combined with ") + other);
+  }
+}
+
 void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
   CheckFitAndQuality(seen);
+  CheckTubeFit(seen);
   if (options.listQualities) {
     for (const char* other : {"--sweep", "--fit", "--quality"}) {
       if (seen.count(other) != 0) {
@@ -308,6 +341,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   CheckCombinations(options, seen);
   options.inherentFiltrationGiven = seen.count("--be") != 0 || seen.count("--al-eq") != 0;
+  options.voltageGiven = seen.count("--kv") != 0;
   return options;
 }
 
@@ -376,6 +410,17 @@ Filtration fitted to a measured first half-value layer:
                               saved and written to the exchange files
   --target-hvl-al MM          the measured first half-value layer [mm Al]
   --target-hvl-cu MM          the measured first half-value layer [mm Cu]
+
+Tube commissioned from layers measured at several voltages:
+  --fit-tube FILE             comma-separated measurements: a header row with kv and any of
+                              hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm, then one row per
+                              tube voltage [kV] with the layers [mm] (an empty field: not
+                              measured)
+  --vary LIST                 the inputs fitted, one to three of al-eq, al, cu, angle separated
+                              by commas (least squares on the relative deviations, starting
+                              from the values given); the report is that of the fitted tube at
+                              --kv (default: the highest measured voltage), with each
+                              measurement's deviation
 
 Standard radiation qualities (RadiationQualities.tsv beside the attenuation table):
   --quality NAME              e.g. N-100, H-60, RQR5, RQA5, RQT9: sets the tube voltage and the

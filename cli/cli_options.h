@@ -12,6 +12,7 @@
 #include "calculation_run.h"
 #include "filtration_fit.h"
 #include "model_codes.h"
+#include "tube_fit.h"
 #include "export_table.h"
 
 namespace kestrix {
@@ -69,6 +70,10 @@ struct CliOptions {
   bool csv = false;
   /// --header: '#' lines describing the beam before the table on standard output and in --save
   bool header = false;
+  /// --fit-tube FILE: measured layers (CSV) that the --vary inputs are fitted to
+  std::optional<std::string> tubeMeasurementsPath;
+  std::vector<TubeInput> varied;  /// --vary al-eq,angle
+  bool voltageGiven = false;      /// --kv given
 };
 
 /// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
@@ -77,7 +82,8 @@ struct CliOptions {
 /// the model's tube-voltage range, or options that cannot go together (--sweep with --kv,
 /// --exchange, --save, --fit, --quality, --header or --list-qualities; --csv without --sweep or
 /// with --json; --quality with --fit, --kv, --al or --cu; --fit without exactly one target layer,
-/// a target without --fit).
+/// a target without --fit; --fit-tube without --vary or the other way round, or with --sweep,
+/// --fit, --quality or --list-qualities).
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
 /// lowest and highest tube voltage the model computes [kV]; a single run corrects a voltage

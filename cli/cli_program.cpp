@@ -1,5 +1,6 @@
 #include "cli_program.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include "atomic_file.h"
 #include "batch_run.h"
 #include "cli_options.h"
+#include "file_system.h"
 #include "json_report.h"
 #include "text_report.h"
 
@@ -77,17 +79,42 @@ QualityPlan PlanFromCommandLine(const CliOptions& options) {
   return PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
 }
 
+/// The tube fitted to the measurements of --fit-tube, at --kv or the highest measured voltage.
+TubeFitOutcome FitTubeFromFile(const CliOptions& options, BatchRun& batch) {
+  const std::string& path = *options.tubeMeasurementsPath;
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw TubeFitError(error.what());
+  }
+  const std::vector<TubeMeasurement> measurements = ReadTubeMeasurements(in, path);
+  TubeFitOutcome tube = FitTubeInputs(batch, SettingsFor(options), measurements, options.varied);
+  if (!options.voltageGiven) {
+    double highest = 0;
+    for (const TubeMeasurement& measurement : measurements) highest = std::max(highest, measurement.tubeVoltageKV);
+    tube.settings.entries.tubeVoltage = VoltageText(highest);
+  }
+  return tube;
+}
+
 int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err,
               const std::optional<QualityPlan>& plan) {
   std::optional<QualityOutcome> realised;
   std::optional<FitOutcome> fitted;
+  std::optional<TubeFitOutcome> tube;
   if (plan) {
     realised = RunQuality(batch, *plan);
     fitted = realised->fit;
   } else if (options.fit) {
     fitted = batch.Fit(SettingsFor(options), *options.fit);
+  } else if (options.tubeMeasurementsPath) {
+    tube = FitTubeFromFile(options, batch);
   }
-  const RunOutcome outcome = realised ? realised->outcome : fitted ? fitted->outcome : batch.Run(SettingsFor(options));
+  const RunOutcome outcome = realised ? realised->outcome
+                             : fitted ? fitted->outcome
+                             : tube   ? batch.Run(tube->settings)
+                                      : batch.Run(SettingsFor(options));
   ReportCorrections(err, outcome);
   if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
     err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
@@ -95,7 +122,7 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
     return kExitFailure;
   }
 
-  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr};
+  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr, tube ? &*tube : nullptr};
   std::ostringstream report;
   if (options.json) {
     WriteJsonReport(report, options, batch.Filters(), outcome, extras);

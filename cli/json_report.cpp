@@ -157,6 +157,46 @@ void WriteFit(JsonWriter& json, const FitOutcome& fit) {
   json.EndObject();
 }
 
+void WriteTubeFit(JsonWriter& json, const TubeFitOutcome& tube) {
+  json.Key("tube_fit");
+  json.BeginObject();
+  json.Key("vary");
+  json.BeginArray();
+  for (const TubeInput input : tube.varied) json.String(TubeInputKey(input));
+  json.EndArray();
+  json.Key("params");
+  json.BeginObject();
+  for (const TubeInput input : tube.varied) {
+    json.Key(TubeInputKey(input));
+    json.Number(tube.fit.inputs[static_cast<std::size_t>(input)]);
+  }
+  json.EndObject();
+  json.Key("residuals");
+  json.BeginArray();
+  for (const TubeResidual& residual : tube.fit.residuals) {
+    json.BeginObject();
+    json.Key("kv");
+    json.Number(residual.tubeVoltageKV);
+    json.Key("figure");
+    json.String(ExtendedFigureFields()[residual.figure].key);
+    json.Key("measured_mm");
+    json.Number(residual.measuredMm);
+    json.Key("computed_mm");
+    json.Number(residual.computedMm);
+    json.Key("deviation_percent");
+    json.Number(residual.deviationPercent);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("rms_deviation_percent");
+  json.Number(tube.fit.rmsDeviationPercent);
+  json.Key("iterations");
+  json.Integer(tube.fit.iterations);
+  json.Key("at_bound");
+  json.Bool(tube.fit.atBound);
+  json.EndObject();
+}
+
 void WriteSpectrum(JsonWriter& json, const CliOptions& options, const RunOutcome& outcome) {
   const SpectrumTableOptions& table = options.tableOptions;
   const bool keV = table.unit == TableEnergyUnit::KeV;
@@ -196,6 +236,7 @@ void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::ve
     WriteQuality(json, *extras.quality);
   }
   if (extras.fit != nullptr) WriteFit(json, *extras.fit);
+  if (extras.tubeFit != nullptr) WriteTubeFit(json, *extras.tubeFit);
   if (options.printFigures) WriteResults(json, outcome);
   if (options.printTable) WriteSpectrum(json, options, outcome);
   json.EndObject();

@@ -71,6 +71,12 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
     out << "# fit" << (based ? " of " + quality->basedOn : std::string()) << ": " << FitDescription(*extras.fit) << '\n';
   }
   if (based && quality->nominalHvl1AlMm) out << "# quality HVL1: " << NominalComparison(*quality, outcome) << '\n';
+  if (extras.tubeFit != nullptr) {
+    out << "# tube fit: " << TubeFitDescription(*extras.tubeFit) << '\n';
+    for (const TubeResidual& residual : extras.tubeFit->fit.residuals) {
+      out << "# tube fit " << TubeResidualDescription(residual) << '\n';
+    }
+  }
   if (options.printTable) {
     const SpectrumTable table = TableOf(outcome, options.tableOptions);
     if (options.header) WriteSpectrumHeader(out, options, filters, outcome, "\n");

@@ -375,6 +375,37 @@ TEST(BatchRun, RqaAndRqtAddTheirFilterToTheRealisedRqrAtTheSameVoltage) {
   }
 }
 
+TEST(BatchRun, TubeFitRecoversAluminiumEquivalentAndAngleFromTwoLayersAtThreeVoltages) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunSettings truth = Settings(SpectrumModel::Tucker, {"80", "12", "1", "2.7", "0", "0"});
+  std::vector<TubeMeasurement> measurements;
+  for (const char* kV : {"60", "80", "100"}) {
+    RunSettings at = truth;
+    at.entries.tubeVoltage = kV;
+    const ExtendedBeamQuality q = batch.Run(at).extended;
+    TubeMeasurement m;
+    m.tubeVoltageKV = ParseLeadingNumber(kV);
+    m.layersMm[0] = q.values[kHvl1Al];
+    m.layersMm[1] = q.values[kHvl2Al];
+    measurements.push_back(m);
+  }
+  // started from the main window's 5 mm Al eq. and 20 degrees
+  const RunSettings start = Settings(SpectrumModel::Tucker, {"120", "20", "1", "5", "0", "0"});
+  const TubeFitOutcome tube =
+      FitTubeInputs(batch, start, measurements, {TubeInput::InherentAluminiumEquivalent, TubeInput::TargetAngle});
+  EXPECT_NEAR(tube.fit.inputs[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)], 2.7, 0.01);
+  EXPECT_NEAR(tube.fit.inputs[static_cast<std::size_t>(TubeInput::TargetAngle)], 12, 0.5);
+  EXPECT_LT(tube.fit.rmsDeviationPercent, 0.01);
+  // the settings hold the fitted inputs at the voltage given, ready to predict another voltage
+  EXPECT_EQ(tube.settings.entries.tubeVoltage, "120");
+  EXPECT_EQ(ParseLeadingNumber(tube.settings.entries.aluminiumEquivalent),
+            tube.fit.inputs[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)]);
+  EXPECT_EQ(tube.settings.entries.beryllium, "1");
+
+  measurements[0].tubeVoltageKV = 20;
+  EXPECT_THROW(FitTubeInputs(batch, start, measurements, {TubeInput::InherentAluminiumEquivalent}), TubeFitError);
+}
+
 TEST(BatchRun, IsoQualitySetsVoltageAndWholeFiltration) {
   const QualityOutcome n120 = RealiseQuality("N-120", Settings(SpectrumModel::Birch, {"200", "20", "3", "5", "2", "0"}));
   EXPECT_FALSE(n120.fit);

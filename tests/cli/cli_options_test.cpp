@@ -155,6 +155,21 @@ TEST(CliOptions, SweepMustStayInsideTheModelsVoltageRange) {
   EXPECT_TRUE(Parse({"--sweep", "30:305:270"}).sweep);
 }
 
+TEST(CliOptions, TubeFitNamesItsMeasurementsAndTheInputsVaried) {
+  const CliOptions options = Parse({"--fit-tube", "m.csv", "--vary", "al-eq,angle", "--kv", "120"});
+  EXPECT_EQ(options.tubeMeasurementsPath.value_or(""), "m.csv");
+  EXPECT_EQ(options.varied, (std::vector<TubeInput>{TubeInput::InherentAluminiumEquivalent, TubeInput::TargetAngle}));
+  EXPECT_TRUE(options.voltageGiven);
+  EXPECT_FALSE(Parse({"--fit-tube", "m.csv", "--vary", "cu"}).voltageGiven);
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m.csv"}), "option --fit-tube needs --vary (the inputs to fit, e.g. al-eq,angle)");
+  EXPECT_EQ(UsageMessage({"--vary", "al"}), "option --vary needs --fit-tube FILE (the measured layers)");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "be"}), "option --vary: \"be\" is not one of al-eq | al | cu | angle");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al,al"}), "option --vary: al is named twice");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al,cu,angle,al-eq"}), "option --vary: at most three inputs");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al", "--quality", "RQR5"}),
+            "option --fit-tube cannot be combined with --quality");
+}
+
 TEST(CliOptions, CsvAndHeaderGoWithTheirOutputs) {
   EXPECT_TRUE(Parse({"--sweep", "30:40:10", "--csv"}).csv);
   EXPECT_TRUE(Parse({"--header", "--save", "f.csv"}).header);

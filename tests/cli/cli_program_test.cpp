@@ -210,6 +210,41 @@ TEST(CliProgram, SweepOutsideTheVoltageRangeIsRefusedWhileASingleRunIsCorrected)
   EXPECT_NE(single.err.find("tube voltage 20 kV is at or below 30 kV: 30 kV used"), std::string::npos) << single.err;
 }
 
+TEST(CliProgram, TubeFitFromAMeasurementFileReportsTheFittedTube) {
+  ScratchFolder folder;
+  const std::string path = (folder / "measured.csv").string();
+  test::WriteBytes(folder / "measured.csv", "kv,hvl1_al_mm,hvl2_al_mm\n60,2.2,3.0\n80,2.85,4.2\n100,3.5,5.3\n");
+  const Result text = RunCli({"--fit-tube", path, "--vary", "al-eq", "--be", "1", "--no-table"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  // the report is the fitted tube's at the highest measured voltage
+  EXPECT_EQ(text.out.rfind("# kestrix-cli: tucker model, 100 kV,", 0), 0u) << text.out;
+  EXPECT_NE(text.out.find("# tube fit: al_eq "), std::string::npos);
+  EXPECT_NE(text.out.find(" from 6 layers at 60, 80, 100 kV: rms deviation "), std::string::npos);
+  EXPECT_NE(text.out.find("# tube fit 80 kV hvl2_al_mm: measured 4.2 mm, fitted "), std::string::npos);
+
+  const test::JsonValue json =
+      test::ParseJson(RunCli({"--fit-tube", path, "--vary", "al-eq", "--be", "1", "--kv", "120", "--json"}).out);
+  const test::JsonValue& fit = json["tube_fit"];
+  EXPECT_EQ(fit["vary"].items.size(), 1u);
+  EXPECT_EQ(fit["params"]["al_eq"].number, json["inputs"]["aluminium_equivalent_mm"].number);
+  EXPECT_EQ(json["inputs"]["tube_voltage_kV"].number, 120);
+  ASSERT_EQ(fit["residuals"].items.size(), 6u);
+  const test::JsonValue& last = fit["residuals"].items[5];
+  EXPECT_EQ(last["kv"].number, 100);
+  EXPECT_EQ(last["figure"].text, "hvl2_al_mm");
+  EXPECT_EQ(last["measured_mm"].number, 5.3);
+  EXPECT_NEAR(last["deviation_percent"].number, 100 * (last["computed_mm"].number / 5.3 - 1), 1e-9);
+
+  test::WriteBytes(folder / "bad.csv", "kv,hvl1_al_mm\n60,thin\n");
+  const Result bad = RunCli({"--fit-tube", (folder / "bad.csv").string(), "--vary", "al"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "kestrix-cli: " + (folder / "bad.csv").string() + ", line 2: hvl1_al_mm \"thin\" is not a positive number\n");
+  const Result missing = RunCli({"--fit-tube", (folder / "none.csv").string(), "--vary", "al"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("none.csv"), std::string::npos);
+}
+
 TEST(CliProgram, SweepCsvAndSavedTableWithHeader) {
   const Result csv = RunCli({"--sweep", "30:60:10", "--csv"});
   ASSERT_EQ(csv.status, 0) << csv.err;
