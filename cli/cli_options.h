@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "calculation_run.h"
+#include "beam_settings.h"
+#include "entry_texts.h"
 #include "filtration_fit.h"
 #include "model_codes.h"
 #include "tube_fit.h"
@@ -21,12 +22,6 @@ namespace kestrix {
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-/// One --filter FILE:MM.
-struct FilterRequest {
-  std::string path;
-  double thicknessMm = 0;  /// filter thickness [mm]
 };
 
 /// --sweep FROM:TO:STEP over the tube voltage [kV].
@@ -50,6 +45,7 @@ struct CliOptions {
   DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
   std::vector<FilterRequest> filters;
   std::string attenuationTablePath = kAttenuationTableFile;
+  bool attenuationTableGiven = false;  /// --table given: no other folder is searched
   SpectrumTableOptions tableOptions;
 
   bool printTable = true;    /// false with --no-table
@@ -59,6 +55,7 @@ struct CliOptions {
   std::optional<std::string> savePath;        /// --save FILE: the export table with CR LF line ends
   std::optional<VoltageSweep> sweep;
   bool help = false;
+  bool version = false;  /// --version
   /// --fit ENTRY with --target-hvl-al MM or --target-hvl-cu MM
   std::optional<FitRequest> fit;
   /// --quality NAME: a standard radiation quality from the table beside the attenuation table
@@ -76,6 +73,9 @@ struct CliOptions {
   bool voltageGiven = false;      /// --kv given
 };
 
+/// The settings of the command line's single run: its typed entries read as the main window reads them.
+RunSettings SettingsFor(const CliOptions& options);
+
 /// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
 /// or bad value, a number that is not wholly a number, a negative thickness (--be, --al-eq, --al,
 /// --cu, --filter), an option given twice, more than three filters, a sweep that reaches outside
@@ -89,13 +89,6 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 /// lowest and highest tube voltage the model computes [kV]; a single run corrects a voltage
 /// outside to the nearer end, a sweep is refused
 std::pair<double, double> TubeVoltageRange(SpectrumModel model);
-
-/// The option words for a choice, as --model, --waveform ... accept them ("tucker", "12-peak", "photon").
-const char* ModelKeyword(SpectrumModel model);
-const char* WaveformKeyword(RectificationType type);
-const char* QuantityKeyword(DisplayQuantity quantity);
-/// "al-eq", "al" or "cu", as --fit accepts them
-const char* FittedEntryKeyword(FittedEntry entry);
 
 /// The --help text: every option with its unit and default.
 std::string UsageText();

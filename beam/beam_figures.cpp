@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "decimal_text.h"
-#include "json_writer.h"
 
 namespace kestrix {
 

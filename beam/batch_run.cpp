@@ -8,8 +8,6 @@
 #include "decimal_text.h"
 #include "file_system.h"
 #include "half_value_layer.h"
-#include "input_number.h"
-#include "json_writer.h"
 #include "material_file.h"
 
 namespace kestrix {
@@ -17,11 +15,10 @@ namespace {
 
 std::string ModelName(SpectrumModel model) { return model == SpectrumModel::Tucker ? "Tucker's" : "Birch's"; }
 
-std::vector<std::string> DescribeCorrections(const RunInputTexts& entries, const RunInputs& inputs,
-                                             SpectrumModel model) {
+std::vector<std::string> DescribeCorrections(const RunEntries& entries, const RunInputs& inputs, SpectrumModel model) {
   std::vector<std::string> corrections;
   // the desktop rewrites exactly 30 kV as "30" too; only a changed value is a correction
-  const double typed = ParseLeadingNumber(entries.tubeVoltage);
+  const double typed = entries.tubeVoltageKV;
   if (inputs.tubeVoltageText && typed != inputs.kVp) {
     const bool high = typed > kMaximumTubeVoltage;
     corrections.push_back("tube voltage " + ShortestDecimal(typed) + " kV is " +
@@ -29,24 +26,23 @@ std::vector<std::string> DescribeCorrections(const RunInputTexts& entries, const
                           " kV used");
   }
   if (inputs.inherentFiltrationReplaced) {
-    corrections.push_back("inherent filtration " + ShortestDecimal(ParseLeadingNumber(entries.beryllium)) +
-                          " mm Be + " + ShortestDecimal(ParseLeadingNumber(entries.aluminiumEquivalent)) +
-                          " mm Al eq. is not possible with " + ModelName(model) + " model (the sum must be " +
+    corrections.push_back("inherent filtration " + ShortestDecimal(entries.berylliumMm) + " mm Be + " +
+                          ShortestDecimal(entries.aluminiumEquivalentMm) + " mm Al eq. is not possible with " +
+                          ModelName(model) + " model (the sum must be " +
                           (model == SpectrumModel::Tucker ? "positive" : "zero or more") +
                           "): 0 mm Be and 0.5 mm Al eq. used");
   }
   return corrections;
 }
 
-UsedEntries EntriesUsed(const RunInputTexts& entries, const RunInputs& inputs) {
+UsedEntries EntriesUsed(const RunEntries& entries, const RunInputs& inputs) {
   UsedEntries used;
   used.tubeVoltageKV = inputs.kVp;
   used.targetAngleDegrees = inputs.targetAngleDegrees;
-  used.berylliumMm = inputs.inherentFiltrationReplaced ? 0.0 : ParseLeadingNumber(entries.beryllium);
-  used.aluminiumEquivalentMm =
-      inputs.inherentFiltrationReplaced ? 0.5 : ParseLeadingNumber(entries.aluminiumEquivalent);
-  used.addedAluminiumMm = ParseLeadingNumber(entries.addedAluminium);
-  used.addedCopperMm = ParseLeadingNumber(entries.addedCopper);
+  used.berylliumMm = inputs.inherentFiltrationReplaced ? 0.0 : entries.berylliumMm;
+  used.aluminiumEquivalentMm = inputs.inherentFiltrationReplaced ? 0.5 : entries.aluminiumEquivalentMm;
+  used.addedAluminiumMm = entries.addedAluminiumMm;
+  used.addedCopperMm = entries.addedCopperMm;
   return used;
 }
 
@@ -76,16 +72,16 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string& EntryText(RunInputTexts& entries, FittedEntry entry) {
+double& EntryValue(RunEntries& entries, FittedEntry entry) {
   switch (entry) {
-    case FittedEntry::InherentAluminiumEquivalent: return entries.aluminiumEquivalent;
-    case FittedEntry::AddedCopper: return entries.addedCopper;
-    default: return entries.addedAluminium;
+    case FittedEntry::InherentAluminiumEquivalent: return entries.aluminiumEquivalentMm;
+    case FittedEntry::AddedCopper: return entries.addedCopperMm;
+    default: return entries.addedAluminiumMm;
   }
 }
 
 RunSettings WithThickness(RunSettings settings, FittedEntry entry, double thicknessMm) {
-  EntryText(settings.entries, entry) = ShortestDecimal(thicknessMm);
+  EntryValue(settings.entries, entry) = thicknessMm;
   return settings;
 }
 
@@ -111,7 +107,7 @@ BatchRun::BatchRun(const std::string& tablePath, const std::vector<FilterRequest
 
 RunOutcome BatchRun::Run(const RunSettings& settings) {
   RunOutcome outcome;
-  outcome.inputs = ReadRunInputs(settings.entries, settings.model);
+  outcome.inputs = CorrectRunEntries(settings.entries, settings.model);
   outcome.used = EntriesUsed(settings.entries, outcome.inputs);
   outcome.corrections = DescribeCorrections(settings.entries, outcome.inputs, settings.model);
 
@@ -154,7 +150,7 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
 }
 
 std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMaterial material) {
-  const RunInputs inputs = ReadRunInputs(settings.entries, settings.model);
+  const RunInputs inputs = CorrectRunEntries(settings.entries, settings.model);
   try {
     ComputePhotonSpectrum(inputs, settings.model, settings.waveform, state_);
   } catch (const RunError&) {
@@ -165,7 +161,7 @@ std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMat
 }
 
 std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& settings) {
-  const RunInputs inputs = ReadRunInputs(settings.entries, settings.model);
+  const RunInputs inputs = CorrectRunEntries(settings.entries, settings.model);
   if (inputs.inherentFiltrationReplaced) return std::nullopt;
   CosecantOfTargetAngle(inputs.targetAngleDegrees);
   try {
@@ -178,16 +174,16 @@ std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& setting
 
 FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request) {
   // an unusable angle is refused whatever the thickness, with the run's own message
-  CosecantOfTargetAngle(ReadRunInputs(settings.entries, settings.model).targetAngleDegrees);
+  CosecantOfTargetAngle(CorrectRunEntries(settings.entries, settings.model).targetAngleDegrees);
   // a thickness that makes the run replace the inherent filtration (Tucker without any) is not fitted
   double thinnestMm = 0;
   if (request.entry == FittedEntry::InherentAluminiumEquivalent &&
-      ReadRunInputs(WithThickness(settings, request.entry, 0).entries, settings.model).inherentFiltrationReplaced) {
+      CorrectRunEntries(WithThickness(settings, request.entry, 0).entries, settings.model).inherentFiltrationReplaced) {
     thinnestMm = kFitResolutionMm;
   }
   const LayerForThickness layer = [&](double thicknessMm) -> std::optional<double> {
     const RunSettings trial = WithThickness(settings, request.entry, thicknessMm);
-    if (ReadRunInputs(trial.entries, trial.model).inherentFiltrationReplaced) return std::nullopt;
+    if (CorrectRunEntries(trial.entries, trial.model).inherentFiltrationReplaced) return std::nullopt;
     return FirstLayer(trial, request.material);
   };
   FitOutcome fitted;
@@ -201,11 +197,11 @@ FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request)
 namespace {
 
 RunSettings WithTubeInputs(RunSettings settings, const TubeInputValues& values) {
-  RunInputTexts& entries = settings.entries;
-  entries.aluminiumEquivalent = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)]);
-  entries.addedAluminium = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::AddedAluminium)]);
-  entries.addedCopper = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::AddedCopper)]);
-  entries.targetAngle = ShortestDecimal(values[static_cast<std::size_t>(TubeInput::TargetAngle)]);
+  RunEntries& entries = settings.entries;
+  entries.aluminiumEquivalentMm = values[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)];
+  entries.addedAluminiumMm = values[static_cast<std::size_t>(TubeInput::AddedAluminium)];
+  entries.addedCopperMm = values[static_cast<std::size_t>(TubeInput::AddedCopper)];
+  entries.targetAngleDegrees = values[static_cast<std::size_t>(TubeInput::TargetAngle)];
   return settings;
 }
 
@@ -219,7 +215,7 @@ TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
                          " kV is outside the models' range of 30 to 300 kV");
     }
   }
-  const UsedEntries used = EntriesUsed(settings.entries, ReadRunInputs(settings.entries, settings.model));
+  const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));
   TubeFitRequest request{measurements, varied, {}};
   request.start[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)] = used.aluminiumEquivalentMm;
   request.start[static_cast<std::size_t>(TubeInput::AddedAluminium)] = used.addedAluminiumMm;
@@ -229,7 +225,7 @@ TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
   CosecantOfTargetAngle(used.targetAngleDegrees);
   const TubeFigures figures = [&](const TubeInputValues& values, double kiloVolts) {
     RunSettings trial = WithTubeInputs(settings, values);
-    trial.entries.tubeVoltage = VoltageText(kiloVolts);
+    trial.entries.tubeVoltageKV = kiloVolts;
     return batch.Extended(trial);
   };
   TubeFitOutcome outcome{measurements, varied, FitTube(request, figures), {}};
@@ -247,22 +243,22 @@ std::string DataFileBeside(const std::string& tablePath, const std::string& name
 QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
                         const std::vector<FilterRequest>& userFilters, const std::string& tablePath) {
   QualityPlan plan{quality, base, userFilters};
-  RunInputTexts& entries = plan.settings.entries;
-  entries.tubeVoltage = VoltageText(quality.tubeVoltageKV);
-  entries.addedCopper = "0";
+  RunEntries& entries = plan.settings.entries;
+  entries.tubeVoltageKV = quality.tubeVoltageKV;
+  entries.addedCopperMm = 0;
   if (quality.berylliumMm && quality.aluminiumMm) {
-    entries.beryllium = ShortestDecimal(*quality.berylliumMm);
-    entries.aluminiumEquivalent = ShortestDecimal(*quality.aluminiumMm);
-    entries.addedAluminium = "0";
+    entries.berylliumMm = *quality.berylliumMm;
+    entries.aluminiumEquivalentMm = *quality.aluminiumMm;
+    entries.addedAluminiumMm = 0;
   }
   // the aluminium and copper a based quality adds come after its base's fit
   const bool addedAfterFit = !quality.basedOn.empty();
   for (const QualityFilter& filter : quality.filters) {
     if (addedAfterFit) continue;
     if (filter.material == "Cu") {
-      entries.addedCopper = ShortestDecimal(filter.thicknessMm);
+      entries.addedCopperMm = filter.thicknessMm;
     } else if (filter.material == "Al") {
-      entries.addedAluminium = ShortestDecimal(filter.thicknessMm);
+      entries.addedAluminiumMm = filter.thicknessMm;
     } else {
       plan.filters.push_back(FilterRequest{DataFileBeside(tablePath, filter.material + ".ele"), filter.thicknessMm});
     }
@@ -285,12 +281,12 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
   }
   const double nominal = *quality.fittedHvl1AlMm;
   RunSettings settings = plan.settings;
-  settings.entries.addedAluminium = "0";
+  settings.entries.addedAluminiumMm = 0;
   try {
     realised.fit = batch.Fit(settings, FitRequest{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, nominal});
   } catch (const FiltrationFitError& error) {
     if (!error.thinnestHvl1Mm || nominal >= *error.thinnestHvl1Mm) throw;
-    const UsedEntries used = EntriesUsed(settings.entries, ReadRunInputs(settings.entries, settings.model));
+    const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));
     const double be = used.berylliumMm;
     const double al = used.aluminiumEquivalentMm;
     const std::string layer = quality.basedOn.empty() ? ", nominal HVL1 " : ", realised from " + quality.basedOn +
@@ -313,8 +309,8 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
     (filter.material == "Al" ? aluminiumMm : copperMm) += filter.thicknessMm;
   }
   realised.settings = realised.fit->settings;
-  realised.settings.entries.addedAluminium = ShortestDecimal(std::round(aluminiumMm * kFitStepsPerMm) / kFitStepsPerMm);
-  realised.settings.entries.addedCopper = ShortestDecimal(copperMm);
+  realised.settings.entries.addedAluminiumMm = std::round(aluminiumMm * kFitStepsPerMm) / kFitStepsPerMm;
+  realised.settings.entries.addedCopperMm = copperMm;
   realised.outcome = batch.Run(realised.settings);
   return realised;
 }
