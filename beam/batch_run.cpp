@@ -105,6 +105,12 @@ BatchRun::BatchRun(const std::string& tablePath, const std::vector<FilterRequest
   }
 }
 
+void BatchRun::SetFilterThickness(std::size_t index, double thicknessMm) {
+  // the loaded filters occupy slots 1, 2, 3 in the order given
+  state_.filters.thickness.at(index + 1) = thicknessMm * kCentimetresPerMillimetre;
+  filters_.at(index).thicknessMm = thicknessMm;
+}
+
 RunOutcome BatchRun::Run(const RunSettings& settings) {
   RunOutcome outcome;
   outcome.inputs = CorrectRunEntries(settings.entries, settings.model);

@@ -86,6 +86,9 @@ class BatchRun {
 
   const std::vector<LoadedFilter>& Filters() const { return filters_; }
 
+  /// Sets the thickness of material filter `index` (0-based) for the runs that follow [mm].
+  void SetFilterThickness(std::size_t index, double thicknessMm);
+
  private:
   /// first half-value layer [mm] of the beam of settings, nullopt when it has none or is absorbed
   std::optional<double> FirstLayer(const RunSettings& settings, LayerMaterial material);

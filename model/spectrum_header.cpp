@@ -53,4 +53,13 @@ std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& d) {
   return lines;
 }
 
+void WriteDescribedSpectrum(std::ostream& out, const SpectrumDescription& description,
+                            const std::vector<double>& energies, const std::vector<double>& values) {
+  for (const std::string& line : SpectrumHeaderLines(description)) out << line << '\n';
+  out << "energy_" << OneLine(description.energyUnit) << ",value\n";
+  for (std::size_t i = 0; i < energies.size() && i < values.size(); ++i) {
+    out << Number(energies[i]) << ',' << Number(values[i]) << '\n';
+  }
+}
+
 }  // namespace kestrix

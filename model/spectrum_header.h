@@ -3,6 +3,7 @@
 // the filtration, the tabulated quantity and its normalisation. Readers of the table skip them as
 // comments (numpy's and pandas' comment='#', gnuplot, spreadsheet imports).
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,11 @@ struct SpectrumDescription {
 /// shortest form that reads back to the same double; control characters in descriptions and
 /// sources become blanks so that every line stays one line.
 std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& description);
+
+/// The described spectrum as comma-separated text with "\n" line ends: the header lines, a row
+/// "energy_keV,value" (energy_MeV with that unit), then one row per bin, each number in the
+/// shortest form that reads back to the same double. energies and values have the same length.
+void WriteDescribedSpectrum(std::ostream& out, const SpectrumDescription& description,
+                            const std::vector<double>& energies, const std::vector<double>& values);
 
 }  // namespace kestrix

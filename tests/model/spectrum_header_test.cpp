@@ -2,6 +2,7 @@
 
 #include "spectrum_header.h"
 
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,19 @@ TEST(SpectrumHeader, ControlCharactersCannotBreakALine) {
     EXPECT_EQ(line.rfind("# ", 0), 0u);
     for (const char c : line) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7f) << line;
   }
+}
+
+TEST(SpectrumHeader, DescribedSpectrumRowsReadBackExactly) {
+  SpectrumDescription d;
+  d.program = "test";
+  std::ostringstream out;
+  WriteDescribedSpectrum(out, d, {0.5, 1.0}, {1.0 / 3.0, 0});
+  const std::string text = out.str();
+  const std::size_t rows = text.find("energy_keV,value\n");
+  ASSERT_NE(rows, std::string::npos);
+  EXPECT_EQ(text.substr(rows), "energy_keV,value\n0.5,0.3333333333333333\n1,0\n");
+  EXPECT_EQ(std::stod("0.3333333333333333"), 1.0 / 3.0);
+  EXPECT_EQ(text.rfind("# spectrum of test\n", 0), 0u);
 }
 
 }  // namespace
