@@ -26,6 +26,12 @@ std::optional<std::string> ValueProblem(BeamInput input, double value, SpectrumM
   }
 }
 
+/// "30 kV", "12 degrees", "0.5 mm"
+std::string ValueText(BeamInput input, double value) {
+  const char* unit = input == BeamInput::TubeVoltage ? " kV" : input == BeamInput::TargetAngle ? " degrees" : " mm";
+  return ShortestDecimal(value) + unit;
+}
+
 }  // namespace
 
 double& EntryValue(RunEntries& entries, BeamInput input) {
@@ -77,7 +83,11 @@ std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings,
       } else {
         EntryValue(swept.entries, input) = value;
       }
-      outcomes.push_back(batch.Run(swept));
+      try {
+        outcomes.push_back(batch.Run(swept));
+      } catch (const RunError& error) {
+        throw RunError(error.Reason(), error.Value(), "at " + ValueText(input, value) + ": " + error.what());
+      }
     }
   } catch (...) {
     if (input == BeamInput::FilterThickness) batch.SetFilterThickness(filter, given);
