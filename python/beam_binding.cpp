@@ -474,7 +474,10 @@ void BindBeam(py::module_& module) {
                     "in full precision (read-only float64 array)")
       .def_readonly("quantity", &Spectrum::quantity, "'photon', 'exposure' or 'energy'")
       .def_readonly("normalisation", &Spectrum::normalisation, "'max' (peak 1) or 'total' (sum 1)")
-      .def("normalised", &Normalised, py::arg("kind") = "total",
+      .def(
+          "normalised",
+          [](const Spectrum& spectrum, const py::object& kind) { return Normalised(spectrum, TextArgument("kind", kind)); },
+          py::arg("kind") = "total",
            "The same spectrum scaled so that its values sum to 1 ('total') or peak at 1 ('max').")
       .def(
           "to_csv",
@@ -534,7 +537,8 @@ void BindBeam(py::module_& module) {
       }))
       .def_static(
           "from_quality",
-          [](const std::string& name, const py::kwargs& kwargs) {
+          [](const py::object& quality, const py::kwargs& kwargs) {
+            const std::string name = TextArgument("name", quality);
             static const std::vector<std::string> allowed{"model", "angle", "be", "al_eq", "waveform", "filters", "table"};
             const BeamArguments arguments = ArgumentsFromKeywords("from_quality", kwargs, BeamArguments{}, allowed);
             const bool inherentGiven = kwargs.contains("be") || kwargs.contains("al_eq");
@@ -580,8 +584,8 @@ void BindBeam(py::module_& module) {
           }))
       .def(
           "spectrum",
-          [](Beam& beam, const std::string& quantity) {
-            const DisplayQuantity wanted = QuantityOf(quantity);
+          [](Beam& beam, const py::object& name) {
+            const DisplayQuantity wanted = QuantityOf(TextArgument("quantity", name));
             ExchangeSpectrum relative;
             {
               py::gil_scoped_release release;
@@ -644,8 +648,8 @@ void BindBeam(py::module_& module) {
 
   module.def(
       "fit",
-      [](const std::string& entry, const py::object& targetAl, const py::object& targetCu, const py::kwargs& kwargs) {
-        const FitRequest request = FitRequestOf(entry, targetAl, targetCu);
+      [](const py::object& entry, const py::object& targetAl, const py::object& targetCu, const py::kwargs& kwargs) {
+        const FitRequest request = FitRequestOf(TextArgument("entry", entry), targetAl, targetCu);
         const BeamArguments arguments = ArgumentsFromKeywords("fit", kwargs, BeamArguments{}, BeamKeywords());
         return Built([&] { return Beam::Fitted(arguments, request); });
       },

@@ -59,6 +59,10 @@ def test_inputs_the_desktop_would_correct_are_refused_naming_the_input(arguments
     (lambda: kestrix.Beam("tucker", 100), "Beam() takes keyword arguments only"),
     (lambda: kestrix.Beam.from_quality("RQR5", kv=80), "from_quality() got an unexpected keyword argument 'kv'"),
     (lambda: kestrix.fit("al", target_hvl_al="3"), "target_hvl_al must be a number of mm, not '3'"),
+    (lambda: kestrix.fit(1, target_hvl_al=3), "entry must be a text, not 1"),
+    (lambda: kestrix.Beam.from_quality(5), "name must be a text, not 5"),
+    (lambda: kestrix.Beam(kv=80).spectrum(1), "quantity must be a text, not 1"),
+    (lambda: kestrix.Beam(kv=80).spectrum().normalised(None), "kind must be a text, not None"),
 ])
 def test_wrong_types_and_unknown_keywords_are_type_errors_naming_themselves(make, message):
     with pytest.raises(TypeError) as refusal:
