@@ -1,11 +1,13 @@
 #include "batch_run.h"
 
 #include <cmath>
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "atomic_file.h"
 #include "decimal_text.h"
+#include "emission_models.h"
 #include "file_system.h"
 #include "half_value_layer.h"
 #include "material_file.h"
@@ -118,8 +120,17 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   outcome.corrections = DescribeCorrections(settings.entries, outcome.inputs, settings.model);
 
   // the desktop run: photon-number spectrum, its relative values into the exchange file
+  CheckDistance(settings.distanceMm);
   ComputePhotonSpectrum(outcome.inputs, settings.model, settings.waveform, state_);
   const double kVp = outcome.inputs.kVp;
+  if (EmissionModelFor(settings.model).IsAbsolute()) {
+    // the waveform average is per sample; per electron it is weighted by the tube current
+    const double perElectron = SamplesPerCurrentWeight(settings.waveform);
+    PhotonSpectrum& absolute = outcome.absoluteSpectrum.emplace();
+    const int top = std::min(TopBinFor(kVp), kExchangeLast);
+    for (int i = 2; i <= top; ++i) absolute[i] = state_.SpectrumBins[i] * perElectron;
+  }
+  outcome.output = OutputAt(outcome, settings.model, settings.distanceMm);
   outcome.photonSpectrum = RelativePhotonSpectrum(state_, kVp);
   outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
   outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
@@ -153,6 +164,12 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   }
   outcome.extended = ComputeExtendedBeamQuality(outcome.photonSpectrum, state_.table);
   return outcome;
+}
+
+BeamOutput BatchRun::OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const {
+  CheckDistance(distanceMm);
+  if (!outcome.absoluteSpectrum) return RelativeModelOutput(ModelKeyword(model), distanceMm);
+  return ComputeBeamOutput(*outcome.absoluteSpectrum, distanceMm, state_.table);
 }
 
 std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMaterial material) {

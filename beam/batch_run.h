@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "beam_output.h"
 #include "beam_quality.h"
 #include "calculation_run.h"
 #include "calculation_state.h"
@@ -51,6 +52,11 @@ struct RunOutcome {
   std::array<bool, 2> layerBelowFirstStep{};
   /// second layers, homogeneity and mean energies in double precision from photonSpectrum
   ExtendedBeamQuality extended;
+  /// for a model that computes photons per electron: the filtered spectrum in photons per keV per sr
+  /// per electron of the whole waveform, bins 1..600 [1/(keV sr electron)]; nullopt for a relative model
+  std::optional<PhotonSpectrum> absoluteSpectrum;
+  /// fluence and air kerma per mAs at the settings' distance, or why there are none
+  BeamOutput output;
 };
 
 /// A beam whose filtration entry was fitted to a first half-value layer.
@@ -88,6 +94,9 @@ class BatchRun {
 
   /// Sets the thickness of material filter `index` (0-based) for the runs that follow [mm].
   void SetFilterThickness(std::size_t index, double thicknessMm);
+  /// The output of outcome (a run of this batch) at another distance [mm]; throws
+  /// std::invalid_argument for a distance that is not positive.
+  BeamOutput OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const;
 
  private:
   /// first half-value layer [mm] of the beam of settings, nullopt when it has none or is absorbed

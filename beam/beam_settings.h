@@ -30,6 +30,7 @@ struct RunSettings {
   RunEntries entries;
   RectificationType waveform = RectificationType::ConstantPotential;
   DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
+  double distanceMm = 1000;  /// distance from the focal spot of the absolute output [mm]
 };
 
 /// The words for a choice, as kestrix-cli's options and the Python package accept them

@@ -54,6 +54,15 @@ Choice OneOf(const std::string& option, const std::string& value,
   throw UsageError("option " + option + ": \"" + value + "\" is not one of " + names);
 }
 
+/// "physics" or the words of every model with absolute output, for a message
+std::string AbsoluteModelList() {
+  std::string list;
+  for (const SpectrumModel model : SpectrumModels()) {
+    if (EmissionModelFor(model).IsAbsolute()) list += (list.empty() ? "" : ", ") + std::string(ModelKeyword(model));
+  }
+  return list.empty() ? "none is built in" : list;
+}
+
 /// every model the library offers, by its keyword
 std::vector<std::pair<const char*, SpectrumModel>> ModelChoices() {
   std::vector<std::pair<const char*, SpectrumModel>> choices;
@@ -173,8 +182,18 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
        }},
       {"--normalise",
        [](CliOptions& o, const std::string& v) {
-         o.tableOptions.normalisation = OneOf<TableNormalisation>(
-             "--normalise", v, {{"max", TableNormalisation::MaximumOne}, {"total", TableNormalisation::TotalOne}});
+         o.perMas = Lowercase(v) == "per-mas";
+         o.tableOptions.normalisation =
+             o.perMas ? TableNormalisation::MaximumOne
+                      : OneOf<TableNormalisation>("--normalise", v,
+                                                  {{"max", TableNormalisation::MaximumOne},
+                                                   {"total", TableNormalisation::TotalOne},
+                                                   {"per-mas", TableNormalisation::MaximumOne}});
+       }},
+      {"--distance",
+       [](CliOptions& o, const std::string& v) {
+         o.distanceMm = StrictNumber("--distance", v);
+         if (!(o.distanceMm > 0)) throw UsageError("option --distance: the distance must be positive [mm]");
        }},
       {"--energy-notation",
        [](CliOptions& o, const std::string& v) {
@@ -254,6 +273,14 @@ void CheckTubeFit(const std::set<std::string>& seen) {
 void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
   CheckFitAndQuality(seen);
   CheckTubeFit(seen);
+  if (options.perMas && !EmissionModelFor(options.model).IsAbsolute()) {
+    throw UsageError(std::string("option --normalise per-mas needs a model with absolute output (") +
+                     AbsoluteModelList() + "); the " + ModelKeyword(options.model) + " model is relative");
+  }
+  if (options.perMas && options.quantity != DisplayQuantity::PhotonNumber) {
+    throw UsageError("option --normalise per-mas tabulates photon numbers: it cannot be combined with --quantity " +
+                     std::string(QuantityKeyword(options.quantity)));
+  }
   if (options.listQualities) {
     for (const char* other : {"--sweep", "--fit", "--quality"}) {
       if (seen.count(other) != 0) {
@@ -281,7 +308,8 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
 }  // namespace
 
 RunSettings SettingsFor(const CliOptions& options) {
-  return RunSettings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity};
+  return RunSettings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity,
+                     options.distanceMm};
 }
 
 std::pair<double, double> TubeVoltageRange(SpectrumModel model) {
@@ -338,15 +366,14 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return R"(Usage: kestrix-cli [options]
+  std::string text = R"(Usage: kestrix-cli [options]
 
 Computes the relative photon spectrum of a tungsten-target X-ray tube with the desktop
 program's calculation and prints it as a table, followed by the beam-quality figures of
 the half-value-layer engine (Quillon). Numbers use "." as the decimal point.
 
 Tube and filtration (the main window's entries):
-  --model tucker|birch        spectrum model (default tucker)
-  --kv KV                     tube voltage [kV] (default 200); above 300 becomes 300,
+@MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200); above 300 becomes 300,
                               30 or below becomes 30 (reported on stderr)
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
@@ -370,7 +397,9 @@ Spectrum table (the data export's formats):
                               is exactly the desktop program's data export)
   --separator comma|space     ", " or two blanks between the columns (default comma)
   --unit keV|MeV              photon energy unit (default keV)
-  --normalise max|total       maximum = 1 or total = 1 (default max)
+  --normalise max|total|per-mas
+                              maximum = 1 or total = 1 (default max); per-mas: photons per keV
+                              per mm2 per mAs at --distance (models with absolute output only)
   --energy-notation plain|exp energy as 0000.0 (keV) / 0.0000 (MeV) or 0.000E+00 (default plain)
   --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
   --save FILE                 also write the table to FILE exactly as the data export does
@@ -395,6 +424,9 @@ Output:
   --csv                       with --sweep: a plain comma-separated table instead, its first
                               row the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty
                               field where a figure cannot be given
+  --distance MM               distance from the focal spot of the absolute output: air kerma and
+                              photon fluence per mAs (default 1000); only the inverse square, so
+                              give the air in between as a filter (--filter Air.mix:MM)
   -h, --help                  this text
   --version                   the program's version
 
@@ -436,6 +468,13 @@ coefficients HVL1/HVL2, fluence-weighted and air-kerma-weighted mean energy [keV
 
 Exit status: 0 success, 1 calculation or file error, 2 bad command line.
 )";
+  // the option line names every model the library offers
+  std::string models;
+  for (const SpectrumModel model : SpectrumModels()) models += (models.empty() ? "" : "|") + std::string(ModelKeyword(model));
+  std::string line = "  --model " + models;
+  line += line.size() < 30 ? std::string(30 - line.size(), ' ') : "\n" + std::string(30, ' ');
+  text.replace(text.find("@MODEL OPTION@"), 14, line + "spectrum model (default tucker)\n");
+  return text;
 }
 
 }  // namespace kestrix

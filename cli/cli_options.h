@@ -54,6 +54,10 @@ struct CliOptions {
   std::optional<std::string> exchangeFolder;  /// --exchange DIR
   std::optional<std::string> savePath;        /// --save FILE: the export table with CR LF line ends
   std::optional<VoltageSweep> sweep;
+  /// --distance MM: distance from the focal spot of the absolute output [mm]
+  double distanceMm = 1000;
+  /// --normalise per-mas: the table in photons per keV per mm2 per mAs at the distance
+  bool perMas = false;
   bool help = false;
   bool version = false;  /// --version
   /// --fit ENTRY with --target-hvl-al MM or --target-hvl-cu MM

@@ -31,7 +31,7 @@ std::string QualitiesPath(const CliOptions& options) {
 void SaveOutputs(const CliOptions& options, const std::vector<LoadedFilter>& filters, const RunOutcome& outcome) {
   std::optional<SpectrumTable> table;
   if (options.savePath) {
-    table = TableOf(outcome, options.tableOptions);
+    table = TableOf(outcome, options);
     CheckSaveTarget(*options.savePath);
   }
   const std::vector<std::string> exchangeFiles =

@@ -35,6 +35,13 @@ std::vector<WaveformSample> WaveformSamples(RectificationType type) {
   return samples;
 }
 
+double SamplesPerCurrentWeight(RectificationType type) {
+  const std::vector<WaveformSample> samples = WaveformSamples(type);
+  double weights = 0;
+  for (const WaveformSample& sample : samples) weights += sample.weight;
+  return static_cast<double>(samples.size()) / weights;
+}
+
 double SampleVoltage(double kVp, int phaseDegrees) { return kVp * std::sin(DegreesToRadians(phaseDegrees)); }
 
 void AverageWaveformSamples(double kVp, const std::vector<WaveformSample>& samples, const SampleEmission& emission,

@@ -179,6 +179,9 @@ class Beam {
   py::object fitReport = py::none();
   py::object qualityReport = py::none();
 
+  /// fluence and air kerma per mAs at another distance [mm]
+  BeamOutput OutputAt(double distanceMm) const { return batch_->OutputAt(outcome_, settings_.model, distanceMm); }
+
   /// the quantity relative to its peak in full precision; runs the calculation again for exposure and energy
   ExchangeSpectrum Relative(DisplayQuantity quantity) {
     if (quantity == DisplayQuantity::PhotonNumber) return outcome_.photonSpectrum;
@@ -292,6 +295,19 @@ py::dict ExtendedFigures(const ExtendedBeamQuality& extended) {
   return figures;
 }
 
+/// results.output of kestrix-cli's JSON
+py::dict OutputFigures(const BeamOutput& output) {
+  py::dict figures;
+  py::dict missing;
+  figures[kDistanceKey] = output.distanceMm;
+  figures[kAirKermaKey] = Optional(output.airKermaMicroGrayPerMas);
+  figures[kPhotonFluenceKey] = Optional(output.photonFluencePerMasPerMm2);
+  if (!output.airKermaMicroGrayPerMas) missing[kAirKermaKey] = output.missing;
+  if (!output.photonFluencePerMasPerMm2) missing[kPhotonFluenceKey] = output.missing;
+  figures["missing"] = missing;
+  return figures;
+}
+
 /// results of kestrix-cli's JSON
 py::dict Figures(const RunOutcome& outcome) {
   py::dict figures;
@@ -304,6 +320,7 @@ py::dict Figures(const RunOutcome& outcome) {
   }
   figures["missing"] = missing;
   figures["extended"] = ExtendedFigures(outcome.extended);
+  figures["output"] = OutputFigures(outcome.output);
   return figures;
 }
 
@@ -473,7 +490,8 @@ void BindBeam(py::module_& module) {
                     "value of each bin relative to the peak (or to the total after normalised('total')), "
                     "in full precision (read-only float64 array)")
       .def_readonly("quantity", &Spectrum::quantity, "'photon', 'exposure' or 'energy'")
-      .def_readonly("normalisation", &Spectrum::normalisation, "'max' (peak 1) or 'total' (sum 1)")
+      .def_readonly("normalisation", &Spectrum::normalisation,
+                    "'max' (peak 1), 'total' (sum 1) or 'per_mas' (photons per keV per mm2 per mAs)")
       .def(
           "normalised",
           [](const Spectrum& spectrum, const py::object& kind) { return Normalised(spectrum, TextArgument("kind", kind)); },
@@ -510,8 +528,10 @@ void BindBeam(py::module_& module) {
                             DescriptionFromState(state[4].cast<py::tuple>())};
           }))
       .def("__repr__", [](const Spectrum& spectrum) {
-        return "<kestrix.Spectrum " + spectrum.quantity + ", normalised to its " +
-               (spectrum.normalisation == "max" ? "peak" : "total") + ", 600 bins 0.5-300 keV>";
+        const std::string scale = spectrum.normalisation == "per_mas" ? "in photons per keV per mm2 per mAs"
+                                  : spectrum.normalisation == "max"   ? "normalised to its peak"
+                                                                      : "normalised to its total";
+        return "<kestrix.Spectrum " + spectrum.quantity + ", " + scale + ", 600 bins 0.5-300 keV>";
       });
 
   py::class_<Beam>(module, "Beam",
@@ -584,17 +604,52 @@ void BindBeam(py::module_& module) {
           }))
       .def(
           "spectrum",
-          [](Beam& beam, const py::object& name) {
-            const DisplayQuantity wanted = QuantityOf(TextArgument("quantity", name));
+          [](Beam& beam, const py::object& name, const py::object& normaliseWord, const py::object& distance) {
+            const std::string quantity = TextArgument("quantity", name);
+            const std::string normalise = TextArgument("normalise", normaliseWord);
+            const double distanceMm = NumberArgument("distance_mm", distance, "mm");
+            const DisplayQuantity wanted = QuantityOf(quantity);
+            if (normalise == "per_mas") {
+              if (wanted != DisplayQuantity::PhotonNumber) {
+                throw std::invalid_argument("spectrum: normalise='per_mas' gives photon numbers; quantity must be 'photon'");
+              }
+              if (!beam.Outcome().absoluteSpectrum) {
+                throw std::invalid_argument(std::string("spectrum: normalise='per_mas' needs a model with absolute output; the ") +
+                                            ModelKeyword(beam.Settings().model) + " model is relative");
+              }
+              CheckDistance(CheckedNumber("distance_mm", distanceMm));
+              Spectrum absolute = SpectrumOf(FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm),
+                                             QuantityKeyword(wanted), DescriptionOf(beam));
+              absolute.normalisation = "per_mas";
+              absolute.description.normalisation =
+                  "per_mas (photons per keV per mm2 per mAs at " + ShortestDecimal(distanceMm) + " mm)";
+              return absolute;
+            }
+            if (normalise != "max" && normalise != "total") {
+              throw std::invalid_argument("spectrum: normalise \"" + normalise + "\" is not one of max | total | per_mas");
+            }
             ExchangeSpectrum relative;
             {
               py::gil_scoped_release release;
               relative = beam.Relative(wanted);
             }
-            return SpectrumOf(relative, QuantityKeyword(wanted), DescriptionOf(beam));
+            const Spectrum peakOne = SpectrumOf(relative, QuantityKeyword(wanted), DescriptionOf(beam));
+            return normalise == "max" ? peakOne : Normalised(peakOne, "total");
           },
-          py::arg("quantity") = "photon",
-          "The spectrum of 'photon' number, 'exposure' or 'energy' relative to its peak, in full precision.")
+          py::arg("quantity") = "photon", py::arg("normalise") = "max", py::arg("distance_mm") = kDefaultDistanceMm,
+          "The spectrum of 'photon' number, 'exposure' or 'energy' in full precision: relative to its peak\n"
+          "(normalise='max'), to its total ('total'), or for a model with absolute output the photons per keV\n"
+          "per mm2 per mAs at distance_mm [mm] from the focal spot ('per_mas', photon number only).")
+      .def(
+          "output",
+          [](const Beam& beam, double distanceMm) {
+            return OutputFigures(beam.OutputAt(CheckedNumber("distance_mm", distanceMm)));
+          },
+          py::arg("distance_mm") = kDefaultDistanceMm,
+          "The absolute output at distance_mm [mm] from the focal spot, keyed as kestrix-cli's JSON\n"
+          "results.output: distance_mm [mm], air_kerma_uGy_per_mAs [uGy/mAs], photon_fluence_per_mAs_per_mm2\n"
+          "[1/(mm2 mAs)]; None for a relative model (tucker, birch), with the reason under 'missing'. Distance\n"
+          "acts by the inverse square only: give the air in between as a filter ('Air', mm).")
       .def(
           "figures", [](const Beam& beam) { return Figures(beam.Outcome()); },
           "The engine's beam-quality figures, keyed as kestrix-cli's JSON results: hvl_al_mm [mm Al],\n"

@@ -422,5 +422,25 @@ TEST(InstalledDataFolder, IsShareKestrixBesideTheProgramsFolder) {
   EXPECT_EQ(InstalledDataFolder(""), "");
 }
 
+TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
+  const Result json = RunCli({"--kv", "100", "--no-table", "--json", "--distance", "500"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_NE(json.out.find("\"distance_mm\": 500"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"air_kerma_uGy_per_mAs\": null"), std::string::npos);
+  EXPECT_NE(json.out.find("\"photon_fluence_per_mAs_per_mm2\": \"the tucker model is relative"), std::string::npos);
+  const Result text = RunCli({"--kv", "100", "--no-table", "--model", "birch"});
+  EXPECT_NE(text.out.find("# air kerma per mAs [uGy] at 1000 mm: none (the birch model is relative"), std::string::npos)
+      << text.out;
+
+  const Result perMas = RunCli({"--normalise", "per-mas"});
+  EXPECT_EQ(perMas.status, 2);
+  EXPECT_NE(perMas.err.find("needs a model with absolute output"), std::string::npos) << perMas.err;
+  for (const char* distance : {"0", "-5", "far"}) {
+    const Result bad = RunCli({"--distance", distance});
+    EXPECT_EQ(bad.status, 2) << distance;
+    EXPECT_NE(bad.err.find("--distance"), std::string::npos) << bad.err;
+  }
+}
+
 }  // namespace
 }  // namespace kestrix

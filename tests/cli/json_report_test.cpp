@@ -57,7 +57,7 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
   const JsonValue& results = doc["results"];
   EXPECT_EQ(Keys(results), (std::set<std::string>{"hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm",
                                                   "effective_energy_cu_keV", "photons_per_mm2_per_Ckg", "missing",
-                                                  "extended"}));
+                                                  "extended", "output"}));
   EXPECT_EQ(results["hvl_al_mm"].number, *c.outcome.results->hvlAlMm);
   EXPECT_EQ(results["photons_per_mm2_per_Ckg"].number, *c.outcome.results->photonsPerMm2PerCkg);
   EXPECT_TRUE(results["missing"].members.empty());
