@@ -1,5 +1,6 @@
 #include "batch_run.h"
 
+#include <cmath>
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -106,6 +107,12 @@ BatchRun::BatchRun(const std::string& tablePath, const std::vector<FilterRequest
   }
 }
 
+void BatchRun::SetFilterThickness(std::size_t index, double thicknessMm) {
+  // the loaded filters occupy slots 1, 2, 3 in the order given
+  state_.filters.thickness.at(index + 1) = thicknessMm * kCentimetresPerMillimetre;
+  filters_.at(index).thicknessMm = thicknessMm;
+}
+
 RunOutcome BatchRun::Run(const RunSettings& settings) {
   RunOutcome outcome;
   outcome.inputs = CorrectRunEntries(settings.entries, settings.model);
@@ -176,6 +183,18 @@ std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMat
       .FirstHalfValueLayerMm(material);
 }
 
+std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& settings) {
+  const RunInputs inputs = CorrectRunEntries(settings.entries, settings.model);
+  if (inputs.inherentFiltrationReplaced) return std::nullopt;
+  CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  try {
+    ComputePhotonSpectrum(inputs, settings.model, settings.waveform, state_);
+  } catch (const RunError&) {
+    return std::nullopt;  // everything absorbed
+  }
+  return ComputeExtendedBeamQuality(RelativePhotonSpectrum(state_, inputs.kVp), state_.table);
+}
+
 FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request) {
   // an unusable angle is refused whatever the thickness, with the run's own message
   CosecantOfTargetAngle(CorrectRunEntries(settings.entries, settings.model).targetAngleDegrees);
@@ -198,6 +217,45 @@ FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request)
   return fitted;
 }
 
+namespace {
+
+RunSettings WithTubeInputs(RunSettings settings, const TubeInputValues& values) {
+  RunEntries& entries = settings.entries;
+  entries.aluminiumEquivalentMm = values[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)];
+  entries.addedAluminiumMm = values[static_cast<std::size_t>(TubeInput::AddedAluminium)];
+  entries.addedCopperMm = values[static_cast<std::size_t>(TubeInput::AddedCopper)];
+  entries.targetAngleDegrees = values[static_cast<std::size_t>(TubeInput::TargetAngle)];
+  return settings;
+}
+
+}  // namespace
+
+TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
+                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied) {
+  for (const TubeMeasurement& measurement : measurements) {
+    if (!(measurement.tubeVoltageKV >= kMinimumTubeVoltage && measurement.tubeVoltageKV <= kMaximumTubeVoltage)) {
+      throw TubeFitError("the measurement at " + VoltageText(measurement.tubeVoltageKV) +
+                         " kV is outside the models' range of 30 to 300 kV");
+    }
+  }
+  const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));
+  TubeFitRequest request{measurements, varied, {}};
+  request.start[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)] = used.aluminiumEquivalentMm;
+  request.start[static_cast<std::size_t>(TubeInput::AddedAluminium)] = used.addedAluminiumMm;
+  request.start[static_cast<std::size_t>(TubeInput::AddedCopper)] = used.addedCopperMm;
+  request.start[static_cast<std::size_t>(TubeInput::TargetAngle)] = used.targetAngleDegrees;
+  // an unusable angle is refused with the run's own message, before any fitting
+  CosecantOfTargetAngle(used.targetAngleDegrees);
+  const TubeFigures figures = [&](const TubeInputValues& values, double kiloVolts) {
+    RunSettings trial = WithTubeInputs(settings, values);
+    trial.entries.tubeVoltageKV = kiloVolts;
+    return batch.Extended(trial);
+  };
+  TubeFitOutcome outcome{measurements, varied, FitTube(request, figures), {}};
+  outcome.settings = WithTubeInputs(settings, outcome.fit.inputs);
+  return outcome;
+}
+
 std::string DataFileBeside(const std::string& tablePath, const std::string& name) {
   // "/" or, on Windows, "\\" ends the folder
   const std::filesystem::path table = std::filesystem::u8path(tablePath);
@@ -216,7 +274,10 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
     entries.aluminiumEquivalentMm = *quality.aluminiumMm;
     entries.addedAluminiumMm = 0;
   }
+  // the aluminium and copper a based quality adds come after its base's fit
+  const bool addedAfterFit = !quality.basedOn.empty();
   for (const QualityFilter& filter : quality.filters) {
+    if (addedAfterFit) continue;
     if (filter.material == "Cu") {
       entries.addedCopperMm = filter.thicknessMm;
     } else if (filter.material == "Al") {
@@ -235,12 +296,13 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
 }
 
 QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
-  QualityOutcome realised{plan, std::nullopt, {}};
-  if (!plan.quality.nominalHvl1AlMm) {
+  QualityOutcome realised{plan, std::nullopt, plan.settings, {}};
+  const RadiationQuality& quality = plan.quality;
+  if (!quality.fittedHvl1AlMm) {
     realised.outcome = batch.Run(plan.settings);
     return realised;
   }
-  const double nominal = *plan.quality.nominalHvl1AlMm;
+  const double nominal = *quality.fittedHvl1AlMm;
   RunSettings settings = plan.settings;
   settings.entries.addedAluminiumMm = 0;
   try {
@@ -250,12 +312,29 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
     const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));
     const double be = used.berylliumMm;
     const double al = used.aluminiumEquivalentMm;
-    throw QualityRefusal(plan.quality.name + " (" + VoltageText(plan.quality.tubeVoltageKV) + " kV, nominal HVL1 " +
-                         Mm(nominal) + " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
+    const std::string layer = quality.basedOn.empty() ? ", nominal HVL1 " : ", realised from " + quality.basedOn +
+                                                                             " whose nominal HVL1 is ";
+    throw QualityRefusal(quality.name + " (" + VoltageText(quality.tubeVoltageKV) + " kV" + layer + Mm(nominal) +
+                         " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
                          Mm(al) + " Al eq.: without added aluminium the beam already has HVL1 " +
                          FixedDigits(*error.thinnestHvl1Mm, 3) + " mm Al, harder than the quality");
   }
-  realised.outcome = realised.fit->outcome;
+  if (quality.basedOn.empty()) {
+    realised.settings = realised.fit->settings;
+    realised.outcome = realised.fit->outcome;
+    return realised;
+  }
+  // the standard's filter goes in front of the tube as set up for the base quality; both
+  // thicknesses are whole micrometres, so the sum is rounded to them
+  double aluminiumMm = realised.fit->fit.thicknessMm;
+  double copperMm = 0;
+  for (const QualityFilter& filter : quality.filters) {
+    (filter.material == "Al" ? aluminiumMm : copperMm) += filter.thicknessMm;
+  }
+  realised.settings = realised.fit->settings;
+  realised.settings.entries.addedAluminiumMm = std::round(aluminiumMm * kFitStepsPerMm) / kFitStepsPerMm;
+  realised.settings.entries.addedCopperMm = copperMm;
+  realised.outcome = batch.Run(realised.settings);
   return realised;
 }
 

@@ -18,6 +18,7 @@
 #include "exchange_files.h"
 #include "filtration_fit.h"
 #include "radiation_quality.h"
+#include "tube_fit.h"
 
 namespace kestrix {
 
@@ -84,8 +85,15 @@ class BatchRun {
   /// outside the reachable range (the text states it).
   FitOutcome Fit(const RunSettings& settings, const FitRequest& request);
 
+  /// The extended figures of the beam of settings, computed from its spectrum alone (no exchange
+  /// file, no engine); nullopt when everything is absorbed or the run would replace the inherent
+  /// filtration. Throws RunError for an unusable angle.
+  std::optional<ExtendedBeamQuality> Extended(const RunSettings& settings);
+
   const std::vector<LoadedFilter>& Filters() const { return filters_; }
 
+  /// Sets the thickness of material filter `index` (0-based) for the runs that follow [mm].
+  void SetFilterThickness(std::size_t index, double thicknessMm);
   /// The output of outcome (a run of this batch) at another distance [mm]; throws
   /// std::invalid_argument for a distance that is not positive.
   BeamOutput OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const;
@@ -103,7 +111,9 @@ class BatchRun {
 struct QualityPlan {
   RadiationQuality quality;
   /// the user's settings with the quality's tube voltage; N and H also set the window, the
-  /// aluminium equivalent, no added aluminium and their copper; RQR sets no added copper
+  /// aluminium equivalent, no added aluminium and their copper; RQR sets no added copper; RQA and
+  /// RQT hold the settings of the RQR they are based on (their aluminium and copper are added
+  /// after the fit)
   RunSettings settings;
   /// the user's material filters, then the quality's other filters (files <symbol>.ele)
   std::vector<FilterRequest> filters;
@@ -118,10 +128,12 @@ std::string DataFileBeside(const std::string& tablePath, const std::string& name
 QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
                         const std::vector<FilterRequest>& userFilters, const std::string& tablePath);
 
-/// A realised quality; fit holds the added aluminium fitted to the nominal layer (RQR).
+/// A realised quality; fit holds the added aluminium fitted to the nominal layer (RQR, or the RQR
+/// an RQA or RQT is based on).
 struct QualityOutcome {
   QualityPlan plan;
   std::optional<FitOutcome> fit;
+  RunSettings settings;  /// the inputs of outcome
   RunOutcome outcome;
 };
 
@@ -132,10 +144,27 @@ class QualityRefusal : public std::runtime_error {
 };
 
 /// Runs plan on batch, which must hold plan.filters: N and H as they stand, RQR with the added
-/// aluminium fitted to the nominal first half-value layer. Throws QualityRefusal when the beam
-/// without added aluminium is already harder than the nominal layer (the text gives its layer),
-/// FiltrationFitError for another unreachable layer, RunError as Run does.
+/// aluminium fitted to the nominal first half-value layer. RQA and RQT realise their RQR so, then
+/// add their aluminium to the fitted added aluminium, or their copper, at the same tube voltage:
+/// their first layer is what that beam gives, compared with the nominal one but not fitted to it.
+/// Throws QualityRefusal when the beam without added aluminium is already harder than the RQR's
+/// nominal layer (the text gives its layer), FiltrationFitError for another unreachable layer,
+/// RunError as Run does.
 QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan);
+
+/// A tube commissioned from measured layers.
+struct TubeFitOutcome {
+  std::vector<TubeMeasurement> measurements;
+  std::vector<TubeInput> varied;
+  TubeFit fit;
+  RunSettings settings;  /// the given settings with the fitted inputs (the tube voltage as given)
+};
+
+/// Fits the varied inputs of settings (starting from their values there) to the measurements, each
+/// computed at its own tube voltage. Throws TubeFitError as FitTube does and for a measurement
+/// outside the 30 to 300 kV the models compute, RunError for an unusable angle.
+TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
+                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied);
 
 /// Text of a tube voltage [kV] that reads back to exactly that value.
 std::string VoltageText(double kiloVolts);

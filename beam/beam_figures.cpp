@@ -1,5 +1,7 @@
 #include "beam_figures.h"
 
+#include <cmath>
+
 #include "decimal_text.h"
 
 namespace kestrix {
@@ -71,13 +73,55 @@ std::string QualityDescription(const RadiationQuality& quality) {
   if (quality.berylliumMm && quality.aluminiumMm) {
     text += ", " + ShortestDecimal(*quality.berylliumMm) + " mm Be, " + ShortestDecimal(*quality.aluminiumMm) + " mm Al";
   }
-  for (const QualityFilter& filter : quality.filters) {
-    text += ", added " + filter.material + " " + ShortestDecimal(filter.thicknessMm) + " mm";
+  if (!quality.basedOn.empty() && quality.fittedHvl1AlMm) {
+    text += ", " + quality.basedOn + " (added aluminium fitted to its nominal HVL1 " +
+            ShortestDecimal(*quality.fittedHvl1AlMm) + " mm Al) then";
   }
-  if (quality.nominalHvl1AlMm) {
+  for (std::size_t k = 0; k < quality.filters.size(); ++k) {
+    const QualityFilter& filter = quality.filters[k];
+    text += (k == 0 && !quality.basedOn.empty() ? " " : ", ");
+    text += "added " + filter.material + " " + ShortestDecimal(filter.thicknessMm) + " mm";
+  }
+  if (!quality.basedOn.empty() && quality.nominalHvl1AlMm) {
+    text += ", nominal HVL1 " + ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
+  } else if (quality.nominalHvl1AlMm) {
     text += ", added aluminium fitted to the nominal HVL1 " + ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
   }
   return text;
+}
+
+const char* TubeInputUnit(TubeInput input) { return input == TubeInput::TargetAngle ? "degrees" : "mm"; }
+
+std::string TubeFitDescription(const TubeFitOutcome& tube) {
+  std::string text;
+  for (const TubeInput input : tube.varied) {
+    text += (text.empty() ? "" : ", ") + std::string(TubeInputKey(input)) + " " +
+            ShortestDecimal(tube.fit.inputs[static_cast<std::size_t>(input)]) + " " + TubeInputUnit(input);
+  }
+  std::string voltages;
+  for (const TubeMeasurement& measurement : tube.measurements) {
+    voltages += (voltages.empty() ? "" : ", ") + ShortestDecimal(measurement.tubeVoltageKV);
+  }
+  text += " from " + std::to_string(tube.fit.residuals.size()) + " layers at " + voltages +
+          " kV: rms deviation " + ShortestDecimal(std::round(tube.fit.rmsDeviationPercent * 1e4) / 1e4) + " %";
+  if (tube.fit.atBound) text += " (an input ended on the bound of its range)";
+  return text;
+}
+
+std::string TubeResidualDescription(const TubeResidual& residual) {
+  const double percent = std::round(residual.deviationPercent * 1e4) / 1e4;
+  return ShortestDecimal(residual.tubeVoltageKV) + " kV " + ExtendedFigureFields()[residual.figure].key +
+         ": measured " + ShortestDecimal(residual.measuredMm) + " mm, fitted " + ShortestDecimal(residual.computedMm) +
+         " mm (" + (percent >= 0 ? "+" : "") + ShortestDecimal(percent) + " %)";
+}
+
+std::string NominalComparison(const RadiationQuality& quality, const RunOutcome& outcome) {
+  const std::optional<double>& reached = outcome.extended.values[kHvl1Al];
+  const std::string nominal = ShortestDecimal(*quality.nominalHvl1AlMm) + " mm Al";
+  if (!reached) return "none (" + outcome.extended.missing[kHvl1Al] + "), nominal " + nominal;
+  const double deviation = 100 * (*reached / *quality.nominalHvl1AlMm - 1);
+  return FixedDigits(*reached, ExtendedFigureFields()[kHvl1Al].decimals) + " mm Al, nominal " + nominal + " (" +
+         (deviation >= 0 ? "+" : "") + FixedDigits(deviation, 1) + " %)";
 }
 
 }  // namespace kestrix

@@ -41,13 +41,29 @@ std::string ExtendedFigureText(const ExtendedBeamQuality& extended, std::size_t 
 struct ReportExtras {
   const FitOutcome* fit = nullptr;
   const RadiationQuality* quality = nullptr;
+  const TubeFitOutcome* tubeFit = nullptr;
 };
+
+/// "al_eq 2.70001 mm, angle 12.0001 degrees from 6 layers at 60, 80, 100 kV: rms deviation
+/// 0.0001 %" and, when the fit ended on a bound, why
+std::string TubeFitDescription(const TubeFitOutcome& tube);
+
+/// "60 kV hvl1_al_mm: measured 2.1 mm, fitted 2.10001 mm (+0.0005 %)"
+std::string TubeResidualDescription(const TubeResidual& residual);
+
+/// unit word of a tube input: "mm" or "degrees"
+const char* TubeInputUnit(TubeInput input);
 
 /// "added aluminium 1.234 mm gives HVL1 2.5800 mm Al (target 2.58 mm Al)"
 std::string FitDescription(const FitOutcome& fit);
 
 /// "RQR5 (IEC 61267): 70 kV, added aluminium fitted to the nominal HVL1 2.58 mm Al" or
-/// "N-100 (ISO 4037): 100 kV, 1 mm Be, 4 mm Al, added Cu 5 mm"
+/// "N-100 (ISO 4037): 100 kV, 1 mm Be, 4 mm Al, added Cu 5 mm" or "RQA5 (IEC 61267): 70 kV, RQR5
+/// (added aluminium fitted to its nominal HVL1 2.58 mm Al) then added Al 21 mm, nominal HVL1 6.8 mm Al"
 std::string QualityDescription(const RadiationQuality& quality);
+
+/// The first half-value layer of outcome beside the quality's nominal one (which it must have):
+/// "6.7123 mm Al, nominal 6.8 mm Al (-1.3 %)"
+std::string NominalComparison(const RadiationQuality& quality, const RunOutcome& outcome);
 
 }  // namespace kestrix

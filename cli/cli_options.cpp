@@ -9,7 +9,9 @@
 #include <utility>
 
 #include "emission_models.h"
+#include "emission_models.h"
 #include "input_number.h"
+#include "json_writer.h"
 
 namespace kestrix {
 namespace {
@@ -29,6 +31,14 @@ double StrictNumber(const std::string& option, const std::string& value) {
 /// value checked as a number and kept as typed, so that the run converts exactly what the user wrote
 std::string NumberText(const std::string& option, const std::string& value) {
   StrictNumber(option, value);
+  return value;
+}
+
+/// a thickness [mm]: a number that is not negative, kept as typed
+std::string ThicknessText(const std::string& option, const std::string& value) {
+  if (StrictNumber(option, value) < 0) {
+    throw UsageError("option " + option + ": \"" + value + "\" is a negative thickness (0 mm or more)");
+  }
   return value;
 }
 
@@ -68,6 +78,9 @@ FilterRequest ParseFilter(const std::string& value) {
   FilterRequest filter;
   filter.path = value.substr(0, colon);
   filter.thicknessMm = StrictNumber("--filter", value.substr(colon + 1));
+  if (filter.thicknessMm < 0) {
+    throw UsageError("option --filter: \"" + value + "\" has a negative thickness (0 mm or more)");
+  }
   return filter;
 }
 
@@ -89,6 +102,25 @@ VoltageSweep ParseSweep(const std::string& value) {
   return sweep;
 }
 
+std::vector<TubeInput> ParseVaried(const std::string& value) {
+  std::vector<TubeInput> varied;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = value.find(',', start);
+    const std::string name = value.substr(start, end - start);
+    const std::optional<TubeInput> input = TubeInputNamed(name);
+    if (!input) throw UsageError("option --vary: \"" + name + "\" is not one of al-eq | al | cu | angle");
+    if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
+      throw UsageError("option --vary: " + name + " is named twice");
+    }
+    varied.push_back(*input);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  if (varied.size() > 3) throw UsageError("option --vary: at most three inputs");
+  return varied;
+}
+
 void SetTarget(CliOptions& options, LayerMaterial material, const std::string& option, const std::string& value) {
   const double target = StrictNumber(option, value);
   if (!(target > 0)) throw UsageError("option " + option + ": the target layer must be positive");
@@ -108,10 +140,10 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
        }},
       {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
       {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
-      {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = NumberText("--be", v); }},
-      {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = NumberText("--al-eq", v); }},
-      {"--al", [](CliOptions& o, const std::string& v) { o.entries.addedAluminium = NumberText("--al", v); }},
-      {"--cu", [](CliOptions& o, const std::string& v) { o.entries.addedCopper = NumberText("--cu", v); }},
+      {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = ThicknessText("--be", v); }},
+      {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = ThicknessText("--al-eq", v); }},
+      {"--al", [](CliOptions& o, const std::string& v) { o.entries.addedAluminium = ThicknessText("--al", v); }},
+      {"--cu", [](CliOptions& o, const std::string& v) { o.entries.addedCopper = ThicknessText("--cu", v); }},
       {"--waveform",
        [](CliOptions& o, const std::string& v) {
          o.waveform = OneOf<RectificationType>("--waveform", v,
@@ -187,6 +219,8 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
       {"--target-hvl-al", [](CliOptions& o, const std::string& v) { SetTarget(o, LayerMaterial::Aluminium, "--target-hvl-al", v); }},
       {"--target-hvl-cu", [](CliOptions& o, const std::string& v) { SetTarget(o, LayerMaterial::Copper, "--target-hvl-cu", v); }},
       {"--quality", [](CliOptions& o, const std::string& v) { o.quality = v; }},
+      {"--fit-tube", [](CliOptions& o, const std::string& v) { o.tubeMeasurementsPath = v; }},
+      {"--vary", [](CliOptions& o, const std::string& v) { o.varied = ParseVaried(v); }},
   };
   return options;
 }
@@ -200,6 +234,8 @@ const std::map<std::string, FlagHandler>& FlagOptions() {
       {"--no-table", [](CliOptions& o) { o.printTable = false; }},
       {"--no-figures", [](CliOptions& o) { o.printFigures = false; }},
       {"--list-qualities", [](CliOptions& o) { o.listQualities = true; }},
+      {"--csv", [](CliOptions& o) { o.csv = true; }},
+      {"--header", [](CliOptions& o) { o.header = true; }},
   };
   return options;
 }
@@ -223,8 +259,20 @@ void CheckFitAndQuality(const std::set<std::string>& seen) {
   }
 }
 
+void CheckTubeFit(const std::set<std::string>& seen) {
+  const bool fit = seen.count("--fit-tube") != 0;
+  const bool vary = seen.count("--vary") != 0;
+  if (fit && !vary) throw UsageError("option --fit-tube needs --vary (the inputs to fit, e.g. al-eq,angle)");
+  if (vary && !fit) throw UsageError("option --vary needs --fit-tube FILE (the measured layers)");
+  if (!fit) return;
+  for (const char* other : {"--sweep", "--fit", "--quality", "--list-qualities"}) {
+    if (seen.count(other) != 0) throw UsageError(std::string("option --fit-tube cannot be combined with ") + other);
+  }
+}
+
 void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
   CheckFitAndQuality(seen);
+  CheckTubeFit(seen);
   if (options.perMas && !EmissionModelFor(options.model).IsAbsolute()) {
     throw UsageError(std::string("option --normalise per-mas needs a model with absolute output (") +
                      AbsoluteModelList() + "); the " + ModelKeyword(options.model) + " model is relative");
@@ -240,9 +288,20 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
       }
     }
   }
+  if (options.csv && !options.sweep) throw UsageError("option --csv needs --sweep (it prints the sweep's table)");
+  if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
   if (!options.sweep) return;
-  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality"}) {
+  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality", "--header"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
+  }
+  // a sweep is not corrected like a single run: a voltage outside the model's range is refused
+  const auto [lowest, highest] = TubeVoltageRange(options.model);
+  for (const double kiloVolts : options.sweep->Voltages()) {
+    if (kiloVolts < lowest || kiloVolts > highest) {
+      throw UsageError("option --sweep: " + ShortestDecimal(kiloVolts) + " kV is outside the " +
+                       ModelKeyword(options.model) + " model's range of " + ShortestDecimal(lowest) + " to " +
+                       ShortestDecimal(highest) + " kV");
+    }
   }
 }
 
@@ -251,6 +310,11 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
 RunSettings SettingsFor(const CliOptions& options) {
   return RunSettings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity,
                      options.distanceMm};
+}
+
+std::pair<double, double> TubeVoltageRange(SpectrumModel model) {
+  const EmissionModel& emission = EmissionModelFor(model);
+  return {emission.MinimumVoltage(), emission.MaximumVoltage()};
 }
 
 std::vector<double> VoltageSweep::Voltages() const {
@@ -297,6 +361,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   CheckCombinations(options, seen);
   options.inherentFiltrationGiven = seen.count("--be") != 0 || seen.count("--al-eq") != 0;
+  options.voltageGiven = seen.count("--kv") != 0;
   return options;
 }
 
@@ -313,10 +378,11 @@ Tube and filtration (the main window's entries):
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
   --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);
-                              when Be + Al eq. is <= 0 (tucker) or < 0 (birch) they become
-                              0 mm Be and 0.5 mm Al (reported on stderr)
+                              when both are 0 with tucker they become 0 mm Be and 0.5 mm Al
+                              (reported on stderr)
   --al MM                     added aluminium filter [mm Al] (default 0)
-  --cu MM                     added copper filter [mm Cu] (default 0)
+  --cu MM                     added copper filter [mm Cu] (default 0); no thickness may be
+                              negative
   --waveform constant|12-peak|single-phase
                               tube voltage waveform (default constant potential)
   --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
@@ -338,6 +404,9 @@ Spectrum table (the data export's formats):
   --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
   --save FILE                 also write the table to FILE exactly as the data export does
                               (CR LF line ends)
+  --header                    put '#' lines before the table (on standard output and in
+                              --save): model, kV, angle, waveform, every filtration entry and
+                              filter, quantity, normalisation and energy unit
 
 Output:
   --no-table                  leave out the spectrum table
@@ -349,7 +418,12 @@ Output:
                               byte as the desktop program and Quillon write them
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
-                              not with --kv, --exchange, --save, --fit or --quality
+                              every voltage must lie in the model's range (30 to 300 kV: a
+                              sweep is not corrected); not with --kv, --exchange, --save,
+                              --fit, --quality or --header
+  --csv                       with --sweep: a plain comma-separated table instead, its first
+                              row the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty
+                              field where a figure cannot be given
   --distance MM               distance from the focal spot of the absolute output: air kerma and
                               photon fluence per mAs (default 1000); only the inverse square, so
                               give the air in between as a filter (--filter Air.mix:MM)
@@ -364,12 +438,25 @@ Filtration fitted to a measured first half-value layer:
   --target-hvl-al MM          the measured first half-value layer [mm Al]
   --target-hvl-cu MM          the measured first half-value layer [mm Cu]
 
+Tube commissioned from layers measured at several voltages:
+  --fit-tube FILE             comma-separated measurements: a header row with kv and any of
+                              hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm, then one row per
+                              tube voltage [kV] with the layers [mm] (an empty field: not
+                              measured)
+  --vary LIST                 the inputs fitted, one to three of al-eq, al, cu, angle separated
+                              by commas (least squares on the relative deviations, starting
+                              from the values given); the report is that of the fitted tube at
+                              --kv (default: the highest measured voltage), with each
+                              measurement's deviation
+
 Standard radiation qualities (RadiationQualities.tsv beside the attenuation table):
-  --quality NAME              e.g. N-100, H-60, RQR5: sets the tube voltage and the filtration;
-                              N and H also the inherent filtration (Be and Al of the
-                              definition, material filters Sn.ele, Pb.ele beside the table);
-                              RQR keeps --be and --al-eq and fits the added aluminium to the
-                              quality's nominal first half-value layer
+  --quality NAME              e.g. N-100, H-60, RQR5, RQA5, RQT9: sets the tube voltage and the
+                              filtration; N and H also the inherent filtration (Be and Al of
+                              the definition, material filters Sn.ele, Pb.ele beside the
+                              table); RQR keeps --be and --al-eq and fits the added aluminium
+                              to the quality's nominal first half-value layer; RQA and RQT
+                              realise the RQR of their voltage so, then add their aluminium
+                              or copper (the layer reached is shown beside the nominal one)
   --list-qualities            list the qualities and their definitions
 
 Text output: lines starting with "# " describe the inputs and give the figures; the

@@ -6,12 +6,14 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "beam_settings.h"
 #include "entry_texts.h"
 #include "filtration_fit.h"
 #include "model_codes.h"
+#include "tube_fit.h"
 #include "export_table.h"
 
 namespace kestrix {
@@ -65,17 +67,32 @@ struct CliOptions {
   bool listQualities = false;  /// --list-qualities
   /// --be or --al-eq given (an N or H quality sets both itself)
   bool inherentFiltrationGiven = false;
+  /// --csv: a sweep as a plain comma-separated table with a header row of the JSON keys
+  bool csv = false;
+  /// --header: '#' lines describing the beam before the table on standard output and in --save
+  bool header = false;
+  /// --fit-tube FILE: measured layers (CSV) that the --vary inputs are fitted to
+  std::optional<std::string> tubeMeasurementsPath;
+  std::vector<TubeInput> varied;  /// --vary al-eq,angle
+  bool voltageGiven = false;      /// --kv given
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.
 RunSettings SettingsFor(const CliOptions& options);
 
 /// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
-/// or bad value, a number that is not wholly a number, an option given twice, more than three
-/// filters, or options that cannot go together (--sweep with --kv, --exchange, --save, --fit, --quality
-/// or --list-qualities; --quality with --fit, --kv, --al or --cu; --fit without exactly one target
-/// layer, a target without --fit).
+/// or bad value, a number that is not wholly a number, a negative thickness (--be, --al-eq, --al,
+/// --cu, --filter), an option given twice, more than three filters, a sweep that reaches outside
+/// the model's tube-voltage range, or options that cannot go together (--sweep with --kv,
+/// --exchange, --save, --fit, --quality, --header or --list-qualities; --csv without --sweep or
+/// with --json; --quality with --fit, --kv, --al or --cu; --fit without exactly one target layer,
+/// a target without --fit; --fit-tube without --vary or the other way round, or with --sweep,
+/// --fit, --quality or --list-qualities).
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+/// lowest and highest tube voltage the model computes [kV]; a single run corrects a voltage
+/// outside to the nearer end, a sweep is refused
+std::pair<double, double> TubeVoltageRange(SpectrumModel model);
 
 /// The --help text: every option with its unit and default.
 std::string UsageText();

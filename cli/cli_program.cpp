@@ -1,5 +1,6 @@
 #include "cli_program.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -8,6 +9,7 @@
 #include "atomic_file.h"
 #include "batch_run.h"
 #include "cli_options.h"
+#include "file_system.h"
 #include "json_report.h"
 #include "kestrix_version.h"
 #include "text_report.h"
@@ -26,7 +28,7 @@ std::string QualitiesPath(const CliOptions& options) {
 }
 
 // Writes every file the run asks for, or none: a failure removes what this run has written.
-void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
+void SaveOutputs(const CliOptions& options, const std::vector<LoadedFilter>& filters, const RunOutcome& outcome) {
   std::optional<SpectrumTable> table;
   if (options.savePath) {
     table = TableOf(outcome, options);
@@ -36,7 +38,10 @@ void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
       options.exchangeFolder ? SaveExchangeFiles(*options.exchangeFolder, outcome) : std::vector<std::string>{};
   if (!table) return;
   try {
-    SaveFileAtomically(*options.savePath, [&table](std::ostream& file) { WriteSpectrumTable(file, *table); });
+    SaveFileAtomically(*options.savePath, [&](std::ostream& file) {
+      if (options.header) WriteSpectrumHeader(file, options, filters, outcome, "\r\n");
+      WriteSpectrumTable(file, *table);
+    });
   } catch (...) {
     for (const std::string& path : exchangeFiles) RemoveFileIfThere(path);
     throw;
@@ -72,17 +77,42 @@ QualityPlan PlanFromCommandLine(const CliOptions& options) {
   return PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
 }
 
+/// The tube fitted to the measurements of --fit-tube, at --kv or the highest measured voltage.
+TubeFitOutcome FitTubeFromFile(const CliOptions& options, BatchRun& batch) {
+  const std::string& path = *options.tubeMeasurementsPath;
+  std::istringstream in;
+  try {
+    in = std::istringstream(ReadFileBytes(path), std::ios::binary);
+  } catch (const FileSystemError& error) {
+    throw TubeFitError(error.what());
+  }
+  const std::vector<TubeMeasurement> measurements = ReadTubeMeasurements(in, path);
+  TubeFitOutcome tube = FitTubeInputs(batch, SettingsFor(options), measurements, options.varied);
+  if (!options.voltageGiven) {
+    double highest = 0;
+    for (const TubeMeasurement& measurement : measurements) highest = std::max(highest, measurement.tubeVoltageKV);
+    tube.settings.entries.tubeVoltageKV = highest;
+  }
+  return tube;
+}
+
 int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err,
               const std::optional<QualityPlan>& plan) {
   std::optional<QualityOutcome> realised;
   std::optional<FitOutcome> fitted;
+  std::optional<TubeFitOutcome> tube;
   if (plan) {
     realised = RunQuality(batch, *plan);
     fitted = realised->fit;
   } else if (options.fit) {
     fitted = batch.Fit(SettingsFor(options), *options.fit);
+  } else if (options.tubeMeasurementsPath) {
+    tube = FitTubeFromFile(options, batch);
   }
-  const RunOutcome outcome = realised ? realised->outcome : fitted ? fitted->outcome : batch.Run(SettingsFor(options));
+  const RunOutcome outcome = realised ? realised->outcome
+                             : fitted ? fitted->outcome
+                             : tube   ? batch.Run(tube->settings)
+                                      : batch.Run(SettingsFor(options));
   ReportCorrections(err, outcome);
   if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
     err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
@@ -90,14 +120,14 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
     return kExitFailure;
   }
 
-  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr};
+  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr, tube ? &*tube : nullptr};
   std::ostringstream report;
   if (options.json) {
     WriteJsonReport(report, options, batch.Filters(), outcome, extras);
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  SaveOutputs(options, outcome);
+  SaveOutputs(options, batch.Filters(), outcome);
   out << report.str();
   return kExitSuccess;
 }
@@ -124,6 +154,8 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   std::ostringstream report;
   if (options.json) {
     WriteSweepJson(report, options, batch.Filters(), outcomes);
+  } else if (options.csv) {
+    WriteSweepCsv(report, outcomes);
   } else {
     WriteSweepText(report, options, batch.Filters(), outcomes);
   }

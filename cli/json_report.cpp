@@ -151,6 +151,12 @@ void WriteQuality(JsonWriter& json, const RadiationQuality& quality) {
   json.EndArray();
   json.Key("nominal_hvl1_al_mm");
   json.Number(quality.nominalHvl1AlMm);
+  json.Key("based_on");
+  if (quality.basedOn.empty()) {
+    json.Null();
+  } else {
+    json.String(quality.basedOn);
+  }
   json.EndObject();
 }
 
@@ -172,6 +178,46 @@ void WriteFit(JsonWriter& json, const FitOutcome& fit) {
   json.Key(ExtendedFigureFields()[aluminium ? kHvl1Al : kHvl1Cu].key);
   json.Number(fit.fit.hvl1Mm);
   json.EndObject();
+  json.EndObject();
+}
+
+void WriteTubeFit(JsonWriter& json, const TubeFitOutcome& tube) {
+  json.Key("tube_fit");
+  json.BeginObject();
+  json.Key("vary");
+  json.BeginArray();
+  for (const TubeInput input : tube.varied) json.String(TubeInputKey(input));
+  json.EndArray();
+  json.Key("params");
+  json.BeginObject();
+  for (const TubeInput input : tube.varied) {
+    json.Key(TubeInputKey(input));
+    json.Number(tube.fit.inputs[static_cast<std::size_t>(input)]);
+  }
+  json.EndObject();
+  json.Key("residuals");
+  json.BeginArray();
+  for (const TubeResidual& residual : tube.fit.residuals) {
+    json.BeginObject();
+    json.Key("kv");
+    json.Number(residual.tubeVoltageKV);
+    json.Key("figure");
+    json.String(ExtendedFigureFields()[residual.figure].key);
+    json.Key("measured_mm");
+    json.Number(residual.measuredMm);
+    json.Key("computed_mm");
+    json.Number(residual.computedMm);
+    json.Key("deviation_percent");
+    json.Number(residual.deviationPercent);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("rms_deviation_percent");
+  json.Number(tube.fit.rmsDeviationPercent);
+  json.Key("iterations");
+  json.Integer(tube.fit.iterations);
+  json.Key("at_bound");
+  json.Bool(tube.fit.atBound);
   json.EndObject();
 }
 
@@ -218,6 +264,7 @@ void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::ve
     WriteQuality(json, *extras.quality);
   }
   if (extras.fit != nullptr) WriteFit(json, *extras.fit);
+  if (extras.tubeFit != nullptr) WriteTubeFit(json, *extras.tubeFit);
   if (options.printFigures) WriteResults(json, outcome);
   if (options.printTable) WriteSpectrum(json, options, outcome);
   json.EndObject();

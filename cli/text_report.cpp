@@ -93,10 +93,22 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
       << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
       << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
   WriteCommonInputLines(out, options, filters, outcome.used);
-  if (extras.quality != nullptr) out << "# quality: " << QualityDescription(*extras.quality) << '\n';
-  if (extras.fit != nullptr) out << "# fit: " << FitDescription(*extras.fit) << '\n';
+  const RadiationQuality* quality = extras.quality;
+  const bool based = quality != nullptr && !quality->basedOn.empty();
+  if (quality != nullptr) out << "# quality: " << QualityDescription(*quality) << '\n';
+  if (extras.fit != nullptr) {
+    out << "# fit" << (based ? " of " + quality->basedOn : std::string()) << ": " << FitDescription(*extras.fit) << '\n';
+  }
+  if (based && quality->nominalHvl1AlMm) out << "# quality HVL1: " << NominalComparison(*quality, outcome) << '\n';
+  if (extras.tubeFit != nullptr) {
+    out << "# tube fit: " << TubeFitDescription(*extras.tubeFit) << '\n';
+    for (const TubeResidual& residual : extras.tubeFit->fit.residuals) {
+      out << "# tube fit " << TubeResidualDescription(residual) << '\n';
+    }
+  }
   if (options.printTable) {
     const SpectrumTable table = TableOf(outcome, options);
+    if (options.header) WriteSpectrumHeader(out, options, filters, outcome, "\n");
     out << table.header << '\n';
     for (int i = 1; i <= kExchangeRows; ++i) out << table.lines[i] << '\n';
   }
@@ -137,9 +149,55 @@ void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vec
     for (std::size_t k = 0; k < FigureFields().size(); ++k) {
       out << separator << FigureText(FigureValue(outcome, k), FigureFields()[k]);
     }
-    for (std::size_t f = 0; f < kExtendedFigureCount; ++f) out << separator << ExtendedFigureText(outcome.extended, f);
+    for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+      const std::optional<double>& value = outcome.extended.values[f];
+      out << separator << (value ? ShortestDecimal(*value) : "none");
+    }
     out << '\n';
   }
+}
+
+void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes) {
+  out << "tube_voltage_kV";
+  for (const FigureField& field : FigureFields()) out << ',' << field.key;
+  for (const ExtendedFigureField& field : ExtendedFigureFields()) out << ',' << field.key;
+  out << '\n';
+  const auto field = [&out](const std::optional<double>& value) {
+    out << ',';
+    if (value) out << ShortestDecimal(*value);
+  };
+  for (const RunOutcome& outcome : outcomes) {
+    out << ShortestDecimal(outcome.used.tubeVoltageKV);
+    for (std::size_t k = 0; k < FigureFields().size(); ++k) field(FigureValue(outcome, k));
+    for (const std::optional<double>& value : outcome.extended.values) field(value);
+    out << '\n';
+  }
+}
+
+SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                                  const RunOutcome& outcome) {
+  SpectrumDescription d;
+  d.program = "kestrix-cli";
+  d.model = ModelKeyword(options.model);
+  d.tubeVoltageKV = outcome.used.tubeVoltageKV;
+  d.targetAngleDegrees = outcome.used.targetAngleDegrees;
+  d.waveform = WaveformKeyword(options.waveform);
+  d.berylliumMm = outcome.used.berylliumMm;
+  d.aluminiumEquivalentMm = outcome.used.aluminiumEquivalentMm;
+  d.addedAluminiumMm = outcome.used.addedAluminiumMm;
+  d.addedCopperMm = outcome.used.addedCopperMm;
+  for (const LoadedFilter& filter : filters) d.filters.push_back({filter.description, filter.thicknessMm, filter.path});
+  d.quantity = QuantityKeyword(options.quantity);
+  d.normalisation = options.perMas ? "per_mas (photons per keV per mm2 per mAs at " + ShortestDecimal(options.distanceMm) + " mm)"
+                  : options.tableOptions.normalisation == TableNormalisation::MaximumOne ? "max"
+                                                                                         : "total";
+  d.energyUnit = options.tableOptions.unit == TableEnergyUnit::KeV ? "keV" : "MeV";
+  return d;
+}
+
+void WriteSpectrumHeader(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                         const RunOutcome& outcome, const char* lineEnd) {
+  for (const std::string& line : SpectrumHeaderLines(DescriptionOf(options, filters, outcome))) out << line << lineEnd;
 }
 
 void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities) {

@@ -10,6 +10,7 @@
 #include "beam_figures.h"
 #include "cli_options.h"
 #include "export_table.h"
+#include "spectrum_header.h"
 
 namespace kestrix {
 
@@ -21,6 +22,19 @@ std::string PrintableText(const std::string& text);
 /// point). Throws SpectrumTableError when total = 1 cannot be formed.
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options);
 
+/// What the table of outcome was computed with, for --header.
+SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                                  const RunOutcome& outcome);
+
+/// The --header lines of outcome's table, each ended by lineEnd ("\n" on a console, "\r\n" in
+/// the saved table).
+void WriteSpectrumHeader(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
+                         const RunOutcome& outcome, const char* lineEnd);
+
+/// A sweep as a plain comma-separated table: a header row of the JSON keys (tube_voltage_kV,
+/// then those of results and results.extended), then one row per voltage with each figure as the
+/// JSON writes it; a figure that cannot be given is an empty field.
+void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes);
 /// The table the command line asks for: as above, or with --normalise per-mas the photons per keV per
 /// mm2 per mAs at --distance (header "  keV, photons/(keV mm2 mAs)"). Throws std::invalid_argument
 /// for per-mas when the run has no absolute spectrum.
@@ -37,7 +51,8 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
 /// The list of qualities: one line each with its name, standard and definition.
 void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities);
 
-/// A sweep: input lines, then a header line and one line of figures per voltage.
+/// A sweep: input lines, then a header line and one line of figures per voltage, the extended
+/// figures as precise as in JSON.
 void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                     const std::vector<RunOutcome>& outcomes);
 

@@ -10,7 +10,10 @@
 namespace kestrix {
 namespace {
 
-const std::vector<std::string> kHeader{"name", "standard", "kV", "be_mm", "al_mm", "filters", "nominal_hvl1_al_mm"};
+/// the columns; a table of the earlier form ends before based_on
+const std::vector<std::string> kHeader{"name",  "standard", "kV", "be_mm", "al_mm", "filters", "nominal_hvl1_al_mm",
+                                       "based_on"};
+const std::vector<std::string> kHeaderWithoutBase(kHeader.begin(), kHeader.end() - 1);
 
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -62,6 +65,30 @@ class LineReader {
     return filters;
   }
 
+  /// the quality called base that quality is realised from; fails unless base
+  /// is an earlier quality of the same voltage whose added aluminium is fitted to a nominal layer
+  /// of its own, and quality adds aluminium and copper only
+  const RadiationQuality& Base(const RadiationQuality& quality, const std::string& base,
+                               const std::vector<RadiationQuality>& earlier) const {
+    if (quality.berylliumMm || quality.aluminiumMm) {
+      Fail("quality " + quality.name + " is based on " + base + ", so its be_mm and al_mm are the tube's own ('-')");
+    }
+    const RadiationQuality* found = FindRadiationQuality(earlier, base);
+    if (found == nullptr) Fail("based_on \"" + base + "\" is not a quality of an earlier line");
+    if (!found->basedOn.empty() || !found->nominalHvl1AlMm) {
+      Fail("based_on " + found->name + " is not a quality whose added aluminium is fitted to its own nominal layer");
+    }
+    if (found->tubeVoltageKV != quality.tubeVoltageKV) {
+      Fail("quality " + quality.name + " and its base " + found->name + " differ in tube voltage");
+    }
+    for (const QualityFilter& filter : quality.filters) {
+      if (filter.material != "Al" && filter.material != "Cu") {
+        Fail("quality " + quality.name + " adds " + filter.material + " to its base: only Al and Cu can be added");
+      }
+    }
+    return *found;
+  }
+
  private:
   std::string where_;
 };
@@ -70,20 +97,22 @@ class LineReader {
 
 std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std::string& sourceName) {
   std::vector<RadiationQuality> qualities;
-  bool headerSeen = false;
+  std::size_t columns = 0;  // of the header, once read
   std::string text;
   for (int line = 1; std::getline(in, text); ++line) {
     if (!text.empty() && text.back() == '\r') text.pop_back();
     if (text.empty() || text[0] == '#') continue;
     const LineReader reader(sourceName, line);
     const std::vector<std::string> fields = SplitAt(text, '\t');
-    if (!headerSeen) {
-      if (fields != kHeader) reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm");
-      headerSeen = true;
+    if (columns == 0) {
+      if (fields != kHeader && fields != kHeaderWithoutBase) {
+        reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on]");
+      }
+      columns = fields.size();
       continue;
     }
-    if (fields.size() != kHeader.size()) {
-      reader.Fail(std::to_string(fields.size()) + " tab-separated fields instead of " + std::to_string(kHeader.size()));
+    if (fields.size() != columns) {
+      reader.Fail(std::to_string(fields.size()) + " tab-separated fields instead of " + std::to_string(columns));
     }
     RadiationQuality quality;
     quality.name = fields[0];
@@ -98,6 +127,12 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
     const bool fixedFiltration = quality.berylliumMm && quality.aluminiumMm;
     if (fixedFiltration == quality.nominalHvl1AlMm.has_value()) {
       reader.Fail("quality " + quality.name + " needs either be_mm and al_mm or a nominal_hvl1_al_mm");
+    }
+    quality.fittedHvl1AlMm = quality.nominalHvl1AlMm;
+    if (columns == kHeader.size() && fields[7] != "-") {
+      const RadiationQuality& base = reader.Base(quality, fields[7], qualities);
+      quality.fittedHvl1AlMm = base.nominalHvl1AlMm;
+      quality.basedOn = base.name;
     }
     qualities.push_back(quality);
   }

@@ -1,7 +1,7 @@
 #pragma once
-// Standard radiation qualities (ISO 4037 N and H series, IEC 61267 RQR) read from the delivered
-// table: tube voltage and filtration, or a nominal first half-value layer that a tube's added
-// aluminium is adjusted to.
+// Standard radiation qualities (ISO 4037 N and H series, IEC 61267 RQR, RQA and RQT) read from the
+// delivered table: tube voltage and filtration, or a nominal first half-value layer that a tube's
+// added aluminium is adjusted to, or another quality realised first with further filters added.
 
 #include <istream>
 #include <optional>
@@ -28,8 +28,14 @@ struct RadiationQuality {
   std::optional<double> berylliumMm;
   std::optional<double> aluminiumMm;
   std::vector<QualityFilter> filters;
-  /// nominal first half-value layer that the added aluminium is adjusted to [mm Al]
+  /// nominal first half-value layer of the quality [mm Al]; nullopt for a fixed filtration
   std::optional<double> nominalHvl1AlMm;
+  /// the quality realised first, before filters are added (an RQA or RQT: the RQR of its voltage);
+  /// empty when there is none
+  std::string basedOn;
+  /// first half-value layer the tube's added aluminium is adjusted to: the quality's own nominal
+  /// layer, or that of the quality it is based on; nullopt for a fixed filtration [mm Al]
+  std::optional<double> fittedHvl1AlMm;
 };
 
 /// A table of qualities that cannot be used; the text names the source and the line.
@@ -39,11 +45,14 @@ class RadiationQualityError : public std::runtime_error {
 };
 
 /// Reads the tab-separated table: lines starting with '#' are comments, then a header line
-/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm", then one quality per line ('-' for
-/// an empty field; filters as material:mm separated by ';'). CR LF and LF line ends alike. Throws
-/// RadiationQualityError naming sourceName and the line for a wrong header, a wrong field count, a
-/// number that is not wholly a positive number (zero allowed for thicknesses), a repeated name, a
-/// quality with neither filtration nor nominal layer, or an empty table.
+/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm based_on" (a table without the last
+/// column is read too), then one quality per line ('-' for an empty field; filters as material:mm
+/// separated by ';'). CR LF and LF line ends alike. Throws RadiationQualityError naming sourceName
+/// and the line for a wrong header, a wrong field count, a number that is not wholly a positive
+/// number (zero allowed for thicknesses), a repeated name, a quality with neither filtration nor
+/// nominal layer, a based_on that is not an earlier quality of the same voltage with a nominal
+/// layer of its own, a based quality with a fixed filtration or a filter other than Al and Cu, or
+/// an empty table.
 std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std::string& sourceName);
 
 /// Opens path and reads it as above; throws RadiationQualityError when it cannot be opened.

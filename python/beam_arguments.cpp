@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "attenuation_table.h"
+#include "beam_inputs.h"
 #include "beam_settings.h"
 #include "emission_models.h"
 #include "material_file.h"
@@ -68,6 +69,18 @@ double CheckedNumber(const char* argument, double value) {
   return value;
 }
 
+std::string InputKeyword(BeamInput input) {
+  switch (input) {
+    case BeamInput::TubeVoltage: return "kv";
+    case BeamInput::TargetAngle: return "angle";
+    case BeamInput::Beryllium: return "be";
+    case BeamInput::AluminiumEquivalent: return "al_eq";
+    case BeamInput::AddedAluminium: return "al";
+    case BeamInput::AddedCopper: return "cu";
+    default: return "filters";
+  }
+}
+
 void SetDataFolder(const std::string& folder) { StoredDataFolder() = folder; }
 const std::string& DataFolder() { return StoredDataFolder(); }
 
@@ -93,6 +106,14 @@ BeamRequest ResolveBeam(const BeamArguments& arguments) {
   }
   request.tablePath = arguments.table ? *arguments.table
                                       : (std::filesystem::path(DataFolder()) / kAttenuationTableFile).string();
+  // Python refuses what the desktop would correct: the message names the keyword
+  if (const std::optional<InputRefusal> refusal = StrictInputRefusal(settings, request.filters)) {
+    throw std::invalid_argument(InputKeyword(refusal->input) +
+                                (refusal->input == BeamInput::FilterThickness
+                                     ? ": the thickness of " + arguments.filters[refusal->filter].first
+                                     : std::string()) +
+                                ": " + refusal->reason);
+  }
   return request;
 }
 

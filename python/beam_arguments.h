@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "beam_inputs.h"
 
 namespace kestrix::python {
 
@@ -40,11 +41,15 @@ const std::string& DataFolder();
 
 /// Checks the arguments and resolves the materials. Throws std::invalid_argument naming the
 /// argument for a number that is not finite, an unknown model or waveform, more than three
-/// filters, or a material that is neither delivered nor a material file.
+/// filters, a material that is neither delivered nor a material file, a negative thickness or a
+/// tube voltage outside the model's range (refused, not corrected).
 BeamRequest ResolveBeam(const BeamArguments& arguments);
 
 /// value itself; throws std::invalid_argument naming `argument` when it is not finite.
 double CheckedNumber(const char* argument, double value);
+
+/// the keyword of an input: "kv", "angle", "be", "al_eq", "al", "cu", "filters"
+std::string InputKeyword(BeamInput input);
 
 /// The delivered materials by name ("Sn", "PMMA") with the first line of their file.
 std::map<std::string, std::string> DeliveredMaterials();

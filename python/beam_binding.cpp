@@ -14,18 +14,22 @@
 #include "bindings.h"
 #include "decimal_text.h"
 #include "radiation_quality.h"
+#include "spectrum_header.h"
+#include "atomic_file.h"
+#include "tube_fit.h"
 
 namespace py = pybind11;
 
 namespace kestrix::python {
 namespace {
 
-/// A spectrum on the exchange files' grid: bins 1..600, 0.5 to 300 keV.
+/// A spectrum on the exchange files' grid: bins 1..600, 0.5 to 300 keV, with what it was computed with.
 struct Spectrum {
   py::array_t<double> energyKeV;  /// photon energy of each bin [keV]
   py::array_t<double> values;     /// relative value of each bin [relative]
   std::string quantity;           /// "photon", "exposure" or "energy"
   std::string normalisation;      /// "max" (peak 1) or "total" (sum 1)
+  SpectrumDescription description;
 };
 
 py::array_t<double> ReadOnly(py::array_t<double> array) {
@@ -33,35 +37,77 @@ py::array_t<double> ReadOnly(py::array_t<double> array) {
   return array;
 }
 
-Spectrum SpectrumOf(const ExchangeSpectrum& relative, const std::string& quantity) {
-  py::array_t<double> energy(kExchangeRows);
-  py::array_t<double> values(kExchangeRows);
-  auto e = energy.mutable_unchecked<1>();
-  auto v = values.mutable_unchecked<1>();
+py::array_t<double> ArrayOf(const std::vector<double>& numbers) {
+  py::array_t<double> array(static_cast<py::ssize_t>(numbers.size()));
+  std::copy(numbers.begin(), numbers.end(), array.mutable_data());
+  return ReadOnly(array);
+}
+
+std::vector<double> NumbersOf(const py::array_t<double>& array) {
+  const auto a = array.unchecked<1>();
+  std::vector<double> numbers(static_cast<std::size_t>(a.shape(0)));
+  for (py::ssize_t i = 0; i < a.shape(0); ++i) numbers[static_cast<std::size_t>(i)] = a(i);
+  return numbers;
+}
+
+Spectrum SpectrumOf(const ExchangeSpectrum& relative, const std::string& quantity, SpectrumDescription description) {
+  std::vector<double> energy(kExchangeRows);
+  std::vector<double> values(kExchangeRows);
   for (int i = 1; i <= kExchangeRows; ++i) {
-    e(i - 1) = i / 2.0;
-    v(i - 1) = relative[i];
+    energy[i - 1] = i / 2.0;
+    values[i - 1] = relative[i];
   }
-  return Spectrum{ReadOnly(energy), ReadOnly(values), quantity, "max"};
+  description.quantity = quantity;
+  description.normalisation = "max";
+  return Spectrum{ArrayOf(energy), ArrayOf(values), quantity, "max", std::move(description)};
 }
 
 Spectrum Normalised(const Spectrum& spectrum, const std::string& kind) {
   if (kind != "max" && kind != "total") throw std::invalid_argument("normalised: \"" + kind + "\" is not one of max | total");
-  const auto v = spectrum.values.unchecked<1>();
+  std::vector<double> values = NumbersOf(spectrum.values);
   double scale = 0;
-  for (py::ssize_t i = 0; i < v.shape(0); ++i) scale = kind == "max" ? std::max(scale, v(i)) : scale + v(i);
+  for (const double v : values) scale = kind == "max" ? std::max(scale, v) : scale + v;
   if (!(scale > 0)) throw std::invalid_argument("normalised: the spectrum is zero everywhere");
-  py::array_t<double> values(v.shape(0));
-  auto out = values.mutable_unchecked<1>();
-  for (py::ssize_t i = 0; i < v.shape(0); ++i) out(i) = v(i) / scale;
-  return Spectrum{spectrum.energyKeV, ReadOnly(values), spectrum.quantity, kind};
+  for (double& v : values) v /= scale;
+  Spectrum scaled{spectrum.energyKeV, ArrayOf(values), spectrum.quantity, kind, spectrum.description};
+  scaled.description.normalisation = kind;
+  return scaled;
+}
+
+/// the description as plain Python values, for pickling
+py::tuple DescriptionState(const SpectrumDescription& d) {
+  py::list filters;
+  for (const DescribedFilter& f : d.filters) filters.append(py::make_tuple(f.description, f.thicknessMm, f.source));
+  return py::make_tuple(d.program, d.model, d.tubeVoltageKV, d.targetAngleDegrees, d.waveform, d.berylliumMm,
+                        d.aluminiumEquivalentMm, d.addedAluminiumMm, d.addedCopperMm, filters, d.quantity,
+                        d.normalisation, d.energyUnit);
+}
+
+SpectrumDescription DescriptionFromState(const py::tuple& t) {
+  SpectrumDescription d;
+  d.program = t[0].cast<std::string>();
+  d.model = t[1].cast<std::string>();
+  d.tubeVoltageKV = t[2].cast<double>();
+  d.targetAngleDegrees = t[3].cast<double>();
+  d.waveform = t[4].cast<std::string>();
+  d.berylliumMm = t[5].cast<double>();
+  d.aluminiumEquivalentMm = t[6].cast<double>();
+  d.addedAluminiumMm = t[7].cast<double>();
+  d.addedCopperMm = t[8].cast<double>();
+  for (const py::handle f : t[9].cast<py::list>()) {
+    const py::tuple filter = f.cast<py::tuple>();
+    d.filters.push_back({filter[0].cast<std::string>(), filter[1].cast<double>(), filter[2].cast<std::string>()});
+  }
+  d.quantity = t[10].cast<std::string>();
+  d.normalisation = t[11].cast<std::string>();
+  d.energyUnit = t[12].cast<std::string>();
+  return d;
 }
 
 DisplayQuantity QuantityOf(const std::string& name) {
-  for (const DisplayQuantity quantity : {DisplayQuantity::PhotonNumber, DisplayQuantity::Exposure, DisplayQuantity::Energy}) {
-    if (name == QuantityKeyword(quantity)) return quantity;
-  }
-  throw std::invalid_argument("quantity: \"" + name + "\" is not one of photon | exposure | energy");
+  const std::optional<DisplayQuantity> quantity = QuantityOfKeyword(name);
+  if (!quantity) throw std::invalid_argument("quantity: \"" + name + "\" is not one of photon | exposure | energy");
+  return *quantity;
 }
 
 /// One calculation with the batch run that made it, so that other quantities can be computed later.
@@ -70,26 +116,28 @@ class Beam {
   /// the beam of the arguments as they stand
   static std::unique_ptr<Beam> Compute(const BeamArguments& arguments) {
     const BeamRequest request = ResolveBeam(arguments);
-    auto beam = std::unique_ptr<Beam>(new Beam(arguments.filters, request.settings));
+    auto beam = std::unique_ptr<Beam>(new Beam(arguments, request.settings));
     beam->batch_ = std::make_unique<BatchRun>(request.tablePath, request.filters);
     beam->outcome_ = beam->batch_->Run(request.settings);
+    beam->Realised();
     return beam;
   }
 
   /// the beam of the arguments with one entry's thickness fitted to a first half-value layer
   static std::unique_ptr<Beam> Fitted(const BeamArguments& arguments, const FitRequest& fit) {
     const BeamRequest request = ResolveBeam(arguments);
-    auto beam = std::unique_ptr<Beam>(new Beam(arguments.filters, request.settings));
+    auto beam = std::unique_ptr<Beam>(new Beam(arguments, request.settings));
     beam->batch_ = std::make_unique<BatchRun>(request.tablePath, request.filters);
     FitOutcome fitted = beam->batch_->Fit(request.settings, fit);
     beam->settings_ = fitted.settings;
     beam->outcome_ = std::move(fitted.outcome);
     beam->fit_ = std::move(fitted);
+    beam->Realised();
     return beam;
   }
 
   /// a standard radiation quality realised with the arguments' model, angle, waveform, filters and
-  /// (for RQR) inherent filtration; inherentGiven: be or al_eq was given
+  /// (RQR, RQA, RQT) inherent filtration; inherentGiven: be or al_eq was given
   static std::unique_ptr<Beam> OfQuality(const BeamArguments& arguments, const std::string& name, bool inherentGiven) {
     const BeamRequest request = ResolveBeam(arguments);
     const std::string delivered = (std::filesystem::path(DataFolder()) / kAttenuationTableFile).string();
@@ -103,25 +151,33 @@ class Beam {
       throw std::invalid_argument("quality " + quality->name + " sets the inherent filtration itself: leave out be and al_eq");
     }
     const QualityPlan plan = PlanQuality(*quality, request.settings, request.filters, delivered);
-    std::vector<std::pair<std::string, double>> shown = arguments.filters;
+    BeamArguments shown = arguments;
     for (const QualityFilter& filter : quality->filters) {
-      if (filter.material != "Cu" && filter.material != "Al") shown.emplace_back(filter.material, filter.thicknessMm);
+      if (filter.material != "Cu" && filter.material != "Al") shown.filters.emplace_back(filter.material, filter.thicknessMm);
     }
     auto beam = std::unique_ptr<Beam>(new Beam(shown, plan.settings));
     beam->batch_ = std::make_unique<BatchRun>(request.tablePath, plan.filters);
     QualityOutcome realised = RunQuality(*beam->batch_, plan);
-    if (realised.fit) beam->settings_ = realised.fit->settings;
+    beam->settings_ = realised.settings;
     beam->outcome_ = std::move(realised.outcome);
     beam->fit_ = std::move(realised.fit);
     beam->quality_ = *quality;
+    beam->Realised();
     return beam;
   }
 
-  const std::vector<std::pair<std::string, double>>& Filters() const { return filters_; }
+  /// the inputs that make this beam again with Compute (a fitted thickness or a quality's settings included)
+  const BeamArguments& Inputs() const { return inputs_; }
+  const std::vector<std::pair<std::string, double>>& Filters() const { return inputs_.filters; }
   const RunSettings& Settings() const { return settings_; }
   const RunOutcome& Outcome() const { return outcome_; }
   const std::optional<FitOutcome>& Fit() const { return fit_; }
   const std::optional<RadiationQuality>& Quality() const { return quality_; }
+  const std::vector<LoadedFilter>& LoadedFilters() const { return batch_->Filters(); }
+
+  /// the reports of a fit or a quality, kept as Python values so that a pickled beam keeps them
+  py::object fitReport = py::none();
+  py::object qualityReport = py::none();
 
   /// fluence and air kerma per mAs at another distance [mm]
   BeamOutput OutputAt(double distanceMm) const { return batch_->OutputAt(outcome_, settings_.model, distanceMm); }
@@ -136,17 +192,52 @@ class Beam {
   }
 
  private:
-  Beam(std::vector<std::pair<std::string, double>> filters, RunSettings settings)
-      : filters_(std::move(filters)), settings_(std::move(settings)) {}
+  Beam(BeamArguments inputs, RunSettings settings) : inputs_(std::move(inputs)), settings_(std::move(settings)) {}
 
-  std::vector<std::pair<std::string, double>> filters_;  /// (material as given, mm)
-  RunSettings settings_;                                 /// the inputs of outcome_
+  /// the inputs as computed: the entries of the run's settings
+  void Realised() {
+    const RunEntries& e = settings_.entries;
+    inputs_.kv = e.tubeVoltageKV;
+    inputs_.angle = e.targetAngleDegrees;
+    inputs_.be = e.berylliumMm;
+    inputs_.alEq = e.aluminiumEquivalentMm;
+    inputs_.al = e.addedAluminiumMm;
+    inputs_.cu = e.addedCopperMm;
+    inputs_.model = ModelKeyword(settings_.model);
+    inputs_.waveform = WaveformKeyword(settings_.waveform);
+  }
+
+  BeamArguments inputs_;
+  RunSettings settings_;  /// the inputs of outcome_
   std::unique_ptr<BatchRun> batch_;
   RunOutcome outcome_;
   std::optional<FitOutcome> fit_;
   std::optional<RadiationQuality> quality_;
   std::mutex mutex_;
 };
+
+SpectrumDescription DescriptionOf(const Beam& beam) {
+  SpectrumDescription d;
+  d.program = "kestrix (Python)";
+  const UsedEntries& used = beam.Outcome().used;
+  d.model = ModelKeyword(beam.Settings().model);
+  d.tubeVoltageKV = used.tubeVoltageKV;
+  d.targetAngleDegrees = used.targetAngleDegrees;
+  d.waveform = WaveformKeyword(beam.Settings().waveform);
+  d.berylliumMm = used.berylliumMm;
+  d.aluminiumEquivalentMm = used.aluminiumEquivalentMm;
+  d.addedAluminiumMm = used.addedAluminiumMm;
+  d.addedCopperMm = used.addedCopperMm;
+  const std::vector<LoadedFilter>& loaded = beam.LoadedFilters();
+  for (std::size_t k = 0; k < loaded.size(); ++k) {
+    d.filters.push_back({loaded[k].description, loaded[k].thicknessMm,
+                         k < beam.Filters().size() ? beam.Filters()[k].first : loaded[k].path});
+  }
+  return d;
+}
+
+py::object FitReport(const std::optional<FitOutcome>& fit);
+py::object QualityDict(const RadiationQuality& quality);
 
 /// Builds a beam with the GIL released, then reports its corrections.
 template <typename Make>
@@ -156,8 +247,35 @@ std::unique_ptr<Beam> Built(const Make& make) {
     py::gil_scoped_release release;
     beam = make();
   }
+  beam->fitReport = FitReport(beam->Fit());
+  if (beam->Quality()) beam->qualityReport = QualityDict(*beam->Quality());
   WarnCorrections(beam->Outcome().corrections);
   return beam;
+}
+
+/// the keyword arguments that make the beam of these inputs
+py::dict KeywordsOf(const BeamArguments& a) {
+  py::list filters;
+  for (const auto& [material, mm] : a.filters) filters.append(py::make_tuple(material, mm));
+  py::dict keywords;
+  keywords["model"] = a.model;
+  keywords["kv"] = a.kv;
+  keywords["angle"] = a.angle;
+  keywords["be"] = a.be;
+  keywords["al_eq"] = a.alEq;
+  keywords["al"] = a.al;
+  keywords["cu"] = a.cu;
+  keywords["waveform"] = a.waveform;
+  keywords["filters"] = py::tuple(filters);
+  keywords["table"] = a.table ? py::object(py::str(*a.table)) : py::object(py::none());
+  return keywords;
+}
+
+/// the inputs as one hashable tuple, for == and hash
+py::tuple InputKey(const Beam& beam) {
+  const py::dict k = KeywordsOf(beam.Inputs());
+  return py::make_tuple(k["model"], k["kv"], k["angle"], k["be"], k["al_eq"], k["al"], k["cu"], k["waveform"],
+                        k["filters"], k["table"]);
 }
 
 py::object Optional(const std::optional<double>& value) {
@@ -232,6 +350,7 @@ py::object QualityDict(const RadiationQuality& quality) {
   }
   entry["filters"] = filters;
   entry["nominal_hvl1_al_mm"] = Optional(quality.nominalHvl1AlMm);
+  entry["based_on"] = quality.basedOn.empty() ? py::object(py::none()) : py::object(py::str(quality.basedOn));
   return std::move(entry);
 }
 
@@ -264,16 +383,108 @@ FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, co
     throw std::invalid_argument("fit: give one of target_hvl_al and target_hvl_cu (the first half-value layer to reach, in mm)");
   }
   const bool aluminium = !targetAl.is_none();
-  const double target = (aluminium ? targetAl : targetCu).cast<double>();
-  CheckedNumber(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
+  const char* name = aluminium ? "target_hvl_al" : "target_hvl_cu";
+  const double target = CheckedNumber(name, NumberArgument(name, aluminium ? targetAl : targetCu, "mm"));
   return FitRequest{EntryOf(entry), aluminium ? LayerMaterial::Aluminium : LayerMaterial::Copper, target};
+}
+
+/// A commissioned tube: the fit and the inputs that make its beam at any voltage.
+struct TubeFitResult {
+  BeamArguments inputs;  /// the beam arguments with the fitted values (kv: the highest measured)
+  TubeFitOutcome tube;
+};
+
+std::vector<TubeMeasurement> MeasurementsFrom(const py::handle& measurements) {
+  if (py::isinstance<py::str>(measurements) || !py::isinstance<py::iterable>(measurements)) {
+    throw py::type_error("measurements: a sequence of dicts with kv and measured layers is needed, not " +
+                         std::string(py::str(py::repr(measurements))));
+  }
+  std::vector<TubeMeasurement> list;
+  for (const py::handle item : measurements) {
+    const std::string where = "measurements[" + std::to_string(list.size()) + "]";
+    if (!py::isinstance<py::dict>(item)) {
+      throw py::type_error(where + ": a dict with kv and any of hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm, not " +
+                           std::string(py::str(py::repr(item))));
+    }
+    TubeMeasurement measurement;
+    bool voltage = false;
+    bool layer = false;
+    for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(item)) {
+      const std::string name = py::str(key);
+      const std::string argument = where + "['" + name + "']";
+      const bool isVoltage = name == "kv";
+      std::size_t position = kMeasurableFigures.size();
+      for (std::size_t f = 0; f < kMeasurableFigures.size(); ++f) {
+        if (name == ExtendedFigureFields()[kMeasurableFigures[f]].key) position = f;
+      }
+      if (!isVoltage && position == kMeasurableFigures.size()) {
+        throw std::invalid_argument(where + ": \"" + name +
+                                    "\" is not one of kv, hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm");
+      }
+      if (value.is_none() && !isVoltage) continue;  // not measured
+      const double number = CheckedNumber(argument.c_str(), NumberArgument(argument.c_str(), value, isVoltage ? "kV" : "mm"));
+      if (!(number > 0)) throw std::invalid_argument(argument + ": " + ShortestDecimal(number) + " is not positive");
+      if (isVoltage) {
+        measurement.tubeVoltageKV = number;
+        voltage = true;
+      } else {
+        measurement.layersMm[position] = number;
+        layer = true;
+      }
+    }
+    if (!voltage) throw std::invalid_argument(where + ": no kv");
+    if (!layer) throw std::invalid_argument(where + ": no layer measured");
+    list.push_back(measurement);
+  }
+  if (list.empty()) throw std::invalid_argument("measurements: none given");
+  return list;
+}
+
+std::vector<TubeInput> VariedFrom(const py::handle& vary) {
+  std::vector<std::string> names;
+  if (py::isinstance<py::str>(vary)) {
+    names.push_back(vary.cast<std::string>());
+  } else if (py::isinstance<py::iterable>(vary)) {
+    for (const py::handle item : vary) names.push_back(TextArgument("vary", item));
+  } else {
+    throw py::type_error("vary: a name or a sequence of names among al_eq, al, cu, angle, not " +
+                         std::string(py::str(py::repr(vary))));
+  }
+  std::vector<TubeInput> varied;
+  for (const std::string& name : names) {
+    const std::optional<TubeInput> input = TubeInputNamed(name);
+    if (!input || name == "al-eq") throw std::invalid_argument("vary: \"" + name + "\" is not one of al_eq | al | cu | angle");
+    varied.push_back(*input);
+  }
+  return varied;
+}
+
+py::dict TubeParams(const TubeFitOutcome& tube) {
+  py::dict params;
+  for (const TubeInput input : tube.varied) params[TubeInputKey(input)] = tube.fit.inputs[static_cast<std::size_t>(input)];
+  return params;
+}
+
+py::list TubeResiduals(const TubeFitOutcome& tube) {
+  py::list residuals;
+  for (const TubeResidual& r : tube.fit.residuals) {
+    py::dict entry;
+    entry["kv"] = r.tubeVoltageKV;
+    entry["figure"] = ExtendedFigureFields()[r.figure].key;
+    entry["measured_mm"] = r.measuredMm;
+    entry["computed_mm"] = r.computedMm;
+    entry["deviation_percent"] = r.deviationPercent;
+    residuals.append(entry);
+  }
+  return residuals;
 }
 
 }  // namespace
 
 void BindBeam(py::module_& module) {
   py::class_<Spectrum>(module, "Spectrum",
-                       "A relative spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV.")
+                       "A relative spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV, with the inputs of\n"
+                       "the beam it belongs to. Immutable; pickles, copies and deep-copies.")
       .def_readonly("energy_keV", &Spectrum::energyKeV, "photon energy of each bin [keV] (read-only float64 array)")
       .def_readonly("values", &Spectrum::values,
                     "value of each bin relative to the peak (or to the total after normalised('total')), "
@@ -281,9 +492,41 @@ void BindBeam(py::module_& module) {
       .def_readonly("quantity", &Spectrum::quantity, "'photon', 'exposure' or 'energy'")
       .def_readonly("normalisation", &Spectrum::normalisation,
                     "'max' (peak 1), 'total' (sum 1) or 'per_mas' (photons per keV per mm2 per mAs)")
-      .def("normalised", &Normalised, py::arg("kind") = "total",
+      .def(
+          "normalised",
+          [](const Spectrum& spectrum, const py::object& kind) { return Normalised(spectrum, TextArgument("kind", kind)); },
+          py::arg("kind") = "total",
            "The same spectrum scaled so that its values sum to 1 ('total') or peak at 1 ('max').")
+      .def(
+          "to_csv",
+          [](const Spectrum& spectrum, const py::object& path) {
+            const std::string target = PathText(path);
+            const std::vector<double> energies = NumbersOf(spectrum.energyKeV);
+            const std::vector<double> values = NumbersOf(spectrum.values);
+            py::gil_scoped_release release;
+            SaveFileAtomically(target, [&](std::ostream& out) {
+              WriteDescribedSpectrum(out, spectrum.description, energies, values);
+            });
+          },
+          py::arg("path"),
+          "Writes the spectrum to path as comma-separated text: '#' lines naming the model, tube voltage\n"
+          "[kV], target angle [degrees], waveform, every filtration entry and filter [mm], the quantity and\n"
+          "the normalisation, then a row energy_keV,value and one row per bin with every digit a double\n"
+          "needs to read back exactly. numpy.loadtxt(path, delimiter=',', skiprows=...) or\n"
+          "pandas.read_csv(path, comment='#') read it. The file is replaced as a whole or not at all.")
       .def("__len__", [](const Spectrum& spectrum) { return spectrum.values.size(); })
+      .def("__copy__", [](const py::object& self) { return self; })
+      .def("__deepcopy__", [](const py::object& self, const py::object&) { return self; }, py::arg("memo"))
+      .def(py::pickle(
+          [](const Spectrum& s) {
+            return py::make_tuple(py::list(py::cast(NumbersOf(s.energyKeV))), py::list(py::cast(NumbersOf(s.values))),
+                                  s.quantity, s.normalisation, DescriptionState(s.description));
+          },
+          [](const py::tuple& state) {
+            return Spectrum{ArrayOf(state[0].cast<std::vector<double>>()), ArrayOf(state[1].cast<std::vector<double>>()),
+                            state[2].cast<std::string>(), state[3].cast<std::string>(),
+                            DescriptionFromState(state[4].cast<py::tuple>())};
+          }))
       .def("__repr__", [](const Spectrum& spectrum) {
         const std::string scale = spectrum.normalisation == "per_mas" ? "in photons per keV per mm2 per mAs"
                                   : spectrum.normalisation == "max"   ? "normalised to its peak"
@@ -292,45 +535,79 @@ void BindBeam(py::module_& module) {
       });
 
   py::class_<Beam>(module, "Beam",
+                   "Beam(*, model='tucker', kv=200, angle=20, be=3, al_eq=5, al=0, cu=0, waveform='constant',\n"
+                   "     filters=(), table=None)\n\n"
                    "One X-ray beam computed as kestrix-cli computes it: the spectrum of the Tucker or Birch model\n"
                    "and the half-value-layer engine's figures.\n\n"
-                   "model: 'tucker' or 'birch'; kv: tube voltage [kV] (above 300 becomes 300, 30 or below 30);\n"
+                   "model: 'tucker' or 'birch'; kv: tube voltage [kV], inside the model's range (30 to 300 kV);\n"
                    "angle: target angle [degrees]; be: beryllium window [mm]; al_eq: inherent aluminium\n"
                    "equivalent [mm]; al, cu: added aluminium and copper [mm]; waveform: 'constant', '12-peak'\n"
                    "or 'single-phase'; filters: up to three (material, mm) with a delivered material name\n"
                    "(kestrix.materials()) or the path of a .ele/.mix file; table: attenuation table path\n"
-                   "(None: the delivered one).\n\n"
-                   "Corrections of the inputs are reported as kestrix.CorrectionWarning; inputs the calculation\n"
-                   "refuses raise ValueError with kestrix-cli's message.")
-      .def(py::init([](const std::string& model, double kv, double angle, double be, double alEq, double al, double cu,
-                       const std::string& waveform, const py::object& filters, const py::object& table) {
-             const BeamArguments arguments = ArgumentsFrom(model, kv, angle, be, alEq, al, cu, waveform, filters, table);
-             return Built([&arguments] { return Beam::Compute(arguments); });
-           }),
-           py::arg("model") = "tucker", py::arg("kv") = 200.0, py::arg("angle") = 20.0, py::arg("be") = 3.0,
-           py::arg("al_eq") = 5.0, py::arg("al") = 0.0, py::arg("cu") = 0.0, py::arg("waveform") = "constant",
-           py::arg("filters") = py::tuple(), py::arg("table") = py::none())
+                   "(None: the delivered one). Keywords only.\n\n"
+                   "A negative thickness or a voltage outside the model's range raises ValueError naming the\n"
+                   "input; a value of the wrong type TypeError. The one correction left (Tucker's model with\n"
+                   "no inherent filtration at all) is reported as kestrix.CorrectionWarning.\n\n"
+                   "A Beam is a value: == compares the inputs, hash agrees with ==, replace(**changes) makes\n"
+                   "another, and it pickles, copies and deep-copies.")
+      .def(py::init([](const py::args& args, const py::kwargs& kwargs) {
+        if (!args.empty()) throw py::type_error("Beam() takes keyword arguments only, e.g. Beam(kv=100, al=2)");
+        const BeamArguments arguments = ArgumentsFromKeywords("Beam", kwargs, BeamArguments{}, BeamKeywords());
+        return Built([&arguments] { return Beam::Compute(arguments); });
+      }))
       .def_static(
           "from_quality",
-          [](const std::string& name, const std::string& model, double angle, const py::object& be,
-             const py::object& alEq, const std::string& waveform, const py::object& filters, const py::object& table) {
-            const BeamArguments arguments =
-                ArgumentsFrom(model, 200, angle, be.is_none() ? 3.0 : be.cast<double>(),
-                              alEq.is_none() ? 5.0 : alEq.cast<double>(), 0, 0, waveform, filters, table);
-            const bool inherentGiven = !be.is_none() || !alEq.is_none();
+          [](const py::object& quality, const py::kwargs& kwargs) {
+            const std::string name = TextArgument("name", quality);
+            static const std::vector<std::string> allowed{"model", "angle", "be", "al_eq", "waveform", "filters", "table"};
+            const BeamArguments arguments = ArgumentsFromKeywords("from_quality", kwargs, BeamArguments{}, allowed);
+            const bool inherentGiven = kwargs.contains("be") || kwargs.contains("al_eq");
             return Built([&] { return Beam::OfQuality(arguments, name, inherentGiven); });
           },
-          py::arg("name"), py::kw_only(), py::arg("model") = "tucker", py::arg("angle") = 20.0,
-          py::arg("be") = py::none(), py::arg("al_eq") = py::none(), py::arg("waveform") = "constant",
-          py::arg("filters") = py::tuple(), py::arg("table") = py::none(),
-          "The beam of a standard radiation quality (kestrix.qualities()): 'N-100', 'H-60', 'RQR5' ...\n"
-          "The quality sets the tube voltage and the filtration; N and H also the inherent filtration, so be\n"
-          "and al_eq [mm] may only be given for RQR, whose added aluminium is fitted to the nominal first\n"
-          "half-value layer on the tube's own inherent filtration (default 3 mm Be, 5 mm Al eq.). model,\n"
-          "angle, waveform, filters and table are those of Beam.")
+          py::arg("name"),
+          "Beam.from_quality(name, *, model='tucker', angle=20, be=3, al_eq=5, waveform='constant', filters=(),\n"
+          "                  table=None)\n\n"
+          "The beam of a standard radiation quality (kestrix.qualities()): 'N-100', 'H-60', 'RQR5', 'RQA5',\n"
+          "'RQT9' ... The quality sets the tube voltage and the filtration; N and H also the inherent\n"
+          "filtration, so be and al_eq [mm] may only be given for RQR, RQA and RQT. RQR's added aluminium\n"
+          "is fitted to the nominal first half-value layer on the tube's own inherent filtration; RQA and\n"
+          "RQT realise the RQR of their voltage so and add their aluminium or copper (the layer reached\n"
+          "is compared with the nominal one in radiation_quality, not fitted to it).")
+      .def(
+          "replace",
+          [](const Beam& beam, const py::kwargs& changes) {
+            const BeamArguments arguments = ArgumentsFromKeywords("replace", changes, beam.Inputs(), BeamKeywords());
+            return Built([&arguments] { return Beam::Compute(arguments); });
+          },
+          "A new Beam with the inputs of this one and the keywords given in place of theirs, e.g.\n"
+          "beam.replace(kv=120). A fitted or quality beam's realised inputs are kept; fit and\n"
+          "radiation_quality are not carried over.")
+      .def_property_readonly("inputs", [](const Beam& beam) { return KeywordsOf(beam.Inputs()); },
+                             "the keyword arguments that make this beam again: Beam(**beam.inputs) == beam")
+      .def("__eq__",
+           [](const Beam& beam, const py::object& other) -> py::object {
+             if (!py::isinstance<Beam>(other)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+             return py::bool_(InputKey(beam).equal(InputKey(other.cast<const Beam&>())));
+           })
+      .def("__hash__", [](const Beam& beam) { return py::hash(InputKey(beam)); })
+      .def("__copy__", [](const py::object& self) { return self; })
+      .def("__deepcopy__", [](const py::object& self, const py::object&) { return self; }, py::arg("memo"))
+      .def(py::pickle(
+          [](const Beam& beam) { return py::make_tuple(KeywordsOf(beam.Inputs()), beam.fitReport, beam.qualityReport); },
+          [](const py::tuple& state) {
+            const BeamArguments arguments =
+                ArgumentsFromKeywords("Beam", state[0].cast<py::dict>(), BeamArguments{}, BeamKeywords());
+            std::unique_ptr<Beam> beam = Built([&arguments] { return Beam::Compute(arguments); });
+            beam->fitReport = state[1];
+            beam->qualityReport = state[2];
+            return beam;
+          }))
       .def(
           "spectrum",
-          [](Beam& beam, const std::string& quantity, const std::string& normalise, double distanceMm) {
+          [](Beam& beam, const py::object& name, const py::object& normaliseWord, const py::object& distance) {
+            const std::string quantity = TextArgument("quantity", name);
+            const std::string normalise = TextArgument("normalise", normaliseWord);
+            const double distanceMm = NumberArgument("distance_mm", distance, "mm");
             const DisplayQuantity wanted = QuantityOf(quantity);
             if (normalise == "per_mas") {
               if (wanted != DisplayQuantity::PhotonNumber) {
@@ -341,8 +618,11 @@ void BindBeam(py::module_& module) {
                                             ModelKeyword(beam.Settings().model) + " model is relative");
               }
               CheckDistance(CheckedNumber("distance_mm", distanceMm));
-              Spectrum absolute = SpectrumOf(FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm), quantity);
+              Spectrum absolute = SpectrumOf(FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm),
+                                             QuantityKeyword(wanted), DescriptionOf(beam));
               absolute.normalisation = "per_mas";
+              absolute.description.normalisation =
+                  "per_mas (photons per keV per mm2 per mAs at " + ShortestDecimal(distanceMm) + " mm)";
               return absolute;
             }
             if (normalise != "max" && normalise != "total") {
@@ -353,7 +633,7 @@ void BindBeam(py::module_& module) {
               py::gil_scoped_release release;
               relative = beam.Relative(wanted);
             }
-            const Spectrum peakOne = SpectrumOf(relative, quantity);
+            const Spectrum peakOne = SpectrumOf(relative, QuantityKeyword(wanted), DescriptionOf(beam));
             return normalise == "max" ? peakOne : Normalised(peakOne, "total");
           },
           py::arg("quantity") = "photon", py::arg("normalise") = "max", py::arg("distance_mm") = kDefaultDistanceMm,
@@ -396,14 +676,12 @@ void BindBeam(py::module_& module) {
           "results.extended: hvl1_al_mm, hvl2_al_mm [mm Al], homogeneity_al [1], hvl1_cu_mm, hvl2_cu_mm\n"
           "[mm Cu], homogeneity_cu [1], mean_energy_keV (fluence-weighted) and kerma_mean_energy_keV\n"
           "(air-kerma-weighted) [keV]; None for a figure that cannot be given, with the reason under 'missing'.")
-      .def_property_readonly("fit", [](const Beam& beam) { return FitReport(beam.Fit()); },
+      .def_property_readonly("fit", [](const Beam& beam) { return beam.fitReport; },
                              "the fitted entry, its thickness [mm] and the layer targeted and reached [mm], as\n"
                              "kestrix-cli's JSON 'fit'; None for a beam without a fit")
-      .def_property_readonly(
-          "radiation_quality",
-          [](const Beam& beam) { return beam.Quality() ? QualityDict(*beam.Quality()) : py::object(py::none()); },
-          "the standard radiation quality of a beam from Beam.from_quality, as in kestrix.qualities(); else None")
-      .def_property_readonly("model", [](const Beam& b) { return std::string(ModelKeyword(b.Settings().model)); })
+      .def_property_readonly("radiation_quality", [](const Beam& beam) { return beam.qualityReport; },
+                             "the standard radiation quality of a beam from Beam.from_quality, as in kestrix.qualities(); else None")
+      .def_property_readonly("model", [](const Beam& b) { return b.Inputs().model; }, "'tucker' or 'birch'")
       .def_property_readonly("kv", [](const Beam& b) { return b.Outcome().used.tubeVoltageKV; },
                              "tube voltage used [kV]")
       .def_property_readonly("angle", [](const Beam& b) { return b.Outcome().used.targetAngleDegrees; },
@@ -416,8 +694,7 @@ void BindBeam(py::module_& module) {
                              "added aluminium [mm]")
       .def_property_readonly("cu", [](const Beam& b) { return b.Outcome().used.addedCopperMm; },
                              "added copper [mm]")
-      .def_property_readonly("waveform",
-                             [](const Beam& b) { return std::string(WaveformKeyword(b.Settings().waveform)); })
+      .def_property_readonly("waveform", [](const Beam& b) { return b.Inputs().waveform; })
       .def_property_readonly("filters", [](const Beam& b) { return b.Filters(); },
                              "the (material, mm) filters as given, then those of a quality")
       .def_property_readonly("corrections", [](const Beam& b) { return b.Outcome().corrections; },
@@ -426,21 +703,80 @@ void BindBeam(py::module_& module) {
 
   module.def(
       "fit",
-      [](const std::string& entry, const py::object& targetAl, const py::object& targetCu, const std::string& model,
-         double kv, double angle, double be, double alEq, double al, double cu, const std::string& waveform,
-         const py::object& filters, const py::object& table) {
-        const FitRequest request = FitRequestOf(entry, targetAl, targetCu);
-        const BeamArguments arguments = ArgumentsFrom(model, kv, angle, be, alEq, al, cu, waveform, filters, table);
+      [](const py::object& entry, const py::object& targetAl, const py::object& targetCu, const py::kwargs& kwargs) {
+        const FitRequest request = FitRequestOf(TextArgument("entry", entry), targetAl, targetCu);
+        const BeamArguments arguments = ArgumentsFromKeywords("fit", kwargs, BeamArguments{}, BeamKeywords());
         return Built([&] { return Beam::Fitted(arguments, request); });
       },
-      py::arg("entry"), py::arg("target_hvl_al") = py::none(), py::arg("target_hvl_cu") = py::none(), py::kw_only(),
-      py::arg("model") = "tucker", py::arg("kv") = 200.0, py::arg("angle") = 20.0, py::arg("be") = 3.0,
-      py::arg("al_eq") = 5.0, py::arg("al") = 0.0, py::arg("cu") = 0.0, py::arg("waveform") = "constant",
-      py::arg("filters") = py::tuple(), py::arg("table") = py::none(),
+      py::arg("entry"), py::arg("target_hvl_al") = py::none(), py::arg("target_hvl_cu") = py::none(),
+      "fit(entry, target_hvl_al=None, target_hvl_cu=None, **beam)\n\n"
       "The Beam whose entry ('al_eq', 'al' or 'cu') is fitted, 0 to 100 mm to 0.001 mm, so that its first\n"
       "half-value layer in aluminium (target_hvl_al) or copper (target_hvl_cu) [mm] is reached; the other\n"
-      "arguments are those of Beam. Beam.fit tells the thickness found. A target out of reach raises\n"
+      "keywords are those of Beam. Beam.fit tells the thickness found. A target out of reach raises\n"
       "ValueError stating the reachable range.");
+
+  py::class_<TubeFitResult>(module, "TubeFit", "A tube commissioned by kestrix.fit_tube.")
+      .def_property_readonly("params", [](const TubeFitResult& r) { return TubeParams(r.tube); },
+                             "the fitted inputs: al_eq, al, cu [mm], angle [degrees] (those varied)")
+      .def_property_readonly("residuals", [](const TubeFitResult& r) { return TubeResiduals(r.tube); },
+                             "one dict per measured layer: kv [kV], figure (e.g. 'hvl1_al_mm'), measured_mm,\n"
+                             "computed_mm [mm] and deviation_percent, 100 (computed / measured - 1) [%]")
+      .def_property_readonly("rms_deviation_percent", [](const TubeFitResult& r) { return r.tube.fit.rmsDeviationPercent; },
+                             "root mean square of the deviations [%]")
+      .def_property_readonly("at_bound", [](const TubeFitResult& r) { return r.tube.fit.atBound; },
+                             "True when a varied input ended on its range's bound (0 to 100 mm, 1 to 90 degrees)")
+      .def_property_readonly("iterations", [](const TubeFitResult& r) { return r.tube.fit.iterations; })
+      .def_property_readonly("inputs", [](const TubeFitResult& r) { return KeywordsOf(r.inputs); },
+                             "the Beam keywords of the commissioned tube (kv: the highest measured voltage)")
+      .def(
+          "beam",
+          [](const TubeFitResult& r, const py::object& kv) {
+            BeamArguments arguments = r.inputs;
+            arguments.kv = NumberArgument("kv", kv, "kV");
+            return Built([&arguments] { return Beam::Compute(arguments); });
+          },
+          py::arg("kv"), "The commissioned tube's Beam at tube voltage kv [kV].")
+      .def("__repr__", [](const TubeFitResult& r) {
+        return "<kestrix.TubeFit " + TubeFitDescription(r.tube) + ">";
+      });
+
+  module.def(
+      "fit_tube",
+      [](const py::object& measurements, const py::object& vary, const py::kwargs& kwargs) {
+        const std::vector<TubeMeasurement> measured = MeasurementsFrom(measurements);
+        const std::vector<TubeInput> varied = VariedFrom(vary);
+        std::vector<std::string> allowed;
+        for (const std::string& keyword : BeamKeywords()) {
+          if (keyword != "kv") allowed.push_back(keyword);
+        }
+        BeamArguments arguments = ArgumentsFromKeywords("fit_tube", kwargs, BeamArguments{}, allowed);
+        double highest = 0;
+        for (const TubeMeasurement& m : measured) highest = std::max(highest, m.tubeVoltageKV);
+        auto result = std::make_unique<TubeFitResult>();
+        {
+          py::gil_scoped_release release;
+          BeamArguments checked = arguments;
+          checked.kv = 100;  // each measurement brings its own voltage, checked by the fit
+          const BeamRequest request = ResolveBeam(checked);
+          BatchRun batch(request.tablePath, request.filters);
+          result->tube = FitTubeInputs(batch, request.settings, measured, varied);
+        }
+        const TubeInputValues& fitted = result->tube.fit.inputs;
+        arguments.kv = highest;
+        arguments.alEq = fitted[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)];
+        arguments.al = fitted[static_cast<std::size_t>(TubeInput::AddedAluminium)];
+        arguments.cu = fitted[static_cast<std::size_t>(TubeInput::AddedCopper)];
+        arguments.angle = fitted[static_cast<std::size_t>(TubeInput::TargetAngle)];
+        result->inputs = arguments;
+        return result;
+      },
+      py::arg("measurements"), py::arg("vary") = py::make_tuple("al_eq"),
+      "fit_tube(measurements, vary=('al_eq',), **beam)\n\n"
+      "Commissions a tube from layers measured at several tube voltages: measurements is a sequence of\n"
+      "dicts with kv [kV] and any of hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm [mm]; vary names one\n"
+      "to three of 'al_eq', 'al', 'cu', 'angle', fitted by least squares on the relative deviations\n"
+      "starting from the beam keywords given (those of Beam without kv). Returns a kestrix.TubeFit with\n"
+      ".params, .residuals [%] and .beam(kv), the tube's Beam at any voltage.");
 
   module.def(
       "qualities",
@@ -452,9 +788,10 @@ void BindBeam(py::module_& module) {
         }
         return list;
       },
-      "The delivered standard radiation qualities (ISO 4037 N and H, IEC 61267 RQR) as kestrix-cli\n"
-      "--list-qualities --json gives them: name, standard, tube_voltage_kV, beryllium_mm and aluminium_mm\n"
-      "(None: the tube's own), filters, nominal_hvl1_al_mm [mm Al] (None: not fitted).");
+      "The delivered standard radiation qualities (ISO 4037 N and H, IEC 61267 RQR, RQA and RQT) as\n"
+      "kestrix-cli --list-qualities --json gives them: name, standard, tube_voltage_kV, beryllium_mm and\n"
+      "aluminium_mm (None: the tube's own), filters, nominal_hvl1_al_mm [mm Al] (None: a fixed\n"
+      "filtration), based_on (the RQR an RQA or RQT is realised from; else None).");
 }
 
 }  // namespace kestrix::python

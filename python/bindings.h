@@ -15,11 +15,23 @@ void BindBeam(pybind11::module_& module);
 /// sweep().
 void BindSweep(pybind11::module_& module);
 
-/// The keyword arguments shared by Beam and sweep, from their Python values (filters: a
-/// sequence of (material, mm); table: None or a path).
-BeamArguments ArgumentsFrom(const std::string& model, double kv, double angle, double be, double alEq, double al,
-                            double cu, const std::string& waveform, const pybind11::object& filters,
-                            const pybind11::object& table);
+/// The keyword names of a beam: model, kv, angle, be, al_eq, al, cu, waveform, filters, table.
+const std::vector<std::string>& BeamKeywords();
+
+/// The unit a numeric beam keyword is given in: "kV", "degrees" or "mm".
+const char* KeywordUnit(const std::string& keyword);
+
+/// arguments with the keywords given in place of their values. Throws TypeError naming the keyword
+/// for one that is not in allowed ("function() got an unexpected keyword argument 'kvp'") and for a
+/// value of the wrong type; std::invalid_argument for a filter that is not a (material, mm) pair.
+BeamArguments ArgumentsFromKeywords(const char* function, const pybind11::dict& keywords, BeamArguments arguments,
+                                    const std::vector<std::string>& allowed);
+
+/// value as a number (int, float, numpy scalar); TypeError naming argument and its unit otherwise.
+double NumberArgument(const char* argument, const pybind11::handle& value, const char* unit);
+
+/// value as a text; TypeError naming argument otherwise.
+std::string TextArgument(const char* argument, const pybind11::handle& value);
 
 /// A path given as str, bytes or os.PathLike, as text.
 std::string PathText(const pybind11::object& path);

@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -22,35 +23,91 @@ namespace {
 /// kestrix.CorrectionWarning; kept for the life of the interpreter
 PyObject* correctionWarning = nullptr;
 
-std::vector<std::pair<std::string, double>> FiltersFrom(const py::object& filters) {
+[[noreturn]] void TypeFailure(const std::string& message) { throw py::type_error(message); }
+
+std::string Shown(const py::handle& value) { return py::str(py::repr(value)); }
+
+std::vector<std::pair<std::string, double>> FiltersFrom(const py::handle& filters) {
   std::vector<std::pair<std::string, double>> list;
-  if (py::isinstance<py::str>(filters)) {
+  if (py::isinstance<py::str>(filters) || py::isinstance<py::bytes>(filters)) {
     throw std::invalid_argument("filters: a sequence of (material, mm) pairs is needed, not a text");
   }
+  if (!py::isinstance<py::iterable>(filters)) {
+    TypeFailure("filters: a sequence of (material, mm) pairs is needed, not " + Shown(filters));
+  }
   for (const py::handle item : filters) {
-    const py::sequence pair = py::reinterpret_borrow<py::object>(item);
-    if (py::isinstance<py::str>(item) || !py::isinstance<py::sequence>(item) || pair.size() != 2) {
-      throw std::invalid_argument("filters: each filter is a (material, mm) pair, not " +
-                                  std::string(py::str(py::repr(item))));
+    if (py::isinstance<py::str>(item) || !py::isinstance<py::sequence>(item) || py::len(item) != 2) {
+      throw std::invalid_argument("filters: each filter is a (material, mm) pair, not " + Shown(item));
     }
+    const py::sequence pair = py::reinterpret_borrow<py::sequence>(item);
     const std::string material = PathText(pair[0]);
-    try {
-      list.emplace_back(material, pair[1].cast<double>());
-    } catch (const py::cast_error&) {
-      throw std::invalid_argument("filters: the thickness of " + material + " must be a number of mm, not " +
-                                  std::string(py::str(py::repr(pair[1]))));
-    }
+    list.emplace_back(material, NumberArgument(("filters: the thickness of " + material).c_str(), pair[1], "mm"));
   }
   return list;
 }
 
 }  // namespace
 
-BeamArguments ArgumentsFrom(const std::string& model, double kv, double angle, double be, double alEq, double al,
-                            double cu, const std::string& waveform, const py::object& filters,
-                            const py::object& table) {
-  BeamArguments arguments{model, kv, angle, be, alEq, al, cu, waveform, FiltersFrom(filters), std::nullopt};
-  if (!table.is_none()) arguments.table = PathText(table);
+double NumberArgument(const char* argument, const py::handle& value, const char* unit) {
+  // a bool is an int to Python, but never a thickness or a voltage
+  if (py::isinstance<py::bool_>(value) || py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value) ||
+      !PyNumber_Check(value.ptr()) || PyComplex_Check(value.ptr())) {
+    TypeFailure(std::string(argument) + " must be a number of " + unit + ", not " + Shown(value));
+  }
+  const double number = PyFloat_AsDouble(value.ptr());
+  if (number == -1.0 && PyErr_Occurred()) {
+    PyErr_Clear();
+    TypeFailure(std::string(argument) + " must be a number of " + unit + ", not " + Shown(value));
+  }
+  return number;
+}
+
+std::string TextArgument(const char* argument, const py::handle& value) {
+  if (!py::isinstance<py::str>(value)) TypeFailure(std::string(argument) + " must be a text, not " + Shown(value));
+  return value.cast<std::string>();
+}
+
+const std::vector<std::string>& BeamKeywords() {
+  static const std::vector<std::string> keywords{"model", "kv",       "angle",   "be",    "al_eq",
+                                                 "al",    "cu",       "waveform", "filters", "table"};
+  return keywords;
+}
+
+const char* KeywordUnit(const std::string& keyword) {
+  if (keyword == "kv") return "kV";
+  if (keyword == "angle") return "degrees";
+  return "mm";
+}
+
+BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywords, BeamArguments arguments,
+                                    const std::vector<std::string>& allowed) {
+  for (const auto& [key, value] : keywords) {
+    if (!py::isinstance<py::str>(key)) TypeFailure(std::string(function) + ": keywords are texts");
+    const std::string name = key.cast<std::string>();
+    if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+      std::string names;
+      for (const std::string& known : allowed) names += (names.empty() ? "" : ", ") + known;
+      TypeFailure(std::string(function) + "() got an unexpected keyword argument '" + name + "' (it takes " + names +
+                  ")");
+    }
+    if (name == "model") {
+      arguments.model = TextArgument("model", value);
+    } else if (name == "waveform") {
+      arguments.waveform = TextArgument("waveform", value);
+    } else if (name == "filters") {
+      arguments.filters = FiltersFrom(value);
+    } else if (name == "table") {
+      arguments.table = value.is_none() ? std::nullopt : std::optional<std::string>(PathText(py::reinterpret_borrow<py::object>(value)));
+    } else {
+      const double number = NumberArgument(name.c_str(), value, KeywordUnit(name));
+      if (name == "kv") arguments.kv = number;
+      if (name == "angle") arguments.angle = number;
+      if (name == "be") arguments.be = number;
+      if (name == "al_eq") arguments.alEq = number;
+      if (name == "al") arguments.al = number;
+      if (name == "cu") arguments.cu = number;
+    }
+  }
   return arguments;
 }
 
@@ -91,6 +148,7 @@ PYBIND11_MODULE(_kestrix, module) {
   module.def("materials", &DeliveredMaterials,
              "The delivered filter materials: a dict from the name Beam's filters accept ('Sn', 'PMMA') to\n"
              "the description line of its material file.");
+  // a refused input is a ValueError naming the input; a wrong type is a TypeError (py::type_error)
   BindBeam(module);
   BindSweep(module);
 }

@@ -15,7 +15,7 @@ setup(
     version="@PROJECT_VERSION@",
     description="Relative X-ray tube spectra (Tucker and Birch models) and beam-quality figures",
     packages=["kestrix"],
-    package_data={"kestrix": ["_kestrix*.so", "_kestrix*.pyd", "data/*"]},
+    package_data={"kestrix": ["_kestrix*.so", "_kestrix*.pyd", "_kestrix.pyi", "py.typed", "data/*"]},
     install_requires=["numpy"],
     python_requires=">=3.8",
     distclass=CompiledDistribution,

@@ -353,6 +353,68 @@ TEST(BatchRun, RqrQualityFitsTheAddedAluminiumOrIsRefusedByAHardTube) {
   }
 }
 
+TEST(BatchRun, RqaAndRqtAddTheirFilterToTheRealisedRqrAtTheSameVoltage) {
+  const RunSettings tube = Settings(SpectrumModel::Tucker, {"100", "20", "1", "2.5", "9", "1"});
+  const QualityOutcome rqr5 = RealiseQuality("RQR5", tube);
+  const QualityOutcome rqa5 = RealiseQuality("RQA5", tube);
+  ASSERT_TRUE(rqa5.fit);
+  EXPECT_EQ(rqa5.fit->fit.thicknessMm, rqr5.fit->fit.thicknessMm);
+  EXPECT_EQ(rqa5.outcome.used.tubeVoltageKV, 70);
+  EXPECT_EQ(rqa5.outcome.used.addedAluminiumMm, rqr5.fit->fit.thicknessMm + 21);
+  EXPECT_EQ(rqa5.outcome.used.addedCopperMm, 0);
+  EXPECT_EQ(rqa5.settings.entries.addedAluminiumMm, rqa5.outcome.used.addedAluminiumMm);
+
+  const QualityOutcome rqt9 = RealiseQuality("RQT9", tube);
+  EXPECT_EQ(rqt9.outcome.used.tubeVoltageKV, 120);
+  EXPECT_EQ(rqt9.outcome.used.addedAluminiumMm, rqt9.fit->fit.thicknessMm);
+  EXPECT_EQ(rqt9.outcome.used.addedCopperMm, 0.25);
+
+  // the beams so made come within 3 % of the standard's nominal layers (the tube voltage is not
+  // adjusted to them)
+  for (const auto& [name, nominal] : std::vector<std::pair<std::string, double>>{
+           {"RQA2", 2.2}, {"RQA5", 6.8}, {"RQA10", 13.3}, {"RQT8", 6.9}, {"RQT10", 10.1}}) {
+    EXPECT_NEAR(*RealiseQuality(name, tube).outcome.extended.values[kHvl1Al], nominal, 0.03 * nominal) << name;
+  }
+  try {
+    RealiseQuality("RQA5", Settings(SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}));
+    FAIL() << "the default tube realised RQA5";
+  } catch (const QualityRefusal& refusal) {
+    EXPECT_EQ(std::string(refusal.what()).rfind("RQA5 (70 kV, realised from RQR5 whose nominal HVL1 is 2.58 mm Al)", 0), 0u)
+        << refusal.what();
+  }
+}
+
+TEST(BatchRun, TubeFitRecoversAluminiumEquivalentAndAngleFromTwoLayersAtThreeVoltages) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunSettings truth = Settings(SpectrumModel::Tucker, {"80", "12", "1", "2.7", "0", "0"});
+  std::vector<TubeMeasurement> measurements;
+  for (const double kV : {60.0, 80.0, 100.0}) {
+    RunSettings at = truth;
+    at.entries.tubeVoltageKV = kV;
+    const ExtendedBeamQuality q = batch.Run(at).extended;
+    TubeMeasurement m;
+    m.tubeVoltageKV = kV;
+    m.layersMm[0] = q.values[kHvl1Al];
+    m.layersMm[1] = q.values[kHvl2Al];
+    measurements.push_back(m);
+  }
+  // started from the main window's 5 mm Al eq. and 20 degrees
+  const RunSettings start = Settings(SpectrumModel::Tucker, {"120", "20", "1", "5", "0", "0"});
+  const TubeFitOutcome tube =
+      FitTubeInputs(batch, start, measurements, {TubeInput::InherentAluminiumEquivalent, TubeInput::TargetAngle});
+  EXPECT_NEAR(tube.fit.inputs[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)], 2.7, 0.01);
+  EXPECT_NEAR(tube.fit.inputs[static_cast<std::size_t>(TubeInput::TargetAngle)], 12, 0.5);
+  EXPECT_LT(tube.fit.rmsDeviationPercent, 0.01);
+  // the settings hold the fitted inputs at the voltage given, ready to predict another voltage
+  EXPECT_EQ(tube.settings.entries.tubeVoltageKV, 120);
+  EXPECT_EQ(tube.settings.entries.aluminiumEquivalentMm,
+            tube.fit.inputs[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)]);
+  EXPECT_EQ(tube.settings.entries.berylliumMm, 1);
+
+  measurements[0].tubeVoltageKV = 20;
+  EXPECT_THROW(FitTubeInputs(batch, start, measurements, {TubeInput::InherentAluminiumEquivalent}), TubeFitError);
+}
+
 TEST(BatchRun, IsoQualitySetsVoltageAndWholeFiltration) {
   const QualityOutcome n120 = RealiseQuality("N-120", Settings(SpectrumModel::Birch, {"200", "20", "3", "5", "2", "0"}));
   EXPECT_FALSE(n120.fit);

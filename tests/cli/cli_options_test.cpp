@@ -44,7 +44,7 @@ TEST(CliOptions, DefaultsAreTheMainWindowsDefaults) {
 TEST(CliOptions, EveryOptionIsRead) {
   const CliOptions options =
       Parse({"--model", "birch", "--kv=120.5", "--angle", "12", "--be", "0.8", "--al-eq", "2.5", "--al", "1",
-             "--cu", "-0.1", "--waveform", "12-peak", "--quantity", "exposure", "--filter", "data/Sn.ele:0.2",
+             "--cu", "0.1", "--waveform", "12-peak", "--quantity", "exposure", "--filter", "data/Sn.ele:0.2",
              "--filter=C:/mat/Pb.ele:1e-2", "--table", "t.data", "--separator", "space", "--unit", "MeV",
              "--normalise", "total", "--energy-notation", "exp", "--value-notation", "exp", "--no-table",
              "--no-figures", "--json", "--exchange", "out", "--save", "spectrum.csv"});
@@ -55,7 +55,7 @@ TEST(CliOptions, EveryOptionIsRead) {
   EXPECT_EQ(options.entries.beryllium, "0.8");
   EXPECT_EQ(options.entries.aluminiumEquivalent, "2.5");
   EXPECT_EQ(options.entries.addedAluminium, "1");
-  EXPECT_EQ(options.entries.addedCopper, "-0.1");
+  EXPECT_EQ(options.entries.addedCopper, "0.1");
   EXPECT_EQ(options.waveform, RectificationType::ThreePhase12Peak);
   EXPECT_EQ(options.quantity, DisplayQuantity::Exposure);
   ASSERT_EQ(options.filters.size(), 2u);
@@ -130,7 +130,52 @@ TEST(CliOptions, SweepListsTheVoltagesFromToInSteps) {
   EXPECT_EQ(Parse({"--sweep", "50:60:4"}).sweep->Voltages(), (std::vector<double>{50, 54, 58}));
   EXPECT_EQ(Parse({"--sweep", "80:80:5"}).sweep->Voltages(), (std::vector<double>{80}));
   // too large to round to nine decimals: kept as it is, not turned into infinity
-  EXPECT_EQ(Parse({"--sweep", "1e300:1e300:1"}).sweep->Voltages(), (std::vector<double>{1e300}));
+  VoltageSweep huge{1e300, 1e300, 1};
+  EXPECT_EQ(huge.Voltages(), (std::vector<double>{1e300}));
+}
+
+TEST(CliOptions, NegativeThicknessesAreRefusedNamingTheOption) {
+  for (const char* option : {"--be", "--al-eq", "--al", "--cu"}) {
+    EXPECT_EQ(UsageMessage({option, "-0.5"}),
+              std::string("option ") + option + ": \"-0.5\" is a negative thickness (0 mm or more)");
+  }
+  EXPECT_EQ(UsageMessage({"--filter", "Sn.ele:-1e-3"}),
+            "option --filter: \"Sn.ele:-1e-3\" has a negative thickness (0 mm or more)");
+  EXPECT_EQ(Parse({"--be", "0", "--al-eq", "0", "--cu", "-0"}).entries.addedCopper, "-0");
+  // angles and voltages are not thicknesses: the run judges them
+  EXPECT_EQ(Parse({"--angle", "-20"}).entries.targetAngle, "-20");
+}
+
+TEST(CliOptions, SweepMustStayInsideTheModelsVoltageRange) {
+  EXPECT_EQ(UsageMessage({"--sweep", "20:40:5"}), "option --sweep: 20 kV is outside the tucker model's range of 30 to 300 kV");
+  EXPECT_EQ(UsageMessage({"--model", "birch", "--sweep", "290:310:10"}),
+            "option --sweep: 310 kV is outside the birch model's range of 30 to 300 kV");
+  EXPECT_EQ(UsageMessage({"--sweep", "1e300:1e300:1"}).find("option --sweep: 1e+300 kV is outside"), 0u);
+  // the ends themselves are inside; an end off the step grid is not reached
+  EXPECT_TRUE(Parse({"--sweep", "30:305:270"}).sweep);
+}
+
+TEST(CliOptions, TubeFitNamesItsMeasurementsAndTheInputsVaried) {
+  const CliOptions options = Parse({"--fit-tube", "m.csv", "--vary", "al-eq,angle", "--kv", "120"});
+  EXPECT_EQ(options.tubeMeasurementsPath.value_or(""), "m.csv");
+  EXPECT_EQ(options.varied, (std::vector<TubeInput>{TubeInput::InherentAluminiumEquivalent, TubeInput::TargetAngle}));
+  EXPECT_TRUE(options.voltageGiven);
+  EXPECT_FALSE(Parse({"--fit-tube", "m.csv", "--vary", "cu"}).voltageGiven);
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m.csv"}), "option --fit-tube needs --vary (the inputs to fit, e.g. al-eq,angle)");
+  EXPECT_EQ(UsageMessage({"--vary", "al"}), "option --vary needs --fit-tube FILE (the measured layers)");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "be"}), "option --vary: \"be\" is not one of al-eq | al | cu | angle");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al,al"}), "option --vary: al is named twice");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al,cu,angle,al-eq"}), "option --vary: at most three inputs");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al", "--quality", "RQR5"}),
+            "option --fit-tube cannot be combined with --quality");
+}
+
+TEST(CliOptions, CsvAndHeaderGoWithTheirOutputs) {
+  EXPECT_TRUE(Parse({"--sweep", "30:40:10", "--csv"}).csv);
+  EXPECT_TRUE(Parse({"--header", "--save", "f.csv"}).header);
+  EXPECT_EQ(UsageMessage({"--csv"}), "option --csv needs --sweep (it prints the sweep's table)");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:40:10", "--csv", "--json"}), "options --csv and --json cannot be combined");
+  EXPECT_EQ(UsageMessage({"--sweep", "30:40:10", "--header"}), "option --sweep cannot be combined with --header");
 }
 
 TEST(CliOptions, SweepRefusesBadRangesAndSingleRunOptions) {

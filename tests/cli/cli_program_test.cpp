@@ -118,42 +118,20 @@ TEST(CliProgram, ExchangeAndSaveWriteTheDesktopsFiles) {
 
 // Birch without inherent filtration and a negative added filter: the spectrum peaks below 5.5 keV
 // and every row the engine weighs reads 0.00000.
-const std::vector<std::string> kUnweighableSpectrum{"--model", "birch", "--kv", "30", "--be", "0",
-                                                    "--al-eq", "0", "--al", "-0.5", "--no-table"};
-
-TEST(CliProgram, SpectrumTheEngineCannotWeighFailsAndWritesNothing) {
+TEST(CliProgram, NegativeThicknessIsRefusedAndWritesNothing) {
   ScratchFolder folder;
   // the pair of an earlier calculation stays as it was
   test::WriteBytes(folder / kSpectrumExchangeFile, "earlier spectrum");
   test::WriteBytes(folder / kResultFile, "earlier results");
-  std::vector<std::string> arguments = kUnweighableSpectrum;
-  arguments.insert(arguments.end(), {"--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
-  const Result text = RunCli(arguments);
-  EXPECT_EQ(text.status, 1);
-  EXPECT_EQ(text.err,
-            "kestrix-cli: no beam-quality figures and no HVL_S2.temp: the spectrum holds no non-zero photon number "
-            "at 5.5 keV or above\n");
+  const Result text = RunCli({"--model", "birch", "--kv", "30", "--be", "0", "--al-eq", "0", "--al", "-0.5",
+                              "--exchange", folder.path().string(), "--save", (folder / "t.csv").string()});
+  EXPECT_EQ(text.status, 2);
+  EXPECT_EQ(text.err, "kestrix-cli: option --al: \"-0.5\" is a negative thickness (0 mm or more)\n"
+                      "Try 'kestrix-cli --help' for the options.\n");
   EXPECT_EQ(text.out, "");
   EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "earlier spectrum");
   EXPECT_EQ(ReadBytes(folder / kResultFile), "earlier results");
   EXPECT_EQ(folder.EntryCount(), 2);
-
-  arguments = kUnweighableSpectrum;
-  arguments.push_back("--json");
-  const Result json = RunCli(arguments);
-  EXPECT_EQ(json.status, 1);
-  EXPECT_EQ(json.out, "");
-
-  // a sweep with such a voltage prints no table of figures either
-  const Result sweep = RunCli({"--model", "birch", "--sweep", "30:31:1", "--be", "0", "--al-eq", "0", "--al", "-0.5"});
-  EXPECT_EQ(sweep.status, 1);
-  EXPECT_EQ(sweep.out, "");
-  EXPECT_NE(sweep.err.find("no beam-quality figures at 30 kV"), std::string::npos) << sweep.err;
-
-  // without figures or exchange files nothing was asked of the engine
-  arguments = kUnweighableSpectrum;
-  arguments.push_back("--no-figures");
-  EXPECT_EQ(RunCli(arguments).status, 0);
 }
 
 TEST(CliProgram, AFailingOutputLeavesNoFileOfTheRun) {
@@ -221,11 +199,74 @@ TEST(CliProgram, ControlCharactersInDescriptionsAreEscaped) {
   EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
 }
 
-TEST(CliProgram, SweepAtAVoltageTooLargeToRoundRunsAtThreeHundredKilovolts) {
-  const Result r = RunCli({"--sweep", "1e300:1e300:1", "--no-figures"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("\n300"), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find("300 kV used"), std::string::npos) << r.err;
+TEST(CliProgram, SweepOutsideTheVoltageRangeIsRefusedWhileASingleRunIsCorrected) {
+  for (const char* range : {"1e300:1e300:1", "20:40:1", "250:310:20"}) {
+    const Result r = RunCli({"--sweep", range, "--no-figures"});
+    EXPECT_EQ(r.status, 2) << range;
+    EXPECT_EQ(r.out, "") << range;
+    EXPECT_EQ(r.err.rfind("kestrix-cli: option --sweep: ", 0), 0u) << r.err;
+  }
+  const Result single = RunCli({"--kv", "20", "--no-table"});
+  EXPECT_EQ(single.status, 0);
+  EXPECT_NE(single.err.find("tube voltage 20 kV is at or below 30 kV: 30 kV used"), std::string::npos) << single.err;
+}
+
+TEST(CliProgram, TubeFitFromAMeasurementFileReportsTheFittedTube) {
+  ScratchFolder folder;
+  const std::string path = (folder / "measured.csv").string();
+  test::WriteBytes(folder / "measured.csv", "kv,hvl1_al_mm,hvl2_al_mm\n60,2.2,3.0\n80,2.85,4.2\n100,3.5,5.3\n");
+  const Result text = RunCli({"--fit-tube", path, "--vary", "al-eq", "--be", "1", "--no-table"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  // the report is the fitted tube's at the highest measured voltage
+  EXPECT_EQ(text.out.rfind("# kestrix-cli: tucker model, 100 kV,", 0), 0u) << text.out;
+  EXPECT_NE(text.out.find("# tube fit: al_eq "), std::string::npos);
+  EXPECT_NE(text.out.find(" from 6 layers at 60, 80, 100 kV: rms deviation "), std::string::npos);
+  EXPECT_NE(text.out.find("# tube fit 80 kV hvl2_al_mm: measured 4.2 mm, fitted "), std::string::npos);
+
+  const test::JsonValue json =
+      test::ParseJson(RunCli({"--fit-tube", path, "--vary", "al-eq", "--be", "1", "--kv", "120", "--json"}).out);
+  const test::JsonValue& fit = json["tube_fit"];
+  EXPECT_EQ(fit["vary"].items.size(), 1u);
+  EXPECT_EQ(fit["params"]["al_eq"].number, json["inputs"]["aluminium_equivalent_mm"].number);
+  EXPECT_EQ(json["inputs"]["tube_voltage_kV"].number, 120);
+  ASSERT_EQ(fit["residuals"].items.size(), 6u);
+  const test::JsonValue& last = fit["residuals"].items[5];
+  EXPECT_EQ(last["kv"].number, 100);
+  EXPECT_EQ(last["figure"].text, "hvl2_al_mm");
+  EXPECT_EQ(last["measured_mm"].number, 5.3);
+  EXPECT_NEAR(last["deviation_percent"].number, 100 * (last["computed_mm"].number / 5.3 - 1), 1e-9);
+
+  test::WriteBytes(folder / "bad.csv", "kv,hvl1_al_mm\n60,thin\n");
+  const Result bad = RunCli({"--fit-tube", (folder / "bad.csv").string(), "--vary", "al"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "kestrix-cli: " + (folder / "bad.csv").string() + ", line 2: hvl1_al_mm \"thin\" is not a positive number\n");
+  const Result missing = RunCli({"--fit-tube", (folder / "none.csv").string(), "--vary", "al"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("none.csv"), std::string::npos);
+}
+
+TEST(CliProgram, SweepCsvAndSavedTableWithHeader) {
+  const Result csv = RunCli({"--sweep", "30:60:10", "--csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out.rfind("tube_voltage_kV,hvl_al_mm,", 0), 0u);
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 5);
+  EXPECT_EQ(csv.out.find('#'), std::string::npos);
+
+  ScratchFolder folder;
+  const std::string plainPath = (folder / "plain.csv").string();
+  const std::string headedPath = (folder / "headed.csv").string();
+  ASSERT_EQ(RunCli({"--kv", "100", "--save", plainPath, "--no-figures"}).status, 0);
+  ASSERT_EQ(RunCli({"--kv", "100", "--save", headedPath, "--no-figures", "--header"}).status, 0);
+  const std::string plain = ReadBytes(folder / "plain.csv");
+  const std::string headed = ReadBytes(folder / "headed.csv");
+  ASSERT_GT(headed.size(), plain.size());
+  // the '#' lines (CR LF like the table) and then the desktop-identical table, unchanged
+  EXPECT_EQ(headed.substr(headed.size() - plain.size()), plain);
+  const std::string lines = headed.substr(0, headed.size() - plain.size());
+  EXPECT_EQ(lines.rfind("# spectrum of kestrix-cli\r\n# model: tucker\r\n# tube voltage [kV]: 100\r\n", 0), 0u) << lines;
+  EXPECT_NE(lines.find("# normalisation: max (peak value 1)\r\n"), std::string::npos);
+  EXPECT_EQ(plain.find('#'), std::string::npos);
 }
 
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
@@ -286,7 +327,23 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
             std::string::npos);
   const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
-  EXPECT_EQ(listed["qualities"].items.size(), 26u);
+  EXPECT_EQ(listed["qualities"].items.size(), 38u);
+  EXPECT_NE(list.out.find("\nRQA5 (IEC 61267): 70 kV, RQR5 (added aluminium fitted to its nominal HVL1 2.58 mm Al) then "
+                          "added Al 21 mm, nominal HVL1 6.8 mm Al\n"),
+            std::string::npos);
+
+  // an RQA: the RQR's fit, then its aluminium on top, and the layer reached beside the nominal one
+  const Result rqa5 = RunCli({"--quality", "rqa5", "--be", "1", "--al-eq", "2.5", "--no-table"});
+  ASSERT_EQ(rqa5.status, 0) << rqa5.err;
+  EXPECT_NE(rqa5.out.find("# filtration: 1 mm Be, 2.5 mm Al eq., added 21.754 mm Al, 0 mm Cu\n"), std::string::npos)
+      << rqa5.out;
+  EXPECT_NE(rqa5.out.find("# fit of RQR5: added aluminium 0.754 mm gives HVL1 2.5798 mm Al (target 2.58 mm Al)\n"),
+            std::string::npos);
+  EXPECT_NE(rqa5.out.find("# quality HVL1: 6.6385 mm Al, nominal 6.8 mm Al (-2.4 %)\n"), std::string::npos);
+  const test::JsonValue rqt8 = test::ParseJson(RunCli({"--quality", "RQT8", "--be", "1", "--al-eq", "2.5", "--json"}).out);
+  EXPECT_EQ(rqt8["quality"]["based_on"].text, "RQR8");
+  EXPECT_EQ(rqt8["inputs"]["added_copper_mm"].number, 0.2);
+  EXPECT_EQ(rqt8["fit"]["entry"].text, "al");
 
   const Result h60 = RunCli({"--quality", "h60", "--no-table"});
   ASSERT_EQ(h60.status, 0) << h60.err;

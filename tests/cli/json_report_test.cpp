@@ -109,6 +109,7 @@ TEST(JsonReport, FitAndQualityTellHowTheInputsCameAbout) {
   EXPECT_EQ(doc["quality"]["name"].text, "RQR5");
   EXPECT_EQ(doc["quality"]["beryllium_mm"].kind, JsonValue::Kind::Null);
   EXPECT_EQ(doc["quality"]["nominal_hvl1_al_mm"].number, 2.58);
+  EXPECT_EQ(doc["quality"]["based_on"].kind, JsonValue::Kind::Null);
 }
 
 TEST(JsonReport, ShiftJisMaterialDescriptionIsWrittenInUtf8) {
@@ -146,7 +147,7 @@ TEST(JsonReport, MeVSpectrumWithTotalNormalisation) {
 }
 
 TEST(JsonReport, SweepListsOneRunPerVoltage) {
-  const CliOptions options = ParseCommandLine({"--sweep", "20:40:10", "--json"});
+  const CliOptions options = ParseCommandLine({"--sweep", "30:50:10", "--json"});
   BatchRun batch(test::DeliveredTable(), {});
   const std::vector<RunOutcome> outcomes = test::SweepOutcomes(options, batch);
   std::ostringstream out;
@@ -154,13 +155,13 @@ TEST(JsonReport, SweepListsOneRunPerVoltage) {
   const JsonValue doc = test::ParseJson(out.str());
   EXPECT_EQ(Keys(doc), (std::set<std::string>{"program", "inputs", "runs"}));
   EXPECT_FALSE(doc["inputs"].Has("tube_voltage_kV"));
-  EXPECT_EQ(doc["inputs"]["sweep"]["from_kV"].number, 20);
+  EXPECT_EQ(doc["inputs"]["sweep"]["from_kV"].number, 30);
   EXPECT_EQ(doc["inputs"]["sweep"]["step_kV"].number, 10);
   ASSERT_EQ(doc["runs"].items.size(), 3u);
-  // 20 kV is raised to 30 kV, reported in its own run
+  // the lower end of the range itself is no correction
   EXPECT_EQ(doc["runs"].items[0]["tube_voltage_kV"].number, 30);
-  EXPECT_EQ(doc["runs"].items[0]["corrections"].items.size(), 1u);
-  EXPECT_EQ(doc["runs"].items[2]["tube_voltage_kV"].number, 40);
+  EXPECT_TRUE(doc["runs"].items[0]["corrections"].items.empty());
+  EXPECT_EQ(doc["runs"].items[2]["tube_voltage_kV"].number, 50);
   EXPECT_TRUE(doc["runs"].items[2]["corrections"].items.empty());
   EXPECT_EQ(doc["runs"].items[1]["results"]["hvl_cu_mm"].number, *outcomes[1].results->hvlCuMm);
   for (std::size_t k = 0; k < 3; ++k) {

@@ -9,6 +9,7 @@
 
 #include "cli_test_files.h"
 #include "decimal_text.h"
+#include "json_writer.h"
 
 namespace kestrix {
 namespace {
@@ -155,11 +156,56 @@ TEST(TextReport, SweepGivesOneLineOfFiguresPerVoltage) {
       if (f == 4) value.pop_back();
       expected += ", " + value;
     }
+    // the extended figures as precise as JSON writes them, not rounded like the single run's lines
     for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
-      expected += ", " + ExtendedFigureText(outcomes[k].extended, f);
+      expected += ", " + ShortestDecimal(*outcomes[k].extended.values[f]);
     }
     EXPECT_EQ(lines[4 + k], expected);
   }
+}
+
+TEST(TextReport, SweepAsCsvHasAHeaderRowOfTheJsonKeysAndPlainRows) {
+  const CliOptions options = ParseCommandLine({"--sweep", "30:40:10", "--csv"});
+  BatchRun batch(test::DeliveredTable(), {});
+  std::vector<RunOutcome> outcomes = test::SweepOutcomes(options, batch);
+  outcomes[1].extended.values[kHvl2Cu].reset();  // a figure that cannot be given is an empty field
+  std::ostringstream out;
+  WriteSweepCsv(out, outcomes);
+  const std::vector<std::string> lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0],
+            "tube_voltage_kV,hvl_al_mm,effective_energy_al_keV,hvl_cu_mm,effective_energy_cu_keV,"
+            "photons_per_mm2_per_Ckg,hvl1_al_mm,hvl2_al_mm,homogeneity_al,hvl1_cu_mm,hvl2_cu_mm,homogeneity_cu,"
+            "mean_energy_keV,kerma_mean_energy_keV");
+  EXPECT_EQ(lines[1].rfind("30,", 0), 0u);
+  EXPECT_EQ(lines[1].find(' '), std::string::npos);
+  EXPECT_EQ(std::count(lines[1].begin(), lines[1].end(), ','), 13);
+  EXPECT_NE(lines[1].find("," + ShortestDecimal(*outcomes[0].extended.values[kHvl1Al]) + ","), std::string::npos);
+  EXPECT_NE(lines[2].find("," + ShortestDecimal(*outcomes[1].extended.values[kHvl1Cu]) + ",,"), std::string::npos)
+      << lines[2];
+}
+
+TEST(TextReport, HeaderLinesDescribeTheTableAndItsBeam) {
+  test::ComputedRun c = test::ComputeRun({"--kv", "80.5", "--al", "2", "--filter", test::DeliveredTin() + ":0.1", "--header",
+                                    "--normalise", "total", "--quantity", "energy"});
+  std::ostringstream out;
+  WriteTextReport(out, c.options, c.filters, c.outcome);
+  const std::string text = out.str();
+  const std::size_t header = text.find("# spectrum of kestrix-cli\n");
+  ASSERT_NE(header, std::string::npos);
+  // the '#' lines come right before the table's own header line
+  const std::size_t table = text.find("  keV, Fraction\n");
+  ASSERT_NE(table, std::string::npos);
+  EXPECT_LT(header, table);
+  for (const char* line : {"# tube voltage [kV]: 80.5\n", "# added aluminium [mm]: 2\n", "# quantity: energy\n",
+                           "# normalisation: total (values sum to 1)\n", "# filter 1: Sn  Tin  (Z=50), 0.1 mm ("}) {
+    const std::size_t at = text.find(line, header);
+    EXPECT_TRUE(at > header && at < table) << line;
+  }
+  c.options.header = false;
+  std::ostringstream plain;
+  WriteTextReport(plain, c.options, c.filters, c.outcome);
+  EXPECT_EQ(plain.str().find("# spectrum of"), std::string::npos);
 }
 
 }  // namespace

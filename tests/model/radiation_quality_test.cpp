@@ -2,6 +2,7 @@
 
 #include "radiation_quality.h"
 
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -22,10 +23,10 @@ std::string ReadError(const std::string& text) {
   return "";
 }
 
-TEST(RadiationQualities, DeliveredTableHoldsTheNHAndRqrSeries) {
+TEST(RadiationQualities, DeliveredTableHoldsTheNHRqrRqaAndRqtSeries) {
   const std::vector<RadiationQuality> all =
       LoadRadiationQualities(std::string(KESTRIX_DELIVERED_DATA) + "/" + kRadiationQualitiesFile);
-  EXPECT_EQ(all.size(), 10u + 7u + 9u);
+  EXPECT_EQ(all.size(), 10u + 7u + 9u + 9u + 3u);
 
   const RadiationQuality* n120 = FindRadiationQuality(all, "N-120");
   ASSERT_NE(n120, nullptr);
@@ -49,6 +50,32 @@ TEST(RadiationQualities, DeliveredTableHoldsTheNHAndRqrSeries) {
     EXPECT_EQ(rqr->tubeVoltageKV, kV[k]);
     EXPECT_FALSE(rqr->berylliumMm);
     EXPECT_TRUE(rqr->filters.empty());
+    EXPECT_EQ(rqr->fittedHvl1AlMm, rqr->nominalHvl1AlMm);
+    EXPECT_EQ(rqr->basedOn, "");
+
+    // RQA: the RQR of the same voltage plus the standard's aluminium
+    const double rqaAluminium[] = {4, 10, 16, 21, 26, 30, 34, 40, 45};
+    const double rqaNominal[] = {2.2, 3.8, 5.4, 6.8, 8.2, 9.2, 10.1, 11.6, 13.3};
+    const RadiationQuality* rqa = FindRadiationQuality(all, "RQA" + std::to_string(k + 2));
+    ASSERT_NE(rqa, nullptr) << k;
+    EXPECT_EQ(rqa->basedOn, rqr->name);
+    EXPECT_EQ(rqa->tubeVoltageKV, kV[k]);
+    EXPECT_EQ(*rqa->fittedHvl1AlMm, nominal[k]);
+    EXPECT_EQ(*rqa->nominalHvl1AlMm, rqaNominal[k]);
+    ASSERT_EQ(rqa->filters.size(), 1u);
+    EXPECT_EQ(rqa->filters[0].material, "Al");
+    EXPECT_EQ(rqa->filters[0].thicknessMm, rqaAluminium[k]);
+  }
+  const double rqtCopper[] = {0.2, 0.25, 0.3};
+  const double rqtNominal[] = {6.9, 8.4, 10.1};
+  for (int k = 0; k < 3; ++k) {
+    const RadiationQuality* rqt = FindRadiationQuality(all, "rqt" + std::to_string(k + 8));
+    ASSERT_NE(rqt, nullptr) << k;
+    EXPECT_EQ(rqt->basedOn, "RQR" + std::to_string(k + 8));
+    EXPECT_EQ(*rqt->nominalHvl1AlMm, rqtNominal[k]);
+    ASSERT_EQ(rqt->filters.size(), 1u);
+    EXPECT_EQ(rqt->filters[0].material, "Cu");
+    EXPECT_EQ(rqt->filters[0].thicknessMm, rqtCopper[k]);
   }
   EXPECT_EQ(FindRadiationQuality(all, "RQR11"), nullptr);
   EXPECT_EQ(FindRadiationQuality(all, "-"), nullptr);
@@ -57,7 +84,7 @@ TEST(RadiationQualities, DeliveredTableHoldsTheNHAndRqrSeries) {
 TEST(RadiationQualities, UnusableTablesAreRefusedNamingTheLine) {
   EXPECT_EQ(ReadError(""), "q.tsv: no radiation qualities");
   EXPECT_EQ(ReadError("# only\nname\tkV\n"),
-            "q.tsv, line 2: the header is not the tab-separated columns name ... nominal_hvl1_al_mm");
+            "q.tsv, line 2: the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on]");
   EXPECT_EQ(ReadError(std::string(kHeader) + "N-1\tISO\t30\t1\t4\t-\n"), "q.tsv, line 2: 6 tab-separated fields instead of 7");
   EXPECT_EQ(ReadError(std::string(kHeader) + "N-1\tISO\t-30\t1\t4\t-\t-\n"),
             "q.tsv, line 2: kV \"-30\" is not a positive number");
@@ -71,6 +98,31 @@ TEST(RadiationQualities, UnusableTablesAreRefusedNamingTheLine) {
             "q.tsv, line 2: quality R needs either be_mm and al_mm or a nominal_hvl1_al_mm");
   EXPECT_NE(ReadError(std::string(kHeader)).find("no radiation qualities"), std::string::npos);
   EXPECT_THROW(LoadRadiationQualities("/nonexistent/q.tsv"), RadiationQualityError);
+}
+
+TEST(RadiationQualities, BasedQualitiesNameAnEarlierFittedQualityOfTheirVoltage) {
+  const std::string header = std::string(kHeader, std::strlen(kHeader) - 1) + "\tbased_on\n";
+  const std::string rqr = "R\tIEC\t70\t-\t-\t-\t2.5\t-\n";
+  std::istringstream good(header + rqr + "A\tIEC\t70\t-\t-\tAl:21;Cu:0.1\t6.8\tr\n");
+  const std::vector<RadiationQuality> read = ReadRadiationQualities(good, "q.tsv");
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[1].basedOn, "R");  // the base's own spelling
+  EXPECT_EQ(*read[1].fittedHvl1AlMm, 2.5);
+  EXPECT_EQ(*read[1].nominalHvl1AlMm, 6.8);
+  EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t-\t-\tAl:21\t6.8\tX\n"),
+            "q.tsv, line 3: based_on \"X\" is not a quality of an earlier line");
+  EXPECT_EQ(ReadError(header + "A\tIEC\t70\t-\t-\tAl:21\t6.8\tR\n" + rqr),
+            "q.tsv, line 2: based_on \"R\" is not a quality of an earlier line");
+  EXPECT_EQ(ReadError(header + "N\tISO\t70\t1\t4\t-\t-\t-\nA\tIEC\t70\t-\t-\tAl:21\t6.8\tN\n"),
+            "q.tsv, line 3: based_on N is not a quality whose added aluminium is fitted to its own nominal layer");
+  EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t80\t-\t-\tAl:21\t6.8\tR\n"),
+            "q.tsv, line 3: quality A and its base R differ in tube voltage");
+  EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t-\t-\tSn:1\t6.8\tR\n"),
+            "q.tsv, line 3: quality A adds Sn to its base: only Al and Cu can be added");
+  EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t1\t4\tAl:21\t-\tR\n"),
+            "q.tsv, line 3: quality A is based on R, so its be_mm and al_mm are the tube's own ('-')");
+  EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t-\t-\tAl:21\t6.8\tR\tx\n"),
+            "q.tsv, line 3: 9 tab-separated fields instead of 8");
 }
 
 }  // namespace

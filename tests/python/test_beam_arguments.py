@@ -19,11 +19,9 @@ def corrections_of(**arguments):
 
 
 @pytest.mark.parametrize("arguments, command_line", [
-    (dict(kv=350), ["--kv", "350"]),
-    (dict(kv=29.5, be=0, al_eq=0), ["--kv", "29.5", "--be", "0", "--al-eq", "0"]),
-    (dict(model="birch", be=-1, al_eq=0), ["--model", "birch", "--be", "-1", "--al-eq", "0"]),
+    (dict(kv=80, be=0, al_eq=0), ["--kv", "80", "--be", "0", "--al-eq", "0"]),
 ])
-def test_corrections_are_warned_in_the_cli_words(arguments, command_line):
+def test_the_correction_left_is_warned_in_the_cli_words(arguments, command_line):
     beam, warned = corrections_of(**arguments)
     report = cli_json(command_line + ["--no-table"])
     assert warned == report["corrections"] == beam.corrections
@@ -32,7 +30,49 @@ def test_corrections_are_warned_in_the_cli_words(arguments, command_line):
 
 
 def test_no_warning_without_a_correction():
-    assert corrections_of(kv=30.5)[1] == []
+    assert corrections_of(kv=30)[1] == [] and corrections_of(kv=300, model="birch", be=0, al_eq=0)[1] == []
+
+
+@pytest.mark.parametrize("arguments, message", [
+    (dict(kv=80, al=-4.9), "al: -4.9 mm is a negative thickness (0 mm or more)"),
+    (dict(be=-2), "be: -2 mm is a negative thickness (0 mm or more)"),
+    (dict(al_eq=-0.1), "al_eq: -0.1 mm is a negative thickness"),
+    (dict(cu=-1e-3), "cu: -0.001 mm is a negative thickness"),
+    (dict(filters=[("Sn", 0.1), ("Cu", -1)]), "filters: the thickness of Cu: -1 mm is a negative thickness"),
+    (dict(kv=350), "kv: 350 kV is outside the tucker model's range of 30 to 300 kV"),
+    (dict(kv=29.5, model="birch"), "kv: 29.5 kV is outside the birch model's range of 30 to 300 kV"),
+])
+def test_inputs_the_desktop_would_correct_are_refused_naming_the_input(arguments, message):
+    with pytest.raises(ValueError) as refusal:
+        kestrix.Beam(**arguments)
+    assert str(refusal.value).startswith(message)
+
+
+@pytest.mark.parametrize("make, message", [
+    (lambda: kestrix.Beam(kv="100"), "kv must be a number of kV, not '100'"),
+    (lambda: kestrix.Beam(angle=None), "angle must be a number of degrees, not None"),
+    (lambda: kestrix.Beam(al=True), "al must be a number of mm, not True"),
+    (lambda: kestrix.Beam(model=1), "model must be a text, not 1"),
+    (lambda: kestrix.Beam(filters=[("Sn", "thick")]), "filters: the thickness of Sn must be a number of mm, not 'thick'"),
+    (lambda: kestrix.Beam(filters=3), "filters: a sequence of (material, mm) pairs is needed, not 3"),
+    (lambda: kestrix.Beam(kvp=100), "Beam() got an unexpected keyword argument 'kvp'"),
+    (lambda: kestrix.Beam("tucker", 100), "Beam() takes keyword arguments only"),
+    (lambda: kestrix.Beam.from_quality("RQR5", kv=80), "from_quality() got an unexpected keyword argument 'kv'"),
+    (lambda: kestrix.fit("al", target_hvl_al="3"), "target_hvl_al must be a number of mm, not '3'"),
+    (lambda: kestrix.fit(1, target_hvl_al=3), "entry must be a text, not 1"),
+    (lambda: kestrix.Beam.from_quality(5), "name must be a text, not 5"),
+    (lambda: kestrix.Beam(kv=80).spectrum(1), "quantity must be a text, not 1"),
+    (lambda: kestrix.Beam(kv=80).spectrum().normalised(None), "kind must be a text, not None"),
+])
+def test_wrong_types_and_unknown_keywords_are_type_errors_naming_themselves(make, message):
+    with pytest.raises(TypeError) as refusal:
+        make()
+    assert str(refusal.value).startswith(message) and "Unable to cast" not in str(refusal.value)
+
+
+def test_numpy_numbers_are_numbers():
+    import numpy as np
+    assert kestrix.Beam(kv=np.float32(100), al=np.int64(2)) == kestrix.Beam(kv=100, al=2)
 
 
 @pytest.mark.parametrize("arguments, command_line", [
@@ -57,7 +97,6 @@ def test_refusals_are_value_errors_with_the_cli_message(arguments, command_line)
     (dict(waveform="dc"), 'waveform: "dc" is not one of constant | 12-peak | single-phase'),
     (dict(filters="Sn"), "filters: a sequence of (material, mm) pairs is needed, not a text"),
     (dict(filters=[("Sn",)]), "filters: each filter is a (material, mm) pair"),
-    (dict(filters=[("Sn", "thick")]), "filters: the thickness of Sn must be a number of mm, not 'thick'"),
     (dict(filters=[("Sn", 1)] * 4), "filters: at most 3 filters"),
     (dict(filters=[("Unobtainium", 1)]), 'filters: "Unobtainium" is neither a delivered material (Ag, Air,'),
 ])

@@ -1,6 +1,8 @@
 """Beam and Spectrum give kestrix-cli's figures, tables and exchange files for the same inputs."""
 
+import copy
 import os
+import pickle
 
 import numpy as np
 import pytest
@@ -26,17 +28,6 @@ def test_a_missing_figure_is_none_with_the_json_reason(arguments, command_line):
     figures = kestrix.Beam(**arguments).figures()
     assert figures == cli_json(command_line + ["--no-table"])["results"]
     assert figures["hvl_al_mm"] is None and "hvl_al_mm" in figures["missing"]
-
-
-def test_a_spectrum_the_engine_cannot_weigh_has_no_figures_and_saves_nothing(tmp_path):
-    # a negative added aluminium leaves nothing at 5.5 keV or above
-    beam = kestrix.Beam(model="birch", kv=30, be=0, al_eq=0, al=-0.5)
-    figures = beam.figures()
-    assert set(figures["missing"]) == {key for key, value in figures.items() if value is None} and \
-        len(figures["missing"]) == 5
-    with pytest.raises(ValueError, match="no HVL_S2.temp"):
-        beam.save_exchange(tmp_path)
-    assert os.listdir(tmp_path) == []
 
 
 @pytest.mark.parametrize("quantity", ["photon", "exposure", "energy"])
@@ -101,6 +92,8 @@ def test_fit_gives_the_cli_fit_and_figures(arguments, command_line):
 
 @pytest.mark.parametrize("name, overrides, command_line", [
     ("n120", {}, ["--quality", "n120"]),
+    ("RQA5", dict(be=1, al_eq=2.5), ["--quality", "RQA5", "--be", "1", "--al-eq", "2.5"]),
+    ("rqt9", dict(be=1, al_eq=2.5), ["--quality", "rqt9", "--be", "1", "--al-eq", "2.5"]),
     ("RQR5", dict(be=1, al_eq=2.5, model="birch"), ["--quality", "RQR5", "--be", "1", "--al-eq", "2.5", "--model", "birch"]),
 ])
 def test_a_quality_is_the_cli_quality(name, overrides, command_line):
@@ -136,6 +129,127 @@ def test_bad_fit_and_quality_arguments_are_value_errors(make, message):
     with pytest.raises(ValueError) as refusal:
         make()
     assert str(refusal.value).startswith(message)
+
+
+def test_qualities_hold_the_rqa_and_rqt_series_by_name():
+    by_name = {quality["name"]: quality for quality in kestrix.qualities()}
+    assert by_name["RQA5"]["based_on"] == "RQR5" and by_name["RQA5"]["nominal_hvl1_al_mm"] == 6.8
+    assert by_name["RQT9"]["filters"] == [{"material": "Cu", "thickness_mm": 0.25}]
+    assert by_name["N-100"]["based_on"] is None
+
+
+def test_a_beam_is_a_value():
+    beam = kestrix.Beam(kv=80, al=2, filters=[("Sn", 0.1)])
+    same = kestrix.Beam(kv=80.0, al=2, filters=[("Sn", 0.1)])
+    assert beam == same and hash(beam) == hash(same) and beam != kestrix.Beam(kv=80, al=2.5)
+    assert beam != "a beam" and len({beam, same}) == 1
+    assert kestrix.Beam(**beam.inputs) == beam
+    assert copy.copy(beam) is beam and copy.deepcopy(beam) is beam
+    other = beam.replace(kv=120, cu=0.1)
+    assert (other.kv, other.al, other.cu, other.filters) == (120, 2, 0.1, [("Sn", 0.1)]) and beam.kv == 80
+    assert other == kestrix.Beam(kv=120, al=2, cu=0.1, filters=[("Sn", 0.1)])
+    with pytest.raises(TypeError, match="replace\\(\\) got an unexpected keyword argument 'voltage'"):
+        beam.replace(voltage=100)
+    with pytest.raises(ValueError, match="al: -1 mm is a negative thickness"):
+        beam.replace(al=-1)
+
+
+@pytest.mark.parametrize("make", [
+    lambda: kestrix.Beam(model="birch", kv=90, waveform="12-peak", filters=[("PMMA", 10)]),
+    lambda: kestrix.fit("al", target_hvl_al=5.0, kv=80),
+    lambda: kestrix.Beam.from_quality("RQA5", be=1, al_eq=2.5),
+])
+def test_beams_and_spectra_pickle_to_the_same_values(make):
+    beam = make()
+    back = pickle.loads(pickle.dumps(beam))
+    assert back == beam and back.figures() == beam.figures() and back.quality() == beam.quality()
+    assert back.fit == beam.fit and back.radiation_quality == beam.radiation_quality
+    spectrum = beam.spectrum("energy").normalised("total")
+    again = pickle.loads(pickle.dumps(spectrum))
+    np.testing.assert_array_equal(again.values, spectrum.values)
+    assert (again.quantity, again.normalisation) == ("energy", "total") and copy.deepcopy(spectrum) is spectrum
+
+
+def test_a_fitted_beam_replaced_keeps_its_fitted_thickness():
+    tube = kestrix.fit("al", target_hvl_al=5.0, kv=80)
+    assert tube.replace(kv=80) == tube and tube.replace(kv=80).fit is None
+
+
+def test_to_csv_writes_the_beam_and_every_digit(tmp_path):
+    beam = kestrix.Beam(model="birch", kv=100.5, angle=12, al=2, waveform="12-peak", filters=[("Sn", 0.1)])
+    spectrum = beam.spectrum("exposure").normalised("total")
+    path = tmp_path / "spectrum.csv"
+    spectrum.to_csv(path)
+    text = path.read_text()
+    header = [line for line in text.splitlines() if line.startswith("#")]
+    for expected in ("# model: birch", "# tube voltage [kV]: 100.5", "# target angle [degrees]: 12",
+                     "# waveform: 12-peak", "# beryllium window [mm]: 3", "# inherent aluminium equivalent [mm]: 5",
+                     "# added aluminium [mm]: 2", "# added copper [mm]: 0", "# filter 1: Sn  Tin  (Z=50), 0.1 mm (Sn)",
+                     "# quantity: exposure", "# normalisation: total (values sum to 1)"):
+        assert expected in header, expected
+    rows = np.loadtxt(path, delimiter=",", comments="#", skiprows=len(header) + 1)
+    np.testing.assert_array_equal(rows[:, 0], spectrum.energy_keV)
+    np.testing.assert_array_equal(rows[:, 1], spectrum.values)  # read back exactly
+    assert text.splitlines()[len(header)] == "energy_keV,value"
+    with pytest.raises(ValueError):
+        spectrum.to_csv(tmp_path / "absent" / "x.csv")
+    assert sorted(os.listdir(tmp_path)) == ["spectrum.csv"]
+
+
+def measured(al_eq, angle, voltages=(60, 80, 100)):
+    """HVL1 and HVL2 in aluminium of the tube with that inherent filtration and angle."""
+    return [dict(kv=kv, hvl1_al_mm=figures["hvl1_al_mm"], hvl2_al_mm=figures["hvl2_al_mm"])
+            for kv in voltages
+            for figures in [kestrix.Beam(kv=kv, be=1, al_eq=al_eq, angle=angle).quality()]]
+
+
+def test_fit_tube_recovers_the_tube_and_predicts_another_voltage():
+    tube = kestrix.fit_tube(measured(2.7, 12), vary=("al_eq", "angle"), be=1)
+    assert tube.params["al_eq"] == pytest.approx(2.7, abs=0.01)
+    assert tube.params["angle"] == pytest.approx(12, abs=0.5)
+    assert len(tube.residuals) == 6 and all(abs(r["deviation_percent"]) < 0.01 for r in tube.residuals)
+    assert tube.residuals[1]["figure"] == "hvl2_al_mm" and tube.residuals[1]["kv"] == 60
+    predicted = tube.beam(120)
+    assert predicted.kv == 120 and predicted.be == 1 and predicted.al_eq == tube.params["al_eq"]
+    truth = kestrix.Beam(kv=120, be=1, al_eq=2.7, angle=12).quality()["hvl1_al_mm"]
+    assert predicted.quality()["hvl1_al_mm"] == pytest.approx(truth, rel=1e-3)
+
+
+def test_fit_tube_is_the_cli_fit(tmp_path):
+    measurements = [dict(kv=60, hvl1_al_mm=2.2, hvl2_al_mm=3.0), dict(kv=80, hvl1_al_mm=2.85, hvl1_cu_mm=None),
+                    dict(kv=100, hvl1_al_mm=3.5, hvl2_al_mm=5.3)]
+    (tmp_path / "m.csv").write_text("kv,hvl1_al_mm,hvl2_al_mm\n60,2.2,3.0\n80,2.85,\n100,3.5,5.3\n")
+    report = cli_json(["--fit-tube", str(tmp_path / "m.csv"), "--vary", "al-eq", "--be", "1", "--no-table"])
+    tube = kestrix.fit_tube(measurements, vary="al_eq", be=1)
+    assert tube.params == report["tube_fit"]["params"] and tube.residuals == report["tube_fit"]["residuals"]
+    assert tube.beam(100).figures() == report["results"]
+
+
+@pytest.mark.parametrize("measurements, vary, error, message", [
+    ([dict(kv=60, hvl1=2)], "al_eq", ValueError, 'measurements[0]: "hvl1" is not one of kv, hvl1_al_mm'),
+    ([dict(hvl1_al_mm=2)], "al_eq", ValueError, "measurements[0]: no kv"),
+    ([dict(kv=60, hvl1_al_mm=-2)], "al_eq", ValueError, "measurements[0]['hvl1_al_mm']: -2 is not positive"),
+    ([dict(kv=60, hvl1_al_mm="2")], "al_eq", TypeError, "measurements[0]['hvl1_al_mm'] must be a number of mm"),
+    ([(60, 2)], "al_eq", TypeError, "measurements[0]: a dict with kv"),
+    ([dict(kv=60, hvl1_al_mm=2)], ("be",), ValueError, 'vary: "be" is not one of al_eq | al | cu | angle'),
+    ([dict(kv=60, hvl1_al_mm=2)], ("al_eq", "angle"), ValueError, "1 measured layer(s) cannot fix 2 inputs"),
+    ([dict(kv=20, hvl1_al_mm=2)], "al_eq", ValueError, "the measurement at 20 kV is outside"),
+])
+def test_fit_tube_refuses_what_it_cannot_use(measurements, vary, error, message):
+    with pytest.raises(error) as refusal:
+        kestrix.fit_tube(measurements, vary=vary)
+    assert str(refusal.value).startswith(message)
+    with pytest.raises(TypeError, match="fit_tube\\(\\) got an unexpected keyword argument 'kv'"):
+        kestrix.fit_tube([dict(kv=60, hvl1_al_mm=2)], kv=80)
+
+
+def test_type_stubs_ship_with_the_package_and_name_its_functions():
+    folder = os.path.dirname(kestrix.__file__)
+    assert os.path.exists(os.path.join(folder, "py.typed"))
+    with open(os.path.join(folder, "_kestrix.pyi")) as stubs:
+        text = stubs.read()
+    for name in kestrix.__all__:
+        assert ("class " + name) in text or ("def " + name + "(") in text, name
 
 
 def test_a_relative_model_has_no_output_and_no_per_mas_spectrum():

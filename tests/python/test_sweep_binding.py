@@ -17,7 +17,7 @@ EXTENDED = ["hvl1_al_mm", "hvl2_al_mm", "homogeneity_al", "hvl1_cu_mm", "hvl2_cu
 
 
 def test_sweep_equals_single_runs():
-    voltages = [25, 40.5, 77, 150, 299.5, 320]
+    voltages = [30, 40.5, 77, 150, 299.5, 300]
     common = dict(model="birch", waveform="single-phase", cu=0.3, filters=[("Al", 1)])
     with warnings.catch_warnings():
         warnings.simplefilter("ignore", kestrix.CorrectionWarning)
@@ -51,9 +51,56 @@ def test_a_refused_voltage_names_it_and_bad_voltages_are_refused():
         kestrix.sweep([300, 30], cu=1000)
     with pytest.raises(ValueError, match="kv: nan is not a number"):
         kestrix.sweep([100, float("nan")])
-    with pytest.raises(ValueError, match="sequence of tube voltages"):
+    with pytest.raises(ValueError, match="kv: one sequence of values is needed, not a table"):
         kestrix.sweep([[100, 120]])
     assert {key: len(values) for key, values in kestrix.sweep([]).items()} == dict.fromkeys(["kv"] + FIGURES + EXTENDED, 0)
+
+
+def test_a_sweep_outside_the_voltage_range_is_refused_before_any_run():
+    # no duplicate 30 kV rows from the desktop's correction: the whole sweep is refused
+    with pytest.raises(ValueError, match=r"^kv: 20 kV is outside the tucker model's range of 30 to 300 kV$"):
+        kestrix.sweep(range(20, 41))
+    with pytest.raises(ValueError, match=r"^al: -1 mm is a negative thickness"):
+        kestrix.sweep(al=[1, -1], kv=80)
+
+
+@pytest.mark.parametrize("swept, column", [
+    (dict(al=np.linspace(0, 5, 11), kv=80), "al"),
+    (dict(angle=[8, 12.5, 20], kv=100), "angle"),
+    (dict(be=(0.5, 1, 3), kv=60), "be"),
+    (dict(al_eq=[1, 2.5], kv=120, model="birch"), "al_eq"),
+    (dict(cu=np.array([0, 0.1, 0.3]), kv=150), "cu"),
+])
+def test_sweep_over_any_input_puts_it_first(swept, column):
+    result = kestrix.sweep(**swept)
+    assert list(result) == [column] + FIGURES + EXTENDED
+    np.testing.assert_array_equal(result[column], np.asarray(swept[column], dtype=float))
+    fixed = {key: value for key, value in swept.items() if key != column}
+    for k, value in enumerate(swept[column]):
+        beam = kestrix.Beam(**fixed, **{column: float(value)})
+        assert result["hvl1_al_mm"][k] == beam.quality()["hvl1_al_mm"]
+        assert result["hvl_cu_mm"][k] == beam.figures()["hvl_cu_mm"]
+
+
+def test_sweep_over_a_filter_thickness():
+    result = kestrix.sweep(kv=120, filters=[("PMMA", 10), ("Sn", [0.1, 0.4])])
+    assert list(result)[0] == "filter_Sn_mm"
+    np.testing.assert_array_equal(result["filter_Sn_mm"], [0.1, 0.4])
+    single = kestrix.Beam(kv=120, filters=[("PMMA", 10), ("Sn", 0.4)]).quality()
+    assert result["hvl2_cu_mm"][1] == single["hvl2_cu_mm"]
+
+
+@pytest.mark.parametrize("arguments, message", [
+    (dict(kv=80), "sweep: exactly one of kv, angle, be, al_eq, al, cu or one filter's thickness must be a sequence"),
+    (dict(kv=[80, 90], al=[1, 2]), "not kv and al"),
+    (dict(kv=80, filters=[("Sn", [0.1]), ("Cu", [0.1])]), "not filter_Sn_mm and filter_Cu_mm"),
+])
+def test_sweep_needs_exactly_one_sequence(arguments, message):
+    with pytest.raises(ValueError) as refusal:
+        kestrix.sweep(**arguments)
+    assert message in str(refusal.value)
+    with pytest.raises(TypeError, match="sweep\\(\\) got an unexpected keyword argument 'kvp'"):
+        kestrix.sweep(kvp=[80])
 
 
 def test_sweep_releases_the_gil():
@@ -68,7 +115,7 @@ def test_sweep_releases_the_gil():
     counter = threading.Thread(target=count)
     counter.start()
     try:
-        kestrix.sweep(np.arange(30, 301, 0.5))
+        kestrix.sweep(np.arange(30, 300.5, 0.5))
     finally:
         stop.set()
         counter.join()

@@ -1,0 +1,100 @@
+#include "beam_inputs.h"
+
+#include "decimal_text.h"
+#include "emission_models.h"
+
+namespace kestrix {
+namespace {
+
+std::optional<std::string> ThicknessProblem(double mm) {
+  if (mm < 0) return ShortestDecimal(mm) + " mm is a negative thickness (0 mm or more)";
+  return std::nullopt;
+}
+
+std::optional<std::string> VoltageProblem(double kiloVolts, SpectrumModel model) {
+  const EmissionModel& emission = EmissionModelFor(model);
+  if (kiloVolts >= emission.MinimumVoltage() && kiloVolts <= emission.MaximumVoltage()) return std::nullopt;
+  return ShortestDecimal(kiloVolts) + " kV is outside the " + ModelKeyword(model) + " model's range of " +
+         ShortestDecimal(emission.MinimumVoltage()) + " to " + ShortestDecimal(emission.MaximumVoltage()) + " kV";
+}
+
+std::optional<std::string> ValueProblem(BeamInput input, double value, SpectrumModel model) {
+  switch (input) {
+    case BeamInput::TubeVoltage: return VoltageProblem(value, model);
+    case BeamInput::TargetAngle: return std::nullopt;  // the run judges the angle with its own message
+    default: return ThicknessProblem(value);
+  }
+}
+
+/// "30 kV", "12 degrees", "0.5 mm"
+std::string ValueText(BeamInput input, double value) {
+  const char* unit = input == BeamInput::TubeVoltage ? " kV" : input == BeamInput::TargetAngle ? " degrees" : " mm";
+  return ShortestDecimal(value) + unit;
+}
+
+}  // namespace
+
+double& EntryValue(RunEntries& entries, BeamInput input) {
+  switch (input) {
+    case BeamInput::TubeVoltage: return entries.tubeVoltageKV;
+    case BeamInput::TargetAngle: return entries.targetAngleDegrees;
+    case BeamInput::Beryllium: return entries.berylliumMm;
+    case BeamInput::AluminiumEquivalent: return entries.aluminiumEquivalentMm;
+    case BeamInput::AddedAluminium: return entries.addedAluminiumMm;
+    case BeamInput::AddedCopper: return entries.addedCopperMm;
+    default: throw std::logic_error("a material filter's thickness is not one of the entries");
+  }
+}
+
+std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, const std::vector<FilterRequest>& filters) {
+  RunEntries entries = settings.entries;
+  for (const BeamInput input : {BeamInput::TubeVoltage, BeamInput::Beryllium, BeamInput::AluminiumEquivalent,
+                                BeamInput::AddedAluminium, BeamInput::AddedCopper}) {
+    if (std::optional<std::string> problem = ValueProblem(input, EntryValue(entries, input), settings.model)) {
+      return InputRefusal{input, 0, *problem};
+    }
+  }
+  for (std::size_t k = 0; k < filters.size(); ++k) {
+    if (std::optional<std::string> problem = ThicknessProblem(filters[k].thicknessMm)) {
+      return InputRefusal{BeamInput::FilterThickness, k, *problem};
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings, BeamInput input, std::size_t filter,
+                                   const std::vector<double>& values) {
+  if (input == BeamInput::FilterThickness && filter >= batch.Filters().size()) {
+    throw std::invalid_argument("there is no material filter " + std::to_string(filter + 1) + " to sweep");
+  }
+  for (const double value : values) {
+    if (std::optional<std::string> problem = ValueProblem(input, value, settings.model)) {
+      throw InputRefusalError(InputRefusal{input, filter, *problem});
+    }
+  }
+  std::vector<RunOutcome> outcomes;
+  outcomes.reserve(values.size());
+  RunSettings swept = settings;
+  const double given = input == BeamInput::FilterThickness ? batch.Filters()[filter].thicknessMm : 0;
+  try {
+    for (const double value : values) {
+      if (input == BeamInput::FilterThickness) {
+        batch.SetFilterThickness(filter, value);
+      } else {
+        EntryValue(swept.entries, input) = value;
+      }
+      try {
+        outcomes.push_back(batch.Run(swept));
+      } catch (const RunError& error) {
+        throw RunError(error.Reason(), error.Value(), "at " + ValueText(input, value) + ": " + error.what());
+      }
+    }
+  } catch (...) {
+    if (input == BeamInput::FilterThickness) batch.SetFilterThickness(filter, given);
+    throw;
+  }
+  if (input == BeamInput::FilterThickness) batch.SetFilterThickness(filter, given);
+  return outcomes;
+}
+
+}  // namespace kestrix

@@ -1,0 +1,54 @@
+#pragma once
+// The inputs of a beam one by one: the front ends that refuse rather than correct (Python) check
+// them here, and a sweep varies one of them over a list of values.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch_run.h"
+
+namespace kestrix {
+
+/// One input of a beam.
+enum class BeamInput {
+  TubeVoltage,          /// [kV]
+  TargetAngle,          /// [degrees]
+  Beryllium,            /// [mm]
+  AluminiumEquivalent,  /// [mm]
+  AddedAluminium,       /// [mm]
+  AddedCopper,          /// [mm]
+  FilterThickness,      /// of one material filter [mm]
+};
+
+/// The value of a main-window input in entries (not for FilterThickness).
+double& EntryValue(RunEntries& entries, BeamInput input);
+
+/// An input that a strict front end refuses, and why ("-2 mm is a negative thickness").
+struct InputRefusal {
+  BeamInput input = BeamInput::TubeVoltage;
+  std::size_t filter = 0;  /// which material filter, for FilterThickness
+  std::string reason;
+};
+
+/// The first input of settings and filters that is not what it says, instead of being corrected:
+/// a negative thickness (window, aluminium equivalent, added aluminium or copper, a material
+/// filter) or a tube voltage outside the model's range. nullopt when every input stands as given.
+std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, const std::vector<FilterRequest>& filters);
+
+/// One calculation per value of input, the other inputs as in settings and the filters batch
+/// holds (FilterThickness: filter number `filter`). Every value is checked as StrictInputRefusal
+/// checks it before any run; throws InputRefusalError naming the value, RunError as Run does with
+/// "at 30 kV: " (the value and its unit) before its message.
+std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings, BeamInput input, std::size_t filter,
+                                   const std::vector<double>& values);
+
+/// A refused input, with the refusal's parts.
+class InputRefusalError : public std::runtime_error {
+ public:
+  explicit InputRefusalError(InputRefusal refusal) : std::runtime_error(refusal.reason), refusal(std::move(refusal)) {}
+  InputRefusal refusal;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,65 @@
+#include "spectrum_header.h"
+
+#include <charconv>
+
+namespace kestrix {
+namespace {
+
+std::string Number(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+/// text on one line: C0 controls and DEL become blanks
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) c = ' ';
+  }
+  return text;
+}
+
+std::string NormalisationText(const std::string& normalisation) {
+  if (normalisation == "max") return "max (peak value 1)";
+  if (normalisation == "total") return "total (values sum to 1)";
+  return OneLine(normalisation);
+}
+
+}  // namespace
+
+std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& d) {
+  std::vector<std::string> lines{
+      "# spectrum of " + OneLine(d.program),
+      "# model: " + OneLine(d.model),
+      "# tube voltage [kV]: " + Number(d.tubeVoltageKV),
+      "# target angle [degrees]: " + Number(d.targetAngleDegrees),
+      "# waveform: " + OneLine(d.waveform),
+      "# beryllium window [mm]: " + Number(d.berylliumMm),
+      "# inherent aluminium equivalent [mm]: " + Number(d.aluminiumEquivalentMm),
+      "# added aluminium [mm]: " + Number(d.addedAluminiumMm),
+      "# added copper [mm]: " + Number(d.addedCopperMm),
+  };
+  for (std::size_t k = 0; k < d.filters.size(); ++k) {
+    const DescribedFilter& filter = d.filters[k];
+    std::string line = "# filter " + std::to_string(k + 1) + ": " + OneLine(filter.description) + ", " +
+                       Number(filter.thicknessMm) + " mm";
+    if (!filter.source.empty()) line += " (" + OneLine(filter.source) + ")";
+    lines.push_back(line);
+  }
+  lines.push_back("# quantity: " + OneLine(d.quantity));
+  lines.push_back("# normalisation: " + NormalisationText(d.normalisation));
+  lines.push_back("# energy unit: " + OneLine(d.energyUnit));
+  return lines;
+}
+
+void WriteDescribedSpectrum(std::ostream& out, const SpectrumDescription& description,
+                            const std::vector<double>& energies, const std::vector<double>& values) {
+  for (const std::string& line : SpectrumHeaderLines(description)) out << line << '\n';
+  out << "energy_" << OneLine(description.energyUnit) << ",value\n";
+  for (std::size_t i = 0; i < energies.size() && i < values.size(); ++i) {
+    out << Number(energies[i]) << ',' << Number(values[i]) << '\n';
+  }
+}
+
+}  // namespace kestrix

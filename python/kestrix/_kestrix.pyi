@@ -1,0 +1,119 @@
+"""Type stubs of the compiled module kestrix._kestrix: signatures and units for editors."""
+
+import os
+from typing import Any, Dict, Iterable, List, Optional, Sequence, Tuple, Union
+
+import numpy as np
+import numpy.typing as npt
+
+_Path = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
+_Number = Union[int, float, np.floating, np.integer]
+_Filters = Sequence[Tuple[_Path, _Number]]
+
+class CorrectionWarning(UserWarning): ...
+
+class Spectrum:
+    """A relative spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV."""
+    @property
+    def energy_keV(self) -> npt.NDArray[np.float64]:
+        """photon energy of each bin [keV]"""
+    @property
+    def values(self) -> npt.NDArray[np.float64]:
+        """value of each bin relative to the peak (or to the total after normalised('total'))"""
+    @property
+    def quantity(self) -> str:
+        """'photon', 'exposure' or 'energy'"""
+    @property
+    def normalisation(self) -> str:
+        """'max' (peak 1), 'total' (sum 1) or 'per_mas' (photons per keV per mm2 per mAs)"""
+    def normalised(self, kind: str = "total") -> "Spectrum": ...
+    def to_csv(self, path: _Path) -> None:
+        """'#' lines describing the beam, then energy_keV,value rows."""
+    def __len__(self) -> int: ...
+
+class Beam:
+    def __init__(self, *, model: str = "tucker", kv: _Number = 200, angle: _Number = 20, be: _Number = 3,
+                 al_eq: _Number = 5, al: _Number = 0, cu: _Number = 0, waveform: str = "constant",
+                 filters: _Filters = (), table: Optional[_Path] = None) -> None:
+        """kv [kV], angle [degrees], be, al_eq, al, cu and filter thicknesses [mm]."""
+    @staticmethod
+    def from_quality(name: str, *, model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5,
+                     waveform: str = "constant", filters: _Filters = (), table: Optional[_Path] = None) -> "Beam": ...
+    def replace(self, *, model: str = ..., kv: _Number = ..., angle: _Number = ..., be: _Number = ...,
+                al_eq: _Number = ..., al: _Number = ..., cu: _Number = ..., waveform: str = ...,
+                filters: _Filters = ..., table: Optional[_Path] = ...) -> "Beam": ...
+    @property
+    def inputs(self) -> Dict[str, Any]: ...
+    def spectrum(self, quantity: str = "photon", normalise: str = "max", distance_mm: _Number = 1000) -> Spectrum:
+        """normalise: 'max', 'total' or 'per_mas' (photons per keV per mm2 per mAs at distance_mm [mm])"""
+    def output(self, distance_mm: _Number = 1000) -> Dict[str, Any]:
+        """air kerma [uGy/mAs] and photon fluence [1/(mm2 mAs)] at distance_mm [mm]"""
+    def figures(self) -> Dict[str, Any]: ...
+    def quality(self) -> Dict[str, Any]: ...
+    def save_exchange(self, folder: _Path) -> None: ...
+    @property
+    def fit(self) -> Optional[Dict[str, Any]]: ...
+    @property
+    def radiation_quality(self) -> Optional[Dict[str, Any]]: ...
+    @property
+    def model(self) -> str: ...
+    @property
+    def kv(self) -> float:
+        """tube voltage [kV]"""
+    @property
+    def angle(self) -> float:
+        """target angle [degrees]"""
+    @property
+    def be(self) -> float:
+        """beryllium window [mm]"""
+    @property
+    def al_eq(self) -> float:
+        """inherent aluminium equivalent [mm]"""
+    @property
+    def al(self) -> float:
+        """added aluminium [mm]"""
+    @property
+    def cu(self) -> float:
+        """added copper [mm]"""
+    @property
+    def waveform(self) -> str: ...
+    @property
+    def filters(self) -> List[Tuple[str, float]]: ...
+    @property
+    def corrections(self) -> List[str]: ...
+    def __eq__(self, other: object) -> bool: ...
+    def __hash__(self) -> int: ...
+
+class TubeFit:
+    @property
+    def params(self) -> Dict[str, float]:
+        """al_eq, al, cu [mm], angle [degrees]: those varied"""
+    @property
+    def residuals(self) -> List[Dict[str, Any]]:
+        """kv [kV], figure, measured_mm, computed_mm [mm], deviation_percent [%]"""
+    @property
+    def rms_deviation_percent(self) -> float: ...
+    @property
+    def at_bound(self) -> bool: ...
+    @property
+    def iterations(self) -> int: ...
+    @property
+    def inputs(self) -> Dict[str, Any]: ...
+    def beam(self, kv: _Number) -> Beam: ...
+
+def fit(entry: str, target_hvl_al: Optional[_Number] = None, target_hvl_cu: Optional[_Number] = None, *,
+        model: str = "tucker", kv: _Number = 200, angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5,
+        al: _Number = 0, cu: _Number = 0, waveform: str = "constant", filters: _Filters = (),
+        table: Optional[_Path] = None) -> Beam: ...
+def fit_tube(measurements: Iterable[Dict[str, Optional[_Number]]], vary: Union[str, Sequence[str]] = ("al_eq",), *,
+             model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5, al: _Number = 0,
+             cu: _Number = 0, waveform: str = "constant", filters: _Filters = (),
+             table: Optional[_Path] = None) -> TubeFit: ...
+def sweep(kv: Union[_Number, Iterable[_Number]] = 200, *, model: str = "tucker",
+          angle: Union[_Number, Iterable[_Number]] = 20, be: Union[_Number, Iterable[_Number]] = 3,
+          al_eq: Union[_Number, Iterable[_Number]] = 5, al: Union[_Number, Iterable[_Number]] = 0,
+          cu: Union[_Number, Iterable[_Number]] = 0, waveform: str = "constant", filters: Sequence[Any] = (),
+          table: Optional[_Path] = None) -> Dict[str, npt.NDArray[np.float64]]: ...
+def materials() -> Dict[str, str]: ...
+def qualities() -> List[Dict[str, Any]]: ...
+def _set_data_folder(folder: str) -> None: ...

@@ -1,0 +1,79 @@
+// Inputs one by one: what a strict front end refuses, and a sweep over any one input.
+
+#include "beam_inputs.h"
+
+#include <gtest/gtest.h>
+
+#include "cli_test_files.h"
+
+namespace kestrix {
+namespace {
+
+RunSettings At(double kV) {
+  RunSettings settings;
+  settings.entries.tubeVoltageKV = kV;
+  return settings;
+}
+
+TEST(BeamInputs, StrictRefusalNamesTheFirstInputNotAsGiven) {
+  EXPECT_FALSE(StrictInputRefusal(At(80), {}));
+  EXPECT_FALSE(StrictInputRefusal(At(30), {}));  // the ends of the range are inside it
+  EXPECT_FALSE(StrictInputRefusal(At(300), {}));
+
+  const std::optional<InputRefusal> low = StrictInputRefusal(At(20), {});
+  ASSERT_TRUE(low);
+  EXPECT_EQ(low->input, BeamInput::TubeVoltage);
+  EXPECT_EQ(low->reason, "20 kV is outside the tucker model's range of 30 to 300 kV");
+
+  RunSettings negative = At(80);
+  negative.entries.addedAluminiumMm = -4.9;
+  const std::optional<InputRefusal> al = StrictInputRefusal(negative, {});
+  ASSERT_TRUE(al);
+  EXPECT_EQ(al->input, BeamInput::AddedAluminium);
+  EXPECT_EQ(al->reason, "-4.9 mm is a negative thickness (0 mm or more)");
+
+  const std::optional<InputRefusal> filter =
+      StrictInputRefusal(At(80), {FilterRequest{"a.ele", 1}, FilterRequest{"b.ele", -0.1}});
+  ASSERT_TRUE(filter);
+  EXPECT_EQ(filter->input, BeamInput::FilterThickness);
+  EXPECT_EQ(filter->filter, 1u);
+
+  RunSettings window = At(80);
+  window.entries.berylliumMm = -2;
+  EXPECT_EQ(StrictInputRefusal(window, {})->input, BeamInput::Beryllium);
+}
+
+TEST(BeamInputs, SweepOfAnyInputGivesTheRunsOfEachValue) {
+  BatchRun batch(test::DeliveredTable(), {FilterRequest{test::DeliveredTin(), 0.2}});
+  const RunSettings base = At(100);
+  const std::vector<RunOutcome> aluminium = SweepInput(batch, base, BeamInput::AddedAluminium, 0, {0, 2.5});
+  ASSERT_EQ(aluminium.size(), 2u);
+  RunSettings two = base;
+  two.entries.addedAluminiumMm = 2.5;
+  EXPECT_EQ(aluminium[1].extended.values, batch.Run(two).extended.values);
+  EXPECT_EQ(aluminium[1].used.addedAluminiumMm, 2.5);
+
+  // a filter's thickness: each run with that thickness, and the filter as it was afterwards
+  const std::vector<RunOutcome> tin = SweepInput(batch, base, BeamInput::FilterThickness, 0, {0.1, 0.5});
+  BatchRun thick(test::DeliveredTable(), {FilterRequest{test::DeliveredTin(), 0.5}});
+  EXPECT_EQ(tin[1].extended.values, thick.Run(base).extended.values);
+  EXPECT_EQ(batch.Filters()[0].thicknessMm, 0.2);
+  BatchRun given(test::DeliveredTable(), {FilterRequest{test::DeliveredTin(), 0.2}});
+  EXPECT_EQ(batch.Run(base).extended.values, given.Run(base).extended.values);
+}
+
+TEST(BeamInputs, SweepRefusesAValueBeforeAnyRun) {
+  BatchRun batch(test::DeliveredTable(), {});
+  try {
+    SweepInput(batch, At(100), BeamInput::TubeVoltage, 0, {40, 20, 30});
+    FAIL() << "a sweep through 20 kV ran";
+  } catch (const InputRefusalError& error) {
+    EXPECT_EQ(error.refusal.input, BeamInput::TubeVoltage);
+    EXPECT_EQ(std::string(error.what()), "20 kV is outside the tucker model's range of 30 to 300 kV");
+  }
+  EXPECT_THROW(SweepInput(batch, At(100), BeamInput::AddedCopper, 0, {0.1, -0.1}), InputRefusalError);
+  EXPECT_THROW(SweepInput(batch, At(100), BeamInput::FilterThickness, 0, {1}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace kestrix
