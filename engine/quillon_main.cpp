@@ -3,13 +3,15 @@
 #include <exception>
 #include <iostream>
 
+#include "message_text.h"
 #include "quillon_run.h"
 
 int main() {
   try {
     kestrix::RunEngine();
   } catch (const std::exception& error) {
-    std::cerr << "Quillon: " << error.what() << std::endl;
+    // the message may quote bytes of the input files
+    std::cerr << "Quillon: " << kestrix::EscapedText(error.what()) << std::endl;
     return 1;
   }
   std::cout << "  ***" << std::endl;
