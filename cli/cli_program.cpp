@@ -6,6 +6,7 @@
 
 #include "atomic_file.h"
 #include "batch_run.h"
+#include "exchange_folder.h"
 #include "cli_options.h"
 #include "json_report.h"
 #include "text_report.h"
@@ -27,21 +28,42 @@ std::string QualitiesPath(const CliOptions& options) {
   return DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
 }
 
-// Writes every file the run asks for, or none: a failure removes what this run has written.
-void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
-  std::optional<SpectrumTable> table;
-  if (options.savePath) {
-    table = TableOf(outcome, options.tableOptions);
-    CheckSaveTarget(*options.savePath);
+// The files this run reads or writes besides the saved table, each with what it is to the run.
+std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions& options,
+                                                                const std::vector<LoadedFilter>& filters,
+                                                                bool qualityRead) {
+  std::vector<std::pair<std::string, std::string>> files{{options.attenuationTablePath, "the attenuation table"}};
+  for (const LoadedFilter& filter : filters) files.emplace_back(filter.path, "a material file");
+  if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
+  if (options.exchangeFolder) {
+    for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
+      files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);
+    }
   }
-  const std::vector<std::string> exchangeFiles =
-      options.exchangeFolder ? SaveExchangeFiles(*options.exchangeFolder, outcome) : std::vector<std::string>{};
-  if (!table) return;
-  try {
-    SaveFileAtomically(*options.savePath, [&table](std::ostream& file) { WriteSpectrumTable(file, *table); });
-  } catch (...) {
-    for (const std::string& path : exchangeFiles) RemoveFileIfThere(path);
-    throw;
+  return files;
+}
+
+// Writes every file the run asks for, or none: the table and the exchange files are all written to
+// temporary files before any is replaced, so a failure leaves every earlier file as it was.
+void SaveOutputs(const CliOptions& options, const RunOutcome& outcome, const std::vector<LoadedFilter>& filters,
+                 bool qualityRead) {
+  std::vector<FileContent> table;
+  if (options.savePath) {
+    for (const auto& [path, role] : FilesOfTheRun(options, filters, qualityRead)) {
+      if (SameFile(*options.savePath, path)) {
+        throw UsageError("option --save: \"" + *options.savePath + "\" is " + role +
+                         " of this run; choose another file");
+      }
+    }
+    std::ostringstream text(std::ios::binary);
+    WriteSpectrumTable(text, TableOf(outcome, options.tableOptions));
+    CheckSaveTarget(*options.savePath);
+    table.push_back({*options.savePath, text.str()});
+  }
+  if (options.exchangeFolder) {
+    SaveExchangeFiles(*options.exchangeFolder, outcome, table);
+  } else if (!table.empty()) {
+    SaveFilesTogether(table);
   }
 }
 
@@ -99,7 +121,7 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  SaveOutputs(options, outcome);
+  SaveOutputs(options, outcome, batch.Filters(), plan.has_value());
   out << report.str();
   return kExitSuccess;
 }
@@ -154,7 +176,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
     return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err, plan);
   } catch (const UsageError& error) {
-    err << kProgram << error.what() << "\nTry 'kestrix-cli --help' for the options.\n";
+    err << kProgram << PrintableText(error.what()) << "\nTry 'kestrix-cli --help' for the options.\n";
     return kExitUsage;
   } catch (const std::exception& error) {
     err << kProgram << PrintableText(error.what()) << '\n';
