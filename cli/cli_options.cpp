@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "emission_models.h"
 #include "input_number.h"
 #include "message_text.h"
 
@@ -68,6 +69,13 @@ Choice OneOf(const std::string& option, const std::string& value,
   throw UsageError("option " + option + ": \"" + value + "\" is not one of " + names);
 }
 
+/// every model the library offers, by its keyword
+std::vector<std::pair<const char*, SpectrumModel>> ModelChoices() {
+  std::vector<std::pair<const char*, SpectrumModel>> choices;
+  for (const SpectrumModel model : SpectrumModels()) choices.emplace_back(ModelKeyword(model), model);
+  return choices;
+}
+
 FilterRequest ParseFilter(const std::string& value) {
   const std::size_t colon = value.rfind(':');
   if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) {
@@ -112,7 +120,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
   static const std::map<std::string, ValueHandler> options{
       {"--model",
        [](CliOptions& o, const std::string& v) {
-         o.model = OneOf<SpectrumModel>("--model", v, {{"tucker", SpectrumModel::Tucker}, {"birch", SpectrumModel::Birch}});
+         o.model = OneOf<SpectrumModel>("--model", v, ModelChoices());
        }},
       {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
       {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
@@ -141,7 +149,11 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          }
          o.filters.push_back(ParseFilter(v));
        }},
-      {"--table", [](CliOptions& o, const std::string& v) { o.attenuationTablePath = v; }},
+      {"--table",
+       [](CliOptions& o, const std::string& v) {
+         o.attenuationTablePath = v;
+         o.attenuationTableGiven = true;
+       }},
       {"--separator",
        [](CliOptions& o, const std::string& v) {
          o.tableOptions.separator = OneOf<TableSeparator>(
@@ -191,6 +203,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
 const std::map<std::string, FlagHandler>& FlagOptions() {
   static const std::map<std::string, FlagHandler> options{
       {"--help", [](CliOptions& o) { o.help = true; }},
+      {"--version", [](CliOptions& o) { o.version = true; }},
       {"-h", [](CliOptions& o) { o.help = true; }},
       {"--json", [](CliOptions& o) { o.json = true; }},
       {"--no-table", [](CliOptions& o) { o.printTable = false; }},
@@ -236,30 +249,8 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
 
 }  // namespace
 
-const char* ModelKeyword(SpectrumModel model) { return model == SpectrumModel::Tucker ? "tucker" : "birch"; }
-
-const char* WaveformKeyword(RectificationType type) {
-  switch (type) {
-    case RectificationType::ThreePhase12Peak: return "12-peak";
-    case RectificationType::SinglePhaseFullWave: return "single-phase";
-    default: return "constant";
-  }
-}
-
-const char* QuantityKeyword(DisplayQuantity quantity) {
-  switch (quantity) {
-    case DisplayQuantity::Exposure: return "exposure";
-    case DisplayQuantity::Energy: return "energy";
-    default: return "photon";
-  }
-}
-
-const char* FittedEntryKeyword(FittedEntry entry) {
-  switch (entry) {
-    case FittedEntry::InherentAluminiumEquivalent: return "al-eq";
-    case FittedEntry::AddedCopper: return "cu";
-    default: return "al";
-  }
+RunSettings SettingsFor(const CliOptions& options) {
+  return RunSettings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity};
 }
 
 std::vector<double> VoltageSweep::Voltages() const {
@@ -330,8 +321,10 @@ Tube and filtration (the main window's entries):
   --waveform constant|12-peak|single-phase
                               tube voltage waveform (default constant potential)
   --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
-                              with its thickness [mm]; up to three times
-  --table FILE                attenuation table (default MUs_202202.data in the working folder)
+                              with its thickness [mm]; up to three times; a file named without
+                              a folder and not in the working folder is taken from the delivered data
+  --table FILE                attenuation table (default MUs_202202.data in the working folder, else the
+                              delivered one of the installation)
 
 Spectrum table (the data export's formats):
   --quantity photon|exposure|energy
@@ -357,6 +350,7 @@ Output:
                               prints one line of figures per voltage (no spectrum tables);
                               not with --kv, --exchange, --save, --fit or --quality
   -h, --help                  this text
+  --version                   the program's version
 
 Filtration fitted to a measured first half-value layer:
   --fit al-eq|al|cu           the entry whose thickness is fitted (0 to 100 mm, to 0.001 mm):

@@ -12,7 +12,7 @@
 #include "attenuation_table.h"
 #include "beam_figures.h"
 #include "bindings.h"
-#include "json_writer.h"
+#include "decimal_text.h"
 #include "radiation_quality.h"
 
 namespace py = pybind11;
@@ -248,7 +248,7 @@ FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, co
   }
   const bool aluminium = !targetAl.is_none();
   const double target = (aluminium ? targetAl : targetCu).cast<double>();
-  EntryText(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
+  CheckedNumber(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
   return FitRequest{EntryOf(entry), aluminium ? LayerMaterial::Aluminium : LayerMaterial::Copper, target};
 }
 

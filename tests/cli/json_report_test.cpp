@@ -90,7 +90,7 @@ TEST(JsonReport, ExtendedFiguresWithNullAndReasonWhenMissing) {
 TEST(JsonReport, FitAndQualityTellHowTheInputsCameAbout) {
   test::ComputedRun c = test::ComputeRun({"--kv", "70", "--be", "1", "--al-eq", "0.5", "--no-table", "--json"});
   BatchRun batch(test::DeliveredTable(), {});
-  const FitOutcome fit = batch.Fit(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity},
+  const FitOutcome fit = batch.Fit(SettingsFor(c.options),
                                    {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 2.58});
   RadiationQuality quality;
   quality.name = "RQR5";

@@ -1,6 +1,8 @@
 #pragma once
 // One or many calculations with the desktop program's own code path: the model run, the spectrum
-// exchange file, and the half-value-layer engine computed in process on that file's text.
+// exchange file, and the half-value-layer engine computed in process on that file's text; a
+// filtration fitted to a first half-value layer and the standard radiation qualities. Every front
+// end computes through this.
 
 #include <array>
 #include <optional>
@@ -11,28 +13,13 @@
 #include "beam_quality.h"
 #include "calculation_run.h"
 #include "calculation_state.h"
-#include "cli_options.h"
+#include "beam_settings.h"
 #include "engine_table.h"
 #include "exchange_files.h"
 #include "filtration_fit.h"
 #include "radiation_quality.h"
 
 namespace kestrix {
-
-/// A material filter as loaded for the run.
-struct LoadedFilter {
-  std::string path;
-  std::string description;  /// first line of the material file
-  double thicknessMm = 0;   /// [mm]
-};
-
-/// The inputs of one calculation, as typed.
-struct RunSettings {
-  SpectrumModel model = SpectrumModel::Tucker;
-  RunInputTexts entries;
-  RectificationType waveform = RectificationType::ConstantPotential;
-  DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
-};
 
 /// The main window's entries after the run's corrections, in the units typed.
 struct UsedEntries {
