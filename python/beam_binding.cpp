@@ -247,8 +247,9 @@ FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, co
     throw std::invalid_argument("fit: give one of target_hvl_al and target_hvl_cu (the first half-value layer to reach, in mm)");
   }
   const bool aluminium = !targetAl.is_none();
-  const double target = (aluminium ? targetAl : targetCu).cast<double>();
-  CheckedNumber(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
+  const char* argument = aluminium ? "target_hvl_al" : "target_hvl_cu";
+  const double target = NumberArgument(argument, aluminium ? targetAl : targetCu);
+  CheckedNumber(argument, target);
   return FitRequest{EntryOf(entry), aluminium ? LayerMaterial::Aluminium : LayerMaterial::Copper, target};
 }
 
@@ -282,8 +283,9 @@ void BindBeam(py::module_& module) {
                    "(None: the delivered one).\n\n"
                    "Corrections of the inputs are reported as kestrix.CorrectionWarning; inputs the calculation\n"
                    "refuses raise ValueError with kestrix-cli's message.")
-      .def(py::init([](const std::string& model, double kv, double angle, double be, double alEq, double al, double cu,
-                       const std::string& waveform, const py::object& filters, const py::object& table) {
+      .def(py::init([](const py::object& model, const py::object& kv, const py::object& angle, const py::object& be,
+                       const py::object& alEq, const py::object& al, const py::object& cu, const py::object& waveform,
+                       const py::object& filters, const py::object& table) {
              const BeamArguments arguments = ArgumentsFrom(model, kv, angle, be, alEq, al, cu, waveform, filters, table);
              return Built([&arguments] { return Beam::Compute(arguments); });
            }),
@@ -292,11 +294,13 @@ void BindBeam(py::module_& module) {
            py::arg("filters") = py::tuple(), py::arg("table") = py::none())
       .def_static(
           "from_quality",
-          [](const std::string& name, const std::string& model, double angle, const py::object& be,
-             const py::object& alEq, const std::string& waveform, const py::object& filters, const py::object& table) {
+          [](const py::object& nameObject, const py::object& model, const py::object& angle, const py::object& be,
+             const py::object& alEq, const py::object& waveform, const py::object& filters, const py::object& table) {
+            const std::string name = TextArgument("name", nameObject);
             const BeamArguments arguments =
-                ArgumentsFrom(model, 200, angle, be.is_none() ? 3.0 : be.cast<double>(),
-                              alEq.is_none() ? 5.0 : alEq.cast<double>(), 0, 0, waveform, filters, table);
+                ArgumentsFrom(model, py::float_(200.0), angle, be.is_none() ? py::float_(3.0) : be,
+                              alEq.is_none() ? py::float_(5.0) : alEq, py::float_(0.0), py::float_(0.0), waveform,
+                              filters, table);
             const bool inherentGiven = !be.is_none() || !alEq.is_none();
             return Built([&] { return Beam::OfQuality(arguments, name, inherentGiven); });
           },
@@ -330,7 +334,7 @@ void BindBeam(py::module_& module) {
       .def(
           "save_exchange",
           [](const Beam& beam, const py::object& folder) {
-            const std::string path = PathText(folder);
+            const std::string path = PathText("folder", folder);
             const RunOutcome& outcome = beam.Outcome();
             if (!outcome.results) {
               throw std::invalid_argument("nothing saved: the engine gives no HVL_S2.temp for this spectrum: " +
@@ -377,10 +381,11 @@ void BindBeam(py::module_& module) {
 
   module.def(
       "fit",
-      [](const std::string& entry, const py::object& targetAl, const py::object& targetCu, const std::string& model,
-         double kv, double angle, double be, double alEq, double al, double cu, const std::string& waveform,
-         const py::object& filters, const py::object& table) {
-        const FitRequest request = FitRequestOf(entry, targetAl, targetCu);
+      [](const py::object& entry, const py::object& targetAl, const py::object& targetCu, const py::object& model,
+         const py::object& kv, const py::object& angle, const py::object& be, const py::object& alEq,
+         const py::object& al, const py::object& cu, const py::object& waveform, const py::object& filters,
+         const py::object& table) {
+        const FitRequest request = FitRequestOf(TextArgument("entry", entry), targetAl, targetCu);
         const BeamArguments arguments = ArgumentsFrom(model, kv, angle, be, alEq, al, cu, waveform, filters, table);
         return Built([&] { return Beam::Fitted(arguments, request); });
       },

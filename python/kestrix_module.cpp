@@ -13,8 +13,41 @@ namespace py = pybind11;
 
 namespace kestrix::python {
 
-std::string PathText(const py::object& path) {
-  return py::str(py::module_::import("os").attr("fsdecode")(path));
+namespace {
+
+/// "'str' '3'": the type and the value of an argument given wrong, for a TypeError
+std::string Shown(const py::handle& value) {
+  const std::string repr = py::str(py::repr(value));
+  return "'" + std::string(py::str(value.get_type().attr("__name__"))) + "' " +
+         (repr.size() > 60 ? repr.substr(0, 60) + "..." : repr);
+}
+
+}  // namespace
+
+std::string PathText(const char* argument, const py::object& path) {
+  if (!py::isinstance<py::str>(path) && !py::isinstance<py::bytes>(path) && !py::hasattr(path, "__fspath__")) {
+    throw py::type_error(std::string(argument) + ": a path (str, bytes or os.PathLike) is needed, not " + Shown(path));
+  }
+  const std::string text = py::str(py::module_::import("os").attr("fsdecode")(path));
+  if (text.find('\0') != std::string::npos) {
+    throw std::invalid_argument(std::string(argument) + ": the path holds a NUL character, which no file name has");
+  }
+  return text;
+}
+
+double NumberArgument(const char* argument, const py::object& value) {
+  if (!py::isinstance<py::str>(value) && !py::isinstance<py::bytes>(value)) {
+    try {
+      return value.cast<double>();
+    } catch (const py::cast_error&) {
+    }
+  }
+  throw py::type_error(std::string(argument) + ": a number is needed, not " + Shown(value));
+}
+
+std::string TextArgument(const char* argument, const py::object& value) {
+  if (!py::isinstance<py::str>(value)) throw py::type_error(std::string(argument) + ": a str is needed, not " + Shown(value));
+  return value.cast<std::string>();
 }
 
 namespace {
@@ -33,7 +66,11 @@ std::vector<std::pair<std::string, double>> FiltersFrom(const py::object& filter
       throw std::invalid_argument("filters: each filter is a (material, mm) pair, not " +
                                   std::string(py::str(py::repr(item))));
     }
-    const std::string material = PathText(pair[0]);
+    const std::string material = PathText("filters", pair[0]);
+    if (py::isinstance<py::str>(pair[1]) || py::isinstance<py::bytes>(pair[1])) {
+      throw std::invalid_argument("filters: the thickness of " + material + " must be a number of mm, not " +
+                                  std::string(py::str(py::repr(pair[1]))));
+    }
     try {
       list.emplace_back(material, pair[1].cast<double>());
     } catch (const py::cast_error&) {
@@ -46,11 +83,15 @@ std::vector<std::pair<std::string, double>> FiltersFrom(const py::object& filter
 
 }  // namespace
 
-BeamArguments ArgumentsFrom(const std::string& model, double kv, double angle, double be, double alEq, double al,
-                            double cu, const std::string& waveform, const py::object& filters,
-                            const py::object& table) {
-  BeamArguments arguments{model, kv, angle, be, alEq, al, cu, waveform, FiltersFrom(filters), std::nullopt};
-  if (!table.is_none()) arguments.table = PathText(table);
+BeamArguments ArgumentsFrom(const py::object& model, const py::object& kv, const py::object& angle,
+                            const py::object& be, const py::object& alEq, const py::object& al, const py::object& cu,
+                            const py::object& waveform, const py::object& filters, const py::object& table) {
+  BeamArguments arguments{TextArgument("model", model),       NumberArgument("kv", kv),
+                          NumberArgument("angle", angle),     NumberArgument("be", be),
+                          NumberArgument("al_eq", alEq),      NumberArgument("al", al),
+                          NumberArgument("cu", cu),           TextArgument("waveform", waveform),
+                          FiltersFrom(filters),               std::nullopt};
+  if (!table.is_none()) arguments.table = PathText("table", table);
   return arguments;
 }
 

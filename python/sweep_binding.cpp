@@ -48,13 +48,29 @@ std::vector<SweepRow> RunSweep(const BeamRequest& request, const std::vector<dou
 void BindSweep(py::module_& module) {
   module.def(
       "sweep",
-      [](const py::array_t<double, py::array::c_style | py::array::forcecast>& kv, const std::string& model,
-         double angle, double be, double alEq, double al, double cu, const std::string& waveform,
+      [](const py::object& kvObject, const py::object& model, const py::object& angle, const py::object& be,
+         const py::object& alEq, const py::object& al, const py::object& cu, const py::object& waveform,
          const py::object& filters, const py::object& table) {
+        using Voltages = py::array_t<double, py::array::c_style | py::array::forcecast>;
+        if (py::isinstance<py::str>(kvObject) || py::isinstance<py::bytes>(kvObject)) {
+          throw py::type_error("kv: a sequence of tube voltages is needed, not a text");
+        }
+        Voltages kv;
+        const auto wrongType = [&kvObject] {
+          return py::type_error("kv: a sequence of tube voltages (numbers) is needed, not " +
+                                std::string(py::str(py::repr(kvObject))).substr(0, 60));
+        };
+        try {
+          kv = kvObject.cast<Voltages>();
+        } catch (const py::cast_error&) {
+          throw wrongType();
+        } catch (const py::error_already_set&) {  // numpy's conversion refused an item
+          throw wrongType();
+        }
         if (kv.ndim() > 1) throw std::invalid_argument("kv: a sequence of tube voltages is needed, not a table");
         const std::vector<double> voltages(kv.data(), kv.data() + kv.size());
         const BeamRequest request =
-            ResolveBeam(ArgumentsFrom(model, 200, angle, be, alEq, al, cu, waveform, filters, table));
+            ResolveBeam(ArgumentsFrom(model, py::float_(200.0), angle, be, alEq, al, cu, waveform, filters, table));
         std::vector<SweepRow> rows;
         {
           py::gil_scoped_release release;
