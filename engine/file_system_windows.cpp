@@ -188,10 +188,18 @@ void TemporaryFile::Replace() {
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   }
-  if (!::MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // While another program replaces or briefly opens the same file (another save, a virus scanner,
+  // the indexer), the replace is refused for a moment: it is tried again for up to a second.
+  for (int attempt = 0;; ++attempt) {
+    if (::MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
     const DWORD error = ::GetLastError();
-    Discard();
-    throw FileSystemError("cannot replace it (" + Reason(error) + ")", ErrnoOf(error));
+    const bool transient =
+        error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    if (!transient || attempt >= 50) {
+      Discard();
+      throw FileSystemError("cannot replace it (" + Reason(error) + ")", ErrnoOf(error));
+    }
+    ::Sleep(20);
   }
   ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
   handle_ = -1;
