@@ -2,8 +2,8 @@
 
 #include "quillon_run.h"
 
+#include <atomic>
 #include <chrono>
-#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -108,14 +108,17 @@ TEST_F(RunEngineTest, NegativePhotonNumberIsRefusedNamingTheLine) {
 }
 
 TEST_F(RunEngineTest, WaitsForTheFolderLockOfAnotherSave) {
-  std::optional<FolderLock> held(std::in_place, folder_.path().u8string(), std::chrono::milliseconds(0));
-  std::thread release([&held] {
+  // another save holds the lock for 150 ms (a lock belongs to the thread that takes it)
+  std::atomic<bool> held{false};
+  std::thread other([this, &held] {
+    FolderLock lock(folder_.path().u8string(), std::chrono::milliseconds(0));
+    held = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    held.reset();
   });
+  while (!held) std::this_thread::yield();
   const auto start = std::chrono::steady_clock::now();
   RunEngine(folder_.path().u8string());
-  release.join();
+  other.join();
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
   EXPECT_EQ(ReadBytes(folder_ / kResultFile).size(), 49u);
 }
