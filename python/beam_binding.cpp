@@ -45,7 +45,8 @@ Spectrum SpectrumOf(const ExchangeSpectrum& relative, const std::string& quantit
   return Spectrum{ReadOnly(energy), ReadOnly(values), quantity, "max"};
 }
 
-Spectrum Normalised(const Spectrum& spectrum, const std::string& kind) {
+Spectrum Normalised(const Spectrum& spectrum, const py::object& kindObject) {
+  const std::string kind = TextArgument("kind", kindObject);
   if (kind != "max" && kind != "total") throw std::invalid_argument("normalised: \"" + kind + "\" is not one of max | total");
   const auto v = spectrum.values.unchecked<1>();
   double scale = 0;
@@ -314,7 +315,8 @@ void BindBeam(py::module_& module) {
           "angle, waveform, filters and table are those of Beam.")
       .def(
           "spectrum",
-          [](Beam& beam, const std::string& quantity) {
+          [](Beam& beam, const py::object& quantityObject) {
+            const std::string quantity = TextArgument("quantity", quantityObject);
             const DisplayQuantity wanted = QuantityOf(quantity);
             ExchangeSpectrum relative;
             {

@@ -81,6 +81,8 @@ def test_bad_arguments_are_value_errors_naming_the_argument(arguments, message):
     (lambda: kestrix.sweep(["a", "b"]), "kv"),
     (lambda: kestrix.sweep([80], angle="12"), "angle"),
     (lambda: kestrix.Beam().save_exchange(1.5), "folder"),
+    (lambda: kestrix.Beam().spectrum(1), "quantity"),
+    (lambda: kestrix.Beam().spectrum().normalised(None), "kind"),
 ])
 def test_arguments_of_the_wrong_type_are_type_errors_naming_the_argument(make, argument):
     with pytest.raises(TypeError) as refusal:
