@@ -8,6 +8,7 @@
 #include "atomic_file.h"
 #include "decimal_text.h"
 #include "emission_models.h"
+#include "exchange_folder.h"
 #include "file_system.h"
 #include "half_value_layer.h"
 #include "material_file.h"
@@ -67,11 +68,6 @@ EngineTable ReadEngineTableFile(const std::string& path) {
     throw EngineInputError("cannot open " + path + " (" + error.reason() + ")");
   }
   return ReadEngineTable(in, path);
-}
-
-std::string InFolder(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 double& EntryValue(RunEntries& entries, FittedEntry entry) {
@@ -338,35 +334,37 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
   return realised;
 }
 
-std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome) {
-  const std::string spectrumPath = InFolder(folder, kSpectrumExchangeFile);
-  const std::string resultPath = InFolder(folder, kResultFile);
-  // Both are checked first, so that a refused result file does not cost the earlier spectrum.
-  CheckSaveTarget(spectrumPath);
-  CheckSaveTarget(resultPath);
-  std::error_code error;
-  std::filesystem::remove(std::filesystem::u8path(resultPath), error);
-  if (error) throw std::runtime_error("Cannot remove the earlier \"" + resultPath + "\": " + error.message());
+std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome,
+                                           const std::vector<FileContent>& others) {
+  // Both are checked first, with the reasons a front end words (a missing folder, a read-only file).
+  CheckSaveTarget(ExchangePath(folder, kSpectrumExchangeFile));
+  CheckSaveTarget(ExchangePath(folder, kResultFile));
+  return SaveExchangePair(folder, outcome.exchangeFileText,
+                          outcome.results ? std::optional<std::string>(outcome.resultFileText) : std::nullopt, others);
+}
 
-  const std::string& spectrum = outcome.exchangeFileText;
-  SaveFileAtomically(spectrumPath, [&spectrum](std::ostream& out) { out << spectrum; });
-  if (!outcome.results) return {spectrumPath};
-  try {
-    const std::string& results = outcome.resultFileText;
-    SaveFileAtomically(resultPath, [&results](std::ostream& out) { out << results; });
-  } catch (...) {
-    RemoveFileIfThere(spectrumPath);
-    throw;
+bool SameFile(const std::string& first, const std::string& second) {
+  const std::filesystem::path a = std::filesystem::u8path(first);
+  const std::filesystem::path b = std::filesystem::u8path(second);
+  std::error_code error;
+  if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error)) {
+    const bool same = std::filesystem::equivalent(a, b, error);
+    if (!error) return same;
   }
-  return {spectrumPath, resultPath};
+  const std::filesystem::path canonicalA = std::filesystem::weakly_canonical(a, error);
+  if (error) return false;
+  const std::filesystem::path canonicalB = std::filesystem::weakly_canonical(b, error);
+  return !error && canonicalA == canonicalB;
 }
 
 void CheckSaveTarget(const std::string& path) {
   const std::filesystem::path target = std::filesystem::u8path(path);
   std::error_code error;
   if (target.has_parent_path() && !std::filesystem::is_directory(target.parent_path(), error)) {
-    throw std::runtime_error("Cannot save \"" + path + "\": the folder " + target.parent_path().u8string() +
-                             " does not exist");
+    const bool exists = std::filesystem::exists(target.parent_path(), error);
+    throw std::runtime_error("Cannot save \"" + path + "\": " +
+                             (exists ? target.parent_path().u8string() + " is a file, not a folder"
+                                     : "the folder " + target.parent_path().u8string() + " does not exist"));
   }
   try {
     CheckReplaceableTarget(path);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "atomic_file.h"
 #include "beam_output.h"
 #include "beam_quality.h"
 #include "calculation_run.h"
@@ -169,17 +170,23 @@ TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
 /// Text of a tube voltage [kV] that reads back to exactly that value.
 std::string VoltageText(double kiloVolts);
 
-/// Removes the HVL_S2.temp of an earlier calculation, then saves B_SPCTL.temp and (when there are
-/// results) HVL_S2.temp in folder, each through a temporary file, so that the folder never holds
-/// the two files of different calculations. Returns the saved paths. Throws std::runtime_error
-/// naming the file and the reason, after removing a B_SPCTL.temp it has saved.
-std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome);
+/// Saves B_SPCTL.temp and (when there are results) HVL_S2.temp in folder, with others (files of the
+/// same run saved beside them), as SaveExchangePair does: under the folder's lock, all written before
+/// any is replaced, so that the folder never holds the two files of different calculations and a
+/// failure leaves the earlier files as they were. Returns the saved paths of the pair. Throws
+/// std::runtime_error naming the file and the reason.
+std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome,
+                                           const std::vector<FileContent>& others = {});
+
+/// True when the two paths (UTF-8) name one file: the same file when both exist, else the same
+/// absolute path once "." and ".." are resolved.
+bool SameFile(const std::string& first, const std::string& second);
 
 /// Removes the file at path (UTF-8) if there is one; failures are ignored.
 void RemoveFileIfThere(const std::string& path);
 
 /// Throws std::runtime_error ("Cannot save ...") when a save to path would fail before writing:
-/// its folder is missing, or the file is read-only or not a file.
+/// its folder is missing or not a folder, or the file is read-only or not a file.
 void CheckSaveTarget(const std::string& path);
 
 }  // namespace kestrix

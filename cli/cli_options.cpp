@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "emission_models.h"
-#include "emission_models.h"
 #include "input_number.h"
 #include "json_writer.h"
+#include "message_text.h"
 
 namespace kestrix {
 namespace {
@@ -21,11 +21,35 @@ std::string Lowercase(std::string text) {
   return text;
 }
 
+/// true when text is written as a decimal number: sign, digits with at most one point, exponent
+bool WrittenAsNumber(const std::string& text) {
+  std::size_t k = text.find_first_not_of("+-") == 1 ? 1 : 0;
+  const std::size_t digitsStart = k;
+  bool digits = false;
+  for (; k < text.size() && (std::isdigit(static_cast<unsigned char>(text[k])) || text[k] == '.'); ++k) {
+    digits = digits || text[k] != '.';
+  }
+  if (!digits || std::count(text.begin() + digitsStart, text.begin() + k, '.') > 1) return false;
+  if (k == text.size()) return true;
+  if (text[k] != 'e' && text[k] != 'E') return false;
+  if (++k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+  return k < text.size() && text.find_first_not_of("0123456789", k) == std::string::npos;
+}
+
 /// value must be one number and nothing else ("1e3" and "-2" are numbers, "12abc", "inf" and "" are not)
 double StrictNumber(const std::string& option, const std::string& value) {
   const std::optional<double> number = ParseWholeNumber(value);
-  if (!number) throw UsageError("option " + option + ": \"" + value + "\" is not a number");
+  if (!number && WrittenAsNumber(value)) {
+    throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is out of range (too large or too small to hold)");
+  }
+  if (!number) throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is not a number");
   return *number;
+}
+
+/// a file or folder name, which must not be empty
+std::string PathValue(const std::string& option, const std::string& value, const char* what) {
+  if (value.empty()) throw UsageError("option " + option + ": the " + what + " is empty");
+  return value;
 }
 
 /// value checked as a number and kept as typed, so that the run converts exactly what the user wrote
@@ -205,8 +229,11 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          o.tableOptions.valueNotation = OneOf<TableNotation>(
              "--value-notation", v, {{"plain", TableNotation::Plain}, {"exp", TableNotation::Exponential}});
        }},
-      {"--exchange", [](CliOptions& o, const std::string& v) { o.exchangeFolder = v; }},
-      {"--save", [](CliOptions& o, const std::string& v) { o.savePath = v; }},
+      {"--exchange",
+       [](CliOptions& o, const std::string& v) {
+         o.exchangeFolder = PathValue("--exchange", v, "folder name (\".\" is the working folder)");
+       }},
+      {"--save", [](CliOptions& o, const std::string& v) { o.savePath = PathValue("--save", v, "file name"); }},
       {"--sweep", [](CliOptions& o, const std::string& v) { o.sweep = ParseSweep(v); }},
       {"--fit",
        [](CliOptions& o, const std::string& v) {

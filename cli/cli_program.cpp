@@ -8,6 +8,7 @@
 
 #include "atomic_file.h"
 #include "batch_run.h"
+#include "exchange_folder.h"
 #include "cli_options.h"
 #include "file_system.h"
 #include "json_report.h"
@@ -27,24 +28,43 @@ std::string QualitiesPath(const CliOptions& options) {
   return DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
 }
 
-// Writes every file the run asks for, or none: a failure removes what this run has written.
-void SaveOutputs(const CliOptions& options, const std::vector<LoadedFilter>& filters, const RunOutcome& outcome) {
-  std::optional<SpectrumTable> table;
-  if (options.savePath) {
-    table = TableOf(outcome, options);
-    CheckSaveTarget(*options.savePath);
+// The files this run reads or writes besides the saved table, each with what it is to the run.
+std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions& options,
+                                                                const std::vector<LoadedFilter>& filters,
+                                                                bool qualityRead) {
+  std::vector<std::pair<std::string, std::string>> files{{options.attenuationTablePath, "the attenuation table"}};
+  for (const LoadedFilter& filter : filters) files.emplace_back(filter.path, "a material file");
+  if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
+  if (options.exchangeFolder) {
+    for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
+      files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);
+    }
   }
-  const std::vector<std::string> exchangeFiles =
-      options.exchangeFolder ? SaveExchangeFiles(*options.exchangeFolder, outcome) : std::vector<std::string>{};
-  if (!table) return;
-  try {
-    SaveFileAtomically(*options.savePath, [&](std::ostream& file) {
-      if (options.header) WriteSpectrumHeader(file, options, filters, outcome, "\r\n");
-      WriteSpectrumTable(file, *table);
-    });
-  } catch (...) {
-    for (const std::string& path : exchangeFiles) RemoveFileIfThere(path);
-    throw;
+  return files;
+}
+
+// Writes every file the run asks for, or none: the table and the exchange files are all written to
+// temporary files before any is replaced, so a failure leaves every earlier file as it was.
+void SaveOutputs(const CliOptions& options, const RunOutcome& outcome, const std::vector<LoadedFilter>& filters,
+                 bool qualityRead) {
+  std::vector<FileContent> table;
+  if (options.savePath) {
+    for (const auto& [path, role] : FilesOfTheRun(options, filters, qualityRead)) {
+      if (SameFile(*options.savePath, path)) {
+        throw UsageError("option --save: \"" + *options.savePath + "\" is " + role +
+                         " of this run; choose another file");
+      }
+    }
+    std::ostringstream text(std::ios::binary);
+    if (options.header) WriteSpectrumHeader(text, options, filters, outcome, "\r\n");
+    WriteSpectrumTable(text, TableOf(outcome, options));
+    CheckSaveTarget(*options.savePath);
+    table.push_back({*options.savePath, text.str()});
+  }
+  if (options.exchangeFolder) {
+    SaveExchangeFiles(*options.exchangeFolder, outcome, table);
+  } else if (!table.empty()) {
+    SaveFilesTogether(table);
   }
 }
 
@@ -127,7 +147,7 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  SaveOutputs(options, batch.Filters(), outcome);
+  SaveOutputs(options, outcome, batch.Filters(), plan.has_value());
   out << report.str();
   return kExitSuccess;
 }
@@ -218,7 +238,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
     return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err, plan);
   } catch (const UsageError& error) {
-    err << kProgram << error.what() << "\nTry 'kestrix-cli --help' for the options.\n";
+    err << kProgram << PrintableText(error.what()) << "\nTry 'kestrix-cli --help' for the options.\n";
     return kExitUsage;
   } catch (const std::exception& error) {
     err << kProgram << PrintableText(error.what()) << '\n';

@@ -4,21 +4,10 @@
 
 #include "beam_figures.h"
 #include "json_writer.h"
+#include "message_text.h"
 
 namespace kestrix {
 namespace {
-
-std::string Escape(unsigned int code) {
-  static const char* const kHex = "0123456789abcdef";
-  switch (code) {
-    case '\n': return "\\n";
-    case '\r': return "\\r";
-    case '\t': return "\\t";
-    default:
-      return code < 0x100 ? std::string("\\x") + kHex[code >> 4] + kHex[code & 15]
-                          : std::string("\\u00") + kHex[(code >> 4) & 15] + kHex[code & 15];
-  }
-}
 
 std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
@@ -39,22 +28,7 @@ const char* SeparatorText(const CliOptions& options) {
 
 }  // namespace
 
-std::string PrintableText(const std::string& text) {
-  std::string printable;
-  for (std::size_t k = 0; k < text.size(); ++k) {
-    const unsigned char byte = static_cast<unsigned char>(text[k]);
-    const unsigned char next = k + 1 < text.size() ? static_cast<unsigned char>(text[k + 1]) : 0;
-    if (byte < 0x20 || byte == 0x7f) {
-      printable += Escape(byte);
-    } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {  // U+0080 to U+009F
-      printable += Escape(0x100 + next);
-      ++k;
-    } else {
-      printable += static_cast<char>(byte);
-    }
-  }
-  return printable;
-}
+std::string PrintableText(const std::string& text) { return EscapedText(text); }
 
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options) {
   return BuildSpectrumTable(outcome.tabulated, options, '.');
@@ -95,7 +69,7 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
   WriteCommonInputLines(out, options, filters, outcome.used);
   const RadiationQuality* quality = extras.quality;
   const bool based = quality != nullptr && !quality->basedOn.empty();
-  if (quality != nullptr) out << "# quality: " << QualityDescription(*quality) << '\n';
+  if (quality != nullptr) out << "# quality: " << PrintableText(QualityDescription(*quality)) << '\n';
   if (extras.fit != nullptr) {
     out << "# fit" << (based ? " of " + quality->basedOn : std::string()) << ": " << FitDescription(*extras.fit) << '\n';
   }
@@ -201,8 +175,8 @@ void WriteSpectrumHeader(std::ostream& out, const CliOptions& options, const std
 }
 
 void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities) {
-  out << "# radiation qualities (" << source << ")\n";
-  for (const RadiationQuality& quality : qualities) out << QualityDescription(quality) << '\n';
+  out << "# radiation qualities (" << PrintableText(source) << ")\n";
+  for (const RadiationQuality& quality : qualities) out << PrintableText(QualityDescription(quality)) << '\n';
 }
 
 }  // namespace kestrix

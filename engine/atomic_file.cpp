@@ -33,6 +33,31 @@ void RemoveAbandonedTemporaries(const std::string& path) {
   }
 }
 
+// Checks path and writes bytes to a new temporary file beside it. Throws SaveFileError.
+void WriteTemporary(TemporaryFile& file, const std::string& path, const std::string& bytes) {
+  try {
+    CheckReplaceableTarget(path);
+    std::random_device entropy;
+    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
+    bool created = false;
+    // A taken name belongs to another save in progress (or a killed one): try another.
+    for (int attempt = 0; attempt < 100 && !created; ++attempt) {
+      created = file.Create(path + kTemporaryInfix + std::to_string(generator() % 1000000000ULL), path, bytes);
+    }
+    if (!created) throw FileSystemError("cannot create a temporary file beside it (File exists)", EEXIST);
+  } catch (const FileSystemError& error) {
+    throw SaveFailure(path, error.what(), error.SystemError());
+  }
+}
+
+void ReplaceWithTemporary(TemporaryFile& file, const std::string& path) {
+  try {
+    file.Replace();
+  } catch (const FileSystemError& error) {
+    throw SaveFailure(path, error.what(), error.SystemError());
+  }
+}
+
 }  // namespace
 
 void SaveFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write) {
@@ -43,22 +68,25 @@ void SaveFileAtomically(const std::string& path, const std::function<void(std::o
     throw SaveFailure(path, error.what());
   }
   if (!content) throw SaveFailure(path, "the content could not be produced");
-  const std::string bytes = content.str();
+  SaveFilesTogether({FileContent{path, content.str()}});
+}
 
-  try {
-    CheckReplaceableTarget(path);
-    std::random_device entropy;
-    std::mt19937_64 generator((static_cast<std::uint64_t>(entropy()) << 32) ^ entropy());
-    bool saved = false;
-    // A taken name belongs to another save in progress (or a killed one): try another.
-    for (int attempt = 0; attempt < 100 && !saved; ++attempt) {
-      saved = WriteAndReplace(path + kTemporaryInfix + std::to_string(generator() % 1000000000ULL), path, bytes);
-    }
-    if (!saved) throw FileSystemError("cannot create a temporary file beside it (File exists)", EEXIST);
-  } catch (const FileSystemError& error) {
-    throw SaveFailure(path, error.what(), error.SystemError());
+void SaveFilesTogether(const std::vector<FileContent>& files, std::size_t* replacedCount) {
+  if (replacedCount != nullptr) *replacedCount = 0;
+  std::vector<TemporaryFile> temporaries(files.size());
+  for (std::size_t k = 0; k < files.size(); ++k) WriteTemporary(temporaries[k], files[k].path, files[k].bytes);
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    ReplaceWithTemporary(temporaries[k], files[k].path);
+    if (replacedCount != nullptr) *replacedCount = k + 1;
   }
-  RemoveAbandonedTemporaries(path);
+  for (const FileContent& file : files) RemoveAbandonedTemporaries(file.path);
+}
+
+bool WriteAndReplace(const std::string& temporaryPath, const std::string& target, const std::string& bytes) {
+  TemporaryFile file;
+  if (!file.Create(temporaryPath, target, bytes)) return false;
+  file.Replace();
+  return true;
 }
 
 }  // namespace kestrix

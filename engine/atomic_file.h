@@ -5,6 +5,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kestrix {
 
@@ -26,5 +27,18 @@ class SaveFileError : public std::runtime_error {
 /// A replaced file keeps its permission bits; a read-only one is refused, not replaced. After the
 /// save, temporary files "<path>.tmpNNN" of earlier saves that were killed are removed.
 void SaveFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write);
+
+/// A file's path (UTF-8) and the whole content to save there.
+struct FileContent {
+  std::string path;
+  std::string bytes;
+};
+
+/// Saves every file or, when any one of them cannot be written, none: each is checked and written
+/// to a temporary file beside it as SaveFileAtomically does, and only when all are written are they
+/// renamed onto their paths, in the order given. Throws SaveFileError naming the file. A rename
+/// that fails (rare: the writes have succeeded) leaves the files before it replaced and the rest as
+/// they were; replacedCount, when given, receives the number of files replaced, also on failure.
+void SaveFilesTogether(const std::vector<FileContent>& files, std::size_t* replacedCount = nullptr);
 
 }  // namespace kestrix

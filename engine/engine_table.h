@@ -29,7 +29,9 @@ struct EngineTable {
 };
 
 /// Reads rows 1..600 with the record format "(E9.3,5E13.5)": field 3 aluminium, 4 copper, 6 air; the
-/// rest are dropped and rows after 600 are never read. Throws EngineInputError naming name and the line.
+/// rest are dropped once checked, and rows after 600 are never read. Throws EngineInputError naming
+/// name and the line for a missing line, a field that is not a number, a blank line, or a row that
+/// fails TableRowFault (energies out of order, a duplicated row, a coefficient not positive and finite).
 EngineTable ReadEngineTable(std::istream& in, const std::string& name);
 
 }  // namespace kestrix

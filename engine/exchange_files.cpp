@@ -7,6 +7,7 @@
 #include "decimal_text.h"
 #include "display_pattern.h"
 #include "fixed_format.h"
+#include "message_text.h"
 
 namespace kestrix {
 namespace {
@@ -51,7 +52,15 @@ std::vector<ListItem> ReadListItems(std::istream& in, const std::string& name, s
 
 double ListNumber(const ListItem& item, const std::string& name) {
   if (const auto value = ParseDecimalText(item.text)) return *value;
-  throw ExchangeFileError(LineLabel(name, item.line) + ": \"" + item.text + "\" is not a number", item.line);
+  throw ExchangeFileError(LineLabel(name, item.line) + ": " + QuotedExcerpt(item.text) + " is not a number", item.line);
+}
+
+// A photon number below zero (or not finite) has no meaning and would give a negative fluence.
+double PhotonNumber(double value, const std::string& name, int line) {
+  if (std::isfinite(value) && value >= 0) return value;
+  throw ExchangeFileError(LineLabel(name, line) + ": the relative photon number " + FixedDigits(value, 5) +
+                              " is negative; photon numbers are zero or more",
+                          line);
 }
 
 bool IsAsteriskField(std::string_view text) { return text.find_first_not_of('*') == std::string_view::npos; }
@@ -85,7 +94,8 @@ ExchangeSpectrum ReadSpectrumExchangeList(std::istream& in, const std::string& n
   ExchangeSpectrum spectrum{};
   for (int i = 1; i <= kExchangeRows; ++i) {
     ListNumber(items[2 * (i - 1)], name);  // energy: checked, not used
-    spectrum[i] = ListNumber(items[2 * (i - 1) + 1], name);
+    const ListItem& item = items[2 * (i - 1) + 1];
+    spectrum[i] = PhotonNumber(ListNumber(item, name), name, item.line);
   }
   return spectrum;
 }
@@ -99,11 +109,13 @@ ExchangeSpectrum ReadSpectrumExchangeRecords(std::istream& in, const std::string
                               std::to_string(kExchangeRows) + " lines");
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    double value = 0;
     try {
-      spectrum[i] = ReadRecordNumbers(line, kSpectrumRecordFormat)[1];
+      value = ReadRecordNumbers(line, kSpectrumRecordFormat)[1];
     } catch (const FormatError& error) {
       throw ExchangeFileError(LineLabel(name, i) + ": " + error.what(), i);
     }
+    spectrum[i] = PhotonNumber(value, name, i);
   }
   return spectrum;
 }

@@ -37,11 +37,13 @@ class ExchangeFileError : public std::runtime_error {
 void WriteSpectrumExchange(std::ostream& out, const ExchangeSpectrum& spectrum);
 
 /// List input (items separated by blanks, commas or line ends), two numbers per row for 600 rows: the
-/// energy is dropped, the value goes to index i. Throws ExchangeFileError naming name and the line.
+/// energy is dropped, the value goes to index i. Throws ExchangeFileError naming name and the line,
+/// also for a negative photon number.
 ExchangeSpectrum ReadSpectrumExchangeList(std::istream& in, const std::string& name);
 
 /// The engine's read: 600 records with the format "(F6.1,A1,F8.5)", the third field to index i.
-/// Throws ExchangeFileError naming name and the line when a record is missing or a field is not a number.
+/// Throws ExchangeFileError naming name and the line when a record is missing, a field is not a number
+/// or the photon number is negative.
 ExchangeSpectrum ReadSpectrumExchangeRecords(std::istream& in, const std::string& name);
 
 /// The five results of one engine run; nullopt stands for a field of asterisks in the result file.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace kestrix {
@@ -25,6 +26,12 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  /// the descriptor, no longer closed here
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
  private:
   int fd_;
@@ -93,7 +100,8 @@ void CheckReplaceableTarget(const std::string& path) {
   }
 }
 
-bool WriteAndReplace(const std::string& temporaryPath, const std::string& target, const std::string& bytes) {
+bool TemporaryFile::Create(const std::string& temporaryPath, const std::string& target, const std::string& bytes) {
+  Discard();
   struct stat existing {};
   const bool targetExists = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
   Descriptor file(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
@@ -102,18 +110,73 @@ bool WriteAndReplace(const std::string& temporaryPath, const std::string& target
     if (error == EEXIST) return false;
     throw FileSystemError("cannot create a temporary file beside it (" + Reason(error) + ")", error);
   }
-  // Held until the rename is done: RemoveAbandonedTemporary skips a locked file.
-  ::flock(file.get(), LOCK_EX | LOCK_NB);
-  const auto fail = [&temporaryPath](const std::string& what, int error) {
-    ::unlink(temporaryPath.c_str());
+  // Held until the rename is done: RemoveAbandonedTemporary skips a locked file. When the
+  // clean-up of another save has taken the lock first, or has already removed the new name,
+  // the file is no longer ours to write: another name is tried.
+  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) return false;
+  struct stat opened {}, named {};
+  if (::fstat(file.get(), &opened) != 0 || ::lstat(temporaryPath.c_str(), &named) != 0 ||
+      opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
+    return false;
+  }
+  handle_ = file.release();
+  temporaryPath_ = temporaryPath;
+  target_ = target;
+  const auto fail = [this](const std::string& what, int error) {
+    Discard();
     return FileSystemError(what + " (" + Reason(error) + ")", error);
   };
-  if (targetExists && ::fchmod(file.get(), existing.st_mode & 07777) != 0) {
+  const int fd = static_cast<int>(handle_);
+  if (targetExists && ::fchmod(fd, existing.st_mode & 07777) != 0) {
     throw fail("cannot give " + temporaryPath + " the file's permissions", errno);
   }
-  if (!WriteAll(file.get(), bytes) || ::fsync(file.get()) != 0) throw fail("writing " + temporaryPath + " failed", errno);
-  if (::rename(temporaryPath.c_str(), target.c_str()) != 0) throw fail("cannot replace it", errno);
+  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) throw fail("writing " + temporaryPath + " failed", errno);
   return true;
+}
+
+void TemporaryFile::Replace() {
+  if (handle_ < 0) throw FileSystemError("there is no temporary file to replace it with", ENOENT);
+  if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
+    const int error = errno;
+    Discard();
+    throw FileSystemError("cannot replace it (" + Reason(error) + ")", error);
+  }
+  ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+void TemporaryFile::Discard() {
+  if (handle_ < 0) return;
+  ::unlink(temporaryPath_.c_str());  // while the lock is still held
+  ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+TemporaryFile::~TemporaryFile() { Discard(); }
+
+FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait) {
+  const std::string path = folder.empty() ? "." : folder;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    throw FileSystemError(error == ENOTDIR ? "it is not a folder" : Reason(error), error);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    if (error == EINTR) continue;
+    if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      ::close(fd);
+      if (error != EWOULDBLOCK) throw FileSystemError("cannot lock it (" + Reason(error) + ")", error);
+      throw FileSystemError("another program is still replacing files in it", EBUSY);
+    }
+    ::usleep(2000);
+  }
+  handle_ = fd;
+}
+
+FolderLock::~FolderLock() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));  // closing releases the lock
 }
 
 void RemoveAbandonedTemporary(const std::string& temporaryPath) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <chrono>
 
 namespace kestrix {
 namespace {
@@ -154,35 +155,104 @@ void CheckReplaceableTarget(const std::string& path) {
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) throw FileSystemError("the file is read-only", EACCES);
 }
 
-bool WriteAndReplace(const std::string& temporaryPath, const std::string& target, const std::string& bytes) {
+bool TemporaryFile::Create(const std::string& temporaryPath, const std::string& target, const std::string& bytes) {
+  Discard();
   const std::wstring temporary = Wide(temporaryPath);
-  const std::wstring destination = Wide(target);
   // Open until it is renamed (FILE_SHARE_DELETE lets the rename through): RemoveAbandonedTemporary's
-  // exclusive open fails on it meanwhile.
-  Handle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
+  // exclusive open fails on it meanwhile. Creating and opening are one step, so no clean-up can
+  // take the new file before it is held.
+  const HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;
     throw FileSystemError("cannot create a temporary file beside it (" + Reason(error) + ")", ErrnoOf(error));
   }
-  const auto fail = [&temporary, &temporaryPath, &file](const std::string& what, DWORD error) {
-    file.Close();
-    ::DeleteFileW(temporary.c_str());
-    return FileSystemError(what + " (" + Reason(error) + ")", ErrnoOf(error));
-  };
-  if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
-    throw fail("writing " + temporaryPath + " failed", ::GetLastError());
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  temporaryPath_ = temporaryPath;
+  target_ = target;
+  if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) {
+    const DWORD error = ::GetLastError();
+    Discard();
+    throw FileSystemError("writing " + temporaryPath + " failed (" + Reason(error) + ")", ErrnoOf(error));
   }
+  return true;
+}
+
+void TemporaryFile::Replace() {
+  if (handle_ == -1) throw FileSystemError("there is no temporary file to replace it with", ENOENT);
+  const std::wstring temporary = Wide(temporaryPath_);
+  const std::wstring destination = Wide(target_);
   // Keeps the attributes of the file it replaces (hidden, archive...); read-only ones are refused before.
   const DWORD attributes = ::GetFileAttributesW(destination.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   }
-  if (!::MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw fail("cannot replace it", ::GetLastError());
+  // While another program replaces or briefly opens the same file (another save, a virus scanner,
+  // the indexer), the replace is refused for a moment: it is tried again for up to a second.
+  for (int attempt = 0;; ++attempt) {
+    if (::MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+    const DWORD error = ::GetLastError();
+    const bool transient =
+        error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    if (!transient || attempt >= 50) {
+      Discard();
+      throw FileSystemError("cannot replace it (" + Reason(error) + ")", ErrnoOf(error));
+    }
+    ::Sleep(20);
   }
-  return true;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+}
+
+void TemporaryFile::Discard() {
+  if (handle_ == -1) return;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+  try {
+    ::DeleteFileW(Wide(temporaryPath_).c_str());
+  } catch (const FileSystemError&) {
+  }
+}
+
+TemporaryFile::~TemporaryFile() { Discard(); }
+
+FolderLock::FolderLock(const std::string& folder, std::chrono::milliseconds wait) {
+  // The folder's identity (volume serial number and file index) names the mutex, so that every
+  // spelling of its path (relative, short name, other case) takes the same lock.
+  const Handle directory(::CreateFileW(Wide(folder.empty() ? std::string(".") : folder).c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!directory.valid()) {
+    const DWORD error = ::GetLastError();
+    throw FileSystemError(Reason(error), ErrnoOf(error));
+  }
+  BY_HANDLE_FILE_INFORMATION identity{};
+  if (!::GetFileInformationByHandle(directory.get(), &identity)) {
+    const DWORD error = ::GetLastError();
+    throw FileSystemError("cannot lock it (" + Reason(error) + ")", ErrnoOf(error));
+  }
+  if ((identity.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) throw FileSystemError("it is not a folder", ENOTDIR);
+  const std::wstring name = L"Local\\kestrix-folder-" + std::to_wstring(identity.dwVolumeSerialNumber) + L"-" +
+                            std::to_wstring(identity.nFileIndexHigh) + L"-" + std::to_wstring(identity.nFileIndexLow);
+  const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+  if (mutex == nullptr) {
+    const DWORD error = ::GetLastError();
+    throw FileSystemError("cannot lock it (" + Reason(error) + ")", ErrnoOf(error));
+  }
+  // An abandoned mutex (its holder ended without releasing it) is taken over.
+  const DWORD waited = ::WaitForSingleObject(mutex, static_cast<DWORD>(wait.count()));
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    ::CloseHandle(mutex);
+    throw FileSystemError("another program is still replacing files in it", EBUSY);
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(mutex);
+}
+
+FolderLock::~FolderLock() {
+  if (handle_ == -1) return;
+  ::ReleaseMutex(reinterpret_cast<HANDLE>(handle_));
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
 void RemoveAbandonedTemporary(const std::string& temporaryPath) {

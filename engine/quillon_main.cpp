@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "kestrix_version.h"
+#include "message_text.h"
 #include "quillon_run.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
   try {
     kestrix::RunEngine();
   } catch (const std::exception& error) {
-    std::cerr << "Quillon: " << error.what() << std::endl;
+    // the message may quote bytes of the input files
+    std::cerr << "Quillon: " << kestrix::EscapedText(error.what()) << std::endl;
     return 1;
   }
   std::cout << "  ***" << std::endl;

@@ -1,18 +1,16 @@
 #include "quillon_run.h"
 
+#include <optional>
 #include <sstream>
 
 #include "atomic_file.h"
 #include "engine_table.h"
+#include "exchange_folder.h"
 #include "file_system.h"
 #include "half_value_layer.h"
 
 namespace kestrix {
 namespace {
-
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return folder.empty() ? name : folder + "/" + name;
-}
 
 std::istringstream OpenInput(const std::string& path) {
   try {
@@ -25,20 +23,28 @@ std::istringstream OpenInput(const std::string& path) {
 }  // namespace
 
 EngineResults RunEngine(const std::string& folder) {
+  // The spectrum read and the results written belong together: no other program replaces the
+  // exchange files of the folder meanwhile.
+  std::optional<FolderLock> lock;
+  try {
+    lock.emplace(folder, kExchangeLockWait);
+  } catch (const FileSystemError& error) {
+    throw EngineInputError("cannot lock the folder of the exchange files (" + error.reason() + ")");
+  }
   EngineTable table;
   {
-    const std::string path = InFolder(folder, kEngineTableFile);
+    const std::string path = ExchangePath(folder, kEngineTableFile);
     std::istringstream in = OpenInput(path);
     table = ReadEngineTable(in, path);
   }
   ExchangeSpectrum spectrum;
   {
-    const std::string path = InFolder(folder, kSpectrumExchangeFile);
+    const std::string path = ExchangePath(folder, kSpectrumExchangeFile);
     std::istringstream in = OpenInput(path);
     spectrum = ReadSpectrumExchangeRecords(in, path);
   }
   const EngineResults results = ComputeBeamQuality(table, ToEngineSpectrum(spectrum));
-  SaveFileAtomically(InFolder(folder, kResultFile), [&](std::ostream& out) { WriteResultFile(out, results); });
+  SaveFileAtomically(ExchangePath(folder, kResultFile), [&](std::ostream& out) { WriteResultFile(out, results); });
   return results;
 }
 

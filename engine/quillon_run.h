@@ -8,7 +8,8 @@
 namespace kestrix {
 
 /// Reads MUs_202202.data and B_SPCTL.temp from folder ("" = the working directory), computes the
-/// beam quality and saves HVL_S2.temp there through a temporary file. Throws (EngineInputError,
+/// beam quality and saves HVL_S2.temp there through a temporary file, all while holding the
+/// folder's FolderLock (waiting up to kExchangeLockWait for another program's save). Throws (EngineInputError,
 /// ExchangeFileError, std::runtime_error) with a message naming file and line before the result file
 /// is touched.
 EngineResults RunEngine(const std::string& folder = "");

@@ -28,7 +28,9 @@ struct AttenuationTable {
 enum class TableFault {
   Unreadable,  // it cannot be opened or read
   TooShort,    // it ends before the last number of row 1000
-  NotANumber   // an item on line Line() is not a number
+  NotANumber,  // an item on line Line() is not a number
+  BadValue     // line Line() is blank, or its row is out of order, duplicated or holds a coefficient
+               // that is not positive and finite (TableRowFault)
 };
 
 /// A table that cannot be read; the text names the source and the row, Fault() and Line()
@@ -48,9 +50,11 @@ class TableLoadError : public std::runtime_error {
 
 /// Reads the table as list input: 6000 numbers separated by blanks, commas or line ends,
 /// six to a table row (the energy, which is dropped, then W, Al, Cu, Be, air). The row
-/// number alone fixes a row's energy. Throws TableLoadError naming `sourceName` and the
-/// row when an item is not a number or fewer than 6000 numbers are present; numbers
-/// after the 6000th are not read.
+/// number alone fixes a row's energy. Throws TableLoadError naming `sourceName`, the row
+/// and the line when an item is not a number, fewer than 6000 numbers are present, a blank
+/// line comes before the 6000th number, or a row fails TableRowFault (energies out of order,
+/// a duplicated row, a coefficient that is not positive and finite); numbers after the 6000th
+/// are not read.
 AttenuationTable ReadAttenuationTable(std::istream& in, const std::string& sourceName);
 
 }  // namespace kestrix

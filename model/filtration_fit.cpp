@@ -1,22 +1,18 @@
 #include "filtration_fit.h"
 
+#include <charconv>
 #include <cmath>
-#include <locale>
-#include <sstream>
 
 namespace kestrix {
 namespace {
 
-/// value to 4 decimals without trailing zeros, "." as the decimal point
+/// the shortest text that reads back as value, "." as the decimal point: a message shows a target
+/// and the reachable layers as exactly as the fit compares them, so a target inside the range
+/// shown is never refused and a tiny target does not read as 0
 std::string Decimal(double value) {
-  std::ostringstream out;
-  out.imbue(std::locale::classic());
-  out.precision(4);
-  out << std::fixed << value;
-  std::string text = out.str();
-  while (text.back() == '0') text.pop_back();
-  if (text.back() == '.') text.pop_back();
-  return text;
+  char text[32];
+  const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
 }
 
 std::string Millimetres(double value) { return Decimal(value) + " mm"; }

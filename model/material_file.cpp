@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/file_system.h"
+#include "engine/message_text.h"
 #include "input_number.h"
 #include "text_encoding.h"
 
@@ -66,7 +67,7 @@ bool NextNumber(ListItemReader& items, const std::string& source, double& value)
   if (!items.Next(item, line)) return false;
   const std::optional<double> number = ParseWholeNumber(item);
   if (!number) {
-    throw MaterialFileError(Fault(source, "line " + std::to_string(line) + ": \"" + item + "\" is not a number"),
+    throw MaterialFileError(Fault(source, "line " + std::to_string(line) + ": " + QuotedExcerpt(item) + " is not a number"),
                             MaterialFault::NotANumber, line);
   }
   value = *number;
@@ -227,7 +228,7 @@ std::string LoadMaterialDescription(const std::string& path) {
 }
 
 GridArray ArbitraryFilterCoefficientsFor(const MaterialFile& material) {
-  return CheckedCoefficients(material, "material table \"" + material.description + "\"");
+  return CheckedCoefficients(material, "material table " + QuotedExcerpt(material.description));
 }
 
 int AddArbitraryFilter(ArbitraryFilterSet& filters, const GridArray& coefficients, double thicknessCm) {

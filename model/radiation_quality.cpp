@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "file_system.h"
+#include "message_text.h"
 #include "input_number.h"
 
 namespace kestrix {
@@ -44,7 +45,7 @@ class LineReader {
   double Number(const std::string& text, const std::string& column, bool zeroAllowed) const {
     const std::optional<double> value = ParseWholeNumber(text);
     if (!value || *value < 0 || (*value == 0 && !zeroAllowed)) {
-      Fail(column + " \"" + text + "\" is not a " + (zeroAllowed ? "non-negative" : "positive") + " number");
+      Fail(column + " " + QuotedExcerpt(text) + " is not a " + (zeroAllowed ? "non-negative" : "positive") + " number");
     }
     return *value;
   }
@@ -59,7 +60,7 @@ class LineReader {
     if (text == "-") return filters;
     for (const std::string& item : SplitAt(text, ';')) {
       const std::size_t colon = item.find(':');
-      if (colon == std::string::npos || colon == 0) Fail("filter \"" + item + "\" is not material:mm");
+      if (colon == std::string::npos || colon == 0) Fail("filter " + QuotedExcerpt(item) + " is not material:mm");
       filters.push_back(QualityFilter{item.substr(0, colon), Number(item.substr(colon + 1), "filter thickness", false)});
     }
     return filters;
@@ -118,7 +119,7 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
     quality.name = fields[0];
     quality.standard = fields[1];
     if (quality.name.empty() || NameKey(quality.name).empty()) reader.Fail("a quality without a name");
-    if (FindRadiationQuality(qualities, quality.name) != nullptr) reader.Fail("quality " + quality.name + " again");
+    if (FindRadiationQuality(qualities, quality.name) != nullptr) reader.Fail("quality " + ExcerptText(quality.name) + " again");
     quality.tubeVoltageKV = reader.Number(fields[2], "kV", false);
     quality.berylliumMm = reader.OptionalNumber(fields[3], "be_mm", true);
     quality.aluminiumMm = reader.OptionalNumber(fields[4], "al_mm", true);
@@ -126,7 +127,7 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
     quality.nominalHvl1AlMm = reader.OptionalNumber(fields[6], "nominal_hvl1_al_mm", false);
     const bool fixedFiltration = quality.berylliumMm && quality.aluminiumMm;
     if (fixedFiltration == quality.nominalHvl1AlMm.has_value()) {
-      reader.Fail("quality " + quality.name + " needs either be_mm and al_mm or a nominal_hvl1_al_mm");
+      reader.Fail("quality " + ExcerptText(quality.name) + " needs either be_mm and al_mm or a nominal_hvl1_al_mm");
     }
     quality.fittedHvl1AlMm = quality.nominalHvl1AlMm;
     if (columns == kHeader.size() && fields[7] != "-") {

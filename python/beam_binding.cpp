@@ -500,7 +500,7 @@ void BindBeam(py::module_& module) {
       .def(
           "to_csv",
           [](const Spectrum& spectrum, const py::object& path) {
-            const std::string target = PathText(path);
+            const std::string target = PathText("path", path);
             const std::vector<double> energies = NumbersOf(spectrum.energyKeV);
             const std::vector<double> values = NumbersOf(spectrum.values);
             py::gil_scoped_release release;
@@ -659,7 +659,7 @@ void BindBeam(py::module_& module) {
       .def(
           "save_exchange",
           [](const Beam& beam, const py::object& folder) {
-            const std::string path = PathText(folder);
+            const std::string path = PathText("folder", folder);
             const RunOutcome& outcome = beam.Outcome();
             if (!outcome.results) {
               throw std::invalid_argument("nothing saved: the engine gives no HVL_S2.temp for this spectrum: " +

@@ -34,7 +34,9 @@ double NumberArgument(const char* argument, const pybind11::handle& value, const
 std::string TextArgument(const char* argument, const pybind11::handle& value);
 
 /// A path given as str, bytes or os.PathLike, as text.
-std::string PathText(const pybind11::object& path);
+/// Throws pybind11::type_error naming argument for another type, std::invalid_argument (ValueError)
+/// for a path holding a NUL character, which the system would take as its end.
+std::string PathText(const char* argument, const pybind11::object& path);
 
 /// Issues one kestrix.CorrectionWarning per text (the GIL must be held).
 void WarnCorrections(const std::vector<std::string>& corrections);

@@ -14,8 +14,17 @@ namespace py = pybind11;
 
 namespace kestrix::python {
 
-std::string PathText(const py::object& path) {
-  return py::str(py::module_::import("os").attr("fsdecode")(path));
+std::string PathText(const char* argument, const py::object& path) {
+  if (!py::isinstance<py::str>(path) && !py::isinstance<py::bytes>(path) && !py::hasattr(path, "__fspath__")) {
+    throw py::type_error(std::string(argument) + ": a path (str, bytes or os.PathLike) is needed, not " +
+                         std::string(py::str(py::repr(path))));
+  }
+  const std::string text = py::str(py::module_::import("os").attr("fsdecode")(path));
+  // the system would end the name at the NUL and open another file
+  if (text.find('\0') != std::string::npos) {
+    throw std::invalid_argument(std::string(argument) + ": the path holds a NUL character, which no file name has");
+  }
+  return text;
 }
 
 namespace {
@@ -40,7 +49,7 @@ std::vector<std::pair<std::string, double>> FiltersFrom(const py::handle& filter
       throw std::invalid_argument("filters: each filter is a (material, mm) pair, not " + Shown(item));
     }
     const py::sequence pair = py::reinterpret_borrow<py::sequence>(item);
-    const std::string material = PathText(pair[0]);
+    const std::string material = PathText("filters", pair[0]);
     list.emplace_back(material, NumberArgument(("filters: the thickness of " + material).c_str(), pair[1], "mm"));
   }
   return list;
@@ -97,7 +106,7 @@ BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywor
     } else if (name == "filters") {
       arguments.filters = FiltersFrom(value);
     } else if (name == "table") {
-      arguments.table = value.is_none() ? std::nullopt : std::optional<std::string>(PathText(py::reinterpret_borrow<py::object>(value)));
+      arguments.table = value.is_none() ? std::nullopt : std::optional<std::string>(PathText("table", py::reinterpret_borrow<py::object>(value)));
     } else {
       const double number = NumberArgument(name.c_str(), value, KeywordUnit(name));
       if (name == "kv") arguments.kv = number;

@@ -63,7 +63,7 @@ Swept SweptOf(py::dict& keywords) {
       if (py::isinstance<py::sequence>(item) && !py::isinstance<py::str>(item) && py::len(item) == 2 &&
           IsSequence(py::reinterpret_borrow<py::sequence>(item)[1])) {
         const py::sequence pair = py::reinterpret_borrow<py::sequence>(item);
-        const std::string material = PathText(py::reinterpret_borrow<py::object>(pair[0]));
+        const std::string material = PathText("filters", py::reinterpret_borrow<py::object>(pair[0]));
         const std::string argument = "filters: the thickness of " + material;
         std::vector<double> values = ValuesOf(argument, pair[1], "mm");
         const std::string stem = py::str(py::module_::import("os.path").attr("basename")(material));

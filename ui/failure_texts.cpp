@@ -56,6 +56,8 @@ QString TableFaultText(const TableLoadError& error) {
       return QStringLiteral("表が途中で終わっています (1000 行に 6 個ずつの数値が必要です)。");
     case TableFault::NotANumber:
       return QStringLiteral("数値でない項目があります。");
+    case TableFault::BadValue:
+      return QStringLiteral("%1 行目の値が表として正しくありません (エネルギーの順序、係数の値、空行)。").arg(error.Line());
   }
   return QStringLiteral("ファイルの内容が正しくありません。");
 }

@@ -84,15 +84,24 @@ TEST(CliOptions, EveryOptionIsRead) {
 
 TEST(CliOptions, NumbersMustBeWholeNumbers) {
   // unlike a text box, where "12abc" counts as 12 and "abc" as 0
-  for (const char* bad : {"12abc", "abc", "", " 200", "200 ", "1,5", "inf", "nan", "0x10", "1e999", "--"}) {
+  for (const char* bad : {"12abc", "abc", "", " 200", "200 ", "1,5", "inf", "nan", "0x10", "1e", "1.2.3", "--"}) {
     EXPECT_NE(UsageMessage({"--kv", bad}).find("is not a number"), std::string::npos) << bad;
   }
+  // numbers that no double holds are numbers all the same: the message says what is wrong with them
+  EXPECT_EQ(UsageMessage({"--kv", "1e309"}), "option --kv: \"1e309\" is out of range (too large or too small to hold)");
+  EXPECT_NE(UsageMessage({"--angle", "-.5e+400"}).find("is out of range"), std::string::npos);
   EXPECT_EQ(UsageMessage({"--angle", "ten"}), "option --angle: \"ten\" is not a number");
   EXPECT_EQ(UsageMessage({"--filter", "Sn.ele:thin"}), "option --filter: \"thin\" is not a number");
   // values out of the calculation's range are numbers; the run corrects or refuses them
   EXPECT_EQ(Parse({"--kv", "1e3"}).entries.tubeVoltage, "1e3");
   EXPECT_EQ(Parse({"--kv", "-5"}).entries.tubeVoltage, "-5");
   EXPECT_EQ(Parse({"--angle", "0"}).entries.targetAngle, "0");
+}
+
+TEST(CliOptions, EmptyFileAndFolderNamesAreRefused) {
+  EXPECT_EQ(UsageMessage({"--save", ""}), "option --save: the file name is empty");
+  EXPECT_EQ(UsageMessage({"--exchange", ""}),
+            "option --exchange: the folder name (\".\" is the working folder) is empty");
 }
 
 TEST(CliOptions, BadCommandLinesAreRefusedWithTheReason) {

@@ -370,6 +370,100 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
       << noTable.err;
 }
 
+TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnythingIsWritten) {
+  ScratchFolder folder;
+  std::filesystem::copy_file(test::DeliveredTable(), folder / "MUs_202202.data");
+  std::filesystem::copy_file(test::DeliveredTin(), folder / "Sn.ele");
+  const std::string table = (folder / "MUs_202202.data").string();
+  const std::string tin = (folder / "Sn.ele").string();
+  const std::string tableBytes = ReadBytes(table);
+  const std::string tinBytes = ReadBytes(tin);
+  const std::filesystem::path exchange = folder / "x";
+  std::filesystem::create_directory(exchange);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string role;
+  } cases[] = {
+      {{"--table", table, "--save", table}, "is the attenuation table of this run"},
+      {{"--table", table, "--filter", tin + ":0.1", "--save", (folder / "." / "Sn.ele").string()}, "is a material file"},
+      {{"--table", table, "--exchange", exchange.string(), "--save", (exchange / "B_SPCTL.temp").string()},
+       "is the exchange file B_SPCTL.temp"},
+      {{"--table", table, "--quality", "N-100", "--save", (folder / "RadiationQualities.tsv").string()},
+       "is the table of radiation qualities"},
+  };
+  std::filesystem::copy_file(std::string(KESTRIX_DELIVERED_DATA) + "/RadiationQualities.tsv",
+                             folder / "RadiationQualities.tsv");
+  for (const auto& c : cases) {
+    const Result r = RunCli(c.arguments, false);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.role), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(ReadBytes(table), tableBytes);
+  EXPECT_EQ(ReadBytes(tin), tinBytes);
+  EXPECT_TRUE(std::filesystem::is_empty(exchange)) << "no exchange file was written";
+}
+
+TEST(CliProgram, AFailedSaveAfterTheExchangeFilesAreWrittenLeavesTheEarlierPair) {
+  ScratchFolder folder;
+  test::WriteBytes(folder / kSpectrumExchangeFile, "earlier spectrum");
+  test::WriteBytes(folder / kResultFile, "earlier results");
+  // a name no file system takes: the check before the run passes, the write itself fails
+  const std::string save = (folder / (std::string(300, 't') + ".csv")).string();
+  const Result r = RunCli({"--exchange", folder.path().string(), "--save", save});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "earlier spectrum");
+  EXPECT_EQ(ReadBytes(folder / kResultFile), "earlier results");
+  EXPECT_EQ(folder.EntryCount(), 2) << "no temporary file is left";
+}
+
+TEST(CliProgram, ReplacedExchangeFilesKeepTheirPermissions) {
+  ScratchFolder folder;
+  ASSERT_EQ(RunCli({"--exchange", folder.path().string(), "--no-table"}).status, 0);
+  const auto readWrite = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+  for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
+    std::filesystem::permissions(folder / name, readWrite, std::filesystem::perm_options::replace);
+  }
+  const auto before = std::filesystem::status(folder / kResultFile).permissions();
+  ASSERT_EQ(RunCli({"--exchange", folder.path().string(), "--kv", "90", "--no-table"}).status, 0);
+  EXPECT_EQ(std::filesystem::status(folder / kResultFile).permissions(), before);
+  EXPECT_EQ(std::filesystem::status(folder / kSpectrumExchangeFile).permissions(), before);
+}
+
+TEST(CliProgram, MessagesSayWhatIsWrongWithAFolderOrAName) {
+  ScratchFolder folder;
+  test::WriteBytes(folder / "file", "x");
+  Result r = RunCli({"--exchange", (folder / "file").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find((folder / "file").string() + " is a file, not a folder"), std::string::npos) << r.err;
+  r = RunCli({"--exchange", (folder / "none").string()});
+  EXPECT_NE(r.err.find("the folder " + (folder / "none").string() + " does not exist"), std::string::npos) << r.err;
+  // a usage error found after the options are read is escaped too
+  r = RunCli({"--quality", "\x1b[2Jx"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("\"\\x1b[2Jx\" is not a quality"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+}
+
+TEST(CliProgram, QualityNamesAndStandardsAreEscaped) {
+  ScratchFolder folder;
+  std::filesystem::copy_file(test::DeliveredTable(), folder / "MUs_202202.data");
+  test::WriteBytes(folder / kRadiationQualitiesFile,
+                   "name\tstandard\tkV\tbe_mm\tal_mm\tfilters\tnominal_hvl1_al_mm\n"
+                   "Q\x1b[2J\tISO\x07\t100\t1\t4\t-\t-\n");
+  const std::string table = (folder / "MUs_202202.data").string();
+  const Result list = RunCli({"--list-qualities", "--table", table}, false);
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("Q\\x1b[2J (ISO\\x07): 100 kV"), std::string::npos) << list.out;
+  const Result run = RunCli({"--quality", "Q\x1b[2J", "--table", table, "--no-table"}, false);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("# quality: Q\\x1b[2J (ISO\\x07)"), std::string::npos) << run.out;
+  EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(run.out.find('\x07'), std::string::npos);
+}
+
 TEST(CliProgram, VersionPrintsTheProgramsVersion) {
   const Result r = RunCli({"--version"}, false);
   EXPECT_EQ(r.status, 0);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,34 @@ TEST(KestrixCliProgram, ExchangeTwiceIntoOneFolderReplacesBothFiles) {
   ASSERT_EQ(second.exitStatus, 0) << second.err;
   EXPECT_NE(ReadBytes(folder / "B_SPCTL.temp"), firstSpectrum);
   EXPECT_EQ(ReadBytes(folder / "HVL_S2.temp").size(), 49u);
+  EXPECT_EQ(folder.EntryCount(), 3) << "the table and the two exchange files, no temporary file";
+}
+
+// Two kestrix-cli runs writing their exchange files into one folder at the same time, round after
+// round: the folder always holds the pair of one of them, and both succeed.
+TEST(KestrixCliProgram, TwoRunsExchangingIntoOneFolderNeverMixTheirPairs) {
+  const char* const voltages[2] = {"80", "120"};
+  std::string expected[2];
+  for (int k = 0; k < 2; ++k) {
+    WorkingDirectory alone;
+    ASSERT_EQ(RunProgramIn(alone.path(), KESTRIX_CLI_PATH, std::string("--kv ") + voltages[k] + " --exchange .").exitStatus,
+              0);
+    expected[k] = ReadBytes(alone / "B_SPCTL.temp") + ReadBytes(alone / "HVL_S2.temp");
+  }
+  WorkingDirectory folder;
+  constexpr int kRounds = 24;
+  int mixed = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    ProgramRun runs[2];
+    std::thread first([&] { runs[0] = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 80 --exchange ."); });
+    runs[1] = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 120 --exchange .");
+    first.join();
+    EXPECT_EQ(runs[0].exitStatus, 0) << runs[0].err;
+    EXPECT_EQ(runs[1].exitStatus, 0) << runs[1].err;
+    const std::string pair = ReadBytes(folder / "B_SPCTL.temp") + ReadBytes(folder / "HVL_S2.temp");
+    if (pair != expected[0] && pair != expected[1]) ++mixed;
+  }
+  EXPECT_EQ(mixed, 0) << "rounds that left the spectrum of one run beside the results of the other";
   EXPECT_EQ(folder.EntryCount(), 3) << "the table and the two exchange files, no temporary file";
 }
 

@@ -123,6 +123,32 @@ TEST(SpectrumExchangeFile, GarbledFieldIsReportedWithItsLine) {
   }
 }
 
+TEST(SpectrumExchangeFile, BothReadersRefuseNegativePhotonNumbersAndQuoteHugeItemsInPart) {
+  std::string negative = SpectrumText(test::SingleLine(40));
+  negative.replace(9 * 17 + 8, 7, "-1.0000");
+  std::string huge = SpectrumText(test::SingleLine(40));
+  huge.replace(9 * 17 + 8, 7, std::string(100000, '9') + "x");
+  for (const bool records : {false, true}) {
+    std::istringstream in(negative);
+    try {
+      records ? ReadSpectrumExchangeRecords(in, "B_SPCTL.temp") : ReadSpectrumExchangeList(in, "B_SPCTL.temp");
+      ADD_FAILURE() << "a negative photon number was accepted";
+    } catch (const ExchangeFileError& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "B_SPCTL.temp, line 10: the relative photon number -1.00000 is negative; photon numbers are zero or more");
+      EXPECT_EQ(error.Line(), 10);
+    }
+  }
+  std::istringstream in(huge);
+  try {
+    ReadSpectrumExchangeList(in, "B_SPCTL.temp");
+    ADD_FAILURE() << "a garbled file was accepted";
+  } catch (const ExchangeFileError& error) {
+    EXPECT_LT(std::string(error.what()).size(), 200u) << error.what();
+    EXPECT_NE(std::string(error.what()).find("B_SPCTL.temp, line 10: \"999"), std::string::npos) << error.what();
+  }
+}
+
 TEST(ResultFile, HasFiveRecordsInFortyNineBytes) {
   const EngineResults results{2.345, 49.87, 0.123, 62.31, 34560000000.0};
   const std::string text = ResultText(results);

@@ -87,6 +87,31 @@ TEST(Quillon, FailureKeepsTheEarlierResultFile) {
   EXPECT_EQ(work.EntryCount(), 3);
 }
 
+TEST(Quillon, NegativePhotonNumbersAndRawBytesAreRefusedEscaped) {
+  ScratchFolder work;
+  WriteBytes(work / kEngineTableFile, test::TableText());
+  const std::string earlier = " 2.345\r\n 49.87\r\n 0.123\r\n 62.31\r\n   34560000000.\r\n";
+  const std::string spectrum = SpectrumFile(test::SmoothSpectrum(100.0));
+  std::string negative = spectrum;
+  negative.replace(17 * 99 + 8, 7, "-0.5000");  // line 100
+  std::string raw = spectrum;
+  raw.replace(17 * 41 + 8, 5, "\x1b[2J");  // line 42: a terminal's "clear screen"
+  for (const std::string& file : {negative, raw}) {
+    WriteBytes(work / kSpectrumExchangeFile, file);
+    WriteBytes(work / kResultFile, earlier);
+    const ProgramRun run = RunQuillonIn(work.path());
+    EXPECT_GT(run.exitStatus, 0);
+    EXPECT_EQ(ReadBytes(work / kResultFile), earlier) << "HVL_S2.temp untouched";
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+    EXPECT_EQ(work.EntryCount(), 3);
+  }
+  WriteBytes(work / kSpectrumExchangeFile, negative);
+  EXPECT_NE(RunQuillonIn(work.path()).err.find("B_SPCTL.temp, line 100: the relative photon number -0.50000 is negative"),
+            std::string::npos);
+  WriteBytes(work / kSpectrumExchangeFile, raw);
+  EXPECT_NE(RunQuillonIn(work.path()).err.find("\\x1b[2J"), std::string::npos);
+}
+
 TEST(Quillon, EmptyFolderIsAnErrorNamingTheTable) {
   ScratchFolder work;
   const ProgramRun run = RunQuillonIn(work.path());

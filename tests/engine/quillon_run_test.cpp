@@ -2,12 +2,16 @@
 
 #include "quillon_run.h"
 
+#include <atomic>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "engine_table.h"
 #include "engine_test_files.h"
+#include "file_system.h"
 
 namespace kestrix {
 namespace {
@@ -94,6 +98,29 @@ TEST_F(RunEngineTest, SpectrumWithoutAnyPhotonIsRefused) {
 TEST_F(RunEngineTest, SpectrumEndingBelowFiveAndAHalfKeVIsRefused) {
   WriteBytes(folder_ / kSpectrumExchangeFile, SpectrumFile(test::SingleLine(10)));
   ExpectFailure({"5.5 keV"});
+}
+
+TEST_F(RunEngineTest, NegativePhotonNumberIsRefusedNamingTheLine) {
+  std::string text = SpectrumFile(test::SmoothSpectrum(120.0));
+  text.replace(17 * 299 + 8, 7, "-0.2500");
+  WriteBytes(folder_ / kSpectrumExchangeFile, text);
+  ExpectFailure({"B_SPCTL.temp, line 300", "-0.25000 is negative"});
+}
+
+TEST_F(RunEngineTest, WaitsForTheFolderLockOfAnotherSave) {
+  // another save holds the lock for 150 ms (a lock belongs to the thread that takes it)
+  std::atomic<bool> held{false};
+  std::thread other([this, &held] {
+    FolderLock lock(folder_.path().u8string(), std::chrono::milliseconds(0));
+    held = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  });
+  while (!held) std::this_thread::yield();
+  const auto start = std::chrono::steady_clock::now();
+  RunEngine(folder_.path().u8string());
+  other.join();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_EQ(ReadBytes(folder_ / kResultFile).size(), 49u);
 }
 
 }  // namespace

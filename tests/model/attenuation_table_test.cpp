@@ -1,7 +1,10 @@
 #include "attenuation_table.h"
 
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -59,8 +62,8 @@ TEST(ReadAttenuationTable, TheEnergyColumnIsDropped) {
 
 TEST(ReadAttenuationTable, ListInputAcceptsBlanksCommasAndLineEnds) {
   std::string text;
-  for (int i = 1; i < 1000; ++i) text += "0.5, 1.5e+01 ,2.0\t3.0E-01\n4\n5.,\n";
-  text += "0.5 1 2 3 4 .5";  // the last row without a line end
+  for (int i = 1; i < 1000; ++i) text += std::to_string(0.5 * i) + ", 1.5e+01 ,2.0\t3.0E-01\n4\n5.,\n";
+  text += "500 1 2 3 4 .5";  // the last row without a line end
   const AttenuationTable table = Read(text);
   EXPECT_EQ(table.muW[7], 15.0);
   EXPECT_EQ(table.muAl[7], 2.0);
@@ -70,22 +73,85 @@ TEST(ReadAttenuationTable, ListInputAcceptsBlanksCommasAndLineEnds) {
   EXPECT_EQ(table.muEnAir[1000], 0.5);
 }
 
-TEST(ReadAttenuationTable, ABlankEnergyFieldShiftsEveryLaterValue) {
-  const AttenuationTable expected = test::PlausibleTable();
-  // 1001 rows, so that the stream still holds 6000 numbers after row 5 lost its energy
-  std::istringstream rowIn(test::TableText(expected, 1001));
-  std::string text, line;
-  for (int r = 1; std::getline(rowIn, line); ++r) {
-    if (r == 5) line.replace(0, 9, 9, ' ');
-    text += line + "\n";
+/// Fault and line of the TableLoadError that reading text raises, with its message.
+struct Refusal {
+  TableFault fault = TableFault::Unreadable;
+  int line = 0;
+  std::string message;
+};
+
+Refusal RefusalOf(const std::string& text) {
+  try {
+    Read(text);
+  } catch (const TableLoadError& error) {
+    return {error.Fault(), error.Line(), error.what()};
   }
-  const AttenuationTable table = Read(text);
-  EXPECT_EQ(table.muW[4], expected.muW[4]);
-  EXPECT_EQ(table.muW[5], expected.muAl[5]);      // the tungsten value became the energy
-  EXPECT_EQ(table.muBe[5], expected.muEnAir[5]);
-  EXPECT_EQ(table.muEnAir[5], PhotonEnergy(6));   // row 6's energy
-  EXPECT_EQ(table.muW[6], expected.muAl[6]);     // row 6's tungsten value is now its energy
-  EXPECT_EQ(table.muAl[6], expected.muCu[6]);
+  ADD_FAILURE() << "the table was accepted";
+  return {};
+}
+
+TEST(ReadAttenuationTable, ValuesNoTableCanHoldAreRefusedNamingRowAndLine) {
+  const AttenuationTable table = test::PlausibleTable();
+  const std::string good = test::TableText(table);
+  std::vector<std::string> lines;
+  std::istringstream in(good);
+  for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+  const auto joined = [](const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += part;
+    return text;
+  };
+  const auto refusedAt = [](const std::string& text, int line, const std::string& part) {
+    const Refusal refusal = RefusalOf(text);
+    EXPECT_EQ(refusal.fault, TableFault::BadValue) << refusal.message;
+    EXPECT_EQ(refusal.line, line) << refusal.message;
+    EXPECT_NE(refusal.message.find(part), std::string::npos) << refusal.message;
+  };
+  // a negative air coefficient (once gave a homogeneity above 1), zero, and one beyond any table
+  for (const char* air : {"-0.025", "0", "1e31"}) {
+    refusedAt(WithRow(table, 120, "6.000E+01 1 1 1 1 " + std::string(air)), 120, "row 120 (line 120): the air coefficient");
+  }
+  // swapped rows
+  std::vector<std::string> swapped = lines;
+  std::swap(swapped[40], swapped[41]);
+  refusedAt(joined(swapped), 42, "below the previous row's");
+  // a duplicated row (the table then ends one row early, 1001 lines in all)
+  std::vector<std::string> duplicated = lines;
+  duplicated.insert(duplicated.begin() + 300, lines[300]);
+  refusedAt(joined(duplicated), 302, "a duplicated row");
+  // a blank line, which would shift only the engine's rows
+  std::vector<std::string> blank = lines;
+  blank.insert(blank.begin() + 10, "   \r\n");
+  refusedAt(joined(blank), 11, "line 11: the line is blank");
+  // a blank energy field shifts the list: caught where the shifted energies fall
+  refusedAt(WithRow(table, 5, "          1 1 1 1 1"), 6, "row 5 (line 6): the energy 1 is below");
+}
+
+TEST(ReadAttenuationTable, RepeatedEnergiesOfEdgesAndRoundedPrintsAreAccepted) {
+  std::string text;
+  for (int i = 1; i <= 1000; ++i) {
+    // three significant digits, as the delivered table prints 100.5 keV as 0.100E+03
+    char energy[16];
+    std::snprintf(energy, sizeof energy, "%.2E", PhotonEnergy(i));
+    text += std::string(energy) + " " + std::to_string(2000.0 - i) + " 2 3 4 5\r\n";
+  }
+  EXPECT_EQ(Read(text).muW[202], 1798.0);
+}
+
+TEST(ReadAttenuationTable, TheDeliveredTablePassesEveryCheck) {
+  std::ifstream in(std::string(KESTRIX_DELIVERED_DATA) + "/MUs_202202.data", std::ios::binary);
+  ASSERT_TRUE(in);
+  const AttenuationTable table = ReadAttenuationTable(in, "MUs_202202.data");
+  EXPECT_EQ(table.muW[1], 1.78157E+05);
+  EXPECT_EQ(table.muEnAir[1000], 2.96600E-02);
+}
+
+TEST(ReadAttenuationTable, AHugeItemIsQuotedInPartOnly) {
+  const std::string huge(1 << 20, '7');
+  const std::string message = LoadErrorOf(WithRow(test::ConstantTable(1.0), 3, "1.5 1 1 1 1 x" + huge));
+  EXPECT_LT(message.size(), 300u);
+  EXPECT_NE(message.find("test.data, row 3 (line 3): \"x777"), std::string::npos) << message;
+  EXPECT_NE(message.find("... (1048577 bytes)\" is not a number"), std::string::npos) << message;
 }
 
 TEST(ReadAttenuationTable, NumbersAfterThe6000thAreNotRead) {

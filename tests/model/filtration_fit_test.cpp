@@ -50,6 +50,16 @@ TEST(FiltrationFit, TargetsOutsideTheRangeAreRefusedWithTheRange) {
   }
 }
 
+TEST(FiltrationFit, MessagesShowTheLayersAsExactlyAsTheFitComparesThem) {
+  const LayerForThickness layer = [](double mm) -> std::optional<double> { return 1.23456789 + 0.05 * mm; };
+  EXPECT_EQ(FitMessage(layer, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 1e-6}),
+            "target HVL1 1e-06 mm Al cannot be reached: added aluminium of 0 to 100 mm gives HVL1 1.23456789 to "
+            "6.23456789 mm Al");
+  // a target just inside the range shown is reached, one just outside is refused
+  EXPECT_EQ(FitMessage(layer, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 1.23456789}), "");
+  EXPECT_NE(FitMessage(layer, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 1.2345678}), "");
+}
+
 TEST(FiltrationFit, TheRangeEndsWhereTheBeamIsAbsorbed) {
   const LayerForThickness layer = [](double mm) -> std::optional<double> {
     if (mm > 40) return std::nullopt;

@@ -137,6 +137,14 @@ TEST(MaterialFileReading, RefusalsCarryTheirKindLineAndRow) {
   }
 }
 
+TEST(MaterialFileReading, AHugeTokenIsQuotedInPartWithItsLine) {
+  const std::string token = "\x1b[2J" + std::string(8 * 1024 * 1024, '9');
+  const std::string message = Refusal("desc\n7.3 2\n0.001 1 1 1 0 0\n1.0 1 1 " + token + " 0 0\n");
+  EXPECT_LT(message.size(), 300u);
+  EXPECT_EQ(message.rfind("bad.ele: line 4: \"\\x1b[2J999", 0), 0u) << message.substr(0, 300);
+  EXPECT_NE(message.find("... (8388612 bytes)\" is not a number"), std::string::npos) << message.substr(0, 300);
+}
+
 TEST(MaterialFileReading, RowsThatInterpolationNeverTouchesAreNotChecked) {
   // A zero-energy row ahead of the 1 keV row, and a non-positive total beyond the row above 500 keV.
   EXPECT_NO_THROW(Read("desc\n1 4\n0 0 0 0 0 0\n0.001 1 1 1 0 0\n0.6 1 1 1 0 0\n0.6 0 0 0 0 0\n"));

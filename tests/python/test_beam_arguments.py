@@ -2,6 +2,7 @@
 
 import os
 import pathlib
+import shutil
 import warnings
 
 import pytest
@@ -104,6 +105,43 @@ def test_bad_arguments_are_value_errors_naming_the_argument(arguments, message):
     with pytest.raises(ValueError) as refusal:
         kestrix.Beam(**arguments)
     assert str(refusal.value).startswith(message)
+
+
+@pytest.mark.parametrize("make, argument", [
+    (lambda: kestrix.Beam(kv="100"), "kv"),
+    (lambda: kestrix.Beam(al=[1]), "al"),
+    (lambda: kestrix.Beam(model=1), "model"),
+    (lambda: kestrix.Beam(table=3), "table"),
+    (lambda: kestrix.Beam(filters=[(3, 1)]), "filters"),
+    (lambda: kestrix.fit("al", target_hvl_al="3"), "target_hvl_al"),
+    (lambda: kestrix.fit(1, target_hvl_al=3), "entry"),
+    (lambda: kestrix.Beam.from_quality("RQR5", be="1"), "be"),
+    (lambda: kestrix.Beam.from_quality(5), "name"),
+    (lambda: kestrix.sweep(["a", "b"]), "kv"),
+    (lambda: kestrix.sweep([80], angle="12"), "angle"),
+    (lambda: kestrix.Beam().save_exchange(1.5), "folder"),
+    (lambda: kestrix.Beam().spectrum(1), "quantity"),
+    (lambda: kestrix.Beam().spectrum().normalised(None), "kind"),
+])
+def test_arguments_of_the_wrong_type_are_type_errors_naming_the_argument(make, argument):
+    with pytest.raises(TypeError) as refusal:
+        make()
+    assert str(refusal.value).startswith((argument + ": ", argument + " ")), str(refusal.value)
+
+
+@pytest.mark.parametrize("make, argument", [
+    (lambda path: kestrix.Beam(table=path), "table"),
+    (lambda path: kestrix.Beam(filters=[(path, 1)]), "filters"),
+    (lambda path: kestrix.Beam().save_exchange(path), "folder"),
+])
+def test_a_nul_inside_a_path_is_refused_not_cut(tmp_path, make, argument):
+    # the part before the NUL names a usable file or folder, which must not be taken instead
+    shutil.copy(os.path.join(DELIVERED, "MUs_202202.data"), tmp_path / "t.data")
+    shutil.copy(os.path.join(DELIVERED, "Sn.ele"), tmp_path / "t.ele")
+    target = {"table": "t.data", "filters": "t.ele", "folder": ""}[argument]
+    with pytest.raises(ValueError, match="^" + argument + ": the path holds a NUL character"):
+        make(str(tmp_path / target) + "\x00junk")
+    assert sorted(os.listdir(tmp_path)) == ["t.data", "t.ele"]
 
 
 def test_a_material_by_name_is_its_delivered_file(tmp_path):

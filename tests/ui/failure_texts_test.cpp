@@ -47,10 +47,11 @@ class FailureTextsTest : public QObject {
       const QString text = ReadFailureText(MaterialFileError("x.ele: fault", static_cast<MaterialFault>(fault), 4, 2));
       QVERIFY2(IsJapanese(text), qPrintable(text));
     }
-    for (TableFault fault : {TableFault::Unreadable, TableFault::TooShort, TableFault::NotANumber}) {
+    for (TableFault fault : {TableFault::Unreadable, TableFault::TooShort, TableFault::NotANumber, TableFault::BadValue}) {
       const QString text = ReadFailureText(TableLoadError("MUs_202202.data: fault", fault, 7));
       QVERIFY2(IsJapanese(text), qPrintable(text));
     }
+    QVERIFY(ReadFailureText(TableLoadError("t, line 42: blank", TableFault::BadValue, 42)).contains(QStringLiteral("42 行目")));
     QVERIFY(IsJapanese(ReadFailureText(ExchangeFileError("HVL_S2.temp, line 2: garbled", 2))));
     QVERIFY(IsJapanese(ReadFailureText(std::runtime_error("basic_filebuf::underflow"))));
     QCOMPARE(ReadFailureText(MaterialFileError("x.ele: row 3", MaterialFault::NonPositiveTotal, 0, 3)),
