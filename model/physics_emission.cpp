@@ -1,0 +1,302 @@
+#include "physics_emission.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "bremsstrahlung_cross_section.h"
+#include "characteristic_lines.h"
+#include "electron_penetration.h"
+#include "electron_stopping_power.h"
+#include "tungsten_target.h"
+
+namespace kestrix {
+
+namespace {
+
+using namespace penetration_layout;
+
+/// points of the resampled Seltzer-Berger rows, uniform in k/T from 0 to 1; the table's own k/T
+/// nodes are multiples of 1/200 up to 0.995, so linear interpolation on this grid is the table's own
+constexpr int kReducedSteps = 200;
+/// CSDA range table: log-spaced electron energies from the cut-off to the grid's 500 keV
+constexpr int kRangeSteps = 600;
+/// speeds of the angular-factor table, uniform in beta from 0 to kTopBeta
+constexpr int kBetaSteps = 100;
+constexpr double kTopBeta = 0.9;
+/// Gauss-Legendre points per direction cell for the cell average of the angular factor
+constexpr std::array<double, 4> kGaussNodes{-0.8611363115940526, -0.3399810435848563, 0.3399810435848563,
+                                            0.8611363115940526};
+constexpr std::array<double, 4> kGaussWeights{0.3478548451374538, 0.6521451548625461, 0.6521451548625461,
+                                              0.3478548451374538};
+
+/// Bin-averaged self-attenuation of photons made uniformly over a depth cell [z, z + dz], per cell:
+/// cell j transmits exp(-mu c j dz) (1 - exp(-mu c dz)) / (mu c dz) along the path z c out of the
+/// target, c = 1 / sin(target angle). Writes kDepthBins factors.
+void CellTransmissions(double mu, double cosecTheta, double cellDepth, double* factors) {
+  const double x = mu * cosecTheta * cellDepth;
+  const double step = std::exp(-x);
+  double factor = x > 1e-12 ? (1.0 - step) / x : 1.0;
+  for (int j = 0; j < kDepthBins; ++j) {
+    factors[j] = factor;
+    factor *= step;
+  }
+}
+
+}  // namespace
+
+/// Everything the spectra share, built once per model.
+struct PhysicsEmissionModel::Tables {
+  std::vector<double> logNodeEnergies;              // log of the Seltzer-Berger electron energies
+  std::vector<std::array<double, kReducedSteps + 1>> chiRows;  // chi [mb] per node on the k/T grid
+  std::array<double, kRangeSteps + 1> logRange{};   // log CSDA range [log cm] on the log-energy grid
+  double logRangeLow = 0, logRangeStep = 0;
+
+  Tables() {
+    // step 1 prepared: the Seltzer-Berger rows on a uniform k/T grid
+    const BremsstrahlungCrossSection& sb = TungstenBremsstrahlung();
+    for (const double T : sb.ElectronEnergies()) {
+      logNodeEnergies.push_back(std::log(T));
+      std::array<double, kReducedSteps + 1> row{};
+      for (int s = 0; s <= kReducedSteps; ++s) row[s] = sb.ScaledCrossSection(T, static_cast<double>(s) / kReducedSteps);
+      chiRows.push_back(row);
+    }
+    // step 2 prepared: CSDA ranges that scale the electron table's depths
+    logRangeLow = std::log(kElectronCutoffEnergy * 1.01);
+    logRangeStep = (std::log(kGridLast * kKeVPerGridIndex) - logRangeLow) / kRangeSteps;
+    for (int s = 0; s <= kRangeSteps; ++s) logRange[s] = std::log(CsdaRange(std::exp(logRangeLow + s * logRangeStep)));
+  }
+
+  /// CSDA range in tungsten [cm], log-log interpolated
+  double Range(double T) const {
+    const double x = std::clamp((std::log(T) - logRangeLow) / logRangeStep, 0.0, static_cast<double>(kRangeSteps));
+    const int s = std::min(static_cast<int>(x), kRangeSteps - 1);
+    return std::exp(logRange[s] + (x - s) * (logRange[s + 1] - logRange[s]));
+  }
+
+  /// chi(T, k/T) row for electron energy T, linear in log T between the table's rows
+  void ChiRow(double T, std::array<double, kReducedSteps + 1>& row) const {
+    const double logT = std::clamp(std::log(T), logNodeEnergies.front(), logNodeEnergies.back());
+    std::size_t r = std::upper_bound(logNodeEnergies.begin(), logNodeEnergies.end(), logT) - logNodeEnergies.begin();
+    r = std::clamp<std::size_t>(r, 1, logNodeEnergies.size() - 1) - 1;
+    const double w = (logT - logNodeEnergies[r]) / (logNodeEnergies[r + 1] - logNodeEnergies[r]);
+    for (int s = 0; s <= kReducedSteps; ++s) row[s] = chiRows[r][s] + w * (chiRows[r + 1][s] - chiRows[r][s]);
+  }
+
+  /// chi(T, u) [mb] for 0 <= u <= 1, linear in log T and in u
+  double Chi(double T, double u) const {
+    const double logT = std::clamp(std::log(T), logNodeEnergies.front(), logNodeEnergies.back());
+    std::size_t r = std::upper_bound(logNodeEnergies.begin(), logNodeEnergies.end(), logT) - logNodeEnergies.begin();
+    r = std::clamp<std::size_t>(r, 1, logNodeEnergies.size() - 1) - 1;
+    const double w = (logT - logNodeEnergies[r]) / (logNodeEnergies[r + 1] - logNodeEnergies[r]);
+    const double x = u * kReducedSteps;
+    const int s = std::clamp(static_cast<int>(x), 0, kReducedSteps - 1);
+    const double low = chiRows[r][s] + (x - s) * (chiRows[r][s + 1] - chiRows[r][s]);
+    const double high = chiRows[r + 1][s] + (x - s) * (chiRows[r + 1][s + 1] - chiRows[r + 1][s]);
+    return low + w * (high - low);
+  }
+};
+
+/// The dipole shape function averaged over each direction cell.
+///
+/// Step 3, angular emission: a photon leaves at angle theta to the electron's direction with the
+/// probability per unit solid angle (Kissel, Quarles and Pratt, At. Data Nucl. Data Tables 28 (1983)
+/// 381, dipole form)
+///     S(beta, theta) = (1 - beta^2) / (4 pi (1 - beta cos theta)^2),
+/// normalised over the sphere. In a tube the central ray is perpendicular to the electron beam,
+/// whatever the target angle. With the electron at cosine w to the beam, the average over its
+/// azimuth around the beam for a photon at 90 degrees to the beam is
+///     S = (1 - beta^2) / (4 pi) (1 - beta^2 (1 - w^2))^(-3/2).
+/// (The electron table is computed for electrons along the normal; at the target angles of tubes the
+/// beam is within about 20 degrees of it.)
+struct PhysicsEmissionModel::AngularFactors {
+  std::array<std::array<double, kDirectionBins>, kBetaSteps + 1> perSteradian{};  // [1/sr]
+
+  AngularFactors() {
+    for (int b = 0; b <= kBetaSteps; ++b) {
+      const double beta = kTopBeta * b / kBetaSteps;
+      for (int c = 0; c < kDirectionBins; ++c) {
+        const double lower = -1.0 + 2.0 * c / kDirectionBins;
+        const double half = 1.0 / kDirectionBins;
+        double mean = 0;
+        for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
+          const double w = lower + half * (1.0 + kGaussNodes[g]);
+          mean += 0.5 * kGaussWeights[g] * std::pow(1.0 - beta * beta * (1.0 - w * w), -1.5);
+        }
+        perSteradian[b][c] = (1.0 - beta * beta) / (4.0 * tungsten::kPi) * mean;
+      }
+    }
+  }
+};
+
+PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
+    : characteristicLines_(characteristicLines),
+      tables_(std::make_unique<const Tables>()),
+      angular_(std::make_unique<const AngularFactors>()) {
+  TungstenElectronPenetration();
+  TungstenK();
+}
+
+PhysicsEmissionModel::~PhysicsEmissionModel() = default;
+
+void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta,
+                                           const AttenuationTable& table, std::vector<GridArray>& emissions) const {
+  if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
+    throw std::invalid_argument("The target angle must lie above 0 and at most 90 degrees.");
+  }
+  for (const double T0 : sampleVoltages) {
+    if (!(T0 <= kGridLast * kKeVPerGridIndex)) {
+      throw std::out_of_range("Sample voltage " + std::to_string(T0) + " kV lies above the 500 keV energy grid.");
+    }
+  }
+  emissions.resize(sampleVoltages.size());
+  for (std::size_t k = 0; k < sampleVoltages.size(); ++k) SampleEmission(sampleVoltages[k], cosecTheta, table, emissions[k]);
+}
+
+void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const AttenuationTable& table,
+                                          GridArray& emission) const {
+  emission.fill(0.0);
+  const int top = TopBinFor(T0);
+  if (top < 2 || !(T0 > kElectronCutoffEnergy)) return;
+  const Tables& tables = *tables_;
+  const AngularFactors& angular = *angular_;
+  const ElectronPenetration& penetration = TungstenElectronPenetration();
+  const double n = tungsten::kAtomsPerVolume;
+
+  // Step 2, electrons in the target: track length per incident electron in each cell of depth and
+  // energy, blended between the Monte Carlo's incident energies in scaled variables. `toward` weighs
+  // each direction cell with the shape function (step 3) [cm/sr]; `all` is the plain track [cm].
+  const double range = tables.Range(T0);
+  const double cellDepth = range * kMaximumScaledDepth / kDepthBins;
+  const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
+  const double energyCell = T0 / kEnergyBins;
+  std::array<std::array<double, kEnergyBins>, kDepthBins> toward{}, all{};
+  std::array<std::array<double, kDirectionBins>, kEnergyBins> shape{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double beta = std::sqrt(tungsten::BetaSquared((m + 0.5) * energyCell));
+    const double x = std::min(beta / kTopBeta * kBetaSteps, static_cast<double>(kBetaSteps) - 1e-9);
+    const int b = static_cast<int>(x);
+    for (int c = 0; c < kDirectionBins; ++c) {
+      shape[m][c] = angular.perSteradian[b][c] + (x - b) * (angular.perSteradian[b + 1][c] - angular.perSteradian[b][c]);
+    }
+  }
+  for (int j = 0; j < kDepthBins; ++j) {
+    for (int m = 0; m < kEnergyBins; ++m) {
+      double sumToward = 0, sumAll = 0;
+      for (int c = 0; c < kDirectionBins; ++c) {
+        const double track = (1.0 - bracket.upperWeight) * penetration.Track(bracket.lower, j, m, c) +
+                             bracket.upperWeight * penetration.Track(bracket.upper, j, m, c);
+        sumToward += track * shape[m][c];
+        sumAll += track;
+      }
+      toward[j][m] = sumToward * range;
+      all[j][m] = sumAll * range;
+    }
+  }
+
+  // Step 1, cross sections: n dsigma/dk for the electrons of energy cell m, photon energy of bin i
+  // [1/(cm keV)]. A photon energy inside the cell takes only the part of the cell above it.
+  std::vector<double> crossSection(static_cast<std::size_t>(kEnergyBins) * (top + 1), 0.0);
+  std::array<int, kEnergyBins> lastBin{};
+  std::array<double, kReducedSteps + 1> chi{};
+  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
+    lastBin[m] = std::min(top, static_cast<int>(std::ceil(high / kKeVPerGridIndex)) - 1);
+    if (high <= kElectronCutoffEnergy) continue;
+    double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+    tables.ChiRow(middle, chi);
+    for (int i = 2; i <= lastBin[m]; ++i) {
+      const double k = PhotonEnergy(i);
+      if (k >= low) {  // the tip: only the electrons of this cell above k
+        const double T = 0.5 * (k + high);
+        const double share = (high - k) / energyCell;
+        row[i] = n * Z2 / tungsten::BetaSquared(T) * tables.Chi(T, k / T) * tungsten::kMillibarn / k * share;
+        continue;
+      }
+      const double x = k / middle * kReducedSteps;
+      const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
+      const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
+      row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
+    }
+  }
+
+  // Step 3, emission and self-attenuation: photons per keV per sr from each depth cell, attenuated
+  // along the path out of the target, times the photon energy.
+  std::vector<double> transmission(static_cast<std::size_t>(kDepthBins) * (top + 1));
+  for (int i = 2; i <= top; ++i) {
+    double factors[kDepthBins];
+    CellTransmissions(table.muW[i], cosecTheta, cellDepth, factors);
+    for (int j = 0; j < kDepthBins; ++j) transmission[static_cast<std::size_t>(j) * (top + 1) + i] = factors[j];
+  }
+  std::vector<double> atDepth(top + 1);
+  for (int j = 0; j < kDepthBins; ++j) {
+    std::fill(atDepth.begin(), atDepth.end(), 0.0);
+    for (int m = 0; m < kEnergyBins; ++m) {
+      const double weight = toward[j][m];
+      if (weight == 0.0) continue;
+      const double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+      for (int i = 2; i <= lastBin[m]; ++i) atDepth[i] += weight * row[i];
+    }
+    const double* through = transmission.data() + static_cast<std::size_t>(j) * (top + 1);
+    for (int i = 2; i <= top; ++i) emission[i] += through[i] * atDepth[i];
+  }
+  for (int i = 2; i <= top; ++i) emission[i] *= PhotonEnergy(i);
+
+  if (!characteristicLines_) return;
+  // Step 4, K lines.
+  const TungstenKShell& shell = TungstenK();
+  if (!(T0 > shell.EdgeEnergy())) return;
+  // K vacancies made by electron impact in each depth cell, per electron [1]
+  std::array<double, kDepthBins> impact{}, trackAtDepth{};
+  std::array<double, kEnergyBins> trackOfEnergy{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double sigmaK = KShellIonisationCrossSection((m + 0.5) * energyCell);
+    for (int j = 0; j < kDepthBins; ++j) {
+      impact[j] += n * sigmaK * all[j][m];
+      trackAtDepth[j] += all[j][m];
+      trackOfEnergy[m] += all[j][m];
+    }
+  }
+  double totalTrack = 0;
+  for (const double t : trackAtDepth) totalTrack += t;
+  // bremsstrahlung photons of all directions per keV, and the share that goes into the target
+  std::vector<double> photons(top + 1, 0.0);
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+    for (int i = 2; i <= lastBin[m]; ++i) photons[i] += trackOfEnergy[m] * row[i];
+  }
+  constexpr double kInward = 0.5;
+  for (const KLine& line : shell.Lines()) {
+    const int bin = NearestGridIndex(line.energy);
+    if (bin > top) continue;
+    const double muLine = table.muW[bin] * cosecTheta;  // attenuation along the take-off path [1/cm]
+    double factors[kDepthBins];
+    CellTransmissions(table.muW[bin], cosecTheta, cellDepth, factors);
+    double fromImpact = 0, meanEscape = 0;
+    for (int j = 0; j < kDepthBins; ++j) {
+      fromImpact += impact[j] * factors[j];
+      meanEscape += trackAtDepth[j] * factors[j];
+    }
+    meanEscape = totalTrack > 0 ? meanEscape / totalTrack : 0.0;
+    // Photoabsorption of the inward bremsstrahlung above the edge, isotropic over the inward
+    // hemisphere: absorbed at depth t with (mu / eta) exp(-mu t / eta), the line escapes with
+    // exp(-mu_L c t); over eta in (0, 1] the mean is (mu / (mu_L c)) ln(1 + mu_L c / mu).
+    double fromPhotons = 0;
+    for (int i = 2; i <= top; ++i) {
+      const double share = shell.PhotoabsorptionShare(i);
+      if (share <= 0 || photons[i] <= 0) continue;
+      const double mu = table.muW[i];
+      const double escape = muLine > 0 ? mu / muLine * std::log1p(muLine / mu) : 1.0;
+      fromPhotons += photons[i] * kKeVPerGridIndex * kInward * share * escape;
+    }
+    fromPhotons *= meanEscape;
+    const double perSteradian =
+        shell.FluorescenceYield() * line.radiativeRate * (fromImpact + fromPhotons) / (4.0 * tungsten::kPi);
+    emission[bin] += PhotonEnergy(bin) * perSteradian / kKeVPerGridIndex;
+  }
+}
+
+}  // namespace kestrix

@@ -1,0 +1,53 @@
+#pragma once
+// The physics emission model: the spectrum of a thick tungsten target computed from physical data,
+// in the manner of Poludniowski & Evans (Med. Phys. 34 (2007) 2164, 2175) and Omar, Andreo &
+// Poludniowski (Med. Phys. 47 (2020) 4005, 4763), with nothing fitted to measured beams:
+//  1. bremsstrahlung cross sections of Seltzer and Berger (bremsstrahlung_cross_section.h);
+//  2. the electrons' track length against depth, energy and direction, with the backscattered
+//     electrons lost, from an electron Monte Carlo (electron_penetration.h);
+//  3. emission into the take-off direction, perpendicular to the electron beam, with the dipole
+//     shape function, and attenuation in tungsten along the path out of the target from each depth;
+//  4. tungsten K lines from electron impact and from photoabsorption of the bremsstrahlung in the
+//     target (characteristic_lines.h), isotropic and self-attenuated;
+//  5. absolute: per electron on the target (absolute_output.h turns it into output per mAs).
+//
+// Geometry: the take-off direction leaves the target surface at the target angle alpha, so a photon
+// made at depth z travels z / sin(alpha) through tungsten; it is perpendicular to the electron beam.
+
+#include <memory>
+#include <vector>
+
+#include "emission_model.h"
+
+namespace kestrix {
+
+class PhysicsEmissionModel : public EmissionModel {
+ public:
+  /// builds the tables the spectra share (a few milliseconds); `characteristicLines` false leaves
+  /// the K lines out (bremsstrahlung only)
+  explicit PhysicsEmissionModel(bool characteristicLines = true);
+  ~PhysicsEmissionModel() override;
+
+  const char* Keyword() const override { return "physics"; }
+  double MinimumVoltage() const override { return 30; }
+  double MaximumVoltage() const override { return 300; }
+  bool IsAbsolute() const override { return true; }
+
+  /// [keV per keV per sr per electron]; throws std::out_of_range for a sample above 500 kV and
+  /// std::invalid_argument for a cosecTheta below 1 or not finite
+  void SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta, const AttenuationTable& table,
+                       std::vector<GridArray>& emissions) const override;
+
+  /// emission of one sample of voltage T0 [kV], into bins 2..floor(2 T0) of `emission` (others 0)
+  void SampleEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& emission) const;
+
+ private:
+  struct Tables;
+  struct AngularFactors;
+
+  bool characteristicLines_;
+  std::unique_ptr<const Tables> tables_;
+  std::unique_ptr<const AngularFactors> angular_;
+};
+
+}  // namespace kestrix
