@@ -64,9 +64,19 @@ struct PhysicsEmissionModel::Tables {
       chiRows.push_back(row);
     }
     // step 2 prepared: CSDA ranges that scale the electron table's depths
+    // (the integral of 1 / S accumulated once, by the midpoint rule on a fine log grid)
     logRangeLow = std::log(kElectronCutoffEnergy * 1.01);
     logRangeStep = (std::log(kGridLast * kKeVPerGridIndex) - logRangeLow) / kRangeSteps;
-    for (int s = 0; s <= kRangeSteps; ++s) logRange[s] = std::log(CsdaRange(std::exp(logRangeLow + s * logRangeStep)));
+    constexpr int kSubSteps = 10;
+    double range = CsdaRange(std::exp(logRangeLow));
+    logRange[0] = std::log(range);
+    for (int s = 1; s <= kRangeSteps; ++s) {
+      for (int sub = 0; sub < kSubSteps; ++sub) {
+        const double E = std::exp(logRangeLow + (s - 1 + (sub + 0.5) / kSubSteps) * logRangeStep);
+        range += E / TotalStoppingPower(E) * logRangeStep / kSubSteps;
+      }
+      logRange[s] = std::log(range);
+    }
   }
 
   /// CSDA range in tungsten [cm], log-log interpolated
@@ -136,7 +146,7 @@ PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
       tables_(std::make_unique<const Tables>()),
       angular_(std::make_unique<const AngularFactors>()) {
   TungstenElectronPenetration();
-  TungstenK();
+  TungstenAtomicShells();
 }
 
 PhysicsEmissionModel::~PhysicsEmissionModel() = default;
@@ -172,7 +182,7 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
   const double cellDepth = range * kMaximumScaledDepth / kDepthBins;
   const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
   const double energyCell = T0 / kEnergyBins;
-  std::array<std::array<double, kEnergyBins>, kDepthBins> toward{}, all{};
+  DepthEnergyTable toward{}, all{};
   std::array<std::array<double, kDirectionBins>, kEnergyBins> shape{};
   for (int m = 0; m < kEnergyBins; ++m) {
     const double beta = std::sqrt(tungsten::BetaSquared((m + 0.5) * energyCell));
@@ -245,58 +255,101 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
   }
   for (int i = 2; i <= top; ++i) emission[i] *= PhotonEnergy(i);
 
-  if (!characteristicLines_) return;
-  // Step 4, K lines.
-  const TungstenKShell& shell = TungstenK();
-  if (!(T0 > shell.EdgeEnergy())) return;
-  // K vacancies made by electron impact in each depth cell, per electron [1]
-  std::array<double, kDepthBins> impact{}, trackAtDepth{};
+  if (characteristicLines_) AddCharacteristicLines(T0, cosecTheta, cellDepth, table, all, crossSection, lastBin, emission);
+}
+
+/// Step 4, characteristic lines. Vacancies in the K, L1, L2 and L3 shells come from
+///  - electron impact, n sigma_s(T) times the track in each depth cell (characteristic_lines.h);
+///  - photoabsorption of the bremsstrahlung in the target: of the photons of all directions, the half
+///    that goes into the target is absorbed at depth t with (mu / eta) exp(-mu t / eta) (eta the
+///    direction cosine, uniform in (0, 1]), a share tau_s / mu of them in shell s, and a line photon
+///    made there escapes along the take-off path with exp(-mu_L c t): over eta the mean is
+///    (mu / (mu_L c)) ln(1 + mu_L c / mu), times the escape from the depth of the electrons;
+///  - cascades: Coster-Kronig transitions (L1 -> L2, L3; L2 -> L3) and the K lines KL2, KL3, which
+///    leave an L2 or L3 vacancy behind.
+/// A shell's vacancies give its lines with the fluorescence yield times the radiative rate, emitted
+/// isotropically (1 / (4 pi) per sr), and each line goes into the grid bin nearest to its energy as
+/// the formula models place theirs. Every term is weighted with the line's own escape factor, so the
+/// vacancies are summed per line.
+void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, double cellDepth,
+                                                  const AttenuationTable& table, const DepthEnergyTable& all,
+                                                  const std::vector<double>& crossSection,
+                                                  const std::array<int, kEnergyBins>& lastBin,
+                                                  GridArray& emission) const {
+  const TungstenShells& shells = TungstenAtomicShells();
+  if (!(T0 > shells.Shell(kShellL3).edge)) return;
+  const int top = TopBinFor(T0);
+  const double n = tungsten::kAtomsPerVolume;
+  const double energyCell = T0 / kEnergyBins;
+  // electron-impact vacancies per electron in each depth cell, per shell [1]
+  std::array<std::array<double, kDepthBins>, kShellCount> impact{};
+  std::array<double, kDepthBins> trackAtDepth{};
   std::array<double, kEnergyBins> trackOfEnergy{};
   for (int m = 0; m < kEnergyBins; ++m) {
-    const double sigmaK = KShellIonisationCrossSection((m + 0.5) * energyCell);
+    std::array<double, kShellCount> sigma{};
+    for (int s = 0; s < kShellCount; ++s) sigma[s] = ElectronImpactIonisation(static_cast<AtomicShell>(s), (m + 0.5) * energyCell);
     for (int j = 0; j < kDepthBins; ++j) {
-      impact[j] += n * sigmaK * all[j][m];
+      for (int s = 0; s < kShellCount; ++s) impact[s][j] += n * sigma[s] * all[j][m];
       trackAtDepth[j] += all[j][m];
       trackOfEnergy[m] += all[j][m];
     }
   }
   double totalTrack = 0;
   for (const double t : trackAtDepth) totalTrack += t;
-  // bremsstrahlung photons of all directions per keV, and the share that goes into the target
+  if (!(totalTrack > 0)) return;
+  // bremsstrahlung photons of all directions per keV per electron [1/keV]
   std::vector<double> photons(top + 1, 0.0);
   for (int m = 0; m < kEnergyBins; ++m) {
     const double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
     for (int i = 2; i <= lastBin[m]; ++i) photons[i] += trackOfEnergy[m] * row[i];
   }
   constexpr double kInward = 0.5;
-  for (const KLine& line : shell.Lines()) {
-    const int bin = NearestGridIndex(line.energy);
-    if (bin > top) continue;
-    const double muLine = table.muW[bin] * cosecTheta;  // attenuation along the take-off path [1/cm]
+  // escape-weighted vacancies per shell for the lines of one grid bin
+  const auto vacanciesSeenFrom = [&](int bin) {
     double factors[kDepthBins];
     CellTransmissions(table.muW[bin], cosecTheta, cellDepth, factors);
-    double fromImpact = 0, meanEscape = 0;
-    for (int j = 0; j < kDepthBins; ++j) {
-      fromImpact += impact[j] * factors[j];
-      meanEscape += trackAtDepth[j] * factors[j];
+    double meanEscape = 0;
+    for (int j = 0; j < kDepthBins; ++j) meanEscape += trackAtDepth[j] * factors[j];
+    meanEscape /= totalTrack;
+    const double muLine = table.muW[bin] * cosecTheta;
+    std::array<double, kShellCount> primary{};
+    for (int s = 0; s < kShellCount; ++s) {
+      for (int j = 0; j < kDepthBins; ++j) primary[s] += impact[s][j] * factors[j];
     }
-    meanEscape = totalTrack > 0 ? meanEscape / totalTrack : 0.0;
-    // Photoabsorption of the inward bremsstrahlung above the edge, isotropic over the inward
-    // hemisphere: absorbed at depth t with (mu / eta) exp(-mu t / eta), the line escapes with
-    // exp(-mu_L c t); over eta in (0, 1] the mean is (mu / (mu_L c)) ln(1 + mu_L c / mu).
-    double fromPhotons = 0;
     for (int i = 2; i <= top; ++i) {
-      const double share = shell.PhotoabsorptionShare(i);
-      if (share <= 0 || photons[i] <= 0) continue;
+      if (photons[i] <= 0) continue;
       const double mu = table.muW[i];
-      const double escape = muLine > 0 ? mu / muLine * std::log1p(muLine / mu) : 1.0;
-      fromPhotons += photons[i] * kKeVPerGridIndex * kInward * share * escape;
+      const double escape = muLine > 0 && mu > 0 ? mu / muLine * std::log1p(muLine / mu) : 1.0;
+      const double absorbed = photons[i] * kKeVPerGridIndex * kInward * escape * meanEscape;
+      for (int s = 0; s < kShellCount; ++s) primary[s] += absorbed * shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
     }
-    fromPhotons *= meanEscape;
-    const double perSteradian =
-        shell.FluorescenceYield() * line.radiativeRate * (fromImpact + fromPhotons) / (4.0 * tungsten::kPi);
-    emission[bin] += PhotonEnergy(bin) * perSteradian / kKeVPerGridIndex;
+    // cascades: K -> L2, L3 through KL2 and KL3; Coster-Kronig L1 -> L2 -> L3
+    const ShellData& k = shells.Shell(kShellK);
+    std::array<double, kShellCount> vacancies = primary;
+    vacancies[kShellL2] += shells.F12() * vacancies[kShellL1] + k.fluorescenceYield * k.lines[0].radiativeRate * vacancies[kShellK];
+    vacancies[kShellL3] += shells.F13() * vacancies[kShellL1] + shells.F23() * vacancies[kShellL2] +
+                           k.fluorescenceYield * k.lines[1].radiativeRate * vacancies[kShellK];
+    return vacancies;
+  };
+  std::array<double, kGridSize> linePhotons{};  // photons per sr per electron by bin
+  std::vector<int> bins;
+  for (int s = 0; s < kShellCount; ++s) {
+    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
+      const int bin = NearestGridIndex(line.energy);
+      if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
+    }
   }
+  for (const int bin : bins) {
+    const std::array<double, kShellCount> vacancies = vacanciesSeenFrom(bin);
+    for (int s = 0; s < kShellCount; ++s) {
+      const ShellData& shell = shells.Shell(static_cast<AtomicShell>(s));
+      for (const FluorescenceLine& line : shell.lines) {
+        if (NearestGridIndex(line.energy) != bin) continue;
+        linePhotons[bin] += shell.fluorescenceYield * line.radiativeRate * vacancies[s] / (4.0 * tungsten::kPi);
+      }
+    }
+  }
+  for (const int bin : bins) emission[bin] += PhotonEnergy(bin) * linePhotons[bin] / kKeVPerGridIndex;
 }
 
 }  // namespace kestrix

@@ -7,16 +7,18 @@
 //     electrons lost, from an electron Monte Carlo (electron_penetration.h);
 //  3. emission into the take-off direction, perpendicular to the electron beam, with the dipole
 //     shape function, and attenuation in tungsten along the path out of the target from each depth;
-//  4. tungsten K lines from electron impact and from photoabsorption of the bremsstrahlung in the
-//     target (characteristic_lines.h), isotropic and self-attenuated;
+//  4. tungsten K and L lines from electron impact and from photoabsorption of the bremsstrahlung in
+//     the target, with their cascades (characteristic_lines.h), isotropic and self-attenuated;
 //  5. absolute: per electron on the target (absolute_output.h turns it into output per mAs).
 //
 // Geometry: the take-off direction leaves the target surface at the target angle alpha, so a photon
 // made at depth z travels z / sin(alpha) through tungsten; it is perpendicular to the electron beam.
 
+#include <array>
 #include <memory>
 #include <vector>
 
+#include "electron_penetration.h"
 #include "emission_model.h"
 
 namespace kestrix {
@@ -24,7 +26,7 @@ namespace kestrix {
 class PhysicsEmissionModel : public EmissionModel {
  public:
   /// builds the tables the spectra share (a few milliseconds); `characteristicLines` false leaves
-  /// the K lines out (bremsstrahlung only)
+  /// the K and L lines out (bremsstrahlung only)
   explicit PhysicsEmissionModel(bool characteristicLines = true);
   ~PhysicsEmissionModel() override;
 
@@ -44,6 +46,14 @@ class PhysicsEmissionModel : public EmissionModel {
  private:
   struct Tables;
   struct AngularFactors;
+  /// track per incident electron by depth cell and energy cell [cm] or [cm/sr]
+  using DepthEnergyTable =
+      std::array<std::array<double, penetration_layout::kEnergyBins>, penetration_layout::kDepthBins>;
+
+  void AddCharacteristicLines(double T0, double cosecTheta, double cellDepth, const AttenuationTable& table,
+                              const DepthEnergyTable& all, const std::vector<double>& crossSection,
+                              const std::array<int, penetration_layout::kEnergyBins>& lastBin,
+                              GridArray& emission) const;
 
   bool characteristicLines_;
   std::unique_ptr<const Tables> tables_;

@@ -4,10 +4,14 @@
 // Electrons of kinetic energy T0 enter the target along its normal. They are followed collision by
 // collision (single-scattering, "detailed" simulation) with
 //  - elastic scattering on the screened nucleus: the screened Rutherford (Wentzel) cross section with
-//    Z(Z + 1) for the atomic electrons and Moliere's screening parameter with its Coulomb correction,
+//    Z(Z + 1) for the atomic electrons and the Thomas-Fermi screening parameter as Moliere wrote it,
 //        dsigma/dOmega = (Z(Z + 1) e^4 / (p v)^2) / (1 - cos theta + 2 A)^2,
-//        A = (1/4) (hbar / (p a_TF))^2 (1.13 + 3.76 (alpha Z / beta)^2),  a_TF = 0.88534 a0 Z^(-1/3)
-//    (G. Moliere, Z. Naturforsch. 2a (1947) 133; H. A. Bethe, Phys. Rev. 89 (1953) 1256);
+//        A = (1/4) (hbar / (p a_TF))^2 * 1.13,  a_TF = 0.88534 a0 Z^(-1/3)
+//    (G. Moliere, Z. Naturforsch. 2a (1947) 133). Moliere's Coulomb correction of A, the factor
+//    (1.13 + 3.76 (alpha Z / beta)^2) / 1.13, belongs to the width of the small-angle multiple-scattering
+//    distribution; applied to single large-angle scattering in tungsten it lowers the backscattered
+//    fraction to 0.45, against the measured 0.50 (T. Tabata, R. Ito and S. Okabe, Nucl. Instrum.
+//    Methods 94 (1971) 509). Without it this program gives 0.47-0.53 for 10-300 keV;
 //  - continuous slowing down with the ICRU 37 collision stopping power and the Seltzer-Berger
 //    radiative stopping power between elastic collisions (electron_stopping_power.h);
 // until they leave through the surface (backscatter) or slow below 1 keV.
@@ -60,15 +64,14 @@ class TransportTables {
     using namespace tungsten;
     constexpr double kBohrRadius = 5.29177210903e-9;    // [cm]
     constexpr double kHbarC = 1.973269804e-8;           // [keV cm]
-    constexpr double kFineStructure = 7.2973525693e-3;  // [1]
+    constexpr double kMoliereScreening = 1.13;          // [1]
     constexpr double kElectronChargeSquared = kElectronRadius * kElectronRestEnergy;  // e^2 [keV cm]
     const double Z = kAtomicNumber;
     const double pc = std::sqrt(T * (T + 2.0 * kElectronRestEnergy));
-    const double beta2 = BetaSquared(T);
-    const double pv = pc * std::sqrt(beta2);
+    const double pv = pc * std::sqrt(BetaSquared(T));
     const double thomasFermi = 0.88534 * kBohrRadius / std::cbrt(Z);
     const double ratio = kHbarC / (pc * thomasFermi);
-    screening = 0.25 * ratio * ratio * (1.13 + 3.76 * kFineStructure * kFineStructure * Z * Z / beta2);
+    screening = 0.25 * ratio * ratio * kMoliereScreening;
     const double sigma = kPi * Z * (Z + 1.0) * (kElectronChargeSquared / pv) * (kElectronChargeSquared / pv) /
                          (screening * (1.0 + screening));
     meanFreePath = 1.0 / (kAtomsPerVolume * sigma);
