@@ -145,11 +145,26 @@ int main(int argc, char** argv) {
     for (const double d : values) sum += d * d;
     return values.empty() ? 0.0 : std::sqrt(sum / values.size());
   };
+  const auto worstOf = [](const std::vector<double>& values) {
+    double w = 0;
+    for (const double d : values) w = std::fabs(d) > std::fabs(w) ? d : w;
+    return w;
+  };
   for (const char* series : {"N", "H", "RQR", "RQA"}) {
     std::printf("series %-4s pooled RMS %.2f %%  (", series, rms(bySeries[series]));
     for (const auto& [key, figure] : figures) std::printf(" %s %.2f", key.c_str(), rms(byFigure[series][key]));
     std::printf(" )\n");
   }
+  std::printf("\n| series | figure | beams | worst [%%] | RMS [%%] |\n|---|---|---:|---:|---:|\n");
+  for (const char* series : {"N", "H", "RQR", "RQA"}) {
+    for (const auto& [key, figure] : figures) {
+      const auto& values = byFigure[series][key];
+      std::printf("| %s | %s | %zu | %+.1f | %.1f |\n", series, key.c_str(), values.size(), worstOf(values), rms(values));
+    }
+    std::printf("| %s | pooled | %zu | %+.1f | %.2f |\n", series, bySeries[series].size(), worstOf(bySeries[series]),
+                rms(bySeries[series]));
+  }
+  std::printf("\n");
   std::printf("worst single figure %+.2f %% (%s)\n", worst, worstName.c_str());
 
   // absolute output: Omar, Andreo & Poludniowski 2020, 12 degrees, 1000 mm of air, 1 m

@@ -179,7 +179,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY]\n");
     return 2;
   }
-  const long electrons = argc == 3 ? std::atol(argv[2]) : 20000;
+  long electrons = 20000;
+  if (argc == 3) {
+    char* end = nullptr;
+    electrons = std::strtol(argv[2], &end, 10);
+    if (end == argv[2] || *end != '\0') electrons = 0;
+  }
   if (electrons < 1) {
     std::fprintf(stderr, "electron_transport: the number of electrons must be a positive whole number\n");
     return 2;
