@@ -7,6 +7,7 @@
 #include <string>
 
 #include "batch_run.h"
+#include "cli_options.h"
 
 namespace {
 
@@ -14,12 +15,12 @@ using namespace kestrix;
 
 void SweepThirtyToThreeHundredKilovolts(benchmark::State& timing) {
   BatchRun batch(std::string(KESTRIX_DELIVERED_DATA) + "/" + kAttenuationTableFile, {});
-  RunSettings settings{SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}, RectificationType::ConstantPotential,
+  RunSettings settings{SpectrumModel::Tucker, RunEntries{200, 20, 3, 5, 0, 0}, RectificationType::ConstantPotential,
                        DisplayQuantity::PhotonNumber};
   const std::vector<double> voltages = VoltageSweep{30, 300, 1}.Voltages();
   for (auto _ : timing) {
     for (const double kiloVolts : voltages) {
-      settings.entries.tubeVoltage = VoltageText(kiloVolts);
+      settings.entries.tubeVoltageKV = kiloVolts;
       const RunOutcome outcome = batch.Run(settings);
       benchmark::DoNotOptimize(outcome.resultFileText.data());
     }
@@ -31,7 +32,7 @@ BENCHMARK(SweepThirtyToThreeHundredKilovolts)->Unit(benchmark::kMillisecond);
 /// One run at the default 200 kV, for the share of each step.
 void DefaultRun(benchmark::State& timing) {
   BatchRun batch(std::string(KESTRIX_DELIVERED_DATA) + "/" + kAttenuationTableFile, {});
-  const RunSettings settings{SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"},
+  const RunSettings settings{SpectrumModel::Tucker, RunEntries{200, 20, 3, 5, 0, 0},
                              RectificationType::ConstantPotential, DisplayQuantity::PhotonNumber};
   for (auto _ : timing) {
     const RunOutcome outcome = batch.Run(settings);

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "emission_models.h"
 #include "input_number.h"
 
 namespace kestrix {
@@ -41,6 +42,22 @@ Choice OneOf(const std::string& option, const std::string& value,
     names += names.empty() ? name : std::string(" | ") + name;
   }
   throw UsageError("option " + option + ": \"" + value + "\" is not one of " + names);
+}
+
+/// "physics" or the words of every model with absolute output, for a message
+std::string AbsoluteModelList() {
+  std::string list;
+  for (const SpectrumModel model : SpectrumModels()) {
+    if (EmissionModelFor(model).IsAbsolute()) list += (list.empty() ? "" : ", ") + std::string(ModelKeyword(model));
+  }
+  return list.empty() ? "none is built in" : list;
+}
+
+/// every model the library offers, by its keyword
+std::vector<std::pair<const char*, SpectrumModel>> ModelChoices() {
+  std::vector<std::pair<const char*, SpectrumModel>> choices;
+  for (const SpectrumModel model : SpectrumModels()) choices.emplace_back(ModelKeyword(model), model);
+  return choices;
 }
 
 FilterRequest ParseFilter(const std::string& value) {
@@ -87,7 +104,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
   static const std::map<std::string, ValueHandler> options{
       {"--model",
        [](CliOptions& o, const std::string& v) {
-         o.model = OneOf<SpectrumModel>("--model", v, {{"tucker", SpectrumModel::Tucker}, {"birch", SpectrumModel::Birch}});
+         o.model = OneOf<SpectrumModel>("--model", v, ModelChoices());
        }},
       {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
       {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
@@ -116,7 +133,11 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          }
          o.filters.push_back(ParseFilter(v));
        }},
-      {"--table", [](CliOptions& o, const std::string& v) { o.attenuationTablePath = v; }},
+      {"--table",
+       [](CliOptions& o, const std::string& v) {
+         o.attenuationTablePath = v;
+         o.attenuationTableGiven = true;
+       }},
       {"--separator",
        [](CliOptions& o, const std::string& v) {
          o.tableOptions.separator = OneOf<TableSeparator>(
@@ -129,8 +150,18 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
        }},
       {"--normalise",
        [](CliOptions& o, const std::string& v) {
-         o.tableOptions.normalisation = OneOf<TableNormalisation>(
-             "--normalise", v, {{"max", TableNormalisation::MaximumOne}, {"total", TableNormalisation::TotalOne}});
+         o.perMas = Lowercase(v) == "per-mas";
+         o.tableOptions.normalisation =
+             o.perMas ? TableNormalisation::MaximumOne
+                      : OneOf<TableNormalisation>("--normalise", v,
+                                                  {{"max", TableNormalisation::MaximumOne},
+                                                   {"total", TableNormalisation::TotalOne},
+                                                   {"per-mas", TableNormalisation::MaximumOne}});
+       }},
+      {"--distance",
+       [](CliOptions& o, const std::string& v) {
+         o.distanceMm = StrictNumber("--distance", v);
+         if (!(o.distanceMm > 0)) throw UsageError("option --distance: the distance must be positive [mm]");
        }},
       {"--energy-notation",
        [](CliOptions& o, const std::string& v) {
@@ -163,6 +194,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
 const std::map<std::string, FlagHandler>& FlagOptions() {
   static const std::map<std::string, FlagHandler> options{
       {"--help", [](CliOptions& o) { o.help = true; }},
+      {"--version", [](CliOptions& o) { o.version = true; }},
       {"-h", [](CliOptions& o) { o.help = true; }},
       {"--json", [](CliOptions& o) { o.json = true; }},
       {"--no-table", [](CliOptions& o) { o.printTable = false; }},
@@ -193,6 +225,14 @@ void CheckFitAndQuality(const std::set<std::string>& seen) {
 
 void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
   CheckFitAndQuality(seen);
+  if (options.perMas && !EmissionModelFor(options.model).IsAbsolute()) {
+    throw UsageError(std::string("option --normalise per-mas needs a model with absolute output (") +
+                     AbsoluteModelList() + "); the " + ModelKeyword(options.model) + " model is relative");
+  }
+  if (options.perMas && options.quantity != DisplayQuantity::PhotonNumber) {
+    throw UsageError("option --normalise per-mas tabulates photon numbers: it cannot be combined with --quantity " +
+                     std::string(QuantityKeyword(options.quantity)));
+  }
   if (options.listQualities) {
     for (const char* other : {"--sweep", "--fit", "--quality"}) {
       if (seen.count(other) != 0) {
@@ -208,30 +248,9 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
 
 }  // namespace
 
-const char* ModelKeyword(SpectrumModel model) { return model == SpectrumModel::Tucker ? "tucker" : "birch"; }
-
-const char* WaveformKeyword(RectificationType type) {
-  switch (type) {
-    case RectificationType::ThreePhase12Peak: return "12-peak";
-    case RectificationType::SinglePhaseFullWave: return "single-phase";
-    default: return "constant";
-  }
-}
-
-const char* QuantityKeyword(DisplayQuantity quantity) {
-  switch (quantity) {
-    case DisplayQuantity::Exposure: return "exposure";
-    case DisplayQuantity::Energy: return "energy";
-    default: return "photon";
-  }
-}
-
-const char* FittedEntryKeyword(FittedEntry entry) {
-  switch (entry) {
-    case FittedEntry::InherentAluminiumEquivalent: return "al-eq";
-    case FittedEntry::AddedCopper: return "cu";
-    default: return "al";
-  }
+RunSettings SettingsFor(const CliOptions& options) {
+  return RunSettings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity,
+                     options.distanceMm};
 }
 
 std::vector<double> VoltageSweep::Voltages() const {
@@ -282,15 +301,14 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return R"(Usage: kestrix-cli [options]
+  std::string text = R"(Usage: kestrix-cli [options]
 
 Computes the relative photon spectrum of a tungsten-target X-ray tube with the desktop
 program's calculation and prints it as a table, followed by the beam-quality figures of
 the half-value-layer engine (Quillon). Numbers use "." as the decimal point.
 
 Tube and filtration (the main window's entries):
-  --model tucker|birch        spectrum model (default tucker)
-  --kv KV                     tube voltage [kV] (default 200); above 300 becomes 300,
+@MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200); above 300 becomes 300,
                               30 or below becomes 30 (reported on stderr)
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
@@ -302,8 +320,10 @@ Tube and filtration (the main window's entries):
   --waveform constant|12-peak|single-phase
                               tube voltage waveform (default constant potential)
   --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
-                              with its thickness [mm]; up to three times
-  --table FILE                attenuation table (default MUs_202202.data in the working folder)
+                              with its thickness [mm]; up to three times; a file named without
+                              a folder and not in the working folder is taken from the delivered data
+  --table FILE                attenuation table (default MUs_202202.data in the working folder, else the
+                              delivered one of the installation)
 
 Spectrum table (the data export's formats):
   --quantity photon|exposure|energy
@@ -311,7 +331,9 @@ Spectrum table (the data export's formats):
                               is exactly the desktop program's data export)
   --separator comma|space     ", " or two blanks between the columns (default comma)
   --unit keV|MeV              photon energy unit (default keV)
-  --normalise max|total       maximum = 1 or total = 1 (default max)
+  --normalise max|total|per-mas
+                              maximum = 1 or total = 1 (default max); per-mas: photons per keV
+                              per mm2 per mAs at --distance (models with absolute output only)
   --energy-notation plain|exp energy as 0000.0 (keV) / 0.0000 (MeV) or 0.000E+00 (default plain)
   --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
   --save FILE                 also write the table to FILE exactly as the data export does
@@ -328,7 +350,11 @@ Output:
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
                               not with --kv, --exchange, --save, --fit or --quality
+  --distance MM               distance from the focal spot of the absolute output: air kerma and
+                              photon fluence per mAs (default 1000); only the inverse square, so
+                              give the air in between as a filter (--filter Air.mix:MM)
   -h, --help                  this text
+  --version                   the program's version
 
 Filtration fitted to a measured first half-value layer:
   --fit al-eq|al|cu           the entry whose thickness is fitted (0 to 100 mm, to 0.001 mm):
@@ -355,6 +381,13 @@ coefficients HVL1/HVL2, fluence-weighted and air-kerma-weighted mean energy [keV
 
 Exit status: 0 success, 1 calculation or file error, 2 bad command line.
 )";
+  // the option line names every model the library offers
+  std::string models;
+  for (const SpectrumModel model : SpectrumModels()) models += (models.empty() ? "" : "|") + std::string(ModelKeyword(model));
+  std::string line = "  --model " + models;
+  line += line.size() < 30 ? std::string(30 - line.size(), ' ') : "\n" + std::string(30, ' ');
+  text.replace(text.find("@MODEL OPTION@"), 14, line + "spectrum model (default tucker)\n");
+  return text;
 }
 
 }  // namespace kestrix

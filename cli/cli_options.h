@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "calculation_run.h"
+#include "beam_settings.h"
+#include "entry_texts.h"
 #include "filtration_fit.h"
 #include "model_codes.h"
 #include "export_table.h"
@@ -19,12 +20,6 @@ namespace kestrix {
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-/// One --filter FILE:MM.
-struct FilterRequest {
-  std::string path;
-  double thicknessMm = 0;  /// filter thickness [mm]
 };
 
 /// --sweep FROM:TO:STEP over the tube voltage [kV].
@@ -48,6 +43,7 @@ struct CliOptions {
   DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
   std::vector<FilterRequest> filters;
   std::string attenuationTablePath = kAttenuationTableFile;
+  bool attenuationTableGiven = false;  /// --table given: no other folder is searched
   SpectrumTableOptions tableOptions;
 
   bool printTable = true;    /// false with --no-table
@@ -56,7 +52,12 @@ struct CliOptions {
   std::optional<std::string> exchangeFolder;  /// --exchange DIR
   std::optional<std::string> savePath;        /// --save FILE: the export table with CR LF line ends
   std::optional<VoltageSweep> sweep;
+  /// --distance MM: distance from the focal spot of the absolute output [mm]
+  double distanceMm = 1000;
+  /// --normalise per-mas: the table in photons per keV per mm2 per mAs at the distance
+  bool perMas = false;
   bool help = false;
+  bool version = false;  /// --version
   /// --fit ENTRY with --target-hvl-al MM or --target-hvl-cu MM
   std::optional<FitRequest> fit;
   /// --quality NAME: a standard radiation quality from the table beside the attenuation table
@@ -66,19 +67,15 @@ struct CliOptions {
   bool inherentFiltrationGiven = false;
 };
 
+/// The settings of the command line's single run: its typed entries read as the main window reads them.
+RunSettings SettingsFor(const CliOptions& options);
+
 /// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
 /// or bad value, a number that is not wholly a number, an option given twice, more than three
 /// filters, or options that cannot go together (--sweep with --kv, --exchange, --save, --fit, --quality
 /// or --list-qualities; --quality with --fit, --kv, --al or --cu; --fit without exactly one target
 /// layer, a target without --fit).
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
-
-/// The option words for a choice, as --model, --waveform ... accept them ("tucker", "12-peak", "photon").
-const char* ModelKeyword(SpectrumModel model);
-const char* WaveformKeyword(RectificationType type);
-const char* QuantityKeyword(DisplayQuantity quantity);
-/// "al-eq", "al" or "cu", as --fit accepts them
-const char* FittedEntryKeyword(FittedEntry entry);
 
 /// The --help text: every option with its unit and default.
 std::string UsageText();

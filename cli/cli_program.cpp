@@ -1,6 +1,7 @@
 #include "cli_program.h"
 
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
@@ -8,16 +9,13 @@
 #include "batch_run.h"
 #include "cli_options.h"
 #include "json_report.h"
+#include "kestrix_version.h"
 #include "text_report.h"
 
 namespace kestrix {
 namespace {
 
 constexpr const char* kProgram = "kestrix-cli: ";
-
-RunSettings SettingsFor(const CliOptions& options) {
-  return RunSettings{options.model, options.entries, options.waveform, options.quantity};
-}
 
 void ReportCorrections(std::ostream& err, const RunOutcome& outcome) {
   for (const std::string& correction : outcome.corrections) err << kProgram << "corrected: " << correction << '\n';
@@ -31,7 +29,7 @@ std::string QualitiesPath(const CliOptions& options) {
 void SaveOutputs(const CliOptions& options, const RunOutcome& outcome) {
   std::optional<SpectrumTable> table;
   if (options.savePath) {
-    table = TableOf(outcome, options.tableOptions);
+    table = TableOf(outcome, options);
     CheckSaveTarget(*options.savePath);
   }
   const std::vector<std::string> exchangeFiles =
@@ -109,15 +107,15 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   std::vector<RunOutcome> outcomes;
   bool figuresMissing = false;
   for (const double kiloVolts : options.sweep->Voltages()) {
-    settings.entries.tubeVoltage = VoltageText(kiloVolts);
+    settings.entries.tubeVoltageKV = kiloVolts;
     try {
       outcomes.push_back(batch.Run(settings));
     } catch (const std::exception& error) {
-      throw std::runtime_error("at " + settings.entries.tubeVoltage + " kV: " + error.what());
+      throw std::runtime_error("at " + VoltageText(kiloVolts) + " kV: " + error.what());
     }
     ReportCorrections(err, outcomes.back());
     if (!outcomes.back().results) {
-      err << kProgram << "no beam-quality figures at " << settings.entries.tubeVoltage
+      err << kProgram << "no beam-quality figures at " << VoltageText(kiloVolts)
           << " kV: " << outcomes.back().engineError << '\n';
       figuresMissing = true;
     }
@@ -133,9 +131,38 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   return kExitSuccess;
 }
 
+/// path when it names a file in the working folder, else the file of that name in dataFolder when there
+/// is one there (only for a bare name, without a folder), else path itself
+std::string InWorkingOrDataFolder(const std::string& path, const std::string& dataFolder) {
+  const std::filesystem::path name = std::filesystem::u8path(path);
+  std::error_code error;
+  if (dataFolder.empty() || name.has_parent_path() || name.is_absolute() ||
+      std::filesystem::exists(name, error)) {
+    return path;
+  }
+  const std::filesystem::path delivered = std::filesystem::u8path(dataFolder) / name;
+  return std::filesystem::is_regular_file(delivered, error) ? delivered.u8string() : path;
+}
+
+/// The attenuation table (unless --table named one) and material files named without a folder, from
+/// the working folder or else from the delivered data.
+void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
+  if (!options.attenuationTableGiven) {
+    options.attenuationTablePath = InWorkingOrDataFolder(options.attenuationTablePath, dataFolder);
+  }
+  for (FilterRequest& filter : options.filters) filter.path = InWorkingOrDataFolder(filter.path, dataFolder);
+}
+
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+std::string InstalledDataFolder(const std::string& programPath) {
+  if (programPath.empty()) return std::string();
+  const std::filesystem::path program = std::filesystem::u8path(programPath);
+  return (program.parent_path().parent_path() / "share" / "kestrix").u8string();
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const std::string& dataFolder) {
   CliOptions options;
   try {
     options = ParseCommandLine(arguments);
@@ -147,6 +174,11 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     out << UsageText();
     return kExitSuccess;
   }
+  if (options.version) {
+    out << "kestrix-cli " << kKestrixVersion << '\n';
+    return kExitSuccess;
+  }
+  FindDeliveredFiles(options, dataFolder);
   try {
     if (options.listQualities) return ListQualities(options, out);
     std::optional<QualityPlan> plan;

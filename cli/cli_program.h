@@ -12,9 +12,16 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;  /// a file or calculation error
 constexpr int kExitUsage = 2;    /// a bad command line
 
+/// The folder of the delivered data for the program file programPath (UTF-8): <prefix>/share/kestrix
+/// beside <prefix>/bin, where both an installation and the build tree keep it; empty for an empty path.
+std::string InstalledDataFolder(const std::string& programPath);
+
 /// Runs kestrix-cli with the arguments after the program name: results to out, corrections and
 /// errors to err. Nothing is printed or left saved when the calculation, the engine's figures or
 /// any output file fails; files are saved before the report is printed. Returns the exit status.
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+/// The attenuation table, and a material file named without a folder, are looked for in the working
+/// folder first, then in dataFolder (when not empty).
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const std::string& dataFolder = "");
 
 }  // namespace kestrix

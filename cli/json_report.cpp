@@ -82,6 +82,29 @@ void WriteExtended(JsonWriter& json, const ExtendedBeamQuality& extended) {
   json.EndObject();
 }
 
+void WriteOutput(JsonWriter& json, const BeamOutput& output) {
+  json.Key("output");
+  json.BeginObject();
+  json.Key(kDistanceKey);
+  json.Number(output.distanceMm);
+  json.Key(kAirKermaKey);
+  json.Number(output.airKermaMicroGrayPerMas);
+  json.Key(kPhotonFluenceKey);
+  json.Number(output.photonFluencePerMasPerMm2);
+  json.Key("missing");
+  json.BeginObject();
+  if (!output.airKermaMicroGrayPerMas) {
+    json.Key(kAirKermaKey);
+    json.String(output.missing);
+  }
+  if (!output.photonFluencePerMasPerMm2) {
+    json.Key(kPhotonFluenceKey);
+    json.String(output.missing);
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
 void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
   json.Key("results");
   json.BeginObject();
@@ -99,6 +122,7 @@ void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
   }
   json.EndObject();
   WriteExtended(json, outcome.extended);
+  WriteOutput(json, outcome.output);
   json.EndObject();
 }
 
@@ -154,7 +178,7 @@ void WriteFit(JsonWriter& json, const FitOutcome& fit) {
 void WriteSpectrum(JsonWriter& json, const CliOptions& options, const RunOutcome& outcome) {
   const SpectrumTableOptions& table = options.tableOptions;
   const bool keV = table.unit == TableEnergyUnit::KeV;
-  const SpectrumTable built = TableOf(outcome, table);
+  const SpectrumTable built = TableOf(outcome, options);
   json.Key("spectrum");
   json.BeginObject();
   json.Key("quantity");
@@ -162,7 +186,11 @@ void WriteSpectrum(JsonWriter& json, const CliOptions& options, const RunOutcome
   json.Key("energy_unit");
   json.String(keV ? "keV" : "MeV");
   json.Key("normalisation");
-  json.String(table.normalisation == TableNormalisation::MaximumOne ? "max" : "total");
+  json.String(options.perMas ? "per-mas" : table.normalisation == TableNormalisation::MaximumOne ? "max" : "total");
+  if (options.perMas) {
+    json.Key("value_unit");
+    json.String("photons per keV per mm2 per mAs at " + ShortestDecimal(options.distanceMm) + " mm");
+  }
   json.Key("energy");
   json.BeginArray(true);
   // a division gives the nearest double to 0.5 i or 0.0005 i, so the shortest text is the plain decimal

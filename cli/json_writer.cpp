@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "decimal_text.h"
+
 namespace kestrix {
 namespace {
 
@@ -75,12 +77,6 @@ std::string JsonQuoted(std::string_view text) {
   }
   quoted += '"';
   return quoted;
-}
-
-std::string ShortestDecimal(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 JsonWriter::JsonWriter(std::ostream& out) : out_(out) {}

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "decimal_text.h"  // ShortestDecimal, which the writer uses for every number
+
 namespace kestrix {
 
 /// Writes one JSON value to a stream, inserting commas, colons and indentation itself.
@@ -56,8 +58,5 @@ class JsonWriter {
 /// text as a JSON string literal, quotes included: '"' and '\' escaped, control characters as
 /// \n, \t ... or \u00XX, bytes that are not valid UTF-8 replaced by \ufffd.
 std::string JsonQuoted(std::string_view text);
-
-/// the shortest decimal text that reads back to value (for finite values)
-std::string ShortestDecimal(double value);
 
 }  // namespace kestrix

@@ -10,7 +10,8 @@
 int main(int argc, char** argv) {
   kestrix::UseBinaryStandardStreams();
   const std::vector<std::string> arguments = kestrix::CommandLineArguments(argc, argv);
-  const int status = kestrix::RunCommandLine(arguments, std::cout, std::cerr);
+  const std::string dataFolder = kestrix::InstalledDataFolder(kestrix::RunningProgramPath());
+  const int status = kestrix::RunCommandLine(arguments, std::cout, std::cerr, dataFolder);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "kestrix-cli: the output could not be written\n";

@@ -1,5 +1,7 @@
 #include "text_report.h"
 
+#include <stdexcept>
+
 #include "beam_figures.h"
 #include "json_writer.h"
 
@@ -58,6 +60,33 @@ SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& opt
   return BuildSpectrumTable(outcome.tabulated, options, '.');
 }
 
+SpectrumTable TableOf(const RunOutcome& outcome, const CliOptions& options) {
+  if (!options.perMas) return TableOf(outcome, options.tableOptions);
+  if (!outcome.absoluteSpectrum) {
+    throw std::invalid_argument("photons per mAs need a model with absolute output");
+  }
+  SpectrumTable table =
+      BuildSpectrumTable(FluencePerMasSpectrum(*outcome.absoluteSpectrum, options.distanceMm), options.tableOptions, '.');
+  const std::string separator = options.tableOptions.separator == TableSeparator::Comma ? ", " : "  ";
+  table.header = std::string(options.tableOptions.unit == TableEnergyUnit::KeV ? "  keV" : "  MeV") + separator +
+                 "photons/(keV mm2 mAs)";
+  return table;
+}
+
+void WriteOutputLines(std::ostream& out, const BeamOutput& output) {
+  const std::string at = " at " + ShortestDecimal(output.distanceMm) + " mm";
+  const auto line = [&](const char* label, const std::optional<double>& value) {
+    out << "# " << label << at << ": ";
+    if (value) {
+      out << ShortestDecimal(*value) << '\n';
+    } else {
+      out << "none (" << output.missing << ")\n";
+    }
+  };
+  line("air kerma per mAs [uGy]", output.airKermaMicroGrayPerMas);
+  line("photon fluence per mAs [1/mm2]", output.photonFluencePerMasPerMm2);
+}
+
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                      const RunOutcome& outcome, const ReportExtras& extras) {
   out << "# kestrix-cli: " << ModelKeyword(options.model) << " model, " << VoltageText(outcome.used.tubeVoltageKV)
@@ -67,7 +96,7 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
   if (extras.quality != nullptr) out << "# quality: " << QualityDescription(*extras.quality) << '\n';
   if (extras.fit != nullptr) out << "# fit: " << FitDescription(*extras.fit) << '\n';
   if (options.printTable) {
-    const SpectrumTable table = TableOf(outcome, options.tableOptions);
+    const SpectrumTable table = TableOf(outcome, options);
     out << table.header << '\n';
     for (int i = 1; i <= kExchangeRows; ++i) out << table.lines[i] << '\n';
   }
@@ -86,6 +115,7 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
       if (!outcome.extended.values[f]) out << " (" << outcome.extended.missing[f] << ")";
       out << '\n';
     }
+    WriteOutputLines(out, outcome.output);
   }
 }
 

@@ -21,6 +21,14 @@ std::string PrintableText(const std::string& text);
 /// point). Throws SpectrumTableError when total = 1 cannot be formed.
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options);
 
+/// The table the command line asks for: as above, or with --normalise per-mas the photons per keV per
+/// mm2 per mAs at --distance (header "  keV, photons/(keV mm2 mAs)"). Throws std::invalid_argument
+/// for per-mas when the run has no absolute spectrum.
+SpectrumTable TableOf(const RunOutcome& outcome, const CliOptions& options);
+
+/// "# air kerma per mAs at 1000 mm [uGy]: 56.4" and the fluence line; "none (why)" for a relative model
+void WriteOutputLines(std::ostream& out, const BeamOutput& output);
+
 /// A single calculation: input lines (with the quality and the fit, when there are), the table
 /// (unless switched off), the engine's and the extended figures (unless switched off).
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,

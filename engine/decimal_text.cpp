@@ -103,4 +103,10 @@ bool AllDigitsZero(std::string_view text) {
   return true;
 }
 
+std::string ShortestDecimal(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
 }  // namespace kestrix

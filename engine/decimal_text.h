@@ -19,6 +19,9 @@ std::string FixedDigits(double value, int decimals);
 /// value rounded to decimals places in the mantissa, as "d.ddde+XX".
 std::string ScientificDigits(double value, int decimals);
 
+/// the shortest decimal text that reads back to value (for finite values)
+std::string ShortestDecimal(double value);
+
 /// True when text holds no digit other than zero (a value that rounded to zero).
 bool AllDigitsZero(std::string_view text);
 

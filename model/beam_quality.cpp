@@ -54,23 +54,6 @@ double PowerOfTen(int n) {
   return power;
 }
 
-// value rounded to `digits` significant digits, with nothing but IEEE arithmetic so that the
-// result is the same on every system
-double RoundToSignificantDigits(double value, int digits) {
-  if (value == 0 || !std::isfinite(value)) return value;
-  // decimal exponent e of the leading digit: 10^e <= |value| < 10^(e+1)
-  const double magnitude = std::fabs(value);
-  int exponent = 0;
-  while (exponent < 300 && magnitude >= PowerOfTen(exponent + 1)) ++exponent;
-  while (exponent > -300 && magnitude * PowerOfTen(-exponent) < 1) --exponent;
-  const int decimals = digits - 1 - exponent;
-  if (decimals >= 0) {
-    const double scale = PowerOfTen(decimals);
-    return std::round(value * scale) / scale;
-  }
-  const double scale = PowerOfTen(-decimals);
-  return std::round(value / scale) * scale;
-}
 
 void RoundFigures(ExtendedBeamQuality& quality) {
   for (std::optional<double>& value : quality.values) {
@@ -168,6 +151,22 @@ ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& spectrum, c
   ComputeLayers(quality, KermaTransmission(weights, indices, table.muCu), LayerMaterial::Copper);
   RoundFigures(quality);
   return quality;
+}
+
+double RoundToSignificantDigits(double value, int digits) {
+  if (value == 0 || !std::isfinite(value)) return value;
+  // decimal exponent e of the leading digit: 10^e <= |value| < 10^(e+1)
+  const double magnitude = std::fabs(value);
+  int exponent = 0;
+  while (exponent < 300 && magnitude >= PowerOfTen(exponent + 1)) ++exponent;
+  while (exponent > -300 && magnitude * PowerOfTen(-exponent) < 1) --exponent;
+  const int decimals = digits - 1 - exponent;
+  if (decimals >= 0) {
+    const double scale = PowerOfTen(decimals);
+    return std::round(value * scale) / scale;
+  }
+  const double scale = PowerOfTen(-decimals);
+  return std::round(value / scale) * scale;
 }
 
 }  // namespace kestrix

@@ -65,6 +65,10 @@ struct ExtendedBeamQuality {
   }
 };
 
+/// value rounded to `digits` significant digits with nothing but IEEE arithmetic, so that the result is
+/// the same on every system (0 and values that are not finite stay as they are)
+double RoundToSignificantDigits(double value, int digits);
+
 /// The figures of the beam `spectrum` (relative photon numbers, any positive scale) with the
 /// coefficients of `table`, each rounded to kFigureSignificantDigits. Never throws for any spectrum; a zero, negative or non-finite air
 /// kerma, or a layer beyond 100 mm, gives missing figures with their reasons.

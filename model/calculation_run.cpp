@@ -4,7 +4,6 @@
 #include <cmath>
 #include <sstream>
 
-#include "input_number.h"
 
 namespace kestrix {
 
@@ -24,21 +23,22 @@ void ClearSpectrum(CalculationState& state) {
 
 }  // namespace
 
-RunInputs ReadRunInputs(const RunInputTexts& texts, SpectrumModel model) {
+RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model) {
   RunInputs inputs;
-  inputs.kVp = ParseLeadingNumber(texts.tubeVoltage);
+  inputs.kVp = entries.tubeVoltageKV;
   if (inputs.kVp > kMaximumTubeVoltage) {
     inputs.tubeVoltageText = "300";
     inputs.kVp = kMaximumTubeVoltage;
-  } else if (inputs.kVp <= kMinimumTubeVoltage) {
+  } else if (!(inputs.kVp > kMinimumTubeVoltage)) {
+    // at or below the minimum, and no number at all, run at the minimum
     inputs.tubeVoltageText = "30";
     inputs.kVp = kMinimumTubeVoltage;
   }
-  inputs.targetAngleDegrees = ParseLeadingNumber(texts.targetAngle);
+  inputs.targetAngleDegrees = entries.targetAngleDegrees;
 
   FilterSet& f = inputs.filters;
-  f.tBe = ParseLeadingNumber(texts.beryllium) * kCentimetresPerMillimetre;
-  f.tAlInh = ParseLeadingNumber(texts.aluminiumEquivalent) * kCentimetresPerMillimetre;
+  f.tBe = entries.berylliumMm * kCentimetresPerMillimetre;
+  f.tAlInh = entries.aluminiumEquivalentMm * kCentimetresPerMillimetre;
   // Tucker's model needs some inherent filtration; Birch's accepts none, but not a negative one
   const double inherent = f.tBe + f.tAlInh;
   const bool impossible = model == SpectrumModel::Tucker ? inherent <= 0 : inherent < 0;
@@ -47,8 +47,8 @@ RunInputs ReadRunInputs(const RunInputTexts& texts, SpectrumModel model) {
     f.tAlInh = kReplacementInherentAluminium;
     f.tBe = 0;
   }
-  f.tAlAdd = ParseLeadingNumber(texts.addedAluminium) * kCentimetresPerMillimetre;
-  f.tCu = ParseLeadingNumber(texts.addedCopper) * kCentimetresPerMillimetre;
+  f.tAlAdd = entries.addedAluminiumMm * kCentimetresPerMillimetre;
+  f.tCu = entries.addedCopperMm * kCentimetresPerMillimetre;
   return inputs;
 }
 

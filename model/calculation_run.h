@@ -22,14 +22,14 @@ constexpr double kCentimetresPerMillimetre = 0.1;
 /// inherent aluminium equivalent put in when the inherent entries are impossible [cm]
 constexpr double kReplacementInherentAluminium = 0.05;
 
-/// the entries of the main window as typed (Text1, Text5, Text2, Text13, Text3, Text4)
-struct RunInputTexts {
-  std::string tubeVoltage;          /// Text1 [kV]
-  std::string targetAngle;          /// Text5 [degrees]
-  std::string beryllium;            /// Text2, inherent window [mm Be]
-  std::string aluminiumEquivalent;  /// Text13, inherent aluminium equivalent [mm Al]
-  std::string addedAluminium;       /// Text3 [mm Al]
-  std::string addedCopper;          /// Text4 [mm Cu]
+/// the entries of a run as numbers, in the units the user types them
+struct RunEntries {
+  double tubeVoltageKV = 200;          /// peak tube voltage [kV]
+  double targetAngleDegrees = 20;      /// target angle [degrees]
+  double berylliumMm = 3;              /// inherent window [mm Be]
+  double aluminiumEquivalentMm = 5;    /// inherent aluminium equivalent [mm Al]
+  double addedAluminiumMm = 0;         /// added aluminium [mm Al]
+  double addedCopperMm = 0;            /// added copper [mm Cu]
 };
 
 /// the entries as numbers after the run's corrections
@@ -67,10 +67,11 @@ class RunError : public std::runtime_error {
   double value_;
 };
 
-/// Converts the entries and applies the silent corrections: a voltage above 300 becomes 300,
-/// one at or below 30 (or no number) becomes 30; when the inherent window plus aluminium
-/// equivalent is <= 0 (Tucker) or < 0 (Birch) they become 0 mm Be and 0.5 mm Al.
-RunInputs ReadRunInputs(const RunInputTexts& texts, SpectrumModel model);
+/// Applies the run's silent corrections to the entries and converts them to the model's units:
+/// a voltage above 300 becomes 300, one at or below 30 (or not a number) becomes 30; when the
+/// inherent window plus aluminium equivalent is <= 0 (Tucker) or < 0 (Birch) they become 0 mm Be
+/// and 0.5 mm Al.
+RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model);
 
 /// 1 / sin(angle) with the calculation's own degree conversion; throws RunError when the
 /// sine is not positive or the result is not finite.

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
-#include "bremsstrahlung_kernel.h"
+#include "emission_models.h"
 
 namespace kestrix {
 
@@ -34,6 +33,13 @@ std::vector<WaveformSample> WaveformSamples(RectificationType type) {
       break;
   }
   return samples;
+}
+
+double SamplesPerCurrentWeight(RectificationType type) {
+  const std::vector<WaveformSample> samples = WaveformSamples(type);
+  double weights = 0;
+  for (const WaveformSample& sample : samples) weights += sample.weight;
+  return static_cast<double>(samples.size()) / weights;
 }
 
 double SampleVoltage(double kVp, int phaseDegrees) { return kVp * std::sin(DegreesToRadians(phaseDegrees)); }
@@ -74,9 +80,9 @@ void SynthesizeSpectrum(SpectrumModel model, double kVp, double cosecTheta, Rect
   const std::vector<WaveformSample> samples = WaveformSamples(type);
   std::vector<double> voltages;
   for (const WaveformSample& sample : samples) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
-  // all samples at once, on every core; then averaged in sample order as one at a time would be
+  // all samples at once, then averaged in sample order as one at a time would be
   std::vector<GridArray> emissions;
-  ComputeSampleEmissions(model, voltages, cosecTheta, state.table, emissions, std::thread::hardware_concurrency());
+  EmissionModelFor(model).SampleEmissions(voltages, cosecTheta, state.table, emissions);
   const SampleEmission computed = [&](std::size_t k, double T0, GridArray& phaseEmission) {
     std::copy(emissions[k].begin() + 2, emissions[k].begin() + TopBinFor(T0) + 1, phaseEmission.begin() + 2);
   };

@@ -33,6 +33,10 @@ struct WaveformSample {
 /// with weight min(sin(phase) / 0.75, 1)^1.5.
 std::vector<WaveformSample> WaveformSamples(RectificationType type);
 
+/// Number of samples over the sum of their tube-current weights [1]. The waveform average divides by
+/// the number of samples; times this factor it becomes the emission per electron of the whole waveform.
+double SamplesPerCurrentWeight(RectificationType type);
+
 /// tube voltage of the sample at `phaseDegrees` for peak voltage kVp [kV]
 double SampleVoltage(double kVp, int phaseDegrees);
 

@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "attenuation_table.h"
-#include "cli_options.h"
-#include "json_writer.h"
+#include "beam_settings.h"
+#include "emission_models.h"
 #include "material_file.h"
 
 namespace kestrix::python {
@@ -60,12 +60,12 @@ Choice OneOf(const char* argument, const std::string& value, const std::vector<s
 
 }  // namespace
 
-std::string EntryText(const char* argument, double value) {
+double CheckedNumber(const char* argument, double value) {
   if (!std::isfinite(value)) {
     throw std::invalid_argument(std::string(argument) + ": " + (std::isnan(value) ? "nan" : "an infinity") +
                                 " is not a number");
   }
-  return ShortestDecimal(value);
+  return value;
 }
 
 void SetDataFolder(const std::string& folder) { StoredDataFolder() = folder; }
@@ -74,20 +74,21 @@ const std::string& DataFolder() { return StoredDataFolder(); }
 BeamRequest ResolveBeam(const BeamArguments& arguments) {
   BeamRequest request;
   RunSettings& settings = request.settings;
-  settings.model = OneOf<SpectrumModel>("model", arguments.model,
-                                        {{"tucker", SpectrumModel::Tucker}, {"birch", SpectrumModel::Birch}});
+  std::vector<std::pair<std::string, SpectrumModel>> models;
+  for (const SpectrumModel model : SpectrumModels()) models.emplace_back(ModelKeyword(model), model);
+  settings.model = OneOf<SpectrumModel>("model", arguments.model, models);
   settings.waveform = OneOf<RectificationType>("waveform", arguments.waveform,
                                                {{"constant", RectificationType::ConstantPotential},
                                                 {"12-peak", RectificationType::ThreePhase12Peak},
                                                 {"single-phase", RectificationType::SinglePhaseFullWave}});
-  settings.entries = RunInputTexts{EntryText("kv", arguments.kv),       EntryText("angle", arguments.angle),
-                                   EntryText("be", arguments.be),       EntryText("al_eq", arguments.alEq),
-                                   EntryText("al", arguments.al),       EntryText("cu", arguments.cu)};
+  settings.entries = RunEntries{CheckedNumber("kv", arguments.kv),       CheckedNumber("angle", arguments.angle),
+                                CheckedNumber("be", arguments.be),       CheckedNumber("al_eq", arguments.alEq),
+                                CheckedNumber("al", arguments.al),       CheckedNumber("cu", arguments.cu)};
   if (arguments.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
     throw std::invalid_argument("filters: at most " + std::to_string(kArbitraryFilterSlots) + " filters");
   }
   for (const auto& [material, thicknessMm] : arguments.filters) {
-    EntryText("filters", thicknessMm);
+    CheckedNumber("filters", thicknessMm);
     request.filters.push_back(FilterRequest{MaterialPath(material), thicknessMm});
   }
   request.tablePath = arguments.table ? *arguments.table

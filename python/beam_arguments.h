@@ -1,7 +1,6 @@
 #pragma once
-// The keyword arguments of kestrix.Beam and kestrix.sweep, checked and turned into the inputs of a
-// batch run: numbers become the texts the main window would hold, material names become the
-// delivered material files.
+// The keyword arguments of kestrix.Beam and kestrix.sweep, checked and turned into the typed inputs
+// of a batch run: material names become the delivered material files.
 
 #include <map>
 #include <optional>
@@ -44,9 +43,8 @@ const std::string& DataFolder();
 /// filters, or a material that is neither delivered nor a material file.
 BeamRequest ResolveBeam(const BeamArguments& arguments);
 
-/// value as the text the run reads back to exactly that value; throws std::invalid_argument naming
-/// `argument` when it is not finite.
-std::string EntryText(const char* argument, double value);
+/// value itself; throws std::invalid_argument naming `argument` when it is not finite.
+double CheckedNumber(const char* argument, double value);
 
 /// The delivered materials by name ("Sn", "PMMA") with the first line of their file.
 std::map<std::string, std::string> DeliveredMaterials();

@@ -12,7 +12,7 @@
 #include "attenuation_table.h"
 #include "beam_figures.h"
 #include "bindings.h"
-#include "json_writer.h"
+#include "decimal_text.h"
 #include "radiation_quality.h"
 
 namespace py = pybind11;
@@ -123,6 +123,9 @@ class Beam {
   const std::optional<FitOutcome>& Fit() const { return fit_; }
   const std::optional<RadiationQuality>& Quality() const { return quality_; }
 
+  /// fluence and air kerma per mAs at another distance [mm]
+  BeamOutput OutputAt(double distanceMm) const { return batch_->OutputAt(outcome_, settings_.model, distanceMm); }
+
   /// the quantity relative to its peak in full precision; runs the calculation again for exposure and energy
   ExchangeSpectrum Relative(DisplayQuantity quantity) {
     if (quantity == DisplayQuantity::PhotonNumber) return outcome_.photonSpectrum;
@@ -174,6 +177,19 @@ py::dict ExtendedFigures(const ExtendedBeamQuality& extended) {
   return figures;
 }
 
+/// results.output of kestrix-cli's JSON
+py::dict OutputFigures(const BeamOutput& output) {
+  py::dict figures;
+  py::dict missing;
+  figures[kDistanceKey] = output.distanceMm;
+  figures[kAirKermaKey] = Optional(output.airKermaMicroGrayPerMas);
+  figures[kPhotonFluenceKey] = Optional(output.photonFluencePerMasPerMm2);
+  if (!output.airKermaMicroGrayPerMas) missing[kAirKermaKey] = output.missing;
+  if (!output.photonFluencePerMasPerMm2) missing[kPhotonFluenceKey] = output.missing;
+  figures["missing"] = missing;
+  return figures;
+}
+
 /// results of kestrix-cli's JSON
 py::dict Figures(const RunOutcome& outcome) {
   py::dict figures;
@@ -186,6 +202,7 @@ py::dict Figures(const RunOutcome& outcome) {
   }
   figures["missing"] = missing;
   figures["extended"] = ExtendedFigures(outcome.extended);
+  figures["output"] = OutputFigures(outcome.output);
   return figures;
 }
 
@@ -248,7 +265,7 @@ FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, co
   }
   const bool aluminium = !targetAl.is_none();
   const double target = (aluminium ? targetAl : targetCu).cast<double>();
-  EntryText(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
+  CheckedNumber(aluminium ? "target_hvl_al" : "target_hvl_cu", target);
   return FitRequest{EntryOf(entry), aluminium ? LayerMaterial::Aluminium : LayerMaterial::Copper, target};
 }
 
@@ -262,13 +279,16 @@ void BindBeam(py::module_& module) {
                     "value of each bin relative to the peak (or to the total after normalised('total')), "
                     "in full precision (read-only float64 array)")
       .def_readonly("quantity", &Spectrum::quantity, "'photon', 'exposure' or 'energy'")
-      .def_readonly("normalisation", &Spectrum::normalisation, "'max' (peak 1) or 'total' (sum 1)")
+      .def_readonly("normalisation", &Spectrum::normalisation,
+                    "'max' (peak 1), 'total' (sum 1) or 'per_mas' (photons per keV per mm2 per mAs)")
       .def("normalised", &Normalised, py::arg("kind") = "total",
            "The same spectrum scaled so that its values sum to 1 ('total') or peak at 1 ('max').")
       .def("__len__", [](const Spectrum& spectrum) { return spectrum.values.size(); })
       .def("__repr__", [](const Spectrum& spectrum) {
-        return "<kestrix.Spectrum " + spectrum.quantity + ", normalised to its " +
-               (spectrum.normalisation == "max" ? "peak" : "total") + ", 600 bins 0.5-300 keV>";
+        const std::string scale = spectrum.normalisation == "per_mas" ? "in photons per keV per mm2 per mAs"
+                                  : spectrum.normalisation == "max"   ? "normalised to its peak"
+                                                                      : "normalised to its total";
+        return "<kestrix.Spectrum " + spectrum.quantity + ", " + scale + ", 600 bins 0.5-300 keV>";
       });
 
   py::class_<Beam>(module, "Beam",
@@ -310,17 +330,46 @@ void BindBeam(py::module_& module) {
           "angle, waveform, filters and table are those of Beam.")
       .def(
           "spectrum",
-          [](Beam& beam, const std::string& quantity) {
+          [](Beam& beam, const std::string& quantity, const std::string& normalise, double distanceMm) {
             const DisplayQuantity wanted = QuantityOf(quantity);
+            if (normalise == "per_mas") {
+              if (wanted != DisplayQuantity::PhotonNumber) {
+                throw std::invalid_argument("spectrum: normalise='per_mas' gives photon numbers; quantity must be 'photon'");
+              }
+              if (!beam.Outcome().absoluteSpectrum) {
+                throw std::invalid_argument(std::string("spectrum: normalise='per_mas' needs a model with absolute output; the ") +
+                                            ModelKeyword(beam.Settings().model) + " model is relative");
+              }
+              CheckDistance(CheckedNumber("distance_mm", distanceMm));
+              Spectrum absolute = SpectrumOf(FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm), quantity);
+              absolute.normalisation = "per_mas";
+              return absolute;
+            }
+            if (normalise != "max" && normalise != "total") {
+              throw std::invalid_argument("spectrum: normalise \"" + normalise + "\" is not one of max | total | per_mas");
+            }
             ExchangeSpectrum relative;
             {
               py::gil_scoped_release release;
               relative = beam.Relative(wanted);
             }
-            return SpectrumOf(relative, quantity);
+            const Spectrum peakOne = SpectrumOf(relative, quantity);
+            return normalise == "max" ? peakOne : Normalised(peakOne, "total");
           },
-          py::arg("quantity") = "photon",
-          "The spectrum of 'photon' number, 'exposure' or 'energy' relative to its peak, in full precision.")
+          py::arg("quantity") = "photon", py::arg("normalise") = "max", py::arg("distance_mm") = kDefaultDistanceMm,
+          "The spectrum of 'photon' number, 'exposure' or 'energy' in full precision: relative to its peak\n"
+          "(normalise='max'), to its total ('total'), or for a model with absolute output the photons per keV\n"
+          "per mm2 per mAs at distance_mm [mm] from the focal spot ('per_mas', photon number only).")
+      .def(
+          "output",
+          [](const Beam& beam, double distanceMm) {
+            return OutputFigures(beam.OutputAt(CheckedNumber("distance_mm", distanceMm)));
+          },
+          py::arg("distance_mm") = kDefaultDistanceMm,
+          "The absolute output at distance_mm [mm] from the focal spot, keyed as kestrix-cli's JSON\n"
+          "results.output: distance_mm [mm], air_kerma_uGy_per_mAs [uGy/mAs], photon_fluence_per_mAs_per_mm2\n"
+          "[1/(mm2 mAs)]; None for a relative model (tucker, birch), with the reason under 'missing'. Distance\n"
+          "acts by the inverse square only: give the air in between as a filter ('Air', mm).")
       .def(
           "figures", [](const Beam& beam) { return Figures(beam.Outcome()); },
           "The engine's beam-quality figures, keyed as kestrix-cli's JSON results: hvl_al_mm [mm Al],\n"

@@ -8,7 +8,7 @@
 
 #include "beam_figures.h"
 #include "bindings.h"
-#include "json_writer.h"
+#include "decimal_text.h"
 
 namespace py = pybind11;
 
@@ -29,7 +29,7 @@ std::vector<SweepRow> RunSweep(const BeamRequest& request, const std::vector<dou
   std::vector<SweepRow> rows;
   rows.reserve(voltages.size());
   for (const double kiloVolts : voltages) {
-    settings.entries.tubeVoltage = EntryText("kv", kiloVolts);
+    settings.entries.tubeVoltageKV = CheckedNumber("kv", kiloVolts);
     try {
       const RunOutcome outcome = batch.Run(settings);
       SweepRow row{outcome.used.tubeVoltageKV, {}, outcome.corrections, outcome.engineError};
@@ -37,7 +37,7 @@ std::vector<SweepRow> RunSweep(const BeamRequest& request, const std::vector<dou
       for (const std::optional<double>& value : outcome.extended.values) row.figures.push_back(value);
       rows.push_back(std::move(row));
     } catch (const std::exception& error) {
-      throw std::runtime_error("at " + settings.entries.tubeVoltage + " kV: " + error.what());
+      throw std::runtime_error("at " + ShortestDecimal(kiloVolts) + " kV: " + error.what());
     }
   }
   return rows;

@@ -14,6 +14,7 @@
 #include "atomic_file.h"
 #include "button_pictures.h"
 #include "calculation_run.h"
+#include "entry_texts.h"
 #include "engine_process.h"
 #include "engine_results_panel.h"
 #include "exchange_files.h"

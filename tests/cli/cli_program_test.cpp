@@ -12,6 +12,7 @@
 #include "cli_test_files.h"
 #include "exchange_files.h"
 #include "json_check.h"
+#include "json_writer.h"
 
 namespace kestrix {
 namespace {
@@ -310,6 +311,78 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_EQ(noTable.status, 1);
   EXPECT_NE(noTable.err.find("cannot read \"" + (empty / kRadiationQualitiesFile).string() + "\""), std::string::npos)
       << noTable.err;
+}
+
+TEST(CliProgram, VersionPrintsTheProgramsVersion) {
+  const Result r = RunCli({"--version"}, false);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("kestrix-cli ", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.back(), '\n');
+  EXPECT_EQ(r.err, "");
+}
+
+/// runs in an empty working folder, then returns to the one before
+class InEmptyWorkingFolder : public ::testing::Test {
+ protected:
+  InEmptyWorkingFolder() : before_(std::filesystem::current_path()) { std::filesystem::current_path(folder_.path()); }
+  ~InEmptyWorkingFolder() override { std::filesystem::current_path(before_); }
+  Result Run(const std::vector<std::string>& arguments) {
+    std::ostringstream out, err;
+    const int status = RunCommandLine(arguments, out, err, KESTRIX_DELIVERED_DATA);
+    return {status, out.str(), err.str()};
+  }
+  ScratchFolder folder_;
+  std::filesystem::path before_;
+};
+
+TEST_F(InEmptyWorkingFolder, TableAndBareMaterialNamesComeFromTheDeliveredDataWhenTheFolderHasNone) {
+  const Result r = Run({"--kv", "100", "--filter", "Sn.ele:0.2", "--no-table", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto delivered = [](const char* name) {
+    return JsonQuoted((std::filesystem::u8path(KESTRIX_DELIVERED_DATA) / name).u8string());
+  };
+  EXPECT_NE(r.out.find("\"attenuation_table\": " + delivered("MUs_202202.data")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"file\": " + delivered("Sn.ele")), std::string::npos) << r.out;
+  EXPECT_EQ(folder_.EntryCount(), 0);
+
+  // a missing material keeps the name given in its message; a table named by --table is not replaced
+  EXPECT_NE(Run({"--filter", "Unobtainium.ele:1"}).err.find("Unobtainium.ele"), std::string::npos);
+  const Result named = Run({"--table", "elsewhere.data"});
+  EXPECT_EQ(named.status, 1);
+  EXPECT_NE(named.err.find("elsewhere.data"), std::string::npos) << named.err;
+}
+
+TEST_F(InEmptyWorkingFolder, TheWorkingFoldersTableComesFirst) {
+  std::filesystem::copy_file(test::DeliveredTable(), folder_ / "MUs_202202.data");
+  const Result r = Run({"--kv", "100", "--no-table", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"attenuation_table\": \"MUs_202202.data\""), std::string::npos) << r.out;
+}
+
+TEST(InstalledDataFolder, IsShareKestrixBesideTheProgramsFolder) {
+  EXPECT_EQ(std::filesystem::u8path(InstalledDataFolder("/opt/k/bin/kestrix-cli")),
+            std::filesystem::u8path("/opt/k/share/kestrix"));
+  EXPECT_EQ(InstalledDataFolder(""), "");
+}
+
+TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
+  const Result json = RunCli({"--kv", "100", "--no-table", "--json", "--distance", "500"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_NE(json.out.find("\"distance_mm\": 500"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"air_kerma_uGy_per_mAs\": null"), std::string::npos);
+  EXPECT_NE(json.out.find("\"photon_fluence_per_mAs_per_mm2\": \"the tucker model is relative"), std::string::npos);
+  const Result text = RunCli({"--kv", "100", "--no-table", "--model", "birch"});
+  EXPECT_NE(text.out.find("# air kerma per mAs [uGy] at 1000 mm: none (the birch model is relative"), std::string::npos)
+      << text.out;
+
+  const Result perMas = RunCli({"--normalise", "per-mas"});
+  EXPECT_EQ(perMas.status, 2);
+  EXPECT_NE(perMas.err.find("needs a model with absolute output"), std::string::npos) << perMas.err;
+  for (const char* distance : {"0", "-5", "far"}) {
+    const Result bad = RunCli({"--distance", distance});
+    EXPECT_EQ(bad.status, 2) << distance;
+    EXPECT_NE(bad.err.find("--distance"), std::string::npos) << bad.err;
+  }
 }
 
 }  // namespace

@@ -28,16 +28,16 @@ inline ComputedRun ComputeRun(const std::vector<std::string>& arguments) {
   c.options.attenuationTablePath = DeliveredTable();
   BatchRun batch(c.options.attenuationTablePath, c.options.filters);
   c.filters = batch.Filters();
-  c.outcome = batch.Run(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity});
+  c.outcome = batch.Run(SettingsFor(c.options));
   return c;
 }
 
 /// The outcome of every voltage of the command line's sweep, in order.
 inline std::vector<RunOutcome> SweepOutcomes(const CliOptions& options, BatchRun& batch) {
   std::vector<RunOutcome> outcomes;
-  RunSettings settings{options.model, options.entries, options.waveform, options.quantity};
+  RunSettings settings = SettingsFor(options);
   for (const double kiloVolts : options.sweep->Voltages()) {
-    settings.entries.tubeVoltage = VoltageText(kiloVolts);
+    settings.entries.tubeVoltageKV = kiloVolts;
     outcomes.push_back(batch.Run(settings));
   }
   return outcomes;

@@ -57,7 +57,7 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
   const JsonValue& results = doc["results"];
   EXPECT_EQ(Keys(results), (std::set<std::string>{"hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm",
                                                   "effective_energy_cu_keV", "photons_per_mm2_per_Ckg", "missing",
-                                                  "extended"}));
+                                                  "extended", "output"}));
   EXPECT_EQ(results["hvl_al_mm"].number, *c.outcome.results->hvlAlMm);
   EXPECT_EQ(results["photons_per_mm2_per_Ckg"].number, *c.outcome.results->photonsPerMm2PerCkg);
   EXPECT_TRUE(results["missing"].members.empty());
@@ -90,7 +90,7 @@ TEST(JsonReport, ExtendedFiguresWithNullAndReasonWhenMissing) {
 TEST(JsonReport, FitAndQualityTellHowTheInputsCameAbout) {
   test::ComputedRun c = test::ComputeRun({"--kv", "70", "--be", "1", "--al-eq", "0.5", "--no-table", "--json"});
   BatchRun batch(test::DeliveredTable(), {});
-  const FitOutcome fit = batch.Fit(RunSettings{c.options.model, c.options.entries, c.options.waveform, c.options.quantity},
+  const FitOutcome fit = batch.Fit(SettingsFor(c.options),
                                    {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, 2.58});
   RadiationQuality quality;
   quality.name = "RQR5";

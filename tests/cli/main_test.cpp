@@ -34,8 +34,14 @@ TEST(KestrixCliProgram, HelpAndBadArguments) {
   EXPECT_EQ(bad.out, "");
   EXPECT_NE(bad.err.find("option --kv: \"100kV\" is not a number"), std::string::npos);
 
-  // without a table in the working directory
-  const ProgramRun noTable = RunProgramIn(folder.path(), KESTRIX_CLI_PATH);
+  // without a table in the working directory the build tree's delivered one is used
+  const ProgramRun delivered = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 100 --no-table");
+  EXPECT_EQ(delivered.exitStatus, 0) << delivered.err;
+  EXPECT_NE(delivered.out.find("HVL Al [mm]"), std::string::npos) << delivered.out;
+  EXPECT_EQ(folder.EntryCount(), 0);
+
+  // a table named on the command line is the only one tried
+  const ProgramRun noTable = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--table MUs_202202.data");
   EXPECT_EQ(noTable.exitStatus, 1);
   EXPECT_NE(noTable.err.find("MUs_202202.data"), std::string::npos);
 }

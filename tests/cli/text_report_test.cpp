@@ -43,7 +43,7 @@ TEST(TextReport, PrintableTextEscapesControlCharactersOnly) {
 TEST(TextReport, CommentLinesTableAndFigures) {
   const test::ComputedRun c = test::ComputeRun({"--kv", "100", "--filter", test::DeliveredTin() + ":0.1"});
   const std::vector<std::string> lines = Lines(Report(c));
-  ASSERT_EQ(lines.size(), 4u + 601u + 5u + 8u);
+  ASSERT_EQ(lines.size(), 4u + 601u + 5u + 8u + 2u);
   EXPECT_EQ(lines[0], "# kestrix-cli: tucker model, 100 kV, target angle 20 degrees, constant waveform, photon table");
   EXPECT_EQ(lines[1], "# filtration: 3 mm Be, 5 mm Al eq., added 0 mm Al, 0 mm Cu");
   EXPECT_EQ(lines[2].rfind("# filter 1: Sn", 0), 0u) << lines[2];
@@ -117,7 +117,7 @@ TEST(TextReport, TableLinesAreTheDataExportWithConsoleLineEnds) {
 
 TEST(TextReport, TableAndFiguresCanBeLeftOut) {
   const std::vector<std::string> figuresOnly = Lines(Report(test::ComputeRun({"--no-table"})));
-  ASSERT_EQ(figuresOnly.size(), 3u + 5u + 8u);
+  ASSERT_EQ(figuresOnly.size(), 3u + 5u + 8u + 2u);
   for (const std::string& line : figuresOnly) EXPECT_EQ(line.rfind("# ", 0), 0u) << line;
 
   const std::vector<std::string> tableOnly = Lines(Report(test::ComputeRun({"--no-figures"})));

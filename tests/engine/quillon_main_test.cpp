@@ -113,5 +113,21 @@ TEST(Quillon, RunsOnTheDeliveredTable) {
   EXPECT_NEAR(*results.effectiveEnergyCuKeV, 60.0, 0.25);
 }
 
+TEST(Quillon, VersionFlagPrintsTheVersionAndOtherArgumentsAreRefusedUntouched) {
+  ScratchFolder work;
+  WriteBytes(work / kEngineTableFile, test::TableText());
+  WriteBytes(work / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
+  const ProgramRun version = test::RunProgramIn(work.path(), QUILLON_PATH, "--version");
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(ConsoleLines(version.out).rfind("Quillon ", 0), 0u) << version.out;
+  EXPECT_FALSE(std::filesystem::exists(work / kResultFile));  // --version computes nothing
+
+  const ProgramRun refused = test::RunProgramIn(work.path(), QUILLON_PATH, "--help");
+  EXPECT_EQ(refused.exitStatus, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("only --version"), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(work / kResultFile));
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -35,6 +35,15 @@ TEST(WaveformSamples, PhasesAndWeightsOfTheThreeWaveforms) {
   for (std::size_t k = 24; k < fullWave.size(); ++k) EXPECT_EQ(fullWave[k].weight, 1.0) << fullWave[k].phaseDegrees;
 }
 
+TEST(SamplesPerCurrentWeight, IsOneForUnitWeightsAndTheWeightsMeanForFullWave) {
+  EXPECT_EQ(SamplesPerCurrentWeight(RectificationType::ConstantPotential), 1.0);
+  EXPECT_EQ(SamplesPerCurrentWeight(RectificationType::ThreePhase12Peak), 1.0);
+  double weights = 0;
+  for (const WaveformSample& sample : WaveformSamples(RectificationType::SinglePhaseFullWave)) weights += sample.weight;
+  EXPECT_DOUBLE_EQ(SamplesPerCurrentWeight(RectificationType::SinglePhaseFullWave), 45.0 / weights);
+  EXPECT_GT(SamplesPerCurrentWeight(RectificationType::SinglePhaseFullWave), 1.0);  // low-voltage samples carry less current
+}
+
 TEST(SampleVoltage, UsesTheCalculationsOwnPi) {
   EXPECT_REL_NEAR(SampleVoltage(100, 90), 99.99999999991198, 1e-15);
   EXPECT_REL_NEAR(SampleVoltage(100, 75), 96.59255401219878, 1e-14);

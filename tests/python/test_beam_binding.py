@@ -136,3 +136,18 @@ def test_bad_fit_and_quality_arguments_are_value_errors(make, message):
     with pytest.raises(ValueError) as refusal:
         make()
     assert str(refusal.value).startswith(message)
+
+
+def test_a_relative_model_has_no_output_and_no_per_mas_spectrum():
+    beam = kestrix.Beam(model="birch", kv=90)
+    output = beam.output(distance_mm=500)
+    assert output["distance_mm"] == 500
+    assert output["air_kerma_uGy_per_mAs"] is None and output["photon_fluence_per_mAs_per_mm2"] is None
+    assert "birch model is relative" in output["missing"]["air_kerma_uGy_per_mAs"]
+    assert beam.figures()["output"] == cli_json(["--model", "birch", "--kv", "90", "--no-table"])["results"]["output"]
+    with pytest.raises(ValueError, match="needs a model with absolute output"):
+        beam.spectrum(normalise="per_mas")
+    with pytest.raises(ValueError, match="distance"):
+        beam.output(distance_mm=0)
+    total = beam.spectrum(normalise="total")
+    assert total.normalisation == "total" and total.values.sum() == pytest.approx(1.0, abs=1e-12)

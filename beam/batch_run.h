@@ -1,37 +1,25 @@
 #pragma once
 // One or many calculations with the desktop program's own code path: the model run, the spectrum
-// exchange file, and the half-value-layer engine computed in process on that file's text.
+// exchange file, and the half-value-layer engine computed in process on that file's text; a
+// filtration fitted to a first half-value layer and the standard radiation qualities. Every front
+// end computes through this.
 
 #include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "beam_output.h"
 #include "beam_quality.h"
 #include "calculation_run.h"
 #include "calculation_state.h"
-#include "cli_options.h"
+#include "beam_settings.h"
 #include "engine_table.h"
 #include "exchange_files.h"
 #include "filtration_fit.h"
 #include "radiation_quality.h"
 
 namespace kestrix {
-
-/// A material filter as loaded for the run.
-struct LoadedFilter {
-  std::string path;
-  std::string description;  /// first line of the material file
-  double thicknessMm = 0;   /// [mm]
-};
-
-/// The inputs of one calculation, as typed.
-struct RunSettings {
-  SpectrumModel model = SpectrumModel::Tucker;
-  RunInputTexts entries;
-  RectificationType waveform = RectificationType::ConstantPotential;
-  DisplayQuantity quantity = DisplayQuantity::PhotonNumber;
-};
 
 /// The main window's entries after the run's corrections, in the units typed.
 struct UsedEntries {
@@ -63,6 +51,11 @@ struct RunOutcome {
   std::array<bool, 2> layerBelowFirstStep{};
   /// second layers, homogeneity and mean energies in double precision from photonSpectrum
   ExtendedBeamQuality extended;
+  /// for a model that computes photons per electron: the filtered spectrum in photons per keV per sr
+  /// per electron of the whole waveform, bins 1..600 [1/(keV sr electron)]; nullopt for a relative model
+  std::optional<PhotonSpectrum> absoluteSpectrum;
+  /// fluence and air kerma per mAs at the settings' distance, or why there are none
+  BeamOutput output;
 };
 
 /// A beam whose filtration entry was fitted to a first half-value layer.
@@ -92,6 +85,10 @@ class BatchRun {
   FitOutcome Fit(const RunSettings& settings, const FitRequest& request);
 
   const std::vector<LoadedFilter>& Filters() const { return filters_; }
+
+  /// The output of outcome (a run of this batch) at another distance [mm]; throws
+  /// std::invalid_argument for a distance that is not positive.
+  BeamOutput OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const;
 
  private:
   /// first half-value layer [mm] of the beam of settings, nullopt when it has none or is absorbed

@@ -1,7 +1,6 @@
 #include "beam_figures.h"
 
 #include "decimal_text.h"
-#include "json_writer.h"
 
 namespace kestrix {
 

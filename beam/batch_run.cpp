@@ -1,14 +1,14 @@
 #include "batch_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "atomic_file.h"
 #include "decimal_text.h"
+#include "emission_models.h"
 #include "file_system.h"
 #include "half_value_layer.h"
-#include "input_number.h"
-#include "json_writer.h"
 #include "material_file.h"
 
 namespace kestrix {
@@ -16,11 +16,10 @@ namespace {
 
 std::string ModelName(SpectrumModel model) { return model == SpectrumModel::Tucker ? "Tucker's" : "Birch's"; }
 
-std::vector<std::string> DescribeCorrections(const RunInputTexts& entries, const RunInputs& inputs,
-                                             SpectrumModel model) {
+std::vector<std::string> DescribeCorrections(const RunEntries& entries, const RunInputs& inputs, SpectrumModel model) {
   std::vector<std::string> corrections;
   // the desktop rewrites exactly 30 kV as "30" too; only a changed value is a correction
-  const double typed = ParseLeadingNumber(entries.tubeVoltage);
+  const double typed = entries.tubeVoltageKV;
   if (inputs.tubeVoltageText && typed != inputs.kVp) {
     const bool high = typed > kMaximumTubeVoltage;
     corrections.push_back("tube voltage " + ShortestDecimal(typed) + " kV is " +
@@ -28,24 +27,23 @@ std::vector<std::string> DescribeCorrections(const RunInputTexts& entries, const
                           " kV used");
   }
   if (inputs.inherentFiltrationReplaced) {
-    corrections.push_back("inherent filtration " + ShortestDecimal(ParseLeadingNumber(entries.beryllium)) +
-                          " mm Be + " + ShortestDecimal(ParseLeadingNumber(entries.aluminiumEquivalent)) +
-                          " mm Al eq. is not possible with " + ModelName(model) + " model (the sum must be " +
+    corrections.push_back("inherent filtration " + ShortestDecimal(entries.berylliumMm) + " mm Be + " +
+                          ShortestDecimal(entries.aluminiumEquivalentMm) + " mm Al eq. is not possible with " +
+                          ModelName(model) + " model (the sum must be " +
                           (model == SpectrumModel::Tucker ? "positive" : "zero or more") +
                           "): 0 mm Be and 0.5 mm Al eq. used");
   }
   return corrections;
 }
 
-UsedEntries EntriesUsed(const RunInputTexts& entries, const RunInputs& inputs) {
+UsedEntries EntriesUsed(const RunEntries& entries, const RunInputs& inputs) {
   UsedEntries used;
   used.tubeVoltageKV = inputs.kVp;
   used.targetAngleDegrees = inputs.targetAngleDegrees;
-  used.berylliumMm = inputs.inherentFiltrationReplaced ? 0.0 : ParseLeadingNumber(entries.beryllium);
-  used.aluminiumEquivalentMm =
-      inputs.inherentFiltrationReplaced ? 0.5 : ParseLeadingNumber(entries.aluminiumEquivalent);
-  used.addedAluminiumMm = ParseLeadingNumber(entries.addedAluminium);
-  used.addedCopperMm = ParseLeadingNumber(entries.addedCopper);
+  used.berylliumMm = inputs.inherentFiltrationReplaced ? 0.0 : entries.berylliumMm;
+  used.aluminiumEquivalentMm = inputs.inherentFiltrationReplaced ? 0.5 : entries.aluminiumEquivalentMm;
+  used.addedAluminiumMm = entries.addedAluminiumMm;
+  used.addedCopperMm = entries.addedCopperMm;
   return used;
 }
 
@@ -75,16 +73,16 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string& EntryText(RunInputTexts& entries, FittedEntry entry) {
+double& EntryValue(RunEntries& entries, FittedEntry entry) {
   switch (entry) {
-    case FittedEntry::InherentAluminiumEquivalent: return entries.aluminiumEquivalent;
-    case FittedEntry::AddedCopper: return entries.addedCopper;
-    default: return entries.addedAluminium;
+    case FittedEntry::InherentAluminiumEquivalent: return entries.aluminiumEquivalentMm;
+    case FittedEntry::AddedCopper: return entries.addedCopperMm;
+    default: return entries.addedAluminiumMm;
   }
 }
 
 RunSettings WithThickness(RunSettings settings, FittedEntry entry, double thicknessMm) {
-  EntryText(settings.entries, entry) = ShortestDecimal(thicknessMm);
+  EntryValue(settings.entries, entry) = thicknessMm;
   return settings;
 }
 
@@ -110,13 +108,22 @@ BatchRun::BatchRun(const std::string& tablePath, const std::vector<FilterRequest
 
 RunOutcome BatchRun::Run(const RunSettings& settings) {
   RunOutcome outcome;
-  outcome.inputs = ReadRunInputs(settings.entries, settings.model);
+  outcome.inputs = CorrectRunEntries(settings.entries, settings.model);
   outcome.used = EntriesUsed(settings.entries, outcome.inputs);
   outcome.corrections = DescribeCorrections(settings.entries, outcome.inputs, settings.model);
 
   // the desktop run: photon-number spectrum, its relative values into the exchange file
+  CheckDistance(settings.distanceMm);
   ComputePhotonSpectrum(outcome.inputs, settings.model, settings.waveform, state_);
   const double kVp = outcome.inputs.kVp;
+  if (EmissionModelFor(settings.model).IsAbsolute()) {
+    // the waveform average is per sample; per electron it is weighted by the tube current
+    const double perElectron = SamplesPerCurrentWeight(settings.waveform);
+    PhotonSpectrum& absolute = outcome.absoluteSpectrum.emplace();
+    const int top = std::min(TopBinFor(kVp), kExchangeLast);
+    for (int i = 2; i <= top; ++i) absolute[i] = state_.SpectrumBins[i] * perElectron;
+  }
+  outcome.output = OutputAt(outcome, settings.model, settings.distanceMm);
   outcome.photonSpectrum = RelativePhotonSpectrum(state_, kVp);
   outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
   outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
@@ -152,8 +159,14 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   return outcome;
 }
 
+BeamOutput BatchRun::OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const {
+  CheckDistance(distanceMm);
+  if (!outcome.absoluteSpectrum) return RelativeModelOutput(ModelKeyword(model), distanceMm);
+  return ComputeBeamOutput(*outcome.absoluteSpectrum, distanceMm, state_.table);
+}
+
 std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMaterial material) {
-  const RunInputs inputs = ReadRunInputs(settings.entries, settings.model);
+  const RunInputs inputs = CorrectRunEntries(settings.entries, settings.model);
   try {
     ComputePhotonSpectrum(inputs, settings.model, settings.waveform, state_);
   } catch (const RunError&) {
@@ -165,16 +178,16 @@ std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMat
 
 FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request) {
   // an unusable angle is refused whatever the thickness, with the run's own message
-  CosecantOfTargetAngle(ReadRunInputs(settings.entries, settings.model).targetAngleDegrees);
+  CosecantOfTargetAngle(CorrectRunEntries(settings.entries, settings.model).targetAngleDegrees);
   // a thickness that makes the run replace the inherent filtration (Tucker without any) is not fitted
   double thinnestMm = 0;
   if (request.entry == FittedEntry::InherentAluminiumEquivalent &&
-      ReadRunInputs(WithThickness(settings, request.entry, 0).entries, settings.model).inherentFiltrationReplaced) {
+      CorrectRunEntries(WithThickness(settings, request.entry, 0).entries, settings.model).inherentFiltrationReplaced) {
     thinnestMm = kFitResolutionMm;
   }
   const LayerForThickness layer = [&](double thicknessMm) -> std::optional<double> {
     const RunSettings trial = WithThickness(settings, request.entry, thicknessMm);
-    if (ReadRunInputs(trial.entries, trial.model).inherentFiltrationReplaced) return std::nullopt;
+    if (CorrectRunEntries(trial.entries, trial.model).inherentFiltrationReplaced) return std::nullopt;
     return FirstLayer(trial, request.material);
   };
   FitOutcome fitted;
@@ -195,19 +208,19 @@ std::string DataFileBeside(const std::string& tablePath, const std::string& name
 QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base,
                         const std::vector<FilterRequest>& userFilters, const std::string& tablePath) {
   QualityPlan plan{quality, base, userFilters};
-  RunInputTexts& entries = plan.settings.entries;
-  entries.tubeVoltage = VoltageText(quality.tubeVoltageKV);
-  entries.addedCopper = "0";
+  RunEntries& entries = plan.settings.entries;
+  entries.tubeVoltageKV = quality.tubeVoltageKV;
+  entries.addedCopperMm = 0;
   if (quality.berylliumMm && quality.aluminiumMm) {
-    entries.beryllium = ShortestDecimal(*quality.berylliumMm);
-    entries.aluminiumEquivalent = ShortestDecimal(*quality.aluminiumMm);
-    entries.addedAluminium = "0";
+    entries.berylliumMm = *quality.berylliumMm;
+    entries.aluminiumEquivalentMm = *quality.aluminiumMm;
+    entries.addedAluminiumMm = 0;
   }
   for (const QualityFilter& filter : quality.filters) {
     if (filter.material == "Cu") {
-      entries.addedCopper = ShortestDecimal(filter.thicknessMm);
+      entries.addedCopperMm = filter.thicknessMm;
     } else if (filter.material == "Al") {
-      entries.addedAluminium = ShortestDecimal(filter.thicknessMm);
+      entries.addedAluminiumMm = filter.thicknessMm;
     } else {
       plan.filters.push_back(FilterRequest{DataFileBeside(tablePath, filter.material + ".ele"), filter.thicknessMm});
     }
@@ -229,12 +242,12 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
   }
   const double nominal = *plan.quality.nominalHvl1AlMm;
   RunSettings settings = plan.settings;
-  settings.entries.addedAluminium = "0";
+  settings.entries.addedAluminiumMm = 0;
   try {
     realised.fit = batch.Fit(settings, FitRequest{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, nominal});
   } catch (const FiltrationFitError& error) {
     if (!error.thinnestHvl1Mm || nominal >= *error.thinnestHvl1Mm) throw;
-    const UsedEntries used = EntriesUsed(settings.entries, ReadRunInputs(settings.entries, settings.model));
+    const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));
     const double be = used.berylliumMm;
     const double al = used.aluminiumEquivalentMm;
     throw QualityRefusal(plan.quality.name + " (" + VoltageText(plan.quality.tubeVoltageKV) + " kV, nominal HVL1 " +

@@ -13,6 +13,7 @@
 #include "atomic_file.h"
 #include "beam_figures.h"
 #include "cli_test_files.h"
+#include "entry_texts.h"
 #include "input_number.h"
 #include "json_writer.h"
 #include "material_file.h"
@@ -25,29 +26,37 @@ namespace {
 using test::ReadBytes;
 using test::ScratchFolder;
 
+/// the settings of the entries as typed into the main window
+RunSettings Settings(SpectrumModel model, const RunInputTexts& entries,
+                     RectificationType type = RectificationType::ConstantPotential,
+                     DisplayQuantity quantity = DisplayQuantity::PhotonNumber) {
+  return RunSettings{model, ParseRunEntries(entries), type, quantity};
+}
+
 struct Case {
   const char* name;
+  RunInputTexts texts;  /// the main window's boxes
   RunSettings settings;
   std::vector<FilterRequest> filters;
 };
 
-RunSettings Settings(SpectrumModel model, RunInputTexts entries,
-                     RectificationType type = RectificationType::ConstantPotential,
-                     DisplayQuantity quantity = DisplayQuantity::PhotonNumber) {
-  return RunSettings{model, std::move(entries), type, quantity};
+Case MakeCase(const char* name, SpectrumModel model, const RunInputTexts& entries,
+              RectificationType type = RectificationType::ConstantPotential,
+              DisplayQuantity quantity = DisplayQuantity::PhotonNumber, std::vector<FilterRequest> filters = {}) {
+  return Case{name, entries, Settings(model, entries, type, quantity), std::move(filters)};
 }
 
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases{
-      {"defaults", Settings(SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}), {}},
-      {"birch_12_peak", Settings(SpectrumModel::Birch, {"80", "12", "1", "2", "2", "0"}, RectificationType::ThreePhase12Peak), {}},
-      {"limited_voltage_single_phase",
-       Settings(SpectrumModel::Tucker, {"350", "17.5", "3", "5", "0", "0.5"}, RectificationType::SinglePhaseFullWave), {}},
-      {"lowest_voltage_replaced_inherent", Settings(SpectrumModel::Tucker, {"25", "20", "0", "0", "0", "0"}), {}},
-      {"birch_without_inherent_energy",
-       Settings(SpectrumModel::Birch, {"100", "20", "0", "0", "1", "0"}, RectificationType::ConstantPotential,
-                DisplayQuantity::Energy), {}},
-      {"tin_filter", Settings(SpectrumModel::Tucker, {"150", "20", "3", "5", "0", "0"}), {{test::DeliveredTin(), 0.2}}},
+      MakeCase("defaults", SpectrumModel::Tucker, {"200", "20", "3", "5", "0", "0"}),
+      MakeCase("birch_12_peak", SpectrumModel::Birch, {"80", "12", "1", "2", "2", "0"}, RectificationType::ThreePhase12Peak),
+      MakeCase("limited_voltage_single_phase", SpectrumModel::Tucker, {"350", "17.5", "3", "5", "0", "0.5"},
+               RectificationType::SinglePhaseFullWave),
+      MakeCase("lowest_voltage_replaced_inherent", SpectrumModel::Tucker, {"25", "20", "0", "0", "0", "0"}),
+      MakeCase("birch_without_inherent_energy", SpectrumModel::Birch, {"100", "20", "0", "0", "1", "0"},
+               RectificationType::ConstantPotential, DisplayQuantity::Energy),
+      MakeCase("tin_filter", SpectrumModel::Tucker, {"150", "20", "3", "5", "0", "0"},
+               RectificationType::ConstantPotential, DisplayQuantity::PhotonNumber, {{test::DeliveredTin(), 0.2}}),
   };
   return cases;
 }
@@ -62,7 +71,7 @@ void DesktopCalculation(const Case& c, const std::filesystem::path& folder) {
     AddArbitraryFilter(calculation.filters, ArbitraryFilterCoefficientsFor(material),
                        filter.thicknessMm * 0.1);  // the thickness box in mm, times 0.1
   }
-  const RunInputs inputs = ReadRunInputs(c.settings.entries, c.settings.model);
+  const RunInputs inputs = ReadRunInputs(c.texts, c.settings.model);
   ComputePhotonSpectrum(inputs, c.settings.model, c.settings.waveform, calculation);
   const ExchangeSpectrum relative = RelativePhotonSpectrum(calculation, inputs.kVp);
   SaveFileAtomically((folder / kSpectrumExchangeFile).string(),
@@ -273,10 +282,10 @@ TEST(BatchRun, FitRoundTripReturnsTheAddedAluminium) {
   const RunSettings withTwo = Settings(SpectrumModel::Birch, {"80", "20", "1", "1", "2.000", "0"});
   const double hvl = *batch.Run(withTwo).extended.values[kHvl1Al];
   RunSettings start = withTwo;
-  start.entries.addedAluminium = "7";  // the fit replaces the entry, whatever it held
+  start.entries.addedAluminiumMm = 7;  // the fit replaces the entry, whatever it held
   const FitOutcome fitted = batch.Fit(start, {FittedEntry::AddedAluminium, LayerMaterial::Aluminium, hvl});
   EXPECT_NEAR(fitted.fit.thicknessMm, 2.0, 0.002);
-  EXPECT_EQ(fitted.settings.entries.addedAluminium, ShortestDecimal(fitted.fit.thicknessMm));
+  EXPECT_EQ(fitted.settings.entries.addedAluminiumMm, fitted.fit.thicknessMm);
   EXPECT_DOUBLE_EQ(*fitted.outcome.extended.values[kHvl1Al], fitted.fit.hvl1Mm);
   EXPECT_EQ(fitted.outcome.used.addedAluminiumMm, fitted.fit.thicknessMm);
 

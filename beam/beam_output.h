@@ -1,0 +1,49 @@
+#pragma once
+// The absolute output of a beam at a distance from the focal spot: photon fluence and air kerma per
+// unit tube charge, from the spectrum of a model that computes photons per electron. Distance acts
+// only through the inverse square; air between focus and point is a filter like any other.
+
+#include <optional>
+#include <string>
+
+#include "attenuation_table.h"
+#include "beam_quality.h"
+
+namespace kestrix {
+
+/// electrons that carry one milliampere-second of tube current [1/mAs]
+constexpr double kElectronsPerMas = 1e-3 / 1.602176634e-19;
+/// distance from the focal spot when none is given [mm]
+constexpr double kDefaultDistanceMm = 1000;
+
+/// The output at one distance; both figures are missing, with the reason, for a relative model.
+struct BeamOutput {
+  double distanceMm = kDefaultDistanceMm;                /// distance from the focal spot [mm]
+  std::optional<double> airKermaMicroGrayPerMas;         /// air kerma per tube charge [uGy/mAs]
+  std::optional<double> photonFluencePerMasPerMm2;       /// photons per area per tube charge [1/(mm2 mAs)]
+  std::string missing;                                   /// why the figures are missing (empty when given)
+};
+
+/// JSON and Python keys of the output
+inline constexpr const char* kDistanceKey = "distance_mm";
+inline constexpr const char* kAirKermaKey = "air_kerma_uGy_per_mAs";
+inline constexpr const char* kPhotonFluenceKey = "photon_fluence_per_mAs_per_mm2";
+
+/// Throws std::invalid_argument unless distanceMm is a finite positive distance [mm].
+void CheckDistance(double distanceMm);
+
+/// Photons per keV per mm2 per mAs at distanceMm [1/(keV mm2 mAs)] by grid index 1..600, from photons
+/// per keV per sr per electron: times the electrons per mAs, over the distance squared.
+PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectron, double distanceMm);
+
+/// Fluence and air kerma per mAs at distanceMm of the absolute spectrum (photons per keV per sr per
+/// electron, by grid index), each rounded to kFigureSignificantDigits. Fluence is the sum over the
+/// 0.5 keV bins from 1 keV; air kerma weighs each photon with its energy and the table's mass
+/// energy-absorption coefficient of air.
+BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, double distanceMm,
+                             const AttenuationTable& table);
+
+/// The output of a relative model: no figures, and why.
+BeamOutput RelativeModelOutput(const char* modelKeyword, double distanceMm);
+
+}  // namespace kestrix

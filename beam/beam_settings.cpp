@@ -1,0 +1,74 @@
+#include "beam_settings.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "emission_models.h"
+
+namespace kestrix {
+namespace {
+
+std::string Lowercase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+template <typename Choice, typename Choices>
+std::optional<Choice> ChoiceOf(const std::string& word, const Choices& choices, const char* (*keyword)(Choice)) {
+  for (const Choice choice : choices) {
+    if (Lowercase(word) == keyword(choice)) return choice;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+const char* ModelKeyword(SpectrumModel model) { return EmissionModelFor(model).Keyword(); }
+
+const char* WaveformKeyword(RectificationType type) {
+  switch (type) {
+    case RectificationType::ThreePhase12Peak: return "12-peak";
+    case RectificationType::SinglePhaseFullWave: return "single-phase";
+    default: return "constant";
+  }
+}
+
+const char* QuantityKeyword(DisplayQuantity quantity) {
+  switch (quantity) {
+    case DisplayQuantity::Exposure: return "exposure";
+    case DisplayQuantity::Energy: return "energy";
+    default: return "photon";
+  }
+}
+
+const char* FittedEntryKeyword(FittedEntry entry) {
+  switch (entry) {
+    case FittedEntry::InherentAluminiumEquivalent: return "al-eq";
+    case FittedEntry::AddedCopper: return "cu";
+    default: return "al";
+  }
+}
+
+std::optional<SpectrumModel> ModelOfKeyword(const std::string& word) {
+  return ChoiceOf(word, SpectrumModels(), &ModelKeyword);
+}
+
+std::optional<RectificationType> WaveformOfKeyword(const std::string& word) {
+  const RectificationType types[] = {RectificationType::ConstantPotential, RectificationType::ThreePhase12Peak,
+                                     RectificationType::SinglePhaseFullWave};
+  return ChoiceOf(word, types, &WaveformKeyword);
+}
+
+std::optional<DisplayQuantity> QuantityOfKeyword(const std::string& word) {
+  const DisplayQuantity quantities[] = {DisplayQuantity::PhotonNumber, DisplayQuantity::Exposure,
+                                        DisplayQuantity::Energy};
+  return ChoiceOf(word, quantities, &QuantityKeyword);
+}
+
+std::string ModelKeywordList() {
+  std::string list;
+  for (const SpectrumModel model : SpectrumModels()) list += (list.empty() ? "" : " | ") + std::string(ModelKeyword(model));
+  return list;
+}
+
+}  // namespace kestrix

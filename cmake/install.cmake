@@ -1,0 +1,30 @@
+# cmake --install <build> --prefix <dir>: the programs under <dir>/bin, the delivered data, the licence
+# and the Python package (ready for pip) under <dir>/share/kestrix, as kestrix-cli expects to find them.
+include(GNUInstallDirs)
+
+set(KESTRIX_INSTALLED_PROGRAMS Quillon kestrix-cli)
+if(KESTRIX_BUILD_UI)
+  list(APPEND KESTRIX_INSTALLED_PROGRAMS Kestrix)
+endif()
+install(TARGETS ${KESTRIX_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${KESTRIX_DELIVERED_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/data/README.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/licences)
+if(KESTRIX_BUILD_PYTHON)
+  # pip install --no-build-isolation --no-index <dir>/share/kestrix/python
+  install(DIRECTORY ${CMAKE_BINARY_DIR}/python/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/python
+          PATTERN "__pycache__" EXCLUDE PATTERN "*.egg-info" EXCLUDE PATTERN "build" EXCLUDE)
+endif()
+
+# cpack -G DEB in the build folder makes a Debian package of the same installation.
+set(CPACK_PACKAGE_NAME kestrix)
+set(CPACK_PACKAGE_VENDOR "Kestrix")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "X-ray tube spectra of tungsten targets and their beam-quality figures")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kestrix developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+include(CPack)

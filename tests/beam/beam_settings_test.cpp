@@ -1,0 +1,37 @@
+// The words of the choices: every word reads back to its choice, in any case, and nothing else does.
+
+#include "beam_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "emission_models.h"
+
+namespace kestrix {
+namespace {
+
+TEST(Keywords, EveryChoiceReadsBackFromItsWordInAnyCase) {
+  for (const SpectrumModel model : SpectrumModels()) {
+    EXPECT_EQ(ModelOfKeyword(ModelKeyword(model)), model);
+  }
+  EXPECT_EQ(ModelOfKeyword("Tucker"), SpectrumModel::Tucker);
+  for (const RectificationType type : {RectificationType::ConstantPotential, RectificationType::ThreePhase12Peak,
+                                       RectificationType::SinglePhaseFullWave}) {
+    EXPECT_EQ(WaveformOfKeyword(WaveformKeyword(type)), type);
+  }
+  for (const DisplayQuantity quantity : {DisplayQuantity::PhotonNumber, DisplayQuantity::Exposure, DisplayQuantity::Energy}) {
+    EXPECT_EQ(QuantityOfKeyword(QuantityKeyword(quantity)), quantity);
+  }
+  EXPECT_EQ(WaveformOfKeyword("12-PEAK"), RectificationType::ThreePhase12Peak);
+}
+
+TEST(Keywords, OtherWordsAreNoChoice) {
+  for (const char* word : {"", "tuck", "birch ", "constant-potential", "dose"}) {
+    EXPECT_FALSE(ModelOfKeyword(word)) << word;
+    EXPECT_FALSE(WaveformOfKeyword(word)) << word;
+    EXPECT_FALSE(QuantityOfKeyword(word)) << word;
+  }
+  EXPECT_EQ(ModelKeywordList(), "tucker | birch");
+}
+
+}  // namespace
+}  // namespace kestrix
