@@ -31,9 +31,9 @@ AbsoluteOutput ComputeAbsoluteOutput(const GridArray& photons, double distanceMm
   const double squareMm = distanceMm * distanceMm;
   AbsoluteOutput output;
   output.distanceMm = distanceMm;
-  output.photonFluencePerMasPerMm2 = number / squareMm * kElectronsPerMas;
+  output.photonFluencePerMasPerMm2 = number / squareMm * kElectronsPerMilliampereSecond;
   output.airKermaMicroGrayPerMas =
-      energy / (squareMm / kSquareMmPerSquareCm) * kElectronsPerMas * kMicroGrayPerKeVPerGram;
+      energy / (squareMm / kSquareMmPerSquareCm) * kElectronsPerMilliampereSecond * kMicroGrayPerKeVPerGram;
   return output;
 }
 

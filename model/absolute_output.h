@@ -9,9 +9,7 @@
 namespace kestrix {
 
 /// electrons on the target per mAs: 1e-3 C / elementary charge [1/mAs]
-constexpr double kElectronsPerMas = 1e-3 / 1.602176634e-19;
-/// distance of the output when none is given [mm]
-constexpr double kDefaultOutputDistanceMm = 1000;
+constexpr double kElectronsPerMilliampereSecond = 1e-3 / 1.602176634e-19;
 
 struct AbsoluteOutput {
   double distanceMm = 0;                   /// distance from the focus [mm]

@@ -20,12 +20,12 @@ TEST(AbsoluteOutput, OneBinByHand) {
   const AbsoluteOutput output = ComputeAbsoluteOutput(photons, 1000, table);
   // 1e-3 * 0.5 keV photons per sr per electron, 1 sr = 1e6 mm2 at 1 m, 6.2415e15 electrons per mAs
   const double perElectronPerMm2 = 1e-3 * 0.5 / 1e6;
-  EXPECT_REL_NEAR(output.photonFluencePerMasPerMm2, perElectronPerMm2 * kElectronsPerMas, 1e-14);
+  EXPECT_REL_NEAR(output.photonFluencePerMasPerMm2, perElectronPerMm2 * kElectronsPerMilliampereSecond, 1e-14);
   // kerma = fluence [1/cm2] * E * mu_en/rho, keV/g -> uGy
-  const double kerma = perElectronPerMm2 * 100 * 60 * 0.2 * 1.602176634e-13 * 1e6 * kElectronsPerMas;
+  const double kerma = perElectronPerMm2 * 100 * 60 * 0.2 * 1.602176634e-13 * 1e6 * kElectronsPerMilliampereSecond;
   EXPECT_REL_NEAR(output.airKermaMicroGrayPerMas, kerma, 1e-14);
   EXPECT_EQ(output.distanceMm, 1000.0);
-  EXPECT_REL_NEAR(kElectronsPerMas, 6.241509074e15, 1e-9);
+  EXPECT_REL_NEAR(kElectronsPerMilliampereSecond, 6.241509074e15, 1e-9);
 }
 
 TEST(AbsoluteOutput, KermaAndFluenceFallWithTheInverseSquare) {
