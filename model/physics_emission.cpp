@@ -170,19 +170,56 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
   emission.fill(0.0);
   const int top = TopBinFor(T0);
   if (top < 2 || !(T0 > kElectronCutoffEnergy)) return;
-  const Tables& tables = *tables_;
-  const AngularFactors& angular = *angular_;
-  const ElectronPenetration& penetration = TungstenElectronPenetration();
-  const double n = tungsten::kAtomsPerVolume;
+  SampleWork work;
+  work.top = top;
+  work.range = tables_->Range(T0);
+  work.cellDepth = work.range * kMaximumScaledDepth / kDepthBins;
+  CrossSections(*tables_, T0, work);
+  ElectronTracks(*angular_, T0, work);
+  SelfAttenuatedEmission(cosecTheta, table, work, emission);
+  if (characteristicLines_) AddCharacteristicLines(T0, cosecTheta, table, work, emission);
+}
 
-  // Step 2, electrons in the target: track length per incident electron in each cell of depth and
-  // energy, blended between the Monte Carlo's incident energies in scaled variables. `toward` weighs
-  // each direction cell with the shape function (step 3) [cm/sr]; `all` is the plain track [cm].
-  const double range = tables.Range(T0);
-  const double cellDepth = range * kMaximumScaledDepth / kDepthBins;
+/// Step 1, cross sections (bremsstrahlung_cross_section.h): n dsigma/dk = n (Z^2 / beta^2) chi(T, k/T) / k
+/// for the electrons of energy cell m and the photon energy of bin i [1/(cm keV)], T the cell's middle.
+/// A photon energy inside the cell takes only the part of the cell above it, at the middle of that part.
+void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, SampleWork& work) {
+  const int top = work.top;
+  const double energyCell = T0 / kEnergyBins;
+  const double n = tungsten::kAtomsPerVolume;
+  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
+  work.crossSection.assign(static_cast<std::size_t>(kEnergyBins) * (top + 1), 0.0);
+  std::array<double, kReducedSteps + 1> chi{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
+    work.lastBin[m] = std::min(top, static_cast<int>(std::ceil(high / kKeVPerGridIndex)) - 1);
+    if (high <= kElectronCutoffEnergy) continue;
+    double* row = work.crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+    tables.ChiRow(middle, chi);
+    for (int i = 2; i <= work.lastBin[m]; ++i) {
+      const double k = PhotonEnergy(i);
+      if (k >= low) {  // the tip: only the electrons of this cell above k
+        const double T = 0.5 * (k + high);
+        const double share = (high - k) / energyCell;
+        row[i] = n * Z2 / tungsten::BetaSquared(T) * tables.Chi(T, k / T) * tungsten::kMillibarn / k * share;
+        continue;
+      }
+      const double x = k / middle * kReducedSteps;
+      const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
+      const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
+      row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
+    }
+  }
+}
+
+/// Step 2, electrons in the target (electron_penetration.h): track length per incident electron in
+/// each cell of depth and energy, the Monte Carlo's table blended between its incident energies in
+/// scaled variables and scaled back with the CSDA range R(T0). `toward` weighs each direction cell
+/// with the shape function of step 3 [cm/sr]; `all` is the plain track [cm].
+void PhysicsEmissionModel::ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work) {
+  const ElectronPenetration& penetration = TungstenElectronPenetration();
   const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
   const double energyCell = T0 / kEnergyBins;
-  DepthEnergyTable toward{}, all{};
   std::array<std::array<double, kDirectionBins>, kEnergyBins> shape{};
   for (int m = 0; m < kEnergyBins; ++m) {
     const double beta = std::sqrt(tungsten::BetaSquared((m + 0.5) * energyCell));
@@ -201,61 +238,38 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
         sumToward += track * shape[m][c];
         sumAll += track;
       }
-      toward[j][m] = sumToward * range;
-      all[j][m] = sumAll * range;
+      work.toward[j][m] = sumToward * work.range;
+      work.all[j][m] = sumAll * work.range;
     }
   }
+}
 
-  // Step 1, cross sections: n dsigma/dk for the electrons of energy cell m, photon energy of bin i
-  // [1/(cm keV)]. A photon energy inside the cell takes only the part of the cell above it.
-  std::vector<double> crossSection(static_cast<std::size_t>(kEnergyBins) * (top + 1), 0.0);
-  std::array<int, kEnergyBins> lastBin{};
-  std::array<double, kReducedSteps + 1> chi{};
-  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
-  for (int m = 0; m < kEnergyBins; ++m) {
-    const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
-    lastBin[m] = std::min(top, static_cast<int>(std::ceil(high / kKeVPerGridIndex)) - 1);
-    if (high <= kElectronCutoffEnergy) continue;
-    double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
-    tables.ChiRow(middle, chi);
-    for (int i = 2; i <= lastBin[m]; ++i) {
-      const double k = PhotonEnergy(i);
-      if (k >= low) {  // the tip: only the electrons of this cell above k
-        const double T = 0.5 * (k + high);
-        const double share = (high - k) / energyCell;
-        row[i] = n * Z2 / tungsten::BetaSquared(T) * tables.Chi(T, k / T) * tungsten::kMillibarn / k * share;
-        continue;
-      }
-      const double x = k / middle * kReducedSteps;
-      const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
-      const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
-      row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
-    }
-  }
-
-  // Step 3, emission and self-attenuation: photons per keV per sr from each depth cell, attenuated
-  // along the path out of the target, times the photon energy.
+/// Step 3, emission and self-attenuation: photons per keV per sr into the take-off direction from each
+/// depth cell, sum over energy cells of track x n dsigma/dk, attenuated along the path z / sin(alpha)
+/// out of the target (CellTransmissions), times the photon energy:
+///     E(k) = k sum_j A_j(k) sum_m toward_jm n dsigma/dk(T_m, k).
+void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table,
+                                                  const SampleWork& work, GridArray& emission) {
+  const int top = work.top;
   std::vector<double> transmission(static_cast<std::size_t>(kDepthBins) * (top + 1));
   for (int i = 2; i <= top; ++i) {
     double factors[kDepthBins];
-    CellTransmissions(table.muW[i], cosecTheta, cellDepth, factors);
+    CellTransmissions(table.muW[i], cosecTheta, work.cellDepth, factors);
     for (int j = 0; j < kDepthBins; ++j) transmission[static_cast<std::size_t>(j) * (top + 1) + i] = factors[j];
   }
   std::vector<double> atDepth(top + 1);
   for (int j = 0; j < kDepthBins; ++j) {
     std::fill(atDepth.begin(), atDepth.end(), 0.0);
     for (int m = 0; m < kEnergyBins; ++m) {
-      const double weight = toward[j][m];
+      const double weight = work.toward[j][m];
       if (weight == 0.0) continue;
-      const double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
-      for (int i = 2; i <= lastBin[m]; ++i) atDepth[i] += weight * row[i];
+      const double* row = work.crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+      for (int i = 2; i <= work.lastBin[m]; ++i) atDepth[i] += weight * row[i];
     }
     const double* through = transmission.data() + static_cast<std::size_t>(j) * (top + 1);
     for (int i = 2; i <= top; ++i) emission[i] += through[i] * atDepth[i];
   }
   for (int i = 2; i <= top; ++i) emission[i] *= PhotonEnergy(i);
-
-  if (characteristicLines_) AddCharacteristicLines(T0, cosecTheta, cellDepth, table, all, crossSection, lastBin, emission);
 }
 
 /// Step 4, characteristic lines. Vacancies in the K, L1, L2 and L3 shells come from
@@ -271,14 +285,15 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
 /// isotropically (1 / (4 pi) per sr), and each line goes into the grid bin nearest to its energy as
 /// the formula models place theirs. Every term is weighted with the line's own escape factor, so the
 /// vacancies are summed per line.
-void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, double cellDepth,
-                                                  const AttenuationTable& table, const DepthEnergyTable& all,
-                                                  const std::vector<double>& crossSection,
-                                                  const std::array<int, kEnergyBins>& lastBin,
-                                                  GridArray& emission) const {
+void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
+                                                  const SampleWork& work, GridArray& emission) {
   const TungstenShells& shells = TungstenAtomicShells();
   if (!(T0 > shells.Shell(kShellL3).edge)) return;
-  const int top = TopBinFor(T0);
+  const int top = work.top;
+  const double cellDepth = work.cellDepth;
+  const DepthEnergyTable& all = work.all;
+  const std::vector<double>& crossSection = work.crossSection;
+  const std::array<int, kEnergyBins>& lastBin = work.lastBin;
   const double n = tungsten::kAtomsPerVolume;
   const double energyCell = T0 / kEnergyBins;
   // electron-impact vacancies per electron in each depth cell, per shell [1]

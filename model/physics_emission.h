@@ -49,11 +49,23 @@ class PhysicsEmissionModel : public EmissionModel {
   /// track per incident electron by depth cell and energy cell [cm] or [cm/sr]
   using DepthEnergyTable =
       std::array<std::array<double, penetration_layout::kEnergyBins>, penetration_layout::kDepthBins>;
+  /// what the steps of one sample hand on to each other
+  struct SampleWork {
+    int top = 0;             // highest grid bin of the sample
+    double range = 0;        // CSDA range R(T0) [cm]
+    double cellDepth = 0;    // depth of one cell of the electron table [cm]
+    DepthEnergyTable toward{};  // track weighted with the shape function towards the take-off direction [cm/sr]
+    DepthEnergyTable all{};     // track [cm]
+    std::vector<double> crossSection;  // n dsigma/dk by energy cell and bin [1/(cm keV)]
+    std::array<int, penetration_layout::kEnergyBins> lastBin{};  // highest bin each energy cell reaches
+  };
 
-  void AddCharacteristicLines(double T0, double cosecTheta, double cellDepth, const AttenuationTable& table,
-                              const DepthEnergyTable& all, const std::vector<double>& crossSection,
-                              const std::array<int, penetration_layout::kEnergyBins>& lastBin,
-                              GridArray& emission) const;
+  static void CrossSections(const Tables& tables, double T0, SampleWork& work);
+  static void ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work);
+  static void SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table, const SampleWork& work,
+                                     GridArray& emission);
+  static void AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
+                                     const SampleWork& work, GridArray& emission);
 
   bool characteristicLines_;
   std::unique_ptr<const Tables> tables_;
