@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <exception>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "bremsstrahlung_cross_section.h"
 #include "characteristic_lines.h"
@@ -162,7 +165,31 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
     }
   }
   emissions.resize(sampleVoltages.size());
-  for (std::size_t k = 0; k < sampleVoltages.size(); ++k) SampleEmission(sampleVoltages[k], cosecTheta, table, emissions[k]);
+  // the samples of a waveform spread over the cores, each computed alone: the same numbers on any count
+  const std::size_t count = sampleVoltages.size();
+  const unsigned threads =
+      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
+  std::vector<std::exception_ptr> failures(threads);
+  const auto run = [&](unsigned first) {
+    try {
+      for (std::size_t k = first; k < count; k += threads) SampleEmission(sampleVoltages[k], cosecTheta, table, emissions[k]);
+    } catch (...) {
+      failures[first] = std::current_exception();  // handed to the caller below
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      workers.emplace_back(run, t);
+    } catch (const std::system_error&) {
+      run(t);  // no thread to be had: the same work on this one
+    }
+  }
+  run(0);
+  for (std::thread& worker : workers) worker.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
 }
 
 void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const AttenuationTable& table,
