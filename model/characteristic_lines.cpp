@@ -12,6 +12,8 @@ namespace kestrix {
 namespace embedded {
 extern const double kTungstenLines[];
 extern const std::size_t kTungstenLinesCount;
+extern const double kBoteSalvatTungsten[];
+extern const std::size_t kBoteSalvatTungstenCount;
 }  // namespace embedded
 
 TungstenShells::TungstenShells() {
@@ -61,36 +63,52 @@ const TungstenShells& TungstenAtomicShells() {
 
 namespace {
 
-double CasnatiK(double T, double edge, int electrons) {
-  constexpr double kBohrRadius = 5.29177210903e-9;  // [cm]
-  constexpr double kRydberg = 13.605693e-3;         // [keV]
-  const double U = T / edge;
-  const double phi = 10.57 * std::exp(-1.736 / U + 0.317 / (U * U));
-  const double psi = std::pow(edge / kRydberg, -0.0318 + 0.3160 / U - 0.1135 / (U * U));
-  const double I = edge / tungsten::kElectronRestEnergy;
-  const double t = T / tungsten::kElectronRestEnergy;
-  const double f = (2.0 + I) / (2.0 + t) * std::pow((1.0 + t) / (1.0 + I), 2.0) *
-                   std::pow((I + t) * (2.0 + t) * (1.0 + I) * (1.0 + I) /
-                                (t * (2.0 + t) * (1.0 + I) * (1.0 + I) + I * (2.0 + I)),
-                            1.5);
-  return electrons * kBohrRadius * kBohrRadius * (kRydberg / edge) * (kRydberg / edge) * psi * phi * f *
-         std::log(U) / U;
-}
+/// parameters of one shell in the compiled-in Bote-Salvat table
+struct BoteSalvatShell {
+  double edge;  // [keV]
+  double Be, Anlj;
+  std::array<double, 4> G;
+  std::array<double, 5> A;
+};
 
-double Gryzinski(double T, double edge, int electrons) {
-  constexpr double kChargeSquared = tungsten::kElectronRadius * tungsten::kElectronRestEnergy;  // e^2 [keV cm]
-  const double U = T / edge;
-  const double g = 1.0 / U * std::pow((U - 1.0) / (U + 1.0), 1.5) *
-                   (1.0 + 2.0 / 3.0 * (1.0 - 1.0 / (2.0 * U)) * std::log(2.7 + std::sqrt(U - 1.0)));
-  return electrons * tungsten::kPi * kChargeSquared * kChargeSquared / (edge * edge) * g;
+const std::array<BoteSalvatShell, kShellCount>& BoteSalvatShells() {
+  static const std::array<BoteSalvatShell, kShellCount> shells = [] {
+    constexpr std::size_t kPerShell = 12;
+    if (embedded::kBoteSalvatTungstenCount != 1 + kShellCount * kPerShell ||
+        embedded::kBoteSalvatTungsten[0] != kShellCount) {
+      throw std::logic_error("Bote-Salvat table: layout differs from the program's");
+    }
+    std::array<BoteSalvatShell, kShellCount> result{};
+    for (int s = 0; s < kShellCount; ++s) {
+      const double* p = embedded::kBoteSalvatTungsten + 1 + s * kPerShell;
+      result[s] = {p[0] * 1e-3, p[1], p[2], {p[3], p[4], p[5], p[6]}, {p[7], p[8], p[9], p[10], p[11]}};
+    }
+    return result;
+  }();
+  return shells;
 }
 
 }  // namespace
 
 double ElectronImpactIonisation(AtomicShell shell, double T) {
-  const ShellData& data = TungstenAtomicShells().Shell(shell);
-  if (!(T > data.edge)) return 0.0;
-  return shell == kShellK ? CasnatiK(T, data.edge, data.electrons) : Gryzinski(T, data.edge, data.electrons);
+  constexpr double kBohrRadius = 5.29177210903e-9;  // [cm]
+  const BoteSalvatShell& p = BoteSalvatShells()[shell];
+  const double U = T / p.edge;
+  if (!(U > 1.0)) return 0.0;
+  double reduced;  // sigma / (4 pi a0^2)
+  if (U <= 16.0) {
+    const double v = 1.0 / (1.0 + U);
+    const double fit = p.A[0] + p.A[1] * U + v * (p.A[2] + v * v * (p.A[3] + v * v * p.A[4]));
+    reduced = (U - 1.0) * (fit / U) * (fit / U);
+  } else {
+    const double mc2 = tungsten::kElectronRestEnergy;
+    const double beta2 = tungsten::BetaSquared(T);
+    const double x = std::sqrt(T * (T + 2.0 * mc2)) / mc2;
+    const double fit = (2.0 * std::log(x) - beta2) * (1.0 + p.G[0] / x) + p.G[1] + p.G[2] * std::sqrt(mc2 / (T + mc2)) +
+                       p.G[3] / x;
+    reduced = p.Anlj / beta2 * U / (U + p.Be) * fit;
+  }
+  return 4.0 * tungsten::kPi * kBohrRadius * kBohrRadius * reduced;
 }
 
 int NearestGridIndex(double E) { return static_cast<int>(std::lround(E / kKeVPerGridIndex)); }

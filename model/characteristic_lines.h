@@ -51,14 +51,12 @@ class TungstenShells {
 const TungstenShells& TungstenAtomicShells();
 
 /// Electron-impact ionisation cross section of a tungsten shell at kinetic energy T [keV] [cm2], 0 at
-/// or below the edge.
-///  K shell: Casnati, Tartari and Baraldi, J. Phys. B 15 (1982) 155,
-///   sigma = n a0^2 (R / E_K)^2 psi phi f ln(U) / U,  U = T / E_K,
-///   phi = 10.57 exp(-1.736 / U + 0.317 / U^2),  psi = (E_K / R)^(-0.0318 + 0.3160 / U - 0.1135 / U^2),
-///   f = (2 + I)/(2 + t) ((1 + t)/(1 + I))^2 [((I + t)(2 + t)(1 + I)^2) / (t (2 + t)(1 + I)^2 + I (2 + I))]^1.5,
-///   n = 2, R the Rydberg energy, a0 the Bohr radius, I = E_K / mc^2, t = T / mc^2.
-///  L subshells: Gryzinski, Phys. Rev. 138 (1965) A336,
-///   sigma = n pi e^4 / E_b^2 (1 / U) ((U - 1)/(U + 1))^(3/2) [1 + (2/3)(1 - 1/(2U)) ln(2.7 + (U - 1)^(1/2))].
+/// or below the shell's edge: the analytical formulas of Bote, Salvat, Jablonski and Powell, At. Data
+/// Nucl. Data Tables 95 (2009) 871, fitted to distorted-wave Born calculations (as in PENELOPE),
+///   U <= 16: sigma = 4 pi a0^2 (U - 1) / U^2 [A1 + A2 U + A3 / (1 + U) + A4 / (1 + U)^3 + A5 / (1 + U)^5]^2,
+///   U > 16:  sigma = 4 pi a0^2 Anlj / beta^2 U / (U + Be) [(2 ln x - beta^2)(1 + G1 / x) + G2
+///            + G3 sqrt(mc^2 / (T + mc^2)) + G4 / x],  x = p / mc,
+/// U = T / E_edge, with the tungsten parameters compiled in from data/physics/ionisation_bote_salvat_W.txt.
 double ElectronImpactIonisation(AtomicShell shell, double T);
 
 /// grid index whose photon energy is nearest to E [keV]

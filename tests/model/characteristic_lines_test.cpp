@@ -49,19 +49,33 @@ TEST(TungstenShells, PhotoabsorptionSharesStartAtTheEdges) {
   EXPECT_EQ(Shells().PhotoabsorptionShare(kShellK, 1000), Shells().PhotoabsorptionShare(kShellK, 599));
 }
 
-TEST(ElectronImpactIonisation, ZeroUpToTheEdgeThenRisingToAMaximum) {
+TEST(ElectronImpactIonisation, BoteSalvatValuesForTungsten) {
+  // by hand from the formula and the tabulated parameters: K at 100 keV, U = 1.43496, the low-U fit
+  const double U = 100.0 / 69.6891, v = 1 / (1 + U);
+  const double fit = 0.000384 + 2.8e-5 * U + v * (-0.000585 + v * v * (0.00179 + v * v * -0.00403));
+  const double a0 = 5.29177210903e-9;
+  EXPECT_REL_NEAR(ElectronImpactIonisation(kShellK, 100), 4 * 3.14159265358979 * a0 * a0 * (U - 1) * (fit / U) * (fit / U),
+                  1e-12);
+  EXPECT_NEAR(ElectronImpactIonisation(kShellK, 100) / 1e-24, 5.06, 0.01);  // barn
+  EXPECT_NEAR(ElectronImpactIonisation(kShellL3, 30) / 1e-24, 799, 1);
+}
+
+TEST(ElectronImpactIonisation, ZeroUpToTheEdgeThenRisingAndContinuousBetweenTheFits) {
   EXPECT_EQ(ElectronImpactIonisation(kShellK, 69.0), 0.0);
-  EXPECT_EQ(ElectronImpactIonisation(kShellK, Shells().Shell(kShellK).edge), 0.0);
+  EXPECT_EQ(ElectronImpactIonisation(kShellK, 69.6891), 0.0);
   EXPECT_GT(ElectronImpactIonisation(kShellK, 80), 0.0);
   EXPECT_LT(ElectronImpactIonisation(kShellK, 80), ElectronImpactIonisation(kShellK, 150));
-  // K shell of tungsten at 100 keV: a few barn (Casnati's formula gives 7.9 b)
-  EXPECT_NEAR(ElectronImpactIonisation(kShellK, 100) / 1e-24, 7.9, 0.2);
-  // L3 at 30 keV: some hundred barn, several times L1 and L2 together less than L3's four electrons
-  const double l3 = ElectronImpactIonisation(kShellL3, 30);
-  EXPECT_GT(l3 / 1e-24, 300.0);
-  EXPECT_LT(l3 / 1e-24, 900.0);
-  EXPECT_GT(l3, ElectronImpactIonisation(kShellL2, 30));
   EXPECT_EQ(ElectronImpactIonisation(kShellL1, 12.0), 0.0);
+  // L3 has four electrons against two in L1 and L2
+  EXPECT_GT(ElectronImpactIonisation(kShellL3, 30), ElectronImpactIonisation(kShellL2, 30));
+  EXPECT_GT(ElectronImpactIonisation(kShellL2, 30), ElectronImpactIonisation(kShellL1, 30));
+  // the high-energy fit takes over at U = 16 with a step below 1 %
+  for (const AtomicShell shell : {kShellL1, kShellL2, kShellL3}) {
+    const double edges[] = {69.6891, 12.077, 11.5735, 10.2052};
+    const double at = 16 * edges[shell];
+    EXPECT_REL_NEAR(ElectronImpactIonisation(shell, at * (1 + 1e-9)), ElectronImpactIonisation(shell, at * (1 - 1e-9)),
+                    1e-2);
+  }
 }
 
 }  // namespace
