@@ -17,6 +17,11 @@
 
 namespace kestrix {
 
+namespace embedded {
+extern const double kBremsstrahlungShapeTungsten[];
+extern const std::size_t kBremsstrahlungShapeTungstenCount;
+}  // namespace embedded
+
 namespace {
 
 using namespace penetration_layout;
@@ -26,9 +31,12 @@ using namespace penetration_layout;
 constexpr int kReducedSteps = 200;
 /// CSDA range table: log-spaced electron energies from the cut-off to the grid's 500 keV
 constexpr int kRangeSteps = 600;
-/// speeds of the angular-factor table, uniform in beta from 0 to kTopBeta
-constexpr int kBetaSteps = 100;
-constexpr double kTopBeta = 0.9;
+/// reduced photon energies k/T of the shape-function table; the last stands for the tip (the
+/// tables' own last node lies between 0.99 and 0.9998)
+constexpr std::array<double, 12> kShapeReduced{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 0.95, 1.0};
+constexpr int kShapeNodes = static_cast<int>(kShapeReduced.size());
+/// points of the average over the electron's azimuth
+constexpr int kAzimuthSteps = 64;
 /// Gauss-Legendre points per direction cell for the cell average of the angular factor
 constexpr std::array<double, 4> kGaussNodes{-0.8611363115940526, -0.3399810435848563, 0.3399810435848563,
                                             0.8611363115940526};
@@ -112,42 +120,79 @@ struct PhysicsEmissionModel::Tables {
   }
 };
 
-/// The dipole shape function averaged over each direction cell.
+/// The bremsstrahlung shape function towards the take-off direction, averaged over each direction cell.
 ///
-/// Step 3, angular emission: a photon leaves at angle theta to the electron's direction with the
-/// probability per unit solid angle (Kissel, Quarles and Pratt, At. Data Nucl. Data Tables 28 (1983)
-/// 381, dipole form)
-///     S(beta, theta) = (1 - beta^2) / (4 pi (1 - beta cos theta)^2),
+/// Step 3, angular emission: a photon of energy k leaves an electron of energy T at angle theta to
+/// its direction with the probability per unit solid angle (A. Poskus, At. Data Nucl. Data Tables
+/// 129-130 (2019) 101277, a fit to partial-wave shape functions; mu = cos theta, A, B, C functions of
+/// T and k/T for tungsten, data/physics/bremsstrahlung_shape_W.txt)
+///     S = 3 / (8 pi (2A + B)) (1 - C^2) [(A + B) / (1 - C mu)^2 + (A - B) (mu - C)^2 / (1 - C mu)^4],
 /// normalised over the sphere. In a tube the central ray is perpendicular to the electron beam,
-/// whatever the target angle. With the electron at cosine w to the beam, the average over its
-/// azimuth around the beam for a photon at 90 degrees to the beam is
-///     S = (1 - beta^2) / (4 pi) (1 - beta^2 (1 - w^2))^(-3/2).
+/// whatever the target angle; an electron at cosine w to the beam and azimuth phi around it meets
+/// the central ray at mu = sqrt(1 - w^2) cos phi. The table holds S averaged over phi and over each
+/// direction cell, per node of the shape-function data (energy e, reduced photon energy q).
 /// (The electron table is computed for electrons along the normal; at the target angles of tubes the
 /// beam is within about 20 degrees of it.)
 struct PhysicsEmissionModel::AngularFactors {
-  std::array<std::array<double, kDirectionBins>, kBetaSteps + 1> perSteradian{};  // [1/sr]
+  std::vector<double> logEnergies;  // log of the data's electron energies [log keV]
+  std::vector<std::array<std::array<double, kDirectionBins>, kShapeNodes>> perSteradian;  // [1/sr]
 
   AngularFactors() {
-    for (int b = 0; b <= kBetaSteps; ++b) {
-      const double beta = kTopBeta * b / kBetaSteps;
-      for (int c = 0; c < kDirectionBins; ++c) {
-        const double lower = -1.0 + 2.0 * c / kDirectionBins;
-        const double half = 1.0 / kDirectionBins;
-        double mean = 0;
-        for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
-          const double w = lower + half * (1.0 + kGaussNodes[g]);
-          mean += 0.5 * kGaussWeights[g] * std::pow(1.0 - beta * beta * (1.0 - w * w), -1.5);
+    const double* data = embedded::kBremsstrahlungShapeTungsten;
+    const std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
+    if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
+    const auto energies = static_cast<std::size_t>(data[0]);
+    if (count != 2 + energies * (1 + 4 * kShapeNodes)) throw std::logic_error("shape-function table: bad size");
+    for (std::size_t e = 0; e < energies; ++e) {
+      const double* row = data + 2 + e * (1 + 4 * kShapeNodes);
+      logEnergies.push_back(std::log(row[0]));
+      const double *A = row + 1 + kShapeNodes, *B = A + kShapeNodes, *C = B + kShapeNodes;
+      std::array<std::array<double, kDirectionBins>, kShapeNodes> nodes{};
+      for (int q = 0; q < kShapeNodes; ++q) {
+        for (int c = 0; c < kDirectionBins; ++c) {
+          double mean = 0;
+          for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
+            const double w = -1.0 + (2.0 * c + 1.0 + kGaussNodes[g]) / kDirectionBins;
+            const double sine = std::sqrt(std::max(0.0, 1.0 - w * w));
+            double aroundBeam = 0;
+            for (int a = 0; a < kAzimuthSteps; ++a) {
+              const double mu = sine * std::cos(tungsten::kPi * (a + 0.5) / kAzimuthSteps);
+              aroundBeam += BremsstrahlungShapeFunction(A[q], B[q], C[q], mu);
+            }
+            mean += 0.5 * kGaussWeights[g] * aroundBeam / kAzimuthSteps;
+          }
+          nodes[q][c] = mean;
         }
-        perSteradian[b][c] = (1.0 - beta * beta) / (4.0 * tungsten::kPi) * mean;
+      }
+      perSteradian.push_back(nodes);
+    }
+  }
+
+  /// the factors of each direction cell and reduced-energy node at electron energy T [keV], linear in log T
+  void At(double T, std::array<std::array<double, kDirectionBins>, kShapeNodes>& factors) const {
+    const double logT = std::clamp(std::log(T), logEnergies.front(), logEnergies.back());
+    std::size_t e = std::upper_bound(logEnergies.begin(), logEnergies.end(), logT) - logEnergies.begin();
+    e = std::clamp<std::size_t>(e, 1, logEnergies.size() - 1) - 1;
+    const double w = (logT - logEnergies[e]) / (logEnergies[e + 1] - logEnergies[e]);
+    for (int q = 0; q < kShapeNodes; ++q) {
+      for (int c = 0; c < kDirectionBins; ++c) {
+        factors[q][c] = perSteradian[e][q][c] + w * (perSteradian[e + 1][q][c] - perSteradian[e][q][c]);
       }
     }
   }
 };
 
+double BremsstrahlungShapeFunction(double A, double B, double C, double mu) {
+  const double d = 1.0 - C * mu;
+  return 3.0 / (8.0 * tungsten::kPi * (2.0 * A + B)) * (1.0 - C * C) *
+         ((A + B) / (d * d) + (A - B) * (mu - C) * (mu - C) / (d * d * d * d));
+}
+
 PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
     : characteristicLines_(characteristicLines),
       tables_(std::make_unique<const Tables>()),
       angular_(std::make_unique<const AngularFactors>()) {
+  static_assert(kShapeNodes == kShapeNodeCount, "one count of k/T nodes");
   TungstenElectronPenetration();
   TungstenAtomicShells();
 }
@@ -210,31 +255,45 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
 /// Step 1, cross sections (bremsstrahlung_cross_section.h): n dsigma/dk = n (Z^2 / beta^2) chi(T, k/T) / k
 /// for the electrons of energy cell m and the photon energy of bin i [1/(cm keV)], T the cell's middle.
 /// A photon energy inside the cell takes only the part of the cell above it, at the middle of that part.
+/// Each value is split between the two shape-function nodes around its k/T (step 3).
 void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, SampleWork& work) {
   const int top = work.top;
   const double energyCell = T0 / kEnergyBins;
   const double n = tungsten::kAtomsPerVolume;
   constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
-  work.crossSection.assign(static_cast<std::size_t>(kEnergyBins) * (top + 1), 0.0);
+  const std::size_t size = static_cast<std::size_t>(kEnergyBins) * (top + 1);
+  work.crossSection.assign(size, 0.0);
+  work.lowerNodeShare.assign(size, 0.0);
+  work.upperNodeShare.assign(size, 0.0);
+  work.lowerNode.assign(size, 0);
   std::array<double, kReducedSteps + 1> chi{};
   for (int m = 0; m < kEnergyBins; ++m) {
     const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
     work.lastBin[m] = std::min(top, static_cast<int>(std::ceil(high / kKeVPerGridIndex)) - 1);
     if (high <= kElectronCutoffEnergy) continue;
-    double* row = work.crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+    const std::size_t offset = static_cast<std::size_t>(m) * (top + 1);
+    double* row = work.crossSection.data() + offset;
     tables.ChiRow(middle, chi);
     for (int i = 2; i <= work.lastBin[m]; ++i) {
       const double k = PhotonEnergy(i);
+      double T = middle;
       if (k >= low) {  // the tip: only the electrons of this cell above k
-        const double T = 0.5 * (k + high);
+        T = 0.5 * (k + high);
         const double share = (high - k) / energyCell;
         row[i] = n * Z2 / tungsten::BetaSquared(T) * tables.Chi(T, k / T) * tungsten::kMillibarn / k * share;
-        continue;
+      } else {
+        const double x = k / middle * kReducedSteps;
+        const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
+        const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
+        row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
       }
-      const double x = k / middle * kReducedSteps;
-      const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
-      const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
-      row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
+      const double u = std::min(k / T, 1.0);
+      int q = static_cast<int>(std::upper_bound(kShapeReduced.begin(), kShapeReduced.end(), u) - kShapeReduced.begin()) - 1;
+      q = std::clamp(q, 0, kShapeNodes - 2);
+      const double w = (u - kShapeReduced[q]) / (kShapeReduced[q + 1] - kShapeReduced[q]);
+      work.lowerNode[offset + i] = q;
+      work.lowerNodeShare[offset + i] = row[i] * (1.0 - w);
+      work.upperNodeShare[offset + i] = row[i] * w;
     }
   }
 }
@@ -242,39 +301,36 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
 /// Step 2, electrons in the target (electron_penetration.h): track length per incident electron in
 /// each cell of depth and energy, the Monte Carlo's table blended between its incident energies in
 /// scaled variables and scaled back with the CSDA range R(T0). `toward` weighs each direction cell
-/// with the shape function of step 3 [cm/sr]; `all` is the plain track [cm].
+/// with the shape function of step 3, per reduced-energy node [cm/sr]; `all` is the plain track [cm].
 void PhysicsEmissionModel::ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work) {
   const ElectronPenetration& penetration = TungstenElectronPenetration();
   const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
   const double energyCell = T0 / kEnergyBins;
-  std::array<std::array<double, kDirectionBins>, kEnergyBins> shape{};
+  std::array<std::array<double, kDirectionBins>, kShapeNodes> shape{};
   for (int m = 0; m < kEnergyBins; ++m) {
-    const double beta = std::sqrt(tungsten::BetaSquared((m + 0.5) * energyCell));
-    const double x = std::min(beta / kTopBeta * kBetaSteps, static_cast<double>(kBetaSteps) - 1e-9);
-    const int b = static_cast<int>(x);
-    for (int c = 0; c < kDirectionBins; ++c) {
-      shape[m][c] = angular.perSteradian[b][c] + (x - b) * (angular.perSteradian[b + 1][c] - angular.perSteradian[b][c]);
-    }
-  }
-  for (int j = 0; j < kDepthBins; ++j) {
-    for (int m = 0; m < kEnergyBins; ++m) {
-      double sumToward = 0, sumAll = 0;
+    angular.At((m + 0.5) * energyCell, shape);
+    for (int j = 0; j < kDepthBins; ++j) {
+      std::array<double, kDirectionBins> track{};
+      double sumAll = 0;
       for (int c = 0; c < kDirectionBins; ++c) {
-        const double track = (1.0 - bracket.upperWeight) * penetration.Track(bracket.lower, j, m, c) +
-                             bracket.upperWeight * penetration.Track(bracket.upper, j, m, c);
-        sumToward += track * shape[m][c];
-        sumAll += track;
+        track[c] = (1.0 - bracket.upperWeight) * penetration.Track(bracket.lower, j, m, c) +
+                   bracket.upperWeight * penetration.Track(bracket.upper, j, m, c);
+        sumAll += track[c];
       }
-      work.toward[j][m] = sumToward * work.range;
       work.all[j][m] = sumAll * work.range;
+      for (int q = 0; q < kShapeNodes; ++q) {
+        double sumToward = 0;
+        for (int c = 0; c < kDirectionBins; ++c) sumToward += track[c] * shape[q][c];
+        work.toward[j][m][q] = sumToward * work.range;
+      }
     }
   }
 }
 
 /// Step 3, emission and self-attenuation: photons per keV per sr into the take-off direction from each
-/// depth cell, sum over energy cells of track x n dsigma/dk, attenuated along the path z / sin(alpha)
-/// out of the target (CellTransmissions), times the photon energy:
-///     E(k) = k sum_j A_j(k) sum_m toward_jm n dsigma/dk(T_m, k).
+/// depth cell, sum over energy cells of track x shape function x n dsigma/dk, attenuated along the
+/// path z / sin(alpha) out of the target (CellTransmissions), times the photon energy:
+///     E(k) = k sum_j A_j(k) sum_m toward_jm(k / T_m) n dsigma/dk(T_m, k).
 void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table,
                                                   const SampleWork& work, GridArray& emission) {
   const int top = work.top;
@@ -288,10 +344,15 @@ void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const Atten
   for (int j = 0; j < kDepthBins; ++j) {
     std::fill(atDepth.begin(), atDepth.end(), 0.0);
     for (int m = 0; m < kEnergyBins; ++m) {
-      const double weight = work.toward[j][m];
-      if (weight == 0.0) continue;
-      const double* row = work.crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
-      for (int i = 2; i <= work.lastBin[m]; ++i) atDepth[i] += weight * row[i];
+      const std::array<double, kShapeNodes>& toward = work.toward[j][m];
+      if (toward[0] == 0.0) continue;
+      const std::size_t offset = static_cast<std::size_t>(m) * (top + 1);
+      const double* lowerShare = work.lowerNodeShare.data() + offset;
+      const double* upperShare = work.upperNodeShare.data() + offset;
+      const int* node = work.lowerNode.data() + offset;
+      for (int i = 2; i <= work.lastBin[m]; ++i) {
+        atDepth[i] += lowerShare[i] * toward[node[i]] + upperShare[i] * toward[node[i] + 1];
+      }
     }
     const double* through = transmission.data() + static_cast<std::size_t>(j) * (top + 1);
     for (int i = 2; i <= top; ++i) emission[i] += through[i] * atDepth[i];

@@ -1,5 +1,6 @@
 #include "physics_emission.h"
 
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
@@ -49,6 +50,23 @@ ExtendedBeamQuality Quality(const GridArray& photons) {
   PhotonSpectrum spectrum{};
   for (int i = 1; i <= kExchangeLast; ++i) spectrum[i] = photons[i];
   return ComputeExtendedBeamQuality(spectrum, DeliveredTable());
+}
+
+TEST(BremsstrahlungShapeFunction, IsNormalisedOverTheSphereAndIsTheDipoleFormForA1B0) {
+  for (const auto& [A, B, C] : {std::array<double, 3>{0.02, 0.09, 0.41}, {1.0, 0.0, 0.55}, {0.05, 0.01, 0.0}}) {
+    double integral = 0;
+    const int steps = 200000;
+    for (int s = 0; s < steps; ++s) {
+      const double mu = -1.0 + (s + 0.5) * 2.0 / steps;
+      integral += 2.0 * 3.14159265358979 * BremsstrahlungShapeFunction(A, B, C, mu) * 2.0 / steps;
+    }
+    EXPECT_NEAR(integral, 1.0, 1e-6) << A << " " << B << " " << C;
+  }
+  // A = 1, B = 0: the Lorentz-transformed (1 + cos^2) dipole, 3 (1 - b^2) / (16 pi) [1/d^2 + (mu - b)^2 / d^4]
+  const double b = 0.5, mu = 0.3, d = 1 - b * mu;
+  EXPECT_REL_NEAR(BremsstrahlungShapeFunction(1, 0, b, mu),
+                  3 * (1 - b * b) / (16 * 3.14159265358979323846) * (1 / (d * d) + (mu - b) * (mu - b) / (d * d * d * d)),
+                  1e-14);
 }
 
 TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor30To300kV) {
