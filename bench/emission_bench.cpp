@@ -2,6 +2,8 @@
 // transcription on the same inputs: the worst case (Tucker, 300 kV, single-phase full-wave)
 // and the constant-potential 200 kV default, both with 3 mm Be, 5 mm Al equivalent and a
 // 20 degree target. Ends with the speed-up of the fast code in each case.
+// Then one spectrum with all its extended figures by Tucker's model and by the physics model (with
+// its absolute output) in the same cases and at 60 kV, and the physics model's cost in Tucker spectra.
 
 #include <benchmark/benchmark.h>
 
@@ -11,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "absolute_output.h"
+#include "beam_quality.h"
 #include "calculation_run.h"
 #include "calculation_state.h"
+#include "physics_emission.h"
 #include "reference_emission.h"
 #include "waveform_synthesis.h"
 
@@ -81,6 +86,64 @@ BENCHMARK_CAPTURE(ConstantPotential200kV, Reference, reference::SynthesizeSpectr
     ->UseRealTime();
 BENCHMARK_CAPTURE(ConstantPotential200kV, Fast, SynthesizeSpectrum)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+/// The extended figures of the spectrum in state.SpectrumBins.
+ExtendedBeamQuality Figures(const CalculationState& state) {
+  PhotonSpectrum spectrum{};
+  for (int i = 1; i <= kExchangeLast; ++i) spectrum[i] = state.SpectrumBins[i];
+  return ComputeExtendedBeamQuality(spectrum, state.table);
+}
+
+/// One spectrum with all its figures, Tucker's fast code: emission, waveform, filters, extended figures.
+void TuckerWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
+  CalculationState& state = BenchState();
+  const double cosecTheta = CosecantOfTargetAngle(kDefaultTargetAngle);
+  for (auto _ : timing) {
+    state.SpectrumBins.fill(0.0);
+    SynthesizeSpectrum(SpectrumModel::Tucker, kVp, cosecTheta, type, kDefaultFilters, state);
+    benchmark::DoNotOptimize(Figures(state));
+  }
+}
+
+/// The same with the physics model, plus its absolute output at 1 m.
+void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
+  CalculationState& state = BenchState();
+  static const PhysicsEmissionModel model;
+  const double cosecTheta = CosecantOfTargetAngle(kDefaultTargetAngle);
+  const std::vector<WaveformSample> samples = WaveformSamples(type);
+  std::vector<double> voltages;
+  for (const WaveformSample& sample : samples) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
+  std::vector<GridArray> emissions;
+  for (auto _ : timing) {
+    state.SpectrumBins.fill(0.0);
+    model.SampleEmissions(voltages, cosecTheta, state.table, emissions);
+    AverageWaveformSamples(
+        kVp, samples, [&](std::size_t k, double, GridArray& phase) { phase = emissions[k]; }, state.PhaseEmission,
+        state.SpectrumBins);
+    ApplyFiltration(kVp, kDefaultFilters, state.table, state.filters, state.SpectrumBins);
+    benchmark::DoNotOptimize(Figures(state));
+    benchmark::DoNotOptimize(ComputeAbsoluteOutput(state.SpectrumBins, 1000.0, state.table));
+  }
+}
+
+BENCHMARK_CAPTURE(TuckerWithFigures, WorstCase, 300, RectificationType::SinglePhaseFullWave)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, WorstCase, 300, RectificationType::SinglePhaseFullWave)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(TuckerWithFigures, ConstantPotential200kV, 200, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential200kV, 200, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(TuckerWithFigures, ConstantPotential60kV, 60, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential60kV, 60, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 /// The console report, keeping each run's real time to print the speed-ups at the end.
 class SpeedUpReporter : public benchmark::ConsoleReporter {
  public:
@@ -103,6 +166,14 @@ class SpeedUpReporter : public benchmark::ConsoleReporter {
       if (reference == realMilliseconds_.end() || fast == realMilliseconds_.end()) continue;
       std::printf("%-24s reference %9.3f ms   fast %7.3f ms   %6.1f times faster\n", name, reference->second,
                   fast->second, reference->second / fast->second);
+    }
+    // a physics spectrum with all figures against Tucker's
+    for (const char* name : {"WorstCase", "ConstantPotential200kV", "ConstantPotential60kV"}) {
+      const auto tucker = realMilliseconds_.find(std::string("TuckerWithFigures/") + name + "/real_time");
+      const auto physics = realMilliseconds_.find(std::string("PhysicsWithFigures/") + name + "/real_time");
+      if (tucker == realMilliseconds_.end() || physics == realMilliseconds_.end()) continue;
+      std::printf("%-24s tucker %9.3f ms   physics %7.3f ms   physics costs %5.2f times tucker\n", name,
+                  tucker->second, physics->second, physics->second / tucker->second);
     }
   }
 

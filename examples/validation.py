@@ -1,4 +1,4 @@
-"""Validation page: both models against the measured reference beams of ISO 4037 (N, H) and IEC 61267
+"""Validation page: the three models against the measured reference beams of ISO 4037 (N, H) and IEC 61267
 (RQR, RQA). Nothing is fitted: each beam is computed from its published tube voltage and filtration,
 with its air path as a filter, at the 20 degree target angle of the measurements.
 
@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCE = os.path.join(HERE, "data", "reference-beams.tsv")
 DOCS = os.path.join(HERE, "..", "docs")
 
-MODELS = [("tucker", "Tucker"), ("birch", "Birch")]
+MODELS = [("tucker", "Tucker"), ("birch", "Birch"), ("physics", "Physics")]
 SERIES = [("ISO", "N", "ISO 4037 N"), ("ISO", "H", "ISO 4037 H"), ("IEC", "RQR", "IEC 61267 RQR"),
           ("IEC", "RQA", "IEC 61267 RQA")]
 # (key of Beam.quality() and column of the reference data, heading, unit)
@@ -126,16 +126,18 @@ def weakness_sentence(stats, model, name):
     heading = next(h for k, h, _ in QUANTITIES if k == key)
     direction = "too low (too soft a beam)" if worst < 0 else "too high (too hard a beam)"
     best_label, (best_rms, _, _) = ranked[-1]
-    return ("%s's model is weakest for the %s beams, whose %s it computes %s by %.1f %% RMS (worst %s %%); "
+    subject = "The physics model" if model == "physics" else "%s's model" % name
+    return ("%s is weakest for the %s beams, whose %s it computes %s by %.1f %% RMS (worst %s %%); "
             "it is closest for the %s beams, where no figure is off by more than %.1f %% RMS."
-            % (name, label, heading, direction, rms, percent(worst), best_label, best_rms))
+            % (subject, label, heading, direction, rms, percent(worst), best_label, best_rms))
 
 
 def render_page(table, stats):
     lines = [
         "# Validation against measured reference beams",
         "",
-        "How far to trust each model: the beam-quality figures Kestrix computes, against the figures",
+        "How far to trust each model: the beam-quality figures Kestrix computes with Tucker's and Birch's",
+        "formulas and with the physics model ([physics.md](physics.md)), against the figures",
         "measured on the reference beams of ISO 4037 (N and H series) and IEC 61267 (RQR and RQA), as",
         "published by PTB (U. Ankerhold, *Catalogue of X-ray spectra and their characteristic data*,",
         "PTB-Dos-34, 2000; the data are in [examples/data/reference-beams.tsv](../examples/data/reference-beams.tsv)",
@@ -172,9 +174,20 @@ def render_page(table, stats):
     lines += ["", "## Where each model is weak", ""]
     for model, name in MODELS:
         lines.append("- " + weakness_sentence(stats, model, name))
-    lines += ["", "Both models are closest for the heavily filtered beams (N and RQA), whose spectra the filters",
-              "shape more than the model's low-energy emission does; the lightly filtered H and RQR beams show",
-              "where the models differ from each other and from the measurements."]
+    lines += ["", "The formula models are closest for the heavily filtered beams (N and RQA), whose spectra the",
+              "filters shape more than the model's low-energy emission does; the lightly filtered H and RQR beams",
+              "show where the models differ from each other and from the measurements. The physics model is",
+              "built from cross sections and an electron Monte Carlo without any fitted constant.", "",
+              "Root-mean-square deviation per series over all five figures of all its beams (pooled), in %:", ""]
+    lines += ["| series |" + "".join(" %s |" % name for _, name in MODELS), "|---|" + "---:|" * len(MODELS)]
+    for _, _, label in SERIES:
+        cells = []
+        for model, _ in MODELS:
+            deviations = [entry["models"][model][key][1] for entry in table if entry["series"] == label
+                          for key, _, _ in QUANTITIES]
+            deviations = [d for d in deviations if d is not None]
+            cells.append("%.2f" % math.sqrt(sum(d * d for d in deviations) / len(deviations)))
+        lines.append("| %s | %s |" % (label, " | ".join(cells)))
     lines += ["", "## Every beam", "", "Measured value, then the deviation of each model in %."]
     units = {key: (heading, unit) for key, heading, unit in QUANTITIES}
     for title, keys in DETAIL_TABLES:
@@ -203,7 +216,7 @@ def draw_figure(table, path):
     import matplotlib.pyplot as plt
 
     markers = {label: marker for (_, _, label), marker in zip(SERIES, "osD^")}
-    colours = {"tucker": "tab:blue", "birch": "tab:orange"}
+    colours = {"tucker": "tab:blue", "birch": "tab:orange", "physics": "tab:green"}
     figure, panels = plt.subplots(1, len(QUANTITIES), figsize=(3.4 * len(QUANTITIES), 3.8), dpi=100, sharey=True)
     for axes, (key, heading, _) in zip(panels, QUANTITIES):
         for model, name in MODELS:

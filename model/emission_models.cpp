@@ -4,6 +4,7 @@
 
 #include "bremsstrahlung_kernel.h"
 #include "calculation_run.h"
+#include "physics_emission.h"
 
 namespace kestrix {
 namespace {
@@ -32,7 +33,7 @@ class FormulaEmissionModel final : public EmissionModel {
 }  // namespace
 
 const std::vector<SpectrumModel>& SpectrumModels() {
-  static const std::vector<SpectrumModel> models{SpectrumModel::Tucker, SpectrumModel::Birch};
+  static const std::vector<SpectrumModel> models{SpectrumModel::Tucker, SpectrumModel::Birch, SpectrumModel::Physics};
   return models;
 }
 
@@ -41,6 +42,10 @@ const EmissionModel& EmissionModelFor(SpectrumModel model) {
   static const FormulaEmissionModel birch(SpectrumModel::Birch, "birch");
   switch (model) {
     case SpectrumModel::Tucker: return tucker;
+    case SpectrumModel::Physics: {
+      static const PhysicsEmissionModel physics;  // its tables are built on first use
+      return physics;
+    }
     default: return birch;  // any other code runs Birch's formula
   }
 }

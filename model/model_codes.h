@@ -4,7 +4,7 @@
 namespace kestrix {
 
 /// spectrum model chosen on the start screen (any value other than Tucker runs Birch)
-enum class SpectrumModel { Birch = 1, Tucker = 2 };
+enum class SpectrumModel { Birch = 1, Tucker = 2, Physics = 3 };
 
 /// tube voltage waveform
 enum class RectificationType {

@@ -30,7 +30,7 @@ TEST(Keywords, OtherWordsAreNoChoice) {
     EXPECT_FALSE(WaveformOfKeyword(word)) << word;
     EXPECT_FALSE(QuantityOfKeyword(word)) << word;
   }
-  EXPECT_EQ(ModelKeywordList(), "tucker | birch");
+  EXPECT_EQ(ModelKeywordList(), "tucker | birch | physics");
 }
 
 }  // namespace

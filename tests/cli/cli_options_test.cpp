@@ -110,7 +110,7 @@ TEST(CliOptions, BadCommandLinesAreRefusedWithTheReason) {
   EXPECT_EQ(UsageMessage({"--kv"}), "option --kv needs a value");
   EXPECT_EQ(UsageMessage({"--kv", "100", "--kv", "120"}), "option --kv is given twice");
   EXPECT_EQ(UsageMessage({"--json=yes"}), "option --json takes no value");
-  EXPECT_EQ(UsageMessage({"--model", "kramers"}), "option --model: \"kramers\" is not one of tucker | birch");
+  EXPECT_EQ(UsageMessage({"--model", "kramers"}), "option --model: \"kramers\" is not one of tucker | birch | physics");
   EXPECT_EQ(UsageMessage({"--waveform", "dc"}),
             "option --waveform: \"dc\" is not one of constant | 12-peak | single-phase");
   EXPECT_EQ(UsageMessage({"--filter", "Sn.ele"}),

@@ -536,5 +536,29 @@ TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
   }
 }
 
+/// the number after `key` in a text, 0 when it is not there
+double NumberAfter(const std::string& text, const std::string& key) {
+  const std::size_t at = text.find(key);
+  return at == std::string::npos ? 0.0 : std::stod(text.substr(at + key.size()));
+}
+
+TEST(CliProgram, ThePhysicsModelGivesItsOutputAtAnyDistanceAndPerMasTables) {
+  const Result near = RunCli({"--model", "physics", "--kv", "100", "--no-table", "--json", "--distance", "500"});
+  const Result far = RunCli({"--model", "physics", "--kv", "100", "--no-table", "--json", "--distance", "1000"});
+  ASSERT_EQ(near.status, 0) << near.err;
+  ASSERT_EQ(far.status, 0) << far.err;
+  const double kermaNear = NumberAfter(near.out, "\"air_kerma_uGy_per_mAs\": ");
+  const double kermaFar = NumberAfter(far.out, "\"air_kerma_uGy_per_mAs\": ");
+  ASSERT_GT(kermaFar, 0.0) << far.out;
+  EXPECT_NEAR(kermaNear / kermaFar, 4.0, 4.0 * 1e-8);  // the inverse square
+  EXPECT_NEAR(NumberAfter(near.out, "\"photon_fluence_per_mAs_per_mm2\": ") /
+                  NumberAfter(far.out, "\"photon_fluence_per_mAs_per_mm2\": "),
+              4.0, 4.0 * 1e-8);
+  const Result text = RunCli({"--model", "physics", "--kv", "100", "--no-table"});
+  EXPECT_NE(text.out.find("# air kerma per mAs [uGy] at 1000 mm: "), std::string::npos) << text.out;
+  const Result table = RunCli({"--model", "physics", "--kv", "60", "--normalise", "per-mas", "--no-figures"});
+  EXPECT_EQ(table.status, 0) << table.err;
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -24,7 +24,10 @@ TEST(EmissionModels, EveryListedModelHasItsOwnKeywordAndAVoltageRange) {
   EXPECT_EQ(keywords.size(), SpectrumModels().size());
   EXPECT_STREQ(EmissionModelFor(SpectrumModel::Tucker).Keyword(), "tucker");
   EXPECT_STREQ(EmissionModelFor(SpectrumModel::Birch).Keyword(), "birch");
+  EXPECT_STREQ(EmissionModelFor(SpectrumModel::Physics).Keyword(), "physics");
   EXPECT_FALSE(EmissionModelFor(SpectrumModel::Tucker).IsAbsolute());
+  EXPECT_TRUE(EmissionModelFor(SpectrumModel::Physics).IsAbsolute());
+  EXPECT_EQ(SpectrumModels().back(), SpectrumModel::Physics);  // the third model, after the formulas
   EXPECT_EQ(EmissionModelFor(SpectrumModel::Birch).MinimumVoltage(), 30);
   EXPECT_EQ(EmissionModelFor(SpectrumModel::Birch).MaximumVoltage(), 300);
 }

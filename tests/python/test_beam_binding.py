@@ -265,3 +265,18 @@ def test_a_relative_model_has_no_output_and_no_per_mas_spectrum():
         beam.output(distance_mm=0)
     total = beam.spectrum(normalise="total")
     assert total.normalisation == "total" and total.values.sum() == pytest.approx(1.0, abs=1e-12)
+
+
+def test_the_physics_model_gives_the_clis_output_falling_with_the_inverse_square():
+    beam = kestrix.Beam(model="physics", kv=100, angle=12, be=3, al_eq=5.25, filters=[("Air", 1000)])
+    near, far = beam.output(distance_mm=500), beam.output(distance_mm=1000)
+    assert near["missing"] == {} and far["missing"] == {}
+    assert near["air_kerma_uGy_per_mAs"] == pytest.approx(4 * far["air_kerma_uGy_per_mAs"], rel=1e-8)
+    assert near["photon_fluence_per_mAs_per_mm2"] == pytest.approx(4 * far["photon_fluence_per_mAs_per_mm2"], rel=1e-8)
+    # Omar, Andreo and Poludniowski 2020 give about 56.5 uGy/mAs (bremsstrahlung only) for this tube
+    assert 50 < far["air_kerma_uGy_per_mAs"] < 66
+    command_line = ["--model", "physics", "--kv", "100", "--angle", "12", "--be", "3", "--al-eq", "5.25",
+                    "--filter", "Air.mix:1000", "--no-table"]
+    assert beam.figures()["output"] == cli_json(command_line)["results"]["output"]
+    per_mas = beam.spectrum(normalise="per_mas", distance_mm=1000)
+    assert per_mas.values.sum() * 0.5 == pytest.approx(far["photon_fluence_per_mAs_per_mm2"], rel=1e-6)

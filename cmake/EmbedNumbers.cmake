@@ -1,0 +1,32 @@
+# kestrix_embed_numbers(<data file> <generated .cpp> <symbol>)
+# Compiles the numbers of a delivered data file into the library: '#' lines are comments, every
+# other item separated by blanks or line ends is a number. The generated file defines
+#   extern const double <symbol>[];  extern const std::size_t <symbol>Count;
+# in namespace kestrix::embedded. The data file stays the source of truth: editing it reconfigures.
+function(kestrix_embed_numbers data_file out_file symbol)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${data_file})
+  file(READ ${data_file} text)
+  string(REGEX REPLACE "#[^\n]*" "" text "${text}")
+  string(STRIP "${text}" text)
+  string(REGEX REPLACE "[ \t\r\n]+" ";" items "${text}")
+  set(bad ${items})
+  list(FILTER bad EXCLUDE REGEX "^[-+]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?$")
+  if(bad)
+    list(GET bad 0 first)
+    message(FATAL_ERROR "${data_file}: '${first}' is not a number")
+  endif()
+  list(LENGTH items count)
+  list(JOIN items ",\n    " values)
+  file(RELATIVE_PATH source ${PROJECT_SOURCE_DIR} ${data_file})
+  file(CONFIGURE OUTPUT ${out_file} CONTENT "// Generated at configure time from ${source}; do not edit.
+#include <cstddef>
+
+namespace kestrix::embedded {
+extern const double ${symbol}[];
+extern const std::size_t ${symbol}Count;
+const double ${symbol}[] = {
+    ${values}};
+const std::size_t ${symbol}Count = ${count};
+}  // namespace kestrix::embedded
+" @ONLY)
+endfunction()

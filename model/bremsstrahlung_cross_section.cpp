@@ -1,0 +1,69 @@
+#include "bremsstrahlung_cross_section.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <stdexcept>
+
+#include "tungsten_target.h"
+
+namespace kestrix {
+
+namespace embedded {
+extern const double kSeltzerBergerTungsten[];
+extern const std::size_t kSeltzerBergerTungstenCount;
+}  // namespace embedded
+
+BremsstrahlungCrossSection::BremsstrahlungCrossSection() {
+  const double* data = embedded::kSeltzerBergerTungsten;
+  const std::size_t count = embedded::kSeltzerBergerTungstenCount;
+  if (count < 2) throw std::logic_error("Seltzer-Berger table: empty");
+  const auto nT = static_cast<std::size_t>(data[0]);
+  const auto nK = static_cast<std::size_t>(data[1]);
+  if (count != 2 + nT + nK + nT * nK || nT < 2 || nK < 2) throw std::logic_error("Seltzer-Berger table: bad size");
+  energies_.assign(data + 2, data + 2 + nT);
+  reduced_.assign(data + 2 + nT, data + 2 + nT + nK);
+  chi_.assign(data + 2 + nT + nK, data + count);
+  for (const double T : energies_) logEnergies_.push_back(std::log(T));
+}
+
+double BremsstrahlungCrossSection::ScaledCrossSection(double T, double u) const {
+  if (!(u >= 0.0 && u <= 1.0)) return 0.0;
+  // log T between two rows, held to the table's ends
+  const double logT = std::log(std::clamp(T, energies_.front(), energies_.back()));
+  std::size_t r = std::upper_bound(logEnergies_.begin(), logEnergies_.end(), logT) - logEnergies_.begin();
+  r = std::clamp<std::size_t>(r, 1, energies_.size() - 1) - 1;
+  const double wT = (logT - logEnergies_[r]) / (logEnergies_[r + 1] - logEnergies_[r]);
+  // k/T between two columns
+  std::size_t c = std::upper_bound(reduced_.begin(), reduced_.end(), u) - reduced_.begin();
+  c = std::clamp<std::size_t>(c, 1, reduced_.size() - 1) - 1;
+  const double wK = (u - reduced_[c]) / (reduced_[c + 1] - reduced_[c]);
+  const auto at = [&](std::size_t row, std::size_t column) { return chi_[row * reduced_.size() + column]; };
+  const double low = at(r, c) + wK * (at(r, c + 1) - at(r, c));
+  const double high = at(r + 1, c) + wK * (at(r + 1, c + 1) - at(r + 1, c));
+  return low + wT * (high - low);
+}
+
+double BremsstrahlungCrossSection::DifferentialCrossSection(double T, double k) const {
+  if (!(k > 0.0 && k < T)) return 0.0;
+  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
+  return Z2 / tungsten::BetaSquared(T) * ScaledCrossSection(T, k / T) * tungsten::kMillibarn / k;
+}
+
+double BremsstrahlungCrossSection::RadiativeStoppingPower(double T) const {
+  // n Z^2 T / beta^2 * integral of chi over k/T from 0 to 1 (trapezoids on the table's columns)
+  double integral = 0;
+  for (std::size_t c = 0; c + 1 < reduced_.size(); ++c) {
+    integral += 0.5 * (ScaledCrossSection(T, reduced_[c]) + ScaledCrossSection(T, reduced_[c + 1])) *
+                (reduced_[c + 1] - reduced_[c]);
+  }
+  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
+  return tungsten::kAtomsPerVolume * Z2 * T / tungsten::BetaSquared(T) * integral * tungsten::kMillibarn;
+}
+
+const BremsstrahlungCrossSection& TungstenBremsstrahlung() {
+  static const BremsstrahlungCrossSection table;
+  return table;
+}
+
+}  // namespace kestrix

@@ -1,0 +1,49 @@
+#pragma once
+// Bremsstrahlung cross section of tungsten from the Seltzer-Berger tables.
+//
+// S. M. Seltzer and M. J. Berger, Nucl. Instrum. Methods B 12 (1985) 95 and At. Data Nucl. Data
+// Tables 35 (1986) 345 tabulate the scaled cross section chi(Z, T, k/T) = (beta^2 / Z^2) k dsigma/dk
+// (electron-nucleus and electron-electron bremsstrahlung together) on 57 electron energies T and 32
+// reduced photon energies k/T, so that
+//     dsigma/dk (T, k) = (Z^2 / beta^2) chi(T, k/T) / k.
+// The tables are read as they are meant to be read: linear in log T, linear in k/T. The numbers are
+// compiled in from data/physics/seltzer_berger_W.txt.
+
+#include <vector>
+
+namespace kestrix {
+
+class BremsstrahlungCrossSection {
+ public:
+  /// the delivered tungsten table
+  BremsstrahlungCrossSection();
+
+  /// electron kinetic energies of the table [keV]
+  const std::vector<double>& ElectronEnergies() const { return energies_; }
+  /// reduced photon energies k/T of the table [1]
+  const std::vector<double>& ReducedPhotonEnergies() const { return reduced_; }
+  /// chi at node (row, column) [mb]
+  double Node(int row, int column) const { return chi_[row * reduced_.size() + column]; }
+
+  /// scaled cross section chi at electron energy T [keV] and k/T in [0, 1] [mb]; T is held to the
+  /// table's range, k/T outside [0, 1] gives 0
+  double ScaledCrossSection(double T, double reducedPhotonEnergy) const;
+
+  /// dsigma/dk for an electron of kinetic energy T [keV] emitting a photon of energy k [keV],
+  /// per tungsten atom [cm2/keV]; 0 for k >= T or k <= 0
+  double DifferentialCrossSection(double T, double k) const;
+
+  /// radiative stopping power of tungsten, n * integral of k dsigma/dk over k from 0 to T [keV/cm]
+  double RadiativeStoppingPower(double T) const;
+
+ private:
+  std::vector<double> energies_;
+  std::vector<double> logEnergies_;
+  std::vector<double> reduced_;
+  std::vector<double> chi_;
+};
+
+/// the delivered tungsten table, built once
+const BremsstrahlungCrossSection& TungstenBremsstrahlung();
+
+}  // namespace kestrix

@@ -1,0 +1,116 @@
+#include "characteristic_lines.h"
+
+#include <cmath>
+#include <cstddef>
+#include <stdexcept>
+
+#include "energy_grid.h"
+#include "tungsten_target.h"
+
+namespace kestrix {
+
+namespace embedded {
+extern const double kTungstenLines[];
+extern const std::size_t kTungstenLinesCount;
+extern const double kBoteSalvatTungsten[];
+extern const std::size_t kBoteSalvatTungstenCount;
+}  // namespace embedded
+
+TungstenShells::TungstenShells() {
+  const double* data = embedded::kTungstenLines;
+  const std::size_t count = embedded::kTungstenLinesCount;
+  std::size_t at = 0;
+  const auto next = [&]() {
+    if (at >= count) throw std::logic_error("tungsten lines: table too short");
+    return data[at++];
+  };
+  if (next() != kShellCount) throw std::logic_error("tungsten lines: other shells than K, L1, L2, L3");
+  for (ShellData& shell : shells_) {
+    shell.edge = next();
+    shell.fluorescenceYield = next();
+    shell.electrons = static_cast<int>(next());
+    const int lines = static_cast<int>(next());
+    for (int l = 0; l < lines; ++l) {
+      const double energy = next();
+      shell.lines.push_back({energy, next()});
+    }
+  }
+  f12_ = next();
+  f13_ = next();
+  f23_ = next();
+  firstIndex_ = static_cast<int>(next());
+  const int lastIndex = static_cast<int>(next());
+  if (lastIndex < firstIndex_ || count - at != static_cast<std::size_t>(lastIndex - firstIndex_ + 1) * kShellCount) {
+    throw std::logic_error("tungsten lines: photoabsorption table of the wrong length");
+  }
+  for (int i = firstIndex_; i <= lastIndex; ++i) {
+    std::array<double, kShellCount> row{};
+    for (double& share : row) share = next();
+    shares_.push_back(row);
+  }
+}
+
+double TungstenShells::PhotoabsorptionShare(AtomicShell shell, int gridIndex) const {
+  if (gridIndex < firstIndex_) return 0.0;
+  const std::size_t k = static_cast<std::size_t>(gridIndex - firstIndex_);
+  return k < shares_.size() ? shares_[k][shell] : shares_.back()[shell];
+}
+
+const TungstenShells& TungstenAtomicShells() {
+  static const TungstenShells data;
+  return data;
+}
+
+namespace {
+
+/// parameters of one shell in the compiled-in Bote-Salvat table
+struct BoteSalvatShell {
+  double edge;  // [keV]
+  double Be, Anlj;
+  std::array<double, 4> G;
+  std::array<double, 5> A;
+};
+
+const std::array<BoteSalvatShell, kShellCount>& BoteSalvatShells() {
+  static const std::array<BoteSalvatShell, kShellCount> shells = [] {
+    constexpr std::size_t kPerShell = 12;
+    if (embedded::kBoteSalvatTungstenCount != 1 + kShellCount * kPerShell ||
+        embedded::kBoteSalvatTungsten[0] != kShellCount) {
+      throw std::logic_error("Bote-Salvat table: layout differs from the program's");
+    }
+    std::array<BoteSalvatShell, kShellCount> result{};
+    for (int s = 0; s < kShellCount; ++s) {
+      const double* p = embedded::kBoteSalvatTungsten + 1 + s * kPerShell;
+      result[s] = {p[0] * 1e-3, p[1], p[2], {p[3], p[4], p[5], p[6]}, {p[7], p[8], p[9], p[10], p[11]}};
+    }
+    return result;
+  }();
+  return shells;
+}
+
+}  // namespace
+
+double ElectronImpactIonisation(AtomicShell shell, double T) {
+  constexpr double kBohrRadius = 5.29177210903e-9;  // [cm]
+  const BoteSalvatShell& p = BoteSalvatShells()[shell];
+  const double U = T / p.edge;
+  if (!(U > 1.0)) return 0.0;
+  double reduced;  // sigma / (4 pi a0^2)
+  if (U <= 16.0) {
+    const double v = 1.0 / (1.0 + U);
+    const double fit = p.A[0] + p.A[1] * U + v * (p.A[2] + v * v * (p.A[3] + v * v * p.A[4]));
+    reduced = (U - 1.0) * (fit / U) * (fit / U);
+  } else {
+    const double mc2 = tungsten::kElectronRestEnergy;
+    const double beta2 = tungsten::BetaSquared(T);
+    const double x = std::sqrt(T * (T + 2.0 * mc2)) / mc2;
+    const double fit = (2.0 * std::log(x) - beta2) * (1.0 + p.G[0] / x) + p.G[1] + p.G[2] * std::sqrt(mc2 / (T + mc2)) +
+                       p.G[3] / x;
+    reduced = p.Anlj / beta2 * U / (U + p.Be) * fit;
+  }
+  return 4.0 * tungsten::kPi * kBohrRadius * kBohrRadius * reduced;
+}
+
+int NearestGridIndex(double E) { return static_cast<int>(std::lround(E / kKeVPerGridIndex)); }
+
+}  // namespace kestrix

@@ -1,0 +1,65 @@
+#pragma once
+// Tungsten K and L lines: atomic data and the inner-shell ionisation cross sections for electron impact.
+//
+// Atomic data (edges, fluorescence yields, line energies and radiative rates, Coster-Kronig
+// probabilities and each shell's share of the photoabsorption in the total attenuation) come from
+// xraylib through tools/physics/generate_tungsten_lines.cpp and are compiled in from
+// data/physics/tungsten_lines.txt.
+
+#include <array>
+#include <vector>
+
+namespace kestrix {
+
+/// the shells with lines, in the order of the data file
+enum AtomicShell { kShellK = 0, kShellL1, kShellL2, kShellL3, kShellCount };
+
+struct FluorescenceLine {
+  double energy;         /// line energy [keV]
+  double radiativeRate;  /// share of the shell's radiative transitions that give this line [1]
+};
+
+struct ShellData {
+  double edge = 0;             /// absorption edge [keV]
+  double fluorescenceYield = 0;  /// [1]
+  int electrons = 0;           /// electrons in the filled shell
+  std::vector<FluorescenceLine> lines;
+};
+
+class TungstenShells {
+ public:
+  /// the delivered data; throws std::logic_error when the compiled-in table is malformed
+  TungstenShells();
+
+  const ShellData& Shell(AtomicShell shell) const { return shells_[shell]; }
+  /// Coster-Kronig probabilities: an L1 vacancy moves to L2 (f12) or L3 (f13), an L2 one to L3 (f23) [1]
+  double F12() const { return f12_; }
+  double F13() const { return f13_; }
+  double F23() const { return f23_; }
+  /// photoabsorption in the shell over total attenuation at grid index i [1]; 0 below the table,
+  /// the last tabulated value above it
+  double PhotoabsorptionShare(AtomicShell shell, int gridIndex) const;
+
+ private:
+  std::array<ShellData, kShellCount> shells_;
+  double f12_ = 0, f13_ = 0, f23_ = 0;
+  int firstIndex_ = 0;
+  std::vector<std::array<double, kShellCount>> shares_;
+};
+
+/// the delivered data, built once
+const TungstenShells& TungstenAtomicShells();
+
+/// Electron-impact ionisation cross section of a tungsten shell at kinetic energy T [keV] [cm2], 0 at
+/// or below the shell's edge: the analytical formulas of Bote, Salvat, Jablonski and Powell, At. Data
+/// Nucl. Data Tables 95 (2009) 871, fitted to distorted-wave Born calculations (as in PENELOPE),
+///   U <= 16: sigma = 4 pi a0^2 (U - 1) / U^2 [A1 + A2 U + A3 / (1 + U) + A4 / (1 + U)^3 + A5 / (1 + U)^5]^2,
+///   U > 16:  sigma = 4 pi a0^2 Anlj / beta^2 U / (U + Be) [(2 ln x - beta^2)(1 + G1 / x) + G2
+///            + G3 sqrt(mc^2 / (T + mc^2)) + G4 / x],  x = p / mc,
+/// U = T / E_edge, with the tungsten parameters compiled in from data/physics/ionisation_bote_salvat_W.txt.
+double ElectronImpactIonisation(AtomicShell shell, double T);
+
+/// grid index whose photon energy is nearest to E [keV]
+int NearestGridIndex(double E);
+
+}  // namespace kestrix

@@ -1,0 +1,458 @@
+#include "physics_emission.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "bremsstrahlung_cross_section.h"
+#include "characteristic_lines.h"
+#include "electron_penetration.h"
+#include "electron_stopping_power.h"
+#include "tungsten_target.h"
+
+namespace kestrix {
+
+namespace embedded {
+extern const double kBremsstrahlungShapeTungsten[];
+extern const std::size_t kBremsstrahlungShapeTungstenCount;
+}  // namespace embedded
+
+namespace {
+
+using namespace penetration_layout;
+
+/// points of the resampled Seltzer-Berger rows, uniform in k/T from 0 to 1; the table's own k/T
+/// nodes are multiples of 1/200 up to 0.995, so linear interpolation on this grid is the table's own
+constexpr int kReducedSteps = 200;
+/// CSDA range table: log-spaced electron energies from the cut-off to the grid's 500 keV
+constexpr int kRangeSteps = 600;
+/// reduced photon energies k/T of the shape-function table; the last stands for the tip (the
+/// tables' own last node lies between 0.99 and 0.9998)
+constexpr std::array<double, 12> kShapeReduced{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 0.95, 1.0};
+constexpr int kShapeNodes = static_cast<int>(kShapeReduced.size());
+/// points of the average over the electron's azimuth
+constexpr int kAzimuthSteps = 64;
+/// Gauss-Legendre points per direction cell for the cell average of the angular factor
+constexpr std::array<double, 4> kGaussNodes{-0.8611363115940526, -0.3399810435848563, 0.3399810435848563,
+                                            0.8611363115940526};
+constexpr std::array<double, 4> kGaussWeights{0.3478548451374538, 0.6521451548625461, 0.6521451548625461,
+                                              0.3478548451374538};
+
+/// Bin-averaged self-attenuation of photons made uniformly over a depth cell [z, z + dz], per cell:
+/// cell j transmits exp(-mu c j dz) (1 - exp(-mu c dz)) / (mu c dz) along the path z c out of the
+/// target, c = 1 / sin(target angle). Writes kDepthBins factors.
+void CellTransmissions(double mu, double cosecTheta, double cellDepth, double* factors) {
+  const double x = mu * cosecTheta * cellDepth;
+  const double step = std::exp(-x);
+  double factor = x > 1e-12 ? (1.0 - step) / x : 1.0;
+  for (int j = 0; j < kDepthBins; ++j) {
+    factors[j] = factor;
+    factor *= step;
+  }
+}
+
+}  // namespace
+
+/// Everything the spectra share, built once per model.
+struct PhysicsEmissionModel::Tables {
+  std::vector<double> logNodeEnergies;              // log of the Seltzer-Berger electron energies
+  std::vector<std::array<double, kReducedSteps + 1>> chiRows;  // chi [mb] per node on the k/T grid
+  std::array<double, kRangeSteps + 1> logRange{};   // log CSDA range [log cm] on the log-energy grid
+  double logRangeLow = 0, logRangeStep = 0;
+
+  Tables() {
+    // step 1 prepared: the Seltzer-Berger rows on a uniform k/T grid
+    const BremsstrahlungCrossSection& sb = TungstenBremsstrahlung();
+    for (const double T : sb.ElectronEnergies()) {
+      logNodeEnergies.push_back(std::log(T));
+      std::array<double, kReducedSteps + 1> row{};
+      for (int s = 0; s <= kReducedSteps; ++s) row[s] = sb.ScaledCrossSection(T, static_cast<double>(s) / kReducedSteps);
+      chiRows.push_back(row);
+    }
+    // step 2 prepared: CSDA ranges that scale the electron table's depths
+    // (the integral of 1 / S accumulated once, by the midpoint rule on a fine log grid)
+    logRangeLow = std::log(kElectronCutoffEnergy * 1.01);
+    logRangeStep = (std::log(kGridLast * kKeVPerGridIndex) - logRangeLow) / kRangeSteps;
+    constexpr int kSubSteps = 10;
+    double range = CsdaRange(std::exp(logRangeLow));
+    logRange[0] = std::log(range);
+    for (int s = 1; s <= kRangeSteps; ++s) {
+      for (int sub = 0; sub < kSubSteps; ++sub) {
+        const double E = std::exp(logRangeLow + (s - 1 + (sub + 0.5) / kSubSteps) * logRangeStep);
+        range += E / TotalStoppingPower(E) * logRangeStep / kSubSteps;
+      }
+      logRange[s] = std::log(range);
+    }
+  }
+
+  /// CSDA range in tungsten [cm], log-log interpolated
+  double Range(double T) const {
+    const double x = std::clamp((std::log(T) - logRangeLow) / logRangeStep, 0.0, static_cast<double>(kRangeSteps));
+    const int s = std::min(static_cast<int>(x), kRangeSteps - 1);
+    return std::exp(logRange[s] + (x - s) * (logRange[s + 1] - logRange[s]));
+  }
+
+  /// chi(T, k/T) row for electron energy T, linear in log T between the table's rows
+  void ChiRow(double T, std::array<double, kReducedSteps + 1>& row) const {
+    const double logT = std::clamp(std::log(T), logNodeEnergies.front(), logNodeEnergies.back());
+    std::size_t r = std::upper_bound(logNodeEnergies.begin(), logNodeEnergies.end(), logT) - logNodeEnergies.begin();
+    r = std::clamp<std::size_t>(r, 1, logNodeEnergies.size() - 1) - 1;
+    const double w = (logT - logNodeEnergies[r]) / (logNodeEnergies[r + 1] - logNodeEnergies[r]);
+    for (int s = 0; s <= kReducedSteps; ++s) row[s] = chiRows[r][s] + w * (chiRows[r + 1][s] - chiRows[r][s]);
+  }
+
+  /// chi(T, u) [mb] for 0 <= u <= 1, linear in log T and in u
+  double Chi(double T, double u) const {
+    const double logT = std::clamp(std::log(T), logNodeEnergies.front(), logNodeEnergies.back());
+    std::size_t r = std::upper_bound(logNodeEnergies.begin(), logNodeEnergies.end(), logT) - logNodeEnergies.begin();
+    r = std::clamp<std::size_t>(r, 1, logNodeEnergies.size() - 1) - 1;
+    const double w = (logT - logNodeEnergies[r]) / (logNodeEnergies[r + 1] - logNodeEnergies[r]);
+    const double x = u * kReducedSteps;
+    const int s = std::clamp(static_cast<int>(x), 0, kReducedSteps - 1);
+    const double low = chiRows[r][s] + (x - s) * (chiRows[r][s + 1] - chiRows[r][s]);
+    const double high = chiRows[r + 1][s] + (x - s) * (chiRows[r + 1][s + 1] - chiRows[r + 1][s]);
+    return low + w * (high - low);
+  }
+};
+
+/// The bremsstrahlung shape function towards the take-off direction, averaged over each direction cell.
+///
+/// Step 3, angular emission: a photon of energy k leaves an electron of energy T at angle theta to
+/// its direction with the probability per unit solid angle (A. Poskus, At. Data Nucl. Data Tables
+/// 129-130 (2019) 101277, a fit to partial-wave shape functions; mu = cos theta, A, B, C functions of
+/// T and k/T for tungsten, data/physics/bremsstrahlung_shape_W.txt)
+///     S = 3 / (8 pi (2A + B)) (1 - C^2) [(A + B) / (1 - C mu)^2 + (A - B) (mu - C)^2 / (1 - C mu)^4],
+/// normalised over the sphere. In a tube the central ray is perpendicular to the electron beam,
+/// whatever the target angle; an electron at cosine w to the beam and azimuth phi around it meets
+/// the central ray at mu = sqrt(1 - w^2) cos phi. The table holds S averaged over phi and over each
+/// direction cell, per node of the shape-function data (energy e, reduced photon energy q).
+/// (The electron table is computed for electrons along the normal; at the target angles of tubes the
+/// beam is within about 20 degrees of it.)
+struct PhysicsEmissionModel::AngularFactors {
+  std::vector<double> logEnergies;  // log of the data's electron energies [log keV]
+  std::vector<std::array<std::array<double, kDirectionBins>, kShapeNodes>> perSteradian;  // [1/sr]
+
+  AngularFactors() {
+    const double* data = embedded::kBremsstrahlungShapeTungsten;
+    const std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
+    if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
+    const auto energies = static_cast<std::size_t>(data[0]);
+    if (count != 2 + energies * (1 + 4 * kShapeNodes)) throw std::logic_error("shape-function table: bad size");
+    for (std::size_t e = 0; e < energies; ++e) {
+      const double* row = data + 2 + e * (1 + 4 * kShapeNodes);
+      logEnergies.push_back(std::log(row[0]));
+      const double *A = row + 1 + kShapeNodes, *B = A + kShapeNodes, *C = B + kShapeNodes;
+      std::array<std::array<double, kDirectionBins>, kShapeNodes> nodes{};
+      for (int q = 0; q < kShapeNodes; ++q) {
+        for (int c = 0; c < kDirectionBins; ++c) {
+          double mean = 0;
+          for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
+            const double w = -1.0 + (2.0 * c + 1.0 + kGaussNodes[g]) / kDirectionBins;
+            const double sine = std::sqrt(std::max(0.0, 1.0 - w * w));
+            double aroundBeam = 0;
+            for (int a = 0; a < kAzimuthSteps; ++a) {
+              const double mu = sine * std::cos(tungsten::kPi * (a + 0.5) / kAzimuthSteps);
+              aroundBeam += BremsstrahlungShapeFunction(A[q], B[q], C[q], mu);
+            }
+            mean += 0.5 * kGaussWeights[g] * aroundBeam / kAzimuthSteps;
+          }
+          nodes[q][c] = mean;
+        }
+      }
+      perSteradian.push_back(nodes);
+    }
+  }
+
+  /// the factors of each direction cell and reduced-energy node at electron energy T [keV], linear in log T
+  void At(double T, std::array<std::array<double, kDirectionBins>, kShapeNodes>& factors) const {
+    const double logT = std::clamp(std::log(T), logEnergies.front(), logEnergies.back());
+    std::size_t e = std::upper_bound(logEnergies.begin(), logEnergies.end(), logT) - logEnergies.begin();
+    e = std::clamp<std::size_t>(e, 1, logEnergies.size() - 1) - 1;
+    const double w = (logT - logEnergies[e]) / (logEnergies[e + 1] - logEnergies[e]);
+    for (int q = 0; q < kShapeNodes; ++q) {
+      for (int c = 0; c < kDirectionBins; ++c) {
+        factors[q][c] = perSteradian[e][q][c] + w * (perSteradian[e + 1][q][c] - perSteradian[e][q][c]);
+      }
+    }
+  }
+};
+
+double BremsstrahlungShapeFunction(double A, double B, double C, double mu) {
+  const double d = 1.0 - C * mu;
+  return 3.0 / (8.0 * tungsten::kPi * (2.0 * A + B)) * (1.0 - C * C) *
+         ((A + B) / (d * d) + (A - B) * (mu - C) * (mu - C) / (d * d * d * d));
+}
+
+PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
+    : characteristicLines_(characteristicLines),
+      tables_(std::make_unique<const Tables>()),
+      angular_(std::make_unique<const AngularFactors>()) {
+  static_assert(kShapeNodes == kShapeNodeCount, "one count of k/T nodes");
+  TungstenElectronPenetration();
+  TungstenAtomicShells();
+}
+
+PhysicsEmissionModel::~PhysicsEmissionModel() = default;
+
+void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta,
+                                           const AttenuationTable& table, std::vector<GridArray>& emissions) const {
+  if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
+    throw std::invalid_argument("The target angle must lie above 0 and at most 90 degrees.");
+  }
+  for (const double T0 : sampleVoltages) {
+    if (!(T0 <= kGridLast * kKeVPerGridIndex)) {
+      throw std::out_of_range("Sample voltage " + std::to_string(T0) + " kV lies above the 500 keV energy grid.");
+    }
+  }
+  emissions.resize(sampleVoltages.size());
+  // the samples of a waveform spread over the cores, each computed alone: the same numbers on any count
+  const std::size_t count = sampleVoltages.size();
+  const unsigned threads =
+      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
+  std::vector<std::exception_ptr> failures(threads);
+  const auto run = [&](unsigned first) {
+    try {
+      for (std::size_t k = first; k < count; k += threads) SampleEmission(sampleVoltages[k], cosecTheta, table, emissions[k]);
+    } catch (...) {
+      failures[first] = std::current_exception();  // handed to the caller below
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      workers.emplace_back(run, t);
+    } catch (const std::system_error&) {
+      run(t);  // no thread to be had: the same work on this one
+    }
+  }
+  run(0);
+  for (std::thread& worker : workers) worker.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
+void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const AttenuationTable& table,
+                                          GridArray& emission) const {
+  emission.fill(0.0);
+  const int top = TopBinFor(T0);
+  if (top < 2 || !(T0 > kElectronCutoffEnergy)) return;
+  SampleWork work;
+  work.top = top;
+  work.range = tables_->Range(T0);
+  work.cellDepth = work.range * kMaximumScaledDepth / kDepthBins;
+  CrossSections(*tables_, T0, work);
+  ElectronTracks(*angular_, T0, work);
+  SelfAttenuatedEmission(cosecTheta, table, work, emission);
+  if (characteristicLines_) AddCharacteristicLines(T0, cosecTheta, table, work, emission);
+}
+
+/// Step 1, cross sections (bremsstrahlung_cross_section.h): n dsigma/dk = n (Z^2 / beta^2) chi(T, k/T) / k
+/// for the electrons of energy cell m and the photon energy of bin i [1/(cm keV)], T the cell's middle.
+/// A photon energy inside the cell takes only the part of the cell above it, at the middle of that part.
+/// Each value is split between the two shape-function nodes around its k/T (step 3).
+void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, SampleWork& work) {
+  const int top = work.top;
+  const double energyCell = T0 / kEnergyBins;
+  const double n = tungsten::kAtomsPerVolume;
+  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
+  const std::size_t size = static_cast<std::size_t>(kEnergyBins) * (top + 1);
+  work.crossSection.assign(size, 0.0);
+  work.lowerNodeShare.assign(size, 0.0);
+  work.upperNodeShare.assign(size, 0.0);
+  work.lowerNode.assign(size, 0);
+  std::array<double, kReducedSteps + 1> chi{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
+    work.lastBin[m] = std::min(top, static_cast<int>(std::ceil(high / kKeVPerGridIndex)) - 1);
+    if (high <= kElectronCutoffEnergy) continue;
+    const std::size_t offset = static_cast<std::size_t>(m) * (top + 1);
+    double* row = work.crossSection.data() + offset;
+    tables.ChiRow(middle, chi);
+    for (int i = 2; i <= work.lastBin[m]; ++i) {
+      const double k = PhotonEnergy(i);
+      double T = middle;
+      if (k >= low) {  // the tip: only the electrons of this cell above k
+        T = 0.5 * (k + high);
+        const double share = (high - k) / energyCell;
+        row[i] = n * Z2 / tungsten::BetaSquared(T) * tables.Chi(T, k / T) * tungsten::kMillibarn / k * share;
+      } else {
+        const double x = k / middle * kReducedSteps;
+        const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
+        const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
+        row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
+      }
+      const double u = std::min(k / T, 1.0);
+      int q = static_cast<int>(std::upper_bound(kShapeReduced.begin(), kShapeReduced.end(), u) - kShapeReduced.begin()) - 1;
+      q = std::clamp(q, 0, kShapeNodes - 2);
+      const double w = (u - kShapeReduced[q]) / (kShapeReduced[q + 1] - kShapeReduced[q]);
+      work.lowerNode[offset + i] = q;
+      work.lowerNodeShare[offset + i] = row[i] * (1.0 - w);
+      work.upperNodeShare[offset + i] = row[i] * w;
+    }
+  }
+}
+
+/// Step 2, electrons in the target (electron_penetration.h): track length per incident electron in
+/// each cell of depth and energy, the Monte Carlo's table blended between its incident energies in
+/// scaled variables and scaled back with the CSDA range R(T0). `toward` weighs each direction cell
+/// with the shape function of step 3, per reduced-energy node [cm/sr]; `all` is the plain track [cm].
+void PhysicsEmissionModel::ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work) {
+  const ElectronPenetration& penetration = TungstenElectronPenetration();
+  const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
+  const double energyCell = T0 / kEnergyBins;
+  std::array<std::array<double, kDirectionBins>, kShapeNodes> shape{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    angular.At((m + 0.5) * energyCell, shape);
+    for (int j = 0; j < kDepthBins; ++j) {
+      std::array<double, kDirectionBins> track{};
+      double sumAll = 0;
+      for (int c = 0; c < kDirectionBins; ++c) {
+        track[c] = (1.0 - bracket.upperWeight) * penetration.Track(bracket.lower, j, m, c) +
+                   bracket.upperWeight * penetration.Track(bracket.upper, j, m, c);
+        sumAll += track[c];
+      }
+      work.all[j][m] = sumAll * work.range;
+      for (int q = 0; q < kShapeNodes; ++q) {
+        double sumToward = 0;
+        for (int c = 0; c < kDirectionBins; ++c) sumToward += track[c] * shape[q][c];
+        work.toward[j][m][q] = sumToward * work.range;
+      }
+    }
+  }
+}
+
+/// Step 3, emission and self-attenuation: photons per keV per sr into the take-off direction from each
+/// depth cell, sum over energy cells of track x shape function x n dsigma/dk, attenuated along the
+/// path z / sin(alpha) out of the target (CellTransmissions), times the photon energy:
+///     E(k) = k sum_j A_j(k) sum_m toward_jm(k / T_m) n dsigma/dk(T_m, k).
+void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table,
+                                                  const SampleWork& work, GridArray& emission) {
+  const int top = work.top;
+  std::vector<double> transmission(static_cast<std::size_t>(kDepthBins) * (top + 1));
+  for (int i = 2; i <= top; ++i) {
+    double factors[kDepthBins];
+    CellTransmissions(table.muW[i], cosecTheta, work.cellDepth, factors);
+    for (int j = 0; j < kDepthBins; ++j) transmission[static_cast<std::size_t>(j) * (top + 1) + i] = factors[j];
+  }
+  std::vector<double> atDepth(top + 1);
+  for (int j = 0; j < kDepthBins; ++j) {
+    std::fill(atDepth.begin(), atDepth.end(), 0.0);
+    for (int m = 0; m < kEnergyBins; ++m) {
+      const std::array<double, kShapeNodes>& toward = work.toward[j][m];
+      if (toward[0] == 0.0) continue;
+      const std::size_t offset = static_cast<std::size_t>(m) * (top + 1);
+      const double* lowerShare = work.lowerNodeShare.data() + offset;
+      const double* upperShare = work.upperNodeShare.data() + offset;
+      const int* node = work.lowerNode.data() + offset;
+      for (int i = 2; i <= work.lastBin[m]; ++i) {
+        atDepth[i] += lowerShare[i] * toward[node[i]] + upperShare[i] * toward[node[i] + 1];
+      }
+    }
+    const double* through = transmission.data() + static_cast<std::size_t>(j) * (top + 1);
+    for (int i = 2; i <= top; ++i) emission[i] += through[i] * atDepth[i];
+  }
+  for (int i = 2; i <= top; ++i) emission[i] *= PhotonEnergy(i);
+}
+
+/// Step 4, characteristic lines. Vacancies in the K, L1, L2 and L3 shells come from
+///  - electron impact, n sigma_s(T) times the track in each depth cell (characteristic_lines.h);
+///  - photoabsorption of the bremsstrahlung in the target: of the photons of all directions, the half
+///    that goes into the target is absorbed at depth t with (mu / eta) exp(-mu t / eta) (eta the
+///    direction cosine, uniform in (0, 1]), a share tau_s / mu of them in shell s, and a line photon
+///    made there escapes along the take-off path with exp(-mu_L c t): over eta the mean is
+///    (mu / (mu_L c)) ln(1 + mu_L c / mu), times the escape from the depth of the electrons;
+///  - cascades: Coster-Kronig transitions (L1 -> L2, L3; L2 -> L3) and the K lines KL2, KL3, which
+///    leave an L2 or L3 vacancy behind.
+/// A shell's vacancies give its lines with the fluorescence yield times the radiative rate, emitted
+/// isotropically (1 / (4 pi) per sr), and each line goes into the grid bin nearest to its energy as
+/// the formula models place theirs. Every term is weighted with the line's own escape factor, so the
+/// vacancies are summed per line.
+void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
+                                                  const SampleWork& work, GridArray& emission) {
+  const TungstenShells& shells = TungstenAtomicShells();
+  if (!(T0 > shells.Shell(kShellL3).edge)) return;
+  const int top = work.top;
+  const double cellDepth = work.cellDepth;
+  const DepthEnergyTable& all = work.all;
+  const std::vector<double>& crossSection = work.crossSection;
+  const std::array<int, kEnergyBins>& lastBin = work.lastBin;
+  const double n = tungsten::kAtomsPerVolume;
+  const double energyCell = T0 / kEnergyBins;
+  // electron-impact vacancies per electron in each depth cell, per shell [1]
+  std::array<std::array<double, kDepthBins>, kShellCount> impact{};
+  std::array<double, kDepthBins> trackAtDepth{};
+  std::array<double, kEnergyBins> trackOfEnergy{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    std::array<double, kShellCount> sigma{};
+    for (int s = 0; s < kShellCount; ++s) sigma[s] = ElectronImpactIonisation(static_cast<AtomicShell>(s), (m + 0.5) * energyCell);
+    for (int j = 0; j < kDepthBins; ++j) {
+      for (int s = 0; s < kShellCount; ++s) impact[s][j] += n * sigma[s] * all[j][m];
+      trackAtDepth[j] += all[j][m];
+      trackOfEnergy[m] += all[j][m];
+    }
+  }
+  double totalTrack = 0;
+  for (const double t : trackAtDepth) totalTrack += t;
+  if (!(totalTrack > 0)) return;
+  // bremsstrahlung photons of all directions per keV per electron [1/keV]
+  std::vector<double> photons(top + 1, 0.0);
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double* row = crossSection.data() + static_cast<std::size_t>(m) * (top + 1);
+    for (int i = 2; i <= lastBin[m]; ++i) photons[i] += trackOfEnergy[m] * row[i];
+  }
+  constexpr double kInward = 0.5;
+  // escape-weighted vacancies per shell for the lines of one grid bin
+  const auto vacanciesSeenFrom = [&](int bin) {
+    double factors[kDepthBins];
+    CellTransmissions(table.muW[bin], cosecTheta, cellDepth, factors);
+    double meanEscape = 0;
+    for (int j = 0; j < kDepthBins; ++j) meanEscape += trackAtDepth[j] * factors[j];
+    meanEscape /= totalTrack;
+    const double muLine = table.muW[bin] * cosecTheta;
+    std::array<double, kShellCount> primary{};
+    for (int s = 0; s < kShellCount; ++s) {
+      for (int j = 0; j < kDepthBins; ++j) primary[s] += impact[s][j] * factors[j];
+    }
+    for (int i = 2; i <= top; ++i) {
+      if (photons[i] <= 0) continue;
+      const double mu = table.muW[i];
+      const double escape = muLine > 0 && mu > 0 ? mu / muLine * std::log1p(muLine / mu) : 1.0;
+      const double absorbed = photons[i] * kKeVPerGridIndex * kInward * escape * meanEscape;
+      for (int s = 0; s < kShellCount; ++s) primary[s] += absorbed * shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
+    }
+    // cascades: K -> L2, L3 through KL2 and KL3; Coster-Kronig L1 -> L2 -> L3
+    const ShellData& k = shells.Shell(kShellK);
+    std::array<double, kShellCount> vacancies = primary;
+    vacancies[kShellL2] += shells.F12() * vacancies[kShellL1] + k.fluorescenceYield * k.lines[0].radiativeRate * vacancies[kShellK];
+    vacancies[kShellL3] += shells.F13() * vacancies[kShellL1] + shells.F23() * vacancies[kShellL2] +
+                           k.fluorescenceYield * k.lines[1].radiativeRate * vacancies[kShellK];
+    return vacancies;
+  };
+  std::array<double, kGridSize> linePhotons{};  // photons per sr per electron by bin
+  std::vector<int> bins;
+  for (int s = 0; s < kShellCount; ++s) {
+    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
+      const int bin = NearestGridIndex(line.energy);
+      if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
+    }
+  }
+  for (const int bin : bins) {
+    const std::array<double, kShellCount> vacancies = vacanciesSeenFrom(bin);
+    for (int s = 0; s < kShellCount; ++s) {
+      const ShellData& shell = shells.Shell(static_cast<AtomicShell>(s));
+      for (const FluorescenceLine& line : shell.lines) {
+        if (NearestGridIndex(line.energy) != bin) continue;
+        linePhotons[bin] += shell.fluorescenceYield * line.radiativeRate * vacancies[s] / (4.0 * tungsten::kPi);
+      }
+    }
+  }
+  for (const int bin : bins) emission[bin] += PhotonEnergy(bin) * linePhotons[bin] / kKeVPerGridIndex;
+}
+
+}  // namespace kestrix

@@ -1,0 +1,90 @@
+#pragma once
+// The physics emission model: the spectrum of a thick tungsten target computed from physical data,
+// in the manner of Poludniowski & Evans (Med. Phys. 34 (2007) 2164, 2175) and Omar, Andreo &
+// Poludniowski (Med. Phys. 47 (2020) 4005, 4763), with nothing fitted to measured beams:
+//  1. bremsstrahlung cross sections of Seltzer and Berger (bremsstrahlung_cross_section.h);
+//  2. the electrons' track length against depth, energy and direction, with the backscattered
+//     electrons lost, from an electron Monte Carlo (electron_penetration.h);
+//  3. emission into the take-off direction, perpendicular to the electron beam, with the partial-wave
+//     shape functions of Poskus, and attenuation in tungsten along the path out of the target from
+//     each depth;
+//  4. tungsten K and L lines from electron impact and from photoabsorption of the bremsstrahlung in
+//     the target, with their cascades (characteristic_lines.h), isotropic and self-attenuated;
+//  5. absolute: per electron on the target (absolute_output.h turns it into output per mAs).
+//
+// Geometry: the take-off direction leaves the target surface at the target angle alpha, so a photon
+// made at depth z travels z / sin(alpha) through tungsten; it is perpendicular to the electron beam.
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "electron_penetration.h"
+#include "emission_model.h"
+
+namespace kestrix {
+
+/// Bremsstrahlung shape function of Poskus (At. Data Nucl. Data Tables 129-130 (2019) 101277): the
+/// probability per unit solid angle that the photon leaves at cosine mu to the electron's direction,
+///   S = 3 / (8 pi (2A + B)) (1 - C^2) [(A + B) / (1 - C mu)^2 + (A - B) (mu - C)^2 / (1 - C mu)^4]  [1/sr],
+/// normalised over the sphere for any A, B >= 0 and 0 <= C < 1.
+double BremsstrahlungShapeFunction(double A, double B, double C, double mu);
+
+class PhysicsEmissionModel : public EmissionModel {
+ public:
+  /// builds the tables the spectra share (a few milliseconds); `characteristicLines` false leaves
+  /// the K and L lines out (bremsstrahlung only)
+  explicit PhysicsEmissionModel(bool characteristicLines = true);
+  ~PhysicsEmissionModel() override;
+
+  const char* Keyword() const override { return "physics"; }
+  double MinimumVoltage() const override { return 30; }
+  double MaximumVoltage() const override { return 300; }
+  bool IsAbsolute() const override { return true; }
+
+  /// [keV per keV per sr per electron]; throws std::out_of_range for a sample above 500 kV and
+  /// std::invalid_argument for a cosecTheta below 1 or not finite
+  void SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta, const AttenuationTable& table,
+                       std::vector<GridArray>& emissions) const override;
+
+  /// emission of one sample of voltage T0 [kV], into bins 2..floor(2 T0) of `emission` (others 0)
+  void SampleEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& emission) const;
+
+ private:
+  struct Tables;
+  struct AngularFactors;
+  /// track per incident electron by depth cell and energy cell [cm]
+  using DepthEnergyTable =
+      std::array<std::array<double, penetration_layout::kEnergyBins>, penetration_layout::kDepthBins>;
+  /// nodes of reduced photon energy k/T of the shape functions
+  static constexpr int kShapeNodeCount = 12;
+  /// track weighted with the shape function, by depth cell, energy cell and k/T node [cm/sr]
+  using DirectedTrackTable = std::array<std::array<std::array<double, kShapeNodeCount>, penetration_layout::kEnergyBins>,
+                                        penetration_layout::kDepthBins>;
+  /// what the steps of one sample hand on to each other
+  struct SampleWork {
+    int top = 0;             // highest grid bin of the sample
+    double range = 0;        // CSDA range R(T0) [cm]
+    double cellDepth = 0;    // depth of one cell of the electron table [cm]
+    DirectedTrackTable toward{};  // track weighted with the shape function towards the take-off direction [cm/sr]
+    DepthEnergyTable all{};       // track [cm]
+    std::vector<double> crossSection;    // n dsigma/dk by energy cell and bin [1/(cm keV)]
+    std::vector<int> lowerNode;          // k/T node below the bin's k/T, by energy cell and bin
+    std::vector<double> lowerNodeShare;  // crossSection times the weight of that node [1/(cm keV)]
+    std::vector<double> upperNodeShare;  // crossSection times the weight of the node above [1/(cm keV)]
+    std::array<int, penetration_layout::kEnergyBins> lastBin{};  // highest bin each energy cell reaches
+  };
+
+  static void CrossSections(const Tables& tables, double T0, SampleWork& work);
+  static void ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work);
+  static void SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table, const SampleWork& work,
+                                     GridArray& emission);
+  static void AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
+                                     const SampleWork& work, GridArray& emission);
+
+  bool characteristicLines_;
+  std::unique_ptr<const Tables> tables_;
+  std::unique_ptr<const AngularFactors> angular_;
+};
+
+}  // namespace kestrix

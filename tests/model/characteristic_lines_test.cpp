@@ -1,0 +1,82 @@
+#include "characteristic_lines.h"
+
+#include <gtest/gtest.h>
+
+#include "tolerance.h"
+
+namespace kestrix {
+namespace {
+
+const TungstenShells& Shells() { return TungstenAtomicShells(); }
+
+TEST(TungstenShells, EdgesYieldsAndLinesOfTungsten) {
+  EXPECT_NEAR(Shells().Shell(kShellK).edge, 69.525, 0.01);
+  EXPECT_NEAR(Shells().Shell(kShellL1).edge, 12.10, 0.01);
+  EXPECT_NEAR(Shells().Shell(kShellL2).edge, 11.54, 0.01);
+  EXPECT_NEAR(Shells().Shell(kShellL3).edge, 10.21, 0.01);
+  EXPECT_NEAR(Shells().Shell(kShellK).fluorescenceYield, 0.95, 0.01);
+  EXPECT_NEAR(Shells().Shell(kShellL3).fluorescenceYield, 0.255, 0.01);
+  for (int s = 0; s < kShellCount; ++s) {
+    double rates = 0;
+    for (const FluorescenceLine& line : Shells().Shell(static_cast<AtomicShell>(s)).lines) {
+      EXPECT_LT(line.energy, Shells().Shell(static_cast<AtomicShell>(s)).edge);
+      rates += line.radiativeRate;
+    }
+    EXPECT_GT(rates, 0.9) << s;  // the lines kept carry nearly all radiative transitions
+    EXPECT_LE(rates, 1.0 + 1e-9) << s;
+  }
+  EXPECT_GT(Shells().F13(), Shells().F12());  // L1 vacancies mostly move to L3
+}
+
+TEST(TungstenShells, KLinesLandWhereTheFormulaModelsPlaceThem) {
+  // Ka2, Ka1, Kb3, Kb1, Kb2 at 58.0, 59.5, 67.0, 67.0, 69.0 keV
+  const auto& lines = Shells().Shell(kShellK).lines;
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(NearestGridIndex(lines[0].energy), 116);
+  EXPECT_EQ(NearestGridIndex(lines[1].energy), 119);
+  EXPECT_EQ(NearestGridIndex(lines[2].energy), 134);
+  EXPECT_EQ(NearestGridIndex(lines[3].energy), 134);
+  EXPECT_EQ(NearestGridIndex(lines[4].energy), 138);
+  EXPECT_GT(lines[1].radiativeRate, lines[0].radiativeRate);  // Ka1 is the strongest line
+}
+
+TEST(TungstenShells, PhotoabsorptionSharesStartAtTheEdges) {
+  EXPECT_EQ(Shells().PhotoabsorptionShare(kShellK, 138), 0.0);  // 69.0 keV, below the K edge
+  EXPECT_GT(Shells().PhotoabsorptionShare(kShellK, 140), 0.7);  // 70 keV: most absorption is in K
+  EXPECT_EQ(Shells().PhotoabsorptionShare(kShellL3, 20), 0.0);  // 10 keV, below the L3 edge
+  EXPECT_GT(Shells().PhotoabsorptionShare(kShellL3, 22), 0.4);
+  EXPECT_EQ(Shells().PhotoabsorptionShare(kShellL1, 23), 0.0);  // 11.5 keV, below the L1 edge
+  EXPECT_EQ(Shells().PhotoabsorptionShare(kShellK, 1000), Shells().PhotoabsorptionShare(kShellK, 599));
+}
+
+TEST(ElectronImpactIonisation, BoteSalvatValuesForTungsten) {
+  // by hand from the formula and the tabulated parameters: K at 100 keV, U = 1.43496, the low-U fit
+  const double U = 100.0 / 69.6891, v = 1 / (1 + U);
+  const double fit = 0.000384 + 2.8e-5 * U + v * (-0.000585 + v * v * (0.00179 + v * v * -0.00403));
+  const double a0 = 5.29177210903e-9;
+  EXPECT_REL_NEAR(ElectronImpactIonisation(kShellK, 100), 4 * 3.14159265358979 * a0 * a0 * (U - 1) * (fit / U) * (fit / U),
+                  1e-12);
+  EXPECT_NEAR(ElectronImpactIonisation(kShellK, 100) / 1e-24, 5.06, 0.01);  // barn
+  EXPECT_NEAR(ElectronImpactIonisation(kShellL3, 30) / 1e-24, 799, 1);
+}
+
+TEST(ElectronImpactIonisation, ZeroUpToTheEdgeThenRisingAndContinuousBetweenTheFits) {
+  EXPECT_EQ(ElectronImpactIonisation(kShellK, 69.0), 0.0);
+  EXPECT_EQ(ElectronImpactIonisation(kShellK, 69.6891), 0.0);
+  EXPECT_GT(ElectronImpactIonisation(kShellK, 80), 0.0);
+  EXPECT_LT(ElectronImpactIonisation(kShellK, 80), ElectronImpactIonisation(kShellK, 150));
+  EXPECT_EQ(ElectronImpactIonisation(kShellL1, 12.0), 0.0);
+  // L3 has four electrons against two in L1 and L2
+  EXPECT_GT(ElectronImpactIonisation(kShellL3, 30), ElectronImpactIonisation(kShellL2, 30));
+  EXPECT_GT(ElectronImpactIonisation(kShellL2, 30), ElectronImpactIonisation(kShellL1, 30));
+  // the high-energy fit takes over at U = 16 with a step below 1 %
+  for (const AtomicShell shell : {kShellL1, kShellL2, kShellL3}) {
+    const double edges[] = {69.6891, 12.077, 11.5735, 10.2052};
+    const double at = 16 * edges[shell];
+    EXPECT_REL_NEAR(ElectronImpactIonisation(shell, at * (1 + 1e-9)), ElectronImpactIonisation(shell, at * (1 - 1e-9)),
+                    1e-2);
+  }
+}
+
+}  // namespace
+}  // namespace kestrix

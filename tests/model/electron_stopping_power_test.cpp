@@ -1,0 +1,52 @@
+#include "electron_stopping_power.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "bremsstrahlung_cross_section.h"
+#include "tolerance.h"
+#include "tungsten_target.h"
+
+namespace kestrix {
+namespace {
+
+/// [keV/cm] -> [MeV cm2/g]
+double MassStopping(double keVPerCm) { return keVPerCm / tungsten::kDensity / 1000.0; }
+
+TEST(ElectronStoppingPower, BetheValueForTungstenAt100keV) {
+  // ICRU 37 formula by hand: tau = 100/510.99895, I = 727 eV, Z/A = 74/183.84
+  const double tau = 100 / 510.99895;
+  const double beta2 = 1 - 1 / ((1 + tau) * (1 + tau));
+  const double iOverMc2 = 0.727 / 510.99895;
+  const double F = 1 - beta2 + (tau * tau / 8 - (2 * tau + 1) * std::log(2.0)) / ((tau + 1) * (tau + 1));
+  const double bracket = std::log(tau * tau * (tau + 2) / (2 * iOverMc2 * iOverMc2)) + F;
+  const double expected = 0.153537 * 74 / 183.84 / beta2 * bracket;  // 2 pi r_e^2 m c^2 N_A [MeV cm2/mol]
+  EXPECT_REL_NEAR(MassStopping(CollisionStoppingPower(100)), expected, 1e-5);
+  EXPECT_NEAR(MassStopping(CollisionStoppingPower(100)), 2.05, 0.01);
+}
+
+TEST(ElectronStoppingPower, FallsWithEnergyAndAddsTheRadiativeLoss) {
+  double previous = CollisionStoppingPower(5);
+  for (double T = 10; T <= 300; T += 10) {
+    const double now = CollisionStoppingPower(T);
+    EXPECT_LT(now, previous) << T;
+    EXPECT_GT(now, 0.0);
+    previous = now;
+    EXPECT_REL_NEAR(TotalStoppingPower(T), now + TungstenBremsstrahlung().RadiativeStoppingPower(T), 1e-14);
+  }
+}
+
+TEST(CsdaRange, IsTheIntegralOfTheInverseStoppingPower) {
+  EXPECT_EQ(CsdaRange(kElectronCutoffEnergy), 0.0);
+  EXPECT_EQ(CsdaRange(0.5), 0.0);
+  // dR/dT = 1 / S
+  const double T = 120, h = 0.01;
+  EXPECT_REL_NEAR((CsdaRange(T + h) - CsdaRange(T - h)) / (2 * h), 1.0 / TotalStoppingPower(T), 1e-4);
+  // about 30 mg/cm2 at 100 keV and 160 mg/cm2 at 300 keV in tungsten
+  EXPECT_NEAR(CsdaRange(100) * tungsten::kDensity, 0.030, 0.003);
+  EXPECT_NEAR(CsdaRange(300) * tungsten::kDensity, 0.16, 0.02);
+}
+
+}  // namespace
+}  // namespace kestrix

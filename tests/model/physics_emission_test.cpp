@@ -1,0 +1,188 @@
+#include "physics_emission.h"
+
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "absolute_output.h"
+#include "beam_quality.h"
+#include "material_file.h"
+#include "tolerance.h"
+#include "waveform_synthesis.h"
+
+namespace kestrix {
+namespace {
+
+const AttenuationTable& DeliveredTable() {
+  static const AttenuationTable table = [] {
+    std::ifstream in(std::string(KESTRIX_DELIVERED_DATA) + "/" + kAttenuationTableFile);
+    return ReadAttenuationTable(in, kAttenuationTableFile);
+  }();
+  return table;
+}
+
+const PhysicsEmissionModel& Model() {
+  static const PhysicsEmissionModel model;
+  return model;
+}
+const PhysicsEmissionModel& BremsstrahlungOnly() {
+  static const PhysicsEmissionModel model(false);
+  return model;
+}
+
+double Cosec(double degrees) { return 1.0 / std::sin(degrees * 3.14159265358979 / 180.0); }
+
+/// photons per keV per sr per electron, constant potential, after Be, Al and the arbitrary filters
+GridArray Filtered(const PhysicsEmissionModel& model, double kVp, double beMm, double alMm, double cuMm,
+                   const ArbitraryFilterSet& arbitrary = {}, double angle = 20) {
+  GridArray emission{};
+  model.SampleEmission(kVp, Cosec(angle), DeliveredTable(), emission);
+  const FilterSet filters{beMm / 10, alMm / 10, 0, cuMm / 10};
+  ApplyFiltration(kVp, filters, DeliveredTable(), arbitrary, emission);
+  return emission;
+}
+
+ExtendedBeamQuality Quality(const GridArray& photons) {
+  PhotonSpectrum spectrum{};
+  for (int i = 1; i <= kExchangeLast; ++i) spectrum[i] = photons[i];
+  return ComputeExtendedBeamQuality(spectrum, DeliveredTable());
+}
+
+TEST(BremsstrahlungShapeFunction, IsNormalisedOverTheSphereAndIsTheDipoleFormForA1B0) {
+  for (const auto& [A, B, C] : {std::array<double, 3>{0.02, 0.09, 0.41}, {1.0, 0.0, 0.55}, {0.05, 0.01, 0.0}}) {
+    double integral = 0;
+    const int steps = 200000;
+    for (int s = 0; s < steps; ++s) {
+      const double mu = -1.0 + (s + 0.5) * 2.0 / steps;
+      integral += 2.0 * 3.14159265358979 * BremsstrahlungShapeFunction(A, B, C, mu) * 2.0 / steps;
+    }
+    EXPECT_NEAR(integral, 1.0, 1e-6) << A << " " << B << " " << C;
+  }
+  // A = 1, B = 0: the Lorentz-transformed (1 + cos^2) dipole, 3 (1 - b^2) / (16 pi) [1/d^2 + (mu - b)^2 / d^4]
+  const double b = 0.5, mu = 0.3, d = 1 - b * mu;
+  EXPECT_REL_NEAR(BremsstrahlungShapeFunction(1, 0, b, mu),
+                  3 * (1 - b * b) / (16 * 3.14159265358979323846) * (1 / (d * d) + (mu - b) * (mu - b) / (d * d * d * d)),
+                  1e-14);
+}
+
+TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor30To300kV) {
+  EXPECT_STREQ(Model().Keyword(), "physics");
+  EXPECT_TRUE(Model().IsAbsolute());
+  EXPECT_EQ(Model().MinimumVoltage(), 30);
+  EXPECT_EQ(Model().MaximumVoltage(), 300);
+}
+
+TEST(PhysicsEmissionModel, FillsBinsTwoToTheTubeVoltageWithFiniteNonNegativeValues) {
+  for (const double kV : {30.0, 87.3, 150.0, 300.0}) {
+    GridArray emission;
+    emission.fill(-1.0);
+    Model().SampleEmission(kV, Cosec(20), DeliveredTable(), emission);
+    const int top = TopBinFor(kV);
+    for (int i = 0; i <= kGridLast; ++i) {
+      if (i < 2 || i > top) {
+        EXPECT_EQ(emission[i], 0.0) << kV << " " << i;
+      } else {
+        EXPECT_TRUE(std::isfinite(emission[i]) && emission[i] >= 0) << kV << " " << i;
+      }
+    }
+    EXPECT_GT(emission[top - 2], 0.0) << kV;  // emission reaches the top of the spectrum
+  }
+}
+
+TEST(PhysicsEmissionModel, SampleEmissionsComputesEachSampleAlone) {
+  const std::vector<double> voltages{45, 120, 80};
+  std::vector<GridArray> emissions;
+  Model().SampleEmissions(voltages, Cosec(12), DeliveredTable(), emissions);
+  ASSERT_EQ(emissions.size(), 3u);
+  for (std::size_t k = 0; k < voltages.size(); ++k) {
+    GridArray alone{};
+    Model().SampleEmission(voltages[k], Cosec(12), DeliveredTable(), alone);
+    for (int i = 0; i <= kGridLast; ++i) EXPECT_EQ(emissions[k][i], alone[i]);
+  }
+}
+
+TEST(PhysicsEmissionModel, RefusesAVoltageAboveTheGridOrATargetAngleOutside0To90Degrees) {
+  std::vector<GridArray> emissions;
+  EXPECT_THROW(Model().SampleEmissions({100, 501}, Cosec(20), DeliveredTable(), emissions), std::out_of_range);
+  EXPECT_THROW(Model().SampleEmissions({100}, 0.5, DeliveredTable(), emissions), std::invalid_argument);
+  EXPECT_THROW(Model().SampleEmissions({100}, std::nan(""), DeliveredTable(), emissions), std::invalid_argument);
+}
+
+/// photons of the K lines over all photons, with 2 mm Al
+double KLineShare(double kV) {
+  const GridArray with = Filtered(Model(), kV, 1, 2, 0);
+  const GridArray without = Filtered(BremsstrahlungOnly(), kV, 1, 2, 0);
+  double lines = 0, all = 0;
+  for (int i = 2; i <= TopBinFor(kV); ++i) {
+    all += with[i];
+    if (i >= 100) lines += with[i] - without[i];
+  }
+  return lines / all;
+}
+
+TEST(PhysicsEmissionModel, CharacteristicShareRisesAboveTheKEdge) {
+  EXPECT_EQ(KLineShare(65), 0.0);  // below the 69.5 keV edge
+  const double at80 = KLineShare(80), at150 = KLineShare(150);
+  EXPECT_GT(at80, 0.0);
+  EXPECT_GT(at150, at80);
+  // the K lines sit on their grid bins only
+  const GridArray with = Filtered(Model(), 150, 1, 2, 0);
+  const GridArray without = Filtered(BremsstrahlungOnly(), 150, 1, 2, 0);
+  for (int i = 100; i <= 300; ++i) {
+    const bool line = i == 116 || i == 119 || i == 134 || i == 138;
+    if (line) {
+      EXPECT_GT(with[i], 1.05 * without[i]) << i;
+    } else {
+      EXPECT_EQ(with[i], without[i]) << i;
+    }
+  }
+  // L lines appear at 30 kV already
+  const GridArray l30 = Filtered(Model(), 30, 1, 0, 0);
+  const GridArray b30 = Filtered(BremsstrahlungOnly(), 30, 1, 0, 0);
+  EXPECT_GT(l30[17], 1.5 * b30[17]);  // La at 8.5 keV
+}
+
+TEST(PhysicsEmissionModel, MoreFiltrationLowersTheOutputAndHardensTheBeam) {
+  const GridArray light = Filtered(Model(), 100, 1, 2, 0);
+  const GridArray heavy = Filtered(Model(), 100, 1, 4, 0.2);
+  const AbsoluteOutput lightOutput = ComputeAbsoluteOutput(light, 1000, DeliveredTable());
+  const AbsoluteOutput heavyOutput = ComputeAbsoluteOutput(heavy, 1000, DeliveredTable());
+  EXPECT_LT(heavyOutput.airKermaMicroGrayPerMas, 0.8 * lightOutput.airKermaMicroGrayPerMas);
+  EXPECT_LT(heavyOutput.photonFluencePerMasPerMm2, lightOutput.photonFluencePerMasPerMm2);
+  EXPECT_GT(*Quality(heavy).values[kHvl1Al], *Quality(light).values[kHvl1Al]);
+  EXPECT_GT(*Quality(heavy).values[kMeanEnergy], *Quality(light).values[kMeanEnergy]);
+}
+
+TEST(PhysicsEmissionModel, OutputRisesWithTheTubeVoltage) {
+  double previous = 0;
+  for (const double kV : {40.0, 60.0, 80.0, 120.0, 200.0}) {
+    const double kerma = ComputeAbsoluteOutput(Filtered(Model(), kV, 1, 3, 0), 1000, DeliveredTable()).airKermaMicroGrayPerMas;
+    EXPECT_GT(kerma, previous) << kV;
+    previous = kerma;
+  }
+}
+
+TEST(PhysicsEmissionModel, ASteeperTargetAngleAttenuatesTheSoftPhotonsMore) {
+  GridArray steep{}, wide{};
+  BremsstrahlungOnly().SampleEmission(100, Cosec(8), DeliveredTable(), steep);
+  BremsstrahlungOnly().SampleEmission(100, Cosec(30), DeliveredTable(), wide);
+  EXPECT_LT(steep[30] / wide[30], steep[180] / wide[180]);  // 15 keV against 90 keV
+  EXPECT_LT(steep[180], wide[180]);
+}
+
+TEST(PhysicsEmissionModel, AirKermaAgreesWithPublishedModelResults) {
+  // Omar, Andreo and Poludniowski, Med. Phys. 47 (2020) 4763: 100 kV, 12 degrees, 3 mm Be + 5.25 mm Al
+  // and 1 m of air, bremsstrahlung only: about 56.5 uGy/mAs at 1 m
+  ArbitraryFilterSet air;
+  AddArbitraryFilter(air, ArbitraryFilterCoefficientsFor(LoadMaterialFile(std::string(KESTRIX_DELIVERED_DATA) + "/Air.mix")),
+                     100.0);
+  const GridArray photons = Filtered(BremsstrahlungOnly(), 100, 3, 5.25, 0, air, 12);
+  EXPECT_REL_NEAR(ComputeAbsoluteOutput(photons, 1000, DeliveredTable()).airKermaMicroGrayPerMas, 56.5, 0.06);
+}
+
+}  // namespace
+}  // namespace kestrix
