@@ -6,13 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "absolute_output.h"
 #include "attenuation_table.h"
 #include "beam_quality.h"
 
 namespace kestrix {
 
-/// electrons that carry one milliampere-second of tube current [1/mAs]
-constexpr double kElectronsPerMas = 1e-3 / 1.602176634e-19;
 /// distance from the focal spot when none is given [mm]
 constexpr double kDefaultDistanceMm = 1000;
 
@@ -37,9 +36,8 @@ void CheckDistance(double distanceMm);
 PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectron, double distanceMm);
 
 /// Fluence and air kerma per mAs at distanceMm of the absolute spectrum (photons per keV per sr per
-/// electron, by grid index), each rounded to kFigureSignificantDigits. Fluence is the sum over the
-/// 0.5 keV bins from 1 keV; air kerma weighs each photon with its energy and the table's mass
-/// energy-absorption coefficient of air.
+/// electron, by grid index) as ComputeAbsoluteOutput gives them, each rounded to
+/// kFigureSignificantDigits; a spectrum with a negative or non-finite value gives none, with the reason.
 BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, double distanceMm,
                              const AttenuationTable& table);
 

@@ -16,6 +16,7 @@ struct ModelWords {
 const ModelWords kWords[] = {
     {SpectrumModel::Tucker, "Tucker 式で計算", "Tucker 式", "by Tucker's formula"},
     {SpectrumModel::Birch, "Birch 式で計算", "Birch 式", "by Birch's formula"},
+    {SpectrumModel::Physics, "物理モデルで計算", "物理モデル", "by the physics model"},
 };
 
 ModelChoice ChoiceFor(SpectrumModel model, int position) {

@@ -20,6 +20,7 @@
 #include "decimal_text.h"
 #include "dialog_controls.h"
 #include "engine_results_panel.h"
+#include "input_number.h"
 #include "failure_texts.h"
 #include "filtration_fit.h"
 #include "main_window.h"
@@ -90,8 +91,10 @@ QString MissingEngineReason(const RunOutcome& outcome, std::size_t field) {
   }
 }
 
-/// The value of a figure of `outcome`, and why it is missing when it is.
-std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, QString* reason) {
+/// The value of a figure of `outcome`, and why it is missing when it is; the air kerma comes from
+/// `airKerma` (with its reason), computed at the window's distance.
+std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, QString* reason,
+                               const std::pair<std::optional<double>, QString>& airKerma) {
   std::optional<double> value;
   if (row.source == Source::Engine) {
     value = FigureValue(outcome, row.index);
@@ -100,7 +103,8 @@ std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, 
     value = outcome.extended.values[row.index];
     if (!value) *reason = EngineResultsPanel::MissingReason(outcome.extended, row.index);
   } else {
-    *reason = QStringLiteral("物理モデルのみ");
+    value = airKerma.first;
+    if (!value) *reason = airKerma.second;
   }
   return value;
 }
@@ -109,6 +113,7 @@ std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, 
 /// the main window do, the fluence as the main window does, the extended figures to the decimals
 /// every output uses.
 QString ShownText(const FigureRow& row, double value) {
+  if (row.source == Source::AirKerma) return QString::number(value, 'f', 3);
   if (row.source == Source::Engine) {
     if (row.index < 4) return QString::number(value, 'f', FigureFields()[row.index].decimals);
     return QString::number(value, 'E', 3);
@@ -287,6 +292,10 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   columns->addLayout(right);
 
   connect(copy, &QPushButton::clicked, this, &QualityWindow::CopyFigures);
+  // the air kerma follows the distance as it is typed
+  connect(distance_, &QLineEdit::textChanged, this, [this] {
+    if (isVisible()) ShowFigures();
+  });
   connect(applyQuality_, &QPushButton::clicked, this, &QualityWindow::ApplyQuality);
   connect(qualityBox_, &QComboBox::currentIndexChanged, this, &QualityWindow::DescribeChosenQuality);
   connect(fit, &QPushButton::clicked, this, &QualityWindow::FitEntry);
@@ -382,10 +391,12 @@ void QualityWindow::ShowFigures() {
   runLabel_->setText(QStringList{summary.mid(0, 3).join(comma), summary[3] + comma + summary[8],
                                  summary.mid(4, 2).join(comma), summary.mid(6, 2).join(comma)}
                          .join(QLatin1Char('\n')));
+  distance_->setEnabled(outcome->absoluteSpectrum.has_value());
+  const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
   for (std::size_t k = 0; k < FigureRows().size(); ++k) {
     const FigureRow& row = FigureRows()[k];
     QString reason;
-    const std::optional<double> value = RowValue(*outcome, row, &reason);
+    const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma);
     values_[k]->setText(value                         ? ShownText(row, *value)
                         : row.source == Source::AirKerma ? QStringLiteral("－")
                                                          : EngineResultsPanel::kNotAvailableText);
@@ -418,14 +429,29 @@ QString QualityWindow::FiguresText() {
              QString::fromStdString(run.filters[k].path) + QStringLiteral(") ") + FullText(run.filters[k].thicknessMm),
          QStringLiteral("mm"));
   }
+  const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
+  if (outcome->absoluteSpectrum) line(QStringLiteral("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("cm"));
   for (const FigureRow& row : FigureRows()) {
     QString reason;
-    const std::optional<double> value = RowValue(*outcome, row, &reason);
+    const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma);
     line(QString::fromUtf8(row.name),
          value ? FullText(*value) : EngineResultsPanel::kNotAvailableText + QStringLiteral(" (") + reason + QLatin1Char(')'),
          QString::fromUtf8(row.unit));
   }
   return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+std::pair<std::optional<double>, QString> QualityWindow::AirKerma(const RunOutcome& outcome) const {
+  if (!outcome.absoluteSpectrum) {
+    return {std::nullopt, QStringLiteral("相対値のモデルでは求めません (物理モデルのみ)")};
+  }
+  const std::optional<double> centimetres = ParseWholeNumber(distance_->text().trimmed().toStdString());
+  if (!centimetres || !(*centimetres > 0)) {
+    return {std::nullopt, QStringLiteral("空気カーマの距離 (cm) には正の数を入力して下さい")};
+  }
+  const BeamOutput output = batch_->OutputAt(outcome, mainWindow_.LastRun()->settings.model, *centimetres * 10);
+  if (!output.airKermaMicroGrayPerMas) return {std::nullopt, QString::fromStdString(output.missing)};
+  return {output.airKermaMicroGrayPerMas, QString()};
 }
 
 void QualityWindow::CopyFigures() {

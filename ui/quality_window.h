@@ -57,6 +57,8 @@ class QualityWindow : public QWidget {
   /// the library's run of the main window's last run, computed once; null without a run or
   /// when it cannot be computed (failure_ says why)
   const RunOutcome* Outcome();
+  /// the air kerma per mAs [uGy/mAs] of outcome at the distance box's distance, or why there is none
+  std::pair<std::optional<double>, QString> AirKerma(const RunOutcome& outcome) const;
   /// the main window's last run was replaced or removed
   void RunChanged();
   void LoadQualities();

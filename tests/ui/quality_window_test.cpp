@@ -117,6 +117,28 @@ class QualityWindowTest : public QObject {
   };
 
  private slots:
+  void PhysicsModelShowsTheAirKermaAtTheDistanceTyped() {
+    Bench bench;
+    bench.program.window.InitialiseForModel(SpectrumModel::Physics);
+    bench.Box("Text1")->setText("100");
+    bench.Draw();
+    QCOMPARE(bench.messages.texts, QStringList());
+    auto* distance = Child<QLineEdit>(*bench.window, "DistanceBox");
+    QVERIFY(distance->isEnabled());
+    const double atOneMetre = CliJson({"--model", "physics", "--kv", "100"})["results"]
+                                  .toObject()["output"].toObject()["air_kerma_uGy_per_mAs"].toDouble();
+    QVERIFY(atOneMetre > 0);
+    auto* shown = Child<QLabel>(*bench.window, "air_kerma_per_mAs");
+    QVERIFY2(ShowsRounded(shown->text(), atOneMetre), qPrintable(shown->text()));
+    QCOMPARE(CopiedValue(bench.window->FiguresText(), "空気カーマ (1 mAs あたり)").toDouble(), atOneMetre);
+
+    distance->setText("200");  // twice as far: a quarter, by the inverse square
+    QVERIFY2(ShowsRounded(shown->text(), atOneMetre / 4), qPrintable(shown->text()));
+    distance->setText("-5");
+    QCOMPARE(shown->text(), QStringLiteral("－"));
+    QVERIFY(shown->toolTip().contains(QStringLiteral("正の数")));
+  }
+
   void FiguresAndCopiedTextMatchTheCommandLine() {
     Bench bench;
     QVERIFY(bench.window->isVisible());
