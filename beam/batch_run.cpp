@@ -313,7 +313,8 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
     throw QualityRefusal(quality.name + " (" + VoltageText(quality.tubeVoltageKV) + " kV" + layer + Mm(nominal) +
                          " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
                          Mm(al) + " Al eq.: without added aluminium the beam already has HVL1 " +
-                         FixedDigits(*error.thinnestHvl1Mm, 3) + " mm Al, harder than the quality");
+                         FixedDigits(*error.thinnestHvl1Mm, 3) + " mm Al, harder than the quality",
+                         *error.thinnestHvl1Mm, be, al);
   }
   if (quality.basedOn.empty()) {
     realised.settings = realised.fit->settings;

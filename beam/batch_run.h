@@ -141,7 +141,14 @@ struct QualityOutcome {
 /// An RQR quality that the tube's inherent filtration cannot realise, and why.
 class QualityRefusal : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  QualityRefusal(const std::string& message, double thinnestHvl1Mm, double berylliumMm, double aluminiumEquivalentMm)
+      : std::runtime_error(message),
+        thinnestHvl1Mm(thinnestHvl1Mm),
+        berylliumMm(berylliumMm),
+        aluminiumEquivalentMm(aluminiumEquivalentMm) {}
+  double thinnestHvl1Mm;         /// first half-value layer without added aluminium [mm Al]
+  double berylliumMm;            /// the inherent window as the run used it [mm Be]
+  double aluminiumEquivalentMm;  /// the inherent aluminium equivalent as the run used it [mm Al]
 };
 
 /// Runs plan on batch, which must hold plan.filters: N and H as they stand, RQR with the added

@@ -523,16 +523,12 @@ void QualityWindow::ApplyQuality() {
   const bool wholeBeam = quality.berylliumMm && quality.aluminiumMm;
   const std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
   QualityPlan plan;
-  std::optional<FitOutcome> fit;
+  std::optional<QualityOutcome> realised;
   try {
     plan = PlanQuality(quality, base, userFilters, kAttenuationTableFile);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     BatchRun batch(kAttenuationTableFile, plan.filters);  // reads every material file first
-    if (quality.nominalHvl1AlMm) {
-      RunSettings settings = plan.settings;
-      settings.entries.addedAluminiumMm = 0;
-      fit = batch.Fit(settings, FitRequest{FittedEntry::AddedAluminium, LayerMaterial::Aluminium, *quality.nominalHvl1AlMm});
-    }
+    realised = RunQuality(batch, plan);
     QApplication::restoreOverrideCursor();
   } catch (const RadiationQualityError&) {
     ShowExclamation(this, refused + QStringLiteral("任意材質フィルタが ") + QString::number(kArbitraryFilterSlots) +
@@ -543,33 +539,34 @@ void QualityWindow::ApplyQuality() {
     QApplication::restoreOverrideCursor();
     ShowExclamation(this, refused + RunRefusalText(error));
     return;
+  } catch (const QualityRefusal& error) {
+    QApplication::restoreOverrideCursor();
+    // RQA and RQT are realised on top of the RQR of their voltage, whose layer is fitted
+    const QString layer = quality.basedOn.empty()
+                              ? QStringLiteral("公称第1半価層 ")
+                              : QString::fromStdString(quality.basedOn) + QStringLiteral(" の公称第1半価層 ");
+    ShowExclamation(this, refused + name + QStringLiteral(" (") + FullText(quality.tubeVoltageKV) +
+                              QStringLiteral(" kV、") + layer + FullText(*quality.fittedHvl1AlMm) +
+                              QStringLiteral(" mm Al) は、固有ろ過 Be ") + FullText(error.berylliumMm) +
+                              QStringLiteral(" mm + Al 当量 ") + FullText(error.aluminiumEquivalentMm) +
+                              QStringLiteral(" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ") +
+                              QString::fromStdString(FixedDigits(error.thinnestHvl1Mm, 3)) +
+                              QStringLiteral(" mm Al あり、この線質より硬いビームです。"));
+    return;
   } catch (const FiltrationFitError& error) {
     QApplication::restoreOverrideCursor();
-    const double nominal = *quality.nominalHvl1AlMm;
-    if (error.thinnestHvl1Mm && nominal < *error.thinnestHvl1Mm) {
-      // the inherent filtration as the run uses it, after its corrections
-      const RunInputs used = CorrectRunEntries(plan.settings.entries, plan.settings.model);
-      const double be = used.inherentFiltrationReplaced ? 0.0 : plan.settings.entries.berylliumMm;
-      const double al = used.inherentFiltrationReplaced ? 0.5 : plan.settings.entries.aluminiumEquivalentMm;
-      ShowExclamation(this, refused + name + QStringLiteral(" (") + FullText(quality.tubeVoltageKV) +
-                                QStringLiteral(" kV、公称第1半価層 ") + FullText(nominal) +
-                                QStringLiteral(" mm Al) は、固有ろ過 Be ") + FullText(be) + QStringLiteral(" mm + Al 当量 ") +
-                                FullText(al) + QStringLiteral(" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ") +
-                                QString::fromStdString(FixedDigits(*error.thinnestHvl1Mm, 3)) +
-                                QStringLiteral(" mm Al あり、この線質より硬いビームです。"));
-    } else {
-      ShowExclamation(this, refused + OutOfReachText(error, FitRequest{FittedEntry::AddedAluminium,
-                                                                       LayerMaterial::Aluminium, nominal}));
-    }
+    ShowExclamation(this, refused + OutOfReachText(error, FitRequest{FittedEntry::AddedAluminium,
+                                                                     LayerMaterial::Aluminium, *quality.fittedHvl1AlMm}));
     return;
   } catch (const std::exception& error) {
     QApplication::restoreOverrideCursor();
     ShowExclamation(this, refused + ReadFailureText(error));
     return;
   }
+  const std::optional<FitOutcome>& fit = realised->fit;
 
   // The boxes the quality sets, as numbers that read back exactly.
-  const RunEntries& entries = fit ? fit->settings.entries : plan.settings.entries;
+  const RunEntries& entries = realised->settings.entries;
   RunInputTexts texts = typed;
   texts.tubeVoltage = ShortestDecimal(entries.tubeVoltageKV);
   texts.addedCopper = ShortestDecimal(entries.addedCopperMm);
@@ -585,8 +582,11 @@ void QualityWindow::ApplyQuality() {
   }
   QString done = QStringLiteral("線質 ") + name + QStringLiteral(" を入力欄に設定しました");
   if (fit) {
-    done += QStringLiteral(" (アルミ付加フィルタ ") + FullText(fit->fit.thicknessMm) + QStringLiteral(" mm で第1半価層 ") +
-            QString::fromStdString(FixedDigits(fit->fit.hvl1Mm, 4)) + QStringLiteral(" mm Al)");
+    const QString base = quality.basedOn.empty() ? QString() : QString::fromStdString(quality.basedOn) + QStringLiteral(" の");
+    done += QStringLiteral(" (") + base + QStringLiteral("アルミ付加フィルタ ") + FullText(fit->fit.thicknessMm) +
+            QStringLiteral(" mm で第1半価層 ") + QString::fromStdString(FixedDigits(fit->fit.hvl1Mm, 4)) +
+            QStringLiteral(" mm Al") +
+            (quality.basedOn.empty() ? QString() : QStringLiteral("、その上に規格の付加フィルタ")) + QStringLiteral(")");
   }
   qualityLabel_->setText(done + QStringLiteral("。「Graph Draw」で計算します。"));
 }

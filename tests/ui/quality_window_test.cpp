@@ -233,6 +233,16 @@ class QualityWindowTest : public QObject {
     QCOMPARE(bench.Box("Text3")->text().toDouble(), json["inputs"].toObject()["added_aluminium_mm"].toDouble());
     QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("2.754"));
     QCOMPARE(bench.Box("Text2")->text(), QStringLiteral("1"));
+
+    // RQA5 and RQT9: the RQR of their voltage, then the standard's added aluminium or copper on top
+    for (const char* name : {"RQA5", "RQT9"}) {
+      bench.ChooseQuality(name);
+      QCOMPARE(bench.messages.texts.size(), 1);
+      const QJsonObject inputs = CliJson({"--quality", name, "--be", "1", "--al-eq", "0.5"})["inputs"].toObject();
+      QCOMPARE(bench.Box("Text1")->text().toDouble(), inputs["tube_voltage_kV"].toDouble());
+      QCOMPARE(bench.Box("Text3")->text().toDouble(), inputs["added_aluminium_mm"].toDouble());
+      QCOMPARE(bench.Box("Text4")->text().toDouble(), inputs["added_copper_mm"].toDouble());
+    }
   }
 
   void FitWritesTheFittedThickness() {
