@@ -40,7 +40,7 @@ tested=$SECONDS
 
 # The same beams with the Linux and the Windows programs: both models, every waveform, material
 # filters (one described in Shift_JIS), every table format, a standard quality, a fitted filtration,
-# the exchange files, the saved table, the text report and JSON.
+# the physics model with its absolute output, the exchange files, the saved table, the text report and JSON.
 compare="$KESTRIX_WINDOWS_BUILD/compare"
 rm -rf "$compare"
 cases=(
@@ -51,6 +51,9 @@ cases=(
   "--model tucker --kv 45 --angle 12 --waveform single-phase --quantity energy --be 1 --al-eq 0.5"
   "--quality N-200 --model birch"
   "--model birch --kv 80 --waveform single-phase --fit al --target-hvl-al 4.5 --filter aluminium_alloy_cp932.ele:0.5"
+  "--model physics --kv 100 --al 2 --filter Water.mix:20 --distance 750"
+  "--model physics --kv 250 --waveform single-phase --cu 0.5 --normalise per-mas --value-notation exp"
+  "--quality RQA5 --model physics --be 1 --al-eq 0.5"
 )
 linux_cli() { "$KESTRIX_BUILD/bin/kestrix-cli" "$@"; }
 windows_cli() { wine "$KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "$@"; }
