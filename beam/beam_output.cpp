@@ -23,7 +23,10 @@ PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectr
   // one steradian subtends distance^2 of area at the distance
   const double scale = kElectronsPerMilliampereSecond / (distanceMm * distanceMm);
   PhotonSpectrum fluence{};
-  for (int i = 1; i <= kExchangeLast; ++i) fluence[i] = perSteradianPerElectron[i] * scale;
+  // to the figures' significant digits, so that every system's mathematical library gives the same text
+  for (int i = 1; i <= kExchangeLast; ++i) {
+    fluence[i] = RoundToSignificantDigits(perSteradianPerElectron[i] * scale, kFigureSignificantDigits);
+  }
   return fluence;
 }
 

@@ -32,7 +32,8 @@ inline constexpr const char* kPhotonFluenceKey = "photon_fluence_per_mAs_per_mm2
 void CheckDistance(double distanceMm);
 
 /// Photons per keV per mm2 per mAs at distanceMm [1/(keV mm2 mAs)] by grid index 1..600, from photons
-/// per keV per sr per electron: times the electrons per mAs, over the distance squared.
+/// per keV per sr per electron: times the electrons per mAs, over the distance squared; each value
+/// rounded to kFigureSignificantDigits.
 PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectron, double distanceMm);
 
 /// Fluence and air kerma per mAs at distanceMm of the absolute spectrum (photons per keV per sr per
