@@ -56,7 +56,67 @@ void CellTransmissions(double mu, double cosecTheta, double cellDepth, double* f
   }
 }
 
+/// exponential integral E1(x) = integral from x to infinity of exp(-t) / t dt, x > 0: its power series
+/// below 1, the continued fraction (evaluated by Lentz's method) above (Abramowitz & Stegun 5.1.11, 5.1.22)
+double ExponentialIntegralE1(double x) {
+  constexpr double kEulerGamma = 0.5772156649015329;
+  if (x <= 1.0) {
+    double sum = 0, term = 1;
+    for (int k = 1; k < 60; ++k) {
+      term *= -x / k;  // (-x)^k / k!
+      sum -= term / k;
+      if (std::fabs(term) < 1e-17) break;
+    }
+    return -kEulerGamma - std::log(x) + sum;
+  }
+  double b = x + 1.0, c = 1e300, d = 1.0 / b, h = d;
+  for (int i = 1; i < 200; ++i) {
+    const double a = -static_cast<double>(i) * i;
+    b += 2.0;
+    d = 1.0 / (a * d + b);
+    c = b + a / c;
+    const double step = c * d;
+    h *= step;
+    if (std::fabs(step - 1.0) < 1e-15) break;
+  }
+  return h * std::exp(-x);
+}
+
 }  // namespace
+
+/// Photons sent out of the target from depth x (in units of their attenuation length): with eta the
+/// cosine to the outward normal (uniform in (0, 1]), the mean of 1 - exp(-x / eta) is 1 - E2(x), E2 the exponential integral of order 2, E2(x) = exp(-x) - x E1(x). Tabulated once on a
+/// logarithmic grid of x and interpolated linearly in log x.
+namespace {
+
+constexpr double kShareLow = 1e-6, kShareHigh = 60.0;  // range of the table of 1 - E2 [1]
+constexpr int kSharePoints = 1200;
+
+/// 1 - E2(x) for x = exp(logX), from the table
+double OutwardAbsorbedShareOfLog(double logX) {
+  static const std::vector<double> table = [] {
+    std::vector<double> values(kSharePoints + 1);
+    const double step = std::log(kShareHigh / kShareLow) / kSharePoints;
+    for (int p = 0; p <= kSharePoints; ++p) {
+      const double x = kShareLow * std::exp(p * step);
+      values[p] = 1.0 - (std::exp(-x) - x * ExponentialIntegralE1(x));
+    }
+    return values;
+  }();
+  static const double logLow = std::log(kShareLow), perLog = kSharePoints / std::log(kShareHigh / kShareLow);
+  const double position = (logX - logLow) * perLog;
+  if (!(position > 0)) return 0.0;
+  if (!(position < kSharePoints)) return 1.0;
+  const int p = static_cast<int>(position);
+  return table[p] + (position - p) * (table[p + 1] - table[p]);
+}
+
+}  // namespace
+
+double OutwardAbsorbedShare(double x) {
+  if (!(x > kShareLow)) return 0.0;
+  return OutwardAbsorbedShareOfLog(std::log(x));
+}
 
 /// Everything the spectra share, built once per model.
 struct PhysicsEmissionModel::Tables {
@@ -366,7 +426,12 @@ void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const Atten
 ///    that goes into the target is absorbed at depth t with (mu / eta) exp(-mu t / eta) (eta the
 ///    direction cosine, uniform in (0, 1]), a share tau_s / mu of them in shell s, and a line photon
 ///    made there escapes along the take-off path with exp(-mu_L c t): over eta the mean is
-///    (mu / (mu_L c)) ln(1 + mu_L c / mu), times the escape from the depth of the electrons;
+///    (mu / (mu_L c)) ln(1 + mu_L c / mu), times the escape from the depth of the electrons; of the
+///    half that goes out, the photons made at depth z interact on their way out with the share
+///    1 - E2(mu z) (OutwardAbsorbedShare: the path z / eta, eta uniform, averaged over the outward
+///    hemisphere); at grazing eta every photon is absorbed however shallow it was made, so this half
+///    adds the more vacancies the deeper the electrons run. Those vacancies lie between
+///    the surface and z; their lines are taken to escape from z / 2;
 ///  - cascades: Coster-Kronig transitions (L1 -> L2, L3; L2 -> L3) and the K lines KL2, KL3, which
 ///    leave an L2 or L3 vacancy behind.
 /// A shell's vacancies give its lines with the fluorescence yield times the radiative rate, emitted
@@ -407,6 +472,42 @@ void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, 
     for (int i = 2; i <= lastBin[m]; ++i) photons[i] += trackOfEnergy[m] * row[i];
   }
   constexpr double kInward = 0.5;
+  // photoabsorption vacancies per shell from the outward half of the photons of each depth cell
+  std::array<std::array<double, kDepthBins>, kShellCount> outwardAbsorbed{};
+  {
+    // photons per keV per electron made in each depth cell, only above the lowest edge (L3)
+    const int firstBin = std::max(2, static_cast<int>(std::floor(shells.Shell(kShellL3).edge / kKeVPerGridIndex)));
+    const std::size_t width = static_cast<std::size_t>(top + 1);
+    std::vector<double> atDepth(static_cast<std::size_t>(kDepthBins) * width, 0.0);
+    for (int j = 0; j < kDepthBins; ++j) {
+      double* made = atDepth.data() + j * width;
+      for (int m = 0; m < kEnergyBins; ++m) {
+        const double track = all[j][m];
+        if (track == 0.0) continue;
+        const double* row = crossSection.data() + static_cast<std::size_t>(m) * width;
+        for (int i = firstBin; i <= lastBin[m]; ++i) made[i] += track * row[i];
+      }
+    }
+    // depth (j + 1/2) cellDepth: log x = log(mu cellDepth) + log(j + 1/2)
+    std::array<double, kDepthBins> logDepth{};
+    for (int j = 0; j < kDepthBins; ++j) logDepth[j] = std::log(j + 0.5);
+    for (int i = firstBin; i <= top; ++i) {
+      std::array<double, kShellCount> share{};
+      double total = 0;
+      for (int s = 0; s < kShellCount; ++s) {
+        share[s] = shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
+        total += share[s];
+      }
+      if (!(total > 0) || !(table.muW[i] > 0)) continue;
+      const double logBase = std::log(table.muW[i] * cellDepth);
+      for (int j = 0; j < kDepthBins; ++j) {
+        const double made = atDepth[j * width + i];
+        if (made <= 0) continue;
+        const double absorbed = made * kKeVPerGridIndex * (1.0 - kInward) * OutwardAbsorbedShareOfLog(logBase + logDepth[j]);
+        for (int s = 0; s < kShellCount; ++s) outwardAbsorbed[s][j] += absorbed * share[s];
+      }
+    }
+  }
   // escape-weighted vacancies per shell for the lines of one grid bin
   const auto vacanciesSeenFrom = [&](int bin) {
     double factors[kDepthBins];
@@ -418,6 +519,10 @@ void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, 
     std::array<double, kShellCount> primary{};
     for (int s = 0; s < kShellCount; ++s) {
       for (int j = 0; j < kDepthBins; ++j) primary[s] += impact[s][j] * factors[j];
+    }
+    for (int j = 0; j < kDepthBins; ++j) {
+      const double escape = std::exp(-0.5 * muLine * (j + 0.5) * cellDepth);
+      for (int s = 0; s < kShellCount; ++s) primary[s] += outwardAbsorbed[s][j] * escape;
     }
     for (int i = 2; i <= top; ++i) {
       if (photons[i] <= 0) continue;

@@ -30,6 +30,11 @@ namespace kestrix {
 /// normalised over the sphere for any A, B >= 0 and 0 <= C < 1.
 double BremsstrahlungShapeFunction(double A, double B, double C, double mu);
 
+/// Share of the photons that are made at depth x below the surface of a thick target and sent
+/// isotropically over the outward hemisphere which interact in the target before they leave, x in units
+/// of the photons' attenuation length (mu z): 1 - E2(x), E2 the exponential integral of order 2 [1]
+double OutwardAbsorbedShare(double x);
+
 class PhysicsEmissionModel : public EmissionModel {
  public:
   /// builds the tables the spectra share (a few milliseconds); `characteristicLines` false leaves

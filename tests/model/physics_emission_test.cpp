@@ -69,6 +69,24 @@ TEST(BremsstrahlungShapeFunction, IsNormalisedOverTheSphereAndIsTheDipoleFormFor
                   1e-14);
 }
 
+TEST(OutwardAbsorbedShare, IsOneMinusE2AndTheMeanOverTheOutwardHemisphere) {
+  // (the share is interpolated in a table: within 2e-5)
+  // 1 - E2(x) from tabulated E2 (Abramowitz & Stegun table 5.1): E2(0.1) = 0.722545, E2(1) = 0.148496, E2(5) = 0.000996
+  EXPECT_NEAR(OutwardAbsorbedShare(0.1), 1 - 0.7225450221, 2e-5);
+  EXPECT_NEAR(OutwardAbsorbedShare(1.0), 1 - 0.1484955068, 2e-5);
+  EXPECT_NEAR(OutwardAbsorbedShare(5.0), 1 - 0.0009964690, 2e-5);
+  // the same as the mean of 1 - exp(-x / eta) over eta in (0, 1], integrated directly
+  for (const double x : {0.003, 0.07, 0.6, 2.5}) {
+    double mean = 0;
+    const int steps = 200000;
+    for (int s = 0; s < steps; ++s) mean += (1 - std::exp(-x / ((s + 0.5) / steps))) / steps;
+    EXPECT_NEAR(OutwardAbsorbedShare(x), mean, 2e-5) << x;
+  }
+  EXPECT_EQ(OutwardAbsorbedShare(0), 0);
+  EXPECT_EQ(OutwardAbsorbedShare(1e3), 1);
+  EXPECT_LT(OutwardAbsorbedShare(0.2), OutwardAbsorbedShare(0.21));
+}
+
 TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor30To300kV) {
   EXPECT_STREQ(Model().Keyword(), "physics");
   EXPECT_TRUE(Model().IsAbsolute());
