@@ -10,7 +10,7 @@
 #include "beam_figures.h"
 #include "cli_options.h"
 #include "export_table.h"
-#include "spectrum_header.h"
+#include "table_comment_lines.h"
 
 namespace kestrix {
 

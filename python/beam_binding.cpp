@@ -14,7 +14,7 @@
 #include "bindings.h"
 #include "decimal_text.h"
 #include "radiation_quality.h"
-#include "spectrum_header.h"
+#include "table_comment_lines.h"
 #include "atomic_file.h"
 #include "tube_fit.h"
 

@@ -1,6 +1,6 @@
 // The '#' lines of a written spectrum: every input named, numbers that read back, one line each.
 
-#include "spectrum_header.h"
+#include "table_comment_lines.h"
 
 #include <sstream>
 #include <string>

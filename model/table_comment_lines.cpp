@@ -1,4 +1,4 @@
-#include "spectrum_header.h"
+#include "table_comment_lines.h"
 
 #include <charconv>
 
