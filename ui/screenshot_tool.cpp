@@ -1,6 +1,6 @@
 // kestrix_screenshot: draws two curves (RED at the default 200 kV, BLUE at 100 kV) in the real
 // main window and saves the window as a PNG, for the documentation; also the start screen and
-// the quality window "線質" with the figures of the 100 kV curve.
+// the quality window "線質" with the figures of a 100 kV curve of the physics model, air kerma included.
 // Usage: kestrix_screenshot <png> [start-screen png] [quality-window png]
 // (run in a folder holding MUs_202202.data and, for the quality window, RadiationQualities.tsv)
 
@@ -47,6 +47,10 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   if (argc > 3) {
+    // the physics model, so that the window shows the air kerma per mAs too
+    window.InitialiseForModel(kestrix::SpectrumModel::Physics);
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("100"));
+    graphDraw->click();
     window.findChild<QToolButton*>(QStringLiteral("QualityCommand"))->click();
     auto* quality = window.findChild<kestrix::QualityWindow*>(QStringLiteral("QualityWindow"));
     QApplication::processEvents();
