@@ -11,18 +11,10 @@
 namespace kestrix {
 namespace {
 
+using test::MessageOf;
 using test::ReadBytes;
 using test::ScratchFolder;
 using test::WriteBytes;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
-  return "";
-}
 
 TEST(SaveFileAtomically, WritesTheContentByteForByte) {
   ScratchFolder folder;

@@ -15,18 +15,10 @@
 namespace kestrix {
 namespace {
 
+using test::MessageOf;
 using test::ReadBytes;
 using test::ScratchFolder;
 using test::WriteBytes;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "";
-}
 
 TEST(SaveExchangePair, WritesBothFilesAndTheOthersOrNoneOfThem) {
   ScratchFolder folder;

@@ -2,7 +2,9 @@
 // Scratch folders, whole-file reads and writes, and runs of the built programs, for the
 // suites that work with real files.
 
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -47,6 +49,16 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
+
+/// What `action` throws as its message; empty when it throws nothing.
+inline std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return "";
+}
 
 /// `text` quoted for the shell.
 inline std::string Quoted(const std::string& text) {
