@@ -52,10 +52,27 @@ TEST(PhysicsGenerators, ElectronMonteCarloIsReproducibleAndWritesTheDeliveredLay
   EXPECT_FALSE(fs::exists(scratch.path() / "first.txt.tmp"));
 }
 
-TEST(PhysicsGenerators, ElectronMonteCarloRefusesABadElectronCount) {
+TEST(PhysicsGenerators, ElectronMonteCarloOptionsChangeThePhysicsButNotTheLayout) {
+  kestrix::test::ScratchFolder scratch;
+  const fs::path plain = scratch.path() / "plain.txt", first = scratch.path() / "first.txt",
+                 second = scratch.path() / "second.txt";
+  ASSERT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(plain.string()) + " 40"), 0);
+  ASSERT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(first.string()) + " 40 --straggling --mott"), 0);
+  ASSERT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " --mott " + Quoted(second.string()) + " --straggling 40"), 0);
+  EXPECT_TRUE(ReadBytes(first) == ReadBytes(second));
+  EXPECT_FALSE(ReadBytes(first) == ReadBytes(plain));
+  EXPECT_EQ(FirstDataLine(first), FirstDataLine(plain));
+  const std::string text = ReadBytes(first);
+  EXPECT_NE(text.find("times Mott's ratio"), std::string::npos);
+  EXPECT_NE(text.find("hard collisions above 1 keV"), std::string::npos);
+}
+
+TEST(PhysicsGenerators, ElectronMonteCarloRefusesABadElectronCountOrOption) {
   kestrix::test::ScratchFolder scratch;
   const fs::path output = scratch.path() / "out.txt";
   EXPECT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(output.string()) + " none"), 2);
+  EXPECT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(output.string()) + " 40 --oblique"), 2);
+  EXPECT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(output.string()) + " 40 50"), 2);
   EXPECT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT)), 2);
   EXPECT_FALSE(fs::exists(output));
 }

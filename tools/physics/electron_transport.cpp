@@ -16,11 +16,20 @@
 //    radiative stopping power between elastic collisions (electron_stopping_power.h);
 // until they leave through the surface (backscatter) or slow below 1 keV.
 //
+// Two options add physics that the delivered table does without (docs/physics.md, "Examined and not
+// adopted", measures what each does to the spectra); the table's comment names what was used:
+//  --straggling  inelastic collisions transferring more than 1 keV are sampled one by one from
+//                Moller's cross section, with the restricted stopping power between them, and the
+//                struck electrons are followed like the incident ones (electron_collisions.h);
+//  --mott        the elastic cross section is the screened Rutherford one times Mott's ratio for the
+//                bare nucleus (Boschini et al. 2013), sampled by rejection against its largest value
+//                (the rejected collisions leave the electron as it was).
+//
 // Tally: track length per incident electron in cells of scaled depth z / R(T0) (R the CSDA range),
 // reduced energy T / T0 and direction cosine w to the inward normal, divided by R(T0). The random
 // numbers come from std::mt19937_64 with a fixed seed, so the file is reproducible byte for byte.
 //
-//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY]
+//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott]
 
 #include <algorithm>
 #include <array>
@@ -32,6 +41,7 @@
 #include <vector>
 
 #include "bremsstrahlung_cross_section.h"
+#include "electron_collisions.h"
 #include "electron_penetration.h"
 #include "electron_stopping_power.h"
 #include "tungsten_target.h"
@@ -39,20 +49,38 @@
 namespace {
 
 using namespace kestrix;
+using electron_collisions::Uniform;
+
+/// the physics of one run of the Monte Carlo
+struct Physics {
+  bool straggling = false;  // hard collisions one by one, struck electrons followed
+  bool mott = false;        // Mott's ratio on the elastic cross section
+};
 
 /// fine table of the per-energy transport quantities, linear in log T
 class TransportTables {
  public:
-  TransportTables() {
+  explicit TransportTables(const Physics& physics) {
+    using namespace electron_collisions;
     for (int s = 0; s < kSteps; ++s) {
       const double T = std::exp(kLogLow + s * Step());
-      stopping_[s] = TotalStoppingPower(T);
+      stopping_[s] = physics.straggling ? RestrictedStoppingPower(T) + TungstenBremsstrahlung().RadiativeStoppingPower(T)
+                                        : TotalStoppingPower(T);
       Elastic(T, meanFreePath_[s], screening_[s]);
+      hardCollisions_[s] = physics.straggling ? HardCollisionCoefficient(T) : 0.0;
+      largestMott_[s] = physics.mott ? LargestMottRatio(T) : 1.0;
     }
   }
+  /// continuous energy loss per path [keV/cm]
   double Stopping(double T) const { return Interpolate(stopping_, T); }
+  /// mean free path between screened-Rutherford elastic collisions [cm]
   double MeanFreePath(double T) const { return Interpolate(meanFreePath_, T); }
+  /// screening parameter A of the screened Rutherford cross section [1]
   double Screening(double T) const { return Interpolate(screening_, T); }
+  /// hard inelastic collisions per path [1/cm] (0 without straggling)
+  double HardCollisions(double T) const { return Interpolate(hardCollisions_, T); }
+  /// bound of the Mott ratio used for rejection [1] (1 without Mott's correction)
+  double LargestMott(double T) const { return Interpolate(largestMott_, T); }
 
  private:
   static constexpr int kSteps = 4000;
@@ -89,10 +117,9 @@ class TransportTables {
   std::array<double, kSteps> stopping_{};
   std::array<double, kSteps> meanFreePath_{};
   std::array<double, kSteps> screening_{};
+  std::array<double, kSteps> hardCollisions_{};
+  std::array<double, kSteps> largestMott_{};
 };
-
-/// uniform in (0, 1], the same on every platform (53 bits of the standard generator)
-double Uniform(std::mt19937_64& rng) { return (static_cast<double>(rng() >> 11) + 1.0) * 0x1.0p-53; }
 
 struct NodeResult {
   std::vector<double> track;  // the tally [1]
@@ -100,8 +127,34 @@ struct NodeResult {
   double backscatterEnergy = 0;
 };
 
-NodeResult Transport(double T0, long electrons, const TransportTables& tables, std::mt19937_64& rng) {
+/// turns the direction (u, v, w) by the polar angle of cosine cosTheta and the azimuth phi
+void Deflect(double cosTheta, double phi, double& u, double& v, double& w) {
+  const double sinTheta = std::sqrt(std::max(0.0, 1.0 - cosTheta * cosTheta));
+  const double cosPhi = std::cos(phi), sinPhi = std::sin(phi);
+  if (std::fabs(w) > 0.99999) {
+    u = sinTheta * cosPhi;
+    v = sinTheta * sinPhi;
+    w = (w > 0 ? 1.0 : -1.0) * cosTheta;
+    return;
+  }
+  const double sq = std::sqrt(1.0 - w * w);
+  const double un = u * cosTheta + sinTheta * (u * w * cosPhi - v * sinPhi) / sq;
+  const double vn = v * cosTheta + sinTheta * (v * w * cosPhi + u * sinPhi) / sq;
+  w = w * cosTheta - sq * sinTheta * cosPhi;
+  u = un;
+  v = vn;
+}
+
+/// an electron waiting to be followed: energy [keV], depth [cm], direction cosines, whether incident
+struct Electron {
+  double T, z, u, v, w;
+  bool incident;
+};
+
+NodeResult Transport(double T0, long electrons, const Physics& physics, const TransportTables& tables,
+                     std::mt19937_64& rng) {
   using namespace penetration_layout;
+  using namespace electron_collisions;
   NodeResult result;
   result.track.assign(kDepthBins * kEnergyBins * kDirectionBins, 0.0);
   const double range = CsdaRange(T0);
@@ -118,50 +171,64 @@ NodeResult Transport(double T0, long electrons, const TransportTables& tables, s
     if (c < 0) c = 0;
     result.track[(j * kEnergyBins + m) * kDirectionBins + c] += length / range;
   };
+  std::vector<Electron> waiting;
   for (long e = 0; e < electrons; ++e) {
-    double T = T0, z = 0, u = 0, v = 0, w = 1;
-    for (;;) {
-      double s = -tables.MeanFreePath(T) * std::log(Uniform(rng));
-      const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
-      double loss = tables.Stopping(middle) * s;
-      bool stops = false;
-      if (!(T - loss > kElectronCutoffEnergy)) {
-        const double rest = T - kElectronCutoffEnergy;
-        s = rest / tables.Stopping(0.5 * (T + kElectronCutoffEnergy));
-        loss = rest;
-        stops = true;
-      }
-      const double zEnd = z + w * s;
-      if (zEnd < 0) {  // leaves through the surface
-        const double inside = -z / w;
-        const double lossInside = loss * inside / s;
-        score(0.5 * z, T - 0.5 * lossInside, w, inside);
-        result.backscatterNumber += 1.0;
-        result.backscatterEnergy += (T - lossInside) / T0;
-        break;
-      }
-      score(z + 0.5 * w * s, T - 0.5 * loss, w, s);
-      z = zEnd;
-      T -= loss;
-      if (stops) break;
-      // elastic deflection: screened Rutherford, cos theta = 1 - 2 A xi / (1 + A - xi)
-      const double A = tables.Screening(T);
-      const double xi = Uniform(rng);
-      const double cosTheta = 1.0 - 2.0 * A * xi / (1.0 + A - xi);
-      const double sinTheta = std::sqrt(std::max(0.0, 1.0 - cosTheta * cosTheta));
-      const double phi = 2.0 * tungsten::kPi * Uniform(rng);
-      const double cosPhi = std::cos(phi), sinPhi = std::sin(phi);
-      if (std::fabs(w) > 0.99999) {
-        u = sinTheta * cosPhi;
-        v = sinTheta * sinPhi;
-        w = (w > 0 ? 1.0 : -1.0) * cosTheta;
-      } else {
-        const double sq = std::sqrt(1.0 - w * w);
-        const double un = u * cosTheta + sinTheta * (u * w * cosPhi - v * sinPhi) / sq;
-        const double vn = v * cosTheta + sinTheta * (v * w * cosPhi + u * sinPhi) / sq;
-        w = w * cosTheta - sq * sinTheta * cosPhi;
-        u = un;
-        v = vn;
+    waiting.push_back({T0, 0, 0, 0, 1, true});
+    while (!waiting.empty()) {
+      const Electron start = waiting.back();
+      waiting.pop_back();
+      double T = start.T, z = start.z, u = start.u, v = start.v, w = start.w;
+      for (;;) {
+        // path to the next collision: elastic (with the Mott bound) or hard inelastic
+        const double elastic = tables.LargestMott(T) / tables.MeanFreePath(T);
+        const double hard = tables.HardCollisions(T);
+        double s = physics.straggling || physics.mott ? -std::log(Uniform(rng)) / (elastic + hard)
+                                                      : -tables.MeanFreePath(T) * std::log(Uniform(rng));
+        const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
+        double loss = tables.Stopping(middle) * s;
+        bool stops = false;
+        if (!(T - loss > kElectronCutoffEnergy)) {
+          const double rest = T - kElectronCutoffEnergy;
+          s = rest / tables.Stopping(0.5 * (T + kElectronCutoffEnergy));
+          loss = rest;
+          stops = true;
+        }
+        const double zEnd = z + w * s;
+        if (zEnd < 0) {  // leaves through the surface
+          const double inside = -z / w;
+          const double lossInside = loss * inside / s;
+          score(0.5 * z, T - 0.5 * lossInside, w, inside);
+          if (start.incident) {
+            result.backscatterNumber += 1.0;
+            result.backscatterEnergy += (T - lossInside) / T0;
+          }
+          break;
+        }
+        score(z + 0.5 * w * s, T - 0.5 * loss, w, s);
+        z = zEnd;
+        T -= loss;
+        if (stops) break;
+        if (physics.straggling && T > 2.0 * kHardTransfer && Uniform(rng) * (elastic + hard) < hard) {
+          // hard collision: the struck electron leaves with W, opposite in azimuth
+          const double W = SampleMollerShare(T, rng) * T;
+          const double phi = 2.0 * tungsten::kPi * Uniform(rng);
+          if (W > kElectronCutoffEnergy) {
+            double us = u, vs = v, ws = w;
+            Deflect(CosineAfterCollision(T, W), phi + tungsten::kPi, us, vs, ws);
+            waiting.push_back({W, z, us, vs, ws, false});
+          }
+          Deflect(CosineAfterCollision(T, T - W), phi, u, v, w);
+          T -= W;
+          if (!(T > kElectronCutoffEnergy)) break;
+          continue;
+        }
+        // elastic deflection: screened Rutherford, cos theta = 1 - 2 A xi / (1 + A - xi)
+        const double A = tables.Screening(T);
+        const double xi = Uniform(rng);
+        const double cosTheta = 1.0 - 2.0 * A * xi / (1.0 + A - xi);
+        const double phi = 2.0 * tungsten::kPi * Uniform(rng);
+        if (physics.mott && Uniform(rng) * tables.LargestMott(T) > MottRatio(T, 1.0 - cosTheta)) continue;
+        Deflect(cosTheta, phi, u, v, w);
       }
     }
   }
@@ -175,28 +242,47 @@ NodeResult Transport(double T0, long electrons, const TransportTables& tables, s
 
 int main(int argc, char** argv) {
   using namespace penetration_layout;
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY]\n");
+  Physics physics;
+  std::vector<std::string> positional;
+  for (int a = 1; a < argc; ++a) {
+    const std::string argument = argv[a];
+    if (argument == "--straggling") {
+      physics.straggling = true;
+    } else if (argument == "--mott") {
+      physics.mott = true;
+    } else if (argument.rfind("--", 0) == 0) {
+      std::fprintf(stderr, "electron_transport: unknown option %s\n", argument.c_str());
+      return 2;
+    } else {
+      positional.push_back(argument);
+    }
+  }
+  if (positional.empty() || positional.size() > 2) {
+    std::fprintf(stderr, "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott]\n");
     return 2;
   }
+  const std::string output = positional[0];
   long electrons = 20000;
-  if (argc == 3) {
+  if (positional.size() == 2) {
     char* end = nullptr;
-    electrons = std::strtol(argv[2], &end, 10);
-    if (end == argv[2] || *end != '\0') electrons = 0;
+    electrons = std::strtol(positional[1].c_str(), &end, 10);
+    if (end == positional[1].c_str() || *end != '\0') electrons = 0;
   }
   if (electrons < 1) {
     std::fprintf(stderr, "electron_transport: the number of electrons must be a positive whole number\n");
     return 2;
   }
-  const TransportTables tables;
+  const TransportTables tables(physics);
   std::mt19937_64 rng(20260105);
   std::string text;
   char buffer[160];
   text += "# Track length of electrons in a thick tungsten target, per incident electron, from the electron\n";
   text += "# Monte Carlo tools/physics/electron_transport.cpp (" + std::to_string(electrons) +
           " electrons per energy, fixed seed; screened\n";
-  text += "# Rutherford elastic scattering, ICRU 37 + Seltzer-Berger stopping power, normal incidence).\n";
+  text += std::string("# Rutherford elastic scattering") + (physics.mott ? " times Mott's ratio" : "") +
+          ", ICRU 37 + Seltzer-Berger stopping power" +
+          (physics.straggling ? ", hard collisions above 1 keV with their electrons followed" : "") +
+          ", normal incidence).\n";
   text += "# Layout: node count, depth bins J, energy bins M, direction bins C, largest scaled depth; the\n";
   text += "# node energies T0 [keV]; then per node J x M x C values, direction fastest, then energy, then\n";
   text += "# depth: track length [in units of the CSDA range R(T0)] in the cell of depth z / R(T0) in\n";
@@ -211,7 +297,7 @@ int main(int argc, char** argv) {
   }
   text.back() = '\n';
   for (const double T0 : kNodeVoltages) {
-    const NodeResult node = Transport(T0, electrons, tables, rng);
+    const NodeResult node = Transport(T0, electrons, physics, tables, rng);
     std::fprintf(stderr, "T0 %5.0f keV: R = %.4g um, backscattered %.4f of the electrons, %.4f of the energy\n",
                  T0, CsdaRange(T0) * 1e4, node.backscatterNumber, node.backscatterEnergy);
     std::snprintf(buffer, sizeof buffer, "# T0 = %g keV: backscattered fraction %.4f, energy fraction %.4f\n", T0,
@@ -229,11 +315,11 @@ int main(int argc, char** argv) {
       }
     }
   }
-  const std::string temporary = std::string(argv[1]) + ".tmp";
+  const std::string temporary = output + ".tmp";
   std::FILE* out = std::fopen(temporary.c_str(), "wb");
   if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0 ||
-      std::rename(temporary.c_str(), argv[1]) != 0) {
-    std::fprintf(stderr, "electron_transport: cannot write %s\n", argv[1]);
+      std::rename(temporary.c_str(), output.c_str()) != 0) {
+    std::fprintf(stderr, "electron_transport: cannot write %s\n", output.c_str());
     return 1;
   }
   return 0;
