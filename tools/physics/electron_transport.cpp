@@ -179,7 +179,8 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
       waiting.pop_back();
       double T = start.T, z = start.z, u = start.u, v = start.v, w = start.w;
       for (;;) {
-        // path to the next collision: elastic (with the Mott bound) or hard inelastic
+        // path to the next collision: elastic (with the Mott bound) or hard inelastic; without the
+        // options it is written as it always was, so that the delivered table is reproduced bit for bit
         const double elastic = tables.LargestMott(T) / tables.MeanFreePath(T);
         const double hard = tables.HardCollisions(T);
         double s = physics.straggling || physics.mott ? -std::log(Uniform(rng)) / (elastic + hard)
