@@ -1,5 +1,7 @@
-// Monte Carlo transport of electrons in a thick tungsten target: writes the track-length table of the
-// physics emission model, data/physics/electron_penetration_W.txt.
+// Monte Carlo transport of electrons in a thick tungsten target: writes a track-length table in the
+// layout of the physics emission model's data/physics/electron_penetration_W.txt. The delivered table
+// is converted from PENELOPE simulations instead (convert_spekpy_electrons.py); docs/physics.md
+// compares the two.
 //
 // Electrons of kinetic energy T0 enter the target along its normal. They are followed collision by
 // collision (single-scattering, "detailed" simulation) with
@@ -16,7 +18,7 @@
 //    radiative stopping power between elastic collisions (electron_stopping_power.h);
 // until they leave through the surface (backscatter) or slow below 1 keV.
 //
-// Two options add physics that the delivered table does without (docs/physics.md, "Examined and not
+// Two options add physics that the plain simulation does without (docs/physics.md, "Examined and not
 // adopted", measures what each does to the spectra); the table's comment names what was used:
 //  --straggling  inelastic collisions transferring more than 1 keV are sampled one by one from
 //                Moller's cross section, with the restricted stopping power between them, and the
@@ -180,7 +182,7 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
       double T = start.T, z = start.z, u = start.u, v = start.v, w = start.w;
       for (;;) {
         // path to the next collision: elastic (with the Mott bound) or hard inelastic; without the
-        // options it is written as it always was, so that the delivered table is reproduced bit for bit
+        // options it is written as it always was, so that the plain table is reproduced bit for bit
         const double elastic = tables.LargestMott(T) / tables.MeanFreePath(T);
         const double hard = tables.HardCollisions(T);
         double s = physics.straggling || physics.mott ? -std::log(Uniform(rng)) / (elastic + hard)
