@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -180,53 +182,10 @@ struct PhysicsEmissionModel::Tables {
   }
 };
 
-/// The bremsstrahlung shape function towards the take-off direction, averaged over each direction cell.
-///
-/// Step 3, angular emission: a photon of energy k leaves an electron of energy T at angle theta to
-/// its direction with the probability per unit solid angle (A. Poskus, At. Data Nucl. Data Tables
-/// 129-130 (2019) 101277, a fit to partial-wave shape functions; mu = cos theta, A, B, C functions of
-/// T and k/T for tungsten, data/physics/bremsstrahlung_shape_W.txt)
-///     S = 3 / (8 pi (2A + B)) (1 - C^2) [(A + B) / (1 - C mu)^2 + (A - B) (mu - C)^2 / (1 - C mu)^4],
-/// normalised over the sphere. In a tube the central ray is perpendicular to the electron beam,
-/// whatever the target angle; an electron at cosine w to the beam and azimuth phi around it meets
-/// the central ray at mu = sqrt(1 - w^2) cos phi. The table holds S averaged over phi and over each
-/// direction cell, per node of the shape-function data (energy e, reduced photon energy q).
-/// (The electron table is computed for electrons along the normal; at the target angles of tubes the
-/// beam is within about 20 degrees of it.)
+/// The shape function towards the central ray of one target angle, per direction cell and node.
 struct PhysicsEmissionModel::AngularFactors {
   std::vector<double> logEnergies;  // log of the data's electron energies [log keV]
   std::vector<std::array<std::array<double, kDirectionBins>, kShapeNodes>> perSteradian;  // [1/sr]
-
-  AngularFactors() {
-    const double* data = embedded::kBremsstrahlungShapeTungsten;
-    const std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
-    if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
-    const auto energies = static_cast<std::size_t>(data[0]);
-    if (count != 2 + energies * (1 + 4 * kShapeNodes)) throw std::logic_error("shape-function table: bad size");
-    for (std::size_t e = 0; e < energies; ++e) {
-      const double* row = data + 2 + e * (1 + 4 * kShapeNodes);
-      logEnergies.push_back(std::log(row[0]));
-      const double *A = row + 1 + kShapeNodes, *B = A + kShapeNodes, *C = B + kShapeNodes;
-      std::array<std::array<double, kDirectionBins>, kShapeNodes> nodes{};
-      for (int q = 0; q < kShapeNodes; ++q) {
-        for (int c = 0; c < kDirectionBins; ++c) {
-          double mean = 0;
-          for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
-            const double w = -1.0 + (2.0 * c + 1.0 + kGaussNodes[g]) / kDirectionBins;
-            const double sine = std::sqrt(std::max(0.0, 1.0 - w * w));
-            double aroundBeam = 0;
-            for (int a = 0; a < kAzimuthSteps; ++a) {
-              const double mu = sine * std::cos(tungsten::kPi * (a + 0.5) / kAzimuthSteps);
-              aroundBeam += BremsstrahlungShapeFunction(A[q], B[q], C[q], mu);
-            }
-            mean += 0.5 * kGaussWeights[g] * aroundBeam / kAzimuthSteps;
-          }
-          nodes[q][c] = mean;
-        }
-      }
-      perSteradian.push_back(nodes);
-    }
-  }
 
   /// the factors of each direction cell and reduced-energy node at electron energy T [keV], linear in log T
   void At(double T, std::array<std::array<double, kDirectionBins>, kShapeNodes>& factors) const {
@@ -242,6 +201,70 @@ struct PhysicsEmissionModel::AngularFactors {
   }
 };
 
+/// The bremsstrahlung shape function towards the take-off direction, averaged over each direction cell.
+///
+/// Step 3, angular emission: a photon of energy k leaves an electron of energy T at angle theta to
+/// its direction with the probability per unit solid angle (A. Poskus, At. Data Nucl. Data Tables
+/// 129-130 (2019) 101277, a fit to partial-wave shape functions; mu = cos theta, A, B, C functions of
+/// T and k/T for tungsten, data/physics/bremsstrahlung_shape_W.txt)
+///     S = 3 / (8 pi (2A + B)) (1 - C^2) [(A + B) / (1 - C mu)^2 + (A - B) (mu - C)^2 / (1 - C mu)^4],
+/// normalised over the sphere. The electron table holds the electrons' directions as the cosine w to
+/// the inward normal, symmetric about it (electrons incident along the normal). The central ray
+/// leaves the target surface at the target angle alpha, so it makes the cosine -sin(alpha) with the
+/// inward normal, as in the published model this one follows (Omar, Andreo & Poludniowski 2020); an
+/// electron at cosine w and azimuth phi about the normal meets it at
+///     mu = -w sin(alpha) + sqrt(1 - w^2) cos(alpha) cos(phi).
+/// `ShapeData` holds the shape-function parameters; `Toward` averages S over phi and over each
+/// direction cell for one target angle, per node of the data (energy e, reduced photon energy q).
+struct PhysicsEmissionModel::ShapeData {
+  std::vector<double> logEnergies;  // log of the data's electron energies [log keV]
+  std::vector<std::array<std::array<double, 3>, kShapeNodes>> parameters;  // A, B, C by energy and k/T node
+
+  ShapeData() {
+    const double* data = embedded::kBremsstrahlungShapeTungsten;
+    const std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
+    if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
+    const auto energies = static_cast<std::size_t>(data[0]);
+    if (count != 2 + energies * (1 + 4 * kShapeNodes)) throw std::logic_error("shape-function table: bad size");
+    for (std::size_t e = 0; e < energies; ++e) {
+      const double* row = data + 2 + e * (1 + 4 * kShapeNodes);
+      logEnergies.push_back(std::log(row[0]));
+      const double *A = row + 1 + kShapeNodes, *B = A + kShapeNodes, *C = B + kShapeNodes;
+      std::array<std::array<double, 3>, kShapeNodes> nodes{};
+      for (int q = 0; q < kShapeNodes; ++q) nodes[q] = {A[q], B[q], C[q]};
+      parameters.push_back(nodes);
+    }
+  }
+
+  /// the cell- and azimuth-averaged shape function towards the central ray of target angle alpha
+  /// (cosecTheta = 1 / sin(alpha)) [1/sr]
+  std::shared_ptr<const AngularFactors> Toward(double cosecTheta) const {
+    auto factors = std::make_shared<AngularFactors>();
+    factors->logEnergies = logEnergies;
+    const double sine = 1.0 / cosecTheta, cosine = std::sqrt(std::max(0.0, 1.0 - sine * sine));
+    // cos(phi) at the azimuth points, phi over (0, pi): the average over the circle by symmetry
+    std::array<double, kAzimuthSteps> around{};
+    for (int a = 0; a < kAzimuthSteps; ++a) around[a] = std::cos(tungsten::kPi * (a + 0.5) / kAzimuthSteps);
+    for (const auto& nodes : parameters) {
+      std::array<std::array<double, kDirectionBins>, kShapeNodes> cells{};
+      for (int c = 0; c < kDirectionBins; ++c) {
+        for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
+          const double w = -1.0 + (2.0 * c + 1.0 + kGaussNodes[g]) / kDirectionBins;
+          const double along = -w * sine, across = std::sqrt(std::max(0.0, 1.0 - w * w)) * cosine;
+          for (int q = 0; q < kShapeNodes; ++q) {
+            const auto& [A, B, C] = nodes[q];
+            double sum = 0;
+            for (const double cosPhi : around) sum += BremsstrahlungShapeFunction(A, B, C, along + across * cosPhi);
+            cells[q][c] += 0.5 * kGaussWeights[g] * sum / kAzimuthSteps;
+          }
+        }
+      }
+      factors->perSteradian.push_back(cells);
+    }
+    return factors;
+  }
+};
+
 double BremsstrahlungShapeFunction(double A, double B, double C, double mu) {
   const double d = 1.0 - C * mu;
   return 3.0 / (8.0 * tungsten::kPi * (2.0 * A + B)) * (1.0 - C * C) *
@@ -251,7 +274,7 @@ double BremsstrahlungShapeFunction(double A, double B, double C, double mu) {
 PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
     : characteristicLines_(characteristicLines),
       tables_(std::make_unique<const Tables>()),
-      angular_(std::make_unique<const AngularFactors>()) {
+      shapes_(std::make_unique<const ShapeData>()) {
   static_assert(kShapeNodes == kShapeNodeCount, "one count of k/T nodes");
   TungstenElectronPenetration();
   TungstenAtomicShells();
@@ -270,6 +293,7 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
     }
   }
   emissions.resize(sampleVoltages.size());
+  const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta);
   // the samples of a waveform spread over the cores, each computed alone: the same numbers on any count
   const std::size_t count = sampleVoltages.size();
   const unsigned threads =
@@ -277,7 +301,9 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
   std::vector<std::exception_ptr> failures(threads);
   const auto run = [&](unsigned first) {
     try {
-      for (std::size_t k = first; k < count; k += threads) SampleEmission(sampleVoltages[k], cosecTheta, table, emissions[k]);
+      for (std::size_t k = first; k < count; k += threads) {
+        SampleEmissionToward(*angular, sampleVoltages[k], cosecTheta, table, emissions[k]);
+      }
     } catch (...) {
       failures[first] = std::current_exception();  // handed to the caller below
     }
@@ -297,8 +323,26 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
   }
 }
 
+std::shared_ptr<const PhysicsEmissionModel::AngularFactors> PhysicsEmissionModel::FactorsToward(double cosecTheta) const {
+  // a few milliseconds per target angle; runs at one angle (sweeps, waveforms) reuse the last one
+  const std::lock_guard<std::mutex> lock(lastAngularMutex_);
+  if (!lastAngular_ || lastCosecTheta_ != cosecTheta) {
+    lastAngular_ = shapes_->Toward(cosecTheta);
+    lastCosecTheta_ = cosecTheta;
+  }
+  return lastAngular_;
+}
+
 void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const AttenuationTable& table,
                                           GridArray& emission) const {
+  if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
+    throw std::invalid_argument("The target angle must lie above 0 and at most 90 degrees.");
+  }
+  SampleEmissionToward(*FactorsToward(cosecTheta), T0, cosecTheta, table, emission);
+}
+
+void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, double T0, double cosecTheta,
+                                                const AttenuationTable& table, GridArray& emission) const {
   emission.fill(0.0);
   const int top = TopBinFor(T0);
   if (top < 2 || !(T0 > kElectronCutoffEnergy)) return;
@@ -307,7 +351,7 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
   work.range = tables_->Range(T0);
   work.cellDepth = work.range * kMaximumScaledDepth / kDepthBins;
   CrossSections(*tables_, T0, work);
-  ElectronTracks(*angular_, T0, work);
+  ElectronTracks(angular, T0, work);
   SelfAttenuatedEmission(cosecTheta, table, work, emission);
   if (characteristicLines_) AddCharacteristicLines(T0, cosecTheta, table, work, emission);
 }

@@ -4,19 +4,20 @@
 // Poludniowski (Med. Phys. 47 (2020) 4005, 4763), with nothing fitted to measured beams:
 //  1. bremsstrahlung cross sections of Seltzer and Berger (bremsstrahlung_cross_section.h);
 //  2. the electrons' track length against depth, energy and direction, with the backscattered
-//     electrons lost, from an electron Monte Carlo (electron_penetration.h);
-//  3. emission into the take-off direction, perpendicular to the electron beam, with the partial-wave
-//     shape functions of Poskus, and attenuation in tungsten along the path out of the target from
-//     each depth;
+//     electrons lost, from Monte Carlo electron transport (electron_penetration.h);
+//  3. emission into the take-off direction with the partial-wave shape functions of Poskus, and
+//     attenuation in tungsten along the path out of the target from each depth;
 //  4. tungsten K and L lines from electron impact and from photoabsorption of the bremsstrahlung in
 //     the target, with their cascades (characteristic_lines.h), isotropic and self-attenuated;
 //  5. absolute: per electron on the target (absolute_output.h turns it into output per mAs).
 //
-// Geometry: the take-off direction leaves the target surface at the target angle alpha, so a photon
-// made at depth z travels z / sin(alpha) through tungsten; it is perpendicular to the electron beam.
+// Geometry, as in Omar et al. 2020: the electrons fall along the normal of the target surface, and
+// the take-off direction leaves the surface at the target angle alpha; a photon made at depth z
+// travels z / sin(alpha) through tungsten.
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "electron_penetration.h"
@@ -52,11 +53,13 @@ class PhysicsEmissionModel : public EmissionModel {
   void SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta, const AttenuationTable& table,
                        std::vector<GridArray>& emissions) const override;
 
-  /// emission of one sample of voltage T0 [kV], into bins 2..floor(2 T0) of `emission` (others 0)
+  /// emission of one sample of voltage T0 [kV], into bins 2..floor(2 T0) of `emission` (others 0);
+  /// throws std::invalid_argument for a cosecTheta below 1 or not finite
   void SampleEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& emission) const;
 
  private:
   struct Tables;
+  struct ShapeData;
   struct AngularFactors;
   /// track per incident electron by depth cell and energy cell [cm]
   using DepthEnergyTable =
@@ -87,9 +90,17 @@ class PhysicsEmissionModel : public EmissionModel {
   static void AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
                                      const SampleWork& work, GridArray& emission);
 
+  /// the shape function towards the central ray of the target angle with this cosecant
+  std::shared_ptr<const AngularFactors> FactorsToward(double cosecTheta) const;
+  void SampleEmissionToward(const AngularFactors& angular, double T0, double cosecTheta, const AttenuationTable& table,
+                            GridArray& emission) const;
+
   bool characteristicLines_;
   std::unique_ptr<const Tables> tables_;
-  std::unique_ptr<const AngularFactors> angular_;
+  std::unique_ptr<const ShapeData> shapes_;
+  mutable std::mutex lastAngularMutex_;  // guards the two below
+  mutable std::shared_ptr<const AngularFactors> lastAngular_;
+  mutable double lastCosecTheta_ = 0;
 };
 
 }  // namespace kestrix

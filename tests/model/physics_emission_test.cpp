@@ -189,7 +189,26 @@ TEST(PhysicsEmissionModel, ASteeperTargetAngleAttenuatesTheSoftPhotonsMore) {
   BremsstrahlungOnly().SampleEmission(100, Cosec(8), DeliveredTable(), steep);
   BremsstrahlungOnly().SampleEmission(100, Cosec(30), DeliveredTable(), wide);
   EXPECT_LT(steep[30] / wide[30], steep[180] / wide[180]);  // 15 keV against 90 keV
-  EXPECT_LT(steep[180], wide[180]);
+  EXPECT_LT(steep[30], wide[30]);
+}
+
+TEST(PhysicsEmissionModel, AShallowerTakeOffSeesTheInwardElectronsMoreFromTheSide) {
+  // The electrons run into the target; the central ray leaves at the target angle above the surface,
+  // so it makes the angle 90 degrees + alpha with the inward normal. At 250 keV, where tungsten hardly
+  // attenuates, a smaller angle looks at the forward-peaked emission more from the side: more photons.
+  GridArray steep{}, wide{};
+  BremsstrahlungOnly().SampleEmission(300, Cosec(8), DeliveredTable(), steep);
+  BremsstrahlungOnly().SampleEmission(300, Cosec(30), DeliveredTable(), wide);
+  EXPECT_GT(steep[500], 1.05 * wide[500]);
+}
+
+TEST(PhysicsEmissionModel, TheEmissionAtOneAngleDoesNotDependOnTheAnglesComputedBefore) {
+  GridArray first{}, between{}, again{};
+  Model().SampleEmission(120, Cosec(12), DeliveredTable(), first);
+  Model().SampleEmission(120, Cosec(20), DeliveredTable(), between);
+  Model().SampleEmission(120, Cosec(12), DeliveredTable(), again);
+  EXPECT_EQ(first, again);
+  EXPECT_NE(first, between);
 }
 
 TEST(PhysicsEmissionModel, AirKermaAgreesWithPublishedModelResults) {
