@@ -177,7 +177,7 @@ def render_page(table, stats):
     lines += ["", "The formula models are closest for the heavily filtered beams (N and RQA), whose spectra the",
               "filters shape more than the model's low-energy emission does; the lightly filtered H and RQR beams",
               "show where the models differ from each other and from the measurements. The physics model is",
-              "built from cross sections and an electron Monte Carlo without any fitted constant.", "",
+              "built from cross sections and PENELOPE electron data without any fitted constant.", "",
               "Root-mean-square deviation per series over all five figures of all its beams (pooled), in %:", ""]
     lines += ["| series |" + "".join(" %s |" % name for _, name in MODELS), "|---|" + "---:|" * len(MODELS)]
     for _, _, label in SERIES:
