@@ -537,9 +537,9 @@ void BindBeam(py::module_& module) {
   py::class_<Beam>(module, "Beam",
                    "Beam(*, model='tucker', kv=200, angle=20, be=3, al_eq=5, al=0, cu=0, waveform='constant',\n"
                    "     filters=(), table=None)\n\n"
-                   "One X-ray beam computed as kestrix-cli computes it: the spectrum of the Tucker or Birch model\n"
-                   "and the half-value-layer engine's figures.\n\n"
-                   "model: 'tucker' or 'birch'; kv: tube voltage [kV], inside the model's range (30 to 300 kV);\n"
+                   "One X-ray beam computed as kestrix-cli computes it: the spectrum of the Tucker, Birch or\n"
+                   "physics model and the half-value-layer engine's figures.\n\n"
+                   "model: 'tucker', 'birch' or 'physics' (absolute: output()); kv: tube voltage [kV], inside the model's range (30 to 300 kV);\n"
                    "angle: target angle [degrees]; be: beryllium window [mm]; al_eq: inherent aluminium\n"
                    "equivalent [mm]; al, cu: added aluminium and copper [mm]; waveform: 'constant', '12-peak'\n"
                    "or 'single-phase'; filters: up to three (material, mm) with a delivered material name\n"
@@ -681,7 +681,7 @@ void BindBeam(py::module_& module) {
                              "kestrix-cli's JSON 'fit'; None for a beam without a fit")
       .def_property_readonly("radiation_quality", [](const Beam& beam) { return beam.qualityReport; },
                              "the standard radiation quality of a beam from Beam.from_quality, as in kestrix.qualities(); else None")
-      .def_property_readonly("model", [](const Beam& b) { return b.Inputs().model; }, "'tucker' or 'birch'")
+      .def_property_readonly("model", [](const Beam& b) { return b.Inputs().model; }, "'tucker', 'birch' or 'physics'")
       .def_property_readonly("kv", [](const Beam& b) { return b.Outcome().used.tubeVoltageKV; },
                              "tube voltage used [kV]")
       .def_property_readonly("angle", [](const Beam& b) { return b.Outcome().used.targetAngleDegrees; },
