@@ -84,6 +84,13 @@ double ExponentialIntegralE1(double x) {
   return h * std::exp(-x);
 }
 
+/// refuses a cosecant of the target angle below 1 or not finite (std::invalid_argument)
+void CheckCosecant(double cosecTheta) {
+  if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
+    throw std::invalid_argument("The target angle must lie above 0 and at most 90 degrees.");
+  }
+}
+
 }  // namespace
 
 /// Photons sent out of the target from depth x (in units of their attenuation length): with eta the
@@ -284,9 +291,7 @@ PhysicsEmissionModel::~PhysicsEmissionModel() = default;
 
 void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta,
                                            const AttenuationTable& table, std::vector<GridArray>& emissions) const {
-  if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
-    throw std::invalid_argument("The target angle must lie above 0 and at most 90 degrees.");
-  }
+  CheckCosecant(cosecTheta);
   for (const double T0 : sampleVoltages) {
     if (!(T0 <= kGridLast * kKeVPerGridIndex)) {
       throw std::out_of_range("Sample voltage " + std::to_string(T0) + " kV lies above the 500 keV energy grid.");
@@ -335,9 +340,7 @@ std::shared_ptr<const PhysicsEmissionModel::AngularFactors> PhysicsEmissionModel
 
 void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const AttenuationTable& table,
                                           GridArray& emission) const {
-  if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
-    throw std::invalid_argument("The target angle must lie above 0 and at most 90 degrees.");
-  }
+  CheckCosecant(cosecTheta);
   SampleEmissionToward(*FactorsToward(cosecTheta), T0, cosecTheta, table, emission);
 }
 
