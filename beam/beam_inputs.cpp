@@ -26,6 +26,19 @@ std::optional<std::string> ValueProblem(BeamInput input, double value, SpectrumM
   }
 }
 
+/// A swept window or aluminium equivalent that leaves Tucker's model without inherent filtration:
+/// a single run replaces it (and says so), a sweep refuses it rather than give the replacement's
+/// beam as a row of its own.
+std::optional<std::string> ReplacementProblem(const RunSettings& settings, BeamInput input, double value) {
+  if (input != BeamInput::Beryllium && input != BeamInput::AluminiumEquivalent) return std::nullopt;
+  RunEntries entries = settings.entries;
+  EntryValue(entries, input) = value;
+  if (!CorrectRunEntries(entries, settings.model).inherentFiltrationReplaced) return std::nullopt;
+  return ShortestDecimal(value) + " mm leaves no inherent filtration (" + ShortestDecimal(entries.berylliumMm) +
+         " mm Be + " + ShortestDecimal(entries.aluminiumEquivalentMm) + " mm Al eq.), which the " +
+         ModelKeyword(settings.model) + " model needs; a sweep does not replace it";
+}
+
 /// "30 kV", "12 degrees", "0.5 mm"
 std::string ValueText(BeamInput input, double value) {
   const char* unit = input == BeamInput::TubeVoltage ? " kV" : input == BeamInput::TargetAngle ? " degrees" : " mm";
@@ -68,9 +81,9 @@ std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings,
     throw std::invalid_argument("there is no material filter " + std::to_string(filter + 1) + " to sweep");
   }
   for (const double value : values) {
-    if (std::optional<std::string> problem = ValueProblem(input, value, settings.model)) {
-      throw InputRefusalError(InputRefusal{input, filter, *problem});
-    }
+    std::optional<std::string> problem = ValueProblem(input, value, settings.model);
+    if (!problem) problem = ReplacementProblem(settings, input, value);
+    if (problem) throw InputRefusalError(InputRefusal{input, filter, *problem});
   }
   std::vector<RunOutcome> outcomes;
   outcomes.reserve(values.size());

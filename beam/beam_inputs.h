@@ -39,7 +39,9 @@ std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, cons
 
 /// One calculation per value of input, the other inputs as in settings and the filters batch
 /// holds (FilterThickness: filter number `filter`). Every value is checked as StrictInputRefusal
-/// checks it before any run; throws InputRefusalError naming the value, RunError as Run does with
+/// checks it before any run, and a swept window or aluminium equivalent that would leave Tucker's
+/// model without inherent filtration is refused rather than replaced; throws InputRefusalError
+/// naming the value, RunError as Run does with
 /// "at 30 kV: " (the value and its unit) before its message.
 std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings, BeamInput input, std::size_t filter,
                                    const std::vector<double>& values);

@@ -11,6 +11,7 @@
 #include "beam_settings.h"
 #include "emission_models.h"
 #include "material_file.h"
+#include "message_text.h"
 
 namespace kestrix::python {
 namespace {
@@ -45,7 +46,7 @@ std::string MaterialPath(const std::string& material) {
     }
     names += (names.empty() ? "" : ", ") + name;
   }
-  throw std::invalid_argument("filters: \"" + material + "\" is neither a delivered material (" + names +
+  throw std::invalid_argument("filters: " + QuotedExcerpt(material) + " is neither a delivered material (" + names +
                               ") nor a .ele or .mix file");
 }
 
@@ -56,7 +57,7 @@ Choice OneOf(const char* argument, const std::string& value, const std::vector<s
     if (Lowercase(value) == name) return choice;
     names += (names.empty() ? "" : " | ") + name;
   }
-  throw std::invalid_argument(std::string(argument) + ": \"" + value + "\" is not one of " + names);
+  throw std::invalid_argument(std::string(argument) + ": " + QuotedExcerpt(value) + " is not one of " + names);
 }
 
 }  // namespace

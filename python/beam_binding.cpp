@@ -12,6 +12,9 @@
 #include "attenuation_table.h"
 #include "beam_figures.h"
 #include "bindings.h"
+#include "built_instance.h"
+#include "message_text.h"
+#include "pickle_state.h"
 #include "decimal_text.h"
 #include "radiation_quality.h"
 #include "table_comment_lines.h"
@@ -63,7 +66,7 @@ Spectrum SpectrumOf(const ExchangeSpectrum& relative, const std::string& quantit
 }
 
 Spectrum Normalised(const Spectrum& spectrum, const std::string& kind) {
-  if (kind != "max" && kind != "total") throw std::invalid_argument("normalised: \"" + kind + "\" is not one of max | total");
+  if (kind != "max" && kind != "total") throw std::invalid_argument("kind: " + QuotedExcerpt(kind) + " is not one of max | total");
   std::vector<double> values = NumbersOf(spectrum.values);
   double scale = 0;
   for (const double v : values) scale = kind == "max" ? std::max(scale, v) : scale + v;
@@ -83,30 +86,58 @@ py::tuple DescriptionState(const SpectrumDescription& d) {
                         d.normalisation, d.energyUnit);
 }
 
-SpectrumDescription DescriptionFromState(const py::tuple& t) {
+/// the description of DescriptionState, each item checked
+SpectrumDescription DescriptionFromState(const StateTuple& t) {
   SpectrumDescription d;
-  d.program = t[0].cast<std::string>();
-  d.model = t[1].cast<std::string>();
-  d.tubeVoltageKV = t[2].cast<double>();
-  d.targetAngleDegrees = t[3].cast<double>();
-  d.waveform = t[4].cast<std::string>();
-  d.berylliumMm = t[5].cast<double>();
-  d.aluminiumEquivalentMm = t[6].cast<double>();
-  d.addedAluminiumMm = t[7].cast<double>();
-  d.addedCopperMm = t[8].cast<double>();
-  for (const py::handle f : t[9].cast<py::list>()) {
-    const py::tuple filter = f.cast<py::tuple>();
-    d.filters.push_back({filter[0].cast<std::string>(), filter[1].cast<double>(), filter[2].cast<std::string>()});
+  d.program = t.Text(0, "program");
+  d.model = t.Text(1, "model");
+  d.tubeVoltageKV = t.Number(2, "tube voltage", "kV");
+  d.targetAngleDegrees = t.Number(3, "target angle", "degrees");
+  d.waveform = t.Text(4, "waveform");
+  d.berylliumMm = t.Number(5, "beryllium window", "mm");
+  d.aluminiumEquivalentMm = t.Number(6, "inherent aluminium equivalent", "mm");
+  d.addedAluminiumMm = t.Number(7, "added aluminium", "mm");
+  d.addedCopperMm = t.Number(8, "added copper", "mm");
+  const std::vector<py::handle> filters = t.Items(9, "filters");
+  for (std::size_t k = 0; k < filters.size(); ++k) {
+    const StateTuple filter(t.Name(9, "filters") + "[" + std::to_string(k) + "]", filters[k], 3);
+    d.filters.push_back({filter.Text(0, "description"), filter.Number(1, "thickness", "mm"), filter.Text(2, "source")});
   }
-  d.quantity = t[10].cast<std::string>();
-  d.normalisation = t[11].cast<std::string>();
-  d.energyUnit = t[12].cast<std::string>();
+  d.quantity = t.Text(10, "quantity");
+  d.normalisation = t.Text(11, "normalisation");
+  d.energyUnit = t.Text(12, "energy unit");
   return d;
+}
+
+py::tuple SpectrumState(const Spectrum& s) {
+  return py::make_tuple(py::list(py::cast(NumbersOf(s.energyKeV))), py::list(py::cast(NumbersOf(s.values))), s.quantity,
+                        s.normalisation, DescriptionState(s.description));
+}
+
+/// the spectrum of SpectrumState: 600 bins on the 0.5 keV grid, no negative value, known words
+Spectrum SpectrumFromState(const py::handle& state) {
+  const StateTuple t("Spectrum state", state, 5);
+  const std::vector<double> energy = t.Numbers(0, "energy_keV", kExchangeRows, "keV");
+  for (int i = 1; i <= kExchangeRows; ++i) {
+    if (energy[i - 1] != i / 2.0) {
+      throw std::invalid_argument(t.Name(0, "energy_keV") + ": not the grid of 0.5 to 300 keV in 0.5 keV steps");
+    }
+  }
+  const std::vector<double> values = t.Numbers(1, "values", kExchangeRows, "the spectrum's unit");
+  if (std::any_of(values.begin(), values.end(), [](double v) { return v < 0; })) {
+    throw std::invalid_argument(t.Name(1, "values") + ": a spectrum has no negative value");
+  }
+  const std::string quantity = t.Text(2, "quantity");
+  t.CheckChoice(2, "quantity", quantity, {"photon", "exposure", "energy"});
+  const std::string normalisation = t.Text(3, "normalisation");
+  t.CheckChoice(3, "normalisation", normalisation, {"max", "total", "per_mas"});
+  return Spectrum{ArrayOf(energy), ArrayOf(values), quantity, normalisation,
+                  DescriptionFromState(t.Tuple(4, "description", 13))};
 }
 
 DisplayQuantity QuantityOf(const std::string& name) {
   const std::optional<DisplayQuantity> quantity = QuantityOfKeyword(name);
-  if (!quantity) throw std::invalid_argument("quantity: \"" + name + "\" is not one of photon | exposure | energy");
+  if (!quantity) throw std::invalid_argument("quantity: " + QuotedExcerpt(name) + " is not one of photon | exposure | energy");
   return *quantity;
 }
 
@@ -137,18 +168,21 @@ class Beam {
   }
 
   /// a standard radiation quality realised with the arguments' model, angle, waveform, filters and
-  /// (RQR, RQA, RQT) inherent filtration; inherentGiven: be or al_eq was given
-  static std::unique_ptr<Beam> OfQuality(const BeamArguments& arguments, const std::string& name, bool inherentGiven) {
+  /// (RQR, RQA, RQT) inherent filtration; inherentGiven: "be" or "al_eq" when one was given, else nullptr
+  static std::unique_ptr<Beam> OfQuality(const BeamArguments& arguments, const std::string& name,
+                                         const char* inherentGiven) {
     const BeamRequest request = ResolveBeam(arguments);
     const std::string delivered = (std::filesystem::path(DataFolder()) / kAttenuationTableFile).string();
     const std::string source = DataFileBeside(delivered, kRadiationQualitiesFile);
     const std::vector<RadiationQuality> qualities = LoadRadiationQualities(source);
     const RadiationQuality* quality = FindRadiationQuality(qualities, name);
     if (quality == nullptr) {
-      throw std::invalid_argument("quality: \"" + name + "\" is not a quality of " + source + " (see kestrix.qualities())");
+      throw std::invalid_argument("name: " + QuotedExcerpt(name) + " is not a quality of " + source +
+                                  " (see kestrix.qualities())");
     }
-    if (!quality->nominalHvl1AlMm && inherentGiven) {
-      throw std::invalid_argument("quality " + quality->name + " sets the inherent filtration itself: leave out be and al_eq");
+    if (!quality->nominalHvl1AlMm && inherentGiven != nullptr) {
+      throw std::invalid_argument(std::string(inherentGiven) + ": quality " + quality->name +
+                                  " sets the inherent filtration itself: leave out be and al_eq");
     }
     const QualityPlan plan = PlanQuality(*quality, request.settings, request.filters, delivered);
     BeamArguments shown = arguments;
@@ -375,7 +409,7 @@ FittedEntry EntryOf(const std::string& name) {
   if (name == "al_eq" || name == "al-eq") return FittedEntry::InherentAluminiumEquivalent;
   if (name == "al") return FittedEntry::AddedAluminium;
   if (name == "cu") return FittedEntry::AddedCopper;
-  throw std::invalid_argument("entry: \"" + name + "\" is not one of al_eq | al | cu");
+  throw std::invalid_argument("entry: " + QuotedExcerpt(name) + " is not one of al_eq | al | cu");
 }
 
 FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, const py::object& targetCu) {
@@ -391,20 +425,21 @@ FitRequest FitRequestOf(const std::string& entry, const py::object& targetAl, co
 /// A commissioned tube: the fit and the inputs that make its beam at any voltage.
 struct TubeFitResult {
   BeamArguments inputs;  /// the beam arguments with the fitted values (kv: the highest measured)
+  BeamArguments start;   /// the beam arguments the fit started from, for pickling
   TubeFitOutcome tube;
 };
 
 std::vector<TubeMeasurement> MeasurementsFrom(const py::handle& measurements) {
   if (py::isinstance<py::str>(measurements) || !py::isinstance<py::iterable>(measurements)) {
     throw py::type_error("measurements: a sequence of dicts with kv and measured layers is needed, not " +
-                         std::string(py::str(py::repr(measurements))));
+                         ShownValue(measurements));
   }
   std::vector<TubeMeasurement> list;
   for (const py::handle item : measurements) {
     const std::string where = "measurements[" + std::to_string(list.size()) + "]";
     if (!py::isinstance<py::dict>(item)) {
       throw py::type_error(where + ": a dict with kv and any of hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm, not " +
-                           std::string(py::str(py::repr(item))));
+                           ShownValue(item));
     }
     TubeMeasurement measurement;
     bool voltage = false;
@@ -448,14 +483,20 @@ std::vector<TubeInput> VariedFrom(const py::handle& vary) {
     for (const py::handle item : vary) names.push_back(TextArgument("vary", item));
   } else {
     throw py::type_error("vary: a name or a sequence of names among al_eq, al, cu, angle, not " +
-                         std::string(py::str(py::repr(vary))));
+                         ShownValue(vary));
   }
   std::vector<TubeInput> varied;
   for (const std::string& name : names) {
     const std::optional<TubeInput> input = TubeInputNamed(name);
-    if (!input || name == "al-eq") throw std::invalid_argument("vary: \"" + name + "\" is not one of al_eq | al | cu | angle");
+    if (!input || name == "al-eq") {
+      throw std::invalid_argument("vary: " + QuotedExcerpt(name) + " is not one of al_eq | al | cu | angle");
+    }
+    if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
+      throw std::invalid_argument("vary: " + name + " is named twice");
+    }
     varied.push_back(*input);
   }
+  if (varied.empty() || varied.size() > 3) throw std::invalid_argument("vary: name one to three of al_eq, al, cu, angle");
   return varied;
 }
 
@@ -463,6 +504,29 @@ py::dict TubeParams(const TubeFitOutcome& tube) {
   py::dict params;
   for (const TubeInput input : tube.varied) params[TubeInputKey(input)] = tube.fit.inputs[static_cast<std::size_t>(input)];
   return params;
+}
+
+/// the measurements as fit_tube takes them
+py::list MeasurementDicts(const std::vector<TubeMeasurement>& measurements) {
+  py::list list;
+  for (const TubeMeasurement& m : measurements) {
+    py::dict entry;
+    entry["kv"] = m.tubeVoltageKV;
+    for (std::size_t f = 0; f < kMeasurableFigures.size(); ++f) {
+      if (m.layersMm[f]) entry[ExtendedFigureFields()[kMeasurableFigures[f]].key] = *m.layersMm[f];
+    }
+    list.append(entry);
+  }
+  return list;
+}
+
+/// what fit_tube was called with: (measurements, vary, the other keywords)
+py::tuple TubeFitState(const TubeFitResult& r) {
+  py::list vary;
+  for (const TubeInput input : r.tube.varied) vary.append(TubeInputKey(input));
+  py::dict keywords = KeywordsOf(r.start);
+  PyDict_DelItemString(keywords.ptr(), "kv");
+  return py::make_tuple(MeasurementDicts(r.tube.measurements), py::tuple(vary), keywords);
 }
 
 py::list TubeResiduals(const TubeFitOutcome& tube) {
@@ -477,6 +541,72 @@ py::list TubeResiduals(const TubeFitOutcome& tube) {
     residuals.append(entry);
   }
   return residuals;
+}
+
+/// (copyreg.__newobj__, (type,), state): every pickle protocol, 0 and 1 included, rebuilds the object
+/// with __new__ and the checked __setstate__
+py::tuple Reduced(const py::object& self, const py::tuple& state) {
+  return py::make_tuple(py::module_::import("copyreg").attr("__newobj__"), py::make_tuple(py::type::of(self)), state);
+}
+
+/// the same for every protocol, once protocol is a pickle protocol's number
+void CheckProtocol(const py::handle& protocol) {
+  if (!py::isinstance<py::int_>(protocol) || py::isinstance<py::bool_>(protocol)) {
+    throw py::type_error("protocol must be an int, not " + ShownValue(protocol));
+  }
+}
+
+}  // namespace
+}  // namespace kestrix::python
+
+// the module's classes refuse an instance that __new__ made and nothing built
+namespace pybind11::detail {
+template <>
+class type_caster<kestrix::python::Spectrum> : public kestrix::python::BuiltInstanceCaster<kestrix::python::Spectrum> {};
+template <>
+class type_caster<kestrix::python::Beam> : public kestrix::python::BuiltInstanceCaster<kestrix::python::Beam> {};
+template <>
+class type_caster<kestrix::python::TubeFitResult>
+    : public kestrix::python::BuiltInstanceCaster<kestrix::python::TubeFitResult> {};
+}  // namespace pybind11::detail
+
+namespace kestrix::python {
+namespace {
+
+/// distance_mm as a distance from the focal spot [mm]; its refusals name it
+template <typename Use>
+auto AtDistance(const char* argument, const Use& use) {
+  try {
+    return use();
+  } catch (const std::invalid_argument& refusal) {
+    throw std::invalid_argument(std::string(argument) + ": " + refusal.what());
+  }
+}
+
+double DistanceArgument(const py::handle& value) {
+  const double distanceMm = CheckedNumber("distance_mm", NumberArgument("distance_mm", value, "mm"));
+  AtDistance("distance_mm", [distanceMm] { CheckDistance(distanceMm); return 0; });
+  return distanceMm;
+}
+
+py::tuple BeamState(const Beam& beam) {
+  return py::make_tuple(KeywordsOf(beam.Inputs()), beam.fitReport, beam.qualityReport);
+}
+
+/// the beam of BeamState, computed again from its inputs (checked as Beam's keywords)
+std::unique_ptr<Beam> BeamFromState(const py::object& state) {
+  const StateTuple t("Beam state", state, 3);
+  if (!py::isinstance<py::dict>(t.Item(0))) {
+    throw py::type_error(t.Name(0, "inputs") + ": a dict of Beam keywords is needed, not " + ShownValue(t.Item(0)));
+  }
+  const BeamArguments arguments = ArgumentsFromKeywords(
+      "Beam.__setstate__", py::reinterpret_borrow<py::dict>(t.Item(0)), BeamArguments{}, BeamKeywords());
+  const py::object fit = t.DictOrNone(1, "fit");
+  const py::object quality = t.DictOrNone(2, "radiation_quality");
+  std::unique_ptr<Beam> beam = Built([&arguments] { return Beam::Compute(arguments); });
+  beam->fitReport = fit;
+  beam->qualityReport = quality;
+  return beam;
 }
 
 }  // namespace
@@ -515,18 +645,16 @@ void BindBeam(py::module_& module) {
           "needs to read back exactly. numpy.loadtxt(path, delimiter=',', skiprows=...) or\n"
           "pandas.read_csv(path, comment='#') read it. The file is replaced as a whole or not at all.")
       .def("__len__", [](const Spectrum& spectrum) { return spectrum.values.size(); })
-      .def("__copy__", [](const py::object& self) { return self; })
-      .def("__deepcopy__", [](const py::object& self, const py::object&) { return self; }, py::arg("memo"))
-      .def(py::pickle(
-          [](const Spectrum& s) {
-            return py::make_tuple(py::list(py::cast(NumbersOf(s.energyKeV))), py::list(py::cast(NumbersOf(s.values))),
-                                  s.quantity, s.normalisation, DescriptionState(s.description));
-          },
-          [](const py::tuple& state) {
-            return Spectrum{ArrayOf(state[0].cast<std::vector<double>>()), ArrayOf(state[1].cast<std::vector<double>>()),
-                            state[2].cast<std::string>(), state[3].cast<std::string>(),
-                            DescriptionFromState(state[4].cast<py::tuple>())};
-          }))
+      .def("__copy__", [](const py::object& self) { self.cast<const Spectrum&>(); return self; })
+      .def("__deepcopy__", [](const py::object& self, const py::object&) { self.cast<const Spectrum&>(); return self; },
+           py::arg("memo"))
+      .def(py::pickle([](const Spectrum& s) -> py::object { return SpectrumState(s); },
+                      [](const py::object& state) { return SpectrumFromState(state); }))
+      .def("__reduce__", [](const py::object& self) { return Reduced(self, SpectrumState(self.cast<const Spectrum&>())); })
+      .def("__reduce_ex__", [](const py::object& self, const py::object& protocol) {
+        CheckProtocol(protocol);
+        return Reduced(self, SpectrumState(self.cast<const Spectrum&>()));
+      })
       .def("__repr__", [](const Spectrum& spectrum) {
         const std::string scale = spectrum.normalisation == "per_mas" ? "in photons per keV per mm2 per mAs"
                                   : spectrum.normalisation == "max"   ? "normalised to its peak"
@@ -561,7 +689,7 @@ void BindBeam(py::module_& module) {
             const std::string name = TextArgument("name", quality);
             static const std::vector<std::string> allowed{"model", "angle", "be", "al_eq", "waveform", "filters", "table"};
             const BeamArguments arguments = ArgumentsFromKeywords("from_quality", kwargs, BeamArguments{}, allowed);
-            const bool inherentGiven = kwargs.contains("be") || kwargs.contains("al_eq");
+            const char* inherentGiven = kwargs.contains("be") ? "be" : kwargs.contains("al_eq") ? "al_eq" : nullptr;
             return Built([&] { return Beam::OfQuality(arguments, name, inherentGiven); });
           },
           py::arg("name"),
@@ -590,43 +718,43 @@ void BindBeam(py::module_& module) {
              return py::bool_(InputKey(beam).equal(InputKey(other.cast<const Beam&>())));
            })
       .def("__hash__", [](const Beam& beam) { return py::hash(InputKey(beam)); })
-      .def("__copy__", [](const py::object& self) { return self; })
-      .def("__deepcopy__", [](const py::object& self, const py::object&) { return self; }, py::arg("memo"))
-      .def(py::pickle(
-          [](const Beam& beam) { return py::make_tuple(KeywordsOf(beam.Inputs()), beam.fitReport, beam.qualityReport); },
-          [](const py::tuple& state) {
-            const BeamArguments arguments =
-                ArgumentsFromKeywords("Beam", state[0].cast<py::dict>(), BeamArguments{}, BeamKeywords());
-            std::unique_ptr<Beam> beam = Built([&arguments] { return Beam::Compute(arguments); });
-            beam->fitReport = state[1];
-            beam->qualityReport = state[2];
-            return beam;
-          }))
+      .def("__copy__", [](const py::object& self) { self.cast<const Beam&>(); return self; })
+      .def("__deepcopy__", [](const py::object& self, const py::object&) { self.cast<const Beam&>(); return self; },
+           py::arg("memo"))
+      .def(py::pickle([](const Beam& beam) -> py::object { return BeamState(beam); },
+                      [](const py::object& state) { return std::unique_ptr<Beam>(BeamFromState(state)); }))
+      .def("__reduce__", [](const py::object& self) { return Reduced(self, BeamState(self.cast<const Beam&>())); })
+      .def("__reduce_ex__", [](const py::object& self, const py::object& protocol) {
+        CheckProtocol(protocol);
+        return Reduced(self, BeamState(self.cast<const Beam&>()));
+      })
       .def(
           "spectrum",
           [](Beam& beam, const py::object& name, const py::object& normaliseWord, const py::object& distance) {
             const std::string quantity = TextArgument("quantity", name);
             const std::string normalise = TextArgument("normalise", normaliseWord);
-            const double distanceMm = NumberArgument("distance_mm", distance, "mm");
+            const double distanceMm = DistanceArgument(distance);
             const DisplayQuantity wanted = QuantityOf(quantity);
-            if (normalise == "per_mas") {
+            // the command line's spelling per-mas is taken too
+            if (normalise == "per_mas" || normalise == "per-mas") {
               if (wanted != DisplayQuantity::PhotonNumber) {
-                throw std::invalid_argument("spectrum: normalise='per_mas' gives photon numbers; quantity must be 'photon'");
+                throw std::invalid_argument("quantity: normalise='per_mas' gives photon numbers; quantity must be 'photon'");
               }
               if (!beam.Outcome().absoluteSpectrum) {
-                throw std::invalid_argument(std::string("spectrum: normalise='per_mas' needs a model with absolute output; the ") +
+                throw std::invalid_argument(std::string("normalise: 'per_mas' needs a model with absolute output; the ") +
                                             ModelKeyword(beam.Settings().model) + " model is relative");
               }
-              CheckDistance(CheckedNumber("distance_mm", distanceMm));
-              Spectrum absolute = SpectrumOf(FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm),
-                                             QuantityKeyword(wanted), DescriptionOf(beam));
+              Spectrum absolute = SpectrumOf(
+                  AtDistance("distance_mm",
+                             [&] { return FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm); }),
+                  QuantityKeyword(wanted), DescriptionOf(beam));
               absolute.normalisation = "per_mas";
               absolute.description.normalisation =
                   "per_mas (photons per keV per mm2 per mAs at " + ShortestDecimal(distanceMm) + " mm)";
               return absolute;
             }
             if (normalise != "max" && normalise != "total") {
-              throw std::invalid_argument("spectrum: normalise \"" + normalise + "\" is not one of max | total | per_mas");
+              throw std::invalid_argument("normalise: " + QuotedExcerpt(normalise) + " is not one of max | total | per_mas");
             }
             ExchangeSpectrum relative;
             {
@@ -639,11 +767,12 @@ void BindBeam(py::module_& module) {
           py::arg("quantity") = "photon", py::arg("normalise") = "max", py::arg("distance_mm") = kDefaultDistanceMm,
           "The spectrum of 'photon' number, 'exposure' or 'energy' in full precision: relative to its peak\n"
           "(normalise='max'), to its total ('total'), or for a model with absolute output the photons per keV\n"
-          "per mm2 per mAs at distance_mm [mm] from the focal spot ('per_mas', photon number only).")
+          "per mm2 per mAs at distance_mm [mm] from the focal spot ('per_mas' or 'per-mas', photon number only).")
       .def(
           "output",
-          [](const Beam& beam, double distanceMm) {
-            return OutputFigures(beam.OutputAt(CheckedNumber("distance_mm", distanceMm)));
+          [](const Beam& beam, const py::object& distance) {
+            const double distanceMm = DistanceArgument(distance);
+            return OutputFigures(AtDistance("distance_mm", [&] { return beam.OutputAt(distanceMm); }));
           },
           py::arg("distance_mm") = kDefaultDistanceMm,
           "The absolute output at distance_mm [mm] from the focal spot, keyed as kestrix-cli's JSON\n"
@@ -706,7 +835,13 @@ void BindBeam(py::module_& module) {
       [](const py::object& entry, const py::object& targetAl, const py::object& targetCu, const py::kwargs& kwargs) {
         const FitRequest request = FitRequestOf(TextArgument("entry", entry), targetAl, targetCu);
         const BeamArguments arguments = ArgumentsFromKeywords("fit", kwargs, BeamArguments{}, BeamKeywords());
-        return Built([&] { return Beam::Fitted(arguments, request); });
+        try {
+          return Built([&] { return Beam::Fitted(arguments, request); });
+        } catch (const FiltrationFitError& unreachable) {
+          const bool aluminium = request.material == LayerMaterial::Aluminium;
+          throw std::invalid_argument(std::string(aluminium ? "target_hvl_al" : "target_hvl_cu") + ": " +
+                                      unreachable.what());
+        }
       },
       py::arg("entry"), py::arg("target_hvl_al") = py::none(), py::arg("target_hvl_cu") = py::none(),
       "fit(entry, target_hvl_al=None, target_hvl_cu=None, **beam)\n\n"
@@ -715,7 +850,32 @@ void BindBeam(py::module_& module) {
       "keywords are those of Beam. Beam.fit tells the thickness found. A target out of reach raises\n"
       "ValueError stating the reachable range.");
 
+  const std::string moduleName = py::str(module.attr("__name__"));
   py::class_<TubeFitResult>(module, "TubeFit", "A tube commissioned by kestrix.fit_tube.")
+      .def(py::init([](const py::args&, const py::kwargs&) -> std::unique_ptr<TubeFitResult> {
+        throw py::type_error("TubeFit() cannot be called: a TubeFit comes from kestrix.fit_tube(measurements, ...)");
+      }))
+      .def(py::pickle([](const TubeFitResult& r) -> py::object { return TubeFitState(r); },
+                      [moduleName](const py::object& state) {
+                        // fitted again from what fit_tube was given, with fit_tube's checks
+                        const StateTuple t("TubeFit state", state, 3);
+                        if (!py::isinstance<py::dict>(t.Item(2))) {
+                          throw py::type_error(t.Name(2, "keywords") + ": a dict is needed, not " + ShownValue(t.Item(2)));
+                        }
+                        const py::object fitted = py::module_::import(moduleName.c_str())
+                                                      .attr("fit_tube")(t.Item(0), t.Item(1), **t.Item(2));
+                        return std::make_unique<TubeFitResult>(fitted.cast<const TubeFitResult&>());
+                      }))
+      .def("__reduce__",
+           [](const py::object& self) { return Reduced(self, TubeFitState(self.cast<const TubeFitResult&>())); })
+      .def("__reduce_ex__", [](const py::object& self, const py::object& protocol) {
+        CheckProtocol(protocol);
+        return Reduced(self, TubeFitState(self.cast<const TubeFitResult&>()));
+      })
+      .def("__copy__", [](const py::object& self) { self.cast<const TubeFitResult&>(); return self; })
+      .def("__deepcopy__",
+           [](const py::object& self, const py::object&) { self.cast<const TubeFitResult&>(); return self; },
+           py::arg("memo"))
       .def_property_readonly("params", [](const TubeFitResult& r) { return TubeParams(r.tube); },
                              "the fitted inputs: al_eq, al, cu [mm], angle [degrees] (those varied)")
       .def_property_readonly("residuals", [](const TubeFitResult& r) { return TubeResiduals(r.tube); },
@@ -752,7 +912,16 @@ void BindBeam(py::module_& module) {
         BeamArguments arguments = ArgumentsFromKeywords("fit_tube", kwargs, BeamArguments{}, allowed);
         double highest = 0;
         for (const TubeMeasurement& m : measured) highest = std::max(highest, m.tubeVoltageKV);
+        std::size_t layers = 0;
+        for (const TubeMeasurement& m : measured) {
+          for (const std::optional<double>& layer : m.layersMm) layers += layer.has_value();
+        }
+        if (layers < varied.size()) {
+          throw std::invalid_argument("vary: " + std::to_string(layers) + " measured layer(s) cannot fix " +
+                                      std::to_string(varied.size()) + " inputs: measure at least as many layers");
+        }
         auto result = std::make_unique<TubeFitResult>();
+        result->start = arguments;
         {
           py::gil_scoped_release release;
           BeamArguments checked = arguments;

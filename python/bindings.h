@@ -27,8 +27,12 @@ const char* KeywordUnit(const std::string& keyword);
 BeamArguments ArgumentsFromKeywords(const char* function, const pybind11::dict& keywords, BeamArguments arguments,
                                     const std::vector<std::string>& allowed);
 
-/// value as a number (int, float, numpy scalar); TypeError naming argument and its unit otherwise.
+/// value as a number (int, float, numpy scalar); TypeError naming argument and its unit otherwise
+/// (a bool, Python's or numpy's, is no number of anything); ValueError for an int too large for a float.
 double NumberArgument(const char* argument, const pybind11::handle& value, const char* unit);
+
+/// repr(value) as messages quote what they refuse: cut at 80 bytes, with its length when cut.
+std::string ShownValue(const pybind11::handle& value);
 
 /// value as a text; TypeError naming argument otherwise.
 std::string TextArgument(const char* argument, const pybind11::handle& value);

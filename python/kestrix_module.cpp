@@ -9,6 +9,8 @@
 #include <new>
 
 #include "bindings.h"
+#include "built_instance.h"
+#include "message_text.h"
 
 namespace py = pybind11;
 
@@ -17,7 +19,7 @@ namespace kestrix::python {
 std::string PathText(const char* argument, const py::object& path) {
   if (!py::isinstance<py::str>(path) && !py::isinstance<py::bytes>(path) && !py::hasattr(path, "__fspath__")) {
     throw py::type_error(std::string(argument) + ": a path (str, bytes or os.PathLike) is needed, not " +
-                         std::string(py::str(py::repr(path))));
+                         ShownValue(path));
   }
   const std::string text = py::str(py::module_::import("os").attr("fsdecode")(path));
   // the system would end the name at the NUL and open another file
@@ -34,7 +36,19 @@ PyObject* correctionWarning = nullptr;
 
 [[noreturn]] void TypeFailure(const std::string& message) { throw py::type_error(message); }
 
-std::string Shown(const py::handle& value) { return py::str(py::repr(value)); }
+std::string Shown(const py::handle& value) { return ShownValue(value); }
+
+/// numpy.bool_, looked up once; the reference is kept for the life of the interpreter
+bool IsNumpyBool(const py::handle& value) {
+  static PyObject* numpyBool = [] {
+    PyObject* numpy = PyImport_ImportModule("numpy");
+    PyObject* type = numpy == nullptr ? nullptr : PyObject_GetAttrString(numpy, "bool_");
+    Py_XDECREF(numpy);
+    if (type == nullptr) PyErr_Clear();
+    return type;
+  }();
+  return numpyBool != nullptr && PyObject_IsInstance(value.ptr(), numpyBool) == 1;
+}
 
 std::vector<std::pair<std::string, double>> FiltersFrom(const py::handle& filters) {
   std::vector<std::pair<std::string, double>> list;
@@ -57,15 +71,34 @@ std::vector<std::pair<std::string, double>> FiltersFrom(const py::handle& filter
 
 }  // namespace
 
+std::string ShownValue(const py::handle& value) {
+  PyObject* text = PyObject_Repr(value.ptr());
+  if (text == nullptr) {
+    PyErr_Clear();
+    return "an object without repr";
+  }
+  Py_ssize_t size = 0;
+  const char* bytes = PyUnicode_AsUTF8AndSize(text, &size);
+  std::string shown = bytes == nullptr ? std::string("an object without repr")
+                                       : ExcerptText(std::string_view(bytes, static_cast<std::size_t>(size)));
+  if (bytes == nullptr) PyErr_Clear();
+  Py_DECREF(text);
+  return shown;
+}
+
 double NumberArgument(const char* argument, const py::handle& value, const char* unit) {
   // a bool is an int to Python, but never a thickness or a voltage
-  if (py::isinstance<py::bool_>(value) || py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value) ||
-      !PyNumber_Check(value.ptr()) || PyComplex_Check(value.ptr())) {
+  if (py::isinstance<py::bool_>(value) || IsNumpyBool(value) || py::isinstance<py::str>(value) ||
+      py::isinstance<py::bytes>(value) || !PyNumber_Check(value.ptr()) || PyComplex_Check(value.ptr())) {
     TypeFailure(std::string(argument) + " must be a number of " + unit + ", not " + Shown(value));
   }
   const double number = PyFloat_AsDouble(value.ptr());
   if (number == -1.0 && PyErr_Occurred()) {
+    const bool tooLarge = PyErr_ExceptionMatches(PyExc_OverflowError) != 0;
     PyErr_Clear();
+    if (tooLarge) {
+      throw std::invalid_argument(std::string(argument) + ": " + Shown(value) + " is too large for a number of " + unit);
+    }
     TypeFailure(std::string(argument) + " must be a number of " + unit + ", not " + Shown(value));
   }
   return number;
@@ -160,4 +193,5 @@ PYBIND11_MODULE(_kestrix, module) {
   // a refused input is a ValueError naming the input; a wrong type is a TypeError (py::type_error)
   BindBeam(module);
   BindSweep(module);
+  RefuseBaseInstances(reinterpret_cast<PyTypeObject*>(module.attr("Beam").attr("__base__").ptr()));
 }

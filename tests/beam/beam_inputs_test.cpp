@@ -75,5 +75,23 @@ TEST(BeamInputs, SweepRefusesAValueBeforeAnyRun) {
   EXPECT_THROW(SweepInput(batch, At(100), BeamInput::FilterThickness, 0, {1}), std::invalid_argument);
 }
 
+TEST(BeamInputs, SweepRefusesAnInherentFiltrationTheRunWouldReplace) {
+  BatchRun batch(test::DeliveredTable(), {});
+  RunSettings bare = At(80);
+  bare.entries.berylliumMm = 0;
+  try {
+    SweepInput(batch, bare, BeamInput::AluminiumEquivalent, 0, {0.5, 0, 1});
+    FAIL() << "a sweep through no inherent filtration ran";
+  } catch (const InputRefusalError& error) {
+    EXPECT_EQ(error.refusal.input, BeamInput::AluminiumEquivalent);
+    EXPECT_EQ(std::string(error.what()),
+              "0 mm leaves no inherent filtration (0 mm Be + 0 mm Al eq.), which the tucker model needs; a sweep "
+              "does not replace it");
+  }
+  // Birch's model computes a beam without inherent filtration as it is
+  bare.model = SpectrumModel::Birch;
+  EXPECT_EQ(SweepInput(batch, bare, BeamInput::AluminiumEquivalent, 0, {0, 1}).front().corrections.size(), 0u);
+}
+
 }  // namespace
 }  // namespace kestrix

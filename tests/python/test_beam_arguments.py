@@ -5,6 +5,7 @@ import pathlib
 import shutil
 import warnings
 
+import numpy as np
 import pytest
 
 import kestrix
@@ -154,3 +155,33 @@ def test_a_material_by_name_is_its_delivered_file(tmp_path):
     # a path object or bytes work like the text
     assert kestrix.Beam(kv=120, filters=[(pathlib.Path(DELIVERED) / "PMMA.mix", 5),
                                          (b"Sn", 0.1)]).figures() == by_name
+
+
+@pytest.mark.parametrize("make, error, message", [
+    (lambda: kestrix.Beam().output(distance_mm=True), TypeError, "^distance_mm must be a number of mm, not True"),
+    (lambda: kestrix.Beam().spectrum(distance_mm=False), TypeError, "^distance_mm must be a number of mm, not False"),
+    (lambda: kestrix.Beam(al=np.bool_(True)), TypeError, "^al must be a number of mm, not "),
+    (lambda: kestrix.Beam(kv=10 ** 400), ValueError, r"^kv: 1000.*\(401 bytes\) is too large for a number of kV$"),
+    (lambda: kestrix.Beam().output(distance_mm=-(10 ** 400)), ValueError, "^distance_mm: -1000.* is too large"),
+    (lambda: kestrix.fit("al", target_hvl_al=10 ** 309, kv=80), ValueError, "^target_hvl_al: .* is too large"),
+    (lambda: kestrix.sweep([80, 10 ** 400]), ValueError, "^kv: .* is too large"),
+    (lambda: kestrix.Beam().output(distance_mm=0), ValueError, "^distance_mm: the distance from the focal spot"),
+    (lambda: kestrix.Beam().spectrum(normalise="per_mas", distance_mm=-1), ValueError, "^distance_mm: "),
+    (lambda: kestrix.Beam().spectrum(normalise="area"), ValueError, '^normalise: "area" is not one of'),
+    (lambda: kestrix.Beam().spectrum("dose"), ValueError, '^quantity: "dose" is not one of'),
+    (lambda: kestrix.Beam(model="physics").spectrum("energy", "per_mas"), ValueError, "^quantity: "),
+    (lambda: kestrix.Beam().spectrum(normalise="per-mas"), ValueError, "^normalise: 'per_mas' needs a model with"),
+    (lambda: kestrix.fit("al", target_hvl_al=-1, kv=80), ValueError, "^target_hvl_al: target "),
+    (lambda: kestrix.fit("al", target_hvl_cu=50, kv=80), ValueError, "^target_hvl_cu: target "),
+    (lambda: kestrix.Beam(model="x" * 100000), ValueError, r"^model: \"x{80}\.\.\. \(100000 bytes\)\" is not one of"),
+])
+def test_refusals_name_their_argument_and_never_overflow(make, error, message):
+    with pytest.raises(error, match=message):
+        make()
+
+
+def test_per_mas_takes_both_spellings():
+    beam = kestrix.Beam(model="physics", kv=100)
+    underscore, hyphen = beam.spectrum(normalise="per_mas"), beam.spectrum(normalise="per-mas", distance_mm=1000)
+    np.testing.assert_array_equal(underscore.values, hyphen.values)
+    assert hyphen.normalisation == "per_mas"

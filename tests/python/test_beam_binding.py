@@ -47,7 +47,7 @@ def test_normalised_to_total_sums_to_one_and_keeps_the_shape():
     assert total.normalisation == "total" and total.values.sum() == pytest.approx(1.0, abs=1e-12)
     np.testing.assert_allclose(total.values / total.values.max(), spectrum.values, rtol=1e-14, atol=0)
     np.testing.assert_allclose(total.normalised("max").values, spectrum.values, rtol=1e-14, atol=0)
-    with pytest.raises(ValueError, match="is not one of max | total"):
+    with pytest.raises(ValueError, match="^kind: \"area\" is not one of max | total"):
         spectrum.normalised("area")
     with pytest.raises(ValueError):
         spectrum.values[0] = 1  # read-only, the spectrum cannot be changed behind its beam
@@ -107,23 +107,25 @@ def test_qualities_are_the_cli_list():
     assert kestrix.qualities() == cli_json(["--list-qualities"])["qualities"]
 
 
-@pytest.mark.parametrize("make, command_line", [
-    (lambda: kestrix.fit("al", target_hvl_al=3, kv=80), ["--fit", "al", "--target-hvl-al", "3", "--kv", "80"]),
-    (lambda: kestrix.Beam.from_quality("RQR5"), ["--quality", "RQR5"]),
+@pytest.mark.parametrize("make, command_line, argument", [
+    (lambda: kestrix.fit("al", target_hvl_al=3, kv=80), ["--fit", "al", "--target-hvl-al", "3", "--kv", "80"],
+     "target_hvl_al: "),
+    (lambda: kestrix.Beam.from_quality("RQR5"), ["--quality", "RQR5"], ""),
 ])
-def test_an_unreachable_fit_or_quality_is_the_cli_refusal(make, command_line):
+def test_an_unreachable_fit_or_quality_is_the_cli_refusal(make, command_line, argument):
     status, _, err = run_cli(command_line)
     assert status == 1
     with pytest.raises(ValueError) as refusal:
         make()
-    assert str(refusal.value) == err[len("kestrix-cli: "):].strip()
+    assert str(refusal.value) == argument + err[len("kestrix-cli: "):].strip()
 
 
 @pytest.mark.parametrize("make, message", [
     (lambda: kestrix.fit("al", kv=80), "fit: give one of target_hvl_al and target_hvl_cu"),
     (lambda: kestrix.fit("w", target_hvl_al=3), 'entry: "w" is not one of al_eq | al | cu'),
-    (lambda: kestrix.Beam.from_quality("N-100", be=1), "quality N-100 sets the inherent filtration itself"),
-    (lambda: kestrix.Beam.from_quality("Q9"), 'quality: "Q9" is not a quality of '),
+    (lambda: kestrix.Beam.from_quality("N-100", be=1), "be: quality N-100 sets the inherent filtration itself"),
+    (lambda: kestrix.Beam.from_quality("N-100", al_eq=1), "al_eq: quality N-100 sets the inherent filtration"),
+    (lambda: kestrix.Beam.from_quality("Q9"), 'name: "Q9" is not a quality of '),
 ])
 def test_bad_fit_and_quality_arguments_are_value_errors(make, message):
     with pytest.raises(ValueError) as refusal:
@@ -232,7 +234,9 @@ def test_fit_tube_is_the_cli_fit(tmp_path):
     ([dict(kv=60, hvl1_al_mm="2")], "al_eq", TypeError, "measurements[0]['hvl1_al_mm'] must be a number of mm"),
     ([(60, 2)], "al_eq", TypeError, "measurements[0]: a dict with kv"),
     ([dict(kv=60, hvl1_al_mm=2)], ("be",), ValueError, 'vary: "be" is not one of al_eq | al | cu | angle'),
-    ([dict(kv=60, hvl1_al_mm=2)], ("al_eq", "angle"), ValueError, "1 measured layer(s) cannot fix 2 inputs"),
+    ([dict(kv=60, hvl1_al_mm=2)], ("al_eq", "angle"), ValueError, "vary: 1 measured layer(s) cannot fix 2 inputs"),
+    ([dict(kv=60, hvl1_al_mm=2)], ("al", "al"), ValueError, "vary: al is named twice"),
+    ([dict(kv=60, hvl1_al_mm=2)], (), ValueError, "vary: name one to three of al_eq, al, cu, angle"),
     ([dict(kv=20, hvl1_al_mm=2)], "al_eq", ValueError, "the measurement at 20 kV is outside"),
 ])
 def test_fit_tube_refuses_what_it_cannot_use(measurements, vary, error, message):

@@ -64,6 +64,18 @@ def test_a_sweep_outside_the_voltage_range_is_refused_before_any_run():
         kestrix.sweep(al=[1, -1], kv=80)
 
 
+def test_a_sweep_through_a_replaced_inherent_filtration_is_refused():
+    # a single beam replaces it with 0.5 mm Al eq., which would make a duplicate row of 0.5 mm
+    with pytest.raises(ValueError, match=r"^al_eq: 0 mm leaves no inherent filtration \(0 mm Be \+ 0 mm Al eq.\)"):
+        kestrix.sweep(al_eq=[0, 0.5, 1], be=0, kv=80)
+    with pytest.raises(ValueError, match=r"^be: 0 mm leaves no inherent filtration"):
+        kestrix.sweep(be=[1, 0], al_eq=0, kv=80)
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        birch = kestrix.sweep(al_eq=[0, 0.5], be=0, kv=80, model="birch")
+    assert birch["hvl1_al_mm"][0] < birch["hvl1_al_mm"][1]
+
+
 @pytest.mark.parametrize("swept, column", [
     (dict(al=np.linspace(0, 5, 11), kv=80), "al"),
     (dict(angle=[8, 12.5, 20], kv=100), "angle"),
