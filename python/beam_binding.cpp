@@ -642,7 +642,7 @@ void BindBeam(py::module_& module) {
           "Writes the spectrum to path as comma-separated text: '#' lines naming the model, tube voltage\n"
           "[kV], target angle [degrees], waveform, every filtration entry and filter [mm], the quantity and\n"
           "the normalisation, then a row energy_keV,value and one row per bin with every digit a double\n"
-          "needs to read back exactly. numpy.loadtxt(path, delimiter=',', skiprows=...) or\n"
+          "needs to read back exactly. numpy.loadtxt(path, delimiter=',', comments=('#', 'energy_keV')) or\n"
           "pandas.read_csv(path, comment='#') read it. The file is replaced as a whole or not at all.")
       .def("__len__", [](const Spectrum& spectrum) { return spectrum.values.size(); })
       .def("__copy__", [](const py::object& self) { self.cast<const Spectrum&>(); return self; })

@@ -123,6 +123,17 @@ void BindSweep(py::module_& module) {
           if (keywords.contains("kv")) throw py::type_error("sweep() got the tube voltages twice: positionally and as kv");
           keywords["kv"] = args[0];
         }
+        // the distance of the output, not an input of the beam
+        double distanceMm = kDefaultDistanceMm;
+        if (keywords.contains("distance_mm")) {
+          distanceMm = CheckedNumber("distance_mm", NumberArgument("distance_mm", keywords["distance_mm"], "mm"));
+          try {
+            CheckDistance(distanceMm);
+          } catch (const std::invalid_argument& refusal) {
+            throw std::invalid_argument(std::string("distance_mm: ") + refusal.what());
+          }
+          PyDict_DelItemString(keywords.ptr(), "distance_mm");
+        }
         for (const auto& [key, value] : keywords) {
           const std::string name = py::str(key);
           if (std::find(BeamKeywords().begin(), BeamKeywords().end(), name) == BeamKeywords().end()) {
@@ -131,7 +142,8 @@ void BindSweep(py::module_& module) {
         }
         const Swept swept = SweptOf(keywords);
         const BeamArguments arguments = ArgumentsFromKeywords("sweep", keywords, BeamArguments{}, BeamKeywords());
-        const BeamRequest request = ResolveBeam(arguments);
+        BeamRequest request = ResolveBeam(arguments);
+        request.settings.distanceMm = distanceMm;
         std::vector<RunOutcome> outcomes;
         {
           py::gil_scoped_release release;
@@ -164,6 +176,11 @@ void BindSweep(py::module_& module) {
           result[ExtendedFigureFields()[f].key] =
               column([&](std::size_t r) { return outcomes[r].extended.values[f].value_or(std::nan("")); });
         }
+        // the output at distance_mm, as results.output of kestrix-cli's JSON (NaN for a relative model)
+        result[kAirKermaKey] =
+            column([&](std::size_t r) { return outcomes[r].output.airKermaMicroGrayPerMas.value_or(std::nan("")); });
+        result[kPhotonFluenceKey] =
+            column([&](std::size_t r) { return outcomes[r].output.photonFluencePerMasPerMm2.value_or(std::nan("")); });
         const py::object warn = py::module_::import("warnings").attr("warn");
         for (std::size_t r = 0; r < outcomes.size(); ++r) {
           WarnCorrections(outcomes[r].corrections);
@@ -174,12 +191,15 @@ void BindSweep(py::module_& module) {
         }
         return result;
       },
-      "sweep(kv=None, **beam)\n\n"
+      "sweep(kv=None, distance_mm=1000, **beam)\n\n"
       "One calculation per value of exactly one input given as a sequence: kv [kV], angle [degrees], be,\n"
       "al_eq, al, cu [mm], or one material filter's thickness, filters=[('Sn', [0.1, 0.2, 0.5])] [mm]; the\n"
       "other keywords are those of Beam, fixed. e.g. kestrix.sweep(al=numpy.linspace(0, 5, 11), kv=80).\n\n"
       "Returns a dict of float64 arrays: first the swept input ('kv', 'al', ... or 'filter_Sn_mm'), then\n"
-      "one array per figure of Beam.figures() and Beam.quality(), NaN where a figure cannot be given.\n"
+      "one array per figure of Beam.figures() and Beam.quality(), then the output at distance_mm [mm]\n"
+      "from the focal spot as Beam.output() gives it: air_kerma_uGy_per_mAs [uGy/mAs] and\n"
+      "photon_fluence_per_mAs_per_mm2 [1/(mm2 mAs)]; NaN where a figure cannot be given (the output of a\n"
+      "relative model).\n"
       "Every value is checked before the first run (ValueError naming the input). The GIL is released\n"
       "while computing.");
 }

@@ -45,7 +45,7 @@ class Beam:
     @property
     def inputs(self) -> Dict[str, Any]: ...
     def spectrum(self, quantity: str = "photon", normalise: str = "max", distance_mm: _Number = 1000) -> Spectrum:
-        """normalise: 'max', 'total' or 'per_mas' (photons per keV per mm2 per mAs at distance_mm [mm])"""
+        """normalise: 'max', 'total' or 'per_mas' = 'per-mas' (photons per keV per mm2 per mAs at distance_mm [mm])"""
     def output(self, distance_mm: _Number = 1000) -> Dict[str, Any]:
         """air kerma [uGy/mAs] and photon fluence [1/(mm2 mAs)] at distance_mm [mm]"""
     def figures(self) -> Dict[str, Any]: ...
@@ -109,7 +109,7 @@ def fit_tube(measurements: Iterable[Dict[str, Optional[_Number]]], vary: Union[s
              model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5, al: _Number = 0,
              cu: _Number = 0, waveform: str = "constant", filters: _Filters = (),
              table: Optional[_Path] = None) -> TubeFit: ...
-def sweep(kv: Union[_Number, Iterable[_Number]] = 200, *, model: str = "tucker",
+def sweep(kv: Union[_Number, Iterable[_Number]] = 200, *, distance_mm: _Number = 1000, model: str = "tucker",
           angle: Union[_Number, Iterable[_Number]] = 20, be: Union[_Number, Iterable[_Number]] = 3,
           al_eq: Union[_Number, Iterable[_Number]] = 5, al: Union[_Number, Iterable[_Number]] = 0,
           cu: Union[_Number, Iterable[_Number]] = 0, waveform: str = "constant", filters: Sequence[Any] = (),

@@ -14,6 +14,7 @@ FIGURES = ["hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm", "effective_energ
            "photons_per_mm2_per_Ckg"]
 EXTENDED = ["hvl1_al_mm", "hvl2_al_mm", "homogeneity_al", "hvl1_cu_mm", "hvl2_cu_mm", "homogeneity_cu",
             "mean_energy_keV", "kerma_mean_energy_keV"]
+OUTPUT = ["air_kerma_uGy_per_mAs", "photon_fluence_per_mAs_per_mm2"]
 
 
 def test_sweep_equals_single_runs():
@@ -23,7 +24,7 @@ def test_sweep_equals_single_runs():
         warnings.simplefilter("ignore", kestrix.CorrectionWarning)
         result = kestrix.sweep(np.array(voltages), **common)
         singles = [kestrix.Beam(kv=kv, **common) for kv in voltages]
-    assert list(result) == ["kv"] + FIGURES + EXTENDED
+    assert list(result) == ["kv"] + FIGURES + EXTENDED + OUTPUT
     np.testing.assert_array_equal(result["kv"], [b.kv for b in singles])
     for key in FIGURES + EXTENDED:
         assert result[key].dtype == np.float64
@@ -40,6 +41,21 @@ def test_sweep_equals_the_cli_sweep():
         np.testing.assert_array_equal(result[key], [run["results"]["extended"][key] for run in runs])
 
 
+def test_a_physics_sweep_carries_the_output_of_the_cli_sweep():
+    runs = cli_json(["--sweep", "60:100:20", "--model", "physics", "--waveform", "12-peak", "--distance", "500"])["runs"]
+    result = kestrix.sweep([60, 80, 100], model="physics", waveform="12-peak", distance_mm=500)
+    for key in OUTPUT:
+        np.testing.assert_array_equal(result[key], [run["results"]["output"][key] for run in runs])
+    single = kestrix.Beam(model="physics", kv=80, waveform="12-peak").output(distance_mm=500)
+    assert result["air_kerma_uGy_per_mAs"][1] == single["air_kerma_uGy_per_mAs"]
+    # a relative model has no output; the distance is checked like Beam.output's
+    assert np.isnan(kestrix.sweep([80, 90])["air_kerma_uGy_per_mAs"]).all()
+    with pytest.raises(ValueError, match="^distance_mm: "):
+        kestrix.sweep([80], model="physics", distance_mm=0)
+    with pytest.raises(TypeError, match="^distance_mm must be a number of mm, not True"):
+        kestrix.sweep([80], distance_mm=True)
+
+
 def test_a_missing_figure_is_nan():
     result = kestrix.sweep([30, 100], model="birch", angle=60, be=0, al_eq=0)
     assert np.isnan(result["hvl_al_mm"][0]) and not np.isnan(result["hvl_al_mm"][1])
@@ -53,7 +69,7 @@ def test_a_refused_voltage_names_it_and_bad_voltages_are_refused():
         kestrix.sweep([100, float("nan")])
     with pytest.raises(ValueError, match="kv: one sequence of values is needed, not a table"):
         kestrix.sweep([[100, 120]])
-    assert {key: len(values) for key, values in kestrix.sweep([]).items()} == dict.fromkeys(["kv"] + FIGURES + EXTENDED, 0)
+    assert {key: len(values) for key, values in kestrix.sweep([]).items()} == dict.fromkeys(["kv"] + FIGURES + EXTENDED + OUTPUT, 0)
 
 
 def test_a_sweep_outside_the_voltage_range_is_refused_before_any_run():
@@ -85,7 +101,7 @@ def test_a_sweep_through_a_replaced_inherent_filtration_is_refused():
 ])
 def test_sweep_over_any_input_puts_it_first(swept, column):
     result = kestrix.sweep(**swept)
-    assert list(result) == [column] + FIGURES + EXTENDED
+    assert list(result) == [column] + FIGURES + EXTENDED + OUTPUT
     np.testing.assert_array_equal(result[column], np.asarray(swept[column], dtype=float))
     fixed = {key: value for key, value in swept.items() if key != column}
     for k, value in enumerate(swept[column]):
