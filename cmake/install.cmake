@@ -11,9 +11,12 @@ install(FILES ${KESTRIX_DELIVERED_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/ke
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/data/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/licences)
 if(KESTRIX_BUILD_PYTHON)
-  # pip install --no-build-isolation --no-index <dir>/share/kestrix/python
-  install(DIRECTORY ${CMAKE_BINARY_DIR}/python/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/python
-          PATTERN "__pycache__" EXCLUDE PATTERN "*.egg-info" EXCLUDE PATTERN "build" EXCLUDE)
+  # pip install --no-build-isolation --no-index <dir>/share/kestrix/python: the package and the files
+  # pip reads, not the build system's files of that folder (Makefile, CMakeFiles/ with the objects)
+  install(DIRECTORY ${CMAKE_BINARY_DIR}/python/kestrix DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/python
+          PATTERN "__pycache__" EXCLUDE)
+  install(FILES ${CMAKE_BINARY_DIR}/python/setup.py ${CMAKE_BINARY_DIR}/python/pyproject.toml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/python)
 endif()
 
 # cpack -G DEB in the build folder makes a Debian package of the same installation.

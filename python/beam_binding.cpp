@@ -29,7 +29,7 @@ namespace {
 /// A spectrum on the exchange files' grid: bins 1..600, 0.5 to 300 keV, with what it was computed with.
 struct Spectrum {
   py::array_t<double> energyKeV;  /// photon energy of each bin [keV]
-  py::array_t<double> values;     /// relative value of each bin [relative]
+  py::array_t<double> values;     /// value of each bin [relative, or 1/(keV mm2 mAs) for "per_mas"]
   std::string quantity;           /// "photon", "exposure" or "energy"
   std::string normalisation;      /// "max" (peak 1) or "total" (sum 1)
   SpectrumDescription description;
@@ -613,12 +613,14 @@ std::unique_ptr<Beam> BeamFromState(const py::object& state) {
 
 void BindBeam(py::module_& module) {
   py::class_<Spectrum>(module, "Spectrum",
-                       "A relative spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV, with the inputs of\n"
-                       "the beam it belongs to. Immutable; pickles, copies and deep-copies.")
+                       "A spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV, with the inputs of the beam\n"
+                       "it belongs to: relative to its peak or its total, or for the physics model photons per keV\n"
+                       "per mm2 per mAs (normalisation 'per_mas'). Immutable; pickles, copies and deep-copies.")
       .def_readonly("energy_keV", &Spectrum::energyKeV, "photon energy of each bin [keV] (read-only float64 array)")
       .def_readonly("values", &Spectrum::values,
-                    "value of each bin relative to the peak (or to the total after normalised('total')), "
-                    "in full precision (read-only float64 array)")
+                    "value of each bin relative to the peak, to the total after normalised('total'), or in\n"
+                    "photons per keV per mm2 per mAs for normalisation 'per_mas'; in full precision (read-only\n"
+                    "float64 array)")
       .def_readonly("quantity", &Spectrum::quantity, "'photon', 'exposure' or 'energy'")
       .def_readonly("normalisation", &Spectrum::normalisation,
                     "'max' (peak 1), 'total' (sum 1) or 'per_mas' (photons per keV per mm2 per mAs)")

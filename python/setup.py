@@ -13,7 +13,7 @@ class CompiledDistribution(Distribution):
 setup(
     name="kestrix",
     version="@PROJECT_VERSION@",
-    description="Relative X-ray tube spectra (Tucker and Birch models) and beam-quality figures",
+    description="X-ray tube spectra (Tucker, Birch and physics models, output per mAs) and beam-quality figures",
     packages=["kestrix"],
     package_data={"kestrix": ["_kestrix*.so", "_kestrix*.pyd", "_kestrix.pyi", "py.typed", "data/*"]},
     install_requires=["numpy"],

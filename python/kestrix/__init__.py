@@ -1,4 +1,5 @@
-"""Kestrix: relative X-ray tube spectra (Tucker and Birch models) and beam-quality figures.
+"""Kestrix: X-ray tube spectra (Tucker, Birch and physics models; output per mAs from the physics
+model) and beam-quality figures.
 
 The same C++ calculation as the desktop program and kestrix-cli, with numpy arrays in and out.
 """

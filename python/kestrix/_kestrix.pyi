@@ -13,13 +13,13 @@ _Filters = Sequence[Tuple[_Path, _Number]]
 class CorrectionWarning(UserWarning): ...
 
 class Spectrum:
-    """A relative spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV."""
+    """A spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV, relative or per mAs."""
     @property
     def energy_keV(self) -> npt.NDArray[np.float64]:
         """photon energy of each bin [keV]"""
     @property
     def values(self) -> npt.NDArray[np.float64]:
-        """value of each bin relative to the peak (or to the total after normalised('total'))"""
+        """value of each bin relative to the peak, to the total, or per mAs (see normalisation)"""
     @property
     def quantity(self) -> str:
         """'photon', 'exposure' or 'energy'"""

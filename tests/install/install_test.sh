@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed programs work from any folder: cmake --install into a fresh prefix, then kestrix-cli
 # from an empty folder computes with the installed data, and every program and the Python package
-# report one version.
+# report one version. The installed Python package holds only the files that run.
 set -euo pipefail
 build="$1"
 python="$2"
@@ -10,6 +10,13 @@ empty="$(mktemp -d)"
 trap 'rm -rf "$prefix" "$empty"' EXIT
 
 cmake --install "$build" --prefix "$prefix" > /dev/null
+# the Python package holds only what runs: no Makefile, CMake files or object files of the build folder
+if [ -d "$prefix/share/kestrix/python" ]; then
+  stray="$(cd "$prefix/share/kestrix/python" && find . -type f | sort | grep -v -E \
+    '^\./(setup\.py|pyproject\.toml|kestrix/(__init__\.py|_kestrix[^/]*\.so|_kestrix\.pyi|py\.typed|data/[^/]+))$' || true)"
+  [ -z "$stray" ] || { echo "not part of the Python package: $stray" >&2; exit 1; }
+  [ -f "$prefix/share/kestrix/python/kestrix/data/MUs_202202.data" ] || { echo "no data in the package" >&2; exit 1; }
+fi
 cd "$empty"
 report="$("$prefix/bin/kestrix-cli" --kv 100 --json)"
 grep -q '"hvl_al_mm": [0-9]' <<< "$report" || { echo "no first half-value layer in: $report" >&2; exit 1; }
