@@ -137,6 +137,19 @@ BENCHMARK_CAPTURE(TuckerWithFigures, ConstantPotential200kV, 200, RectificationT
 BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential200kV, 200, RectificationType::ConstantPotential)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+// a waveform's physics spectrum against the constant-potential one at its peak voltage
+BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential300kV, 300, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, TwelvePeak300kV, 300, RectificationType::ThreePhase12Peak)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, SinglePhase80kV, 80, RectificationType::SinglePhaseFullWave)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential80kV, 80, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(TuckerWithFigures, ConstantPotential60kV, 60, RectificationType::ConstantPotential)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -174,6 +187,16 @@ class SpeedUpReporter : public benchmark::ConsoleReporter {
       if (tucker == realMilliseconds_.end() || physics == realMilliseconds_.end()) continue;
       std::printf("%-24s tucker %9.3f ms   physics %7.3f ms   physics costs %5.2f times tucker\n", name,
                   tucker->second, physics->second, physics->second / tucker->second);
+    }
+    // a physics spectrum of a waveform against the constant-potential spectrum of its peak voltage
+    for (const auto& [waveform, constant] : {std::pair{"WorstCase", "ConstantPotential300kV"},
+                                             std::pair{"TwelvePeak300kV", "ConstantPotential300kV"},
+                                             std::pair{"SinglePhase80kV", "ConstantPotential80kV"}}) {
+      const auto shaped = realMilliseconds_.find(std::string("PhysicsWithFigures/") + waveform + "/real_time");
+      const auto flat = realMilliseconds_.find(std::string("PhysicsWithFigures/") + constant + "/real_time");
+      if (shaped == realMilliseconds_.end() || flat == realMilliseconds_.end()) continue;
+      std::printf("%-24s physics %7.3f ms   constant potential %7.3f ms   waveform costs %5.2f times\n", waveform,
+                  shaped->second, flat->second, shaped->second / flat->second);
     }
   }
 
