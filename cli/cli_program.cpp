@@ -13,6 +13,7 @@
 #include "file_system.h"
 #include "json_report.h"
 #include "kestrix_version.h"
+#include "message_text.h"
 #include "text_report.h"
 
 namespace kestrix {
@@ -35,6 +36,7 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
   std::vector<std::pair<std::string, std::string>> files{{options.attenuationTablePath, "the attenuation table"}};
   for (const LoadedFilter& filter : filters) files.emplace_back(filter.path, "a material file");
   if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
+  if (options.tubeMeasurementsPath) files.emplace_back(*options.tubeMeasurementsPath, "the measured layers (--fit-tube)");
   if (options.exchangeFolder) {
     for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
       files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);
@@ -44,9 +46,10 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
 }
 
 // Writes every file the run asks for, or none: the table and the exchange files are all written to
-// temporary files before any is replaced, so a failure leaves every earlier file as it was.
-void SaveOutputs(const CliOptions& options, const RunOutcome& outcome, const std::vector<LoadedFilter>& filters,
-                 bool qualityRead) {
+// temporary files before any is replaced, so a failure leaves every earlier file as it was. Returns
+// the paths saved.
+std::vector<std::string> SaveOutputs(const CliOptions& options, const RunOutcome& outcome,
+                                     const std::vector<LoadedFilter>& filters, bool qualityRead) {
   std::vector<FileContent> table;
   if (options.savePath) {
     for (const auto& [path, role] : FilesOfTheRun(options, filters, qualityRead)) {
@@ -61,14 +64,33 @@ void SaveOutputs(const CliOptions& options, const RunOutcome& outcome, const std
     CheckSaveTarget(*options.savePath);
     table.push_back({*options.savePath, text.str()});
   }
+  std::vector<std::string> saved;
   if (options.exchangeFolder) {
-    SaveExchangeFiles(*options.exchangeFolder, outcome, table);
+    saved = SaveExchangeFiles(*options.exchangeFolder, outcome, table);
   } else if (!table.empty()) {
     SaveFilesTogether(table);
   }
+  if (options.savePath) saved.push_back(*options.savePath);
+  return saved;
 }
 
-int ListQualities(const CliOptions& options, std::ostream& out) {
+/// Hands the report to out; when out fails (a full disk, a closed pipe) the message names the files
+/// that were saved all the same. Returns the exit status.
+int PrintReport(const std::string& report, const std::vector<std::string>& saved, std::ostream& out,
+                std::ostream& err) {
+  out << report;
+  out.flush();
+  if (out) return kExitSuccess;
+  err << kProgram << "the output could not be written";
+  if (!saved.empty()) {
+    err << "; these files were saved before:";
+    for (const std::string& path : saved) err << ' ' << QuotedExcerpt(path);
+  }
+  err << '\n';
+  return kExitFailure;
+}
+
+int ListQualities(const CliOptions& options, std::ostream& out, std::ostream& err) {
   const std::string path = QualitiesPath(options);
   const std::vector<RadiationQuality> qualities = LoadRadiationQualities(path);
   std::ostringstream report;
@@ -77,8 +99,7 @@ int ListQualities(const CliOptions& options, std::ostream& out) {
   } else {
     WriteQualityList(report, path, qualities);
   }
-  out << report.str();
-  return kExitSuccess;
+  return PrintReport(report.str(), {}, out, err);
 }
 
 /// The quality the command line names with the material filters it adds; throws UsageError for an
@@ -147,9 +168,8 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  SaveOutputs(options, outcome, batch.Filters(), plan.has_value());
-  out << report.str();
-  return kExitSuccess;
+  const std::vector<std::string> saved = SaveOutputs(options, outcome, batch.Filters(), plan.has_value());
+  return PrintReport(report.str(), saved, out, err);
 }
 
 int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
@@ -179,8 +199,7 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   } else {
     WriteSweepText(report, options, batch.Filters(), outcomes);
   }
-  out << report.str();
-  return kExitSuccess;
+  return PrintReport(report.str(), {}, out, err);
 }
 
 /// path when it names a file in the working folder, else the file of that name in dataFolder when there
@@ -232,7 +251,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   }
   FindDeliveredFiles(options, dataFolder);
   try {
-    if (options.listQualities) return ListQualities(options, out);
+    if (options.listQualities) return ListQualities(options, out, err);
     std::optional<QualityPlan> plan;
     if (options.quality) plan = PlanFromCommandLine(options);
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);

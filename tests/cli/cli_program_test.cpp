@@ -380,6 +380,9 @@ TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnything
   const std::string tinBytes = ReadBytes(tin);
   const std::filesystem::path exchange = folder / "x";
   std::filesystem::create_directory(exchange);
+  const std::string measured = (folder / "m.csv").string();
+  const std::string measuredBytes = "kv,hvl1_al_mm\n80,3.1\n";
+  test::WriteBytes(measured, measuredBytes);
   const struct {
     std::vector<std::string> arguments;
     std::string role;
@@ -390,6 +393,8 @@ TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnything
        "is the exchange file B_SPCTL.temp"},
       {{"--table", table, "--quality", "N-100", "--save", (folder / "RadiationQualities.tsv").string()},
        "is the table of radiation qualities"},
+      {{"--table", table, "--fit-tube", measured, "--vary", "al-eq", "--save", measured},
+       "is the measured layers (--fit-tube)"},
   };
   std::filesystem::copy_file(std::string(KESTRIX_DELIVERED_DATA) + "/RadiationQualities.tsv",
                              folder / "RadiationQualities.tsv");
@@ -401,7 +406,28 @@ TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnything
   }
   EXPECT_EQ(ReadBytes(table), tableBytes);
   EXPECT_EQ(ReadBytes(tin), tinBytes);
+  EXPECT_EQ(ReadBytes(measured), measuredBytes);
   EXPECT_TRUE(std::filesystem::is_empty(exchange)) << "no exchange file was written";
+}
+
+// Standard output failing after the files are saved (a full disk): the message names every file saved.
+TEST(CliProgram, AFailedOutputNamesTheFilesSavedBeforeIt) {
+  ScratchFolder folder;
+  const std::string save = (folder / "a.csv").string();
+  std::ostream full(nullptr);
+  std::ostringstream err;
+  const int status = RunCommandLine({"--kv", "150", "--table", test::DeliveredTable(), "--exchange",
+                                     folder.path().string(), "--save", save},
+                                    full, err);
+  EXPECT_EQ(status, 1);
+  for (const std::string& name : {std::string(kSpectrumExchangeFile), std::string(kResultFile), save}) {
+    EXPECT_NE(err.str().find(name), std::string::npos) << err.str();
+  }
+  EXPECT_EQ(err.str().rfind("kestrix-cli: the output could not be written; these files were saved before: ", 0), 0u)
+      << err.str();
+  std::ostringstream quiet;
+  EXPECT_EQ(RunCommandLine({"--kv", "150", "--table", test::DeliveredTable(), "--no-table"}, full, quiet), 1);
+  EXPECT_EQ(quiet.str(), "kestrix-cli: the output could not be written\n");
 }
 
 TEST(CliProgram, AFailedSaveAfterTheExchangeFilesAreWrittenLeavesTheEarlierPair) {
