@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "beam_output.h"
 #include "emission_models.h"
 #include "input_number.h"
 #include "json_writer.h"
@@ -217,7 +218,11 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
       {"--distance",
        [](CliOptions& o, const std::string& v) {
          o.distanceMm = StrictNumber("--distance", v);
-         if (!(o.distanceMm > 0)) throw UsageError("option --distance: the distance must be positive [mm]");
+         try {
+           CheckDistance(o.distanceMm);
+         } catch (const std::invalid_argument& error) {
+           throw UsageError(std::string("option --distance: ") + error.what());
+         }
        }},
       {"--energy-notation",
        [](CliOptions& o, const std::string& v) {
@@ -452,8 +457,9 @@ Output:
                               row the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty
                               field where a figure cannot be given
   --distance MM               distance from the focal spot of the absolute output: air kerma and
-                              photon fluence per mAs (default 1000); only the inverse square, so
-                              give the air in between as a filter (--filter Air.mix:MM)
+                              photon fluence per mAs (default 1000, at least 1: the focal spot is
+                              not a point); only the inverse square, so give the air in between
+                              as a filter (--filter Air.mix:MM)
   -h, --help                  this text
   --version                   the program's version
 

@@ -555,7 +555,7 @@ TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
   const Result perMas = RunCli({"--normalise", "per-mas"});
   EXPECT_EQ(perMas.status, 2);
   EXPECT_NE(perMas.err.find("needs a model with absolute output"), std::string::npos) << perMas.err;
-  for (const char* distance : {"0", "-5", "far"}) {
+  for (const char* distance : {"0", "-5", "far", "1e-200", "0.5"}) {
     const Result bad = RunCli({"--distance", distance});
     EXPECT_EQ(bad.status, 2) << distance;
     EXPECT_NE(bad.err.find("--distance"), std::string::npos) << bad.err;
