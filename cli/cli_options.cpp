@@ -62,7 +62,7 @@ std::string NumberText(const std::string& option, const std::string& value) {
 /// a thickness [mm]: a number that is not negative, kept as typed
 std::string ThicknessText(const std::string& option, const std::string& value) {
   if (StrictNumber(option, value) < 0) {
-    throw UsageError("option " + option + ": \"" + value + "\" is a negative thickness (0 mm or more)");
+    throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is a negative thickness (0 mm or more)");
   }
   return value;
 }
@@ -76,7 +76,7 @@ Choice OneOf(const std::string& option, const std::string& value,
     if (wanted == Lowercase(name)) return choice;
     names += names.empty() ? name : std::string(" | ") + name;
   }
-  throw UsageError("option " + option + ": \"" + value + "\" is not one of " + names);
+  throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is not one of " + names);
 }
 
 /// "physics" or the words of every model with absolute output, for a message
@@ -98,13 +98,13 @@ std::vector<std::pair<const char*, SpectrumModel>> ModelChoices() {
 FilterRequest ParseFilter(const std::string& value) {
   const std::size_t colon = value.rfind(':');
   if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) {
-    throw UsageError("option --filter: \"" + value + "\" is not FILE:MM (a material file, a colon, a thickness in mm)");
+    throw UsageError("option --filter: " + QuotedExcerpt(value) + " is not FILE:MM (a material file, a colon, a thickness in mm)");
   }
   FilterRequest filter;
   filter.path = value.substr(0, colon);
   filter.thicknessMm = StrictNumber("--filter", value.substr(colon + 1));
   if (filter.thicknessMm < 0) {
-    throw UsageError("option --filter: \"" + value + "\" has a negative thickness (0 mm or more)");
+    throw UsageError("option --filter: " + QuotedExcerpt(value) + " has a negative thickness (0 mm or more)");
   }
   return filter;
 }
@@ -113,7 +113,7 @@ VoltageSweep ParseSweep(const std::string& value) {
   const std::size_t first = value.find(':');
   const std::size_t second = first == std::string::npos ? std::string::npos : value.find(':', first + 1);
   if (second == std::string::npos || value.find(':', second + 1) != std::string::npos) {
-    throw UsageError("option --sweep: \"" + value + "\" is not FROM:TO:STEP (tube voltages in kV)");
+    throw UsageError("option --sweep: " + QuotedExcerpt(value) + " is not FROM:TO:STEP (tube voltages in kV)");
   }
   VoltageSweep sweep;
   sweep.fromKV = StrictNumber("--sweep", value.substr(0, first));
@@ -134,9 +134,9 @@ std::vector<TubeInput> ParseVaried(const std::string& value) {
     const std::size_t end = value.find(',', start);
     const std::string name = value.substr(start, end - start);
     const std::optional<TubeInput> input = TubeInputNamed(name);
-    if (!input) throw UsageError("option --vary: \"" + name + "\" is not one of al-eq | al | cu | angle");
+    if (!input) throw UsageError("option --vary: " + QuotedExcerpt(name) + " is not one of al-eq | al | cu | angle");
     if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
-      throw UsageError("option --vary: " + name + " is named twice");
+      throw UsageError("option --vary: " + ExcerptText(name) + " is named twice");
     }
     varied.push_back(*input);
     if (end == std::string::npos) break;
@@ -380,8 +380,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     const auto handler = ValueOptions().find(name);
     if (handler == ValueOptions().end()) {
-      if (name.rfind("-", 0) == 0 && name.size() > 1) throw UsageError("unknown option " + name + " (see --help)");
-      throw UsageError("unexpected argument \"" + name + "\" (every value belongs to an option; see --help)");
+      if (name.rfind("-", 0) == 0 && name.size() > 1) throw UsageError("unknown option " + ExcerptText(name) + " (see --help)");
+      throw UsageError("unexpected argument " + QuotedExcerpt(name) + " (every value belongs to an option; see --help)");
     }
     if (!value) {
       if (k + 1 >= arguments.size()) throw UsageError("option " + name + " needs a value");

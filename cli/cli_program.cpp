@@ -54,7 +54,7 @@ std::vector<std::string> SaveOutputs(const CliOptions& options, const RunOutcome
   if (options.savePath) {
     for (const auto& [path, role] : FilesOfTheRun(options, filters, qualityRead)) {
       if (SameFile(*options.savePath, path)) {
-        throw UsageError("option --save: \"" + *options.savePath + "\" is " + role +
+        throw UsageError("option --save: " + QuotedExcerpt(*options.savePath) + " is " + role +
                          " of this run; choose another file");
       }
     }
@@ -108,11 +108,11 @@ QualityPlan PlanFromCommandLine(const CliOptions& options) {
   const std::vector<RadiationQuality> qualities = LoadRadiationQualities(QualitiesPath(options));
   const RadiationQuality* quality = FindRadiationQuality(qualities, *options.quality);
   if (quality == nullptr) {
-    throw UsageError("option --quality: \"" + *options.quality + "\" is not a quality of " + QualitiesPath(options) +
+    throw UsageError("option --quality: " + QuotedExcerpt(*options.quality) + " is not a quality of " + QualitiesPath(options) +
                      " (see --list-qualities)");
   }
   if (!quality->nominalHvl1AlMm && options.inherentFiltrationGiven) {
-    throw UsageError("option --quality " + quality->name +
+    throw UsageError("option --quality " + ExcerptText(quality->name) +
                      " sets the inherent filtration itself: leave out --be and --al-eq");
   }
   return PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);

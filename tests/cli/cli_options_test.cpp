@@ -121,6 +121,25 @@ TEST(CliOptions, BadCommandLinesAreRefusedWithTheReason) {
             "option --filter: at most 3 filters");
 }
 
+// Whatever the user typed is quoted cut at 80 bytes with its length, so that a message stays short.
+TEST(CliOptions, MessagesCutEveryItemTheUserGaveAt80Bytes) {
+  const std::string huge(100000, 'x');
+  const std::vector<std::vector<std::string>> lines{
+      {"--model", huge},         {"--waveform", huge},     {"--quantity", huge},       {"--separator", huge},
+      {"--unit", huge},          {"--normalise", huge},    {"--filter", huge},         {"--filter", huge + ":-1"},
+      {"--sweep", huge},         {"--vary", huge},         {"--" + huge},              {huge},
+      {"--al", "-1" + huge},     {"--fit", huge},          {"--energy-notation", huge}, {"--value-notation", huge}};
+  for (const std::vector<std::string>& arguments : lines) {
+    const std::string message = UsageMessage(arguments);
+    EXPECT_LT(message.size(), 300u) << message.substr(0, 300);
+    EXPECT_NE(message.find("xxxx... ("), std::string::npos) << message.substr(0, 300);
+  }
+  EXPECT_EQ(UsageMessage({"--model", huge}).rfind("option --model: \"" + std::string(80, 'x') +
+                                                   "... (100000 bytes)\" is not one of tucker",
+                                               0),
+            0u);
+}
+
 TEST(CliOptions, SweepListsTheVoltagesFromToInSteps) {
   const CliOptions options = Parse({"--sweep", "30:300:1"});
   ASSERT_TRUE(options.sweep);
