@@ -22,6 +22,13 @@ std::string Lowercase(std::string text) {
   return text;
 }
 
+/// a keyword as the options compare it: case ignored, "_" read as "-" (per_mas is per-mas)
+std::string Keyword(std::string text) {
+  text = Lowercase(text);
+  std::replace(text.begin(), text.end(), '_', '-');
+  return text;
+}
+
 /// true when text is written as a decimal number: sign, digits with at most one point, exponent
 bool WrittenAsNumber(const std::string& text) {
   std::size_t k = text.find_first_not_of("+-") == 1 ? 1 : 0;
@@ -70,10 +77,10 @@ std::string ThicknessText(const std::string& option, const std::string& value) {
 template <typename Choice>
 Choice OneOf(const std::string& option, const std::string& value,
              const std::vector<std::pair<const char*, Choice>>& choices) {
-  const std::string wanted = Lowercase(value);
+  const std::string wanted = Keyword(value);
   std::string names;
   for (const auto& [name, choice] : choices) {
-    if (wanted == Lowercase(name)) return choice;
+    if (wanted == Keyword(name)) return choice;
     names += names.empty() ? name : std::string(" | ") + name;
   }
   throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is not one of " + names);
@@ -207,7 +214,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
        }},
       {"--normalise",
        [](CliOptions& o, const std::string& v) {
-         o.perMas = Lowercase(v) == "per-mas";
+         o.perMas = Keyword(v) == "per-mas";
          o.tableOptions.normalisation =
              o.perMas ? TableNormalisation::MaximumOne
                       : OneOf<TableNormalisation>("--normalise", v,
@@ -419,9 +426,12 @@ Tube and filtration (the main window's entries):
                               tube voltage waveform (default constant potential)
   --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
                               with its thickness [mm]; up to three times; a file named without
-                              a folder and not in the working folder is taken from the delivered data
+                              a folder and not in the working folder is taken from the delivered
+                              data, and a bare material name (Sn, PMMA, Water) means its
+                              delivered file (Sn.ele, PMMA.mix, Water.mix)
   --table FILE                attenuation table (default MUs_202202.data in the working folder, else the
-                              delivered one of the installation)
+                              delivered one of the installation; each data file is looked up so
+                              on its own, RadiationQualities.tsv too)
 
 Spectrum table (the data export's formats):
   --quantity photon|exposure|energy
@@ -430,8 +440,9 @@ Spectrum table (the data export's formats):
   --separator comma|space     ", " or two blanks between the columns (default comma)
   --unit keV|MeV              photon energy unit (default keV)
   --normalise max|total|per-mas
-                              maximum = 1 or total = 1 (default max); per-mas: photons per keV
-                              per mm2 per mAs at --distance (models with absolute output only)
+                              maximum = 1 or total = 1 (default max); per-mas (or per_mas):
+                              photons per keV per mm2 per mAs at --distance (models with
+                              absolute output only)
   --energy-notation plain|exp energy as 0000.0 (keV) / 0.0000 (MeV) or 0.000E+00 (default plain)
   --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
   --save FILE                 also write the table to FILE exactly as the data export does
@@ -482,7 +493,8 @@ Tube commissioned from layers measured at several voltages:
                               --kv (default: the highest measured voltage), with each
                               measurement's deviation
 
-Standard radiation qualities (RadiationQualities.tsv beside the attenuation table):
+Standard radiation qualities (RadiationQualities.tsv beside --table, else in the working folder or
+the delivered data):
   --quality NAME              e.g. N-100, H-60, RQR5, RQA5, RQT9: sets the tube voltage and the
                               filtration; N and H also the inherent filtration (Be and Al of
                               the definition, material filters Sn.ele, Pb.ele beside the

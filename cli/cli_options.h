@@ -13,6 +13,7 @@
 #include "entry_texts.h"
 #include "filtration_fit.h"
 #include "model_codes.h"
+#include "radiation_quality.h"
 #include "tube_fit.h"
 #include "export_table.h"
 
@@ -46,6 +47,9 @@ struct CliOptions {
   std::vector<FilterRequest> filters;
   std::string attenuationTablePath = kAttenuationTableFile;
   bool attenuationTableGiven = false;  /// --table given: no other folder is searched
+  /// RadiationQualities.tsv as the run finds it: beside --table, else in the working folder or the
+  /// delivered data
+  std::string qualitiesPath = kRadiationQualitiesFile;
   SpectrumTableOptions tableOptions;
 
   bool printTable = true;    /// false with --no-table

@@ -10,6 +10,7 @@
 #include "batch_run.h"
 #include "exchange_folder.h"
 #include "cli_options.h"
+#include "data_files.h"
 #include "file_system.h"
 #include "json_report.h"
 #include "kestrix_version.h"
@@ -25,9 +26,7 @@ void ReportCorrections(std::ostream& err, const RunOutcome& outcome) {
   for (const std::string& correction : outcome.corrections) err << kProgram << "corrected: " << correction << '\n';
 }
 
-std::string QualitiesPath(const CliOptions& options) {
-  return DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
-}
+const std::string& QualitiesPath(const CliOptions& options) { return options.qualitiesPath; }
 
 // The files this run reads or writes besides the saved table, each with what it is to the run.
 std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions& options,
@@ -104,7 +103,7 @@ int ListQualities(const CliOptions& options, std::ostream& out, std::ostream& er
 
 /// The quality the command line names with the material filters it adds; throws UsageError for an
 /// unknown name or an inherent filtration given for a quality that sets its own.
-QualityPlan PlanFromCommandLine(const CliOptions& options) {
+QualityPlan PlanFromCommandLine(const CliOptions& options, const std::string& dataFolder) {
   const std::vector<RadiationQuality> qualities = LoadRadiationQualities(QualitiesPath(options));
   const RadiationQuality* quality = FindRadiationQuality(qualities, *options.quality);
   if (quality == nullptr) {
@@ -115,7 +114,12 @@ QualityPlan PlanFromCommandLine(const CliOptions& options) {
     throw UsageError("option --quality " + ExcerptText(quality->name) +
                      " sets the inherent filtration itself: leave out --be and --al-eq");
   }
-  return PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
+  QualityPlan plan = PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
+  // the quality's own filters (Sn.ele, Pb.ele beside the table) are each found like a --filter
+  for (std::size_t k = options.filters.size(); k < plan.filters.size(); ++k) {
+    plan.filters[k].path = FindMaterialFile(plan.filters[k].path, dataFolder);
+  }
+  return plan;
 }
 
 /// The tube fitted to the measurements of --fit-tube, at --kv or the highest measured voltage.
@@ -202,26 +206,17 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   return PrintReport(report.str(), {}, out, err);
 }
 
-/// path when it names a file in the working folder, else the file of that name in dataFolder when there
-/// is one there (only for a bare name, without a folder), else path itself
-std::string InWorkingOrDataFolder(const std::string& path, const std::string& dataFolder) {
-  const std::filesystem::path name = std::filesystem::u8path(path);
-  std::error_code error;
-  if (dataFolder.empty() || name.has_parent_path() || name.is_absolute() ||
-      std::filesystem::exists(name, error)) {
-    return path;
-  }
-  const std::filesystem::path delivered = std::filesystem::u8path(dataFolder) / name;
-  return std::filesystem::is_regular_file(delivered, error) ? delivered.u8string() : path;
-}
-
-/// The attenuation table (unless --table named one) and material files named without a folder, from
-/// the working folder or else from the delivered data.
+/// The attenuation table (unless --table named one), the table of qualities and the material files,
+/// each from the working folder or else from the delivered data; a bare material name ("Sn", "PMMA")
+/// is the delivered material file of that name.
 void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
   if (!options.attenuationTableGiven) {
-    options.attenuationTablePath = InWorkingOrDataFolder(options.attenuationTablePath, dataFolder);
+    options.attenuationTablePath = FindDataFile(options.attenuationTablePath, dataFolder);
+    options.qualitiesPath = FindDataFile(kRadiationQualitiesFile, dataFolder);
+  } else {
+    options.qualitiesPath = DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
   }
-  for (FilterRequest& filter : options.filters) filter.path = InWorkingOrDataFolder(filter.path, dataFolder);
+  for (FilterRequest& filter : options.filters) filter.path = FindMaterialFile(filter.path, dataFolder);
 }
 
 }  // namespace
@@ -253,7 +248,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   try {
     if (options.listQualities) return ListQualities(options, out, err);
     std::optional<QualityPlan> plan;
-    if (options.quality) plan = PlanFromCommandLine(options);
+    if (options.quality) plan = PlanFromCommandLine(options, dataFolder);
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
     return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err, plan);
   } catch (const UsageError& error) {

@@ -529,6 +529,27 @@ TEST_F(InEmptyWorkingFolder, TableAndBareMaterialNamesComeFromTheDeliveredDataWh
   EXPECT_NE(named.err.find("elsewhere.data"), std::string::npos) << named.err;
 }
 
+TEST_F(InEmptyWorkingFolder, ABareMaterialNameIsTheDeliveredMaterialFile) {
+  const Result r = Run({"--kv", "100", "--filter", "Sn:0.5", "--filter", "PMMA:10", "--filter", "water:20", "--no-table"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* file : {"Sn.ele", "PMMA.mix", "Water.mix"}) {
+    EXPECT_NE(r.out.find((std::filesystem::u8path(KESTRIX_DELIVERED_DATA) / file).u8string() + ")"), std::string::npos)
+        << file << "\n" << r.out;
+  }
+}
+
+// The working folder's own table does not hide the delivered table of qualities or material files.
+TEST_F(InEmptyWorkingFolder, EachDataFileIsLookedUpOnItsOwn) {
+  std::filesystem::copy_file(test::DeliveredTable(), folder_ / "MUs_202202.data");
+  const Result r = Run({"--quality", "N-120", "--no-table", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"attenuation_table\": \"MUs_202202.data\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find((std::filesystem::u8path(KESTRIX_DELIVERED_DATA) / "Sn.ele").u8string()), std::string::npos);
+  const Result list = Run({"--list-qualities"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("RadiationQualities.tsv"), std::string::npos);
+}
+
 TEST_F(InEmptyWorkingFolder, TheWorkingFoldersTableComesFirst) {
   std::filesystem::copy_file(test::DeliveredTable(), folder_ / "MUs_202202.data");
   const Result r = Run({"--kv", "100", "--no-table", "--json"});
@@ -552,6 +573,12 @@ TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
   EXPECT_NE(text.out.find("# air kerma per mAs [uGy] at 1000 mm: none (the birch model is relative"), std::string::npos)
       << text.out;
 
+  // both spellings of the per-mAs table
+  for (const char* spelling : {"per-mas", "per_mas", "PER_MAS"}) {
+    const Result physics = RunCli({"--model", "physics", "--kv", "100", "--normalise", spelling, "--no-figures"});
+    EXPECT_EQ(physics.status, 0) << spelling << ": " << physics.err;
+    EXPECT_NE(physics.out.find("photons/(keV mm2 mAs)"), std::string::npos) << spelling;
+  }
   const Result perMas = RunCli({"--normalise", "per-mas"});
   EXPECT_EQ(perMas.status, 2);
   EXPECT_NE(perMas.err.find("needs a model with absolute output"), std::string::npos) << perMas.err;
