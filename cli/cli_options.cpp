@@ -327,10 +327,12 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
       }
     }
   }
-  if (options.csv && !options.sweep) throw UsageError("option --csv needs --sweep (it prints the sweep's table)");
   if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
+  if (options.csv && !options.printFigures && !options.listQualities) {
+    throw UsageError("options --csv and --no-figures cannot be combined: --csv prints the figures");
+  }
   if (!options.sweep) return;
-  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality", "--header"}) {
+  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--header"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
   }
   // a sweep is not corrected like a single run: a voltage outside the model's range is refused
@@ -462,11 +464,13 @@ Output:
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
                               every voltage must lie in the model's range (30 to 300 kV: a
-                              sweep is not corrected); not with --kv, --exchange, --save,
-                              --fit, --quality or --header
-  --csv                       with --sweep: a plain comma-separated table instead, its first
-                              row the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty
-                              field where a figure cannot be given
+                              sweep is not corrected); with --quality N-... or H-... the
+                              quality's filtration; not with --kv, --exchange, --save, --fit,
+                              --fit-tube or --header
+  --csv                       the figures as a plain comma-separated table instead (one row,
+                              or one per voltage of a sweep; no spectrum table), its first row
+                              the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty field
+                              where a figure cannot be given; with --list-qualities the list
   --distance MM               distance from the focal spot of the absolute output: air kerma and
                               photon fluence per mAs (default 1000, at least 1: the focal spot is
                               not a point); only the inverse square, so give the air in between

@@ -95,6 +95,8 @@ int ListQualities(const CliOptions& options, std::ostream& out, std::ostream& er
   std::ostringstream report;
   if (options.json) {
     WriteQualityListJson(report, path, qualities);
+  } else if (options.csv) {
+    WriteQualityListCsv(report, qualities);
   } else {
     WriteQualityList(report, path, qualities);
   }
@@ -169,6 +171,8 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   std::ostringstream report;
   if (options.json) {
     WriteJsonReport(report, options, batch.Filters(), outcome, extras);
+  } else if (options.csv) {
+    WriteSweepCsv(report, {outcome}, HasAbsoluteOutput(options));
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
@@ -176,8 +180,15 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   return PrintReport(report.str(), saved, out, err);
 }
 
-int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
-  RunSettings settings = SettingsFor(options);
+int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err,
+             const std::optional<QualityPlan>& plan) {
+  // a quality's filtration at every voltage; one whose aluminium is fitted to its voltage has none
+  if (plan && plan->quality.fittedHvl1AlMm) {
+    throw UsageError("option --sweep: " + ExcerptText(plan->quality.name) +
+                     " fits its added aluminium to its nominal layer at its own voltage, so it has no filtration to "
+                     "sweep; a sweep takes the qualities of fixed filtration (N-..., H-...)");
+  }
+  RunSettings settings = plan ? plan->settings : SettingsFor(options);
   std::vector<RunOutcome> outcomes;
   bool figuresMissing = false;
   for (const double kiloVolts : options.sweep->Voltages()) {
@@ -199,7 +210,7 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   if (options.json) {
     WriteSweepJson(report, options, batch.Filters(), outcomes);
   } else if (options.csv) {
-    WriteSweepCsv(report, outcomes);
+    WriteSweepCsv(report, outcomes, HasAbsoluteOutput(options));
   } else {
     WriteSweepText(report, options, batch.Filters(), outcomes);
   }
@@ -250,7 +261,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     std::optional<QualityPlan> plan;
     if (options.quality) plan = PlanFromCommandLine(options, dataFolder);
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
-    return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err, plan);
+    return options.sweep ? RunSweep(options, batch, out, err, plan) : RunSingle(options, batch, out, err, plan);
   } catch (const UsageError& error) {
     err << kProgram << PrintableText(error.what()) << "\nTry 'kestrix-cli --help' for the options.\n";
     return kExitUsage;

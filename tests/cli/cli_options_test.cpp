@@ -201,7 +201,10 @@ TEST(CliOptions, TubeFitNamesItsMeasurementsAndTheInputsVaried) {
 TEST(CliOptions, CsvAndHeaderGoWithTheirOutputs) {
   EXPECT_TRUE(Parse({"--sweep", "30:40:10", "--csv"}).csv);
   EXPECT_TRUE(Parse({"--header", "--save", "f.csv"}).header);
-  EXPECT_EQ(UsageMessage({"--csv"}), "option --csv needs --sweep (it prints the sweep's table)");
+  EXPECT_TRUE(Parse({"--csv"}).csv);  // a single run's figures
+  EXPECT_TRUE(Parse({"--list-qualities", "--csv"}).csv);
+  EXPECT_EQ(UsageMessage({"--csv", "--no-figures"}),
+            "options --csv and --no-figures cannot be combined: --csv prints the figures");
   EXPECT_EQ(UsageMessage({"--sweep", "30:40:10", "--csv", "--json"}), "options --csv and --json cannot be combined");
   EXPECT_EQ(UsageMessage({"--sweep", "30:40:10", "--header"}), "option --sweep cannot be combined with --header");
 }
@@ -288,7 +291,7 @@ TEST(CliOptions, QualitySetsTheVoltageAndAddedFiltersItself) {
             "option --quality cannot be combined with --fit (the quality sets the tube voltage and the added filters)");
   EXPECT_EQ(UsageMessage({"--list-qualities", "--quality", "H-60"}),
             "option --list-qualities cannot be combined with --quality");
-  EXPECT_EQ(UsageMessage({"--quality", "H-60", "--sweep", "30:40:5"}), "option --sweep cannot be combined with --quality");
+  EXPECT_EQ(Parse({"--quality", "H-60", "--sweep", "30:40:5"}).quality.value_or(""), "H-60");
 }
 
 }  // namespace

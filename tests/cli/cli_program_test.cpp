@@ -36,6 +36,13 @@ Result RunCli(std::vector<std::string> arguments, bool withTable = true) {
   return {status, out.str(), err.str()};
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 TEST(CliProgram, HelpPrintsTheUsage) {
   const Result r = RunCli({"--help"}, false);
   EXPECT_EQ(r.status, 0);
@@ -267,6 +274,51 @@ TEST(CliProgram, SweepCsvAndSavedTableWithHeader) {
   EXPECT_EQ(lines.rfind("# spectrum of kestrix-cli\r\n# model: tucker\r\n# tube voltage [kV]: 100\r\n", 0), 0u) << lines;
   EXPECT_NE(lines.find("# normalisation: max (peak value 1)\r\n"), std::string::npos);
   EXPECT_EQ(plain.find('#'), std::string::npos);
+}
+
+// A physics-model sweep carries the output columns of its single runs, in text and CSV alike.
+TEST(CliProgram, PhysicsSweepHasTheOutputColumnsOfItsSingleRuns) {
+  const Result csv = RunCli({"--model", "physics", "--sweep", "60:100:20", "--distance", "750", "--csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const std::vector<std::string> rows = Lines(csv.out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_NE(rows[0].find(",distance_mm,air_kerma_uGy_per_mAs,photon_fluence_per_mAs_per_mm2"), std::string::npos);
+  const Result single = RunCli({"--model", "physics", "--kv", "80", "--distance", "750", "--no-table", "--json"});
+  const std::string kerma = single.out.substr(single.out.find("\"air_kerma_uGy_per_mAs\": ") + 25);
+  const std::string fluence = single.out.substr(single.out.find("\"photon_fluence_per_mAs_per_mm2\": ") + 34);
+  EXPECT_NE(rows[2].find(",750," + kerma.substr(0, kerma.find_first_of(",\n")) + "," +
+                        fluence.substr(0, fluence.find_first_of(",\n"))),
+            std::string::npos)
+      << rows[2] << "\n" << single.out;
+  // a single run's --csv is the same row
+  const Result row = RunCli({"--model", "physics", "--kv", "80", "--distance", "750", "--csv"});
+  EXPECT_EQ(Lines(row.out), (std::vector<std::string>{rows[0], rows[2]}));
+
+  const Result text = RunCli({"--model", "physics", "--sweep", "60:100:20", "--distance", "750"});
+  EXPECT_NE(text.out.find(", air kerma per mAs [uGy] at 750 mm, photon fluence per mAs [1/mm2] at 750 mm\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_EQ(RunCli({"--sweep", "60:100:20", "--csv"}).out.find("air_kerma"), std::string::npos) << "relative models";
+}
+
+TEST(CliProgram, SweepOfAQualityKeepsItsFiltrationOrIsRefused) {
+  const Result swept = RunCli({"--quality", "N-120", "--sweep", "100:120:20", "--csv"});
+  const Result alone = RunCli({"--quality", "N-120", "--csv"});
+  ASSERT_EQ(swept.status, 0) << swept.err;
+  ASSERT_EQ(alone.status, 0) << alone.err;
+  EXPECT_EQ(Lines(swept.out).at(2), Lines(alone.out).at(1)) << "the quality's own voltage gives its own figures";
+  const Result fitted = RunCli({"--quality", "RQR5", "--sweep", "60:80:10"});
+  EXPECT_EQ(fitted.status, 2);
+  EXPECT_NE(fitted.err.find("RQR5 fits its added aluminium"), std::string::npos) << fitted.err;
+}
+
+TEST(CliProgram, QualityListAsCsv) {
+  const Result r = RunCli({"--list-qualities", "--csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> rows = Lines(r.out);
+  EXPECT_EQ(rows.at(0), "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on");
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "N-120,ISO 4037,120,1,4,Cu:5;Sn:1,,"), rows.end()) << r.out;
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "RQR5,IEC 61267,70,,,,2.58,"), rows.end()) << r.out;
 }
 
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
