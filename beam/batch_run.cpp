@@ -12,6 +12,7 @@
 #include "file_system.h"
 #include "half_value_layer.h"
 #include "material_file.h"
+#include "message_text.h"
 
 namespace kestrix {
 namespace {
@@ -283,7 +284,7 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
     }
   }
   if (plan.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
-    throw RadiationQualityError("quality " + quality.name + " needs " +
+    throw RadiationQualityError("quality " + ExcerptText(quality.name) + " needs " +
                                 std::to_string(plan.filters.size() - userFilters.size()) +
                                 " material filter(s) of its own; with the " + std::to_string(userFilters.size()) +
                                 " given that is more than " + std::to_string(kArbitraryFilterSlots));
@@ -310,7 +311,7 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
     const double al = used.aluminiumEquivalentMm;
     const std::string layer = quality.basedOn.empty() ? ", nominal HVL1 " : ", realised from " + quality.basedOn +
                                                                              " whose nominal HVL1 is ";
-    throw QualityRefusal(quality.name + " (" + VoltageText(quality.tubeVoltageKV) + " kV" + layer + Mm(nominal) +
+    throw QualityRefusal(ExcerptText(quality.name) + " (" + VoltageText(quality.tubeVoltageKV) + " kV" + layer + Mm(nominal) +
                          " Al) cannot be realised with the inherent filtration " + Mm(be) + " Be + " +
                          Mm(al) + " Al eq.: without added aluminium the beam already has HVL1 " +
                          FixedDigits(*error.thinnestHvl1Mm, 3) + " mm Al, harder than the quality",

@@ -10,11 +10,13 @@
 namespace kestrix {
 
 void CheckDistance(double distanceMm) {
-  if (!(distanceMm > 0) || !std::isfinite(distanceMm)) {
-    throw std::invalid_argument("the distance from the focal spot must be a positive number of millimetres, not " +
-                                (std::isnan(distanceMm)      ? std::string("a value that is not a number")
-                                 : std::isfinite(distanceMm) ? ShortestDecimal(distanceMm)
-                                                             : std::string("an infinite one")));
+  if (!(distanceMm >= kMinimumDistanceMm) || !std::isfinite(distanceMm)) {
+    throw std::invalid_argument(
+        "the distance from the focal spot must be a number of millimetres from " + ShortestDecimal(kMinimumDistanceMm) +
+        " mm up (the focal spot is not a point: nearer, its output does not fall with the inverse square), not " +
+        (std::isnan(distanceMm)      ? std::string("a value that is not a number")
+         : std::isfinite(distanceMm) ? ShortestDecimal(distanceMm) + " mm"
+                                     : std::string("an infinite one")));
   }
 }
 
@@ -39,6 +41,10 @@ BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, doub
   output.distanceMm = distanceMm;
   try {
     const AbsoluteOutput absolute = ComputeAbsoluteOutput(photons, distanceMm, table);
+    if (!std::isfinite(absolute.photonFluencePerMasPerMm2) || !std::isfinite(absolute.airKermaMicroGrayPerMas)) {
+      output.missing = "the output is too large to be held as a number";
+      return output;
+    }
     output.photonFluencePerMasPerMm2 = RoundToSignificantDigits(absolute.photonFluencePerMasPerMm2, kFigureSignificantDigits);
     output.airKermaMicroGrayPerMas = RoundToSignificantDigits(absolute.airKermaMicroGrayPerMas, kFigureSignificantDigits);
   } catch (const std::invalid_argument&) {

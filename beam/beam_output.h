@@ -28,7 +28,12 @@ inline constexpr const char* kDistanceKey = "distance_mm";
 inline constexpr const char* kAirKermaKey = "air_kerma_uGy_per_mAs";
 inline constexpr const char* kPhotonFluenceKey = "photon_fluence_per_mAs_per_mm2";
 
-/// Throws std::invalid_argument unless distanceMm is a finite positive distance [mm].
+/// nearest distance from the focal spot at which the output is given [mm]: a focal spot is about a
+/// millimetre across, and nearer than that its output does not fall with the inverse square of a point
+inline constexpr double kMinimumDistanceMm = 1;
+
+/// Throws std::invalid_argument, with a message that says why, unless distanceMm is a finite distance
+/// of at least kMinimumDistanceMm [mm]. Every front end's distance goes through this one check.
 void CheckDistance(double distanceMm);
 
 /// Photons per keV per mm2 per mAs at distanceMm [1/(keV mm2 mAs)] by grid index 1..600, from photons
@@ -38,7 +43,8 @@ PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectr
 
 /// Fluence and air kerma per mAs at distanceMm of the absolute spectrum (photons per keV per sr per
 /// electron, by grid index) as ComputeAbsoluteOutput gives them, each rounded to
-/// kFigureSignificantDigits; a spectrum with a negative or non-finite value gives none, with the reason.
+/// kFigureSignificantDigits; a spectrum with a negative or non-finite value, or one whose output is not
+/// finite, gives none, with the reason.
 BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, double distanceMm,
                              const AttenuationTable& table);
 

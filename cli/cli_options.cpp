@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "beam_output.h"
 #include "emission_models.h"
 #include "input_number.h"
 #include "json_writer.h"
@@ -18,6 +19,13 @@ namespace {
 
 std::string Lowercase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+/// a keyword as the options compare it: case ignored, "_" read as "-" (per_mas is per-mas)
+std::string Keyword(std::string text) {
+  text = Lowercase(text);
+  std::replace(text.begin(), text.end(), '_', '-');
   return text;
 }
 
@@ -61,7 +69,7 @@ std::string NumberText(const std::string& option, const std::string& value) {
 /// a thickness [mm]: a number that is not negative, kept as typed
 std::string ThicknessText(const std::string& option, const std::string& value) {
   if (StrictNumber(option, value) < 0) {
-    throw UsageError("option " + option + ": \"" + value + "\" is a negative thickness (0 mm or more)");
+    throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is a negative thickness (0 mm or more)");
   }
   return value;
 }
@@ -69,13 +77,13 @@ std::string ThicknessText(const std::string& option, const std::string& value) {
 template <typename Choice>
 Choice OneOf(const std::string& option, const std::string& value,
              const std::vector<std::pair<const char*, Choice>>& choices) {
-  const std::string wanted = Lowercase(value);
+  const std::string wanted = Keyword(value);
   std::string names;
   for (const auto& [name, choice] : choices) {
-    if (wanted == Lowercase(name)) return choice;
+    if (wanted == Keyword(name)) return choice;
     names += names.empty() ? name : std::string(" | ") + name;
   }
-  throw UsageError("option " + option + ": \"" + value + "\" is not one of " + names);
+  throw UsageError("option " + option + ": " + QuotedExcerpt(value) + " is not one of " + names);
 }
 
 /// "physics" or the words of every model with absolute output, for a message
@@ -97,13 +105,13 @@ std::vector<std::pair<const char*, SpectrumModel>> ModelChoices() {
 FilterRequest ParseFilter(const std::string& value) {
   const std::size_t colon = value.rfind(':');
   if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) {
-    throw UsageError("option --filter: \"" + value + "\" is not FILE:MM (a material file, a colon, a thickness in mm)");
+    throw UsageError("option --filter: " + QuotedExcerpt(value) + " is not FILE:MM (a material file, a colon, a thickness in mm)");
   }
   FilterRequest filter;
   filter.path = value.substr(0, colon);
   filter.thicknessMm = StrictNumber("--filter", value.substr(colon + 1));
   if (filter.thicknessMm < 0) {
-    throw UsageError("option --filter: \"" + value + "\" has a negative thickness (0 mm or more)");
+    throw UsageError("option --filter: " + QuotedExcerpt(value) + " has a negative thickness (0 mm or more)");
   }
   return filter;
 }
@@ -112,7 +120,7 @@ VoltageSweep ParseSweep(const std::string& value) {
   const std::size_t first = value.find(':');
   const std::size_t second = first == std::string::npos ? std::string::npos : value.find(':', first + 1);
   if (second == std::string::npos || value.find(':', second + 1) != std::string::npos) {
-    throw UsageError("option --sweep: \"" + value + "\" is not FROM:TO:STEP (tube voltages in kV)");
+    throw UsageError("option --sweep: " + QuotedExcerpt(value) + " is not FROM:TO:STEP (tube voltages in kV)");
   }
   VoltageSweep sweep;
   sweep.fromKV = StrictNumber("--sweep", value.substr(0, first));
@@ -133,9 +141,9 @@ std::vector<TubeInput> ParseVaried(const std::string& value) {
     const std::size_t end = value.find(',', start);
     const std::string name = value.substr(start, end - start);
     const std::optional<TubeInput> input = TubeInputNamed(name);
-    if (!input) throw UsageError("option --vary: \"" + name + "\" is not one of al-eq | al | cu | angle");
+    if (!input) throw UsageError("option --vary: " + QuotedExcerpt(name) + " is not one of al-eq | al | cu | angle");
     if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
-      throw UsageError("option --vary: " + name + " is named twice");
+      throw UsageError("option --vary: " + ExcerptText(name) + " is named twice");
     }
     varied.push_back(*input);
     if (end == std::string::npos) break;
@@ -206,7 +214,7 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
        }},
       {"--normalise",
        [](CliOptions& o, const std::string& v) {
-         o.perMas = Lowercase(v) == "per-mas";
+         o.perMas = Keyword(v) == "per-mas";
          o.tableOptions.normalisation =
              o.perMas ? TableNormalisation::MaximumOne
                       : OneOf<TableNormalisation>("--normalise", v,
@@ -217,7 +225,11 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
       {"--distance",
        [](CliOptions& o, const std::string& v) {
          o.distanceMm = StrictNumber("--distance", v);
-         if (!(o.distanceMm > 0)) throw UsageError("option --distance: the distance must be positive [mm]");
+         try {
+           CheckDistance(o.distanceMm);
+         } catch (const std::invalid_argument& error) {
+           throw UsageError(std::string("option --distance: ") + error.what());
+         }
        }},
       {"--energy-notation",
        [](CliOptions& o, const std::string& v) {
@@ -315,10 +327,12 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
       }
     }
   }
-  if (options.csv && !options.sweep) throw UsageError("option --csv needs --sweep (it prints the sweep's table)");
   if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
+  if (options.csv && !options.printFigures && !options.listQualities) {
+    throw UsageError("options --csv and --no-figures cannot be combined: --csv prints the figures");
+  }
   if (!options.sweep) return;
-  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--quality", "--header"}) {
+  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--header"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
   }
   // a sweep is not corrected like a single run: a voltage outside the model's range is refused
@@ -375,8 +389,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     const auto handler = ValueOptions().find(name);
     if (handler == ValueOptions().end()) {
-      if (name.rfind("-", 0) == 0 && name.size() > 1) throw UsageError("unknown option " + name + " (see --help)");
-      throw UsageError("unexpected argument \"" + name + "\" (every value belongs to an option; see --help)");
+      if (name.rfind("-", 0) == 0 && name.size() > 1) throw UsageError("unknown option " + ExcerptText(name) + " (see --help)");
+      throw UsageError("unexpected argument " + QuotedExcerpt(name) + " (every value belongs to an option; see --help)");
     }
     if (!value) {
       if (k + 1 >= arguments.size()) throw UsageError("option " + name + " needs a value");
@@ -414,9 +428,12 @@ Tube and filtration (the main window's entries):
                               tube voltage waveform (default constant potential)
   --filter FILE:MM            filter of any material from a material file (*.ele, *.mix)
                               with its thickness [mm]; up to three times; a file named without
-                              a folder and not in the working folder is taken from the delivered data
+                              a folder and not in the working folder is taken from the delivered
+                              data, and a bare material name (Sn, PMMA, Water) means its
+                              delivered file (Sn.ele, PMMA.mix, Water.mix)
   --table FILE                attenuation table (default MUs_202202.data in the working folder, else the
-                              delivered one of the installation)
+                              delivered one of the installation; each data file is looked up so
+                              on its own, RadiationQualities.tsv too)
 
 Spectrum table (the data export's formats):
   --quantity photon|exposure|energy
@@ -425,8 +442,9 @@ Spectrum table (the data export's formats):
   --separator comma|space     ", " or two blanks between the columns (default comma)
   --unit keV|MeV              photon energy unit (default keV)
   --normalise max|total|per-mas
-                              maximum = 1 or total = 1 (default max); per-mas: photons per keV
-                              per mm2 per mAs at --distance (models with absolute output only)
+                              maximum = 1 or total = 1 (default max); per-mas (or per_mas):
+                              photons per keV per mm2 per mAs at --distance (models with
+                              absolute output only)
   --energy-notation plain|exp energy as 0000.0 (keV) / 0.0000 (MeV) or 0.000E+00 (default plain)
   --value-notation plain|exp  value as 0.00000 or 0.0000E+00 (default plain)
   --save FILE                 also write the table to FILE exactly as the data export does
@@ -446,14 +464,17 @@ Output:
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
                               every voltage must lie in the model's range (30 to 300 kV: a
-                              sweep is not corrected); not with --kv, --exchange, --save,
-                              --fit, --quality or --header
-  --csv                       with --sweep: a plain comma-separated table instead, its first
-                              row the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty
-                              field where a figure cannot be given
+                              sweep is not corrected); with --quality N-... or H-... the
+                              quality's filtration; not with --kv, --exchange, --save, --fit,
+                              --fit-tube or --header
+  --csv                       the figures as a plain comma-separated table instead (one row,
+                              or one per voltage of a sweep; no spectrum table), its first row
+                              the JSON keys (tube_voltage_kV, hvl_al_mm, ...), an empty field
+                              where a figure cannot be given; with --list-qualities the list
   --distance MM               distance from the focal spot of the absolute output: air kerma and
-                              photon fluence per mAs (default 1000); only the inverse square, so
-                              give the air in between as a filter (--filter Air.mix:MM)
+                              photon fluence per mAs (default 1000, at least 1: the focal spot is
+                              not a point); only the inverse square, so give the air in between
+                              as a filter (--filter Air.mix:MM)
   -h, --help                  this text
   --version                   the program's version
 
@@ -476,7 +497,8 @@ Tube commissioned from layers measured at several voltages:
                               --kv (default: the highest measured voltage), with each
                               measurement's deviation
 
-Standard radiation qualities (RadiationQualities.tsv beside the attenuation table):
+Standard radiation qualities (RadiationQualities.tsv beside --table, else in the working folder or
+the delivered data):
   --quality NAME              e.g. N-100, H-60, RQR5, RQA5, RQT9: sets the tube voltage and the
                               filtration; N and H also the inherent filtration (Be and Al of
                               the definition, material filters Sn.ele, Pb.ele beside the

@@ -13,6 +13,7 @@
 #include "entry_texts.h"
 #include "filtration_fit.h"
 #include "model_codes.h"
+#include "radiation_quality.h"
 #include "tube_fit.h"
 #include "export_table.h"
 
@@ -46,6 +47,9 @@ struct CliOptions {
   std::vector<FilterRequest> filters;
   std::string attenuationTablePath = kAttenuationTableFile;
   bool attenuationTableGiven = false;  /// --table given: no other folder is searched
+  /// RadiationQualities.tsv as the run finds it: beside --table, else in the working folder or the
+  /// delivered data
+  std::string qualitiesPath = kRadiationQualitiesFile;
   SpectrumTableOptions tableOptions;
 
   bool printTable = true;    /// false with --no-table
@@ -67,7 +71,8 @@ struct CliOptions {
   bool listQualities = false;  /// --list-qualities
   /// --be or --al-eq given (an N or H quality sets both itself)
   bool inherentFiltrationGiven = false;
-  /// --csv: a sweep as a plain comma-separated table with a header row of the JSON keys
+  /// --csv: the figures (of a sweep, a single run, or the list of qualities) as a plain comma-separated
+  /// table with a header row of the JSON keys
   bool csv = false;
   /// --header: '#' lines describing the beam before the table on standard output and in --save
   bool header = false;
@@ -84,8 +89,8 @@ RunSettings SettingsFor(const CliOptions& options);
 /// or bad value, a number that is not wholly a number, a negative thickness (--be, --al-eq, --al,
 /// --cu, --filter), an option given twice, more than three filters, a sweep that reaches outside
 /// the model's tube-voltage range, or options that cannot go together (--sweep with --kv,
-/// --exchange, --save, --fit, --quality, --header or --list-qualities; --csv without --sweep or
-/// with --json; --quality with --fit, --kv, --al or --cu; --fit without exactly one target layer,
+/// --exchange, --save, --fit, --fit-tube, --header or --list-qualities; --csv with --json or
+/// --no-figures; --quality with --fit, --kv, --al or --cu; --fit without exactly one target layer,
 /// a target without --fit; --fit-tube without --vary or the other way round, or with --sweep,
 /// --fit, --quality or --list-qualities).
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);

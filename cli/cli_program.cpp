@@ -10,9 +10,11 @@
 #include "batch_run.h"
 #include "exchange_folder.h"
 #include "cli_options.h"
+#include "data_files.h"
 #include "file_system.h"
 #include "json_report.h"
 #include "kestrix_version.h"
+#include "message_text.h"
 #include "text_report.h"
 
 namespace kestrix {
@@ -24,9 +26,7 @@ void ReportCorrections(std::ostream& err, const RunOutcome& outcome) {
   for (const std::string& correction : outcome.corrections) err << kProgram << "corrected: " << correction << '\n';
 }
 
-std::string QualitiesPath(const CliOptions& options) {
-  return DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
-}
+const std::string& QualitiesPath(const CliOptions& options) { return options.qualitiesPath; }
 
 // The files this run reads or writes besides the saved table, each with what it is to the run.
 std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions& options,
@@ -35,6 +35,7 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
   std::vector<std::pair<std::string, std::string>> files{{options.attenuationTablePath, "the attenuation table"}};
   for (const LoadedFilter& filter : filters) files.emplace_back(filter.path, "a material file");
   if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
+  if (options.tubeMeasurementsPath) files.emplace_back(*options.tubeMeasurementsPath, "the measured layers (--fit-tube)");
   if (options.exchangeFolder) {
     for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
       files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);
@@ -44,14 +45,15 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
 }
 
 // Writes every file the run asks for, or none: the table and the exchange files are all written to
-// temporary files before any is replaced, so a failure leaves every earlier file as it was.
-void SaveOutputs(const CliOptions& options, const RunOutcome& outcome, const std::vector<LoadedFilter>& filters,
-                 bool qualityRead) {
+// temporary files before any is replaced, so a failure leaves every earlier file as it was. Returns
+// the paths saved.
+std::vector<std::string> SaveOutputs(const CliOptions& options, const RunOutcome& outcome,
+                                     const std::vector<LoadedFilter>& filters, bool qualityRead) {
   std::vector<FileContent> table;
   if (options.savePath) {
     for (const auto& [path, role] : FilesOfTheRun(options, filters, qualityRead)) {
       if (SameFile(*options.savePath, path)) {
-        throw UsageError("option --save: \"" + *options.savePath + "\" is " + role +
+        throw UsageError("option --save: " + QuotedExcerpt(*options.savePath) + " is " + role +
                          " of this run; choose another file");
       }
     }
@@ -61,40 +63,65 @@ void SaveOutputs(const CliOptions& options, const RunOutcome& outcome, const std
     CheckSaveTarget(*options.savePath);
     table.push_back({*options.savePath, text.str()});
   }
+  std::vector<std::string> saved;
   if (options.exchangeFolder) {
-    SaveExchangeFiles(*options.exchangeFolder, outcome, table);
+    saved = SaveExchangeFiles(*options.exchangeFolder, outcome, table);
   } else if (!table.empty()) {
     SaveFilesTogether(table);
   }
+  if (options.savePath) saved.push_back(*options.savePath);
+  return saved;
 }
 
-int ListQualities(const CliOptions& options, std::ostream& out) {
+/// Hands the report to out; when out fails (a full disk, a closed pipe) the message names the files
+/// that were saved all the same. Returns the exit status.
+int PrintReport(const std::string& report, const std::vector<std::string>& saved, std::ostream& out,
+                std::ostream& err) {
+  out << report;
+  out.flush();
+  if (out) return kExitSuccess;
+  err << kProgram << "the output could not be written";
+  if (!saved.empty()) {
+    err << "; these files were saved before:";
+    for (const std::string& path : saved) err << ' ' << QuotedExcerpt(path);
+  }
+  err << '\n';
+  return kExitFailure;
+}
+
+int ListQualities(const CliOptions& options, std::ostream& out, std::ostream& err) {
   const std::string path = QualitiesPath(options);
   const std::vector<RadiationQuality> qualities = LoadRadiationQualities(path);
   std::ostringstream report;
   if (options.json) {
     WriteQualityListJson(report, path, qualities);
+  } else if (options.csv) {
+    WriteQualityListCsv(report, qualities);
   } else {
     WriteQualityList(report, path, qualities);
   }
-  out << report.str();
-  return kExitSuccess;
+  return PrintReport(report.str(), {}, out, err);
 }
 
 /// The quality the command line names with the material filters it adds; throws UsageError for an
 /// unknown name or an inherent filtration given for a quality that sets its own.
-QualityPlan PlanFromCommandLine(const CliOptions& options) {
+QualityPlan PlanFromCommandLine(const CliOptions& options, const std::string& dataFolder) {
   const std::vector<RadiationQuality> qualities = LoadRadiationQualities(QualitiesPath(options));
   const RadiationQuality* quality = FindRadiationQuality(qualities, *options.quality);
   if (quality == nullptr) {
-    throw UsageError("option --quality: \"" + *options.quality + "\" is not a quality of " + QualitiesPath(options) +
+    throw UsageError("option --quality: " + QuotedExcerpt(*options.quality) + " is not a quality of " + QualitiesPath(options) +
                      " (see --list-qualities)");
   }
   if (!quality->nominalHvl1AlMm && options.inherentFiltrationGiven) {
-    throw UsageError("option --quality " + quality->name +
+    throw UsageError("option --quality " + ExcerptText(quality->name) +
                      " sets the inherent filtration itself: leave out --be and --al-eq");
   }
-  return PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
+  QualityPlan plan = PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
+  // the quality's own filters (Sn.ele, Pb.ele beside the table) are each found like a --filter
+  for (std::size_t k = options.filters.size(); k < plan.filters.size(); ++k) {
+    plan.filters[k].path = FindMaterialFile(plan.filters[k].path, dataFolder);
+  }
+  return plan;
 }
 
 /// The tube fitted to the measurements of --fit-tube, at --kv or the highest measured voltage.
@@ -144,16 +171,24 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   std::ostringstream report;
   if (options.json) {
     WriteJsonReport(report, options, batch.Filters(), outcome, extras);
+  } else if (options.csv) {
+    WriteSweepCsv(report, {outcome}, HasAbsoluteOutput(options));
   } else {
     WriteTextReport(report, options, batch.Filters(), outcome, extras);
   }
-  SaveOutputs(options, outcome, batch.Filters(), plan.has_value());
-  out << report.str();
-  return kExitSuccess;
+  const std::vector<std::string> saved = SaveOutputs(options, outcome, batch.Filters(), plan.has_value());
+  return PrintReport(report.str(), saved, out, err);
 }
 
-int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
-  RunSettings settings = SettingsFor(options);
+int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err,
+             const std::optional<QualityPlan>& plan) {
+  // a quality's filtration at every voltage; one whose aluminium is fitted to its voltage has none
+  if (plan && plan->quality.fittedHvl1AlMm) {
+    throw UsageError("option --sweep: " + ExcerptText(plan->quality.name) +
+                     " fits its added aluminium to its nominal layer at its own voltage, so it has no filtration to "
+                     "sweep; a sweep takes the qualities of fixed filtration (N-..., H-...)");
+  }
+  RunSettings settings = plan ? plan->settings : SettingsFor(options);
   std::vector<RunOutcome> outcomes;
   bool figuresMissing = false;
   for (const double kiloVolts : options.sweep->Voltages()) {
@@ -175,34 +210,24 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
   if (options.json) {
     WriteSweepJson(report, options, batch.Filters(), outcomes);
   } else if (options.csv) {
-    WriteSweepCsv(report, outcomes);
+    WriteSweepCsv(report, outcomes, HasAbsoluteOutput(options));
   } else {
     WriteSweepText(report, options, batch.Filters(), outcomes);
   }
-  out << report.str();
-  return kExitSuccess;
+  return PrintReport(report.str(), {}, out, err);
 }
 
-/// path when it names a file in the working folder, else the file of that name in dataFolder when there
-/// is one there (only for a bare name, without a folder), else path itself
-std::string InWorkingOrDataFolder(const std::string& path, const std::string& dataFolder) {
-  const std::filesystem::path name = std::filesystem::u8path(path);
-  std::error_code error;
-  if (dataFolder.empty() || name.has_parent_path() || name.is_absolute() ||
-      std::filesystem::exists(name, error)) {
-    return path;
-  }
-  const std::filesystem::path delivered = std::filesystem::u8path(dataFolder) / name;
-  return std::filesystem::is_regular_file(delivered, error) ? delivered.u8string() : path;
-}
-
-/// The attenuation table (unless --table named one) and material files named without a folder, from
-/// the working folder or else from the delivered data.
+/// The attenuation table (unless --table named one), the table of qualities and the material files,
+/// each from the working folder or else from the delivered data; a bare material name ("Sn", "PMMA")
+/// is the delivered material file of that name.
 void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
   if (!options.attenuationTableGiven) {
-    options.attenuationTablePath = InWorkingOrDataFolder(options.attenuationTablePath, dataFolder);
+    options.attenuationTablePath = FindDataFile(options.attenuationTablePath, dataFolder);
+    options.qualitiesPath = FindDataFile(kRadiationQualitiesFile, dataFolder);
+  } else {
+    options.qualitiesPath = DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
   }
-  for (FilterRequest& filter : options.filters) filter.path = InWorkingOrDataFolder(filter.path, dataFolder);
+  for (FilterRequest& filter : options.filters) filter.path = FindMaterialFile(filter.path, dataFolder);
 }
 
 }  // namespace
@@ -232,11 +257,11 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   }
   FindDeliveredFiles(options, dataFolder);
   try {
-    if (options.listQualities) return ListQualities(options, out);
+    if (options.listQualities) return ListQualities(options, out, err);
     std::optional<QualityPlan> plan;
-    if (options.quality) plan = PlanFromCommandLine(options);
+    if (options.quality) plan = PlanFromCommandLine(options, dataFolder);
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
-    return options.sweep ? RunSweep(options, batch, out, err) : RunSingle(options, batch, out, err, plan);
+    return options.sweep ? RunSweep(options, batch, out, err, plan) : RunSingle(options, batch, out, err, plan);
   } catch (const UsageError& error) {
     err << kProgram << PrintableText(error.what()) << "\nTry 'kestrix-cli --help' for the options.\n";
     return kExitUsage;

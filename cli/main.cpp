@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   const std::string dataFolder = kestrix::InstalledDataFolder(kestrix::RunningProgramPath());
   const int status = kestrix::RunCommandLine(arguments, std::cout, std::cerr, dataFolder);
   std::cout.flush();
-  if (!std::cout) {
+  // the run reports a failed output itself; this catches what is left (--help, --version)
+  if (!std::cout && status == kestrix::kExitSuccess) {
     std::cerr << "kestrix-cli: the output could not be written\n";
     return kestrix::kExitFailure;
   }

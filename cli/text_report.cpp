@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "beam_figures.h"
+#include "emission_models.h"
 #include "json_writer.h"
 #include "message_text.h"
 
@@ -29,6 +30,8 @@ const char* SeparatorText(const CliOptions& options) {
 }  // namespace
 
 std::string PrintableText(const std::string& text) { return EscapedText(text); }
+
+bool HasAbsoluteOutput(const CliOptions& options) { return EmissionModelFor(options.model).IsAbsolute(); }
 
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options) {
   return BuildSpectrumTable(outcome.tabulated, options, '.');
@@ -114,9 +117,12 @@ void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vec
       << " degrees, " << WaveformKeyword(options.waveform) << " waveform\n";
   if (!outcomes.empty()) WriteCommonInputLines(out, options, filters, outcomes.front().used);
   const char* separator = SeparatorText(options);
+  const bool withOutput = HasAbsoluteOutput(options);
+  const std::string at = " at " + ShortestDecimal(options.distanceMm) + " mm";
   out << "# kV";
   for (const FigureField& field : FigureFields()) out << separator << field.label;
   for (const ExtendedFigureField& field : ExtendedFigureFields()) out << separator << field.label;
+  if (withOutput) out << separator << "air kerma per mAs [uGy]" << at << separator << "photon fluence per mAs [1/mm2]" << at;
   out << '\n';
   for (const RunOutcome& outcome : outcomes) {
     out << VoltageText(outcome.used.tubeVoltageKV);
@@ -127,14 +133,21 @@ void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vec
       const std::optional<double>& value = outcome.extended.values[f];
       out << separator << (value ? ShortestDecimal(*value) : "none");
     }
+    if (withOutput) {
+      for (const std::optional<double>& value :
+           {outcome.output.airKermaMicroGrayPerMas, outcome.output.photonFluencePerMasPerMm2}) {
+        out << separator << (value ? ShortestDecimal(*value) : "none");
+      }
+    }
     out << '\n';
   }
 }
 
-void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes) {
+void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes, bool withOutput) {
   out << "tube_voltage_kV";
   for (const FigureField& field : FigureFields()) out << ',' << field.key;
   for (const ExtendedFigureField& field : ExtendedFigureFields()) out << ',' << field.key;
+  if (withOutput) out << ',' << kDistanceKey << ',' << kAirKermaKey << ',' << kPhotonFluenceKey;
   out << '\n';
   const auto field = [&out](const std::optional<double>& value) {
     out << ',';
@@ -144,6 +157,11 @@ void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes) {
     out << ShortestDecimal(outcome.used.tubeVoltageKV);
     for (std::size_t k = 0; k < FigureFields().size(); ++k) field(FigureValue(outcome, k));
     for (const std::optional<double>& value : outcome.extended.values) field(value);
+    if (withOutput) {
+      field(outcome.output.distanceMm);
+      field(outcome.output.airKermaMicroGrayPerMas);
+      field(outcome.output.photonFluencePerMasPerMm2);
+    }
     out << '\n';
   }
 }
@@ -177,6 +195,37 @@ void WriteSpectrumHeader(std::ostream& out, const CliOptions& options, const std
 void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities) {
   out << "# radiation qualities (" << PrintableText(source) << ")\n";
   for (const RadiationQuality& quality : qualities) out << PrintableText(QualityDescription(quality)) << '\n';
+}
+
+}  // namespace kestrix
+
+namespace kestrix {
+namespace {
+
+/// a CSV field: as it stands, or in double quotes (quotes doubled) when it holds a comma, a quote or a line end
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string CsvNumber(const std::optional<double>& value) { return value ? ShortestDecimal(*value) : std::string(); }
+
+}  // namespace
+
+void WriteQualityListCsv(std::ostream& out, const std::vector<RadiationQuality>& qualities) {
+  out << "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on\n";
+  for (const RadiationQuality& quality : qualities) {
+    std::string filters;
+    for (const QualityFilter& filter : quality.filters) {
+      filters += (filters.empty() ? "" : ";") + filter.material + ':' + ShortestDecimal(filter.thicknessMm);
+    }
+    out << CsvField(PrintableText(quality.name)) << ',' << CsvField(PrintableText(quality.standard)) << ','
+        << ShortestDecimal(quality.tubeVoltageKV) << ',' << CsvNumber(quality.berylliumMm) << ','
+        << CsvNumber(quality.aluminiumMm) << ',' << CsvField(PrintableText(filters)) << ','
+        << CsvNumber(quality.nominalHvl1AlMm) << ',' << CsvField(PrintableText(quality.basedOn)) << '\n';
+  }
 }
 
 }  // namespace kestrix

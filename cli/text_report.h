@@ -18,6 +18,9 @@ namespace kestrix {
 /// "\n" and "\x1b", so that a file name or a description never moves the terminal or breaks a line
 std::string PrintableText(const std::string& text);
 
+/// true when the run's model gives photons per electron, so that a report has air kerma and fluence columns
+bool HasAbsoluteOutput(const CliOptions& options);
+
 /// The table of one outcome in the data export's format (header and 600 lines, "." as the decimal
 /// point). Throws SpectrumTableError when total = 1 cannot be formed.
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options);
@@ -31,10 +34,17 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
 void WriteSpectrumHeader(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                          const RunOutcome& outcome, const char* lineEnd);
 
-/// A sweep as a plain comma-separated table: a header row of the JSON keys (tube_voltage_kV,
-/// then those of results and results.extended), then one row per voltage with each figure as the
-/// JSON writes it; a figure that cannot be given is an empty field.
-void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes);
+/// A sweep (or a single run, one row) as a plain comma-separated table: a header row of the JSON
+/// keys (tube_voltage_kV, then those of results and results.extended, and with withOutput those of
+/// results.output: distance_mm, air_kerma_uGy_per_mAs, photon_fluence_per_mAs_per_mm2), then one row
+/// per voltage with each figure as the JSON writes it; a figure that cannot be given is an empty field.
+void WriteSweepCsv(std::ostream& out, const std::vector<RunOutcome>& outcomes, bool withOutput);
+
+/// The list of qualities as a comma-separated table: a header row of the JSON keys (name, standard,
+/// tube_voltage_kV, beryllium_mm, aluminium_mm, filters, nominal_hvl1_al_mm, based_on), then one row
+/// per quality; filters as "Cu:0.21;Sn:1", an empty field for a value the definition leaves open,
+/// a field holding a comma or a quote in double quotes.
+void WriteQualityListCsv(std::ostream& out, const std::vector<RadiationQuality>& qualities);
 /// The table the command line asks for: as above, or with --normalise per-mas the photons per keV per
 /// mm2 per mAs at --distance (header "  keV, photons/(keV mm2 mAs)"). Throws std::invalid_argument
 /// for per-mas when the run has no absolute spectrum.
@@ -52,7 +62,8 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
 void WriteQualityList(std::ostream& out, const std::string& source, const std::vector<RadiationQuality>& qualities);
 
 /// A sweep: input lines, then a header line and one line of figures per voltage, the extended
-/// figures as precise as in JSON.
+/// figures as precise as in JSON; for a model with absolute output also the air kerma and the
+/// photon fluence per mAs at --distance ("none" where there is none).
 void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                     const std::vector<RunOutcome>& outcomes);
 

@@ -18,6 +18,8 @@ SaveFileError SaveFailure(const std::string& path, const std::string& reason, in
   return SaveFileError("Cannot save \"" + path + "\": " + reason, systemError);
 }
 
+}  // namespace
+
 // Temporary files of earlier saves of path that were killed before their rename: "<name>.tmp"
 // followed by digits only, beside path.
 void RemoveAbandonedTemporaries(const std::string& path) {
@@ -32,6 +34,8 @@ void RemoveAbandonedTemporaries(const std::string& path) {
     RemoveAbandonedTemporary((folder / std::filesystem::u8path(name)).u8string());
   }
 }
+
+namespace {
 
 // Checks path and writes bytes to a new temporary file beside it. Throws SaveFileError.
 void WriteTemporary(TemporaryFile& file, const std::string& path, const std::string& bytes) {
@@ -71,15 +75,24 @@ void SaveFileAtomically(const std::string& path, const std::function<void(std::o
   SaveFilesTogether({FileContent{path, content.str()}});
 }
 
+PendingSave::PendingSave(const std::vector<FileContent>& files) : files_(files), temporaries_(files.size()) {
+  for (std::size_t k = 0; k < files_.size(); ++k) WriteTemporary(temporaries_[k], files_[k].path, files_[k].bytes);
+}
+
+void PendingSave::Replace(std::size_t k) { ReplaceWithTemporary(temporaries_[k], files_[k].path); }
+
+void PendingSave::RemoveAbandonedTemporaries() const {
+  for (const FileContent& file : files_) kestrix::RemoveAbandonedTemporaries(file.path);
+}
+
 void SaveFilesTogether(const std::vector<FileContent>& files, std::size_t* replacedCount) {
   if (replacedCount != nullptr) *replacedCount = 0;
-  std::vector<TemporaryFile> temporaries(files.size());
-  for (std::size_t k = 0; k < files.size(); ++k) WriteTemporary(temporaries[k], files[k].path, files[k].bytes);
+  PendingSave pending(files);
   for (std::size_t k = 0; k < files.size(); ++k) {
-    ReplaceWithTemporary(temporaries[k], files[k].path);
+    pending.Replace(k);
     if (replacedCount != nullptr) *replacedCount = k + 1;
   }
-  for (const FileContent& file : files) RemoveAbandonedTemporaries(file.path);
+  pending.RemoveAbandonedTemporaries();
 }
 
 bool WriteAndReplace(const std::string& temporaryPath, const std::string& target, const std::string& bytes) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "file_system.h"
+
 namespace kestrix {
 
 /// A save that failed; the text names the file and the reason, SystemError() is the C library's
@@ -40,5 +42,26 @@ struct FileContent {
 /// that fails (rare: the writes have succeeded) leaves the files before it replaced and the rest as
 /// they were; replacedCount, when given, receives the number of files replaced, also on failure.
 void SaveFilesTogether(const std::vector<FileContent>& files, std::size_t* replacedCount = nullptr);
+
+/// SaveFilesTogether in two halves, for a caller that acts between the writes and the renames:
+/// the constructor checks every file and writes it in full to a temporary file beside its path
+/// (throwing SaveFileError naming the file, with no temporary left); Replace(k) renames the
+/// temporary of files[k] onto its path. Temporaries not renamed are removed on destruction.
+class PendingSave {
+ public:
+  explicit PendingSave(const std::vector<FileContent>& files);
+  /// Throws SaveFileError naming files[k] when the rename fails (the old file is left).
+  void Replace(std::size_t k);
+  /// Removes the temporaries of killed earlier saves of every path.
+  void RemoveAbandonedTemporaries() const;
+
+ private:
+  std::vector<FileContent> files_;
+  std::vector<TemporaryFile> temporaries_;
+};
+
+/// Removes the temporary files "<path>.tmpNNN" that saves of path killed before their rename left;
+/// those of a save still in progress are kept.
+void RemoveAbandonedTemporaries(const std::string& path);
 
 }  // namespace kestrix

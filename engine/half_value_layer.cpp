@@ -1,5 +1,6 @@
 #include "half_value_layer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "fixed_format.h"
@@ -19,6 +20,17 @@ constexpr float kErgPerIndex = 8.01E-10f;          // 0.5 keV per index times 1.
 constexpr float kErgPerGramPerRoentgen = 86.9f;    // air
 constexpr float kRoentgenPerCoulombPerKg = 3876.0f;
 constexpr float kCm2ToMm2 = 0.01f;
+
+// The power of two that brings the largest value into [1, 2): multiplying by it is exact, so the
+// results of a spectrum that single precision holds without underflow stay bit for bit the same
+// (weights and photon counts enter only as ratios), and a spectrum of tiny values is weighed by its
+// shape alone. 0 for a spectrum without a positive finite value.
+int ScalingExponent(double largest) {
+  if (!(largest > 0) || !std::isfinite(largest)) return 0;
+  int exponent = 0;
+  std::frexp(largest, &exponent);
+  return 1 - exponent;
+}
 
 std::optional<double> Printable(std::optional<float> value, int width, int decimals) {
   if (!value || !FitsFixed(*value, width, decimals)) return std::nullopt;
@@ -118,7 +130,10 @@ float PhotonsPerMm2PerCkg(const EngineTable& table, const EngineArray& photonNum
   return factor * photons * kCm2ToMm2;
 }
 
-EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& photonNumbers) {
+EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& spectrum) {
+  EngineArray photonNumbers = spectrum;
+  const int exponent = ScalingExponent(*std::max_element(spectrum.begin() + 1, spectrum.end()));
+  for (float& value : photonNumbers) value = std::ldexp(value, exponent);
   const KermaWeights weights = ComputeKermaWeights(table, photonNumbers);
   EngineResults results;
   if (const std::optional<float> layer = HalfValueLayer(weights, table.muAl, kAluminiumStepping)) {
@@ -135,7 +150,9 @@ EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& ph
 
 EngineArray ToEngineSpectrum(const ExchangeSpectrum& spectrum) {
   EngineArray photonNumbers{};
-  for (int i = 1; i <= kEngineLastIndex; ++i) photonNumbers[i] = static_cast<float>(spectrum[i]);
+  // scaled before the rounding to float, which would flush values below about 1e-38 towards zero
+  const int exponent = ScalingExponent(*std::max_element(spectrum.begin() + 1, spectrum.begin() + kEngineLastIndex + 1));
+  for (int i = 1; i <= kEngineLastIndex; ++i) photonNumbers[i] = static_cast<float>(std::ldexp(spectrum[i], exponent));
   return photonNumbers;
 }
 

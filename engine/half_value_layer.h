@@ -69,10 +69,13 @@ std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayer
 float PhotonsPerMm2PerCkg(const EngineTable& table, const EngineArray& photonNumbers, int lastIndex);
 
 /// Every result of one engine run; a value whose result-file field would hold asterisks is nullopt.
-/// Throws EngineInputError as ComputeKermaWeights does.
+/// The spectrum is first scaled by the power of two that brings its largest value into [1, 2), so
+/// that its shape alone sets the results (exact, so a spectrum that holds no underflowing products
+/// gives the same results bit for bit). Throws EngineInputError as ComputeKermaWeights does.
 EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& photonNumbers);
 
-/// The engine's spectrum from a relative spectrum in double precision (each value rounded to float).
+/// The engine's spectrum from a relative spectrum in double precision, scaled as ComputeBeamQuality
+/// scales it before each value is rounded to float (so values below float's range keep their shape).
 EngineArray ToEngineSpectrum(const ExchangeSpectrum& spectrum);
 
 }  // namespace kestrix

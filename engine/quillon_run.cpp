@@ -25,7 +25,8 @@ std::istringstream OpenInput(const std::string& path) {
 EngineResults RunEngine(const std::string& folder) {
   // The spectrum read and the results written belong together: no other program replaces the
   // exchange files of the folder meanwhile.
-  std::optional<FolderLock> lock;
+  // Taking it also completes a pair that a killed save left half replaced.
+  std::optional<ExchangeFolderLock> lock;
   try {
     lock.emplace(folder, kExchangeLockWait);
   } catch (const FileSystemError& error) {

@@ -1,5 +1,6 @@
 #include "beam_quality.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -109,8 +110,18 @@ const std::array<ExtendedFigureField, kExtendedFigureCount>& ExtendedFigureField
   return fields;
 }
 
-ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& spectrum, const AttenuationTable& table) {
+ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& given, const AttenuationTable& table) {
   ExtendedBeamQuality quality;
+  // Scaled by the power of two that brings the largest value into [1, 2): exact, so the figures of
+  // an ordinary spectrum stay bit for bit, and those of tiny values (1e-300) come from their shape
+  // rather than from products lost below double's range.
+  PhotonSpectrum spectrum = given;
+  const double largest = *std::max_element(given.begin() + 1, given.begin() + kExchangeLast + 1);
+  if (largest > 0 && std::isfinite(largest)) {
+    int exponent = 0;
+    std::frexp(largest, &exponent);
+    for (double& value : spectrum) value = std::ldexp(value, 1 - exponent);
+  }
 
   // fluence-weighted mean energy over every photon of the spectrum
   double photons = 0;

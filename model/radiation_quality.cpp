@@ -72,19 +72,19 @@ class LineReader {
   const RadiationQuality& Base(const RadiationQuality& quality, const std::string& base,
                                const std::vector<RadiationQuality>& earlier) const {
     if (quality.berylliumMm || quality.aluminiumMm) {
-      Fail("quality " + quality.name + " is based on " + base + ", so its be_mm and al_mm are the tube's own ('-')");
+      Fail("quality " + ExcerptText(quality.name) + " is based on " + ExcerptText(base) + ", so its be_mm and al_mm are the tube's own ('-')");
     }
     const RadiationQuality* found = FindRadiationQuality(earlier, base);
-    if (found == nullptr) Fail("based_on \"" + base + "\" is not a quality of an earlier line");
+    if (found == nullptr) Fail("based_on " + QuotedExcerpt(base) + " is not a quality of an earlier line");
     if (!found->basedOn.empty() || !found->nominalHvl1AlMm) {
-      Fail("based_on " + found->name + " is not a quality whose added aluminium is fitted to its own nominal layer");
+      Fail("based_on " + ExcerptText(found->name) + " is not a quality whose added aluminium is fitted to its own nominal layer");
     }
     if (found->tubeVoltageKV != quality.tubeVoltageKV) {
-      Fail("quality " + quality.name + " and its base " + found->name + " differ in tube voltage");
+      Fail("quality " + ExcerptText(quality.name) + " and its base " + ExcerptText(found->name) + " differ in tube voltage");
     }
     for (const QualityFilter& filter : quality.filters) {
       if (filter.material != "Al" && filter.material != "Cu") {
-        Fail("quality " + quality.name + " adds " + filter.material + " to its base: only Al and Cu can be added");
+        Fail("quality " + ExcerptText(quality.name) + " adds " + ExcerptText(filter.material) + " to its base: only Al and Cu can be added");
       }
     }
     return *found;

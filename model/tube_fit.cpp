@@ -7,6 +7,7 @@
 #include <set>
 
 #include "input_number.h"
+#include "message_text.h"
 
 namespace kestrix {
 namespace {
@@ -163,7 +164,7 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
     if (columns.empty()) {
       std::set<std::string> seen;
       for (const std::string& name : fields) {
-        if (!seen.insert(name).second) throw TubeFitError(Where(sourceName, line) + "column " + name + " again");
+        if (!seen.insert(name).second) throw TubeFitError(Where(sourceName, line) + "column " + ExcerptText(name) + " again");
         if (name == "kv") {
           columns.push_back(-1);
           continue;
@@ -173,8 +174,8 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
           if (name == ExtendedFigureFields()[kMeasurableFigures[f]].key) position = static_cast<int>(f);
         }
         if (position < 0) {
-          throw TubeFitError(Where(sourceName, line) + "column \"" + name +
-                             "\" is not one of kv, hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm");
+          throw TubeFitError(Where(sourceName, line) + "column " + QuotedExcerpt(name) +
+                             " is not one of kv, hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm");
         }
         columns.push_back(position);
       }
@@ -192,7 +193,7 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
       const std::optional<double> value = ParseWholeNumber(fields[c]);
       if (!value || !(*value > 0)) {
         const std::string name = columns[c] < 0 ? "kv" : ExtendedFigureFields()[kMeasurableFigures[columns[c]]].key;
-        throw TubeFitError(Where(sourceName, line) + name + " \"" + fields[c] + "\" is not a positive number");
+        throw TubeFitError(Where(sourceName, line) + name + " " + QuotedExcerpt(fields[c]) + " is not a positive number");
       }
       if (columns[c] < 0) {
         measurement.tubeVoltageKV = *value;

@@ -56,8 +56,22 @@ TEST(BeamOutput, RelativeModelsAndBadDistancesGiveNoFigures) {
   EXPECT_FALSE(relative.photonFluencePerMasPerMm2);
   EXPECT_EQ(relative.distanceMm, 750);
   EXPECT_NE(relative.missing.find("tucker model is relative"), std::string::npos) << relative.missing;
-  for (const double distance : {0.0, -1.0, std::nan(""), HUGE_VAL}) {
+  for (const double distance : {0.0, -1.0, std::nan(""), HUGE_VAL, 1e-200, 0.999}) {
     EXPECT_THROW(ComputeBeamOutput(SixtyKeVLine(), distance, AirOnly(0.03)), std::invalid_argument) << distance;
+  }
+  // the nearest distance is given with its reason; from it up, every figure is finite
+  try {
+    CheckDistance(1e-200);
+    ADD_FAILURE() << "1e-200 mm was accepted";
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(),
+                 "the distance from the focal spot must be a number of millimetres from 1 mm up (the focal spot is "
+                 "not a point: nearer, its output does not fall with the inverse square), not 1e-200 mm");
+  }
+  for (const double distance : {kMinimumDistanceMm, 1e300}) {
+    const BeamOutput output = ComputeBeamOutput(SixtyKeVLine(), distance, AirOnly(0.03));
+    ASSERT_TRUE(output.airKermaMicroGrayPerMas && output.photonFluencePerMasPerMm2) << distance;
+    EXPECT_TRUE(std::isfinite(*output.airKermaMicroGrayPerMas) && std::isfinite(*output.photonFluencePerMasPerMm2));
   }
   PhotonSpectrum broken = SixtyKeVLine();
   broken[200] = -1;

@@ -36,6 +36,13 @@ Result RunCli(std::vector<std::string> arguments, bool withTable = true) {
   return {status, out.str(), err.str()};
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 TEST(CliProgram, HelpPrintsTheUsage) {
   const Result r = RunCli({"--help"}, false);
   EXPECT_EQ(r.status, 0);
@@ -269,6 +276,51 @@ TEST(CliProgram, SweepCsvAndSavedTableWithHeader) {
   EXPECT_EQ(plain.find('#'), std::string::npos);
 }
 
+// A physics-model sweep carries the output columns of its single runs, in text and CSV alike.
+TEST(CliProgram, PhysicsSweepHasTheOutputColumnsOfItsSingleRuns) {
+  const Result csv = RunCli({"--model", "physics", "--sweep", "60:100:20", "--distance", "750", "--csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const std::vector<std::string> rows = Lines(csv.out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_NE(rows[0].find(",distance_mm,air_kerma_uGy_per_mAs,photon_fluence_per_mAs_per_mm2"), std::string::npos);
+  const Result single = RunCli({"--model", "physics", "--kv", "80", "--distance", "750", "--no-table", "--json"});
+  const std::string kerma = single.out.substr(single.out.find("\"air_kerma_uGy_per_mAs\": ") + 25);
+  const std::string fluence = single.out.substr(single.out.find("\"photon_fluence_per_mAs_per_mm2\": ") + 34);
+  EXPECT_NE(rows[2].find(",750," + kerma.substr(0, kerma.find_first_of(",\n")) + "," +
+                        fluence.substr(0, fluence.find_first_of(",\n"))),
+            std::string::npos)
+      << rows[2] << "\n" << single.out;
+  // a single run's --csv is the same row
+  const Result row = RunCli({"--model", "physics", "--kv", "80", "--distance", "750", "--csv"});
+  EXPECT_EQ(Lines(row.out), (std::vector<std::string>{rows[0], rows[2]}));
+
+  const Result text = RunCli({"--model", "physics", "--sweep", "60:100:20", "--distance", "750"});
+  EXPECT_NE(text.out.find(", air kerma per mAs [uGy] at 750 mm, photon fluence per mAs [1/mm2] at 750 mm\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_EQ(RunCli({"--sweep", "60:100:20", "--csv"}).out.find("air_kerma"), std::string::npos) << "relative models";
+}
+
+TEST(CliProgram, SweepOfAQualityKeepsItsFiltrationOrIsRefused) {
+  const Result swept = RunCli({"--quality", "N-120", "--sweep", "100:120:20", "--csv"});
+  const Result alone = RunCli({"--quality", "N-120", "--csv"});
+  ASSERT_EQ(swept.status, 0) << swept.err;
+  ASSERT_EQ(alone.status, 0) << alone.err;
+  EXPECT_EQ(Lines(swept.out).at(2), Lines(alone.out).at(1)) << "the quality's own voltage gives its own figures";
+  const Result fitted = RunCli({"--quality", "RQR5", "--sweep", "60:80:10"});
+  EXPECT_EQ(fitted.status, 2);
+  EXPECT_NE(fitted.err.find("RQR5 fits its added aluminium"), std::string::npos) << fitted.err;
+}
+
+TEST(CliProgram, QualityListAsCsv) {
+  const Result r = RunCli({"--list-qualities", "--csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> rows = Lines(r.out);
+  EXPECT_EQ(rows.at(0), "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on");
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "N-120,ISO 4037,120,1,4,Cu:5;Sn:1,,"), rows.end()) << r.out;
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "RQR5,IEC 61267,70,,,,2.58,"), rows.end()) << r.out;
+}
+
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
   const Result r = RunCli({"--sweep", "30:300:1"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -380,6 +432,9 @@ TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnything
   const std::string tinBytes = ReadBytes(tin);
   const std::filesystem::path exchange = folder / "x";
   std::filesystem::create_directory(exchange);
+  const std::string measured = (folder / "m.csv").string();
+  const std::string measuredBytes = "kv,hvl1_al_mm\n80,3.1\n";
+  test::WriteBytes(measured, measuredBytes);
   const struct {
     std::vector<std::string> arguments;
     std::string role;
@@ -390,6 +445,8 @@ TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnything
        "is the exchange file B_SPCTL.temp"},
       {{"--table", table, "--quality", "N-100", "--save", (folder / "RadiationQualities.tsv").string()},
        "is the table of radiation qualities"},
+      {{"--table", table, "--fit-tube", measured, "--vary", "al-eq", "--save", measured},
+       "is the measured layers (--fit-tube)"},
   };
   std::filesystem::copy_file(std::string(KESTRIX_DELIVERED_DATA) + "/RadiationQualities.tsv",
                              folder / "RadiationQualities.tsv");
@@ -401,7 +458,28 @@ TEST(CliProgram, SaveThatWouldReplaceOneOfTheRunsOwnFilesIsRefusedBeforeAnything
   }
   EXPECT_EQ(ReadBytes(table), tableBytes);
   EXPECT_EQ(ReadBytes(tin), tinBytes);
+  EXPECT_EQ(ReadBytes(measured), measuredBytes);
   EXPECT_TRUE(std::filesystem::is_empty(exchange)) << "no exchange file was written";
+}
+
+// Standard output failing after the files are saved (a full disk): the message names every file saved.
+TEST(CliProgram, AFailedOutputNamesTheFilesSavedBeforeIt) {
+  ScratchFolder folder;
+  const std::string save = (folder / "a.csv").string();
+  std::ostream full(nullptr);
+  std::ostringstream err;
+  const int status = RunCommandLine({"--kv", "150", "--table", test::DeliveredTable(), "--exchange",
+                                     folder.path().string(), "--save", save},
+                                    full, err);
+  EXPECT_EQ(status, 1);
+  for (const std::string& name : {std::string(kSpectrumExchangeFile), std::string(kResultFile), save}) {
+    EXPECT_NE(err.str().find(name), std::string::npos) << err.str();
+  }
+  EXPECT_EQ(err.str().rfind("kestrix-cli: the output could not be written; these files were saved before: ", 0), 0u)
+      << err.str();
+  std::ostringstream quiet;
+  EXPECT_EQ(RunCommandLine({"--kv", "150", "--table", test::DeliveredTable(), "--no-table"}, full, quiet), 1);
+  EXPECT_EQ(quiet.str(), "kestrix-cli: the output could not be written\n");
 }
 
 TEST(CliProgram, AFailedSaveAfterTheExchangeFilesAreWrittenLeavesTheEarlierPair) {
@@ -503,6 +581,27 @@ TEST_F(InEmptyWorkingFolder, TableAndBareMaterialNamesComeFromTheDeliveredDataWh
   EXPECT_NE(named.err.find("elsewhere.data"), std::string::npos) << named.err;
 }
 
+TEST_F(InEmptyWorkingFolder, ABareMaterialNameIsTheDeliveredMaterialFile) {
+  const Result r = Run({"--kv", "100", "--filter", "Sn:0.5", "--filter", "PMMA:10", "--filter", "water:20", "--no-table"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* file : {"Sn.ele", "PMMA.mix", "Water.mix"}) {
+    EXPECT_NE(r.out.find((std::filesystem::u8path(KESTRIX_DELIVERED_DATA) / file).u8string() + ")"), std::string::npos)
+        << file << "\n" << r.out;
+  }
+}
+
+// The working folder's own table does not hide the delivered table of qualities or material files.
+TEST_F(InEmptyWorkingFolder, EachDataFileIsLookedUpOnItsOwn) {
+  std::filesystem::copy_file(test::DeliveredTable(), folder_ / "MUs_202202.data");
+  const Result r = Run({"--quality", "N-120", "--no-table", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"attenuation_table\": \"MUs_202202.data\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find((std::filesystem::u8path(KESTRIX_DELIVERED_DATA) / "Sn.ele").u8string()), std::string::npos);
+  const Result list = Run({"--list-qualities"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("RadiationQualities.tsv"), std::string::npos);
+}
+
 TEST_F(InEmptyWorkingFolder, TheWorkingFoldersTableComesFirst) {
   std::filesystem::copy_file(test::DeliveredTable(), folder_ / "MUs_202202.data");
   const Result r = Run({"--kv", "100", "--no-table", "--json"});
@@ -526,10 +625,16 @@ TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
   EXPECT_NE(text.out.find("# air kerma per mAs [uGy] at 1000 mm: none (the birch model is relative"), std::string::npos)
       << text.out;
 
+  // both spellings of the per-mAs table
+  for (const char* spelling : {"per-mas", "per_mas", "PER_MAS"}) {
+    const Result physics = RunCli({"--model", "physics", "--kv", "100", "--normalise", spelling, "--no-figures"});
+    EXPECT_EQ(physics.status, 0) << spelling << ": " << physics.err;
+    EXPECT_NE(physics.out.find("photons/(keV mm2 mAs)"), std::string::npos) << spelling;
+  }
   const Result perMas = RunCli({"--normalise", "per-mas"});
   EXPECT_EQ(perMas.status, 2);
   EXPECT_NE(perMas.err.find("needs a model with absolute output"), std::string::npos) << perMas.err;
-  for (const char* distance : {"0", "-5", "far"}) {
+  for (const char* distance : {"0", "-5", "far", "1e-200", "0.5"}) {
     const Result bad = RunCli({"--distance", distance});
     EXPECT_EQ(bad.status, 2) << distance;
     EXPECT_NE(bad.err.find("--distance"), std::string::npos) << bad.err;

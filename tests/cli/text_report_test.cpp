@@ -170,7 +170,7 @@ TEST(TextReport, SweepAsCsvHasAHeaderRowOfTheJsonKeysAndPlainRows) {
   std::vector<RunOutcome> outcomes = test::SweepOutcomes(options, batch);
   outcomes[1].extended.values[kHvl2Cu].reset();  // a figure that cannot be given is an empty field
   std::ostringstream out;
-  WriteSweepCsv(out, outcomes);
+  WriteSweepCsv(out, outcomes, false);
   const std::vector<std::string> lines = Lines(out.str());
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0],

@@ -44,6 +44,37 @@ TEST(SaveExchangePair, WritesBothFilesAndTheOthersOrNoneOfThem) {
   EXPECT_FALSE(std::filesystem::exists(folder / kResultFile));
 }
 
+// What a save killed between its renames leaves: the marker with both new contents, maybe the new
+// spectrum already in place, and temporary files. The next holder of the lock finishes the pair.
+TEST(ExchangeFolderLock, CompletesAPairAKilledSaveLeftAndRemovesItsTemporaries) {
+  ScratchFolder folder;
+  const std::string dir = folder.path().u8string();
+  WriteBytes(folder / kSpectrumExchangeFile, "new spectrum");
+  WriteBytes(folder / kResultFile, "old results");
+  WriteBytes(folder / kExchangeMarkerFile,
+             "kestrix exchange pair\nB_SPCTL.temp 12\nnew spectrumHVL_S2.temp 11\nnew results");
+  WriteBytes(folder / "HVL_S2.temp.tmp123456", "new results");
+  WriteBytes(folder / "B_SPCTL.temp.tmp9", "half a spect");
+  WriteBytes(folder / "exchange-pair.pending.tmp77", "kestrix");
+  WriteBytes(folder / "HVL_S2.temp.tmpx", "not a temporary of a save");
+  { ExchangeFolderLock lock(dir, std::chrono::milliseconds(0)); }
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "new spectrum");
+  EXPECT_EQ(ReadBytes(folder / kResultFile), "new results");
+  EXPECT_EQ(folder.EntryCount(), 3) << "the pair and the file that only looks like a temporary";
+
+  // a pair without results removes the old results; a marker that does not read is dropped
+  WriteBytes(folder / kExchangeMarkerFile, "kestrix exchange pair\nB_SPCTL.temp 3\nnewHVL_S2.temp none\n");
+  { ExchangeFolderLock lock(dir, std::chrono::milliseconds(0)); }
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "new");
+  EXPECT_FALSE(std::filesystem::exists(folder / kResultFile));
+  WriteBytes(folder / kResultFile, "results");
+  WriteBytes(folder / kExchangeMarkerFile, "kestrix exchange pair\nB_SPCTL.temp 300\nshort");
+  { ExchangeFolderLock lock(dir, std::chrono::milliseconds(0)); }
+  EXPECT_EQ(ReadBytes(folder / kSpectrumExchangeFile), "new");
+  EXPECT_EQ(ReadBytes(folder / kResultFile), "results");
+  EXPECT_FALSE(std::filesystem::exists(folder / kExchangeMarkerFile));
+}
+
 TEST(FolderLock, ASecondHolderWaitsBoundedAndIsToldWhy) {
   ScratchFolder folder;
   const std::string dir = folder.path().u8string();

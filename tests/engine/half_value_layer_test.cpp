@@ -252,6 +252,27 @@ TEST(ComputeBeamQuality, ScalingThePhotonNumbersChangesNothing) {
   ExpectSameResults(ComputeBeamQuality(table, Spectrum(scaled)), ComputeBeamQuality(table, Spectrum(spectrum)), 2e-5);
 }
 
+// Single precision holds nothing below about 1e-38 (1e-45 only as a denormal): the shape alone,
+// not the size of the values, must set the layers, and a power-of-two scale changes no bit.
+TEST(ComputeBeamQuality, TinyPhotonNumbersGiveTheLayersOfTheirShape) {
+  const EngineTable table = SyntheticTable();
+  ExchangeSpectrum flat{}, tiny{}, halved{};
+  for (int i = 1; i <= 300; ++i) {
+    flat[i] = 1.0;
+    tiny[i] = 1.0e-45;
+    halved[i] = 0.5;
+  }
+  const EngineResults ones = ComputeBeamQuality(table, ToEngineSpectrum(flat));
+  ExpectSameResults(ComputeBeamQuality(table, ToEngineSpectrum(tiny)), ones, 1e-5);
+  const EngineResults half = ComputeBeamQuality(table, ToEngineSpectrum(halved));
+  EXPECT_EQ(half.hvlAlMm, ones.hvlAlMm);
+  EXPECT_EQ(half.hvlCuMm, ones.hvlCuMm);
+  EXPECT_EQ(half.photonsPerMm2PerCkg, ones.photonsPerMm2PerCkg);
+  EngineArray denormal{};
+  for (int i = 1; i <= 300; ++i) denormal[i] = 1.0e-38f;
+  ExpectSameResults(ComputeBeamQuality(table, denormal), ones, 1e-5);
+}
+
 TEST(ComputeBeamQuality, ThreeHundredKeVSpectrumUsesEveryRow) {
   const EngineTable table = SyntheticTable();
   ExchangeSpectrum spectrum = test::SmoothSpectrum(300.0);

@@ -63,6 +63,14 @@ TEST_F(RunEngineTest, WritesTheFiveResultLines) {
   EXPECT_EQ(folder_.EntryCount(), 3);
 }
 
+// Saves of the pair killed before their renames left temporary files; the next run removes them.
+TEST_F(RunEngineTest, RemovesTheTemporariesOfKilledSaves) {
+  WriteBytes(folder_ / "HVL_S2.temp.tmp421", " 1.111\r\n");
+  WriteBytes(folder_ / "B_SPCTL.temp.tmp77", "0000.5, 0.00000\r\n");
+  RunEngine(folder_.path().string());
+  EXPECT_EQ(folder_.EntryCount(), 3);
+}
+
 TEST_F(RunEngineTest, MissingTableNamesIt) {
   std::filesystem::remove(folder_ / kEngineTableFile);
   ExpectFailure({"MUs_202202.data", "No such file"});

@@ -30,6 +30,20 @@ PhotonSpectrum Filtered(PhotonSpectrum spectrum, const GridArray& mu, double thi
   return spectrum;
 }
 
+// The figures come from the spectrum's shape: values at the bottom of double's range (whose
+// products with the weights would be lost) give those of ordinary values, a power of two no change.
+TEST(ExtendedBeamQuality, TinyValuesGiveTheFiguresOfTheirShape) {
+  const AttenuationTable table = test::PlausibleTable();
+  PhotonSpectrum tiny{}, halved{};
+  for (int i = 40; i <= 200; ++i) {
+    tiny[i] = std::ldexp(1.0, -1060);  // about 1e-319
+    halved[i] = 0.5;
+  }
+  const ExtendedBeamQuality ones = ComputeExtendedBeamQuality(Flat(), table);
+  EXPECT_EQ(ComputeExtendedBeamQuality(tiny, table).values, ones.values);
+  EXPECT_EQ(ComputeExtendedBeamQuality(halved, table).values, ones.values);
+}
+
 TEST(ExtendedBeamQuality, SingleEnergyGivesEqualLayersOfLnTwoOverMu) {
   const AttenuationTable table = test::PlausibleTable();
   PhotonSpectrum spectrum = Empty();

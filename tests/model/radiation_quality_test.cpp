@@ -111,6 +111,10 @@ TEST(RadiationQualities, BasedQualitiesNameAnEarlierFittedQualityOfTheirVoltage)
   EXPECT_EQ(*read[1].nominalHvl1AlMm, 6.8);
   EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t-\t-\tAl:21\t6.8\tX\n"),
             "q.tsv, line 3: based_on \"X\" is not a quality of an earlier line");
+  const std::string huge(100000, 'z');
+  EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t-\t-\tAl:21\t6.8\t" + huge + "\n"),
+            "q.tsv, line 3: based_on \"" + std::string(80, 'z') + "... (100000 bytes)\" is not a quality of an earlier line");
+  EXPECT_LT(ReadError(header + rqr + huge + "\tIEC\t80\t-\t-\tAl:21\t6.8\tR\n").size(), 300u);
   EXPECT_EQ(ReadError(header + "A\tIEC\t70\t-\t-\tAl:21\t6.8\tR\n" + rqr),
             "q.tsv, line 2: based_on \"R\" is not a quality of an earlier line");
   EXPECT_EQ(ReadError(header + "N\tISO\t70\t1\t4\t-\t-\t-\nA\tIEC\t70\t-\t-\tAl:21\t6.8\tN\n"),

@@ -72,6 +72,14 @@ TEST(TubeFit, MeasurementFileNamesItsColumnsAndLeavesGapsForLayersNotMeasured) {
   EXPECT_EQ(ReadError("kv,hvl1_al_mm\n,2\n"), "m.csv, line 2: kv \"\" is not a positive number");
   EXPECT_EQ(ReadError("kv,hvl1_al_mm\n60,2mm\n"), "m.csv, line 2: hvl1_al_mm \"2mm\" is not a positive number");
   EXPECT_EQ(ReadError("kv,hvl1_al_mm\n60,\n"), "m.csv, line 2: no layer measured at this voltage");
+  // fields are quoted cut at 80 bytes with their length
+  const std::string huge(100000, 'y');
+  EXPECT_EQ(ReadError("kv,hvl1_al_mm\n60," + huge + "\n"),
+            "m.csv, line 2: hvl1_al_mm \"" + std::string(80, 'y') + "... (100000 bytes)\" is not a positive number");
+  EXPECT_EQ(ReadError("kv," + huge + "\n")
+                .rfind("m.csv, line 1: column \"" + std::string(80, 'y') + "... (100000 bytes)\" is not", 0),
+            0u);
+  EXPECT_LT(ReadError("kv," + huge + "," + huge + "\n").size(), 300u);
 }
 
 TEST(TubeFit, RecoversTheInputsTheLayersWereMadeWith) {
