@@ -14,6 +14,7 @@
 #include "failure_texts.h"
 #include "filter_list_panel.h"
 #include "dialog_controls.h"
+#include "entry_review.h"
 #include "input_number.h"
 #include "material_file.h"
 #include "pattern_file_list.h"
@@ -142,12 +143,21 @@ void FilterDialog::AddFilter() {
     ShowExclamation(this, QStringLiteral("フィルターの厚さを入力して下さい。"));
     return;
   }
+  // Full-width digits count as digits; a thickness that is not a number is refused like an empty one.
+  const QString thicknessText = AsciiNumberText(text2_->text());
+  if (!StartsWithNumber(thicknessText)) {
+    ShowExclamation(this, QStringLiteral("フィルターの厚さ「") + text2_->text() +
+                              QStringLiteral("」は数ではありません。厚さを mm で入力して下さい。"));
+    text2_->setFocus();
+    text2_->selectAll();
+    return;
+  }
   if (filters_.count >= kArbitraryFilterSlots) {
     ShowExclamation(this, QStringLiteral("任意材質フィルタは３種類まで設定できます。"));
     return;
   }
   // A thickness too large for a number would turn a zero coefficient into NaN in the spectrum.
-  const double thicknessMm = ParseLeadingNumber(text2_->text().toStdString());
+  const double thicknessMm = ParseLeadingNumber(thicknessText.toStdString());
   const double thicknessCm = thicknessMm * kCmPerMm;
   if (!std::isfinite(thicknessCm)) {
     ShowExclamation(this, QStringLiteral("フィルターの厚さが大きすぎます。"));
