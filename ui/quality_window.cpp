@@ -17,6 +17,7 @@
 
 #include "batch_run.h"
 #include "beam_figures.h"
+#include "data_files.h"
 #include "decimal_text.h"
 #include "dialog_controls.h"
 #include "engine_results_panel.h"
@@ -360,7 +361,7 @@ const RunOutcome* QualityWindow::Outcome() {
     // The table and material files are read once for the filters of the run, then reused.
     if (!batch_ || !SameFiles(batchFilters_, run->filters)) {
       batch_.reset();
-      batch_ = std::make_unique<BatchRun>(kAttenuationTableFile, run->filters);
+      batch_ = std::make_unique<BatchRun>(DataFile(kAttenuationTableFile), run->filters);
       batchFilters_ = run->filters;
     }
     outcome_ = batch_->Run(run->settings);
@@ -480,7 +481,7 @@ void QualityWindow::LoadQualities() {
   qualities_.clear();
   qualityBox_->clear();
   try {
-    qualities_ = LoadRadiationQualities(kRadiationQualitiesFile);
+    qualities_ = LoadRadiationQualities(DataFile(kRadiationQualitiesFile));
   } catch (const std::exception& error) {
     qualityBox_->setEnabled(false);
     applyQuality_->setEnabled(false);
@@ -536,9 +537,9 @@ void QualityWindow::ApplyQuality() {
   QualityPlan plan;
   std::optional<QualityOutcome> realised;
   try {
-    plan = PlanQuality(quality, base, userFilters, kAttenuationTableFile);
+    plan = PlanQuality(quality, base, userFilters, DataFile(kAttenuationTableFile));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    BatchRun batch(kAttenuationTableFile, plan.filters);  // reads every material file first
+    BatchRun batch(DataFile(kAttenuationTableFile), plan.filters);  // reads every material file first
     realised = RunQuality(batch, plan);
     QApplication::restoreOverrideCursor();
   } catch (const RadiationQualityError&) {
@@ -623,7 +624,7 @@ void QualityWindow::FitEntry() {
   FitOutcome fitted;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    BatchRun batch(kAttenuationTableFile, mainWindow_.FilterFiles());
+    BatchRun batch(DataFile(kAttenuationTableFile), mainWindow_.FilterFiles());
     fitted = batch.Fit(settings, request);
     QApplication::restoreOverrideCursor();
   } catch (const RunError& error) {
