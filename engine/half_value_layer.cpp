@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "fixed_format.h"
 
@@ -105,11 +106,55 @@ std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArr
   return SearchHalfValueLayer([&curve](int) { return curve.NextStep(); }, stepping);
 }
 
-std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm) {
+BeamSpan SpanOf(const KermaWeights& weights) {
+  float weighted = 0.0f;
+  float sum = 0.0f;
+  for (int i = kFirstKermaIndex; i <= weights.lastIndex; ++i) {
+    weighted += weights.d[i] * kKeVPerIndex * static_cast<float>(i);
+    sum += weights.d[i];
+  }
+  return {weights.lastIndex, sum > 0.0f ? weighted / sum : 0.0f};
+}
+
+namespace {
+
+/// Grid indices i where mu falls below muEffective coming from the low end.
+std::vector<int> Crossings(const EngineArray& mu, float muEffective) {
+  std::vector<int> crossings;
+  for (int i = 2; i <= kEngineLastIndex; ++i) {
+    if (mu[i] < muEffective && (crossings.empty() || mu[i - 1] >= muEffective)) crossings.push_back(i);
+  }
+  return crossings;
+}
+
+/// The crossing above the edge nearest the mean energy among the edges up to the last index; the
+/// first crossing when there is no such edge or none above it.
+int ChosenCrossing(const EngineArray& mu, const std::vector<int>& crossings, const BeamSpan& span) {
+  if (crossings.size() < 2) return crossings.front();
+  int edge = 0;
+  float nearest = 0.0f;
+  for (int e = 3; e <= std::min(span.lastIndex, kEngineLastIndex); ++e) {
+    if (!(mu[e] > mu[e - 1])) continue;
+    const float distance = std::fabs(kKeVPerIndex * static_cast<float>(e) - span.kermaMeanKeV);
+    if (edge == 0 || distance < nearest) {
+      edge = e;
+      nearest = distance;
+    }
+  }
+  if (edge == 0) return crossings.front();
+  for (int i : crossings) {
+    if (i > edge) return i;
+  }
+  return crossings.front();
+}
+
+}  // namespace
+
+std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm, const BeamSpan& span) {
   const float muEffective = kLn2 / halfValueLayerCm;
-  int i = 2;
-  while (i <= kEngineLastIndex && mu[i] >= muEffective) ++i;
-  if (i > kEngineLastIndex) return std::nullopt;
+  const std::vector<int> crossings = Crossings(mu, muEffective);
+  if (crossings.empty()) return std::nullopt;
+  const int i = ChosenCrossing(mu, crossings, span);
   const float g = (std::log(mu[i]) - std::log(muEffective)) / (std::log(mu[i]) - std::log(mu[i - 1]));
   const float lnUpper = std::log(kKeVPerIndex * static_cast<float>(i));
   const float lnLower = std::log(kKeVPerIndex * static_cast<float>(i - 1));
@@ -135,14 +180,15 @@ EngineResults ComputeBeamQuality(const EngineTable& table, const EngineArray& sp
   const int exponent = ScalingExponent(*std::max_element(spectrum.begin() + 1, spectrum.end()));
   for (float& value : photonNumbers) value = std::ldexp(value, exponent);
   const KermaWeights weights = ComputeKermaWeights(table, photonNumbers);
+  const BeamSpan span = SpanOf(weights);
   EngineResults results;
   if (const std::optional<float> layer = HalfValueLayer(weights, table.muAl, kAluminiumStepping)) {
     results.hvlAlMm = Printable(*layer * kMmPerCm, 6, 3);
-    results.effectiveEnergyAlKeV = Printable(EffectiveEnergy(table.muAl, *layer), 6, 2);
+    results.effectiveEnergyAlKeV = Printable(EffectiveEnergy(table.muAl, *layer, span), 6, 2);
   }
   if (const std::optional<float> layer = HalfValueLayer(weights, table.muCu, kCopperStepping)) {
     results.hvlCuMm = Printable(*layer * kMmPerCm, 6, 3);
-    results.effectiveEnergyCuKeV = Printable(EffectiveEnergy(table.muCu, *layer), 6, 2);
+    results.effectiveEnergyCuKeV = Printable(EffectiveEnergy(table.muCu, *layer, span), 6, 2);
   }
   results.photonsPerMm2PerCkg = Printable(PhotonsPerMm2PerCkg(table, photonNumbers, weights.lastIndex), 15, 0);
   return results;

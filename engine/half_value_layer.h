@@ -61,9 +61,22 @@ std::optional<float> SearchHalfValueLayer(const std::function<float(int)>& perce
 /// First half-value layer [cm] of the weighted beam in a material with coefficients mu [1/cm].
 std::optional<float> HalfValueLayer(const KermaWeights& weights, const EngineArray& mu, LayerStepping stepping);
 
-/// Effective energy [keV] of a layer: mu_eff = 0.693147/layer, the first grid index i >= 2 with mu(i) < mu_eff,
-/// log-log interpolated with i-1. nullopt when no index up to 600 lies below mu_eff (above 300 keV).
-std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm);
+/// Where a beam's photons lie, for choosing among several energies with the same coefficient.
+struct BeamSpan {
+  int lastIndex = kEngineLastIndex;  /// K, the grid index of the beam's maximum energy
+  float kermaMeanKeV = 0.0f;         /// air-kerma-weighted mean photon energy [keV]
+};
+
+/// The span of the weighted beam: its last index and the mean of 0.5*i weighted by d(i).
+BeamSpan SpanOf(const KermaWeights& weights);
+
+/// Effective energy [keV] of a layer: mu_eff = 0.693147/layer and a grid index i >= 2 with mu(i) < mu_eff
+/// after mu(i-1) >= mu_eff (i = 2 needs only the first), log-log interpolated with i-1. With one such
+/// crossing, or none of the choice below, it is the first from the low end. Behind an absorption edge
+/// the coefficient can reach mu_eff again; then the edge (a rise mu(e) > mu(e-1)) at or below the beam's
+/// maximum energy that lies nearest the beam's kerma-weighted mean energy is chosen, and the first
+/// crossing above it is taken. nullopt when no index up to 600 lies below mu_eff (above 300 keV).
+std::optional<float> EffectiveEnergy(const EngineArray& mu, float halfValueLayerCm, const BeamSpan& span = {});
 
 /// Photons per mm2 that give an exposure of 1 C/kg; sums over grid indices 2..K.
 float PhotonsPerMm2PerCkg(const EngineTable& table, const EngineArray& photonNumbers, int lastIndex);

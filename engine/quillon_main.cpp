@@ -1,10 +1,12 @@
-// Quillon: reads MUs_202202.data and B_SPCTL.temp in the working directory and writes HVL_S2.temp.
+// Quillon: reads MUs_202202.data and B_SPCTL.temp in the working directory and writes HVL_S2.temp;
+// without a table in the working directory it reads the installation's delivered one.
 // "Quillon --version" prints the version instead; any other argument is refused untouched.
 
 #include <cstring>
 #include <exception>
 #include <iostream>
 
+#include "data_folder.h"
 #include "kestrix_version.h"
 #include "message_text.h"
 #include "quillon_run.h"
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    kestrix::RunEngine();
+    kestrix::RunEngine("", kestrix::DeliveredDataFolder(kestrix::ProgramFilePath()));
   } catch (const std::exception& error) {
     // the message may quote bytes of the input files
     std::cerr << "Quillon: " << kestrix::EscapedText(error.what()) << std::endl;

@@ -1,9 +1,12 @@
 #include "quillon_run.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <sstream>
 
 #include "atomic_file.h"
+#include "data_folder.h"
 #include "engine_table.h"
 #include "exchange_folder.h"
 #include "file_system.h"
@@ -22,7 +25,7 @@ std::istringstream OpenInput(const std::string& path) {
 
 }  // namespace
 
-EngineResults RunEngine(const std::string& folder) {
+EngineResults RunEngine(const std::string& folder, const std::string& dataFolder) {
   // The spectrum read and the results written belong together: no other program replaces the
   // exchange files of the folder meanwhile.
   // Taking it also completes a pair that a killed save left half replaced.
@@ -34,7 +37,11 @@ EngineResults RunEngine(const std::string& folder) {
   }
   EngineTable table;
   {
-    const std::string path = ExchangePath(folder, kEngineTableFile);
+    const std::string inFolder = ExchangePath(folder, kEngineTableFile);
+    std::error_code error;
+    const std::string path = !dataFolder.empty() && !std::filesystem::exists(std::filesystem::u8path(inFolder), error)
+                                 ? WorkingOrDeliveredFile(kEngineTableFile, dataFolder)
+                                 : inFolder;
     std::istringstream in = OpenInput(path);
     table = ReadEngineTable(in, path);
   }

@@ -40,6 +40,8 @@ QString EngineProcess::ProgramBesideApplication() {
 
 void EngineProcess::Stop() {
   if (process_ == nullptr) return;
+  // An outdated engine's end is nobody's news.
+  process_->disconnect(this);
   if (process_->state() != QProcess::NotRunning) {
     process_->kill();
     process_->waitForFinished(kKillTimeoutMs);
@@ -53,6 +55,7 @@ bool EngineProcess::Start(QString* error) {
   startFailed_ = false;
   startError_.clear();
   console_.clear();
+  failureClaimed_ = false;
   QFile::remove(QString::fromLatin1(kResultFile));
 
   process_ = new QProcess(this);
@@ -61,6 +64,7 @@ bool EngineProcess::Start(QString* error) {
   process_->setStandardInputFile(QProcess::nullDevice());
   // The engine's console messages are kept to explain a failed run.
   process_->setProcessChannelMode(QProcess::MergedChannels);
+  connect(process_, &QProcess::finished, this, &EngineProcess::Ended);
   process_->start();
   // Waiting for the start only: the engine's work goes on in the background.
   if (!process_->waitForStarted(kStartTimeoutMs)) {
@@ -69,6 +73,12 @@ bool EngineProcess::Start(QString* error) {
     if (error != nullptr) *error = startError_;
     return false;
   }
+  return true;
+}
+
+bool EngineProcess::ClaimFailureReport() {
+  if (failureClaimed_) return false;
+  failureClaimed_ = true;
   return true;
 }
 
@@ -86,7 +96,8 @@ EngineProcess::Outcome EngineProcess::WaitForEnd(int msecs, QString* detail) {
   }
   if (process_->exitCode() != 0) {
     if (detail != nullptr) *detail = QString::number(process_->exitCode());
-    console_ = QString::fromLocal8Bit(process_->readAllStandardOutput()).trimmed();
+    // the console is read once; a second look at the same end keeps it
+    if (console_.isEmpty()) console_ = QString::fromLocal8Bit(process_->readAllStandardOutput()).trimmed();
     return Outcome::FailedExit;
   }
   return Outcome::Finished;

@@ -40,6 +40,10 @@ class EngineProcess : public QObject {
   /// exit code or the reason a start failed when there is one.
   Outcome WaitForEnd(int msecs, QString* detail);
 
+  /// True the first time it is asked after the engine of the last Start() failed, so that a failure
+  /// is reported once, by whoever notices it first.
+  bool ClaimFailureReport();
+
   /// what a failed engine wrote on its console (its own language), empty when nothing
   const QString& ConsoleOutput() const { return console_; }
 
@@ -48,9 +52,13 @@ class EngineProcess : public QObject {
 
   const QString& ProgramPath() const { return programPath_; }
 
- private:
+ signals:
+  /// the engine of the last Start() has ended, however it ended
+  void Ended();
 
+ private:
   QString programPath_;
+  bool failureClaimed_ = false;
   QProcess* process_ = nullptr;
   bool startFailed_ = false;
   QString startError_;

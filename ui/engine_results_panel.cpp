@@ -72,6 +72,7 @@ QString ValueText(const std::optional<double>& value, const char* pattern) {
 }  // namespace
 
 const QString EngineResultsPanel::kNotAvailableText = QStringLiteral("範囲外");
+const QString EngineResultsPanel::kUnavailableText = QStringLiteral("－");
 
 EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("ResultsPanel"));
@@ -147,6 +148,7 @@ void EngineResultsPanel::ClearExtendedFigures() {
 void EngineResultsPanel::UpdateToolTips() {
   // An empty box has nothing to explain.
   for (QLineEdit* box : {text9_, text8_, text11_}) {
+    if (box->text() == kUnavailableText) continue;  // the box's tooltip says why it has no value
     box->setToolTip(box->text().isEmpty() ? QString() : extendedFiguresText_);
   }
 }
@@ -176,15 +178,36 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
                       QDir::toNativeSeparators(engine.ProgramPath()));
       break;
     case EngineProcess::Outcome::Crashed:
-      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) が異常終了しました。結果はありません。"));
-      break;
     case EngineProcess::Outcome::FailedExit:
-      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) がエラーで終了しました。結果はありません。"),
-                      QStringLiteral("終了コード ") + detail, engine.ConsoleOutput());
+      // the main window may have told it already, when the engine ended
+      if (engine.ClaimFailureReport()) ReportEngineFailure(this, outcome, detail, engine);
       break;
     case EngineProcess::Outcome::Finished:
       ReadResults();
       break;
+  }
+  command6_->setEnabled(false);
+}
+
+QString EngineResultsPanel::EngineFailureText(EngineProcess::Outcome outcome) {
+  return outcome == EngineProcess::Outcome::Crashed
+             ? QStringLiteral("半価層の計算 (Quillon) が異常終了しました。結果はありません。")
+             : QStringLiteral("半価層の計算 (Quillon) がエラーで終了しました。結果はありません。");
+}
+
+void EngineResultsPanel::ReportEngineFailure(QWidget* parent, EngineProcess::Outcome outcome, const QString& detail,
+                                             const EngineProcess& engine) {
+  if (outcome == EngineProcess::Outcome::Crashed) {
+    ShowExclamation(parent, EngineFailureText(outcome), QString(), engine.ConsoleOutput());
+  } else {
+    ShowExclamation(parent, EngineFailureText(outcome), QStringLiteral("終了コード ") + detail, engine.ConsoleOutput());
+  }
+}
+
+void EngineResultsPanel::MarkUnavailable(const QString& reason) {
+  for (QLineEdit* box : {text9_, text8_, text11_}) {
+    box->setText(kUnavailableText);
+    box->setToolTip(reason);
   }
   command6_->setEnabled(false);
 }

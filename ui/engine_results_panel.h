@@ -6,13 +6,12 @@
 #include <QWidget>
 
 #include "beam_quality.h"
+#include "engine_process.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace kestrix {
-
-class EngineProcess;
 
 class EngineResultsPanel : public QWidget {
   Q_OBJECT
@@ -22,7 +21,21 @@ class EngineResultsPanel : public QWidget {
   /// shown in a box whose value the engine could not write (a field of asterisks)
   static const QString kNotAvailableText;
 
+  /// shown in every box when the engine gave no figures for the curve (its tooltip says why)
+  static const QString kUnavailableText;
+
   explicit EngineResultsPanel(QWidget* parent);
+
+  /// the message of an engine that crashed or ended with a failure, in Japanese
+  static QString EngineFailureText(EngineProcess::Outcome outcome);
+  /// Reports such an engine over `parent`: the message, the exit code and the engine's own console
+  /// text behind the details button.
+  static void ReportEngineFailure(QWidget* parent, EngineProcess::Outcome outcome, const QString& detail,
+                                  const EngineProcess& engine);
+
+  /// The engine gives no figures for the curve: every box shows kUnavailableText with `reason` as
+  /// its tooltip, and the results command is disabled.
+  void MarkUnavailable(const QString& reason);
 
   QPushButton* Command6() const { return command6_; }
 

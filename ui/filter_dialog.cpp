@@ -13,7 +13,9 @@
 #include "arbitrary_filter_set.h"
 #include "failure_texts.h"
 #include "filter_list_panel.h"
+#include "data_files.h"
 #include "dialog_controls.h"
+#include "entry_review.h"
 #include "input_number.h"
 #include "material_file.h"
 #include "pattern_file_list.h"
@@ -75,7 +77,7 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
   grid->addLayout(buttons, 5, 1, 1, 2);
   grid->setRowStretch(4, 1);
 
-  file1_->SetFolder(QDir::currentPath());
+  file1_->SetFolder(MaterialFolder());
   // A file chosen with the keyboard shows its description as a clicked one does.
   connect(file1_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
     if (item != nullptr) ShowDescription(item->text());
@@ -92,9 +94,12 @@ void FilterDialog::PrepareAndShow() {
   describedName_.clear();
   text2_->clear();
   {
-    // Reading the folder again keeps the chosen file without reading its description.
+    // Reading the folder again keeps the chosen file without reading its description; without
+    // material files of its own, the working folder gives way to the delivered ones.
     const QSignalBlocker quiet(file1_);
-    file1_->Refresh();
+    const QString folder = MaterialFolder();
+    if (folder != file1_->Folder()) file1_->SetFolder(folder);
+    else file1_->Refresh();
   }
   CentreOverWindow(this, parentWidget());
   show();
@@ -102,10 +107,16 @@ void FilterDialog::PrepareAndShow() {
   activateWindow();
 }
 
+QString FilterDialog::PathOf(const QString& name) const {
+  // a file of the working folder keeps its bare name, as the exported headers and the quality window show it
+  if (QDir(file1_->Folder()) == QDir(QDir::currentPath())) return name;
+  return QDir(file1_->Folder()).filePath(name);
+}
+
 bool FilterDialog::ShowDescription(const QString& name) {
   describedName_ = name;
   try {
-    materialDescription_ = QString::fromUtf8(LoadMaterialDescription(name.toStdString()).c_str());
+    materialDescription_ = QString::fromUtf8(LoadMaterialDescription(PathOf(name).toStdString()).c_str());
     label5_->setText(materialDescription_);
   } catch (const std::exception& e) {
     label5_->clear();
@@ -142,12 +153,21 @@ void FilterDialog::AddFilter() {
     ShowExclamation(this, QStringLiteral("フィルターの厚さを入力して下さい。"));
     return;
   }
+  // Full-width digits count as digits; a thickness that is not a number is refused like an empty one.
+  const QString thicknessText = AsciiNumberText(text2_->text());
+  if (!StartsWithNumber(thicknessText)) {
+    ShowExclamation(this, QStringLiteral("フィルターの厚さ「") + text2_->text() +
+                              QStringLiteral("」は数ではありません。厚さを mm で入力して下さい。"));
+    text2_->setFocus();
+    text2_->selectAll();
+    return;
+  }
   if (filters_.count >= kArbitraryFilterSlots) {
     ShowExclamation(this, QStringLiteral("任意材質フィルタは３種類まで設定できます。"));
     return;
   }
   // A thickness too large for a number would turn a zero coefficient into NaN in the spectrum.
-  const double thicknessMm = ParseLeadingNumber(text2_->text().toStdString());
+  const double thicknessMm = ParseLeadingNumber(thicknessText.toStdString());
   const double thicknessCm = thicknessMm * kCmPerMm;
   if (!std::isfinite(thicknessCm)) {
     ShowExclamation(this, QStringLiteral("フィルターの厚さが大きすぎます。"));
@@ -164,7 +184,7 @@ void FilterDialog::AddFilter() {
   MaterialFile material;
   GridArray coefficients{};
   try {
-    material = LoadMaterialFile(name.toStdString());
+    material = LoadMaterialFile(PathOf(name).toStdString());
     coefficients = ArbitraryFilterCoefficientsFor(material);
   } catch (const std::exception& e) {
     ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
@@ -175,7 +195,7 @@ void FilterDialog::AddFilter() {
   const int slot = AddArbitraryFilter(filters_, coefficients, thicknessCm);
   if (slot >= kArbitraryFilterSlots) enableSetCommand_(false);
   panel_.ListFilter(slot, materialDescription_, thicknessCm);
-  if (filterAdded_) filterAdded_(FilterRequest{name.toStdString(), thicknessMm});
+  if (filterAdded_) filterAdded_(FilterRequest{PathOf(name).toStdString(), thicknessMm});
   hide();
 }
 

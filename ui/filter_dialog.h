@@ -38,6 +38,8 @@ class FilterDialog : public QWidget {
   QString MaterialDescription() const { return materialDescription_; }
 
  private:
+  /// the file `name` of the listed folder, as the material-file readers take it
+  QString PathOf(const QString& name) const;
   /// Reads the description of the file `name` into Label5; false (after a message) when the
   /// file cannot be read.
   bool ShowDescription(const QString& name);

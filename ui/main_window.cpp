@@ -16,6 +16,7 @@
 #include "atomic_file.h"
 #include "button_pictures.h"
 #include "calculation_run.h"
+#include "entry_review.h"
 #include "entry_texts.h"
 #include "engine_process.h"
 #include "engine_results_panel.h"
@@ -37,8 +38,6 @@ namespace {
 
 const QColor kLightGreen(192, 255, 192);
 const QColor kLightCyan(192, 255, 255);
-/// the property holding an input box's name as messages give it
-constexpr const char* kBoxNameProperty = "boxName";
 
 /// a rectangle in twips of the parent's client area, in pixels
 QRect Twips(int x, int y, int width, int height) { return QRect(x / 15, y / 15, width / 15, height / 15); }
@@ -112,6 +111,8 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
   BuildRightColumn();
   BuildBottomBand();
   InstallKeyPreview();
+  // A failing engine is told when it ends, not only when its results are asked for.
+  connect(&engine_, &EngineProcess::Ended, this, &MainWindow::EngineEnded, Qt::QueuedConnection);
 }
 
 void MainWindow::BuildGraphArea() {
@@ -128,6 +129,16 @@ void MainWindow::BuildGraphArea() {
   text7_ = new QLineEdit(content_);
   text7_->setObjectName(QStringLiteral("Text7"));
   text7_->setGeometry(Twips(5640, 6240, 855, 330));
+  // The status line says what the last Graph Draw corrected, on the graph box's bottom row.
+  statusLine_ = new QLabel(content_);
+  statusLine_->setObjectName(QStringLiteral("StatusLine"));
+  statusLine_->setGeometry(Twips(6660, 6150, 4470, 420));
+  statusLine_->setFont(RoundedGothicFont(8));
+  statusLine_->setWordWrap(true);
+  statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  QPalette statusColors = statusLine_->palette();
+  statusColors.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  statusLine_->setPalette(statusColors);
   for (QLineEdit* box : {text6_, text7_}) {
     box->setFont(TimesFont(11));
     box->setAlignment(Qt::AlignRight);
@@ -218,11 +229,6 @@ void MainWindow::BuildBottomBand() {
   text13_ = InputBox(QStringLiteral("Text13"), 8400, conditionPanel);
   text3_ = InputBox(QStringLiteral("Text3"), 8880, conditionPanel);
   text4_ = InputBox(QStringLiteral("Text4"), 9360, conditionPanel);
-  // how messages name the filtration boxes
-  text2_->setProperty(kBoxNameProperty, QStringLiteral("固有ろ過 (ベリリウム)"));
-  text13_->setProperty(kBoxNameProperty, QStringLiteral("固有ろ過 (アルミ当量)"));
-  text3_->setProperty(kBoxNameProperty, QStringLiteral("アルミ付加フィルタ"));
-  text4_->setProperty(kBoxNameProperty, QStringLiteral("銅付加フィルタ"));
   Caption(QStringLiteral("Ｘ線管電圧(～300)"), 4920, 7020, japanese, conditionPanel);
   Caption(QStringLiteral("ターゲット角度"), 4920, 7500, japanese, conditionPanel);
   Caption(QStringLiteral("固有ろ過"), 4920, 8220, japanese, conditionPanel);
@@ -396,6 +402,7 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   results_->Command6()->setEnabled(false);
   command7_->setEnabled(false);
   command8_->setEnabled(false);
+  SetStatus(QString());
   waveformOptions_[0]->setChecked(true);
   state_.rectification = RectificationType::ConstantPotential;
   SetDisplayOptionsEnabled(true);
@@ -434,9 +441,12 @@ void MainWindow::GraphDraw() {
 
   picture3_->SwitchCursorOff();
   if (drawn) {
-    results_->ClearResults();
-    results_->Command6()->setEnabled(true);
-    command7_->setEnabled(true);
+    // Data Save exports the exchange file: a file the folder did not take would be an older spectrum's.
+    if (exchangeSaved_) {
+      results_->ClearResults();
+      results_->Command6()->setEnabled(true);
+    }
+    command7_->setEnabled(exchangeSaved_);
     command8_->setEnabled(true);
   } else {
     // Nothing was added to the graph: it stays as it was. The engine's figures of the last
@@ -453,22 +463,26 @@ void MainWindow::GraphDraw() {
 
 bool MainWindow::CalculateSpectrum() {
   const SpectrumModel model = state_.spectrumModel;
-  const RunInputTexts texts = InputTexts();
-  const RunInputs inputs = ReadRunInputs(texts, model);
-  if (inputs.tubeVoltageText) text1_->setText(QString::fromStdString(*inputs.tubeVoltageText));
-  if (inputs.inherentFiltrationReplaced) {
-    text2_->setText(QStringLiteral("0"));
-    text13_->setText(QStringLiteral("0.5"));
-  }
-
-  // The corrections above stay; what is left negative would amplify the beam.
-  if (QLineEdit* negative = NegativeFilterBox(inputs.filters)) {
-    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n「") + negative->property(kBoxNameProperty).toString() +
-                              QStringLiteral("」に負の値は入力できません。0 以上の値を入力して下さい。"));
-    negative->setFocus();
-    negative->selectAll();
+  QLineEdit* const boxes[kEntryBoxCount] = {text1_, text5_, text2_, text13_, text3_, text4_};
+  EntryTexts typed;
+  for (std::size_t k = 0; k < kEntryBoxCount; ++k) typed[k] = boxes[k]->text();
+  const EntryReview review = ReviewEntries(typed, model);
+  if (review.refusedBox) {
+    // Refused before any correction: the boxes stay as typed.
+    SetStatus(QString());
+    QLineEdit* refused = boxes[static_cast<std::size_t>(*review.refusedBox)];
+    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + review.refusal);
+    refused->setFocus();
+    refused->selectAll();
     return false;
   }
+  // Every box shows the value the calculation uses, and the status line says what was corrected.
+  for (std::size_t k = 0; k < kEntryBoxCount; ++k) {
+    if (boxes[k]->text() != review.shown[k]) boxes[k]->setText(review.shown[k]);
+  }
+  SetStatus(review.corrections.join(QLatin1Char('\n')));
+  const RunInputTexts texts = ToRunInputTexts(review.shown);
+  const RunInputs& inputs = review.inputs;
 
   CalculationState& calculation = state_.calculation;
   try {
@@ -482,23 +496,39 @@ bool MainWindow::CalculateSpectrum() {
   std::ostringstream exchange(std::ios::binary);
   WriteSpectrumExchange(exchange, relative);
   const std::string exchangeText = exchange.str();
+  DrawnRun run{RunSettings{model, ParseRunEntries(texts), state_.rectification, DisplayQuantity::PhotonNumber},
+               state_.filterFiles, QString()};
+  bool exchangeSaved = true;
   try {
     SaveFileAtomically(kSpectrumExchangeFile, [&exchangeText](std::ostream& out) { out << exchangeText; });
   } catch (const std::exception& error) {
-    // Nothing is drawn for a spectrum that the exports and the engine would not see.
-    calculation.SpectrumPeak = 0;
-    ShowExclamation(this, QStringLiteral("スペクトルファイルを書き込めませんでした。\n") + SaveFailureText(error),
+    // The curve is drawn all the same; only the engine, which reads the file, has nothing to work on.
+    exchangeSaved = false;
+    run.engineFailure = QStringLiteral("作業フォルダに ") + QString::fromLatin1(kSpectrumExchangeFile) +
+                        QStringLiteral(" を書き込めないため、半価層の計算 (Quillon) は行っていません");
+    const QString folder = QDir::toNativeSeparators(QDir::currentPath());
+    ShowExclamation(this,
+                    QStringLiteral("スペクトルファイルを書き込めませんでした。\n") + SaveFailureText(error) +
+                        QStringLiteral("\n曲線は描きますが、半価層・実効エネルギー・光子フルエンスはありません。"),
                     QString::fromLatin1(kSpectrumExchangeFile));
-    return false;
+    AppendStatus(QStringLiteral("作業フォルダ ") + folder + QStringLiteral(" に書き込めません: 半価層の計算 (Quillon) と "
+                                                                         "Data Save はできません。書き込めるフォルダで Kestrix を起動して下さい。"));
   }
   results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
-  SetLastRun(DrawnRun{RunSettings{model, ParseRunEntries(texts), state_.rectification, DisplayQuantity::PhotonNumber},
-                      state_.filterFiles});
+  const QString engineFailure = run.engineFailure;
+  SetLastRun(std::move(run));
   Yield();
 
   ApplyDisplayQuantity(state_.displayQuantity, inputs.kVp, calculation);
   state_.curveColorIndex = SelectedColorIndex();
   picture3_->PlotSpectrumCurve(state_.curveColorIndex);
+  exchangeSaved_ = exchangeSaved;
+  if (!exchangeSaved) {
+    engine_.Stop();  // an earlier engine would deliver the figures of an older spectrum
+    results_->MarkUnavailable(engineFailure);
+    Yield();
+    return true;
+  }
 
   QString startError;
   if (!engine_.Start(&startError)) {
@@ -509,13 +539,31 @@ bool MainWindow::CalculateSpectrum() {
   return true;
 }
 
-QLineEdit* MainWindow::NegativeFilterBox(const FilterSet& filters) const {
-  if (filters.tBe < 0) return text2_;
-  if (filters.tAlInh < 0) return text13_;
-  if (filters.tAlAdd < 0) return text3_;
-  if (filters.tCu < 0) return text4_;
-  return nullptr;
+void MainWindow::EngineEnded() {
+  QString detail;
+  const EngineProcess::Outcome outcome = engine_.WaitForEnd(0, &detail);
+  if (outcome != EngineProcess::Outcome::Crashed && outcome != EngineProcess::Outcome::FailedExit) return;
+  // Told when it happens, once; the quality window then shows no engine figures for the curve.
+  if (state_.lastRun && state_.lastRun->engineFailure.isEmpty()) {
+    state_.lastRun->engineFailure = EngineResultsPanel::EngineFailureText(outcome);
+    emit RunFiguresChanged();
+  }
+  AppendStatus(EngineResultsPanel::EngineFailureText(outcome));
+  results_->MarkUnavailable(EngineResultsPanel::EngineFailureText(outcome));
+  if (engine_.ClaimFailureReport()) EngineResultsPanel::ReportEngineFailure(this, outcome, detail, engine_);
 }
+
+void MainWindow::AppendStatus(const QString& text) {
+  const QString now = statusLine_->text();
+  SetStatus(now.isEmpty() ? text : now + QLatin1Char('\n') + text);
+}
+
+void MainWindow::SetStatus(const QString& text) {
+  statusLine_->setText(text);
+  statusLine_->setToolTip(text);
+}
+
+QString MainWindow::StatusText() const { return statusLine_->text(); }
 
 void MainWindow::SetLastRun(std::optional<DrawnRun> run) {
   state_.lastRun = std::move(run);
@@ -523,9 +571,10 @@ void MainWindow::SetLastRun(std::optional<DrawnRun> run) {
 }
 
 RunInputTexts MainWindow::InputTexts() const {
-  return RunInputTexts{text1_->text().toStdString(),  text5_->text().toStdString(),
-                       text2_->text().toStdString(),  text13_->text().toStdString(),
-                       text3_->text().toStdString(),  text4_->text().toStdString()};
+  EntryTexts texts;
+  QLineEdit* const boxes[kEntryBoxCount] = {text1_, text5_, text2_, text13_, text3_, text4_};
+  for (std::size_t k = 0; k < kEntryBoxCount; ++k) texts[k] = AsciiNumberText(boxes[k]->text());
+  return ToRunInputTexts(texts);
 }
 
 void MainWindow::SetInputTexts(const RunInputTexts& texts) {
@@ -567,6 +616,7 @@ void MainWindow::ClearGraph() {
   results_->ClearResults();
   results_->ClearExtendedFigures();
   SetLastRun(std::nullopt);
+  SetStatus(QString());
   SetDisplayOptionsEnabled(true);
   picture3_->ModelCaption()->show();
 }

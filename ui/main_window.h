@@ -77,6 +77,9 @@ class MainWindow : public QWidget {
   /// when all slots are taken.
   bool AddMaterialFilter(const FilterRequest& file, const MaterialFile& material);
 
+  /// the status line: what the last Graph Draw corrected, or why the engine's figures are missing
+  QString StatusText() const;
+
   /// true while a calculation run is in progress (including its two yields)
   bool RunInProgress() const { return runInProgress_; }
 
@@ -105,8 +108,12 @@ class MainWindow : public QWidget {
   void InstallKeyPreview();
   /// an input box the user types into (not a read-out box)
   static bool IsInputBox(const QWidget* widget);
-  /// the first filtration box whose value, after the run's corrections, is negative; null if none
-  QLineEdit* NegativeFilterBox(const FilterSet& filters) const;
+  /// Writes the status line (empty: nothing to say).
+  void SetStatus(const QString& text);
+  /// Adds a line to the status line.
+  void AppendStatus(const QString& text);
+  /// the engine of the last run ended: a failure is told at once and marks the run's figures
+  void EngineEnded();
   /// Enter on `focus`: presses Graph Draw from an input box, or the focused button; false when
   /// the key is left to the control
   bool PressForEnter(QWidget* focus);
@@ -128,6 +135,8 @@ class MainWindow : public QWidget {
   ProgramState& state_;
   EngineProcess& engine_;
   bool runInProgress_ = false;
+  /// whether the last drawn run's exchange file was written
+  bool exchangeSaved_ = true;
 
   /// the client area of fixed size, inside the window's scroll area
   QWidget* content_ = nullptr;
@@ -135,6 +144,7 @@ class MainWindow : public QWidget {
   QLineEdit* text6_ = nullptr;
   QLineEdit* text7_ = nullptr;
   QLabel* label16_ = nullptr;
+  QLabel* statusLine_ = nullptr;
   EngineResultsPanel* results_ = nullptr;
   QRadioButton* colorOptions_[6] = {};   // Option1..Option6
   QRadioButton* waveformOptions_[3] = {};  // Option7..Option9

@@ -2,6 +2,7 @@
 // Program-wide state of Kestrix: lives as long as the program, survives hiding the windows
 // and is never saved to disk.
 
+#include <QString>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct DrawnRun {
   RunSettings settings;
   /// the material files and thicknesses of the arbitrary filters, in slot order
   std::vector<FilterRequest> filters;
+  /// why the engine gave no figures for this run (Japanese), empty while it may give them
+  QString engineFailure;
 };
 
 struct ProgramState {

@@ -17,6 +17,7 @@
 
 #include "batch_run.h"
 #include "beam_figures.h"
+#include "data_files.h"
 #include "decimal_text.h"
 #include "dialog_controls.h"
 #include "engine_results_panel.h"
@@ -94,9 +95,12 @@ QString MissingEngineReason(const RunOutcome& outcome, std::size_t field) {
 /// The value of a figure of `outcome`, and why it is missing when it is; the air kerma comes from
 /// `airKerma` (with its reason), computed at the window's distance.
 std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, QString* reason,
-                               const std::pair<std::optional<double>, QString>& airKerma) {
+                               const std::pair<std::optional<double>, QString>& airKerma,
+                               const QString& engineFailure) {
   std::optional<double> value;
-  if (row.source == Source::Engine) {
+  if (row.source == Source::Engine && !engineFailure.isEmpty()) {
+    *reason = engineFailure;  // Quillon gave no figures for this curve: none are shown in its stead
+  } else if (row.source == Source::Engine) {
     value = FigureValue(outcome, row.index);
     if (!value) *reason = MissingEngineReason(outcome, row.index);
   } else if (row.source == Source::Extended) {
@@ -107,6 +111,15 @@ std::optional<double> RowValue(const RunOutcome& outcome, const FigureRow& row, 
     if (!value) *reason = airKerma.second;
   }
   return value;
+}
+
+/// What stands in place of a missing value: a dash where there is no figure to be had (the air kerma
+/// of a relative model, an engine that gave none), "範囲外" where the beam has none.
+QString MissingText(const FigureRow& row, const QString& engineFailure) {
+  if (row.source == Source::AirKerma || (row.source == Source::Engine && !engineFailure.isEmpty())) {
+    return EngineResultsPanel::kUnavailableText;
+  }
+  return EngineResultsPanel::kNotAvailableText;
 }
 
 /// The value as the window shows it: the engine's layers and energies as its result file and
@@ -348,7 +361,7 @@ const RunOutcome* QualityWindow::Outcome() {
     // The table and material files are read once for the filters of the run, then reused.
     if (!batch_ || !SameFiles(batchFilters_, run->filters)) {
       batch_.reset();
-      batch_ = std::make_unique<BatchRun>(kAttenuationTableFile, run->filters);
+      batch_ = std::make_unique<BatchRun>(DataFile(kAttenuationTableFile), run->filters);
       batchFilters_ = run->filters;
     }
     outcome_ = batch_->Run(run->settings);
@@ -393,13 +406,12 @@ void QualityWindow::ShowFigures() {
                          .join(QLatin1Char('\n')));
   distance_->setEnabled(outcome->absoluteSpectrum.has_value());
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
+  const QString& engineFailure = mainWindow_.LastRun()->engineFailure;
   for (std::size_t k = 0; k < FigureRows().size(); ++k) {
     const FigureRow& row = FigureRows()[k];
     QString reason;
-    const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma);
-    values_[k]->setText(value                         ? ShownText(row, *value)
-                        : row.source == Source::AirKerma ? QStringLiteral("－")
-                                                         : EngineResultsPanel::kNotAvailableText);
+    const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma, engineFailure);
+    values_[k]->setText(value ? ShownText(row, *value) : MissingText(row, engineFailure));
     values_[k]->setToolTip(value ? QString::fromUtf8(row.tip) : reason);
   }
 }
@@ -433,9 +445,9 @@ QString QualityWindow::FiguresText() {
   if (outcome->absoluteSpectrum) line(QStringLiteral("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("cm"));
   for (const FigureRow& row : FigureRows()) {
     QString reason;
-    const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma);
+    const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma, run.engineFailure);
     line(QString::fromUtf8(row.name),
-         value ? FullText(*value) : EngineResultsPanel::kNotAvailableText + QStringLiteral(" (") + reason + QLatin1Char(')'),
+         value ? FullText(*value) : MissingText(row, run.engineFailure) + QStringLiteral(" (") + reason + QLatin1Char(')'),
          QString::fromUtf8(row.unit));
   }
   return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
@@ -469,7 +481,7 @@ void QualityWindow::LoadQualities() {
   qualities_.clear();
   qualityBox_->clear();
   try {
-    qualities_ = LoadRadiationQualities(kRadiationQualitiesFile);
+    qualities_ = LoadRadiationQualities(DataFile(kRadiationQualitiesFile));
   } catch (const std::exception& error) {
     qualityBox_->setEnabled(false);
     applyQuality_->setEnabled(false);
@@ -525,9 +537,9 @@ void QualityWindow::ApplyQuality() {
   QualityPlan plan;
   std::optional<QualityOutcome> realised;
   try {
-    plan = PlanQuality(quality, base, userFilters, kAttenuationTableFile);
+    plan = PlanQuality(quality, base, userFilters, DataFile(kAttenuationTableFile));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    BatchRun batch(kAttenuationTableFile, plan.filters);  // reads every material file first
+    BatchRun batch(DataFile(kAttenuationTableFile), plan.filters);  // reads every material file first
     realised = RunQuality(batch, plan);
     QApplication::restoreOverrideCursor();
   } catch (const RadiationQualityError&) {
@@ -612,7 +624,7 @@ void QualityWindow::FitEntry() {
   FitOutcome fitted;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    BatchRun batch(kAttenuationTableFile, mainWindow_.FilterFiles());
+    BatchRun batch(DataFile(kAttenuationTableFile), mainWindow_.FilterFiles());
     fitted = batch.Fit(settings, request);
     QApplication::restoreOverrideCursor();
   } catch (const RunError& error) {

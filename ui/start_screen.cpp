@@ -8,6 +8,7 @@
 
 #include "attenuation_table.h"
 #include "button_pictures.h"
+#include "data_files.h"
 #include "engine_process.h"
 #include "exchange_files.h"
 #include "focus_frame.h"
@@ -113,7 +114,7 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
 
 void StartScreen::ChooseModel(SpectrumModel model) {
   try {
-    state_.calculation.LoadAttenuationTable(kAttenuationTableFile);
+    state_.calculation.LoadAttenuationTable(DataFile(kAttenuationTableFile));
   } catch (const std::exception& error) {
     ShowExclamation(this, QStringLiteral("減弱係数テーブルを読み込めませんでした。\n") + ReadFailureText(error),
                     FilePlace(QString::fromLatin1(kAttenuationTableFile), FailureLine(error)));

@@ -4,6 +4,7 @@
 #include "batch_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "atomic_file.h"
+#include "attenuation_table.h"
 #include "beam_figures.h"
 #include "cli_test_files.h"
 #include "entry_texts.h"
@@ -275,6 +277,49 @@ TEST(BatchRun, ExtendedFiguresAgreeWithTheEngineAndHardenWithFiltration) {
   EXPECT_GT(*filtered.extended.values[kHvl1Al], *bare.extended.values[kHvl1Al]);
   EXPECT_GT(*filtered.extended.values[kHomogeneityAl], *bare.extended.values[kHomogeneityAl]);
   EXPECT_GT(*filtered.extended.values[kMeanEnergy], *bare.extended.values[kMeanEnergy]);
+}
+
+/// The energy above copper's K edge (8.98 keV) and below kVp where the log-log interpolated copper
+/// coefficient of the table equals ln 2 / layer, found by bisection in double precision [keV].
+double CopperEnergyAboveTheEdge(double layerMm, double kVp) {
+  std::ifstream file(test::DeliveredTable(), std::ios::binary);
+  const AttenuationTable table = ReadAttenuationTable(file, "table");
+  const double muEffective = std::log(2.0) / (layerMm * 0.1);
+  auto mu = [&table](double keV) {  // grid index i holds 0.5 i keV
+    const int i = static_cast<int>(std::floor(keV * 2));
+    const double t = (std::log(keV) - std::log(0.5 * i)) / (std::log(0.5 * (i + 1)) - std::log(0.5 * i));
+    return std::exp(std::log(table.muCu[i]) + t * (std::log(table.muCu[i + 1]) - std::log(table.muCu[i])));
+  };
+  double low = 9.0, high = kVp;  // 9 keV is the first grid energy above the edge
+  EXPECT_GT(mu(low), muEffective);
+  EXPECT_LT(mu(high), muEffective);
+  for (int step = 0; step < 60; ++step) {
+    const double middle = 0.5 * (low + high);
+    (mu(middle) > muEffective ? low : high) = middle;
+  }
+  return low;
+}
+
+TEST(BatchRun, SoftBeamsHaveTheirCopperEffectiveEnergyAboveTheKEdge) {
+  BatchRun batch(test::DeliveredTable(), {});
+  // H-30 (30 kV, 1 mm Be, 0.5 mm Al) and a 35 kV beam, whose copper layer's coefficient is also reached
+  // below the edge, and a 40 kV beam whose coefficient lies below the edge's foot (one solution)
+  const std::vector<std::pair<SpectrumModel, RunInputTexts>> beams{
+      {SpectrumModel::Tucker, {"30", "20", "1", "0.5", "0", "0"}},
+      {SpectrumModel::Physics, {"30", "20", "1", "0.5", "0", "0"}},
+      {SpectrumModel::Birch, {"35", "20", "1", "0.5", "0", "0"}},
+      {SpectrumModel::Tucker, {"40", "20", "1", "1", "0", "0"}},
+  };
+  for (const auto& [model, texts] : beams) {
+    const RunOutcome run = batch.Run(Settings(model, texts));
+    ASSERT_TRUE(run.results && run.results->effectiveEnergyCuKeV && run.extended.values[kHvl1Cu]) << texts.tubeVoltage;
+    const double energy = *run.results->effectiveEnergyCuKeV;
+    EXPECT_GT(energy, 8.98) << texts.tubeVoltage;
+    // the engine's single-precision stepped layer against the root of the transmission curve
+    EXPECT_NEAR(energy, CopperEnergyAboveTheEdge(*run.extended.values[kHvl1Cu], std::stod(texts.tubeVoltage)),
+                0.01 * energy)
+        << texts.tubeVoltage;
+  }
 }
 
 TEST(BatchRun, FitRoundTripReturnsTheAddedAluminium) {

@@ -160,16 +160,53 @@ TEST(EffectiveEnergy, CoefficientEqualToTheEffectiveOneDoesNotStopTheSearch) {
   EXPECT_REL_NEAR(*energy, std::exp(std::log(3.5) - g * (std::log(3.5) - std::log(3.0))), 1e-5);
 }
 
-TEST(EffectiveEnergy, FirstCrossingFromTheLowEndWins) {
+/// Coefficients 10/cm everywhere but a dip below mu_eff = 1/cm at index 20 and 0.1/cm from index 300:
+/// two crossings, 10 keV and 150 keV, with a rise (an edge) at index 21 between them.
+EngineArray TwoCrossings() {
   EngineArray mu{};
   mu.fill(10.0f);
-  mu[20] = 0.1f;  // below the effective coefficient long before the later crossing
+  mu[20] = 0.1f;
   mu[21] = 10.0f;
   for (int i = 300; i <= 600; ++i) mu[i] = 0.1f;
-  const auto energy = EffectiveEnergy(mu, 0.693147f);
+  return mu;
+}
+
+TEST(EffectiveEnergy, AnEdgeAboveTheBeamsMaximumEnergyLeavesTheFirstCrossing) {
+  const auto energy = EffectiveEnergy(TwoCrossings(), 0.693147f, BeamSpan{20, 9.0f});
   ASSERT_TRUE(energy);
   EXPECT_GT(*energy, 9.5f);
   EXPECT_LE(*energy, 10.0f);
+}
+
+TEST(EffectiveEnergy, BehindAnEdgeWithinTheBeamTheCrossingAboveItIsTaken) {
+  for (float mean : {8.0f, 60.0f}) {  // the only edge is the nearest whichever side the mean lies
+    const auto energy = EffectiveEnergy(TwoCrossings(), 0.693147f, BeamSpan{400, mean});
+    ASSERT_TRUE(energy);
+    EXPECT_GT(*energy, 149.5f) << mean;
+    EXPECT_LE(*energy, 150.0f) << mean;
+  }
+}
+
+TEST(EffectiveEnergy, TheEdgeNearestTheMeanEnergyChoosesTheCrossing) {
+  EngineArray mu = TwoCrossings();  // edges at 10.5 and 100 keV, crossings at 10, 75 and 150 keV
+  mu[150] = 0.1f;
+  for (int i = 151; i < 200; ++i) mu[i] = 0.1f;
+  const auto low = EffectiveEnergy(mu, 0.693147f, BeamSpan{400, 30.0f});
+  const auto high = EffectiveEnergy(mu, 0.693147f, BeamSpan{400, 140.0f});
+  ASSERT_TRUE(low && high);
+  EXPECT_NEAR(*low, 75.0f, 0.5f);
+  EXPECT_NEAR(*high, 150.0f, 0.5f);
+}
+
+TEST(EffectiveEnergy, SpanIsTheLastIndexAndTheKermaWeightedMean) {
+  KermaWeights weights;
+  weights.d[20] = 0.25f;  // 10 keV
+  weights.d[40] = 0.75f;  // 20 keV
+  weights.lastIndex = 41;
+  weights.sum = 1.0f;
+  const BeamSpan span = SpanOf(weights);
+  EXPECT_EQ(span.lastIndex, 41);
+  EXPECT_FLOAT_EQ(span.kermaMeanKeV, 17.5f);
 }
 
 TEST(EffectiveEnergy, AboveThreeHundredKeVThereIsNoValue) {

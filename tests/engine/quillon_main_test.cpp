@@ -112,12 +112,22 @@ TEST(Quillon, NegativePhotonNumbersAndRawBytesAreRefusedEscaped) {
   EXPECT_NE(RunQuillonIn(work.path()).err.find("\\x1b[2J"), std::string::npos);
 }
 
-TEST(Quillon, EmptyFolderIsAnErrorNamingTheTable) {
-  ScratchFolder work;
-  const ProgramRun run = RunQuillonIn(work.path());
+TEST(Quillon, WithoutATableInTheFolderTheDeliveredOneIsRead) {
+  // The build tree keeps the delivered data in <build>/share/kestrix beside <build>/bin, as an installation does.
+  ScratchFolder empty;
+  const ProgramRun run = RunQuillonIn(empty.path());
   EXPECT_GT(run.exitStatus, 0);
-  EXPECT_NE(run.err.find("MUs_202202.data"), std::string::npos) << run.err;
-  EXPECT_EQ(work.EntryCount(), 0);
+  EXPECT_NE(run.err.find("B_SPCTL.temp"), std::string::npos) << run.err;
+  EXPECT_EQ(empty.EntryCount(), 0);
+
+  ScratchFolder bare, withTable;
+  std::filesystem::copy_file(std::filesystem::path(KESTRIX_DELIVERED_DATA) / kEngineTableFile, withTable / kEngineTableFile);
+  for (const ScratchFolder* work : {&bare, &withTable}) {
+    WriteBytes(*work / kSpectrumExchangeFile, SpectrumFile(test::SmoothSpectrum(100.0)));
+    ASSERT_EQ(RunQuillonIn(work->path()).exitStatus, 0) << RunQuillonIn(work->path()).err;
+  }
+  EXPECT_EQ(ReadBytes(bare / kResultFile), ReadBytes(withTable / kResultFile));
+  EXPECT_EQ(bare.EntryCount(), 2) << "the table is read where it is, not copied";
 }
 
 TEST(Quillon, RunsOnTheDeliveredTable) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed programs work from any folder: cmake --install into a fresh prefix, then kestrix-cli
-# from an empty folder computes with the installed data, and every program and the Python package
-# report one version. The installed Python package holds only the files that run.
+# from an empty folder computes with the installed data, Quillon beside a spectrum alone reads the
+# installed table, and every program (Kestrix without a display) and the Python package report one
+# version. The installed Python package holds only the files that run.
 set -euo pipefail
 build="$1"
 python="$2"
@@ -26,6 +27,19 @@ grep -q "\"attenuation_table\": \"$prefix/share/kestrix/MUs_202202.data\"" <<< "
 "$prefix/bin/kestrix-cli" --kv 150 --filter Sn.ele:0.2 --no-table > /dev/null
 "$prefix/bin/kestrix-cli" --quality N-100 --no-table > /dev/null
 
+# Quillon on a spectrum alone takes the installed table
+spectrum="$(mktemp -d)"
+trap 'rm -rf "$prefix" "$empty" "$spectrum"' EXIT
+"$prefix/bin/kestrix-cli" --kv 100 --no-table --exchange "$spectrum" > /dev/null
+cp "$spectrum/HVL_S2.temp" "$spectrum/expected" && rm "$spectrum/HVL_S2.temp"
+(cd "$spectrum" && "$prefix/bin/Quillon" > /dev/null)
+cmp "$spectrum/HVL_S2.temp" "$spectrum/expected" || { echo "Quillon without a table in its folder differs" >&2; exit 1; }
+# Kestrix tells its version without a display
+kestrix_version=""
+if [ -x "$prefix/bin/Kestrix" ]; then
+  kestrix_version="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/Kestrix" --version)"
+fi
+
 cli_version="$("$prefix/bin/kestrix-cli" --version)"
 quillon_version="$("$prefix/bin/Quillon" --version)"
 python_version="$(PYTHONPATH="$prefix/share/kestrix/python" "$python" -c 'import kestrix; print(kestrix.__version__)')"
@@ -33,6 +47,8 @@ python_version="$(PYTHONPATH="$prefix/share/kestrix/python" "$python" -c 'import
   { echo "kestrix-cli says '$cli_version', Python says '$python_version'" >&2; exit 1; }
 [ "$quillon_version" = "Quillon $python_version" ] ||
   { echo "Quillon says '$quillon_version', Python says '$python_version'" >&2; exit 1; }
+[ -z "$kestrix_version" ] || [ "$kestrix_version" = "Kestrix $python_version" ] ||
+  { echo "Kestrix says '$kestrix_version', Python says '$python_version'" >&2; exit 1; }
 # nothing was written into the folder it ran in
 [ -z "$(ls -A "$empty")" ] || { echo "files left in the working folder: $(ls -A "$empty")" >&2; exit 1; }
 echo "installed programs work from an empty folder, version $python_version"

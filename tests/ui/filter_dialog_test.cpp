@@ -161,20 +161,21 @@ class FilterDialogTest : public QObject {
     QCOMPARE(bench.panel.Lines().first(), description + QStringLiteral(" / 1 mm"));
   }
 
-  void TextWithoutNumberIsZeroAndHugeThicknessIsRefused() {
+  void TextWithoutNumberAndHugeThicknessAreRefusedFullWidthDigitsRead() {
     WorkingFolder folder(false);
     CopyDelivered(folder, "Sn.ele");
     Bench bench;
-    bench.dialog.PrepareAndShow();
-    bench.Add("Sn.ele", "thick");
-    QCOMPARE(bench.state.filters.thickness[1], 0.0);
-    QCOMPARE(bench.panel.Lines().first(), QStringLiteral("Sn  Tin  (Z=50) / 0 mm"));
     MessageBoxCatcher catcher;
     bench.dialog.PrepareAndShow();
-    bench.Add("Sn.ele", "1e999");
-    QCOMPARE(catcher.texts.size(), 1);
-    QCOMPARE(bench.state.filters.count, 1);
+    for (const char* refused : {"thick", "Sn", "1e999"}) bench.Add("Sn.ele", QString::fromUtf8(refused));
+    QCOMPARE(catcher.texts.size(), 3);
+    QVERIFY2(catcher.texts[1].contains(QStringLiteral("「Sn」は数ではありません")), qPrintable(catcher.texts[1]));
+    QCOMPARE(bench.state.filters.count, 0);
     QVERIFY(bench.dialog.isVisible());
+    bench.Add("Sn.ele", QStringLiteral("０．２"));
+    QCOMPARE(bench.state.filters.count, 1);
+    QCOMPARE(bench.state.filters.thickness[1], 0.02);
+    QCOMPARE(catcher.texts.size(), 3);
   }
 
   void NegativeThicknessIsRefusedNamingTheBox() {

@@ -415,12 +415,70 @@ class MainWindowTest : public QObject {
     QCOMPARE(Box(qPrintable(box))->text(), QStringLiteral("-1"));
   }
 
-  void NegativeInherentSumIsStillCorrectedSilently() {
-    Box("Text2")->setText("-1");
+  void NegativeThicknessIsRefusedBeforeTheInherentCorrection_data() {
+    QTest::addColumn<QString>("beryllium");
+    QTest::addColumn<QString>("aluminium");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Be 1, Al -5") << "1" << "-5" << "固有ろ過 (アルミ当量)";
+    QTest::newRow("Be 0.5, Al -1") << "0.5" << "-1" << "固有ろ過 (アルミ当量)";
+    QTest::newRow("Be -1, Al 0") << "-1" << "0" << "固有ろ過 (ベリリウム)";
+    QTest::newRow("full-width Be 1, Al -5") << "１" << "－５" << "固有ろ過 (アルミ当量)";
+  }
+  void NegativeThicknessIsRefusedBeforeTheInherentCorrection() {
+    QFETCH(QString, beryllium);
+    QFETCH(QString, aluminium);
+    QFETCH(QString, name);
+    Box("Text2")->setText(beryllium);
+    Box("Text13")->setText(aluminium);
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral("「") + name + QStringLiteral("」に負の値")), qPrintable(messages[0]));
+    QCOMPARE(Box("Text2")->text(), beryllium);
+    QCOMPARE(Box("Text13")->text(), aluminium);
+    QVERIFY(!folder->Exists("B_SPCTL.temp"));
+  }
+
+  void EveryCorrectionIsShownInItsBoxAndTheStatusLine() {
+    auto status = [this] { return Child<QLabel>(Form2(), "StatusLine")->text(); };
+    QVERIFY(status().isEmpty());
+    Box("Text1")->setText(QStringLiteral("８０"));  // full-width digits as a Japanese input method types them
+    Box("Text3")->setText("abc");
+    Box("Text4")->setText("");
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("Text1")->text(), QStringLiteral("80"));
+    QVERIFY(Calculation().SpectrumBins[159] > 0);
+    QCOMPARE(Calculation().SpectrumBins[161], 0.0);
+    QCOMPARE(Box("Text3")->text(), QStringLiteral("0"));
+    QCOMPARE(Box("Text4")->text(), QStringLiteral("0"));
+    QVERIFY2(status().contains(QStringLiteral("「アルミ付加フィルタ」の「abc」は数ではないため、0 mm で計算しました。")),
+             qPrintable(status()));
+    QVERIFY2(status().contains(QStringLiteral("「銅付加フィルタ」が空のため")), qPrintable(status()));
+
+    Box("Text1")->setText("350");
+    Box("Text2")->setText("0");
     Box("Text13")->setText("0");
     QCOMPARE(GraphDraw(), QStringList());
-    QCOMPARE(Box("Text2")->text(), QStringLiteral("0"));
-    QCOMPARE(Box("Text13")->text(), QStringLiteral("0.5"));
+    QVERIFY2(status().contains(QStringLiteral("Ｘ線管電圧 350 kV は上限の 300 kV を超えるため")), qPrintable(status()));
+    QVERIFY2(status().contains(QStringLiteral("アルミ当量 0.5 mm で計算しました")), qPrintable(status()));
+    QVERIFY(!status().contains(QStringLiteral("アルミ付加フィルタ")));
+    QCOMPARE(GraphDraw(), QStringList());  // nothing left to correct
+    QVERIFY(status().isEmpty());
+  }
+
+  void AngleThatIsNotANumberIsRefusedSayingSo_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("empty") << "" << "「ターゲット角度」が空です。";
+    QTest::newRow("letters") << "abc" << "「ターゲット角度」の「abc」は数ではありません。";
+  }
+  void AngleThatIsNotANumberIsRefusedSayingSo() {
+    QFETCH(QString, typed);
+    QFETCH(QString, said);
+    Box("Text5")->setText(typed);
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(said) && !messages[0].contains(QStringLiteral("0 度")), qPrintable(messages[0]));
+    QCOMPARE(Box("Text5")->text(), typed);
   }
 
   void WindowFitsASmallScreenAndKeepsItsSizeOnALargeOne() {
@@ -523,16 +581,48 @@ class MainWindowTest : public QObject {
     QVERIFY(!Form2().RunInProgress());
   }
 
-  void UnwritableExchangeFileIsReportedAndNothingDrawn() {
+  void UnwritableFolderStillDrawsTheCurveAndMarksTheEngineFiguresUnavailable() {
     QVERIFY(QDir(folder->Path(QString())).mkdir("B_SPCTL.temp"));  // a folder in the file's place
     const QImage empty = Graph().Image().copy();
     const QStringList messages = GraphDraw();
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains("B_SPCTL.temp"));
-    QCOMPARE(Graph().Image(), empty);
-    QVERIFY(!Enabled("Command7"));
+    QVERIFY(Graph().Image() != empty);
+    QVERIFY(!Enabled("Command7"));  // Data Save would export an older spectrum's file
+    QVERIFY(Enabled("Command8"));
+    QVERIFY(!Enabled("Command6"));
+    QCOMPARE(Box("Text9")->text(), QStringLiteral("－"));
+    QVERIFY2(Box("Text9")->toolTip().contains(QStringLiteral("書き込めない")), qPrintable(Box("Text9")->toolTip()));
+    const QString status = Form2().StatusText();
+    QVERIFY2(status.contains(QStringLiteral("書き込めるフォルダで Kestrix を起動して下さい")), qPrintable(status));
     Graph().MouseMovedTo({5000, 1000});
-    QVERIFY(Box("Text6")->text().isEmpty());
+    QVERIFY(!Box("Text6")->text().isEmpty());
+  }
+
+  void FailingEngineIsToldWhenItEndsAndItsFiguresAreShownNowhere() {
+    const QString script = folder->Path("failing-engine.sh");
+    {
+      QFile file(script);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("#!/bin/sh\necho 'Quillon: MUs_202202.data, line 3: not a number' >&2\nexit 1\n");
+      file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    Restart(script);
+    MessageBoxCatcher messages;
+    Press("Command1");
+    QTRY_COMPARE(messages.texts.size(), 1);  // without pressing HVL / Fluence
+    QVERIFY2(messages.texts[0].contains(QStringLiteral("エラーで終了しました")), qPrintable(messages.texts[0]));
+    QVERIFY2(messages.details[0].contains(QStringLiteral("line 3: not a number")), qPrintable(messages.details[0]));
+    QVERIFY(Form2().StatusText().contains(QStringLiteral("エラーで終了しました")));
+    QCOMPARE(Box("Text9")->text(), QStringLiteral("－"));
+    QVERIFY(!Enabled("Command6"));
+    Press("QualityCommand");
+    auto* quality = Form2().findChild<QWidget*>(QStringLiteral("QualityWindow"));
+    for (const char* engineFigure : {"hvl_al_mm", "effective_energy_cu_keV", "photons_per_mm2_per_Ckg"}) {
+      QCOMPARE(Child<QLabel>(*quality, engineFigure)->text(), QStringLiteral("－"));
+    }
+    QVERIFY(Child<QLabel>(*quality, "hvl2_al_mm")->text().toDouble() > 0);  // the library's own figures stay
+    QCOMPARE(messages.texts.size(), 1);
   }
 
   void EngineThatCannotStartIsReported() {
