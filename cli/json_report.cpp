@@ -57,6 +57,22 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
   json.EndObject();
 }
 
+void WriteMeasured(JsonWriter& json, const CliOptions& options, const MeasuredSpectrum& measured) {
+  json.Key("measured_spectrum");
+  json.BeginObject();
+  json.Key("file");
+  json.String(measured.source);
+  json.Key("rows");
+  json.Number(static_cast<double>(measured.energiesKeV.size()));
+  json.Key("first_energy_keV");
+  json.Number(measured.energiesKeV.front());
+  json.Key("last_energy_keV");
+  json.Number(measured.energiesKeV.back());
+  json.Key("attenuation_table");
+  json.String(options.attenuationTablePath);
+  json.EndObject();
+}
+
 void WriteCorrections(JsonWriter& json, const RunOutcome& outcome) {
   json.Key("corrections");
   json.BeginArray();
@@ -257,7 +273,11 @@ void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::ve
   json.BeginObject();
   json.Key("program");
   json.String("kestrix-cli");
-  WriteInputs(json, options, filters, &outcome, outcome.used);
+  if (extras.measured != nullptr) {
+    WriteMeasured(json, options, *extras.measured);
+  } else {
+    WriteInputs(json, options, filters, &outcome, outcome.used);
+  }
   WriteCorrections(json, outcome);
   if (extras.quality != nullptr) {
     json.Key("quality");

@@ -63,10 +63,15 @@ void WriteOutputLines(std::ostream& out, const BeamOutput& output) {
 
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                      const RunOutcome& outcome, const ReportExtras& extras) {
+  if (extras.measured != nullptr) {
+    out << "# kestrix-cli: " << PrintableText(MeasuredDescription(*extras.measured)) << ", photon table\n"
+        << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
+  } else {
   out << "# kestrix-cli: " << ModelKeyword(options.model) << " model, " << VoltageText(outcome.used.tubeVoltageKV)
       << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
       << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
   WriteCommonInputLines(out, options, filters, outcome.used);
+  }
   const RadiationQuality* quality = extras.quality;
   const bool based = quality != nullptr && !quality->basedOn.empty();
   if (quality != nullptr) out << "# quality: " << PrintableText(QualityDescription(*quality)) << '\n';

@@ -481,6 +481,38 @@ py::list TubeResiduals(const TubeFitOutcome& tube) {
 
 }  // namespace
 
+py::dict FiguresOf(const RunOutcome& outcome) { return Figures(outcome); }
+
+py::dict ExtendedFiguresOf(const ExtendedBeamQuality& extended) { return ExtendedFigures(extended); }
+
+const RunOutcome& OutcomeOfBeam(const char* argument, const py::handle& beam) {
+  if (!py::isinstance<Beam>(beam)) {
+    throw py::type_error(std::string(argument) + " must be a kestrix.Beam, not " + std::string(py::str(py::repr(beam))));
+  }
+  return beam.cast<const Beam&>().Outcome();
+}
+
+SpectrumContent ContentOfSpectrum(const char* argument, const py::handle& object) {
+  if (!py::isinstance<Spectrum>(object)) {
+    throw py::type_error(std::string(argument) + " must be a kestrix.Spectrum, not " + std::string(py::str(py::repr(object))));
+  }
+  const Spectrum& spectrum = object.cast<const Spectrum&>();
+  SpectrumContent content;
+  const std::vector<double> values = NumbersOf(spectrum.values);
+  for (std::size_t k = 0; k < values.size() && k < static_cast<std::size_t>(kExchangeRows); ++k) content.values[k + 1] = values[k];
+  content.quantity = spectrum.quantity;
+  content.normalisation = spectrum.normalisation;
+  content.description = spectrum.description;
+  return content;
+}
+
+py::object MakeSpectrum(const SpectrumContent& content) {
+  Spectrum spectrum = SpectrumOf(content.values, content.quantity, content.description);
+  spectrum.normalisation = content.normalisation;
+  spectrum.description.normalisation = content.description.normalisation;
+  return py::cast(std::move(spectrum));
+}
+
 void BindBeam(py::module_& module) {
   py::class_<Spectrum>(module, "Spectrum",
                        "A relative spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV, with the inputs of\n"
