@@ -107,14 +107,20 @@ void WriteOutput(JsonWriter& json, const BeamOutput& output) {
   json.Number(output.airKermaMicroGrayPerMas);
   json.Key(kPhotonFluenceKey);
   json.Number(output.photonFluencePerMasPerMm2);
+  json.Key(kWaterKermaKey);
+  json.Number(output.waterKermaMicroGrayPerMas);
+  json.Key(kTissueKermaKey);
+  json.Number(output.tissueKermaMicroGrayPerMas);
   json.Key("missing");
   json.BeginObject();
-  if (!output.airKermaMicroGrayPerMas) {
-    json.Key(kAirKermaKey);
-    json.String(output.missing);
-  }
-  if (!output.photonFluencePerMasPerMm2) {
-    json.Key(kPhotonFluenceKey);
+  const std::pair<const char*, const std::optional<double>*> figures[] = {
+      {kAirKermaKey, &output.airKermaMicroGrayPerMas},
+      {kPhotonFluenceKey, &output.photonFluencePerMasPerMm2},
+      {kWaterKermaKey, &output.waterKermaMicroGrayPerMas},
+      {kTissueKermaKey, &output.tissueKermaMicroGrayPerMas}};
+  for (const auto& [key, value] : figures) {
+    if (*value) continue;
+    json.Key(key);
     json.String(output.missing);
   }
   json.EndObject();

@@ -59,6 +59,9 @@ void WriteOutputLines(std::ostream& out, const BeamOutput& output) {
   };
   line("air kerma per mAs [uGy]", output.airKermaMicroGrayPerMas);
   line("photon fluence per mAs [1/mm2]", output.photonFluencePerMasPerMm2);
+  // the other media only beside an air kerma: a relative model has said why it has none
+  if (output.waterKermaMicroGrayPerMas) line("water kerma per mAs [uGy]", output.waterKermaMicroGrayPerMas);
+  if (output.tissueKermaMicroGrayPerMas) line("soft tissue (ICRU 44) kerma per mAs [uGy]", output.tissueKermaMicroGrayPerMas);
 }
 
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,

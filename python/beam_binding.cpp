@@ -302,8 +302,12 @@ py::dict OutputFigures(const BeamOutput& output) {
   figures[kDistanceKey] = output.distanceMm;
   figures[kAirKermaKey] = Optional(output.airKermaMicroGrayPerMas);
   figures[kPhotonFluenceKey] = Optional(output.photonFluencePerMasPerMm2);
+  figures[kWaterKermaKey] = Optional(output.waterKermaMicroGrayPerMas);
+  figures[kTissueKermaKey] = Optional(output.tissueKermaMicroGrayPerMas);
   if (!output.airKermaMicroGrayPerMas) missing[kAirKermaKey] = output.missing;
   if (!output.photonFluencePerMasPerMm2) missing[kPhotonFluenceKey] = output.missing;
+  if (!output.waterKermaMicroGrayPerMas) missing[kWaterKermaKey] = output.missing;
+  if (!output.tissueKermaMicroGrayPerMas) missing[kTissueKermaKey] = output.missing;
   figures["missing"] = missing;
   return figures;
 }
