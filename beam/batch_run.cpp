@@ -141,6 +141,33 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
     outcome.tabulated = ReadBackAsExport(ExchangeText(outcome.quantitySpectrum));
   }
 
+  ComputeFigures(outcome);
+  return outcome;
+}
+
+RunOutcome BatchRun::Weigh(const ExchangeSpectrum& photons) {
+  double peak = 0;
+  for (int i = 1; i <= kExchangeRows; ++i) {
+    if (!(photons[i] >= 0) || !std::isfinite(photons[i])) {
+      const std::string value = std::isfinite(photons[i]) ? ShortestDecimal(photons[i]) : "a non-finite number of";
+      throw std::invalid_argument("the spectrum holds " + value + " photons at " + ShortestDecimal(PhotonEnergy(i)) +
+                                  " keV (a finite number of 0 or more is needed)");
+    }
+    peak = std::max(peak, photons[i]);
+  }
+  if (!(peak > 0)) throw std::invalid_argument("the spectrum holds no photons");
+  RunOutcome outcome;
+  for (int i = 1; i <= kExchangeRows; ++i) outcome.photonSpectrum[i] = photons[i] / peak;
+  outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
+  outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
+  outcome.quantitySpectrum = outcome.photonSpectrum;
+  outcome.tabulated = outcome.exchange;
+  outcome.output.missing = "a spectrum given by its values is relative: it gives the shape, not photons per electron";
+  ComputeFigures(outcome);
+  return outcome;
+}
+
+void BatchRun::ComputeFigures(RunOutcome& outcome) {
   // Quillon's run on the exchange file's text, read with its own record format
   try {
     std::istringstream in(outcome.exchangeFileText, std::ios::binary);
@@ -160,7 +187,6 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
     outcome.engineError = error.what();
   }
   outcome.extended = ComputeExtendedBeamQuality(outcome.photonSpectrum, state_.table);
-  return outcome;
 }
 
 BeamOutput BatchRun::OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const {

@@ -91,6 +91,12 @@ class BatchRun {
   /// filtration. Throws RunError for an unusable angle.
   std::optional<ExtendedBeamQuality> Extended(const RunSettings& settings);
 
+  /// The figures of a photon spectrum from elsewhere (photons per bin, bins 1..600, any positive
+  /// scale; a measured one) through the exchange file and the engine as Run computes a beam's, with
+  /// the extended figures; quantity and table of photon number, no inputs, no absolute output.
+  /// Throws std::invalid_argument for a negative or non-finite value or a spectrum without photons.
+  RunOutcome Weigh(const ExchangeSpectrum& photons);
+
   const std::vector<LoadedFilter>& Filters() const { return filters_; }
 
   /// Sets the thickness of material filter `index` (0-based) for the runs that follow [mm].
@@ -100,6 +106,8 @@ class BatchRun {
   BeamOutput OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const;
 
  private:
+  /// the exchange file of outcome.photonSpectrum, the engine's figures on it and the extended figures
+  void ComputeFigures(RunOutcome& outcome);
   /// first half-value layer [mm] of the beam of settings, nullopt when it has none or is absorbed
   std::optional<double> FirstLayer(const RunSettings& settings, LayerMaterial material);
 

@@ -124,4 +124,10 @@ std::string NominalComparison(const RadiationQuality& quality, const RunOutcome&
          (deviation >= 0 ? "+" : "") + FixedDigits(deviation, 1) + " %)";
 }
 
+std::string MeasuredDescription(const MeasuredSpectrum& measured) {
+  return "measured spectrum " + measured.source + ": " + std::to_string(measured.energiesKeV.size()) + " rows from " +
+         ShortestDecimal(measured.energiesKeV.front()) + " to " + ShortestDecimal(measured.energiesKeV.back()) +
+         " keV, on the 0.5 keV grid";
+}
+
 }  // namespace kestrix

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "measured_spectrum.h"
 
 namespace kestrix {
 
@@ -42,7 +43,11 @@ struct ReportExtras {
   const FitOutcome* fit = nullptr;
   const RadiationQuality* quality = nullptr;
   const TubeFitOutcome* tubeFit = nullptr;
+  const MeasuredSpectrum* measured = nullptr;  /// the run is of this spectrum, not of a model
 };
+
+/// "measured spectrum m.csv: 600 rows from 0.5 to 300 keV, on the 0.5 keV grid"
+std::string MeasuredDescription(const MeasuredSpectrum& measured);
 
 /// "al_eq 2.70001 mm, angle 12.0001 degrees from 6 layers at 60, 80, 100 kV: rms deviation
 /// 0.0001 %" and, when the fit ended on a bound, why

@@ -47,6 +47,8 @@ BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, doub
     }
     output.photonFluencePerMasPerMm2 = RoundToSignificantDigits(absolute.photonFluencePerMasPerMm2, kFigureSignificantDigits);
     output.airKermaMicroGrayPerMas = RoundToSignificantDigits(absolute.airKermaMicroGrayPerMas, kFigureSignificantDigits);
+    output.waterKermaMicroGrayPerMas = RoundToSignificantDigits(absolute.waterKermaMicroGrayPerMas, kFigureSignificantDigits);
+    output.tissueKermaMicroGrayPerMas = RoundToSignificantDigits(absolute.tissueKermaMicroGrayPerMas, kFigureSignificantDigits);
   } catch (const std::invalid_argument&) {
     output.missing = "the absolute spectrum is not a finite, non-negative number of photons";
   }

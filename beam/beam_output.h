@@ -15,11 +15,13 @@ namespace kestrix {
 /// distance from the focal spot when none is given [mm]
 constexpr double kDefaultDistanceMm = 1000;
 
-/// The output at one distance; both figures are missing, with the reason, for a relative model.
+/// The output at one distance; all figures are missing, with the reason, for a relative model.
 struct BeamOutput {
   double distanceMm = kDefaultDistanceMm;                /// distance from the focal spot [mm]
   std::optional<double> airKermaMicroGrayPerMas;         /// air kerma per tube charge [uGy/mAs]
   std::optional<double> photonFluencePerMasPerMm2;       /// photons per area per tube charge [1/(mm2 mAs)]
+  std::optional<double> waterKermaMicroGrayPerMas;       /// kerma to liquid water, free in air [uGy/mAs]
+  std::optional<double> tissueKermaMicroGrayPerMas;      /// kerma to ICRU 44 soft tissue, free in air [uGy/mAs]
   std::string missing;                                   /// why the figures are missing (empty when given)
 };
 
@@ -27,6 +29,10 @@ struct BeamOutput {
 inline constexpr const char* kDistanceKey = "distance_mm";
 inline constexpr const char* kAirKermaKey = "air_kerma_uGy_per_mAs";
 inline constexpr const char* kPhotonFluenceKey = "photon_fluence_per_mAs_per_mm2";
+
+/// JSON and Python keys of the kerma of the other media, after those above
+inline constexpr const char* kWaterKermaKey = "water_kerma_uGy_per_mAs";
+inline constexpr const char* kTissueKermaKey = "tissue_kerma_uGy_per_mAs";
 
 /// nearest distance from the focal spot at which the output is given [mm]: a focal spot is about a
 /// millimetre across, and nearer than that its output does not fall with the inverse square of a point

@@ -260,6 +260,14 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
       {"--quality", [](CliOptions& o, const std::string& v) { o.quality = v; }},
       {"--fit-tube", [](CliOptions& o, const std::string& v) { o.tubeMeasurementsPath = v; }},
       {"--vary", [](CliOptions& o, const std::string& v) { o.varied = ParseVaried(v); }},
+      {"--spectrum", [](CliOptions& o, const std::string& v) { o.measuredPath = PathValue("--spectrum", v, "file name"); }},
+      {"--export",
+       [](CliOptions& o, const std::string& v) {
+         o.exportFormat = SourceFormatOfKeyword(v);
+         if (!o.exportFormat) {
+           throw UsageError("option --export: \"" + v + "\" is not one of " + SourceFormatKeywordList());
+         }
+       }},
   };
   return options;
 }
@@ -326,6 +334,19 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
         throw UsageError(std::string("option --list-qualities cannot be combined with ") + other);
       }
     }
+  }
+  if (options.measuredPath) {
+    for (const char* other : {"--model", "--kv", "--angle", "--be", "--al-eq", "--al", "--cu", "--waveform", "--filter",
+                              "--quantity", "--sweep", "--fit", "--quality", "--fit-tube", "--header", "--list-qualities"}) {
+      if (seen.count(other) != 0) {
+        throw UsageError(std::string("option --spectrum cannot be combined with ") + other +
+                         " (the file gives the photon spectrum itself)");
+      }
+    }
+    if (options.perMas) throw UsageError("option --spectrum cannot be combined with --normalise per-mas (a measured spectrum is relative)");
+  }
+  if (options.exportFormat && !options.savePath) {
+    throw UsageError("option --export needs --save FILE (the Monte Carlo source file to write)");
   }
   if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
   if (options.csv && !options.printFigures && !options.listQualities) {
@@ -452,6 +473,13 @@ Spectrum table (the data export's formats):
   --header                    put '#' lines before the table (on standard output and in
                               --save): model, kV, angle, waveform, every filtration entry and
                               filter, quantity, normalisation and energy unit
+  --export FORMAT             with --save: write the photon spectrum (whatever --quantity) as the
+                              source of a Monte Carlo code instead of the table: egsnrc, geant4,
+                              gate, mcnp, penelope, topas or phits (docs/spectrum_files.md)
+  --spectrum FILE             the figures, table, --save and --exchange of a measured photon
+                              spectrum instead of a model beam: rows energy_keV,value (photons
+                              per keV, any scale; '#' lines skipped) put onto the 0.5 keV grid
+                              keeping each row's photons; not with the tube and filter options
 
 Output:
   --no-table                  leave out the spectrum table

@@ -16,6 +16,7 @@
 #include "radiation_quality.h"
 #include "tube_fit.h"
 #include "export_table.h"
+#include "monte_carlo_source.h"
 
 namespace kestrix {
 
@@ -80,6 +81,10 @@ struct CliOptions {
   std::optional<std::string> tubeMeasurementsPath;
   std::vector<TubeInput> varied;  /// --vary al-eq,angle
   bool voltageGiven = false;      /// --kv given
+  /// --export FORMAT: --save writes the photon spectrum as a Monte Carlo code's source instead of the table
+  std::optional<SourceFormat> exportFormat;
+  /// --spectrum FILE: the figures of a measured spectrum (energy_keV,value rows) instead of a model beam
+  std::optional<std::string> measuredPath;
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.

@@ -13,6 +13,8 @@
 #include "data_files.h"
 #include "file_system.h"
 #include "json_report.h"
+#include "measured_spectrum.h"
+#include "monte_carlo_source.h"
 #include "kestrix_version.h"
 #include "message_text.h"
 #include "text_report.h"
@@ -36,6 +38,7 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
   for (const LoadedFilter& filter : filters) files.emplace_back(filter.path, "a material file");
   if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
   if (options.tubeMeasurementsPath) files.emplace_back(*options.tubeMeasurementsPath, "the measured layers (--fit-tube)");
+  if (options.measuredPath) files.emplace_back(*options.measuredPath, "the measured spectrum");
   if (options.exchangeFolder) {
     for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
       files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);
@@ -58,8 +61,14 @@ std::vector<std::string> SaveOutputs(const CliOptions& options, const RunOutcome
       }
     }
     std::ostringstream text(std::ios::binary);
-    if (options.header) WriteSpectrumHeader(text, options, filters, outcome, "\r\n");
-    WriteSpectrumTable(text, TableOf(outcome, options));
+    if (options.exportFormat) {
+      const std::string beam = options.measuredPath ? "measured spectrum " + *options.measuredPath
+                                                    : SourceTitle(DescriptionOf(options, filters, outcome));
+      WriteSource(text, *options.exportFormat, SourceOf(outcome, options.model), "kestrix-cli: " + beam);
+    } else {
+      if (options.header) WriteSpectrumHeader(text, options, filters, outcome, "\r\n");
+      WriteSpectrumTable(text, TableOf(outcome, options));
+    }
     CheckSaveTarget(*options.savePath);
     table.push_back({*options.savePath, text.str()});
   }
@@ -180,6 +189,27 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
   return PrintReport(report.str(), saved, out, err);
 }
 
+/// The figures of the measured spectrum of --spectrum through the engine, reported as a run's.
+int RunMeasured(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err) {
+  const MeasuredSpectrum measured = LoadMeasuredSpectrum(*options.measuredPath);
+  const RunOutcome outcome = batch.Weigh(measured.photons);
+  if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
+    err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
+        << outcome.engineError << '\n';
+    return kExitFailure;
+  }
+  ReportExtras extras;
+  extras.measured = &measured;
+  std::ostringstream report;
+  if (options.json) {
+    WriteJsonReport(report, options, batch.Filters(), outcome, extras);
+  } else {
+    WriteTextReport(report, options, batch.Filters(), outcome, extras);
+  }
+  const std::vector<std::string> saved = SaveOutputs(options, outcome, batch.Filters(), false);
+  return PrintReport(report.str(), saved, out, err);
+}
+
 int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std::ostream& err,
              const std::optional<QualityPlan>& plan) {
   // a quality's filtration at every voltage; one whose aluminium is fitted to its voltage has none
@@ -261,6 +291,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     std::optional<QualityPlan> plan;
     if (options.quality) plan = PlanFromCommandLine(options, dataFolder);
     BatchRun batch(options.attenuationTablePath, plan ? plan->filters : options.filters);
+    if (options.measuredPath) return RunMeasured(options, batch, out, err);
     return options.sweep ? RunSweep(options, batch, out, err, plan) : RunSingle(options, batch, out, err, plan);
   } catch (const UsageError& error) {
     err << kProgram << PrintableText(error.what()) << "\nTry 'kestrix-cli --help' for the options.\n";

@@ -57,6 +57,22 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
   json.EndObject();
 }
 
+void WriteMeasured(JsonWriter& json, const CliOptions& options, const MeasuredSpectrum& measured) {
+  json.Key("measured_spectrum");
+  json.BeginObject();
+  json.Key("file");
+  json.String(measured.source);
+  json.Key("rows");
+  json.Number(static_cast<double>(measured.energiesKeV.size()));
+  json.Key("first_energy_keV");
+  json.Number(measured.energiesKeV.front());
+  json.Key("last_energy_keV");
+  json.Number(measured.energiesKeV.back());
+  json.Key("attenuation_table");
+  json.String(options.attenuationTablePath);
+  json.EndObject();
+}
+
 void WriteCorrections(JsonWriter& json, const RunOutcome& outcome) {
   json.Key("corrections");
   json.BeginArray();
@@ -91,14 +107,20 @@ void WriteOutput(JsonWriter& json, const BeamOutput& output) {
   json.Number(output.airKermaMicroGrayPerMas);
   json.Key(kPhotonFluenceKey);
   json.Number(output.photonFluencePerMasPerMm2);
+  json.Key(kWaterKermaKey);
+  json.Number(output.waterKermaMicroGrayPerMas);
+  json.Key(kTissueKermaKey);
+  json.Number(output.tissueKermaMicroGrayPerMas);
   json.Key("missing");
   json.BeginObject();
-  if (!output.airKermaMicroGrayPerMas) {
-    json.Key(kAirKermaKey);
-    json.String(output.missing);
-  }
-  if (!output.photonFluencePerMasPerMm2) {
-    json.Key(kPhotonFluenceKey);
+  const std::pair<const char*, const std::optional<double>*> figures[] = {
+      {kAirKermaKey, &output.airKermaMicroGrayPerMas},
+      {kPhotonFluenceKey, &output.photonFluencePerMasPerMm2},
+      {kWaterKermaKey, &output.waterKermaMicroGrayPerMas},
+      {kTissueKermaKey, &output.tissueKermaMicroGrayPerMas}};
+  for (const auto& [key, value] : figures) {
+    if (*value) continue;
+    json.Key(key);
     json.String(output.missing);
   }
   json.EndObject();
@@ -257,7 +279,11 @@ void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::ve
   json.BeginObject();
   json.Key("program");
   json.String("kestrix-cli");
-  WriteInputs(json, options, filters, &outcome, outcome.used);
+  if (extras.measured != nullptr) {
+    WriteMeasured(json, options, *extras.measured);
+  } else {
+    WriteInputs(json, options, filters, &outcome, outcome.used);
+  }
   WriteCorrections(json, outcome);
   if (extras.quality != nullptr) {
     json.Key("quality");

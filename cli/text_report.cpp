@@ -62,14 +62,22 @@ void WriteOutputLines(std::ostream& out, const BeamOutput& output) {
   };
   line("air kerma per mAs [uGy]", output.airKermaMicroGrayPerMas);
   line("photon fluence per mAs [1/mm2]", output.photonFluencePerMasPerMm2);
+  // the other media only beside an air kerma: a relative model has said why it has none
+  if (output.waterKermaMicroGrayPerMas) line("water kerma per mAs [uGy]", output.waterKermaMicroGrayPerMas);
+  if (output.tissueKermaMicroGrayPerMas) line("soft tissue (ICRU 44) kerma per mAs [uGy]", output.tissueKermaMicroGrayPerMas);
 }
 
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                      const RunOutcome& outcome, const ReportExtras& extras) {
+  if (extras.measured != nullptr) {
+    out << "# kestrix-cli: " << PrintableText(MeasuredDescription(*extras.measured)) << ", photon table\n"
+        << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
+  } else {
   out << "# kestrix-cli: " << ModelKeyword(options.model) << " model, " << VoltageText(outcome.used.tubeVoltageKV)
       << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
       << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
   WriteCommonInputLines(out, options, filters, outcome.used);
+  }
   const RadiationQuality* quality = extras.quality;
   const bool based = quality != nullptr && !quality->basedOn.empty();
   if (quality != nullptr) out << "# quality: " << PrintableText(QualityDescription(*quality)) << '\n';

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "medium_absorption.h"
+
 namespace kestrix {
 
 namespace {
@@ -18,6 +20,10 @@ AbsoluteOutput ComputeAbsoluteOutput(const GridArray& photons, double distanceMm
   }
   double number = 0;  // photons per sr per electron
   double energy = 0;  // keV cm2/g per sr per electron
+  double water = 0;   // the same with water's coefficients
+  double tissue = 0;  // and with soft tissue's
+  const GridArray& muEnWater = MediumEnergyAbsorption(KermaMedium::Water);
+  const GridArray& muEnTissue = MediumEnergyAbsorption(KermaMedium::SoftTissue);
   for (int i = 2; i <= kGridLast; ++i) {
     const double N = photons[i];
     if (!(N >= 0) || !std::isfinite(N)) {
@@ -26,14 +32,20 @@ AbsoluteOutput ComputeAbsoluteOutput(const GridArray& photons, double distanceMm
     }
     number += N * kKeVPerGridIndex;
     energy += N * kKeVPerGridIndex * PhotonEnergy(i) * table.muEnAir[i];
+    water += N * kKeVPerGridIndex * PhotonEnergy(i) * muEnWater[i];
+    tissue += N * kKeVPerGridIndex * PhotonEnergy(i) * muEnTissue[i];
   }
   // one steradian covers d^2 at distance d
   const double squareMm = distanceMm * distanceMm;
   AbsoluteOutput output;
   output.distanceMm = distanceMm;
   output.photonFluencePerMasPerMm2 = number / squareMm * kElectronsPerMilliampereSecond;
-  output.airKermaMicroGrayPerMas =
-      energy / (squareMm / kSquareMmPerSquareCm) * kElectronsPerMilliampereSecond * kMicroGrayPerKeVPerGram;
+  const auto kerma = [&](double sum) {
+    return sum / (squareMm / kSquareMmPerSquareCm) * kElectronsPerMilliampereSecond * kMicroGrayPerKeVPerGram;
+  };
+  output.airKermaMicroGrayPerMas = kerma(energy);
+  output.waterKermaMicroGrayPerMas = kerma(water);
+  output.tissueKermaMicroGrayPerMas = kerma(tissue);
   return output;
 }
 

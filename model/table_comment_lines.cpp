@@ -28,6 +28,21 @@ std::string NormalisationText(const std::string& normalisation) {
 
 }  // namespace
 
+std::string BinConventionText(const std::string& quantity, const std::string& normalisation) {
+  const std::string bins =
+      "row E is the 0.5 keV bin from E - 0.25 to E + 0.25 keV (E = 0.5 i keV its centre), a line whole in the bin "
+      "nearest to its energy; value: ";
+  if (normalisation.rfind("per_mas", 0) == 0) {
+    return bins + "photons per keV per mm2 per mAs at E (times 0.5 keV: the photons in the bin)";
+  }
+  const bool total = normalisation == "total";
+  const std::string scale = total ? " as a fraction of the whole spectrum's (per bin, not per keV: the values sum to 1)"
+                                  : " relative to the largest bin's";
+  if (quantity == "exposure") return bins + "the air kerma of the bin's photons (photons x E x mu_en/rho of air)" + scale;
+  if (quantity == "energy") return bins + "the energy of the bin's photons (photons x E)" + scale;
+  return bins + "the photons in the bin" + scale + (total ? "" : " (the same ratio as photons per keV)");
+}
+
 std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& d) {
   std::vector<std::string> lines{
       "# spectrum of " + OneLine(d.program),
@@ -50,6 +65,7 @@ std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& d) {
   lines.push_back("# quantity: " + OneLine(d.quantity));
   lines.push_back("# normalisation: " + NormalisationText(d.normalisation));
   lines.push_back("# energy unit: " + OneLine(d.energyUnit));
+  lines.push_back("# bins: " + BinConventionText(d.quantity, d.normalisation));
   return lines;
 }
 

@@ -33,7 +33,13 @@ struct SpectrumDescription {
   std::string energyUnit = "keV";  /// unit of the energy column
 };
 
-/// The lines, each starting with "# " and without a line end. Numbers are written in the
+/// What a tabulated value of the 0.5 keV grid stands for, for the quantity ("photon", "exposure",
+/// "energy") and the normalisation ("max", "total", "per_mas ..."): the bin a row covers and whether
+/// its value is per bin or per keV. One sentence, without "# " and line end.
+std::string BinConventionText(const std::string& quantity, const std::string& normalisation);
+
+/// The lines, each starting with "# " and without a line end, the last one "# bins: " and
+/// BinConventionText. Numbers are written in the
 /// shortest form that reads back to the same double; control characters in descriptions and
 /// sources become blanks so that every line stays one line.
 std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& description);

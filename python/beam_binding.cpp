@@ -336,8 +336,12 @@ py::dict OutputFigures(const BeamOutput& output) {
   figures[kDistanceKey] = output.distanceMm;
   figures[kAirKermaKey] = Optional(output.airKermaMicroGrayPerMas);
   figures[kPhotonFluenceKey] = Optional(output.photonFluencePerMasPerMm2);
+  figures[kWaterKermaKey] = Optional(output.waterKermaMicroGrayPerMas);
+  figures[kTissueKermaKey] = Optional(output.tissueKermaMicroGrayPerMas);
   if (!output.airKermaMicroGrayPerMas) missing[kAirKermaKey] = output.missing;
   if (!output.photonFluencePerMasPerMm2) missing[kPhotonFluenceKey] = output.missing;
+  if (!output.waterKermaMicroGrayPerMas) missing[kWaterKermaKey] = output.missing;
+  if (!output.tissueKermaMicroGrayPerMas) missing[kTissueKermaKey] = output.missing;
   figures["missing"] = missing;
   return figures;
 }
@@ -610,6 +614,38 @@ std::unique_ptr<Beam> BeamFromState(const py::object& state) {
 }
 
 }  // namespace
+
+py::dict FiguresOf(const RunOutcome& outcome) { return Figures(outcome); }
+
+py::dict ExtendedFiguresOf(const ExtendedBeamQuality& extended) { return ExtendedFigures(extended); }
+
+const RunOutcome& OutcomeOfBeam(const char* argument, const py::handle& beam) {
+  if (!py::isinstance<Beam>(beam)) {
+    throw py::type_error(std::string(argument) + " must be a kestrix.Beam, not " + std::string(py::str(py::repr(beam))));
+  }
+  return beam.cast<const Beam&>().Outcome();
+}
+
+SpectrumContent ContentOfSpectrum(const char* argument, const py::handle& object) {
+  if (!py::isinstance<Spectrum>(object)) {
+    throw py::type_error(std::string(argument) + " must be a kestrix.Spectrum, not " + std::string(py::str(py::repr(object))));
+  }
+  const Spectrum& spectrum = object.cast<const Spectrum&>();
+  SpectrumContent content;
+  const std::vector<double> values = NumbersOf(spectrum.values);
+  for (std::size_t k = 0; k < values.size() && k < static_cast<std::size_t>(kExchangeRows); ++k) content.values[k + 1] = values[k];
+  content.quantity = spectrum.quantity;
+  content.normalisation = spectrum.normalisation;
+  content.description = spectrum.description;
+  return content;
+}
+
+py::object MakeSpectrum(const SpectrumContent& content) {
+  Spectrum spectrum = SpectrumOf(content.values, content.quantity, content.description);
+  spectrum.normalisation = content.normalisation;
+  spectrum.description.normalisation = content.description.normalisation;
+  return py::cast(std::move(spectrum));
+}
 
 void BindBeam(py::module_& module) {
   py::class_<Spectrum>(module, "Spectrum",

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "beam_arguments.h"
+#include "batch_run.h"
+#include "exchange_files.h"
+#include "table_comment_lines.h"
 
 namespace kestrix::python {
 
@@ -14,6 +17,29 @@ namespace kestrix::python {
 void BindBeam(pybind11::module_& module);
 /// sweep().
 void BindSweep(pybind11::module_& module);
+/// Spectrum.to_source, Spectrum.from_csv, Spectrum.figures, Spectrum.compare (after BindBeam).
+void BindSpectrumFiles(pybind11::module_& module);
+
+/// What a kestrix.Spectrum holds: its value by grid index 1..600, what they are and its beam.
+struct SpectrumContent {
+  ExchangeSpectrum values{};
+  std::string quantity;       /// "photon", "exposure", "energy"
+  std::string normalisation;  /// "max", "total", "per_mas ..."
+  SpectrumDescription description;
+};
+
+/// The content of spectrum; TypeError naming argument for an object that is not a kestrix.Spectrum.
+SpectrumContent ContentOfSpectrum(const char* argument, const pybind11::handle& spectrum);
+
+/// results of kestrix-cli's JSON for outcome (the dict of Beam.figures), and results.extended (Beam.quality)
+pybind11::dict FiguresOf(const RunOutcome& outcome);
+pybind11::dict ExtendedFiguresOf(const ExtendedBeamQuality& extended);
+
+/// The run of a kestrix.Beam; TypeError naming argument for another object.
+const RunOutcome& OutcomeOfBeam(const char* argument, const pybind11::handle& beam);
+
+/// A new kestrix.Spectrum holding content (600 values at 0.5 ... 300 keV).
+pybind11::object MakeSpectrum(const SpectrumContent& content);
 
 /// The keyword names of a beam: model, kv, angle, be, al_eq, al, cu, waveform, filters, table.
 const std::vector<std::string>& BeamKeywords();

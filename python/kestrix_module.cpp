@@ -193,5 +193,6 @@ PYBIND11_MODULE(_kestrix, module) {
   // a refused input is a ValueError naming the input; a wrong type is a TypeError (py::type_error)
   BindBeam(module);
   BindSweep(module);
+  BindSpectrumFiles(module);
   RefuseBaseInstances(reinterpret_cast<PyTypeObject*>(module.attr("Beam").attr("__base__").ptr()));
 }

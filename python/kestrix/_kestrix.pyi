@@ -29,6 +29,15 @@ class Spectrum:
     def normalised(self, kind: str = "total") -> "Spectrum": ...
     def to_csv(self, path: _Path) -> None:
         """'#' lines describing the beam, then energy_keV,value rows."""
+    def to_source(self, path: _Path, format: str) -> None:
+        """a Monte Carlo source: 'egsnrc', 'geant4', 'gate', 'mcnp', 'penelope', 'topas' or 'phits'"""
+    @staticmethod
+    def from_csv(path: _Path) -> "Spectrum":
+        """a measured photon spectrum: rows energy_keV,value (photons per keV, any scale)"""
+    def figures(self) -> Dict[str, Any]: ...
+    def quality(self) -> Dict[str, Any]: ...
+    def compare(self, beam: "Beam") -> Dict[str, Any]:
+        """figures: {key: {'spectrum', 'beam', 'deviation_percent'}}, energy_keV [keV], ratio"""
     def __len__(self) -> int: ...
 
 class Beam:

@@ -38,6 +38,10 @@ TEST(BeamOutput, OneLineGivesFluenceAndKermaAsComputedByHand) {
   EXPECT_REL_NEAR(*output.airKermaMicroGrayPerMas, microGray, 1e-8);
   EXPECT_EQ(output.distanceMm, 1000);
   EXPECT_EQ(output.missing, "");
+  // water and soft tissue: the same photons with NIST's mu_en/rho at 60 keV, 0.03190 and 0.03264 cm2/g
+  ASSERT_TRUE(output.waterKermaMicroGrayPerMas && output.tissueKermaMicroGrayPerMas);
+  EXPECT_REL_NEAR(*output.waterKermaMicroGrayPerMas, microGray * 0.03190 / 0.03, 1e-8);
+  EXPECT_REL_NEAR(*output.tissueKermaMicroGrayPerMas, microGray * 0.03264 / 0.03, 1e-8);
 }
 
 TEST(BeamOutput, FallsWithTheInverseSquareOfTheDistance) {
@@ -54,6 +58,7 @@ TEST(BeamOutput, RelativeModelsAndBadDistancesGiveNoFigures) {
   const BeamOutput relative = RelativeModelOutput("tucker", 750);
   EXPECT_FALSE(relative.airKermaMicroGrayPerMas);
   EXPECT_FALSE(relative.photonFluencePerMasPerMm2);
+  EXPECT_FALSE(relative.waterKermaMicroGrayPerMas || relative.tissueKermaMicroGrayPerMas);
   EXPECT_EQ(relative.distanceMm, 750);
   EXPECT_NE(relative.missing.find("tucker model is relative"), std::string::npos) << relative.missing;
   for (const double distance : {0.0, -1.0, std::nan(""), HUGE_VAL, 1e-200, 0.999}) {
@@ -76,6 +81,7 @@ TEST(BeamOutput, RelativeModelsAndBadDistancesGiveNoFigures) {
   PhotonSpectrum broken = SixtyKeVLine();
   broken[200] = -1;
   EXPECT_FALSE(ComputeBeamOutput(broken, 1000, AirOnly(0.03)).airKermaMicroGrayPerMas);
+  EXPECT_FALSE(ComputeBeamOutput(broken, 1000, AirOnly(0.03)).waterKermaMicroGrayPerMas);
 }
 
 }  // namespace

@@ -198,7 +198,10 @@ TEST(TextReport, HeaderLinesDescribeTheTableAndItsBeam) {
   ASSERT_NE(table, std::string::npos);
   EXPECT_LT(header, table);
   for (const char* line : {"# tube voltage [kV]: 80.5\n", "# added aluminium [mm]: 2\n", "# quantity: energy\n",
-                           "# normalisation: total (values sum to 1)\n", "# filter 1: Sn  Tin  (Z=50), 0.1 mm ("}) {
+                           "# normalisation: total (values sum to 1)\n", "# filter 1: Sn  Tin  (Z=50), 0.1 mm (",
+                           "# bins: row E is the 0.5 keV bin from E - 0.25 to E + 0.25 keV",
+                           "the energy of the bin's photons (photons x E) as a fraction of the whole spectrum's (per bin, "
+                           "not per keV: the values sum to 1)\n"}) {
     const std::size_t at = text.find(line, header);
     EXPECT_TRUE(at > header && at < table) << line;
   }
@@ -206,6 +209,7 @@ TEST(TextReport, HeaderLinesDescribeTheTableAndItsBeam) {
   std::ostringstream plain;
   WriteTextReport(plain, c.options, c.filters, c.outcome);
   EXPECT_EQ(plain.str().find("# spectrum of"), std::string::npos);
+  EXPECT_EQ(plain.str().find("# bins:"), std::string::npos);
 }
 
 }  // namespace

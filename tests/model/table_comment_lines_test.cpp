@@ -39,8 +39,22 @@ TEST(SpectrumHeader, NamesEveryInputWithNumbersThatReadBack) {
       "# quantity: exposure",
       "# normalisation: total (values sum to 1)",
       "# energy unit: keV",
+      "# bins: " + BinConventionText("exposure", "total"),
   };
   EXPECT_EQ(SpectrumHeaderLines(d), expected);
+}
+
+TEST(SpectrumHeader, BinLineSaysPerBinOrPerKeV) {
+  const std::string peak = BinConventionText("photon", "max");
+  EXPECT_EQ(peak.rfind("row E is the 0.5 keV bin from E - 0.25 to E + 0.25 keV", 0), 0u) << peak;
+  EXPECT_NE(peak.find("relative to the largest bin's"), std::string::npos) << peak;
+  const std::string total = BinConventionText("photon", "total");
+  EXPECT_NE(total.find("per bin, not per keV: the values sum to 1"), std::string::npos) << total;
+  const std::string perMas = BinConventionText("photon", "per_mas (photons per keV per mm2 per mAs at 1000 mm)");
+  EXPECT_NE(perMas.find("photons per keV per mm2 per mAs at E (times 0.5 keV: the photons in the bin)"),
+            std::string::npos) << perMas;
+  EXPECT_NE(BinConventionText("energy", "max").find("photons x E)"), std::string::npos);
+  EXPECT_NE(BinConventionText("exposure", "max").find("mu_en/rho of air"), std::string::npos);
 }
 
 TEST(SpectrumHeader, ControlCharactersCannotBreakALine) {
