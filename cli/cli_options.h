@@ -74,6 +74,8 @@ struct CliOptions {
   /// --fit-tube FILE: measured layers (CSV) that the --vary inputs are fitted to
   std::optional<std::string> tubeMeasurementsPath;
   std::vector<TubeInput> varied;  /// --vary al-eq,angle
+  /// --uncertainty-percent P: the measurements' relative standard uncertainty [%], for the fit's warning
+  std::optional<double> tubeUncertaintyPercent;
   bool voltageGiven = false;      /// --kv given
 };
 
