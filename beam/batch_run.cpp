@@ -3,6 +3,7 @@
 #include <cmath>
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "atomic_file.h"
@@ -207,6 +208,12 @@ std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMat
 }
 
 std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& settings) {
+  const std::optional<PhotonSpectrum> spectrum = RelativeSpectrum(settings);
+  if (!spectrum) return std::nullopt;
+  return ComputeExtendedBeamQuality(*spectrum, state_.table);
+}
+
+std::optional<PhotonSpectrum> BatchRun::RelativeSpectrum(const RunSettings& settings) {
   const RunInputs inputs = CorrectRunEntries(settings.entries, settings.model);
   if (inputs.inherentFiltrationReplaced) return std::nullopt;
   CosecantOfTargetAngle(inputs.targetAngleDegrees);
@@ -215,7 +222,17 @@ std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& setting
   } catch (const RunError&) {
     return std::nullopt;  // everything absorbed
   }
-  return ComputeExtendedBeamQuality(RelativePhotonSpectrum(state_, inputs.kVp), state_.table);
+  return RelativePhotonSpectrum(state_, inputs.kVp);
+}
+
+ExtendedBeamQuality BatchRun::ExtendedRefiltered(const PhotonSpectrum& spectrum, double extraAluminiumMm,
+                                                 double extraCopperMm) const {
+  PhotonSpectrum filtered = spectrum;
+  for (int i = 1; i <= kExchangeLast; ++i) {
+    filtered[i] *= std::exp(-state_.table.muAl[i] * extraAluminiumMm * kCentimetresPerMillimetre -
+                            state_.table.muCu[i] * extraCopperMm * kCentimetresPerMillimetre);
+  }
+  return ComputeExtendedBeamQuality(filtered, state_.table);
 }
 
 FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request) {
@@ -242,6 +259,14 @@ FitOutcome BatchRun::Fit(const RunSettings& settings, const FitRequest& request)
 
 namespace {
 
+constexpr std::size_t Slot(TubeInput input) { return static_cast<std::size_t>(input); }
+
+/// the filtration inputs, which change the spectrum only by a factor
+bool SameEmission(const TubeInputValues& a, const TubeInputValues& b) {
+  return a[Slot(TubeInput::TargetAngle)] == b[Slot(TubeInput::TargetAngle)] &&
+         a[Slot(TubeInput::KvOffset)] == b[Slot(TubeInput::KvOffset)];
+}
+
 RunSettings WithTubeInputs(RunSettings settings, const TubeInputValues& values) {
   RunEntries& entries = settings.entries;
   entries.aluminiumEquivalentMm = values[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)];
@@ -253,8 +278,15 @@ RunSettings WithTubeInputs(RunSettings settings, const TubeInputValues& values) 
 
 }  // namespace
 
+RunSettings TubeFitOutcome::SettingsAt(double nominalKV) const {
+  RunSettings at = settings;
+  at.entries.tubeVoltageKV = nominalKV + fit.inputs[Slot(TubeInput::KvOffset)];
+  return at;
+}
+
 TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
-                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied) {
+                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied,
+                             std::optional<double> uncertaintyPercent) {
   for (const TubeMeasurement& measurement : measurements) {
     if (!(measurement.tubeVoltageKV >= kMinimumTubeVoltage && measurement.tubeVoltageKV <= kMaximumTubeVoltage)) {
       throw TubeFitError("the measurement at " + VoltageText(measurement.tubeVoltageKV) +
@@ -262,19 +294,46 @@ TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
     }
   }
   const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));
-  TubeFitRequest request{measurements, varied, {}};
+  TubeFitRequest request{measurements, varied, {}, uncertaintyPercent};
   request.start[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)] = used.aluminiumEquivalentMm;
   request.start[static_cast<std::size_t>(TubeInput::AddedAluminium)] = used.addedAluminiumMm;
   request.start[static_cast<std::size_t>(TubeInput::AddedCopper)] = used.addedCopperMm;
   request.start[static_cast<std::size_t>(TubeInput::TargetAngle)] = used.targetAngleDegrees;
   // an unusable angle is refused with the run's own message, before any fitting
   CosecantOfTargetAngle(used.targetAngleDegrees);
-  const TubeFigures figures = [&](const TubeInputValues& values, double kiloVolts) {
-    RunSettings trial = WithTubeInputs(settings, values);
-    trial.entries.tubeVoltageKV = kiloVolts;
-    return batch.Extended(trial);
+  // The last spectrum computed at each measured voltage: a Jacobian step in a filtration input
+  // only filters it further, which costs far less than computing the emission again.
+  struct Computed {
+    TubeInputValues inputs;
+    std::optional<PhotonSpectrum> spectrum;
   };
-  TubeFitOutcome outcome{measurements, varied, FitTube(request, figures), {}};
+  std::map<double, Computed> last;
+  const auto computeAt = [&](const TubeInputValues& values, double kiloVolts) -> std::optional<ExtendedBeamQuality> {
+    RunSettings trial = WithTubeInputs(settings, values);
+    const double applied = kiloVolts + values[Slot(TubeInput::KvOffset)];
+    // an offset that takes a voltage outside the models' range gives no beam
+    if (!(applied >= kMinimumTubeVoltage && applied <= kMaximumTubeVoltage)) return std::nullopt;
+    trial.entries.tubeVoltageKV = applied;
+    Computed& computed = last[kiloVolts];
+    computed = Computed{values, batch.RelativeSpectrum(trial)};
+    if (!computed.spectrum) return std::nullopt;
+    return batch.ExtendedRefiltered(*computed.spectrum, 0, 0);
+  };
+  const TubeFigures figures = computeAt;
+  const TubeFigures nearby = [&](const TubeInputValues& values, double kiloVolts) -> std::optional<ExtendedBeamQuality> {
+    const auto found = last.find(kiloVolts);
+    if (found == last.end() || !found->second.spectrum || !SameEmission(found->second.inputs, values)) {
+      return computeAt(values, kiloVolts);
+    }
+    const TubeInputValues& from = found->second.inputs;
+    const double aluminium = values[Slot(TubeInput::InherentAluminiumEquivalent)] + values[Slot(TubeInput::AddedAluminium)] -
+                             from[Slot(TubeInput::InherentAluminiumEquivalent)] - from[Slot(TubeInput::AddedAluminium)];
+    const double copper = values[Slot(TubeInput::AddedCopper)] - from[Slot(TubeInput::AddedCopper)];
+    RunSettings trial = WithTubeInputs(settings, values);
+    if (CorrectRunEntries(trial.entries, trial.model).inherentFiltrationReplaced) return std::nullopt;
+    return batch.ExtendedRefiltered(*found->second.spectrum, aluminium, copper);
+  };
+  TubeFitOutcome outcome{measurements, varied, FitTube(request, figures, &nearby), {}};
   outcome.settings = WithTubeInputs(settings, outcome.fit.inputs);
   return outcome;
 }

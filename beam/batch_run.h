@@ -90,6 +90,14 @@ class BatchRun {
   /// file, no engine); nullopt when everything is absorbed or the run would replace the inherent
   /// filtration. Throws RunError for an unusable angle.
   std::optional<ExtendedBeamQuality> Extended(const RunSettings& settings);
+  /// The relative photon spectrum of settings (bins 1..600), computed as Extended computes it;
+  /// nullopt where Extended gives nullopt.
+  std::optional<PhotonSpectrum> RelativeSpectrum(const RunSettings& settings);
+  /// The extended figures of `spectrum` (a relative photon spectrum of this batch's table) behind
+  /// further aluminium and copper [mm, may be negative]: filtration multiplies the spectrum, so this
+  /// is the beam with that much more filtration, to rounding, without computing its emission again.
+  ExtendedBeamQuality ExtendedRefiltered(const PhotonSpectrum& spectrum, double extraAluminiumMm,
+                                         double extraCopperMm) const;
 
   /// The figures of a photon spectrum from elsewhere (photons per bin, bins 1..600, any positive
   /// scale; a measured one) through the exchange file and the engine as Run computes a beam's, with
@@ -174,13 +182,20 @@ struct TubeFitOutcome {
   std::vector<TubeInput> varied;
   TubeFit fit;
   RunSettings settings;  /// the given settings with the fitted inputs (the tube voltage as given)
+
+  /// the fitted tube's settings at the nominal tube voltage nominalKV [kV]: the voltage computed is
+  /// nominalKV plus the fitted kv_offset (0 when it was not varied)
+  RunSettings SettingsAt(double nominalKV) const;
 };
 
-/// Fits the varied inputs of settings (starting from their values there) to the measurements, each
-/// computed at its own tube voltage. Throws TubeFitError as FitTube does and for a measurement
-/// outside the 30 to 300 kV the models compute, RunError for an unusable angle.
+/// Fits the varied inputs of settings (starting from their values there, kv_offset from 0) to the
+/// measurements, each computed at its own tube voltage plus the offset; uncertaintyPercent is the
+/// measurements' relative standard uncertainty [%] the rms deviation is compared with. Throws
+/// TubeFitError as FitTube does and for a measurement outside the 30 to 300 kV the models compute,
+/// RunError for an unusable angle.
 TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
-                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied);
+                             const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied,
+                             std::optional<double> uncertaintyPercent = std::nullopt);
 
 /// Text of a tube voltage [kV] that reads back to exactly that value.
 std::string VoltageText(double kiloVolts);

@@ -90,13 +90,20 @@ std::string QualityDescription(const RadiationQuality& quality) {
   return text;
 }
 
-const char* TubeInputUnit(TubeInput input) { return input == TubeInput::TargetAngle ? "degrees" : "mm"; }
+const char* TubeInputUnit(TubeInput input) {
+  if (input == TubeInput::KvOffset) return "kV";
+  return input == TubeInput::TargetAngle ? "degrees" : "mm";
+}
 
 std::string TubeFitDescription(const TubeFitOutcome& tube) {
   std::string text;
-  for (const TubeInput input : tube.varied) {
+  for (std::size_t j = 0; j < tube.varied.size(); ++j) {
+    const TubeInput input = tube.varied[j];
+    const std::optional<double>& uncertainty = tube.fit.uncertainties.size() > j ? tube.fit.uncertainties[j] : std::nullopt;
     text += (text.empty() ? "" : ", ") + std::string(TubeInputKey(input)) + " " +
-            ShortestDecimal(tube.fit.inputs[static_cast<std::size_t>(input)]) + " " + TubeInputUnit(input);
+            ShortestDecimal(tube.fit.inputs[static_cast<std::size_t>(input)]) +
+            (uncertainty ? " +/- " + ShortestDecimal(RoundToSignificantDigits(*uncertainty, 2)) : std::string()) + " " +
+            TubeInputUnit(input);
   }
   std::string voltages;
   for (const TubeMeasurement& measurement : tube.measurements) {

@@ -49,14 +49,15 @@ struct ReportExtras {
 /// "measured spectrum m.csv: 600 rows from 0.5 to 300 keV, on the 0.5 keV grid"
 std::string MeasuredDescription(const MeasuredSpectrum& measured);
 
-/// "al_eq 2.70001 mm, angle 12.0001 degrees from 6 layers at 60, 80, 100 kV: rms deviation
-/// 0.0001 %" and, when the fit ended on a bound, why
+/// "al_eq 2.70001 +/- 0.012 mm, angle 12.0001 +/- 0.31 degrees from 6 layers at 60, 80, 100 kV: rms
+/// deviation 0.0001 %" (each standard uncertainty to two digits, when there is one) and, when the fit
+/// ended on a bound, why
 std::string TubeFitDescription(const TubeFitOutcome& tube);
 
 /// "60 kV hvl1_al_mm: measured 2.1 mm, fitted 2.10001 mm (+0.0005 %)"
 std::string TubeResidualDescription(const TubeResidual& residual);
 
-/// unit word of a tube input: "mm" or "degrees"
+/// unit word of a tube input: "mm", "degrees" or "kV"
 const char* TubeInputUnit(TubeInput input);
 
 /// "added aluminium 1.234 mm gives HVL1 2.5800 mm Al (target 2.58 mm Al)"

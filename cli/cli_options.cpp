@@ -141,7 +141,7 @@ std::vector<TubeInput> ParseVaried(const std::string& value) {
     const std::size_t end = value.find(',', start);
     const std::string name = value.substr(start, end - start);
     const std::optional<TubeInput> input = TubeInputNamed(name);
-    if (!input) throw UsageError("option --vary: " + QuotedExcerpt(name) + " is not one of al-eq | al | cu | angle");
+    if (!input) throw UsageError("option --vary: " + QuotedExcerpt(name) + " is not one of al-eq | al | cu | angle | kv-offset");
     if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
       throw UsageError("option --vary: " + ExcerptText(name) + " is named twice");
     }
@@ -268,6 +268,13 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
            throw UsageError("option --export: \"" + v + "\" is not one of " + SourceFormatKeywordList());
          }
        }},
+      {"--uncertainty-percent",
+       [](CliOptions& o, const std::string& v) {
+         o.tubeUncertaintyPercent = StrictNumber("--uncertainty-percent", v);
+         if (!(*o.tubeUncertaintyPercent > 0)) {
+           throw UsageError("option --uncertainty-percent: the measurements' uncertainty must be positive [%]");
+         }
+       }},
   };
   return options;
 }
@@ -311,6 +318,9 @@ void CheckTubeFit(const std::set<std::string>& seen) {
   const bool vary = seen.count("--vary") != 0;
   if (fit && !vary) throw UsageError("option --fit-tube needs --vary (the inputs to fit, e.g. al-eq,angle)");
   if (vary && !fit) throw UsageError("option --vary needs --fit-tube FILE (the measured layers)");
+  if (seen.count("--uncertainty-percent") != 0 && !fit) {
+    throw UsageError("option --uncertainty-percent needs --fit-tube FILE (the measured layers it describes)");
+  }
   if (!fit) return;
   for (const char* other : {"--sweep", "--fit", "--quality", "--list-qualities"}) {
     if (seen.count(other) != 0) throw UsageError(std::string("option --fit-tube cannot be combined with ") + other);
@@ -519,11 +529,15 @@ Tube commissioned from layers measured at several voltages:
                               hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm, then one row per
                               tube voltage [kV] with the layers [mm] (an empty field: not
                               measured)
-  --vary LIST                 the inputs fitted, one to three of al-eq, al, cu, angle separated
-                              by commas (least squares on the relative deviations, starting
-                              from the values given); the report is that of the fitted tube at
-                              --kv (default: the highest measured voltage), with each
-                              measurement's deviation
+  --vary LIST                 the inputs fitted, one to three of al-eq, al, cu, angle,
+                              kv-offset (the generator's deviation from the nominal voltage
+                              [kV]) separated by commas (least squares on the relative
+                              deviations, starting from the values given, the offset from 0);
+                              the report is that of the fitted tube at --kv (default: the
+                              highest measured voltage) plus the offset, with each
+                              measurement's deviation and each input's standard uncertainty
+  --uncertainty-percent P     the measurements' relative standard uncertainty [%]: a warning
+                              on stderr when the fit's rms deviation exceeds it
 
 Standard radiation qualities (RadiationQualities.tsv beside --table, else in the working folder or
 the delivered data):

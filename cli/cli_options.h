@@ -80,6 +80,8 @@ struct CliOptions {
   /// --fit-tube FILE: measured layers (CSV) that the --vary inputs are fitted to
   std::optional<std::string> tubeMeasurementsPath;
   std::vector<TubeInput> varied;  /// --vary al-eq,angle
+  /// --uncertainty-percent P: the measurements' relative standard uncertainty [%], for the fit's warning
+  std::optional<double> tubeUncertaintyPercent;
   bool voltageGiven = false;      /// --kv given
   /// --export FORMAT: --save writes the photon spectrum as a Monte Carlo code's source instead of the table
   std::optional<SourceFormat> exportFormat;

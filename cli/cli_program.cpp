@@ -143,12 +143,14 @@ TubeFitOutcome FitTubeFromFile(const CliOptions& options, BatchRun& batch) {
     throw TubeFitError(error.what());
   }
   const std::vector<TubeMeasurement> measurements = ReadTubeMeasurements(in, path);
-  TubeFitOutcome tube = FitTubeInputs(batch, SettingsFor(options), measurements, options.varied);
+  TubeFitOutcome tube =
+      FitTubeInputs(batch, SettingsFor(options), measurements, options.varied, options.tubeUncertaintyPercent);
+  double nominal = tube.settings.entries.tubeVoltageKV;
   if (!options.voltageGiven) {
-    double highest = 0;
-    for (const TubeMeasurement& measurement : measurements) highest = std::max(highest, measurement.tubeVoltageKV);
-    tube.settings.entries.tubeVoltageKV = highest;
+    nominal = 0;
+    for (const TubeMeasurement& measurement : measurements) nominal = std::max(nominal, measurement.tubeVoltageKV);
   }
+  tube.settings = tube.SettingsAt(nominal);
   return tube;
 }
 
@@ -164,6 +166,7 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
     fitted = batch.Fit(SettingsFor(options), *options.fit);
   } else if (options.tubeMeasurementsPath) {
     tube = FitTubeFromFile(options, batch);
+    for (const std::string& warning : tube->fit.warnings) err << kProgram << "warning: " << warning << '\n';
   }
   const RunOutcome outcome = realised ? realised->outcome
                              : fitted ? fitted->outcome

@@ -236,10 +236,36 @@ void WriteTubeFit(JsonWriter& json, const TubeFitOutcome& tube) {
   json.EndArray();
   json.Key("rms_deviation_percent");
   json.Number(tube.fit.rmsDeviationPercent);
+  json.Key("uncertainties");
+  json.BeginObject();
+  for (std::size_t j = 0; j < tube.varied.size(); ++j) {
+    json.Key(TubeInputKey(tube.varied[j]));
+    json.Number(tube.fit.uncertainties[j]);
+  }
+  json.EndObject();
+  if (!tube.fit.uncertaintyMissing.empty()) {
+    json.Key("uncertainties_missing");
+    json.String(tube.fit.uncertaintyMissing);
+  }
   json.Key("iterations");
   json.Integer(tube.fit.iterations);
+  json.Key("evaluations");
+  json.Integer(tube.fit.evaluations);
+  json.Key("converged");
+  json.Bool(tube.fit.converged);
   json.Key("at_bound");
   json.Bool(tube.fit.atBound);
+  json.Key("params_at_bound");
+  json.BeginObject();
+  for (std::size_t j = 0; j < tube.varied.size(); ++j) {
+    json.Key(TubeInputKey(tube.varied[j]));
+    json.Bool(tube.fit.inputAtBound[j]);
+  }
+  json.EndObject();
+  json.Key("warnings");
+  json.BeginArray();
+  for (const std::string& warning : tube.fit.warnings) json.String(warning);
+  json.EndArray();
   json.EndObject();
 }
 

@@ -6,15 +6,14 @@
 #include <limits>
 #include <set>
 
+#include "energy_grid.h"
 #include "input_number.h"
 #include "message_text.h"
 
 namespace kestrix {
 namespace {
 
-constexpr int kMaximumIterations = 200;
 constexpr double kInitialDamping = 1e-3;
-constexpr double kLargestDamping = 1e12;
 
 /// the shortest text that reads back to value
 std::string ShortestText(double value) {
@@ -36,6 +35,13 @@ std::vector<std::string> SplitAtCommas(const std::string& text) {
     if (end == std::string::npos) return parts;
     start = end + 1;
   }
+}
+
+std::string AsciiLowercase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
 
 std::string Where(const std::string& source, int line) { return source + ", line " + std::to_string(line) + ": "; }
@@ -103,8 +109,22 @@ double Clamped(TubeInput input, double value) {
   return std::min(std::max(value, bounds[0]), bounds[1]);
 }
 
+/// why a measured layer [mm] cannot be fitted; empty when it can
+std::string LayerProblem(double layerMm) {
+  if (!(layerMm >= kThinnestMeasuredLayerMm)) {
+    static_assert(kThinnestMeasuredLayerMm == 1e-4, "the text below names the limit");
+    return ShortestText(layerMm) + " mm is thinner than 0.0001 mm, thinner than any beam's half-value layer";
+  }
+  if (!(layerMm <= kThickestLayerMm)) {
+    return ShortestText(layerMm) + " mm is beyond the " + ShortestText(kThickestLayerMm) + " mm searched for a layer";
+  }
+  return std::string();
+}
+
 void CheckRequest(const TubeFitRequest& request) {
-  if (request.varied.empty()) throw TubeFitError("no input to fit: name one to three of al_eq, al, cu, angle");
+  if (request.varied.empty()) {
+    throw TubeFitError("no input to fit: name one to three of al_eq, al, cu, angle, kv_offset");
+  }
   if (request.varied.size() > 3) throw TubeFitError("at most three inputs can be fitted at once");
   std::set<TubeInput> seen;
   for (const TubeInput input : request.varied) {
@@ -119,13 +139,109 @@ void CheckRequest(const TubeFitRequest& request) {
                          ", is outside its range " + ShortestText(bounds[0]) + " to " + ShortestText(bounds[1]));
     }
   }
+  if (request.uncertaintyPercent && !(*request.uncertaintyPercent > 0 && std::isfinite(*request.uncertaintyPercent))) {
+    throw TubeFitError("the measurements' uncertainty must be a positive number of percent, not " +
+                       ShortestText(*request.uncertaintyPercent));
+  }
   std::size_t layers = 0;
   for (const TubeMeasurement& measurement : request.measurements) {
-    for (const std::optional<double>& layer : measurement.layersMm) layers += layer.has_value();
+    for (std::size_t f = 0; f < kMeasurableFigures.size(); ++f) {
+      if (!measurement.layersMm[f]) continue;
+      const std::string problem = LayerProblem(*measurement.layersMm[f]);
+      if (!problem.empty()) {
+        throw TubeFitError(std::string(ExtendedFigureFields()[kMeasurableFigures[f]].key) + " at " +
+                           ShortestText(measurement.tubeVoltageKV) + " kV: " + problem);
+      }
+      ++layers;
+    }
   }
   if (layers < request.varied.size()) {
     throw TubeFitError(std::to_string(layers) + " measured layer(s) cannot fix " + std::to_string(request.varied.size()) +
                        " inputs: measure at least as many layers as inputs are fitted");
+  }
+}
+
+
+constexpr int kDampingAttempts = 12;
+/// a step below this share of an input's value (or of its unit) no longer changes the fitted value
+constexpr double kNegligibleStep = 1e-9;
+
+/// forward-difference step of the Jacobian for input: small against what a measurement fixes, large
+/// against the figures' 9 significant digits. The voltage steps by one bin of the energy grid: the
+/// formula models' layers jump each time the tube voltage passes a multiple of 0.5 kV (a new top bin
+/// enters), and a step of one bin measures the slope across such a jump, not the slope between two.
+double SlopeStep(TubeInput input, double value) {
+  return input == TubeInput::KvOffset ? kKeVPerGridIndex : 1e-4 * std::max(1.0, std::fabs(value));
+}
+
+using Evaluation = std::function<std::optional<std::vector<double>>(const TubeInputValues&)>;
+
+/// the Jacobian of the relative deviations by forward differences, stepping back from an upper
+/// bound; a column stays zero where a stepped beam cannot be computed
+std::vector<std::vector<double>> Jacobian(const TubeFitRequest& request, const TubeInputValues& inputs,
+                                          const std::vector<double>& deviations, const Evaluation& evaluate) {
+  const std::size_t n = request.varied.size();
+  std::vector<std::vector<double>> jacobian(deviations.size(), std::vector<double>(n, 0));
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::size_t k = static_cast<std::size_t>(request.varied[j]);
+    double step = SlopeStep(request.varied[j], inputs[k]);
+    if (inputs[k] + step > TubeInputBounds(request.varied[j])[1]) step = -step;
+    TubeInputValues shifted = inputs;
+    shifted[k] += step;
+    const std::optional<std::vector<double>> moved = evaluate(shifted);
+    if (!moved) continue;
+    for (std::size_t i = 0; i < deviations.size(); ++i) jacobian[i][j] = ((*moved)[i] - deviations[i]) / step;
+  }
+  return jacobian;
+}
+
+/// each varied input's standard uncertainty: s^2 (J^T J)^-1 with s^2 the sum of squares per degree
+/// of freedom
+void Uncertainties(const TubeFitRequest& request, const std::vector<double>& deviations, double sumOfSquares,
+                   TubeFit& fit, const Evaluation& evaluate) {
+  const std::size_t n = request.varied.size();
+  const std::size_t m = deviations.size();
+  fit.uncertainties.assign(n, std::nullopt);
+  if (m <= n) {
+    fit.uncertaintyMissing = "as many measured layers as fitted inputs leave no residual to estimate an uncertainty from";
+    return;
+  }
+  const std::vector<std::vector<double>> jacobian = Jacobian(request, fit.inputs, deviations, evaluate);
+  std::vector<std::vector<double>> normal(n, std::vector<double>(n, 0));
+  for (std::size_t i = 0; i < m; ++i) {
+    for (std::size_t a = 0; a < n; ++a) {
+      for (std::size_t b = 0; b < n; ++b) normal[a][b] += jacobian[i][a] * jacobian[i][b];
+    }
+  }
+  const double variance = sumOfSquares / static_cast<double>(m - n);
+  for (std::size_t a = 0; a < n; ++a) {
+    std::vector<double> unit(n, 0);
+    unit[a] = 1;
+    std::vector<double> column;
+    if (!Solve(normal, unit, column) || !(column[a] > 0)) {
+      fit.uncertaintyMissing = "the measurements do not fix the inputs independently (their slopes are not independent)";
+      continue;
+    }
+    fit.uncertainties[a] = RoundToSignificantDigits(std::sqrt(variance * column[a]), 6);
+  }
+}
+
+void Warn(const TubeFitRequest& request, TubeFit& fit) {
+  if (!fit.converged) {
+    fit.warnings.push_back("the fit did not converge within " + std::to_string(kMaximumTubeFitEvaluations) +
+                           " evaluations of the measured beams; the inputs are the best found");
+  }
+  for (std::size_t j = 0; j < request.varied.size(); ++j) {
+    if (!fit.inputAtBound[j]) continue;
+    const TubeInput input = request.varied[j];
+    fit.warnings.push_back(std::string(TubeInputKey(input)) + " ended on the bound " +
+                           ShortestText(fit.inputs[static_cast<std::size_t>(input)]) +
+                           " of its range: the measurements want it beyond, so another input is probably wrong");
+  }
+  if (request.uncertaintyPercent && fit.rmsDeviationPercent > *request.uncertaintyPercent) {
+    fit.warnings.push_back("the rms deviation " + ShortestText(RoundToSignificantDigits(fit.rmsDeviationPercent, 3)) +
+                           " % exceeds the measurements' uncertainty of " + ShortestText(*request.uncertaintyPercent) +
+                           " %: the fitted tube does not describe these measurements within their uncertainty");
   }
 }
 
@@ -136,12 +252,14 @@ const char* TubeInputKey(TubeInput input) {
     case TubeInput::InherentAluminiumEquivalent: return "al_eq";
     case TubeInput::AddedAluminium: return "al";
     case TubeInput::AddedCopper: return "cu";
+    case TubeInput::KvOffset: return "kv_offset";
     default: return "angle";
   }
 }
 
 std::optional<TubeInput> TubeInputNamed(const std::string& key) {
   if (key == "al-eq") return TubeInput::InherentAluminiumEquivalent;
+  if (key == "kv-offset") return TubeInput::KvOffset;
   for (std::size_t k = 0; k < kTubeInputCount; ++k) {
     if (key == TubeInputKey(static_cast<TubeInput>(k))) return static_cast<TubeInput>(k);
   }
@@ -149,6 +267,7 @@ std::optional<TubeInput> TubeInputNamed(const std::string& key) {
 }
 
 std::array<double, 2> TubeInputBounds(TubeInput input) {
+  if (input == TubeInput::KvOffset) return {-30, 30};
   return input == TubeInput::TargetAngle ? std::array<double, 2>{1, 90} : std::array<double, 2>{0, 100};
 }
 
@@ -159,11 +278,14 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
   std::string text;
   for (int line = 1; std::getline(in, text); ++line) {
     if (!text.empty() && text.back() == '\r') text.pop_back();
+    // spreadsheet programs start a UTF-8 file with a byte-order mark
+    if (line == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     if (text.find_first_not_of(" \t") == std::string::npos || text[0] == '#') continue;
     const std::vector<std::string> fields = SplitAtCommas(text);
     if (columns.empty()) {
       std::set<std::string> seen;
-      for (const std::string& name : fields) {
+      for (const std::string& field : fields) {
+        const std::string name = AsciiLowercase(field);
         if (!seen.insert(name).second) throw TubeFitError(Where(sourceName, line) + "column " + ExcerptText(name) + " again");
         if (name == "kv") {
           columns.push_back(-1);
@@ -174,7 +296,7 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
           if (name == ExtendedFigureFields()[kMeasurableFigures[f]].key) position = static_cast<int>(f);
         }
         if (position < 0) {
-          throw TubeFitError(Where(sourceName, line) + "column " + QuotedExcerpt(name) +
+          throw TubeFitError(Where(sourceName, line) + "column " + QuotedExcerpt(field) +
                              " is not one of kv, hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm");
         }
         columns.push_back(position);
@@ -195,6 +317,10 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
         const std::string name = columns[c] < 0 ? "kv" : ExtendedFigureFields()[kMeasurableFigures[columns[c]]].key;
         throw TubeFitError(Where(sourceName, line) + name + " " + QuotedExcerpt(fields[c]) + " is not a positive number");
       }
+      if (columns[c] >= 0 && !LayerProblem(*value).empty()) {
+        throw TubeFitError(Where(sourceName, line) + ExtendedFigureFields()[kMeasurableFigures[columns[c]]].key + " " +
+                           LayerProblem(*value));
+      }
       if (columns[c] < 0) {
         measurement.tubeVoltageKV = *value;
       } else {
@@ -209,31 +335,27 @@ std::vector<TubeMeasurement> ReadTubeMeasurements(std::istream& in, const std::s
   return measurements;
 }
 
-TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures) {
+TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures, const TubeFigures* nearby) {
   CheckRequest(request);
   const std::size_t n = request.varied.size();
+  TubeFit fit;
+  // every evaluation computes the beams of all measured voltages: the fit's whole cost
+  const auto evaluate = [&](const TubeInputValues& values, bool small, std::string* why) {
+    ++fit.evaluations;
+    return Deviations(request, small && nearby != nullptr ? *nearby : figures, values, nullptr, why);
+  };
   TubeInputValues inputs = request.start;
   std::string reason;
-  std::optional<std::vector<double>> deviations = Deviations(request, figures, inputs, nullptr, &reason);
+  std::optional<std::vector<double>> deviations = evaluate(inputs, false, &reason);
   if (!deviations) throw TubeFitError("the starting beam has no " + reason);
   double cost = SumOfSquares(*deviations);
   const std::size_t m = deviations->size();
 
-  TubeFit fit;
   double damping = kInitialDamping;
-  for (; fit.iterations < kMaximumIterations; ++fit.iterations) {
-    // Jacobian by forward differences, stepping back from an upper bound
-    std::vector<std::vector<double>> jacobian(m, std::vector<double>(n, 0));
-    for (std::size_t j = 0; j < n; ++j) {
-      const std::size_t k = static_cast<std::size_t>(request.varied[j]);
-      double step = 1e-4 * std::max(1.0, std::fabs(inputs[k]));
-      if (inputs[k] + step > TubeInputBounds(request.varied[j])[1]) step = -step;
-      TubeInputValues shifted = inputs;
-      shifted[k] += step;
-      const std::optional<std::vector<double>> moved = Deviations(request, figures, shifted, nullptr, nullptr);
-      if (!moved) continue;  // no slope to be had there: the column stays zero
-      for (std::size_t i = 0; i < m; ++i) jacobian[i][j] = ((*moved)[i] - (*deviations)[i]) / step;
-    }
+  bool converged = false;
+  while (!converged && fit.evaluations + static_cast<int>(n) < kMaximumTubeFitEvaluations) {
+    const std::vector<std::vector<double>> jacobian =
+        Jacobian(request, inputs, *deviations, [&](const TubeInputValues& v) { return evaluate(v, true, nullptr); });
     std::vector<std::vector<double>> normal(n, std::vector<double>(n, 0));
     std::vector<double> gradient(n, 0);
     for (std::size_t i = 0; i < m; ++i) {
@@ -242,10 +364,12 @@ TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures) {
         for (std::size_t b = 0; b < n; ++b) normal[a][b] += jacobian[i][a] * jacobian[i][b];
       }
     }
-    // damped steps until one lowers the sum of squares, or the damping gives up
-    bool improved = false;
-    double largestStep = 0;
-    while (damping < kLargestDamping) {
+    // damped steps until one lowers the sum of squares; a step below the fitted values' resolution,
+    // or none that lowers it even when heavily damped, means the minimum is reached
+    bool accepted = false;
+    bool exhausted = true;
+    for (int attempt = 0; attempt < kDampingAttempts; ++attempt) {
+      if (fit.evaluations >= kMaximumTubeFitEvaluations) break;
       std::vector<std::vector<double>> damped = normal;
       for (std::size_t a = 0; a < n; ++a) damped[a][a] += damping * std::max(normal[a][a], 1e-12);
       std::vector<double> delta;
@@ -254,13 +378,18 @@ TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures) {
         continue;
       }
       TubeInputValues trial = inputs;
-      largestStep = 0;
+      double largestStep = 0;
       for (std::size_t j = 0; j < n; ++j) {
         const std::size_t k = static_cast<std::size_t>(request.varied[j]);
         trial[k] = Clamped(request.varied[j], inputs[k] + delta[j]);
         largestStep = std::max(largestStep, std::fabs(trial[k] - inputs[k]) / std::max(1.0, std::fabs(inputs[k])));
       }
-      const std::optional<std::vector<double>> tried = Deviations(request, figures, trial, nullptr, nullptr);
+      if (largestStep < kNegligibleStep) {
+        exhausted = false;
+        converged = true;
+        break;
+      }
+      const std::optional<std::vector<double>> tried = evaluate(trial, false, nullptr);
       const double trialCost = tried ? SumOfSquares(*tried) : std::numeric_limits<double>::infinity();
       if (trialCost < cost) {
         const double decrease = cost - trialCost;
@@ -268,13 +397,18 @@ TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures) {
         deviations = tried;
         cost = trialCost;
         damping = std::max(damping / 3, 1e-12);
-        improved = decrease > 1e-14 * std::max(cost, 1e-20) && largestStep > 1e-10;
+        accepted = true;
+        exhausted = false;
+        converged = decrease <= 1e-14 * std::max(cost, 1e-30) || largestStep < kNegligibleStep;
+        ++fit.iterations;
         break;
       }
-      damping *= 4;
+      damping *= 10;
     }
-    if (!improved) break;
+    if (!accepted && exhausted && fit.evaluations < kMaximumTubeFitEvaluations) converged = true;
+    if (!accepted && !converged) break;
   }
+  fit.converged = converged;
 
   // fitted values to a millionth of their unit: far finer than any measurement fixes them, and
   // short enough to be typed again
@@ -295,12 +429,18 @@ TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures) {
       ++i;
     }
   }
-  fit.rmsDeviationPercent = 100 * std::sqrt(SumOfSquares(*deviations) / static_cast<double>(deviations->size()));
+  const double sumOfSquares = SumOfSquares(*deviations);
+  fit.rmsDeviationPercent = 100 * std::sqrt(sumOfSquares / static_cast<double>(m));
   for (const TubeInput input : request.varied) {
     const std::array<double, 2> bounds = TubeInputBounds(input);
     const double value = inputs[static_cast<std::size_t>(input)];
-    fit.atBound = fit.atBound || value == bounds[0] || value == bounds[1];
+    fit.inputAtBound.push_back(value == bounds[0] || value == bounds[1]);
+    fit.atBound = fit.atBound || fit.inputAtBound.back();
   }
+  Uncertainties(request, *deviations, sumOfSquares, fit, [&](const TubeInputValues& v) {
+    return Deviations(request, nearby != nullptr ? *nearby : figures, v, nullptr, nullptr);
+  });
+  Warn(request, fit);
   return fit;
 }
 

@@ -492,8 +492,8 @@ std::vector<TubeInput> VariedFrom(const py::handle& vary) {
   std::vector<TubeInput> varied;
   for (const std::string& name : names) {
     const std::optional<TubeInput> input = TubeInputNamed(name);
-    if (!input || name == "al-eq") {
-      throw std::invalid_argument("vary: " + QuotedExcerpt(name) + " is not one of al_eq | al | cu | angle");
+    if (!input || name.find('-') != std::string::npos) {
+      throw std::invalid_argument("vary: " + QuotedExcerpt(name) + " is not one of al_eq | al | cu | angle | kv_offset");
     }
     if (std::find(varied.begin(), varied.end(), *input) != varied.end()) {
       throw std::invalid_argument("vary: " + name + " is named twice");
@@ -531,6 +531,21 @@ py::tuple TubeFitState(const TubeFitResult& r) {
   py::dict keywords = KeywordsOf(r.start);
   PyDict_DelItemString(keywords.ptr(), "kv");
   return py::make_tuple(MeasurementDicts(r.tube.measurements), py::tuple(vary), keywords);
+}
+
+py::dict TubeUncertainties(const TubeFitOutcome& tube) {
+  py::dict uncertainties;
+  for (std::size_t j = 0; j < tube.varied.size(); ++j) {
+    const std::optional<double>& u = tube.fit.uncertainties[j];
+    uncertainties[TubeInputKey(tube.varied[j])] = u ? py::object(py::float_(*u)) : py::object(py::none());
+  }
+  return uncertainties;
+}
+
+py::dict TubeParamsAtBound(const TubeFitOutcome& tube) {
+  py::dict atBound;
+  for (std::size_t j = 0; j < tube.varied.size(); ++j) atBound[TubeInputKey(tube.varied[j])] = bool(tube.fit.inputAtBound[j]);
+  return atBound;
 }
 
 py::list TubeResiduals(const TubeFitOutcome& tube) {
@@ -915,7 +930,18 @@ void BindBeam(py::module_& module) {
            [](const py::object& self, const py::object&) { self.cast<const TubeFitResult&>(); return self; },
            py::arg("memo"))
       .def_property_readonly("params", [](const TubeFitResult& r) { return TubeParams(r.tube); },
-                             "the fitted inputs: al_eq, al, cu [mm], angle [degrees] (those varied)")
+                             "the fitted inputs: al_eq, al, cu [mm], angle [degrees], kv_offset [kV] (those varied)")
+      .def_property_readonly("uncertainties", [](const TubeFitResult& r) { return TubeUncertainties(r.tube); },
+                             "each fitted input's standard uncertainty in its unit, from the Jacobian at the solution\n"
+                             "scaled by the residuals; None with as many layers as inputs")
+      .def_property_readonly("params_at_bound", [](const TubeFitResult& r) { return TubeParamsAtBound(r.tube); },
+                             "per fitted input: True when it ended on its range's bound")
+      .def_property_readonly("converged", [](const TubeFitResult& r) { return r.tube.fit.converged; },
+                             "False when the fit stopped at its evaluation limit before converging")
+      .def_property_readonly("evaluations", [](const TubeFitResult& r) { return r.tube.fit.evaluations; },
+                             "evaluations of all the measured beams the fit made")
+      .def_property_readonly("warnings", [](const TubeFitResult& r) { return r.tube.fit.warnings; },
+                             "the fit's warnings (each also issued as kestrix.FitWarning)")
       .def_property_readonly("residuals", [](const TubeFitResult& r) { return TubeResiduals(r.tube); },
                              "one dict per measured layer: kv [kV], figure (e.g. 'hvl1_al_mm'), measured_mm,\n"
                              "computed_mm [mm] and deviation_percent, 100 (computed / measured - 1) [%]")
@@ -930,19 +956,25 @@ void BindBeam(py::module_& module) {
           "beam",
           [](const TubeFitResult& r, const py::object& kv) {
             BeamArguments arguments = r.inputs;
-            arguments.kv = NumberArgument("kv", kv, "kV");
+            arguments.kv = NumberArgument("kv", kv, "kV") + r.tube.fit.inputs[static_cast<std::size_t>(TubeInput::KvOffset)];
             return Built([&arguments] { return Beam::Compute(arguments); });
           },
-          py::arg("kv"), "The commissioned tube's Beam at tube voltage kv [kV].")
+          py::arg("kv"), "The commissioned tube's Beam at the nominal tube voltage kv [kV] (computed at kv + kv_offset).")
       .def("__repr__", [](const TubeFitResult& r) {
         return "<kestrix.TubeFit " + TubeFitDescription(r.tube) + ">";
       });
 
   module.def(
       "fit_tube",
-      [](const py::object& measurements, const py::object& vary, const py::kwargs& kwargs) {
+      [](const py::object& measurements, const py::object& vary, const py::object& uncertaintyPercent,
+         const py::kwargs& kwargs) {
         const std::vector<TubeMeasurement> measured = MeasurementsFrom(measurements);
         const std::vector<TubeInput> varied = VariedFrom(vary);
+        std::optional<double> uncertainty;
+        if (!uncertaintyPercent.is_none()) {
+          uncertainty = CheckedNumber("uncertainty_percent", NumberArgument("uncertainty_percent", uncertaintyPercent, "%"));
+          if (!(*uncertainty > 0)) throw std::invalid_argument("uncertainty_percent: " + ShortestDecimal(*uncertainty) + " % is not positive");
+        }
         std::vector<std::string> allowed;
         for (const std::string& keyword : BeamKeywords()) {
           if (keyword != "kv") allowed.push_back(keyword);
@@ -966,10 +998,11 @@ void BindBeam(py::module_& module) {
           checked.kv = 100;  // each measurement brings its own voltage, checked by the fit
           const BeamRequest request = ResolveBeam(checked);
           BatchRun batch(request.tablePath, request.filters);
-          result->tube = FitTubeInputs(batch, request.settings, measured, varied);
+          result->tube = FitTubeInputs(batch, request.settings, measured, varied, uncertainty);
         }
+        WarnFit(result->tube.fit.warnings);
         const TubeInputValues& fitted = result->tube.fit.inputs;
-        arguments.kv = highest;
+        arguments.kv = highest + fitted[static_cast<std::size_t>(TubeInput::KvOffset)];
         arguments.alEq = fitted[static_cast<std::size_t>(TubeInput::InherentAluminiumEquivalent)];
         arguments.al = fitted[static_cast<std::size_t>(TubeInput::AddedAluminium)];
         arguments.cu = fitted[static_cast<std::size_t>(TubeInput::AddedCopper)];
@@ -977,13 +1010,16 @@ void BindBeam(py::module_& module) {
         result->inputs = arguments;
         return result;
       },
-      py::arg("measurements"), py::arg("vary") = py::make_tuple("al_eq"),
-      "fit_tube(measurements, vary=('al_eq',), **beam)\n\n"
+      py::arg("measurements"), py::arg("vary") = py::make_tuple("al_eq"), py::arg("uncertainty_percent") = py::none(),
+      "fit_tube(measurements, vary=('al_eq',), uncertainty_percent=None, **beam)\n\n"
       "Commissions a tube from layers measured at several tube voltages: measurements is a sequence of\n"
       "dicts with kv [kV] and any of hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm [mm]; vary names one\n"
-      "to three of 'al_eq', 'al', 'cu', 'angle', fitted by least squares on the relative deviations\n"
-      "starting from the beam keywords given (those of Beam without kv). Returns a kestrix.TubeFit with\n"
-      ".params, .residuals [%] and .beam(kv), the tube's Beam at any voltage.");
+      "to three of 'al_eq', 'al', 'cu', 'angle', 'kv_offset' (the generator's deviation from the nominal\n"
+      "voltage [kV]), fitted by least squares on the relative deviations starting from the beam keywords\n"
+      "given (those of Beam without kv; the offset from 0). uncertainty_percent: the measurements' relative\n"
+      "standard uncertainty [%]; a kestrix.FitWarning says when the rms deviation exceeds it. Returns a\n"
+      "kestrix.TubeFit with .params, .uncertainties, .residuals [%] and .beam(kv), the tube's Beam at any\n"
+      "nominal voltage.");
 
   module.def(
       "qualities",

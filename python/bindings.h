@@ -71,4 +71,7 @@ std::string PathText(const char* argument, const pybind11::object& path);
 /// Issues one kestrix.CorrectionWarning per text (the GIL must be held).
 void WarnCorrections(const std::vector<std::string>& corrections);
 
+/// Issues one kestrix.FitWarning per text (the GIL must be held).
+void WarnFit(const std::vector<std::string>& warnings);
+
 }  // namespace kestrix::python

@@ -31,8 +31,9 @@ std::string PathText(const char* argument, const py::object& path) {
 
 namespace {
 
-/// kestrix.CorrectionWarning; kept for the life of the interpreter
+/// kestrix.CorrectionWarning and kestrix.FitWarning; kept for the life of the interpreter
 PyObject* correctionWarning = nullptr;
+PyObject* fitWarning = nullptr;
 
 [[noreturn]] void TypeFailure(const std::string& message) { throw py::type_error(message); }
 
@@ -159,6 +160,12 @@ void WarnCorrections(const std::vector<std::string>& corrections) {
   }
 }
 
+void WarnFit(const std::vector<std::string>& warnings) {
+  for (const std::string& warning : warnings) {
+    if (PyErr_WarnEx(fitWarning, warning.c_str(), 1) != 0) throw py::error_already_set();
+  }
+}
+
 }  // namespace kestrix::python
 
 PYBIND11_MODULE(_kestrix, module) {
@@ -185,6 +192,12 @@ PYBIND11_MODULE(_kestrix, module) {
       PyExc_UserWarning, nullptr);
   if (correctionWarning == nullptr) throw py::error_already_set();
   module.attr("CorrectionWarning") = py::handle(correctionWarning);
+  fitWarning = PyErr_NewExceptionWithDoc(
+      "kestrix.FitWarning",
+      "A commissioning fit that did not converge, ended on a bound or deviates beyond the measurements' uncertainty.",
+      PyExc_UserWarning, nullptr);
+  if (fitWarning == nullptr) throw py::error_already_set();
+  module.attr("FitWarning") = py::handle(fitWarning);
 
   module.def("_set_data_folder", &SetDataFolder, py::arg("folder"));
   module.def("materials", &DeliveredMaterials,

@@ -6,11 +6,11 @@ The same C++ calculation as the desktop program and kestrix-cli, with numpy arra
 
 import os as _os
 
-from ._kestrix import Beam, CorrectionWarning, Spectrum, TubeFit, fit, fit_tube, materials, qualities, sweep
+from ._kestrix import Beam, CorrectionWarning, FitWarning, Spectrum, TubeFit, fit, fit_tube, materials, qualities, sweep
 from ._kestrix import _set_data_folder
 
 # the delivered attenuation table, material files and radiation qualities travel inside the package
 _set_data_folder(_os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "data"))
 
 __version__ = "@PROJECT_VERSION@"
-__all__ = ["Beam", "CorrectionWarning", "Spectrum", "TubeFit", "fit", "fit_tube", "materials", "qualities", "sweep"]
+__all__ = ["Beam", "CorrectionWarning", "FitWarning", "Spectrum", "TubeFit", "fit", "fit_tube", "materials", "qualities", "sweep"]

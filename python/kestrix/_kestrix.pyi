@@ -11,6 +11,7 @@ _Number = Union[int, float, np.floating, np.integer]
 _Filters = Sequence[Tuple[_Path, _Number]]
 
 class CorrectionWarning(UserWarning): ...
+class FitWarning(UserWarning): ...
 
 class Spectrum:
     """A spectrum on the 0.5 keV grid: 600 bins from 0.5 to 300 keV, relative or per mAs."""
@@ -96,7 +97,18 @@ class Beam:
 class TubeFit:
     @property
     def params(self) -> Dict[str, float]:
-        """al_eq, al, cu [mm], angle [degrees]: those varied"""
+        """al_eq, al, cu [mm], angle [degrees], kv_offset [kV]: those varied"""
+    @property
+    def uncertainties(self) -> Dict[str, Optional[float]]:
+        """each varied input's standard uncertainty in its unit"""
+    @property
+    def params_at_bound(self) -> Dict[str, bool]: ...
+    @property
+    def converged(self) -> bool: ...
+    @property
+    def evaluations(self) -> int: ...
+    @property
+    def warnings(self) -> List[str]: ...
     @property
     def residuals(self) -> List[Dict[str, Any]]:
         """kv [kV], figure, measured_mm, computed_mm [mm], deviation_percent [%]"""
@@ -114,8 +126,8 @@ def fit(entry: str, target_hvl_al: Optional[_Number] = None, target_hvl_cu: Opti
         model: str = "tucker", kv: _Number = 200, angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5,
         al: _Number = 0, cu: _Number = 0, waveform: str = "constant", filters: _Filters = (),
         table: Optional[_Path] = None) -> Beam: ...
-def fit_tube(measurements: Iterable[Dict[str, Optional[_Number]]], vary: Union[str, Sequence[str]] = ("al_eq",), *,
-             model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5, al: _Number = 0,
+def fit_tube(measurements: Iterable[Dict[str, Optional[_Number]]], vary: Union[str, Sequence[str]] = ("al_eq",),
+             uncertainty_percent: Optional[_Number] = None, *, model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5, al: _Number = 0,
              cu: _Number = 0, waveform: str = "constant", filters: _Filters = (),
              table: Optional[_Path] = None) -> TubeFit: ...
 def sweep(kv: Union[_Number, Iterable[_Number]] = 200, *, distance_mm: _Number = 1000, model: str = "tucker",

@@ -191,7 +191,15 @@ TEST(CliOptions, TubeFitNamesItsMeasurementsAndTheInputsVaried) {
   EXPECT_FALSE(Parse({"--fit-tube", "m.csv", "--vary", "cu"}).voltageGiven);
   EXPECT_EQ(UsageMessage({"--fit-tube", "m.csv"}), "option --fit-tube needs --vary (the inputs to fit, e.g. al-eq,angle)");
   EXPECT_EQ(UsageMessage({"--vary", "al"}), "option --vary needs --fit-tube FILE (the measured layers)");
-  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "be"}), "option --vary: \"be\" is not one of al-eq | al | cu | angle");
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "be"}),
+            "option --vary: \"be\" is not one of al-eq | al | cu | angle | kv-offset");
+  EXPECT_EQ(Parse({"--fit-tube", "m", "--vary", "kv-offset,al-eq"}).varied,
+            (std::vector<TubeInput>{TubeInput::KvOffset, TubeInput::InherentAluminiumEquivalent}));
+  EXPECT_EQ(Parse({"--fit-tube", "m", "--vary", "al", "--uncertainty-percent", "0.5"}).tubeUncertaintyPercent, 0.5);
+  EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al", "--uncertainty-percent", "0"}),
+            "option --uncertainty-percent: the measurements' uncertainty must be positive [%]");
+  EXPECT_EQ(UsageMessage({"--uncertainty-percent", "1"}),
+            "option --uncertainty-percent needs --fit-tube FILE (the measured layers it describes)");
   EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al,al"}), "option --vary: al is named twice");
   EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al,cu,angle,al-eq"}), "option --vary: at most three inputs");
   EXPECT_EQ(UsageMessage({"--fit-tube", "m", "--vary", "al", "--quality", "RQR5"}),

@@ -243,6 +243,31 @@ TEST(CliProgram, TubeFitFromAMeasurementFileReportsTheFittedTube) {
   EXPECT_EQ(last["measured_mm"].number, 5.3);
   EXPECT_NEAR(last["deviation_percent"].number, 100 * (last["computed_mm"].number / 5.3 - 1), 1e-9);
 
+  // the fit's standard uncertainties and warnings
+  EXPECT_GT(fit["uncertainties"]["al_eq"].number, 0);
+  EXPECT_TRUE(fit["converged"].boolean);
+  EXPECT_FALSE(fit["params_at_bound"]["al_eq"].boolean);
+  EXPECT_EQ(fit["warnings"].items.size(), 0u);
+  const Result strict = RunCli({"--fit-tube", path, "--vary", "al-eq", "--be", "1", "--no-table", "--uncertainty-percent", "0.1"});
+  EXPECT_EQ(strict.status, 0);
+  EXPECT_EQ(strict.err.rfind("kestrix-cli: warning: the rms deviation ", 0), 0u) << strict.err;
+  EXPECT_NE(strict.err.find("exceeds the measurements' uncertainty of 0.1 %"), std::string::npos) << strict.err;
+
+  // a spreadsheet's file: a byte-order mark and the column names in its own case; the voltage offset
+  test::WriteBytes(folder / "sheet.csv", "\xEF\xBB\xBFkV,HVL1_Al_mm,HVL2_AL_MM\r\n60,2.2,3.0\r\n80,2.85,4.2\r\n100,3.5,5.3\r\n");
+  const test::JsonValue offset = test::ParseJson(RunCli({"--fit-tube", (folder / "sheet.csv").string(), "--vary",
+                                                         "kv-offset,al-eq", "--be", "1", "--kv", "100", "--json",
+                                                         "--no-table"}).out);
+  const double kvOffset = offset["tube_fit"]["params"]["kv_offset"].number;
+  EXPECT_NE(kvOffset, 0);
+  EXPECT_EQ(offset["inputs"]["tube_voltage_kV"].number, 100 + kvOffset);
+
+  test::WriteBytes(folder / "tiny.csv", "kv,hvl1_al_mm\n80,1e-300\n");
+  const Result tiny = RunCli({"--fit-tube", (folder / "tiny.csv").string(), "--vary", "al"});
+  EXPECT_EQ(tiny.status, 1);
+  EXPECT_EQ(tiny.out, "");
+  EXPECT_NE(tiny.err.find("line 2: hvl1_al_mm 1e-300 mm is thinner than 0.0001 mm"), std::string::npos) << tiny.err;
+
   test::WriteBytes(folder / "bad.csv", "kv,hvl1_al_mm\n60,thin\n");
   const Result bad = RunCli({"--fit-tube", (folder / "bad.csv").string(), "--vary", "al"});
   EXPECT_EQ(bad.status, 1);

@@ -227,6 +227,30 @@ def test_fit_tube_is_the_cli_fit(tmp_path):
     assert tube.beam(100).figures() == report["results"]
 
 
+def test_fit_tube_finds_the_generators_voltage_offset_with_its_uncertainty():
+    # the generator gives 3 kV more than its dial says; the layers scatter by +-0.4 %
+    measurements = []
+    for k, kv in enumerate((50, 70, 90, 110, 130)):
+        figures = kestrix.Beam(kv=kv + 3, be=1, al_eq=2.5).quality()
+        sign = 1 if k % 2 == 0 else -1
+        measurements.append(dict(kv=kv, hvl1_al_mm=figures["hvl1_al_mm"] * (1 + 0.004 * sign),
+                                 hvl2_al_mm=figures["hvl2_al_mm"] * (1 - 0.004 * sign)))
+    with pytest.warns(kestrix.FitWarning, match="exceeds the measurements' uncertainty of 0.2 %"):
+        tube = kestrix.fit_tube(measurements, vary=("kv_offset", "al_eq"), uncertainty_percent=0.2, be=1, al_eq=4)
+    assert tube.params["kv_offset"] == pytest.approx(3, abs=0.3)
+    assert abs(tube.params["kv_offset"] - 3) < 2 * tube.uncertainties["kv_offset"]
+    assert abs(tube.params["al_eq"] - 2.5) < 2 * tube.uncertainties["al_eq"]
+    assert tube.converged and tube.params_at_bound == {"kv_offset": False, "al_eq": False}
+    assert len(tube.warnings) == 1
+    # the tube at a nominal voltage is computed at that voltage plus the offset
+    assert tube.beam(100).kv == pytest.approx(100 + tube.params["kv_offset"])
+    assert tube.inputs["kv"] == pytest.approx(130 + tube.params["kv_offset"])
+    with pytest.raises(ValueError, match="uncertainty_percent: -1 % is not positive"):
+        kestrix.fit_tube(measurements, vary="al_eq", uncertainty_percent=-1)
+    with pytest.raises(ValueError, match='vary: "kv-offset" is not one of al_eq'):
+        kestrix.fit_tube(measurements, vary="kv-offset")
+
+
 @pytest.mark.parametrize("measurements, vary, error, message", [
     ([dict(kv=60, hvl1=2)], "al_eq", ValueError, 'measurements[0]: "hvl1" is not one of kv, hvl1_al_mm'),
     ([dict(hvl1_al_mm=2)], "al_eq", ValueError, "measurements[0]: no kv"),
@@ -238,6 +262,7 @@ def test_fit_tube_is_the_cli_fit(tmp_path):
     ([dict(kv=60, hvl1_al_mm=2)], ("al", "al"), ValueError, "vary: al is named twice"),
     ([dict(kv=60, hvl1_al_mm=2)], (), ValueError, "vary: name one to three of al_eq, al, cu, angle"),
     ([dict(kv=20, hvl1_al_mm=2)], "al_eq", ValueError, "the measurement at 20 kV is outside"),
+    ([dict(kv=80, hvl1_al_mm=1e-300)], "al_eq", ValueError, "hvl1_al_mm at 80 kV: 1e-300 mm is thinner than 0.0001 mm"),
 ])
 def test_fit_tube_refuses_what_it_cannot_use(measurements, vary, error, message):
     with pytest.raises(error) as refusal:
