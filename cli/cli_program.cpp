@@ -13,6 +13,7 @@
 #include "file_system.h"
 #include "json_report.h"
 #include "kestrix_version.h"
+#include "model_list.h"
 #include "text_report.h"
 
 namespace kestrix {
@@ -228,6 +229,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   }
   if (options.version) {
     out << "kestrix-cli " << kKestrixVersion << '\n';
+    return kExitSuccess;
+  }
+  if (options.listModels) {
+    options.json ? WriteModelListJson(out) : WriteModelList(out);
     return kExitSuccess;
   }
   FindDeliveredFiles(options, dataFolder);
