@@ -25,10 +25,12 @@ std::vector<std::string> DescribeCorrections(const RunEntries& entries, const Ru
   // the desktop rewrites exactly 30 kV as "30" too; only a changed value is a correction
   const double typed = entries.tubeVoltageKV;
   if (inputs.tubeVoltageText && typed != inputs.kVp) {
-    const bool high = typed > kMaximumTubeVoltage;
+    const VoltageRange range = ModelVoltageRange(model, entries.target);
+    const bool high = typed > range.highest;
     corrections.push_back("tube voltage " + ShortestDecimal(typed) + " kV is " +
-                          (high ? "above 300 kV" : "at or below 30 kV") + ": " + *inputs.tubeVoltageText +
-                          " kV used");
+                          (high ? "above " + ShortestDecimal(range.highest) + " kV"
+                                : "at or below " + ShortestDecimal(range.lowest) + " kV") +
+                          ": " + *inputs.tubeVoltageText + " kV used");
   }
   if (inputs.inherentFiltrationReplaced) {
     corrections.push_back("inherent filtration " + ShortestDecimal(entries.berylliumMm) + " mm Be + " +
@@ -288,9 +290,11 @@ TubeFitOutcome FitTubeInputs(BatchRun& batch, const RunSettings& settings,
                              const std::vector<TubeMeasurement>& measurements, const std::vector<TubeInput>& varied,
                              std::optional<double> uncertaintyPercent) {
   for (const TubeMeasurement& measurement : measurements) {
-    if (!(measurement.tubeVoltageKV >= kMinimumTubeVoltage && measurement.tubeVoltageKV <= kMaximumTubeVoltage)) {
-      throw TubeFitError("the measurement at " + VoltageText(measurement.tubeVoltageKV) +
-                         " kV is outside the models' range of 30 to 300 kV");
+    const VoltageRange range = ModelVoltageRange(settings.model, settings.entries.target);
+    if (!range.Contains(measurement.tubeVoltageKV)) {
+      throw TubeFitError("the measurement at " + VoltageText(measurement.tubeVoltageKV) + " kV is outside the " +
+                         ModelKeyword(settings.model) + " model's range of " + ShortestDecimal(range.lowest) +
+                         " to " + ShortestDecimal(range.highest) + " kV");
     }
   }
   const UsedEntries used = EntriesUsed(settings.entries, CorrectRunEntries(settings.entries, settings.model));

@@ -11,16 +11,9 @@ std::optional<std::string> ThicknessProblem(double mm) {
   return std::nullopt;
 }
 
-std::optional<std::string> VoltageProblem(double kiloVolts, SpectrumModel model) {
-  const EmissionModel& emission = EmissionModelFor(model);
-  if (kiloVolts >= emission.MinimumVoltage() && kiloVolts <= emission.MaximumVoltage()) return std::nullopt;
-  return ShortestDecimal(kiloVolts) + " kV is outside the " + ModelKeyword(model) + " model's range of " +
-         ShortestDecimal(emission.MinimumVoltage()) + " to " + ShortestDecimal(emission.MaximumVoltage()) + " kV";
-}
-
-std::optional<std::string> ValueProblem(BeamInput input, double value, SpectrumModel model) {
+std::optional<std::string> ValueProblem(BeamInput input, double value, SpectrumModel model, TargetMaterial target) {
   switch (input) {
-    case BeamInput::TubeVoltage: return VoltageProblem(value, model);
+    case BeamInput::TubeVoltage: return VoltageRefusal(value, model, target);
     case BeamInput::TargetAngle: return std::nullopt;  // the run judges the angle with its own message
     default: return ThicknessProblem(value);
   }
@@ -47,6 +40,14 @@ std::string ValueText(BeamInput input, double value) {
 
 }  // namespace
 
+std::optional<std::string> VoltageRefusal(double kiloVolts, SpectrumModel model, TargetMaterial target) {
+  const VoltageRange range = ModelVoltageRange(model, target);
+  if (range.Contains(kiloVolts)) return std::nullopt;
+  return ShortestDecimal(kiloVolts) + " kV is outside the " + ModelKeyword(model) + " model's range of " +
+         ShortestDecimal(range.lowest) + " to " + ShortestDecimal(range.highest) + " kV" +
+         (target == TargetMaterial::Tungsten ? "" : std::string(" for ") + TargetSymbol(target));
+}
+
 double& EntryValue(RunEntries& entries, BeamInput input) {
   switch (input) {
     case BeamInput::TubeVoltage: return entries.tubeVoltageKV;
@@ -63,7 +64,8 @@ std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, cons
   RunEntries entries = settings.entries;
   for (const BeamInput input : {BeamInput::TubeVoltage, BeamInput::Beryllium, BeamInput::AluminiumEquivalent,
                                 BeamInput::AddedAluminium, BeamInput::AddedCopper}) {
-    if (std::optional<std::string> problem = ValueProblem(input, EntryValue(entries, input), settings.model)) {
+    if (std::optional<std::string> problem =
+            ValueProblem(input, EntryValue(entries, input), settings.model, settings.entries.target)) {
       return InputRefusal{input, 0, *problem};
     }
   }
@@ -81,7 +83,7 @@ std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings,
     throw std::invalid_argument("there is no material filter " + std::to_string(filter + 1) + " to sweep");
   }
   for (const double value : values) {
-    std::optional<std::string> problem = ValueProblem(input, value, settings.model);
+    std::optional<std::string> problem = ValueProblem(input, value, settings.model, settings.entries.target);
     if (!problem) problem = ReplacementProblem(settings, input, value);
     if (problem) throw InputRefusalError(InputRefusal{input, filter, *problem});
   }

@@ -32,9 +32,16 @@ struct InputRefusal {
   std::string reason;
 };
 
+/// Why a tube voltage [kV] is refused with `model` and `target` ("350 kV is outside the tucker model's
+/// range of 30 to 300 kV", "60 kV is outside the physics model's range of 20 to 50 kV for Mo", by
+/// ModelVoltageRange); nullopt inside the range.
+std::optional<std::string> VoltageRefusal(double kiloVolts, SpectrumModel model,
+                                          TargetMaterial target = TargetMaterial::Tungsten);
+
 /// The first input of settings and filters that is not what it says, instead of being corrected:
 /// a negative thickness (window, aluminium equivalent, added aluminium or copper, a material
-/// filter) or a tube voltage outside the model's range. nullopt when every input stands as given.
+/// filter) or a tube voltage outside the model's range for the target. nullopt when every input
+/// stands as given. (A target or lines the model lacks: TubeRefusal of emission_models.h.)
 std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, const std::vector<FilterRequest>& filters);
 
 /// One calculation per value of input, the other inputs as in settings and the filters batch

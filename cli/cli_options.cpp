@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "beam_output.h"
+#include "beam_inputs.h"
 #include "emission_models.h"
 #include "input_number.h"
 #include "json_writer.h"
@@ -171,6 +172,12 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          o.model = OneOf<SpectrumModel>("--model", v, ModelChoices());
        }},
       {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
+      {"--target",
+       [](CliOptions& o, const std::string& v) {
+         std::vector<std::pair<const char*, TargetMaterial>> targets;
+         for (const TargetMaterial target : TargetMaterials()) targets.emplace_back(TargetSymbol(target), target);
+         o.target = OneOf<TargetMaterial>("--target", v, targets);
+       }},
       {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
       {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = ThicknessText("--be", v); }},
       {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = ThicknessText("--al-eq", v); }},
@@ -288,6 +295,8 @@ const std::map<std::string, FlagHandler>& FlagOptions() {
       {"--no-table", [](CliOptions& o) { o.printTable = false; }},
       {"--no-figures", [](CliOptions& o) { o.printFigures = false; }},
       {"--list-qualities", [](CliOptions& o) { o.listQualities = true; }},
+      {"--list-models", [](CliOptions& o) { o.listModels = true; }},
+      {"--no-lines", [](CliOptions& o) { o.characteristicLines = false; }},
       {"--csv", [](CliOptions& o) { o.csv = true; }},
       {"--header", [](CliOptions& o) { o.header = true; }},
   };
@@ -358,6 +367,20 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
   if (options.exportFormat && !options.savePath) {
     throw UsageError("option --export needs --save FILE (the Monte Carlo source file to write)");
   }
+  if (const auto refusal = TubeRefusal(options.model, options.target, options.characteristicLines)) {
+    throw UsageError(std::string("option ") + (options.target != TargetMaterial::Tungsten ? "--target" : "--no-lines") +
+                     ": " + *refusal);
+  }
+  // a single run is refused outside the model's range like a sweep, not corrected as the desktop does;
+  // the default 200 kV too when the target's range does not reach it
+  const bool voltageOfTheRun = seen.count("--kv") != 0 || (seen.count("--quality") == 0 && seen.count("--fit-tube") == 0);
+  if (voltageOfTheRun && !options.sweep) {
+    const double kiloVolts = StrictNumber("--kv", options.entries.tubeVoltage);
+    if (const auto refusal = VoltageRefusal(kiloVolts, options.model, options.target)) {
+      throw UsageError((seen.count("--kv") != 0 ? "option --kv: " : "the default tube voltage: ") + *refusal +
+                       (seen.count("--kv") != 0 ? "" : " (give --kv)"));
+    }
+  }
   if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
   if (options.csv && !options.printFigures && !options.listQualities) {
     throw UsageError("options --csv and --no-figures cannot be combined: --csv prints the figures");
@@ -366,13 +389,10 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
   for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--header"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
   }
-  // a sweep is not corrected like a single run: a voltage outside the model's range is refused
-  const auto [lowest, highest] = TubeVoltageRange(options.model);
+  // every voltage of a sweep must lie in the model's range
   for (const double kiloVolts : options.sweep->Voltages()) {
-    if (kiloVolts < lowest || kiloVolts > highest) {
-      throw UsageError("option --sweep: " + ShortestDecimal(kiloVolts) + " kV is outside the " +
-                       ModelKeyword(options.model) + " model's range of " + ShortestDecimal(lowest) + " to " +
-                       ShortestDecimal(highest) + " kV");
+    if (const auto refusal = VoltageRefusal(kiloVolts, options.model, options.target)) {
+      throw UsageError("option --sweep: " + *refusal);
     }
   }
 }
@@ -380,13 +400,16 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
 }  // namespace
 
 RunSettings SettingsFor(const CliOptions& options) {
-  return RunSettings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity,
-                     options.distanceMm};
+  RunSettings settings{options.model, ParseRunEntries(options.entries), options.waveform, options.quantity,
+                       options.distanceMm};
+  settings.entries.target = options.target;
+  settings.entries.characteristicLines = options.characteristicLines;
+  return settings;
 }
 
 std::pair<double, double> TubeVoltageRange(SpectrumModel model) {
-  const EmissionModel& emission = EmissionModelFor(model);
-  return {emission.MinimumVoltage(), emission.MaximumVoltage()};
+  const VoltageRange range = ModelVoltageRange(model);
+  return {range.lowest, range.highest};
 }
 
 std::vector<double> VoltageSweep::Voltages() const {
@@ -445,8 +468,14 @@ program's calculation and prints it as a table, followed by the beam-quality fig
 the half-value-layer engine (Quillon). Numbers use "." as the decimal point.
 
 Tube and filtration (the main window's entries):
-@MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200); above 300 becomes 300,
-                              30 or below becomes 30 (reported on stderr)
+@MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200), inside the model's range
+                              for the target (tucker, birch and physics: 30 to 300 kV; physics
+                              with Mo or Rh: 20 to 50 kV; see --list-models); a voltage
+                              outside it is refused (exit status 2), not corrected
+  --target W|Mo|Rh            the target's (anode's) material (default W); Mo and Rh with the
+                              physics model only
+  --no-lines                  bremsstrahlung alone, without the characteristic K and L lines
+                              (physics model only)
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
   --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);
@@ -501,7 +530,7 @@ Output:
                               byte as the desktop program and Quillon write them
   --sweep FROM:TO:STEP        one calculation per tube voltage FROM, FROM+STEP, ... TO [kV];
                               prints one line of figures per voltage (no spectrum tables);
-                              every voltage must lie in the model's range (30 to 300 kV: a
+                              every voltage must lie in the model's range (as for --kv: a
                               sweep is not corrected); with --quality N-... or H-... the
                               quality's filtration; not with --kv, --exchange, --save, --fit,
                               --fit-tube or --header
@@ -513,6 +542,8 @@ Output:
                               photon fluence per mAs (default 1000, at least 1: the focal spot is
                               not a point); only the inverse square, so give the air in between
                               as a filter (--filter Air.mix:MM)
+  --list-models               list the models with their tube-voltage ranges and targets
+                              (with --json as one JSON object)
   -h, --help                  this text
   --version                   the program's version
 

@@ -70,6 +70,7 @@ struct CliOptions {
   /// --quality NAME: a standard radiation quality from the table beside the attenuation table
   std::optional<std::string> quality;
   bool listQualities = false;  /// --list-qualities
+  bool listModels = false;     /// --list-models
   /// --be or --al-eq given (an N or H quality sets both itself)
   bool inherentFiltrationGiven = false;
   /// --csv: the figures (of a sweep, a single run, or the list of qualities) as a plain comma-separated
@@ -87,6 +88,8 @@ struct CliOptions {
   std::optional<SourceFormat> exportFormat;
   /// --spectrum FILE: the figures of a measured spectrum (energy_keV,value rows) instead of a model beam
   std::optional<std::string> measuredPath;
+  TargetMaterial target = TargetMaterial::Tungsten;  /// --target W|Mo|Rh
+  bool characteristicLines = true;                   /// false with --no-lines
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.
@@ -94,16 +97,16 @@ RunSettings SettingsFor(const CliOptions& options);
 
 /// Reads the arguments after the program name. Throws UsageError for an unknown option, a missing
 /// or bad value, a number that is not wholly a number, a negative thickness (--be, --al-eq, --al,
-/// --cu, --filter), an option given twice, more than three filters, a sweep that reaches outside
-/// the model's tube-voltage range, or options that cannot go together (--sweep with --kv,
+/// --cu, --filter), an option given twice, more than three filters, a --kv or a sweep that reaches
+/// outside the model's tube-voltage range, or options that cannot go together (--sweep with --kv,
 /// --exchange, --save, --fit, --fit-tube, --header or --list-qualities; --csv with --json or
 /// --no-figures; --quality with --fit, --kv, --al or --cu; --fit without exactly one target layer,
 /// a target without --fit; --fit-tube without --vary or the other way round, or with --sweep,
 /// --fit, --quality or --list-qualities).
 CliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
-/// lowest and highest tube voltage the model computes [kV]; a single run corrects a voltage
-/// outside to the nearer end, a sweep is refused
+/// lowest and highest tube voltage the model computes [kV] (ModelVoltageRange); a single run
+/// or a sweep with a voltage outside is refused
 std::pair<double, double> TubeVoltageRange(SpectrumModel model);
 
 /// The --help text: every option with its unit and default.

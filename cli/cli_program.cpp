@@ -17,6 +17,7 @@
 #include "monte_carlo_source.h"
 #include "kestrix_version.h"
 #include "message_text.h"
+#include "model_list.h"
 #include "text_report.h"
 
 namespace kestrix {
@@ -286,6 +287,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
   }
   if (options.version) {
     out << "kestrix-cli " << kKestrixVersion << '\n';
+    return kExitSuccess;
+  }
+  if (options.listModels) {
+    options.json ? WriteModelListJson(out) : WriteModelList(out);
     return kExitSuccess;
   }
   FindDeliveredFiles(options, dataFolder);

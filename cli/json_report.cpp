@@ -1,6 +1,7 @@
 #include "json_report.h"
 
 #include "beam_figures.h"
+#include "emission_models.h"
 #include "json_writer.h"
 #include "text_report.h"
 
@@ -13,6 +14,16 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
   json.BeginObject();
   json.Key("model");
   json.String(ModelKeyword(options.model));
+  json.Key("target");
+  json.String(TargetSymbol(options.target));
+  json.Key("characteristic_lines");
+  json.Bool(options.characteristicLines);
+  const VoltageRange range = ModelVoltageRange(options.model, options.target);
+  json.Key("model_voltage_range_kV");  // [lowest, highest] the model computes for the target
+  json.BeginArray(true);
+  json.Number(range.lowest);
+  json.Number(range.highest);
+  json.EndArray();
   if (single != nullptr) {
     json.Key("tube_voltage_kV");
     json.Number(used.tubeVoltageKV);

@@ -12,6 +12,12 @@ namespace {
 
 std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
+/// "Mo target", "W target, bremsstrahlung alone (no characteristic lines)"
+std::string TubeText(const CliOptions& options) {
+  return std::string(TargetSymbol(options.target)) + " target" +
+         (options.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
+}
+
 void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
                            const UsedEntries& used) {
   out << "# filtration: " << Mm(used.berylliumMm) << " Be, " << Mm(used.aluminiumEquivalentMm) << " Al eq., added "
@@ -21,6 +27,7 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
         << Mm(filters[k].thicknessMm) << " (" << PrintableText(filters[k].path) << ")\n";
   }
   out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
+  if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) out << "# tube: " << TubeText(options) << '\n';
 }
 
 const char* SeparatorText(const CliOptions& options) {
@@ -179,6 +186,7 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
   SpectrumDescription d;
   d.program = "kestrix-cli";
   d.model = ModelKeyword(options.model);
+  if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options) + ")";
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
   d.waveform = WaveformKeyword(options.waveform);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <stdexcept>
 
+#include "target_constants.h"
 #include "tungsten_target.h"
 
 namespace kestrix {
@@ -12,11 +13,25 @@ namespace kestrix {
 namespace embedded {
 extern const double kSeltzerBergerTungsten[];
 extern const std::size_t kSeltzerBergerTungstenCount;
+extern const double kSeltzerBergerMolybdenum[];
+extern const std::size_t kSeltzerBergerMolybdenumCount;
+extern const double kSeltzerBergerRhodium[];
+extern const std::size_t kSeltzerBergerRhodiumCount;
 }  // namespace embedded
 
-BremsstrahlungCrossSection::BremsstrahlungCrossSection() {
+BremsstrahlungCrossSection::BremsstrahlungCrossSection(TargetMaterial target) {
   const double* data = embedded::kSeltzerBergerTungsten;
-  const std::size_t count = embedded::kSeltzerBergerTungstenCount;
+  std::size_t count = embedded::kSeltzerBergerTungstenCount;
+  if (target == TargetMaterial::Molybdenum) {
+    data = embedded::kSeltzerBergerMolybdenum;
+    count = embedded::kSeltzerBergerMolybdenumCount;
+  } else if (target == TargetMaterial::Rhodium) {
+    data = embedded::kSeltzerBergerRhodium;
+    count = embedded::kSeltzerBergerRhodiumCount;
+  }
+  const TargetConstants& constants = ConstantsOf(target);
+  z2_ = static_cast<double>(constants.atomicNumber) * constants.atomicNumber;
+  atomsPerVolume_ = constants.atomsPerVolume;
   if (count < 2) throw std::logic_error("Seltzer-Berger table: empty");
   const auto nT = static_cast<std::size_t>(data[0]);
   const auto nK = static_cast<std::size_t>(data[1]);
@@ -46,8 +61,7 @@ double BremsstrahlungCrossSection::ScaledCrossSection(double T, double u) const 
 
 double BremsstrahlungCrossSection::DifferentialCrossSection(double T, double k) const {
   if (!(k > 0.0 && k < T)) return 0.0;
-  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
-  return Z2 / tungsten::BetaSquared(T) * ScaledCrossSection(T, k / T) * tungsten::kMillibarn / k;
+  return z2_ / tungsten::BetaSquared(T) * ScaledCrossSection(T, k / T) * tungsten::kMillibarn / k;
 }
 
 double BremsstrahlungCrossSection::RadiativeStoppingPower(double T) const {
@@ -57,13 +71,20 @@ double BremsstrahlungCrossSection::RadiativeStoppingPower(double T) const {
     integral += 0.5 * (ScaledCrossSection(T, reduced_[c]) + ScaledCrossSection(T, reduced_[c + 1])) *
                 (reduced_[c + 1] - reduced_[c]);
   }
-  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
-  return tungsten::kAtomsPerVolume * Z2 * T / tungsten::BetaSquared(T) * integral * tungsten::kMillibarn;
+  return atomsPerVolume_ * z2_ * T / tungsten::BetaSquared(T) * integral * tungsten::kMillibarn;
 }
 
-const BremsstrahlungCrossSection& TungstenBremsstrahlung() {
-  static const BremsstrahlungCrossSection table;
-  return table;
+const BremsstrahlungCrossSection& TungstenBremsstrahlung() { return BremsstrahlungOf(TargetMaterial::Tungsten); }
+
+const BremsstrahlungCrossSection& BremsstrahlungOf(TargetMaterial target) {
+  static const BremsstrahlungCrossSection tungstenTable(TargetMaterial::Tungsten);
+  static const BremsstrahlungCrossSection molybdenum(TargetMaterial::Molybdenum);
+  static const BremsstrahlungCrossSection rhodium(TargetMaterial::Rhodium);
+  switch (target) {
+    case TargetMaterial::Molybdenum: return molybdenum;
+    case TargetMaterial::Rhodium: return rhodium;
+    default: return tungstenTable;
+  }
 }
 
 }  // namespace kestrix

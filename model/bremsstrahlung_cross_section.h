@@ -1,5 +1,5 @@
 #pragma once
-// Bremsstrahlung cross section of tungsten from the Seltzer-Berger tables.
+// Bremsstrahlung cross section of a target element from the Seltzer-Berger tables.
 //
 // S. M. Seltzer and M. J. Berger, Nucl. Instrum. Methods B 12 (1985) 95 and At. Data Nucl. Data
 // Tables 35 (1986) 345 tabulate the scaled cross section chi(Z, T, k/T) = (beta^2 / Z^2) k dsigma/dk
@@ -7,16 +7,18 @@
 // reduced photon energies k/T, so that
 //     dsigma/dk (T, k) = (Z^2 / beta^2) chi(T, k/T) / k.
 // The tables are read as they are meant to be read: linear in log T, linear in k/T. The numbers are
-// compiled in from data/physics/seltzer_berger_W.txt.
+// compiled in from data/physics/seltzer_berger_W.txt (_Mo, _Rh for the other targets).
 
 #include <vector>
+
+#include "target_material.h"
 
 namespace kestrix {
 
 class BremsstrahlungCrossSection {
  public:
-  /// the delivered tungsten table
-  BremsstrahlungCrossSection();
+  /// the delivered table of the target (tungsten by default)
+  explicit BremsstrahlungCrossSection(TargetMaterial target = TargetMaterial::Tungsten);
 
   /// electron kinetic energies of the table [keV]
   const std::vector<double>& ElectronEnergies() const { return energies_; }
@@ -30,10 +32,10 @@ class BremsstrahlungCrossSection {
   double ScaledCrossSection(double T, double reducedPhotonEnergy) const;
 
   /// dsigma/dk for an electron of kinetic energy T [keV] emitting a photon of energy k [keV],
-  /// per tungsten atom [cm2/keV]; 0 for k >= T or k <= 0
+  /// per atom of the target [cm2/keV]; 0 for k >= T or k <= 0
   double DifferentialCrossSection(double T, double k) const;
 
-  /// radiative stopping power of tungsten, n * integral of k dsigma/dk over k from 0 to T [keV/cm]
+  /// radiative stopping power of the target, n * integral of k dsigma/dk over k from 0 to T [keV/cm]
   double RadiativeStoppingPower(double T) const;
 
  private:
@@ -41,9 +43,14 @@ class BremsstrahlungCrossSection {
   std::vector<double> logEnergies_;
   std::vector<double> reduced_;
   std::vector<double> chi_;
+  double z2_ = 0;              // squared atomic number [1]
+  double atomsPerVolume_ = 0;  // [1/cm3]
 };
 
 /// the delivered tungsten table, built once
 const BremsstrahlungCrossSection& TungstenBremsstrahlung();
+
+/// the delivered table of a target, built once
+const BremsstrahlungCrossSection& BremsstrahlungOf(TargetMaterial target);
 
 }  // namespace kestrix

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "emission_models.h"
 
 namespace kestrix {
 
@@ -26,13 +27,16 @@ void ClearSpectrum(CalculationState& state) {
 RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model) {
   RunInputs inputs;
   inputs.kVp = entries.tubeVoltageKV;
-  if (inputs.kVp > kMaximumTubeVoltage) {
-    inputs.tubeVoltageText = "300";
-    inputs.kVp = kMaximumTubeVoltage;
-  } else if (!(inputs.kVp > kMinimumTubeVoltage)) {
+  const VoltageRange range = ModelVoltageRange(model, entries.target);
+  inputs.target = entries.target;
+  inputs.characteristicLines = entries.characteristicLines;
+  if (inputs.kVp > range.highest) {
+    inputs.tubeVoltageText = FormatNumber(range.highest);
+    inputs.kVp = range.highest;
+  } else if (!(inputs.kVp > range.lowest)) {
     // at or below the minimum, and no number at all, run at the minimum
-    inputs.tubeVoltageText = "30";
-    inputs.kVp = kMinimumTubeVoltage;
+    inputs.tubeVoltageText = FormatNumber(range.lowest);
+    inputs.kVp = range.lowest;
   }
   inputs.targetAngleDegrees = entries.targetAngleDegrees;
 
@@ -78,9 +82,11 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   if (!state.tableLoaded) {
     throw RunError(RunRefusal::NoTable, 0, "No attenuation table is loaded, so no spectrum can be computed.");
   }
-  if (!(inputs.kVp >= kMinimumTubeVoltage && inputs.kVp <= kMaximumTubeVoltage)) {
+  const VoltageRange range = ModelVoltageRange(model, inputs.target);
+  if (!range.Contains(inputs.kVp)) {
     throw RunError(RunRefusal::VoltageOutOfRange, inputs.kVp,
-                   "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside 30 to 300 kV.");
+                   "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside " + FormatNumber(range.lowest) +
+                       " to " + FormatNumber(range.highest) + " kV.");
   }
   const double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
 
@@ -95,7 +101,8 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   };
 
   ClearSpectrum(state);
-  SynthesizeSpectrum(model, inputs.kVp, cosecTheta, type, inputs.filters, state);
+  SynthesizeSpectrum(EmissionModelFor(model, inputs.target, inputs.characteristicLines), inputs.kVp, cosecTheta, type,
+                     inputs.filters, state);
 
   const int top = TopBinFor(inputs.kVp);
   for (int i = 2; i <= top; ++i) {

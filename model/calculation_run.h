@@ -10,11 +10,13 @@
 #include "calculation_state.h"
 #include "energy_grid.h"
 #include "model_codes.h"
+#include "target_material.h"
 #include "waveform_synthesis.h"
 
 namespace kestrix {
 
-/// tube voltage limits: above the maximum becomes the maximum, at or below the minimum the minimum [kV]
+/// tube voltage limits of the formula models (Tucker, Birch) [kV]; every model's own range, which
+/// the corrections and checks below use, is ModelVoltageRange (emission_models.h)
 constexpr double kMaximumTubeVoltage = 300;
 constexpr double kMinimumTubeVoltage = 30;
 /// millimetres typed by the user to centimetres
@@ -30,14 +32,20 @@ struct RunEntries {
   double aluminiumEquivalentMm = 5;    /// inherent aluminium equivalent [mm Al]
   double addedAluminiumMm = 0;         /// added aluminium [mm Al]
   double addedCopperMm = 0;            /// added copper [mm Cu]
+  /// the target's material (not a main-window entry: the command line and Python choose it)
+  TargetMaterial target = TargetMaterial::Tungsten;
+  /// false: bremsstrahlung alone, without the characteristic lines (physics model only)
+  bool characteristicLines = true;
 };
 
 /// the entries as numbers after the run's corrections
 struct RunInputs {
-  double kVp = 0;                 /// peak tube voltage, 30 < kVp <= 300 or exactly 30 [kV]
+  double kVp = 0;                 /// peak tube voltage inside the model's range [kV]
   double targetAngleDegrees = 0;  /// target angle [degrees]
   FilterSet filters;              /// thicknesses [cm]
-  /// "300" or "30" when the voltage was corrected: the text to write back into Text1
+  TargetMaterial target = TargetMaterial::Tungsten;  /// as entered
+  bool characteristicLines = true;                   /// as entered
+  /// the range's end ("300" or "30") when the voltage was corrected: the text to write back into Text1
   std::optional<std::string> tubeVoltageText;
   /// true when the inherent filtration was replaced: Text2 shows "0", Text13 "0.5"
   bool inherentFiltrationReplaced = false;
@@ -68,7 +76,8 @@ class RunError : public std::runtime_error {
 };
 
 /// Applies the run's silent corrections to the entries and converts them to the model's units:
-/// a voltage above 300 becomes 300, one at or below 30 (or not a number) becomes 30; when the
+/// a voltage above the model's range becomes its highest voltage, one at or below its lowest (or
+/// not a number) the lowest (30 to 300 kV for every model today); when the
 /// inherent window plus aluminium equivalent is <= 0 (Tucker) or < 0 (Birch) they become 0 mm Be
 /// and 0.5 mm Al.
 RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model);
@@ -78,7 +87,7 @@ RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model);
 double CosecantOfTargetAngle(double degrees);
 
 /// Clears SpectrumBins, synthesizes the photon-number spectrum and finds SpectrumPeak.
-/// Throws RunError when no table is loaded, kVp lies outside 30..300 kV, the angle is refused,
+/// Throws RunError when no table is loaded, kVp lies outside the model's range, the angle is refused,
 /// the peak is 0 (everything absorbed) or a bin, or its exposure or energy, is not finite;
 /// SpectrumBins and SpectrumPeak then keep the last run's values and nothing else changes (apart
 /// from the scratch PhaseEmission).

@@ -12,13 +12,28 @@ namespace kestrix {
 namespace embedded {
 extern const double kTungstenLines[];
 extern const std::size_t kTungstenLinesCount;
+extern const double kMolybdenumLines[];
+extern const std::size_t kMolybdenumLinesCount;
+extern const double kRhodiumLines[];
+extern const std::size_t kRhodiumLinesCount;
 extern const double kBoteSalvatTungsten[];
 extern const std::size_t kBoteSalvatTungstenCount;
+extern const double kBoteSalvatMolybdenum[];
+extern const std::size_t kBoteSalvatMolybdenumCount;
+extern const double kBoteSalvatRhodium[];
+extern const std::size_t kBoteSalvatRhodiumCount;
 }  // namespace embedded
 
-TungstenShells::TungstenShells() {
+TungstenShells::TungstenShells(TargetMaterial target) {
   const double* data = embedded::kTungstenLines;
-  const std::size_t count = embedded::kTungstenLinesCount;
+  std::size_t count = embedded::kTungstenLinesCount;
+  if (target == TargetMaterial::Molybdenum) {
+    data = embedded::kMolybdenumLines;
+    count = embedded::kMolybdenumLinesCount;
+  } else if (target == TargetMaterial::Rhodium) {
+    data = embedded::kRhodiumLines;
+    count = embedded::kRhodiumLinesCount;
+  }
   std::size_t at = 0;
   const auto next = [&]() {
     if (at >= count) throw std::logic_error("tungsten lines: table too short");
@@ -40,14 +55,28 @@ TungstenShells::TungstenShells() {
   f23_ = next();
   firstIndex_ = static_cast<int>(next());
   const int lastIndex = static_cast<int>(next());
-  if (lastIndex < firstIndex_ || count - at != static_cast<std::size_t>(lastIndex - firstIndex_ + 1) * kShellCount) {
-    throw std::logic_error("tungsten lines: photoabsorption table of the wrong length");
+  const std::size_t shareValues = static_cast<std::size_t>(lastIndex - firstIndex_ + 1) * kShellCount;
+  if (lastIndex < firstIndex_ || count - at < shareValues) {
+    throw std::logic_error("target lines: photoabsorption table of the wrong length");
   }
   for (int i = firstIndex_; i <= lastIndex; ++i) {
     std::array<double, kShellCount> row{};
     for (double& share : row) share = next();
     shares_.push_back(row);
   }
+  if (target == TargetMaterial::Tungsten) {
+    if (at != count) throw std::logic_error("tungsten lines: values after the photoabsorption table");
+    return;
+  }
+  // the target's own attenuation coefficient, by grid index
+  const int firstAttenuation = static_cast<int>(next());
+  const int lastAttenuation = static_cast<int>(next());
+  if (firstAttenuation < 0 || lastAttenuation != kGridLast ||
+      count - at != static_cast<std::size_t>(lastAttenuation - firstAttenuation + 1)) {
+    throw std::logic_error("target lines: attenuation table of the wrong length");
+  }
+  attenuation_.assign(kGridSize, 0.0);
+  for (int i = firstAttenuation; i <= lastAttenuation; ++i) attenuation_[i] = next();
 }
 
 double TungstenShells::PhotoabsorptionShare(AtomicShell shell, int gridIndex) const {
@@ -56,9 +85,17 @@ double TungstenShells::PhotoabsorptionShare(AtomicShell shell, int gridIndex) co
   return k < shares_.size() ? shares_[k][shell] : shares_.back()[shell];
 }
 
-const TungstenShells& TungstenAtomicShells() {
-  static const TungstenShells data;
-  return data;
+const TungstenShells& TungstenAtomicShells() { return AtomicShellsOf(TargetMaterial::Tungsten); }
+
+const TungstenShells& AtomicShellsOf(TargetMaterial target) {
+  static const TungstenShells tungstenData(TargetMaterial::Tungsten);
+  static const TungstenShells molybdenum(TargetMaterial::Molybdenum);
+  static const TungstenShells rhodium(TargetMaterial::Rhodium);
+  switch (target) {
+    case TargetMaterial::Molybdenum: return molybdenum;
+    case TargetMaterial::Rhodium: return rhodium;
+    default: return tungstenData;
+  }
 }
 
 namespace {
@@ -71,28 +108,43 @@ struct BoteSalvatShell {
   std::array<double, 5> A;
 };
 
-const std::array<BoteSalvatShell, kShellCount>& BoteSalvatShells() {
-  static const std::array<BoteSalvatShell, kShellCount> shells = [] {
-    constexpr std::size_t kPerShell = 12;
-    if (embedded::kBoteSalvatTungstenCount != 1 + kShellCount * kPerShell ||
-        embedded::kBoteSalvatTungsten[0] != kShellCount) {
-      throw std::logic_error("Bote-Salvat table: layout differs from the program's");
-    }
-    std::array<BoteSalvatShell, kShellCount> result{};
-    for (int s = 0; s < kShellCount; ++s) {
-      const double* p = embedded::kBoteSalvatTungsten + 1 + s * kPerShell;
-      result[s] = {p[0] * 1e-3, p[1], p[2], {p[3], p[4], p[5], p[6]}, {p[7], p[8], p[9], p[10], p[11]}};
-    }
-    return result;
-  }();
-  return shells;
+using BoteSalvatTable = std::array<BoteSalvatShell, kShellCount>;
+
+BoteSalvatTable ReadBoteSalvat(const double* data, std::size_t count) {
+  constexpr std::size_t kPerShell = 12;
+  if (count != 1 + kShellCount * kPerShell || data[0] != kShellCount) {
+    throw std::logic_error("Bote-Salvat table: layout differs from the program's");
+  }
+  BoteSalvatTable result{};
+  for (int s = 0; s < kShellCount; ++s) {
+    const double* p = data + 1 + s * kPerShell;
+    result[s] = {p[0] * 1e-3, p[1], p[2], {p[3], p[4], p[5], p[6]}, {p[7], p[8], p[9], p[10], p[11]}};
+  }
+  return result;
+}
+
+const BoteSalvatTable& BoteSalvatShells(TargetMaterial target) {
+  static const BoteSalvatTable tungstenShells =
+      ReadBoteSalvat(embedded::kBoteSalvatTungsten, embedded::kBoteSalvatTungstenCount);
+  static const BoteSalvatTable molybdenum =
+      ReadBoteSalvat(embedded::kBoteSalvatMolybdenum, embedded::kBoteSalvatMolybdenumCount);
+  static const BoteSalvatTable rhodium = ReadBoteSalvat(embedded::kBoteSalvatRhodium, embedded::kBoteSalvatRhodiumCount);
+  switch (target) {
+    case TargetMaterial::Molybdenum: return molybdenum;
+    case TargetMaterial::Rhodium: return rhodium;
+    default: return tungstenShells;
+  }
 }
 
 }  // namespace
 
 double ElectronImpactIonisation(AtomicShell shell, double T) {
+  return ElectronImpactIonisation(TargetMaterial::Tungsten, shell, T);
+}
+
+double ElectronImpactIonisation(TargetMaterial target, AtomicShell shell, double T) {
   constexpr double kBohrRadius = 5.29177210903e-9;  // [cm]
-  const BoteSalvatShell& p = BoteSalvatShells()[shell];
+  const BoteSalvatShell& p = BoteSalvatShells(target)[shell];
   const double U = T / p.edge;
   if (!(U > 1.0)) return 0.0;
   double reduced;  // sigma / (4 pi a0^2)

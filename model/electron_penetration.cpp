@@ -9,12 +9,16 @@ namespace kestrix {
 namespace embedded {
 extern const double kElectronPenetrationTungsten[];
 extern const std::size_t kElectronPenetrationTungstenCount;
+extern const double kElectronPenetrationMolybdenum[];
+extern const std::size_t kElectronPenetrationMolybdenumCount;
 }  // namespace embedded
 
-ElectronPenetration::ElectronPenetration() {
+ElectronPenetration::ElectronPenetration(TargetMaterial target) {
   using namespace penetration_layout;
-  const double* data = embedded::kElectronPenetrationTungsten;
-  const std::size_t count = embedded::kElectronPenetrationTungstenCount;
+  const bool tungsten = target == TargetMaterial::Tungsten;
+  const double* data = tungsten ? embedded::kElectronPenetrationTungsten : embedded::kElectronPenetrationMolybdenum;
+  const std::size_t count =
+      tungsten ? embedded::kElectronPenetrationTungstenCount : embedded::kElectronPenetrationMolybdenumCount;
   const std::size_t nodes = kNodeVoltages.size();
   const std::size_t header = 5 + nodes;
   if (count != header + nodes * kCellsPerNode || data[0] != static_cast<double>(nodes) || data[1] != kDepthBins ||
@@ -38,9 +42,13 @@ ElectronPenetration::Bracket ElectronPenetration::BracketOf(double T0) {
   return {upper - 1, upper, w};
 }
 
-const ElectronPenetration& TungstenElectronPenetration() {
-  static const ElectronPenetration table;
-  return table;
+const ElectronPenetration& TungstenElectronPenetration() { return ElectronPenetrationOf(TargetMaterial::Tungsten); }
+
+const ElectronPenetration& ElectronPenetrationOf(TargetMaterial target) {
+  static const ElectronPenetration tungstenTable(TargetMaterial::Tungsten);
+  if (target == TargetMaterial::Tungsten) return tungstenTable;
+  static const ElectronPenetration molybdenum(TargetMaterial::Molybdenum);
+  return molybdenum;  // rhodium too, in units of its own range
 }
 
 }  // namespace kestrix

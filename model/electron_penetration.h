@@ -11,6 +11,8 @@
 #include <array>
 #include <vector>
 
+#include "target_material.h"
+
 namespace kestrix {
 
 namespace penetration_layout {
@@ -28,8 +30,10 @@ constexpr int kCellsPerNode = kDepthBins * kEnergyBins * kDirectionBins;
 
 class ElectronPenetration {
  public:
-  /// the delivered tungsten table; throws std::logic_error when its layout differs from penetration_layout
-  ElectronPenetration();
+  /// the delivered table of the target (tungsten by default; rhodium is molybdenum's table, which in
+  /// units of the CSDA range stands for rhodium's); throws std::logic_error when its layout differs
+  /// from penetration_layout
+  explicit ElectronPenetration(TargetMaterial target = TargetMaterial::Tungsten);
 
   /// track length in cell (depth j, energy m, direction c) of node n, in units of R(T0) [1]
   double Track(int node, int j, int m, int c) const {
@@ -51,5 +55,8 @@ class ElectronPenetration {
 
 /// the delivered table, built once
 const ElectronPenetration& TungstenElectronPenetration();
+
+/// the delivered table of a target, built once
+const ElectronPenetration& ElectronPenetrationOf(TargetMaterial target);
 
 }  // namespace kestrix

@@ -3,27 +3,35 @@
 #include <cmath>
 
 #include "bremsstrahlung_cross_section.h"
+#include "target_constants.h"
 #include "tungsten_target.h"
 
 namespace kestrix {
 
-double CollisionStoppingPower(double T) {
+double CollisionStoppingPower(double T) { return CollisionStoppingPower(TargetMaterial::Tungsten, T); }
+
+double TotalStoppingPower(double T) { return TotalStoppingPower(TargetMaterial::Tungsten, T); }
+
+double CsdaRange(double T) { return CsdaRange(TargetMaterial::Tungsten, T); }
+
+double CollisionStoppingPower(TargetMaterial target, double T) {
   using namespace tungsten;
+  const TargetConstants& constants = ConstantsOf(target);
   const double tau = T / kElectronRestEnergy;
   const double beta2 = BetaSquared(T);
-  const double iOverMc2 = kMeanExcitationEnergy / kElectronRestEnergy;
+  const double iOverMc2 = constants.meanExcitationEnergy / kElectronRestEnergy;
   const double F = 1.0 - beta2 + (tau * tau / 8.0 - (2.0 * tau + 1.0) * std::log(2.0)) / ((tau + 1.0) * (tau + 1.0));
   const double bracket = std::log(tau * tau * (tau + 2.0) / (2.0 * iOverMc2 * iOverMc2)) + F;
-  const double prefactor = 2.0 * kPi * kElectronRadius * kElectronRadius * kElectronRestEnergy * kAtomsPerVolume *
-                           kAtomicNumber / beta2;
+  const double prefactor = 2.0 * kPi * kElectronRadius * kElectronRadius * kElectronRestEnergy * constants.atomsPerVolume *
+                           constants.atomicNumber / beta2;
   return prefactor * bracket;
 }
 
-double TotalStoppingPower(double T) {
-  return CollisionStoppingPower(T) + TungstenBremsstrahlung().RadiativeStoppingPower(T);
+double TotalStoppingPower(TargetMaterial target, double T) {
+  return CollisionStoppingPower(target, T) + BremsstrahlungOf(target).RadiativeStoppingPower(T);
 }
 
-double CsdaRange(double T) {
+double CsdaRange(TargetMaterial target, double T) {
   if (!(T > kElectronCutoffEnergy)) return 0.0;
   // midpoint rule in log T, 400 steps per decade: far finer than the stopping power bends
   const double logLow = std::log(kElectronCutoffEnergy);
@@ -33,7 +41,7 @@ double CsdaRange(double T) {
   double range = 0;
   for (int s = 0; s < steps; ++s) {
     const double E = std::exp(logLow + (s + 0.5) * h);
-    range += E / TotalStoppingPower(E) * h;
+    range += E / TotalStoppingPower(target, E) * h;
   }
   return range;
 }

@@ -1,5 +1,6 @@
 #include "emission_models.h"
 
+#include <stdexcept>
 #include <thread>
 
 #include "bremsstrahlung_kernel.h"
@@ -48,6 +49,49 @@ const EmissionModel& EmissionModelFor(SpectrumModel model) {
     }
     default: return birch;  // any other code runs Birch's formula
   }
+}
+
+const EmissionModel& EmissionModelFor(SpectrumModel model, TargetMaterial target, bool characteristicLines) {
+  if (const std::optional<std::string> refusal = TubeRefusal(model, target, characteristicLines)) {
+    throw std::invalid_argument(*refusal);
+  }
+  if (model != SpectrumModel::Physics) return EmissionModelFor(model);
+  if (target == TargetMaterial::Tungsten && characteristicLines) return EmissionModelFor(model);
+  // each tube's tables are built on its first use
+  static const PhysicsEmissionModel tungstenAlone(TargetMaterial::Tungsten, false);
+  static const PhysicsEmissionModel molybdenum(TargetMaterial::Molybdenum, true);
+  static const PhysicsEmissionModel molybdenumAlone(TargetMaterial::Molybdenum, false);
+  static const PhysicsEmissionModel rhodium(TargetMaterial::Rhodium, true);
+  static const PhysicsEmissionModel rhodiumAlone(TargetMaterial::Rhodium, false);
+  switch (target) {
+    case TargetMaterial::Molybdenum: return characteristicLines ? molybdenum : molybdenumAlone;
+    case TargetMaterial::Rhodium: return characteristicLines ? rhodium : rhodiumAlone;
+    default: return tungstenAlone;
+  }
+}
+
+std::optional<std::string> TubeRefusal(SpectrumModel model, TargetMaterial target, bool characteristicLines) {
+  if (model == SpectrumModel::Physics) return std::nullopt;
+  const std::string name = EmissionModelFor(model).Keyword();
+  if (target != TargetMaterial::Tungsten) {
+    return "the " + name + " model computes a tungsten target only (the physics model also " +
+           TargetSymbol(target) + ")";
+  }
+  if (!characteristicLines) {
+    return "the " + name + " model has no spectrum without its lines (the physics model has)";
+  }
+  return std::nullopt;
+}
+
+std::vector<TargetMaterial> ModelTargets(SpectrumModel model) {
+  if (model == SpectrumModel::Physics) return TargetMaterials();
+  return {TargetMaterial::Tungsten};
+}
+
+VoltageRange ModelVoltageRange(SpectrumModel model, TargetMaterial target) {
+  const EmissionModel& emission =
+      TubeRefusal(model, target, true) ? EmissionModelFor(model) : EmissionModelFor(model, target, true);
+  return {emission.MinimumVoltage(), emission.MaximumVoltage()};
 }
 
 }  // namespace kestrix

@@ -15,6 +15,7 @@
 #include "characteristic_lines.h"
 #include "electron_penetration.h"
 #include "electron_stopping_power.h"
+#include "target_constants.h"
 #include "tungsten_target.h"
 
 namespace kestrix {
@@ -22,6 +23,10 @@ namespace kestrix {
 namespace embedded {
 extern const double kBremsstrahlungShapeTungsten[];
 extern const std::size_t kBremsstrahlungShapeTungstenCount;
+extern const double kBremsstrahlungShapeMolybdenum[];
+extern const std::size_t kBremsstrahlungShapeMolybdenumCount;
+extern const double kBremsstrahlungShapeRhodium[];
+extern const std::size_t kBremsstrahlungShapeRhodiumCount;
 }  // namespace embedded
 
 namespace {
@@ -129,14 +134,24 @@ double OutwardAbsorbedShare(double x) {
 
 /// Everything the spectra share, built once per model.
 struct PhysicsEmissionModel::Tables {
+  TargetMaterial target = TargetMaterial::Tungsten;
+  double atomsPerVolume = 0;                        // of the target [1/cm3]
+  double z2 = 0;                                    // squared atomic number of the target [1]
+  const ElectronPenetration* penetration = nullptr;  // the target's electron table
+  const TungstenShells* shells = nullptr;            // the target's atomic data
   std::vector<double> logNodeEnergies;              // log of the Seltzer-Berger electron energies
   std::vector<std::array<double, kReducedSteps + 1>> chiRows;  // chi [mb] per node on the k/T grid
   std::array<double, kRangeSteps + 1> logRange{};   // log CSDA range [log cm] on the log-energy grid
   double logRangeLow = 0, logRangeStep = 0;
 
-  Tables() {
+  explicit Tables(TargetMaterial material)
+      : target(material),
+        atomsPerVolume(ConstantsOf(material).atomsPerVolume),
+        z2(static_cast<double>(ConstantsOf(material).atomicNumber) * ConstantsOf(material).atomicNumber),
+        penetration(&ElectronPenetrationOf(material)),
+        shells(&AtomicShellsOf(material)) {
     // step 1 prepared: the Seltzer-Berger rows on a uniform k/T grid
-    const BremsstrahlungCrossSection& sb = TungstenBremsstrahlung();
+    const BremsstrahlungCrossSection& sb = BremsstrahlungOf(material);
     for (const double T : sb.ElectronEnergies()) {
       logNodeEnergies.push_back(std::log(T));
       std::array<double, kReducedSteps + 1> row{};
@@ -148,22 +163,28 @@ struct PhysicsEmissionModel::Tables {
     logRangeLow = std::log(kElectronCutoffEnergy * 1.01);
     logRangeStep = (std::log(kGridLast * kKeVPerGridIndex) - logRangeLow) / kRangeSteps;
     constexpr int kSubSteps = 10;
-    double range = CsdaRange(std::exp(logRangeLow));
+    double range = CsdaRange(material, std::exp(logRangeLow));
     logRange[0] = std::log(range);
     for (int s = 1; s <= kRangeSteps; ++s) {
       for (int sub = 0; sub < kSubSteps; ++sub) {
         const double E = std::exp(logRangeLow + (s - 1 + (sub + 0.5) / kSubSteps) * logRangeStep);
-        range += E / TotalStoppingPower(E) * logRangeStep / kSubSteps;
+        range += E / TotalStoppingPower(material, E) * logRangeStep / kSubSteps;
       }
       logRange[s] = std::log(range);
     }
   }
 
-  /// CSDA range in tungsten [cm], log-log interpolated
+  /// CSDA range in the target [cm], log-log interpolated
   double Range(double T) const {
     const double x = std::clamp((std::log(T) - logRangeLow) / logRangeStep, 0.0, static_cast<double>(kRangeSteps));
     const int s = std::min(static_cast<int>(x), kRangeSteps - 1);
     return std::exp(logRange[s] + (x - s) * (logRange[s + 1] - logRange[s]));
+  }
+
+  /// the target's linear attenuation coefficient by grid index [1/cm]: tungsten's is the attenuation
+  /// table's, another target's its own
+  const double* Attenuation(const AttenuationTable& table) const {
+    return target == TargetMaterial::Tungsten ? table.muW.data() : shells->Attenuation().data();
   }
 
   /// chi(T, k/T) row for electron energy T, linear in log T between the table's rows
@@ -227,9 +248,16 @@ struct PhysicsEmissionModel::ShapeData {
   std::vector<double> logEnergies;  // log of the data's electron energies [log keV]
   std::vector<std::array<std::array<double, 3>, kShapeNodes>> parameters;  // A, B, C by energy and k/T node
 
-  ShapeData() {
+  explicit ShapeData(TargetMaterial target) {
     const double* data = embedded::kBremsstrahlungShapeTungsten;
-    const std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
+    std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
+    if (target == TargetMaterial::Molybdenum) {
+      data = embedded::kBremsstrahlungShapeMolybdenum;
+      count = embedded::kBremsstrahlungShapeMolybdenumCount;
+    } else if (target == TargetMaterial::Rhodium) {
+      data = embedded::kBremsstrahlungShapeRhodium;
+      count = embedded::kBremsstrahlungShapeRhodiumCount;
+    }
     if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
     const auto energies = static_cast<std::size_t>(data[0]);
     if (count != 2 + energies * (1 + 4 * kShapeNodes)) throw std::logic_error("shape-function table: bad size");
@@ -279,13 +307,19 @@ double BremsstrahlungShapeFunction(double A, double B, double C, double mu) {
 }
 
 PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
-    : characteristicLines_(characteristicLines),
-      tables_(std::make_unique<const Tables>()),
-      shapes_(std::make_unique<const ShapeData>()) {
+    : PhysicsEmissionModel(TargetMaterial::Tungsten, characteristicLines) {}
+
+PhysicsEmissionModel::PhysicsEmissionModel(TargetMaterial target, bool characteristicLines)
+    : target_(target),
+      characteristicLines_(characteristicLines),
+      tables_(std::make_unique<const Tables>(target)),
+      shapes_(std::make_unique<const ShapeData>(target)) {
   static_assert(kShapeNodes == kShapeNodeCount, "one count of k/T nodes");
-  TungstenElectronPenetration();
-  TungstenAtomicShells();
 }
+
+double PhysicsEmissionModel::MinimumVoltage() const { return target_ == TargetMaterial::Tungsten ? 30 : 20; }
+
+double PhysicsEmissionModel::MaximumVoltage() const { return target_ == TargetMaterial::Tungsten ? 300 : 50; }
 
 PhysicsEmissionModel::~PhysicsEmissionModel() = default;
 
@@ -354,9 +388,10 @@ void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, d
   work.range = tables_->Range(T0);
   work.cellDepth = work.range * kMaximumScaledDepth / kDepthBins;
   CrossSections(*tables_, T0, work);
-  ElectronTracks(angular, T0, work);
-  SelfAttenuatedEmission(cosecTheta, table, work, emission);
-  if (characteristicLines_) AddCharacteristicLines(T0, cosecTheta, table, work, emission);
+  ElectronTracks(*tables_, angular, T0, work);
+  const double* mu = tables_->Attenuation(table);
+  SelfAttenuatedEmission(cosecTheta, mu, work, emission);
+  if (characteristicLines_) AddCharacteristicLines(*tables_, T0, cosecTheta, mu, work, emission);
 }
 
 /// Step 1, cross sections (bremsstrahlung_cross_section.h): n dsigma/dk = n (Z^2 / beta^2) chi(T, k/T) / k
@@ -366,8 +401,8 @@ void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, d
 void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, SampleWork& work) {
   const int top = work.top;
   const double energyCell = T0 / kEnergyBins;
-  const double n = tungsten::kAtomsPerVolume;
-  constexpr double Z2 = static_cast<double>(tungsten::kAtomicNumber) * tungsten::kAtomicNumber;
+  const double n = tables.atomsPerVolume;
+  const double Z2 = tables.z2;
   const std::size_t size = static_cast<std::size_t>(kEnergyBins) * (top + 1);
   work.crossSection.assign(size, 0.0);
   work.lowerNodeShare.assign(size, 0.0);
@@ -409,8 +444,9 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
 /// each cell of depth and energy, the Monte Carlo's table blended between its incident energies in
 /// scaled variables and scaled back with the CSDA range R(T0). `toward` weighs each direction cell
 /// with the shape function of step 3, per reduced-energy node [cm/sr]; `all` is the plain track [cm].
-void PhysicsEmissionModel::ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work) {
-  const ElectronPenetration& penetration = TungstenElectronPenetration();
+void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0,
+                                          SampleWork& work) {
+  const ElectronPenetration& penetration = *tables.penetration;
   const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
   const double energyCell = T0 / kEnergyBins;
   std::array<std::array<double, kDirectionBins>, kShapeNodes> shape{};
@@ -438,13 +474,13 @@ void PhysicsEmissionModel::ElectronTracks(const AngularFactors& angular, double 
 /// depth cell, sum over energy cells of track x shape function x n dsigma/dk, attenuated along the
 /// path z / sin(alpha) out of the target (CellTransmissions), times the photon energy:
 ///     E(k) = k sum_j A_j(k) sum_m toward_jm(k / T_m) n dsigma/dk(T_m, k).
-void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table,
-                                                  const SampleWork& work, GridArray& emission) {
+void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const double* mu, const SampleWork& work,
+                                                  GridArray& emission) {
   const int top = work.top;
   std::vector<double> transmission(static_cast<std::size_t>(kDepthBins) * (top + 1));
   for (int i = 2; i <= top; ++i) {
     double factors[kDepthBins];
-    CellTransmissions(table.muW[i], cosecTheta, work.cellDepth, factors);
+    CellTransmissions(mu[i], cosecTheta, work.cellDepth, factors);
     for (int j = 0; j < kDepthBins; ++j) transmission[static_cast<std::size_t>(j) * (top + 1) + i] = factors[j];
   }
   std::vector<double> atDepth(top + 1);
@@ -485,16 +521,16 @@ void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const Atten
 /// isotropically (1 / (4 pi) per sr), and each line goes into the grid bin nearest to its energy as
 /// the formula models place theirs. Every term is weighted with the line's own escape factor, so the
 /// vacancies are summed per line.
-void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
-                                                  const SampleWork& work, GridArray& emission) {
-  const TungstenShells& shells = TungstenAtomicShells();
+void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, double T0, double cosecTheta,
+                                                  const double* muTarget, const SampleWork& work, GridArray& emission) {
+  const TungstenShells& shells = *tables.shells;
   if (!(T0 > shells.Shell(kShellL3).edge)) return;
   const int top = work.top;
   const double cellDepth = work.cellDepth;
   const DepthEnergyTable& all = work.all;
   const std::vector<double>& crossSection = work.crossSection;
   const std::array<int, kEnergyBins>& lastBin = work.lastBin;
-  const double n = tungsten::kAtomsPerVolume;
+  const double n = tables.atomsPerVolume;
   const double energyCell = T0 / kEnergyBins;
   // electron-impact vacancies per electron in each depth cell, per shell [1]
   std::array<std::array<double, kDepthBins>, kShellCount> impact{};
@@ -502,7 +538,9 @@ void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, 
   std::array<double, kEnergyBins> trackOfEnergy{};
   for (int m = 0; m < kEnergyBins; ++m) {
     std::array<double, kShellCount> sigma{};
-    for (int s = 0; s < kShellCount; ++s) sigma[s] = ElectronImpactIonisation(static_cast<AtomicShell>(s), (m + 0.5) * energyCell);
+    for (int s = 0; s < kShellCount; ++s) {
+      sigma[s] = ElectronImpactIonisation(tables.target, static_cast<AtomicShell>(s), (m + 0.5) * energyCell);
+    }
     for (int j = 0; j < kDepthBins; ++j) {
       for (int s = 0; s < kShellCount; ++s) impact[s][j] += n * sigma[s] * all[j][m];
       trackAtDepth[j] += all[j][m];
@@ -545,8 +583,8 @@ void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, 
         share[s] = shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
         total += share[s];
       }
-      if (!(total > 0) || !(table.muW[i] > 0)) continue;
-      const double logBase = std::log(table.muW[i] * cellDepth);
+      if (!(total > 0) || !(muTarget[i] > 0)) continue;
+      const double logBase = std::log(muTarget[i] * cellDepth);
       for (int j = 0; j < kDepthBins; ++j) {
         const double made = atDepth[j * width + i];
         if (made <= 0) continue;
@@ -558,11 +596,11 @@ void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, 
   // escape-weighted vacancies per shell for the lines of one grid bin
   const auto vacanciesSeenFrom = [&](int bin) {
     double factors[kDepthBins];
-    CellTransmissions(table.muW[bin], cosecTheta, cellDepth, factors);
+    CellTransmissions(muTarget[bin], cosecTheta, cellDepth, factors);
     double meanEscape = 0;
     for (int j = 0; j < kDepthBins; ++j) meanEscape += trackAtDepth[j] * factors[j];
     meanEscape /= totalTrack;
-    const double muLine = table.muW[bin] * cosecTheta;
+    const double muLine = muTarget[bin] * cosecTheta;
     std::array<double, kShellCount> primary{};
     for (int s = 0; s < kShellCount; ++s) {
       for (int j = 0; j < kDepthBins; ++j) primary[s] += impact[s][j] * factors[j];
@@ -573,7 +611,7 @@ void PhysicsEmissionModel::AddCharacteristicLines(double T0, double cosecTheta, 
     }
     for (int i = 2; i <= top; ++i) {
       if (photons[i] <= 0) continue;
-      const double mu = table.muW[i];
+      const double mu = muTarget[i];
       const double escape = muLine > 0 && mu > 0 ? mu / muLine * std::log1p(muLine / mu) : 1.0;
       const double absorbed = photons[i] * kKeVPerGridIndex * kInward * escape * meanEscape;
       for (int s = 0; s < kShellCount; ++s) primary[s] += absorbed * shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);

@@ -1,5 +1,6 @@
 #pragma once
-// The physics emission model: the spectrum of a thick tungsten target computed from physical data,
+// The physics emission model: the spectrum of a thick target (tungsten; molybdenum and rhodium for
+// mammography tubes) computed from physical data,
 // in the manner of Poludniowski & Evans (Med. Phys. 34 (2007) 2164, 2175) and Omar, Andreo &
 // Poludniowski (Med. Phys. 47 (2020) 4005, 4763), with nothing fitted to measured beams:
 //  1. bremsstrahlung cross sections of Seltzer and Berger (bremsstrahlung_cross_section.h);
@@ -22,6 +23,7 @@
 
 #include "electron_penetration.h"
 #include "emission_model.h"
+#include "target_material.h"
 
 namespace kestrix {
 
@@ -41,11 +43,18 @@ class PhysicsEmissionModel : public EmissionModel {
   /// builds the tables the spectra share (a few milliseconds); `characteristicLines` false leaves
   /// the K and L lines out (bremsstrahlung only)
   explicit PhysicsEmissionModel(bool characteristicLines = true);
+  /// the same for a target of another material: its own density, stopping power, cross sections,
+  /// shape functions, electron table, lines and self-attenuation
+  PhysicsEmissionModel(TargetMaterial target, bool characteristicLines);
   ~PhysicsEmissionModel() override;
 
   const char* Keyword() const override { return "physics"; }
-  double MinimumVoltage() const override { return 30; }
-  double MaximumVoltage() const override { return 300; }
+  /// tungsten 30 kV, molybdenum and rhodium 20 kV [kV]
+  double MinimumVoltage() const override;
+  /// tungsten 300 kV, molybdenum and rhodium 50 kV (their electron tables' highest energy) [kV]
+  double MaximumVoltage() const override;
+  TargetMaterial Target() const { return target_; }
+  bool CharacteristicLines() const { return characteristicLines_; }
   bool IsAbsolute() const override { return true; }
 
   /// [keV per keV per sr per electron]; throws std::out_of_range for a sample above 500 kV and
@@ -84,10 +93,10 @@ class PhysicsEmissionModel : public EmissionModel {
   };
 
   static void CrossSections(const Tables& tables, double T0, SampleWork& work);
-  static void ElectronTracks(const AngularFactors& angular, double T0, SampleWork& work);
-  static void SelfAttenuatedEmission(double cosecTheta, const AttenuationTable& table, const SampleWork& work,
-                                     GridArray& emission);
-  static void AddCharacteristicLines(double T0, double cosecTheta, const AttenuationTable& table,
+  static void ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0, SampleWork& work);
+  /// mu: the target's linear attenuation coefficient by grid index [1/cm]
+  static void SelfAttenuatedEmission(double cosecTheta, const double* mu, const SampleWork& work, GridArray& emission);
+  static void AddCharacteristicLines(const Tables& tables, double T0, double cosecTheta, const double* muTarget,
                                      const SampleWork& work, GridArray& emission);
 
   /// the shape function towards the central ray of the target angle with this cosecant
@@ -95,6 +104,7 @@ class PhysicsEmissionModel : public EmissionModel {
   void SampleEmissionToward(const AngularFactors& angular, double T0, double cosecTheta, const AttenuationTable& table,
                             GridArray& emission) const;
 
+  TargetMaterial target_;
   bool characteristicLines_;
   std::unique_ptr<const Tables> tables_;
   std::unique_ptr<const ShapeData> shapes_;

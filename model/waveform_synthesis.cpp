@@ -77,12 +77,17 @@ void ApplyFiltration(double kVp, const FilterSet& filters, const AttenuationTabl
 
 void SynthesizeSpectrum(SpectrumModel model, double kVp, double cosecTheta, RectificationType type,
                         const FilterSet& filters, CalculationState& state) {
+  SynthesizeSpectrum(EmissionModelFor(model), kVp, cosecTheta, type, filters, state);
+}
+
+void SynthesizeSpectrum(const EmissionModel& emission, double kVp, double cosecTheta, RectificationType type,
+                        const FilterSet& filters, CalculationState& state) {
   const std::vector<WaveformSample> samples = WaveformSamples(type);
   std::vector<double> voltages;
   for (const WaveformSample& sample : samples) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
   // all samples at once, then averaged in sample order as one at a time would be
   std::vector<GridArray> emissions;
-  EmissionModelFor(model).SampleEmissions(voltages, cosecTheta, state.table, emissions);
+  emission.SampleEmissions(voltages, cosecTheta, state.table, emissions);
   const SampleEmission computed = [&](std::size_t k, double T0, GridArray& phaseEmission) {
     std::copy(emissions[k].begin() + 2, emissions[k].begin() + TopBinFor(T0) + 1, phaseEmission.begin() + 2);
   };

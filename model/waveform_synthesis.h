@@ -9,6 +9,7 @@
 #include "arbitrary_filter_set.h"
 #include "attenuation_table.h"
 #include "calculation_state.h"
+#include "emission_model.h"
 #include "energy_grid.h"
 #include "model_codes.h"
 
@@ -62,6 +63,10 @@ void ApplyFiltration(double kVp, const FilterSet& filters, const AttenuationTabl
 /// energy. Adds into state.SpectrumBins, which the caller has cleared; uses state.table and
 /// leaves the last sample's emission in state.PhaseEmission.
 void SynthesizeSpectrum(SpectrumModel model, double kVp, double cosecTheta, RectificationType type,
+                        const FilterSet& filters, CalculationState& state);
+
+/// the same with the emission model of a chosen tube (target, lines)
+void SynthesizeSpectrum(const EmissionModel& emission, double kVp, double cosecTheta, RectificationType type,
                         const FilterSet& filters, CalculationState& state);
 
 }  // namespace kestrix

@@ -98,6 +98,19 @@ BeamRequest ResolveBeam(const BeamArguments& arguments) {
   settings.entries = RunEntries{CheckedNumber("kv", arguments.kv),       CheckedNumber("angle", arguments.angle),
                                 CheckedNumber("be", arguments.be),       CheckedNumber("al_eq", arguments.alEq),
                                 CheckedNumber("al", arguments.al),       CheckedNumber("cu", arguments.cu)};
+  const std::optional<TargetMaterial> target = TargetFromSymbol(arguments.target);
+  if (!target) {
+    std::string names;
+    for (const TargetMaterial known : TargetMaterials()) names += (names.empty() ? "" : " | ") + std::string(TargetSymbol(known));
+    throw std::invalid_argument("target: \"" + arguments.target + "\" is not one of " + names);
+  }
+  settings.entries.target = *target;
+  settings.entries.characteristicLines = arguments.lines;
+  if (const std::optional<std::string> refusal =
+          TubeRefusal(settings.model, settings.entries.target, settings.entries.characteristicLines)) {
+    throw std::invalid_argument((settings.entries.target != TargetMaterial::Tungsten ? "target: " : "lines: ") +
+                                *refusal);
+  }
   if (arguments.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
     throw std::invalid_argument("filters: at most " + std::to_string(kArbitraryFilterSlots) + " filters");
   }

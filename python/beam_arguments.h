@@ -26,6 +26,8 @@ struct BeamArguments {
   /// (delivered material name or path of a .ele/.mix file, thickness [mm])
   std::vector<std::pair<std::string, double>> filters;
   std::optional<std::string> table;  /// attenuation table; the delivered one when empty
+  std::string target = "W";          /// the target's element symbol: W, Mo, Rh
+  bool lines = true;                 /// false: bremsstrahlung alone (physics model only)
 };
 
 /// What a batch run needs for these arguments.
@@ -40,7 +42,8 @@ void SetDataFolder(const std::string& folder);
 const std::string& DataFolder();
 
 /// Checks the arguments and resolves the materials. Throws std::invalid_argument naming the
-/// argument for a number that is not finite, an unknown model or waveform, more than three
+/// argument for a number that is not finite, an unknown model, target or waveform, a target or
+/// lines=False the model does not offer, more than three
 /// filters, a material that is neither delivered nor a material file, a negative thickness or a
 /// tube voltage outside the model's range (refused, not corrected).
 BeamRequest ResolveBeam(const BeamArguments& arguments);

@@ -239,6 +239,8 @@ class Beam {
     inputs_.cu = e.addedCopperMm;
     inputs_.model = ModelKeyword(settings_.model);
     inputs_.waveform = WaveformKeyword(settings_.waveform);
+    inputs_.target = TargetSymbol(e.target);
+    inputs_.lines = e.characteristicLines;
   }
 
   BeamArguments inputs_;
@@ -302,6 +304,8 @@ py::dict KeywordsOf(const BeamArguments& a) {
   keywords["waveform"] = a.waveform;
   keywords["filters"] = py::tuple(filters);
   keywords["table"] = a.table ? py::object(py::str(*a.table)) : py::object(py::none());
+  keywords["target"] = a.target;
+  keywords["lines"] = a.lines;
   return keywords;
 }
 
@@ -309,7 +313,7 @@ py::dict KeywordsOf(const BeamArguments& a) {
 py::tuple InputKey(const Beam& beam) {
   const py::dict k = KeywordsOf(beam.Inputs());
   return py::make_tuple(k["model"], k["kv"], k["angle"], k["be"], k["al_eq"], k["al"], k["cu"], k["waveform"],
-                        k["filters"], k["table"]);
+                        k["filters"], k["table"], k["target"], k["lines"]);
 }
 
 py::object Optional(const std::optional<double>& value) {

@@ -112,7 +112,8 @@ std::string TextArgument(const char* argument, const py::handle& value) {
 
 const std::vector<std::string>& BeamKeywords() {
   static const std::vector<std::string> keywords{"model", "kv",       "angle",   "be",    "al_eq",
-                                                 "al",    "cu",       "waveform", "filters", "table"};
+                                                 "al",    "cu",       "waveform", "filters", "table",
+                                                 "target", "lines"};
   return keywords;
 }
 
@@ -137,6 +138,11 @@ BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywor
       arguments.model = TextArgument("model", value);
     } else if (name == "waveform") {
       arguments.waveform = TextArgument("waveform", value);
+    } else if (name == "target") {
+      arguments.target = TextArgument("target", value);
+    } else if (name == "lines") {
+      if (!py::isinstance<py::bool_>(value)) TypeFailure("lines must be True or False, not " + Shown(value));
+      arguments.lines = value.cast<bool>();
     } else if (name == "filters") {
       arguments.filters = FiltersFrom(value);
     } else if (name == "table") {

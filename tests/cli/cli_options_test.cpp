@@ -92,9 +92,8 @@ TEST(CliOptions, NumbersMustBeWholeNumbers) {
   EXPECT_NE(UsageMessage({"--angle", "-.5e+400"}).find("is out of range"), std::string::npos);
   EXPECT_EQ(UsageMessage({"--angle", "ten"}), "option --angle: \"ten\" is not a number");
   EXPECT_EQ(UsageMessage({"--filter", "Sn.ele:thin"}), "option --filter: \"thin\" is not a number");
-  // values out of the calculation's range are numbers; the run corrects or refuses them
-  EXPECT_EQ(Parse({"--kv", "1e3"}).entries.tubeVoltage, "1e3");
-  EXPECT_EQ(Parse({"--kv", "-5"}).entries.tubeVoltage, "-5");
+  // a voltage is kept as typed; an angle out of the calculation's range is a number the run refuses
+  EXPECT_EQ(Parse({"--kv", "1.5e2"}).entries.tubeVoltage, "1.5e2");
   EXPECT_EQ(Parse({"--angle", "0"}).entries.targetAngle, "0");
 }
 
@@ -172,6 +171,14 @@ TEST(CliOptions, NegativeThicknessesAreRefusedNamingTheOption) {
   EXPECT_EQ(Parse({"--be", "0", "--al-eq", "0", "--cu", "-0"}).entries.addedCopper, "-0");
   // angles and voltages are not thicknesses: the run judges them
   EXPECT_EQ(Parse({"--angle", "-20"}).entries.targetAngle, "-20");
+}
+
+TEST(CliOptions, ASingleVoltageMustStayInsideTheModelsRange) {
+  EXPECT_EQ(UsageMessage({"--kv", "1e3"}), "option --kv: 1000 kV is outside the tucker model's range of 30 to 300 kV");
+  EXPECT_EQ(UsageMessage({"--kv", "-5", "--model", "physics"}),
+            "option --kv: -5 kV is outside the physics model's range of 30 to 300 kV");
+  EXPECT_EQ(Parse({"--kv", "30"}).entries.tubeVoltage, "30");
+  EXPECT_EQ(Parse({"--kv", "300"}).entries.tubeVoltage, "300");
 }
 
 TEST(CliOptions, SweepMustStayInsideTheModelsVoltageRange) {

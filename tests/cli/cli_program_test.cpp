@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_test_files.h"
+#include "emission_models.h"
 #include "exchange_files.h"
 #include "json_check.h"
 #include "json_writer.h"
@@ -86,10 +87,9 @@ TEST(CliProgram, CalculationAndFileErrorsExitWithStatusOneAndPrintNothing) {
 }
 
 TEST(CliProgram, CorrectionsGoToStandardErrorAndTheRunGoesOn) {
-  const Result r = RunCli({"--kv", "10", "--be", "0", "--al-eq", "0", "--no-table"});
+  const Result r = RunCli({"--kv", "30", "--be", "0", "--al-eq", "0", "--no-table"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
-            "kestrix-cli: corrected: tube voltage 10 kV is at or below 30 kV: 30 kV used\n"
             "kestrix-cli: corrected: inherent filtration 0 mm Be + 0 mm Al eq. is not possible with Tucker's model "
             "(the sum must be positive): 0 mm Be and 0.5 mm Al eq. used\n");
   EXPECT_NE(r.out.find("# kestrix-cli: tucker model, 30 kV,"), std::string::npos);
@@ -206,16 +206,94 @@ TEST(CliProgram, ControlCharactersInDescriptionsAreEscaped) {
   EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
 }
 
-TEST(CliProgram, SweepOutsideTheVoltageRangeIsRefusedWhileASingleRunIsCorrected) {
+TEST(CliProgram, AVoltageOutsideTheModelsRangeIsRefusedInASweepAndInASingleRun) {
   for (const char* range : {"1e300:1e300:1", "20:40:1", "250:310:20"}) {
     const Result r = RunCli({"--sweep", range, "--no-figures"});
     EXPECT_EQ(r.status, 2) << range;
     EXPECT_EQ(r.out, "") << range;
     EXPECT_EQ(r.err.rfind("kestrix-cli: option --sweep: ", 0), 0u) << r.err;
   }
-  const Result single = RunCli({"--kv", "20", "--no-table"});
-  EXPECT_EQ(single.status, 0);
-  EXPECT_NE(single.err.find("tube voltage 20 kV is at or below 30 kV: 30 kV used"), std::string::npos) << single.err;
+  ScratchFolder folder;
+  const std::string measured = (folder / "measured.csv").string();
+  test::WriteBytes(folder / "measured.csv", "kv,hvl1_al_mm\n60,2.2\n100,3.5\n");
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } cases[] = {
+      {{"--kv", "20"}, "option --kv: 20 kV is outside the tucker model's range of 30 to 300 kV"},
+      {{"--kv", "450", "--model", "physics", "--json"}, "option --kv: 450 kV is outside the physics model's range of"},
+      {{"--kv", "29.999", "--model", "birch"}, "29.999 kV is outside the birch model's range"},
+      {{"--kv", "300.5", "--exchange", folder.path().string()}, "300.5 kV is outside"},
+      {{"--fit-tube", measured, "--vary", "al-eq", "--kv", "350"}, "option --kv: 350 kV is outside"},
+  };
+  for (const auto& c : cases) {
+    const Result r = RunCli(c.arguments);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.out, "") << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder / kSpectrumExchangeFile));
+  // the ends of the range are inside it
+  EXPECT_EQ(RunCli({"--kv", "30", "--no-table"}).status, 0);
+  EXPECT_EQ(RunCli({"--kv", "300", "--no-table"}).status, 0);
+}
+
+TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
+  const Result mo = RunCli({"--model", "physics", "--target", "Mo", "--kv", "28", "--filter",
+                            test::DeliveredMaterial("Mo") + ":0.032", "--be", "1", "--al-eq", "0", "--json"});
+  ASSERT_EQ(mo.status, 0) << mo.err;
+  const test::JsonValue doc = test::ParseJson(mo.out);
+  EXPECT_EQ(doc["inputs"]["target"].text, "Mo");
+  EXPECT_TRUE(doc["inputs"]["characteristic_lines"].boolean);
+  EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[0].number, 20);
+  EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[1].number, 50);
+  EXPECT_GT(doc["results"]["extended"]["hvl1_al_mm"].number, 0.2);
+  EXPECT_LT(doc["results"]["extended"]["hvl1_al_mm"].number, 0.5);
+  const Result text = RunCli({"--model", "physics", "--target", "rh", "--kv", "30", "--no-lines", "--header"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("# tube: Rh target, bremsstrahlung alone (no characteristic lines)\n"), std::string::npos);
+  EXPECT_NE(text.out.find("physics (Rh target, bremsstrahlung alone"), std::string::npos) << text.out.substr(0, 800);
+  // tungsten stays as it was: no tube line
+  EXPECT_EQ(RunCli({"--model", "physics", "--kv", "100"}).out.find("# tube:"), std::string::npos);
+
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } refused[] = {
+      {{"--target", "Mo", "--kv", "30"}, "option --target: the tucker model computes a tungsten target only"},
+      {{"--model", "birch", "--no-lines"}, "option --no-lines: the birch model has no spectrum without its lines"},
+      {{"--model", "physics", "--target", "Mo"}, "the default tube voltage: 200 kV is outside the physics model's range "
+                                                 "of 20 to 50 kV for Mo (give --kv)"},
+      {{"--model", "physics", "--target", "Mo", "--kv", "60"}, "option --kv: 60 kV is outside the physics model's range"},
+      {{"--model", "physics", "--target", "Mo", "--sweep", "20:60:10"}, "option --sweep: 60 kV is outside"},
+      {{"--model", "physics", "--target", "Cu", "--kv", "30"}, "option --target: \"Cu\" is not one of W | Mo | Rh"},
+  };
+  for (const auto& c : refused) {
+    const Result r = RunCli(c.arguments);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.out, "") << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+}
+
+TEST(CliProgram, ListModelsTellsEachModelsTargetsAndVoltageRange) {
+  const Result text = RunCli({"--list-models"}, false);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("tucker    W       30 to 300 kV    relative\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   W       30 to 300 kV    absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   Mo      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   Rh      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
+  EXPECT_EQ(text.out.find("tucker    Mo"), std::string::npos);
+  const Result json = RunCli({"--list-models", "--json"}, false);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const test::JsonValue doc = test::ParseJson(json.out);
+  ASSERT_EQ(doc["models"].items.size(), SpectrumModels().size());
+  const test::JsonValue& physics = doc["models"].items.back();
+  EXPECT_EQ(physics["model"].text, "physics");
+  EXPECT_TRUE(physics["absolute"].boolean);
+  EXPECT_EQ(physics["targets"].items[0]["target"].text, "W");
+  EXPECT_EQ(physics["targets"].items[0]["lowest_kV"].number, ModelVoltageRange(SpectrumModel::Physics).lowest);
+  EXPECT_EQ(physics["targets"].items[0]["highest_kV"].number, ModelVoltageRange(SpectrumModel::Physics).highest);
 }
 
 TEST(CliProgram, TubeFitFromAMeasurementFileReportsTheFittedTube) {

@@ -13,6 +13,8 @@ namespace kestrix::test {
 /// the delivered attenuation table and a delivered material file
 inline std::string DeliveredTable() { return std::string(KESTRIX_DELIVERED_DATA) + "/MUs_202202.data"; }
 inline std::string DeliveredTin() { return std::string(KESTRIX_DELIVERED_DATA) + "/Sn.ele"; }
+/// a delivered element file, "Mo" -> .../Mo.ele
+inline std::string DeliveredMaterial(const std::string& element) { return std::string(KESTRIX_DELIVERED_DATA) + "/" + element + ".ele"; }
 
 /// The options, the loaded filters and the outcome of one run of the given command line,
 /// with the delivered table.

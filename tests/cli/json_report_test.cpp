@@ -29,18 +29,25 @@ JsonValue Document(const test::ComputedRun& c) {
 }
 
 TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
-  const test::ComputedRun c = test::ComputeRun({"--kv", "400", "--be", "0", "--al-eq", "0", "--cu", "0.25", "--waveform", "12-peak",
+  const test::ComputedRun c = test::ComputeRun({"--kv", "300", "--be", "0", "--al-eq", "0", "--cu", "0.25", "--waveform", "12-peak",
                               "--filter", test::DeliveredTin() + ":0.05", "--json"});
   const JsonValue doc = Document(c);
   EXPECT_EQ(Keys(doc), (std::set<std::string>{"program", "inputs", "corrections", "results", "spectrum"}));
   EXPECT_EQ(doc["program"].text, "kestrix-cli");
 
   const JsonValue& inputs = doc["inputs"];
-  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "tube_voltage_kV", "target_angle_degrees", "beryllium_mm",
+  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "target", "characteristic_lines", "model_voltage_range_kV",
+                                                 "tube_voltage_kV",
+                                                 "target_angle_degrees", "beryllium_mm",
                                                  "aluminium_equivalent_mm", "added_aluminium_mm", "added_copper_mm",
                                                  "waveform", "quantity", "filters", "attenuation_table"}));
   EXPECT_EQ(inputs["model"].text, "tucker");
-  EXPECT_EQ(inputs["tube_voltage_kV"].number, 300);  // as used, after the limit
+  EXPECT_EQ(inputs["target"].text, "W");
+  EXPECT_TRUE(inputs["characteristic_lines"].boolean);
+  EXPECT_EQ(inputs["tube_voltage_kV"].number, 300);
+  ASSERT_EQ(inputs["model_voltage_range_kV"].items.size(), 2u);
+  EXPECT_EQ(inputs["model_voltage_range_kV"].items[0].number, 30);
+  EXPECT_EQ(inputs["model_voltage_range_kV"].items[1].number, 300);
   EXPECT_EQ(inputs["beryllium_mm"].number, 0);
   EXPECT_EQ(inputs["aluminium_equivalent_mm"].number, 0.5);
   EXPECT_EQ(inputs["added_copper_mm"].number, 0.25);
@@ -51,8 +58,8 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
   EXPECT_EQ(inputs["filters"].items[0]["thickness_mm"].number, 0.05);
   EXPECT_EQ(inputs["filters"].items[0]["description"].text, c.filters[0].description);
 
-  ASSERT_EQ(doc["corrections"].items.size(), 2u);
-  EXPECT_EQ(doc["corrections"].items[0].text, "tube voltage 400 kV is above 300 kV: 300 kV used");
+  ASSERT_EQ(doc["corrections"].items.size(), 1u);  // the inherent filtration's; a voltage is never corrected
+  EXPECT_EQ(doc["corrections"].items[0].text.rfind("inherent filtration 0 mm Be", 0), 0u);
 
   const JsonValue& results = doc["results"];
   EXPECT_EQ(Keys(results), (std::set<std::string>{"hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm",

@@ -128,11 +128,16 @@ TEST(KestrixCliProgram, JapaneseFolderAndFileNames) {
 
 TEST(KestrixCliProgram, JsonGoesToStandardOutputAlone) {
   WorkingDirectory folder;
-  const ProgramRun run = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 350 --json --no-table");
+  const ProgramRun run = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 300 --json --no-table");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.out.front(), '{');
   EXPECT_EQ(run.out.substr(run.out.size() - 2), "}\n");
-  EXPECT_NE(run.err.find("300 kV used"), std::string::npos);
+  EXPECT_EQ(run.err, "");
+  // a voltage outside the model's range: refused with the range named, nothing on standard output
+  const ProgramRun high = RunProgramIn(folder.path(), KESTRIX_CLI_PATH, "--kv 350 --json --no-table");
+  EXPECT_EQ(high.exitStatus, 2);
+  EXPECT_EQ(high.out, "");
+  EXPECT_NE(high.err.find("350 kV is outside the tucker model's range of 30 to 300 kV"), std::string::npos) << high.err;
 }
 
 }  // namespace

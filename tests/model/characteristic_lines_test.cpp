@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "energy_grid.h"
 #include "tolerance.h"
 
 namespace kestrix {
@@ -47,6 +48,29 @@ TEST(TungstenShells, PhotoabsorptionSharesStartAtTheEdges) {
   EXPECT_GT(Shells().PhotoabsorptionShare(kShellL3, 22), 0.4);
   EXPECT_EQ(Shells().PhotoabsorptionShare(kShellL1, 23), 0.0);  // 11.5 keV, below the L1 edge
   EXPECT_EQ(Shells().PhotoabsorptionShare(kShellK, 1000), Shells().PhotoabsorptionShare(kShellK, 599));
+}
+
+TEST(TungstenShells, MolybdenumAndRhodiumHaveTheirOwnEdgesLinesAndAttenuation) {
+  const TungstenShells& mo = AtomicShellsOf(TargetMaterial::Molybdenum);
+  const TungstenShells& rh = AtomicShellsOf(TargetMaterial::Rhodium);
+  EXPECT_NEAR(mo.Shell(kShellK).edge, 20.00, 0.01);
+  EXPECT_NEAR(rh.Shell(kShellK).edge, 23.22, 0.01);
+  // Ka2, Ka1 of molybdenum at 17.37 and 17.48 keV, Kb1 at 19.61 keV; rhodium's Ka1 at 20.22 keV
+  ASSERT_GE(mo.Shell(kShellK).lines.size(), 4u);
+  EXPECT_NEAR(mo.Shell(kShellK).lines[0].energy, 17.374, 0.002);
+  EXPECT_NEAR(mo.Shell(kShellK).lines[1].energy, 17.479, 0.002);
+  EXPECT_NEAR(mo.Shell(kShellK).lines[3].energy, 19.607, 0.002);
+  EXPECT_NEAR(rh.Shell(kShellK).lines[1].energy, 20.216, 0.002);
+  EXPECT_NEAR(mo.Shell(kShellK).fluorescenceYield, 0.767, 0.005);
+  // the target's own attenuation: molybdenum's jumps at its K edge (20 keV, grid index 40)
+  ASSERT_EQ(mo.Attenuation().size(), static_cast<std::size_t>(kGridSize));
+  EXPECT_GT(mo.Attenuation()[41], 5 * mo.Attenuation()[39]);
+  EXPECT_NEAR(mo.Attenuation()[40 * 2] / 10.22, 13, 0.5);  // 40 keV: mu/rho about 13 cm2/g
+  EXPECT_TRUE(TungstenAtomicShells().Attenuation().empty());  // tungsten's is the attenuation table's
+  // electron impact with molybdenum's parameters: zero up to its own K edge
+  EXPECT_EQ(ElectronImpactIonisation(TargetMaterial::Molybdenum, kShellK, 19.9), 0.0);
+  EXPECT_GT(ElectronImpactIonisation(TargetMaterial::Molybdenum, kShellK, 30), 0.0);
+  EXPECT_EQ(ElectronImpactIonisation(TargetMaterial::Tungsten, kShellL3, 30), ElectronImpactIonisation(kShellL3, 30));
 }
 
 TEST(ElectronImpactIonisation, BoteSalvatValuesForTungsten) {

@@ -48,5 +48,28 @@ TEST(CsdaRange, IsTheIntegralOfTheInverseStoppingPower) {
   EXPECT_NEAR(CsdaRange(300) * tungsten::kDensity, 0.16, 0.02);
 }
 
+TEST(CsdaRange, MolybdenumAndRhodiumAgreeWithEstar) {
+  // ESTAR's CSDA ranges [g/cm2] as SpekPy 2 tabulates them (CSDA.npz, rng42 and rng45): ESTAR has the
+  // density effect and integrates to zero energy, this range stops at 1 keV without it
+  const struct {
+    TargetMaterial target;
+    double density, T, estar;
+  } cases[] = {{TargetMaterial::Molybdenum, 10.22, 20, 1.6191e-3}, {TargetMaterial::Molybdenum, 10.22, 30, 3.2177e-3},
+               {TargetMaterial::Molybdenum, 10.22, 50, 7.6503e-3}, {TargetMaterial::Rhodium, 12.41, 20, 1.6449e-3},
+               {TargetMaterial::Rhodium, 12.41, 50, 7.7530e-3}};
+  for (const auto& c : cases) {
+    EXPECT_REL_NEAR(CsdaRange(c.target, c.T) * c.density, c.estar, 0.02) << TargetSymbol(c.target) << " " << c.T;
+  }
+  // tungsten by its own name is the default
+  EXPECT_EQ(CsdaRange(TargetMaterial::Tungsten, 80), CsdaRange(80));
+  // more electrons per gram (Z/A 0.44 against 0.40) and a smaller I: a shorter range in g/cm2
+  EXPECT_LT(CsdaRange(TargetMaterial::Molybdenum, 40) * 10.22, CsdaRange(40) * tungsten::kDensity);
+  // ICRU 37 by hand for molybdenum at 30 keV: Z/A = 42/95.95, I = 424 eV
+  const double tau = 30 / 510.99895, beta2 = 1 - 1 / ((1 + tau) * (1 + tau)), iOverMc2 = 0.424 / 510.99895;
+  const double F = 1 - beta2 + (tau * tau / 8 - (2 * tau + 1) * std::log(2.0)) / ((tau + 1) * (tau + 1));
+  const double expected = 0.153537 * 42 / 95.95 / beta2 * (std::log(tau * tau * (tau + 2) / (2 * iOverMc2 * iOverMc2)) + F);
+  EXPECT_REL_NEAR(CollisionStoppingPower(TargetMaterial::Molybdenum, 30) / 10.22 / 1000.0, expected, 1e-5);
+}
+
 }  // namespace
 }  // namespace kestrix

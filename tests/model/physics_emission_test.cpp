@@ -221,5 +221,61 @@ TEST(PhysicsEmissionModel, AirKermaAgreesWithPublishedModelResults) {
   EXPECT_REL_NEAR(ComputeAbsoluteOutput(photons, 1000, DeliveredTable()).airKermaMicroGrayPerMas, 56.5, 0.06);
 }
 
+const PhysicsEmissionModel& Molybdenum() {
+  static const PhysicsEmissionModel model(TargetMaterial::Molybdenum, true);
+  return model;
+}
+
+ArbitraryFilterSet MaterialFilter(const char* file, double mm) {
+  ArbitraryFilterSet filters;
+  AddArbitraryFilter(filters, ArbitraryFilterCoefficientsFor(LoadMaterialFile(std::string(KESTRIX_DELIVERED_DATA) + "/" + file)),
+                     mm / 10);
+  return filters;
+}
+
+TEST(PhysicsEmissionModel, TungstenByNameIsTheDefaultModelToTheLastDigit) {
+  const PhysicsEmissionModel named(TargetMaterial::Tungsten, true);
+  for (const double kVp : {30.0, 87.5, 300.0}) {
+    GridArray a{}, b{};
+    Model().SampleEmission(kVp, Cosec(20), DeliveredTable(), a);
+    named.SampleEmission(kVp, Cosec(20), DeliveredTable(), b);
+    EXPECT_EQ(a, b) << kVp;
+  }
+}
+
+TEST(PhysicsEmissionModel, AMolybdenumTargetHasItsOwnRangeAndItsKLinesAtItsOwnEnergies) {
+  EXPECT_EQ(Molybdenum().MinimumVoltage(), 20);
+  EXPECT_EQ(Molybdenum().MaximumVoltage(), 50);
+  const PhysicsEmissionModel alone(TargetMaterial::Molybdenum, false);
+  GridArray lines{}, bremsstrahlung{};
+  Molybdenum().SampleEmission(30, Cosec(20), DeliveredTable(), lines);
+  alone.SampleEmission(30, Cosec(20), DeliveredTable(), bremsstrahlung);
+  // Ka1 and Ka2 at 17.4-17.5 keV (bin 35), Kb at 19.6 and 20.0 keV (bins 39, 40); L lines at 2.0-2.8 keV
+  for (int i = 2; i <= 60; ++i) {
+    const bool line = i == 35 || i == 39 || i == 40 || (i >= 4 && i <= 6);
+    if (!line) EXPECT_EQ(lines[i], bremsstrahlung[i]) << i;
+  }
+  EXPECT_GT(lines[35], 5 * bremsstrahlung[35]);  // the Ka lines stand far above the continuum
+  EXPECT_GT(lines[39], bremsstrahlung[39]);
+  // below its K edge molybdenum's own absorption shapes the continuum, not tungsten's
+  GridArray tungsten{};
+  BremsstrahlungOnly().SampleEmission(30, Cosec(20), DeliveredTable(), tungsten);
+  EXPECT_LT(bremsstrahlung[45] / bremsstrahlung[38], tungsten[45] / tungsten[38]);  // the Mo K edge at 20 keV
+}
+
+TEST(PhysicsEmissionModel, MammographyQualitiesMeetTheirNominalHalfValueLayers) {
+  // IEC 61267 RQR-M1 to RQR-M4: Mo/Mo, 0.032 mm Mo, nominal HVL1 0.28, 0.31, 0.33, 0.36 mm Al; a 1 mm
+  // beryllium window and a 20 degree target
+  const struct {
+    double kVp, nominal;
+  } qualities[] = {{25, 0.28}, {28, 0.31}, {30, 0.33}, {35, 0.36}};
+  for (const auto& q : qualities) {
+    const GridArray photons = Filtered(Molybdenum(), q.kVp, 1, 0, 0, MaterialFilter("Mo.ele", 0.032));
+    const std::optional<double> hvl = Quality(photons).FirstHalfValueLayerMm(LayerMaterial::Aluminium);
+    ASSERT_TRUE(hvl) << q.kVp;
+    EXPECT_REL_NEAR(*hvl, q.nominal, 0.05) << q.kVp << " kV";
+  }
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -185,3 +185,29 @@ def test_per_mas_takes_both_spellings():
     underscore, hyphen = beam.spectrum(normalise="per_mas"), beam.spectrum(normalise="per-mas", distance_mm=1000)
     np.testing.assert_array_equal(underscore.values, hyphen.values)
     assert hyphen.normalisation == "per_mas"
+
+
+def test_a_target_and_lines_false_give_the_cli_numbers():
+    beam = kestrix.Beam(model="physics", target="Mo", kv=28, be=1, al_eq=0, filters=[("Mo", 0.032)], lines=False)
+    report = cli_json(["--model", "physics", "--target", "Mo", "--kv", "28", "--be", "1", "--al-eq", "0",
+                       "--filter", "Mo.ele:0.032", "--no-lines", "--no-table"])
+    assert report["inputs"]["target"] == "Mo" and report["inputs"]["characteristic_lines"] is False
+    assert beam.figures() == report["results"]
+    # tungsten by name is the default beam, and its pickle keeps the tube
+    assert kestrix.Beam(model="physics", kv=80, target="W") == kestrix.Beam(model="physics", kv=80)
+    assert kestrix.Beam(model="physics", kv=80, lines=False) != kestrix.Beam(model="physics", kv=80)
+
+
+@pytest.mark.parametrize("arguments, error, message", [
+    (dict(target="Mo", kv=30), ValueError, "target: the tucker model computes a tungsten target only"),
+    (dict(model="birch", lines=False), ValueError, "lines: the birch model has no spectrum without its lines"),
+    (dict(model="physics", target="Mo", kv=60), ValueError,
+     "kv: 60 kV is outside the physics model's range of 20 to 50 kV for Mo"),
+    (dict(model="physics", target="Cu", kv=30), ValueError, "target: "),
+    (dict(model="physics", lines=1), TypeError, "lines must be True or False, not 1"),
+    (dict(model="physics", target=74), TypeError, "target must be a text, not 74"),
+])
+def test_a_target_or_lines_the_model_lacks_are_refused(arguments, error, message):
+    with pytest.raises(error) as refusal:
+        kestrix.Beam(**arguments)
+    assert str(refusal.value).startswith(message)

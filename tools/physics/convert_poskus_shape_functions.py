@@ -1,4 +1,5 @@
-"""Writes data/physics/bremsstrahlung_shape_W.txt, the bremsstrahlung angular distributions of tungsten.
+"""Writes data/physics/bremsstrahlung_shape_<target>.txt, the bremsstrahlung angular distributions of a
+target element (W by default; Mo, Rh).
 
 The parameters A, B, C are those of A. Poskus, At. Data Nucl. Data Tables 129-130 (2019) 101277 (shape
 functions from partial-wave calculations, Z = 1-100, 10 eV to 3 MeV), as the MIT-licensed Radiant.jl
@@ -9,6 +10,7 @@ to the electron's direction, the distribution normalised over mu in [-1, 1] is
 Needs h5py (Debian package python3-h5py).
 
     python3 tools/physics/convert_poskus_shape_functions.py POSKUS_JLD2 data/physics/bremsstrahlung_shape_W.txt
+    python3 tools/physics/convert_poskus_shape_functions.py POSKUS_JLD2 data/physics/bremsstrahlung_shape_Mo.txt Mo
 """
 
 import sys
@@ -16,12 +18,13 @@ import sys
 import h5py
 import numpy as np
 
+ELEMENTS = {"W": (74, "tungsten"), "Mo": (42, "molybdenum"), "Rh": (45, "rhodium")}
 Z = 74
 REST_ENERGY_KEV = 510.999  # the unit of the file's energies, as Radiant.jl uses it
 LOWEST_KEV, HIGHEST_KEV = 1.0, 600.0
 
 HEADER = """\
-# Bremsstrahlung angular distributions (shape functions) of tungsten, Z = 74: the parameters A, B, C of
+# Bremsstrahlung angular distributions (shape functions) of %s, Z = %d: the parameters A, B, C of
 # A. Poskus, At. Data Nucl. Data Tables 129-130 (2019) 101277, fitted to partial-wave shape functions,
 # as shipped by Radiant.jl (github.com/CBienvenue/Radiant.jl, MIT licence); converted unchanged by
 # tools/physics/convert_poskus_shape_functions.py. With mu the cosine of the angle between photon and
@@ -45,7 +48,7 @@ def main(source, out_path):
         energies = table(file, "E") * REST_ENERGY_KEV
         reduced, a, b, c = (table(file, name) for name in "rABC")
     keep = [e for e in range(len(energies)) if LOWEST_KEV <= energies[e] + 1e-9 and energies[e] <= HIGHEST_KEV + 1e-9]
-    lines = [HEADER.rstrip("\n"), "%d %d" % (len(keep), reduced.shape[0])]
+    lines = [(HEADER % (ELEMENTS_BY_Z[Z], Z)).rstrip("\n"), "%d %d" % (len(keep), reduced.shape[0])]
     for e in keep:
         lines.append("%.6g" % energies[e])
         for values in (reduced, a, b, c):
@@ -54,7 +57,11 @@ def main(source, out_path):
         out.write("\n".join(lines) + "\n")
 
 
+ELEMENTS_BY_Z = {z: name for z, name in ELEMENTS.values()}
+
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4) or (len(sys.argv) == 4 and sys.argv[3] not in ELEMENTS):
         raise SystemExit(__doc__)
-    main(*sys.argv[1:])
+    if len(sys.argv) == 4:
+        Z = ELEMENTS[sys.argv[3]][0]
+    main(*sys.argv[1:3])

@@ -1,4 +1,4 @@
-"""Writes data/physics/electron_penetration_W.txt from the electron tables of SpekPy 2.
+"""Writes data/physics/electron_penetration_W.txt (or _Mo.txt) from the electron tables of SpekPy 2.
 
 SpekPy 2 (R. Bujila, G. Poludniowski et al.; MIT licence) ships, for tungsten, the electron
 distributions that Omar, Andreo & Poludniowski (Med. Phys. 47 (2020) 4763) simulated with PENELOPE
@@ -8,7 +8,9 @@ each holding two incident energies E0_table [keV] of 20, 25, 30, 40, 50, 75, 100
                            electron, at energy u = T / E0 and depth x in units of the CSDA range;
   pomega_e[theta, u, x, e] distribution of the electrons' directions at angle theta to the inward
                            normal, per unit solid angle [1/degree^2], in 2-degree bins;
-and CSDA.npz with the CSDA range of tungsten rng74 [g/cm2] at energies E074 [keV].
+and CSDA.npz with the CSDA range of tungsten rng74 [g/cm2] at energies E074 [keV]. For molybdenum
+(a fifth argument 42) the same from Z42_1.npz ... Z42_4.npz (20, 25, 30, 35, 50 keV) and rng42, E042;
+above its highest energy the highest table stands, in scaled variables.
 
 This converter writes the physics model's layout: per node energy T0 of the model (penetration_layout
 in model/electron_penetration.h) the track in units of the model's own CSDA range R(T0) in each cell
@@ -22,6 +24,9 @@ taken as uniform per solid angle, and the tables are read as piecewise linear in
     build-tools/bin/csda_ranges > ranges.txt
     python3 tools/physics/convert_spekpy_electrons.py SPEKPY/data/tables/advanced ranges.txt \\
         data/physics/electron_penetration_W.txt
+    build-tools/bin/csda_ranges Mo > ranges_Mo.txt
+    python3 tools/physics/convert_spekpy_electrons.py SPEKPY/data/tables/advanced ranges_Mo.txt \\
+        data/physics/electron_penetration_Mo.txt 42
 """
 
 import os
@@ -33,10 +38,12 @@ DEPTH_CELLS, ENERGY_CELLS, DIRECTION_CELLS, LARGEST_DEPTH = 24, 32, 8, 0.6
 # points per cell of the integration over depth and energy, and per 2-degree bin over the angle
 DEPTH_POINTS, ENERGY_POINTS, ANGLE_POINTS = 50, 100, 20
 
+ELEMENTS = {74: "tungsten", 42: "molybdenum"}
+
 HEADER = """\
-# Track length of electrons in a thick tungsten target, per incident electron, from the PENELOPE
+# Track length of electrons in a thick %s target, per incident electron, from the PENELOPE
 # simulations of Omar, Andreo & Poludniowski (Med. Phys. 47 (2020) 4763) as tabulated by SpekPy 2
-# (data/tables/advanced/Z74_*.npz, MIT licence; normal incidence), converted by
+# (data/tables/advanced/Z%d_*.npz, MIT licence; normal incidence), converted by
 # tools/physics/convert_spekpy_electrons.py to this layout and to the model's CSDA ranges.
 # Layout: node count, depth bins J, energy bins M, direction bins C, largest scaled depth; the
 # node energies T0 [keV]; then per node J x M x C values, direction fastest, then energy, then
@@ -46,16 +53,16 @@ HEADER = """\
 """
 
 
-def read_tables(folder):
+def read_tables(folder, z=74):
     """SpekPy's incident energies [keV], grids and arrays, sorted by energy."""
     energies, tracks, directions = [], [], []
     grids = None
     number = 1
-    while os.path.exists(os.path.join(folder, "Z74_%d.npz" % number)):
-        data = np.load(os.path.join(folder, "Z74_%d.npz" % number))
+    while os.path.exists(os.path.join(folder, "Z%d_%d.npz" % (z, number))):
+        data = np.load(os.path.join(folder, "Z%d_%d.npz" % (z, number)))
         grid = tuple(data[name].astype(float) for name in ("u", "x", "theta_e"))
         if grids is not None and any(not np.array_equal(a, b) for a, b in zip(grid, grids)):
-            raise SystemExit("Z74_%d.npz: its grids differ from Z74_1.npz" % number)
+            raise SystemExit("Z%d_%d.npz: its grids differ from Z%d_1.npz" % (z, number, z))
         grids = grid
         for e, E0 in enumerate(data["E0_table"].astype(float)):
             if E0 in energies:
@@ -66,7 +73,7 @@ def read_tables(folder):
             directions.append(data["pomega_e"][:, :, :, e].astype(float))
         number += 1
     if not energies:
-        raise SystemExit("no Z74_*.npz in " + folder)
+        raise SystemExit("no Z%d_*.npz in %s" % (z, folder))
     order = np.argsort(energies)
     return (np.array(energies)[order], [tracks[i] for i in order], [directions[i] for i in order], grids)
 
@@ -110,16 +117,19 @@ def on_fine_grid(values, u, x, fine_u, fine_x):
     return np.array([np.interp(fine_u, u, column) for column in along_x.T]).T
 
 
-def convert(folder, ranges_path, out_path):
-    energies, tracks, directions, (u, x, theta) = read_tables(folder)
+def convert(folder, ranges_path, out_path, z="74"):
+    z = int(z)
+    if z not in ELEMENTS:
+        raise SystemExit("no SpekPy electron tables for Z = %d" % z)
+    energies, tracks, directions, (u, x, theta) = read_tables(folder, z)
     csda = np.load(os.path.join(folder, "CSDA.npz"))
-    spekpy_energy, spekpy_range = csda["E074"].astype(float), csda["rng74"].astype(float)
+    spekpy_energy, spekpy_range = csda["E0%d" % z].astype(float), csda["rng%d" % z].astype(float)
     nodes, model_range = read_ranges(ranges_path)
 
     fine_u = (np.arange(ENERGY_CELLS * ENERGY_POINTS) + 0.5) / (ENERGY_CELLS * ENERGY_POINTS)
     fine_depth = (np.arange(DEPTH_CELLS * DEPTH_POINTS) + 0.5) / (DEPTH_CELLS * DEPTH_POINTS) * LARGEST_DEPTH
     step = (1.0 / fine_u.size) * (LARGEST_DEPTH / fine_depth.size)
-    lines = [HEADER.rstrip("\n"),
+    lines = [(HEADER % (ELEMENTS[z], z)).rstrip("\n"),
              "%d %d %d %d %g" % (len(nodes), DEPTH_CELLS, ENERGY_CELLS, DIRECTION_CELLS, LARGEST_DEPTH),
              " ".join("%g" % T0 for T0 in nodes)]
     for T0, R in zip(nodes, model_range):
@@ -144,6 +154,6 @@ def convert(folder, ranges_path, out_path):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4:
+    if len(sys.argv) not in (4, 5):
         raise SystemExit(__doc__)
     convert(*sys.argv[1:])

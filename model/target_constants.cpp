@@ -1,0 +1,26 @@
+#include "target_constants.h"
+
+#include "tungsten_target.h"
+
+namespace kestrix {
+namespace {
+
+TargetConstants Constants(int z, double molarMass, double density, double meanExcitationEnergy) {
+  return {z, molarMass, density, meanExcitationEnergy, density * tungsten::kAvogadro / molarMass};
+}
+
+}  // namespace
+
+const TargetConstants& ConstantsOf(TargetMaterial target) {
+  static const TargetConstants tungstenConstants{tungsten::kAtomicNumber, tungsten::kMolarMass, tungsten::kDensity,
+                                                 tungsten::kMeanExcitationEnergy, tungsten::kAtomsPerVolume};
+  static const TargetConstants molybdenum = Constants(42, 95.95, 10.22, 0.424);
+  static const TargetConstants rhodium = Constants(45, 102.9055, 12.41, 0.449);
+  switch (target) {
+    case TargetMaterial::Molybdenum: return molybdenum;
+    case TargetMaterial::Rhodium: return rhodium;
+    default: return tungstenConstants;
+  }
+}
+
+}  // namespace kestrix

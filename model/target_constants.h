@@ -1,0 +1,21 @@
+#pragma once
+// The constants of each target material that the physics model's steps share: atomic number,
+// molar mass, density and the mean excitation energy of its stopping power.
+
+#include "target_material.h"
+
+namespace kestrix {
+
+struct TargetConstants {
+  int atomicNumber = 0;               /// [1]
+  double molarMass = 0;               /// [g/mol]
+  double density = 0;                 /// [g/cm3]
+  double meanExcitationEnergy = 0;    /// ICRU Report 37 [keV]
+  double atomsPerVolume = 0;          /// density * Avogadro / molar mass [1/cm3]
+};
+
+/// the target's constants: tungsten's are those of tungsten_target.h (the attenuation table's
+/// density), molybdenum's and rhodium's xraylib's densities and ICRU 37's I (424 and 449 eV)
+const TargetConstants& ConstantsOf(TargetMaterial target);
+
+}  // namespace kestrix
