@@ -6,6 +6,8 @@
 #include <system_error>
 #include <vector>
 
+#include "data_folder.h"
+
 namespace kestrix {
 namespace {
 
@@ -30,18 +32,10 @@ bool IsBareName(const fs::path& name) { return !name.empty() && !name.has_parent
 
 }  // namespace
 
-std::string FindDataFile(const std::string& name, const std::string& dataFolder) {
-  const fs::path path = fs::u8path(name);
-  std::error_code error;
-  if (dataFolder.empty() || !IsBareName(path) || fs::exists(path, error)) return name;
-  const fs::path delivered = fs::u8path(dataFolder) / path;
-  return IsFile(delivered) ? delivered.u8string() : name;
-}
-
 std::string FindMaterialFile(const std::string& name, const std::string& dataFolder) {
   const fs::path path = fs::u8path(name);
   std::error_code error;
-  if (!IsBareName(path) || IsMaterialExtension(path) || fs::exists(path, error)) return FindDataFile(name, dataFolder);
+  if (!IsBareName(path) || IsMaterialExtension(path) || fs::exists(path, error)) return WorkingOrDeliveredFile(name, dataFolder);
   for (const char* extension : {".ele", ".mix"}) {
     if (IsFile(fs::u8path(name + extension))) return name + extension;
   }

@@ -6,14 +6,8 @@
 
 namespace kestrix {
 
-/// The path of a data file named without a folder: name when the working folder holds it, else the
-/// file of that name in dataFolder (the installation's delivered data) when it holds one; a name
-/// with a folder, an empty dataFolder or a file found nowhere leaves name as given (so a message
-/// names what the user typed). Paths are UTF-8.
-std::string FindDataFile(const std::string& name, const std::string& dataFolder);
-
 /// The material file that name stands for. A name with a folder or with the extension .ele or .mix
-/// is found as FindDataFile finds it. A bare material name ("Sn", "PMMA", "water") is a file of that
+/// is found as WorkingOrDeliveredFile (data_folder.h) finds it. A bare material name ("Sn", "PMMA", "water") is a file of that
 /// name in the working folder, else <name>.ele or <name>.mix there, else the delivered material file
 /// whose name matches it in dataFolder (case ignored); else name as given.
 std::string FindMaterialFile(const std::string& name, const std::string& dataFolder);

@@ -11,6 +11,7 @@
 #include "exchange_folder.h"
 #include "cli_options.h"
 #include "data_files.h"
+#include "data_folder.h"
 #include "file_system.h"
 #include "json_report.h"
 #include "measured_spectrum.h"
@@ -256,8 +257,8 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
 /// is the delivered material file of that name.
 void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
   if (!options.attenuationTableGiven) {
-    options.attenuationTablePath = FindDataFile(options.attenuationTablePath, dataFolder);
-    options.qualitiesPath = FindDataFile(kRadiationQualitiesFile, dataFolder);
+    options.attenuationTablePath = WorkingOrDeliveredFile(options.attenuationTablePath, dataFolder);
+    options.qualitiesPath = WorkingOrDeliveredFile(kRadiationQualitiesFile, dataFolder);
   } else {
     options.qualitiesPath = DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
   }
@@ -265,12 +266,6 @@ void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
 }
 
 }  // namespace
-
-std::string InstalledDataFolder(const std::string& programPath) {
-  if (programPath.empty()) return std::string();
-  const std::filesystem::path program = std::filesystem::u8path(programPath);
-  return (program.parent_path().parent_path() / "share" / "kestrix").u8string();
-}
 
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                    const std::string& dataFolder) {

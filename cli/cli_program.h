@@ -12,10 +12,6 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;  /// a file or calculation error
 constexpr int kExitUsage = 2;    /// a bad command line
 
-/// The folder of the delivered data for the program file programPath (UTF-8): <prefix>/share/kestrix
-/// beside <prefix>/bin, where both an installation and the build tree keep it; empty for an empty path.
-std::string InstalledDataFolder(const std::string& programPath);
-
 /// Runs kestrix-cli with the arguments after the program name: results to out, corrections and
 /// errors to err. Nothing is printed or left saved when the calculation, the engine's figures or
 /// any output file fails; files are saved before the report is printed. Returns the exit status.

@@ -14,7 +14,4 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 /// and the program's output is byte for byte the same on every system.
 void UseBinaryStandardStreams();
 
-/// The full path of the running program's file in UTF-8; empty when the system does not tell.
-std::string RunningProgramPath();
-
 }  // namespace kestrix

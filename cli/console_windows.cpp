@@ -38,17 +38,5 @@ void UseBinaryStandardStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-std::string RunningProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::string();
-    if (length < path.size()) {
-      path.resize(length);
-      return Utf8(path.c_str());
-    }
-    path.resize(path.size() * 2);  // the name was cut: try a larger buffer
-  }
-}
 
 }  // namespace kestrix

@@ -6,11 +6,12 @@
 
 #include "cli_program.h"
 #include "console.h"
+#include "data_folder.h"
 
 int main(int argc, char** argv) {
   kestrix::UseBinaryStandardStreams();
   const std::vector<std::string> arguments = kestrix::CommandLineArguments(argc, argv);
-  const std::string dataFolder = kestrix::InstalledDataFolder(kestrix::RunningProgramPath());
+  const std::string dataFolder = kestrix::DeliveredDataFolder(kestrix::ProgramFilePath());
   const int status = kestrix::RunCommandLine(arguments, std::cout, std::cerr, dataFolder);
   std::cout.flush();
   // the run reports a failed output itself; this catches what is left (--help, --version)

@@ -13,7 +13,7 @@
 #include "arbitrary_filter_set.h"
 #include "failure_texts.h"
 #include "filter_list_panel.h"
-#include "data_files.h"
+#include "program_data.h"
 #include "dialog_controls.h"
 #include "entry_review.h"
 #include "input_number.h"

@@ -17,7 +17,7 @@
 
 #include "batch_run.h"
 #include "beam_figures.h"
-#include "data_files.h"
+#include "program_data.h"
 #include "decimal_text.h"
 #include "dialog_controls.h"
 #include "engine_results_panel.h"

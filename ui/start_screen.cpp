@@ -8,7 +8,7 @@
 
 #include "attenuation_table.h"
 #include "button_pictures.h"
-#include "data_files.h"
+#include "program_data.h"
 #include "engine_process.h"
 #include "exchange_files.h"
 #include "focus_frame.h"

@@ -2,6 +2,7 @@
 // material names stand for the delivered material files.
 
 #include "data_files.h"
+#include "data_folder.h"
 
 #include <filesystem>
 
@@ -36,12 +37,12 @@ class DataFilesTest : public ::testing::Test {
 
 TEST_F(DataFilesTest, EachFileComesFromTheWorkingFolderWhenThereElseFromTheDeliveredData) {
   WriteBytes(root_ / "work" / "MUs_202202.data", "own");
-  EXPECT_EQ(FindDataFile("MUs_202202.data", share()), "MUs_202202.data");
-  EXPECT_EQ(FindDataFile("RadiationQualities.tsv", share()), Delivered("RadiationQualities.tsv"));
+  EXPECT_EQ(WorkingOrDeliveredFile("MUs_202202.data", share()), "MUs_202202.data");
+  EXPECT_EQ(WorkingOrDeliveredFile("RadiationQualities.tsv", share()), Delivered("RadiationQualities.tsv"));
   // a name with a folder, a file found nowhere and no delivered data keep the name given
-  EXPECT_EQ(FindDataFile("sub/RadiationQualities.tsv", share()), "sub/RadiationQualities.tsv");
-  EXPECT_EQ(FindDataFile("none.tsv", share()), "none.tsv");
-  EXPECT_EQ(FindDataFile("RadiationQualities.tsv", ""), "RadiationQualities.tsv");
+  EXPECT_EQ(WorkingOrDeliveredFile("sub/RadiationQualities.tsv", share()), "sub/RadiationQualities.tsv");
+  EXPECT_EQ(WorkingOrDeliveredFile("none.tsv", share()), "none.tsv");
+  EXPECT_EQ(WorkingOrDeliveredFile("RadiationQualities.tsv", ""), "RadiationQualities.tsv");
 }
 
 TEST_F(DataFilesTest, ABareMaterialNameIsTheDeliveredMaterialFile) {

@@ -712,12 +712,6 @@ TEST_F(InEmptyWorkingFolder, TheWorkingFoldersTableComesFirst) {
   EXPECT_NE(r.out.find("\"attenuation_table\": \"MUs_202202.data\""), std::string::npos) << r.out;
 }
 
-TEST(InstalledDataFolder, IsShareKestrixBesideTheProgramsFolder) {
-  EXPECT_EQ(std::filesystem::u8path(InstalledDataFolder("/opt/k/bin/kestrix-cli")),
-            std::filesystem::u8path("/opt/k/share/kestrix"));
-  EXPECT_EQ(InstalledDataFolder(""), "");
-}
-
 TEST(CliProgram, RelativeModelsHaveNoOutputAndRefusePerMasTables) {
   const Result json = RunCli({"--kv", "100", "--no-table", "--json", "--distance", "500"});
   ASSERT_EQ(json.status, 0) << json.err;

@@ -1,4 +1,4 @@
-#include "data_files.h"
+#include "program_data.h"
 
 #include <QCoreApplication>
 #include <QDir>
