@@ -46,6 +46,7 @@ def read_mcnp(text):
     # lines; SI S / SP D the distributions' shares
     cards = {}
     name = None
+    assert all(len(line) <= 80 for line in text.splitlines())  # MCNP reads 80 columns
     for line in text.splitlines():
         if line.lower().startswith("c "):
             continue
