@@ -166,30 +166,33 @@ void WriteMcnp(std::ostream& out, const SourceSpectrum& source, const std::strin
     probabilities.push_back(Share(source.continuum[i] / (total - linePhotons)));
   }
   const std::string indent = "     ";
-  out << "c " << OneLine(title) << '\n'
-      << "c Kestrix: photon energy distribution; SI H: bin edges [MeV], SP D: photons per bin (the first\n"
-      << "c entry 0, for the lower edge)";
+  // MCNP reads 80 columns of a line: the title is cut into comment lines that fit
+  const std::string text = OneLine(title);
+  constexpr std::size_t kCommentWidth = 78;
+  for (std::size_t at = 0; at < text.size(); at += kCommentWidth) out << "c " << text.substr(at, kCommentWidth) << '\n';
+  out << "c Kestrix: photon energy distribution; SI H: bin edges [MeV], SP D: photons\n"
+      << "c per bin (the first entry 0, for the lower edge)\n";
   if (source.lines.empty()) {
-    out << '\n' << "SDEF PAR=2 ERG=D1\n";
-    WrapItems(out, "SI1 H", edges, 5, indent);
-    WrapItems(out, "SP1 D", probabilities, 5, indent);
+    out << "SDEF PAR=2 ERG=D1\n";
+    WrapItems(out, "SI1 H", edges, 4, indent);
+    WrapItems(out, "SP1 D", probabilities, 4, indent);
     return;
   }
-  out << "; SI L: line energies [MeV], SP D: their\n"
-      << "c photons; SI S / SP D: the share of the histogram and of the lines in all photons\n"
+  out << "c SI L: line energies [MeV], SP D: their photons; SI S / SP D: the shares of\n"
+      << "c the histogram and of the lines in all photons\n"
       << "SDEF PAR=2 ERG=D1\n"
       << "SI1 S 2 3\n"
       << "SP1 D " << Number(1 - lineShare) << ' ' << Number(lineShare) << '\n';
-  WrapItems(out, "SI2 H", edges, 5, indent);
-  WrapItems(out, "SP2 D", probabilities, 5, indent);
+  WrapItems(out, "SI2 H", edges, 4, indent);
+  WrapItems(out, "SP2 D", probabilities, 4, indent);
   std::vector<std::string> lineEnergies;
   std::vector<std::string> lineWeights;
   for (const SourceLine& line : source.lines) {
     lineEnergies.push_back(MeV(line.energyKeV));
     lineWeights.push_back(Number(line.photons / linePhotons));
   }
-  WrapItems(out, "SI3 L", lineEnergies, 5, indent);
-  WrapItems(out, "SP3 D", lineWeights, 5, indent);
+  WrapItems(out, "SI3 L", lineEnergies, 4, indent);
+  WrapItems(out, "SP3 D", lineWeights, 4, indent);
 }
 
 void WritePenelope(std::ostream& out, const SourceSpectrum& source, const std::string& title) {

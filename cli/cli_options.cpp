@@ -511,7 +511,8 @@ Spectrum table (the data export's formats):
                               (CR LF line ends)
   --header                    put '#' lines before the table (on standard output and in
                               --save): model, kV, angle, waveform, every filtration entry and
-                              filter, quantity, normalisation and energy unit
+                              filter, quantity, normalisation, energy unit and what a value
+                              stands for (the 0.5 keV bin centred on its energy; per bin or per keV)
   --export FORMAT             with --save: write the photon spectrum (whatever --quantity) as the
                               source of a Monte Carlo code instead of the table: egsnrc, geant4,
                               gate, mcnp, penelope, topas or phits (docs/spectrum_files.md)

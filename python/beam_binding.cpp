@@ -638,9 +638,17 @@ py::dict FiguresOf(const RunOutcome& outcome) { return Figures(outcome); }
 
 py::dict ExtendedFiguresOf(const ExtendedBeamQuality& extended) { return ExtendedFigures(extended); }
 
+/// true when object's C++ value was built (an object made by __new__ alone holds none)
+bool HoldsValue(const py::handle& object) {
+  auto* instance = reinterpret_cast<py::detail::instance*>(object.ptr());
+  for (const auto& value : py::detail::values_and_holders(instance)) return value.holder_constructed();
+  return false;
+}
+
 const RunOutcome& OutcomeOfBeam(const char* argument, const py::handle& beam) {
-  if (!py::isinstance<Beam>(beam)) {
-    throw py::type_error(std::string(argument) + " must be a kestrix.Beam, not " + std::string(py::str(py::repr(beam))));
+  if (!py::isinstance<Beam>(beam) || !HoldsValue(beam)) {
+    throw py::type_error(std::string(argument) + " must be a built kestrix.Beam, not " +
+                         std::string(py::str(py::repr(beam))));
   }
   return beam.cast<const Beam&>().Outcome();
 }
@@ -649,6 +657,7 @@ SpectrumContent ContentOfSpectrum(const char* argument, const py::handle& object
   if (!py::isinstance<Spectrum>(object)) {
     throw py::type_error(std::string(argument) + " must be a kestrix.Spectrum, not " + std::string(py::str(py::repr(object))));
   }
+  if (!HoldsValue(object)) throw py::type_error(std::string(argument) + ": this kestrix.Spectrum was never built (only __new__ made it)");
   const Spectrum& spectrum = object.cast<const Spectrum&>();
   SpectrumContent content;
   const std::vector<double> values = NumbersOf(spectrum.values);

@@ -224,6 +224,23 @@ TEST(CliOptions, CsvAndHeaderGoWithTheirOutputs) {
   EXPECT_EQ(UsageMessage({"--sweep", "30:40:10", "--header"}), "option --sweep cannot be combined with --header");
 }
 
+TEST(CliOptions, ExportAndMeasuredSpectrumGoWithTheirFiles) {
+  EXPECT_EQ(Parse({"--export", "PENELOPE", "--save", "s.in"}).exportFormat, SourceFormat::Penelope);
+  EXPECT_EQ(Parse({"--spectrum", "m.csv", "--exchange", "."}).measuredPath, std::string("m.csv"));
+  EXPECT_EQ(UsageMessage({"--export", "mcnp"}), "option --export needs --save FILE (the Monte Carlo source file to write)");
+  EXPECT_EQ(UsageMessage({"--export", "fluka", "--save", "f"}),
+            "option --export: \"fluka\" is not one of egsnrc | geant4 | gate | mcnp | penelope | topas | phits");
+  EXPECT_EQ(UsageMessage({"--spectrum", ""}), "option --spectrum: the file name is empty");
+  for (const char* other : {"--kv", "--filter", "--model", "--sweep"}) {
+    const std::string value = std::string(other) == "--sweep" ? "30:40:10" : std::string(other) == "--model" ? "birch"
+                              : std::string(other) == "--filter" ? "Sn.ele:1" : "100";
+    EXPECT_EQ(UsageMessage({"--spectrum", "m.csv", other, value}).rfind(std::string("option --spectrum cannot be combined with ") + other, 0), 0u)
+        << other;
+  }
+  EXPECT_NE(UsageText().find("--export FORMAT"), std::string::npos);
+  EXPECT_NE(UsageText().find("--spectrum FILE"), std::string::npos);
+}
+
 TEST(CliOptions, SweepRefusesBadRangesAndSingleRunOptions) {
   EXPECT_EQ(UsageMessage({"--sweep", "30:300"}), "option --sweep: \"30:300\" is not FROM:TO:STEP (tube voltages in kV)");
   EXPECT_EQ(UsageMessage({"--sweep", "30:300:1:2"}),

@@ -46,6 +46,7 @@ def read_mcnp(text):
     # lines; SI S / SP D the distributions' shares
     cards = {}
     name = None
+    assert all(len(line) <= 80 for line in text.splitlines())  # MCNP reads 80 columns
     for line in text.splitlines():
         if line.lower().startswith("c "):
             continue
@@ -201,6 +202,8 @@ def test_refusals_name_the_format_and_change_nothing(tmp_path):
         kestrix.Beam(kv=100).spectrum("energy").to_source(path, "mcnp")
     with pytest.raises(TypeError, match="format must be a text"):
         spectrum.to_source(path, 3)
+    with pytest.raises(TypeError, match="never built"):
+        kestrix.Spectrum.__new__(kestrix.Spectrum).to_source(path, "mcnp")
     assert path.read_text() == "kept"
     status, out, err = run_cli(["--kv", "100", "--export", "fluka", "--save", str(path)])
     assert status == 2 and out == "" and 'option --export: "fluka" is not one of egsnrc | geant4' in err
