@@ -463,9 +463,11 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageText() {
   std::string text = R"(Usage: kestrix-cli [options]
 
-Computes the relative photon spectrum of a tungsten-target X-ray tube with the desktop
-program's calculation and prints it as a table, followed by the beam-quality figures of
-the half-value-layer engine (Quillon). Numbers use "." as the decimal point.
+Computes the photon spectrum of a tungsten-target X-ray tube with the desktop program's
+calculation (relative with Tucker's or Birch's formula; with the physics model in photons per
+electron, with the air kerma and fluence per mAs at --distance) and prints it as a table,
+followed by the beam-quality figures of the half-value-layer engine (Quillon). Numbers use "."
+as the decimal point.
 
 Tube and filtration (the main window's entries):
 @MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200), inside the model's range

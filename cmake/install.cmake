@@ -19,6 +19,19 @@ if(KESTRIX_BUILD_PYTHON)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/python)
 endif()
 
+# The Windows programs link the MinGW-w64 runtime and GCC's libstdc++ in (-static): their licences go
+# beside Kestrix's own.
+if(WIN32)
+  foreach(runtime "mingw-w64-x86-64-dev;mingw-w64-runtime" "gcc-mingw-w64-base;gcc-runtime")
+    list(GET runtime 0 package)
+    list(GET runtime 1 name)
+    if(EXISTS /usr/share/doc/${package}/copyright)
+      install(FILES /usr/share/doc/${package}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/licences
+              RENAME ${name}.txt)
+    endif()
+  endforeach()
+endif()
+
 # cpack -G DEB in the build folder makes a Debian package of the same installation.
 set(CPACK_PACKAGE_NAME kestrix)
 set(CPACK_PACKAGE_VENDOR "Kestrix")
@@ -30,4 +43,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kestrix developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# cpack -G ZIP in the Windows build makes kestrix-<version>-windows.zip of the same installation:
+# kestrix-<version>-windows/bin/kestrix-cli.exe and Quillon.exe beside share/kestrix (the delivered data
+# and the licences), so the programs find their data wherever it is unpacked.
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "kestrix-${PROJECT_VERSION}-windows")
+endif()
 include(CPack)

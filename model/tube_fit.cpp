@@ -425,12 +425,15 @@ TubeFit FitTube(const TubeFitRequest& request, const TubeFigures& figures, const
     for (std::size_t f = 0; f < kMeasurableFigures.size(); ++f) {
       if (!measurement.layersMm[f]) continue;
       fit.residuals.push_back(TubeResidual{measurement.tubeVoltageKV, kMeasurableFigures[f], *measurement.layersMm[f],
-                                           computed[i], 100 * (*deviations)[i]});
+                                           computed[i],
+                                           RoundToSignificantDigits(100 * (*deviations)[i], kFigureSignificantDigits)});
       ++i;
     }
   }
   const double sumOfSquares = SumOfSquares(*deviations);
-  fit.rmsDeviationPercent = 100 * std::sqrt(sumOfSquares / static_cast<double>(m));
+  // percentages to the significant digits of every other figure
+  fit.rmsDeviationPercent =
+      RoundToSignificantDigits(100 * std::sqrt(sumOfSquares / static_cast<double>(m)), kFigureSignificantDigits);
   for (const TubeInput input : request.varied) {
     const std::array<double, 2> bounds = TubeInputBounds(input);
     const double value = inputs[static_cast<std::size_t>(input)];

@@ -95,13 +95,13 @@ struct TubeResidual {
   ExtendedFigure figure = kHvl1Al;
   double measuredMm = 0;        /// [mm]
   double computedMm = 0;        /// the fitted beam's layer [mm]
-  double deviationPercent = 0;  /// 100 (computed / measured - 1) [%]
+  double deviationPercent = 0;  /// 100 (computed / measured - 1), to kFigureSignificantDigits [%]
 };
 
 struct TubeFit {
   TubeInputValues inputs{};              /// all inputs, the varied ones fitted (to 1e-6 of their unit)
   std::vector<TubeResidual> residuals;   /// per measurement, per measured layer, in reading order
-  double rmsDeviationPercent = 0;        /// root mean square of the deviations [%]
+  double rmsDeviationPercent = 0;        /// root mean square of the deviations, to kFigureSignificantDigits [%]
   int iterations = 0;                    /// Levenberg-Marquardt steps taken
   int evaluations = 0;                   /// evaluations of all the measured beams
   /// false when the fit stopped after kMaximumTubeFitEvaluations before its steps became negligible

@@ -6,7 +6,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"   # the Linux build, for the comparison
 
 KESTRIX_WINDOWS_BUILD="${KESTRIX_WINDOWS_BUILD:-$KESTRIX_ROOT/build-windows}"
-WINDOWS_PACKAGES=(mingw-w64 wine wine64 googletest)
+WINDOWS_PACKAGES=(mingw-w64 wine wine64 googletest unzip)
 
 install_missing "${WINDOWS_PACKAGES[@]}"
 
@@ -85,9 +85,43 @@ sweep=(--sweep 30:300:30 --cu 0.5 --separator space)
 (cd "$compare/linux/0" && linux_cli "${sweep[@]}" > sweep.txt)
 (cd "$compare/windows/0" && windows_cli "${sweep[@]}" > sweep.txt)
 cmp -s "$compare/linux/0/sweep.txt" "$compare/windows/0/sweep.txt" || { echo "DIFFERENT: sweep" >&2; failures=$((failures + 1)); }
+
+# The Windows zip (cpack -G ZIP): its contents, then its programs unpacked and run in an empty folder,
+# where kestrix-cli finds the zip's own data and gives the Linux program's figures.
+version="$("$KESTRIX_BUILD/bin/kestrix-cli" --version | cut -d' ' -f2)"
+(cd "$KESTRIX_WINDOWS_BUILD" && rm -f kestrix-*-windows.zip && cpack -G ZIP > /dev/null)
+zip_file="$KESTRIX_WINDOWS_BUILD/kestrix-$version-windows.zip"
+top="kestrix-$version-windows"
+listing="$(unzip -Z1 "$zip_file")"
+for entry in bin/kestrix-cli.exe bin/Quillon.exe share/kestrix/MUs_202202.data share/kestrix/RadiationQualities.tsv \
+  share/kestrix/Sn.ele share/kestrix/Water.mix share/kestrix/licences/LICENSE share/kestrix/licences/README.md; do
+  grep -qx "$top/$entry" <<< "$listing" || { echo "MISSING in $(basename "$zip_file"): $entry" >&2; failures=$((failures + 1)); }
+done
+unpacked="$compare/zip" empty="$compare/zip-work"
+mkdir -p "$unpacked" "$empty"
+unzip -q "$zip_file" -d "$unpacked"
+zip_cli() { (cd "$empty" && wine "$unpacked/$top/bin/kestrix-cli.exe" "$@"); }
+beam=(--model physics --kv 100 --al 2 --filter Sn:0.1 --no-table)
+zip_cli "${beam[@]}" | grep -v -e '^# attenuation table' -e '^# filter' > "$compare/zip-report.txt"
+(cd "$compare/linux/0" && linux_cli "${beam[@]}") | grep -v -e '^# attenuation table' -e '^# filter' \
+  > "$compare/linux-report.txt"
+cmp -s "$compare/zip-report.txt" "$compare/linux-report.txt" ||
+  { echo "DIFFERENT: the zip's kestrix-cli.exe from an empty folder" >&2; failures=$((failures + 1)); }
+[ -z "$(ls -A "$empty")" ] || { echo "the zip's kestrix-cli.exe left files: $(ls -A "$empty")" >&2; failures=$((failures + 1)); }
+zip_cli --kv 100 --exchange . > /dev/null
+cp "$empty/HVL_S2.temp" "$compare/zip-results.temp"
+rm "$empty/HVL_S2.temp"
+cp "$unpacked/$top/share/kestrix/MUs_202202.data" "$empty/"
+(cd "$empty" && wine "$unpacked/$top/bin/Quillon.exe" > /dev/null)
+cmp -s "$empty/HVL_S2.temp" "$compare/zip-results.temp" ||
+  { echo "DIFFERENT: the zip's Quillon.exe on the zip's kestrix-cli.exe spectrum" >&2; failures=$((failures + 1)); }
+[ "$(wine "$unpacked/$top/bin/Quillon.exe" --version | tr -d '\r')" = "Quillon $version" ] ||
+  { echo "the zip's Quillon.exe does not say version $version" >&2; failures=$((failures + 1)); }
+
 if [ "$failures" -ne 0 ]; then
   echo "test-windows.sh: $failures files differ between the Linux and the Windows programs" >&2
   exit 1
 fi
 echo "test-windows.sh: $(( ${#cases[@]} * 5 + 1 )) files byte-identical between Linux and Windows"
+echo "test-windows.sh: $(basename "$zip_file") holds the programs, the data and the licences, and runs unpacked"
 echo "test-windows.sh: build $((built - started)) s, Windows suites $((tested - built)) s, comparison $((SECONDS - tested)) s"

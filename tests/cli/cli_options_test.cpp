@@ -267,6 +267,10 @@ TEST(CliOptions, HelpDocumentsEveryOptionWithItsUnit) {
   for (const char* unit : {"[kV]", "[degrees]", "[mm Be]", "[mm Al]", "[mm Cu]", "[mm]", "[keV]", "C/kg"}) {
     EXPECT_NE(help.find(unit), std::string::npos) << unit;
   }
+  // the opening names every kind of model, not only the relative ones
+  const std::string opening = help.substr(0, help.find("\n\n", help.find("Computes")));
+  EXPECT_NE(opening.find("physics model in photons per\nelectron"), std::string::npos) << opening;
+  EXPECT_NE(opening.find("relative with Tucker's or Birch's formula"), std::string::npos) << opening;
 }
 
 TEST(CliOptions, KeywordsReadBackAsTheSameChoice) {

@@ -30,16 +30,19 @@ TEST(SaveExchangePair, AKillAtARandomMomentLeavesOnePairWhole) {
   const std::string padding(100000, '.');
   SaveExchangePair(dir, "spectrum 0" + padding, std::string("results 0"));
   std::mt19937 random(29);
-  std::uniform_int_distribution<int> delayMicroseconds(0, 30000);
-  constexpr int kKills = 150;
+  std::uniform_int_distribution<int> delayMicroseconds(0, 20000);
+  constexpr int kKills = 80;
   int mixed = 0;
   int replaced = 0;
   std::string before = "0";
   for (int kill = 0; kill < kKills; ++kill) {
+    int saved[2];
+    ASSERT_EQ(::pipe(saved), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      // saves pair after pair, numbered from one past the kill count, until it is killed
+      // saves pair after pair, numbered from the kill count, until it is killed; it tells when the
+      // first pair is saved, so that each kill comes after a new pair, however loaded the machine
       for (int k = 1;; ++k) {
         const std::string n = std::to_string(kill * 1000 + k);
         try {
@@ -47,8 +50,13 @@ TEST(SaveExchangePair, AKillAtARandomMomentLeavesOnePairWhole) {
         } catch (...) {
           ::_exit(3);
         }
+        if (k == 1 && ::write(saved[1], "1", 1) != 1) ::_exit(4);
       }
     }
+    ::close(saved[1]);
+    char first = 0;
+    ASSERT_EQ(::read(saved[0], &first, 1), 1) << "the saving program failed before its first pair";
+    ::close(saved[0]);
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
     ::kill(child, SIGKILL);
     int status = 0;
@@ -65,7 +73,7 @@ TEST(SaveExchangePair, AKillAtARandomMomentLeavesOnePairWhole) {
     ASSERT_EQ(folder.EntryCount(), 2) << "a temporary file or the marker is left, kill " << kill;
   }
   EXPECT_EQ(mixed, 0) << "kills that left the spectrum of one save beside the results of another";
-  EXPECT_GT(replaced, kKills / 4) << "the kills should mostly come after some saves";
+  EXPECT_EQ(replaced, kKills) << "every kill comes after at least one new pair";
 }
 
 }  // namespace
