@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "detector_run.h"
+#include "uncertainty_run.h"
 
 namespace kestrix {
 
@@ -42,6 +44,8 @@ struct ReportExtras {
   const FitOutcome* fit = nullptr;
   const RadiationQuality* quality = nullptr;
   const TubeFitOutcome* tubeFit = nullptr;
+  const DetectorOutcome* detector = nullptr;
+  const UncertaintyOutcome* uncertainty = nullptr;
 };
 
 /// "al_eq 2.70001 +/- 0.012 mm, angle 12.0001 +/- 0.31 degrees from 6 layers at 60, 80, 100 kV: rms

@@ -10,6 +10,7 @@
 #include "batch_run.h"
 #include "exchange_folder.h"
 #include "cli_options.h"
+#include "detector_run.h"
 #include "file_system.h"
 #include "json_report.h"
 #include "kestrix_version.h"
@@ -143,7 +144,22 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
     return kExitFailure;
   }
 
-  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr, tube ? &*tube : nullptr};
+  std::optional<DetectorOutcome> detector;
+  if (options.detector && options.printFigures) {
+    const DetectorLayer layer = LoadDetectorLayer(options.detector->path, options.detector->thicknessMm,
+                                                  options.detector->thresholdKeV, options.detectorFluorescencePath);
+    detector = ComputeDetectorOutcome(outcome, layer, options.detector->material, options.distanceMm);
+  }
+  std::optional<UncertaintyOutcome> uncertainty;
+  if (options.uncertainty && options.printFigures) {
+    const RunSettings used = realised ? realised->settings
+                             : fitted ? fitted->settings
+                             : tube   ? tube->settings
+                                      : SettingsFor(options);
+    uncertainty = SampleUncertainty(batch, used, *options.uncertainty);
+  }
+  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr, tube ? &*tube : nullptr,
+                            detector ? &*detector : nullptr, uncertainty ? &*uncertainty : nullptr};
   std::ostringstream report;
   if (options.json) {
     WriteJsonReport(report, options, batch.Filters(), outcome, extras);
@@ -206,6 +222,25 @@ void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
     options.attenuationTablePath = InWorkingOrDataFolder(options.attenuationTablePath, dataFolder);
   }
   for (FilterRequest& filter : options.filters) filter.path = InWorkingOrDataFolder(filter.path, dataFolder);
+  if (options.detector) {
+    // a delivered name ("CsI") is its material file: in the working folder, the delivered data, or
+    // beside the attenuation table
+    const std::filesystem::path table = std::filesystem::u8path(options.attenuationTablePath);
+    const std::string tableFolder = table.has_parent_path() ? table.parent_path().u8string() : std::string(".");
+    std::string& path = options.detector->path;
+    for (const std::string& folder : {std::string("."), dataFolder, tableFolder}) {
+      if (path != options.detector->material || folder.empty()) continue;
+      path = DetectorMaterialIn(path, folder);
+    }
+    if (path.rfind("./", 0) == 0) path.erase(0, 2);
+    path = InWorkingOrDataFolder(path, dataFolder);
+    std::string& fluorescence = options.detectorFluorescencePath;
+    fluorescence = InWorkingOrDataFolder(kDetectorFluorescenceFile, dataFolder);
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::u8path(fluorescence), error)) {
+      fluorescence = DataFileBeside(options.attenuationTablePath, kDetectorFluorescenceFile);
+    }
+  }
 }
 
 }  // namespace

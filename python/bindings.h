@@ -14,6 +14,10 @@ namespace kestrix::python {
 void BindBeam(pybind11::module_& module);
 /// sweep().
 void BindSweep(pybind11::module_& module);
+/// Beam.detector (after BindBeam).
+void BindDetector(pybind11::module_& module);
+/// Beam.uncertainty (after BindBeam).
+void BindUncertainty(pybind11::module_& module);
 
 /// The keyword names of a beam: model, kv, angle, be, al_eq, al, cu, waveform, filters, table.
 const std::vector<std::string>& BeamKeywords();

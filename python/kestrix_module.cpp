@@ -173,4 +173,6 @@ PYBIND11_MODULE(_kestrix, module) {
   // a refused input is a ValueError naming the input; a wrong type is a TypeError (py::type_error)
   BindBeam(module);
   BindSweep(module);
+  BindDetector(module);
+  BindUncertainty(module);
 }
