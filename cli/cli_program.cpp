@@ -36,6 +36,10 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
   std::vector<std::pair<std::string, std::string>> files{{options.attenuationTablePath, "the attenuation table"}};
   for (const LoadedFilter& filter : filters) files.emplace_back(filter.path, "a material file");
   if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
+  if (options.detector) {
+    files.emplace_back(options.detector->path, "the detector's material file");
+    files.emplace_back(options.detectorFluorescencePath, "the detectors' fluorescence table");
+  }
   if (options.exchangeFolder) {
     for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
       files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);

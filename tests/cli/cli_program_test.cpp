@@ -292,6 +292,14 @@ TEST(CliProgram, DetectorBehindTheBeamReportsItsFigures) {
               qde * json["results"]["output"]["photon_fluence_per_mAs_per_mm2"].number,
               1e-6 * detector["detected_photons_per_mAs_per_mm2"].number);
   EXPECT_GT(detector["absorbed_energy_keV_per_mAs_per_mm2"].number, 0);
+  // the saved table never replaces the detector's own material file
+  ScratchFolder folder;
+  const std::string own = (folder / "CdTe.mix").string();
+  std::filesystem::copy_file(std::string(KESTRIX_DELIVERED_DATA) + "/CdTe.mix", own);
+  const Result overwrite = RunCli({"--detector", own + ":1", "--save", own, "--no-table"});
+  EXPECT_EQ(overwrite.status, 2);
+  EXPECT_NE(overwrite.err.find("is the detector's material file of this run"), std::string::npos) << overwrite.err;
+  EXPECT_TRUE(test::ReadBytes(folder / "CdTe.mix") == test::ReadBytes(std::string(KESTRIX_DELIVERED_DATA) + "/CdTe.mix"));
   const Result unknown = RunCli({"--detector", "Unobtainium:1", "--no-table"});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_EQ(unknown.out, "");
