@@ -8,6 +8,8 @@
 
 #include "batch_run.h"
 #include "measured_spectrum.h"
+#include "detector_run.h"
+#include "uncertainty_run.h"
 
 namespace kestrix {
 
@@ -43,6 +45,8 @@ struct ReportExtras {
   const FitOutcome* fit = nullptr;
   const RadiationQuality* quality = nullptr;
   const TubeFitOutcome* tubeFit = nullptr;
+  const DetectorOutcome* detector = nullptr;
+  const UncertaintyOutcome* uncertainty = nullptr;
   const MeasuredSpectrum* measured = nullptr;  /// the run is of this spectrum, not of a model
 };
 

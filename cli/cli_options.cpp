@@ -135,6 +135,66 @@ VoltageSweep ParseSweep(const std::string& value) {
   return sweep;
 }
 
+DetectorOption ParseDetector(const std::string& value) {
+  const std::size_t colon = value.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) {
+    throw UsageError("option --detector: " + QuotedExcerpt(value) +
+                     " is not MATERIAL:MM[,THRESHOLD] (a material, a colon, a thickness in mm, a threshold in keV)");
+  }
+  DetectorOption detector;
+  detector.material = value.substr(0, colon);
+  detector.path = detector.material;
+  const std::string numbers = value.substr(colon + 1);
+  const std::size_t comma = numbers.find(',');
+  detector.thicknessMm = StrictNumber("--detector", numbers.substr(0, comma));
+  if (!(detector.thicknessMm > 0)) throw UsageError("option --detector: the thickness must be positive [mm]");
+  if (comma != std::string::npos) {
+    detector.thresholdKeV = StrictNumber("--detector", numbers.substr(comma + 1));
+    if (!(*detector.thresholdKeV >= 0)) throw UsageError("option --detector: the threshold must be 0 keV or more");
+  }
+  return detector;
+}
+
+UncertaintyRequest ParseUncertainty(const std::string& value) {
+  UncertaintyRequest request;
+  std::set<std::string> seen;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = value.find(',', start);
+    const std::string item = value.substr(start, end - start);
+    const std::size_t equals = item.find('=');
+    const std::string key = Lowercase(item.substr(0, equals == std::string::npos ? item.size() : equals));
+    const std::string number = equals == std::string::npos ? std::string() : item.substr(equals + 1);
+    const std::string name = key == "al_eq" ? "al-eq" : key;
+    if (equals == std::string::npos || (name != "kv" && name != "al-eq" && name != "angle" && name != "samples" &&
+                                        name != "seed")) {
+      throw UsageError("option --uncertainty: " + QuotedExcerpt(item) +
+                       " is not one of kv=KV, al-eq=MM, angle=DEG, samples=N, seed=S");
+    }
+    if (!seen.insert(name).second) throw UsageError("option --uncertainty: " + name + " is given twice");
+    if (name == "samples" || name == "seed") {
+      const bool digits = !number.empty() && number.size() <= 19 && number.find_first_not_of("0123456789") == std::string::npos;
+      if (!digits) throw UsageError("option --uncertainty: " + name + " " + QuotedExcerpt(number) + " is not a whole number");
+      const unsigned long long whole = std::stoull(number);
+      if (name == "seed") {
+        if (whole > kLargestUncertaintySeed) throw UsageError("option --uncertainty: the seed must be below 2^53");
+        request.seed = whole;
+      } else if (whole < 2 || whole > static_cast<unsigned long long>(kMaximumUncertaintySamples)) {
+        throw UsageError("option --uncertainty: samples must be 2 to " + std::to_string(kMaximumUncertaintySamples));
+      } else {
+        request.samples = static_cast<int>(whole);
+      }
+    } else {
+      const double u = StrictNumber("--uncertainty", number);
+      if (!(u >= 0)) throw UsageError("option --uncertainty: the standard uncertainty of " + name + " must be 0 or more");
+      (name == "kv" ? request.kvUncertainty : name == "angle" ? request.angleUncertainty : request.alEqUncertainty) = u;
+    }
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return request;
+}
+
 std::vector<TubeInput> ParseVaried(const std::string& value) {
   std::vector<TubeInput> varied;
   std::size_t start = 0;
@@ -275,6 +335,8 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
            throw UsageError("option --export: \"" + v + "\" is not one of " + SourceFormatKeywordList());
          }
        }},
+      {"--detector", [](CliOptions& o, const std::string& v) { o.detector = ParseDetector(v); }},
+      {"--uncertainty", [](CliOptions& o, const std::string& v) { o.uncertainty = ParseUncertainty(v); }},
       {"--uncertainty-percent",
        [](CliOptions& o, const std::string& v) {
          o.tubeUncertaintyPercent = StrictNumber("--uncertainty-percent", v);
@@ -386,7 +448,7 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
     throw UsageError("options --csv and --no-figures cannot be combined: --csv prints the figures");
   }
   if (!options.sweep) return;
-  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--header"}) {
+  for (const char* alone : {"--kv", "--exchange", "--save", "--fit", "--header", "--detector", "--uncertainty"}) {
     if (seen.count(alone) != 0) throw UsageError(std::string("option --sweep cannot be combined with ") + alone);
   }
   // every voltage of a sweep must lie in the model's range
@@ -572,6 +634,26 @@ Tube commissioned from layers measured at several voltages:
                               measurement's deviation and each input's standard uncertainty
   --uncertainty-percent P     the measurements' relative standard uncertainty [%]: a warning
                               on stderr when the fit's rms deviation exceeds it
+
+Uncertainty of every figure:
+  --uncertainty kv=KV,al-eq=MM,angle=DEG[,samples=N,seed=S]
+                              standard uncertainties of the tube voltage [kV], the inherent
+                              aluminium equivalent [mm] and the target angle [degrees] (any may
+                              be left out: 0), sampled from normal distributions (a draw outside
+                              an input's range is drawn again; samples 1000, seed 1 unless
+                              given): each figure's mean, standard deviation and 95 % interval,
+                              the same for a seed on every system, and the spread between the
+                              models at the inputs as given
+
+Detector layer behind the beam:
+  --detector MATERIAL:MM[,KEV]
+                              a layer of a delivered detector material (CsI, Gd2O2S, CdTe,
+                              CdZnTe, Si, a-Se, Ge, NaI) or any material file, MM thick [mm],
+                              at normal incidence, with a counting threshold [keV]: quantum
+                              detection efficiency, absorbed energy fraction and, with the
+                              physics model, absorbed energy [keV] and counted photons per mAs
+                              and mm2 at --distance (the escape of the delivered materials' K
+                              fluorescence treated; see docs/detector.md)
 
 Standard radiation qualities (RadiationQualities.tsv beside --table, else in the working folder or
 the delivered data):

@@ -15,6 +15,7 @@
 #include "model_codes.h"
 #include "radiation_quality.h"
 #include "tube_fit.h"
+#include "uncertainty_run.h"
 #include "export_table.h"
 #include "monte_carlo_source.h"
 
@@ -37,6 +38,14 @@ struct VoltageSweep {
 
 /// most runs one sweep may ask for
 constexpr int kMaximumSweepRuns = 10000;
+
+/// --detector MATERIAL:MM[,THRESHOLD]: a detector layer behind the beam.
+struct DetectorOption {
+  std::string material;               /// as given: a delivered name ("CsI") or a material file
+  std::string path;                   /// the material file found for it
+  double thicknessMm = 0;             /// [mm]
+  std::optional<double> thresholdKeV;  /// [keV]
+};
 
 struct CliOptions {
   SpectrumModel model = SpectrumModel::Tucker;
@@ -90,6 +99,11 @@ struct CliOptions {
   std::optional<std::string> measuredPath;
   TargetMaterial target = TargetMaterial::Tungsten;  /// --target W|Mo|Rh
   bool characteristicLines = true;                   /// false with --no-lines
+  std::optional<DetectorOption> detector;
+  /// --uncertainty kv=1.5,al-eq=0.1,angle=1[,samples=N,seed=S]
+  std::optional<UncertaintyRequest> uncertainty;
+  /// DetectorFluorescence.tsv as found for the detector (working folder, else the delivered data)
+  std::string detectorFluorescencePath;
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.

@@ -12,6 +12,7 @@
 #include "cli_options.h"
 #include "data_files.h"
 #include "data_folder.h"
+#include "detector_run.h"
 #include "file_system.h"
 #include "json_report.h"
 #include "measured_spectrum.h"
@@ -41,6 +42,10 @@ std::vector<std::pair<std::string, std::string>> FilesOfTheRun(const CliOptions&
   if (qualityRead) files.emplace_back(QualitiesPath(options), "the table of radiation qualities");
   if (options.tubeMeasurementsPath) files.emplace_back(*options.tubeMeasurementsPath, "the measured layers (--fit-tube)");
   if (options.measuredPath) files.emplace_back(*options.measuredPath, "the measured spectrum");
+  if (options.detector) {
+    files.emplace_back(options.detector->path, "the detector's material file");
+    files.emplace_back(options.detectorFluorescencePath, "the detectors' fluorescence table");
+  }
   if (options.exchangeFolder) {
     for (const char* name : {kSpectrumExchangeFile, kResultFile}) {
       files.emplace_back(ExchangePath(*options.exchangeFolder, name), std::string("the exchange file ") + name);
@@ -181,7 +186,22 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
     return kExitFailure;
   }
 
-  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr, tube ? &*tube : nullptr};
+  std::optional<DetectorOutcome> detector;
+  if (options.detector && options.printFigures) {
+    const DetectorLayer layer = LoadDetectorLayer(options.detector->path, options.detector->thicknessMm,
+                                                  options.detector->thresholdKeV, options.detectorFluorescencePath);
+    detector = ComputeDetectorOutcome(outcome, layer, options.detector->material, options.distanceMm);
+  }
+  std::optional<UncertaintyOutcome> uncertainty;
+  if (options.uncertainty && options.printFigures) {
+    const RunSettings used = realised ? realised->settings
+                             : fitted ? fitted->settings
+                             : tube   ? tube->settings
+                                      : SettingsFor(options);
+    uncertainty = SampleUncertainty(batch, used, *options.uncertainty);
+  }
+  const ReportExtras extras{fitted ? &*fitted : nullptr, plan ? &plan->quality : nullptr, tube ? &*tube : nullptr,
+                            detector ? &*detector : nullptr, uncertainty ? &*uncertainty : nullptr};
   std::ostringstream report;
   if (options.json) {
     WriteJsonReport(report, options, batch.Filters(), outcome, extras);
@@ -263,6 +283,25 @@ void FindDeliveredFiles(CliOptions& options, const std::string& dataFolder) {
     options.qualitiesPath = DataFileBeside(options.attenuationTablePath, kRadiationQualitiesFile);
   }
   for (FilterRequest& filter : options.filters) filter.path = FindMaterialFile(filter.path, dataFolder);
+  if (options.detector) {
+    // a delivered name ("CsI") is its material file: in the working folder, the delivered data, or
+    // beside the attenuation table
+    const std::filesystem::path table = std::filesystem::u8path(options.attenuationTablePath);
+    const std::string tableFolder = table.has_parent_path() ? table.parent_path().u8string() : std::string(".");
+    std::string& path = options.detector->path;
+    for (const std::string& folder : {std::string("."), dataFolder, tableFolder}) {
+      if (path != options.detector->material || folder.empty()) continue;
+      path = DetectorMaterialIn(path, folder);
+    }
+    if (path.rfind("./", 0) == 0) path.erase(0, 2);
+    path = WorkingOrDeliveredFile(path, dataFolder);
+    std::string& fluorescence = options.detectorFluorescencePath;
+    fluorescence = WorkingOrDeliveredFile(kDetectorFluorescenceFile, dataFolder);
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::u8path(fluorescence), error)) {
+      fluorescence = DataFileBeside(options.attenuationTablePath, kDetectorFluorescenceFile);
+    }
+  }
 }
 
 }  // namespace

@@ -138,7 +138,95 @@ void WriteOutput(JsonWriter& json, const BeamOutput& output) {
   json.EndObject();
 }
 
-void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
+void WriteDetector(JsonWriter& json, const DetectorOutcome& detector) {
+  json.Key("detector");
+  json.BeginObject();
+  json.Key("material");
+  json.String(detector.material);
+  json.Key("description");
+  json.String(detector.description);
+  json.Key("thickness_mm");
+  json.Number(detector.thicknessMm);
+  json.Key("threshold_keV");
+  json.Number(detector.thresholdKeV);
+  json.Key(kDetectorQdeKey);
+  json.Number(detector.quantumDetectionEfficiency);
+  json.Key(kDetectorAbsorbedFractionKey);
+  json.Number(detector.absorbedEnergyFraction);
+  json.Key(kDistanceKey);
+  json.Number(detector.distanceMm);
+  json.Key(kDetectorAbsorbedEnergyKey);
+  json.Number(detector.absorbedEnergyKeVPerMasPerMm2);
+  json.Key(kDetectorPhotonsKey);
+  json.Number(detector.detectedPhotonsPerMasPerMm2);
+  json.Key("fluorescence_escape");
+  json.String(detector.fluorescenceEscape);
+  json.Key("missing");
+  json.BeginObject();
+  if (!detector.missing.empty()) {
+    json.Key(kDetectorAbsorbedEnergyKey);
+    json.String(detector.missing);
+    json.Key(kDetectorPhotonsKey);
+    json.String(detector.missing);
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
+void WriteUncertainty(JsonWriter& json, const UncertaintyOutcome& uncertainty) {
+  json.Key("uncertainty");
+  json.BeginObject();
+  json.Key("samples");
+  json.Integer(uncertainty.request.samples);
+  json.Key("seed");
+  json.Integer(static_cast<long long>(uncertainty.request.seed));
+  json.Key("standard_uncertainties");
+  json.BeginObject();
+  json.Key("kv");
+  json.Number(uncertainty.request.kvUncertainty);
+  json.Key("al_eq");
+  json.Number(uncertainty.request.alEqUncertainty);
+  json.Key("angle");
+  json.Number(uncertainty.request.angleUncertainty);
+  json.EndObject();
+  for (const FigureSpread& figure : uncertainty.figures) {
+    json.Key(figure.key);
+    json.BeginObject();
+    const std::pair<const char*, const std::optional<double>*> entries[] = {
+        {"mean", &figure.mean}, {"std", &figure.std}, {"p2_5", &figure.p2_5}, {"p97_5", &figure.p97_5}};
+    for (const auto& [key, value] : entries) {
+      json.Key(key);
+      json.Number(*value);
+    }
+    json.EndObject();
+  }
+  json.Key("model_spread");
+  json.BeginObject();
+  for (const ModelFigure& figure : uncertainty.modelSpread) {
+    json.Key(figure.key);
+    json.BeginObject();
+    for (const auto& [model, value] : figure.values) {
+      json.Key(model);
+      json.Number(value);
+    }
+    json.Key("range");
+    json.Number(figure.range);
+    json.EndObject();
+  }
+  json.EndObject();
+  json.Key("missing");
+  json.BeginObject();
+  for (const FigureSpread& figure : uncertainty.figures) {
+    if (figure.missing.empty()) continue;
+    json.Key(figure.key);
+    json.String(figure.missing);
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
+void WriteResults(JsonWriter& json, const RunOutcome& outcome, const DetectorOutcome* detector = nullptr,
+                  const UncertaintyOutcome* uncertainty = nullptr) {
   json.Key("results");
   json.BeginObject();
   const std::vector<FigureField>& fields = FigureFields();
@@ -156,6 +244,8 @@ void WriteResults(JsonWriter& json, const RunOutcome& outcome) {
   json.EndObject();
   WriteExtended(json, outcome.extended);
   WriteOutput(json, outcome.output);
+  if (detector != nullptr) WriteDetector(json, *detector);
+  if (uncertainty != nullptr) WriteUncertainty(json, *uncertainty);
   json.EndObject();
 }
 
@@ -328,7 +418,7 @@ void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::ve
   }
   if (extras.fit != nullptr) WriteFit(json, *extras.fit);
   if (extras.tubeFit != nullptr) WriteTubeFit(json, *extras.tubeFit);
-  if (options.printFigures) WriteResults(json, outcome);
+  if (options.printFigures) WriteResults(json, outcome, extras.detector, extras.uncertainty);
   if (options.printTable) WriteSpectrum(json, options, outcome);
   json.EndObject();
 }

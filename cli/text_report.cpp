@@ -120,7 +120,49 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
       out << '\n';
     }
     WriteOutputLines(out, outcome.output);
+    if (extras.detector != nullptr) WriteDetectorLines(out, *extras.detector);
+    if (extras.uncertainty != nullptr) WriteUncertaintyLines(out, *extras.uncertainty);
   }
+}
+
+void WriteUncertaintyLines(std::ostream& out, const UncertaintyOutcome& uncertainty) {
+  const UncertaintyRequest& r = uncertainty.request;
+  out << "# uncertainty: " << r.samples << " samples, seed " << r.seed << "; standard uncertainties kv "
+      << ShortestDecimal(r.kvUncertainty) << " kV, al_eq " << ShortestDecimal(r.alEqUncertainty) << " mm, angle "
+      << ShortestDecimal(r.angleUncertainty) << " degrees\n";
+  for (const FigureSpread& figure : uncertainty.figures) {
+    out << "# uncertainty " << figure.label << ": ";
+    if (!figure.mean) {
+      out << "none (" << figure.missing << ")\n";
+      continue;
+    }
+    out << "mean " << ShortestDecimal(*figure.mean) << ", std " << ShortestDecimal(*figure.std) << ", 95 % "
+        << ShortestDecimal(*figure.p2_5) << " to " << ShortestDecimal(*figure.p97_5) << '\n';
+  }
+  for (std::size_t f = 0; f < uncertainty.modelSpread.size(); ++f) {
+    const ModelFigure& figure = uncertainty.modelSpread[f];
+    if (!figure.range) continue;
+    out << "# model spread " << uncertainty.figures[f].label << ":";
+    for (const auto& [model, value] : figure.values) {
+      if (value) out << ' ' << model << ' ' << ShortestDecimal(*value);
+    }
+    out << " (range " << ShortestDecimal(*figure.range) << ")\n";
+  }
+}
+
+void WriteDetectorLines(std::ostream& out, const DetectorOutcome& detector) {
+  out << "# detector: " << PrintableText(detector.material) << ", " << ShortestDecimal(detector.thicknessMm) << " mm"
+      << (detector.thresholdKeV ? ", threshold " + ShortestDecimal(*detector.thresholdKeV) + " keV" : std::string())
+      << " (" << PrintableText(detector.description) << ")\n";
+  out << "# detector quantum detection efficiency: " << FixedDigits(detector.quantumDetectionEfficiency, 4) << '\n';
+  out << "# detector absorbed energy fraction: " << FixedDigits(detector.absorbedEnergyFraction, 4) << '\n';
+  const std::string at = " at " + ShortestDecimal(detector.distanceMm) + " mm: ";
+  const auto line = [&](const char* label, const std::optional<double>& value) {
+    out << "# detector " << label << at << (value ? ShortestDecimal(*value) : "none (" + detector.missing + ")") << '\n';
+  };
+  line("absorbed energy per mAs [keV/mm2]", detector.absorbedEnergyKeVPerMasPerMm2);
+  line("detected photons per mAs [1/mm2]", detector.detectedPhotonsPerMasPerMm2);
+  out << "# detector K fluorescence escape: " << detector.fluorescenceEscape << '\n';
 }
 
 void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,

@@ -53,6 +53,13 @@ SpectrumTable TableOf(const RunOutcome& outcome, const CliOptions& options);
 /// "# air kerma per mAs at 1000 mm [uGy]: 56.4" and the fluence line; "none (why)" for a relative model
 void WriteOutputLines(std::ostream& out, const BeamOutput& output);
 
+/// "# detector quantum detection efficiency: 0.7312" and the other detector lines
+void WriteDetectorLines(std::ostream& out, const DetectorOutcome& detector);
+
+/// "# uncertainty HVL1 Al [mm]: mean 2.74, std 0.093, 95 % 2.56 to 2.92" per figure, then the
+/// models' spread per figure
+void WriteUncertaintyLines(std::ostream& out, const UncertaintyOutcome& uncertainty);
+
 /// A single calculation: input lines (with the quality and the fit, when there are), the table
 /// (unless switched off), the engine's and the extended figures (unless switched off).
 void WriteTextReport(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,

@@ -17,6 +17,10 @@ namespace kestrix::python {
 void BindBeam(pybind11::module_& module);
 /// sweep().
 void BindSweep(pybind11::module_& module);
+/// Beam.detector (after BindBeam).
+void BindDetector(pybind11::module_& module);
+/// Beam.uncertainty (after BindBeam).
+void BindUncertainty(pybind11::module_& module);
 /// Spectrum.to_source, Spectrum.from_csv, Spectrum.figures, Spectrum.compare (after BindBeam).
 void BindSpectrumFiles(pybind11::module_& module);
 

@@ -213,5 +213,7 @@ PYBIND11_MODULE(_kestrix, module) {
   BindBeam(module);
   BindSweep(module);
   BindSpectrumFiles(module);
+  BindDetector(module);
+  BindUncertainty(module);
   RefuseBaseInstances(reinterpret_cast<PyTypeObject*>(module.attr("Beam").attr("__base__").ptr()));
 }

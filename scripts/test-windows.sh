@@ -54,6 +54,8 @@ cases=(
   "--model physics --kv 100 --al 2 --filter Water.mix:20 --distance 750"
   "--model physics --kv 250 --waveform single-phase --cu 0.5 --normalise per-mas --value-notation exp"
   "--quality RQA5 --model physics --be 1 --al-eq 0.5"
+  "--model tucker --kv 80 --be 1 --al-eq 2.5 --detector CdTe:1,20 --uncertainty kv=1.5,al-eq=0.1,angle=1,samples=50,seed=7"
+  "--quality RQA5 --model physics --be 1 --al-eq 2.5 --detector CsI.mix:0.6 --uncertainty kv=1,angle=0.5,samples=20"
 )
 linux_cli() { "$KESTRIX_BUILD/bin/kestrix-cli" "$@"; }
 windows_cli() { wine "$KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "$@"; }
@@ -62,7 +64,8 @@ run_case() {  # folder program arguments...: a working folder with the data, two
   shift 2
   mkdir -p "$folder"
   cp "$KESTRIX_ROOT"/data/MUs_202202.data "$KESTRIX_ROOT"/data/Sn.ele "$KESTRIX_ROOT"/data/Pb.ele \
-    "$KESTRIX_ROOT"/data/Water.mix "$KESTRIX_ROOT"/data/RadiationQualities.tsv \
+    "$KESTRIX_ROOT"/data/Water.mix "$KESTRIX_ROOT"/data/RadiationQualities.tsv "$KESTRIX_ROOT"/data/CsI.mix \
+    "$KESTRIX_ROOT"/data/CdTe.mix "$KESTRIX_ROOT"/data/DetectorFluorescence.tsv \
     "$KESTRIX_ROOT"/tests/data/aluminium_alloy_cp932.ele "$folder"/
   (cd "$folder" && "$program" "$@" --exchange . --save spectrum.csv > report.txt &&
     "$program" "$@" --json > report.json)

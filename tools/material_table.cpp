@@ -134,6 +134,7 @@ void Refine(const MaterialSource& source, std::vector<MaterialRow>& rows) {
 }  // namespace
 
 double MaterialDensity(const MaterialSource& source) {
+  if (source.density > 0) return source.density;
   if (source.atomicNumber > 0) {
     return CallXraylib("ElementDensity(Z=" + std::to_string(source.atomicNumber) + ")", ElementDensity,
                        source.atomicNumber);
@@ -161,10 +162,23 @@ PartialCoefficients PartialsAt(const MaterialSource& source, double energyKeV) {
 }
 
 std::vector<int> ConstituentElements(const MaterialSource& source) {
-  if (source.atomicNumber > 0) {
-    return {source.atomicNumber};
+  std::vector<int> elements;
+  for (const Constituent& constituent : Composition(source)) elements.push_back(constituent.atomicNumber);
+  return elements;
+}
+
+std::vector<Constituent> Composition(const MaterialSource& source) {
+  if (source.atomicNumber > 0) return {{source.atomicNumber, 1.0}};
+  std::vector<Constituent> composition;
+  if (source.formula) {
+    for (const auto& [z, fraction] : ParsedFormula(source.nistName)) composition.push_back({z, fraction});
+    return composition;
   }
-  return FindNistCompound(source.nistName).atomicNumbers;
+  const NistCompound compound = FindNistCompound(source.nistName);
+  for (std::size_t k = 0; k < compound.atomicNumbers.size(); ++k) {
+    composition.push_back({compound.atomicNumbers[k], compound.massFractions[k]});
+  }
+  return composition;
 }
 
 std::vector<double> AbsorptionEdges(const std::vector<int>& atomicNumbers, double lowKeV, double highKeV) {

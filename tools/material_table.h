@@ -8,10 +8,20 @@
 
 namespace kestrix::tools {
 
-/// An element (atomicNumber > 0) or an entry of xraylib's NIST compound list.
+/// An element (atomicNumber > 0), an entry of xraylib's NIST compound list, or (formula) a chemical
+/// formula such as "Cd0.9Zn0.1Te" in nistName.
 struct MaterialSource {
   int atomicNumber = 0;
   std::string nistName;
+  bool formula = false;
+  /// density [g/cm3] in place of xraylib's (amorphous selenium, a mixed crystal); 0: xraylib's
+  double density = 0;
+};
+
+/// One element of a material and its share of the mass.
+struct Constituent {
+  int atomicNumber = 0;
+  double massFraction = 0;  /// [1]
 };
 
 struct PartialCoefficients {
@@ -34,6 +44,9 @@ PartialCoefficients PartialsAt(const MaterialSource& source, double energyKeV);
 
 /// Atomic numbers of the element or of the compound's constituents.
 std::vector<int> ConstituentElements(const MaterialSource& source);
+
+/// The elements of the material with their mass fractions.
+std::vector<Constituent> Composition(const MaterialSource& source);
 
 /// Energies [keV], ascending, of the K, L1-L3 and M1-M5 edges of the elements that lie
 /// in (lowKeV, highKeV]. Each is the energy where xraylib's photoabsorption data jump,

@@ -46,6 +46,21 @@ NistCompound FindNistCompound(const std::string& name) {
   return compound;
 }
 
+std::vector<std::pair<int, double>> ParsedFormula(const std::string& formula) {
+  xrl_error* error = nullptr;
+  compoundData* data = CompoundParser(formula.c_str(), &error);
+  if (error != nullptr || data == nullptr) {
+    const std::string message = error && error->message ? error->message : "cannot be parsed";
+    if (error != nullptr) xrl_error_free(error);
+    if (data != nullptr) FreeCompoundData(data);
+    throw XraylibError("formula \"" + formula + "\": " + message);
+  }
+  std::unique_ptr<compoundData, void (*)(compoundData*)> owner(data, FreeCompoundData);
+  std::vector<std::pair<int, double>> elements;
+  for (int i = 0; i < data->nElements; ++i) elements.emplace_back(data->Elements[i], data->massFractions[i]);
+  return elements;
+}
+
 std::vector<std::string> NistCompoundNames() {
   xrl_error* error = nullptr;
   int count = 0;

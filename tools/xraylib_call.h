@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <xraylib.h>
@@ -49,6 +50,10 @@ struct NistCompound {
 
 /// Looks up one entry of xraylib's NIST compound list by its exact name; throws when absent.
 NistCompound FindNistCompound(const std::string& name);
+
+/// The elements of a chemical formula ("Cd0.9Zn0.1Te") with their mass fractions, by xraylib's
+/// CompoundParser; throws when it cannot parse the formula.
+std::vector<std::pair<int, double>> ParsedFormula(const std::string& formula);
 
 /// Every name in xraylib's NIST compound list.
 std::vector<std::string> NistCompoundNames();

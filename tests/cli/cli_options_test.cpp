@@ -213,6 +213,20 @@ TEST(CliOptions, TubeFitNamesItsMeasurementsAndTheInputsVaried) {
             "option --fit-tube cannot be combined with --quality");
 }
 
+TEST(CliOptions, DetectorNamesItsMaterialThicknessAndThreshold) {
+  const CliOptions options = Parse({"--detector", "CdTe:1,25"});
+  ASSERT_TRUE(options.detector);
+  EXPECT_EQ(options.detector->material, "CdTe");
+  EXPECT_EQ(options.detector->thicknessMm, 1);
+  EXPECT_EQ(options.detector->thresholdKeV, 25);
+  EXPECT_FALSE(Parse({"--detector", "a-Se:0.2"}).detector->thresholdKeV);
+  EXPECT_EQ(UsageMessage({"--detector", "CsI"}).rfind("option --detector: \"CsI\" is not MATERIAL:MM[,THRESHOLD]", 0), 0u);
+  EXPECT_EQ(UsageMessage({"--detector", "CsI:0"}), "option --detector: the thickness must be positive [mm]");
+  EXPECT_EQ(UsageMessage({"--detector", "CsI:1,-5"}), "option --detector: the threshold must be 0 keV or more");
+  EXPECT_EQ(UsageMessage({"--detector", "CsI:1mm"}), "option --detector: \"1mm\" is not a number");
+  EXPECT_EQ(UsageMessage({"--sweep", "50:60:10", "--detector", "CsI:1"}), "option --sweep cannot be combined with --detector");
+}
+
 TEST(CliOptions, CsvAndHeaderGoWithTheirOutputs) {
   EXPECT_TRUE(Parse({"--sweep", "30:40:10", "--csv"}).csv);
   EXPECT_TRUE(Parse({"--header", "--save", "f.csv"}).header);

@@ -366,6 +366,41 @@ TEST(CliProgram, TubeFitFromAMeasurementFileReportsTheFittedTube) {
   EXPECT_NE(missing.err.find("none.csv"), std::string::npos);
 }
 
+TEST(CliProgram, DetectorBehindTheBeamReportsItsFigures) {
+  const Result text = RunCli({"--kv", "70", "--al", "21", "--detector", "CsI:0.6", "--no-table"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("# detector: CsI, 0.6 mm (CsI  Cesium iodide (detector))\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("# detector quantum detection efficiency: 0."), std::string::npos);
+  EXPECT_NE(text.out.find("# detector detected photons per mAs [1/mm2] at 1000 mm: none (the tucker model is relative"),
+            std::string::npos);
+  const test::JsonValue json = test::ParseJson(
+      RunCli({"--model", "physics", "--kv", "70", "--detector", "CdTe:1,20", "--distance", "500", "--no-table", "--json"}).out);
+  const test::JsonValue& detector = json["results"]["detector"];
+  EXPECT_EQ(detector["material"].text, "CdTe");
+  EXPECT_EQ(detector["thickness_mm"].number, 1);
+  EXPECT_EQ(detector["threshold_keV"].number, 20);
+  const double qde = detector["quantum_detection_efficiency"].number;
+  EXPECT_GT(qde, 0.8);
+  EXPECT_LT(qde, 1);
+  EXPECT_GT(detector["absorbed_energy_fraction"].number, 0.5);
+  EXPECT_NEAR(detector["detected_photons_per_mAs_per_mm2"].number,
+              qde * json["results"]["output"]["photon_fluence_per_mAs_per_mm2"].number,
+              1e-6 * detector["detected_photons_per_mAs_per_mm2"].number);
+  EXPECT_GT(detector["absorbed_energy_keV_per_mAs_per_mm2"].number, 0);
+  // the saved table never replaces the detector's own material file
+  ScratchFolder folder;
+  const std::string own = (folder / "CdTe.mix").string();
+  std::filesystem::copy_file(std::string(KESTRIX_DELIVERED_DATA) + "/CdTe.mix", own);
+  const Result overwrite = RunCli({"--detector", own + ":1", "--save", own, "--no-table"});
+  EXPECT_EQ(overwrite.status, 2);
+  EXPECT_NE(overwrite.err.find("is the detector's material file of this run"), std::string::npos) << overwrite.err;
+  EXPECT_TRUE(test::ReadBytes(folder / "CdTe.mix") == test::ReadBytes(std::string(KESTRIX_DELIVERED_DATA) + "/CdTe.mix"));
+  const Result unknown = RunCli({"--detector", "Unobtainium:1", "--no-table"});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_NE(unknown.err.find("Unobtainium"), std::string::npos) << unknown.err;
+}
+
 TEST(CliProgram, SweepCsvAndSavedTableWithHeader) {
   const Result csv = RunCli({"--sweep", "30:60:10", "--csv"});
   ASSERT_EQ(csv.status, 0) << csv.err;

@@ -115,10 +115,18 @@ const std::map<std::string, std::string> kMixtureSources = {
     {"Polyethylene.mix", "Polyethylene"},
     {"SoftTissue.mix", "Tissue, Soft (ICRP)"},
     {"Water.mix", "Water, Liquid"},
+    {"CsI.mix", "Cesium Iodide"},
+    {"Gd2O2S.mix", "Gadolinium Oxysulfide"},
+    {"CdTe.mix", "Cadmium Telluride"},
+    {"NaI.mix", "Sodium Iodide"},
+    {"CdZnTe.mix", "Cd0.9Zn0.1Te"},  // a formula, not a NIST compound
+    {"a-Se.mix", "Se"},
 };
 
+bool IsFormula(const std::string& fileName) { return fileName == "CdZnTe.mix" || fileName == "a-Se.mix"; }
+
 const char* const kElementFiles[] = {"Be", "C", "Al", "Ti", "Fe", "Ni", "Cu", "Zn",
-                                     "Mo", "Ag", "Sn", "Ta", "W",  "Pt", "Au", "Pb"};
+                                     "Mo", "Ag", "Sn", "Ta", "W",  "Pt", "Au", "Pb", "Si", "Ge"};
 
 int AtomicNumberOf(const std::string& symbol) {
   xrl_error* error = nullptr;
@@ -133,6 +141,11 @@ int AtomicNumberOf(const std::string& symbol) {
 std::vector<int> ConstituentsOf(const std::string& fileName) {
   const fs::path path(fileName);
   if (path.extension() == ".ele") return {AtomicNumberOf(path.stem().string())};
+  if (IsFormula(fileName)) {
+    std::vector<int> elements;
+    for (const auto& [z, fraction] : kestrix::tools::ParsedFormula(kMixtureSources.at(fileName))) elements.push_back(z);
+    return elements;
+  }
   return kestrix::tools::FindNistCompound(kMixtureSources.at(fileName)).atomicNumbers;
 }
 
@@ -196,21 +209,30 @@ TEST(DeliveredMaterials, EveryEdgeBetweenOneAndFiveHundredKeVIsARepeatedEnergy) 
         EXPECT_GT(m.rows[r].partials[2], m.rows[r - 1].partials[2]) << "photoabsorption must jump up at row " << r + 1;
       }
     }
-    std::size_t expectedEdges = 0;
+    // xraylib's cross-section data put most edges within 0.3 % of EdgeEnergy, the M edges of Cs and Gd
+    // near 1 keV up to 0.6 % away (the generator searches 1 %)
+    const auto tolerance = [](double edgeMeV) { return edgeMeV < 0.0015 ? 0.01 : 0.003; };
+    std::vector<double> edges;
     for (int z : ConstituentsOf(name)) {
       for (int shell : shells) {
         if (!kestrix::tools::ElementHasShell(z, shell)) continue;
         const double edgeMeV = kestrix::tools::ShellEdgeEnergy(z, shell) / 1000.0;
-        if (edgeMeV <= 0.001 || edgeMeV > 0.5) continue;
-        ++expectedEdges;
-        // xraylib's cross-section data put some edges up to 0.3 % away from EdgeEnergy.
+        if (edgeMeV > 0.5) continue;
+        edges.push_back(edgeMeV);
+        if (edgeMeV <= 0.00101) continue;  // its jump may lie just below 1 keV
         const bool found = std::any_of(edgeRows.begin(), edgeRows.end(), [&](std::size_t r) {
-          return std::fabs(m.rows[r].energyMeV / edgeMeV - 1) < 0.003;
+          return std::fabs(m.rows[r].energyMeV / edgeMeV - 1) < tolerance(edgeMeV);
         });
         EXPECT_TRUE(found) << "Z=" << z << " shell " << shell << " at " << edgeMeV * 1000 << " keV";
       }
     }
-    EXPECT_EQ(edgeRows.size(), expectedEdges) << "repeated energies that are not edges";
+    for (const std::size_t r : edgeRows) {
+      const double energyMeV = m.rows[r].energyMeV;
+      const bool edge = std::any_of(edges.begin(), edges.end(), [&](double edgeMeV) {
+        return std::fabs(energyMeV / edgeMeV - 1) < tolerance(edgeMeV);
+      });
+      EXPECT_TRUE(edge) << "a repeated energy that is not an edge: " << energyMeV * 1000 << " keV";
+    }
   }
 }
 
@@ -249,6 +271,10 @@ TEST(DeliveredMaterials, SpotValuesAgreeWithNist) {
   EXPECT_REL_NEAR(LoadMaterial("Water.mix").density, 1.0, 1e-6);
   EXPECT_REL_NEAR(LoadMaterial("Air.mix").density, 0.001205, 1e-3);
   EXPECT_REL_NEAR(LoadMaterial("Pb.ele").density, 11.35, 1e-6);
+  // the detector layers' own densities: amorphous selenium and the mixed crystal
+  EXPECT_REL_NEAR(LoadMaterial("a-Se.mix").density, 4.28, 1e-6);
+  EXPECT_REL_NEAR(LoadMaterial("CdZnTe.mix").density, 5.78, 1e-6);
+  EXPECT_REL_NEAR(LoadMaterial("CsI.mix").density, 4.51, 1e-6);
   EXPECT_EQ(LoadMaterial("Sn.ele").description, "Sn  Tin  (Z=50)");
 }
 
