@@ -156,7 +156,7 @@ void EngineResultsPanel::UpdateToolTips() {
 void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine) {
   for (QLineEdit* box : {text9_, text8_, text11_}) {
     QPalette colored = box->palette();
-    colored.setColor(QPalette::Text, PaletteColor(colorIndex));
+    colored.setColor(QPalette::Text, ReadableTextColor(colorIndex));
     box->setPalette(colored);
   }
   ClearResults();

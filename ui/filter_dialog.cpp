@@ -49,11 +49,15 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
   command1_ = DialogCommand(QStringLiteral("Command1"), QStringLiteral("OK"), this);
   file1_ = new PatternFileList(QStringLiteral("*.ele;*.mix"), this);
   file1_->setFont(TimesFont(10.5));
+  file1_->setMinimumWidth(160);
   label5_ = new QLabel(this);
   label5_->setObjectName(QStringLiteral("Label5"));
   label5_->setFrameShape(QFrame::Panel);
   label5_->setFrameShadow(QFrame::Sunken);
   label5_->setMinimumWidth(260);
+  // A long description wraps (and is cut) rather than squeezing the file list.
+  label5_->setMaximumWidth(360);
+  label5_->setWordWrap(true);
   label5_->setFont(TimesFont(10.5));
   QLabel* label4 = DialogCaption(QStringLiteral("Label4"), QStringLiteral("材質"), this);
   QLabel* label3 = DialogCaption(QStringLiteral("Label3"), QStringLiteral("mm"), this);
@@ -118,6 +122,7 @@ bool FilterDialog::ShowDescription(const QString& name) {
   try {
     materialDescription_ = QString::fromUtf8(LoadMaterialDescription(PathOf(name).toStdString()).c_str());
     label5_->setText(materialDescription_);
+    label5_->setToolTip(materialDescription_);
   } catch (const std::exception& e) {
     label5_->clear();
     ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),

@@ -203,7 +203,16 @@ void GraphPicture::MouseMovedTo(QPointF logical) {
 }
 
 void GraphPicture::MoveCursor(int step) {
-  if (!cursorActive_) return;
+  if (!cursorActive_) {
+    // With the keyboard focus on the graph (a click or Tab) the arrows switch the cursor on where it
+    // stood last, without the mouse.
+    if (!hasFocus() || state_.SpectrumPeak == 0) return;
+    line6_->show();
+    line7_->show();
+    PlaceCursor(cursorIndex_);
+    cursorActive_ = true;
+    return;
+  }
   const int index = cursorIndex_ + step;
   if (index > kCursorLastIndex) {
     cursorIndex_ = kCursorLastIndex;
@@ -253,6 +262,21 @@ void GraphPicture::paintEvent(QPaintEvent*) {
   painter.drawLine(inner.bottomLeft(), inner.bottomRight());
   painter.drawLine(inner.topRight(), inner.bottomRight());
   painter.drawImage(QPoint(kBorderPx, kBorderPx), image_);
+  if (hasFocus()) {
+    // The keyboard focus, where the arrows move the cursor: a frame of the highlight colour.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+  }
+}
+
+void GraphPicture::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void GraphPicture::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void GraphPicture::mouseMoveEvent(QMouseEvent* event) {

@@ -111,6 +111,10 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
   BuildRightColumn();
   BuildBottomBand();
   InstallKeyPreview();
+  // Every button and option shows clearly where the keyboard focus is.
+  for (QAbstractButton* button : content_->findChildren<QAbstractButton*>()) {
+    if (button != command2_ && button != qualityCommand_) ShowFocusFrame(button);
+  }
   // A failing engine is told when it ends, not only when its results are asked for.
   connect(&engine_, &EngineProcess::Ended, this, &MainWindow::EngineEnded, Qt::QueuedConnection);
 }
@@ -118,8 +122,8 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
 void MainWindow::BuildGraphArea() {
   picture3_ = new GraphPicture(state_.calculation, content_);
   picture3_->move(240 / 15, 240 / 15);
-  // A click on the graph takes the focus from the input boxes, so the arrow keys move its cursor.
-  picture3_->setFocusPolicy(Qt::ClickFocus);
+  // A click on the graph, or Tab, takes the focus from the input boxes, so the arrow keys move its cursor.
+  picture3_->setFocusPolicy(Qt::StrongFocus);
   connect(picture3_, &GraphPicture::ReadoutChanged, this, &MainWindow::SetReadout);
 
   // The read-out boxes lie on the graph box's bottom row, above its bitmap.
@@ -174,7 +178,7 @@ void MainWindow::BuildRightColumn() {
                                   480 / 15, y, TimesFont(11), drawColor);
     if (color.paletteIndex != kPaletteBlack) {
       QPalette colored = option->palette();
-      colored.setColor(QPalette::WindowText, PaletteColor(color.paletteIndex));
+      colored.setColor(QPalette::WindowText, ReadableTextColor(color.paletteIndex));
       option->setPalette(colored);
     }
     colorOptions_[color.number - 1] = option;

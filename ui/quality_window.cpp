@@ -20,6 +20,7 @@
 #include "data_files.h"
 #include "decimal_text.h"
 #include "dialog_controls.h"
+#include "entry_review.h"
 #include "engine_results_panel.h"
 #include "input_number.h"
 #include "failure_texts.h"
@@ -126,7 +127,8 @@ QString MissingText(const FigureRow& row, const QString& engineFailure) {
 /// the main window do, the fluence as the main window does, the extended figures to the decimals
 /// every output uses.
 QString ShownText(const FigureRow& row, double value) {
-  if (row.source == Source::AirKerma) return QString::number(value, 'f', 3);
+  // close to the focal spot the kerma grows past what three decimals show sensibly
+  if (row.source == Source::AirKerma) return value < 1e5 ? QString::number(value, 'f', 3) : QString::number(value, 'e', 3);
   if (row.source == Source::Engine) {
     if (row.index < 4) return QString::number(value, 'f', FigureFields()[row.index].decimals);
     return QString::number(value, 'E', 3);
@@ -198,7 +200,8 @@ QLabel* GridText(const QString& text, QWidget* parent, Qt::Alignment alignment =
 }  // namespace
 
 QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Window), mainWindow_(mainWindow) {
+    : QWidget(parent, Qt::Tool), mainWindow_(mainWindow) {
+  // A tool window of the main window: it stays above it, also after a Graph Draw.
   setObjectName(QStringLiteral("QualityWindow"));
   setWindowTitle(QStringLiteral("線質"));
 
@@ -221,15 +224,23 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   // The distance of the air kerma, beside its row.
   auto* distanceRow = new QHBoxLayout;
   distanceRow->addWidget(GridText(QStringLiteral("空気カーマの距離"), figures));
-  distance_ = new QLineEdit(QStringLiteral("100"), figures);
+  distance_ = new QLineEdit(QStringLiteral("1000"), figures);
   distance_->setObjectName(QStringLiteral("DistanceBox"));
   distance_->setMaximumWidth(70);
   distance_->setEnabled(false);
   distance_->setToolTip(QString::fromUtf8(FigureRows().back().tip));
   distanceRow->addWidget(distance_);
-  distanceRow->addWidget(GridText(QStringLiteral("cm"), figures));
+  distanceRow->addWidget(GridText(QStringLiteral("mm"), figures));
   distanceRow->addStretch();
   figuresColumn->addLayout(distanceRow);
+  // why the distance typed gives no air kerma, in plain view
+  distanceNote_ = GridText(QString(), figures);
+  distanceNote_->setObjectName(QStringLiteral("DistanceNote"));
+  distanceNote_->setWordWrap(true);
+  QPalette noteColors = distanceNote_->palette();
+  noteColors.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  distanceNote_->setPalette(noteColors);
+  figuresColumn->addWidget(distanceNote_);
   QPushButton* copy = DialogCommand(QStringLiteral("CopyCommand"), QStringLiteral("クリップボードにコピー"), figures);
   copy->setToolTip(QStringLiteral("入力と全ての値をテキストとしてコピー (表計算ソフトに貼り付けられます)"));
   auto* copyRow = new QHBoxLayout;
@@ -342,7 +353,7 @@ void QualityWindow::PrepareAndShow() {
   outcome_.reset();
   LoadQualities();
   ShowFigures();
-  if (!isVisible()) CentreOverWindow(this, parentWidget());
+  if (!isVisible()) PlaceBesideWindow(this, parentWidget());
   show();
   raise();
   activateWindow();
@@ -388,6 +399,7 @@ void QualityWindow::ShowFigures() {
       value->clear();
       value->setToolTip(QString());
     }
+    distanceNote_->clear();
     return;
   }
   // The inputs the run used, from the copied text's first lines.
@@ -406,6 +418,7 @@ void QualityWindow::ShowFigures() {
                          .join(QLatin1Char('\n')));
   distance_->setEnabled(outcome->absoluteSpectrum.has_value());
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
+  distanceNote_->setText(outcome->absoluteSpectrum && !airKerma.first ? airKerma.second : QString());
   const QString& engineFailure = mainWindow_.LastRun()->engineFailure;
   for (std::size_t k = 0; k < FigureRows().size(); ++k) {
     const FigureRow& row = FigureRows()[k];
@@ -442,7 +455,7 @@ QString QualityWindow::FiguresText() {
          QStringLiteral("mm"));
   }
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
-  if (outcome->absoluteSpectrum) line(QStringLiteral("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("cm"));
+  if (outcome->absoluteSpectrum) line(QStringLiteral("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("mm"));
   for (const FigureRow& row : FigureRows()) {
     QString reason;
     const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma, run.engineFailure);
@@ -457,11 +470,16 @@ std::pair<std::optional<double>, QString> QualityWindow::AirKerma(const RunOutco
   if (!outcome.absoluteSpectrum) {
     return {std::nullopt, QStringLiteral("相対値のモデルでは求めません (物理モデルのみ)")};
   }
-  const std::optional<double> centimetres = ParseWholeNumber(distance_->text().trimmed().toStdString());
-  if (!centimetres || !(*centimetres > 0)) {
-    return {std::nullopt, QStringLiteral("空気カーマの距離 (cm) には正の数を入力して下さい")};
+  const QString typed = distance_->text().trimmed();
+  const std::optional<double> millimetres = ParseWholeNumber(AsciiNumberText(typed).toStdString());
+  if (!millimetres || !(*millimetres > 0)) {
+    return {std::nullopt, (typed.isEmpty() ? QStringLiteral("空気カーマの距離が空です。")
+                                           : QStringLiteral("空気カーマの距離「") + typed +
+                                                 (millimetres ? QStringLiteral("」は正の数ではありません。")
+                                                              : QStringLiteral("」は数ではありません。"))) +
+                              QStringLiteral("焦点からの距離を正の数 (mm) で入力して下さい")};
   }
-  const BeamOutput output = batch_->OutputAt(outcome, mainWindow_.LastRun()->settings.model, *centimetres * 10);
+  const BeamOutput output = batch_->OutputAt(outcome, mainWindow_.LastRun()->settings.model, *millimetres);
   if (!output.airKermaMicroGrayPerMas) return {std::nullopt, QString::fromStdString(output.missing)};
   return {output.airKermaMicroGrayPerMas, QString()};
 }
@@ -527,6 +545,7 @@ void QualityWindow::ApplyQuality() {
   const RadiationQuality& quality = qualities_[index];
   const QString name = QString::fromStdString(quality.name);
   const QString refused = QStringLiteral("線質 ") + name + QStringLiteral(" を設定できません。\n");
+  DescribeChosenQuality();  // an earlier "set" message does not stand beside this one's refusal
 
   const RunInputTexts typed = mainWindow_.InputTexts();
   const RunSettings base{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(), DisplayQuantity::PhotonNumber};
@@ -605,6 +624,7 @@ void QualityWindow::ApplyQuality() {
 
 void QualityWindow::FitEntry() {
   if (mainWindow_.RunInProgress()) return;
+  fitLabel_->clear();  // an earlier fit's message does not stand beside this one's refusal
   const auto entry = static_cast<FittedEntry>(entryBox_->currentData().toInt());
   const auto material = static_cast<LayerMaterial>(materialBox_->currentData().toInt());
   // The measured layer must be a whole positive number, not just start with one.

@@ -105,11 +105,22 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   Caption(QStringLiteral("Label1"), QStringLiteral("Kestrix (Medium energy)"), titleFont, QColor(255, 236, 170),
           QPoint(40, 40), canvas);
 
-  // Enter presses the focused button, as Space does.
+  // Enter presses the focused button, as Space does. The focus starts on the first model, and Tab
+  // runs from the top down to the exit.
   modelButtons.push_back(command3);
-  for (QPushButton* button : modelButtons) button->setAutoDefault(true);
+  for (QPushButton* button : modelButtons) {
+    button->setAutoDefault(true);
+    ShowFocusFrame(button);
+  }
+  for (std::size_t k = 1; k < modelButtons.size(); ++k) setTabOrder(modelButtons[k - 1], modelButtons[k]);
+  firstModel_ = modelButtons.front();
 
   connect(command3, &QPushButton::clicked, this, &StartScreen::ExitProgram);
+}
+
+void StartScreen::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  firstModel_->setFocus();  // Enter right after the start chooses a model, never the exit
 }
 
 void StartScreen::ChooseModel(SpectrumModel model) {

@@ -36,12 +36,14 @@ class StartScreen : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   ProgramState& state_;
   MainWindow& mainWindow_;
   EngineProcess& engine_;
   QImage picture_;
+  QPushButton* firstModel_ = nullptr;
 };
 
 }  // namespace kestrix

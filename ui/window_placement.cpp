@@ -73,6 +73,27 @@ void CentreOnScreenWithMouse(QWidget* window) {
   PlaceWithin(window, area.center(), area);
 }
 
+void PlaceBesideWindow(QWidget* window, const QWidget* owner) {
+  if (owner == nullptr) {
+    CentreOnScreenWithMouse(window);
+    return;
+  }
+  const QRect ownerFrame = owner->frameGeometry();
+  QScreen* screen = QGuiApplication::screenAt(ownerFrame.center());
+  if (screen == nullptr) screen = owner->screen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  PlaceWithin(window, area.center(), area);  // made to fit the screen first
+  const QSize outer = OuterSize(window);
+  // Right of the owner, else left of it; where neither has room, at the screen's left edge, so that
+  // the owner's commands in its right-hand column stay in view.
+  int x = ownerFrame.right() + 1;
+  if (x + outer.width() > area.right() + 1) {
+    x = ownerFrame.left() - outer.width() >= area.left() ? ownerFrame.left() - outer.width() : area.left();
+  }
+  window->move(KeptInside(QRect(QPoint(x, ownerFrame.top()), outer), area));
+}
+
 void CentreOverWindow(QWidget* dialog, const QWidget* owner) {
   if (owner == nullptr) {
     CentreOnScreenWithMouse(dialog);
