@@ -1,4 +1,5 @@
 #include "graph_picture.h"
+#include "ui_language.h"
 
 #include <algorithm>
 
@@ -25,11 +26,11 @@ QFont GraphTextFont() {
 
 QString ReadoutCaption(DisplayQuantity quantity) {
   switch (quantity) {
-    case DisplayQuantity::Exposure: return QStringLiteral("相対照射線量");
-    case DisplayQuantity::Energy: return QStringLiteral("相対エネルギー");
+    case DisplayQuantity::Exposure: return Tr("相対照射線量");
+    case DisplayQuantity::Energy: return Tr("相対エネルギー");
     case DisplayQuantity::PhotonNumber: break;
   }
-  return QStringLiteral("相対光子数");
+  return Tr("相対光子数");
 }
 
 /// A caption inside the graph box at a position in twips from the inner top left corner.
@@ -65,7 +66,7 @@ GraphPicture::GraphPicture(const CalculationState& state, QWidget* parent)
   label14_->move(kBorderPx + 4320 / 15, kBorderPx + 2640 / 15);
   label14_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  QLabel* label24 = GraphCaption(QStringLiteral("Label24"), QStringLiteral("光子エネルギー"), 240, 6000, this);
+  QLabel* label24 = GraphCaption(QStringLiteral("Label24"), Tr("光子エネルギー"), 240, 6000, this);
   QLabel* label23 = GraphCaption(QStringLiteral("Label23"), QStringLiteral("keV"), 3000, 6000, this);
   label23->setFont(TimesFont(12));
   label25_ = GraphCaption(QStringLiteral("Label25"), ReadoutCaption(DisplayQuantity::PhotonNumber), 4080, 6000, this);

@@ -12,11 +12,17 @@
 namespace kestrix {
 namespace {
 
-/// the window's size with its frame; a window never shown takes the size it will open with
+/// the window's size with its frame; a window never shown takes the size it will open with, and
+/// room for the title bar its window manager will add (on a screen that has frames at all)
 QSize OuterSize(QWidget* window) {
   if (window->isVisible()) return window->frameGeometry().size();
   if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
-  return window->size();
+  const bool framed = QGuiApplication::platformName() != QStringLiteral("offscreen") &&
+                      QGuiApplication::platformName() != QStringLiteral("minimal");
+  if (!framed) return window->size();
+  const int titleBar = std::max(32, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) +
+                                        2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, window));
+  return window->size() + QSize(0, titleBar);
 }
 
 /// `rect` moved (not resized) so that it lies within `area` where it fits
