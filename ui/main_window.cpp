@@ -302,7 +302,8 @@ void MainWindow::BuildBottomBand() {
   qualityCommand_ = new QToolButton(commandPanel);
   qualityCommand_->setObjectName(QStringLiteral("QualityCommand"));
   qualityCommand_->setText(Tr("線質"));
-  qualityCommand_->setFont(RoundedGothicFont(8));
+  // the English word is longer than the two Japanese characters the square button was made for
+  qualityCommand_->setFont(RoundedGothicFont(CurrentLanguage() == UiLanguage::English ? 5.5 : 8));
   qualityCommand_->setGeometry(Twips(13800, 7080, 495, 495).translated(-commandPanel->pos()));
   qualityCommand_->setToolTip(Tr("線質: 半価層・実効エネルギー・均等度・平均エネルギー、標準線質、半価層からのろ過"));
   ShowFocusFrame(qualityCommand_);

@@ -896,7 +896,7 @@
     <message id="物理モデル">
         <location filename="../model_choices.cpp" line="20"/>
         <source></source>
-        <translation>physics model</translation>
+        <translation>Physics model</translation>
     </message>
     <message id=" モデルで計算">
         <location filename="../model_choices.cpp" line="33"/>
@@ -966,7 +966,7 @@
     <message id="μGy/mAs">
         <location filename="../quality_window.cpp" line="70"/>
         <source></source>
-        <translation>µGy/mAs</translation>
+        <translation>μGy/mAs</translation>
     </message>
     <message id="絶対値を計算するモデル (物理モデル) で計算したときに示します">
         <location filename="../quality_window.cpp" line="71"/>
@@ -1322,12 +1322,12 @@
     <message id="中エネルギー (300 kVまで) Ｘ線スペクトルの計算">
         <location filename="../start_screen.cpp" line="96"/>
         <source></source>
-        <translation>Medium-energy X-ray spectra, up to 300 kV</translation>
+        <translation>of medium energy, up to 300 kV</translation>
     </message>
     <message id="産業・工業・研究用Ｘ線管から放射される">
         <location filename="../start_screen.cpp" line="98"/>
         <source></source>
-        <translation>from industrial and research X-ray tubes</translation>
+        <translation>Spectra of industrial and research X-ray tubes</translation>
     </message>
     <message id="画面の言語 (次回の起動でも同じ言語で開きます)">
         <location filename="../start_screen.cpp" line="127"/>
