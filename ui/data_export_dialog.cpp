@@ -1,5 +1,4 @@
 #include "data_export_dialog.h"
-#include "ui_language.h"
 
 #include <sstream>
 
@@ -28,6 +27,7 @@
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 

@@ -1,5 +1,4 @@
 #include "engine_process.h"
-#include "ui_language.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "exchange_files.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {

@@ -1,5 +1,4 @@
 #include "engine_results_panel.h"
-#include "ui_language.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +16,7 @@
 #include "file_system.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 
 namespace kestrix {

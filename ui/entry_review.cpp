@@ -1,9 +1,9 @@
 #include "entry_review.h"
-#include "ui_language.h"
 
 #include <QRegularExpression>
 
 #include "input_number.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {

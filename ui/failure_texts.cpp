@@ -1,5 +1,4 @@
 #include "failure_texts.h"
-#include "ui_language.h"
 
 #include <cerrno>
 
@@ -10,6 +9,7 @@
 #include "export_table.h"
 #include "file_system.h"
 #include "material_file.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {

@@ -1,5 +1,4 @@
 #include "filter_dialog.h"
-#include "ui_language.h"
 
 #include <cmath>
 
@@ -21,6 +20,7 @@
 #include "material_file.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 

@@ -1,5 +1,4 @@
 #include "graph_picture.h"
-#include "ui_language.h"
 
 #include <algorithm>
 
@@ -13,6 +12,7 @@
 #include "graph_mapping.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {

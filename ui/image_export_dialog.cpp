@@ -1,5 +1,4 @@
 #include "image_export_dialog.h"
-#include "ui_language.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -19,6 +18,7 @@
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 

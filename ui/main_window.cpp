@@ -1,5 +1,4 @@
 #include "main_window.h"
-#include "ui_language.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,6 +30,7 @@
 #include "program_state.h"
 #include "graph_picture.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 

@@ -1,7 +1,7 @@
 #include "model_choices.h"
-#include "ui_language.h"
 
 #include "emission_models.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {

@@ -1,5 +1,4 @@
 #include "quality_window.h"
-#include "ui_language.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -30,6 +29,7 @@
 #include "material_file.h"
 #include "model_choices.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 

@@ -1,5 +1,4 @@
 #include "start_screen.h"
-#include "ui_language.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -19,6 +18,7 @@
 #include "program_state.h"
 #include "start_picture.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 

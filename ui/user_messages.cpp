@@ -1,5 +1,4 @@
 #include "user_messages.h"
-#include "ui_language.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -9,6 +8,8 @@
 #include <QScreen>
 #include <QTranslator>
 #include <algorithm>
+
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {
