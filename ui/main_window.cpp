@@ -40,6 +40,11 @@ namespace {
 const QColor kLightGreen(192, 255, 192);
 const QColor kLightCyan(192, 255, 255);
 
+/// the status line's place in the plot frame's upper right corner and its width [px]
+constexpr int kStatusLeftPx = 395;
+constexpr int kStatusTopPx = 40;
+constexpr int kStatusWidthPx = 280;
+
 /// a rectangle in twips of the parent's client area, in pixels
 QRect Twips(int x, int y, int width, int height) { return QRect(x / 15, y / 15, width / 15, height / 15); }
 
@@ -134,16 +139,22 @@ void MainWindow::BuildGraphArea() {
   text7_ = new QLineEdit(content_);
   text7_->setObjectName(QStringLiteral("Text7"));
   text7_->setGeometry(Twips(5640, 6240, 855, 330));
-  // The status line says what the last Graph Draw corrected, on the graph box's bottom row.
+  // The status line says what the last Graph Draw corrected: a note in the plot's upper right
+  // corner, where the spectra have fallen off, shown only while it has something to say.
   statusLine_ = new QLabel(content_);
   statusLine_->setObjectName(QStringLiteral("StatusLine"));
-  statusLine_->setGeometry(Twips(6660, 6150, 4470, 420));
-  statusLine_->setFont(RoundedGothicFont(8));
+  statusLine_->setFont(RoundedGothicFont(9));
   statusLine_->setWordWrap(true);
-  statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  statusLine_->setFixedWidth(kStatusWidthPx);
+  statusLine_->move(kStatusLeftPx, kStatusTopPx);
+  statusLine_->setMargin(3);
+  statusLine_->setFrameShape(QFrame::Box);
+  statusLine_->setAutoFillBackground(true);
   QPalette statusColors = statusLine_->palette();
-  statusColors.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  statusColors.setColor(QPalette::WindowText, QColor(150, 0, 0));
+  statusColors.setColor(QPalette::Window, QColor(255, 255, 225));
   statusLine_->setPalette(statusColors);
+  statusLine_->hide();
   for (QLineEdit* box : {text6_, text7_}) {
     box->setFont(TimesFont(11));
     box->setAlignment(Qt::AlignRight);
@@ -565,7 +576,9 @@ void MainWindow::AppendStatus(const QString& text) {
 
 void MainWindow::SetStatus(const QString& text) {
   statusLine_->setText(text);
-  statusLine_->setToolTip(text);
+  statusLine_->adjustSize();
+  statusLine_->setVisible(!text.isEmpty());
+  statusLine_->raise();
 }
 
 QString MainWindow::StatusText() const { return statusLine_->text(); }

@@ -2,7 +2,9 @@
 // main window and saves the window as a PNG, for the documentation; also the start screen and
 // the quality window "線質" with the figures of a 100 kV curve of the physics model, air kerma included.
 // Usage: kestrix_screenshot [--lang en|ja] <png> [start-screen png] [quality-window png] [screen png]
-// (the last: the whole screen with the main window and the quality window beside it; run in a folder
+//        [corrections png]
+// (the whole screen with the main window and the quality window beside it; the main window after a
+// Graph Draw whose inputs were corrected, its status line saying so; run in a folder
 // holding MUs_202202.data and, for the quality window, RadiationQualities.tsv)
 
 #include <QApplication>
@@ -79,6 +81,16 @@ int main(int argc, char* argv[]) {
     settle.exec();
     if (!QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[4]))) {
       std::fprintf(stderr, "cannot write %s\n", argv[4]);
+      return 1;
+    }
+  }
+  if (argc > 5) {
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("350"));
+    window.findChild<QLineEdit*>(QStringLiteral("Text3"))->setText(QStringLiteral("abc"));
+    graphDraw->click();
+    QApplication::processEvents();
+    if (!window.grab().save(QString::fromLocal8Bit(argv[5]))) {
+      std::fprintf(stderr, "cannot write %s\n", argv[5]);
       return 1;
     }
   }
