@@ -10,7 +10,7 @@ KESTRIX_WORK="${KESTRIX_WORK:-$KESTRIX_ROOT/work}"
 PACKAGES=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-l10n-tools
   libxrl-dev python3-h5py
   python3-dev python3-numpy python3-pybind11 pybind11-dev python3-pytest python3-venv python3-setuptools python3-wheel python3-matplotlib
   xvfb xauth locales

@@ -27,6 +27,7 @@
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 
@@ -76,7 +77,7 @@ class FocusOnClick : public QObject {
 
 DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   setObjectName(QStringLiteral("Form5"));
-  setWindowTitle(QStringLiteral("データ保存"));
+  setWindowTitle(Tr("データ保存"));
 
   folders_ = new FolderPicker(QStringLiteral("*.csv;*.dat"), this);
   text1_ = new QLineEdit(this);
@@ -85,24 +86,24 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   command1_ = DialogCommand(QStringLiteral("Command1"), QStringLiteral("OK"), this);
   QPushButton* command2 = DialogCommand(QStringLiteral("Command2"), QStringLiteral("Cancel"), this);
 
-  QGroupBox* frame1 = Frame(QStringLiteral("Frame1"), QStringLiteral("データ区切り"), this);
-  option_[1] = Option(QStringLiteral("Option1"), QStringLiteral("カンマ区切り (拡張子 csv)"), frame1);
-  option_[2] = Option(QStringLiteral("Option2"), QStringLiteral("スペース区切り (拡張子 dat)"), frame1);
-  QGroupBox* frame2 = Frame(QStringLiteral("Frame2"), QStringLiteral("光子エネルギー単位"), this);
+  QGroupBox* frame1 = Frame(QStringLiteral("Frame1"), Tr("データ区切り"), this);
+  option_[1] = Option(QStringLiteral("Option1"), Tr("カンマ区切り (拡張子 csv)"), frame1);
+  option_[2] = Option(QStringLiteral("Option2"), Tr("スペース区切り (拡張子 dat)"), frame1);
+  QGroupBox* frame2 = Frame(QStringLiteral("Frame2"), Tr("光子エネルギー単位"), this);
   option_[3] = Option(QStringLiteral("Option3"), QStringLiteral("keV"), frame2);
   option_[4] = Option(QStringLiteral("Option4"), QStringLiteral("MeV"), frame2);
-  QGroupBox* frame3 = Frame(QStringLiteral("Frame3"), QStringLiteral("相対フルエンス (光子数) "), this);
-  option_[5] = Option(QStringLiteral("Option5"), QStringLiteral("最大値を 1 として正規化"), frame3);
-  option_[6] = Option(QStringLiteral("Option6"), QStringLiteral("全光子数を 1 として正規化"), frame3);
-  QGroupBox* frame6 = Frame(QStringLiteral("Frame6"), QStringLiteral("数値表示形式"), this);
+  QGroupBox* frame3 = Frame(QStringLiteral("Frame3"), Tr("相対フルエンス (光子数) "), this);
+  option_[5] = Option(QStringLiteral("Option5"), Tr("最大値を 1 として正規化"), frame3);
+  option_[6] = Option(QStringLiteral("Option6"), Tr("全光子数を 1 として正規化"), frame3);
+  QGroupBox* frame6 = Frame(QStringLiteral("Frame6"), Tr("数値表示形式"), this);
   auto* notations = new QHBoxLayout;
   qobject_cast<QBoxLayout*>(frame6->layout())->addLayout(notations);
-  QGroupBox* frame4 = Frame(QStringLiteral("Frame4"), QStringLiteral("光子エネルギー"), frame6);
-  option_[7] = Option(QStringLiteral("Option7"), QStringLiteral("実数表示"), frame4);
-  option_[8] = Option(QStringLiteral("Option8"), QStringLiteral("指数表示"), frame4);
-  QGroupBox* frame5 = Frame(QStringLiteral("Frame5"), QStringLiteral("相対フルエンス"), frame6);
-  option_[9] = Option(QStringLiteral("Option9"), QStringLiteral("実数表示"), frame5);
-  option_[10] = Option(QStringLiteral("Option10"), QStringLiteral("指数表示"), frame5);
+  QGroupBox* frame4 = Frame(QStringLiteral("Frame4"), Tr("光子エネルギー"), frame6);
+  option_[7] = Option(QStringLiteral("Option7"), Tr("実数表示"), frame4);
+  option_[8] = Option(QStringLiteral("Option8"), Tr("指数表示"), frame4);
+  QGroupBox* frame5 = Frame(QStringLiteral("Frame5"), Tr("相対フルエンス"), frame6);
+  option_[9] = Option(QStringLiteral("Option9"), Tr("実数表示"), frame5);
+  option_[10] = Option(QStringLiteral("Option10"), Tr("指数表示"), frame5);
   notations->addWidget(frame4);
   notations->addWidget(frame5);
 
@@ -110,7 +111,7 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   list1_->setObjectName(QStringLiteral("List1"));
   list1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   list1_->setMinimumWidth(260);
-  QPushButton* command3 = DialogCommand(QStringLiteral("Command3"), QStringLiteral("表示"), this);
+  QPushButton* command3 = DialogCommand(QStringLiteral("Command3"), Tr("表示"), this);
   QPushButton* command4 = DialogCommand(QStringLiteral("Command4"), QStringLiteral("Clear"), this);
   auto* picture1 = new QLabel(this);
   picture1->setObjectName(QStringLiteral("Picture1"));
@@ -119,10 +120,10 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
 
   // Left: what is saved and how; middle: the preview; right: where it goes.
   auto* formats = new QVBoxLayout;
-  formats->addWidget(DialogCaption(QStringLiteral("Label6"), QStringLiteral("ファイルに保存する内容"), this));
+  formats->addWidget(DialogCaption(QStringLiteral("Label6"), Tr("ファイルに保存する内容"), this));
   formats->addWidget(DialogCaption(QStringLiteral("Label2"),
-                             QStringLiteral("最後に計算した光子数スペクトルデータをファイルに保存します"), this));
-  formats->addWidget(DialogCaption(QStringLiteral("Label4"), QStringLiteral("保存形式を選択して下さい"), this));
+                             Tr("最後に計算した光子数スペクトルデータをファイルに保存します"), this));
+  formats->addWidget(DialogCaption(QStringLiteral("Label4"), Tr("保存形式を選択して下さい"), this));
   for (QGroupBox* frame : {frame1, frame2, frame3, frame6}) formats->addWidget(frame);
   formats->addStretch();
 
@@ -134,18 +135,18 @@ DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog
   preview->addLayout(previewButtons);
 
   auto* target = new QVBoxLayout;
-  target->addWidget(DialogCaption(QStringLiteral("Label5"), QStringLiteral("保存フォルダを指定して下さい"), this));
+  target->addWidget(DialogCaption(QStringLiteral("Label5"), Tr("保存フォルダを指定して下さい"), this));
   target->addWidget(folders_->DriveList());
   target->addWidget(folders_->FolderList(), 1);
-  target->addWidget(DialogCaption(QStringLiteral("Label3"), QStringLiteral("既存ファイル (.csv  and  .dat)"), this));
+  target->addWidget(DialogCaption(QStringLiteral("Label3"), Tr("既存ファイル (.csv  and  .dat)"), this));
   target->addWidget(folders_->FileList(), 1);
-  target->addWidget(DialogCaption(QStringLiteral("Label1"), QStringLiteral("保存ファイル名（拡張子なしで入力）"), this));
+  target->addWidget(DialogCaption(QStringLiteral("Label1"), Tr("保存ファイル名（拡張子なしで入力）"), this));
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(picture1);
   nameRow->addWidget(text1_, 1);
   target->addLayout(nameRow);
   auto* saveRow = new QHBoxLayout;
-  saveRow->addWidget(DialogCaption(QStringLiteral("Label7"), QStringLiteral("保存"), this));
+  saveRow->addWidget(DialogCaption(QStringLiteral("Label7"), Tr("保存"), this));
   saveRow->addStretch();
   saveRow->addWidget(command1_);
   saveRow->addWidget(command2);
@@ -200,7 +201,7 @@ bool DataExportDialog::Preview() {
     table_ = BuildSpectrumTable(ReadSpectrumExchangeList(in, kSpectrumExchangeFile), ChosenOptions(),
                                 LocaleDecimalSeparator());
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("スペクトルデータを表示できません。\n") + ReadFailureText(e),
+    ShowExclamation(this, (Tr("スペクトルデータを表示できません。") + QStringLiteral("\n")) + ReadFailureText(e),
                     FilePlace(QString::fromLatin1(kSpectrumExchangeFile), FailureLine(e)));
     return false;
   }
@@ -214,11 +215,11 @@ void DataExportDialog::ClearPreview() { list1_->clear(); }
 void DataExportDialog::Save() {
   const QString name = text1_->text();
   if (name.isEmpty()) {
-    ShowExclamation(this, QStringLiteral("ファイル名を入力して下さい"));
+    ShowExclamation(this, Tr("ファイル名を入力して下さい"));
     return;
   }
   if (IsInvalidFileName(name)) {
-    ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
+    ShowExclamation(this, Tr("ファイル名に使えない文字が含まれています。"));
     return;
   }
   // Without a shown preview the table of the options on screen is built and shown first.
@@ -232,13 +233,13 @@ void DataExportDialog::Save() {
     SaveFileAtomically(path.toStdString(),
                        [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("データを保存できませんでした。\n") + SaveFailureText(e),
+    ShowExclamation(this, (Tr("データを保存できませんでした。") + QStringLiteral("\n")) + SaveFailureText(e),
                     QDir::toNativeSeparators(path));
     return;
   }
   const QString shown = QDir::toNativeSeparators(path);
   const QString elided = ElidedForMessage(shown, this);
-  ShowConfirmation(this, QStringLiteral("データを ") + elided + QStringLiteral(" に保存しました"),
+  ShowConfirmation(this, Tr("データを ") + elided + Tr(" に保存しました"),
                    elided != shown ? shown : QString());
   hide();
 }

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "exchange_files.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {
@@ -19,9 +20,9 @@ constexpr int kKillTimeoutMs = 2000;
 
 /// why the engine could not start, in the user's language
 QString StartFailureText(QProcess::ProcessError error, const QString& programPath) {
-  if (error == QProcess::Timedout) return QStringLiteral("起動に時間がかかりすぎました。");
-  if (!QFileInfo::exists(programPath)) return QStringLiteral("プログラムが見つかりません。");
-  return QStringLiteral("プログラムを実行できません (実行の許可がないか、壊れています)。");
+  if (error == QProcess::Timedout) return Tr("起動に時間がかかりすぎました。");
+  if (!QFileInfo::exists(programPath)) return Tr("プログラムが見つかりません。");
+  return Tr("プログラムを実行できません (実行の許可がないか、壊れています)。");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "file_system.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 
 namespace kestrix {
@@ -52,26 +53,26 @@ QLineEdit* ResultBox(const QString& name, QRect geometry, const QFont& font, QWi
 }  // namespace
 
 QString EngineResultsPanel::MissingReason(const ExtendedBeamQuality& figures, std::size_t f) {
-  if (f == kMeanEnergy) return QStringLiteral("光子がありません");
-  if (!figures.values[kKermaMeanEnergy]) return QStringLiteral("5.5 keV 以上の空気カーマがありません");
+  if (f == kMeanEnergy) return Tr("光子がありません");
+  if (!figures.values[kKermaMeanEnergy]) return Tr("5.5 keV 以上の空気カーマがありません");
   const bool aluminium = f < kHvl1Cu;
   const std::size_t first = aluminium ? kHvl1Al : kHvl1Cu;
-  if (f == first) return QStringLiteral("100 mm を超えます");
-  if (!figures.values[first]) return QStringLiteral("第1半価層がありません");
-  if (f == first + 1) return QStringLiteral("100 mm を超えます");
-  return QStringLiteral("第2半価層がありません");
+  if (f == first) return Tr("100 mm を超えます");
+  if (!figures.values[first]) return Tr("第1半価層がありません");
+  if (f == first + 1) return Tr("100 mm を超えます");
+  return Tr("第2半価層がありません");
 }
 
 namespace {
 
 QString ValueText(const std::optional<double>& value, const char* pattern) {
-  if (!value) return EngineResultsPanel::kNotAvailableText;
+  if (!value) return EngineResultsPanel::NotAvailableText();
   return QString::fromStdString(FormatPattern(*value, pattern));
 }
 
 }  // namespace
 
-const QString EngineResultsPanel::kNotAvailableText = QStringLiteral("範囲外");
+QString EngineResultsPanel::NotAvailableText() { return Tr("範囲外"); }
 const QString EngineResultsPanel::kUnavailableText = QStringLiteral("－");
 
 EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
@@ -86,7 +87,7 @@ EngineResultsPanel::EngineResultsPanel(QWidget* parent) : QWidget(parent) {
   command6_->setObjectName(QStringLiteral("Command6"));
   command6_->setGeometry(PanelRect(11640, 840, 2415, 375));
   command6_->setFont(TimesFont(12));
-  command6_->setToolTip(QStringLiteral("半価層，実効エネルギーを表示"));
+  command6_->setToolTip(Tr("半価層，実効エネルギーを表示"));
   command6_->setEnabled(false);
 
   Caption(QStringLiteral("Half Value Layer"), 11640, 1440, TimesFont(12), this);
@@ -119,17 +120,17 @@ QString EngineResultsPanel::ExtendedFiguresText(const ExtendedBeamQuality& figur
     const char* unit;
   };
   static const Line lines[kExtendedFigureCount] = {
-      {"第1半価層 (Al)", " mmAl"},       {"第2半価層 (Al)", " mmAl"},       {"均等度 (Al, HVL1/HVL2)", ""},
-      {"第1半価層 (Cu)", " mmCu"},       {"第2半価層 (Cu)", " mmCu"},       {"均等度 (Cu, HVL1/HVL2)", ""},
-      {"平均エネルギー (フルエンス加重)", " keV"}, {"平均エネルギー (空気カーマ加重)", " keV"}};
-  QString text = QStringLiteral("前回の計算の線質");
+      {QT_TRID_NOOP("第1半価層 (Al)"), " mmAl"},       {QT_TRID_NOOP("第2半価層 (Al)"), " mmAl"},       {QT_TRID_NOOP("均等度 (Al, HVL1/HVL2)"), ""},
+      {QT_TRID_NOOP("第1半価層 (Cu)"), " mmCu"},       {QT_TRID_NOOP("第2半価層 (Cu)"), " mmCu"},       {QT_TRID_NOOP("均等度 (Cu, HVL1/HVL2)"), ""},
+      {QT_TRID_NOOP("平均エネルギー (フルエンス加重)"), " keV"}, {QT_TRID_NOOP("平均エネルギー (空気カーマ加重)"), " keV"}};
+  QString text = Tr("前回の計算の線質");
   for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
-    text += QStringLiteral("\n") + QString::fromUtf8(lines[f].label) + QStringLiteral(": ");
+    text += QStringLiteral("\n") + Tr(lines[f].label) + QStringLiteral(": ");
     const std::optional<double>& value = figures.values[f];
     if (value) {
       text += QString::number(*value, 'f', ExtendedFigureFields()[f].decimals) + QString::fromUtf8(lines[f].unit);
     } else {
-      text += kNotAvailableText + QStringLiteral(" (") + MissingReason(figures, f) + QStringLiteral(")");
+      text += NotAvailableText() + QStringLiteral(" (") + MissingReason(figures, f) + QStringLiteral(")");
     }
   }
   return text;
@@ -156,7 +157,7 @@ void EngineResultsPanel::UpdateToolTips() {
 void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine) {
   for (QLineEdit* box : {text9_, text8_, text11_}) {
     QPalette colored = box->palette();
-    colored.setColor(QPalette::Text, PaletteColor(colorIndex));
+    colored.setColor(QPalette::Text, ReadableTextColor(colorIndex));
     box->setPalette(colored);
   }
   ClearResults();
@@ -167,14 +168,13 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
   QApplication::restoreOverrideCursor();
   switch (outcome) {
     case EngineProcess::Outcome::NeverStarted:
-      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) はまだ実行されていません。"));
+      ShowExclamation(this, Tr("半価層の計算 (Quillon) はまだ実行されていません。"));
       return;
     case EngineProcess::Outcome::StillRunning:
-      ShowExclamation(this, QStringLiteral("半価層の計算 (Quillon) がまだ終わっていません。\n"
-                                           "しばらくしてからもう一度押して下さい。"));
+      ShowExclamation(this, (Tr("半価層の計算 (Quillon) がまだ終わっていません。") + QStringLiteral("\n") + Tr("しばらくしてからもう一度押して下さい。")));
       return;  // Command6 stays enabled: the results may still come.
     case EngineProcess::Outcome::StartFailed:
-      ShowExclamation(this, QStringLiteral("半価層の計算プログラム (Quillon) を起動できませんでした。\n") + detail,
+      ShowExclamation(this, (Tr("半価層の計算プログラム (Quillon) を起動できませんでした。") + QStringLiteral("\n")) + detail,
                       QDir::toNativeSeparators(engine.ProgramPath()));
       break;
     case EngineProcess::Outcome::Crashed:
@@ -191,8 +191,8 @@ void EngineResultsPanel::ShowEngineResults(int colorIndex, EngineProcess& engine
 
 QString EngineResultsPanel::EngineFailureText(EngineProcess::Outcome outcome) {
   return outcome == EngineProcess::Outcome::Crashed
-             ? QStringLiteral("半価層の計算 (Quillon) が異常終了しました。結果はありません。")
-             : QStringLiteral("半価層の計算 (Quillon) がエラーで終了しました。結果はありません。");
+             ? Tr("半価層の計算 (Quillon) が異常終了しました。結果はありません。")
+             : Tr("半価層の計算 (Quillon) がエラーで終了しました。結果はありません。");
 }
 
 void EngineResultsPanel::ReportEngineFailure(QWidget* parent, EngineProcess::Outcome outcome, const QString& detail,
@@ -200,7 +200,7 @@ void EngineResultsPanel::ReportEngineFailure(QWidget* parent, EngineProcess::Out
   if (outcome == EngineProcess::Outcome::Crashed) {
     ShowExclamation(parent, EngineFailureText(outcome), QString(), engine.ConsoleOutput());
   } else {
-    ShowExclamation(parent, EngineFailureText(outcome), QStringLiteral("終了コード ") + detail, engine.ConsoleOutput());
+    ShowExclamation(parent, EngineFailureText(outcome), Tr("終了コード ") + detail, engine.ConsoleOutput());
   }
 }
 
@@ -218,14 +218,14 @@ void EngineResultsPanel::ReadResults() {
   try {
     in = std::istringstream(ReadFileBytes(kResultFile), std::ios::binary);
   } catch (const FileSystemError&) {
-    ShowExclamation(this, QStringLiteral("半価層の計算の結果ファイルがありません。"), fileName);
+    ShowExclamation(this, Tr("半価層の計算の結果ファイルがありません。"), fileName);
     return;
   }
   EngineResults results;
   try {
     results = ReadResultFile(in, kResultFile);
   } catch (const std::exception& error) {
-    ShowExclamation(this, QStringLiteral("半価層の計算の結果ファイルを読めません。\n") + ReadFailureText(error),
+    ShowExclamation(this, (Tr("半価層の計算の結果ファイルを読めません。") + QStringLiteral("\n")) + ReadFailureText(error),
                     FilePlace(fileName, FailureLine(error)));
     return;
   }

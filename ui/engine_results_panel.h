@@ -19,7 +19,7 @@ class EngineResultsPanel : public QWidget {
   /// how long the results command waits for a running engine before it gives up [ms]
   static constexpr int kEngineWaitMs = 5000;
   /// shown in a box whose value the engine could not write (a field of asterisks)
-  static const QString kNotAvailableText;
+  static QString NotAvailableText();
 
   /// shown in every box when the engine gave no figures for the curve (its tooltip says why)
   static const QString kUnavailableText;

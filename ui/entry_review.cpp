@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "input_number.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {
@@ -35,12 +36,12 @@ bool StartsWithNumber(const QString& text) {
 
 QString EntryBoxName(EntryBox box) {
   switch (box) {
-    case EntryBox::TubeVoltage: return QStringLiteral("Ｘ線管電圧");
-    case EntryBox::TargetAngle: return QStringLiteral("ターゲット角度");
-    case EntryBox::Beryllium: return QStringLiteral("固有ろ過 (ベリリウム)");
-    case EntryBox::AluminiumEquivalent: return QStringLiteral("固有ろ過 (アルミ当量)");
-    case EntryBox::AddedAluminium: return QStringLiteral("アルミ付加フィルタ");
-    case EntryBox::AddedCopper: return QStringLiteral("銅付加フィルタ");
+    case EntryBox::TubeVoltage: return Tr("Ｘ線管電圧");
+    case EntryBox::TargetAngle: return Tr("ターゲット角度");
+    case EntryBox::Beryllium: return Tr("固有ろ過 (ベリリウム)");
+    case EntryBox::AluminiumEquivalent: return Tr("固有ろ過 (アルミ当量)");
+    case EntryBox::AddedAluminium: return Tr("アルミ付加フィルタ");
+    case EntryBox::AddedCopper: return Tr("銅付加フィルタ");
   }
   return QString();
 }
@@ -60,8 +61,8 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
   for (std::size_t k = 0; k < kEntryBoxCount; ++k) {
     if (IsThickness(k) && StartsWithNumber(ascii[k]) && ParseLeadingNumber(ascii[k].toStdString()) < 0) {
       review.refusedBox = static_cast<EntryBox>(k);
-      review.refusal = QStringLiteral("「") + EntryBoxName(*review.refusedBox) +
-                       QStringLiteral("」に負の値は入力できません。0 以上の値を入力して下さい。");
+      review.refusal = Tr("「") + EntryBoxName(*review.refusedBox) +
+                       Tr("」に負の値は入力できません。0 以上の値を入力して下さい。");
       return review;
     }
   }
@@ -69,9 +70,9 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
   if (!StartsWithNumber(ascii[angle])) {
     review.refusedBox = EntryBox::TargetAngle;
     review.refusal = (ascii[angle].trimmed().isEmpty()
-                          ? QStringLiteral("「ターゲット角度」が空です。")
-                          : QStringLiteral("「ターゲット角度」の「") + typed[angle] + QStringLiteral("」は数ではありません。")) +
-                     QStringLiteral("角度を度の数で入力して下さい。");
+                          ? Tr("「ターゲット角度」が空です。")
+                          : Tr("「ターゲット角度」の「") + typed[angle] + Tr("」は数ではありません。")) +
+                     Tr("角度を度の数で入力して下さい。");
     return review;
   }
 
@@ -80,12 +81,12 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
     if (k == angle || StartsWithNumber(ascii[k])) continue;
     const bool voltage = k == static_cast<std::size_t>(EntryBox::TubeVoltage);
     review.shown[k] = voltage ? Number(kMinimumTubeVoltage) : QStringLiteral("0");
-    review.corrections << QStringLiteral("「") + EntryBoxName(static_cast<EntryBox>(k)) +
-                              (typed[k].trimmed().isEmpty() ? QStringLiteral("」が空のため、")
-                                                            : QStringLiteral("」の「") + typed[k] +
-                                                                  QStringLiteral("」は数ではないため、")) +
+    review.corrections << Tr("「") + EntryBoxName(static_cast<EntryBox>(k)) +
+                              (typed[k].trimmed().isEmpty() ? Tr("」が空のため、")
+                                                            : Tr("」の「") + typed[k] +
+                                                                  Tr("」は数ではないため、")) +
                               review.shown[k] + (voltage ? QStringLiteral(" kV") : QStringLiteral(" mm")) +
-                              QStringLiteral(" で計算しました。");
+                              Tr(" で計算しました。");
   }
 
   const RunInputTexts texts = ToRunInputTexts(review.shown);
@@ -95,18 +96,17 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
     review.shown[0] = QString::fromStdString(*review.inputs.tubeVoltageText);
     if (entries.tubeVoltageKV != review.inputs.kVp) {
       const bool above = entries.tubeVoltageKV > kMaximumTubeVoltage;
-      review.corrections << QStringLiteral("Ｘ線管電圧 ") + Number(entries.tubeVoltageKV) +
-                                (above ? QStringLiteral(" kV は上限の ") : QStringLiteral(" kV は下限の ")) +
+      review.corrections << Tr("Ｘ線管電圧 ") + Number(entries.tubeVoltageKV) +
+                                (above ? Tr(" kV は上限の ") : Tr(" kV は下限の ")) +
                                 review.shown[0] +
-                                (above ? QStringLiteral(" kV を超えるため、") : QStringLiteral(" kV 以下のため、")) +
-                                review.shown[0] + QStringLiteral(" kV で計算しました。");
+                                (above ? Tr(" kV を超えるため、") : Tr(" kV 以下のため、")) +
+                                review.shown[0] + Tr(" kV で計算しました。");
     }
   }
   if (review.inputs.inherentFiltrationReplaced) {
     review.shown[static_cast<std::size_t>(EntryBox::Beryllium)] = QStringLiteral("0");
     review.shown[static_cast<std::size_t>(EntryBox::AluminiumEquivalent)] = QStringLiteral("0.5");
-    review.corrections << QStringLiteral("固有ろ過 (ベリリウム + アルミ当量) が 0 のため、ベリリウム 0 mm、"
-                                         "アルミ当量 0.5 mm で計算しました。");
+    review.corrections << Tr("固有ろ過 (ベリリウム + アルミ当量) が 0 のため、ベリリウム 0 mm、アルミ当量 0.5 mm で計算しました。");
   }
   return review;
 }

@@ -20,6 +20,7 @@
 #include "material_file.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 
@@ -38,7 +39,7 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
       panel_(panel),
       enableSetCommand_(std::move(enableSetCommand)) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("任意フィルター設定"));
+  setWindowTitle(Tr("任意フィルター設定"));
   setWindowModality(Qt::WindowModal);
 
   // Created in the order of the keyboard's tab sequence.
@@ -49,16 +50,20 @@ FilterDialog::FilterDialog(ArbitraryFilterSet& filters, FilterListPanel& panel,
   command1_ = DialogCommand(QStringLiteral("Command1"), QStringLiteral("OK"), this);
   file1_ = new PatternFileList(QStringLiteral("*.ele;*.mix"), this);
   file1_->setFont(TimesFont(10.5));
+  file1_->setMinimumWidth(160);
   label5_ = new QLabel(this);
   label5_->setObjectName(QStringLiteral("Label5"));
   label5_->setFrameShape(QFrame::Panel);
   label5_->setFrameShadow(QFrame::Sunken);
   label5_->setMinimumWidth(260);
+  // A long description wraps (and is cut) rather than squeezing the file list.
+  label5_->setMaximumWidth(360);
+  label5_->setWordWrap(true);
   label5_->setFont(TimesFont(10.5));
-  QLabel* label4 = DialogCaption(QStringLiteral("Label4"), QStringLiteral("材質"), this);
+  QLabel* label4 = DialogCaption(QStringLiteral("Label4"), Tr("材質"), this);
   QLabel* label3 = DialogCaption(QStringLiteral("Label3"), QStringLiteral("mm"), this);
-  QLabel* label2 = DialogCaption(QStringLiteral("Label2"), QStringLiteral("厚さ"), this);
-  QLabel* label1 = DialogCaption(QStringLiteral("Label1"), QStringLiteral("フィルターの種類"), this);
+  QLabel* label2 = DialogCaption(QStringLiteral("Label2"), Tr("厚さ"), this);
+  QLabel* label1 = DialogCaption(QStringLiteral("Label1"), Tr("フィルターの種類"), this);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(label1, 0, 0);
@@ -118,9 +123,10 @@ bool FilterDialog::ShowDescription(const QString& name) {
   try {
     materialDescription_ = QString::fromUtf8(LoadMaterialDescription(PathOf(name).toStdString()).c_str());
     label5_->setText(materialDescription_);
+    label5_->setToolTip(materialDescription_);
   } catch (const std::exception& e) {
     label5_->clear();
-    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
+    ShowExclamation(this, (Tr("材質ファイルを読み込めません。") + QStringLiteral("\n")) + ReadFailureText(e),
                     FilePlace(name, FailureLine(e)));
     return false;
   }
@@ -146,36 +152,36 @@ void FilterDialog::ThicknessEntered() {
 void FilterDialog::AddFilter() {
   const QString name = file1_->SelectedName();
   if (name.isEmpty()) {
-    ShowExclamation(this, QStringLiteral("フィルター材質が未選択です。"));
+    ShowExclamation(this, Tr("フィルター材質が未選択です。"));
     return;
   }
   if (text2_->text().isEmpty()) {
-    ShowExclamation(this, QStringLiteral("フィルターの厚さを入力して下さい。"));
+    ShowExclamation(this, Tr("フィルターの厚さを入力して下さい。"));
     return;
   }
   // Full-width digits count as digits; a thickness that is not a number is refused like an empty one.
   const QString thicknessText = AsciiNumberText(text2_->text());
   if (!StartsWithNumber(thicknessText)) {
-    ShowExclamation(this, QStringLiteral("フィルターの厚さ「") + text2_->text() +
-                              QStringLiteral("」は数ではありません。厚さを mm で入力して下さい。"));
+    ShowExclamation(this, Tr("フィルターの厚さ「") + text2_->text() +
+                              Tr("」は数ではありません。厚さを mm で入力して下さい。"));
     text2_->setFocus();
     text2_->selectAll();
     return;
   }
   if (filters_.count >= kArbitraryFilterSlots) {
-    ShowExclamation(this, QStringLiteral("任意材質フィルタは３種類まで設定できます。"));
+    ShowExclamation(this, Tr("任意材質フィルタは３種類まで設定できます。"));
     return;
   }
   // A thickness too large for a number would turn a zero coefficient into NaN in the spectrum.
   const double thicknessMm = ParseLeadingNumber(thicknessText.toStdString());
   const double thicknessCm = thicknessMm * kCmPerMm;
   if (!std::isfinite(thicknessCm)) {
-    ShowExclamation(this, QStringLiteral("フィルターの厚さが大きすぎます。"));
+    ShowExclamation(this, Tr("フィルターの厚さが大きすぎます。"));
     return;
   }
   // A negative thickness would amplify the beam instead of attenuating it.
   if (thicknessCm < 0) {
-    ShowExclamation(this, QStringLiteral("「厚さ」に負の値は入力できません。0 以上の値を入力して下さい。"));
+    ShowExclamation(this, Tr("「厚さ」に負の値は入力できません。0 以上の値を入力して下さい。"));
     text2_->setFocus();
     text2_->selectAll();
     return;
@@ -187,7 +193,7 @@ void FilterDialog::AddFilter() {
     material = LoadMaterialFile(PathOf(name).toStdString());
     coefficients = ArbitraryFilterCoefficientsFor(material);
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("材質ファイルを読み込めません。\n") + ReadFailureText(e),
+    ShowExclamation(this, (Tr("材質ファイルを読み込めません。") + QStringLiteral("\n")) + ReadFailureText(e),
                     FilePlace(name, FailureLine(e)));
     return;
   }

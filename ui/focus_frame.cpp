@@ -17,8 +17,9 @@ class FocusFramePainter : public QObject {
     static_cast<QObject*>(button)->event(event);  // the button paints itself first
     if (button->hasFocus()) {
       QPainter painter(button);
-      painter.setPen(QPen(button->palette().color(QPalette::Highlight), 1, Qt::DotLine));
-      painter.drawRect(button->rect().adjusted(2, 2, -3, -3));
+      // a frame that stands out on any panel colour: two pixels of the highlight colour
+      painter.setPen(QPen(button->palette().color(QPalette::Highlight), 2, Qt::SolidLine));
+      painter.drawRect(button->rect().adjusted(1, 1, -2, -2));
     }
     return true;
   }

@@ -1,6 +1,6 @@
 #pragma once
-// A visible focus frame for picture buttons, whose style draws none of its own: a dotted
-// rectangle just inside the button's edge while it has the keyboard focus.
+// A focus frame that is seen on any panel, for buttons and options whose style draws a faint one
+// or none: a two-pixel rectangle of the highlight colour just inside the edge while it has the focus.
 
 class QAbstractButton;
 

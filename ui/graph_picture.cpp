@@ -12,6 +12,7 @@
 #include "graph_mapping.h"
 #include "palette_color.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {
@@ -25,11 +26,11 @@ QFont GraphTextFont() {
 
 QString ReadoutCaption(DisplayQuantity quantity) {
   switch (quantity) {
-    case DisplayQuantity::Exposure: return QStringLiteral("相対照射線量");
-    case DisplayQuantity::Energy: return QStringLiteral("相対エネルギー");
+    case DisplayQuantity::Exposure: return Tr("相対照射線量");
+    case DisplayQuantity::Energy: return Tr("相対エネルギー");
     case DisplayQuantity::PhotonNumber: break;
   }
-  return QStringLiteral("相対光子数");
+  return Tr("相対光子数");
 }
 
 /// A caption inside the graph box at a position in twips from the inner top left corner.
@@ -65,7 +66,7 @@ GraphPicture::GraphPicture(const CalculationState& state, QWidget* parent)
   label14_->move(kBorderPx + 4320 / 15, kBorderPx + 2640 / 15);
   label14_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  QLabel* label24 = GraphCaption(QStringLiteral("Label24"), QStringLiteral("光子エネルギー"), 240, 6000, this);
+  QLabel* label24 = GraphCaption(QStringLiteral("Label24"), Tr("光子エネルギー"), 240, 6000, this);
   QLabel* label23 = GraphCaption(QStringLiteral("Label23"), QStringLiteral("keV"), 3000, 6000, this);
   label23->setFont(TimesFont(12));
   label25_ = GraphCaption(QStringLiteral("Label25"), ReadoutCaption(DisplayQuantity::PhotonNumber), 4080, 6000, this);
@@ -203,7 +204,16 @@ void GraphPicture::MouseMovedTo(QPointF logical) {
 }
 
 void GraphPicture::MoveCursor(int step) {
-  if (!cursorActive_) return;
+  if (!cursorActive_) {
+    // With the keyboard focus on the graph (a click or Tab) the arrows switch the cursor on where it
+    // stood last, without the mouse.
+    if (!hasFocus() || state_.SpectrumPeak == 0) return;
+    line6_->show();
+    line7_->show();
+    PlaceCursor(cursorIndex_);
+    cursorActive_ = true;
+    return;
+  }
   const int index = cursorIndex_ + step;
   if (index > kCursorLastIndex) {
     cursorIndex_ = kCursorLastIndex;
@@ -253,6 +263,21 @@ void GraphPicture::paintEvent(QPaintEvent*) {
   painter.drawLine(inner.bottomLeft(), inner.bottomRight());
   painter.drawLine(inner.topRight(), inner.bottomRight());
   painter.drawImage(QPoint(kBorderPx, kBorderPx), image_);
+  if (hasFocus()) {
+    // The keyboard focus, where the arrows move the cursor: a frame of the highlight colour.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+  }
+}
+
+void GraphPicture::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void GraphPicture::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void GraphPicture::mouseMoveEvent(QMouseEvent* event) {

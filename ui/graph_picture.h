@@ -45,8 +45,9 @@ class GraphPicture : public QWidget {
   /// index at or to the right of it, on or outside the frame switches the cursor off; nothing
   /// happens while SpectrumPeak is 0.
   void MouseMovedTo(QPointF logical);
-  /// Arrow key with step -1 (left) or +1 (right); moves the cursor only while it is active,
-  /// within grid indices 1..600.
+  /// Arrow key with step -1 (left) or +1 (right); moves the cursor while it is active, within grid
+  /// indices 1..600; an inactive cursor is switched on where it stood last while the graph has the
+  /// keyboard focus and a curve is drawn.
   void MoveCursor(int step);
   /// Hides both cursor lines, empties the read-out and deactivates the cursor.
   void SwitchCursorOff();
@@ -70,6 +71,8 @@ class GraphPicture : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void PlaceCursor(int index);

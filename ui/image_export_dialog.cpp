@@ -18,6 +18,7 @@
 #include "folder_picker.h"
 #include "pattern_file_list.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 
@@ -67,10 +68,10 @@ ImageExportDialog::ImageExportDialog(std::function<QImage()> graphImage, QWidget
   folders_ = new FolderPicker(QStringLiteral("*.bmp"), this);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(DialogCaption(QStringLiteral("Label1"), QStringLiteral("表示されたスペクトルの画像を"), this), 0, 0);
-  grid->addWidget(DialogCaption(QStringLiteral("Label2"), QStringLiteral("ファイル名（拡張子なしで入力）"), this), 1, 0);
+  grid->addWidget(DialogCaption(QStringLiteral("Label1"), Tr("表示されたスペクトルの画像を"), this), 0, 0);
+  grid->addWidget(DialogCaption(QStringLiteral("Label2"), Tr("ファイル名（拡張子なしで入力）"), this), 1, 0);
   grid->addWidget(text1_, 2, 0);
-  grid->addWidget(DialogCaption(QStringLiteral("Label3"), QStringLiteral("ビットマップ形式で保存します"), this), 3, 0);
+  grid->addWidget(DialogCaption(QStringLiteral("Label3"), Tr("ビットマップ形式で保存します"), this), 3, 0);
   grid->addWidget(folders_->FileList(), 4, 0);
   grid->addWidget(folders_->DriveList(), 0, 1);
   grid->addWidget(folders_->FolderList(), 1, 1, 4, 1);
@@ -106,11 +107,11 @@ void ImageExportDialog::FileClicked() {
 void ImageExportDialog::Save() {
   const QString name = text1_->text();
   if (name.isEmpty()) {
-    ShowExclamation(this, QStringLiteral("ファイル名を入力して下さい"));
+    ShowExclamation(this, Tr("ファイル名を入力して下さい"));
     return;
   }
   if (name.contains(QLatin1Char('/')) || name.contains(QChar(0))) {
-    ShowExclamation(this, QStringLiteral("ファイル名に使えない文字が含まれています。"));
+    ShowExclamation(this, Tr("ファイル名に使えない文字が含まれています。"));
     return;
   }
   const QDir folder(folders_->FileList()->Folder());
@@ -121,11 +122,11 @@ void ImageExportDialog::Save() {
     SaveFileAtomically(path.toStdString(),
                        [&bytes](std::ostream& out) { out.write(bytes.constData(), bytes.size()); });
   } catch (const std::exception& e) {
-    ShowExclamation(this, QStringLiteral("画像を保存できませんでした。\n") + SaveFailureText(e),
+    ShowExclamation(this, (Tr("画像を保存できませんでした。") + QStringLiteral("\n")) + SaveFailureText(e),
                     QDir::toNativeSeparators(path));
     return;
   }
-  ShowConfirmation(this, QStringLiteral("グラフをBMP画像として保存しました。"));
+  ShowConfirmation(this, Tr("グラフをBMP画像として保存しました。"));
   hide();
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+#include "ui_language.h"
+
 namespace kestrix {
 
 class EngineProcess;
@@ -16,8 +18,13 @@ struct ProgramState;
 class KestrixProgram : public QObject {
   Q_OBJECT
  public:
-  /// `enginePath`: full path of Quillon; by default the one beside the running program.
-  explicit KestrixProgram(const QString& enginePath = QString());
+  /// `enginePath`: full path of Quillon; by default the one beside the running program. The texts are
+  /// in `language`.
+  explicit KestrixProgram(const QString& enginePath = QString(), UiLanguage language = UiLanguage::Japanese);
+
+  /// The start screen's language choice: puts `language` in use, keeps it for the next runs and makes
+  /// the windows afresh in it (soon after, not from inside the button's click), on the start screen.
+  void ChangeLanguage(UiLanguage language);
   ~KestrixProgram() override;
 
   /// Opens the program on the start screen.
@@ -34,6 +41,8 @@ class KestrixProgram : public QObject {
  private:
   /// shows the start screen centred on the screen that holds the mouse
   void ShowStartScreen();
+  /// makes the main window with its dialogs and the start screen, and connects them
+  void MakeWindows();
 
   std::unique_ptr<ProgramState> state_;
   std::unique_ptr<EngineProcess> engine_;

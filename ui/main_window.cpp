@@ -30,6 +30,7 @@
 #include "program_state.h"
 #include "graph_picture.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 
@@ -38,6 +39,11 @@ namespace {
 
 const QColor kLightGreen(192, 255, 192);
 const QColor kLightCyan(192, 255, 255);
+
+/// the status line's place in the plot frame's upper right corner and its width [px]
+constexpr int kStatusLeftPx = 395;
+constexpr int kStatusTopPx = 40;
+constexpr int kStatusWidthPx = 280;
 
 /// a rectangle in twips of the parent's client area, in pixels
 QRect Twips(int x, int y, int width, int height) { return QRect(x / 15, y / 15, width / 15, height / 15); }
@@ -111,6 +117,10 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
   BuildRightColumn();
   BuildBottomBand();
   InstallKeyPreview();
+  // Every button and option shows clearly where the keyboard focus is.
+  for (QAbstractButton* button : content_->findChildren<QAbstractButton*>()) {
+    if (button != command2_ && button != qualityCommand_) ShowFocusFrame(button);
+  }
   // A failing engine is told when it ends, not only when its results are asked for.
   connect(&engine_, &EngineProcess::Ended, this, &MainWindow::EngineEnded, Qt::QueuedConnection);
 }
@@ -118,8 +128,8 @@ MainWindow::MainWindow(ProgramState& state, EngineProcess& engine, QWidget* pare
 void MainWindow::BuildGraphArea() {
   picture3_ = new GraphPicture(state_.calculation, content_);
   picture3_->move(240 / 15, 240 / 15);
-  // A click on the graph takes the focus from the input boxes, so the arrow keys move its cursor.
-  picture3_->setFocusPolicy(Qt::ClickFocus);
+  // A click on the graph, or Tab, takes the focus from the input boxes, so the arrow keys move its cursor.
+  picture3_->setFocusPolicy(Qt::StrongFocus);
   connect(picture3_, &GraphPicture::ReadoutChanged, this, &MainWindow::SetReadout);
 
   // The read-out boxes lie on the graph box's bottom row, above its bitmap.
@@ -129,16 +139,22 @@ void MainWindow::BuildGraphArea() {
   text7_ = new QLineEdit(content_);
   text7_->setObjectName(QStringLiteral("Text7"));
   text7_->setGeometry(Twips(5640, 6240, 855, 330));
-  // The status line says what the last Graph Draw corrected, on the graph box's bottom row.
+  // The status line says what the last Graph Draw corrected: a note in the plot's upper right
+  // corner, where the spectra have fallen off, shown only while it has something to say.
   statusLine_ = new QLabel(content_);
   statusLine_->setObjectName(QStringLiteral("StatusLine"));
-  statusLine_->setGeometry(Twips(6660, 6150, 4470, 420));
-  statusLine_->setFont(RoundedGothicFont(8));
+  statusLine_->setFont(RoundedGothicFont(9));
   statusLine_->setWordWrap(true);
-  statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  statusLine_->setFixedWidth(kStatusWidthPx);
+  statusLine_->move(kStatusLeftPx, kStatusTopPx);
+  statusLine_->setMargin(3);
+  statusLine_->setFrameShape(QFrame::Box);
+  statusLine_->setAutoFillBackground(true);
   QPalette statusColors = statusLine_->palette();
-  statusColors.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  statusColors.setColor(QPalette::WindowText, QColor(150, 0, 0));
+  statusColors.setColor(QPalette::Window, QColor(255, 255, 225));
   statusLine_->setPalette(statusColors);
+  statusLine_->hide();
   for (QLineEdit* box : {text6_, text7_}) {
     box->setFont(TimesFont(11));
     box->setAlignment(Qt::AlignRight);
@@ -174,7 +190,7 @@ void MainWindow::BuildRightColumn() {
                                   480 / 15, y, TimesFont(11), drawColor);
     if (color.paletteIndex != kPaletteBlack) {
       QPalette colored = option->palette();
-      colored.setColor(QPalette::WindowText, PaletteColor(color.paletteIndex));
+      colored.setColor(QPalette::WindowText, ReadableTextColor(color.paletteIndex));
       option->setPalette(colored);
     }
     colorOptions_[color.number - 1] = option;
@@ -189,15 +205,15 @@ void MainWindow::BuildBottomBand() {
 
   // Displayed quantity.
   QWidget* displayPanel = Panel(QStringLiteral("DisplayPanel"), Twips(240, 6840, 2055, 3015), kLightCyan, content_);
-  Caption(QStringLiteral("スペクトル表示"), 360, 7080, japanese, displayPanel);
-  QGroupBox* displayFrame = Frame(QStringLiteral("DisplayFrame"), QStringLiteral("表示形式"),
+  Caption(Tr("スペクトル表示"), 360, 7080, japanese, displayPanel);
+  QGroupBox* displayFrame = Frame(QStringLiteral("DisplayFrame"), Tr("表示形式"),
                                   Twips(360, 7680, 1815, 1695), japaneseSmall, displayPanel);
-  const char* displayCaptions[] = {"光子数", "照射線量", "エネルギー"};
-  const char* displayTips[] = {"光子束スペクトル", "照射線量スペクトル", "エネルギー束スペクトル"};
+  const char* displayCaptions[] = {QT_TRID_NOOP("光子数"), QT_TRID_NOOP("照射線量"), QT_TRID_NOOP("エネルギー")};
+  const char* displayTips[] = {QT_TRID_NOOP("光子束スペクトル"), QT_TRID_NOOP("照射線量スペクトル"), QT_TRID_NOOP("エネルギー束スペクトル")};
   for (int i = 0; i < 3; ++i) {
-    QRadioButton* option = Option(QStringLiteral("Option%1").arg(10 + i), QString::fromUtf8(displayCaptions[i]),
+    QRadioButton* option = Option(QStringLiteral("Option%1").arg(10 + i), Tr(displayCaptions[i]),
                                   240 / 15, (420 + 360 * i) / 15, japaneseSmall, displayFrame);
-    option->setToolTip(QString::fromUtf8(displayTips[i]));
+    option->setToolTip(Tr(displayTips[i]));
     const auto quantity = static_cast<DisplayQuantity>(i + 1);
     connect(option, &QRadioButton::toggled, this, [this, quantity](bool checked) {
       if (checked) DisplayOptionChosen(quantity);
@@ -208,12 +224,12 @@ void MainWindow::BuildBottomBand() {
 
   // Exposure conditions: waveform and inputs.
   QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6900, 3015), kLightCyan, content_);
-  Caption(QStringLiteral("照 射 条 件"), 2640, 7080, RoundedGothicFont(12), conditionPanel);
-  QGroupBox* waveformFrame = Frame(QStringLiteral("WaveformFrame"), QStringLiteral("整流方式"),
+  Caption(Tr("照 射 条 件"), 2640, 7080, RoundedGothicFont(12), conditionPanel);
+  QGroupBox* waveformFrame = Frame(QStringLiteral("WaveformFrame"), Tr("整流方式"),
                                    Twips(2400, 7680, 2295, 1695), japaneseSmall, conditionPanel);
-  const char* waveformCaptions[] = {"定電圧", "三相12ピーク", "単相全波"};
+  const char* waveformCaptions[] = {QT_TRID_NOOP("定電圧"), QT_TRID_NOOP("三相12ピーク"), QT_TRID_NOOP("単相全波")};
   for (int i = 0; i < 3; ++i) {
-    QRadioButton* option = Option(QStringLiteral("Option%1").arg(7 + i), QString::fromUtf8(waveformCaptions[i]),
+    QRadioButton* option = Option(QStringLiteral("Option%1").arg(7 + i), Tr(waveformCaptions[i]),
                                   240 / 15, (420 + 360 * i) / 15, japaneseSmall, waveformFrame);
     const auto type = static_cast<RectificationType>(i + 1);
     connect(option, &QRadioButton::toggled, this, [this, type](bool checked) {
@@ -229,13 +245,13 @@ void MainWindow::BuildBottomBand() {
   text13_ = InputBox(QStringLiteral("Text13"), 8400, conditionPanel);
   text3_ = InputBox(QStringLiteral("Text3"), 8880, conditionPanel);
   text4_ = InputBox(QStringLiteral("Text4"), 9360, conditionPanel);
-  Caption(QStringLiteral("Ｘ線管電圧(～300)"), 4920, 7020, japanese, conditionPanel);
-  Caption(QStringLiteral("ターゲット角度"), 4920, 7500, japanese, conditionPanel);
-  Caption(QStringLiteral("固有ろ過"), 4920, 8220, japanese, conditionPanel);
+  Caption(Tr("Ｘ線管電圧(～300)"), 4920, 7020, japanese, conditionPanel);
+  Caption(Tr("ターゲット角度"), 4920, 7500, japanese, conditionPanel);
+  Caption(Tr("固有ろ過"), 4920, 8220, japanese, conditionPanel);
   Caption(QStringLiteral("(Beryllium)"), 6000, 7980, TimesFont(11), conditionPanel);
   Caption(QStringLiteral("(Aluminum)"), 6000, 8460, TimesFont(11), conditionPanel);
-  Caption(QStringLiteral("アルミ付加フィルタ"), 4920, 8940, japanese, conditionPanel);
-  Caption(QStringLiteral("銅付加フィルタ"), 5400, 9420, japanese, conditionPanel);
+  Caption(Tr("アルミ付加フィルタ"), 4920, 8940, japanese, conditionPanel);
+  Caption(Tr("銅付加フィルタ"), 5400, 9420, japanese, conditionPanel);
   const char* units[] = {"kV", "degree", "mm", "mmAL eq.", "mm", "mm"};
   const int unitRows[] = {6960, 7440, 7920, 8400, 8880, 9360};
   for (int i = 0; i < 6; ++i) {
@@ -244,13 +260,13 @@ void MainWindow::BuildBottomBand() {
 
   // Arbitrary-material filters.
   QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9285, 6840, 2070, 3015), kLightCyan, content_);
-  Caption(QStringLiteral("任意材質フィルタ"), 9360, 7320, japanese, filterPanel);
-  Caption(QStringLiteral("（最大３種類）"), 9360, 7620, japaneseSmall, filterPanel);
+  Caption(Tr("任意材質フィルタ"), 9360, 7320, japanese, filterPanel);
+  Caption(Tr("（最大３種類）"), 9360, 7620, japaneseSmall, filterPanel);
   picture1_ = new FilterListPanel(filterPanel);
   picture1_->setGeometry(Twips(9360, 8040, 1935, 1095).translated(-filterPanel->pos()));
-  command4_ = CommandButton(QStringLiteral("Command4"), QStringLiteral("設定"), Twips(9360, 9240, 915, 375),
+  command4_ = CommandButton(QStringLiteral("Command4"), Tr("設定"), Twips(9360, 9240, 915, 375),
                             japanese, filterPanel);
-  command5_ = CommandButton(QStringLiteral("Command5"), QStringLiteral("解除"), Twips(10380, 9240, 915, 375),
+  command5_ = CommandButton(QStringLiteral("Command5"), Tr("解除"), Twips(10380, 9240, 915, 375),
                             japanese, filterPanel);
   connect(command4_, &QPushButton::clicked, this, [this] {
     if (!runInProgress_) emit FilterDialogRequested();
@@ -266,7 +282,7 @@ void MainWindow::BuildBottomBand() {
                             commandFont, commandPanel);
   command7_ = CommandButton(QStringLiteral("Command7"), QStringLiteral("Data Save"), Twips(11760, 8400, 1935, 495),
                             commandFont, commandPanel);
-  command7_->setToolTip(QStringLiteral("光子数スペクトルデータを csv 形式で 保存"));
+  command7_->setToolTip(Tr("光子数スペクトルデータを csv 形式で 保存"));
   command8_ = CommandButton(QStringLiteral("Command8"), QStringLiteral("Image Save"), Twips(11760, 9120, 1935, 495),
                             commandFont, commandPanel);
   command7_->setEnabled(false);
@@ -279,7 +295,7 @@ void MainWindow::BuildBottomBand() {
   command2_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   command2_->setFont(CenturyFont(5.25));
   command2_->setGeometry(Twips(13800, 9360, 495, 495).translated(-commandPanel->pos()));
-  command2_->setToolTip(QStringLiteral("スタート画面に戻る"));
+  command2_->setToolTip(Tr("スタート画面に戻る"));
   ShowFocusFrame(command2_);
 
   connect(command1_, &QPushButton::clicked, this, &MainWindow::GraphDraw);
@@ -296,10 +312,11 @@ void MainWindow::BuildBottomBand() {
   // above " bye bye ".
   qualityCommand_ = new QToolButton(commandPanel);
   qualityCommand_->setObjectName(QStringLiteral("QualityCommand"));
-  qualityCommand_->setText(QStringLiteral("線質"));
-  qualityCommand_->setFont(RoundedGothicFont(8));
+  qualityCommand_->setText(Tr("線質"));
+  // the English word is longer than the two Japanese characters the square button was made for
+  qualityCommand_->setFont(RoundedGothicFont(CurrentLanguage() == UiLanguage::English ? 5.5 : 8));
   qualityCommand_->setGeometry(Twips(13800, 7080, 495, 495).translated(-commandPanel->pos()));
-  qualityCommand_->setToolTip(QStringLiteral("線質: 半価層・実効エネルギー・均等度・平均エネルギー、標準線質、半価層からのろ過"));
+  qualityCommand_->setToolTip(Tr("線質: 半価層・実効エネルギー・均等度・平均エネルギー、標準線質、半価層からのろ過"));
   ShowFocusFrame(qualityCommand_);
   connect(qualityCommand_, &QToolButton::clicked, this, [this] {
     if (!runInProgress_) emit QualityWindowRequested();
@@ -471,7 +488,7 @@ bool MainWindow::CalculateSpectrum() {
     // Refused before any correction: the boxes stay as typed.
     SetStatus(QString());
     QLineEdit* refused = boxes[static_cast<std::size_t>(*review.refusedBox)];
-    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + review.refusal);
+    ShowExclamation(this, (Tr("スペクトルを計算できません。") + QStringLiteral("\n")) + review.refusal);
     refused->setFocus();
     refused->selectAll();
     return false;
@@ -488,7 +505,7 @@ bool MainWindow::CalculateSpectrum() {
   try {
     ComputePhotonSpectrum(inputs, model, state_.rectification, calculation);
   } catch (const RunError& error) {
-    ShowExclamation(this, QStringLiteral("スペクトルを計算できません。\n") + RunRefusalText(error));
+    ShowExclamation(this, (Tr("スペクトルを計算できません。") + QStringLiteral("\n")) + RunRefusalText(error));
     return false;
   }
 
@@ -504,15 +521,14 @@ bool MainWindow::CalculateSpectrum() {
   } catch (const std::exception& error) {
     // The curve is drawn all the same; only the engine, which reads the file, has nothing to work on.
     exchangeSaved = false;
-    run.engineFailure = QStringLiteral("作業フォルダに ") + QString::fromLatin1(kSpectrumExchangeFile) +
-                        QStringLiteral(" を書き込めないため、半価層の計算 (Quillon) は行っていません");
+    run.engineFailure = Tr("作業フォルダに ") + QString::fromLatin1(kSpectrumExchangeFile) +
+                        Tr(" を書き込めないため、半価層の計算 (Quillon) は行っていません");
     const QString folder = QDir::toNativeSeparators(QDir::currentPath());
     ShowExclamation(this,
-                    QStringLiteral("スペクトルファイルを書き込めませんでした。\n") + SaveFailureText(error) +
-                        QStringLiteral("\n曲線は描きますが、半価層・実効エネルギー・光子フルエンスはありません。"),
+                    (Tr("スペクトルファイルを書き込めませんでした。") + QStringLiteral("\n")) + SaveFailureText(error) +
+                        (QStringLiteral("\n") + Tr("曲線は描きますが、半価層・実効エネルギー・光子フルエンスはありません。")),
                     QString::fromLatin1(kSpectrumExchangeFile));
-    AppendStatus(QStringLiteral("作業フォルダ ") + folder + QStringLiteral(" に書き込めません: 半価層の計算 (Quillon) と "
-                                                                         "Data Save はできません。書き込めるフォルダで Kestrix を起動して下さい。"));
+    AppendStatus(Tr("作業フォルダ ") + folder + Tr(" に書き込めません: 半価層の計算 (Quillon) と Data Save はできません。書き込めるフォルダで Kestrix を起動して下さい。"));
   }
   results_->SetExtendedFigures(ComputeExtendedBeamQuality(relative, calculation.table));
   const QString engineFailure = run.engineFailure;
@@ -532,7 +548,7 @@ bool MainWindow::CalculateSpectrum() {
 
   QString startError;
   if (!engine_.Start(&startError)) {
-    ShowExclamation(this, QStringLiteral("半価層の計算プログラム (Quillon) を起動できませんでした。\n") + startError,
+    ShowExclamation(this, (Tr("半価層の計算プログラム (Quillon) を起動できませんでした。") + QStringLiteral("\n")) + startError,
                     QDir::toNativeSeparators(engine_.ProgramPath()));
   }
   Yield();
@@ -560,7 +576,9 @@ void MainWindow::AppendStatus(const QString& text) {
 
 void MainWindow::SetStatus(const QString& text) {
   statusLine_->setText(text);
-  statusLine_->setToolTip(text);
+  statusLine_->adjustSize();
+  statusLine_->setVisible(!text.isEmpty());
+  statusLine_->raise();
 }
 
 QString MainWindow::StatusText() const { return statusLine_->text(); }

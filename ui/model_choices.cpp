@@ -1,6 +1,7 @@
 #include "model_choices.h"
 
 #include "emission_models.h"
+#include "ui_language.h"
 
 namespace kestrix {
 namespace {
@@ -14,9 +15,9 @@ struct ModelWords {
 };
 
 const ModelWords kWords[] = {
-    {SpectrumModel::Tucker, "Tucker 式で計算", "Tucker 式", "by Tucker's formula"},
-    {SpectrumModel::Birch, "Birch 式で計算", "Birch 式", "by Birch's formula"},
-    {SpectrumModel::Physics, "物理モデルで計算", "物理モデル", "by the physics model"},
+    {SpectrumModel::Tucker, QT_TRID_NOOP("Tucker 式で計算"), QT_TRID_NOOP("Tucker 式"), "by Tucker's formula"},
+    {SpectrumModel::Birch, QT_TRID_NOOP("Birch 式で計算"), QT_TRID_NOOP("Birch 式"), "by Birch's formula"},
+    {SpectrumModel::Physics, QT_TRID_NOOP("物理モデルで計算"), QT_TRID_NOOP("物理モデル"), "by the physics model"},
 };
 
 ModelChoice ChoiceFor(SpectrumModel model, int position) {
@@ -24,23 +25,24 @@ ModelChoice ChoiceFor(SpectrumModel model, int position) {
   const QString command = QStringLiteral("Command%1").arg(position < 2 ? position + 1 : position + 2);
   for (const ModelWords& words : kWords) {
     if (words.model == model) {
-      return {model, command, QString::fromUtf8(words.buttonText), QString::fromUtf8(words.name),
+      return {model, command, Tr(words.buttonText), Tr(words.name),
               QString::fromUtf8(words.graphCaption)};
     }
   }
   const QString keyword = QString::fromLatin1(EmissionModelFor(model).Keyword());
-  return {model, command, keyword + QStringLiteral(" モデルで計算"), keyword + QStringLiteral(" モデル"),
+  return {model, command, keyword + Tr(" モデルで計算"), keyword + Tr(" モデル"),
           QStringLiteral("by the ") + keyword + QStringLiteral(" model")};
 }
 
 }  // namespace
 
 const std::vector<ModelChoice>& ModelChoices() {
-  static const std::vector<ModelChoice> choices = [] {
-    std::vector<ModelChoice> list;
-    for (SpectrumModel model : SpectrumModels()) list.push_back(ChoiceFor(model, static_cast<int>(list.size())));
-    return list;
-  }();
+  // one list per language, made when it is first asked for
+  static std::vector<ModelChoice> lists[2];
+  std::vector<ModelChoice>& choices = lists[CurrentLanguage() == UiLanguage::English ? 1 : 0];
+  if (choices.empty()) {
+    for (SpectrumModel model : SpectrumModels()) choices.push_back(ChoiceFor(model, static_cast<int>(choices.size())));
+  }
   return choices;
 }
 

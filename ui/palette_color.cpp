@@ -14,4 +14,13 @@ QColor PaletteColor(int index) {
   return QColor(kPalette[static_cast<std::size_t>(index)]);
 }
 
+QColor ReadableTextColor(int index) {
+  switch (index) {
+    case 10: return PaletteColor(2);   // lime as green
+    case kPaletteCyan: return PaletteColor(3);  // cyan as teal
+    case 14: return PaletteColor(6);   // yellow as olive
+    default: return PaletteColor(index);
+  }
+}
+
 }  // namespace kestrix

@@ -21,4 +21,9 @@ enum PaletteIndex : int {
 /// blue, lime, cyan, red, magenta, yellow, white); indices outside the range give black.
 QColor PaletteColor(int index);
 
+/// The colour in which text of palette colour `index` is written on the program's light panels and
+/// white boxes: lime, cyan and yellow, unreadable there, as their dark partners green, teal and olive;
+/// every other colour as it is.
+QColor ReadableTextColor(int index);
+
 }  // namespace kestrix

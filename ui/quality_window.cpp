@@ -20,6 +20,7 @@
 #include "program_data.h"
 #include "decimal_text.h"
 #include "dialog_controls.h"
+#include "entry_review.h"
 #include "engine_results_panel.h"
 #include "input_number.h"
 #include "failure_texts.h"
@@ -28,6 +29,7 @@
 #include "material_file.h"
 #include "model_choices.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 
@@ -46,49 +48,49 @@ struct FigureRow {
   const char* tip;    /// how the figure is found
 };
 
-const char* const kEngineTip = "半価層の計算 (Quillon) と同じ値: 減弱を一定の厚さ刻みで求めて補間";
-const char* const kRootTip = "透過曲線の根として求めた値 (均等度はこの値から)";
+const char* const kEngineTip = QT_TRID_NOOP("半価層の計算 (Quillon) と同じ値: 減弱を一定の厚さ刻みで求めて補間");
+const char* const kRootTip = QT_TRID_NOOP("透過曲線の根として求めた値 (均等度はこの値から)");
 
 /// Every figure in the window's order: aluminium, copper, then the beam as a whole.
 const std::vector<FigureRow>& FigureRows() {
   static const std::vector<FigureRow> rows = {
-      {"hvl_al_mm", "第1半価層 (Al)", "mm Al", Source::Engine, 0, kEngineTip},
-      {"hvl1_al_mm", "第1半価層 (Al, 透過曲線)", "mm Al", Source::Extended, kHvl1Al, kRootTip},
-      {"hvl2_al_mm", "第2半価層 (Al)", "mm Al", Source::Extended, kHvl2Al, "空気カーマを 1/2 から 1/4 にするアルミニウムの厚さ"},
-      {"homogeneity_al", "均等度 (Al, HVL1/HVL2)", "", Source::Extended, kHomogeneityAl, ""},
-      {"effective_energy_al_keV", "実効エネルギー (Al)", "keV", Source::Engine, 1, kEngineTip},
-      {"hvl_cu_mm", "第1半価層 (Cu)", "mm Cu", Source::Engine, 2, kEngineTip},
-      {"hvl1_cu_mm", "第1半価層 (Cu, 透過曲線)", "mm Cu", Source::Extended, kHvl1Cu, kRootTip},
-      {"hvl2_cu_mm", "第2半価層 (Cu)", "mm Cu", Source::Extended, kHvl2Cu, "空気カーマを 1/2 から 1/4 にする銅の厚さ"},
-      {"homogeneity_cu", "均等度 (Cu, HVL1/HVL2)", "", Source::Extended, kHomogeneityCu, ""},
-      {"effective_energy_cu_keV", "実効エネルギー (Cu)", "keV", Source::Engine, 3, kEngineTip},
-      {"photons_per_mm2_per_Ckg", "光子フルエンス (照射線量 1 C/kg あたり)", "光子/mm²", Source::Engine, 4, kEngineTip},
-      {"mean_energy_keV", "平均エネルギー (フルエンス加重)", "keV", Source::Extended, kMeanEnergy, ""},
-      {"kerma_mean_energy_keV", "平均エネルギー (空気カーマ加重)", "keV", Source::Extended, kKermaMeanEnergy, ""},
-      {"air_kerma_per_mAs", "空気カーマ (1 mAs あたり)", "μGy/mAs", Source::AirKerma, 0,
-       "絶対値を計算するモデル (物理モデル) で計算したときに示します"},
+      {"hvl_al_mm", QT_TRID_NOOP("第1半価層 (Al)"), "mm Al", Source::Engine, 0, kEngineTip},
+      {"hvl1_al_mm", QT_TRID_NOOP("第1半価層 (Al, 透過曲線)"), "mm Al", Source::Extended, kHvl1Al, kRootTip},
+      {"hvl2_al_mm", QT_TRID_NOOP("第2半価層 (Al)"), "mm Al", Source::Extended, kHvl2Al, QT_TRID_NOOP("空気カーマを 1/2 から 1/4 にするアルミニウムの厚さ")},
+      {"homogeneity_al", QT_TRID_NOOP("均等度 (Al, HVL1/HVL2)"), "", Source::Extended, kHomogeneityAl, ""},
+      {"effective_energy_al_keV", QT_TRID_NOOP("実効エネルギー (Al)"), "keV", Source::Engine, 1, kEngineTip},
+      {"hvl_cu_mm", QT_TRID_NOOP("第1半価層 (Cu)"), "mm Cu", Source::Engine, 2, kEngineTip},
+      {"hvl1_cu_mm", QT_TRID_NOOP("第1半価層 (Cu, 透過曲線)"), "mm Cu", Source::Extended, kHvl1Cu, kRootTip},
+      {"hvl2_cu_mm", QT_TRID_NOOP("第2半価層 (Cu)"), "mm Cu", Source::Extended, kHvl2Cu, QT_TRID_NOOP("空気カーマを 1/2 から 1/4 にする銅の厚さ")},
+      {"homogeneity_cu", QT_TRID_NOOP("均等度 (Cu, HVL1/HVL2)"), "", Source::Extended, kHomogeneityCu, ""},
+      {"effective_energy_cu_keV", QT_TRID_NOOP("実効エネルギー (Cu)"), "keV", Source::Engine, 3, kEngineTip},
+      {"photons_per_mm2_per_Ckg", QT_TRID_NOOP("光子フルエンス (照射線量 1 C/kg あたり)"), QT_TRID_NOOP("光子/mm²"), Source::Engine, 4, kEngineTip},
+      {"mean_energy_keV", QT_TRID_NOOP("平均エネルギー (フルエンス加重)"), "keV", Source::Extended, kMeanEnergy, ""},
+      {"kerma_mean_energy_keV", QT_TRID_NOOP("平均エネルギー (空気カーマ加重)"), "keV", Source::Extended, kKermaMeanEnergy, ""},
+      {"air_kerma_per_mAs", QT_TRID_NOOP("空気カーマ (1 mAs あたり)"), QT_TRID_NOOP("μGy/mAs"), Source::AirKerma, 0,
+       QT_TRID_NOOP("絶対値を計算するモデル (物理モデル) で計算したときに示します")},
   };
   return rows;
 }
 
 /// Why engine figure `field` of `outcome` has no value, in Japanese.
 QString MissingEngineReason(const RunOutcome& outcome, std::size_t field) {
-  if (!outcome.results) return QStringLiteral("半価層の計算 (Quillon) がこのスペクトルを扱えません");
+  if (!outcome.results) return Tr("半価層の計算 (Quillon) がこのスペクトルを扱えません");
   const bool aluminium = field < 2;
-  const QString material = aluminium ? QStringLiteral("アルミニウム") : QStringLiteral("銅");
+  const QString material = aluminium ? Tr("アルミニウム") : Tr("銅");
   switch (field) {
     case 0:
     case 2:
       if (outcome.layerBelowFirstStep[aluminium ? 0 : 1]) {
-        return QStringLiteral("最初の厚さの刻みで空気カーマの透過率が 50 % を下回り、補間できません");
+        return Tr("最初の厚さの刻みで空気カーマの透過率が 50 % を下回り、補間できません");
       }
-      return material + QStringLiteral(" 100 mm でも空気カーマの透過率が 50 % 以上です");
+      return material + Tr(" 100 mm でも空気カーマの透過率が 50 % 以上です");
     case 1:
     case 3:
-      if (!FigureValue(outcome, field - 1)) return material + QStringLiteral("の半価層がありません");
-      return QStringLiteral("300 keV までに半価層に対応する減弱係数がありません");
+      if (!FigureValue(outcome, field - 1)) return material + Tr("の半価層がありません");
+      return Tr("300 keV までに半価層に対応する減弱係数がありません");
     default:
-      return QStringLiteral("結果ファイルの欄に収まりません");
+      return Tr("結果ファイルの欄に収まりません");
   }
 }
 
@@ -119,14 +121,15 @@ QString MissingText(const FigureRow& row, const QString& engineFailure) {
   if (row.source == Source::AirKerma || (row.source == Source::Engine && !engineFailure.isEmpty())) {
     return EngineResultsPanel::kUnavailableText;
   }
-  return EngineResultsPanel::kNotAvailableText;
+  return EngineResultsPanel::NotAvailableText();
 }
 
 /// The value as the window shows it: the engine's layers and energies as its result file and
 /// the main window do, the fluence as the main window does, the extended figures to the decimals
 /// every output uses.
 QString ShownText(const FigureRow& row, double value) {
-  if (row.source == Source::AirKerma) return QString::number(value, 'f', 3);
+  // close to the focal spot the kerma grows past what three decimals show sensibly
+  if (row.source == Source::AirKerma) return value < 1e5 ? QString::number(value, 'f', 3) : QString::number(value, 'e', 3);
   if (row.source == Source::Engine) {
     if (row.index < 4) return QString::number(value, 'f', FigureFields()[row.index].decimals);
     return QString::number(value, 'E', 3);
@@ -137,7 +140,7 @@ QString ShownText(const FigureRow& row, double value) {
 /// A number in the shortest form that reads back to the same double, "." as decimal point.
 QString FullText(double value) { return QString::fromStdString(ShortestDecimal(value)); }
 
-const char* const kWaveformNames[] = {"定電圧", "三相12ピーク", "単相全波"};
+const char* const kWaveformNames[] = {QT_TRID_NOOP("定電圧"), QT_TRID_NOOP("三相12ピーク"), QT_TRID_NOOP("単相全波")};
 /// lines of the copied text before the figures: the model, then the entries of the run
 constexpr int kInputLines = 9;
 
@@ -161,9 +164,9 @@ std::string& EntryText(RunInputTexts& texts, FittedEntry entry) {
 /// The entry's name as the main window labels it.
 QString EntryName(FittedEntry entry) {
   switch (entry) {
-    case FittedEntry::InherentAluminiumEquivalent: return QStringLiteral("固有ろ過 (アルミ当量)");
-    case FittedEntry::AddedCopper: return QStringLiteral("銅付加フィルタ");
-    default: return QStringLiteral("アルミ付加フィルタ");
+    case FittedEntry::InherentAluminiumEquivalent: return Tr("固有ろ過 (アルミ当量)");
+    case FittedEntry::AddedCopper: return Tr("銅付加フィルタ");
+    default: return Tr("アルミ付加フィルタ");
   }
 }
 
@@ -174,15 +177,15 @@ QString LayerUnit(LayerMaterial material) {
 /// Why a fit target is out of reach, in Japanese with the reachable range.
 QString OutOfReachText(const FiltrationFitError& error, const FitRequest& request) {
   const QString unit = LayerUnit(request.material);
-  QString text = QStringLiteral("目標の第1半価層 ") + FullText(request.targetHvl1Mm) + QLatin1Char(' ') + unit +
-                 QStringLiteral(" は得られません。");
+  QString text = Tr("目標の第1半価層 ") + FullText(request.targetHvl1Mm) + QLatin1Char(' ') + unit +
+                 Tr(" は得られません。");
   if (error.thinnestHvl1Mm && error.thickestHvl1Mm) {
-    text += QStringLiteral("\n") + EntryName(request.entry) + QStringLiteral(" 0 ～ ") + FullText(error.thickestMm) +
-            QStringLiteral(" mm で得られるのは ") + QString::number(*error.thinnestHvl1Mm, 'f', 4) +
-            QStringLiteral(" ～ ") + QString::number(*error.thickestHvl1Mm, 'f', 4) + QLatin1Char(' ') + unit +
-            QStringLiteral(" です。");
+    text += QStringLiteral("\n") + EntryName(request.entry) + Tr(" 0 ～ ") + FullText(error.thickestMm) +
+            Tr(" mm で得られるのは ") + QString::number(*error.thinnestHvl1Mm, 'f', 4) +
+            Tr(" ～ ") + QString::number(*error.thickestHvl1Mm, 'f', 4) + QLatin1Char(' ') + unit +
+            Tr(" です。");
   } else {
-    text += QStringLiteral("\nこの条件のビームには半価層がありません。");
+    text += (QStringLiteral("\n") + Tr("この条件のビームには半価層がありません。"));
   }
   return text;
 }
@@ -198,12 +201,13 @@ QLabel* GridText(const QString& text, QWidget* parent, Qt::Alignment alignment =
 }  // namespace
 
 QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Window), mainWindow_(mainWindow) {
+    : QWidget(parent, Qt::Tool), mainWindow_(mainWindow) {
+  // A tool window of the main window: it stays above it, also after a Graph Draw.
   setObjectName(QStringLiteral("QualityWindow"));
-  setWindowTitle(QStringLiteral("線質"));
+  setWindowTitle(Tr("線質"));
 
   // The figures of the last run.
-  auto* figures = new QGroupBox(QStringLiteral("前回の計算の線質"), this);
+  auto* figures = new QGroupBox(Tr("前回の計算の線質"), this);
   figures->setFont(RoundedGothicFont(10.5));
   auto* figuresColumn = new QVBoxLayout(figures);
   runLabel_ = GridText(QString(), figures);
@@ -214,38 +218,46 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   figuresColumn->addLayout(grid);
   int row = 0;
   for (const FigureRow& figure : FigureRows()) {
-    values_.push_back(AddFigureRow(grid, row++, QString::fromUtf8(figure.name), figure.key,
-                                   QString::fromUtf8(figure.unit)));
-    if (*figure.tip != '\0') values_.back()->setToolTip(QString::fromUtf8(figure.tip));
+    values_.push_back(AddFigureRow(grid, row++, Tr(figure.name), figure.key,
+                                   Tr(figure.unit)));
+    if (*figure.tip != '\0') values_.back()->setToolTip(Tr(figure.tip));
   }
   // The distance of the air kerma, beside its row.
   auto* distanceRow = new QHBoxLayout;
-  distanceRow->addWidget(GridText(QStringLiteral("空気カーマの距離"), figures));
-  distance_ = new QLineEdit(QStringLiteral("100"), figures);
+  distanceRow->addWidget(GridText(Tr("空気カーマの距離"), figures));
+  distance_ = new QLineEdit(QStringLiteral("1000"), figures);
   distance_->setObjectName(QStringLiteral("DistanceBox"));
   distance_->setMaximumWidth(70);
   distance_->setEnabled(false);
-  distance_->setToolTip(QString::fromUtf8(FigureRows().back().tip));
+  distance_->setToolTip(Tr(FigureRows().back().tip));
   distanceRow->addWidget(distance_);
-  distanceRow->addWidget(GridText(QStringLiteral("cm"), figures));
+  distanceRow->addWidget(GridText(QStringLiteral("mm"), figures));
   distanceRow->addStretch();
   figuresColumn->addLayout(distanceRow);
-  QPushButton* copy = DialogCommand(QStringLiteral("CopyCommand"), QStringLiteral("クリップボードにコピー"), figures);
-  copy->setToolTip(QStringLiteral("入力と全ての値をテキストとしてコピー (表計算ソフトに貼り付けられます)"));
+  // why the distance typed gives no air kerma, in plain view
+  distanceNote_ = GridText(QString(), figures);
+  distanceNote_->setObjectName(QStringLiteral("DistanceNote"));
+  distanceNote_->setWordWrap(true);
+  QPalette noteColors = distanceNote_->palette();
+  noteColors.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  distanceNote_->setPalette(noteColors);
+  figuresColumn->addWidget(distanceNote_);
+  QPushButton* copy = DialogCommand(QStringLiteral("CopyCommand"), Tr("クリップボードにコピー"), figures);
+  copy->setToolTip(Tr("入力と全ての値をテキストとしてコピー (表計算ソフトに貼り付けられます)"));
   auto* copyRow = new QHBoxLayout;
   copyRow->addStretch();
   copyRow->addWidget(copy);
   figuresColumn->addLayout(copyRow);
 
   // Standard radiation qualities.
-  auto* standards = new QGroupBox(QStringLiteral("標準線質を入力欄に設定"), this);
+  auto* standards = new QGroupBox(Tr("標準線質を入力欄に設定"), this);
   standards->setFont(RoundedGothicFont(10.5));
   auto* standardsColumn = new QVBoxLayout(standards);
   auto* qualityRow = new QHBoxLayout;
   qualityBox_ = new QComboBox(standards);
   qualityBox_->setObjectName(QStringLiteral("QualityBox"));
   qualityBox_->setMinimumWidth(140);
-  applyQuality_ = DialogCommand(QStringLiteral("ApplyQualityCommand"), QStringLiteral("設定"), standards);
+  applyQuality_ = DialogCommand(QStringLiteral("ApplyQualityCommand"), Tr("設定"), standards);
   qualityRow->addWidget(qualityBox_, 1);
   qualityRow->addWidget(applyQuality_);
   standardsColumn->addLayout(qualityRow);
@@ -255,7 +267,7 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   standardsColumn->addWidget(qualityLabel_);
 
   // Filtration fitted to a measured layer.
-  auto* fitting = new QGroupBox(QStringLiteral("測定した第1半価層からろ過を求める"), this);
+  auto* fitting = new QGroupBox(Tr("測定した第1半価層からろ過を求める"), this);
   fitting->setFont(RoundedGothicFont(10.5));
   auto* fitGrid = new QGridLayout(fitting);
   entryBox_ = new QComboBox(fitting);
@@ -267,8 +279,8 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   entryBox_->setCurrentIndex(1);
   materialBox_ = new QComboBox(fitting);
   materialBox_->setObjectName(QStringLiteral("MaterialBox"));
-  materialBox_->addItem(QStringLiteral("アルミニウム"), static_cast<int>(LayerMaterial::Aluminium));
-  materialBox_->addItem(QStringLiteral("銅"), static_cast<int>(LayerMaterial::Copper));
+  materialBox_->addItem(Tr("アルミニウム"), static_cast<int>(LayerMaterial::Aluminium));
+  materialBox_->addItem(Tr("銅"), static_cast<int>(LayerMaterial::Copper));
   targetBox_ = new QLineEdit(fitting);
   targetBox_->setObjectName(QStringLiteral("TargetBox"));
   targetBox_->setFont(TimesFont(12));
@@ -276,12 +288,12 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   connect(materialBox_, &QComboBox::currentIndexChanged, targetUnit, [this, targetUnit] {
     targetUnit->setText(LayerUnit(static_cast<LayerMaterial>(materialBox_->currentData().toInt())));
   });
-  QPushButton* fit = DialogCommand(QStringLiteral("FitCommand"), QStringLiteral("求めて設定"), fitting);
-  fitGrid->addWidget(GridText(QStringLiteral("厚さを求める欄"), fitting), 0, 0);
+  QPushButton* fit = DialogCommand(QStringLiteral("FitCommand"), Tr("求めて設定"), fitting);
+  fitGrid->addWidget(GridText(Tr("厚さを求める欄"), fitting), 0, 0);
   fitGrid->addWidget(entryBox_, 0, 1, 1, 2);
-  fitGrid->addWidget(GridText(QStringLiteral("半価層の材質"), fitting), 1, 0);
+  fitGrid->addWidget(GridText(Tr("半価層の材質"), fitting), 1, 0);
   fitGrid->addWidget(materialBox_, 1, 1, 1, 2);
-  fitGrid->addWidget(GridText(QStringLiteral("測定した第1半価層"), fitting), 2, 0);
+  fitGrid->addWidget(GridText(Tr("測定した第1半価層"), fitting), 2, 0);
   fitGrid->addWidget(targetBox_, 2, 1);
   fitGrid->addWidget(targetUnit, 2, 2);
   fitGrid->addWidget(fit, 3, 2);
@@ -290,7 +302,7 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   fitLabel_->setWordWrap(true);
   fitGrid->addWidget(fitLabel_, 4, 0, 1, 3);
 
-  QPushButton* close = DialogCommand(QStringLiteral("CloseCommand"), QStringLiteral("閉じる"), this);
+  QPushButton* close = DialogCommand(QStringLiteral("CloseCommand"), Tr("閉じる"), this);
   auto* closeRow = new QHBoxLayout;
   closeRow->addStretch();
   closeRow->addWidget(close);
@@ -330,7 +342,7 @@ QLabel* QualityWindow::AddFigureRow(QGridLayout* grid, int row, const QString& n
   value->setTextInteractionFlags(Qt::TextSelectableByMouse);
   grid->addWidget(value, row, 1);
   // the square of the unit raised, as the main window writes it
-  QLabel* unitLabel = GridText(QString(unit).replace(QStringLiteral("²"), QStringLiteral("<sup>2</sup>")), parent);
+  QLabel* unitLabel = GridText(QString(unit).replace(Tr("²"), QStringLiteral("<sup>2</sup>")), parent);
   unitLabel->setTextFormat(Qt::RichText);
   grid->addWidget(unitLabel, row, 2);
   return value;
@@ -342,7 +354,7 @@ void QualityWindow::PrepareAndShow() {
   outcome_.reset();
   LoadQualities();
   ShowFigures();
-  if (!isVisible()) CentreOverWindow(this, parentWidget());
+  if (!isVisible()) PlaceBesideWindow(this, parentWidget());
   show();
   raise();
   activateWindow();
@@ -366,9 +378,9 @@ const RunOutcome* QualityWindow::Outcome() {
     }
     outcome_ = batch_->Run(run->settings);
   } catch (const RunError& error) {
-    failure_ = QStringLiteral("線質を計算できません。\n") + RunRefusalText(error);
+    failure_ = (Tr("線質を計算できません。") + QStringLiteral("\n")) + RunRefusalText(error);
   } catch (const std::exception& error) {
-    failure_ = QStringLiteral("線質を計算できません。\n") + ReadFailureText(error);
+    failure_ = (Tr("線質を計算できません。") + QStringLiteral("\n")) + ReadFailureText(error);
   }
   return outcome_ ? &*outcome_ : nullptr;
 }
@@ -382,12 +394,13 @@ void QualityWindow::ShowFigures() {
   const RunOutcome* outcome = Outcome();
   if (outcome == nullptr) {
     runLabel_->setText(failure_.isEmpty()
-                           ? QStringLiteral("計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。")
+                           ? Tr("計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。")
                            : failure_);
     for (QLabel* value : values_) {
       value->clear();
       value->setToolTip(QString());
     }
+    distanceNote_->clear();
     return;
   }
   // The inputs the run used, from the copied text's first lines.
@@ -400,19 +413,20 @@ void QualityWindow::ShowFigures() {
                              (fields.size() > 2 ? QLatin1Char(' ') + fields.value(2) : QString()));
   }
   // model and tube; waveform and material filters; inherent filtration; added filters
-  const QString comma = QStringLiteral("、");
+  const QString comma = Tr("、");
   runLabel_->setText(QStringList{summary.mid(0, 3).join(comma), summary[3] + comma + summary[8],
                                  summary.mid(4, 2).join(comma), summary.mid(6, 2).join(comma)}
                          .join(QLatin1Char('\n')));
   distance_->setEnabled(outcome->absoluteSpectrum.has_value());
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
+  distanceNote_->setText(outcome->absoluteSpectrum && !airKerma.first ? airKerma.second : QString());
   const QString& engineFailure = mainWindow_.LastRun()->engineFailure;
   for (std::size_t k = 0; k < FigureRows().size(); ++k) {
     const FigureRow& row = FigureRows()[k];
     QString reason;
     const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma, engineFailure);
     values_[k]->setText(value ? ShownText(row, *value) : MissingText(row, engineFailure));
-    values_[k]->setToolTip(value ? QString::fromUtf8(row.tip) : reason);
+    values_[k]->setToolTip(value ? Tr(row.tip) : reason);
   }
 }
 
@@ -426,42 +440,47 @@ QString QualityWindow::FiguresText() {
   };
   // The entries as the run used them, in the units typed.
   const UsedEntries& used = outcome->used;
-  line(QStringLiteral("Kestrix 線質"), ChoiceOf(run.settings.model).name);
-  line(QStringLiteral("Ｘ線管電圧"), FullText(used.tubeVoltageKV), QStringLiteral("kV"));
-  line(QStringLiteral("ターゲット角度"), FullText(used.targetAngleDegrees), QStringLiteral("degree"));
-  line(QStringLiteral("整流方式"), QString::fromUtf8(kWaveformNames[static_cast<int>(run.settings.waveform) - 1]));
-  line(QStringLiteral("固有ろ過 (ベリリウム)"), FullText(used.berylliumMm), QStringLiteral("mm"));
-  line(QStringLiteral("固有ろ過 (アルミ当量)"), FullText(used.aluminiumEquivalentMm), QStringLiteral("mm"));
-  line(QStringLiteral("アルミ付加フィルタ"), FullText(used.addedAluminiumMm), QStringLiteral("mm"));
-  line(QStringLiteral("銅付加フィルタ"), FullText(used.addedCopperMm), QStringLiteral("mm"));
-  line(QStringLiteral("任意材質フィルタ"), QString::number(run.filters.size()), QStringLiteral("種類"));
+  line(Tr("Kestrix 線質"), ChoiceOf(run.settings.model).name);
+  line(Tr("Ｘ線管電圧"), FullText(used.tubeVoltageKV), QStringLiteral("kV"));
+  line(Tr("ターゲット角度"), FullText(used.targetAngleDegrees), QStringLiteral("degree"));
+  line(Tr("整流方式"), Tr(kWaveformNames[static_cast<int>(run.settings.waveform) - 1]));
+  line(Tr("固有ろ過 (ベリリウム)"), FullText(used.berylliumMm), QStringLiteral("mm"));
+  line(Tr("固有ろ過 (アルミ当量)"), FullText(used.aluminiumEquivalentMm), QStringLiteral("mm"));
+  line(Tr("アルミ付加フィルタ"), FullText(used.addedAluminiumMm), QStringLiteral("mm"));
+  line(Tr("銅付加フィルタ"), FullText(used.addedCopperMm), QStringLiteral("mm"));
+  line(Tr("任意材質フィルタ"), QString::number(run.filters.size()), Tr("種類"));
   for (std::size_t k = 0; k < run.filters.size(); ++k) {
-    line(QStringLiteral("任意材質フィルタ %1").arg(k + 1),
+    line(Tr("任意材質フィルタ %1").arg(k + 1),
          QString::fromUtf8(batch_->Filters()[k].description.c_str()) + QStringLiteral(" (") +
              QString::fromStdString(run.filters[k].path) + QStringLiteral(") ") + FullText(run.filters[k].thicknessMm),
          QStringLiteral("mm"));
   }
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
-  if (outcome->absoluteSpectrum) line(QStringLiteral("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("cm"));
+  if (outcome->absoluteSpectrum) line(Tr("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("mm"));
   for (const FigureRow& row : FigureRows()) {
     QString reason;
     const std::optional<double> value = RowValue(*outcome, row, &reason, airKerma, run.engineFailure);
-    line(QString::fromUtf8(row.name),
+    line(Tr(row.name),
          value ? FullText(*value) : MissingText(row, run.engineFailure) + QStringLiteral(" (") + reason + QLatin1Char(')'),
-         QString::fromUtf8(row.unit));
+         Tr(row.unit));
   }
   return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 std::pair<std::optional<double>, QString> QualityWindow::AirKerma(const RunOutcome& outcome) const {
   if (!outcome.absoluteSpectrum) {
-    return {std::nullopt, QStringLiteral("相対値のモデルでは求めません (物理モデルのみ)")};
+    return {std::nullopt, Tr("相対値のモデルでは求めません (物理モデルのみ)")};
   }
-  const std::optional<double> centimetres = ParseWholeNumber(distance_->text().trimmed().toStdString());
-  if (!centimetres || !(*centimetres > 0)) {
-    return {std::nullopt, QStringLiteral("空気カーマの距離 (cm) には正の数を入力して下さい")};
+  const QString typed = distance_->text().trimmed();
+  const std::optional<double> millimetres = ParseWholeNumber(AsciiNumberText(typed).toStdString());
+  if (!millimetres || !(*millimetres > 0)) {
+    return {std::nullopt, (typed.isEmpty() ? Tr("空気カーマの距離が空です。")
+                                           : Tr("空気カーマの距離「") + typed +
+                                                 (millimetres ? Tr("」は正の数ではありません。")
+                                                              : Tr("」は数ではありません。"))) +
+                              Tr("焦点からの距離を正の数 (mm) で入力して下さい")};
   }
-  const BeamOutput output = batch_->OutputAt(outcome, mainWindow_.LastRun()->settings.model, *centimetres * 10);
+  const BeamOutput output = batch_->OutputAt(outcome, mainWindow_.LastRun()->settings.model, *millimetres);
   if (!output.airKermaMicroGrayPerMas) return {std::nullopt, QString::fromStdString(output.missing)};
   return {output.airKermaMicroGrayPerMas, QString()};
 }
@@ -469,7 +488,7 @@ std::pair<std::optional<double>, QString> QualityWindow::AirKerma(const RunOutco
 void QualityWindow::CopyFigures() {
   const QString text = FiguresText();
   if (text.isEmpty()) {
-    ShowExclamation(this, failure_.isEmpty() ? QStringLiteral("コピーする値がありません。先に「Graph Draw」で計算して下さい。")
+    ShowExclamation(this, failure_.isEmpty() ? Tr("コピーする値がありません。先に「Graph Draw」で計算して下さい。")
                                              : failure_);
     return;
   }
@@ -485,8 +504,8 @@ void QualityWindow::LoadQualities() {
   } catch (const std::exception& error) {
     qualityBox_->setEnabled(false);
     applyQuality_->setEnabled(false);
-    qualityLabel_->setText(QStringLiteral("標準線質の表 ") + QString::fromLatin1(kRadiationQualitiesFile) +
-                           QStringLiteral(" を読み込めません。\n") + ReadFailureText(error));
+    qualityLabel_->setText(Tr("標準線質の表 ") + QString::fromLatin1(kRadiationQualitiesFile) +
+                           (Tr(" を読み込めません。") + QStringLiteral("\n")) + ReadFailureText(error));
     return;
   }
   qualityBox_->setEnabled(true);
@@ -506,16 +525,16 @@ void QualityWindow::DescribeChosenQuality() {
   const RadiationQuality& quality = qualities_[index];
   QString text = FullText(quality.tubeVoltageKV) + QStringLiteral(" kV");
   if (quality.berylliumMm && quality.aluminiumMm) {
-    text += QStringLiteral("、Be ") + FullText(*quality.berylliumMm) + QStringLiteral(" mm、Al ") +
+    text += Tr("、Be ") + FullText(*quality.berylliumMm) + Tr(" mm、Al ") +
             FullText(*quality.aluminiumMm) + QStringLiteral(" mm");
   }
   for (const QualityFilter& filter : quality.filters) {
-    text += QStringLiteral("、") + QString::fromStdString(filter.material) + QLatin1Char(' ') +
+    text += Tr("、") + QString::fromStdString(filter.material) + QLatin1Char(' ') +
             FullText(filter.thicknessMm) + QStringLiteral(" mm");
   }
   if (quality.nominalHvl1AlMm) {
-    text += QStringLiteral("、公称第1半価層 ") + FullText(*quality.nominalHvl1AlMm) +
-            QStringLiteral(" mm Al (固有ろ過はそのままで、アルミ付加フィルタを合わせます)");
+    text += Tr("、公称第1半価層 ") + FullText(*quality.nominalHvl1AlMm) +
+            Tr(" mm Al (固有ろ過はそのままで、アルミ付加フィルタを合わせます)");
   }
   qualityLabel_->setText(text);
 }
@@ -526,7 +545,8 @@ void QualityWindow::ApplyQuality() {
   if (index < 0 || index >= static_cast<int>(qualities_.size())) return;
   const RadiationQuality& quality = qualities_[index];
   const QString name = QString::fromStdString(quality.name);
-  const QString refused = QStringLiteral("線質 ") + name + QStringLiteral(" を設定できません。\n");
+  const QString refused = Tr("線質 ") + name + (Tr(" を設定できません。") + QStringLiteral("\n"));
+  DescribeChosenQuality();  // an earlier "set" message does not stand beside this one's refusal
 
   const RunInputTexts typed = mainWindow_.InputTexts();
   const RunSettings base{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(), DisplayQuantity::PhotonNumber};
@@ -543,9 +563,9 @@ void QualityWindow::ApplyQuality() {
     realised = RunQuality(batch, plan);
     QApplication::restoreOverrideCursor();
   } catch (const RadiationQualityError&) {
-    ShowExclamation(this, refused + QStringLiteral("任意材質フィルタが ") + QString::number(kArbitraryFilterSlots) +
-                              QStringLiteral(" 種類を超えます (設定済み ") + QString::number(userFilters.size()) +
-                              QStringLiteral(" 種類)。"));
+    ShowExclamation(this, refused + Tr("任意材質フィルタが ") + QString::number(kArbitraryFilterSlots) +
+                              Tr(" 種類を超えます (設定済み ") + QString::number(userFilters.size()) +
+                              Tr(" 種類)。"));
     return;
   } catch (const RunError& error) {
     QApplication::restoreOverrideCursor();
@@ -555,15 +575,15 @@ void QualityWindow::ApplyQuality() {
     QApplication::restoreOverrideCursor();
     // RQA and RQT are realised on top of the RQR of their voltage, whose layer is fitted
     const QString layer = quality.basedOn.empty()
-                              ? QStringLiteral("公称第1半価層 ")
-                              : QString::fromStdString(quality.basedOn) + QStringLiteral(" の公称第1半価層 ");
+                              ? Tr("公称第1半価層 ")
+                              : QString::fromStdString(quality.basedOn) + Tr(" の公称第1半価層 ");
     ShowExclamation(this, refused + name + QStringLiteral(" (") + FullText(quality.tubeVoltageKV) +
-                              QStringLiteral(" kV、") + layer + FullText(*quality.fittedHvl1AlMm) +
-                              QStringLiteral(" mm Al) は、固有ろ過 Be ") + FullText(error.berylliumMm) +
-                              QStringLiteral(" mm + Al 当量 ") + FullText(error.aluminiumEquivalentMm) +
-                              QStringLiteral(" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ") +
+                              Tr(" kV、") + layer + FullText(*quality.fittedHvl1AlMm) +
+                              Tr(" mm Al) は、固有ろ過 Be ") + FullText(error.berylliumMm) +
+                              Tr(" mm + Al 当量 ") + FullText(error.aluminiumEquivalentMm) +
+                              Tr(" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ") +
                               QString::fromStdString(FixedDigits(error.thinnestHvl1Mm, 3)) +
-                              QStringLiteral(" mm Al あり、この線質より硬いビームです。"));
+                              Tr(" mm Al あり、この線質より硬いビームです。"));
     return;
   } catch (const FiltrationFitError& error) {
     QApplication::restoreOverrideCursor();
@@ -592,26 +612,27 @@ void QualityWindow::ApplyQuality() {
     mainWindow_.ReleaseFilters();
     for (const FilterRequest& file : plan.filters) mainWindow_.AddMaterialFilter(file, LoadMaterialFile(file.path));
   }
-  QString done = QStringLiteral("線質 ") + name + QStringLiteral(" を入力欄に設定しました");
+  QString done = Tr("線質 ") + name + Tr(" を入力欄に設定しました");
   if (fit) {
-    const QString base = quality.basedOn.empty() ? QString() : QString::fromStdString(quality.basedOn) + QStringLiteral(" の");
-    done += QStringLiteral(" (") + base + QStringLiteral("アルミ付加フィルタ ") + FullText(fit->fit.thicknessMm) +
-            QStringLiteral(" mm で第1半価層 ") + QString::fromStdString(FixedDigits(fit->fit.hvl1Mm, 4)) +
+    const QString base = quality.basedOn.empty() ? QString() : QString::fromStdString(quality.basedOn) + Tr(" の");
+    done += QStringLiteral(" (") + base + Tr("アルミ付加フィルタ ") + FullText(fit->fit.thicknessMm) +
+            Tr(" mm で第1半価層 ") + QString::fromStdString(FixedDigits(fit->fit.hvl1Mm, 4)) +
             QStringLiteral(" mm Al") +
-            (quality.basedOn.empty() ? QString() : QStringLiteral("、その上に規格の付加フィルタ")) + QStringLiteral(")");
+            (quality.basedOn.empty() ? QString() : Tr("、その上に規格の付加フィルタ")) + QStringLiteral(")");
   }
-  qualityLabel_->setText(done + QStringLiteral("。「Graph Draw」で計算します。"));
+  qualityLabel_->setText(done + Tr("。「Graph Draw」で計算します。"));
 }
 
 void QualityWindow::FitEntry() {
   if (mainWindow_.RunInProgress()) return;
+  fitLabel_->clear();  // an earlier fit's message does not stand beside this one's refusal
   const auto entry = static_cast<FittedEntry>(entryBox_->currentData().toInt());
   const auto material = static_cast<LayerMaterial>(materialBox_->currentData().toInt());
   // The measured layer must be a whole positive number, not just start with one.
   bool isNumber = false;
   const double target = QLocale::c().toDouble(targetBox_->text().trimmed(), &isNumber);
   if (!isNumber || !(target > 0) || !std::isfinite(target)) {
-    ShowExclamation(this, QStringLiteral("「測定した第1半価層」には正の数 (mm) を入力して下さい。"));
+    ShowExclamation(this, Tr("「測定した第1半価層」には正の数 (mm) を入力して下さい。"));
     targetBox_->setFocus();
     targetBox_->selectAll();
     return;
@@ -620,7 +641,7 @@ void QualityWindow::FitEntry() {
   const RunInputTexts typed = mainWindow_.InputTexts();
   const RunSettings settings{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(),
                              DisplayQuantity::PhotonNumber};
-  const QString refused = QStringLiteral("ろ過を求められません。\n");
+  const QString refused = (Tr("ろ過を求められません。") + QStringLiteral("\n"));
   FitOutcome fitted;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -643,9 +664,9 @@ void QualityWindow::FitEntry() {
   RunInputTexts texts = typed;
   EntryText(texts, entry) = ShortestDecimal(fitted.fit.thicknessMm);
   mainWindow_.SetInputTexts(texts);
-  fitLabel_->setText(EntryName(entry) + QStringLiteral(" を ") + FullText(fitted.fit.thicknessMm) +
-                     QStringLiteral(" mm にしました (第1半価層 ") + QString::fromStdString(FixedDigits(fitted.fit.hvl1Mm, 4)) +
-                     QLatin1Char(' ') + LayerUnit(material) + QStringLiteral(")。「Graph Draw」で計算します。"));
+  fitLabel_->setText(EntryName(entry) + Tr(" を ") + FullText(fitted.fit.thicknessMm) +
+                     Tr(" mm にしました (第1半価層 ") + QString::fromStdString(FixedDigits(fitted.fit.hvl1Mm, 4)) +
+                     QLatin1Char(' ') + LayerUnit(material) + Tr(")。「Graph Draw」で計算します。"));
 }
 
 }  // namespace kestrix

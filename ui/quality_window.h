@@ -74,6 +74,7 @@ class QualityWindow : public QWidget {
   QLabel* runLabel_;
   std::vector<QLabel*> values_;  // in FigureKeys() order
   QLineEdit* distance_;
+  QLabel* distanceNote_;
   QComboBox* qualityBox_;
   QLabel* qualityLabel_;
   QPushButton* applyQuality_;

@@ -18,6 +18,7 @@
 #include "program_state.h"
 #include "start_picture.h"
 #include "ui_fonts.h"
+#include "ui_language.h"
 #include "user_messages.h"
 #include "window_placement.h"
 
@@ -73,7 +74,7 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   command3->setIcon(ExitIcon());
   command3->setIconSize(QSize(40, 40));
   command3->setGeometry(40, 520, 60, 60);
-  command3->setToolTip(QStringLiteral("終了"));
+  command3->setToolTip(Tr("終了"));
   ShowFocusFrame(command3);
 
   const QFont buttonFont = GothicFont(14);
@@ -92,9 +93,9 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   }
 
   const QColor subtitleColor(220, 235, 255);
-  Caption(QStringLiteral("Label4"), QStringLiteral("中エネルギー (300 kVまで) Ｘ線スペクトルの計算"), GothicFont(16),
+  Caption(QStringLiteral("Label4"), Tr("中エネルギー (300 kVまで) Ｘ線スペクトルの計算"), GothicFont(16),
           subtitleColor, QPoint(60, 168), canvas);
-  Caption(QStringLiteral("Label3"), QStringLiteral("産業・工業・研究用Ｘ線管から放射される"), GothicFont(14),
+  Caption(QStringLiteral("Label3"), Tr("産業・工業・研究用Ｘ線管から放射される"), GothicFont(14),
           subtitleColor, QPoint(60, 134), canvas);
   // The title is two labels with the same text: a dark shadow under the light face.
   QFont titleFont = TimesFont(36);
@@ -105,18 +106,50 @@ StartScreen::StartScreen(ProgramState& state, MainWindow& mainWindow, EngineProc
   Caption(QStringLiteral("Label1"), QStringLiteral("Kestrix (Medium energy)"), titleFont, QColor(255, 236, 170),
           QPoint(40, 40), canvas);
 
-  // Enter presses the focused button, as Space does.
+  // Enter presses the focused button, as Space does. The focus starts on the first model, and Tab
+  // runs from the top down to the exit.
   modelButtons.push_back(command3);
-  for (QPushButton* button : modelButtons) button->setAutoDefault(true);
+  for (QPushButton* button : modelButtons) {
+    button->setAutoDefault(true);
+    ShowFocusFrame(button);
+  }
+  // The language of every window, in the top right corner; the one in use is pressed down.
+  const std::pair<UiLanguage, const char*> languages[] = {{UiLanguage::Japanese, "日本語"}, {UiLanguage::English, "English"}};
+  int x = kStartPictureWidth - 2 * 84 - 16;
+  for (const auto& [language, caption] : languages) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), canvas);
+    button->setObjectName(language == UiLanguage::English ? QStringLiteral("EnglishCommand")
+                                                          : QStringLiteral("JapaneseCommand"));
+    button->setGeometry(x, 12, 80, 28);
+    button->setCheckable(true);
+    button->setChecked(language == CurrentLanguage());
+    button->setAutoDefault(true);
+    button->setToolTip(Tr("画面の言語 (次回の起動でも同じ言語で開きます)"));
+    ShowFocusFrame(button);
+    const UiLanguage chosen = language;
+    connect(button, &QPushButton::clicked, this, [this, button, chosen] {
+      button->setChecked(chosen == CurrentLanguage());  // the press itself changes nothing until the windows are made again
+      emit LanguageChosen(chosen);
+    });
+    modelButtons.push_back(button);
+    x += 84;
+  }
+  for (std::size_t k = 1; k < modelButtons.size(); ++k) setTabOrder(modelButtons[k - 1], modelButtons[k]);
+  firstModel_ = modelButtons.front();
 
   connect(command3, &QPushButton::clicked, this, &StartScreen::ExitProgram);
+}
+
+void StartScreen::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  firstModel_->setFocus();  // Enter right after the start chooses a model, never the exit
 }
 
 void StartScreen::ChooseModel(SpectrumModel model) {
   try {
     state_.calculation.LoadAttenuationTable(DataFile(kAttenuationTableFile));
   } catch (const std::exception& error) {
-    ShowExclamation(this, QStringLiteral("減弱係数テーブルを読み込めませんでした。\n") + ReadFailureText(error),
+    ShowExclamation(this, (Tr("減弱係数テーブルを読み込めませんでした。") + QStringLiteral("\n")) + ReadFailureText(error),
                     FilePlace(QString::fromLatin1(kAttenuationTableFile), FailureLine(error)));
     return;
   }

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include "ui_language.h"
+
 #include "model_codes.h"
 
 class QPushButton;
@@ -33,15 +35,19 @@ class StartScreen : public QWidget {
  signals:
   /// the program should end now
   void ExitRequested();
+  /// the language buttons "日本語" / "English" chose `language`
+  void LanguageChosen(UiLanguage language);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   ProgramState& state_;
   MainWindow& mainWindow_;
   EngineProcess& engine_;
   QImage picture_;
+  QPushButton* firstModel_ = nullptr;
 };
 
 }  // namespace kestrix

@@ -9,6 +9,8 @@
 #include <QTranslator>
 #include <algorithm>
 
+#include "ui_language.h"
+
 namespace kestrix {
 namespace {
 
@@ -73,15 +75,21 @@ void ShowConfirmation(QWidget* parent, const QString& text, const QString& detai
 
 bool AskToReplaceFile(QWidget* parent, const QString& path) {
   QMessageBox box(QMessageBox::Question, kProgramTitle,
-                  QStringLiteral("同じ名前のファイルがすでにあります。置き換えますか？\n") + ElidedForMessage(path, parent),
+                  (Tr("同じ名前のファイルがすでにあります。置き換えますか？") + QStringLiteral("\n")) + ElidedForMessage(path, parent),
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setObjectName(QStringLiteral("ReplaceQuestion"));
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+  box.button(QMessageBox::Yes)->setText(Tr("はい"));
+  box.button(QMessageBox::No)->setText(Tr("いいえ"));
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   if (ElidedForMessage(path, parent) != path) box.setDetailedText(path);
   return box.exec() == QMessageBox::Yes;
+}
+
+void RemoveJapaneseQtTexts() {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application == nullptr) return;
+  delete application->findChild<QTranslator*>(QStringLiteral("JapaneseQtTexts"));
 }
 
 void InstallJapaneseQtTexts() {

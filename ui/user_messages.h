@@ -37,5 +37,7 @@ QString ElidedForMessage(const QString& name, const QWidget* parent);
 /// Installs the Japanese wording of the few texts Qt itself puts on the program's message boxes
 /// and input boxes (details button, edit menu). Call once after the application exists.
 void InstallJapaneseQtTexts();
+/// Removes them again (the English interface keeps Qt's own English).
+void RemoveJapaneseQtTexts();
 
 }  // namespace kestrix

@@ -12,11 +12,17 @@
 namespace kestrix {
 namespace {
 
-/// the window's size with its frame; a window never shown takes the size it will open with
+/// the window's size with its frame; a window never shown takes the size it will open with, and
+/// room for the title bar its window manager will add (on a screen that has frames at all)
 QSize OuterSize(QWidget* window) {
   if (window->isVisible()) return window->frameGeometry().size();
   if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
-  return window->size();
+  const bool framed = QGuiApplication::platformName() != QStringLiteral("offscreen") &&
+                      QGuiApplication::platformName() != QStringLiteral("minimal");
+  if (!framed) return window->size();
+  const int titleBar = std::max(32, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) +
+                                        2 * window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, window));
+  return window->size() + QSize(0, titleBar);
 }
 
 /// `rect` moved (not resized) so that it lies within `area` where it fits
@@ -71,6 +77,27 @@ void CentreOnScreenWithMouse(QWidget* window) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   PlaceWithin(window, area.center(), area);
+}
+
+void PlaceBesideWindow(QWidget* window, const QWidget* owner) {
+  if (owner == nullptr) {
+    CentreOnScreenWithMouse(window);
+    return;
+  }
+  const QRect ownerFrame = owner->frameGeometry();
+  QScreen* screen = QGuiApplication::screenAt(ownerFrame.center());
+  if (screen == nullptr) screen = owner->screen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  PlaceWithin(window, area.center(), area);  // made to fit the screen first
+  const QSize outer = OuterSize(window);
+  // Right of the owner, else left of it; where neither has room, at the screen's left edge, so that
+  // the owner's commands in its right-hand column stay in view.
+  int x = ownerFrame.right() + 1;
+  if (x + outer.width() > area.right() + 1) {
+    x = ownerFrame.left() - outer.width() >= area.left() ? ownerFrame.left() - outer.width() : area.left();
+  }
+  window->move(KeptInside(QRect(QPoint(x, ownerFrame.top()), outer), area));
 }
 
 void CentreOverWindow(QWidget* dialog, const QWidget* owner) {

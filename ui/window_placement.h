@@ -19,6 +19,10 @@ void CentreOnScreenWithMouse(QWidget* window);
 /// owner's screen where it would reach past an edge; without an owner, as CentreOnScreenWithMouse.
 void CentreOverWindow(QWidget* dialog, const QWidget* owner);
 
+/// Moves the top-level `window` beside `owner` (right of it where the owner's screen has room, else
+/// left of it, else at the screen's left edge), its top at the owner's, within the screen.
+void PlaceBesideWindow(QWidget* window, const QWidget* owner);
+
 /// Moves the top-level `window` so that it is centred on `centre` and lies within `area` (a
 /// screen's available area), made smaller first where it is larger than `area` and its minimum
 /// size allows; a window made lower gains the width of a vertical scroll bar where it may.

@@ -73,7 +73,7 @@ class EngineResultsPanelTest : public QObject {
     EngineProcess engine(FakeEngine(folder, "******\\r\\n******\\r\\n 0.512\\r\\n 80.00\\r\\n***************\\r\\n"));
     MessageBoxCatcher messages;
     ShowResultsOf(engine, kPaletteRed);
-    QCOMPARE(Texts(), (QStringList{EngineResultsPanel::kNotAvailableText, "0.512", EngineResultsPanel::kNotAvailableText}));
+    QCOMPARE(Texts(), (QStringList{EngineResultsPanel::NotAvailableText(), "0.512", EngineResultsPanel::NotAvailableText()}));
     QCOMPARE(messages.texts, QStringList());
   }
 

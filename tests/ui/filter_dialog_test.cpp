@@ -178,6 +178,21 @@ class FilterDialogTest : public QObject {
     QCOMPARE(catcher.texts.size(), 3);
   }
 
+  void LongDescriptionLeavesTheFileListReadable() {
+    WorkingFolder folder(false);
+    QFile tin(QStringLiteral(KESTRIX_DELIVERED_DATA "/Sn.ele"));
+    QVERIFY(tin.open(QIODevice::ReadOnly));
+    QByteArray text = tin.readAll();
+    text.replace(0, text.indexOf('\n'), QByteArray("A tin foil from a long-forgotten supplier, ").repeated(8));
+    WriteText(folder, "Long.ele", text);
+    Bench bench;
+    bench.dialog.PrepareAndShow();
+    ClickFile(bench.File1(), "Long.ele");
+    QApplication::processEvents();
+    QVERIFY2(bench.File1()->width() >= 160, qPrintable(QString::number(bench.File1()->width())));
+    QVERIFY(bench.dialog.width() <= 1024);
+  }
+
   void NegativeThicknessIsRefusedNamingTheBox() {
     WorkingFolder folder(false);
     CopyDelivered(folder, "Cu.ele");

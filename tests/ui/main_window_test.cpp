@@ -227,6 +227,30 @@ class MainWindowTest : public QObject {
     QVERIFY(!Form2().isVisible());
   }
 
+  void TabReachesTheGraphWhoseArrowsSwitchTheCursorOnWithAFocusFrame() {
+    GraphDraw();
+    Form2().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form2()));
+    Box("Text1")->setFocus();
+    const QImage unfocused = Graph().grab().toImage();
+    for (int k = 0; k < 60 && QApplication::focusWidget() != &Graph(); ++k) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), &Graph());
+    QVERIFY(Graph().grab().toImage() != unfocused);
+    QVERIFY(!Graph().CursorActive());
+    QTest::keyClick(&Graph(), Qt::Key_Right);
+    QVERIFY(Graph().CursorActive());
+    QVERIFY(!Box("Text6")->text().isEmpty());
+  }
+
+  void ColourNamesAreReadableOnTheirPanel() {
+    // CYAN and GREEN in their dark partners on the light cyan panel; the others as drawn
+    QCOMPARE(Child<QRadioButton>(Form2(), "Option5")->palette().color(QPalette::WindowText), QColor(0, 128, 128));
+    QCOMPARE(Child<QRadioButton>(Form2(), "Option3")->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+    QCOMPARE(Child<QRadioButton>(Form2(), "Option1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  }
+
   void PictureButtonShowsAFocusFrame() {
     Form2().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&Form2()));

@@ -18,6 +18,7 @@
 #include "filter_list_panel.h"
 #include "quality_window.h"
 #include "ui_test_support.h"
+#include "window_placement.h"
 
 using namespace kestrix;
 using kestrix::test::Child;
@@ -132,11 +133,38 @@ class QualityWindowTest : public QObject {
     QVERIFY2(ShowsRounded(shown->text(), atOneMetre), qPrintable(shown->text()));
     QCOMPARE(CopiedValue(bench.window->FiguresText(), "空気カーマ (1 mAs あたり)").toDouble(), atOneMetre);
 
-    distance->setText("200");  // twice as far: a quarter, by the inverse square
+    QCOMPARE(distance->text(), QStringLiteral("1000"));  // millimetres, as kestrix-cli and Python take it
+    distance->setText("2000");  // twice as far: a quarter, by the inverse square
     QVERIFY2(ShowsRounded(shown->text(), atOneMetre / 4), qPrintable(shown->text()));
+    auto* note = Child<QLabel>(*bench.window, "DistanceNote");
+    QVERIFY(note->text().isEmpty());
     distance->setText("-5");
     QCOMPARE(shown->text(), QStringLiteral("－"));
     QVERIFY(shown->toolTip().contains(QStringLiteral("正の数")));
+    QVERIFY2(note->text().contains(QStringLiteral("「-5」は正の数ではありません")), qPrintable(note->text()));
+    distance->setText("abc");
+    QVERIFY2(note->text().contains(QStringLiteral("「abc」は数ではありません")), qPrintable(note->text()));
+    distance->setText(QStringLiteral("２０００"));  // full-width digits
+    QVERIFY2(ShowsRounded(shown->text(), atOneMetre / 4), qPrintable(shown->text()));
+    QVERIFY(note->text().isEmpty());
+  }
+
+  void OpensBesideTheMainWindowAndDropsStaleMessages() {
+    Bench bench;
+    bench.window->hide();
+    CentreOnScreenWithMouse(&bench.program.window);  // as the start screen opens it
+    Child<QToolButton>(bench.program.window, "QualityCommand")->click();
+    const QRect graphDraw(Child<QPushButton>(bench.program.window, "Command1")->mapToGlobal(QPoint(0, 0)),
+                          Child<QPushButton>(bench.program.window, "Command1")->size());
+    QVERIFY(!bench.window->frameGeometry().intersects(graphDraw));
+    QVERIFY(bench.window->windowFlags().testFlag(Qt::Tool));  // kept above the main window
+    bench.Box("Text1")->setText("120");
+    bench.Fit(1, 0, "7");
+    auto* fitLabel = Child<QLabel>(*bench.window, "FitLabel");
+    QVERIFY(!fitLabel->text().isEmpty());
+    bench.Fit(1, 0, "4.5");  // out of reach: refused
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY(fitLabel->text().isEmpty());
   }
 
   void FiguresAndCopiedTextMatchTheCommandLine() {

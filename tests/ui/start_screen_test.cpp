@@ -83,6 +83,22 @@ class StartScreenTest : public QObject {
             Form2().frameGeometry().width() > screen.width());
   }
 
+  void FocusStartsOnTheFirstModelAndTabRunsDown() {
+    Form4().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&Form4()));
+    auto* first = Child<QPushButton>(Form4(), "Command1");
+    QCOMPARE(QApplication::focusWidget(), first);  // Enter right after the start never quits
+    QStringList order{first->objectName()};
+    for (int k = 0; k < 3; ++k) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order.last(), QStringLiteral("Command3"));  // the exit comes last
+    QList<int> tops;
+    for (int k = 0; k < 3; ++k) tops << Child<QPushButton>(Form4(), qPrintable(order[k]))->y();
+    QVERIFY2(tops[0] < tops[1] && tops[1] < tops[2], qPrintable(order.join(' ')));
+  }
+
   void PictureIsDrawnAtItsFullSize() {
     const QImage picture = DrawStartPicture();
     QCOMPARE(picture.size(), QSize(816, 612));

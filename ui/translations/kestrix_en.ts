@@ -1,0 +1,1358 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name></name>
+    <message id="データ保存">
+        <location filename="../data_export_dialog.cpp" line="80"/>
+        <source></source>
+        <translation>Data Save</translation>
+    </message>
+    <message id="データ区切り">
+        <location filename="../data_export_dialog.cpp" line="89"/>
+        <source></source>
+        <translation>Separator</translation>
+    </message>
+    <message id="カンマ区切り (拡張子 csv)">
+        <location filename="../data_export_dialog.cpp" line="90"/>
+        <source></source>
+        <translation>Comma (extension csv)</translation>
+    </message>
+    <message id="スペース区切り (拡張子 dat)">
+        <location filename="../data_export_dialog.cpp" line="91"/>
+        <source></source>
+        <translation>Space (extension dat)</translation>
+    </message>
+    <message id="光子エネルギー単位">
+        <location filename="../data_export_dialog.cpp" line="92"/>
+        <source></source>
+        <translation>Photon energy unit</translation>
+    </message>
+    <message id="相対フルエンス (光子数) ">
+        <location filename="../data_export_dialog.cpp" line="95"/>
+        <source></source>
+        <translation>Relative fluence (photons) </translation>
+    </message>
+    <message id="最大値を 1 として正規化">
+        <location filename="../data_export_dialog.cpp" line="96"/>
+        <source></source>
+        <translation>Normalised to a maximum of 1</translation>
+    </message>
+    <message id="全光子数を 1 として正規化">
+        <location filename="../data_export_dialog.cpp" line="97"/>
+        <source></source>
+        <translation>Normalised to a total of 1</translation>
+    </message>
+    <message id="数値表示形式">
+        <location filename="../data_export_dialog.cpp" line="98"/>
+        <source></source>
+        <translation>Number format</translation>
+    </message>
+    <message id="光子エネルギー">
+        <location filename="../data_export_dialog.cpp" line="101"/>
+        <location filename="../graph_picture.cpp" line="69"/>
+        <source></source>
+        <translation>Photon energy</translation>
+    </message>
+    <message id="実数表示">
+        <location filename="../data_export_dialog.cpp" line="102"/>
+        <location filename="../data_export_dialog.cpp" line="105"/>
+        <source></source>
+        <translation>Fixed point</translation>
+    </message>
+    <message id="指数表示">
+        <location filename="../data_export_dialog.cpp" line="103"/>
+        <location filename="../data_export_dialog.cpp" line="106"/>
+        <source></source>
+        <translation>Exponent</translation>
+    </message>
+    <message id="相対フルエンス">
+        <location filename="../data_export_dialog.cpp" line="104"/>
+        <source></source>
+        <translation>Relative fluence</translation>
+    </message>
+    <message id="表示">
+        <location filename="../data_export_dialog.cpp" line="114"/>
+        <source></source>
+        <translation>Show</translation>
+    </message>
+    <message id="ファイルに保存する内容">
+        <location filename="../data_export_dialog.cpp" line="123"/>
+        <source></source>
+        <translation>Contents of the file</translation>
+    </message>
+    <message id="最後に計算した光子数スペクトルデータをファイルに保存します">
+        <location filename="../data_export_dialog.cpp" line="125"/>
+        <source></source>
+        <translation>Saves the photon spectrum of the last calculation to a file</translation>
+    </message>
+    <message id="保存形式を選択して下さい">
+        <location filename="../data_export_dialog.cpp" line="126"/>
+        <source></source>
+        <translation>Choose the format</translation>
+    </message>
+    <message id="保存フォルダを指定して下さい">
+        <location filename="../data_export_dialog.cpp" line="138"/>
+        <source></source>
+        <translation>Choose the folder</translation>
+    </message>
+    <message id="既存ファイル (.csv  and  .dat)">
+        <location filename="../data_export_dialog.cpp" line="141"/>
+        <source></source>
+        <translation>Existing files (.csv  and  .dat)</translation>
+    </message>
+    <message id="保存ファイル名（拡張子なしで入力）">
+        <location filename="../data_export_dialog.cpp" line="143"/>
+        <source></source>
+        <translation>File name (without extension)</translation>
+    </message>
+    <message id="保存">
+        <location filename="../data_export_dialog.cpp" line="149"/>
+        <source></source>
+        <translation>Save</translation>
+    </message>
+    <message id="スペクトルデータを表示できません。">
+        <location filename="../data_export_dialog.cpp" line="204"/>
+        <source></source>
+        <translation>The spectrum data cannot be shown.</translation>
+    </message>
+    <message id="ファイル名を入力して下さい">
+        <location filename="../data_export_dialog.cpp" line="218"/>
+        <location filename="../image_export_dialog.cpp" line="110"/>
+        <source></source>
+        <translation>Enter a file name</translation>
+    </message>
+    <message id="ファイル名に使えない文字が含まれています。">
+        <location filename="../data_export_dialog.cpp" line="222"/>
+        <location filename="../image_export_dialog.cpp" line="114"/>
+        <source></source>
+        <translation>The file name holds characters a file name cannot have.</translation>
+    </message>
+    <message id="データを保存できませんでした。">
+        <location filename="../data_export_dialog.cpp" line="236"/>
+        <source></source>
+        <translation>The data could not be saved.</translation>
+    </message>
+    <message id="データを ">
+        <location filename="../data_export_dialog.cpp" line="242"/>
+        <source></source>
+        <translation>Data saved to </translation>
+    </message>
+    <message id=" に保存しました">
+        <location filename="../data_export_dialog.cpp" line="242"/>
+        <source></source>
+        <translation>.</translation>
+    </message>
+    <message id="起動に時間がかかりすぎました。">
+        <location filename="../engine_process.cpp" line="23"/>
+        <source></source>
+        <translation>Starting took too long.</translation>
+    </message>
+    <message id="プログラムが見つかりません。">
+        <location filename="../engine_process.cpp" line="24"/>
+        <source></source>
+        <translation>The program is not there.</translation>
+    </message>
+    <message id="プログラムを実行できません (実行の許可がないか、壊れています)。">
+        <location filename="../engine_process.cpp" line="25"/>
+        <source></source>
+        <translation>The program cannot be run (no permission to run it, or it is damaged).</translation>
+    </message>
+    <message id="光子がありません">
+        <location filename="../engine_results_panel.cpp" line="56"/>
+        <source></source>
+        <translation>no photons</translation>
+    </message>
+    <message id="5.5 keV 以上の空気カーマがありません">
+        <location filename="../engine_results_panel.cpp" line="57"/>
+        <source></source>
+        <translation>no air kerma at 5.5 keV or above</translation>
+    </message>
+    <message id="100 mm を超えます">
+        <location filename="../engine_results_panel.cpp" line="60"/>
+        <location filename="../engine_results_panel.cpp" line="62"/>
+        <source></source>
+        <translation>beyond 100 mm</translation>
+    </message>
+    <message id="第1半価層がありません">
+        <location filename="../engine_results_panel.cpp" line="61"/>
+        <source></source>
+        <translation>no first half-value layer</translation>
+    </message>
+    <message id="第2半価層がありません">
+        <location filename="../engine_results_panel.cpp" line="63"/>
+        <source></source>
+        <translation>no second half-value layer</translation>
+    </message>
+    <message id="範囲外">
+        <location filename="../engine_results_panel.cpp" line="75"/>
+        <source></source>
+        <translation>n/a</translation>
+    </message>
+    <message id="半価層，実効エネルギーを表示">
+        <location filename="../engine_results_panel.cpp" line="90"/>
+        <source></source>
+        <translation>Show the half-value layers and effective energies</translation>
+    </message>
+    <message id="第1半価層 (Al)">
+        <location filename="../engine_results_panel.cpp" line="123"/>
+        <location filename="../quality_window.cpp" line="57"/>
+        <source></source>
+        <translation>First HVL (Al)</translation>
+    </message>
+    <message id="第2半価層 (Al)">
+        <location filename="../engine_results_panel.cpp" line="123"/>
+        <location filename="../quality_window.cpp" line="59"/>
+        <source></source>
+        <translation>Second HVL (Al)</translation>
+    </message>
+    <message id="均等度 (Al, HVL1/HVL2)">
+        <location filename="../engine_results_panel.cpp" line="123"/>
+        <location filename="../quality_window.cpp" line="60"/>
+        <source></source>
+        <translation>Homogeneity (Al, HVL1/HVL2)</translation>
+    </message>
+    <message id="第1半価層 (Cu)">
+        <location filename="../engine_results_panel.cpp" line="124"/>
+        <location filename="../quality_window.cpp" line="62"/>
+        <source></source>
+        <translation>First HVL (Cu)</translation>
+    </message>
+    <message id="第2半価層 (Cu)">
+        <location filename="../engine_results_panel.cpp" line="124"/>
+        <location filename="../quality_window.cpp" line="64"/>
+        <source></source>
+        <translation>Second HVL (Cu)</translation>
+    </message>
+    <message id="均等度 (Cu, HVL1/HVL2)">
+        <location filename="../engine_results_panel.cpp" line="124"/>
+        <location filename="../quality_window.cpp" line="65"/>
+        <source></source>
+        <translation>Homogeneity (Cu, HVL1/HVL2)</translation>
+    </message>
+    <message id="平均エネルギー (フルエンス加重)">
+        <location filename="../engine_results_panel.cpp" line="125"/>
+        <location filename="../quality_window.cpp" line="68"/>
+        <source></source>
+        <translation>Mean energy (fluence-weighted)</translation>
+    </message>
+    <message id="平均エネルギー (空気カーマ加重)">
+        <location filename="../engine_results_panel.cpp" line="125"/>
+        <location filename="../quality_window.cpp" line="69"/>
+        <source></source>
+        <translation>Mean energy (air-kerma-weighted)</translation>
+    </message>
+    <message id="前回の計算の線質">
+        <location filename="../engine_results_panel.cpp" line="126"/>
+        <location filename="../quality_window.cpp" line="210"/>
+        <source></source>
+        <translation>Beam quality of the last calculation</translation>
+    </message>
+    <message id="半価層の計算 (Quillon) はまだ実行されていません。">
+        <location filename="../engine_results_panel.cpp" line="171"/>
+        <source></source>
+        <translation>The half-value-layer engine (Quillon) has not run yet.</translation>
+    </message>
+    <message id="半価層の計算 (Quillon) がまだ終わっていません。">
+        <location filename="../engine_results_panel.cpp" line="174"/>
+        <source></source>
+        <translation>The half-value-layer engine (Quillon) has not finished yet.</translation>
+    </message>
+    <message id="しばらくしてからもう一度押して下さい。">
+        <location filename="../engine_results_panel.cpp" line="174"/>
+        <source></source>
+        <translation>Press again in a moment.</translation>
+    </message>
+    <message id="半価層の計算プログラム (Quillon) を起動できませんでした。">
+        <location filename="../engine_results_panel.cpp" line="177"/>
+        <location filename="../main_window.cpp" line="539"/>
+        <source></source>
+        <translation>The half-value-layer engine (Quillon) could not be started.</translation>
+    </message>
+    <message id="半価層の計算 (Quillon) が異常終了しました。結果はありません。">
+        <location filename="../engine_results_panel.cpp" line="194"/>
+        <source></source>
+        <translation>The half-value-layer engine (Quillon) crashed. There are no results.</translation>
+    </message>
+    <message id="半価層の計算 (Quillon) がエラーで終了しました。結果はありません。">
+        <location filename="../engine_results_panel.cpp" line="195"/>
+        <source></source>
+        <translation>The half-value-layer engine (Quillon) ended with an error. There are no results.</translation>
+    </message>
+    <message id="終了コード ">
+        <location filename="../engine_results_panel.cpp" line="203"/>
+        <source></source>
+        <translation>exit code </translation>
+    </message>
+    <message id="半価層の計算の結果ファイルがありません。">
+        <location filename="../engine_results_panel.cpp" line="221"/>
+        <source></source>
+        <translation>The engine's result file is not there.</translation>
+    </message>
+    <message id="半価層の計算の結果ファイルを読めません。">
+        <location filename="../engine_results_panel.cpp" line="228"/>
+        <source></source>
+        <translation>The engine's result file cannot be read.</translation>
+    </message>
+    <message id="Ｘ線管電圧">
+        <location filename="../entry_review.cpp" line="39"/>
+        <location filename="../quality_window.cpp" line="444"/>
+        <source></source>
+        <translation>Tube voltage</translation>
+    </message>
+    <message id="ターゲット角度">
+        <location filename="../entry_review.cpp" line="40"/>
+        <location filename="../main_window.cpp" line="238"/>
+        <location filename="../quality_window.cpp" line="445"/>
+        <source></source>
+        <translation>Target angle</translation>
+    </message>
+    <message id="固有ろ過 (ベリリウム)">
+        <location filename="../entry_review.cpp" line="41"/>
+        <location filename="../quality_window.cpp" line="447"/>
+        <source></source>
+        <translation>Inherent filtration (beryllium)</translation>
+    </message>
+    <message id="固有ろ過 (アルミ当量)">
+        <location filename="../entry_review.cpp" line="42"/>
+        <location filename="../quality_window.cpp" line="167"/>
+        <location filename="../quality_window.cpp" line="448"/>
+        <source></source>
+        <translation>Inherent filtration (Al equivalent)</translation>
+    </message>
+    <message id="アルミ付加フィルタ">
+        <location filename="../entry_review.cpp" line="43"/>
+        <location filename="../main_window.cpp" line="242"/>
+        <location filename="../quality_window.cpp" line="169"/>
+        <location filename="../quality_window.cpp" line="449"/>
+        <source></source>
+        <translation>Added Al filter</translation>
+    </message>
+    <message id="銅付加フィルタ">
+        <location filename="../entry_review.cpp" line="44"/>
+        <location filename="../main_window.cpp" line="243"/>
+        <location filename="../quality_window.cpp" line="168"/>
+        <location filename="../quality_window.cpp" line="450"/>
+        <source></source>
+        <translation>Added Cu filter</translation>
+    </message>
+    <message id="「">
+        <location filename="../entry_review.cpp" line="64"/>
+        <location filename="../entry_review.cpp" line="84"/>
+        <source></source>
+        <translation>“</translation>
+    </message>
+    <message id="」に負の値は入力できません。0 以上の値を入力して下さい。">
+        <location filename="../entry_review.cpp" line="65"/>
+        <source></source>
+        <translation>” cannot be negative. Enter 0 or more.</translation>
+    </message>
+    <message id="「ターゲット角度」が空です。">
+        <location filename="../entry_review.cpp" line="73"/>
+        <source></source>
+        <translation>“Target angle” is empty. </translation>
+    </message>
+    <message id="「ターゲット角度」の「">
+        <location filename="../entry_review.cpp" line="74"/>
+        <source></source>
+        <translation>“Target angle”: “</translation>
+    </message>
+    <message id="」は数ではありません。">
+        <location filename="../entry_review.cpp" line="74"/>
+        <location filename="../quality_window.cpp" line="480"/>
+        <source></source>
+        <translation>” is not a number. </translation>
+    </message>
+    <message id="角度を度の数で入力して下さい。">
+        <location filename="../entry_review.cpp" line="75"/>
+        <source></source>
+        <translation>Enter the angle in degrees.</translation>
+    </message>
+    <message id="」が空のため、">
+        <location filename="../entry_review.cpp" line="85"/>
+        <source></source>
+        <translation>” is empty, so </translation>
+    </message>
+    <message id="」の「">
+        <location filename="../entry_review.cpp" line="86"/>
+        <source></source>
+        <translation>”: “</translation>
+    </message>
+    <message id="」は数ではないため、">
+        <location filename="../entry_review.cpp" line="87"/>
+        <source></source>
+        <translation>” is not a number, so </translation>
+    </message>
+    <message id=" で計算しました。">
+        <location filename="../entry_review.cpp" line="89"/>
+        <source></source>
+        <translation> was used.</translation>
+    </message>
+    <message id="Ｘ線管電圧 ">
+        <location filename="../entry_review.cpp" line="99"/>
+        <source></source>
+        <translation>Tube voltage </translation>
+    </message>
+    <message id=" kV は上限の ">
+        <location filename="../entry_review.cpp" line="100"/>
+        <source></source>
+        <translation> kV is above the maximum of </translation>
+    </message>
+    <message id=" kV は下限の ">
+        <location filename="../entry_review.cpp" line="100"/>
+        <source></source>
+        <translation> kV is at or below the minimum of </translation>
+    </message>
+    <message id=" kV を超えるため、">
+        <location filename="../entry_review.cpp" line="102"/>
+        <source></source>
+        <translation> kV, so </translation>
+    </message>
+    <message id=" kV 以下のため、">
+        <location filename="../entry_review.cpp" line="102"/>
+        <source></source>
+        <translation> kV, so </translation>
+    </message>
+    <message id=" kV で計算しました。">
+        <location filename="../entry_review.cpp" line="103"/>
+        <source></source>
+        <translation> kV was used.</translation>
+    </message>
+    <message id="固有ろ過 (ベリリウム + アルミ当量) が 0 のため、ベリリウム 0 mm、アルミ当量 0.5 mm で計算しました。">
+        <location filename="../entry_review.cpp" line="109"/>
+        <source></source>
+        <translation>The inherent filtration (beryllium + Al equivalent) is 0, so beryllium 0 mm and Al equivalent 0.5 mm were used.</translation>
+    </message>
+    <message id="ファイルがないか、読めません。">
+        <location filename="../failure_texts.cpp" line="23"/>
+        <location filename="../failure_texts.cpp" line="55"/>
+        <source></source>
+        <translation>The file is not there or cannot be read.</translation>
+    </message>
+    <message id="ファイルが空です。">
+        <location filename="../failure_texts.cpp" line="25"/>
+        <source></source>
+        <translation>The file is empty.</translation>
+    </message>
+    <message id="1 行目の材質名の後に、密度とデータ行数の 2 つの数値がありません。">
+        <location filename="../failure_texts.cpp" line="27"/>
+        <source></source>
+        <translation>Line 1 lacks the two numbers after the material name: density and number of data lines.</translation>
+    </message>
+    <message id="データ行数が 2～120 の整数ではありません。">
+        <location filename="../failure_texts.cpp" line="29"/>
+        <source></source>
+        <translation>The number of data lines is not a whole number from 2 to 120.</translation>
+    </message>
+    <message id="数値が足りません。データの %1 行目の途中でファイルが終わっています。">
+        <location filename="../failure_texts.cpp" line="31"/>
+        <source></source>
+        <translation>Numbers are missing: the file ends within data line %1.</translation>
+    </message>
+    <message id="数値でない項目があります。">
+        <location filename="../failure_texts.cpp" line="33"/>
+        <location filename="../failure_texts.cpp" line="59"/>
+        <location filename="../failure_texts.cpp" line="96"/>
+        <source></source>
+        <translation>An item is not a number.</translation>
+    </message>
+    <message id="密度が正の数ではありません。">
+        <location filename="../failure_texts.cpp" line="35"/>
+        <source></source>
+        <translation>The density is not a positive number.</translation>
+    </message>
+    <message id="エネルギーが小さい順に並んでいません (データの %1 行目)。">
+        <location filename="../failure_texts.cpp" line="37"/>
+        <source></source>
+        <translation>The energies are not in rising order (data line %1).</translation>
+    </message>
+    <message id="最初のエネルギーが 0.001 MeV より大きく、1 keV の値が求められません。">
+        <location filename="../failure_texts.cpp" line="39"/>
+        <source></source>
+        <translation>The first energy is above 0.001 MeV, so there is no value at 1 keV.</translation>
+    </message>
+    <message id="最後のエネルギーが 0.5 MeV 以下で、500 keV の値が求められません。">
+        <location filename="../failure_texts.cpp" line="41"/>
+        <source></source>
+        <translation>The last energy is 0.5 MeV or less, so there is no value at 500 keV.</translation>
+    </message>
+    <message id="データの %1 行目のエネルギーが正の数ではありません。">
+        <location filename="../failure_texts.cpp" line="43"/>
+        <source></source>
+        <translation>The energy of data line %1 is not a positive number.</translation>
+    </message>
+    <message id="データの %1 行目の減弱係数の合計が正の数ではありません。">
+        <location filename="../failure_texts.cpp" line="45"/>
+        <source></source>
+        <translation>The attenuation coefficients of data line %1 do not add up to a positive number.</translation>
+    </message>
+    <message id="減弱係数が大きすぎて計算できません。">
+        <location filename="../failure_texts.cpp" line="47"/>
+        <source></source>
+        <translation>The attenuation coefficients are too large to compute with.</translation>
+    </message>
+    <message id="ファイルの内容が正しくありません。">
+        <location filename="../failure_texts.cpp" line="49"/>
+        <location filename="../failure_texts.cpp" line="63"/>
+        <source></source>
+        <translation>The file's contents are not valid.</translation>
+    </message>
+    <message id="表が途中で終わっています (1000 行に 6 個ずつの数値が必要です)。">
+        <location filename="../failure_texts.cpp" line="57"/>
+        <source></source>
+        <translation>The table ends early (it needs 1000 lines of 6 numbers).</translation>
+    </message>
+    <message id="%1 行目の値が表として正しくありません (エネルギーの順序、係数の値、空行)。">
+        <location filename="../failure_texts.cpp" line="61"/>
+        <source></source>
+        <translation>Line %1 is not a valid table line (energy order, coefficient value or blank line).</translation>
+    </message>
+    <message id="減弱係数テーブルが読み込まれていません。">
+        <location filename="../failure_texts.cpp" line="71"/>
+        <source></source>
+        <translation>No attenuation table is loaded.</translation>
+    </message>
+    <message id="管電圧 %1 kV が 30～300 kV の範囲外です。">
+        <location filename="../failure_texts.cpp" line="73"/>
+        <source></source>
+        <translation>The tube voltage %1 kV lies outside 30 to 300 kV.</translation>
+    </message>
+    <message id="ターゲット角度 %1 度は使えません。0 度より大きく 180 度より小さい角度を入力して下さい。">
+        <location filename="../failure_texts.cpp" line="75"/>
+        <source></source>
+        <translation>A target angle of %1 degrees cannot be used. Enter an angle above 0 and below 180 degrees.</translation>
+    </message>
+    <message id="%1 keV でスペクトルの値が大きすぎて計算できません。フィルターの厚さを確かめて下さい。">
+        <location filename="../failure_texts.cpp" line="78"/>
+        <source></source>
+        <translation>At %1 keV the spectrum is too large to compute. Check the filter thicknesses.</translation>
+    </message>
+    <message id="すべてのエネルギーでＸ線が吸収されてしまいます。ろ過を減らすか、ターゲット角度を大きくして下さい (角度が小さいとターゲット自身がＸ線を吸収します)。">
+        <location filename="../failure_texts.cpp" line="81"/>
+        <source></source>
+        <translation>The X-rays are absorbed at every energy. Reduce the filtration or increase the target angle (at a small angle the target itself absorbs the X-rays).</translation>
+    </message>
+    <message id="入力された条件では計算できません。">
+        <location filename="../failure_texts.cpp" line="83"/>
+        <source></source>
+        <translation>These inputs cannot be computed.</translation>
+    </message>
+    <message id="全光子数が 0 のため、全光子数を 1 とする正規化ができません。">
+        <location filename="../failure_texts.cpp" line="90"/>
+        <source></source>
+        <translation>The total photon number is 0, so it cannot be normalised to 1.</translation>
+    </message>
+    <message id="ファイルがありません。">
+        <location filename="../failure_texts.cpp" line="93"/>
+        <source></source>
+        <translation>The file is not there.</translation>
+    </message>
+    <message id="ファイルを読めません。">
+        <location filename="../failure_texts.cpp" line="93"/>
+        <location filename="../failure_texts.cpp" line="99"/>
+        <source></source>
+        <translation>The file cannot be read.</translation>
+    </message>
+    <message id="ファイルが途中で終わっているか、読めません。">
+        <location filename="../failure_texts.cpp" line="97"/>
+        <source></source>
+        <translation>The file ends early or cannot be read.</translation>
+    </message>
+    <message id="保存する内容を作れませんでした。">
+        <location filename="../failure_texts.cpp" line="104"/>
+        <location filename="../failure_texts.cpp" line="107"/>
+        <source></source>
+        <translation>The contents to save could not be made.</translation>
+    </message>
+    <message id="書き込みの許可がありません。">
+        <location filename="../failure_texts.cpp" line="114"/>
+        <source></source>
+        <translation>No permission to write.</translation>
+    </message>
+    <message id="読み取り専用のファイルシステムです。">
+        <location filename="../failure_texts.cpp" line="116"/>
+        <source></source>
+        <translation>The file system is read-only.</translation>
+    </message>
+    <message id="ディスクの空き容量が足りません。">
+        <location filename="../failure_texts.cpp" line="121"/>
+        <source></source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message id="ファイル名が長すぎます。">
+        <location filename="../failure_texts.cpp" line="123"/>
+        <source></source>
+        <translation>The file name is too long.</translation>
+    </message>
+    <message id="保存先のフォルダがありません。">
+        <location filename="../failure_texts.cpp" line="126"/>
+        <source></source>
+        <translation>The folder to save in is not there.</translation>
+    </message>
+    <message id="同じ名前のフォルダがあります。">
+        <location filename="../failure_texts.cpp" line="128"/>
+        <source></source>
+        <translation>A folder of that name is there.</translation>
+    </message>
+    <message id="一時ファイルを作れませんでした。">
+        <location filename="../failure_texts.cpp" line="130"/>
+        <source></source>
+        <translation>The temporary file could not be made.</translation>
+    </message>
+    <message id="システムのエラーです (エラー番号 %1)。">
+        <location filename="../failure_texts.cpp" line="132"/>
+        <source></source>
+        <translation>A system error (number %1).</translation>
+    </message>
+    <message id="%1  %2 行目">
+        <location filename="../failure_texts.cpp" line="143"/>
+        <source></source>
+        <translation>%1  line %2</translation>
+    </message>
+    <message id="任意フィルター設定">
+        <location filename="../filter_dialog.cpp" line="42"/>
+        <source></source>
+        <translation>Material filter</translation>
+    </message>
+    <message id="材質">
+        <location filename="../filter_dialog.cpp" line="63"/>
+        <source></source>
+        <translation>Material</translation>
+    </message>
+    <message id="厚さ">
+        <location filename="../filter_dialog.cpp" line="65"/>
+        <source></source>
+        <translation>Thickness</translation>
+    </message>
+    <message id="フィルターの種類">
+        <location filename="../filter_dialog.cpp" line="66"/>
+        <source></source>
+        <translation>Material files</translation>
+    </message>
+    <message id="材質ファイルを読み込めません。">
+        <location filename="../filter_dialog.cpp" line="129"/>
+        <location filename="../filter_dialog.cpp" line="196"/>
+        <source></source>
+        <translation>The material file cannot be read.</translation>
+    </message>
+    <message id="フィルター材質が未選択です。">
+        <location filename="../filter_dialog.cpp" line="155"/>
+        <source></source>
+        <translation>No filter material is chosen.</translation>
+    </message>
+    <message id="フィルターの厚さを入力して下さい。">
+        <location filename="../filter_dialog.cpp" line="159"/>
+        <source></source>
+        <translation>Enter the filter's thickness.</translation>
+    </message>
+    <message id="フィルターの厚さ「">
+        <location filename="../filter_dialog.cpp" line="165"/>
+        <source></source>
+        <translation>The filter thickness “</translation>
+    </message>
+    <message id="」は数ではありません。厚さを mm で入力して下さい。">
+        <location filename="../filter_dialog.cpp" line="166"/>
+        <source></source>
+        <translation>” is not a number. Enter the thickness in mm.</translation>
+    </message>
+    <message id="任意材質フィルタは３種類まで設定できます。">
+        <location filename="../filter_dialog.cpp" line="172"/>
+        <source></source>
+        <translation>Up to three material filters can be set.</translation>
+    </message>
+    <message id="フィルターの厚さが大きすぎます。">
+        <location filename="../filter_dialog.cpp" line="179"/>
+        <source></source>
+        <translation>The filter thickness is too large.</translation>
+    </message>
+    <message id="「厚さ」に負の値は入力できません。0 以上の値を入力して下さい。">
+        <location filename="../filter_dialog.cpp" line="184"/>
+        <source></source>
+        <translation>“Thickness” cannot be negative. Enter 0 or more.</translation>
+    </message>
+    <message id="相対照射線量">
+        <location filename="../graph_picture.cpp" line="29"/>
+        <source></source>
+        <translation>Rel. exposure</translation>
+    </message>
+    <message id="相対エネルギー">
+        <location filename="../graph_picture.cpp" line="30"/>
+        <source></source>
+        <translation>Rel. energy</translation>
+    </message>
+    <message id="相対光子数">
+        <location filename="../graph_picture.cpp" line="33"/>
+        <source></source>
+        <translation>Rel. photons</translation>
+    </message>
+    <message id="表示されたスペクトルの画像を">
+        <location filename="../image_export_dialog.cpp" line="71"/>
+        <source></source>
+        <translation>Saves the picture of the spectra shown</translation>
+    </message>
+    <message id="ファイル名（拡張子なしで入力）">
+        <location filename="../image_export_dialog.cpp" line="72"/>
+        <source></source>
+        <translation>File name (without extension)</translation>
+    </message>
+    <message id="ビットマップ形式で保存します">
+        <location filename="../image_export_dialog.cpp" line="74"/>
+        <source></source>
+        <translation>as a bitmap</translation>
+    </message>
+    <message id="画像を保存できませんでした。">
+        <location filename="../image_export_dialog.cpp" line="125"/>
+        <source></source>
+        <translation>The picture could not be saved.</translation>
+    </message>
+    <message id="グラフをBMP画像として保存しました。">
+        <location filename="../image_export_dialog.cpp" line="129"/>
+        <source></source>
+        <translation>The graph was saved as a BMP picture.</translation>
+    </message>
+    <message id="スペクトル表示">
+        <location filename="../main_window.cpp" line="197"/>
+        <source></source>
+        <translation>Spectrum</translation>
+    </message>
+    <message id="表示形式">
+        <location filename="../main_window.cpp" line="198"/>
+        <source></source>
+        <translation>Quantity</translation>
+    </message>
+    <message id="光子数">
+        <location filename="../main_window.cpp" line="200"/>
+        <source></source>
+        <translation>Photons</translation>
+    </message>
+    <message id="照射線量">
+        <location filename="../main_window.cpp" line="200"/>
+        <source></source>
+        <translation>Exposure</translation>
+    </message>
+    <message id="エネルギー">
+        <location filename="../main_window.cpp" line="200"/>
+        <source></source>
+        <translation>Energy</translation>
+    </message>
+    <message id="光子束スペクトル">
+        <location filename="../main_window.cpp" line="201"/>
+        <source></source>
+        <translation>Photon fluence spectrum</translation>
+    </message>
+    <message id="照射線量スペクトル">
+        <location filename="../main_window.cpp" line="201"/>
+        <source></source>
+        <translation>Exposure spectrum</translation>
+    </message>
+    <message id="エネルギー束スペクトル">
+        <location filename="../main_window.cpp" line="201"/>
+        <source></source>
+        <translation>Energy fluence spectrum</translation>
+    </message>
+    <message id="照 射 条 件">
+        <location filename="../main_window.cpp" line="216"/>
+        <source></source>
+        <translation>Exposure conditions</translation>
+    </message>
+    <message id="整流方式">
+        <location filename="../main_window.cpp" line="217"/>
+        <location filename="../quality_window.cpp" line="446"/>
+        <source></source>
+        <translation>Waveform</translation>
+    </message>
+    <message id="定電圧">
+        <location filename="../main_window.cpp" line="219"/>
+        <location filename="../quality_window.cpp" line="143"/>
+        <source></source>
+        <translation>Constant</translation>
+    </message>
+    <message id="三相12ピーク">
+        <location filename="../main_window.cpp" line="219"/>
+        <location filename="../quality_window.cpp" line="143"/>
+        <source></source>
+        <translation>3-phase 12-pulse</translation>
+    </message>
+    <message id="単相全波">
+        <location filename="../main_window.cpp" line="219"/>
+        <location filename="../quality_window.cpp" line="143"/>
+        <source></source>
+        <translation>1-phase full-wave</translation>
+    </message>
+    <message id="Ｘ線管電圧(～300)">
+        <location filename="../main_window.cpp" line="237"/>
+        <source></source>
+        <translation>Tube voltage (to 300)</translation>
+    </message>
+    <message id="固有ろ過">
+        <location filename="../main_window.cpp" line="239"/>
+        <source></source>
+        <translation>Inherent</translation>
+    </message>
+    <message id="任意材質フィルタ">
+        <location filename="../main_window.cpp" line="252"/>
+        <location filename="../quality_window.cpp" line="451"/>
+        <source></source>
+        <translation>Material filters</translation>
+    </message>
+    <message id="（最大３種類）">
+        <location filename="../main_window.cpp" line="253"/>
+        <source></source>
+        <translation>(up to three)</translation>
+    </message>
+    <message id="設定">
+        <location filename="../main_window.cpp" line="256"/>
+        <location filename="../quality_window.cpp" line="260"/>
+        <source></source>
+        <translation>Set</translation>
+    </message>
+    <message id="解除">
+        <location filename="../main_window.cpp" line="258"/>
+        <source></source>
+        <translation>Remove</translation>
+    </message>
+    <message id="光子数スペクトルデータを csv 形式で 保存">
+        <location filename="../main_window.cpp" line="274"/>
+        <source></source>
+        <translation>Save the photon spectrum as csv</translation>
+    </message>
+    <message id="スタート画面に戻る">
+        <location filename="../main_window.cpp" line="287"/>
+        <source></source>
+        <translation>Back to the start screen</translation>
+    </message>
+    <message id="線質">
+        <location filename="../main_window.cpp" line="304"/>
+        <location filename="../quality_window.cpp" line="207"/>
+        <source></source>
+        <translation>Quality</translation>
+    </message>
+    <message id="線質: 半価層・実効エネルギー・均等度・平均エネルギー、標準線質、半価層からのろ過">
+        <location filename="../main_window.cpp" line="307"/>
+        <source></source>
+        <translation>Beam quality: half-value layers, effective energies, homogeneity, mean energies; standard qualities; filtration from a half-value layer</translation>
+    </message>
+    <message id="スペクトルを計算できません。">
+        <location filename="../main_window.cpp" line="479"/>
+        <location filename="../main_window.cpp" line="496"/>
+        <source></source>
+        <translation>The spectrum cannot be computed.</translation>
+    </message>
+    <message id="作業フォルダに ">
+        <location filename="../main_window.cpp" line="512"/>
+        <source></source>
+        <translation>The working folder does not take </translation>
+    </message>
+    <message id=" を書き込めないため、半価層の計算 (Quillon) は行っていません">
+        <location filename="../main_window.cpp" line="513"/>
+        <source></source>
+        <translation>, so the half-value-layer engine (Quillon) has not run</translation>
+    </message>
+    <message id="スペクトルファイルを書き込めませんでした。">
+        <location filename="../main_window.cpp" line="516"/>
+        <source></source>
+        <translation>The spectrum file could not be written.</translation>
+    </message>
+    <message id="曲線は描きますが、半価層・実効エネルギー・光子フルエンスはありません。">
+        <location filename="../main_window.cpp" line="517"/>
+        <source></source>
+        <translation>The curve is drawn, but there are no half-value layers, effective energies or fluence.</translation>
+    </message>
+    <message id="作業フォルダ ">
+        <location filename="../main_window.cpp" line="519"/>
+        <source></source>
+        <translation>The working folder </translation>
+    </message>
+    <message id=" に書き込めません: 半価層の計算 (Quillon) と Data Save はできません。書き込めるフォルダで Kestrix を起動して下さい。">
+        <location filename="../main_window.cpp" line="519"/>
+        <source></source>
+        <translation> cannot be written: no half-value layers (Quillon) and no Data Save. Start Kestrix in a writable folder.</translation>
+    </message>
+    <message id="Tucker 式で計算">
+        <location filename="../model_choices.cpp" line="18"/>
+        <source></source>
+        <translation>Tucker's formula</translation>
+    </message>
+    <message id="Tucker 式">
+        <location filename="../model_choices.cpp" line="18"/>
+        <source></source>
+        <translation>Tucker's formula</translation>
+    </message>
+    <message id="Birch 式で計算">
+        <location filename="../model_choices.cpp" line="19"/>
+        <source></source>
+        <translation>Birch's formula</translation>
+    </message>
+    <message id="Birch 式">
+        <location filename="../model_choices.cpp" line="19"/>
+        <source></source>
+        <translation>Birch's formula</translation>
+    </message>
+    <message id="物理モデルで計算">
+        <location filename="../model_choices.cpp" line="20"/>
+        <source></source>
+        <translation>Physics model</translation>
+    </message>
+    <message id="物理モデル">
+        <location filename="../model_choices.cpp" line="20"/>
+        <source></source>
+        <translation>Physics model</translation>
+    </message>
+    <message id=" モデルで計算">
+        <location filename="../model_choices.cpp" line="33"/>
+        <source></source>
+        <translation> model</translation>
+    </message>
+    <message id=" モデル">
+        <location filename="../model_choices.cpp" line="33"/>
+        <source></source>
+        <translation> model</translation>
+    </message>
+    <message id="半価層の計算 (Quillon) と同じ値: 減弱を一定の厚さ刻みで求めて補間">
+        <location filename="../quality_window.cpp" line="51"/>
+        <source></source>
+        <translation>As the engine (Quillon) gives it: attenuation in fixed thickness steps, interpolated</translation>
+    </message>
+    <message id="透過曲線の根として求めた値 (均等度はこの値から)">
+        <location filename="../quality_window.cpp" line="52"/>
+        <source></source>
+        <translation>The root of the transmission curve (the homogeneity comes from it)</translation>
+    </message>
+    <message id="第1半価層 (Al, 透過曲線)">
+        <location filename="../quality_window.cpp" line="58"/>
+        <source></source>
+        <translation>First HVL (Al, transmission curve)</translation>
+    </message>
+    <message id="空気カーマを 1/2 から 1/4 にするアルミニウムの厚さ">
+        <location filename="../quality_window.cpp" line="59"/>
+        <source></source>
+        <translation>The aluminium that takes the air kerma from 1/2 to 1/4</translation>
+    </message>
+    <message id="実効エネルギー (Al)">
+        <location filename="../quality_window.cpp" line="61"/>
+        <source></source>
+        <translation>Effective energy (Al)</translation>
+    </message>
+    <message id="第1半価層 (Cu, 透過曲線)">
+        <location filename="../quality_window.cpp" line="63"/>
+        <source></source>
+        <translation>First HVL (Cu, transmission curve)</translation>
+    </message>
+    <message id="空気カーマを 1/2 から 1/4 にする銅の厚さ">
+        <location filename="../quality_window.cpp" line="64"/>
+        <source></source>
+        <translation>The copper that takes the air kerma from 1/2 to 1/4</translation>
+    </message>
+    <message id="実効エネルギー (Cu)">
+        <location filename="../quality_window.cpp" line="66"/>
+        <source></source>
+        <translation>Effective energy (Cu)</translation>
+    </message>
+    <message id="光子フルエンス (照射線量 1 C/kg あたり)">
+        <location filename="../quality_window.cpp" line="67"/>
+        <source></source>
+        <translation>Photon fluence (per exposure of 1 C/kg)</translation>
+    </message>
+    <message id="光子/mm²">
+        <location filename="../quality_window.cpp" line="67"/>
+        <source></source>
+        <translation>photons/mm²</translation>
+    </message>
+    <message id="空気カーマ (1 mAs あたり)">
+        <location filename="../quality_window.cpp" line="70"/>
+        <source></source>
+        <translation>Air kerma (per mAs)</translation>
+    </message>
+    <message id="μGy/mAs">
+        <location filename="../quality_window.cpp" line="70"/>
+        <source></source>
+        <translation>μGy/mAs</translation>
+    </message>
+    <message id="絶対値を計算するモデル (物理モデル) で計算したときに示します">
+        <location filename="../quality_window.cpp" line="71"/>
+        <source></source>
+        <translation>Shown for a model with absolute output (the physics model)</translation>
+    </message>
+    <message id="半価層の計算 (Quillon) がこのスペクトルを扱えません">
+        <location filename="../quality_window.cpp" line="78"/>
+        <source></source>
+        <translation>The engine (Quillon) cannot take this spectrum</translation>
+    </message>
+    <message id="アルミニウム">
+        <location filename="../quality_window.cpp" line="80"/>
+        <location filename="../quality_window.cpp" line="282"/>
+        <source></source>
+        <translation>Aluminium</translation>
+    </message>
+    <message id="銅">
+        <location filename="../quality_window.cpp" line="80"/>
+        <location filename="../quality_window.cpp" line="283"/>
+        <source></source>
+        <translation>Copper</translation>
+    </message>
+    <message id="最初の厚さの刻みで空気カーマの透過率が 50 % を下回り、補間できません">
+        <location filename="../quality_window.cpp" line="85"/>
+        <source></source>
+        <translation>The air kerma falls below 50 % within the first thickness step, so there is nothing to interpolate</translation>
+    </message>
+    <message id=" 100 mm でも空気カーマの透過率が 50 % 以上です">
+        <location filename="../quality_window.cpp" line="87"/>
+        <source></source>
+        <translation> of 100 mm still lets 50 % or more of the air kerma through</translation>
+    </message>
+    <message id="の半価層がありません">
+        <location filename="../quality_window.cpp" line="90"/>
+        <source></source>
+        <translation>: no half-value layer</translation>
+    </message>
+    <message id="300 keV までに半価層に対応する減弱係数がありません">
+        <location filename="../quality_window.cpp" line="91"/>
+        <source></source>
+        <translation>No energy up to 300 keV has the layer's attenuation coefficient</translation>
+    </message>
+    <message id="結果ファイルの欄に収まりません">
+        <location filename="../quality_window.cpp" line="93"/>
+        <source></source>
+        <translation>Too large for the result file's field</translation>
+    </message>
+    <message id="目標の第1半価層 ">
+        <location filename="../quality_window.cpp" line="180"/>
+        <source></source>
+        <translation>The target first HVL </translation>
+    </message>
+    <message id=" は得られません。">
+        <location filename="../quality_window.cpp" line="181"/>
+        <source></source>
+        <translation> cannot be reached.</translation>
+    </message>
+    <message id=" 0 ～ ">
+        <location filename="../quality_window.cpp" line="183"/>
+        <source></source>
+        <translation> from 0 to </translation>
+    </message>
+    <message id=" mm で得られるのは ">
+        <location filename="../quality_window.cpp" line="184"/>
+        <source></source>
+        <translation> mm gives </translation>
+    </message>
+    <message id=" ～ ">
+        <location filename="../quality_window.cpp" line="185"/>
+        <source></source>
+        <translation> to </translation>
+    </message>
+    <message id=" です。">
+        <location filename="../quality_window.cpp" line="186"/>
+        <source></source>
+        <translation>.</translation>
+    </message>
+    <message id="この条件のビームには半価層がありません。">
+        <location filename="../quality_window.cpp" line="188"/>
+        <source></source>
+        <translation>A beam of these inputs has no half-value layer.</translation>
+    </message>
+    <message id="空気カーマの距離">
+        <location filename="../quality_window.cpp" line="227"/>
+        <location filename="../quality_window.cpp" line="459"/>
+        <source></source>
+        <translation>Air kerma distance</translation>
+    </message>
+    <message id="クリップボードにコピー">
+        <location filename="../quality_window.cpp" line="245"/>
+        <source></source>
+        <translation>Copy to clipboard</translation>
+    </message>
+    <message id="入力と全ての値をテキストとしてコピー (表計算ソフトに貼り付けられます)">
+        <location filename="../quality_window.cpp" line="246"/>
+        <source></source>
+        <translation>Copies the inputs and every figure as text (for a spreadsheet)</translation>
+    </message>
+    <message id="標準線質を入力欄に設定">
+        <location filename="../quality_window.cpp" line="253"/>
+        <source></source>
+        <translation>Standard quality into the inputs</translation>
+    </message>
+    <message id="測定した第1半価層からろ過を求める">
+        <location filename="../quality_window.cpp" line="270"/>
+        <source></source>
+        <translation>Filtration from a measured first HVL</translation>
+    </message>
+    <message id="求めて設定">
+        <location filename="../quality_window.cpp" line="291"/>
+        <source></source>
+        <translation>Fit and set</translation>
+    </message>
+    <message id="厚さを求める欄">
+        <location filename="../quality_window.cpp" line="292"/>
+        <source></source>
+        <translation>Entry to fit</translation>
+    </message>
+    <message id="半価層の材質">
+        <location filename="../quality_window.cpp" line="294"/>
+        <source></source>
+        <translation>Layer material</translation>
+    </message>
+    <message id="測定した第1半価層">
+        <location filename="../quality_window.cpp" line="296"/>
+        <source></source>
+        <translation>Measured first HVL</translation>
+    </message>
+    <message id="閉じる">
+        <location filename="../quality_window.cpp" line="305"/>
+        <source></source>
+        <translation>Close</translation>
+    </message>
+    <message id="²">
+        <location filename="../quality_window.cpp" line="345"/>
+        <source></source>
+        <translation>²</translation>
+    </message>
+    <message id="線質を計算できません。">
+        <location filename="../quality_window.cpp" line="381"/>
+        <location filename="../quality_window.cpp" line="383"/>
+        <source></source>
+        <translation>The beam quality cannot be computed.</translation>
+    </message>
+    <message id="計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。">
+        <location filename="../quality_window.cpp" line="397"/>
+        <source></source>
+        <translation>No spectrum computed yet. After “Graph Draw” its beam quality is shown here.</translation>
+    </message>
+    <message id="、">
+        <location filename="../quality_window.cpp" line="416"/>
+        <location filename="../quality_window.cpp" line="532"/>
+        <source></source>
+        <translation>, </translation>
+    </message>
+    <message id="Kestrix 線質">
+        <location filename="../quality_window.cpp" line="443"/>
+        <source></source>
+        <translation>Kestrix beam quality</translation>
+    </message>
+    <message id="種類">
+        <location filename="../quality_window.cpp" line="451"/>
+        <source></source>
+        <translation>filters</translation>
+    </message>
+    <message id="任意材質フィルタ %1">
+        <location filename="../quality_window.cpp" line="453"/>
+        <source></source>
+        <translation>Material filter %1</translation>
+    </message>
+    <message id="相対値のモデルでは求めません (物理モデルのみ)">
+        <location filename="../quality_window.cpp" line="472"/>
+        <source></source>
+        <translation>Not for a relative model (physics model only)</translation>
+    </message>
+    <message id="空気カーマの距離が空です。">
+        <location filename="../quality_window.cpp" line="477"/>
+        <source></source>
+        <translation>The air kerma distance is empty. </translation>
+    </message>
+    <message id="空気カーマの距離「">
+        <location filename="../quality_window.cpp" line="478"/>
+        <source></source>
+        <translation>The air kerma distance “</translation>
+    </message>
+    <message id="」は正の数ではありません。">
+        <location filename="../quality_window.cpp" line="479"/>
+        <source></source>
+        <translation>” is not a positive number. </translation>
+    </message>
+    <message id="焦点からの距離を正の数 (mm) で入力して下さい">
+        <location filename="../quality_window.cpp" line="481"/>
+        <source></source>
+        <translation>Enter the distance from the focal spot as a positive number (mm)</translation>
+    </message>
+    <message id="コピーする値がありません。先に「Graph Draw」で計算して下さい。">
+        <location filename="../quality_window.cpp" line="491"/>
+        <source></source>
+        <translation>Nothing to copy. Compute with “Graph Draw” first.</translation>
+    </message>
+    <message id="標準線質の表 ">
+        <location filename="../quality_window.cpp" line="507"/>
+        <source></source>
+        <translation>The table of standard qualities </translation>
+    </message>
+    <message id=" を読み込めません。">
+        <location filename="../quality_window.cpp" line="508"/>
+        <source></source>
+        <translation> cannot be read.</translation>
+    </message>
+    <message id="、Be ">
+        <location filename="../quality_window.cpp" line="528"/>
+        <source></source>
+        <translation>, Be </translation>
+    </message>
+    <message id=" mm、Al ">
+        <location filename="../quality_window.cpp" line="528"/>
+        <source></source>
+        <translation> mm, Al </translation>
+    </message>
+    <message id="、公称第1半価層 ">
+        <location filename="../quality_window.cpp" line="536"/>
+        <source></source>
+        <translation>, nominal first HVL </translation>
+    </message>
+    <message id=" mm Al (固有ろ過はそのままで、アルミ付加フィルタを合わせます)">
+        <location filename="../quality_window.cpp" line="537"/>
+        <source></source>
+        <translation> mm Al (the inherent filtration stays; the added aluminium is fitted)</translation>
+    </message>
+    <message id="線質 ">
+        <location filename="../quality_window.cpp" line="548"/>
+        <location filename="../quality_window.cpp" line="615"/>
+        <source></source>
+        <translation>Quality </translation>
+    </message>
+    <message id=" を設定できません。">
+        <location filename="../quality_window.cpp" line="548"/>
+        <source></source>
+        <translation> cannot be set.</translation>
+    </message>
+    <message id="任意材質フィルタが ">
+        <location filename="../quality_window.cpp" line="566"/>
+        <source></source>
+        <translation>The material filters would exceed </translation>
+    </message>
+    <message id=" 種類を超えます (設定済み ">
+        <location filename="../quality_window.cpp" line="567"/>
+        <source></source>
+        <translation> (already set: </translation>
+    </message>
+    <message id=" 種類)。">
+        <location filename="../quality_window.cpp" line="568"/>
+        <source></source>
+        <translation>).</translation>
+    </message>
+    <message id="公称第1半価層 ">
+        <location filename="../quality_window.cpp" line="578"/>
+        <source></source>
+        <translation>nominal first HVL </translation>
+    </message>
+    <message id=" の公称第1半価層 ">
+        <location filename="../quality_window.cpp" line="579"/>
+        <source></source>
+        <translation>'s nominal first HVL </translation>
+    </message>
+    <message id=" kV、">
+        <location filename="../quality_window.cpp" line="581"/>
+        <source></source>
+        <translation> kV, </translation>
+    </message>
+    <message id=" mm Al) は、固有ろ過 Be ">
+        <location filename="../quality_window.cpp" line="582"/>
+        <source></source>
+        <translation> mm Al) cannot be realised with the inherent filtration Be </translation>
+    </message>
+    <message id=" mm + Al 当量 ">
+        <location filename="../quality_window.cpp" line="583"/>
+        <source></source>
+        <translation> mm + Al eq. </translation>
+    </message>
+    <message id=" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ">
+        <location filename="../quality_window.cpp" line="584"/>
+        <source></source>
+        <translation> mm: without added aluminium the first HVL is already </translation>
+    </message>
+    <message id=" mm Al あり、この線質より硬いビームです。">
+        <location filename="../quality_window.cpp" line="586"/>
+        <source></source>
+        <translation> mm Al, a harder beam than this quality.</translation>
+    </message>
+    <message id=" を入力欄に設定しました">
+        <location filename="../quality_window.cpp" line="615"/>
+        <source></source>
+        <translation> is set in the inputs</translation>
+    </message>
+    <message id=" の">
+        <location filename="../quality_window.cpp" line="617"/>
+        <source></source>
+        <translation>'s </translation>
+    </message>
+    <message id="アルミ付加フィルタ ">
+        <location filename="../quality_window.cpp" line="618"/>
+        <source></source>
+        <translation>added aluminium </translation>
+    </message>
+    <message id=" mm で第1半価層 ">
+        <location filename="../quality_window.cpp" line="619"/>
+        <source></source>
+        <translation> mm gives the first HVL </translation>
+    </message>
+    <message id="、その上に規格の付加フィルタ">
+        <location filename="../quality_window.cpp" line="621"/>
+        <source></source>
+        <translation>, with the standard's added filter on top</translation>
+    </message>
+    <message id="。「Graph Draw」で計算します。">
+        <location filename="../quality_window.cpp" line="623"/>
+        <source></source>
+        <translation>. “Graph Draw” computes it.</translation>
+    </message>
+    <message id="「測定した第1半価層」には正の数 (mm) を入力して下さい。">
+        <location filename="../quality_window.cpp" line="635"/>
+        <source></source>
+        <translation>Enter a positive number (mm) as “Measured first HVL”.</translation>
+    </message>
+    <message id="ろ過を求められません。">
+        <location filename="../quality_window.cpp" line="644"/>
+        <source></source>
+        <translation>The filtration cannot be fitted.</translation>
+    </message>
+    <message id=" を ">
+        <location filename="../quality_window.cpp" line="667"/>
+        <source></source>
+        <translation> is now </translation>
+    </message>
+    <message id=" mm にしました (第1半価層 ">
+        <location filename="../quality_window.cpp" line="668"/>
+        <source></source>
+        <translation> mm (first HVL </translation>
+    </message>
+    <message id=")。「Graph Draw」で計算します。">
+        <location filename="../quality_window.cpp" line="669"/>
+        <source></source>
+        <translation>). “Graph Draw” computes it.</translation>
+    </message>
+    <message id="終了">
+        <location filename="../start_screen.cpp" line="77"/>
+        <source></source>
+        <translation>Exit</translation>
+    </message>
+    <message id="中エネルギー (300 kVまで) Ｘ線スペクトルの計算">
+        <location filename="../start_screen.cpp" line="96"/>
+        <source></source>
+        <translation>of medium energy, up to 300 kV</translation>
+    </message>
+    <message id="産業・工業・研究用Ｘ線管から放射される">
+        <location filename="../start_screen.cpp" line="98"/>
+        <source></source>
+        <translation>Spectra of industrial and research X-ray tubes</translation>
+    </message>
+    <message id="画面の言語 (次回の起動でも同じ言語で開きます)">
+        <location filename="../start_screen.cpp" line="127"/>
+        <source></source>
+        <translation>Language of the windows (kept for the next start)</translation>
+    </message>
+    <message id="減弱係数テーブルを読み込めませんでした。">
+        <location filename="../start_screen.cpp" line="152"/>
+        <source></source>
+        <translation>The attenuation table could not be read.</translation>
+    </message>
+    <message id="同じ名前のファイルがすでにあります。置き換えますか？">
+        <location filename="../user_messages.cpp" line="77"/>
+        <source></source>
+        <translation>A file of that name is there already. Replace it?</translation>
+    </message>
+    <message id="はい">
+        <location filename="../user_messages.cpp" line="80"/>
+        <source></source>
+        <translation>Yes</translation>
+    </message>
+    <message id="いいえ">
+        <location filename="../user_messages.cpp" line="81"/>
+        <source></source>
+        <translation>No</translation>
+    </message>
+</context>
+</TS>
