@@ -78,6 +78,9 @@ struct CliOptions {
   bool voltageGiven = false;      /// --kv given
   TargetMaterial target = TargetMaterial::Tungsten;  /// --target W|Mo|Rh
   bool characteristicLines = true;                   /// false with --no-lines
+  /// --off-axis ALONG[,ACROSS]: the point's angles off the central ray [degrees]
+  double offAxisAlongDegrees = 0;
+  double offAxisAcrossDegrees = 0;
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.

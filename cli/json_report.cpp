@@ -18,6 +18,11 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
   json.String(TargetSymbol(options.target));
   json.Key("characteristic_lines");
   json.Bool(options.characteristicLines);
+  json.Key("off_axis_deg");  // [along the anode-cathode axis, across it]
+  json.BeginArray(true);
+  json.Number(options.offAxisAlongDegrees);
+  json.Number(options.offAxisAcrossDegrees);
+  json.EndArray();
   const VoltageRange range = ModelVoltageRange(options.model, options.target);
   json.Key("model_voltage_range_kV");  // [lowest, highest] the model computes for the target
   json.BeginArray(true);

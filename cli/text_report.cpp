@@ -11,6 +11,14 @@ namespace {
 
 std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
+bool OffAxis(const CliOptions& options) { return options.offAxisAlongDegrees != 0 || options.offAxisAcrossDegrees != 0; }
+
+/// "off axis 5 degrees along (towards the cathode), 0 degrees across"
+std::string OffAxisText(const CliOptions& options) {
+  return "off axis " + ShortestDecimal(options.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
+         ShortestDecimal(options.offAxisAcrossDegrees) + " degrees across";
+}
+
 /// "Mo target", "W target, bremsstrahlung alone (no characteristic lines)"
 std::string TubeText(const CliOptions& options) {
   return std::string(TargetSymbol(options.target)) + " target" +
@@ -27,6 +35,7 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
   }
   out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
   if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) out << "# tube: " << TubeText(options) << '\n';
+  if (OffAxis(options)) out << "# point: " << OffAxisText(options) << '\n';
 }
 
 const char* SeparatorText(const CliOptions& options) {
@@ -161,6 +170,7 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
   d.program = "kestrix-cli";
   d.model = ModelKeyword(options.model);
   if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options) + ")";
+  if (OffAxis(options)) d.model += " (" + OffAxisText(options) + ")";
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
   d.waveform = WaveformKeyword(options.waveform);

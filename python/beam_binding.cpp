@@ -207,6 +207,8 @@ class Beam {
     inputs_.waveform = WaveformKeyword(settings_.waveform);
     inputs_.target = TargetSymbol(e.target);
     inputs_.lines = e.characteristicLines;
+    inputs_.offAxisAlong = e.offAxisAlongDegrees;
+    inputs_.offAxisAcross = e.offAxisAcrossDegrees;
   }
 
   BeamArguments inputs_;
@@ -272,6 +274,7 @@ py::dict KeywordsOf(const BeamArguments& a) {
   keywords["table"] = a.table ? py::object(py::str(*a.table)) : py::object(py::none());
   keywords["target"] = a.target;
   keywords["lines"] = a.lines;
+  keywords["off_axis"] = py::make_tuple(a.offAxisAlong, a.offAxisAcross);
   return keywords;
 }
 
@@ -279,7 +282,7 @@ py::dict KeywordsOf(const BeamArguments& a) {
 py::tuple InputKey(const Beam& beam) {
   const py::dict k = KeywordsOf(beam.Inputs());
   return py::make_tuple(k["model"], k["kv"], k["angle"], k["be"], k["al_eq"], k["al"], k["cu"], k["waveform"],
-                        k["filters"], k["table"], k["target"], k["lines"]);
+                        k["filters"], k["table"], k["target"], k["lines"], k["off_axis"]);
 }
 
 py::object Optional(const std::optional<double>& value) {

@@ -269,6 +269,30 @@ TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
   }
 }
 
+TEST(CliProgram, OffAxisPointsFollowTheHeelAndAreSymmetricAcross) {
+  const auto kerma = [](const std::vector<std::string>& extra) {
+    std::vector<std::string> arguments{"--model", "physics", "--kv", "80", "--angle", "12", "--json", "--no-table"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const Result r = RunCli(arguments);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return test::ParseJson(r.out)["results"]["output"]["air_kerma_uGy_per_mAs"].number;
+  };
+  const double central = kerma({});
+  EXPECT_EQ(kerma({"--off-axis", "0,0"}), central);
+  EXPECT_LT(kerma({"--off-axis", "-6"}), central);  // towards the anode
+  EXPECT_GT(kerma({"--off-axis", "6"}), central);
+  EXPECT_EQ(kerma({"--off-axis", "0,10"}), kerma({"--off-axis", "0,-10"}));
+  const Result text = RunCli({"--off-axis", "5,-3", "--kv", "80", "--no-table"});
+  EXPECT_NE(text.out.find("# point: off axis 5 degrees along (towards the cathode), -3 degrees across\n"),
+            std::string::npos) << text.out;
+  for (const char* bad : {"-20", "0,61", "x", "5,"}) {
+    const Result r = RunCli({"--off-axis", bad});
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_EQ(r.out, "") << bad;
+    EXPECT_EQ(r.err.rfind("kestrix-cli: option --off-axis: ", 0), 0u) << r.err;
+  }
+}
+
 TEST(CliProgram, ListModelsTellsEachModelsTargetsAndVoltageRange) {
   const Result text = RunCli({"--list-models"}, false);
   ASSERT_EQ(text.status, 0) << text.err;
