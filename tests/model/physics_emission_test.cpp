@@ -87,10 +87,10 @@ TEST(OutwardAbsorbedShare, IsOneMinusE2AndTheMeanOverTheOutwardHemisphere) {
   EXPECT_LT(OutwardAbsorbedShare(0.2), OutwardAbsorbedShare(0.21));
 }
 
-TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor30To300kV) {
+TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor20To300kV) {
   EXPECT_STREQ(Model().Keyword(), "physics");
   EXPECT_TRUE(Model().IsAbsolute());
-  EXPECT_EQ(Model().MinimumVoltage(), 30);
+  EXPECT_EQ(Model().MinimumVoltage(), 20);
   EXPECT_EQ(Model().MaximumVoltage(), 300);
 }
 
