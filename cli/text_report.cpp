@@ -20,8 +20,8 @@ std::string OffAxisText(const CliOptions& options) {
 }
 
 /// "Mo target", "W target, bremsstrahlung alone (no characteristic lines)"
-std::string TubeText(const CliOptions& options) {
-  return std::string(TargetSymbol(options.target)) + " target" +
+std::string TubeText(const CliOptions& options, TargetMaterial target) {
+  return std::string(TargetSymbol(target)) + " target" +
          (options.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
 }
 
@@ -34,7 +34,9 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
         << Mm(filters[k].thicknessMm) << " (" << PrintableText(filters[k].path) << ")\n";
   }
   out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
-  if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) out << "# tube: " << TubeText(options) << '\n';
+  if (used.target != TargetMaterial::Tungsten || !options.characteristicLines) {
+    out << "# tube: " << TubeText(options, used.target) << '\n';
+  }
   if (OffAxis(options)) out << "# point: " << OffAxisText(options) << '\n';
 }
 
@@ -169,7 +171,8 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
   SpectrumDescription d;
   d.program = "kestrix-cli";
   d.model = ModelKeyword(options.model);
-  if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options) + ")";
+  const TargetMaterial target = outcome.used.target;
+  if (target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options, target) + ")";
   if (OffAxis(options)) d.model += " (" + OffAxisText(options) + ")";
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;

@@ -349,6 +349,7 @@ py::object QualityDict(const RadiationQuality& quality) {
   entry["name"] = quality.name;
   entry["standard"] = quality.standard;
   entry["tube_voltage_kV"] = quality.tubeVoltageKV;
+  entry["target"] = TargetSymbol(quality.target);
   entry["beryllium_mm"] = Optional(quality.berylliumMm);
   entry["aluminium_mm"] = Optional(quality.aluminiumMm);
   py::list filters;

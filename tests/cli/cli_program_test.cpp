@@ -269,6 +269,23 @@ TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
   }
 }
 
+TEST(CliProgram, AMammographyQualitySetsItsTarget) {
+  const Result r = RunCli({"--quality", "RQR-M2", "--model", "physics", "--be", "1", "--al-eq", "0", "--json",
+                           "--no-table"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const test::JsonValue doc = test::ParseJson(r.out);
+  EXPECT_EQ(doc["inputs"]["target"].text, "Mo");
+  EXPECT_EQ(doc["inputs"]["tube_voltage_kV"].number, 28);
+  EXPECT_NEAR(doc["results"]["extended"]["hvl1_al_mm"].number, 0.31, 0.001);  // the added aluminium fitted to it
+  const Result tucker = RunCli({"--quality", "RQR-M2", "--be", "1", "--al-eq", "0"});
+  EXPECT_EQ(tucker.status, 1);
+  EXPECT_EQ(tucker.out, "");
+  EXPECT_NE(tucker.err.find("quality RQR-M2: the tucker model computes a tungsten target only"), std::string::npos)
+      << tucker.err;
+  const Result listed = RunCli({"--list-qualities"});
+  EXPECT_NE(listed.out.find("RQR-M2 (IEC 61267): 28 kV, Mo target, added Mo 0.032 mm"), std::string::npos) << listed.out;
+}
+
 TEST(CliProgram, OffAxisPointsFollowTheHeelAndAreSymmetricAcross) {
   const auto kerma = [](const std::vector<std::string>& extra) {
     std::vector<std::string> arguments{"--model", "physics", "--kv", "80", "--angle", "12", "--json", "--no-table"};
@@ -429,7 +446,8 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
             std::string::npos);
   const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
-  EXPECT_EQ(listed["qualities"].items.size(), 38u);
+  EXPECT_EQ(listed["qualities"].items.size(), 42u);
+  EXPECT_EQ(listed["qualities"].items.back()["target"].text, "Mo");
   EXPECT_NE(list.out.find("\nRQA5 (IEC 61267): 70 kV, RQR5 (added aluminium fitted to its nominal HVL1 2.58 mm Al) then "
                           "added Al 21 mm, nominal HVL1 6.8 mm Al\n"),
             std::string::npos);
