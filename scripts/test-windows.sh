@@ -54,6 +54,7 @@ cases=(
   "--model physics --kv 100 --al 2 --filter Water.mix:20 --distance 750"
   "--model physics --kv 250 --waveform single-phase --cu 0.5 --normalise per-mas --value-notation exp"
   "--quality RQA5 --model physics --be 1 --al-eq 0.5"
+  "--model physics --target Mo --kv 28 --be 1 --al-eq 0 --filter Mo.ele:0.032 --off-axis -4,2 --no-lines"
 )
 linux_cli() { "$KESTRIX_BUILD/bin/kestrix-cli" "$@"; }
 windows_cli() { wine "$KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "$@"; }
