@@ -50,6 +50,7 @@ UsedEntries EntriesUsed(const RunEntries& entries, const RunInputs& inputs) {
   used.aluminiumEquivalentMm = inputs.inherentFiltrationReplaced ? 0.5 : entries.aluminiumEquivalentMm;
   used.addedAluminiumMm = entries.addedAluminiumMm;
   used.addedCopperMm = entries.addedCopperMm;
+  used.target = inputs.target;
   return used;
 }
 
@@ -353,6 +354,15 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
                         const std::vector<FilterRequest>& userFilters, const std::string& tablePath) {
   QualityPlan plan{quality, base, userFilters};
   RunEntries& entries = plan.settings.entries;
+  // the quality's tube: its target, which the model must offer
+  if (entries.target != TargetMaterial::Tungsten && entries.target != quality.target) {
+    throw RadiationQualityError("quality " + quality.name + " has a " + TargetSymbol(quality.target) + " target, not " +
+                                TargetSymbol(entries.target));
+  }
+  entries.target = quality.target;
+  if (const std::optional<std::string> refusal = TubeRefusal(plan.settings.model, entries.target, true)) {
+    throw RadiationQualityError("quality " + quality.name + ": " + *refusal);
+  }
   entries.tubeVoltageKV = quality.tubeVoltageKV;
   entries.addedCopperMm = 0;
   if (quality.berylliumMm && quality.aluminiumMm) {

@@ -31,6 +31,7 @@ struct UsedEntries {
   double aluminiumEquivalentMm = 0;
   double addedAluminiumMm = 0;
   double addedCopperMm = 0;
+  TargetMaterial target = TargetMaterial::Tungsten;  /// the tube's target (a quality may set it)
 };
 
 struct RunOutcome {

@@ -70,6 +70,7 @@ std::string FitDescription(const FitOutcome& fit) {
 
 std::string QualityDescription(const RadiationQuality& quality) {
   std::string text = quality.name + " (" + quality.standard + "): " + ShortestDecimal(quality.tubeVoltageKV) + " kV";
+  if (quality.target != TargetMaterial::Tungsten) text += ", " + std::string(TargetSymbol(quality.target)) + " target";
   if (quality.berylliumMm && quality.aluminiumMm) {
     text += ", " + ShortestDecimal(*quality.berylliumMm) + " mm Be, " + ShortestDecimal(*quality.aluminiumMm) + " mm Al";
   }

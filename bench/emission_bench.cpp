@@ -17,6 +17,7 @@
 #include "beam_quality.h"
 #include "calculation_run.h"
 #include "calculation_state.h"
+#include "emission_models.h"
 #include "physics_emission.h"
 #include "reference_emission.h"
 #include "waveform_synthesis.h"
@@ -125,6 +126,30 @@ void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType 
   }
 }
 
+/// The physics model of a target at 30 kV constant potential with all figures (1 mm Be, 0.5 mm Al).
+void TargetWithFigures(benchmark::State& timing, TargetMaterial target) {
+  CalculationState& state = BenchState();
+  const PhysicsEmissionModel& model = static_cast<const PhysicsEmissionModel&>(
+      EmissionModelFor(SpectrumModel::Physics, target, true));
+  const double cosecTheta = CosecantOfTargetAngle(kDefaultTargetAngle);
+  const FilterSet filters{0.1, 0.05, 0, 0};
+  GridArray emission{};
+  for (auto _ : timing) {
+    state.SpectrumBins.fill(0.0);
+    model.SampleEmission(30, cosecTheta, state.table, emission);
+    state.SpectrumBins = emission;
+    ApplyFiltration(30, filters, state.table, state.filters, state.SpectrumBins);
+    benchmark::DoNotOptimize(Figures(state));
+    benchmark::DoNotOptimize(ComputeAbsoluteOutput(state.SpectrumBins, 1000.0, state.table));
+  }
+}
+
+BENCHMARK_CAPTURE(TargetWithFigures, Tungsten30kV, TargetMaterial::Tungsten)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(TargetWithFigures, Molybdenum30kV, TargetMaterial::Molybdenum)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(TargetWithFigures, Rhodium30kV, TargetMaterial::Rhodium)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 BENCHMARK_CAPTURE(TuckerWithFigures, WorstCase, 300, RectificationType::SinglePhaseFullWave)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -197,6 +222,14 @@ class SpeedUpReporter : public benchmark::ConsoleReporter {
       if (shaped == realMilliseconds_.end() || flat == realMilliseconds_.end()) continue;
       std::printf("%-24s physics %7.3f ms   constant potential %7.3f ms   waveform costs %5.2f times\n", waveform,
                   shaped->second, flat->second, shaped->second / flat->second);
+    }
+    // another target against tungsten in the same run
+    const auto tungsten = realMilliseconds_.find("TargetWithFigures/Tungsten30kV/real_time");
+    for (const char* name : {"Molybdenum30kV", "Rhodium30kV"}) {
+      const auto other = realMilliseconds_.find(std::string("TargetWithFigures/") + name + "/real_time");
+      if (tungsten == realMilliseconds_.end() || other == realMilliseconds_.end()) continue;
+      std::printf("%-24s tungsten %7.3f ms   %7.3f ms   %5.2f times the tungsten physics model\n", name,
+                  tungsten->second, other->second, other->second / tungsten->second);
     }
   }
 

@@ -12,6 +12,7 @@
 #include "beam_inputs.h"
 #include "emission_models.h"
 #include "input_number.h"
+#include "off_axis.h"
 #include "json_writer.h"
 #include "message_text.h"
 
@@ -232,6 +233,12 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          o.model = OneOf<SpectrumModel>("--model", v, ModelChoices());
        }},
       {"--kv", [](CliOptions& o, const std::string& v) { o.entries.tubeVoltage = NumberText("--kv", v); }},
+      {"--off-axis",
+       [](CliOptions& o, const std::string& v) {
+         const std::size_t comma = v.find(',');
+         o.offAxisAlongDegrees = StrictNumber("--off-axis", v.substr(0, comma));
+         o.offAxisAcrossDegrees = comma == std::string::npos ? 0.0 : StrictNumber("--off-axis", v.substr(comma + 1));
+       }},
       {"--target",
        [](CliOptions& o, const std::string& v) {
          std::vector<std::pair<const char*, TargetMaterial>> targets;
@@ -429,6 +436,13 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
   if (options.exportFormat && !options.savePath) {
     throw UsageError("option --export needs --save FILE (the Monte Carlo source file to write)");
   }
+  // (the central ray leaves the target angle to the run, which judges it with its own message)
+  if (options.offAxisAlongDegrees != 0 || options.offAxisAcrossDegrees != 0) {
+    if (const auto refusal = OffAxisRefusal(StrictNumber("--angle", options.entries.targetAngle),
+                                            options.offAxisAlongDegrees, options.offAxisAcrossDegrees)) {
+      throw UsageError("option --off-axis: " + *refusal);
+    }
+  }
   if (const auto refusal = TubeRefusal(options.model, options.target, options.characteristicLines)) {
     throw UsageError(std::string("option ") + (options.target != TargetMaterial::Tungsten ? "--target" : "--no-lines") +
                      ": " + *refusal);
@@ -466,6 +480,8 @@ RunSettings SettingsFor(const CliOptions& options) {
                        options.distanceMm};
   settings.entries.target = options.target;
   settings.entries.characteristicLines = options.characteristicLines;
+  settings.entries.offAxisAlongDegrees = options.offAxisAlongDegrees;
+  settings.entries.offAxisAcrossDegrees = options.offAxisAcrossDegrees;
   return settings;
 }
 
@@ -533,13 +549,17 @@ as the decimal point.
 
 Tube and filtration (the main window's entries):
 @MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200), inside the model's range
-                              for the target (tucker, birch and physics: 30 to 300 kV; physics
-                              with Mo or Rh: 20 to 50 kV; see --list-models); a voltage
+                              for the target (tucker, birch: 30 to 300 kV; physics: 20 to
+                              300 kV, with Mo or Rh 20 to 50 kV; see --list-models); a voltage
                               outside it is refused (exit status 2), not corrected
   --target W|Mo|Rh            the target's (anode's) material (default W); Mo and Rh with the
                               physics model only
   --no-lines                  bremsstrahlung alone, without the characteristic K and L lines
                               (physics model only)
+  --off-axis ALONG[,ACROSS]   a point off the central ray [degrees, each -60 to 60]: ALONG the
+                              anode-cathode axis, positive towards the cathode (the heel effect:
+                              the output falls towards the anode), ACROSS it (default 0); the
+                              filters are flat, so the ray crosses them obliquely
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
   --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);

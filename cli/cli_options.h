@@ -104,6 +104,9 @@ struct CliOptions {
   std::optional<UncertaintyRequest> uncertainty;
   /// DetectorFluorescence.tsv as found for the detector (working folder, else the delivered data)
   std::string detectorFluorescencePath;
+  /// --off-axis ALONG[,ACROSS]: the point's angles off the central ray [degrees]
+  double offAxisAlongDegrees = 0;
+  double offAxisAcrossDegrees = 0;
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.

@@ -15,10 +15,15 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
   json.Key("model");
   json.String(ModelKeyword(options.model));
   json.Key("target");
-  json.String(TargetSymbol(options.target));
+  json.String(TargetSymbol(single != nullptr ? used.target : options.target));
   json.Key("characteristic_lines");
   json.Bool(options.characteristicLines);
-  const VoltageRange range = ModelVoltageRange(options.model, options.target);
+  json.Key("off_axis_deg");  // [along the anode-cathode axis, across it]
+  json.BeginArray(true);
+  json.Number(options.offAxisAlongDegrees);
+  json.Number(options.offAxisAcrossDegrees);
+  json.EndArray();
+  const VoltageRange range = ModelVoltageRange(options.model, single != nullptr ? used.target : options.target);
   json.Key("model_voltage_range_kV");  // [lowest, highest] the model computes for the target
   json.BeginArray(true);
   json.Number(range.lowest);
@@ -257,6 +262,8 @@ void WriteQuality(JsonWriter& json, const RadiationQuality& quality) {
   json.String(quality.standard);
   json.Key("tube_voltage_kV");
   json.Number(quality.tubeVoltageKV);
+  json.Key("target");
+  json.String(TargetSymbol(quality.target));
   json.Key("beryllium_mm");
   json.Number(quality.berylliumMm);
   json.Key("aluminium_mm");

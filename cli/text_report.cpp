@@ -12,9 +12,17 @@ namespace {
 
 std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
+bool OffAxis(const CliOptions& options) { return options.offAxisAlongDegrees != 0 || options.offAxisAcrossDegrees != 0; }
+
+/// "off axis 5 degrees along (towards the cathode), 0 degrees across"
+std::string OffAxisText(const CliOptions& options) {
+  return "off axis " + ShortestDecimal(options.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
+         ShortestDecimal(options.offAxisAcrossDegrees) + " degrees across";
+}
+
 /// "Mo target", "W target, bremsstrahlung alone (no characteristic lines)"
-std::string TubeText(const CliOptions& options) {
-  return std::string(TargetSymbol(options.target)) + " target" +
+std::string TubeText(const CliOptions& options, TargetMaterial target) {
+  return std::string(TargetSymbol(target)) + " target" +
          (options.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
 }
 
@@ -27,7 +35,10 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
         << Mm(filters[k].thicknessMm) << " (" << PrintableText(filters[k].path) << ")\n";
   }
   out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
-  if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) out << "# tube: " << TubeText(options) << '\n';
+  if (used.target != TargetMaterial::Tungsten || !options.characteristicLines) {
+    out << "# tube: " << TubeText(options, used.target) << '\n';
+  }
+  if (OffAxis(options)) out << "# point: " << OffAxisText(options) << '\n';
 }
 
 const char* SeparatorText(const CliOptions& options) {
@@ -228,7 +239,9 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
   SpectrumDescription d;
   d.program = "kestrix-cli";
   d.model = ModelKeyword(options.model);
-  if (options.target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options) + ")";
+  const TargetMaterial target = outcome.used.target;
+  if (target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options, target) + ")";
+  if (OffAxis(options)) d.model += " (" + OffAxisText(options) + ")";
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
   d.waveform = WaveformKeyword(options.waveform);

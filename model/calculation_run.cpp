@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "emission_models.h"
+#include "off_axis.h"
 
 namespace kestrix {
 
@@ -30,6 +31,8 @@ RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model) {
   const VoltageRange range = ModelVoltageRange(model, entries.target);
   inputs.target = entries.target;
   inputs.characteristicLines = entries.characteristicLines;
+  inputs.offAxisAlongDegrees = entries.offAxisAlongDegrees;
+  inputs.offAxisAcrossDegrees = entries.offAxisAcrossDegrees;
   if (inputs.kVp > range.highest) {
     inputs.tubeVoltageText = FormatNumber(range.highest);
     inputs.kVp = range.highest;
@@ -88,7 +91,26 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
                    "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside " + FormatNumber(range.lowest) +
                        " to " + FormatNumber(range.highest) + " kV.");
   }
-  const double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  // off the central ray: the ray's own angle to the target surface, longer paths through the filters
+  FilterSet filters = inputs.filters;
+  // the material filters' own thicknesses come back however the run ends
+  struct KeepThicknesses {
+    CalculationState& state;
+    std::array<double, kArbitraryFilterSlots + 1> given;
+    ~KeepThicknesses() { state.filters.thickness = given; }
+  } keep{state, state.filters.thickness};
+  if (inputs.offAxisAlongDegrees != 0 || inputs.offAxisAcrossDegrees != 0) {
+    if (const auto refusal = OffAxisRefusal(inputs.targetAngleDegrees, inputs.offAxisAlongDegrees,
+                                            inputs.offAxisAcrossDegrees)) {
+      throw RunError(RunRefusal::TargetAngle, inputs.offAxisAlongDegrees, "The point off the central ray: " + *refusal + ".");
+    }
+    const OffAxisGeometry ray =
+        OffAxisGeometryOf(inputs.targetAngleDegrees, inputs.offAxisAlongDegrees, inputs.offAxisAcrossDegrees);
+    cosecTheta = ray.cosecTakeOff;
+    for (double* thickness : {&filters.tBe, &filters.tAlInh, &filters.tAlAdd, &filters.tCu}) *thickness *= ray.pathFactor;
+    for (double& thickness : state.filters.thickness) thickness *= ray.pathFactor;
+  }
 
   // A refused run must leave the last spectrum as it was: the graph's read-out and the
   // exports still refer to it.
@@ -102,7 +124,7 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
 
   ClearSpectrum(state);
   SynthesizeSpectrum(EmissionModelFor(model, inputs.target, inputs.characteristicLines), inputs.kVp, cosecTheta, type,
-                     inputs.filters, state);
+                     filters, state);
 
   const int top = TopBinFor(inputs.kVp);
   for (int i = 2; i <= top; ++i) {

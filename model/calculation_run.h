@@ -36,6 +36,10 @@ struct RunEntries {
   TargetMaterial target = TargetMaterial::Tungsten;
   /// false: bremsstrahlung alone, without the characteristic lines (physics model only)
   bool characteristicLines = true;
+  /// the point's direction off the central ray (off_axis.h): along the anode-cathode axis, positive
+  /// towards the cathode, and across it; 0 and 0 is the central ray [degrees]
+  double offAxisAlongDegrees = 0;
+  double offAxisAcrossDegrees = 0;
 };
 
 /// the entries as numbers after the run's corrections
@@ -45,6 +49,8 @@ struct RunInputs {
   FilterSet filters;              /// thicknesses [cm]
   TargetMaterial target = TargetMaterial::Tungsten;  /// as entered
   bool characteristicLines = true;                   /// as entered
+  double offAxisAlongDegrees = 0;                    /// as entered [degrees]
+  double offAxisAcrossDegrees = 0;                   /// as entered [degrees]
   /// the range's end ("300" or "30") when the voltage was corrected: the text to write back into Text1
   std::optional<std::string> tubeVoltageText;
   /// true when the inherent filtration was replaced: Text2 shows "0", Text13 "0.5"

@@ -317,7 +317,7 @@ PhysicsEmissionModel::PhysicsEmissionModel(TargetMaterial target, bool character
   static_assert(kShapeNodes == kShapeNodeCount, "one count of k/T nodes");
 }
 
-double PhysicsEmissionModel::MinimumVoltage() const { return target_ == TargetMaterial::Tungsten ? 30 : 20; }
+double PhysicsEmissionModel::MinimumVoltage() const { return 20; }
 
 double PhysicsEmissionModel::MaximumVoltage() const { return target_ == TargetMaterial::Tungsten ? 300 : 50; }
 

@@ -49,7 +49,7 @@ class PhysicsEmissionModel : public EmissionModel {
   ~PhysicsEmissionModel() override;
 
   const char* Keyword() const override { return "physics"; }
-  /// tungsten 30 kV, molybdenum and rhodium 20 kV [kV]
+  /// 20 kV: the lowest incident energy of the PENELOPE electron tables [kV]
   double MinimumVoltage() const override;
   /// tungsten 300 kV, molybdenum and rhodium 50 kV (their electron tables' highest energy) [kV]
   double MaximumVoltage() const override;

@@ -11,9 +11,10 @@
 namespace kestrix {
 namespace {
 
-/// the columns; a table of the earlier form ends before based_on
-const std::vector<std::string> kHeader{"name",  "standard", "kV", "be_mm", "al_mm", "filters", "nominal_hvl1_al_mm",
-                                       "based_on"};
+/// the columns; a table of an earlier form ends before target, or before based_on
+const std::vector<std::string> kHeaderWithTarget{"name",  "standard",           "kV",       "be_mm", "al_mm",
+                                                 "filters", "nominal_hvl1_al_mm", "based_on", "target"};
+const std::vector<std::string> kHeader(kHeaderWithTarget.begin(), kHeaderWithTarget.end() - 1);
 const std::vector<std::string> kHeaderWithoutBase(kHeader.begin(), kHeader.end() - 1);
 
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
@@ -106,8 +107,8 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
     const LineReader reader(sourceName, line);
     const std::vector<std::string> fields = SplitAt(text, '\t');
     if (columns == 0) {
-      if (fields != kHeader && fields != kHeaderWithoutBase) {
-        reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on]");
+      if (fields != kHeaderWithTarget && fields != kHeader && fields != kHeaderWithoutBase) {
+        reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on [target]]");
       }
       columns = fields.size();
       continue;
@@ -130,7 +131,12 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
       reader.Fail("quality " + ExcerptText(quality.name) + " needs either be_mm and al_mm or a nominal_hvl1_al_mm");
     }
     quality.fittedHvl1AlMm = quality.nominalHvl1AlMm;
-    if (columns == kHeader.size() && fields[7] != "-") {
+    if (columns == kHeaderWithTarget.size() && fields[8] != "-") {
+      const std::optional<TargetMaterial> target = TargetFromSymbol(fields[8]);
+      if (!target) reader.Fail("target " + ExcerptText(fields[8]) + " is not one of W, Mo, Rh");
+      quality.target = *target;
+    }
+    if (columns >= kHeader.size() && fields[7] != "-") {
       const RadiationQuality& base = reader.Base(quality, fields[7], qualities);
       quality.fittedHvl1AlMm = base.nominalHvl1AlMm;
       quality.basedOn = base.name;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "target_material.h"
+
 namespace kestrix {
 
 /// file name of the delivered table of qualities, beside the attenuation table
@@ -36,6 +38,8 @@ struct RadiationQuality {
   /// first half-value layer the tube's added aluminium is adjusted to: the quality's own nominal
   /// layer, or that of the quality it is based on; nullopt for a fixed filtration [mm Al]
   std::optional<double> fittedHvl1AlMm;
+  /// the tube's target: the table's target column, tungsten where it has none
+  TargetMaterial target = TargetMaterial::Tungsten;
 };
 
 /// A table of qualities that cannot be used; the text names the source and the line.
@@ -45,8 +49,8 @@ class RadiationQualityError : public std::runtime_error {
 };
 
 /// Reads the tab-separated table: lines starting with '#' are comments, then a header line
-/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm based_on" (a table without the last
-/// column is read too), then one quality per line ('-' for an empty field; filters as material:mm
+/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm based_on target" (a table without the
+/// last column, or the last two, is read too; target W, Mo or Rh, '-' or absent: W), then one quality per line ('-' for an empty field; filters as material:mm
 /// separated by ';'). CR LF and LF line ends alike. Throws RadiationQualityError naming sourceName
 /// and the line for a wrong header, a wrong field count, a number that is not wholly a positive
 /// number (zero allowed for thicknesses), a repeated name, a quality with neither filtration nor

@@ -8,6 +8,7 @@
 
 #include "attenuation_table.h"
 #include "beam_inputs.h"
+#include "off_axis.h"
 #include "beam_settings.h"
 #include "emission_models.h"
 #include "material_file.h"
@@ -110,6 +111,14 @@ BeamRequest ResolveBeam(const BeamArguments& arguments) {
           TubeRefusal(settings.model, settings.entries.target, settings.entries.characteristicLines)) {
     throw std::invalid_argument((settings.entries.target != TargetMaterial::Tungsten ? "target: " : "lines: ") +
                                 *refusal);
+  }
+  settings.entries.offAxisAlongDegrees = CheckedNumber("off_axis", arguments.offAxisAlong);
+  settings.entries.offAxisAcrossDegrees = CheckedNumber("off_axis", arguments.offAxisAcross);
+  const bool offAxis = arguments.offAxisAlong != 0 || arguments.offAxisAcross != 0;
+  if (const std::optional<std::string> refusal =
+          offAxis ? OffAxisRefusal(settings.entries.targetAngleDegrees, arguments.offAxisAlong, arguments.offAxisAcross)
+                  : std::nullopt) {
+    throw std::invalid_argument("off_axis: " + *refusal);
   }
   if (arguments.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
     throw std::invalid_argument("filters: at most " + std::to_string(kArbitraryFilterSlots) + " filters");

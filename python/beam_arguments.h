@@ -28,6 +28,9 @@ struct BeamArguments {
   std::optional<std::string> table;  /// attenuation table; the delivered one when empty
   std::string target = "W";          /// the target's element symbol: W, Mo, Rh
   bool lines = true;                 /// false: bremsstrahlung alone (physics model only)
+  /// the point off the central ray: along the anode-cathode axis (towards the cathode), across [degrees]
+  double offAxisAlong = 0;
+  double offAxisAcross = 0;
 };
 
 /// What a batch run needs for these arguments.

@@ -241,6 +241,8 @@ class Beam {
     inputs_.waveform = WaveformKeyword(settings_.waveform);
     inputs_.target = TargetSymbol(e.target);
     inputs_.lines = e.characteristicLines;
+    inputs_.offAxisAlong = e.offAxisAlongDegrees;
+    inputs_.offAxisAcross = e.offAxisAcrossDegrees;
   }
 
   BeamArguments inputs_;
@@ -306,6 +308,7 @@ py::dict KeywordsOf(const BeamArguments& a) {
   keywords["table"] = a.table ? py::object(py::str(*a.table)) : py::object(py::none());
   keywords["target"] = a.target;
   keywords["lines"] = a.lines;
+  keywords["off_axis"] = py::make_tuple(a.offAxisAlong, a.offAxisAcross);
   return keywords;
 }
 
@@ -313,7 +316,7 @@ py::dict KeywordsOf(const BeamArguments& a) {
 py::tuple InputKey(const Beam& beam) {
   const py::dict k = KeywordsOf(beam.Inputs());
   return py::make_tuple(k["model"], k["kv"], k["angle"], k["be"], k["al_eq"], k["al"], k["cu"], k["waveform"],
-                        k["filters"], k["table"], k["target"], k["lines"]);
+                        k["filters"], k["table"], k["target"], k["lines"], k["off_axis"]);
 }
 
 py::object Optional(const std::optional<double>& value) {
@@ -384,6 +387,7 @@ py::object QualityDict(const RadiationQuality& quality) {
   entry["name"] = quality.name;
   entry["standard"] = quality.standard;
   entry["tube_voltage_kV"] = quality.tubeVoltageKV;
+  entry["target"] = TargetSymbol(quality.target);
   entry["beryllium_mm"] = Optional(quality.berylliumMm);
   entry["aluminium_mm"] = Optional(quality.aluminiumMm);
   py::list filters;

@@ -113,7 +113,7 @@ std::string TextArgument(const char* argument, const py::handle& value) {
 const std::vector<std::string>& BeamKeywords() {
   static const std::vector<std::string> keywords{"model", "kv",       "angle",   "be",    "al_eq",
                                                  "al",    "cu",       "waveform", "filters", "table",
-                                                 "target", "lines"};
+                                                 "target", "lines", "off_axis"};
   return keywords;
 }
 
@@ -140,6 +140,13 @@ BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywor
       arguments.waveform = TextArgument("waveform", value);
     } else if (name == "target") {
       arguments.target = TextArgument("target", value);
+    } else if (name == "off_axis") {
+      if (!py::isinstance<py::sequence>(value) || py::isinstance<py::str>(value) || py::len(value) != 2) {
+        TypeFailure("off_axis must be a pair (along, across) of degrees, not " + Shown(value));
+      }
+      const py::sequence pair = py::reinterpret_borrow<py::sequence>(value);
+      arguments.offAxisAlong = NumberArgument("off_axis", pair[0], "degrees");
+      arguments.offAxisAcross = NumberArgument("off_axis", pair[1], "degrees");
     } else if (name == "lines") {
       if (!py::isinstance<py::bool_>(value)) TypeFailure("lines must be True or False, not " + Shown(value));
       arguments.lines = value.cast<bool>();

@@ -56,6 +56,7 @@ cases=(
   "--quality RQA5 --model physics --be 1 --al-eq 0.5"
   "--model tucker --kv 80 --be 1 --al-eq 2.5 --detector CdTe:1,20 --uncertainty kv=1.5,al-eq=0.1,angle=1,samples=50,seed=7"
   "--quality RQA5 --model physics --be 1 --al-eq 2.5 --detector CsI.mix:0.6 --uncertainty kv=1,angle=0.5,samples=20"
+  "--model physics --target Mo --kv 28 --be 1 --al-eq 0 --filter Mo.ele:0.032 --off-axis -4,2 --no-lines"
 )
 linux_cli() { "$KESTRIX_BUILD/bin/kestrix-cli" "$@"; }
 windows_cli() { wine "$KESTRIX_WINDOWS_BUILD/bin/kestrix-cli.exe" "$@"; }

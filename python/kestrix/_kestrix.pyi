@@ -44,14 +44,18 @@ class Spectrum:
 class Beam:
     def __init__(self, *, model: str = "tucker", kv: _Number = 200, angle: _Number = 20, be: _Number = 3,
                  al_eq: _Number = 5, al: _Number = 0, cu: _Number = 0, waveform: str = "constant",
-                 filters: _Filters = (), table: Optional[_Path] = None) -> None:
-        """kv [kV], angle [degrees], be, al_eq, al, cu and filter thicknesses [mm]."""
+                 filters: _Filters = (), table: Optional[_Path] = None, target: str = "W", lines: bool = True,
+                 off_axis: Tuple[_Number, _Number] = (0, 0)) -> None:
+        """kv [kV], angle [degrees], be, al_eq, al, cu and filter thicknesses [mm]; target "W", "Mo"
+        or "Rh" and lines=False (bremsstrahlung alone) with the physics model; off_axis (along the
+        anode-cathode axis towards the cathode, across it) [degrees]."""
     @staticmethod
     def from_quality(name: str, *, model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5,
                      waveform: str = "constant", filters: _Filters = (), table: Optional[_Path] = None) -> "Beam": ...
     def replace(self, *, model: str = ..., kv: _Number = ..., angle: _Number = ..., be: _Number = ...,
                 al_eq: _Number = ..., al: _Number = ..., cu: _Number = ..., waveform: str = ...,
-                filters: _Filters = ..., table: Optional[_Path] = ...) -> "Beam": ...
+                filters: _Filters = ..., table: Optional[_Path] = ..., target: str = ..., lines: bool = ...,
+                off_axis: Tuple[_Number, _Number] = ...) -> "Beam": ...
     @property
     def inputs(self) -> Dict[str, Any]: ...
     def spectrum(self, quantity: str = "photon", normalise: str = "max", distance_mm: _Number = 1000) -> Spectrum:

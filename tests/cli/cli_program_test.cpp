@@ -276,11 +276,52 @@ TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
   }
 }
 
+TEST(CliProgram, AMammographyQualitySetsItsTarget) {
+  const Result r = RunCli({"--quality", "RQR-M2", "--model", "physics", "--be", "1", "--al-eq", "0", "--json",
+                           "--no-table"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const test::JsonValue doc = test::ParseJson(r.out);
+  EXPECT_EQ(doc["inputs"]["target"].text, "Mo");
+  EXPECT_EQ(doc["inputs"]["tube_voltage_kV"].number, 28);
+  EXPECT_NEAR(doc["results"]["extended"]["hvl1_al_mm"].number, 0.31, 0.001);  // the added aluminium fitted to it
+  const Result tucker = RunCli({"--quality", "RQR-M2", "--be", "1", "--al-eq", "0"});
+  EXPECT_EQ(tucker.status, 1);
+  EXPECT_EQ(tucker.out, "");
+  EXPECT_NE(tucker.err.find("quality RQR-M2: the tucker model computes a tungsten target only"), std::string::npos)
+      << tucker.err;
+  const Result listed = RunCli({"--list-qualities"});
+  EXPECT_NE(listed.out.find("RQR-M2 (IEC 61267): 28 kV, Mo target, added Mo 0.032 mm"), std::string::npos) << listed.out;
+}
+
+TEST(CliProgram, OffAxisPointsFollowTheHeelAndAreSymmetricAcross) {
+  const auto kerma = [](const std::vector<std::string>& extra) {
+    std::vector<std::string> arguments{"--model", "physics", "--kv", "80", "--angle", "12", "--json", "--no-table"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const Result r = RunCli(arguments);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return test::ParseJson(r.out)["results"]["output"]["air_kerma_uGy_per_mAs"].number;
+  };
+  const double central = kerma({});
+  EXPECT_EQ(kerma({"--off-axis", "0,0"}), central);
+  EXPECT_LT(kerma({"--off-axis", "-6"}), central);  // towards the anode
+  EXPECT_GT(kerma({"--off-axis", "6"}), central);
+  EXPECT_EQ(kerma({"--off-axis", "0,10"}), kerma({"--off-axis", "0,-10"}));
+  const Result text = RunCli({"--off-axis", "5,-3", "--kv", "80", "--no-table"});
+  EXPECT_NE(text.out.find("# point: off axis 5 degrees along (towards the cathode), -3 degrees across\n"),
+            std::string::npos) << text.out;
+  for (const char* bad : {"-20", "0,61", "x", "5,"}) {
+    const Result r = RunCli({"--off-axis", bad});
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_EQ(r.out, "") << bad;
+    EXPECT_EQ(r.err.rfind("kestrix-cli: option --off-axis: ", 0), 0u) << r.err;
+  }
+}
+
 TEST(CliProgram, ListModelsTellsEachModelsTargetsAndVoltageRange) {
   const Result text = RunCli({"--list-models"}, false);
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("tucker    W       30 to 300 kV    relative\n"), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("physics   W       30 to 300 kV    absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   W       20 to 300 kV    absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Mo      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Rh      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_EQ(text.out.find("tucker    Mo"), std::string::npos);
@@ -527,7 +568,8 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
             std::string::npos);
   const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
-  EXPECT_EQ(listed["qualities"].items.size(), 38u);
+  EXPECT_EQ(listed["qualities"].items.size(), 42u);
+  EXPECT_EQ(listed["qualities"].items.back()["target"].text, "Mo");
   EXPECT_NE(list.out.find("\nRQA5 (IEC 61267): 70 kV, RQR5 (added aluminium fitted to its nominal HVL1 2.58 mm Al) then "
                           "added Al 21 mm, nominal HVL1 6.8 mm Al\n"),
             std::string::npos);

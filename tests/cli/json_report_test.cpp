@@ -36,7 +36,8 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
   EXPECT_EQ(doc["program"].text, "kestrix-cli");
 
   const JsonValue& inputs = doc["inputs"];
-  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "target", "characteristic_lines", "model_voltage_range_kV",
+  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "target", "characteristic_lines", "off_axis_deg",
+                                                 "model_voltage_range_kV",
                                                  "tube_voltage_kV",
                                                  "target_angle_degrees", "beryllium_mm",
                                                  "aluminium_equivalent_mm", "added_aluminium_mm", "added_copper_mm",

@@ -87,10 +87,10 @@ TEST(OutwardAbsorbedShare, IsOneMinusE2AndTheMeanOverTheOutwardHemisphere) {
   EXPECT_LT(OutwardAbsorbedShare(0.2), OutwardAbsorbedShare(0.21));
 }
 
-TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor30To300kV) {
+TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor20To300kV) {
   EXPECT_STREQ(Model().Keyword(), "physics");
   EXPECT_TRUE(Model().IsAbsolute());
-  EXPECT_EQ(Model().MinimumVoltage(), 30);
+  EXPECT_EQ(Model().MinimumVoltage(), 20);
   EXPECT_EQ(Model().MaximumVoltage(), 300);
 }
 
@@ -261,6 +261,13 @@ TEST(PhysicsEmissionModel, AMolybdenumTargetHasItsOwnRangeAndItsKLinesAtItsOwnEn
   GridArray tungsten{};
   BremsstrahlungOnly().SampleEmission(30, Cosec(20), DeliveredTable(), tungsten);
   EXPECT_LT(bremsstrahlung[45] / bremsstrahlung[38], tungsten[45] / tungsten[38]);  // the Mo K edge at 20 keV
+  // rhodium: its Ka lines at 20.1-20.2 keV (bin 40), none at molybdenum's 17.5 keV
+  const PhysicsEmissionModel rhodium(TargetMaterial::Rhodium, true), rhodiumAlone(TargetMaterial::Rhodium, false);
+  GridArray rh{}, rhAlone{};
+  rhodium.SampleEmission(30, Cosec(20), DeliveredTable(), rh);
+  rhodiumAlone.SampleEmission(30, Cosec(20), DeliveredTable(), rhAlone);
+  EXPECT_GT(rh[40], 5 * rhAlone[40]);
+  EXPECT_EQ(rh[35], rhAlone[35]);
 }
 
 TEST(PhysicsEmissionModel, MammographyQualitiesMeetTheirNominalHalfValueLayers) {

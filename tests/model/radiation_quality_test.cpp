@@ -26,7 +26,17 @@ std::string ReadError(const std::string& text) {
 TEST(RadiationQualities, DeliveredTableHoldsTheNHRqrRqaAndRqtSeries) {
   const std::vector<RadiationQuality> all =
       LoadRadiationQualities(std::string(KESTRIX_DELIVERED_DATA) + "/" + kRadiationQualitiesFile);
-  EXPECT_EQ(all.size(), 10u + 7u + 9u + 9u + 3u);
+  EXPECT_EQ(all.size(), 10u + 7u + 9u + 9u + 3u + 4u);
+  // the mammography qualities of a molybdenum target; every other quality's target is tungsten
+  const RadiationQuality* m2 = FindRadiationQuality(all, "RQR-M2");
+  ASSERT_NE(m2, nullptr);
+  EXPECT_EQ(m2->target, TargetMaterial::Molybdenum);
+  EXPECT_EQ(m2->tubeVoltageKV, 28);
+  EXPECT_EQ(*m2->fittedHvl1AlMm, 0.31);
+  ASSERT_EQ(m2->filters.size(), 1u);
+  EXPECT_EQ(m2->filters[0].material, "Mo");
+  EXPECT_EQ(m2->filters[0].thicknessMm, 0.032);
+  EXPECT_EQ(FindRadiationQuality(all, "RQR5")->target, TargetMaterial::Tungsten);
 
   const RadiationQuality* n120 = FindRadiationQuality(all, "N-120");
   ASSERT_NE(n120, nullptr);
@@ -84,7 +94,8 @@ TEST(RadiationQualities, DeliveredTableHoldsTheNHRqrRqaAndRqtSeries) {
 TEST(RadiationQualities, UnusableTablesAreRefusedNamingTheLine) {
   EXPECT_EQ(ReadError(""), "q.tsv: no radiation qualities");
   EXPECT_EQ(ReadError("# only\nname\tkV\n"),
-            "q.tsv, line 2: the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on]");
+            "q.tsv, line 2: the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on "
+            "[target]]");
   EXPECT_EQ(ReadError(std::string(kHeader) + "N-1\tISO\t30\t1\t4\t-\n"), "q.tsv, line 2: 6 tab-separated fields instead of 7");
   EXPECT_EQ(ReadError(std::string(kHeader) + "N-1\tISO\t-30\t1\t4\t-\t-\n"),
             "q.tsv, line 2: kV \"-30\" is not a positive number");
@@ -127,6 +138,14 @@ TEST(RadiationQualities, BasedQualitiesNameAnEarlierFittedQualityOfTheirVoltage)
             "q.tsv, line 3: quality A is based on R, so its be_mm and al_mm are the tube's own ('-')");
   EXPECT_EQ(ReadError(header + rqr + "A\tIEC\t70\t-\t-\tAl:21\t6.8\tR\tx\n"),
             "q.tsv, line 3: 9 tab-separated fields instead of 8");
+  // the target column: W where '-', the element's symbol otherwise
+  const std::string withTarget = header.substr(0, header.size() - 1) + "\ttarget\n";
+  std::istringstream targets(withTarget + "M\tIEC\t28\t-\t-\tMo:0.032\t0.31\t-\tMo\nW\tIEC\t70\t-\t-\t-\t2.5\t-\t-\n");
+  const std::vector<RadiationQuality> tubes = ReadRadiationQualities(targets, "q.tsv");
+  EXPECT_EQ(tubes[0].target, TargetMaterial::Molybdenum);
+  EXPECT_EQ(tubes[1].target, TargetMaterial::Tungsten);
+  EXPECT_EQ(ReadError(withTarget + "M\tIEC\t28\t-\t-\t-\t0.31\t-\tCu\n"),
+            "q.tsv, line 2: target Cu is not one of W, Mo, Rh");
 }
 
 }  // namespace

@@ -211,3 +211,15 @@ def test_a_target_or_lines_the_model_lacks_are_refused(arguments, error, message
     with pytest.raises(error) as refusal:
         kestrix.Beam(**arguments)
     assert str(refusal.value).startswith(message)
+
+
+def test_off_axis_gives_the_cli_numbers_and_is_refused_when_it_cannot_be():
+    beam = kestrix.Beam(model="physics", kv=80, angle=12, off_axis=(-5, 3))
+    report = cli_json(["--model", "physics", "--kv", "80", "--angle", "12", "--off-axis", "-5,3", "--no-table"])
+    assert report["inputs"]["off_axis_deg"] == [-5, 3]
+    assert beam.figures() == report["results"]
+    assert kestrix.Beam(model="physics", kv=80, off_axis=(0, 0)) == kestrix.Beam(model="physics", kv=80)
+    with pytest.raises(ValueError, match="off_axis: the point lies behind the target surface"):
+        kestrix.Beam(kv=80, angle=12, off_axis=(-12, 0))
+    with pytest.raises(TypeError, match=r"off_axis must be a pair \(along, across\) of degrees, not 5"):
+        kestrix.Beam(kv=80, off_axis=5)
