@@ -40,6 +40,17 @@ test('pinned curves overlay the current one, each hidden and removed on its own'
   assert.equal(await curveCount(), 1);
 });
 
+test('every valid change redraws the current curve with its new values at once', async () => {
+  await setInputs(page, { model: 'tucker', kv: '100', al: '2' });
+  const drawn = page.evaluate(() => new Promise((done) => window.kestrix.plot.drawListeners.push(() => done(true))));
+  await setInputs(page, { kv: '150' });
+  assert.equal(await drawn, true);
+  const current = await page.evaluate(() => Array.from(window.kestrix.plot.chart.data.at(-1)));
+  assert.ok(current[250] > 0, 'the 150 kV curve reaches 125.5 keV');
+  assert.ok(current.slice(300).every((v) => v === 0), 'and ends at 150 keV');
+  assert.equal(Math.max(...current), 1);
+});
+
 test('the logarithmic axis leaves out zeros and keeps numbers on the axis', async () => {
   await setInputs(page, { model: 'birch', kv: '80', al: '1' });
   await page.click('input[name="log"]');

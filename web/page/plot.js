@@ -26,6 +26,7 @@ export class Plot {
     this.curves = [];  // {label, color, spectrum, perMas, shown}
     this.chart = null;
     this.shape = '';
+    this.drawListeners = [];  // called once after the next drawing (the benchmark waits for it)
     element.tabIndex = 0;
     element.addEventListener('keydown', (event) => this.key(event));
     new ResizeObserver(() => this.fit()).observe(element);
@@ -46,9 +47,19 @@ export class Plot {
     this.curves = curves;
     this.view = { ...view };
     const data = [ENERGIES, ...curves.map((c) => this.values(c))];
-    const shape = JSON.stringify([this.view, curves.map((c) => [c.label, c.color, c.shown]), document.documentElement.lang]);
+    // the current curve's label changes with every input: it is written into the legend, not a new chart
+    const shape = JSON.stringify([this.view, curves.map((c) => [c.current ? '' : c.label, c.color, c.shown]), document.documentElement.lang]);
     if (this.chart && shape === this.shape) {
-      this.chart.setData(data, false);
+      curves.forEach((c, k) => {
+        if (this.chart.series[k + 1].label === c.label) return;
+        this.chart.series[k + 1].label = c.label;
+        const cell = this.chart.root.querySelectorAll('.u-legend .u-series .u-label')[k + 1];
+        if (cell) cell.textContent = c.label;
+      });
+      // new data rescale both axes; a zoomed energy range stays as it was
+      const { min, max } = this.chart.scales.x;
+      this.chart.setData(data);
+      if (min > ENERGIES[0] || max < ENERGIES[599]) this.chart.setScale('x', { min, max });
       return;
     }
     this.shape = shape;
@@ -69,9 +80,15 @@ export class Plot {
       ],
       cursor: { drag: { x: true, y: false }, points: { size: 6 } },
       legend: { live: true },
-      hooks: { draw: [] },  // the benchmark listens for the drawn plot
+      hooks: { draw: [() => this.drawn()] },
     }, data, this.element);
     if (zoom && zoom.min !== null) this.chart.setScale('x', zoom);
+  }
+
+  drawn() {
+    const listeners = this.drawListeners;
+    this.drawListeners = [];
+    for (const listener of listeners) listener();
   }
 
   size() {
