@@ -60,6 +60,20 @@ test('each bad input is marked with its reason; the last valid curve and figures
   assert.deepEqual(page.errors, []);
 });
 
+test('the sliders set the voltage and the angle, and typing moves them', async () => {
+  for (const [slider, name, value] of [['kv-slider', 'kv', '250'], ['angle-slider', 'angle', '12']]) {
+    await page.$eval(`input[name="${slider}"]`, (e, v) => {
+      e.value = v;
+      e.dispatchEvent(new Event('input', { bubbles: true }));
+    }, value);
+    assert.equal(await page.$eval(`input[name="${name}"]`, (e) => e.value), value);
+  }
+  assert.match(await page.$eval('#curves li .label', (e) => e.textContent), /250 kV, 12°/);
+  await setInputs(page, { kv: '120', angle: '20' });
+  await page.$eval('input[name="kv"]', (e) => e.dispatchEvent(new Event('input', { bubbles: true })));
+  assert.equal(await page.$eval('input[name="kv-slider"]', (e) => e.value), '120');
+});
+
 test('a beam that is absorbed everywhere keeps the last curve and says why', async () => {
   await setInputs(page, { kv: '30', cu: '1000' });
   const absorbed = await marks();

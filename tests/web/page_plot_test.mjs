@@ -67,6 +67,27 @@ test('the logarithmic axis leaves out zeros and keeps numbers on the axis', asyn
   assert.equal(await page.evaluate(() => window.kestrix.plot.chart.scales.y.distr), 1);
 });
 
+test('per mAs the physics curves share one scale that follows the distance; relative curves leave it', async () => {
+  await page.evaluate(() => { for (const b of document.querySelectorAll('#curves button[name="remove"]')) b.click(); });
+  await setInputs(page, { model: 'tucker', kv: '100', al: '2', distance: '1000' });
+  await page.click('button[name="pin"]');
+  await setInputs(page, { model: 'physics' });
+  await page.click('input[name="permas"]');
+  const view = () => page.evaluate(() => ({
+    data: window.kestrix.plot.chart.data.slice(1).map((s) => Array.from(s)),
+    perMas: Array.from(window.kestrix.page.current.outcome.perMas),
+  }));
+  const far = await view();
+  assert.ok(far.data[0].every((v) => v === null), 'the Tucker curve has no output per mAs');
+  assert.deepEqual(far.data[1], far.perMas);
+  assert.ok(Math.max(...far.perMas) > 1000, 'photons per keV per mm2 per mAs');
+  await setInputs(page, { distance: '500' });
+  const near = await view();
+  near.perMas.forEach((v, k) => assert.ok(Math.abs(v - 4 * far.perMas[k]) <= 1e-8 * v + 1e-300));
+  await page.click('input[name="permas"]');
+  await page.click('#curves li[data-curve="0"] button[name="remove"]');
+});
+
 test('zoom shows an energy range and reset shows the whole grid again', async () => {
   await page.evaluate(() => window.kestrix.plot.chart.setScale('x', { min: 20, max: 40 }));
   assert.deepEqual(await page.evaluate(() => window.kestrix.plot.xRange()), [20, 40]);
