@@ -45,6 +45,7 @@ test('each bad input is marked with its reason; the last valid curve and figures
     [{ cu: '-0.1' }, 'cu', /negative/],
     [{ filter1: 'Sn.ele', 'filter1-mm': '-0.2' }, 'filter1-mm', /negative/],
     [{ model: 'physics', distance: '0' }, 'distance', /positive/],
+    [{ model: 'physics', distance: '1 m' }, 'distance', /not a number/],
   ];
   for (const [values, name, reason] of cases) {
     await setInputs(page, values);
@@ -57,6 +58,10 @@ test('each bad input is marked with its reason; the last valid curve and figures
     await setInputs(page, { model: 'tucker', kv: '120', angle: '20', be: '1', 'al-eq': '2', al: '1', cu: '0', distance: '1000', filter1: '', 'filter1-mm': '0' });
     assert.deepEqual((await marks()).invalid, []);
   }
+  // the distance is the physics model's alone: hidden and not checked for the others
+  await setInputs(page, { model: 'tucker', distance: '0' });
+  assert.deepEqual((await marks()).invalid, []);
+  await setInputs(page, { distance: '1000' });
   assert.deepEqual(page.errors, []);
 });
 

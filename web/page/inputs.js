@@ -35,9 +35,12 @@ export function readInputs(form, materials) {
     }
     if (name === 'angle' && !(value > 0 && value <= 90)) errors.push({ name, message: t('angleRange') });
   }
-  const distance = number('distance');
-  if (distance !== null && !(distance > 0)) errors.push({ name: 'distance', message: t('distanceRange') });
-  settings.distance = distance ?? 1000;
+  // the distance counts (and is shown) for the physics model only
+  const distanceText = field(form, 'distance').value.trim();
+  const distance = wholeNumber(distanceText);
+  if (model === 'physics' && distance === null) errors.push({ name: 'distance', message: t('notNumber', distanceText) });
+  if (model === 'physics' && distance !== null && !(distance > 0)) errors.push({ name: 'distance', message: t('distanceRange') });
+  settings.distance = distance > 0 ? distance : 1000;
   const filters = [];
   for (let k = 1; k <= FILTER_SLOTS; ++k) {
     const choice = field(form, `filter${k}`).value;
