@@ -2,6 +2,14 @@
 # and the Python package (ready for pip) under <dir>/share/kestrix, as kestrix-cli expects to find them.
 include(GNUInstallDirs)
 
+# The web build installs its page alone (web/CMakeLists.txt); its programs run only under node.
+if(KESTRIX_BUILD_WEB)
+  return()
+endif()
+# The page of the web build, when it was built, under <dir>/share/kestrix/web.
+set(KESTRIX_WEB_PAGE ${PROJECT_SOURCE_DIR}/build-web/kestrix.html CACHE FILEPATH "kestrix.html of the web build, installed when it exists")
+install(FILES ${KESTRIX_WEB_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix/web OPTIONAL)
+
 set(KESTRIX_INSTALLED_PROGRAMS Quillon kestrix-cli)
 if(KESTRIX_BUILD_UI)
   list(APPEND KESTRIX_INSTALLED_PROGRAMS Kestrix)

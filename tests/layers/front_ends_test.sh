@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The front ends build only on the libraries: no file of ui/, cli/ or python/ includes a header of
+# The front ends build only on the libraries: no file of ui/, cli/, python/ or web/ includes a header of
 # another front end, and the libraries (model/, engine/, beam/) include no front end's header at all.
 set -euo pipefail
 root="$1"
@@ -19,9 +19,10 @@ check() {  # folder, then the folders whose headers it must not include
     done
   done
 }
-check ui cli python
-check cli ui python
-check python ui cli
-for library in model engine beam; do check "$library" ui cli python; done
+check ui cli python web
+check cli ui python web
+check python ui cli web
+check web ui cli python
+for library in model engine beam; do check "$library" ui cli python web; done
 [ "$failures" -eq 0 ] || { echo "$failures includes cross the layers" >&2; exit 1; }
 echo "no front end includes another's headers; the libraries include none"

@@ -1,0 +1,50 @@
+// The page in headless Chromium: the median time from an input event to the redrawn plot with all
+// figures, per model and waveform (a benchmark, not a test: it prints and asserts nothing).
+//   node bench/web_page_bench.mjs [build-web/kestrix.html] [runs per case]
+// The time runs from dispatching the input event until the page has recomputed, filled the figures
+// and uPlot has drawn the curve (its drawing is deferred to a microtask, which the timing waits for).
+import { statSync } from 'node:fs';
+import { resolve, dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const root = resolve(dirname(fileURLToPath(import.meta.url)), '..');
+process.env.KESTRIX_PAGE = resolve(process.argv[2] || join(root, 'build-web', 'kestrix.html'));
+process.env.KESTRIX_WEB_MODULES ||= join(root, 'web', 'node_modules');
+const runs = Number(process.argv[3] || 31);
+const { launchChromium, openPage, setInputs } = await import('../tests/web/browser.mjs');
+
+const CASES = [];
+for (const model of ['tucker', 'birch', 'physics']) {
+  for (const waveform of ['constant', '12-peak']) CASES.push({ model, waveform, kv: 200 });
+}
+CASES.push({ model: 'physics', waveform: 'single-phase', kv: 300, worst: true });
+
+const browser = await launchChromium();
+try {
+  const page = await openPage(browser);
+  console.log(`kestrix.html: ${(statSync(process.env.KESTRIX_PAGE).size / 1024 / 1024).toFixed(2)} MB; ${runs} input events per case`);
+  console.log('model    waveform      kV   median ms   min ms   max ms   limit ms');
+  for (const c of CASES) {
+    await setInputs(page, { model: c.model, waveform: c.waveform, kv: String(c.kv), al: '2', cu: '0', filter1: '' });
+    const times = await page.evaluate(async ({ kv, runs }) => {
+      const form = document.getElementById('inputs');
+      const field = form.elements.namedItem('kv');
+      const plot = window.kestrix.plot;
+      const result = [];
+      for (let k = 0; k < runs; ++k) {
+        field.value = String(kv - (k % 2) * 0.5);  // a new curve each time
+        const drawn = new Promise((done) => plot.drawListeners.push(done));
+        const start = performance.now();
+        field.dispatchEvent(new Event('input', { bubbles: true }));
+        await drawn;
+        result.push(performance.now() - start);
+      }
+      return result;
+    }, { kv: c.kv, runs });
+    times.sort((a, b) => a - b);
+    const ms = (v) => v.toFixed(2).padStart(8);
+    console.log(`${c.model.padEnd(8)} ${c.waveform.padEnd(12)} ${String(c.kv).padStart(4)} ${ms(times[times.length >> 1])}    ${ms(times[0])} ${ms(times.at(-1))}   ${c.worst ? 33 : 16}`);
+  }
+} finally {
+  await browser.close();
+}

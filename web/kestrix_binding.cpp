@@ -1,0 +1,353 @@
+// The page's binding of the libraries (embind): JavaScript objects to RunSettings and back, one
+// BatchRun per set of material filters. A C++ exception reaches JavaScript as an Error with its text.
+//
+// In JavaScript (web/engine.js wraps it):
+//   wholeNumber("1e3") -> 1000 | null          voltageRange("physics") -> {min, max}
+//   materialDescription(path)                  qualities() -> [{name, standard, ...}]
+//   new Batch(tablePath, [{path, thickness}])  .run(settings) .fit(settings, request) .table(settings, options)
+//   realiseQuality(tablePath, name, settings, [{path, thickness}]) -> {settings, filters, description, outcome}
+// settings: {model, kv, angle, be, alEq, al, cu (the typed texts), waveform, quantity, distance (mm)}.
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <exception>
+#include <memory>
+#include <sstream>
+#include <utility>
+
+#include "batch_run.h"
+#include "beam_figures.h"
+#include "beam_inputs.h"
+#include "decimal_text.h"
+#include "emission_models.h"
+#include "entry_texts.h"
+#include "export_table.h"
+#include "input_number.h"
+#include "material_file.h"
+#include "table_comment_lines.h"
+
+using emscripten::val;
+
+namespace kestrix::web {
+namespace {
+
+/// Runs body; a C++ exception becomes a thrown JavaScript Error carrying its message.
+template <typename Body>
+auto Guarded(Body body) -> decltype(body()) {
+  std::string message;
+  try {
+    return body();
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+    message = "unknown failure";
+  }
+  val::global("Error").new_(message).throw_();
+}
+
+std::string Text(const val& object, const char* key) {
+  const val value = object[key];
+  return value.isUndefined() || value.isNull() ? std::string() : value.as<std::string>();
+}
+
+template <typename Choice>
+Choice Chosen(const std::optional<Choice>& choice, const char* what, const std::string& word) {
+  if (!choice) throw std::invalid_argument(std::string("unknown ") + what + " \"" + word + "\"");
+  return *choice;
+}
+
+/// settings from {model, kv, angle, be, alEq, al, cu, waveform, quantity, distance}; the entries
+/// are read from their texts as kestrix-cli reads its options
+RunSettings SettingsOf(const val& s) {
+  RunSettings settings;
+  const std::string model = Text(s, "model"), waveform = Text(s, "waveform"), quantity = Text(s, "quantity");
+  settings.model = Chosen(ModelOfKeyword(model), "model", model);
+  settings.waveform = Chosen(WaveformOfKeyword(waveform), "waveform", waveform);
+  settings.quantity = Chosen(QuantityOfKeyword(quantity), "quantity", quantity);
+  settings.entries = ParseRunEntries(RunInputTexts{Text(s, "kv"), Text(s, "angle"), Text(s, "be"), Text(s, "alEq"),
+                                                   Text(s, "al"), Text(s, "cu")});
+  if (!s["distance"].isUndefined()) settings.distanceMm = s["distance"].as<double>();
+  return settings;
+}
+
+std::vector<FilterRequest> FiltersOf(const val& array) {
+  std::vector<FilterRequest> filters;
+  const unsigned count = array["length"].as<unsigned>();
+  for (unsigned k = 0; k < count; ++k) {
+    filters.push_back(FilterRequest{array[k]["path"].as<std::string>(), array[k]["thickness"].as<double>()});
+  }
+  return filters;
+}
+
+val NumberOrNull(const std::optional<double>& value) { return value ? val(*value) : val::null(); }
+val TextOrNull(const std::optional<double>& value) { return value ? val(ShortestDecimal(*value)) : val::null(); }
+
+/// {key, value, text (as --json prints it), missing (why there is no value)}
+val Figure(const char* key, const std::optional<double>& value, const std::string& missing) {
+  val figure = val::object();
+  figure.set("key", key);
+  figure.set("value", NumberOrNull(value));
+  figure.set("text", TextOrNull(value));
+  figure.set("missing", value ? std::string() : missing);
+  return figure;
+}
+
+/// bins 1..600 as a Float64Array
+val Bins(const ExchangeSpectrum& spectrum) {
+  return val::global("Float64Array").new_(emscripten::typed_memory_view(kExchangeRows, spectrum.data() + 1));
+}
+
+val Entries(const RunEntries& e) {
+  val entries = val::object();
+  entries.set("kv", ShortestDecimal(e.tubeVoltageKV));
+  entries.set("angle", ShortestDecimal(e.targetAngleDegrees));
+  entries.set("be", ShortestDecimal(e.berylliumMm));
+  entries.set("alEq", ShortestDecimal(e.aluminiumEquivalentMm));
+  entries.set("al", ShortestDecimal(e.addedAluminiumMm));
+  entries.set("cu", ShortestDecimal(e.addedCopperMm));
+  return entries;
+}
+
+val OutcomeOf(const RunOutcome& outcome) {
+  val result = val::object();
+  const UsedEntries& u = outcome.used;
+  result.set("used", Entries(RunEntries{u.tubeVoltageKV, u.targetAngleDegrees, u.berylliumMm, u.aluminiumEquivalentMm,
+                                        u.addedAluminiumMm, u.addedCopperMm}));
+  val corrections = val::array();
+  for (const std::string& correction : outcome.corrections) corrections.call<void>("push", correction);
+  result.set("corrections", corrections);
+  result.set("spectrum", Bins(outcome.quantitySpectrum));
+  result.set("photonSpectrum", Bins(outcome.photonSpectrum));
+  if (outcome.absoluteSpectrum) {
+    result.set("perMas", Bins(FluencePerMasSpectrum(*outcome.absoluteSpectrum, outcome.output.distanceMm)));
+  } else {
+    result.set("perMas", val::null());
+  }
+  val figures = val::array();
+  for (std::size_t k = 0; k < FigureFields().size(); ++k) {
+    const std::optional<double> value = FigureValue(outcome, k);
+    figures.call<void>("push", Figure(FigureFields()[k].key, value,
+                                      value ? std::string() : outcome.results ? MissingFigureReason(outcome, k)
+                                                                              : outcome.engineError));
+  }
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    figures.call<void>("push", Figure(ExtendedFigureFields()[f].key, outcome.extended.values[f],
+                                      outcome.extended.missing[f]));
+  }
+  const BeamOutput& output = outcome.output;
+  figures.call<void>("push", Figure(kDistanceKey, output.distanceMm, ""));
+  figures.call<void>("push", Figure(kAirKermaKey, output.airKermaMicroGrayPerMas, output.missing));
+  figures.call<void>("push", Figure(kPhotonFluenceKey, output.photonFluencePerMasPerMm2, output.missing));
+  result.set("figures", figures);
+  result.set("resultFileText", outcome.resultFileText);
+  result.set("engineError", outcome.engineError);
+  return result;
+}
+
+val FiltersValue(const std::vector<LoadedFilter>& loaded) {
+  val filters = val::array();
+  for (const LoadedFilter& filter : loaded) {
+    val f = val::object();
+    f.set("path", filter.path);
+    f.set("description", filter.description);
+    f.set("thickness", filter.thicknessMm);
+    filters.call<void>("push", f);
+  }
+  return filters;
+}
+
+FitRequest FitRequestOf(const val& r) {
+  FitRequest request;
+  const std::string entry = Text(r, "entry"), material = Text(r, "material");
+  if (entry == "al-eq") {
+    request.entry = FittedEntry::InherentAluminiumEquivalent;
+  } else if (entry == "al") {
+    request.entry = FittedEntry::AddedAluminium;
+  } else if (entry == "cu") {
+    request.entry = FittedEntry::AddedCopper;
+  } else {
+    throw std::invalid_argument("unknown fitted entry \"" + entry + "\"");
+  }
+  if (material != "al" && material != "cu") throw std::invalid_argument("unknown layer material \"" + material + "\"");
+  request.material = material == "al" ? LayerMaterial::Aluminium : LayerMaterial::Copper;
+  request.targetHvl1Mm = r["target"].as<double>();
+  return request;
+}
+
+TableNotation NotationOf(const std::string& word) { return word == "exp" ? TableNotation::Exponential : TableNotation::Plain; }
+
+/// The export options {separator: "comma"|"space", unit: "keV"|"MeV", normalisation: "max"|"total",
+/// energyNotation, valueNotation: "plain"|"exp"} of the desktop's data export.
+SpectrumTableOptions TableOptionsOf(const val& o) {
+  SpectrumTableOptions options;
+  options.separator = Text(o, "separator") == "space" ? TableSeparator::Space : TableSeparator::Comma;
+  options.unit = Text(o, "unit") == "MeV" ? TableEnergyUnit::MeV : TableEnergyUnit::KeV;
+  options.normalisation = Text(o, "normalisation") == "total" ? TableNormalisation::TotalOne : TableNormalisation::MaximumOne;
+  options.energyNotation = NotationOf(Text(o, "energyNotation"));
+  options.valueNotation = NotationOf(Text(o, "valueNotation"));
+  return options;
+}
+
+/// What a table of outcome was computed with, for its '#' lines.
+SpectrumDescription DescriptionOf(const RunSettings& settings, const std::vector<LoadedFilter>& filters,
+                                  const RunOutcome& outcome, const SpectrumTableOptions& options) {
+  SpectrumDescription d;
+  d.program = "kestrix (web)";
+  d.model = ModelKeyword(settings.model);
+  d.tubeVoltageKV = outcome.used.tubeVoltageKV;
+  d.targetAngleDegrees = outcome.used.targetAngleDegrees;
+  d.waveform = WaveformKeyword(settings.waveform);
+  d.berylliumMm = outcome.used.berylliumMm;
+  d.aluminiumEquivalentMm = outcome.used.aluminiumEquivalentMm;
+  d.addedAluminiumMm = outcome.used.addedAluminiumMm;
+  d.addedCopperMm = outcome.used.addedCopperMm;
+  for (const LoadedFilter& filter : filters) d.filters.push_back({filter.description, filter.thicknessMm, filter.path});
+  d.quantity = QuantityKeyword(settings.quantity);
+  d.normalisation = options.normalisation == TableNormalisation::MaximumOne ? "max" : "total";
+  d.energyUnit = options.unit == TableEnergyUnit::KeV ? "keV" : "MeV";
+  return d;
+}
+
+/// BatchRun for the page: its filters fixed at construction, their thicknesses changeable.
+class Batch {
+ public:
+  Batch(const std::string& tablePath, const val& filters)
+      : batch_(Guarded([&] { return std::make_unique<BatchRun>(tablePath, FiltersOf(filters)); })) {}
+
+  val Run(const val& settings) {
+    return Guarded([&] { return OutcomeOf(batch_->Run(SettingsOf(settings))); });
+  }
+
+  /// {thickness, hvl1, entries (the settings' entries with the fitted one), outcome}
+  val Fit(const val& settings, const val& request) {
+    return Guarded([&] {
+      const FitOutcome fit = batch_->Fit(SettingsOf(settings), FitRequestOf(request));
+      val result = val::object();
+      result.set("thickness", ShortestDecimal(fit.fit.thicknessMm));
+      result.set("hvl1", ShortestDecimal(fit.fit.hvl1Mm));
+      result.set("entries", Entries(fit.settings.entries));
+      result.set("description", FitDescription(fit));
+      result.set("outcome", OutcomeOf(fit.outcome));
+      return result;
+    });
+  }
+
+  /// The spectrum of settings as the data export writes it (CR LF line ends), with the '#' lines
+  /// of --header before it when options.header is true.
+  std::string Table(const val& settings, const val& options) {
+    return Guarded([&] {
+      const RunSettings run = SettingsOf(settings);
+      const SpectrumTableOptions table = TableOptionsOf(options);
+      const RunOutcome outcome = batch_->Run(run);
+      std::ostringstream text(std::ios::binary);
+      if (options["header"].as<bool>()) {
+        for (const std::string& line : SpectrumHeaderLines(DescriptionOf(run, batch_->Filters(), outcome, table))) {
+          text << line << "\r\n";
+        }
+      }
+      WriteSpectrumTable(text, BuildSpectrumTable(outcome.tabulated, table, '.'));
+      return text.str();
+    });
+  }
+
+  void SetFilterThickness(unsigned index, double thicknessMm) {
+    Guarded([&] { batch_->SetFilterThickness(index, thicknessMm); });
+  }
+
+  val Filters() const { return FiltersValue(batch_->Filters()); }
+
+ private:
+  std::unique_ptr<BatchRun> batch_;
+};
+
+val WholeNumber(const std::string& text) { return NumberOrNull(ParseWholeNumber(text)); }
+
+val VoltageRange(const std::string& model) {
+  return Guarded([&] {
+    const EmissionModel& emission = EmissionModelFor(Chosen(ModelOfKeyword(model), "model", model));
+    val range = val::object();
+    range.set("min", emission.MinimumVoltage());
+    range.set("max", emission.MaximumVoltage());
+    return range;
+  });
+}
+
+/// null, or {input: "kv"|"be"|"alEq"|"al"|"cu"|"filter", filter (index), reason}: the first input
+/// that kestrix-cli and Python refuse rather than correct
+val Refusal(const val& settings, const val& filters) {
+  return Guarded([&] {
+    const std::optional<InputRefusal> refusal = StrictInputRefusal(SettingsOf(settings), FiltersOf(filters));
+    if (!refusal) return val::null();
+    static const char* const names[] = {"kv", "angle", "be", "alEq", "al", "cu", "filter"};
+    val result = val::object();
+    result.set("input", names[static_cast<int>(refusal->input)]);
+    result.set("filter", static_cast<unsigned>(refusal->filter));
+    result.set("reason", refusal->reason);
+    return result;
+  });
+}
+
+std::string MaterialDescription(const std::string& path) {
+  return Guarded([&] { return LoadMaterialFile(path).description; });
+}
+
+val QualityValue(const RadiationQuality& q) {
+  val quality = val::object();
+  quality.set("name", q.name);
+  quality.set("standard", q.standard);
+  quality.set("kv", q.tubeVoltageKV);
+  quality.set("description", QualityDescription(q));
+  quality.set("basedOn", q.basedOn);
+  quality.set("nominalHvl1", NumberOrNull(q.nominalHvl1AlMm));
+  return quality;
+}
+
+val Qualities(const std::string& path) {
+  return Guarded([&] {
+    val list = val::array();
+    for (const RadiationQuality& quality : LoadRadiationQualities(path)) list.call<void>("push", QualityValue(quality));
+    return list;
+  });
+}
+
+/// The standard quality `name` realised on settings with the user's filters: {entries, filters
+/// (user's and the quality's, with thicknesses), quality, fit (text or ""), outcome}
+val RealiseQuality(const std::string& tablePath, const std::string& name, const val& settings, const val& filters) {
+  return Guarded([&] {
+    const std::vector<RadiationQuality> qualities = LoadRadiationQualities(DataFileBeside(tablePath, kRadiationQualitiesFile));
+    const RadiationQuality* quality = FindRadiationQuality(qualities, name);
+    if (quality == nullptr) throw std::invalid_argument("\"" + name + "\" is not a standard quality");
+    const QualityPlan plan = PlanQuality(*quality, SettingsOf(settings), FiltersOf(filters), tablePath);
+    BatchRun batch(tablePath, plan.filters);
+    const QualityOutcome realised = RunQuality(batch, plan);
+    val result = val::object();
+    result.set("entries", Entries(realised.settings.entries));
+    result.set("filters", FiltersValue(batch.Filters()));
+    result.set("quality", QualityValue(*quality));
+    result.set("fit", realised.fit ? FitDescription(*realised.fit) : std::string());
+    result.set("comparison", quality->nominalHvl1AlMm ? NominalComparison(*quality, realised.outcome) : std::string());
+    result.set("outcome", OutcomeOf(realised.outcome));
+    return result;
+  });
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(kestrix) {
+  emscripten::class_<Batch>("Batch")
+      .constructor<std::string, val>()
+      .function("run", &Batch::Run)
+      .function("fit", &Batch::Fit)
+      .function("table", &Batch::Table)
+      .function("setFilterThickness", &Batch::SetFilterThickness)
+      .function("filters", &Batch::Filters);
+  emscripten::function("wholeNumber", &WholeNumber);
+  emscripten::function("voltageRange", &VoltageRange);
+  emscripten::function("refusal", &Refusal);
+  emscripten::function("materialDescription", &MaterialDescription);
+  emscripten::function("qualities", &Qualities);
+  emscripten::function("realiseQuality", &RealiseQuality);
+}
+
+}  // namespace kestrix::web

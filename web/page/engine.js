@@ -1,0 +1,65 @@
+// The libraries compiled to WebAssembly (kestrix_wasm.js, inlined as the global KestrixEngine): one
+// batch per set of material files, the delivered files under /data, the user's own under /user.
+
+/* global KestrixEngine */
+export const TABLE = '/data/MUs_202202.data';
+const QUALITIES = '/data/RadiationQualities.tsv';
+
+let wasm = null;
+const batches = new Map();  // the material files' paths, one per line -> Batch
+let userFiles = 0;
+
+export async function startEngine() {
+  wasm = await KestrixEngine();
+  return wasm;
+}
+
+/** the batch holding these material filters (paths), with their thicknesses set */
+function batchFor(filters) {
+  const key = filters.map((f) => f.path).join('\n');
+  let batch = batches.get(key);
+  if (!batch) {
+    if (batches.size >= 8) {  // the oldest set of files is rarely needed again
+      const [oldest, old] = batches.entries().next().value;
+      old.delete();
+      batches.delete(oldest);
+    }
+    batch = new wasm.Batch(TABLE, filters.map((f) => ({ path: f.path, thickness: f.thickness })));
+    batches.set(key, batch);
+  }
+  filters.forEach((f, k) => batch.setFilterThickness(k, f.thickness));
+  return batch;
+}
+
+/** the run of settings with filters [{path, thickness}]; throws Error with the library's text */
+export function compute(settings, filters) { return batchFor(filters).run(settings); }
+export function fit(settings, filters, request) { return batchFor(filters).fit(settings, request); }
+export function table(settings, filters, options) { return batchFor(filters).table(settings, options); }
+export function filterDescriptions(filters) { return batchFor(filters).filters().map((f) => f.description); }
+
+export function wholeNumber(text) { return wasm.wholeNumber(text); }
+export function voltageRange(model) { return wasm.voltageRange(model); }
+export function refusal(settings, filters) { return wasm.refusal(settings, filters); }
+export function qualities() { return wasm.qualities(QUALITIES); }
+export function realiseQuality(name, settings, filters) { return wasm.realiseQuality(TABLE, name, settings, filters); }
+
+/** the delivered material files, by name */
+export function deliveredMaterials() {
+  return wasm.FS.readdir('/data').filter((name) => /\.(ele|mix)$/.test(name)).sort();
+}
+
+/** stores the bytes of the user's file and returns its path and description; throws when it cannot be read */
+export function addUserFile(name, bytes) {
+  const folder = `/user/${++userFiles}`;
+  wasm.FS.mkdirTree(folder);
+  const path = `${folder}/${name.replace(/[/\\]/g, '_')}`;
+  wasm.FS.writeFile(path, bytes);
+  try {
+    return { path, description: wasm.materialDescription(path) };
+  } catch (error) {
+    wasm.FS.unlink(path);
+    throw error;
+  }
+}
+
+export function fileBytes(path) { return wasm.FS.readFile(path); }

@@ -1,0 +1,54 @@
+// The figures of the current curve beside the plot: each value in an element whose data-key is its
+// kestrix-cli JSON key, with the digits --json prints; a missing figure shows why.
+
+import { t } from './texts.js';
+
+const ENGINE = ['hvl_al_mm', 'effective_energy_al_keV', 'hvl_cu_mm', 'effective_energy_cu_keV', 'photons_per_mm2_per_Ckg'];
+const EXTENDED = ['hvl1_al_mm', 'hvl2_al_mm', 'homogeneity_al', 'hvl1_cu_mm', 'hvl2_cu_mm', 'homogeneity_cu',
+  'mean_energy_keV', 'kerma_mean_energy_keV'];
+const OUTPUT = ['distance_mm', 'air_kerma_uGy_per_mAs', 'photon_fluence_per_mAs_per_mm2'];
+export const GROUPS = [['engineFigures', ENGINE], ['extendedFigures', EXTENDED], ['outputFigures', OUTPUT]];
+
+/** the figures of outcome by key */
+export function figureMap(outcome) {
+  return new Map(outcome.figures.map((f) => [f.key, f]));
+}
+
+/** fills element with the figures of outcome (null: none yet) */
+export function renderFigures(element, outcome, model) {
+  element.replaceChildren();
+  if (!outcome) return;
+  const figures = figureMap(outcome);
+  for (const [group, keys] of GROUPS) {
+    if (group === 'outputFigures' && model !== 'physics') continue;
+    const heading = document.createElement('h3');
+    heading.textContent = t(group);
+    const list = document.createElement('dl');
+    for (const key of keys) {
+      const figure = figures.get(key);
+      if (!figure) continue;
+      const label = document.createElement('dt');
+      label.textContent = t(key);
+      const value = document.createElement('dd');
+      value.dataset.key = key;
+      value.textContent = figure.text ?? t('none');
+      if (figure.text === null) value.title = figure.missing;
+      list.append(label, value);
+    }
+    element.append(heading, list);
+  }
+}
+
+/** the inputs and every figure as tab-separated lines, for the clipboard */
+export function figuresText(description, outcome, model) {
+  const lines = [description];
+  const figures = figureMap(outcome);
+  for (const [group, keys] of GROUPS) {
+    if (group === 'outputFigures' && model !== 'physics') continue;
+    for (const key of keys) {
+      const figure = figures.get(key);
+      if (figure) lines.push(`${t(key)}\t${figure.text ?? `${t('none')} (${figure.missing})`}`);
+    }
+  }
+  return `${lines.join('\n')}\n`;
+}

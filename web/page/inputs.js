@@ -1,0 +1,88 @@
+// The inputs: read from the form, checked as kestrix-cli and Python check them, and marked in place.
+
+import { t } from './texts.js';
+import { wholeNumber, voltageRange } from './engine.js';
+
+export const ENTRY_NAMES = ['kv', 'angle', 'be', 'al-eq', 'al', 'cu'];
+const SETTING_OF = { kv: 'kv', angle: 'angle', be: 'be', 'al-eq': 'alEq', al: 'al', cu: 'cu' };
+const THICKNESSES = ['be', 'al-eq', 'al', 'cu'];
+export const FILTER_SLOTS = 3;
+
+/** the field (input, select or button) called name in a form or anywhere under root */
+export function field(root, name) {
+  return root.elements ? root.elements.namedItem(name) : root.querySelector(`[name="${name}"]`);
+}
+
+/** {settings, filters, errors: [{name, message}]} of the form; filters [{path, thickness, name}] */
+export function readInputs(form, materials) {
+  const errors = [];
+  const model = field(form, 'model').value;
+  const number = (name) => {
+    const text = field(form, name).value.trim();
+    const value = wholeNumber(text);
+    if (value === null) errors.push({ name, message: t('notNumber', text) });
+    return value;
+  };
+  const settings = { model, waveform: field(form, 'waveform').value, quantity: field(form, 'quantity').value };
+  for (const name of ENTRY_NAMES) {
+    settings[SETTING_OF[name]] = field(form, name).value.trim();
+    const value = number(name);
+    if (value === null) continue;
+    if (THICKNESSES.includes(name) && value < 0) errors.push({ name, message: t('negative') });
+    if (name === 'kv') {
+      const range = voltageRange(model);
+      if (value < range.min || value > range.max) errors.push({ name, message: t('range', t(model), range.min, range.max) });
+    }
+    if (name === 'angle' && !(value > 0 && value <= 90)) errors.push({ name, message: t('angleRange') });
+  }
+  // the distance counts (and is shown) for the physics model only
+  const distanceText = field(form, 'distance').value.trim();
+  const distance = wholeNumber(distanceText);
+  if (model === 'physics' && distance === null) errors.push({ name: 'distance', message: t('notNumber', distanceText) });
+  if (model === 'physics' && distance !== null && !(distance > 0)) errors.push({ name: 'distance', message: t('distanceRange') });
+  settings.distance = distance > 0 ? distance : 1000;
+  const filters = [];
+  for (let k = 1; k <= FILTER_SLOTS; ++k) {
+    const choice = field(form, `filter${k}`).value;
+    if (!choice) continue;
+    const thickness = number(`filter${k}-mm`);
+    if (thickness !== null && thickness < 0) errors.push({ name: `filter${k}-mm`, message: t('negative') });
+    const material = materials.get(choice);
+    if (material) filters.push({ path: material.path, thickness: thickness ?? 0, name: material.name });
+  }
+  return { settings, filters, errors };
+}
+
+/** marks each field with an error (class "invalid", the reason beside it and as its validity), clears the rest */
+export function markErrors(form, errors) {
+  for (const element of form.querySelectorAll('.invalid')) element.classList.remove('invalid');
+  for (const note of form.querySelectorAll('.reason')) note.textContent = '';
+  for (const element of form.querySelectorAll('input')) element.setCustomValidity('');
+  for (const { name, message } of errors) {
+    const element = field(form, name);
+    element.classList.add('invalid');
+    element.setCustomValidity(message);
+    element.setAttribute('aria-invalid', 'true');
+    const note = form.querySelector(`.reason[data-for="${name}"]`);
+    if (note && !note.textContent) note.textContent = message;
+  }
+  for (const element of form.querySelectorAll('input:not(.invalid)')) element.removeAttribute('aria-invalid');
+}
+
+/** writes entries {kv, angle, be, alEq, al, cu} (texts) into the form */
+export function writeEntries(form, entries) {
+  for (const name of ENTRY_NAMES) {
+    const value = entries[SETTING_OF[name]];
+    if (value !== undefined) field(form, name).value = value;
+  }
+}
+
+/** a short name of the curve's inputs for the legend */
+export function describe(settings, filters) {
+  const parts = [`${t(settings.model)}`, `${settings.kv} kV`, `${settings.angle}°`, t(settings.waveform),
+    `Be ${settings.be}`, `Al eq. ${settings.alEq}`];
+  if (Number(settings.al)) parts.push(`Al ${settings.al}`);
+  if (Number(settings.cu)) parts.push(`Cu ${settings.cu}`);
+  for (const f of filters) parts.push(`${f.name} ${f.thickness}`);
+  return `${parts.join(', ')} mm`;
+}
