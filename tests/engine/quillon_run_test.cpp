@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <sstream>
 #include <thread>
 
@@ -69,6 +70,26 @@ TEST_F(RunEngineTest, RemovesTheTemporariesOfKilledSaves) {
   WriteBytes(folder_ / "B_SPCTL.temp.tmp77", "0000.5, 0.00000\r\n");
   RunEngine(folder_.path().string());
   EXPECT_EQ(folder_.EntryCount(), 3);
+}
+
+// A flat spectrum written as 1.00E-45 (below single precision's normal range) weighs as 1.00000 does.
+TEST_F(RunEngineTest, TinyValuesInTheSpectrumFileGiveTheLayersOfTheirShape) {
+  const auto flat = [](const char* value) {
+    std::string text;
+    char row[32];
+    for (int i = 1; i <= kExchangeRows; ++i) {
+      std::snprintf(row, sizeof row, "%06.1f,%8s\r\n", 0.5 * i, i <= 300 ? value : " 0.00000");
+      text += row;
+    }
+    return text;
+  };
+  WriteBytes(folder_ / kSpectrumExchangeFile, flat(" 1.00000"));
+  const EngineResults ones = RunEngine(folder_.path().string());
+  WriteBytes(folder_ / kSpectrumExchangeFile, flat("1.00E-45"));
+  const EngineResults tiny = RunEngine(folder_.path().string());
+  ASSERT_TRUE(ones.hvlAlMm && tiny.hvlAlMm && ones.hvlCuMm && tiny.hvlCuMm);
+  EXPECT_NEAR(*tiny.hvlAlMm, *ones.hvlAlMm, 1e-5 * *ones.hvlAlMm);
+  EXPECT_NEAR(*tiny.hvlCuMm, *ones.hvlCuMm, 1e-5 * *ones.hvlCuMm);
 }
 
 TEST_F(RunEngineTest, MissingTableNamesIt) {
