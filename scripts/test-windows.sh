@@ -65,7 +65,7 @@ run_case() {  # folder program arguments...: a working folder with the data, two
   shift 2
   mkdir -p "$folder"
   cp "$KESTRIX_ROOT"/data/MUs_202202.data "$KESTRIX_ROOT"/data/Sn.ele "$KESTRIX_ROOT"/data/Pb.ele \
-    "$KESTRIX_ROOT"/data/Water.mix "$KESTRIX_ROOT"/data/RadiationQualities.tsv "$KESTRIX_ROOT"/data/CsI.mix \
+    "$KESTRIX_ROOT"/data/Water.mix "$KESTRIX_ROOT"/data/Mo.ele "$KESTRIX_ROOT"/data/RadiationQualities.tsv "$KESTRIX_ROOT"/data/CsI.mix \
     "$KESTRIX_ROOT"/data/CdTe.mix "$KESTRIX_ROOT"/data/DetectorFluorescence.tsv \
     "$KESTRIX_ROOT"/tests/data/aluminium_alloy_cp932.ele "$folder"/
   (cd "$folder" && "$program" "$@" --exchange . --save spectrum.csv > report.txt &&
