@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,50 @@ std::string Printed(const char* format, int precision, double value) {
   char buffer[512];
   const int length = std::snprintf(buffer, sizeof buffer, format, precision, value);
   return length < 0 ? std::string() : std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
+}
+
+/// The decimal number first..end (already checked) when it has at most 15 significant digits and a
+/// power of ten up to 22: both are exact doubles, so one multiplication or division rounds
+/// correctly. The C library's strtod computes in software long double, slow in WebAssembly.
+bool ReadExactly(const char* first, const char* end, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = first;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = 0, exponent = 0;
+  bool point = false;
+  for (; p != end && *p != 'e' && *p != 'E'; ++p) {
+    if (*p == '.') {
+      point = true;
+      continue;
+    }
+    if (point) --exponent;
+    if (mantissa == 0 && *p == '0') continue;  // a leading zero
+    if (++digits > 15) return false;
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+  }
+  if (p != end) {
+    ++p;
+    const bool negativeExponent = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int written = 0;
+    for (; p != end; ++p) {
+      if (written > 1000) return false;
+      written = written * 10 + (*p - '0');
+    }
+    exponent += negativeExponent ? -written : written;
+  }
+  if (mantissa == 0) {
+    value = negative ? -0.0 : 0.0;
+    return true;
+  }
+  if (exponent < -22 || exponent > 22) return false;
+  const double magnitude = exponent < 0 ? static_cast<double>(mantissa) / kPowers[-exponent]
+                                        : static_cast<double>(mantissa) * kPowers[exponent];
+  value = negative ? -magnitude : magnitude;
+  return true;
 }
 
 }  // namespace
@@ -79,6 +124,7 @@ from_chars_result from_chars(const char* first, const char* last, double& value,
       p = q;
     }
   }
+  if (ReadExactly(first, p, value)) return {p, errc()};
   const std::string text(first, p);
   errno = 0;
   const double read = std::strtod(text.c_str(), nullptr);

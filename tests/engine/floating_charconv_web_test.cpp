@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -76,6 +77,15 @@ TEST(FloatingFromChars, ReadsDecimalNumbersAndRefusesTheRest) {
   EXPECT_EQ(read("1e999", value).ec, std::errc::result_out_of_range);
   EXPECT_EQ(read("1e-999", value).ec, std::errc::result_out_of_range);
   EXPECT_EQ(read("4e-320", value).ec, std::errc());  // a subnormal is a value
+  // few digits and a small power of ten, and the long forms beside them
+  const std::pair<const char*, double> exact[] = {{"0.1", 0.1}, {"123.456e-3", 0.123456}, {"-0.000", -0.0},
+      {"000123", 123}, {"1.5e22", 1.5e22}, {"9007199254740993", 9007199254740992.0}, {"1e23", 1e23},
+      {"0.30000000000000004", 0.1 + 0.2}, {"2.2250738585072014e-308", 2.2250738585072014e-308}};
+  for (const auto& [text, expected] : exact) {
+    ASSERT_EQ(read(text, value).ec, std::errc()) << text;
+    EXPECT_EQ(value, expected) << text;
+    EXPECT_EQ(std::signbit(value), std::signbit(expected)) << text;
+  }
   value = 7;
   EXPECT_EQ(read("+1", value).ec, std::errc::invalid_argument);
   EXPECT_EQ(read(".", value).ec, std::errc::invalid_argument);
