@@ -82,7 +82,7 @@ def test_faulty_files_are_refused_by_file_and_line(tmp_path):
         kestrix.Beam(kv=100).spectrum().compare("beam")
     with pytest.raises(TypeError, match="never built"):
         kestrix.Spectrum.__new__(kestrix.Spectrum).figures()
-    with pytest.raises(TypeError, match="beam must be a built kestrix.Beam"):
+    with pytest.raises(TypeError, match="never built"):
         kestrix.Beam(kv=100).spectrum().compare(kestrix.Beam.__new__(kestrix.Beam))
     with pytest.raises(ValueError, match="figures are those of a photon spectrum"):
         kestrix.Beam(kv=100).spectrum("energy").figures()
