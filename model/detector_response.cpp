@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "exponential_integral.h"
 #include "input_number.h"
 
 namespace kestrix {
@@ -56,36 +57,6 @@ double LinearTotal(const MaterialFile& material, double energyKeV) {
   return material.density * (p[0] + p[1] + p[2]);
 }
 
-/// E1(x), the exponential integral of order 1, for x > 0: its series below 1, the continued fraction above
-double ExponentialIntegralE1(double x) {
-  if (x <= 1) {
-    constexpr double kEulerGamma = 0.57721566490153286;
-    double sum = 0;
-    double term = 1;
-    for (int k = 1; k < 60; ++k) {
-      term *= -x / k;
-      sum += term / k;
-      if (std::fabs(term / k) < 1e-17 * std::fabs(sum)) break;
-    }
-    return -kEulerGamma - std::log(x) - sum;
-  }
-  constexpr double kTiny = 1e-300;
-  double b = x + 1;
-  double c = 1 / kTiny;
-  double d = 1 / b;
-  double h = d;
-  for (int i = 1; i < 200; ++i) {
-    const double an = -static_cast<double>(i) * i;
-    b += 2;
-    d = 1 / (an * d + b);
-    c = b + an / c;
-    const double step = c * d;
-    h *= step;
-    if (std::fabs(step - 1) < 1e-16) break;
-  }
-  return h * std::exp(-x);
-}
-
 /// Share of the K photons of line attenuation muLine [1/cm], made where photons of attenuation mu
 /// [1/cm] first interact in a layer of thicknessCm, that leave through either face without
 /// interacting: the depth distribution mu exp(-mu z) / (1 - exp(-mu t)) sampled at equal steps of
@@ -121,12 +92,6 @@ std::pair<double, double> ComptonElectron(double energyKeV, double thresholdKeV)
 }
 
 }  // namespace
-
-double ExponentialIntegralE2(double x) {
-  if (!(x > 0)) return 1;
-  if (x > 700) return 0;
-  return std::exp(-x) - x * ExponentialIntegralE1(x);
-}
 
 double FluorescingElement::ShareAt(double energyKeV) const {
   if (shares.empty() || energyKeV < kEdgeKeV) return 0;

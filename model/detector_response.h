@@ -86,8 +86,4 @@ struct DetectorFigures {
 /// DetectorError for a spectrum without photons.
 DetectorFigures DetectorFiguresOf(const PhotonSpectrum& photons, const DetectorResponse& response);
 
-/// E2(x), the exponential integral of order 2: the share of isotropic photons made at optical depth x
-/// below a face that leave through it is E2(x) / 2 [1]
-double ExponentialIntegralE2(double x);
-
 }  // namespace kestrix

@@ -28,14 +28,6 @@ DetectorLayer Layer(double thicknessMm, std::optional<double> threshold = std::n
   return layer;
 }
 
-TEST(DetectorResponse, ExponentialIntegralOfOrderTwoHasItsTabulatedValues) {
-  EXPECT_EQ(ExponentialIntegralE2(0), 1);
-  EXPECT_NEAR(ExponentialIntegralE2(0.1), 0.722545022194, 1e-11);
-  EXPECT_NEAR(ExponentialIntegralE2(1), 0.148495506776, 1e-11);
-  EXPECT_NEAR(ExponentialIntegralE2(5), 0.000996469043, 1e-12);
-  EXPECT_EQ(ExponentialIntegralE2(800), 0);
-}
-
 TEST(DetectorResponse, InteractingShareIsOneMinusTheTransmission) {
   const DetectorResponse response = ComputeDetectorResponse(Layer(1));
   // mu = 2 g/cm3 x 1 cm2/g over 0.1 cm
