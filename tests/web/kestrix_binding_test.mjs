@@ -52,7 +52,8 @@ test('strict numbers and refusals are the libraries\' rules', () => {
   assert.equal(wasm.wholeNumber('1e3'), 1000);
   assert.equal(wasm.wholeNumber('-2.5'), -2.5);
   for (const text of ['', '12abc', 'inf', 'nan', '0x10', '1,5', ' 1']) assert.equal(wasm.wholeNumber(text), null, text);
-  assert.deepEqual(wasm.voltageRange('physics'), { min: 30, max: 300 });
+  assert.deepEqual(wasm.voltageRange('tucker'), { min: 30, max: 300 });
+  assert.deepEqual(wasm.voltageRange('physics'), { min: 20, max: 300 });
   assert.equal(wasm.refusal(SETTINGS, []), null);
   assert.equal(wasm.refusal({ ...SETTINGS, cu: '-1' }, []).input, 'cu');
   assert.equal(wasm.refusal({ ...SETTINGS, kv: '301' }, []).input, 'kv');
