@@ -5,9 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -71,6 +73,16 @@ class UiLanguageTest : public QObject {
     Child<QPushButton>(window, "Command1")->click();
     Child<QToolButton>(window, "QualityCommand")->click();
     texts << VisibleTexts();
+    // the quality window's other pages, each with its figures computed
+    auto* pages = Child<QTabWidget>(window, "QualityTabs");
+    Child<QLineEdit>(window, "UncertaintySamplesBox")->setText("20");
+    for (int page = 1; page < pages->count(); ++page) {
+      pages->setCurrentIndex(page);
+      Child<QPushButton>(window, page == 1 ? "DetectorCommand" : "UncertaintyCommand")->click();
+      texts << VisibleTexts();
+    }
+    texts << Child<QPlainTextEdit>(window, "UncertaintyText")->toPlainText().split(QLatin1Char('\n'));
+    pages->setCurrentIndex(0);
     for (const char* dialog : {"Command4", "Command7", "Command8"}) {
       Child<QPushButton>(window, dialog)->click();
       texts << VisibleTexts();
