@@ -438,6 +438,7 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("QualityTabs"));
   tabs->setFont(RoundedGothicFont(10.5));
+  tabs->setDocumentMode(true);  // no frame of its own: the groups have theirs
   auto* qualityPage = new QWidget(tabs);
   auto* qualityColumn = new QVBoxLayout(qualityPage);
   qualityColumn->addWidget(standards);
@@ -453,12 +454,13 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   auto* uncertaintyColumnOuter = new QVBoxLayout(uncertaintyPage);
   uncertaintyColumnOuter->addWidget(uncertainty);
   // the pages' own margins off, so that the window stays clear of the main window's commands
-  for (QVBoxLayout* page : {qualityColumn, detectorColumn, uncertaintyColumnOuter}) page->setContentsMargins(2, 2, 2, 2);
+  for (QVBoxLayout* page : {qualityColumn, detectorColumn, uncertaintyColumnOuter}) page->setContentsMargins(0, 4, 0, 0);
   tabs->addTab(uncertaintyPage, Tr("不確かさ"));
   auto* right = new QVBoxLayout;
   right->addWidget(tabs, 1);
   right->addLayout(closeRow);
   auto* columns = new QHBoxLayout(this);
+  columns->setContentsMargins(6, 6, 6, 6);  // the English texts are wider: keep a 1024 px screen
   columns->addWidget(figures);
   columns->addLayout(right);
 

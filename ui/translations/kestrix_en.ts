@@ -1542,7 +1542,7 @@
     <message id="光子/(mAs·mm²)">
         <location filename="../quality_window.cpp"/>
         <source></source>
-        <translation>photons/(mAs·mm²)</translation>
+        <translation>1/(mAs·mm²)</translation>
     </message>
     <message id="吸収エネルギー">
         <location filename="../quality_window.cpp"/>
@@ -1552,7 +1552,7 @@
     <message id="吸収エネルギーの割合">
         <location filename="../quality_window.cpp"/>
         <source></source>
-        <translation>Absorbed energy fraction</translation>
+        <translation>Absorbed share</translation>
     </message>
     <message id="検出光子数">
         <location filename="../quality_window.cpp"/>
@@ -1577,7 +1577,7 @@
     <message id="量子検出効率">
         <location filename="../quality_window.cpp"/>
         <source></source>
-        <translation>Quantum detection efficiency</translation>
+        <translation>QDE</translation>
     </message>
 </context>
 </TS>
