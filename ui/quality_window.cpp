@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -24,6 +25,7 @@
 #include "data_folder.h"
 #include "decimal_text.h"
 #include "detector_run.h"
+#include "measured_spectrum.h"
 #include "dialog_controls.h"
 #include "entry_review.h"
 #include "engine_results_panel.h"
@@ -429,6 +431,36 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   uncertaintyText_->setToolTip(Tr("平均 ± 標準偏差、[95 % 区間]、モデル間の差は標本に含まれない系統的な幅"));
   uncertaintyColumn->addWidget(uncertaintyText_, 1);
 
+  // A measured spectrum: its figures, and its curve over the main window's graph.
+  auto* measured = new QGroupBox(Tr("測定スペクトル (energy_keV,value の CSV)"), this);
+  measured->setFont(RoundedGothicFont(10.5));
+  auto* measuredColumn = new QVBoxLayout(measured);
+  auto* measuredRow = new QHBoxLayout;
+  measuredFile_ = new QLineEdit(measured);
+  measuredFile_->setObjectName(QStringLiteral("MeasuredFileBox"));
+  QPushButton* browse = DialogCommand(QStringLiteral("MeasuredBrowseCommand"), Tr("参照"), measured);
+  QPushButton* overlay = DialogCommand(QStringLiteral("MeasuredCommand"), Tr("読み込んで重ねる"), measured);
+  overlay->setToolTip(Tr("測定スペクトルの線質を示し、グラフに赤紫の曲線で重ねます (ピークを 1 として)"));
+  measuredRow->addWidget(measuredFile_, 1);
+  measuredRow->addWidget(browse);
+  measuredColumn->addLayout(measuredRow);
+  auto* overlayRow = new QHBoxLayout;
+  overlayRow->addStretch();
+  overlayRow->addWidget(overlay);
+  measuredColumn->addLayout(overlayRow);
+  measuredText_ = new QPlainTextEdit(measured);
+  measuredText_->setObjectName(QStringLiteral("MeasuredText"));
+  measuredText_->setReadOnly(true);
+  measuredText_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  measuredText_->setFont(RoundedGothicFont(9));
+  measuredColumn->addWidget(measuredText_, 1);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString chosen = QFileDialog::getOpenFileName(this, Tr("測定スペクトル"), QString(), Tr("CSV (*.csv *.txt);;すべて (*)"));
+    if (!chosen.isEmpty()) measuredFile_->setText(QDir::toNativeSeparators(chosen));
+  });
+  connect(overlay, &QPushButton::clicked, this, &QualityWindow::LoadMeasured);
+  connect(measuredFile_, &QLineEdit::returnPressed, this, &QualityWindow::LoadMeasured);
+
   QPushButton* close = DialogCommand(QStringLiteral("CloseCommand"), Tr("閉じる"), this);
   auto* closeRow = new QHBoxLayout;
   closeRow->addStretch();
@@ -453,9 +485,15 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   auto* uncertaintyPage = new QWidget(tabs);
   auto* uncertaintyColumnOuter = new QVBoxLayout(uncertaintyPage);
   uncertaintyColumnOuter->addWidget(uncertainty);
-  // the pages' own margins off, so that the window stays clear of the main window's commands
-  for (QVBoxLayout* page : {qualityColumn, detectorColumn, uncertaintyColumnOuter}) page->setContentsMargins(0, 4, 0, 0);
   tabs->addTab(uncertaintyPage, Tr("不確かさ"));
+  auto* measuredPage = new QWidget(tabs);
+  auto* measuredPageColumn = new QVBoxLayout(measuredPage);
+  measuredPageColumn->addWidget(measured);
+  tabs->addTab(measuredPage, Tr("測定スペクトル"));
+  // the pages' own margins off: the English texts are wider, and the window keeps a 1024 px screen
+  for (QVBoxLayout* page : {qualityColumn, detectorColumn, uncertaintyColumnOuter, measuredPageColumn}) {
+    page->setContentsMargins(0, 4, 0, 0);
+  }
   auto* right = new QVBoxLayout;
   right->addWidget(tabs, 1);
   right->addLayout(closeRow);
@@ -983,5 +1021,46 @@ void QualityWindow::ComputeUncertainty() {
 }
 
 QString QualityWindow::UncertaintyText() const { return uncertaintyText_->toPlainText(); }
+
+void QualityWindow::LoadMeasured() {
+  const QString refused = Tr("測定スペクトルを使えません。") + QStringLiteral("\n");
+  const QString path = measuredFile_->text().trimmed();
+  if (path.isEmpty()) {
+    ShowExclamation(this, refused + Tr("ファイルを選んで下さい。"));
+    return;
+  }
+  RunOutcome weighed;
+  try {
+    const MeasuredSpectrum spectrum = LoadMeasuredSpectrum(QDir::fromNativeSeparators(path).toStdString());
+    BatchRun batch(DataFile(kAttenuationTableFile), {});
+    weighed = batch.Weigh(spectrum.photons);
+  } catch (const MeasuredSpectrumError& error) {
+    ShowExclamation(this, refused + (error.Line() > 0 ? Tr("%1 行目: ").arg(error.Line()) : QString()) +
+                              QString::fromStdString(error.what()));
+    return;
+  } catch (const std::invalid_argument& error) {
+    ShowExclamation(this, refused + QString::fromStdString(error.what()));
+    return;
+  } catch (const std::exception& error) {
+    ShowExclamation(this, refused + ReadFailureText(error));
+    return;
+  }
+  QStringList lines{QFileInfo(path).fileName()};
+  const std::pair<std::optional<double>, QString> noKerma{std::nullopt, QString()};
+  for (const FigureRow& row : FigureRows()) {
+    if (row.source == Source::AirKerma) continue;  // a measured spectrum is relative
+    QString reason;
+    const std::optional<double> value = RowValue(weighed, row, &reason, noKerma, QString());
+    lines << Tr(row.name) + QStringLiteral(": ") +
+                 (value ? ShownText(row, *value) + QLatin1Char(' ') + Tr(row.unit)
+                        : EngineResultsPanel::NotAvailableText() + QStringLiteral(" (") + reason + QLatin1Char(')'));
+  }
+  if (!mainWindow_.OverlaySpectrum(weighed.photonSpectrum)) {
+    lines << Tr("グラフには重ねません (計算した曲線がないか、照射線量の表示です)");
+  }
+  measuredText_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QString QualityWindow::MeasuredText() const { return measuredText_->toPlainText(); }
 
 }  // namespace kestrix

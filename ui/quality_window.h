@@ -65,6 +65,13 @@ class QualityWindow : public QWidget {
   /// Input that is not a number in range is refused with the reason and the figures shown stay.
   void ComputeUncertainty();
 
+  /// Reads the measured spectrum named in the file box (energy_keV,value rows), shows its figures and
+  /// draws it over the main window's graph. A file that cannot be used is refused with the reason,
+  /// naming the line, and the figures shown stay.
+  void LoadMeasured();
+  /// the text the measured spectrum's box shows, one figure a line; empty before a file is read
+  QString MeasuredText() const;
+
   /// the text the uncertainty box shows, one figure a line; empty before a sampling
   QString UncertaintyText() const;
 
@@ -118,6 +125,9 @@ class QualityWindow : public QWidget {
 
   std::vector<QLineEdit*> uncertaintyBoxes_;  // kV, Al eq., angle, samples, seed
   QPlainTextEdit* uncertaintyText_;
+
+  QLineEdit* measuredFile_;
+  QPlainTextEdit* measuredText_;
 };
 
 }  // namespace kestrix

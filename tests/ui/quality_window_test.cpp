@@ -391,6 +391,38 @@ class QualityWindowTest : public QObject {
     QVERIFY(bench.window->UncertaintyText().isEmpty());  // a new run: the old spread is not its
   }
 
+  void MeasuredSpectrumFiguresMatchTheCommandLineAndItsCurveIsDrawn() {
+    Bench bench;
+    bench.Box("Text1")->setText("80");
+    bench.Draw();
+    QFile csv(bench.folder.Path("measured.csv"));
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    csv.write("# a measured spectrum\nenergy_keV,value\n");
+    for (int e = 12; e <= 78; e += 2) csv.write(QByteArray::number(e) + ',' + QByteArray::number((e - 10) * (80 - e)) + '\n');
+    csv.close();
+    const QImage before = bench.program.window.GraphImage().copy();
+    Child<QLineEdit>(*bench.window, "MeasuredFileBox")->setText("measured.csv");
+    Child<QPushButton>(*bench.window, "MeasuredCommand")->click();
+    QCOMPARE(bench.messages.texts, QStringList());
+    QVERIFY(bench.program.window.GraphImage() != before);  // the measured curve over the graph
+    const QString shown = bench.window->MeasuredText();
+    const QJsonObject json = CliJson({"--spectrum", "measured.csv"});
+    for (const auto& [name, key] : kFigureNames) {
+      const QStringList lines = shown.split('\n').filter(QRegularExpression('^' + QRegularExpression::escape(name) + ": "));
+      const QString value = lines.value(0).mid(name.size() + 2).section(' ', 0, 0);
+      QVERIFY2(lines.size() == 1 && ShowsRounded(value, JsonFigure(json, key)), qPrintable(key + '\n' + shown));
+    }
+    QFile bad(bench.folder.Path("bad.csv"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("energy_keV,value\n20,1\n30,abc\n");
+    bad.close();
+    Child<QLineEdit>(*bench.window, "MeasuredFileBox")->setText("bad.csv");
+    Child<QPushButton>(*bench.window, "MeasuredCommand")->click();
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("3 行目")), qPrintable(bench.messages.texts[0]));
+    QCOMPARE(bench.window->MeasuredText(), shown);  // refused: the figures shown stay
+  }
+
   void EscapeClosesAndByeByeHides() {
     Bench bench;
     QVERIFY(QTest::qWaitForWindowActive(bench.window));

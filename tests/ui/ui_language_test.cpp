@@ -79,7 +79,8 @@ class UiLanguageTest : public QObject {
     Child<QLineEdit>(window, "UncertaintySamplesBox")->setText("20");
     for (int page = 1; page < pages->count(); ++page) {
       pages->setCurrentIndex(page);
-      Child<QPushButton>(window, page == 1 ? "DetectorCommand" : "UncertaintyCommand")->click();
+      const char* commands[] = {"", "DetectorCommand", "UncertaintyCommand", "MeasuredCommand"};  // the last refuses: no file
+      Child<QPushButton>(window, commands[page])->click();
       texts << VisibleTexts();
     }
     texts << Child<QPlainTextEdit>(window, "UncertaintyText")->toPlainText().split(QLatin1Char('\n'));

@@ -1579,5 +1579,55 @@
         <source></source>
         <translation>QDE</translation>
     </message>
+    <message id="測定スペクトル (energy_keV,value の CSV)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Measured spectrum (CSV of energy_keV,value)</translation>
+    </message>
+    <message id="参照">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Browse</translation>
+    </message>
+    <message id="読み込んで重ねる">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Read and overlay</translation>
+    </message>
+    <message id="測定スペクトルの線質を示し、グラフに赤紫の曲線で重ねます (ピークを 1 として)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Shows the measured spectrum’s figures and draws it over the graph in magenta (its peak as 1)</translation>
+    </message>
+    <message id="測定スペクトル">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Measured spectrum</translation>
+    </message>
+    <message id="CSV (*.csv *.txt);;すべて (*)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>CSV (*.csv *.txt);;All (*)</translation>
+    </message>
+    <message id="測定スペクトルを使えません。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The measured spectrum cannot be used.</translation>
+    </message>
+    <message id="ファイルを選んで下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Choose a file.</translation>
+    </message>
+    <message id="%1 行目: ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Line %1: </translation>
+    </message>
+    <message id="グラフには重ねません (計算した曲線がないか、照射線量の表示です)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Not drawn over the graph (no curve computed, or the exposure is shown)</translation>
+    </message>
 </context>
 </TS>
