@@ -191,6 +191,24 @@ void GraphPicture::PlotSpectrumCurve(int colorIndex) {
   update();
 }
 
+void GraphPicture::PlotRelativeCurve(const PhotonSpectrum& values, int colorIndex) {
+  double peak = 0;
+  for (int i = 1; i <= kCursorLastIndex; ++i) peak = std::max(peak, values[i]);
+  if (!(peak > 0) || !std::isfinite(peak)) return;
+  QPainter painter(&image_);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(PaletteColor(colorIndex), 2));
+  QPoint current = Pixel({GraphXOfGridIndex(1), GraphYOfValue(values[1], peak)});
+  for (int i = 2; i <= kCursorLastIndex; ++i) {
+    const QPoint next = Pixel({GraphXOfGridIndex(i), GraphYOfValue(values[i], peak)});
+    painter.drawLine(current, next);
+    current = next;
+  }
+  DrawFrame(painter);
+  painter.end();
+  update();
+}
+
 void GraphPicture::MouseMovedTo(QPointF logical) {
   if (state_.SpectrumPeak == 0) return;
   if (!IsInsidePlotFrame(logical)) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "calculation_state.h"
+#include "beam_quality.h"
 #include "model_codes.h"
 
 class QLabel;
@@ -40,6 +41,10 @@ class GraphPicture : public QWidget {
   /// redraws the frame over its ends and gives the cursor lines that colour. Draws nothing
   /// when the peak is not a positive number.
   void PlotSpectrumCurve(int colorIndex);
+  /// Adds a curve of values by grid index 1..600 (of any positive scale) scaled to their own peak, in
+  /// palette colour `colorIndex`, and redraws the frame over its ends. Draws nothing without a
+  /// positive finite peak.
+  void PlotRelativeCurve(const PhotonSpectrum& values, int colorIndex);
 
   /// Mouse position in logical units: inside the frame places the cursor at the nearest grid
   /// index at or to the right of it, on or outside the frame switches the cursor off; nothing

@@ -373,6 +373,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 const QImage& MainWindow::GraphImage() const { return picture3_->Image(); }
 
+bool MainWindow::OverlaySpectrum(const PhotonSpectrum& photons) {
+  if (!state_.lastRun || state_.displayQuantity == DisplayQuantity::Exposure) return false;
+  PhotonSpectrum shown = photons;
+  if (state_.displayQuantity == DisplayQuantity::Energy) {
+    for (int i = 1; i <= kExchangeLast; ++i) shown[i] *= PhotonEnergy(i);
+  }
+  picture3_->PlotRelativeCurve(shown, kPaletteMagenta);
+  return true;
+}
+
 void MainWindow::SetFilterCommandEnabled(bool enabled) { command4_->setEnabled(enabled); }
 
 CalculationState& MainWindow::Calculation() { return state_.calculation; }

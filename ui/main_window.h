@@ -77,6 +77,11 @@ class MainWindow : public QWidget {
   /// when all slots are taken.
   bool AddMaterialFilter(const FilterRequest& file, const MaterialFile& material);
 
+  /// Draws photons per bin (grid index 1..600, any scale) of a spectrum from elsewhere over the graph in
+  /// magenta, weighted as the displayed quantity when it is the photon number or the energy. False,
+  /// drawing nothing, for the exposure or a graph without a curve.
+  bool OverlaySpectrum(const PhotonSpectrum& photons);
+
   /// the status line: what the last Graph Draw corrected, or why the engine's figures are missing
   QString StatusText() const;
 

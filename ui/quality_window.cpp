@@ -9,8 +9,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
@@ -18,7 +22,10 @@
 #include "batch_run.h"
 #include "beam_figures.h"
 #include "program_data.h"
+#include "data_folder.h"
 #include "decimal_text.h"
+#include "detector_run.h"
+#include "measured_spectrum.h"
 #include "dialog_controls.h"
 #include "entry_review.h"
 #include "engine_results_panel.h"
@@ -198,6 +205,52 @@ QLabel* GridText(const QString& text, QWidget* parent, Qt::Alignment alignment =
   return label;
 }
 
+
+/// the delivered detector materials, offered by name
+const char* const kDetectorMaterials[] = {"CsI", "Gd2O2S", "CdTe", "CdZnTe", "Si", "a-Se", "Ge", "NaI"};
+
+/// the detector's figures in the window's order: (JSON key, Japanese name, unit)
+struct DetectorRow {
+  const char* key;
+  const char* name;
+  const char* unit;
+};
+const DetectorRow kDetectorRows[] = {
+    {kDetectorQdeKey, QT_TRID_NOOP("量子検出効率"), ""},
+    {kDetectorAbsorbedFractionKey, QT_TRID_NOOP("吸収エネルギーの割合"), ""},
+    {kDetectorAbsorbedEnergyKey, QT_TRID_NOOP("吸収エネルギー"), QT_TRID_NOOP("keV/(mAs·mm²)")},
+    {kDetectorPhotonsKey, QT_TRID_NOOP("検出光子数"), QT_TRID_NOOP("光子/(mAs·mm²)")},
+};
+
+/// The material file of a detector named `name` as kestrix-cli finds it: a delivered name is its
+/// .ele or .mix file in the working folder or the delivered data; any other name is a file itself.
+std::string DetectorMaterialFile(const std::string& name) {
+  const std::string delivered = DeliveredDataFolderOfProgram().toStdString();
+  std::string path = name;
+  for (const std::string& folder : {std::string("."), delivered}) {
+    if (path != name || folder.empty()) continue;
+    path = DetectorMaterialIn(path, folder);
+  }
+  if (path.rfind("./", 0) == 0) path.erase(0, 2);
+  return WorkingOrDeliveredFile(path, delivered);
+}
+
+/// A number typed in a box (full-width digits too), nullopt when it is not a whole number.
+std::optional<double> TypedNumber(const QLineEdit* box) {
+  return ParseWholeNumber(AsciiNumberText(box->text().trimmed()).toStdString());
+}
+
+/// a figure of the uncertainty box: four significant digits
+QString SpreadText(double value) { return QString::number(value, 'g', 4); }
+
+/// the window's Japanese name and unit of the figure `key`, the library's label for one it does not show
+std::pair<QString, QString> FigureNameOf(const std::string& key, const std::string& label) {
+  for (const FigureRow& row : FigureRows()) {
+    if (key == row.key) return {Tr(row.name), Tr(row.unit)};
+  }
+  return {QString::fromStdString(label), QString()};
+}
+
 }  // namespace
 
 QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
@@ -302,17 +355,150 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   fitLabel_->setWordWrap(true);
   fitGrid->addWidget(fitLabel_, 4, 0, 1, 3);
 
+
+  // A detector layer behind the beam.
+  auto* detector = new QGroupBox(Tr("検出器の応答"), this);
+  detector->setFont(RoundedGothicFont(10.5));
+  auto* detectorGrid = new QGridLayout(detector);
+  detectorBox_ = new QComboBox(detector);
+  detectorBox_->setObjectName(QStringLiteral("DetectorMaterialBox"));
+  detectorBox_->setEditable(true);  // any material file may be typed
+  for (const char* name : kDetectorMaterials) detectorBox_->addItem(QString::fromLatin1(name));
+  detectorBox_->setToolTip(Tr("検出器の材質 (材質ファイルの名前も入力できます)"));
+  detectorThickness_ = new QLineEdit(QStringLiteral("0.6"), detector);
+  detectorThickness_->setObjectName(QStringLiteral("DetectorThicknessBox"));
+  detectorThreshold_ = new QLineEdit(detector);
+  detectorThreshold_->setObjectName(QStringLiteral("DetectorThresholdBox"));
+  detectorThreshold_->setToolTip(Tr("計数のしきい値 (空欄ならしきい値なし)"));
+  QPushButton* detect = DialogCommand(QStringLiteral("DetectorCommand"), Tr("計算"), detector);
+  detectorGrid->addWidget(GridText(Tr("材質"), detector), 0, 0);
+  detectorGrid->addWidget(detectorBox_, 0, 1, 1, 2);
+  detectorGrid->addWidget(GridText(Tr("厚さ"), detector), 1, 0);
+  detectorGrid->addWidget(detectorThickness_, 1, 1);
+  detectorGrid->addWidget(GridText(QStringLiteral("mm"), detector), 1, 2);
+  detectorGrid->addWidget(GridText(Tr("しきい値"), detector), 2, 0);
+  detectorGrid->addWidget(detectorThreshold_, 2, 1);
+  detectorGrid->addWidget(GridText(QStringLiteral("keV"), detector), 2, 2);
+  detectorGrid->addWidget(detect, 3, 2);
+  int detectorRow = 4;
+  for (const DetectorRow& figure : kDetectorRows) {
+    detectorValues_.push_back(AddFigureRow(detectorGrid, detectorRow++, Tr(figure.name), figure.key, Tr(figure.unit)));
+    detectorValues_.back()->setMinimumWidth(80);  // the page is no wider than the fit's
+  }
+  detectorNote_ = GridText(QString(), detector);
+  detectorNote_->setObjectName(QStringLiteral("DetectorNote"));
+  detectorNote_->setWordWrap(true);
+  detectorGrid->addWidget(detectorNote_, detectorRow, 0, 1, 3);
+
+  // The spread of the figures from the inputs' uncertainties.
+  auto* uncertainty = new QGroupBox(Tr("不確かさ (標準不確かさから標本を計算)"), this);
+  uncertainty->setFont(RoundedGothicFont(10.5));
+  auto* uncertaintyColumn = new QVBoxLayout(uncertainty);
+  auto* uncertaintyGrid = new QGridLayout;
+  uncertaintyColumn->addLayout(uncertaintyGrid);
+  struct UncertaintyBox {
+    const char* name;
+    const char* label;
+    const char* unit;
+    const char* initial;
+  };
+  const UncertaintyBox boxes[] = {
+      {"UncertaintyKvBox", QT_TRID_NOOP("管電圧"), "kV", "1.5"},
+      {"UncertaintyAlEqBox", QT_TRID_NOOP("アルミ当量"), "mm", "0.1"},
+      {"UncertaintyAngleBox", QT_TRID_NOOP("角度"), "degree", "1"},
+      {"UncertaintySamplesBox", QT_TRID_NOOP("標本数"), "", "1000"},
+      {"UncertaintySeedBox", QT_TRID_NOOP("シード"), "", "1"},
+  };
+  for (int k = 0; k < 5; ++k) {
+    auto* box = new QLineEdit(QString::fromLatin1(boxes[k].initial), uncertainty);
+    box->setObjectName(QString::fromLatin1(boxes[k].name));
+    box->setMaximumWidth(60);
+    uncertaintyBoxes_.push_back(box);
+    const int gridRow = k % 3;
+    const int gridColumn = (k / 3) * 3;
+    uncertaintyGrid->addWidget(GridText(Tr(boxes[k].label), uncertainty), gridRow, gridColumn);
+    uncertaintyGrid->addWidget(box, gridRow, gridColumn + 1);
+    uncertaintyGrid->addWidget(GridText(QString::fromLatin1(boxes[k].unit), uncertainty), gridRow, gridColumn + 2);
+  }
+  uncertaintyBoxes_[0]->setToolTip(Tr("標準不確かさ (正規分布)、0 で変えません"));
+  QPushButton* sample = DialogCommand(QStringLiteral("UncertaintyCommand"), Tr("計算"), uncertainty);
+  uncertaintyGrid->addWidget(sample, 2, 4, 1, 2);
+  uncertaintyText_ = new QPlainTextEdit(uncertainty);
+  uncertaintyText_->setObjectName(QStringLiteral("UncertaintyText"));
+  uncertaintyText_->setReadOnly(true);
+  uncertaintyText_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  uncertaintyText_->setFont(RoundedGothicFont(9));
+  uncertaintyText_->setToolTip(Tr("平均 ± 標準偏差、[95 % 区間]、モデル間の差は標本に含まれない系統的な幅"));
+  uncertaintyColumn->addWidget(uncertaintyText_, 1);
+
+  // A measured spectrum: its figures, and its curve over the main window's graph.
+  auto* measured = new QGroupBox(Tr("測定スペクトル (energy_keV,value の CSV)"), this);
+  measured->setFont(RoundedGothicFont(10.5));
+  auto* measuredColumn = new QVBoxLayout(measured);
+  auto* measuredRow = new QHBoxLayout;
+  measuredFile_ = new QLineEdit(measured);
+  measuredFile_->setObjectName(QStringLiteral("MeasuredFileBox"));
+  QPushButton* browse = DialogCommand(QStringLiteral("MeasuredBrowseCommand"), Tr("参照"), measured);
+  QPushButton* overlay = DialogCommand(QStringLiteral("MeasuredCommand"), Tr("読み込んで重ねる"), measured);
+  overlay->setToolTip(Tr("測定スペクトルの線質を示し、グラフに赤紫の曲線で重ねます (ピークを 1 として)"));
+  measuredRow->addWidget(measuredFile_, 1);
+  measuredRow->addWidget(browse);
+  measuredColumn->addLayout(measuredRow);
+  auto* overlayRow = new QHBoxLayout;
+  overlayRow->addStretch();
+  overlayRow->addWidget(overlay);
+  measuredColumn->addLayout(overlayRow);
+  measuredText_ = new QPlainTextEdit(measured);
+  measuredText_->setObjectName(QStringLiteral("MeasuredText"));
+  measuredText_->setReadOnly(true);
+  measuredText_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  measuredText_->setFont(RoundedGothicFont(9));
+  measuredColumn->addWidget(measuredText_, 1);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString chosen = QFileDialog::getOpenFileName(this, Tr("測定スペクトル"), QString(), Tr("CSV (*.csv *.txt);;すべて (*)"));
+    if (!chosen.isEmpty()) measuredFile_->setText(QDir::toNativeSeparators(chosen));
+  });
+  connect(overlay, &QPushButton::clicked, this, &QualityWindow::LoadMeasured);
+  connect(measuredFile_, &QLineEdit::returnPressed, this, &QualityWindow::LoadMeasured);
+
   QPushButton* close = DialogCommand(QStringLiteral("CloseCommand"), Tr("閉じる"), this);
   auto* closeRow = new QHBoxLayout;
   closeRow->addStretch();
   closeRow->addWidget(close);
 
+  // the standard qualities and the fit, the detector and the uncertainty, one page each
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName(QStringLiteral("QualityTabs"));
+  tabs->setFont(RoundedGothicFont(10.5));
+  tabs->setDocumentMode(true);  // no frame of its own: the groups have theirs
+  auto* qualityPage = new QWidget(tabs);
+  auto* qualityColumn = new QVBoxLayout(qualityPage);
+  qualityColumn->addWidget(standards);
+  qualityColumn->addWidget(fitting);
+  qualityColumn->addStretch();
+  tabs->addTab(qualityPage, Tr("標準線質・ろ過"));
+  auto* detectorPage = new QWidget(tabs);
+  auto* detectorColumn = new QVBoxLayout(detectorPage);
+  detectorColumn->addWidget(detector);
+  detectorColumn->addStretch();
+  tabs->addTab(detectorPage, Tr("検出器"));
+  auto* uncertaintyPage = new QWidget(tabs);
+  auto* uncertaintyColumnOuter = new QVBoxLayout(uncertaintyPage);
+  uncertaintyColumnOuter->addWidget(uncertainty);
+  tabs->addTab(uncertaintyPage, Tr("不確かさ"));
+  auto* measuredPage = new QWidget(tabs);
+  auto* measuredPageColumn = new QVBoxLayout(measuredPage);
+  measuredPageColumn->addWidget(measured);
+  tabs->addTab(measuredPage, Tr("測定スペクトル"));
+  // the pages' own margins off: the English texts are wider, and the window keeps a 1024 px screen
+  for (QVBoxLayout* page : {qualityColumn, detectorColumn, uncertaintyColumnOuter, measuredPageColumn}) {
+    page->setContentsMargins(0, 4, 0, 0);
+  }
   auto* right = new QVBoxLayout;
-  right->addWidget(standards);
-  right->addWidget(fitting);
-  right->addStretch();
+  right->addWidget(tabs, 1);
   right->addLayout(closeRow);
   auto* columns = new QHBoxLayout(this);
+  columns->setContentsMargins(6, 6, 6, 6);  // the English texts are wider: keep a 1024 px screen
   columns->addWidget(figures);
   columns->addLayout(right);
 
@@ -325,6 +511,8 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   connect(qualityBox_, &QComboBox::currentIndexChanged, this, &QualityWindow::DescribeChosenQuality);
   connect(fit, &QPushButton::clicked, this, &QualityWindow::FitEntry);
   connect(targetBox_, &QLineEdit::returnPressed, this, &QualityWindow::FitEntry);
+  connect(detect, &QPushButton::clicked, this, &QualityWindow::ComputeDetector);
+  connect(sample, &QPushButton::clicked, this, &QualityWindow::ComputeUncertainty);
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
   HideOnEscape(this);
   connect(&mainWindow_, &MainWindow::RunFiguresChanged, this, &QualityWindow::RunChanged);
@@ -387,6 +575,7 @@ const RunOutcome* QualityWindow::Outcome() {
 
 void QualityWindow::RunChanged() {
   outcome_.reset();
+  uncertaintyText_->clear();  // the sampling was of the run replaced
   if (isVisible()) ShowFigures();
 }
 
@@ -401,6 +590,7 @@ void QualityWindow::ShowFigures() {
       value->setToolTip(QString());
     }
     distanceNote_->clear();
+    ShowDetector();
     return;
   }
   // The inputs the run used, from the copied text's first lines.
@@ -428,6 +618,7 @@ void QualityWindow::ShowFigures() {
     values_[k]->setText(value ? ShownText(row, *value) : MissingText(row, engineFailure));
     values_[k]->setToolTip(value ? Tr(row.tip) : reason);
   }
+  ShowDetector();
 }
 
 QString QualityWindow::FiguresText() {
@@ -471,18 +662,23 @@ std::pair<std::optional<double>, QString> QualityWindow::AirKerma(const RunOutco
   if (!outcome.absoluteSpectrum) {
     return {std::nullopt, Tr("相対値のモデルでは求めません (物理モデルのみ)")};
   }
-  const QString typed = distance_->text().trimmed();
-  const std::optional<double> millimetres = ParseWholeNumber(AsciiNumberText(typed).toStdString());
-  if (!millimetres || !(*millimetres > 0)) {
-    return {std::nullopt, (typed.isEmpty() ? Tr("空気カーマの距離が空です。")
-                                           : Tr("空気カーマの距離「") + typed +
-                                                 (millimetres ? Tr("」は正の数ではありません。")
-                                                              : Tr("」は数ではありません。"))) +
-                              Tr("焦点からの距離を正の数 (mm) で入力して下さい")};
-  }
+  QString reason;
+  const std::optional<double> millimetres = TypedDistance(&reason);
+  if (!millimetres) return {std::nullopt, reason};
   const BeamOutput output = batch_->OutputAt(outcome, mainWindow_.LastRun()->settings.model, *millimetres);
   if (!output.airKermaMicroGrayPerMas) return {std::nullopt, QString::fromStdString(output.missing)};
   return {output.airKermaMicroGrayPerMas, QString()};
+}
+
+std::optional<double> QualityWindow::TypedDistance(QString* reason) const {
+  const QString typed = distance_->text().trimmed();
+  const std::optional<double> millimetres = ParseWholeNumber(AsciiNumberText(typed).toStdString());
+  if (millimetres && *millimetres > 0) return millimetres;
+  *reason = (typed.isEmpty() ? Tr("空気カーマの距離が空です。")
+                             : Tr("空気カーマの距離「") + typed +
+                                   (millimetres ? Tr("」は正の数ではありません。") : Tr("」は数ではありません。"))) +
+            Tr("焦点からの距離を正の数 (mm) で入力して下さい");
+  return std::nullopt;
 }
 
 void QualityWindow::CopyFigures() {
@@ -668,5 +864,203 @@ void QualityWindow::FitEntry() {
                      Tr(" mm にしました (第1半価層 ") + QString::fromStdString(FixedDigits(fitted.fit.hvl1Mm, 4)) +
                      QLatin1Char(' ') + LayerUnit(material) + Tr(")。「Graph Draw」で計算します。"));
 }
+
+void QualityWindow::ComputeDetector() {
+  const QString refused = Tr("検出器の応答を計算できません。") + QStringLiteral("\n");
+  const QString material = detectorBox_->currentText().trimmed();
+  const std::optional<double> thickness = TypedNumber(detectorThickness_);
+  const QString threshold = detectorThreshold_->text().trimmed();
+  const std::optional<double> thresholdKeV = TypedNumber(detectorThreshold_);
+  QString reason;
+  if (material.isEmpty()) {
+    reason = Tr("検出器の材質を選ぶか、材質ファイルの名前を入力して下さい。");
+  } else if (!thickness || !(*thickness > 0)) {
+    reason = Tr("検出器の厚さには正の数 (mm) を入力して下さい。");
+  } else if (!threshold.isEmpty() && (!thresholdKeV || !(*thresholdKeV >= 0))) {
+    reason = Tr("しきい値には 0 以上の数 (keV) を入力するか、空欄にして下さい。");
+  }
+  DetectorChoice choice{material, DetectorMaterialFile(material.toStdString()), thickness.value_or(0),
+                        threshold.isEmpty() ? std::nullopt : thresholdKeV};
+  if (reason.isEmpty() && !QFileInfo::exists(QString::fromStdString(choice.path))) {
+    reason = Tr("検出器の材質「") + material + Tr("」の材質ファイルがありません。");
+  }
+  if (reason.isEmpty()) {
+    try {
+      LoadDetectorLayer(choice.path, choice.thicknessMm, choice.thresholdKeV, DataFile(kDetectorFluorescenceFile));
+    } catch (const DetectorError& error) {
+      reason = Tr("検出器の材質ファイル ") + QString::fromStdString(choice.path) + Tr(" を使えません: ") +
+               QString::fromStdString(error.what());
+    } catch (const std::exception& error) {
+      reason = Tr("検出器の材質ファイル ") + QString::fromStdString(choice.path) + Tr(" を読み込めません。") +
+               QStringLiteral("\n") + ReadFailureText(error);
+    }
+  }
+  if (!reason.isEmpty()) {
+    ShowExclamation(this, refused + reason);
+    return;
+  }
+  detector_ = choice;
+  ShowDetector();
+}
+
+void QualityWindow::ShowDetector() {
+  auto clear = [this](const QString& note) {
+    for (QLabel* value : detectorValues_) {
+      value->clear();
+      value->setToolTip(QString());
+    }
+    detectorNote_->setText(note);
+  };
+  if (!detector_) return clear(QString());
+  const RunOutcome* outcome = Outcome();
+  if (outcome == nullptr) return clear(Tr("計算したスペクトルがありません。"));
+  QString distanceReason;
+  const std::optional<double> distance = TypedDistance(&distanceReason);
+  DetectorOutcome figures;
+  bool compositionKnown = false;
+  try {
+    const DetectorLayer layer = LoadDetectorLayer(detector_->path, detector_->thicknessMm, detector_->thresholdKeV,
+                                                  DataFile(kDetectorFluorescenceFile));
+    compositionKnown = layer.compositionKnown;
+    figures = ComputeDetectorOutcome(*outcome, layer, detector_->material.toStdString(), distance.value_or(1000));
+  } catch (const std::exception& error) {
+    return clear(Tr("検出器の応答を計算できません: ") + QString::fromStdString(error.what()));
+  }
+  const std::optional<double> values[] = {figures.quantumDetectionEfficiency, figures.absorbedEnergyFraction,
+                                          figures.absorbedEnergyKeVPerMasPerMm2, figures.detectedPhotonsPerMasPerMm2};
+  for (int k = 0; k < 4; ++k) {
+    const bool perMas = k >= 2;
+    const std::optional<double> value = perMas && outcome->absoluteSpectrum && !distance ? std::nullopt : values[k];
+    detectorValues_[k]->setText(value ? QString::number(*value, perMas ? 'E' : 'f', perMas ? 3 : 4)
+                                      : EngineResultsPanel::kUnavailableText);
+    detectorValues_[k]->setToolTip(value ? QString()
+                                   : outcome->absoluteSpectrum ? distanceReason
+                                                               : Tr("相対値のモデルでは求めません (物理モデルのみ)"));
+  }
+  QString note = detector_->material + QLatin1Char(' ') + FullText(detector_->thicknessMm) + QStringLiteral(" mm");
+  if (detector_->thresholdKeV) note += Tr("、しきい値 ") + FullText(*detector_->thresholdKeV) + QStringLiteral(" keV");
+  if (outcome->absoluteSpectrum && distance) note += Tr("、距離 ") + FullText(*distance) + QStringLiteral(" mm");
+  note += compositionKnown ? Tr("。K 蛍光 X 線の逃げを差し引きます") : Tr("。K 蛍光 X 線の逃げは扱いません (組成が不明)");
+  detectorNote_->setText(note);
+}
+
+void QualityWindow::ComputeUncertainty() {
+  if (mainWindow_.RunInProgress()) return;
+  const QString refused = Tr("不確かさを計算できません。") + QStringLiteral("\n");
+  std::optional<double> typed[5];
+  for (int k = 0; k < 5; ++k) typed[k] = TypedNumber(uncertaintyBoxes_[k]);
+  QString reason;
+  for (int k = 0; k < 3 && reason.isEmpty(); ++k) {
+    if (!typed[k] || !(*typed[k] >= 0)) reason = Tr("標準不確かさには 0 以上の数を入力して下さい。");
+  }
+  if (reason.isEmpty() && (!typed[3] || *typed[3] != std::floor(*typed[3]) || *typed[3] < 2 ||
+                           *typed[3] > kMaximumUncertaintySamples)) {
+    reason = Tr("標本数には 2 ～ %1 の整数を入力して下さい。").arg(kMaximumUncertaintySamples);
+  }
+  if (reason.isEmpty() && (!typed[4] || *typed[4] != std::floor(*typed[4]) || *typed[4] < 0 ||
+                           *typed[4] > static_cast<double>(kLargestUncertaintySeed))) {
+    reason = Tr("シードには 0 ～ %1 の整数を入力して下さい。").arg(kLargestUncertaintySeed);
+  }
+  const RunOutcome* outcome = reason.isEmpty() ? Outcome() : nullptr;
+  if (reason.isEmpty() && outcome == nullptr) {
+    reason = failure_.isEmpty() ? Tr("計算したスペクトルがありません。先に「Graph Draw」で計算して下さい。") : failure_;
+  }
+  if (!reason.isEmpty()) {
+    ShowExclamation(this, refused + reason);
+    return;
+  }
+  UncertaintyRequest request;
+  request.kvUncertainty = *typed[0];
+  request.alEqUncertainty = *typed[1];
+  request.angleUncertainty = *typed[2];
+  request.samples = static_cast<int>(*typed[3]);
+  request.seed = static_cast<std::uint64_t>(*typed[4]);
+  UncertaintyOutcome sampled;
+  try {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    sampled = SampleUncertainty(*batch_, mainWindow_.LastRun()->settings, request);
+    QApplication::restoreOverrideCursor();
+  } catch (const RunError& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + RunRefusalText(error));
+    return;
+  } catch (const std::exception& error) {
+    QApplication::restoreOverrideCursor();
+    ShowExclamation(this, refused + QString::fromStdString(error.what()));
+    return;
+  }
+  QStringList lines;
+  lines << Tr("標本 %1、シード %2、範囲外で引き直し %3")
+               .arg(request.samples)
+               .arg(QString::number(request.seed))
+               .arg(sampled.redrawn);
+  for (const FigureSpread& figure : sampled.figures) {
+    const auto [name, unit] = FigureNameOf(figure.key, figure.label);
+    QString line = name + QStringLiteral(": ");
+    if (figure.mean && figure.std && figure.p2_5 && figure.p97_5) {
+      line += SpreadText(*figure.mean) + QStringLiteral(" ± ") + SpreadText(*figure.std) + QStringLiteral(" [") +
+              SpreadText(*figure.p2_5) + QStringLiteral(", ") + SpreadText(*figure.p97_5) + QStringLiteral("]");
+    } else {
+      line += EngineResultsPanel::NotAvailableText();
+    }
+    if (!unit.isEmpty()) line += QLatin1Char(' ') + unit;
+    if (figure.given < request.samples) line += Tr(" (値のある標本 %1)").arg(figure.given);
+    lines << line;
+  }
+  lines << Tr("モデル間の差 (標本に含まれない系統的な幅):");
+  for (const ModelFigure& figure : sampled.modelSpread) {
+    QStringList values;
+    for (const auto& [model, value] : figure.values) {
+      values << QString::fromStdString(model) + QLatin1Char(' ') +
+                    (value ? SpreadText(*value) : EngineResultsPanel::NotAvailableText());
+    }
+    lines << FigureNameOf(figure.key, figure.key).first + QStringLiteral(": ") + values.join(QStringLiteral(", ")) +
+                 (figure.range ? Tr(" (幅 ") + SpreadText(*figure.range) + QLatin1Char(')') : QString());
+  }
+  uncertaintyText_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QString QualityWindow::UncertaintyText() const { return uncertaintyText_->toPlainText(); }
+
+void QualityWindow::LoadMeasured() {
+  const QString refused = Tr("測定スペクトルを使えません。") + QStringLiteral("\n");
+  const QString path = measuredFile_->text().trimmed();
+  if (path.isEmpty()) {
+    ShowExclamation(this, refused + Tr("ファイルを選んで下さい。"));
+    return;
+  }
+  RunOutcome weighed;
+  try {
+    const MeasuredSpectrum spectrum = LoadMeasuredSpectrum(QDir::fromNativeSeparators(path).toStdString());
+    BatchRun batch(DataFile(kAttenuationTableFile), {});
+    weighed = batch.Weigh(spectrum.photons);
+  } catch (const MeasuredSpectrumError& error) {
+    ShowExclamation(this, refused + (error.Line() > 0 ? Tr("%1 行目: ").arg(error.Line()) : QString()) +
+                              QString::fromStdString(error.what()));
+    return;
+  } catch (const std::invalid_argument& error) {
+    ShowExclamation(this, refused + QString::fromStdString(error.what()));
+    return;
+  } catch (const std::exception& error) {
+    ShowExclamation(this, refused + ReadFailureText(error));
+    return;
+  }
+  QStringList lines{QFileInfo(path).fileName()};
+  const std::pair<std::optional<double>, QString> noKerma{std::nullopt, QString()};
+  for (const FigureRow& row : FigureRows()) {
+    if (row.source == Source::AirKerma) continue;  // a measured spectrum is relative
+    QString reason;
+    const std::optional<double> value = RowValue(weighed, row, &reason, noKerma, QString());
+    lines << Tr(row.name) + QStringLiteral(": ") +
+                 (value ? ShownText(row, *value) + QLatin1Char(' ') + Tr(row.unit)
+                        : EngineResultsPanel::NotAvailableText() + QStringLiteral(" (") + reason + QLatin1Char(')'));
+  }
+  if (!mainWindow_.OverlaySpectrum(weighed.photonSpectrum)) {
+    lines << Tr("グラフには重ねません (計算した曲線がないか、照射線量の表示です)");
+  }
+  measuredText_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QString QualityWindow::MeasuredText() const { return measuredText_->toPlainText(); }
 
 }  // namespace kestrix

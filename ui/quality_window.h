@@ -11,11 +11,13 @@
 
 #include "batch_run.h"
 #include "radiation_quality.h"
+#include "uncertainty_run.h"
 
 class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace kestrix {
@@ -52,6 +54,27 @@ class QualityWindow : public QWidget {
   /// thickness into its input box. A target out of reach is refused with the reachable range.
   void FitEntry();
 
+  /// Reads the detector's material, thickness [mm] and threshold [keV] and shows the layer's figures
+  /// behind the last run's beam, the figures per mAs at the distance box's distance. A thickness that
+  /// is not positive, a threshold below 0 or a material without a file is refused with the reason and
+  /// the figures shown stay.
+  void ComputeDetector();
+
+  /// Samples the last run with the standard uncertainties typed (kV, mm Al eq., degrees) and shows
+  /// each figure's mean, standard deviation and 95 % interval and the spread between the models.
+  /// Input that is not a number in range is refused with the reason and the figures shown stay.
+  void ComputeUncertainty();
+
+  /// Reads the measured spectrum named in the file box (energy_keV,value rows), shows its figures and
+  /// draws it over the main window's graph. A file that cannot be used is refused with the reason,
+  /// naming the line, and the figures shown stay.
+  void LoadMeasured();
+  /// the text the measured spectrum's box shows, one figure a line; empty before a file is read
+  QString MeasuredText() const;
+
+  /// the text the uncertainty box shows, one figure a line; empty before a sampling
+  QString UncertaintyText() const;
+
  private:
   QLabel* AddFigureRow(QGridLayout* grid, int row, const QString& name, const char* key, const QString& unit);
   /// the library's run of the main window's last run, computed once; null without a run or
@@ -63,6 +86,10 @@ class QualityWindow : public QWidget {
   void RunChanged();
   void LoadQualities();
   void DescribeChosenQuality();
+  /// the distance box's distance [mm], or nullopt with why it is not one
+  std::optional<double> TypedDistance(QString* reason) const;
+  /// the detector's figures for the layer last accepted, or their reason, in the detector's labels
+  void ShowDetector();
 
   MainWindow& mainWindow_;
   std::vector<RadiationQuality> qualities_;
@@ -82,6 +109,25 @@ class QualityWindow : public QWidget {
   QComboBox* materialBox_;
   QLineEdit* targetBox_;
   QLabel* fitLabel_;
+
+  struct DetectorChoice {
+    QString material;        // as chosen ("CsI") or typed (a material file)
+    std::string path;        // its material file
+    double thicknessMm = 0;  // [mm]
+    std::optional<double> thresholdKeV;  // [keV]
+  };
+  std::optional<DetectorChoice> detector_;  // the layer last accepted
+  QComboBox* detectorBox_;
+  QLineEdit* detectorThickness_;
+  QLineEdit* detectorThreshold_;
+  std::vector<QLabel*> detectorValues_;  // QDE, absorbed fraction, energy and photons per mAs
+  QLabel* detectorNote_;
+
+  std::vector<QLineEdit*> uncertaintyBoxes_;  // kV, Al eq., angle, samples, seed
+  QPlainTextEdit* uncertaintyText_;
+
+  QLineEdit* measuredFile_;
+  QPlainTextEdit* measuredText_;
 };
 
 }  // namespace kestrix

@@ -1,6 +1,7 @@
 // The beam-quality window: its figures and copied text against kestrix-cli's JSON for the same
 // inputs, a standard quality written into the main window's inputs (and one refused with its
-// reason), and a filtration fitted to a measured half-value layer.
+// reason), a filtration fitted to a measured half-value layer, a detector layer and the spread
+// from the inputs' uncertainties against kestrix-cli's.
 
 #include <QClipboard>
 #include <QComboBox>
@@ -9,11 +10,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 #include <cmath>
+#include <tuple>
 
 #include "filter_list_panel.h"
 #include "quality_window.h"
@@ -296,6 +299,128 @@ class QualityWindowTest : public QObject {
     bench.Fit(1, 0, "7x");  // not wholly a number
     QCOMPARE(bench.messages.texts.size(), 2);
     QCOMPARE(bench.Box("Text3")->text(), QStringLiteral("0"));
+  }
+
+  void DetectorFiguresMatchTheCommandLineAndBadInputIsRefused() {
+    Bench bench;
+    bench.program.window.InitialiseForModel(SpectrumModel::Physics);
+    bench.Box("Text1")->setText("70");
+    bench.Draw();
+    Child<QLineEdit>(*bench.window, "DistanceBox")->setText("500");
+    auto* material = Child<QComboBox>(*bench.window, "DetectorMaterialBox");
+    auto* thickness = Child<QLineEdit>(*bench.window, "DetectorThicknessBox");
+    auto* threshold = Child<QLineEdit>(*bench.window, "DetectorThresholdBox");
+    auto compute = [&] { Child<QPushButton>(*bench.window, "DetectorCommand")->click(); };
+    const char* keys[] = {"quantum_detection_efficiency", "absorbed_energy_fraction",
+                          "absorbed_energy_keV_per_mAs_per_mm2", "detected_photons_per_mAs_per_mm2"};
+    for (const auto& [name, mm, keV] : {std::tuple{"CsI", "0.6", ""}, std::tuple{"CdTe", "1", "20"}}) {
+      material->setCurrentText(name);
+      thickness->setText(mm);
+      threshold->setText(keV);
+      compute();
+      QCOMPARE(bench.messages.texts, QStringList());
+      const QString layer = QString(name) + ':' + mm + (*keV ? QString(",") + keV : QString());
+      const QJsonObject json = CliJson({"--model", "physics", "--kv", "70", "--distance", "500", "--detector", layer})
+                                   ["results"].toObject()["detector"].toObject();
+      QCOMPARE(json["material"].toString(), QString(name));
+      for (const char* key : keys) {
+        const QString shown = Child<QLabel>(*bench.window, key)->text();
+        QVERIFY2(json[key].toDouble() > 0 && ShowsRounded(shown, json[key].toDouble()), qPrintable(layer + ' ' + key + ' ' + shown));
+      }
+    }
+    const QString cdTe = Child<QLabel>(*bench.window, keys[0])->text();
+    for (const QString& bad : {QString("-1"), QString(), QString("0.6mm")}) {
+      thickness->setText(bad);
+      compute();
+    }
+    thickness->setText("1");
+    threshold->setText("-3");
+    compute();
+    threshold->clear();
+    material->setCurrentText("Unobtainium");
+    compute();
+    QCOMPARE(bench.messages.texts.size(), 5);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("正の数")), qPrintable(bench.messages.texts[0]));
+    QVERIFY2(bench.messages.texts[3].contains(QStringLiteral("0 以上")), qPrintable(bench.messages.texts[3]));
+    QVERIFY2(bench.messages.texts[4].contains(QStringLiteral("「Unobtainium」の材質ファイルがありません")),
+             qPrintable(bench.messages.texts[4]));
+    QCOMPARE(Child<QLabel>(*bench.window, keys[0])->text(), cdTe);  // the figures shown stay
+    // a relative model gives no figures per mAs
+    bench.program.window.InitialiseForModel(SpectrumModel::Tucker);
+    bench.Box("Text1")->setText("70");
+    bench.Draw();
+    QCOMPARE(Child<QLabel>(*bench.window, keys[3])->text(), QStringLiteral("－"));
+    QVERIFY(Child<QLabel>(*bench.window, keys[0])->text().toDouble() > 0);
+    const QRect frame = bench.window->frameGeometry();  // fits a 1024 x 600 screen less a task bar
+    QVERIFY2(frame.width() <= 1024 && frame.height() <= 600 - 40, qPrintable(QString("%1x%2").arg(frame.width()).arg(frame.height())));
+  }
+
+  void UncertaintyMatchesTheCommandLineAndBadInputIsRefused() {
+    Bench bench;
+    bench.Box("Text1")->setText("80");
+    bench.Draw();
+    const char* typed[][2] = {{"UncertaintyKvBox", "1.5"}, {"UncertaintyAlEqBox", "0.1"}, {"UncertaintyAngleBox", "1"},
+                              {"UncertaintySamplesBox", "200"}, {"UncertaintySeedBox", "7"}};
+    for (const auto& [box, text] : typed) Child<QLineEdit>(*bench.window, box)->setText(text);
+    Child<QPushButton>(*bench.window, "UncertaintyCommand")->click();
+    QCOMPARE(bench.messages.texts, QStringList());
+    const QString shown = bench.window->UncertaintyText();
+    const QJsonObject json = CliJson({"--kv", "80", "--uncertainty", "kv=1.5,al-eq=0.1,angle=1,samples=200,seed=7"})
+                                 ["results"].toObject()["uncertainty"].toObject();
+    auto g4 = [](const QJsonValue& v) { return QString::number(v.toDouble(), 'g', 4); };
+    for (const auto& [name, key] : kFigureNames) {
+      const QJsonObject figure = json[key].toObject();
+      QVERIFY2(figure["std"].toDouble() > 0, qPrintable(key));
+      const QString line = name + ": " + g4(figure["mean"]) + " ± " + g4(figure["std"]) + " [" + g4(figure["p2_5"]) +
+                           ", " + g4(figure["p97_5"]) + "]";
+      QVERIFY2(shown.contains(line), qPrintable(line + '\n' + shown));
+    }
+    QVERIFY2(shown.contains(QStringLiteral("モデル間の差")) && shown.contains("physics"), qPrintable(shown));
+
+    Child<QLineEdit>(*bench.window, "UncertaintyKvBox")->setText("-1");
+    Child<QPushButton>(*bench.window, "UncertaintyCommand")->click();
+    Child<QLineEdit>(*bench.window, "UncertaintyKvBox")->setText("1.5");
+    Child<QLineEdit>(*bench.window, "UncertaintySamplesBox")->setText("1");
+    Child<QPushButton>(*bench.window, "UncertaintyCommand")->click();
+    QCOMPARE(bench.messages.texts.size(), 2);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("0 以上")), qPrintable(bench.messages.texts[0]));
+    QVERIFY2(bench.messages.texts[1].contains(QStringLiteral("標本数")), qPrintable(bench.messages.texts[1]));
+    QCOMPARE(bench.window->UncertaintyText(), shown);  // refused: the spread shown stays
+    bench.Box("Text1")->setText("90");
+    bench.Draw();
+    QVERIFY(bench.window->UncertaintyText().isEmpty());  // a new run: the old spread is not its
+  }
+
+  void MeasuredSpectrumFiguresMatchTheCommandLineAndItsCurveIsDrawn() {
+    Bench bench;
+    bench.Box("Text1")->setText("80");
+    bench.Draw();
+    QFile csv(bench.folder.Path("measured.csv"));
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    csv.write("# a measured spectrum\nenergy_keV,value\n");
+    for (int e = 12; e <= 78; e += 2) csv.write(QByteArray::number(e) + ',' + QByteArray::number((e - 10) * (80 - e)) + '\n');
+    csv.close();
+    const QImage before = bench.program.window.GraphImage().copy();
+    Child<QLineEdit>(*bench.window, "MeasuredFileBox")->setText("measured.csv");
+    Child<QPushButton>(*bench.window, "MeasuredCommand")->click();
+    QCOMPARE(bench.messages.texts, QStringList());
+    QVERIFY(bench.program.window.GraphImage() != before);  // the measured curve over the graph
+    const QString shown = bench.window->MeasuredText();
+    const QJsonObject json = CliJson({"--spectrum", "measured.csv"});
+    for (const auto& [name, key] : kFigureNames) {
+      const QStringList lines = shown.split('\n').filter(QRegularExpression('^' + QRegularExpression::escape(name) + ": "));
+      const QString value = lines.value(0).mid(name.size() + 2).section(' ', 0, 0);
+      QVERIFY2(lines.size() == 1 && ShowsRounded(value, JsonFigure(json, key)), qPrintable(key + '\n' + shown));
+    }
+    QFile bad(bench.folder.Path("bad.csv"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("energy_keV,value\n20,1\n30,abc\n");
+    bad.close();
+    Child<QLineEdit>(*bench.window, "MeasuredFileBox")->setText("bad.csv");
+    Child<QPushButton>(*bench.window, "MeasuredCommand")->click();
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("3 行目")), qPrintable(bench.messages.texts[0]));
+    QCOMPARE(bench.window->MeasuredText(), shown);  // refused: the figures shown stay
   }
 
   void EscapeClosesAndByeByeHides() {

@@ -5,9 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -55,6 +57,7 @@ QStringList VisibleTexts() {
 class UiLanguageTest : public QObject {
   Q_OBJECT
   QTemporaryDir settings;
+  QSize qualityFrame;  // the quality window's outer size in the language last opened
 
   /// opens every window of the program in `language` and returns their texts
   QStringList TextsOfEveryWindow(UiLanguage language) {
@@ -71,6 +74,18 @@ class UiLanguageTest : public QObject {
     Child<QPushButton>(window, "Command1")->click();
     Child<QToolButton>(window, "QualityCommand")->click();
     texts << VisibleTexts();
+    // the quality window's other pages, each with its figures computed
+    auto* pages = Child<QTabWidget>(window, "QualityTabs");
+    Child<QLineEdit>(window, "UncertaintySamplesBox")->setText("20");
+    for (int page = 1; page < pages->count(); ++page) {
+      pages->setCurrentIndex(page);
+      const char* commands[] = {"", "DetectorCommand", "UncertaintyCommand", "MeasuredCommand"};  // the last refuses: no file
+      Child<QPushButton>(window, commands[page])->click();
+      texts << VisibleTexts();
+    }
+    texts << Child<QPlainTextEdit>(window, "UncertaintyText")->toPlainText().split(QLatin1Char('\n'));
+    qualityFrame = window.findChild<QWidget*>(QStringLiteral("QualityWindow"))->frameGeometry().size();
+    pages->setCurrentIndex(0);
     for (const char* dialog : {"Command4", "Command7", "Command8"}) {
       Child<QPushButton>(window, dialog)->click();
       texts << VisibleTexts();
@@ -101,6 +116,8 @@ class UiLanguageTest : public QObject {
   void EveryVisibleTextHasBothLanguages() {
     const QStringList japanese = TextsOfEveryWindow(UiLanguage::Japanese);
     const QStringList english = TextsOfEveryWindow(UiLanguage::English);
+    // the English texts, longer, still fit a 1024 x 600 screen less a task bar
+    QVERIFY2(qualityFrame.width() <= 1024 && qualityFrame.height() <= 560, qPrintable(QString("%1x%2").arg(qualityFrame.width()).arg(qualityFrame.height())));
     QVERIFY(japanese.size() > 150);
     QCOMPARE(english.size(), japanese.size());  // the same windows and controls in both
     QStringList untranslated;

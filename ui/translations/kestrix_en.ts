@@ -1354,5 +1354,280 @@
         <source></source>
         <translation>No</translation>
     </message>
+    <message id=" (値のある標本 %1)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation> (samples with a value: %1)</translation>
+    </message>
+    <message id=" (幅 ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation> (range </translation>
+    </message>
+    <message id=" を使えません: ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation> cannot be used: </translation>
+    </message>
+    <message id="、しきい値 ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>, threshold </translation>
+    </message>
+    <message id="、距離 ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>, distance </translation>
+    </message>
+    <message id="。K 蛍光 X 線の逃げは扱いません (組成が不明)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>. Escape of K fluorescence not treated (composition unknown)</translation>
+    </message>
+    <message id="。K 蛍光 X 線の逃げを差し引きます">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>. Escaping K fluorescence is subtracted</translation>
+    </message>
+    <message id="」の材質ファイルがありません。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>” has no material file.</translation>
+    </message>
+    <message id="しきい値">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Threshold</translation>
+    </message>
+    <message id="しきい値には 0 以上の数 (keV) を入力するか、空欄にして下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Enter a threshold of 0 or more (keV), or leave it empty.</translation>
+    </message>
+    <message id="シードには 0 ～ %1 の整数を入力して下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Enter a whole number from 0 to %1 as the seed.</translation>
+    </message>
+    <message id="モデル間の差 (標本に含まれない系統的な幅):">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Spread between the models (systematic, not sampled):</translation>
+    </message>
+    <message id="不確かさ (標準不確かさから標本を計算)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Uncertainty (sampled from standard uncertainties)</translation>
+    </message>
+    <message id="不確かさ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Uncertainty</translation>
+    </message>
+    <message id="不確かさを計算できません。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The uncertainty cannot be computed.</translation>
+    </message>
+    <message id="平均 ± 標準偏差、[95 % 区間]、モデル間の差は標本に含まれない系統的な幅">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Mean ± standard deviation, [95 % interval]; the spread between the models is a systematic width not in the samples</translation>
+    </message>
+    <message id="検出器">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Detector</translation>
+    </message>
+    <message id="検出器の厚さには正の数 (mm) を入力して下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Enter a positive detector thickness (mm).</translation>
+    </message>
+    <message id="検出器の応答">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Detector response</translation>
+    </message>
+    <message id="検出器の応答を計算できません: ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The detector response cannot be computed: </translation>
+    </message>
+    <message id="検出器の応答を計算できません。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The detector response cannot be computed.</translation>
+    </message>
+    <message id="検出器の材質 (材質ファイルの名前も入力できます)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Detector material (a material file name may be typed too)</translation>
+    </message>
+    <message id="検出器の材質「">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The detector material “</translation>
+    </message>
+    <message id="検出器の材質を選ぶか、材質ファイルの名前を入力して下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Choose a detector material or type the name of a material file.</translation>
+    </message>
+    <message id="検出器の材質ファイル ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The detector material file </translation>
+    </message>
+    <message id="標本 %1、シード %2、範囲外で引き直し %3">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Samples %1, seed %2, redrawn out of range %3</translation>
+    </message>
+    <message id="標本数には 2 ～ %1 の整数を入力して下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Enter a whole number of samples from 2 to %1.</translation>
+    </message>
+    <message id="標準不確かさ (正規分布)、0 で変えません">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Standard uncertainty (normal distribution); 0 leaves it fixed</translation>
+    </message>
+    <message id="標準不確かさには 0 以上の数を入力して下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Enter standard uncertainties of 0 or more.</translation>
+    </message>
+    <message id="標準線質・ろ過">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Qualities, filtration</translation>
+    </message>
+    <message id="計数のしきい値 (空欄ならしきい値なし)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Counting threshold (empty: none)</translation>
+    </message>
+    <message id="計算">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Compute</translation>
+    </message>
+    <message id="計算したスペクトルがありません。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>No spectrum has been computed.</translation>
+    </message>
+    <message id="計算したスペクトルがありません。先に「Graph Draw」で計算して下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>No spectrum has been computed. Compute one with “Graph Draw” first.</translation>
+    </message>
+    <message id="keV/(mAs·mm²)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>keV/(mAs·mm²)</translation>
+    </message>
+    <message id="アルミ当量">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Al equivalent</translation>
+    </message>
+    <message id="シード">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Seed</translation>
+    </message>
+    <message id="光子/(mAs·mm²)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>1/(mAs·mm²)</translation>
+    </message>
+    <message id="吸収エネルギー">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Absorbed energy</translation>
+    </message>
+    <message id="吸収エネルギーの割合">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Absorbed share</translation>
+    </message>
+    <message id="検出光子数">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Detected photons</translation>
+    </message>
+    <message id="標本数">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Samples</translation>
+    </message>
+    <message id="管電圧">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Tube voltage</translation>
+    </message>
+    <message id="角度">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Angle</translation>
+    </message>
+    <message id="量子検出効率">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>QDE</translation>
+    </message>
+    <message id="測定スペクトル (energy_keV,value の CSV)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Measured spectrum (CSV of energy_keV,value)</translation>
+    </message>
+    <message id="参照">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Browse</translation>
+    </message>
+    <message id="読み込んで重ねる">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Read and overlay</translation>
+    </message>
+    <message id="測定スペクトルの線質を示し、グラフに赤紫の曲線で重ねます (ピークを 1 として)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Shows the measured spectrum’s figures and draws it over the graph in magenta (its peak as 1)</translation>
+    </message>
+    <message id="測定スペクトル">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Measured spectrum</translation>
+    </message>
+    <message id="CSV (*.csv *.txt);;すべて (*)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>CSV (*.csv *.txt);;All (*)</translation>
+    </message>
+    <message id="測定スペクトルを使えません。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>The measured spectrum cannot be used.</translation>
+    </message>
+    <message id="ファイルを選んで下さい。">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Choose a file.</translation>
+    </message>
+    <message id="%1 行目: ">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Line %1: </translation>
+    </message>
+    <message id="グラフには重ねません (計算した曲線がないか、照射線量の表示です)">
+        <location filename="../quality_window.cpp"/>
+        <source></source>
+        <translation>Not drawn over the graph (no curve computed, or the exposure is shown)</translation>
+    </message>
 </context>
 </TS>
