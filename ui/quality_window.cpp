@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -471,6 +472,9 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   tabs->setObjectName(QStringLiteral("QualityTabs"));
   tabs->setFont(RoundedGothicFont(10.5));
   tabs->setDocumentMode(true);  // no frame of its own: the groups have theirs
+  // every page's name in view: no scrolling of the tab bar
+  tabs->setUsesScrollButtons(false);
+  tabs->tabBar()->setFont(RoundedGothicFont(9.5));
   auto* qualityPage = new QWidget(tabs);
   auto* qualityColumn = new QVBoxLayout(qualityPage);
   qualityColumn->addWidget(standards);

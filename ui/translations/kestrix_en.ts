@@ -1502,7 +1502,7 @@
     <message id="標準線質・ろ過">
         <location filename="../quality_window.cpp"/>
         <source></source>
-        <translation>Qualities, filtration</translation>
+        <translation>Qualities, fit</translation>
     </message>
     <message id="計数のしきい値 (空欄ならしきい値なし)">
         <location filename="../quality_window.cpp"/>
@@ -1602,7 +1602,7 @@
     <message id="測定スペクトル">
         <location filename="../quality_window.cpp"/>
         <source></source>
-        <translation>Measured spectrum</translation>
+        <translation>Measured</translation>
     </message>
     <message id="CSV (*.csv *.txt);;すべて (*)">
         <location filename="../quality_window.cpp"/>
