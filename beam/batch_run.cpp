@@ -370,10 +370,10 @@ QualityPlan PlanQuality(const RadiationQuality& quality, const RunSettings& base
     entries.aluminiumEquivalentMm = *quality.aluminiumMm;
     entries.addedAluminiumMm = 0;
   }
-  // the aluminium and copper a based quality adds come after its base's fit
+  // a based quality is set up as its base first, with the base's whole filtration; the aluminium
+  // and copper it adds come after the base's fit (RunQuality)
   const bool addedAfterFit = !quality.basedOn.empty();
-  for (const QualityFilter& filter : quality.filters) {
-    if (addedAfterFit) continue;
+  for (const QualityFilter& filter : addedAfterFit ? quality.baseFilters : quality.filters) {
     if (filter.material == "Cu") {
       entries.addedCopperMm = filter.thicknessMm;
     } else if (filter.material == "Al") {

@@ -75,7 +75,11 @@ std::string QualityDescription(const RadiationQuality& quality) {
     text += ", " + ShortestDecimal(*quality.berylliumMm) + " mm Be, " + ShortestDecimal(*quality.aluminiumMm) + " mm Al";
   }
   if (!quality.basedOn.empty() && quality.fittedHvl1AlMm) {
-    text += ", " + quality.basedOn + " (added aluminium fitted to its nominal HVL1 " +
+    text += ", " + quality.basedOn + " (";
+    for (const QualityFilter& filter : quality.baseFilters) {
+      text += "added " + filter.material + " " + ShortestDecimal(filter.thicknessMm) + " mm, ";
+    }
+    text += "added aluminium fitted to its nominal HVL1 " +
             ShortestDecimal(*quality.fittedHvl1AlMm) + " mm Al) then";
   }
   for (std::size_t k = 0; k < quality.filters.size(); ++k) {
@@ -130,6 +134,32 @@ std::string NominalComparison(const RadiationQuality& quality, const RunOutcome&
   const double deviation = 100 * (*reached / *quality.nominalHvl1AlMm - 1);
   return FixedDigits(*reached, ExtendedFigureFields()[kHvl1Al].decimals) + " mm Al, nominal " + nominal + " (" +
          (deviation >= 0 ? "+" : "") + FixedDigits(deviation, 1) + " %)";
+}
+
+std::vector<QualityDeviation> QualityDeviations(const RadiationQuality& quality, const RunOutcome& outcome) {
+  std::vector<NominalFigure> published = quality.nominalFigures;
+  if (quality.nominalHvl1AlMm) published.insert(published.begin(), NominalFigure{kHvl1Al, *quality.nominalHvl1AlMm});
+  std::vector<QualityDeviation> deviations;
+  for (const NominalFigure& figure : published) {
+    QualityDeviation deviation{figure.figure, figure.value, outcome.extended.values[figure.figure],
+                               outcome.extended.missing[figure.figure], std::nullopt};
+    if (deviation.reached) deviation.deviationPercent = 100 * (*deviation.reached / figure.value - 1);
+    deviations.push_back(deviation);
+  }
+  return deviations;
+}
+
+std::string DeviationDescription(const QualityDeviation& deviation) {
+  static const char* const names[kExtendedFigureCount] = {"HVL1 Al", "HVL2 Al", "", "HVL1 Cu", "HVL2 Cu", "",
+                                                          "mean energy", ""};
+  static const char* const units[kExtendedFigureCount] = {"mm Al", "mm Al", "", "mm Cu", "mm Cu", "", "keV", ""};
+  const std::string unit = units[deviation.figure];
+  const std::string nominal = ShortestDecimal(deviation.nominal) + " " + unit;
+  std::string text = std::string(names[deviation.figure]) + ": ";
+  if (!deviation.reached) return text + "none (" + deviation.missing + "), nominal " + nominal;
+  const double percent = *deviation.deviationPercent;
+  return text + FixedDigits(*deviation.reached, ExtendedFigureFields()[deviation.figure].decimals) + " " + unit +
+         ", nominal " + nominal + " (" + (percent >= 0 ? "+" : "") + FixedDigits(percent, 1) + " %)";
 }
 
 std::string MeasuredDescription(const MeasuredSpectrum& measured) {

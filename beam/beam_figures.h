@@ -76,4 +76,19 @@ std::string QualityDescription(const RadiationQuality& quality);
 /// "6.7123 mm Al, nominal 6.8 mm Al (-1.3 %)"
 std::string NominalComparison(const RadiationQuality& quality, const RunOutcome& outcome);
 
+/// One published figure of a quality beside the realised beam's.
+struct QualityDeviation {
+  ExtendedFigure figure = kHvl1Al;
+  double nominal = 0;               /// the published value, in the figure's unit
+  std::optional<double> reached;    /// the beam's value; nullopt where it has none
+  std::string missing;              /// why the beam has none (empty when it has one)
+  std::optional<double> deviationPercent;  /// 100 (reached / nominal - 1) [%]
+};
+
+/// Every published figure of quality (its nominal HVL1, then its nominal figures) against outcome.
+std::vector<QualityDeviation> QualityDeviations(const RadiationQuality& quality, const RunOutcome& outcome);
+
+/// "HVL2 Cu: 0.27123 mm, nominal 0.271 mm (+0.1 %)" or "mean energy: 47.51 keV, nominal 47.9 keV (-0.8 %)"
+std::string DeviationDescription(const QualityDeviation& deviation);
+
 }  // namespace kestrix

@@ -280,12 +280,45 @@ void WriteQuality(JsonWriter& json, const RadiationQuality& quality) {
   }
   json.EndArray();
   json.Key("nominal_hvl1_al_mm");
-  json.Number(quality.nominalHvl1AlMm);
+  std::optional<double> hvl1 = quality.nominalHvl1AlMm;
+  for (const NominalFigure& figure : quality.nominalFigures) {
+    if (figure.figure == kHvl1Al) hvl1 = figure.value;
+  }
+  json.Number(hvl1);
+  // the other published figures, keyed as the results' figures with "nominal_" before them
+  for (const ExtendedFigure shown : {kHvl2Al, kHvl1Cu, kHvl2Cu, kMeanEnergy}) {
+    json.Key(std::string("nominal_") + ExtendedFigureFields()[shown].key);
+    std::optional<double> value;
+    for (const NominalFigure& figure : quality.nominalFigures) {
+      if (figure.figure == shown) value = figure.value;
+    }
+    json.Number(value);
+  }
   json.Key("based_on");
   if (quality.basedOn.empty()) {
     json.Null();
   } else {
     json.String(quality.basedOn);
+  }
+  json.EndObject();
+}
+
+/// every published figure of the realised quality beside the beam's: "quality_deviations":
+/// {"hvl1_al_mm": {"nominal", "reached", "deviation_percent"}, ...}, reached and deviation null
+/// where the beam has no value
+void WriteQualityDeviations(JsonWriter& json, const RadiationQuality& quality, const RunOutcome& outcome) {
+  json.Key("quality_deviations");
+  json.BeginObject();
+  for (const QualityDeviation& deviation : QualityDeviations(quality, outcome)) {
+    json.Key(ExtendedFigureFields()[deviation.figure].key);
+    json.BeginObject();
+    json.Key("nominal");
+    json.Number(deviation.nominal);
+    json.Key("reached");
+    json.Number(deviation.reached);
+    json.Key("deviation_percent");
+    json.Number(deviation.deviationPercent);
+    json.EndObject();
   }
   json.EndObject();
 }
@@ -422,6 +455,7 @@ void WriteJsonReport(std::ostream& out, const CliOptions& options, const std::ve
   if (extras.quality != nullptr) {
     json.Key("quality");
     WriteQuality(json, *extras.quality);
+    WriteQualityDeviations(json, *extras.quality, outcome);
   }
   if (extras.fit != nullptr) WriteFit(json, *extras.fit);
   if (extras.tubeFit != nullptr) WriteTubeFit(json, *extras.tubeFit);

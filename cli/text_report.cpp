@@ -103,6 +103,13 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
     out << "# fit" << (based ? " of " + quality->basedOn : std::string()) << ": " << FitDescription(*extras.fit) << '\n';
   }
   if (based && quality->nominalHvl1AlMm) out << "# quality HVL1: " << NominalComparison(*quality, outcome) << '\n';
+  if (quality != nullptr) {
+    // the published figures besides the nominal HVL1, which the lines above compare already
+    const std::vector<QualityDeviation> deviations = QualityDeviations(*quality, outcome);
+    for (std::size_t k = quality->nominalHvl1AlMm ? 1 : 0; k < deviations.size(); ++k) {
+      out << "# quality " << PrintableText(DeviationDescription(deviations[k])) << '\n';
+    }
+  }
   if (extras.tubeFit != nullptr) {
     out << "# tube fit: " << TubeFitDescription(*extras.tubeFit) << '\n';
     for (const TubeResidual& residual : extras.tubeFit->fit.residuals) {

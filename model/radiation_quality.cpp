@@ -12,9 +12,14 @@ namespace kestrix {
 namespace {
 
 /// the columns; a table of an earlier form ends before target, or before based_on
-const std::vector<std::string> kHeaderWithTarget{"name",  "standard",           "kV",       "be_mm", "al_mm",
-                                                 "filters", "nominal_hvl1_al_mm", "based_on", "target"};
+const std::vector<std::string> kHeaderWithFigures{"name",     "standard", "kV",           "be_mm",
+                                                  "al_mm",    "filters",  "nominal_hvl1_al_mm", "based_on",
+                                                  "target",   "nominal_figures"};
+const std::vector<std::string> kHeaderWithTarget(kHeaderWithFigures.begin(), kHeaderWithFigures.end() - 1);
 const std::vector<std::string> kHeader(kHeaderWithTarget.begin(), kHeaderWithTarget.end() - 1);
+
+/// the figures a quality's nominal_figures may give
+constexpr ExtendedFigure kNominalFigures[] = {kHvl1Al, kHvl2Al, kHvl1Cu, kHvl2Cu, kMeanEnergy};
 const std::vector<std::string> kHeaderWithoutBase(kHeader.begin(), kHeader.end() - 1);
 
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
@@ -67,6 +72,30 @@ class LineReader {
     return filters;
   }
 
+  /// the key:value items of the nominal_figures field; hvl1_al_mm only for a quality without a
+  /// nominal layer of its own
+  std::vector<NominalFigure> Figures(const std::string& text, bool hasNominalLayer) const {
+    std::vector<NominalFigure> figures;
+    if (text == "-") return figures;
+    for (const std::string& item : SplitAt(text, ';')) {
+      const std::size_t colon = item.find(':');
+      if (colon == std::string::npos || colon == 0) Fail("nominal figure " + QuotedExcerpt(item) + " is not key:value");
+      const std::string key = item.substr(0, colon);
+      const ExtendedFigure* found = std::find_if(std::begin(kNominalFigures), std::end(kNominalFigures),
+                                                 [&key](ExtendedFigure f) { return key == ExtendedFigureFields()[f].key; });
+      if (found == std::end(kNominalFigures)) {
+        Fail("nominal figure " + QuotedExcerpt(key) +
+             " is not one of hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, hvl2_cu_mm, mean_energy_keV");
+      }
+      if (*found == kHvl1Al && hasNominalLayer) Fail("hvl1_al_mm is given in nominal_hvl1_al_mm already");
+      for (const NominalFigure& earlier : figures) {
+        if (earlier.figure == *found) Fail("nominal figure " + key + " again");
+      }
+      figures.push_back(NominalFigure{*found, Number(item.substr(colon + 1), key, false)});
+    }
+    return figures;
+  }
+
   /// the quality called base that quality is realised from; fails unless base
   /// is an earlier quality of the same voltage whose added aluminium is fitted to a nominal layer
   /// of its own, and quality adds aluminium and copper only
@@ -107,8 +136,8 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
     const LineReader reader(sourceName, line);
     const std::vector<std::string> fields = SplitAt(text, '\t');
     if (columns == 0) {
-      if (fields != kHeaderWithTarget && fields != kHeader && fields != kHeaderWithoutBase) {
-        reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on [target]]");
+      if (fields != kHeaderWithFigures && fields != kHeaderWithTarget && fields != kHeader && fields != kHeaderWithoutBase) {
+        reader.Fail("the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on [target [nominal_figures]]]");
       }
       columns = fields.size();
       continue;
@@ -131,7 +160,7 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
       reader.Fail("quality " + ExcerptText(quality.name) + " needs either be_mm and al_mm or a nominal_hvl1_al_mm");
     }
     quality.fittedHvl1AlMm = quality.nominalHvl1AlMm;
-    if (columns == kHeaderWithTarget.size() && fields[8] != "-") {
+    if (columns >= kHeaderWithTarget.size() && fields[8] != "-") {
       const std::optional<TargetMaterial> target = TargetFromSymbol(fields[8]);
       if (!target) reader.Fail("target " + ExcerptText(fields[8]) + " is not one of W, Mo, Rh");
       quality.target = *target;
@@ -140,7 +169,9 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
       const RadiationQuality& base = reader.Base(quality, fields[7], qualities);
       quality.fittedHvl1AlMm = base.nominalHvl1AlMm;
       quality.basedOn = base.name;
+      quality.baseFilters = base.filters;
     }
+    if (columns == kHeaderWithFigures.size()) quality.nominalFigures = reader.Figures(fields[9], quality.nominalHvl1AlMm.has_value());
     qualities.push_back(quality);
   }
   if (qualities.empty()) throw RadiationQualityError(sourceName + ": no radiation qualities");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "beam_quality.h"
 #include "target_material.h"
 
 namespace kestrix {
@@ -20,6 +21,13 @@ inline constexpr const char* kRadiationQualitiesFile = "RadiationQualities.tsv";
 struct QualityFilter {
   std::string material;  /// element symbol, e.g. "Cu", "Sn"
   double thicknessMm = 0;  /// [mm]
+};
+
+/// A figure the standard (or the source named in the table) publishes for a quality, which the
+/// realised beam is compared with, not fitted to.
+struct NominalFigure {
+  ExtendedFigure figure = kHvl1Al;  /// one of the half-value layers or the mean energy
+  double value = 0;  /// in the figure's unit: [mm Al], [mm Cu] or [keV]
 };
 
 struct RadiationQuality {
@@ -40,6 +48,12 @@ struct RadiationQuality {
   std::optional<double> fittedHvl1AlMm;
   /// the tube's target: the table's target column, tungsten where it has none
   TargetMaterial target = TargetMaterial::Tungsten;
+  /// the filters of the quality it is based on (e.g. RQR-M's 0.032 mm Mo), put in before the
+  /// base's fit; empty when there is no base or the base has none
+  std::vector<QualityFilter> baseFilters;
+  /// the published figures of the quality besides nominalHvl1AlMm (ISO 4037's second layers and
+  /// mean energies, a mammography beam's measured first layer), in the table's order
+  std::vector<NominalFigure> nominalFigures;
 };
 
 /// A table of qualities that cannot be used; the text names the source and the line.
@@ -49,14 +63,18 @@ class RadiationQualityError : public std::runtime_error {
 };
 
 /// Reads the tab-separated table: lines starting with '#' are comments, then a header line
-/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm based_on target" (a table without the
-/// last column, or the last two, is read too; target W, Mo or Rh, '-' or absent: W), then one quality per line ('-' for an empty field; filters as material:mm
-/// separated by ';'). CR LF and LF line ends alike. Throws RadiationQualityError naming sourceName
+/// "name standard kV be_mm al_mm filters nominal_hvl1_al_mm based_on target nominal_figures" (a
+/// table without the last column, or the last two or three, is read too; target W, Mo or Rh, '-' or
+/// absent: W), then one quality per line ('-' for an empty field; filters as material:mm separated
+/// by ';'; nominal_figures as key:value separated by ';', the keys hvl1_al_mm, hvl2_al_mm,
+/// hvl1_cu_mm, hvl2_cu_mm, mean_energy_keV of the results, hvl1_al_mm only where
+/// nominal_hvl1_al_mm is '-'). CR LF and LF line ends alike. Throws RadiationQualityError naming sourceName
 /// and the line for a wrong header, a wrong field count, a number that is not wholly a positive
 /// number (zero allowed for thicknesses), a repeated name, a quality with neither filtration nor
 /// nominal layer, a based_on that is not an earlier quality of the same voltage with a nominal
-/// layer of its own, a based quality with a fixed filtration or a filter other than Al and Cu, or
-/// an empty table.
+/// layer of its own, a based quality with a fixed filtration or a filter other than Al and Cu, a
+/// nominal figure with an unknown or repeated key or a value that is not a positive number, or an
+/// empty table.
 std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std::string& sourceName);
 
 /// Opens path and reads it as above; throws RadiationQualityError when it cannot be opened.

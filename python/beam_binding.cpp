@@ -186,8 +186,10 @@ class Beam {
     }
     const QualityPlan plan = PlanQuality(*quality, request.settings, request.filters, delivered);
     BeamArguments shown = arguments;
-    for (const QualityFilter& filter : quality->filters) {
-      if (filter.material != "Cu" && filter.material != "Al") shown.filters.emplace_back(filter.material, filter.thicknessMm);
+    for (const std::vector<QualityFilter>* filters : {&quality->baseFilters, &quality->filters}) {
+      for (const QualityFilter& filter : *filters) {
+        if (filter.material != "Cu" && filter.material != "Al") shown.filters.emplace_back(filter.material, filter.thicknessMm);
+      }
     }
     auto beam = std::unique_ptr<Beam>(new Beam(shown, plan.settings));
     beam->batch_ = std::make_unique<BatchRun>(request.tablePath, plan.filters);
@@ -276,6 +278,7 @@ SpectrumDescription DescriptionOf(const Beam& beam) {
 
 py::object FitReport(const std::optional<FitOutcome>& fit);
 py::object QualityDict(const RadiationQuality& quality);
+py::dict QualityDeviationsDict(const RadiationQuality& quality, const RunOutcome& outcome);
 
 /// Builds a beam with the GIL released, then reports its corrections.
 template <typename Make>
@@ -286,7 +289,11 @@ std::unique_ptr<Beam> Built(const Make& make) {
     beam = make();
   }
   beam->fitReport = FitReport(beam->Fit());
-  if (beam->Quality()) beam->qualityReport = QualityDict(*beam->Quality());
+  if (beam->Quality()) {
+    py::dict report = QualityDict(*beam->Quality());
+    report["deviations"] = QualityDeviationsDict(*beam->Quality(), beam->Outcome());
+    beam->qualityReport = report;
+  }
   WarnCorrections(beam->Outcome().corrections);
   return beam;
 }
@@ -395,9 +402,33 @@ py::object QualityDict(const RadiationQuality& quality) {
     filters.append(py::dict(py::arg("material") = filter.material, py::arg("thickness_mm") = filter.thicknessMm));
   }
   entry["filters"] = filters;
-  entry["nominal_hvl1_al_mm"] = Optional(quality.nominalHvl1AlMm);
+  std::optional<double> hvl1 = quality.nominalHvl1AlMm;
+  for (const NominalFigure& figure : quality.nominalFigures) {
+    if (figure.figure == kHvl1Al) hvl1 = figure.value;
+  }
+  entry["nominal_hvl1_al_mm"] = Optional(hvl1);
+  // the other published figures, keyed as in kestrix-cli's JSON
+  for (const ExtendedFigure shown : {kHvl2Al, kHvl1Cu, kHvl2Cu, kMeanEnergy}) {
+    std::optional<double> value;
+    for (const NominalFigure& figure : quality.nominalFigures) {
+      if (figure.figure == shown) value = figure.value;
+    }
+    entry[py::str(std::string("nominal_") + ExtendedFigureFields()[shown].key)] = Optional(value);
+  }
   entry["based_on"] = quality.basedOn.empty() ? py::object(py::none()) : py::object(py::str(quality.basedOn));
   return std::move(entry);
+}
+
+/// a realised quality's published figures beside the beam's, as kestrix-cli's JSON
+/// "quality_deviations": {key: {'nominal', 'reached', 'deviation_percent'}}
+py::dict QualityDeviationsDict(const RadiationQuality& quality, const RunOutcome& outcome) {
+  py::dict deviations;
+  for (const QualityDeviation& deviation : QualityDeviations(quality, outcome)) {
+    deviations[ExtendedFigureFields()[deviation.figure].key] =
+        py::dict(py::arg("nominal") = deviation.nominal, py::arg("reached") = Optional(deviation.reached),
+                 py::arg("deviation_percent") = Optional(deviation.deviationPercent));
+  }
+  return deviations;
 }
 
 std::string Repr(const Beam& beam) {
@@ -770,7 +801,9 @@ void BindBeam(py::module_& module) {
           "filtration, so be and al_eq [mm] may only be given for RQR, RQA and RQT. RQR's added aluminium\n"
           "is fitted to the nominal first half-value layer on the tube's own inherent filtration; RQA and\n"
           "RQT realise the RQR of their voltage so and add their aluminium or copper (the layer reached\n"
-          "is compared with the nominal one in radiation_quality, not fitted to it).")
+          "is compared with the nominal one in radiation_quality, not fitted to it). radiation_quality's\n"
+          "'deviations' give every published figure of the quality (nominal HVL1; ISO 4037's second\n"
+          "layers and mean energies) beside the beam's: {key: {'nominal', 'reached', 'deviation_percent'}}.")
       .def(
           "replace",
           [](const Beam& beam, const py::kwargs& changes) {

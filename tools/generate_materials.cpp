@@ -40,7 +40,8 @@ struct Element {
 constexpr Element kElements[] = {
     {"Be", "Beryllium", 4}, {"C", "Carbon", 6},     {"Al", "Aluminium", 13}, {"Ti", "Titanium", 22},
     {"Fe", "Iron", 26},     {"Ni", "Nickel", 28},   {"Cu", "Copper", 29},    {"Zn", "Zinc", 30},
-    {"Mo", "Molybdenum", 42}, {"Ag", "Silver", 47}, {"Sn", "Tin", 50},       {"Ta", "Tantalum", 73},
+    {"Mo", "Molybdenum", 42}, {"Rh", "Rhodium", 45}, {"Ag", "Silver", 47}, {"Sn", "Tin", 50},
+    {"Ta", "Tantalum", 73},
     {"W", "Tungsten", 74},  {"Pt", "Platinum", 78}, {"Au", "Gold", 79},      {"Pb", "Lead", 82},
     {"Si", "Silicon", 14, true}, {"Ge", "Germanium", 32, true},
 };

@@ -26,7 +26,8 @@ std::string ReadError(const std::string& text) {
 TEST(RadiationQualities, DeliveredTableHoldsTheNHRqrRqaAndRqtSeries) {
   const std::vector<RadiationQuality> all =
       LoadRadiationQualities(std::string(KESTRIX_DELIVERED_DATA) + "/" + kRadiationQualitiesFile);
-  EXPECT_EQ(all.size(), 10u + 7u + 9u + 9u + 3u + 4u);
+  // N, H, RQR, RQA, RQT, RQR-M, RQA-M, then the EUREF beams Mo/Rh, Rh/Rh, W/Rh at three voltages and W/Ag at two
+  EXPECT_EQ(all.size(), 10u + 7u + 9u + 9u + 3u + 4u + 4u + 9u + 2u);
   // the mammography qualities of a molybdenum target; every other quality's target is tungsten
   const RadiationQuality* m2 = FindRadiationQuality(all, "RQR-M2");
   ASSERT_NE(m2, nullptr);
@@ -91,11 +92,107 @@ TEST(RadiationQualities, DeliveredTableHoldsTheNHRqrRqaAndRqtSeries) {
   EXPECT_EQ(FindRadiationQuality(all, "-"), nullptr);
 }
 
+TEST(RadiationQualities, DeliveredTableHoldsTheMammographyQualitiesAndThePublishedFigures) {
+  const std::vector<RadiationQuality> all =
+      LoadRadiationQualities(std::string(KESTRIX_DELIVERED_DATA) + "/" + kRadiationQualitiesFile);
+  // IEC 61267 RQA-M: the RQR-M beam of the voltage, its molybdenum filter included, plus 2 mm Al
+  const double kV[] = {25, 28, 30, 35};
+  const double rqrNominal[] = {0.28, 0.31, 0.33, 0.36};
+  const double rqaNominal[] = {0.56, 0.60, 0.62, 0.68};
+  for (int k = 0; k < 4; ++k) {
+    const RadiationQuality* rqa = FindRadiationQuality(all, "RQA-M" + std::to_string(k + 1));
+    ASSERT_NE(rqa, nullptr) << k;
+    EXPECT_EQ(rqa->basedOn, "RQR-M" + std::to_string(k + 1));
+    EXPECT_EQ(rqa->target, TargetMaterial::Molybdenum);
+    EXPECT_EQ(rqa->tubeVoltageKV, kV[k]);
+    EXPECT_EQ(*rqa->fittedHvl1AlMm, rqrNominal[k]);
+    EXPECT_EQ(*rqa->nominalHvl1AlMm, rqaNominal[k]);
+    ASSERT_EQ(rqa->baseFilters.size(), 1u);
+    EXPECT_EQ(rqa->baseFilters[0].material, "Mo");
+    EXPECT_EQ(rqa->baseFilters[0].thicknessMm, 0.032);
+    ASSERT_EQ(rqa->filters.size(), 1u);
+    EXPECT_EQ(rqa->filters[0].material, "Al");
+    EXPECT_EQ(rqa->filters[0].thicknessMm, 2);
+  }
+  // an RQA of a tungsten RQR carries no material filter of its base
+  EXPECT_TRUE(FindRadiationQuality(all, "RQA5")->baseFilters.empty());
+
+  // the EUREF beams: fixed filtration, target and filter by name, the typical HVL1 as a figure
+  const RadiationQuality* wrh = FindRadiationQuality(all, "W-Rh-28");
+  ASSERT_NE(wrh, nullptr);
+  EXPECT_EQ(wrh->target, TargetMaterial::Tungsten);
+  EXPECT_EQ(*wrh->berylliumMm, 1);
+  EXPECT_EQ(*wrh->aluminiumMm, 0);
+  ASSERT_EQ(wrh->filters.size(), 1u);
+  EXPECT_EQ(wrh->filters[0].material, "Rh");
+  EXPECT_EQ(wrh->filters[0].thicknessMm, 0.05);
+  EXPECT_FALSE(wrh->nominalHvl1AlMm);
+  ASSERT_EQ(wrh->nominalFigures.size(), 1u);
+  EXPECT_EQ(wrh->nominalFigures[0].figure, kHvl1Al);
+  EXPECT_EQ(wrh->nominalFigures[0].value, 0.54);
+  EXPECT_EQ(FindRadiationQuality(all, "rhrh31")->target, TargetMaterial::Rhodium);
+  EXPECT_EQ(FindRadiationQuality(all, "Mo-Rh-25")->nominalFigures[0].value, 0.40);
+  EXPECT_TRUE(FindRadiationQuality(all, "W-Ag-28")->nominalFigures.empty());
+
+  // N and H: NIST's measured first and second layers, in copper from N-40 and H-60 on
+  const RadiationQuality* n60 = FindRadiationQuality(all, "N-60");
+  ASSERT_EQ(n60->nominalFigures.size(), 2u);
+  EXPECT_EQ(n60->nominalFigures[0].figure, kHvl1Cu);
+  EXPECT_EQ(n60->nominalFigures[0].value, 0.241);
+  EXPECT_EQ(n60->nominalFigures[1].figure, kHvl2Cu);
+  EXPECT_EQ(n60->nominalFigures[1].value, 0.271);
+  const RadiationQuality* h30 = FindRadiationQuality(all, "H-30");
+  ASSERT_EQ(h30->nominalFigures.size(), 2u);
+  EXPECT_EQ(h30->nominalFigures[0].figure, kHvl1Al);
+  EXPECT_EQ(h30->nominalFigures[1].value, 0.596);
+  for (const RadiationQuality& quality : all) {
+    if (quality.standard == "ISO 4037") EXPECT_EQ(quality.nominalFigures.size(), 2u) << quality.name;
+    if (quality.name.rfind("RQ", 0) == 0) EXPECT_TRUE(quality.nominalFigures.empty()) << quality.name;
+  }
+}
+
+TEST(RadiationQualities, NominalFiguresAreKeyedAsTheResultsAndRefusedWhenWrong) {
+  const std::string header =
+      std::string(kHeader, std::strlen(kHeader) - 1) + "\tbased_on\ttarget\tnominal_figures\n";
+  std::istringstream good(header + "N\tISO\t60\t1\t4\tCu:0.6\t-\t-\t-\tmean_energy_keV:47.9;hvl2_cu_mm:0.27\n" +
+                          "R\tIEC\t70\t-\t-\t-\t2.5\t-\t-\thvl2_al_mm:3.5\n");
+  const std::vector<RadiationQuality> read = ReadRadiationQualities(good, "q.tsv");
+  ASSERT_EQ(read[0].nominalFigures.size(), 2u);
+  EXPECT_EQ(read[0].nominalFigures[0].figure, kMeanEnergy);  // in the table's order
+  EXPECT_EQ(read[0].nominalFigures[0].value, 47.9);
+  EXPECT_EQ(read[0].nominalFigures[1].figure, kHvl2Cu);
+  EXPECT_EQ(read[1].nominalFigures[0].figure, kHvl2Al);
+  const std::string fixed = "N\tISO\t60\t1\t4\t-\t-\t-\t-\t";
+  EXPECT_EQ(ReadError(header + fixed + "hvl3_al_mm:1\n"),
+            "q.tsv, line 2: nominal figure \"hvl3_al_mm\" is not one of hvl1_al_mm, hvl2_al_mm, hvl1_cu_mm, "
+            "hvl2_cu_mm, mean_energy_keV");
+  EXPECT_NE(ReadError(header + fixed + "homogeneity_al:0.9\n").find("is not one of"), std::string::npos);
+  EXPECT_EQ(ReadError(header + fixed + "hvl1_cu_mm\n"), "q.tsv, line 2: nominal figure \"hvl1_cu_mm\" is not key:value");
+  EXPECT_EQ(ReadError(header + fixed + "hvl1_cu_mm:0\n"), "q.tsv, line 2: hvl1_cu_mm \"0\" is not a positive number");
+  EXPECT_EQ(ReadError(header + fixed + "hvl1_cu_mm:nan\n"), "q.tsv, line 2: hvl1_cu_mm \"nan\" is not a positive number");
+  EXPECT_EQ(ReadError(header + fixed + "hvl1_cu_mm:1;hvl1_cu_mm:2\n"), "q.tsv, line 2: nominal figure hvl1_cu_mm again");
+  EXPECT_EQ(ReadError(header + "R\tIEC\t70\t-\t-\t-\t2.5\t-\t-\thvl1_al_mm:2.5\n"),
+            "q.tsv, line 2: hvl1_al_mm is given in nominal_hvl1_al_mm already");
+  EXPECT_EQ(ReadError(header + fixed + "-\tx\n"), "q.tsv, line 2: 11 tab-separated fields instead of 10");
+}
+
+TEST(RadiationQualities, BasedQualityCarriesItsBasesMaterialFilters) {
+  const std::string header = std::string(kHeader, std::strlen(kHeader) - 1) + "\tbased_on\ttarget\n";
+  std::istringstream in(header + "M\tIEC\t28\t-\t-\tMo:0.032\t0.31\t-\tMo\n" +
+                        "A\tIEC\t28\t-\t-\tAl:2\t0.6\tM\tMo\n");
+  const std::vector<RadiationQuality> read = ReadRadiationQualities(in, "q.tsv");
+  ASSERT_EQ(read[1].baseFilters.size(), 1u);
+  EXPECT_EQ(read[1].baseFilters[0].material, "Mo");
+  EXPECT_EQ(read[1].baseFilters[0].thicknessMm, 0.032);
+  EXPECT_TRUE(read[0].baseFilters.empty());
+  EXPECT_TRUE(read[1].nominalFigures.empty());  // a table without the column has none
+}
+
 TEST(RadiationQualities, UnusableTablesAreRefusedNamingTheLine) {
   EXPECT_EQ(ReadError(""), "q.tsv: no radiation qualities");
   EXPECT_EQ(ReadError("# only\nname\tkV\n"),
             "q.tsv, line 2: the header is not the tab-separated columns name ... nominal_hvl1_al_mm [based_on "
-            "[target]]");
+            "[target [nominal_figures]]]");
   EXPECT_EQ(ReadError(std::string(kHeader) + "N-1\tISO\t30\t1\t4\t-\n"), "q.tsv, line 2: 6 tab-separated fields instead of 7");
   EXPECT_EQ(ReadError(std::string(kHeader) + "N-1\tISO\t-30\t1\t4\t-\t-\n"),
             "q.tsv, line 2: kV \"-30\" is not a positive number");

@@ -126,7 +126,7 @@ const std::map<std::string, std::string> kMixtureSources = {
 bool IsFormula(const std::string& fileName) { return fileName == "CdZnTe.mix" || fileName == "a-Se.mix"; }
 
 const char* const kElementFiles[] = {"Be", "C", "Al", "Ti", "Fe", "Ni", "Cu", "Zn",
-                                     "Mo", "Ag", "Sn", "Ta", "W",  "Pt", "Au", "Pb", "Si", "Ge"};
+                                     "Mo", "Rh", "Ag", "Sn", "Ta", "W",  "Pt", "Au", "Pb", "Si", "Ge"};
 
 int AtomicNumberOf(const std::string& symbol) {
   xrl_error* error = nullptr;
