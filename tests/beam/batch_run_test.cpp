@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -426,6 +427,24 @@ TEST(BatchRun, RqaAndRqtAddTheirFilterToTheRealisedRqrAtTheSameVoltage) {
   } catch (const QualityRefusal& refusal) {
     EXPECT_EQ(std::string(refusal.what()).rfind("RQA5 (70 kV, realised from RQR5 whose nominal HVL1 is 2.58 mm Al)", 0), 0u)
         << refusal.what();
+  }
+}
+
+TEST(BatchRun, RqaMCarriesItsRqrMBasesMolybdenumFilterAndMeetsItsNominalLayer) {
+  // a mammography tube: 1 mm Be window, no aluminium, 20 degree target, physics model
+  const RunSettings tube = Settings(SpectrumModel::Physics, {"28", "20", "1", "0", "0", "0"});
+  for (const auto& [rqr, rqa, nominal] : std::vector<std::tuple<std::string, std::string, double>>{
+           {"RQR-M1", "RQA-M1", 0.56}, {"RQR-M2", "RQA-M2", 0.60}, {"RQR-M3", "RQA-M3", 0.62}, {"RQR-M4", "RQA-M4", 0.68}}) {
+    const QualityOutcome base = RealiseQuality(rqr, tube);
+    const QualityOutcome added = RealiseQuality(rqa, tube);
+    ASSERT_EQ(added.plan.filters.size(), 1u) << rqa;  // the base's 0.032 mm Mo
+    EXPECT_EQ(added.plan.filters[0].thicknessMm, 0.032);
+    EXPECT_EQ(added.settings.entries.target, TargetMaterial::Molybdenum);
+    ASSERT_TRUE(added.fit);
+    EXPECT_EQ(added.fit->fit.thicknessMm, base.fit->fit.thicknessMm);  // the base's fit, Mo filter in
+    EXPECT_NEAR(added.outcome.used.addedAluminiumMm, base.fit->fit.thicknessMm + 2, 1e-9);
+    // IEC 61267's nominal layer of the quality so made, within 5 % (nothing fitted to it)
+    EXPECT_NEAR(*added.outcome.extended.values[kHvl1Al], nominal, 0.05 * nominal) << rqa;
   }
 }
 

@@ -3,6 +3,7 @@
 #include "cli_program.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
@@ -293,6 +294,47 @@ TEST(CliProgram, AMammographyQualitySetsItsTarget) {
   EXPECT_NE(listed.out.find("RQR-M2 (IEC 61267): 28 kV, Mo target, added Mo 0.032 mm"), std::string::npos) << listed.out;
 }
 
+TEST(CliProgram, AQualityReportsItsDeviationFromEveryPublishedFigure) {
+  // N-60: NIST's layers 0.241 and 0.271 mm Cu; the JSON keys are the results' with "nominal_" before them
+  const Result r = RunCli({"--quality", "N-60", "--model", "physics", "--json", "--no-table"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const test::JsonValue doc = test::ParseJson(r.out);
+  EXPECT_EQ(doc["quality"]["nominal_hvl1_cu_mm"].number, 0.241);
+  EXPECT_EQ(doc["quality"]["nominal_hvl2_cu_mm"].number, 0.271);
+  EXPECT_EQ(doc["quality"]["nominal_mean_energy_keV"].kind, test::JsonValue::Kind::Null);
+  EXPECT_EQ(doc["quality"]["nominal_hvl1_al_mm"].kind, test::JsonValue::Kind::Null);
+  const test::JsonValue& hvl1 = doc["quality_deviations"]["hvl1_cu_mm"];
+  EXPECT_EQ(hvl1["nominal"].number, 0.241);
+  EXPECT_EQ(hvl1["reached"].number, doc["results"]["extended"]["hvl1_cu_mm"].number);
+  EXPECT_NEAR(hvl1["deviation_percent"].number, 100 * (hvl1["reached"].number / 0.241 - 1), 1e-9);
+  EXPECT_LT(std::abs(hvl1["deviation_percent"].number), 10);
+  const Result text = RunCli({"--quality", "N-60", "--model", "physics", "--no-table"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("# quality HVL1 Cu: 0."), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find(" mm Cu, nominal 0.271 mm Cu ("), std::string::npos) << text.out;
+
+  // an RQR's deviation is its fit's; an RQA-M's the standard's nominal layer of the beam with its base's Mo filter
+  const Result rqr = RunCli({"--quality", "RQR5", "--be", "1", "--al-eq", "2.5", "--json", "--no-table"});
+  ASSERT_EQ(rqr.status, 0) << rqr.err;
+  EXPECT_NEAR(test::ParseJson(rqr.out)["quality_deviations"]["hvl1_al_mm"]["deviation_percent"].number, 0, 0.3);
+  const Result rqam = RunCli({"--quality", "RQA-M2", "--model", "physics", "--be", "1", "--al-eq", "0", "--json",
+                              "--no-table"});
+  ASSERT_EQ(rqam.status, 0) << rqam.err;
+  const test::JsonValue m = test::ParseJson(rqam.out);
+  EXPECT_EQ(m["quality"]["nominal_hvl1_al_mm"].number, 0.6);
+  EXPECT_EQ(m["quality"]["based_on"].text, "RQR-M2");
+  EXPECT_LT(std::abs(m["quality_deviations"]["hvl1_al_mm"]["deviation_percent"].number), 5);
+  // a fixed mammography beam gives its published layer under the same key
+  const Result wrh = RunCli({"--quality", "W-Rh-28", "--model", "physics", "--json", "--no-table"});
+  ASSERT_EQ(wrh.status, 0) << wrh.err;
+  EXPECT_EQ(test::ParseJson(wrh.out)["quality"]["nominal_hvl1_al_mm"].number, 0.54);
+  const Result listed = RunCli({"--list-qualities"});
+  EXPECT_NE(listed.out.find("RQA-M2 (IEC 61267): 28 kV, Mo target, RQR-M2 (added Mo 0.032 mm, added aluminium fitted to "
+                            "its nominal HVL1 0.31 mm Al) then added Al 2 mm, nominal HVL1 0.6 mm Al"),
+            std::string::npos)
+      << listed.out;
+}
+
 TEST(CliProgram, OffAxisPointsFollowTheHeelAndAreSymmetricAcross) {
   const auto kerma = [](const std::vector<std::string>& extra) {
     std::vector<std::string> arguments{"--model", "physics", "--kv", "80", "--angle", "12", "--json", "--no-table"};
@@ -568,8 +610,9 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
             std::string::npos);
   const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
-  EXPECT_EQ(listed["qualities"].items.size(), 42u);
-  EXPECT_EQ(listed["qualities"].items.back()["target"].text, "Mo");
+  EXPECT_EQ(listed["qualities"].items.size(), 57u);
+  EXPECT_EQ(listed["qualities"].items[41]["target"].text, "Mo");  // RQR-M4
+  EXPECT_EQ(listed["qualities"].items.back()["name"].text, "W-Ag-31");
   EXPECT_NE(list.out.find("\nRQA5 (IEC 61267): 70 kV, RQR5 (added aluminium fitted to its nominal HVL1 2.58 mm Al) then "
                           "added Al 21 mm, nominal HVL1 6.8 mm Al\n"),
             std::string::npos);

@@ -95,12 +95,34 @@ def test_fit_gives_the_cli_fit_and_figures(arguments, command_line):
     ("RQA5", dict(be=1, al_eq=2.5), ["--quality", "RQA5", "--be", "1", "--al-eq", "2.5"]),
     ("rqt9", dict(be=1, al_eq=2.5), ["--quality", "rqt9", "--be", "1", "--al-eq", "2.5"]),
     ("RQR5", dict(be=1, al_eq=2.5, model="birch"), ["--quality", "RQR5", "--be", "1", "--al-eq", "2.5", "--model", "birch"]),
+    ("N-60", dict(model="physics"), ["--quality", "N-60", "--model", "physics"]),
+    ("RQA-M2", dict(model="physics", be=1, al_eq=0), ["--quality", "RQA-M2", "--model", "physics", "--be", "1", "--al-eq", "0"]),
 ])
 def test_a_quality_is_the_cli_quality(name, overrides, command_line):
     beam = kestrix.Beam.from_quality(name, **overrides)
     report = cli_json(command_line + ["--no-table"])
-    assert beam.radiation_quality == report["quality"] and beam.fit == report.get("fit")
+    # the beam's quality carries the JSON's "quality_deviations" as its 'deviations'
+    assert beam.radiation_quality == dict(report["quality"], deviations=report["quality_deviations"])
+    assert beam.fit == report.get("fit")
     assert beam.figures() == report["results"]
+    for key, deviation in beam.radiation_quality["deviations"].items():
+        assert deviation["reached"] == beam.quality()[key]
+        assert deviation["deviation_percent"] == pytest.approx(100 * (deviation["reached"] / deviation["nominal"] - 1))
+
+
+def test_the_mammography_qualities_and_the_published_figures():
+    by_name = {quality["name"]: quality for quality in kestrix.qualities()}
+    assert by_name["N-60"]["nominal_hvl1_cu_mm"] == 0.241 and by_name["N-60"]["nominal_hvl2_cu_mm"] == 0.271
+    assert by_name["N-60"]["nominal_mean_energy_keV"] is None and by_name["RQR5"]["nominal_hvl2_al_mm"] is None
+    assert by_name["W-Rh-28"]["nominal_hvl1_al_mm"] == 0.54 and by_name["W-Rh-28"]["target"] == "W"
+    # RQA-M: the RQR-M base's molybdenum filter is shown among the beam's filters, then 2 mm Al on the fit
+    rqam = kestrix.Beam.from_quality("RQA-M3", model="physics", be=1, al_eq=0)
+    assert ("Mo", 0.032) in [tuple(f) for f in rqam.filters]
+    deviation = rqam.radiation_quality["deviations"]["hvl1_al_mm"]
+    assert deviation["nominal"] == 0.62 and abs(deviation["deviation_percent"]) < 5
+    # a Rh target's quality is refused by a model that computes tungsten only
+    with pytest.raises(ValueError, match="Rh-Rh-28"):
+        kestrix.Beam.from_quality("Rh-Rh-28")
 
 
 def test_qualities_are_the_cli_list():

@@ -11,7 +11,7 @@ import validation  # noqa: E402
 
 def test_the_page_matches_the_code():
     table = validation.results()
-    page = validation.render_page(table, validation.summary(table))
+    page = validation.render_page(table, validation.summary(table), validation.quality_results())
     with open(os.path.join(ROOT, "docs", "validation.md"), newline="") as committed:
         assert committed.read() == page, "docs/validation.md is out of date: run examples/validation.py"
 
@@ -23,3 +23,18 @@ def test_every_reference_beam_of_the_four_series_is_validated_with_both_models()
     for entry in table:
         for model, _ in validation.MODELS:
             assert all(value is not None for value, _ in entry["models"][model].values())
+
+
+def test_the_standard_qualities_meet_their_firm_published_figures():
+    groups = {heading: entries for heading, _, entries in validation.quality_results()}
+    mammography = [entries for heading, entries in groups.items() if heading.startswith("IEC 61267")]
+    assert len(mammography) == 2
+    for entries in mammography:  # RQR-M (fitted) and RQA-M (2 mm Al on it): within 5 % of IEC 61267
+        for entry in entries:
+            assert abs(entry["models"]["physics"]["hvl1_al_mm"]["deviation_percent"]) < 5, entry["name"]
+    # the N beams against NIST's measured copper layers: the physics model within 8 %
+    copper = next(entries for heading, entries in groups.items() if "copper" in heading)
+    for entry in copper:
+        if entry["name"].startswith("N-"):
+            for key in ("hvl1_cu_mm", "hvl2_cu_mm"):
+                assert abs(entry["models"]["physics"][key]["deviation_percent"]) < 8, (entry["name"], key)
