@@ -51,5 +51,28 @@ TEST(BeamFigures, MissingValuesSayWhy) {
   }
 }
 
+TEST(BeamFigures, QualityDeviationsSetEveryPublishedFigureBesideTheBeams) {
+  RadiationQuality quality;
+  quality.name = "Q";
+  quality.nominalHvl1AlMm = 2.5;
+  quality.nominalFigures = {NominalFigure{kHvl2Cu, 0.2}, NominalFigure{kMeanEnergy, 40}};
+  RunOutcome outcome;
+  outcome.extended.values[kHvl1Al] = 2.6;
+  outcome.extended.values[kMeanEnergy] = 38;
+  outcome.extended.missing[kHvl2Cu] = "no copper layer";
+  const std::vector<QualityDeviation> deviations = QualityDeviations(quality, outcome);
+  ASSERT_EQ(deviations.size(), 3u);  // the nominal HVL1 first, then the figures in the table's order
+  EXPECT_EQ(deviations[0].figure, kHvl1Al);
+  EXPECT_NEAR(*deviations[0].deviationPercent, 4, 1e-12);
+  EXPECT_EQ(deviations[1].figure, kHvl2Cu);
+  EXPECT_FALSE(deviations[1].reached);
+  EXPECT_FALSE(deviations[1].deviationPercent);
+  EXPECT_NEAR(*deviations[2].deviationPercent, -5, 1e-12);
+  EXPECT_EQ(DeviationDescription(deviations[0]), "HVL1 Al: 2.6000 mm Al, nominal 2.5 mm Al (+4.0 %)");
+  EXPECT_EQ(DeviationDescription(deviations[1]), "HVL2 Cu: none (no copper layer), nominal 0.2 mm Cu");
+  EXPECT_EQ(DeviationDescription(deviations[2]), "mean energy: 38.00 keV, nominal 40 keV (-5.0 %)");
+  EXPECT_TRUE(QualityDeviations(RadiationQuality{}, outcome).empty());  // a quality without figures
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -147,7 +147,7 @@ def test_a_nul_inside_a_path_is_refused_not_cut(tmp_path, make, argument):
 
 def test_a_material_by_name_is_its_delivered_file(tmp_path):
     materials = kestrix.materials()
-    assert len(materials) == 32 and materials["Sn"] == "Sn  Tin  (Z=50)" and "PMMA" in materials and "a-Se" in materials
+    assert len(materials) == 33 and materials["Rh"] == "Rh  Rhodium  (Z=45)" and materials["Sn"] == "Sn  Tin  (Z=50)" and "PMMA" in materials and "a-Se" in materials
     by_name = kestrix.Beam(kv=120, filters=[("pmma", 5), ("Sn", 0.1)]).figures()
     by_path = kestrix.Beam(kv=120, filters=[(os.path.join(DELIVERED, "PMMA.mix"), 5),
                                             (os.path.join(DELIVERED, "Sn.ele"), 0.1)]).figures()
