@@ -40,11 +40,16 @@ export async function openPage(browser, { hash = '', language = 'en-US' } = {}) 
   return page;
 }
 
-/** sets the form's fields {name: value} and lets the page recompute, as typing would */
+/** sets the form's fields {name: value} (a checkbox: true, "1" or "on" checks it) and lets the page
+ * recompute, as typing would */
 export async function setInputs(page, values) {
   await page.evaluate((v) => {
     const form = document.getElementById('inputs');
-    for (const [name, value] of Object.entries(v)) form.elements.namedItem(name).value = value;
+    for (const [name, value] of Object.entries(v)) {
+      const element = form.elements.namedItem(name);
+      if (element.type === 'checkbox') element.checked = value === true || value === '1' || value === 'on';
+      else element.value = value;
+    }
     form.dispatchEvent(new Event('input', { bubbles: true }));
   }, values);
 }

@@ -38,7 +38,10 @@ export function table(settings, filters, options) { return batchFor(filters).tab
 export function filterDescriptions(filters) { return batchFor(filters).filters().map((f) => f.description); }
 
 export function wholeNumber(text) { return wasm.wholeNumber(text); }
-export function voltageRange(model) { return wasm.voltageRange(model); }
+/** {min, max}: the tube voltages [kV] the model computes with the target "W", "Mo" or "Rh" */
+export function voltageRange(model, target = 'W') { return wasm.voltageRange(model, target); }
+/** null, or why the point at these angles [degrees] is refused: {input: "along"|"across", kind, limit, reason} */
+export function offAxisRefusal(angle, along, across) { return wasm.offAxisRefusal(angle, along, across); }
 export function refusal(settings, filters) { return wasm.refusal(settings, filters); }
 export function qualities() { return wasm.qualities(QUALITIES); }
 export function realiseQuality(name, settings, filters) { return wasm.realiseQuality(TABLE, name, settings, filters); }
