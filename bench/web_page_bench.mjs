@@ -23,8 +23,11 @@ CASES.push({ model: 'physics', waveform: 'constant', kv: 30, target: 'Mo' });
 
 const browser = await launchChromium();
 try {
+  const opened = performance.now();
   const page = await openPage(browser);
-  console.log(`kestrix.html: ${(statSync(process.env.KESTRIX_PAGE).size / 1024 / 1024).toFixed(2)} MB; ${runs} input events per case`);
+  const ready = performance.now() - opened;
+  const bytes = statSync(process.env.KESTRIX_PAGE).size;
+  console.log(`kestrix.html: ${bytes} bytes (${(bytes / 1e6).toFixed(2)} MB); ready ${ready.toFixed(0)} ms after opening; ${runs} input events per case`);
   console.log('model    target waveform      kV   median ms   min ms   max ms   limit ms');
   for (const c of CASES) {
     await setInputs(page, { model: c.model, target: c.target, waveform: c.waveform, kv: String(c.kv), al: '2', cu: '0', filter1: '' });

@@ -9,8 +9,19 @@ let wasm = null;
 const batches = new Map();  // the material files' paths, one per line -> Batch
 let userFiles = 0;
 
+/** the bytes of the page's WebAssembly module: base64 of its gzip (build_page.mjs), unpacked by the browser */
+async function engineBytes(element) {
+  if (typeof DecompressionStream !== 'function') {
+    throw new Error('This browser cannot unpack the page\'s engine (no DecompressionStream): use a current Chromium, Edge, Firefox or Safari.');
+  }
+  const packed = Uint8Array.from(atob(element.textContent.trim()), (c) => c.charCodeAt(0));
+  const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Uint8Array(await new Response(stream).arrayBuffer());
+}
+
 export async function startEngine() {
-  wasm = await KestrixEngine();
+  const packed = typeof document === 'undefined' ? null : document.getElementById('engine-wasm');
+  wasm = await KestrixEngine(packed ? { wasmBinary: await engineBytes(packed) } : {});
   return wasm;
 }
 
