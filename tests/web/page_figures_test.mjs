@@ -130,6 +130,7 @@ test('a Mo/Mo quality sets the target and its figures equal kestrix-cli --qualit
   await setInputs(page, { model: 'physics', target: 'W', 'no-lines': false, 'off-axis': '0', 'off-axis-across': '0', kv: '30',
     angle: '20', waveform: 'constant', be: '1', 'al-eq': '0', al: '0', cu: '0', quantity: 'photon', distance: '1000', filter1: '' });
   await page.select('select[name="quality"]', 'RQR-M2');
+  assert.equal(await page.$eval('select[name="quality"]', (e) => e.selectedOptions[0].textContent), 'RQR-M2 (IEC 61267, 28 kV, Mo)');
   await page.click('button[name="set-quality"]');
   assert.equal(await page.$eval('select[name="target"]', (e) => e.value), 'Mo');
   assert.equal(await page.$eval('input[name="kv"]', (e) => e.value), '28');

@@ -394,7 +394,10 @@ async function start() {
     page.materials.set(name, { path, name, description: engine.filterDescriptions([{ path, thickness: 0 }])[0] });
   }
   const qualities = field(document.body, 'quality');
-  for (const q of engine.qualities()) qualities.append(new Option(`${q.name} (${q.standard}, ${q.kv} kV)`, q.name));
+  // a quality of another target than tungsten names it: "RQR-M2 (IEC 61267, 28 kV, Mo)"
+  for (const q of engine.qualities()) {
+    qualities.append(new Option(`${q.name} (${q.standard}, ${q.kv} kV${q.target === 'W' ? '' : `, ${q.target}`})`, q.name));
+  }
   setLanguage(browserLanguage(navigator.languages));
   fillMaterialChoices();
   form.addEventListener('input', (event) => {
