@@ -5,7 +5,7 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { launchChromium, openPage, setInputs, shownFigures } from './browser.mjs';
+import { launchBrowser, openPage, setInputs, shownFigures } from './browser.mjs';
 
 const CASES_PER_MODEL = 20;
 const FILTERS = [['Sn.ele', ['0.05', '0.2']], ['Pb.ele', ['0.01', '0.05']], ['Water.mix', ['5', '20']], ['PMMA.mix', ['2', '10']], ['Cu.ele', ['0.1']]];
@@ -79,7 +79,7 @@ function printed(json, key) {
 
 let browser, page;
 before(async () => {
-  browser = await launchChromium();
+  browser = await launchBrowser();
   page = await openPage(browser);
 });
 after(async () => browser?.close());

@@ -5,13 +5,13 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { launchChromium, openPage, setInputs, shownFigures } from './browser.mjs';
+import { launchBrowser, openPage, setInputs, shownFigures } from './browser.mjs';
 
 const TEST_DATA = join(import.meta.dirname ?? new URL('.', import.meta.url).pathname, '..', 'data');
 
 let browser, page;
 before(async () => {
-  browser = await launchChromium();
+  browser = await launchBrowser();
   page = await openPage(browser);
 });
 after(async () => browser?.close());
