@@ -1,5 +1,6 @@
 // The page in headless Chromium: the median time from an input event to the redrawn plot with all
-// figures, per model and waveform (a benchmark, not a test: it prints and asserts nothing).
+// figures, per model and waveform, and a molybdenum tube (a benchmark, not a test: it prints and
+// asserts nothing).
 //   node bench/web_page_bench.mjs [build-web/kestrix.html] [runs per case]
 // The time runs from dispatching the input event until the page has recomputed, filled the figures
 // and uPlot has drawn the curve (its drawing is deferred to a microtask, which the timing waits for).
@@ -15,17 +16,21 @@ const { launchChromium, openPage, setInputs } = await import('../tests/web/brows
 
 const CASES = [];
 for (const model of ['tucker', 'birch', 'physics']) {
-  for (const waveform of ['constant', '12-peak']) CASES.push({ model, waveform, kv: 200 });
+  for (const waveform of ['constant', '12-peak']) CASES.push({ model, waveform, kv: 200, target: 'W' });
 }
-CASES.push({ model: 'physics', waveform: 'single-phase', kv: 300, worst: true });
+CASES.push({ model: 'physics', waveform: 'single-phase', kv: 300, target: 'W', worst: true });
+CASES.push({ model: 'physics', waveform: 'constant', kv: 30, target: 'Mo' });
 
 const browser = await launchChromium();
 try {
+  const opened = performance.now();
   const page = await openPage(browser);
-  console.log(`kestrix.html: ${(statSync(process.env.KESTRIX_PAGE).size / 1024 / 1024).toFixed(2)} MB; ${runs} input events per case`);
-  console.log('model    waveform      kV   median ms   min ms   max ms   limit ms');
+  const ready = performance.now() - opened;
+  const bytes = statSync(process.env.KESTRIX_PAGE).size;
+  console.log(`kestrix.html: ${bytes} bytes (${(bytes / 1e6).toFixed(2)} MB); ready ${ready.toFixed(0)} ms after opening; ${runs} input events per case`);
+  console.log('model    target waveform      kV   median ms   min ms   max ms   limit ms');
   for (const c of CASES) {
-    await setInputs(page, { model: c.model, waveform: c.waveform, kv: String(c.kv), al: '2', cu: '0', filter1: '' });
+    await setInputs(page, { model: c.model, target: c.target, waveform: c.waveform, kv: String(c.kv), al: '2', cu: '0', filter1: '' });
     const times = await page.evaluate(async ({ kv, runs }) => {
       const form = document.getElementById('inputs');
       const field = form.elements.namedItem('kv');
@@ -43,7 +48,7 @@ try {
     }, { kv: c.kv, runs });
     times.sort((a, b) => a - b);
     const ms = (v) => v.toFixed(2).padStart(8);
-    console.log(`${c.model.padEnd(8)} ${c.waveform.padEnd(12)} ${String(c.kv).padStart(4)} ${ms(times[times.length >> 1])}    ${ms(times[0])} ${ms(times.at(-1))}   ${c.worst ? 33 : 16}`);
+    console.log(`${c.model.padEnd(8)} ${c.target.padEnd(6)} ${c.waveform.padEnd(12)} ${String(c.kv).padStart(4)} ${ms(times[times.length >> 1])}    ${ms(times[0])} ${ms(times.at(-1))}   ${c.worst ? 33 : 16}`);
   }
 } finally {
   await browser.close();

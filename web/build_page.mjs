@@ -1,8 +1,10 @@
 // Assembles the one-file page: node build_page.mjs <page folder> <kestrix_wasm.js> <uPlot dist folder> <kestrix.html>
 // The page's ES modules become one module script (each module in its own scope, imports bound to
-// the exports of the modules before it); uPlot, its styles and the engine are inlined as they are.
+// the exports of the modules before it); uPlot and its styles are inlined as they are, the engine's
+// script too but for its WebAssembly, which goes in gzip-compressed (see compressEngine).
 import { readFileSync, writeFileSync, renameSync } from 'node:fs';
 import { join } from 'node:path';
+import { gzipSync, gunzipSync } from 'node:zlib';
 
 const [pageFolder, engineFile, uplotFolder, outFile] = process.argv.slice(2);
 const MODULES = ['texts', 'engine', 'inputs', 'figures', 'plot', 'state', 'main'];
@@ -28,6 +30,25 @@ export function bundleModule(name, source) {
   return `const module_${name} = (() => {\n${body.join('\n')}\nreturn { ${exported.join(', ')} };\n})();\n`;
 }
 
+const WASM_URI = /data:application\/octet-stream;base64,([A-Za-z0-9+/=]+)/g;
+
+/**
+ * The engine script (emscripten's SINGLE_FILE output) with its WebAssembly taken out: {script, gzip}.
+ * The module holds the libraries and the delivered data (the physics model's tables as doubles),
+ * which base64 alone carries at 4/3 of their size; gzip's level 9 first makes the page about a third
+ * smaller. The page unpacks it with the browser's own DecompressionStream and hands the bytes to
+ * the factory as Module.wasmBinary, which emscripten takes instead of its data URI (left empty, so
+ * that it never fetches). The bytes are the same, so is every number.
+ */
+export function compressEngine(script) {
+  const found = [...script.matchAll(WASM_URI)];
+  if (found.length !== 1) throw new Error(`the engine script has ${found.length} embedded WebAssembly modules, not one`);
+  const wasm = Buffer.from(found[0][1], 'base64');
+  const gzip = gzipSync(wasm, { level: 9 });
+  if (!gunzipSync(gzip).equals(wasm)) throw new Error('the compressed engine does not give its bytes back');
+  return { script: script.replace(WASM_URI, 'data:application/octet-stream;base64,'), gzip: gzip.toString('base64') };
+}
+
 /** text safe inside a <script> element */
 function scriptText(text) { return text.replace(/<\/(script)/gi, '<\\/$1').replace(/<!--/g, '<\\!--'); }
 
@@ -43,11 +64,13 @@ function fill(template, parts) {
 if (outFile) {
   const read = (path) => readFileSync(path, 'utf8');
   const modules = MODULES.map((m) => bundleModule(m, read(join(pageFolder, `${m}.js`)))).join('\n');
+  const engine = compressEngine(read(engineFile));
   const page = fill(read(join(pageFolder, 'kestrix.html')), {
     '/*UPLOT_CSS*/': read(join(uplotFolder, 'uPlot.min.css')),
     '/*PAGE_CSS*/': read(join(pageFolder, 'style.css')),
     '/*UPLOT_JS*/': scriptText(read(join(uplotFolder, 'uPlot.iife.min.js'))),
-    '/*ENGINE_JS*/': scriptText(read(engineFile)),
+    '/*ENGINE_JS*/': scriptText(engine.script),
+    '/*ENGINE_WASM_GZIP*/': engine.gzip,
     '/*PAGE_JS*/': scriptText(modules),
   });
   writeFileSync(`${outFile}.part`, page);

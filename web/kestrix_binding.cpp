@@ -2,15 +2,18 @@
 // BatchRun per set of material filters. A C++ exception reaches JavaScript as an Error with its text.
 //
 // In JavaScript (web/engine.js wraps it):
-//   wholeNumber("1e3") -> 1000 | null          voltageRange("physics") -> {min, max}
-//   materialDescription(path)                  qualities() -> [{name, standard, ...}]
+//   wholeNumber("1e3") -> 1000 | null          voltageRange("physics", "Mo") -> {min, max}
+//   offAxisRefusal(angle, along, across) -> null | {input, kind, limit, reason}
+//   materialDescription(path)                  qualities() -> [{name, standard, target, ...}]
 //   new Batch(tablePath, [{path, thickness}])  .run(settings) .fit(settings, request) .table(settings, options)
 //   realiseQuality(tablePath, name, settings, [{path, thickness}]) -> {settings, filters, description, outcome}
-// settings: {model, kv, angle, be, alEq, al, cu (the typed texts), waveform, quantity, distance (mm)}.
+// settings: {model, kv, angle, be, alEq, al, cu, offAxis, offAxisAcross (the typed texts), target
+// ("W", "Mo", "Rh"), noLines (bool), waveform, quantity, distance (mm)}; the last five may be absent.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <sstream>
@@ -25,6 +28,7 @@
 #include "export_table.h"
 #include "input_number.h"
 #include "material_file.h"
+#include "off_axis.h"
 #include "table_comment_lines.h"
 
 using emscripten::val;
@@ -57,8 +61,18 @@ Choice Chosen(const std::optional<Choice>& choice, const char* what, const std::
   return *choice;
 }
 
-/// settings from {model, kv, angle, be, alEq, al, cu, waveform, quantity, distance}; the entries
-/// are read from their texts as kestrix-cli reads its options
+/// the number a text holds, read as kestrix-cli reads an option's number; "" is 0 (an input the
+/// settings do not carry)
+double OptionalNumber(const val& object, const char* key, const char* what) {
+  const std::string text = Text(object, key);
+  if (text.empty()) return 0;
+  const std::optional<double> number = ParseWholeNumber(text);
+  if (!number) throw std::invalid_argument(std::string(what) + ": \"" + text + "\" is not a number");
+  return *number;
+}
+
+/// settings from {model, kv, angle, be, alEq, al, cu, offAxis, offAxisAcross, target, noLines,
+/// waveform, quantity, distance}; the entries are read from their texts as kestrix-cli reads its options
 RunSettings SettingsOf(const val& s) {
   RunSettings settings;
   const std::string model = Text(s, "model"), waveform = Text(s, "waveform"), quantity = Text(s, "quantity");
@@ -68,6 +82,11 @@ RunSettings SettingsOf(const val& s) {
   settings.entries = ParseRunEntries(RunInputTexts{Text(s, "kv"), Text(s, "angle"), Text(s, "be"), Text(s, "alEq"),
                                                    Text(s, "al"), Text(s, "cu")});
   if (!s["distance"].isUndefined()) settings.distanceMm = s["distance"].as<double>();
+  const std::string target = Text(s, "target");
+  if (!target.empty()) settings.entries.target = Chosen(TargetFromSymbol(target), "target", target);
+  settings.entries.characteristicLines = !(s["noLines"].isTrue());
+  settings.entries.offAxisAlongDegrees = OptionalNumber(s, "offAxis", "off-axis angle along the axis");
+  settings.entries.offAxisAcrossDegrees = OptionalNumber(s, "offAxisAcross", "off-axis angle across the axis");
   return settings;
 }
 
@@ -100,6 +119,7 @@ val Bins(const ExchangeSpectrum& spectrum) {
 
 val Entries(const RunEntries& e) {
   val entries = val::object();
+  entries.set("target", std::string(TargetSymbol(e.target)));
   entries.set("kv", ShortestDecimal(e.tubeVoltageKV));
   entries.set("angle", ShortestDecimal(e.targetAngleDegrees));
   entries.set("be", ShortestDecimal(e.berylliumMm));
@@ -113,7 +133,7 @@ val OutcomeOf(const RunOutcome& outcome) {
   val result = val::object();
   const UsedEntries& u = outcome.used;
   result.set("used", Entries(RunEntries{u.tubeVoltageKV, u.targetAngleDegrees, u.berylliumMm, u.aluminiumEquivalentMm,
-                                        u.addedAluminiumMm, u.addedCopperMm}));
+                                        u.addedAluminiumMm, u.addedCopperMm, u.target}));
   val corrections = val::array();
   for (const std::string& correction : outcome.corrections) corrections.call<void>("push", correction);
   result.set("corrections", corrections);
@@ -189,12 +209,23 @@ SpectrumTableOptions TableOptionsOf(const val& o) {
   return options;
 }
 
-/// What a table of outcome was computed with, for its '#' lines.
+/// What a table of outcome was computed with, for its '#' lines; the model's line names a tube other
+/// than tungsten with its lines and a point off the central ray as kestrix-cli's --header does:
+/// "physics (Mo target) (off axis 5 degrees along (towards the cathode), 0 degrees across)".
 SpectrumDescription DescriptionOf(const RunSettings& settings, const std::vector<LoadedFilter>& filters,
                                   const RunOutcome& outcome, const SpectrumTableOptions& options) {
   SpectrumDescription d;
   d.program = "kestrix (web)";
   d.model = ModelKeyword(settings.model);
+  const RunEntries& e = settings.entries;
+  if (outcome.used.target != TargetMaterial::Tungsten || !e.characteristicLines) {
+    d.model += std::string(" (") + TargetSymbol(outcome.used.target) + " target" +
+               (e.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)") + ")";
+  }
+  if (e.offAxisAlongDegrees != 0 || e.offAxisAcrossDegrees != 0) {
+    d.model += " (off axis " + ShortestDecimal(e.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
+               ShortestDecimal(e.offAxisAcrossDegrees) + " degrees across)";
+  }
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
   d.waveform = WaveformKeyword(settings.waveform);
@@ -263,13 +294,32 @@ class Batch {
 
 val WholeNumber(const std::string& text) { return NumberOrNull(ParseWholeNumber(text)); }
 
-val VoltageRange(const std::string& model) {
+/// the tube voltages [kV] `model` computes with the target of that symbol, as every front end refuses
+val VoltageRangeOf(const std::string& model, const std::string& target) {
   return Guarded([&] {
-    const EmissionModel& emission = EmissionModelFor(Chosen(ModelOfKeyword(model), "model", model));
-    val range = val::object();
-    range.set("min", emission.MinimumVoltage());
-    range.set("max", emission.MaximumVoltage());
-    return range;
+    const VoltageRange range =
+        ModelVoltageRange(Chosen(ModelOfKeyword(model), "model", model), Chosen(TargetFromSymbol(target), "target", target));
+    val result = val::object();
+    result.set("min", range.lowest);
+    result.set("max", range.highest);
+    return result;
+  });
+}
+
+/// null when the point at these angles [degrees] can be computed (OffAxisRefusal), else {input:
+/// "along"|"across", kind: "range" (an angle beyond limit in size or not finite) | "behind" (the ray
+/// behind the target surface), limit [degrees], reason (the library's text)}
+val OffAxisRefusalOf(double angle, double along, double across) {
+  return Guarded([&] {
+    const std::optional<std::string> refusal = OffAxisRefusal(angle, along, across);
+    if (!refusal) return val::null();
+    const auto beyond = [](double value) { return !std::isfinite(value) || std::fabs(value) > kLargestOffAxisAngle; };
+    val result = val::object();
+    result.set("input", beyond(along) || !beyond(across) ? "along" : "across");
+    result.set("kind", beyond(along) || beyond(across) ? "range" : "behind");
+    result.set("limit", kLargestOffAxisAngle);
+    result.set("reason", *refusal);
+    return result;
   });
 }
 
@@ -297,6 +347,7 @@ val QualityValue(const RadiationQuality& q) {
   quality.set("name", q.name);
   quality.set("standard", q.standard);
   quality.set("kv", q.tubeVoltageKV);
+  quality.set("target", std::string(TargetSymbol(q.target)));
   quality.set("description", QualityDescription(q));
   quality.set("basedOn", q.basedOn);
   quality.set("nominalHvl1", NumberOrNull(q.nominalHvl1AlMm));
@@ -343,7 +394,8 @@ EMSCRIPTEN_BINDINGS(kestrix) {
       .function("setFilterThickness", &Batch::SetFilterThickness)
       .function("filters", &Batch::Filters);
   emscripten::function("wholeNumber", &WholeNumber);
-  emscripten::function("voltageRange", &VoltageRange);
+  emscripten::function("voltageRange", &VoltageRangeOf);
+  emscripten::function("offAxisRefusal", &OffAxisRefusalOf);
   emscripten::function("refusal", &Refusal);
   emscripten::function("materialDescription", &MaterialDescription);
   emscripten::function("qualities", &Qualities);

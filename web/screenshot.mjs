@@ -11,12 +11,13 @@ const { launchChromium, openPage, setInputs } = await import('../tests/web/brows
 const browser = await launchChromium();
 try {
   const page = await openPage(browser);
-  await page.setViewport({ width: 1400, height: 860 });
+  await page.setViewport({ width: 1400, height: 1000 });
   await setInputs(page, { model: 'physics', kv: '60', angle: '20', al: '2', distance: '1000' });
   await page.click('button[name="pin"]');
-  await setInputs(page, { kv: '150' });
+  // a mammography tube: molybdenum target and filter
+  await setInputs(page, { target: 'Mo', kv: '30', be: '1', 'al-eq': '0', al: '0', filter1: 'Mo.ele', 'filter1-mm': '0.03' });
   await page.click('button[name="pin"]');
-  await setInputs(page, { kv: '100', filter1: 'Water.mix', 'filter1-mm': '20' });
+  await setInputs(page, { target: 'W', kv: '100', be: '3', 'al-eq': '5', al: '2', filter1: 'Water.mix', 'filter1-mm': '20', 'off-axis': '5' });
   await page.evaluate(() => window.kestrix.plot.cursorTo(119));
   await page.screenshot({ path: resolve(process.argv[3] || join(root, 'docs', 'web_page.png')) });
 } finally {

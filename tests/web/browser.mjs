@@ -26,6 +26,20 @@ export async function launchChromium() {
   return browser;
 }
 
+/** the browser KESTRIX_BROWSER names ("firefox": Debian's firefox-esr over WebDriver BiDi; else
+ * Chromium), with an empty profile of its own that close() removes */
+export async function launchBrowser() {
+  if (process.env.KESTRIX_BROWSER !== 'firefox') return launchChromium();
+  const profile = mkdtempSync(join(tmpdir(), 'kestrix-firefox-profile-'));
+  const browser = await puppeteer.launch({
+    browser: 'firefox', executablePath: process.env.KESTRIX_FIREFOX || '/usr/bin/firefox-esr', headless: true,
+    userDataDir: profile, extraPrefsFirefox: { 'browser.shell.checkDefaultBrowser': false, 'app.update.enabled': false },
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => { await close(); rmSync(profile, { recursive: true, force: true }); };
+  return browser;
+}
+
 /** a tab on the page (with hash), ready, in language; errors of the page's script fail the test */
 export async function openPage(browser, { hash = '', language = 'en-US' } = {}) {
   const page = await browser.newPage();
@@ -40,11 +54,16 @@ export async function openPage(browser, { hash = '', language = 'en-US' } = {}) 
   return page;
 }
 
-/** sets the form's fields {name: value} and lets the page recompute, as typing would */
+/** sets the form's fields {name: value} (a checkbox: true, "1" or "on" checks it) and lets the page
+ * recompute, as typing would */
 export async function setInputs(page, values) {
   await page.evaluate((v) => {
     const form = document.getElementById('inputs');
-    for (const [name, value] of Object.entries(v)) form.elements.namedItem(name).value = value;
+    for (const [name, value] of Object.entries(v)) {
+      const element = form.elements.namedItem(name);
+      if (element.type === 'checkbox') element.checked = value === true || value === '1' || value === 'on';
+      else element.value = value;
+    }
     form.dispatchEvent(new Event('input', { bubbles: true }));
   }, values);
 }

@@ -3,6 +3,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
+import { execFileSync } from 'node:child_process';
 
 const KestrixEngine = createRequire(import.meta.url)(process.env.KESTRIX_WASM);
 const wasm = await KestrixEngine();
@@ -52,8 +53,10 @@ test('strict numbers and refusals are the libraries\' rules', () => {
   assert.equal(wasm.wholeNumber('1e3'), 1000);
   assert.equal(wasm.wholeNumber('-2.5'), -2.5);
   for (const text of ['', '12abc', 'inf', 'nan', '0x10', '1,5', ' 1']) assert.equal(wasm.wholeNumber(text), null, text);
-  assert.deepEqual(wasm.voltageRange('tucker'), { min: 30, max: 300 });
-  assert.deepEqual(wasm.voltageRange('physics'), { min: 20, max: 300 });
+  assert.deepEqual(wasm.voltageRange('tucker', 'W'), { min: 30, max: 300 });
+  assert.equal(wasm.voltageRange('physics', 'W').min, 20);
+  assert.ok(wasm.voltageRange('physics', 'W').max >= 300);
+  assert.throws(() => wasm.voltageRange('physics', 'Xe'), /unknown target "Xe"/);
   assert.equal(wasm.refusal(SETTINGS, []), null);
   assert.equal(wasm.refusal({ ...SETTINGS, cu: '-1' }, []).input, 'cu');
   assert.equal(wasm.refusal({ ...SETTINGS, kv: '301' }, []).input, 'kv');
@@ -91,4 +94,85 @@ test('the table is the data export with the --header lines before it', () => {
   const plain = batch.table(SETTINGS, { separator: 'space', unit: 'MeV', normalisation: 'total', header: false });
   assert.ok(!plain.includes('#'));
   batch.delete();
+});
+
+test("every model's voltage range for each of its targets is kestrix-cli's", { skip: !process.env.KESTRIX_CLI }, () => {
+  const listed = JSON.parse(execFileSync(process.env.KESTRIX_CLI, ['--list-models', '--json'], { encoding: 'utf8' })).models;
+  let targets = 0;
+  for (const { model, targets: tubes } of listed) {
+    for (const { target, lowest_kV: min, highest_kV: max } of tubes) {
+      assert.deepEqual(wasm.voltageRange(model, target), { min, max }, `${model} ${target}`);
+      ++targets;
+    }
+  }
+  assert.ok(targets >= 5, 'tucker, birch and physics with W, Mo and Rh');
+});
+
+const PHYSICS = { ...SETTINGS, model: 'physics', kv: '30', be: '1', alEq: '0', al: '0' };
+const kermaOf = (o) => o.figures.find((f) => f.key === 'air_kerma_uGy_per_mAs').value;
+
+test('the physics model computes Mo and Rh targets, with and without their lines', () => {
+  const batch = new wasm.Batch(TABLE, []);
+  for (const [target, kAlphaKeV] of [['Mo', 17.4], ['Rh', 20.2]]) {
+    const lines = batch.run({ ...PHYSICS, target });
+    const alone = batch.run({ ...PHYSICS, target, noLines: true });
+    assert.equal(lines.used.target, target);
+    // the K-alpha line is the spectrum's peak; bin i (from 1) is centred on 0.5 i keV
+    const peak = lines.spectrum.indexOf(1);
+    assert.ok(Math.abs(0.5 * (peak + 1) - kAlphaKeV) <= 0.5, `${target}: peak at ${0.5 * (peak + 1)} keV`);
+    // lines only add photons: the bremsstrahlung alone is nowhere above the whole spectrum per mAs
+    assert.ok(alone.perMas.every((v, k) => v <= lines.perMas[k] * (1 + 1e-12)), target);
+    assert.ok(kermaOf(alone) < kermaOf(lines));
+    assert.ok(lines.spectrum.slice(60).every((v) => v === 0), 'nothing above 30 kV');
+  }
+  // a tungsten tube without lines is the physics model's too
+  assert.ok(kermaOf(batch.run({ ...PHYSICS, kv: '100', noLines: true })) < kermaOf(batch.run({ ...PHYSICS, kv: '100' })));
+  assert.throws(() => batch.run({ ...PHYSICS, target: 'Xe' }), /unknown target "Xe"/);
+  assert.throws(() => batch.run({ ...SETTINGS, target: 'Mo' }), /tungsten target only/);
+  const refused = wasm.refusal({ ...PHYSICS, target: 'Mo', kv: '60' }, []);
+  assert.equal(refused.input, 'kv');
+  assert.match(refused.reason, /20 to 50 kV for Mo/);
+  batch.delete();
+});
+
+test('a point off the central ray: the central ray to the last digit at 0, less output towards the anode', () => {
+  const batch = new wasm.Batch(TABLE, []);
+  const central = batch.run({ ...PHYSICS, kv: '80' });
+  assert.deepEqual(batch.run({ ...PHYSICS, kv: '80', offAxis: '0', offAxisAcross: '0' }).figures, central.figures);
+  const anode = batch.run({ ...PHYSICS, kv: '80', offAxis: '-8' });
+  const cathode = batch.run({ ...PHYSICS, kv: '80', offAxis: '8' });
+  assert.ok(kermaOf(anode) < kermaOf(central) && kermaOf(central) < kermaOf(cathode), 'the heel effect');
+  // across the axis the ray is symmetric
+  assert.deepEqual(batch.run({ ...PHYSICS, kv: '80', offAxisAcross: '12' }).figures, batch.run({ ...PHYSICS, kv: '80', offAxisAcross: '-12' }).figures);
+  assert.throws(() => batch.run({ ...PHYSICS, offAxis: '5x' }), /"5x" is not a number/);
+  assert.equal(wasm.offAxisRefusal(20, 5, -5), null);
+  assert.deepEqual((({ input, kind, limit }) => [input, kind, limit])(wasm.offAxisRefusal(20, 61, 0)), ['along', 'range', 60]);
+  assert.deepEqual((({ input, kind }) => [input, kind])(wasm.offAxisRefusal(20, 0, -60.5)), ['across', 'range']);
+  assert.deepEqual((({ input, kind }) => [input, kind])(wasm.offAxisRefusal(20, -20, 0)), ['along', 'behind']);
+  assert.match(wasm.offAxisRefusal(20, -25, 0).reason, /behind the target surface/);
+  assert.equal(wasm.offAxisRefusal(20, NaN, 0).kind, 'range');
+  batch.delete();
+});
+
+test("the table's header names the tube and the point as kestrix-cli's --header does", () => {
+  const batch = new wasm.Batch(TABLE, []);
+  const options = { separator: 'comma', unit: 'keV', normalisation: 'max', energyNotation: 'plain', valueNotation: 'plain', header: true };
+  const model = (settings) => batch.table(settings, options).split('\r\n').find((l) => l.startsWith('# model: '));
+  assert.equal(model({ ...PHYSICS, target: 'Mo', noLines: true, offAxis: '5', offAxisAcross: '3' }),
+    '# model: physics (Mo target, bremsstrahlung alone (no characteristic lines)) (off axis 5 degrees along (towards the cathode), 3 degrees across)');
+  assert.equal(model({ ...PHYSICS, target: 'Rh' }), '# model: physics (Rh target)');
+  assert.equal(model({ ...PHYSICS, offAxis: '0', offAxisAcross: '-2.5' }), '# model: physics (off axis 0 degrees along (towards the cathode), -2.5 degrees across)');
+  assert.equal(model(PHYSICS), '# model: physics');
+  batch.delete();
+});
+
+test('a Mo/Mo quality sets its target; a formula model refuses it', () => {
+  const realised = wasm.realiseQuality(TABLE, 'RQR-M2', PHYSICS, []);
+  assert.equal(realised.entries.target, 'Mo');
+  assert.equal(realised.entries.kv, '28');
+  assert.deepEqual(realised.filters.map((f) => [f.path, f.thickness]), [['/data/Mo.ele', 0.032]]);
+  assert.equal(realised.outcome.used.target, 'Mo');
+  assert.equal(realised.quality.target, 'Mo');
+  assert.throws(() => wasm.realiseQuality(TABLE, 'RQR-M2', { ...PHYSICS, model: 'birch' }, []), /tungsten target only/);
+  assert.throws(() => wasm.realiseQuality(TABLE, 'RQR-M2', { ...PHYSICS, target: 'Rh' }, []), /has a Mo target, not Rh/);
 });

@@ -5,13 +5,13 @@ import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { launchChromium, openPage, setInputs, shownFigures } from './browser.mjs';
+import { launchBrowser, openPage, setInputs, shownFigures } from './browser.mjs';
 
 const TEST_DATA = join(import.meta.dirname ?? new URL('.', import.meta.url).pathname, '..', 'data');
 
 let browser, page;
 before(async () => {
-  browser = await launchChromium();
+  browser = await launchBrowser();
   page = await openPage(browser);
 });
 after(async () => browser?.close());
@@ -46,6 +46,15 @@ test('each bad input is marked with its reason; the last valid curve and figures
     [{ filter1: 'Sn.ele', 'filter1-mm': '-0.2' }, 'filter1-mm', /negative/],
     [{ model: 'physics', distance: '0' }, 'distance', /positive/],
     [{ model: 'physics', distance: '1 m' }, 'distance', /not a number/],
+    // the range of the model with its target, as kestrix-cli refuses it
+    [{ model: 'physics', target: 'Mo', kv: '60' }, 'kv', /The Physics model computes 20 to 50 kV with a Mo target/],
+    [{ model: 'physics', target: 'Rh', kv: '19.5' }, 'kv', /20 to 50 kV with a Rh target/],
+    [{ 'off-axis': '61' }, 'off-axis', /between -60 and 60 degrees/],
+    [{ 'off-axis-across': '-60.5' }, 'off-axis-across', /between -60 and 60 degrees/],
+    [{ 'off-axis': '-20' }, 'off-axis', /behind the target surface.*above -20 degrees/],
+    [{ angle: '10', 'off-axis': '-12' }, 'off-axis', /behind the target surface.*above -10 degrees/],
+    [{ 'off-axis': '5°' }, 'off-axis', /"5°" is not a number/],
+    [{ 'off-axis-across': '' }, 'off-axis-across', /"" is not a number/],
   ];
   for (const [values, name, reason] of cases) {
     await setInputs(page, values);
@@ -55,13 +64,41 @@ test('each bad input is marked with its reason; the last valid curve and figures
     assert.ok(bad.stale && bad.pinDisabled, 'marked as the last valid inputs, nothing to pin');
     assert.deepEqual(bad.curve, good.curve, 'the last valid curve stays');
     assert.deepEqual(await shownFigures(page), figures, 'the last valid figures stay');
-    await setInputs(page, { model: 'tucker', kv: '120', angle: '20', be: '1', 'al-eq': '2', al: '1', cu: '0', distance: '1000', filter1: '', 'filter1-mm': '0' });
+    await setInputs(page, { model: 'tucker', kv: '120', angle: '20', be: '1', 'al-eq': '2', al: '1', cu: '0', distance: '1000', filter1: '', 'filter1-mm': '0',
+      target: 'W', 'off-axis': '0', 'off-axis-across': '0' });
     assert.deepEqual((await marks()).invalid, []);
   }
   // the distance is the physics model's alone: hidden and not checked for the others
   await setInputs(page, { model: 'tucker', distance: '0' });
   assert.deepEqual((await marks()).invalid, []);
   await setInputs(page, { distance: '1000' });
+  assert.deepEqual(page.errors, []);
+});
+
+test("the target and the lines are the physics model's: enabled and counted for it alone", async () => {
+  const state = () => page.evaluate(() => ({
+    disabled: ['target', 'no-lines'].map((n) => document.querySelector(`[name="${n}"]`).disabled),
+    label: document.querySelector('#curves li[data-curve="current"] .label').textContent,
+    top: window.kestrix.page.current.outcome.spectrum.findLastIndex((v) => v > 0),
+    slider: [document.querySelector('[name="kv-slider"]').min, document.querySelector('[name="kv-slider"]').max],
+  }));
+  await setInputs(page, { model: 'physics', target: 'Mo', 'no-lines': true, kv: '35', be: '1', 'al-eq': '0', al: '0' });
+  const mo = await state();
+  assert.deepEqual(mo.disabled, [false, false]);
+  assert.match(mo.label, /35 kV, 20°, Mo target, no lines/);
+  assert.equal(mo.top, 68, 'the last bin below 35 keV (bin k from 0 is centred on 0.5 (k + 1) keV)');
+  assert.deepEqual(mo.slider, ['20', '50'], 'the slider spans the Mo tube\'s voltages');
+  // a formula model: both fields disabled and kept, the beam a tungsten one with its lines
+  await setInputs(page, { model: 'birch' });
+  const birch = await state();
+  assert.deepEqual(birch.disabled, [true, true]);
+  assert.doesNotMatch(birch.label, /target|lines/);
+  assert.deepEqual((await marks()).invalid, []);
+  assert.equal(await page.$eval('select[name="target"]', (e) => e.value), 'Mo');
+  assert.equal(birch.slider[0], '30');
+  await setInputs(page, { model: 'physics', 'off-axis': '6', 'off-axis-across': '-3' });
+  assert.match((await state()).label, /Mo target, no lines, off axis 6° along, -3° across/);
+  await setInputs(page, { model: 'tucker', target: 'W', 'no-lines': false, kv: '120', be: '1', 'al-eq': '2', al: '1', 'off-axis': '0', 'off-axis-across': '0' });
   assert.deepEqual(page.errors, []);
 });
 
@@ -95,6 +132,16 @@ test('the reasons are in Japanese when Japanese is chosen, and the page follows 
   assert.match(await japanese.$eval('.reason[data-for="be"]', (e) => e.textContent), /負の値は入力できません/);
   await setInputs(japanese, { be: '3', kv: 'abc' });
   assert.match(await japanese.$eval('.reason[data-for="kv"]', (e) => e.textContent), /「abc」は数値ではありません/);
+  await setInputs(japanese, { model: 'physics', target: 'Mo', kv: '60' });
+  assert.match(await japanese.$eval('.reason[data-for="kv"]', (e) => e.textContent), /物理モデルは Mo ターゲットでは 20～50 kV を計算します/);
+  assert.equal(await japanese.$eval('select[name="target"] option[value="Mo"]', (e) => e.textContent), 'モリブデン (Mo)');
+  await setInputs(japanese, { kv: '30', 'off-axis': '75' });
+  assert.match(await japanese.$eval('.reason[data-for="off-axis"]', (e) => e.textContent), /-60～60 度の範囲/);
+  await setInputs(japanese, { 'off-axis': '-25' });
+  assert.match(await japanese.$eval('.reason[data-for="off-axis"]', (e) => e.textContent), /ターゲット面の裏側/);
+  await setInputs(japanese, { 'off-axis': '5' });
+  assert.match(await japanese.$eval('#curves li[data-curve="current"] .label', (e) => e.textContent), /Mo ターゲット, 中心軸外 陽極-陰極方向 5°、直交方向 0°/);
+  await setInputs(japanese, { model: 'tucker', target: 'W', 'off-axis': '0', kv: 'abc' });
   await japanese.select('select[name="lang"]', 'en');
   assert.match(await japanese.$eval('.reason[data-for="kv"]', (e) => e.textContent), /"abc" is not a number/);
   assert.equal(await japanese.$eval('select[name="waveform"] option[value="constant"]', (e) => e.textContent), 'Constant potential');

@@ -16,11 +16,15 @@ before(async () => {
 });
 after(async () => { downloads?.remove(); await browser?.close(); });
 
-const INPUTS = { model: 'physics', kv: '90', angle: '16', waveform: '12-peak', be: '0.8', 'al-eq': '1.5', al: '2', cu: '0.1',
-  quantity: 'exposure', distance: '750', filter1: 'Water.mix', 'filter1-mm': '20' };
+const INPUTS = { model: 'physics', kv: '90', angle: '16', target: 'W', 'no-lines': true, 'off-axis': '4', 'off-axis-across': '-2',
+  waveform: '12-peak', be: '0.8', 'al-eq': '1.5', al: '2', cu: '0.1', quantity: 'exposure', distance: '750', filter1: 'Water.mix', 'filter1-mm': '20' };
+// the pinned curve: a molybdenum tube with its lines on the central ray
+const PINNED = { ...INPUTS, kv: '30', target: 'Mo', 'no-lines': false, 'off-axis': '0', 'off-axis-across': '0', be: '1', 'al-eq': '0', al: '0', cu: '0',
+  filter1: 'Mo.ele', 'filter1-mm': '0.03' };
 
 const snapshot = (p) => p.evaluate(() => ({
-  inputs: Object.fromEntries([...document.querySelectorAll('#inputs input:not([type=file]):not([type=range]), #inputs select')].map((e) => [e.name, e.value])),
+  inputs: Object.fromEntries([...document.querySelectorAll('#inputs input:not([type=file]):not([type=range]), #inputs select')]
+    .map((e) => [e.name, e.type === 'checkbox' ? e.checked : e.value])),
   curves: [...document.querySelectorAll('#curves li .label')].map((e) => e.textContent),
   shown: window.kestrix.plot.chart.series.slice(1).map((s) => s.show),
   log: document.querySelector('input[name="log"]').checked,
@@ -28,7 +32,7 @@ const snapshot = (p) => p.evaluate(() => ({
 }));
 
 async function prepare() {
-  await setInputs(page, { ...INPUTS, kv: '70' });
+  await setInputs(page, PINNED);
   await page.click('button[name="pin"]');
   await setInputs(page, INPUTS);
   await page.click('#curves li[data-curve="0"] button[name="hide"]');
@@ -42,6 +46,9 @@ test('the address holds the inputs, the pinned curves and the view, and a reload
   const figures = await shownFigures(page);
   const address = page.url();
   assert.match(address, /#.*kv=90/);
+  assert.match(address, /target=W.*no-lines=1.*off-axis=4&off-axis-across=-2/);
+  assert.match(before.curves[0], /30 kV, 16°, Mo ターゲット/);
+  assert.match(before.curves[1], /W ターゲット, 特性Ｘ線なし, 中心軸外 陽極-陰極方向 4°、直交方向 -2°/);
   const again = await openPage(browser, { hash: new URL(address).hash });
   assert.deepEqual(await snapshot(again), before);
   assert.deepEqual(await shownFigures(again), figures);
@@ -55,7 +62,9 @@ test('the session file saved brings back the same page in a fresh tab', async ()
   const saved = JSON.parse(session.bytes.toString('utf8'));
   assert.equal(saved.format, 'kestrix-web-session');
   assert.equal(saved.inputs.kv, '90');
+  assert.deepEqual([saved.inputs.target, saved.inputs['no-lines'], saved.inputs['off-axis'], saved.inputs['off-axis-across']], ['W', '1', '4', '-2']);
   assert.equal(saved.pins.length, 1);
+  assert.equal(saved.pins[0].settings.target, 'Mo');
   const before = await snapshot(page);
   const fresh = await openPage(browser);
   await fresh.evaluate((text) => {
@@ -87,16 +96,28 @@ test("the table downloads with kestrix-cli's --header lines and numbers", async 
   assert.equal(table.name, 'kestrix_physics_90kV.csv');
   const folder = mkdtempSync(join(tmpdir(), 'kestrix-cli-'));
   try {
-    execFileSync(process.env.KESTRIX_CLI, ['--model', 'physics', '--kv', '90', '--angle', '16', '--waveform', '12-peak', '--be', '0.8',
-      '--al-eq', '1.5', '--al', '2', '--cu', '0.1', '--quantity', 'exposure', '--filter', 'Water.mix:20', '--header',
-      '--save', join(folder, 'cli.csv'), '--no-figures'], { cwd: folder, stdio: 'ignore' });
-    const cli = readFileSync(join(folder, 'cli.csv'), 'utf8').split('\r\n');
-    const web = table.bytes.toString('utf8').split('\r\n');
-    assert.equal(web.length, cli.length);
-    // the same lines but for the program's name and where the material file was read from
-    const common = (line) => line.replace(/kestrix-cli|kestrix \(web\)/, 'PROGRAM').replace(/ \([^()]*Water\.mix\)$/, '');
-    assert.deepEqual(web.map(common), cli.map(common));
-    assert.equal(web.filter((l) => /^\s*[0-9]/.test(l)).length, 600);
+    const compare = (web, args) => {
+      execFileSync(process.env.KESTRIX_CLI, [...args, '--header', '--save', join(folder, 'cli.csv'), '--no-figures'], { cwd: folder, stdio: 'ignore' });
+      const cli = readFileSync(join(folder, 'cli.csv'), 'utf8').split('\r\n');
+      const lines = web.bytes.toString('utf8').split('\r\n');
+      assert.equal(lines.length, cli.length);
+      // the same lines but for the program's name and where the material file was read from
+      const common = (line) => line.replace(/kestrix-cli|kestrix \(web\)/, 'PROGRAM').replace(/ \([^()]*(Water\.mix|Mo\.ele)\)$/, '');
+      assert.deepEqual(lines.map(common), cli.map(common));
+      assert.equal(lines.filter((l) => /^\s*[0-9]/.test(l)).length, 600);
+      return lines;
+    };
+    const lines = compare(table, ['--model', 'physics', '--kv', '90', '--angle', '16', '--waveform', '12-peak', '--be', '0.8',
+      '--al-eq', '1.5', '--al', '2', '--cu', '0.1', '--quantity', 'exposure', '--filter', 'Water.mix:20', '--no-lines', '--off-axis', '4,-2']);
+    assert.ok(lines.includes('# model: physics (W target, bremsstrahlung alone (no characteristic lines)) (off axis 4 degrees along (towards the cathode), -2 degrees across)'));
+    // the pinned Mo curve
+    await page.select('select[name="export-curve"]', '0');
+    await page.click('button[name="export-table"]');
+    const mo = await downloads.next();
+    assert.equal(mo.name, 'kestrix_physics_Mo_30kV.csv');
+    assert.ok(compare(mo, ['--model', 'physics', '--target', 'Mo', '--kv', '30', '--angle', '16', '--waveform', '12-peak', '--be', '1',
+      '--al-eq', '0', '--al', '0', '--cu', '0', '--quantity', 'exposure', '--filter', 'Mo.ele:0.03']).includes('# model: physics (Mo target)'));
+    await page.select('select[name="export-curve"]', 'current');
   } finally {
     rmSync(folder, { recursive: true, force: true });
   }

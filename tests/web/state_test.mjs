@@ -4,7 +4,8 @@ import assert from 'node:assert/strict';
 import { encodeState, decodeState, sessionText, readSession } from '../../web/page/state.js';
 
 const STATE = {
-  inputs: { model: 'physics', kv: '90', angle: '16', filter1: 'Water.mix', 'filter1-mm': '20', al: '1 & 2' },
+  inputs: { model: 'physics', kv: '90', angle: '16', target: 'Rh', 'no-lines': '1', 'off-axis': '-5.5', 'off-axis-across': '',
+    filter1: 'Water.mix', 'filter1-mm': '20', al: '1 & 2' },
   language: 'ja', log: true, perMas: false,
   pins: [{ settings: { model: 'tucker', kv: '70' }, filters: [{ path: '/data/Sn.ele', thickness: 0.1, name: 'Sn.ele' }], shown: false }],
 };

@@ -9,8 +9,19 @@ let wasm = null;
 const batches = new Map();  // the material files' paths, one per line -> Batch
 let userFiles = 0;
 
+/** the bytes of the page's WebAssembly module: base64 of its gzip (build_page.mjs), unpacked by the browser */
+async function engineBytes(element) {
+  if (typeof DecompressionStream !== 'function') {
+    throw new Error('This browser cannot unpack the page\'s engine (no DecompressionStream): use a current Chromium, Edge, Firefox or Safari.');
+  }
+  const packed = Uint8Array.from(atob(element.textContent.trim()), (c) => c.charCodeAt(0));
+  const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Uint8Array(await new Response(stream).arrayBuffer());
+}
+
 export async function startEngine() {
-  wasm = await KestrixEngine();
+  const packed = typeof document === 'undefined' ? null : document.getElementById('engine-wasm');
+  wasm = await KestrixEngine(packed ? { wasmBinary: await engineBytes(packed) } : {});
   return wasm;
 }
 
@@ -38,7 +49,10 @@ export function table(settings, filters, options) { return batchFor(filters).tab
 export function filterDescriptions(filters) { return batchFor(filters).filters().map((f) => f.description); }
 
 export function wholeNumber(text) { return wasm.wholeNumber(text); }
-export function voltageRange(model) { return wasm.voltageRange(model); }
+/** {min, max}: the tube voltages [kV] the model computes with the target "W", "Mo" or "Rh" */
+export function voltageRange(model, target = 'W') { return wasm.voltageRange(model, target); }
+/** null, or why the point at these angles [degrees] is refused: {input: "along"|"across", kind, limit, reason} */
+export function offAxisRefusal(angle, along, across) { return wasm.offAxisRefusal(angle, along, across); }
 export function refusal(settings, filters) { return wasm.refusal(settings, filters); }
 export function qualities() { return wasm.qualities(QUALITIES); }
 export function realiseQuality(name, settings, filters) { return wasm.realiseQuality(TABLE, name, settings, filters); }

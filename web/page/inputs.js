@@ -1,12 +1,14 @@
 // The inputs: read from the form, checked as kestrix-cli and Python check them, and marked in place.
 
 import { t } from './texts.js';
-import { wholeNumber, voltageRange } from './engine.js';
+import { wholeNumber, voltageRange, offAxisRefusal } from './engine.js';
 
 export const ENTRY_NAMES = ['kv', 'angle', 'be', 'al-eq', 'al', 'cu'];
 const SETTING_OF = { kv: 'kv', angle: 'angle', be: 'be', 'al-eq': 'alEq', al: 'al', cu: 'cu' };
 const THICKNESSES = ['be', 'al-eq', 'al', 'cu'];
 export const FILTER_SLOTS = 3;
+/** the inputs of the physics model alone (kestrix-cli refuses them with the formula models) */
+export const PHYSICS_ONLY = ['target', 'no-lines'];
 
 /** the field (input, select or button) called name in a form or anywhere under root */
 export function field(root, name) {
@@ -23,17 +25,37 @@ export function readInputs(form, materials) {
     if (value === null) errors.push({ name, message: t('notNumber', text) });
     return value;
   };
-  const settings = { model, waveform: field(form, 'waveform').value, quantity: field(form, 'quantity').value };
+  const physics = model === 'physics';
+  // the target and the lines count for the physics model only; the formula models compute tungsten with its lines
+  const settings = { model, waveform: field(form, 'waveform').value, quantity: field(form, 'quantity').value,
+    target: physics ? field(form, 'target').value : 'W', noLines: physics && field(form, 'no-lines').checked };
+  let angle = null;
   for (const name of ENTRY_NAMES) {
     settings[SETTING_OF[name]] = field(form, name).value.trim();
     const value = number(name);
     if (value === null) continue;
     if (THICKNESSES.includes(name) && value < 0) errors.push({ name, message: t('negative') });
     if (name === 'kv') {
-      const range = voltageRange(model);
-      if (value < range.min || value > range.max) errors.push({ name, message: t('range', t(model), range.min, range.max) });
+      const range = voltageRange(model, settings.target);
+      if (value < range.min || value > range.max) {
+        errors.push({ name, message: settings.target === 'W' ? t('range', t(model), range.min, range.max)
+          : t('rangeTarget', t(model), range.min, range.max, settings.target) });
+      }
     }
     if (name === 'angle' && !(value > 0 && value <= 90)) errors.push({ name, message: t('angleRange') });
+    else if (name === 'angle') angle = value;
+  }
+  // the point off the central ray: along and across the anode-cathode axis [degrees]
+  settings.offAxis = field(form, 'off-axis').value.trim();
+  settings.offAxisAcross = field(form, 'off-axis-across').value.trim();
+  const along = number('off-axis');
+  const across = number('off-axis-across');
+  if (along !== null && across !== null && angle !== null) {
+    const refused = offAxisRefusal(angle, along, across);
+    if (refused) {
+      errors.push({ name: refused.input === 'across' ? 'off-axis-across' : 'off-axis',
+        message: refused.kind === 'range' ? t('offAxisRange', refused.limit) : t('offAxisBehind', angle) });
+    }
   }
   // the distance counts (and is shown) for the physics model only
   const distanceText = field(form, 'distance').value.trim();
@@ -69,18 +91,22 @@ export function markErrors(form, errors) {
   for (const element of form.querySelectorAll('input:not(.invalid)')) element.removeAttribute('aria-invalid');
 }
 
-/** writes entries {kv, angle, be, alEq, al, cu} (texts) into the form */
+/** writes entries {kv, angle, be, alEq, al, cu, target} (texts) into the form */
 export function writeEntries(form, entries) {
   for (const name of ENTRY_NAMES) {
     const value = entries[SETTING_OF[name]];
     if (value !== undefined) field(form, name).value = value;
   }
+  if (entries.target !== undefined) field(form, 'target').value = entries.target;
 }
 
 /** a short name of the curve's inputs for the legend */
 export function describe(settings, filters) {
-  const parts = [`${t(settings.model)}`, `${settings.kv} kV`, `${settings.angle}°`, t(settings.waveform),
-    `Be ${settings.be}`, `Al eq. ${settings.alEq}`];
+  const parts = [`${t(settings.model)}`, `${settings.kv} kV`, `${settings.angle}°`];
+  if ((settings.target && settings.target !== 'W') || settings.noLines) parts.push(t('targetOf', settings.target || 'W'));
+  if (settings.noLines) parts.push(t('noLinesOf'));
+  if (Number(settings.offAxis) || Number(settings.offAxisAcross)) parts.push(t('offAxisOf', settings.offAxis, settings.offAxisAcross || '0'));
+  parts.push(t(settings.waveform), `Be ${settings.be}`, `Al eq. ${settings.alEq}`);
   if (Number(settings.al)) parts.push(`Al ${settings.al}`);
   if (Number(settings.cu)) parts.push(`Cu ${settings.cu}`);
   for (const f of filters) parts.push(`${f.name} ${f.thickness}`);

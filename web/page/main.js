@@ -3,13 +3,13 @@
 
 import { t, setLanguage, currentLanguage, browserLanguage, applyTexts } from './texts.js';
 import * as engine from './engine.js';
-import { readInputs, markErrors, writeEntries, describe, field, FILTER_SLOTS } from './inputs.js';
+import { readInputs, markErrors, writeEntries, describe, field, FILTER_SLOTS, PHYSICS_ONLY } from './inputs.js';
 import { renderFigures, figuresText } from './figures.js';
 import { Plot, colorOf } from './plot.js';
 import { encodeState, decodeState, sessionText, readSession } from './state.js';
 
-const FORM_FIELDS = ['model', 'kv', 'angle', 'waveform', 'be', 'al-eq', 'al', 'cu', 'quantity', 'distance',
-  'filter1', 'filter1-mm', 'filter2', 'filter2-mm', 'filter3', 'filter3-mm'];
+const FORM_FIELDS = ['model', 'kv', 'angle', 'target', 'no-lines', 'off-axis', 'off-axis-across', 'waveform', 'be', 'al-eq',
+  'al', 'cu', 'quantity', 'distance', 'filter1', 'filter1-mm', 'filter2', 'filter2-mm', 'filter3', 'filter3-mm'];
 
 const form = document.getElementById('inputs');
 const plot = new Plot(document.getElementById('plot'));
@@ -24,15 +24,30 @@ const page = {
   colors: 0,
 };
 
+/** a field's value as the state keeps it: its text, or for a checkbox "1" when checked and "" when not */
 function formValues() {
   const values = {};
-  for (const name of FORM_FIELDS) values[name] = field(form, name).value;
+  for (const name of FORM_FIELDS) {
+    const element = field(form, name);
+    values[name] = element.type === 'checkbox' ? (element.checked ? '1' : '') : element.value;
+  }
   return values;
 }
 
+/** writes a state's values into the form; a field the state lacks (one saved before it existed) gets its default */
 function setFormValues(values) {
   for (const name of FORM_FIELDS) {
-    if (values[name] !== undefined && field(form, name)) field(form, name).value = values[name];
+    const element = field(form, name);
+    const value = values[name];
+    if (element.type === 'checkbox') {
+      element.checked = value === undefined ? element.defaultChecked : value === '1';
+    } else if (value !== undefined) {
+      element.value = value;
+    } else if (element.tagName === 'SELECT') {
+      if (PHYSICS_ONLY.includes(name)) element.value = [...element.options].find((o) => o.defaultSelected)?.value ?? element.options[0].value;
+    } else if (['off-axis', 'off-axis-across'].includes(name)) {
+      element.value = element.defaultValue;
+    }
   }
   syncSliders();
 }
@@ -55,6 +70,14 @@ function status(text, stale) {
 function recompute() {
   const { settings, filters, errors } = readInputs(form, page.materials);
   document.body.classList.toggle('physics', settings.model === 'physics');
+  for (const name of PHYSICS_ONLY) field(form, name).disabled = settings.model !== 'physics';
+  // the slider spans the voltages of the model with its target
+  const range = engine.voltageRange(settings.model, settings.target);
+  const slider = field(form, 'kv-slider');
+  if (slider.min !== String(range.min) || slider.max !== String(range.max)) {
+    [slider.min, slider.max] = [range.min, range.max];
+    syncSliders();
+  }
   if (!errors.length) {
     const refused = engine.refusal(settings, filters);
     if (refused) errors.push({ name: refused.input === 'filter' ? `filter${refused.filter + 1}-mm` : refused.input === 'alEq' ? 'al-eq' : refused.input, message: refused.reason });
@@ -219,7 +242,8 @@ function setQuality() {
   const { settings, filters, errors } = readInputs(form, page.materials);
   if (errors.length) { note.textContent = t('stale'); return; }
   try {
-    const realised = engine.realiseQuality(field(document.body, 'quality').value, settings, filters);
+    // a quality names its tube's target (RQR-M1 to RQR-M4: Mo), which it sets
+    const realised = engine.realiseQuality(field(document.body, 'quality').value, { ...settings, target: 'W' }, filters);
     writeEntries(form, realised.entries);
     const keyOf = (path) => [...page.materials].find(([, m]) => m.path === path)?.[0] ?? '';
     for (let k = 1; k <= FILTER_SLOTS; ++k) {
@@ -284,7 +308,8 @@ function exportTable() {
     energyNotation: value('export-energy-notation'), valueNotation: value('export-value-notation'), header: field(document.body, 'export-header').checked };
   const text = engine.table(curve.settings, curve.filters, options);
   const s = curve.settings;
-  download(`kestrix_${s.model}_${s.kv}kV.${options.separator === 'space' ? 'dat' : 'csv'}`, new Blob([text], { type: 'text/csv' }));
+  const tube = s.target && s.target !== 'W' ? `_${s.target}` : '';
+  download(`kestrix_${s.model}${tube}_${s.kv}kV.${options.separator === 'space' ? 'dat' : 'csv'}`, new Blob([text], { type: 'text/csv' }));
 }
 
 async function copyFigures() {
@@ -369,7 +394,10 @@ async function start() {
     page.materials.set(name, { path, name, description: engine.filterDescriptions([{ path, thickness: 0 }])[0] });
   }
   const qualities = field(document.body, 'quality');
-  for (const q of engine.qualities()) qualities.append(new Option(`${q.name} (${q.standard}, ${q.kv} kV)`, q.name));
+  // a quality of another target than tungsten names it: "RQR-M2 (IEC 61267, 28 kV, Mo)"
+  for (const q of engine.qualities()) {
+    qualities.append(new Option(`${q.name} (${q.standard}, ${q.kv} kV${q.target === 'W' ? '' : `, ${q.target}`})`, q.name));
+  }
   setLanguage(browserLanguage(navigator.languages));
   fillMaterialChoices();
   form.addEventListener('input', (event) => {
