@@ -50,10 +50,14 @@ const std::vector<Shell>& Shells() {
   return shells;
 }
 
-/// photon energies of the photoabsorption shares: grid indices 20..599 (10 to 299.5 keV; xraylib has
-/// no partial cross sections above 300 keV)
+/// photon energies of the photoabsorption shares: grid indices 20..1000 (10 to 500 keV). xraylib has no
+/// partial cross sections above 300 keV: from 299.5 keV on (index 599) each shell keeps its share of
+/// all photoabsorption (K: 0.823 at 150 keV, 0.829 at 300 keV), so its share of the total attenuation
+/// follows CS_Photo / CS_Total, taken relative to its value at 300 keV (so 299.5 keV's shares hold to
+/// 300 keV, as the model held them before the table went on)
 constexpr int kFirstIndex = 20;
-constexpr int kLastIndex = 599;
+constexpr int kLastPartialIndex = 599;
+constexpr int kLastIndex = 1000;
 /// grid indices of the target's own attenuation coefficient: 1 to 500 keV
 constexpr int kFirstAttenuationIndex = 2;
 constexpr int kLastAttenuationIndex = 1000;
@@ -102,7 +106,9 @@ int main(int argc, char** argv) {
         "# electrons in the shell, line count L, then L pairs: line energy [keV], radiative rate [1];\n"
         "# Coster-Kronig probabilities f12, f13, f23 [1]; first and last grid index of the table that\n"
         "# follows (index i is 0.5 i keV); per index S shares of the total attenuation coefficient that\n"
-        "# are photoabsorption in each shell, CS_Photo_Partial / CS_Total [1].\n";
+        "# are photoabsorption in each shell, CS_Photo_Partial / CS_Total [1] (above 299.5 keV, where\n"
+        "# xraylib has no partial cross sections, the 299.5 keV share times CS_Photo / CS_Total relative\n"
+        "# to its value at 300 keV).\n";
     if (!tungsten) {
       text += "# Then the first and last grid index of the target's attenuation coefficient and per index\n"
               "# its value, CS_Total times ElementDensity [1/cm].\n";
@@ -133,16 +139,28 @@ int main(int argc, char** argv) {
     const double f23 = CallXraylib("CosKronTransProb(" + symbol + ", FL23)", CosKronTransProb, kTungsten, FL23_TRANS);
     std::snprintf(buffer, sizeof buffer, "%.6g %.6g %.6g\n%d %d\n", f12, f13, f23, kFirstIndex, kLastIndex);
     text += buffer;
+    const auto photoShare = [&](double E) {
+      return CallXraylib("CS_Photo(" + symbol + ")", CS_Photo, kTungsten, E) /
+             CallXraylib("CS_Total(" + symbol + ")", CS_Total, kTungsten, E);
+    };
+    const double photoShareAt300 = photoShare(0.5 * (kLastPartialIndex + 1));
+    std::vector<double> lastPartial(Shells().size(), 0.0);
     for (int i = kFirstIndex; i <= kLastIndex; ++i) {
       const double E = 0.5 * i;
       const double total = CallXraylib("CS_Total(" + symbol + ")", CS_Total, kTungsten, E);
+      const double photoScale = i > kLastPartialIndex ? photoShare(E) / photoShareAt300 : 1.0;
       std::string row;
       for (std::size_t s = 0; s < Shells().size(); ++s) {
         // xraylib's partial cross sections start a little above the edge
-        const double share = E > edges[s] + 0.01 ? CallXraylib("CS_Photo_Partial(" + symbol + ", " + std::string(Shells()[s].name) + ")",
-                                                               CS_Photo_Partial, kTungsten, Shells()[s].code, E) /
-                                                       total
-                                                 : 0.0;
+        double share = 0.0;
+        if (i > kLastPartialIndex) {
+          share = lastPartial[s] * photoScale;
+        } else if (E > edges[s] + 0.01) {
+          share = CallXraylib("CS_Photo_Partial(" + symbol + ", " + std::string(Shells()[s].name) + ")", CS_Photo_Partial,
+                              kTungsten, Shells()[s].code, E) /
+                  total;
+          lastPartial[s] = share;
+        }
         std::snprintf(buffer, sizeof buffer, "%.5g ", share);
         row += buffer;
       }
