@@ -3,7 +3,16 @@
 # other item separated by blanks or line ends is a number. The generated file defines
 #   extern const double <symbol>[];  extern const std::size_t <symbol>Count;
 # in namespace kestrix::embedded. The data file stays the source of truth: editing it reconfigures.
+# kestrix_embed_numbers(<data file> <generated .cpp> <symbol> float) holds the numbers as float
+# instead (half the size in the web page; for tables whose own uncertainty is far above 1e-7).
 function(kestrix_embed_numbers data_file out_file symbol)
+  set(type double)
+  if(ARGC GREATER 3)
+    if(NOT ARGV3 STREQUAL "float")
+      message(FATAL_ERROR "kestrix_embed_numbers: the fourth argument can only be float, not '${ARGV3}'")
+    endif()
+    set(type float)
+  endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${data_file})
   file(READ ${data_file} text)
   string(REGEX REPLACE "#[^\n]*" "" text "${text}")
@@ -22,9 +31,9 @@ function(kestrix_embed_numbers data_file out_file symbol)
 #include <cstddef>
 
 namespace kestrix::embedded {
-extern const double ${symbol}[];
+extern const ${type} ${symbol}[];
 extern const std::size_t ${symbol}Count;
-const double ${symbol}[] = {
+const ${type} ${symbol}[] = {
     ${values}};
 const std::size_t ${symbol}Count = ${count};
 }  // namespace kestrix::embedded

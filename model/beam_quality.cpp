@@ -110,13 +110,16 @@ const std::array<ExtendedFigureField, kExtendedFigureCount>& ExtendedFigureField
   return fields;
 }
 
-ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& given, const AttenuationTable& table) {
+/// the figures of a spectrum held by grid index 1..N - 1 (the exchange bins or the whole grid)
+template <std::size_t N>
+ExtendedBeamQuality ExtendedBeamQualityOf(const std::array<double, N>& given, const AttenuationTable& table) {
+  constexpr int last = static_cast<int>(N) - 1;
   ExtendedBeamQuality quality;
   // Scaled by the power of two that brings the largest value into [1, 2): exact, so the figures of
   // an ordinary spectrum stay bit for bit, and those of tiny values (1e-300) come from their shape
   // rather than from products lost below double's range.
-  PhotonSpectrum spectrum = given;
-  const double largest = *std::max_element(given.begin() + 1, given.begin() + kExchangeLast + 1);
+  std::array<double, N> spectrum = given;
+  const double largest = *std::max_element(given.begin() + 1, given.begin() + last + 1);
   if (largest > 0 && std::isfinite(largest)) {
     int exponent = 0;
     std::frexp(largest, &exponent);
@@ -126,7 +129,7 @@ ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& given, cons
   // fluence-weighted mean energy over every photon of the spectrum
   double photons = 0;
   double photonEnergy = 0;
-  for (int i = 1; i <= kExchangeLast; ++i) {
+  for (int i = 1; i <= last; ++i) {
     photons += spectrum[i];
     photonEnergy += spectrum[i] * PhotonEnergy(i);
   }
@@ -141,7 +144,7 @@ ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& given, cons
   std::vector<int> indices;
   double kerma = 0;
   double kermaEnergy = 0;
-  for (int i = kFirstKermaGridIndex; i <= kExchangeLast; ++i) {
+  for (int i = kFirstKermaGridIndex; i <= last; ++i) {
     const double weight = spectrum[i] * PhotonEnergy(i) * table.muEnAir[i];
     if (weight == 0) continue;
     weights.push_back(weight);
@@ -162,6 +165,14 @@ ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& given, cons
   ComputeLayers(quality, KermaTransmission(weights, indices, table.muCu), LayerMaterial::Copper);
   RoundFigures(quality);
   return quality;
+}
+
+ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& spectrum, const AttenuationTable& table) {
+  return ExtendedBeamQualityOf(spectrum, table);
+}
+
+ExtendedBeamQuality ComputeExtendedBeamQualityOnGrid(const GridArray& spectrum, const AttenuationTable& table) {
+  return ExtendedBeamQualityOf(spectrum, table);
 }
 
 double RoundToSignificantDigits(double value, int digits) {

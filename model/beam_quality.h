@@ -74,4 +74,9 @@ double RoundToSignificantDigits(double value, int digits);
 /// kerma, or a layer beyond 100 mm, gives missing figures with their reasons.
 ExtendedBeamQuality ComputeExtendedBeamQuality(const PhotonSpectrum& spectrum, const AttenuationTable& table);
 
+/// The same figures of a spectrum on the whole energy grid (grid index 1..1000, 0.5 to 500 keV), as the
+/// physics model gives it above 300 kV; for a spectrum that is zero above 300 keV they are those of
+/// ComputeExtendedBeamQuality bit for bit.
+ExtendedBeamQuality ComputeExtendedBeamQualityOnGrid(const GridArray& spectrum, const AttenuationTable& table);
+
 }  // namespace kestrix

@@ -295,7 +295,16 @@ PhysicsEmissionModel::PhysicsEmissionModel(TargetMaterial target, bool character
 
 double PhysicsEmissionModel::MinimumVoltage() const { return 20; }
 
-double PhysicsEmissionModel::MaximumVoltage() const { return target_ == TargetMaterial::Tungsten ? 300 : 50; }
+double PhysicsEmissionModel::MaximumVoltage() const {
+  // the run carries every spectrum in the exchange format's bins, which end at 300 keV
+  return std::min(TableMaximumVoltage(), kExchangeLast * kKeVPerGridIndex);
+}
+
+double PhysicsEmissionModel::TableMaximumVoltage() const {
+  if (target_ != TargetMaterial::Tungsten) return 50;
+  // the highest incident energy of the joined electron table, within the 500 keV energy grid
+  return std::min(tables_->penetration->NodeVoltages().back(), kGridLast * kKeVPerGridIndex);
+}
 
 PhysicsEmissionModel::~PhysicsEmissionModel() = default;
 
@@ -423,7 +432,7 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
 void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0,
                                           SampleWork& work) {
   const ElectronPenetration& penetration = *tables.penetration;
-  const ElectronPenetration::Bracket bracket = ElectronPenetration::BracketOf(T0);
+  const ElectronPenetration::Bracket bracket = penetration.NodesAround(T0);
   const double energyCell = T0 / kEnergyBins;
   std::array<std::array<double, kDirectionBins>, kShapeNodes> shape{};
   for (int m = 0; m < kEnergyBins; ++m) {

@@ -3,6 +3,7 @@
 
 #include "beam_quality.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +158,26 @@ TEST(ExtendedBeamQuality, BeamsWithoutKermaOrBeyondOneHundredMillimetresHaveReas
   EXPECT_EQ(halfOnly.missing[kHvl2Cu],
             "the air-kerma transmission stays above 25 % through 100 mm of copper beyond the first layer");
   EXPECT_EQ(halfOnly.missing[kHomogeneityCu], "there is no second half-value layer in copper");
+}
+
+// The whole-grid figures are those of the exchange bins for a beam that ends at 300 keV, bit for bit,
+// and take in the photons above 300 keV when there are any.
+TEST(ExtendedBeamQuality, OnTheWholeGridTheFiguresTakeInThePhotonsAbove300keV) {
+  const AttenuationTable table = test::PlausibleTable();
+  GridArray grid{};
+  const PhotonSpectrum flat = Flat();
+  std::copy(flat.begin(), flat.end(), grid.begin());
+  EXPECT_EQ(ComputeExtendedBeamQualityOnGrid(grid, table).values, ComputeExtendedBeamQuality(flat, table).values);
+  // a single line at 400 keV: layers of ln 2 / mu there, the mean energy 400 keV
+  GridArray high{};
+  high[800] = 2.5;
+  const ExtendedBeamQuality q = ComputeExtendedBeamQualityOnGrid(high, table);
+  EXPECT_REL_NEAR(*q.values[kHvl1Cu], std::log(2.0) / table.muCu[800] * 10, 1e-6);
+  EXPECT_REL_NEAR(*q.values[kHvl2Al], std::log(2.0) / table.muAl[800] * 10, 1e-6);
+  EXPECT_DOUBLE_EQ(*q.values[kMeanEnergy], 400.0);
+  // added to the flat beam it hardens it
+  for (int i = 40; i <= 200; ++i) high[i] = 1.0;
+  EXPECT_GT(*ComputeExtendedBeamQualityOnGrid(high, table).values[kHvl1Al], *ComputeExtendedBeamQuality(flat, table).values[kHvl1Al]);
 }
 
 }  // namespace

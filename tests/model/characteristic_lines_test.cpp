@@ -47,7 +47,15 @@ TEST(TungstenShells, PhotoabsorptionSharesStartAtTheEdges) {
   EXPECT_EQ(Shells().PhotoabsorptionShare(kShellL3, 20), 0.0);  // 10 keV, below the L3 edge
   EXPECT_GT(Shells().PhotoabsorptionShare(kShellL3, 22), 0.4);
   EXPECT_EQ(Shells().PhotoabsorptionShare(kShellL1, 23), 0.0);  // 11.5 keV, below the L1 edge
-  EXPECT_EQ(Shells().PhotoabsorptionShare(kShellK, 1000), Shells().PhotoabsorptionShare(kShellK, 599));
+  // above 299.5 keV (no partial cross sections in xraylib) held to 300 keV, then the K shell's share of
+  // all photoabsorption kept: 0.555 x (CS_Photo / CS_Total at 500 keV, 0.4326) / (at 300 keV, 0.6688)
+  EXPECT_EQ(Shells().PhotoabsorptionShare(kShellK, 600), Shells().PhotoabsorptionShare(kShellK, 599));
+  EXPECT_NEAR(Shells().PhotoabsorptionShare(kShellK, 1000), 0.5551 * 0.43262 / 0.66882, 2e-4);
+  for (int i = 600; i < 1000; ++i) {
+    EXPECT_LE(Shells().PhotoabsorptionShare(kShellK, i + 1), Shells().PhotoabsorptionShare(kShellK, i)) << i;
+  }
+  EXPECT_REL_NEAR(Shells().PhotoabsorptionShare(kShellL3, 1000) / Shells().PhotoabsorptionShare(kShellK, 1000),
+                  Shells().PhotoabsorptionShare(kShellL3, 599) / Shells().PhotoabsorptionShare(kShellK, 599), 2e-3);
 }
 
 TEST(TungstenShells, MolybdenumAndRhodiumHaveTheirOwnEdgesLinesAndAttenuation) {

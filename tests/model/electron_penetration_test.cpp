@@ -1,6 +1,10 @@
 #include "electron_penetration.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +76,94 @@ TEST(ElectronPenetration, BracketsAreLinearInLogEnergyAndHeldAtTheEnds) {
   const auto above = ElectronPenetration::BracketOf(400);
   EXPECT_EQ(above.lower, static_cast<int>(kNodeVoltages.size()) - 1);
   EXPECT_EQ(above.upperWeight, 0.0);
+}
+
+// Above 300 keV tungsten's table goes on with the own Monte Carlo's nodes; up to 300 keV it is the
+// PENELOPE table as it was, bracketed as before.
+TEST(ElectronPenetration, TungstenGoesOnAbove300keVWithTheJoinedNodesAndStaysAsItWasBelow) {
+  const ElectronPenetration& table = TungstenElectronPenetration();
+  const std::vector<double>& nodes = table.NodeVoltages();
+  ASSERT_GT(nodes.size(), kNodeVoltages.size());
+  for (std::size_t n = 0; n < kNodeVoltages.size(); ++n) EXPECT_EQ(nodes[n], kNodeVoltages[n]);
+  EXPECT_EQ(nodes.back(), 500);
+  for (std::size_t n = 1; n < nodes.size(); ++n) EXPECT_GT(nodes[n], nodes[n - 1]);
+  EXPECT_EQ(ElectronPenetrationOf(TargetMaterial::Molybdenum).NodeVoltages().size(), kNodeVoltages.size());
+  for (const double T0 : {5.0, 10.0, 17.0, 20.0, 99.9, 100.0, 212.0, 299.0, 299.999}) {
+    const auto before = ElectronPenetration::BracketOf(T0);
+    const auto now = table.NodesAround(T0);
+    EXPECT_EQ(now.lower, before.lower) << T0;
+    EXPECT_EQ(now.upper, before.upper) << T0;
+    EXPECT_EQ(now.upperWeight, before.upperWeight) << T0;
+  }
+  const auto above = table.NodesAround(std::sqrt(nodes[nodes.size() - 2] * 500.0));
+  EXPECT_EQ(above.upper, static_cast<int>(nodes.size()) - 1);
+  EXPECT_REL_NEAR(above.upperWeight, 0.5, 1e-12);
+  EXPECT_EQ(table.NodesAround(600).lower, static_cast<int>(nodes.size()) - 1);
+  // the joined nodes: no negative track, and the energy they deposit balances the backscatter as below
+  const std::size_t last = kNodeVoltages.size() - 1;
+  for (std::size_t n = last + 1; n < nodes.size(); ++n) {
+    const double range = CsdaRange(nodes[n]);
+    double deposited = 0;
+    for (int m = 0; m < kEnergyBins; ++m) {
+      const double T = (m + 0.5) * nodes[n] / kEnergyBins;
+      const double stopping = TotalStoppingPower(T);
+      for (int j = 0; j < kDepthBins; ++j) {
+        for (int c = 0; c < kDirectionBins; ++c) {
+          ASSERT_GE(table.Track(static_cast<int>(n), j, m, c), 0.0);
+          if (T >= 2.0) deposited += table.Track(static_cast<int>(n), j, m, c) * range * stopping;
+        }
+      }
+    }
+    EXPECT_GT(deposited / nodes[n], 0.50) << nodes[n];
+    EXPECT_LT(deposited / nodes[n], 0.75) << nodes[n];
+  }
+}
+
+/// a table above 300 keV in the delivered layout with the given node energies, every cell `value`
+std::vector<double> HighTable(const std::vector<double>& energies, double value) {
+  std::vector<double> data{static_cast<double>(energies.size()), kDepthBins, kEnergyBins, kDirectionBins, kMaximumScaledDepth};
+  data.insert(data.end(), energies.begin(), energies.end());
+  data.resize(data.size() + energies.size() * kCellsPerNode, value);
+  return data;
+}
+
+// The join carries PENELOPE's difference from the own Monte Carlo at 300 keV onto each node above, cell
+// by cell, never below zero; a table without a 300 keV node or in another layout is refused.
+TEST(ElectronPenetration, TheJoinCarriesPenelopesDifferenceFromTheOwnMonteCarloAt300keV) {
+  ElectronPenetration joined(TargetMaterial::Molybdenum);  // any table whose last node is 300 keV
+  const int top = static_cast<int>(kNodeVoltages.size()) - 1;
+  std::vector<double> data = HighTable({250, 300, 400}, 0.002);
+  const std::size_t header = 5 + 3;
+  const std::size_t at300 = header + kCellsPerNode, at400 = header + 2 * kCellsPerNode;
+  data[at400 + 7] = 0.003;                      // the own Monte Carlo gains 0.001 in cell 7
+  data[at300 + 9] = 0.5;                        // and loses far more than PENELOPE holds in cell 9
+  joined.JoinAbove(data.data(), data.size());
+  ASSERT_EQ(joined.NodeVoltages().size(), kNodeVoltages.size() + 1);  // 250 keV is not taken
+  EXPECT_EQ(joined.NodeVoltages().back(), 400);
+  const auto cell = [](int k) { return std::array<int, 3>{k / (kEnergyBins * kDirectionBins), (k / kDirectionBins) % kEnergyBins, k % kDirectionBins}; };
+  for (const int k : {0, 7, 9, 100, kCellsPerNode - 1}) {
+    const auto [j, m, c] = cell(k);
+    const double penelope = joined.Track(top, j, m, c);
+    const double expected = k == 7 ? penelope + 0.001 : k == 9 ? std::max(0.0, penelope + 0.002 - 0.5) : penelope;
+    EXPECT_REL_NEAR(joined.Track(top + 1, j, m, c), expected, 1e-12) << k;
+  }
+  EXPECT_EQ(joined.Track(top + 1, 0, 0, 1), joined.Track(top, 0, 0, 1));
+  // refused
+  ElectronPenetration other(TargetMaterial::Molybdenum);
+  const std::vector<double> without300 = HighTable({350, 400}, 0.001);
+  EXPECT_THROW(other.JoinAbove(without300.data(), without300.size()), std::logic_error);
+  std::vector<double> negative = HighTable({300, 400}, 0.001);
+  negative.back() = -1e-3;
+  EXPECT_THROW(other.JoinAbove(negative.data(), negative.size()), std::logic_error);
+  std::vector<double> descending = HighTable({300, 290}, 0.001);
+  EXPECT_THROW(other.JoinAbove(descending.data(), descending.size()), std::logic_error);
+  std::vector<double> shortened = HighTable({300, 400}, 0.001);
+  shortened.pop_back();
+  EXPECT_THROW(other.JoinAbove(shortened.data(), shortened.size()), std::logic_error);
+  std::vector<double> otherBins = HighTable({300, 400}, 0.001);
+  otherBins[1] = 25;
+  EXPECT_THROW(other.JoinAbove(otherBins.data(), otherBins.size()), std::logic_error);
+  EXPECT_EQ(other.NodeVoltages().size(), kNodeVoltages.size());  // nothing of a refused table was taken
 }
 
 }  // namespace
