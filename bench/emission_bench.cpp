@@ -126,8 +126,8 @@ void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType 
   }
 }
 
-/// The same emission part with PhysicsEmissionModel::WaveformEmissions (exact nodes, the other samples
-/// interpolated), not yet what SynthesizeSpectrum uses.
+/// The same with PhysicsEmissionModel::WaveformEmissions (exact nodes, the other samples interpolated),
+/// which SynthesizeSpectrum uses for 12-peak (PhysicsWithFigures computes every sample alone).
 void PhysicsNodesWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
   CalculationState& state = BenchState();
   static const PhysicsEmissionModel model;

@@ -401,8 +401,12 @@ double NodeVoltageRatio(double fraction) {
 }
 /// voltages up to this ratio above an absorption edge of the target are nodes [1]
 constexpr double kNearEdgeRatio = 1.1;
-/// steps of the nodes' grid of reduced photon energy per energy cell of the electron table
-constexpr int kNodeStepsPerCell = 8;
+/// steps per energy cell of the nodes' grid of reduced photon energy: about one per grid bin of the
+/// highest sample, 4 at least (fewer lose 1e-5 at mammography voltages), 8 at most (finer changes the
+/// figures by less than 1e-6)
+int NodeStepsPerCell(double highestVoltage) {
+  return std::clamp(static_cast<int>(std::ceil(TopBinFor(highestVoltage) / static_cast<double>(penetration_layout::kEnergyBins))), 4, 8);
+}
 
 /// runs job(k) for k = 0..count-1 spread over the cores; the first failure is rethrown
 template <typename Job>
@@ -447,7 +451,7 @@ std::vector<double> LagrangeWeights(const std::vector<double>& xs, double x) {
 }  // namespace
 
 void PhysicsEmissionModel::NodeEmission(const AngularFactors& angular, double cosecTheta, const AttenuationTable& table,
-                                        WaveformNode& node, GridArray& emission) const {
+                                        int perCell, WaveformNode& node, GridArray& emission) const {
   emission.fill(0.0);
   node.lines.fill(0.0);
   const double T0 = node.T0;
@@ -471,11 +475,13 @@ void PhysicsEmissionModel::NodeEmission(const AngularFactors& angular, double co
     for (int i = 2; i <= node.top; ++i) node.lines[i] -= impact[i];
   }
   // the emission before self-attenuation is linear in the blended tracks: one grid per table node
+  std::vector<ReducedTerm> terms;
+  ReducedCrossSections(*tables_, T0, perCell, terms);
   node.weighted.resize(node.tableNodes.size());
   for (std::size_t t = 0; t < node.tableNodes.size(); ++t) {
     const int tableNode = node.tableNodes[t];
     ElectronTracks(*tables_, angular, T0, ElectronPenetration::Bracket{tableNode, tableNode, 0.0}, work);
-    ReducedDepthEmission(*tables_, T0, kNodeStepsPerCell, work, node.weighted[t]);
+    ReducedDepthEmission(terms, perCell, work, node.weighted[t]);
   }
 }
 
@@ -599,6 +605,11 @@ void PhysicsEmissionModel::WaveformEmissions(const std::vector<double>& sampleVo
     const int segment = segmentOf(voltages[v]);
     if (segment > 0 && voltages[v] < thresholds[segment - 1] * kNearEdgeRatio) isNode[v] = true;
   }
+  // a node costs more than a sample alone: with nodes at half the voltages or more nothing is saved
+  if (2 * static_cast<std::size_t>(std::count(isNode.begin(), isNode.end(), true)) >= voltages.size()) {
+    SampleEmissions(sampleVoltages, cosecTheta, table, emissions);
+    return;
+  }
   std::vector<WaveformNode> nodes;
   std::vector<std::size_t> nodeOf(voltages.size(), 0);  // for a node, its place in `nodes`
   for (std::size_t v = 0; v < voltages.size(); ++v) {
@@ -637,13 +648,14 @@ void PhysicsEmissionModel::WaveformEmissions(const std::vector<double>& sampleVo
       }
     }
   }
+  const int perCell = NodeStepsPerCell(voltages.back());
   std::vector<GridArray> distinct(voltages.size());
   RunSpread(nodes.size(), [&](std::size_t n) {
     const std::size_t v = std::lower_bound(voltages.begin(), voltages.end(), nodes[n].T0) - voltages.begin();
-    NodeEmission(*angular, cosecTheta, table, nodes[n], distinct[v]);
+    NodeEmission(*angular, cosecTheta, table, perCell, nodes[n], distinct[v]);
   });
   const double* mu = tables_->Attenuation(table);
-  constexpr int points = kEnergyBins * kNodeStepsPerCell;
+  const int points = kEnergyBins * perCell;
   RunSpread(voltages.size(), [&](std::size_t v) {
     if (isNode[v]) return;
     const double T0 = voltages[v];
@@ -666,9 +678,8 @@ void PhysicsEmissionModel::WaveformEmissions(const std::vector<double>& sampleVo
       // place on the grid of k/T0, and the three points of the same energy cell around it with their
       // quadratic interpolation weights (the emission has kinks at the cells' edges)
       const double x = PhotonEnergy(i) / T0 * points;
-      const int cell = std::min(static_cast<int>(x / kNodeStepsPerCell), kEnergyBins - 1);
-      const int first = std::clamp(static_cast<int>(std::lround(x)) - 1, cell * kNodeStepsPerCell,
-                                   (cell + 1) * kNodeStepsPerCell - 2);
+      const int cell = std::min(static_cast<int>(x / perCell), kEnergyBins - 1);
+      const int first = std::clamp(static_cast<int>(std::lround(x)) - 1, cell * perCell, (cell + 1) * perCell - 2);
       const double t = x - first;  // 0, 1, 2 at the three points
       const double w0 = 0.5 * (t - 1.0) * (t - 2.0), w1 = t * (2.0 - t), w2 = 0.5 * t * (t - 1.0);
       const double* p0 = own.data() + static_cast<std::size_t>(first) * kDepthBins;
@@ -747,25 +758,26 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
   }
 }
 
-/// Steps 1 and 3 before self-attenuation on a grid of reduced photon energy that splits every energy
-/// cell into perCell steps, so that the grid points fall on the cells' edges, where the emission has
-/// its kinks; the cross sections as in CrossSections, the photon energies k = (p / (kEnergyBins perCell)) T0.
-void PhysicsEmissionModel::ReducedDepthEmission(const Tables& tables, double T0, int perCell, const SampleWork& work,
-                                                std::vector<double>& weighted) {
+struct PhysicsEmissionModel::ReducedTerm {
+  int m = 0, p = 0, q = 0;
+  double lower = 0, upper = 0;  // n k dsigma/dk times the weights of nodes q and q + 1 [1/cm]
+};
+
+/// Step 1 on a grid of reduced photon energy that splits every energy cell into perCell steps, so that
+/// grid points fall on the cells' edges, where the emission has its kinks; the cross sections as in
+/// CrossSections, at the photon energies k = (p / (kEnergyBins perCell)) T0.
+void PhysicsEmissionModel::ReducedCrossSections(const Tables& tables, double T0, int perCell,
+                                                std::vector<ReducedTerm>& terms) {
   const int points = kEnergyBins * perCell;
   const double energyCell = T0 / kEnergyBins;
   const double n = tables.atomsPerVolume;
   const double Z2 = tables.z2;
-  weighted.assign(static_cast<std::size_t>(points + 1) * kDepthBins, 0.0);
+  terms.clear();
   std::array<double, kReducedSteps + 1> chi{};
-  std::array<std::array<double, kDepthBins>, kShapeNodes> toward{};
   for (int m = 0; m < kEnergyBins; ++m) {
     const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
     if (high <= kElectronCutoffEnergy) continue;
     tables.ChiRow(middle, chi);
-    for (int q = 0; q < kShapeNodes; ++q) {
-      for (int j = 0; j < kDepthBins; ++j) toward[q][j] = work.toward[j][m][q];
-    }
     // up to the cell's top edge, where its electrons can no longer make the photon
     for (int p = 1; p < (m + 1) * perCell; ++p) {
       const double k = T0 * p / points;
@@ -783,10 +795,29 @@ void PhysicsEmissionModel::ReducedDepthEmission(const Tables& tables, double T0,
       int q = static_cast<int>(std::upper_bound(kShapeReduced.begin(), kShapeReduced.end(), u) - kShapeReduced.begin()) - 1;
       q = std::clamp(q, 0, kShapeNodes - 2);
       const double w = (u - kShapeReduced[q]) / (kShapeReduced[q + 1] - kShapeReduced[q]);
-      const double lower = value * (1.0 - w), upper = value * w;  // k dsigma/dk split between the nodes
-      double* row = weighted.data() + static_cast<std::size_t>(p) * kDepthBins;
-      for (int j = 0; j < kDepthBins; ++j) row[j] += lower * toward[q][j] + upper * toward[q + 1][j];
+      terms.push_back({m, p, q, value * (1.0 - w), value * w});
     }
+  }
+}
+
+/// Step 3 before self-attenuation on the grid of ReducedCrossSections.
+void PhysicsEmissionModel::ReducedDepthEmission(const std::vector<ReducedTerm>& terms, int perCell,
+                                                const SampleWork& work, std::vector<double>& weighted) {
+  const int points = kEnergyBins * perCell;
+  weighted.assign(static_cast<std::size_t>(points + 1) * kDepthBins, 0.0);
+  std::array<std::array<double, kDepthBins>, kShapeNodes> toward{};
+  int cell = -1;
+  for (const ReducedTerm& term : terms) {
+    if (term.m != cell) {
+      cell = term.m;
+      for (int q = 0; q < kShapeNodes; ++q) {
+        for (int j = 0; j < kDepthBins; ++j) toward[q][j] = work.toward[j][cell][q];
+      }
+    }
+    double* row = weighted.data() + static_cast<std::size_t>(term.p) * kDepthBins;
+    const double* lower = toward[term.q].data();
+    const double* upper = toward[term.q + 1].data();
+    for (int j = 0; j < kDepthBins; ++j) row[j] += term.lower * lower[j] + term.upper * upper[j];
   }
   // k/T0 = 0: continued linearly from the first two points
   for (int j = 0; j < kDepthBins; ++j) weighted[j] = 2.0 * weighted[kDepthBins + j] - weighted[2 * kDepthBins + j];
