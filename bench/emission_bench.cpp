@@ -132,6 +132,28 @@ void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType 
   }
 }
 
+/// The same with PhysicsEmissionModel::WaveformEmissions (exact nodes, the other samples interpolated),
+/// which SynthesizeSpectrum uses for 12-peak (PhysicsWithFigures computes every sample alone).
+void PhysicsNodesWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
+  CalculationState& state = BenchState();
+  static const PhysicsEmissionModel model;
+  const double cosecTheta = CosecantOfTargetAngle(kDefaultTargetAngle);
+  const std::vector<WaveformSample> samples = WaveformSamples(type);
+  std::vector<double> voltages;
+  for (const WaveformSample& sample : samples) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
+  std::vector<GridArray> emissions;
+  for (auto _ : timing) {
+    state.SpectrumBins.fill(0.0);
+    model.WaveformEmissions(voltages, cosecTheta, state.table, emissions);
+    AverageWaveformSamples(
+        kVp, samples, [&](std::size_t k, double, GridArray& phase) { phase = emissions[k]; }, state.PhaseEmission,
+        state.SpectrumBins);
+    ApplyFiltration(kVp, kDefaultFilters, state.table, state.filters, state.SpectrumBins);
+    benchmark::DoNotOptimize(Figures(state));
+    benchmark::DoNotOptimize(ComputeAbsoluteOutput(state.SpectrumBins, 1000.0, state.table));
+  }
+}
+
 /// The physics model of a target at 30 kV constant potential with all figures (1 mm Be, 0.5 mm Al).
 void TargetWithFigures(benchmark::State& timing, TargetMaterial target) {
   CalculationState& state = BenchState();
@@ -186,6 +208,25 @@ BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential100kV, 100, Rectification
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential450kV, 450, RectificationType::ConstantPotential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// waveforms at 100 and 300 kV, each sample exact and with WaveformEmissions
+BENCHMARK_CAPTURE(PhysicsWithFigures, TwelvePeak100kV, 100, RectificationType::ThreePhase12Peak)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsWithFigures, SinglePhase100kV, 100, RectificationType::SinglePhaseFullWave)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsNodesWithFigures, TwelvePeak100kV, 100, RectificationType::ThreePhase12Peak)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsNodesWithFigures, SinglePhase100kV, 100, RectificationType::SinglePhaseFullWave)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsNodesWithFigures, TwelvePeak300kV, 300, RectificationType::ThreePhase12Peak)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(PhysicsNodesWithFigures, SinglePhase300kV, 300, RectificationType::SinglePhaseFullWave)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(TuckerWithFigures, ConstantPotential60kV, 60, RectificationType::ConstantPotential)
@@ -244,6 +285,17 @@ class SpeedUpReporter : public benchmark::ConsoleReporter {
         std::printf("%-24s physics %7.3f ms   100 kV %7.3f ms   %5.2f times the tungsten 100 kV spectrum\n",
                     "ConstantPotential450kV", high->second, base->second, high->second / base->second);
       }
+    }
+    // the same with WaveformEmissions
+    for (const auto& [waveform, constant] : {std::pair{"TwelvePeak100kV", "ConstantPotential100kV"},
+                                             std::pair{"SinglePhase100kV", "ConstantPotential100kV"},
+                                             std::pair{"TwelvePeak300kV", "ConstantPotential300kV"},
+                                             std::pair{"SinglePhase300kV", "ConstantPotential300kV"}}) {
+      const auto shaped = realMilliseconds_.find(std::string("PhysicsNodesWithFigures/") + waveform + "/real_time");
+      const auto flat = realMilliseconds_.find(std::string("PhysicsWithFigures/") + constant + "/real_time");
+      if (shaped == realMilliseconds_.end() || flat == realMilliseconds_.end()) continue;
+      std::printf("%-24s nodes %9.3f ms   constant potential %7.3f ms   waveform costs %5.2f times\n", waveform,
+                  shaped->second, flat->second, shaped->second / flat->second);
     }
     // another target against tungsten in the same run
     const auto tungsten = realMilliseconds_.find("TargetWithFigures/Tungsten30kV/real_time");

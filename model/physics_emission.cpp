@@ -379,6 +379,348 @@ void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, d
   if (characteristicLines_) AddCharacteristicLines(*tables_, T0, cosecTheta, mu, work, emission);
 }
 
+/// A node of a waveform: a sample computed exactly, with what the samples between the nodes interpolate.
+struct PhysicsEmissionModel::WaveformNode {
+  double T0 = 0;  // sample voltage [kV]
+  int top = 0;    // highest grid bin of the sample
+  /// the electron-table nodes that samples interpolating from this node blend
+  std::vector<int> tableNodes;
+  /// for each of them, photon energy times the directed emission of each depth cell before
+  /// self-attenuation, with that table node's tracks alone, on the grid of reduced photon energy
+  /// (ReducedDepthEmission) [1/sr]
+  std::vector<std::vector<double>> weighted;
+  /// the line emissions from photoabsorption of the bremsstrahlung alone, at their bins (all lines less
+  /// those of AddImpactLines) [keV per keV per sr per electron]
+  GridArray lines{};
+
+  const std::vector<double>& WeightedOf(int tableNode) const {
+    return weighted[std::find(tableNodes.begin(), tableNodes.end(), tableNode) - tableNodes.begin()];
+  }
+};
+
+namespace {
+
+/// Ratio of the voltages of neighbouring waveform nodes at most, for a node at `fraction` of the
+/// highest voltage [1]: the lower samples give less of the beam (less current, less output), so their
+/// nodes lie further apart.
+double NodeVoltageRatio(double fraction) {
+  if (fraction > 0.75) return 1.1;
+  if (fraction > 0.4) return 1.3;
+  return 1.8;
+}
+/// voltages up to this ratio above an absorption edge of the target are nodes [1]
+constexpr double kNearEdgeRatio = 1.1;
+/// steps per energy cell of the nodes' grid of reduced photon energy: about one per grid bin of the
+/// highest sample, 4 at least (fewer lose 1e-5 at mammography voltages), 8 at most (finer changes the
+/// figures by less than 1e-6)
+int NodeStepsPerCell(double highestVoltage) {
+  return std::clamp(static_cast<int>(std::ceil(TopBinFor(highestVoltage) / static_cast<double>(penetration_layout::kEnergyBins))), 4, 8);
+}
+
+/// runs job(k) for k = 0..count-1 spread over the cores; the first failure is rethrown
+template <typename Job>
+void RunSpread(std::size_t count, const Job& job) {
+  if (count == 0) return;
+  const unsigned threads =
+      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
+  std::vector<std::exception_ptr> failures(threads);
+  const auto run = [&](unsigned first) {
+    try {
+      for (std::size_t k = first; k < count; k += threads) job(k);
+    } catch (...) {
+      failures[first] = std::current_exception();  // handed to the caller below
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      workers.emplace_back(run, t);
+    } catch (const std::system_error&) {
+      run(t);  // no thread to be had: the same work on this one
+    }
+  }
+  run(0);
+  for (std::thread& worker : workers) worker.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
+/// Lagrange weights at x of the nodes xs [1]
+std::vector<double> LagrangeWeights(const std::vector<double>& xs, double x) {
+  std::vector<double> weights(xs.size(), 1.0);
+  for (std::size_t a = 0; a < xs.size(); ++a) {
+    for (std::size_t b = 0; b < xs.size(); ++b) {
+      if (b != a) weights[a] *= (x - xs[b]) / (xs[a] - xs[b]);
+    }
+  }
+  return weights;
+}
+
+}  // namespace
+
+void PhysicsEmissionModel::NodeEmission(const AngularFactors& angular, double cosecTheta, const AttenuationTable& table,
+                                        int perCell, WaveformNode& node, GridArray& emission) const {
+  emission.fill(0.0);
+  node.lines.fill(0.0);
+  const double T0 = node.T0;
+  node.top = TopBinFor(T0);
+  SampleWork work;
+  work.top = node.top;
+  work.range = tables_->Range(T0);
+  work.cellDepth = work.range * kMaximumScaledDepth / kDepthBins;
+  CrossSections(*tables_, T0, work);
+  ElectronTracks(*tables_, angular, T0, work);
+  const double* mu = tables_->Attenuation(table);
+  std::vector<double> rows;
+  DepthEmission(work, rows);
+  AttenuateDepthEmission(cosecTheta, mu, work, rows, emission);
+  if (characteristicLines_) {
+    AddCharacteristicLines(*tables_, T0, cosecTheta, mu, work, node.lines);
+    for (int i = 2; i <= node.top; ++i) emission[i] += node.lines[i];
+    // the samples between the nodes compute the electron-impact lines themselves and interpolate the rest
+    GridArray impact{};
+    AddImpactLines(T0, cosecTheta, mu, impact);
+    for (int i = 2; i <= node.top; ++i) node.lines[i] -= impact[i];
+  }
+  // the emission before self-attenuation is linear in the blended tracks: one grid per table node
+  std::vector<ReducedTerm> terms;
+  ReducedCrossSections(*tables_, T0, perCell, terms);
+  node.weighted.resize(node.tableNodes.size());
+  for (std::size_t t = 0; t < node.tableNodes.size(); ++t) {
+    const int tableNode = node.tableNodes[t];
+    ElectronTracks(*tables_, angular, T0, ElectronPenetration::Bracket{tableNode, tableNode, 0.0}, work);
+    ReducedDepthEmission(terms, perCell, work, node.weighted[t]);
+  }
+}
+
+void PhysicsEmissionModel::AddImpactLines(double T0, double cosecTheta, const double* muTarget, GridArray& lines) const {
+  const TungstenShells& shells = *tables_->shells;
+  if (!(T0 > shells.Shell(kShellL3).edge) || !(T0 > kElectronCutoffEnergy) || TopBinFor(T0) < 2) return;
+  const int top = TopBinFor(T0);
+  const double cellDepth = tables_->Range(T0) * kMaximumScaledDepth / kDepthBins;
+  const double energyCell = T0 / kEnergyBins;
+  const double n = tables_->atomsPerVolume;
+  // the plain track by depth and energy cell, as ElectronTracks blends it [cm]
+  const ElectronPenetration& penetration = *tables_->penetration;
+  const ElectronPenetration::Bracket bracket = penetration.NodesAround(T0);
+  const double range = tables_->Range(T0);
+  std::array<std::array<double, kDepthBins>, kShellCount> impact{};
+  double totalTrack = 0;
+  for (int m = 0; m < kEnergyBins; ++m) {
+    std::array<double, kShellCount> sigma{};
+    for (int s = 0; s < kShellCount; ++s) {
+      sigma[s] = ElectronImpactIonisation(tables_->target, static_cast<AtomicShell>(s), (m + 0.5) * energyCell);
+    }
+    for (int j = 0; j < kDepthBins; ++j) {
+      double sumAll = 0;
+      for (int c = 0; c < kDirectionBins; ++c) {
+        sumAll += (1.0 - bracket.upperWeight) * penetration.Track(bracket.lower, j, m, c) +
+                  bracket.upperWeight * penetration.Track(bracket.upper, j, m, c);
+      }
+      const double all = sumAll * range;
+      totalTrack += all;
+      for (int s = 0; s < kShellCount; ++s) impact[s][j] += n * sigma[s] * all;
+    }
+  }
+  if (!(totalTrack > 0)) return;
+  const ShellData& k = shells.Shell(kShellK);
+  std::vector<int> bins;
+  for (int s = 0; s < kShellCount; ++s) {
+    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
+      const int bin = NearestGridIndex(line.energy);
+      if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
+    }
+  }
+  for (const int bin : bins) {
+    double factors[kDepthBins];
+    CellTransmissions(muTarget[bin], cosecTheta, cellDepth, factors);
+    std::array<double, kShellCount> vacancies{};
+    for (int s = 0; s < kShellCount; ++s) {
+      for (int j = 0; j < kDepthBins; ++j) vacancies[s] += impact[s][j] * factors[j];
+    }
+    vacancies[kShellL2] += shells.F12() * vacancies[kShellL1] + k.fluorescenceYield * k.lines[0].radiativeRate * vacancies[kShellK];
+    vacancies[kShellL3] += shells.F13() * vacancies[kShellL1] + shells.F23() * vacancies[kShellL2] +
+                           k.fluorescenceYield * k.lines[1].radiativeRate * vacancies[kShellK];
+    double photons = 0;
+    for (int s = 0; s < kShellCount; ++s) {
+      const ShellData& shell = shells.Shell(static_cast<AtomicShell>(s));
+      for (const FluorescenceLine& line : shell.lines) {
+        if (NearestGridIndex(line.energy) == bin) {
+          photons += shell.fluorescenceYield * line.radiativeRate * vacancies[s] / (4.0 * tungsten::kPi);
+        }
+      }
+    }
+    lines[bin] += PhotonEnergy(bin) * photons / kKeVPerGridIndex;
+  }
+}
+
+void PhysicsEmissionModel::WaveformEmissions(const std::vector<double>& sampleVoltages, double cosecTheta,
+                                             const AttenuationTable& table, std::vector<GridArray>& emissions) const {
+  if (sampleVoltages.size() <= 1) {
+    SampleEmissions(sampleVoltages, cosecTheta, table, emissions);
+    return;
+  }
+  CheckCosecant(cosecTheta);
+  for (const double T0 : sampleVoltages) {
+    if (!(T0 <= kGridLast * kKeVPerGridIndex)) {
+      throw std::out_of_range("Sample voltage " + std::to_string(T0) + " kV lies above the 500 keV energy grid.");
+    }
+  }
+  emissions.assign(sampleVoltages.size(), GridArray{});
+  const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta);
+  // the distinct voltages that emit, ascending, each with its segment: the number of the target's
+  // absorption edges below it (the lines switch on at an edge, so no interpolation crosses one)
+  std::vector<double> voltages;
+  for (const double T0 : sampleVoltages) {
+    if (TopBinFor(T0) >= 2 && T0 > kElectronCutoffEnergy) voltages.push_back(T0);
+  }
+  std::sort(voltages.begin(), voltages.end());
+  voltages.erase(std::unique(voltages.begin(), voltages.end()), voltages.end());
+  // The photoabsorption lines of a shell switch on where the photons reach its edge: no interpolation
+  // crosses an edge.
+  std::vector<double> thresholds;
+  if (characteristicLines_) {
+    for (int s = 0; s < kShellCount; ++s) {
+      const double edge = tables_->shells->Shell(static_cast<AtomicShell>(s)).edge;
+      thresholds.push_back(edge);
+    }
+  }
+  std::sort(thresholds.begin(), thresholds.end());
+  const auto segmentOf = [&](double T0) {
+    return static_cast<int>(std::upper_bound(thresholds.begin(), thresholds.end(), T0) - thresholds.begin());
+  };
+  // nodes: in each segment its highest voltage, then downwards the lowest voltage within
+  // kNodeVoltageRatio of the last node (the next one below when none is), ending with its lowest
+  std::vector<bool> isNode(voltages.size(), false);
+  for (std::size_t end = voltages.size(); end > 0;) {
+    std::size_t first = end - 1;
+    while (first > 0 && segmentOf(voltages[first - 1]) == segmentOf(voltages[end - 1])) --first;
+    std::size_t current = end - 1;
+    isNode[current] = true;
+    while (current > first) {
+      std::size_t next = current - 1;
+      const double ratio = NodeVoltageRatio(voltages[current] / voltages.back());
+      while (next > first && voltages[current] / voltages[next - 1] <= ratio) --next;
+      isNode[next] = true;
+      current = next;
+    }
+    // three nodes at least where there are three voltages, for a quadratic in log T0
+    if (end - first >= 3) isNode[(first + end - 1) / 2] = true;
+    end = first;
+  }
+  // just above an edge the photoabsorption lines grow too unevenly to interpolate: computed exactly
+  for (std::size_t v = 0; v < voltages.size(); ++v) {
+    const int segment = segmentOf(voltages[v]);
+    if (segment > 0 && voltages[v] < thresholds[segment - 1] * kNearEdgeRatio) isNode[v] = true;
+  }
+  // a node costs more than a sample alone: with nodes at half the voltages or more nothing is saved
+  if (2 * static_cast<std::size_t>(std::count(isNode.begin(), isNode.end(), true)) >= voltages.size()) {
+    SampleEmissions(sampleVoltages, cosecTheta, table, emissions);
+    return;
+  }
+  std::vector<WaveformNode> nodes;
+  std::vector<std::size_t> nodeOf(voltages.size(), 0);  // for a node, its place in `nodes`
+  for (std::size_t v = 0; v < voltages.size(); ++v) {
+    if (!isNode[v]) continue;
+    nodeOf[v] = nodes.size();
+    nodes.emplace_back();
+    nodes.back().T0 = voltages[v];
+  }
+  // each other voltage: the three nodes of its segment nearest in log T0 (two when the segment has
+  // only two) and their weights, and the electron-table nodes it blends, which those nodes provide
+  struct Stencil {
+    std::vector<std::size_t> around;
+    std::vector<double> weights;
+    ElectronPenetration::Bracket bracket{};
+  };
+  std::vector<Stencil> stencils(voltages.size());
+  for (std::size_t v = 0; v < voltages.size(); ++v) {
+    if (isNode[v]) continue;
+    Stencil& stencil = stencils[v];
+    const double logT = std::log(voltages[v]);
+    for (std::size_t u = 0; u < voltages.size(); ++u) {
+      if (isNode[u] && segmentOf(voltages[u]) == segmentOf(voltages[v])) stencil.around.push_back(nodeOf[u]);
+    }
+    std::sort(stencil.around.begin(), stencil.around.end(), [&](std::size_t a, std::size_t b) {
+      return std::abs(std::log(nodes[a].T0) - logT) < std::abs(std::log(nodes[b].T0) - logT);
+    });
+    if (stencil.around.size() > 3) stencil.around.resize(3);
+    std::vector<double> logNodes;
+    for (const std::size_t a : stencil.around) logNodes.push_back(std::log(nodes[a].T0));
+    stencil.weights = LagrangeWeights(logNodes, logT);
+    stencil.bracket = tables_->penetration->NodesAround(voltages[v]);
+    for (const std::size_t a : stencil.around) {
+      for (const int tableNode : {stencil.bracket.lower, stencil.bracket.upper}) {
+        std::vector<int>& needed = nodes[a].tableNodes;
+        if (std::find(needed.begin(), needed.end(), tableNode) == needed.end()) needed.push_back(tableNode);
+      }
+    }
+  }
+  const int perCell = NodeStepsPerCell(voltages.back());
+  std::vector<GridArray> distinct(voltages.size());
+  RunSpread(nodes.size(), [&](std::size_t n) {
+    const std::size_t v = std::lower_bound(voltages.begin(), voltages.end(), nodes[n].T0) - voltages.begin();
+    NodeEmission(*angular, cosecTheta, table, perCell, nodes[n], distinct[v]);
+  });
+  const double* mu = tables_->Attenuation(table);
+  const int points = kEnergyBins * perCell;
+  RunSpread(voltages.size(), [&](std::size_t v) {
+    if (isNode[v]) return;
+    const double T0 = voltages[v];
+    const std::vector<std::size_t>& around = stencils[v].around;
+    const std::vector<double>& weights = stencils[v].weights;
+    const ElectronPenetration::Bracket& bracket = stencils[v].bracket;
+    // the sample's own grid of reduced photon energy: the nodes' grids of its two table nodes, blended
+    // as its tracks are and interpolated in log T0
+    std::vector<double> own(static_cast<std::size_t>(points + 1) * kDepthBins, 0.0);
+    for (std::size_t a = 0; a < around.size(); ++a) {
+      const double lowerWeight = weights[a] * (1.0 - bracket.upperWeight), upperWeight = weights[a] * bracket.upperWeight;
+      const std::vector<double>& lower = nodes[around[a]].WeightedOf(bracket.lower);
+      const std::vector<double>& upper = nodes[around[a]].WeightedOf(bracket.upper);
+      for (std::size_t e = 0; e < own.size(); ++e) own[e] += lowerWeight * lower[e] + upperWeight * upper[e];
+    }
+    GridArray& emission = distinct[v];
+    const int top = TopBinFor(T0);
+    const double cellDepth = tables_->Range(T0) * kMaximumScaledDepth / kDepthBins;
+    for (int i = 2; i <= top; ++i) {
+      // place on the grid of k/T0, and the three points of the same energy cell around it with their
+      // quadratic interpolation weights (the emission has kinks at the cells' edges)
+      const double x = PhotonEnergy(i) / T0 * points;
+      const int cell = std::min(static_cast<int>(x / perCell), kEnergyBins - 1);
+      const int first = std::clamp(static_cast<int>(std::lround(x)) - 1, cell * perCell, (cell + 1) * perCell - 2);
+      const double t = x - first;  // 0, 1, 2 at the three points
+      const double w0 = 0.5 * (t - 1.0) * (t - 2.0), w1 = t * (2.0 - t), w2 = 0.5 * t * (t - 1.0);
+      const double* p0 = own.data() + static_cast<std::size_t>(first) * kDepthBins;
+      const double* p1 = p0 + kDepthBins;
+      const double* p2 = p1 + kDepthBins;
+      std::array<double, kDepthBins> weighted{};  // photon energy times the directed emission by depth [1/sr]
+      for (int j = 0; j < kDepthBins; ++j) weighted[j] = w0 * p0[j] + w1 * p1[j] + w2 * p2[j];
+      double factors[kDepthBins];
+      CellTransmissions(mu[i], cosecTheta, cellDepth, factors);
+      double sum = 0;
+      for (int j = 0; j < kDepthBins; ++j) sum += factors[j] * weighted[j];
+      emission[i] = std::max(0.0, sum);  // a node's extrapolated tip never below zero
+    }
+    if (characteristicLines_) {
+      GridArray lines{};
+      AddImpactLines(T0, cosecTheta, mu, lines);
+      for (int i = 2; i <= top; ++i) {
+        double line = 0;
+        for (std::size_t a = 0; a < around.size(); ++a) {
+          const WaveformNode& node = nodes[around[a]];
+          if (i <= node.top) line += weights[a] * node.lines[i];
+        }
+        emission[i] += lines[i] + std::max(0.0, line);
+      }
+    }
+  });
+  for (std::size_t k = 0; k < sampleVoltages.size(); ++k) {
+    const auto v = std::lower_bound(voltages.begin(), voltages.end(), sampleVoltages[k]);
+    if (v != voltages.end() && *v == sampleVoltages[k]) emissions[k] = distinct[v - voltages.begin()];
+  }
+}
+
 /// Step 1, cross sections (bremsstrahlung_cross_section.h): n dsigma/dk = n (Z^2 / beta^2) chi(T, k/T) / k
 /// for the electrons of energy cell m and the photon energy of bin i [1/(cm keV)], T the cell's middle.
 /// A photon energy inside the cell takes only the part of the cell above it, at the middle of that part.
@@ -425,14 +767,83 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
   }
 }
 
+struct PhysicsEmissionModel::ReducedTerm {
+  int m = 0, p = 0, q = 0;
+  double lower = 0, upper = 0;  // n k dsigma/dk times the weights of nodes q and q + 1 [1/cm]
+};
+
+/// Step 1 on a grid of reduced photon energy that splits every energy cell into perCell steps, so that
+/// grid points fall on the cells' edges, where the emission has its kinks; the cross sections as in
+/// CrossSections, at the photon energies k = (p / (kEnergyBins perCell)) T0.
+void PhysicsEmissionModel::ReducedCrossSections(const Tables& tables, double T0, int perCell,
+                                                std::vector<ReducedTerm>& terms) {
+  const int points = kEnergyBins * perCell;
+  const double energyCell = T0 / kEnergyBins;
+  const double n = tables.atomsPerVolume;
+  const double Z2 = tables.z2;
+  terms.clear();
+  std::array<double, kReducedSteps + 1> chi{};
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const double low = m * energyCell, high = (m + 1) * energyCell, middle = (m + 0.5) * energyCell;
+    if (high <= kElectronCutoffEnergy) continue;
+    tables.ChiRow(middle, chi);
+    // up to the cell's top edge, where its electrons can no longer make the photon
+    for (int p = 1; p < (m + 1) * perCell; ++p) {
+      const double k = T0 * p / points;
+      double T = middle, value = 0;
+      if (k >= low) {
+        T = 0.5 * (k + high);
+        const double share = (high - k) / energyCell;
+        value = n * Z2 / tungsten::BetaSquared(T) * tables.Chi(T, k / T) * tungsten::kMillibarn * share;
+      } else {
+        const double x = k / middle * kReducedSteps;
+        const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
+        value = n * Z2 / tungsten::BetaSquared(middle) * (chi[s] + (x - s) * (chi[s + 1] - chi[s])) * tungsten::kMillibarn;
+      }
+      const double u = std::min(k / T, 1.0);
+      int q = static_cast<int>(std::upper_bound(kShapeReduced.begin(), kShapeReduced.end(), u) - kShapeReduced.begin()) - 1;
+      q = std::clamp(q, 0, kShapeNodes - 2);
+      const double w = (u - kShapeReduced[q]) / (kShapeReduced[q + 1] - kShapeReduced[q]);
+      terms.push_back({m, p, q, value * (1.0 - w), value * w});
+    }
+  }
+}
+
+/// Step 3 before self-attenuation on the grid of ReducedCrossSections.
+void PhysicsEmissionModel::ReducedDepthEmission(const std::vector<ReducedTerm>& terms, int perCell,
+                                                const SampleWork& work, std::vector<double>& weighted) {
+  const int points = kEnergyBins * perCell;
+  weighted.assign(static_cast<std::size_t>(points + 1) * kDepthBins, 0.0);
+  std::array<std::array<double, kDepthBins>, kShapeNodes> toward{};
+  int cell = -1;
+  for (const ReducedTerm& term : terms) {
+    if (term.m != cell) {
+      cell = term.m;
+      for (int q = 0; q < kShapeNodes; ++q) {
+        for (int j = 0; j < kDepthBins; ++j) toward[q][j] = work.toward[j][cell][q];
+      }
+    }
+    double* row = weighted.data() + static_cast<std::size_t>(term.p) * kDepthBins;
+    const double* lower = toward[term.q].data();
+    const double* upper = toward[term.q + 1].data();
+    for (int j = 0; j < kDepthBins; ++j) row[j] += term.lower * lower[j] + term.upper * upper[j];
+  }
+  // k/T0 = 0: continued linearly from the first two points
+  for (int j = 0; j < kDepthBins; ++j) weighted[j] = 2.0 * weighted[kDepthBins + j] - weighted[2 * kDepthBins + j];
+}
+
 /// Step 2, electrons in the target (electron_penetration.h): track length per incident electron in
 /// each cell of depth and energy, the Monte Carlo's table blended between its incident energies in
 /// scaled variables and scaled back with the CSDA range R(T0). `toward` weighs each direction cell
 /// with the shape function of step 3, per reduced-energy node [cm/sr]; `all` is the plain track [cm].
 void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0,
                                           SampleWork& work) {
+  ElectronTracks(tables, angular, T0, tables.penetration->NodesAround(T0), work);
+}
+
+void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0,
+                                          const ElectronPenetration::Bracket& bracket, SampleWork& work) {
   const ElectronPenetration& penetration = *tables.penetration;
-  const ElectronPenetration::Bracket bracket = penetration.NodesAround(T0);
   const double energyCell = T0 / kEnergyBins;
   std::array<std::array<double, kDirectionBins>, kShapeNodes> shape{};
   for (int m = 0; m < kEnergyBins; ++m) {
@@ -461,20 +872,21 @@ void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFac
 ///     E(k) = k sum_j A_j(k) sum_m toward_jm(k / T_m) n dsigma/dk(T_m, k).
 void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const double* mu, const SampleWork& work,
                                                   GridArray& emission) {
+  std::vector<double> rows;
+  DepthEmission(work, rows);
+  AttenuateDepthEmission(cosecTheta, mu, work, rows, emission);
+}
+
+void PhysicsEmissionModel::DepthEmission(const SampleWork& work, std::vector<double>& rows) {
   const int top = work.top;
-  std::vector<double> transmission(static_cast<std::size_t>(kDepthBins) * (top + 1));
-  for (int i = 2; i <= top; ++i) {
-    double factors[kDepthBins];
-    CellTransmissions(mu[i], cosecTheta, work.cellDepth, factors);
-    for (int j = 0; j < kDepthBins; ++j) transmission[static_cast<std::size_t>(j) * (top + 1) + i] = factors[j];
-  }
-  std::vector<double> atDepth(top + 1);
+  const std::size_t width = static_cast<std::size_t>(top + 1);
+  rows.assign(static_cast<std::size_t>(kDepthBins) * width, 0.0);
   for (int j = 0; j < kDepthBins; ++j) {
-    std::fill(atDepth.begin(), atDepth.end(), 0.0);
+    double* atDepth = rows.data() + j * width;
     for (int m = 0; m < kEnergyBins; ++m) {
       const std::array<double, kShapeNodes>& toward = work.toward[j][m];
       if (toward[0] == 0.0) continue;
-      const std::size_t offset = static_cast<std::size_t>(m) * (top + 1);
+      const std::size_t offset = static_cast<std::size_t>(m) * width;
       const double* lowerShare = work.lowerNodeShare.data() + offset;
       const double* upperShare = work.upperNodeShare.data() + offset;
       const int* node = work.lowerNode.data() + offset;
@@ -482,7 +894,22 @@ void PhysicsEmissionModel::SelfAttenuatedEmission(double cosecTheta, const doubl
         atDepth[i] += lowerShare[i] * toward[node[i]] + upperShare[i] * toward[node[i] + 1];
       }
     }
-    const double* through = transmission.data() + static_cast<std::size_t>(j) * (top + 1);
+  }
+}
+
+void PhysicsEmissionModel::AttenuateDepthEmission(double cosecTheta, const double* mu, const SampleWork& work,
+                                                  const std::vector<double>& rows, GridArray& emission) {
+  const int top = work.top;
+  const std::size_t width = static_cast<std::size_t>(top + 1);
+  std::vector<double> transmission(static_cast<std::size_t>(kDepthBins) * width);
+  for (int i = 2; i <= top; ++i) {
+    double factors[kDepthBins];
+    CellTransmissions(mu[i], cosecTheta, work.cellDepth, factors);
+    for (int j = 0; j < kDepthBins; ++j) transmission[j * width + i] = factors[j];
+  }
+  for (int j = 0; j < kDepthBins; ++j) {
+    const double* through = transmission.data() + j * width;
+    const double* atDepth = rows.data() + j * width;
     for (int i = 2; i <= top; ++i) emission[i] += through[i] * atDepth[i];
   }
   for (int i = 2; i <= top; ++i) emission[i] *= PhotonEnergy(i);

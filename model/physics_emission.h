@@ -74,6 +74,20 @@ class PhysicsEmissionModel : public EmissionModel {
   /// throws std::invalid_argument for a cosecTheta below 1 or not finite
   void SampleEmission(double T0, double cosecTheta, const AttenuationTable& table, GridArray& emission) const;
 
+  /// The emissions of the samples of one waveform [keV per keV per sr per electron], as SampleEmissions
+  /// gives them but sharing work: a few samples, the nodes (always the highest one, which is exact to
+  /// the last digit), are computed exactly; every other sample takes, at each reduced photon energy
+  /// k/T0, the bremsstrahlung of each depth cell before self-attenuation, per electron-table node,
+  /// interpolated in log T0 between the three nearest nodes, blends it as its own tracks are blended,
+  /// self-attenuates it exactly along its own path, computes its electron-impact lines itself and
+  /// interpolates its photoabsorption lines. No interpolation crosses an absorption edge; voltages just
+  /// above one are nodes. Measured deviation of the figures (docs/physics.md): 12-peak below 5e-5,
+  /// single-phase up to 2.3e-4 at low voltages behind heavy filtration, so SynthesizeSpectrum uses it
+  /// for 12-peak only. Falls back to SampleEmissions for one sample or when nodes are half the
+  /// samples. Throws as SampleEmissions.
+  void WaveformEmissions(const std::vector<double>& sampleVoltages, double cosecTheta, const AttenuationTable& table,
+                         std::vector<GridArray>& emissions) const;
+
  private:
   struct Tables;
   struct ShapeData;
@@ -102,8 +116,26 @@ class PhysicsEmissionModel : public EmissionModel {
 
   static void CrossSections(const Tables& tables, double T0, SampleWork& work);
   static void ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0, SampleWork& work);
+  /// the same with the electron table's nodes and weights of `bracket`
+  static void ElectronTracks(const Tables& tables, const AngularFactors& angular, double T0,
+                             const ElectronPenetration::Bracket& bracket, SampleWork& work);
   /// mu: the target's linear attenuation coefficient by grid index [1/cm]
   static void SelfAttenuatedEmission(double cosecTheta, const double* mu, const SampleWork& work, GridArray& emission);
+  /// directed photons per keV per sr per electron from each depth cell before self-attenuation, by depth
+  /// cell j and bin i at rows[j (top + 1) + i] [1/(keV sr)]
+  static void DepthEmission(const SampleWork& work, std::vector<double>& rows);
+  /// one term n k dsigma/dk of energy cell m at point p of a grid of reduced photon energy, split
+  /// between the shape-function nodes q and q + 1
+  struct ReducedTerm;
+  /// the terms on the grid k/T0 = p / (kEnergyBins perCell), p = 1..kEnergyBins perCell, which puts
+  /// points on the energy cells' edges
+  static void ReducedCrossSections(const Tables& tables, double T0, int perCell, std::vector<ReducedTerm>& terms);
+  /// photon energy times the directed emission by depth cell before self-attenuation on that grid, at
+  /// [p kDepthBins + j], p = 0..kEnergyBins perCell [1/sr]; needs work.toward
+  static void ReducedDepthEmission(const std::vector<ReducedTerm>& terms, int perCell, const SampleWork& work,
+                                   std::vector<double>& weighted);
+  static void AttenuateDepthEmission(double cosecTheta, const double* mu, const SampleWork& work,
+                                     const std::vector<double>& rows, GridArray& emission);
   static void AddCharacteristicLines(const Tables& tables, double T0, double cosecTheta, const double* muTarget,
                                      const SampleWork& work, GridArray& emission);
 
@@ -111,6 +143,13 @@ class PhysicsEmissionModel : public EmissionModel {
   std::shared_ptr<const AngularFactors> FactorsToward(double cosecTheta) const;
   void SampleEmissionToward(const AngularFactors& angular, double T0, double cosecTheta, const AttenuationTable& table,
                             GridArray& emission) const;
+  /// the lines of the vacancies that the electrons make (electron impact, with the cascades) alone, as
+  /// AddCharacteristicLines adds them, from the plain track of every cell, added to `lines`
+  void AddImpactLines(double T0, double cosecTheta, const double* muTarget, GridArray& lines) const;
+  /// a node of WaveformEmissions: the exact emission, and what the samples between nodes interpolate
+  struct WaveformNode;
+  void NodeEmission(const AngularFactors& angular, double cosecTheta, const AttenuationTable& table, int perCell,
+                    WaveformNode& node, GridArray& emission) const;
 
   TargetMaterial target_;
   bool characteristicLines_;

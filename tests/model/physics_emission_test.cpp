@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <vector>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -124,6 +126,87 @@ TEST(PhysicsEmissionModel, SampleEmissionsComputesEachSampleAlone) {
     Model().SampleEmission(voltages[k], Cosec(12), DeliveredTable(), alone);
     for (int i = 0; i <= kGridLast; ++i) EXPECT_EQ(emissions[k][i], alone[i]);
   }
+}
+
+/// The figures of a waveform's spectrum (extended figures, air kerma and fluence per mAs at 1 m) from
+/// its samples' emissions, after `filters`.
+std::vector<double> WaveformFigures(double kVp, RectificationType type, const std::vector<GridArray>& emissions,
+                                    const FilterSet& filters) {
+  GridArray phase{}, bins{};
+  AverageWaveformSamples(
+      kVp, WaveformSamples(type), [&](std::size_t k, double, GridArray& out) { out = emissions[k]; }, phase, bins);
+  ApplyFiltration(kVp, filters, DeliveredTable(), ArbitraryFilterSet{}, bins);
+  std::vector<double> figures;
+  for (const std::optional<double>& value : Quality(bins).values) figures.push_back(value.value_or(-1.0));
+  const AbsoluteOutput output = ComputeAbsoluteOutput(bins, 1000.0, DeliveredTable());
+  figures.push_back(output.airKermaMicroGrayPerMas);
+  figures.push_back(output.photonFluencePerMasPerMm2);
+  return figures;
+}
+
+std::vector<double> SampleVoltages(double kVp, RectificationType type) {
+  std::vector<double> voltages;
+  for (const WaveformSample& sample : WaveformSamples(type)) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
+  return voltages;
+}
+
+TEST(PhysicsEmissionModel, WaveformEmissionsGiveTheFiguresOfEverySampleComputedAloneTo1e4) {
+  // the hard cases: 12-peak just above the tungsten K edge, single-phase across it, at 30 and
+  // 300 kV, a molybdenum tube, steep and shallow targets, light and heavy filtration
+  struct Case {
+    TargetMaterial target;
+    double kVp;
+    RectificationType type;
+    double angle;
+  };
+  const Case cases[] = {{TargetMaterial::Tungsten, 72, RectificationType::ThreePhase12Peak, 12},
+                        {TargetMaterial::Tungsten, 75, RectificationType::SinglePhaseFullWave, 20},
+                        {TargetMaterial::Tungsten, 70, RectificationType::SinglePhaseFullWave, 6},
+                        {TargetMaterial::Tungsten, 30, RectificationType::SinglePhaseFullWave, 12},
+                        {TargetMaterial::Tungsten, 300, RectificationType::SinglePhaseFullWave, 45},
+                        {TargetMaterial::Tungsten, 300, RectificationType::ThreePhase12Peak, 20},
+                        {TargetMaterial::Molybdenum, 28, RectificationType::SinglePhaseFullWave, 12},
+                        {TargetMaterial::Rhodium, 36, RectificationType::ThreePhase12Peak, 20}};
+  const FilterSet light{0.08, 0.05, 0, 0}, heavy{0.3, 0.5, 0.2, 0.05};
+  const PhysicsEmissionModel molybdenum(TargetMaterial::Molybdenum, true), rhodium(TargetMaterial::Rhodium, true);
+  for (const Case& c : cases) {
+    const PhysicsEmissionModel& model = c.target == TargetMaterial::Molybdenum ? molybdenum
+                                        : c.target == TargetMaterial::Rhodium  ? rhodium
+                                                                               : Model();
+    const std::vector<double> voltages = SampleVoltages(c.kVp, c.type);
+    std::vector<GridArray> alone, shared;
+    model.SampleEmissions(voltages, Cosec(c.angle), DeliveredTable(), alone);
+    model.WaveformEmissions(voltages, Cosec(c.angle), DeliveredTable(), shared);
+    ASSERT_EQ(shared.size(), voltages.size());
+    // the highest sample is a node, computed exactly
+    for (int i = 0; i <= kGridLast; ++i) ASSERT_EQ(shared.back()[i], alone.back()[i]) << c.kVp << " kV, bin " << i;
+    for (const FilterSet& filters : {light, heavy}) {
+      const std::vector<double> exact = WaveformFigures(c.kVp, c.type, alone, filters);
+      const std::vector<double> fast = WaveformFigures(c.kVp, c.type, shared, filters);
+      for (std::size_t f = 0; f < exact.size(); ++f) {
+        EXPECT_GT(exact[f], 0.0);
+        EXPECT_NEAR(fast[f] / exact[f], 1.0, 1e-4)
+            << TargetSymbol(c.target) << " " << c.kVp << " kV, " << c.angle << " deg, figure " << f
+            << (filters.tCu > 0 ? " heavy" : " light");
+      }
+    }
+  }
+}
+
+TEST(PhysicsEmissionModel, WaveformEmissionsOfOneSampleOrBadInputAreThoseOfSampleEmissions) {
+  std::vector<GridArray> alone, shared;
+  Model().SampleEmissions({120}, Cosec(15), DeliveredTable(), alone);
+  Model().WaveformEmissions({120}, Cosec(15), DeliveredTable(), shared);
+  ASSERT_EQ(shared.size(), 1u);
+  EXPECT_EQ(shared[0], alone[0]);
+  // samples that emit nothing stay zero; repeated voltages get the same emission
+  Model().WaveformEmissions({0.5, 80, 80, 100}, Cosec(15), DeliveredTable(), shared);
+  ASSERT_EQ(shared.size(), 4u);
+  for (const double value : shared[0]) EXPECT_EQ(value, 0.0);
+  EXPECT_EQ(shared[1], shared[2]);
+  EXPECT_THROW(Model().WaveformEmissions({100, 501}, Cosec(15), DeliveredTable(), shared), std::out_of_range);
+  EXPECT_THROW(Model().WaveformEmissions({100, 90}, 0.5, DeliveredTable(), shared), std::invalid_argument);
+  EXPECT_THROW(Model().WaveformEmissions({100, 90}, std::nan(""), DeliveredTable(), shared), std::invalid_argument);
 }
 
 TEST(PhysicsEmissionModel, RefusesAVoltageAboveTheGridOrATargetAngleOutside0To90Degrees) {
