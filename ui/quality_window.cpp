@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -791,7 +792,18 @@ void QualityWindow::ApplyQuality() {
   // N and H define the whole beam, their material filters replace the ones set; RQR keeps the
   // tube's own inherent filtration and filters.
   const bool wholeBeam = quality.berylliumMm && quality.aluminiumMm;
-  const std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
+  std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
+  // a filter of the quality's own that is set already (the same quality chosen again) is not set twice
+  const auto ownFilter = [&quality](const FilterRequest& file) {
+    for (const QualityFilter& filter : quality.filters) {
+      if (file.thicknessMm == filter.thicknessMm &&
+          file.path == DataFileBeside(DataFile(kAttenuationTableFile), filter.material + ".ele")) {
+        return true;
+      }
+    }
+    return false;
+  };
+  userFilters.erase(std::remove_if(userFilters.begin(), userFilters.end(), ownFilter), userFilters.end());
   QualityPlan plan;
   std::optional<QualityOutcome> realised;
   try {
@@ -847,7 +859,9 @@ void QualityWindow::ApplyQuality() {
   }
   mainWindow_.SetInputTexts(texts);
   mainWindow_.SetTarget(quality.target);
-  if (wholeBeam) {
+  // N and H replace the filters set; the quality's own material filters (a mammography quality's
+  // molybdenum) join the ones set
+  if (wholeBeam || !SameFiles(plan.filters, mainWindow_.FilterFiles())) {
     mainWindow_.ReleaseFilters();
     for (const FilterRequest& file : plan.filters) mainWindow_.AddMaterialFilter(file, LoadMaterialFile(file.path));
   }
