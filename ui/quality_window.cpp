@@ -287,6 +287,8 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   runLabel_ = GridText(QString(), figures);
   runLabel_->setObjectName(QStringLiteral("RunLabel"));
   runLabel_->setWordWrap(true);
+  // a tube's lines (target, lines, point) wrap rather than widen the window past a 1024 px screen
+  runLabel_->setMaximumWidth(480);
   figuresColumn->addWidget(runLabel_);
   auto* grid = new QGridLayout;
   figuresColumn->addLayout(grid);
