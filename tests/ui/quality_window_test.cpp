@@ -309,6 +309,10 @@ class QualityWindowTest : public QObject {
     QCOMPARE(CopiedValue(copied, "特性X線"), QStringLiteral("なし (制動放射のみ)"));
     QCOMPARE(CopiedValue(copied, "軸外角度 (管軸方向)"), QStringLiteral("6"));
     QCOMPARE(CopiedValue(copied, "軸外角度 (管軸に直交)"), QStringLiteral("-10"));
+    // the run's longer description wraps: the window still fits a 1024 x 600 screen less a task bar
+    QApplication::processEvents();
+    QVERIFY2(bench.window->frameGeometry().width() <= 1024 && bench.window->frameGeometry().height() <= 560,
+             qPrintable(QString("%1x%2").arg(bench.window->frameGeometry().width()).arg(bench.window->frameGeometry().height())));
     const QString air = CopiedValue(copied, "空気カーマ (1 mAs あたり)");
     QCOMPARE(air.toDouble(), json["results"].toObject()["output"].toObject()["air_kerma_uGy_per_mAs"].toDouble());
     // a fit keeps the tube and the point: the fitted layer is the command line's for the fitted thickness
