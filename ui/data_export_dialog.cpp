@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "atomic_file.h"
+#include "decimal_text.h"
 #include "exchange_files.h"
 #include "failure_texts.h"
 #include "file_system.h"
@@ -74,6 +75,21 @@ class FocusOnClick : public QObject {
 };
 
 }  // namespace
+
+std::vector<std::string> TubeCommentLines(const RunSettings& settings) {
+  const RunEntries& entries = settings.entries;
+  std::vector<std::string> lines;
+  if (entries.target != TargetMaterial::Tungsten || !entries.characteristicLines) {
+    lines.push_back(std::string("# tube: ") + TargetSymbol(entries.target) + " target" +
+                    (entries.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)"));
+  }
+  if (entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0) {
+    lines.push_back("# point: off axis " + ShortestDecimal(entries.offAxisAlongDegrees) +
+                    " degrees along (towards the cathode), " + ShortestDecimal(entries.offAxisAcrossDegrees) +
+                    " degrees across");
+  }
+  return lines;
+}
 
 DataExportDialog::DataExportDialog(QWidget* parent) : QWidget(parent, Qt::Dialog) {
   setObjectName(QStringLiteral("Form5"));
@@ -200,11 +216,14 @@ bool DataExportDialog::Preview() {
     std::istringstream in(ReadFileBytes(kSpectrumExchangeFile), std::ios::binary);
     table_ = BuildSpectrumTable(ReadSpectrumExchangeList(in, kSpectrumExchangeFile), ChosenOptions(),
                                 LocaleDecimalSeparator());
+    const std::optional<RunSettings> run = run_ ? run_() : std::nullopt;
+    comments_ = run ? TubeCommentLines(*run) : std::vector<std::string>{};
   } catch (const std::exception& e) {
     ShowExclamation(this, (Tr("スペクトルデータを表示できません。") + QStringLiteral("\n")) + ReadFailureText(e),
                     FilePlace(QString::fromLatin1(kSpectrumExchangeFile), FailureLine(e)));
     return false;
   }
+  for (const std::string& comment : comments_) list1_->addItem(QString::fromStdString(comment));
   list1_->addItem(QString::fromStdString(table_.header));
   for (int i = 1; i <= kExchangeRows; ++i) list1_->addItem(QString::fromStdString(table_.lines[i]));
   return true;
@@ -231,7 +250,10 @@ void DataExportDialog::Save() {
   if (QFileInfo::exists(path) && !AskToReplaceFile(this, QDir::toNativeSeparators(path))) return;
   try {
     SaveFileAtomically(path.toStdString(),
-                       [this](std::ostream& out) { WriteSpectrumTable(out, table_); });
+                       [this](std::ostream& out) {
+                         for (const std::string& comment : comments_) out << comment << "\r\n";
+                         WriteSpectrumTable(out, table_);
+                       });
   } catch (const std::exception& e) {
     ShowExclamation(this, (Tr("データを保存できませんでした。") + QStringLiteral("\n")) + SaveFailureText(e),
                     QDir::toNativeSeparators(path));

@@ -6,7 +6,12 @@
 // OK without a preview builds it first. An existing file is replaced only when the user agrees.
 
 #include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "beam_settings.h"
 #include "export_table.h"
 
 class QLabel;
@@ -19,6 +24,13 @@ namespace kestrix {
 
 class FolderPicker;
 
+/// The lines that describe the tube of a spectrum from the physics model's inputs where they apply,
+/// each starting with "# ", as kestrix-cli writes them: "# tube: Mo target" for a target other than
+/// tungsten or without the characteristic lines (", bremsstrahlung alone (no characteristic lines)"),
+/// "# point: off axis 5 degrees along (towards the cathode), 0 degrees across" off the central ray.
+/// None for a tungsten target with its lines on the central ray: that table is as it always was.
+std::vector<std::string> TubeCommentLines(const RunSettings& settings);
+
 class DataExportDialog : public QWidget {
   Q_OBJECT
  public:
@@ -28,7 +40,13 @@ class DataExportDialog : public QWidget {
   /// options, empty name; shows the dialog with the focus in the name box.
   void PrepareAndShow();
 
+  /// `run` gives the inputs of the spectrum in the exchange file (none: unknown), whose tube the
+  /// table then describes in lines before its header (TubeCommentLines).
+  void DescribeRunWith(std::function<std::optional<RunSettings>()> run) { run_ = std::move(run); }
+
   FolderPicker& Folders() const { return *folders_; }
+  /// the lines before the header of the last preview, without line ends
+  const std::vector<std::string>& PreviewedComments() const { return comments_; }
   /// the table of the last preview (header, lines and values)
   const SpectrumTable& PreviewedTable() const { return table_; }
 
@@ -41,6 +59,8 @@ class DataExportDialog : public QWidget {
   void NameEntered();
 
   SpectrumTable table_;
+  std::vector<std::string> comments_;
+  std::function<std::optional<RunSettings>()> run_;
   FolderPicker* folders_;
   QLineEdit* text1_;
   QPushButton* command1_;

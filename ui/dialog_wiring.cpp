@@ -14,6 +14,7 @@ void AttachFilterAndExportDialogs(MainWindow& window) {
                                    [&window](bool enabled) { window.SetFilterCommandEnabled(enabled); }, &window);
   filters->OnFilterAdded([&window](const FilterRequest& file) { window.FilterFileAdded(file); });
   auto* data = new DataExportDialog(&window);
+  data->DescribeRunWith([&window] { return window.ExchangeRun(); });
   auto* image = new ImageExportDialog([&window] { return window.GraphImage(); }, &window);
   QObject::connect(&window, &MainWindow::FilterDialogRequested, filters, &FilterDialog::PrepareAndShow);
   QObject::connect(&window, &MainWindow::DataExportRequested, data, &DataExportDialog::PrepareAndShow);

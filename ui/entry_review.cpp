@@ -1,8 +1,11 @@
 #include "entry_review.h"
 
 #include <QRegularExpression>
+#include <cmath>
 
+#include "emission_models.h"
 #include "input_number.h"
+#include "off_axis.h"
 #include "ui_language.h"
 
 namespace kestrix {
@@ -42,6 +45,8 @@ QString EntryBoxName(EntryBox box) {
     case EntryBox::AluminiumEquivalent: return Tr("固有ろ過 (アルミ当量)");
     case EntryBox::AddedAluminium: return Tr("アルミ付加フィルタ");
     case EntryBox::AddedCopper: return Tr("銅付加フィルタ");
+    case EntryBox::OffAxisAlong: return Tr("軸外角度 (管軸方向)");
+    case EntryBox::OffAxisAcross: return Tr("軸外角度 (管軸に直交)");
   }
   return QString();
 }
@@ -51,9 +56,32 @@ RunInputTexts ToRunInputTexts(const EntryTexts& t) {
                        t[3].toStdString(), t[4].toStdString(), t[5].toStdString()};
 }
 
-EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
+QString TargetName(TargetMaterial target) { return QString::fromLatin1(TargetSymbol(target)) + Tr(" ターゲット"); }
+
+std::optional<QString> OffAxisRefusalText(double targetAngleDegrees, double alongDegrees, double acrossDegrees) {
+  try {
+    CosecantOfTargetAngle(targetAngleDegrees);
+  } catch (const RunError&) {
+    return std::nullopt;  // the run refuses the target angle itself
+  }
+  if (!OffAxisRefusal(targetAngleDegrees, alongDegrees, acrossDegrees)) return std::nullopt;
+  const double angles[2] = {alongDegrees, acrossDegrees};
+  for (int j = 0; j < 2; ++j) {
+    if (!(std::fabs(angles[j]) <= kLargestOffAxisAngle)) {
+      return Tr("「") + EntryBoxName(j == 0 ? EntryBox::OffAxisAlong : EntryBox::OffAxisAcross) + Tr("」の ") +
+             Number(angles[j]) + Tr(" 度は範囲外です。-%1 ～ %1 度の角度を入力して下さい。").arg(Number(kLargestOffAxisAngle));
+    }
+  }
+  // Within the largest angles only the angle along the axis can put the point behind the surface.
+  return Tr("「") + EntryBoxName(EntryBox::OffAxisAlong) + Tr("」の ") + Number(alongDegrees) +
+         Tr(" 度では、点がターゲット面の裏側になります。ターゲット角度 ") + Number(targetAngleDegrees) +
+         Tr(" 度では、管軸方向の角度を ") + Number(-targetAngleDegrees) + Tr(" 度より大きくして下さい。");
+}
+
+EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const TubeEntries& tube) {
   EntryReview review;
   review.shown = typed;
+  review.shownOffAxis = {tube.offAxisAlong, tube.offAxisAcross};
   EntryTexts ascii;
   for (std::size_t k = 0; k < kEntryBoxCount; ++k) ascii[k] = AsciiNumberText(typed[k]);
 
@@ -76,7 +104,46 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
     return review;
   }
 
+  // The point off the central ray: an angle that is no number is 0, one beyond the largest the
+  // model takes that largest angle of its sign; the point must then lie in front of the target.
+  const QString offAxisTyped[2] = {tube.offAxisAlong, tube.offAxisAcross};
+  double offAxis[2] = {0, 0};
+  QStringList offAxisCorrections;
+  std::array<QString, 2> offAxisShown;
+  for (int j = 0; j < 2; ++j) {
+    const QString text = AsciiNumberText(offAxisTyped[j]);
+    const QString name = EntryBoxName(j == 0 ? EntryBox::OffAxisAlong : EntryBox::OffAxisAcross);
+    offAxisShown[j] = text;
+    if (!StartsWithNumber(text)) {
+      offAxisShown[j] = QStringLiteral("0");
+      offAxisCorrections << Tr("「") + name +
+                                (offAxisTyped[j].trimmed().isEmpty() ? Tr("」が空のため、")
+                                                                     : Tr("」の「") + offAxisTyped[j] + Tr("」は数ではないため、")) +
+                                Tr("0 度で計算しました。");
+      continue;
+    }
+    offAxis[j] = ParseLeadingNumber(text.toStdString());
+    if (std::fabs(offAxis[j]) > kLargestOffAxisAngle) {
+      const double largest = std::copysign(kLargestOffAxisAngle, offAxis[j]);
+      offAxisShown[j] = Number(largest);
+      offAxisCorrections << name + QLatin1Char(' ') + Number(offAxis[j]) +
+                                (largest > 0 ? Tr(" 度は上限の ") : Tr(" 度は下限の ")) + offAxisShown[j] +
+                                (largest > 0 ? Tr(" 度を超えるため、") : Tr(" 度を下回るため、")) + offAxisShown[j] +
+                                Tr(" 度で計算しました。");
+      offAxis[j] = largest;
+    }
+  }
+  if (offAxis[0] != 0 || offAxis[1] != 0) {
+    const double targetAngle = ParseLeadingNumber(ascii[angle].toStdString());
+    if (const std::optional<QString> refusal = OffAxisRefusalText(targetAngle, offAxis[0], offAxis[1])) {
+      review.refusedBox = EntryBox::OffAxisAlong;
+      review.refusal = *refusal;
+      return review;
+    }
+  }
+
   review.shown = ascii;
+  review.shownOffAxis = offAxisShown;
   for (std::size_t k = 0; k < kEntryBoxCount; ++k) {
     if (k == angle || StartsWithNumber(ascii[k])) continue;
     const bool voltage = k == static_cast<std::size_t>(EntryBox::TubeVoltage);
@@ -90,19 +157,27 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model) {
   }
 
   const RunInputTexts texts = ToRunInputTexts(review.shown);
-  const RunEntries entries = ParseRunEntries(texts);
+  RunEntries entries = ParseRunEntries(texts);
+  entries.target = tube.target;
+  entries.characteristicLines = tube.characteristicLines;
+  entries.offAxisAlongDegrees = offAxis[0];
+  entries.offAxisAcrossDegrees = offAxis[1];
   review.inputs = CorrectRunEntries(entries, model);
   if (review.inputs.tubeVoltageText) {
     review.shown[0] = QString::fromStdString(*review.inputs.tubeVoltageText);
     if (entries.tubeVoltageKV != review.inputs.kVp) {
-      const bool above = entries.tubeVoltageKV > kMaximumTubeVoltage;
-      review.corrections << Tr("Ｘ線管電圧 ") + Number(entries.tubeVoltageKV) +
-                                (above ? Tr(" kV は上限の ") : Tr(" kV は下限の ")) +
+      // the range is the model's for the target; a target other than tungsten is named with it
+      const bool above = entries.tubeVoltageKV > ModelVoltageRange(model, tube.target).highest;
+      const bool tungsten = tube.target == TargetMaterial::Tungsten;
+      const QString limit = tungsten ? (above ? Tr(" kV は上限の ") : Tr(" kV は下限の "))
+                                     : (above ? Tr(" kV は %1の上限の ") : Tr(" kV は %1の下限の ")).arg(TargetName(tube.target));
+      review.corrections << Tr("Ｘ線管電圧 ") + Number(entries.tubeVoltageKV) + limit +
                                 review.shown[0] +
                                 (above ? Tr(" kV を超えるため、") : Tr(" kV 以下のため、")) +
                                 review.shown[0] + Tr(" kV で計算しました。");
     }
   }
+  review.corrections << offAxisCorrections;
   if (review.inputs.inherentFiltrationReplaced) {
     review.shown[static_cast<std::size_t>(EntryBox::Beryllium)] = QStringLiteral("0");
     review.shown[static_cast<std::size_t>(EntryBox::AluminiumEquivalent)] = QStringLiteral("0.5");

@@ -1,8 +1,9 @@
 #pragma once
-// The main window's six boxes read as the calculation reads them, with every correction the run
-// makes named for the status line: full-width digits read as ASCII, a box that holds no number, a
-// voltage outside 30..300 kV and the replaced inherent filtration; and the refusals that come before
-// any correction (a negative thickness, a target angle that is not a number).
+// The main window's boxes read as the calculation reads them, with every correction the run makes
+// named for the status line: full-width digits read as ASCII, a box that holds no number, a voltage
+// outside the model's range for the target, an off-axis angle beyond the largest the model takes and
+// the replaced inherent filtration; and the refusals that come before any correction (a negative
+// thickness, a target angle that is not a number, a point behind the target surface).
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include "calculation_run.h"
 #include "entry_texts.h"
 #include "model_codes.h"
+#include "target_material.h"
 
 namespace kestrix {
 
@@ -22,10 +24,29 @@ QString AsciiNumberText(const QString& text);
 /// Whether `text` starts, after blanks and tabs, with a number as the calculation reads one.
 bool StartsWithNumber(const QString& text);
 
-/// The main window's input boxes in the order of RunInputTexts.
-enum class EntryBox { TubeVoltage, TargetAngle, Beryllium, AluminiumEquivalent, AddedAluminium, AddedCopper };
+/// The main window's input boxes: the six of RunInputTexts in their order, then the two angles of
+/// the point off the central ray.
+enum class EntryBox {
+  TubeVoltage,
+  TargetAngle,
+  Beryllium,
+  AluminiumEquivalent,
+  AddedAluminium,
+  AddedCopper,
+  OffAxisAlong,   /// along the anode-cathode axis, positive towards the cathode [degrees]
+  OffAxisAcross,  /// across that axis [degrees]
+};
 constexpr std::size_t kEntryBoxCount = 6;
 using EntryTexts = std::array<QString, kEntryBoxCount>;
+
+/// The tube's choices beside the six boxes: the target, the characteristic lines and the two
+/// off-axis boxes as typed.
+struct TubeEntries {
+  TargetMaterial target = TargetMaterial::Tungsten;
+  bool characteristicLines = true;
+  QString offAxisAlong = QStringLiteral("0");   /// [degrees]
+  QString offAxisAcross = QStringLiteral("0");  /// [degrees]
+};
 
 /// the box's name as the main window labels it: "アルミ付加フィルタ"
 QString EntryBoxName(EntryBox box);
@@ -37,16 +58,30 @@ struct EntryReview {
   QString refusal;
   /// what each box shows after the review: the value the calculation uses wherever it corrected one
   EntryTexts shown;
+  /// the same for the off-axis boxes (along, across)
+  std::array<QString, 2> shownOffAxis;
   /// one Japanese sentence per correction, for the status line
   QStringList corrections;
   /// the entries as numbers after the corrections (when not refused)
   RunInputs inputs;
 };
 
-/// Reads `typed` for `model`: negative thicknesses are refused first, naming the box, then an angle
-/// that is empty or not a number; a thickness that is not a number becomes 0 mm, a voltage that is
-/// not one 30 kV; the run's own corrections (CorrectRunEntries) follow.
-EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model);
+/// Reads `typed` and `tube` for `model`: negative thicknesses are refused first, naming the box, then
+/// an angle that is empty or not a number, then a point off the central ray that lies behind the
+/// target surface (OffAxisRefusal of off_axis.h, after the correction below); a thickness or off-axis
+/// angle that is not a number becomes 0, a voltage that is not one 30 kV, an off-axis angle beyond
+/// kLargestOffAxisAngle that angle of its sign; the run's own corrections (CorrectRunEntries, the
+/// voltage into ModelVoltageRange(model, target)) follow.
+EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const TubeEntries& tube = TubeEntries());
+
+/// Why a point at these angles [degrees] cannot be computed with this target angle [degrees], in the
+/// main window's words (an angle beyond kLargestOffAxisAngle, a point behind the target surface);
+/// nullopt when it can, or when the target angle itself is unusable (the run refuses that with its
+/// own message).
+std::optional<QString> OffAxisRefusalText(double targetAngleDegrees, double alongDegrees, double acrossDegrees);
+
+/// the target's name for a note: "Mo ターゲット"
+QString TargetName(TargetMaterial target);
 
 /// the texts as RunInputTexts (UTF-8)
 RunInputTexts ToRunInputTexts(const EntryTexts& texts);

@@ -1,7 +1,9 @@
 #include "main_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -16,6 +18,8 @@
 #include "atomic_file.h"
 #include "button_pictures.h"
 #include "calculation_run.h"
+#include "decimal_text.h"
+#include "emission_models.h"
 #include "entry_review.h"
 #include "entry_texts.h"
 #include "engine_process.h"
@@ -29,6 +33,7 @@
 #include "palette_color.h"
 #include "program_state.h"
 #include "graph_picture.h"
+#include "input_number.h"
 #include "ui_fonts.h"
 #include "ui_language.h"
 #include "user_messages.h"
@@ -68,10 +73,15 @@ QLabel* Caption(const QString& text, int xTwips, int yTwips, const QFont& font, 
   return label;
 }
 
-QLineEdit* InputBox(const QString& name, int yTwips, QWidget* panel) {
+/// the exposure conditions' rows: the first row's top and the pitch, and the input boxes' height [twips]
+constexpr int kFirstRowTwips = 6960;
+constexpr int kRowPitchTwips = 405;
+constexpr int kBoxHeightTwips = 360;
+
+QLineEdit* InputBox(const QString& name, int yTwips, QWidget* panel, int xTwips = 7200, int widthTwips = 975) {
   auto* box = new QLineEdit(panel);
   box->setObjectName(name);
-  box->setGeometry(Twips(7200, yTwips, 975, 375).translated(-panel->pos()));
+  box->setGeometry(Twips(xTwips, yTwips, widthTwips, kBoxHeightTwips).translated(-panel->pos()));
   box->setFont(TimesFont(12));
   return box;
 }
@@ -222,11 +232,11 @@ void MainWindow::BuildBottomBand() {
   }
   displayOptions_[0]->setChecked(true);
 
-  // Exposure conditions: waveform and inputs.
+  // Exposure conditions: waveform, the tube's target and lines, and the inputs.
   QWidget* conditionPanel = Panel(QStringLiteral("ConditionPanel"), Twips(2340, 6840, 6900, 3015), kLightCyan, content_);
   Caption(Tr("照 射 条 件"), 2640, 7080, RoundedGothicFont(12), conditionPanel);
   QGroupBox* waveformFrame = Frame(QStringLiteral("WaveformFrame"), Tr("整流方式"),
-                                   Twips(2400, 7680, 2295, 1695), japaneseSmall, conditionPanel);
+                                   Twips(2400, 7440, 2295, 1575), japaneseSmall, conditionPanel);
   const char* waveformCaptions[] = {QT_TRID_NOOP("定電圧"), QT_TRID_NOOP("三相12ピーク"), QT_TRID_NOOP("単相全波")};
   for (int i = 0; i < 3; ++i) {
     QRadioButton* option = Option(QStringLiteral("Option%1").arg(7 + i), Tr(waveformCaptions[i]),
@@ -239,24 +249,50 @@ void MainWindow::BuildBottomBand() {
   }
   waveformOptions_[0]->setChecked(true);
 
-  text1_ = InputBox(QStringLiteral("Text1"), 6960, conditionPanel);
-  text5_ = InputBox(QStringLiteral("Text5"), 7440, conditionPanel);
-  text2_ = InputBox(QStringLiteral("Text2"), 7920, conditionPanel);
-  text13_ = InputBox(QStringLiteral("Text13"), 8400, conditionPanel);
-  text3_ = InputBox(QStringLiteral("Text3"), 8880, conditionPanel);
-  text4_ = InputBox(QStringLiteral("Text4"), 9360, conditionPanel);
-  Caption(Tr("Ｘ線管電圧(～300)"), 4920, 7020, japanese, conditionPanel);
-  Caption(Tr("ターゲット角度"), 4920, 7500, japanese, conditionPanel);
-  Caption(Tr("固有ろ過"), 4920, 8220, japanese, conditionPanel);
-  Caption(QStringLiteral("(Beryllium)"), 6000, 7980, TimesFont(11), conditionPanel);
-  Caption(QStringLiteral("(Aluminum)"), 6000, 8460, TimesFont(11), conditionPanel);
-  Caption(Tr("アルミ付加フィルタ"), 4920, 8940, japanese, conditionPanel);
-  Caption(Tr("銅付加フィルタ"), 5400, 9420, japanese, conditionPanel);
+  // Below the waveform: the target's material and the characteristic lines, which only the
+  // physics model varies (a formula model shows W and the lines, greyed).
+  Caption(Tr("ターゲット"), 2460, 9120, japaneseSmall, conditionPanel);
+  targetBox_ = new QComboBox(conditionPanel);
+  targetBox_->setObjectName(QStringLiteral("TargetMaterialBox"));
+  targetBox_->setFont(TimesFont(11));
+  targetBox_->setGeometry(Twips(3720, 9045, 900, 345).translated(-conditionPanel->pos()));
+  targetBox_->setToolTip(Tr("ターゲット (陽極) の材質: W、Mo、Rh は物理モデルのみ"));
+  connect(targetBox_, &QComboBox::currentIndexChanged, this, &MainWindow::ShowVoltageRange);
+  linesBox_ = new QCheckBox(Tr("特性X線を含む"), conditionPanel);
+  linesBox_->setObjectName(QStringLiteral("LinesBox"));
+  linesBox_->setFont(japaneseSmall);
+  linesBox_->adjustSize();
+  linesBox_->move(QPoint(2460 / 15, 9480 / 15) - conditionPanel->pos());
+  linesBox_->setToolTip(Tr("K 線と L 線を含めて計算します。外すと制動放射のみ (物理モデルのみ)"));
+  linesBox_->setChecked(true);
+
+  int rows[7];
+  for (int k = 0; k < 7; ++k) rows[k] = kFirstRowTwips + kRowPitchTwips * k;
+  text1_ = InputBox(QStringLiteral("Text1"), rows[0], conditionPanel);
+  text5_ = InputBox(QStringLiteral("Text5"), rows[1], conditionPanel);
+  text2_ = InputBox(QStringLiteral("Text2"), rows[2], conditionPanel);
+  text13_ = InputBox(QStringLiteral("Text13"), rows[3], conditionPanel);
+  text3_ = InputBox(QStringLiteral("Text3"), rows[4], conditionPanel);
+  text4_ = InputBox(QStringLiteral("Text4"), rows[5], conditionPanel);
+  // the point off the central ray: along the anode-cathode axis and across it
+  offAxisAlong_ = InputBox(QStringLiteral("OffAxisAlongBox"), rows[6], conditionPanel, 7200, 600);
+  offAxisAcross_ = InputBox(QStringLiteral("OffAxisAcrossBox"), rows[6], conditionPanel, 7860, 600);
+  offAxisAlong_->setToolTip(Tr("中心線からの角度、管軸 (陽極-陰極) 方向で陰極側が正 (-60 ～ 60 度)"));
+  offAxisAcross_->setToolTip(Tr("中心線からの角度、管軸に直交する方向 (-60 ～ 60 度)"));
+  voltageCaption_ = Caption(QString(), 4920, rows[0] + 45, japanese, conditionPanel);
+  Caption(Tr("ターゲット角度"), 4920, rows[1] + 45, japanese, conditionPanel);
+  Caption(Tr("固有ろ過"), 4920, rows[2] + 255, japanese, conditionPanel);
+  Caption(QStringLiteral("(Beryllium)"), 6000, rows[2] + 45, TimesFont(11), conditionPanel);
+  Caption(QStringLiteral("(Aluminum)"), 6000, rows[3] + 45, TimesFont(11), conditionPanel);
+  Caption(Tr("アルミ付加フィルタ"), 4920, rows[4] + 45, japanese, conditionPanel);
+  Caption(Tr("銅付加フィルタ"), 5400, rows[5] + 45, japanese, conditionPanel);
+  Caption(Tr("軸外 (管軸, 直交)"), 4920, rows[6] + 45, japanese, conditionPanel);
   const char* units[] = {"kV", "degree", "mm", "mmAL eq.", "mm", "mm"};
-  const int unitRows[] = {6960, 7440, 7920, 8400, 8880, 9360};
   for (int i = 0; i < 6; ++i) {
-    Caption(QString::fromLatin1(units[i]), 8280, unitRows[i] + 60, TimesFont(11), conditionPanel);
+    Caption(QString::fromLatin1(units[i]), 8280, rows[i] + 45, TimesFont(11), conditionPanel);
   }
+  Caption(QStringLiteral("degree"), 8520, rows[6] + 45, TimesFont(11), conditionPanel);
+  ResetTubeChoices(state_.spectrumModel);
 
   // Arbitrary-material filters.
   QWidget* filterPanel = Panel(QStringLiteral("FilterPanel"), Twips(9285, 6840, 2070, 3015), kLightCyan, content_);
@@ -422,6 +458,8 @@ void MainWindow::InitialiseForModel(SpectrumModel model) {
   text3_->setText(QStringLiteral("0"));
   text4_->setText(QStringLiteral("0"));
   text5_->setText(QStringLiteral("20"));
+  SetOffAxisTexts(QStringLiteral("0"), QStringLiteral("0"));
+  ResetTubeChoices(model);
   results_->ClearResults();
   results_->ClearExtendedFigures();
   SetLastRun(std::nullopt);
@@ -491,13 +529,15 @@ void MainWindow::GraphDraw() {
 bool MainWindow::CalculateSpectrum() {
   const SpectrumModel model = state_.spectrumModel;
   QLineEdit* const boxes[kEntryBoxCount] = {text1_, text5_, text2_, text13_, text3_, text4_};
+  QLineEdit* const offAxisBoxes[2] = {offAxisAlong_, offAxisAcross_};
   EntryTexts typed;
   for (std::size_t k = 0; k < kEntryBoxCount; ++k) typed[k] = boxes[k]->text();
-  const EntryReview review = ReviewEntries(typed, model);
+  const EntryReview review = ReviewEntries(typed, model, TubeInputs());
   if (review.refusedBox) {
     // Refused before any correction: the boxes stay as typed.
     SetStatus(QString());
-    QLineEdit* refused = boxes[static_cast<std::size_t>(*review.refusedBox)];
+    const auto index = static_cast<std::size_t>(*review.refusedBox);
+    QLineEdit* refused = index < kEntryBoxCount ? boxes[index] : offAxisBoxes[index - kEntryBoxCount];
     ShowExclamation(this, (Tr("スペクトルを計算できません。") + QStringLiteral("\n")) + review.refusal);
     refused->setFocus();
     refused->selectAll();
@@ -506,6 +546,9 @@ bool MainWindow::CalculateSpectrum() {
   // Every box shows the value the calculation uses, and the status line says what was corrected.
   for (std::size_t k = 0; k < kEntryBoxCount; ++k) {
     if (boxes[k]->text() != review.shown[k]) boxes[k]->setText(review.shown[k]);
+  }
+  for (std::size_t j = 0; j < 2; ++j) {
+    if (offAxisBoxes[j]->text() != review.shownOffAxis[j]) offAxisBoxes[j]->setText(review.shownOffAxis[j]);
   }
   SetStatus(review.corrections.join(QLatin1Char('\n')));
   const RunInputTexts texts = ToRunInputTexts(review.shown);
@@ -525,9 +568,14 @@ bool MainWindow::CalculateSpectrum() {
   const std::string exchangeText = exchange.str();
   DrawnRun run{RunSettings{model, ParseRunEntries(texts), state_.rectification, DisplayQuantity::PhotonNumber},
                state_.filterFiles, QString()};
+  run.settings.entries.target = inputs.target;
+  run.settings.entries.characteristicLines = inputs.characteristicLines;
+  run.settings.entries.offAxisAlongDegrees = inputs.offAxisAlongDegrees;
+  run.settings.entries.offAxisAcrossDegrees = inputs.offAxisAcrossDegrees;
   bool exchangeSaved = true;
   try {
     SaveFileAtomically(kSpectrumExchangeFile, [&exchangeText](std::ostream& out) { out << exchangeText; });
+    exchangeRun_ = run.settings;
   } catch (const std::exception& error) {
     // The curve is drawn all the same; only the engine, which reads the file, has nothing to work on.
     exchangeSaved = false;
@@ -621,6 +669,59 @@ const std::vector<FilterRequest>& MainWindow::FilterFiles() const { return state
 void MainWindow::FilterFileAdded(const FilterRequest& file) { state_.filterFiles.push_back(file); }
 
 SpectrumModel MainWindow::Model() const { return state_.spectrumModel; }
+
+TargetMaterial MainWindow::Target() const {
+  return targetBox_->currentIndex() < 0 ? TargetMaterial::Tungsten
+                                        : static_cast<TargetMaterial>(targetBox_->currentData().toInt());
+}
+
+bool MainWindow::SetTarget(TargetMaterial target) {
+  const int index = targetBox_->findData(static_cast<int>(target));
+  if (index < 0) return false;
+  targetBox_->setCurrentIndex(index);
+  return true;
+}
+
+bool MainWindow::CharacteristicLines() const { return linesBox_->isChecked(); }
+
+TubeEntries MainWindow::TubeInputs() const {
+  return TubeEntries{Target(), CharacteristicLines(), offAxisAlong_->text(), offAxisAcross_->text()};
+}
+
+void MainWindow::SetOffAxisTexts(const QString& along, const QString& across) {
+  offAxisAlong_->setText(along);
+  offAxisAcross_->setText(across);
+}
+
+RunEntries MainWindow::TypedEntries() const {
+  RunEntries entries = ParseRunEntries(InputTexts());
+  entries.target = Target();
+  entries.characteristicLines = CharacteristicLines();
+  entries.offAxisAlongDegrees = ParseLeadingNumber(AsciiNumberText(offAxisAlong_->text()).toStdString());
+  entries.offAxisAcrossDegrees = ParseLeadingNumber(AsciiNumberText(offAxisAcross_->text()).toStdString());
+  return entries;
+}
+
+void MainWindow::ResetTubeChoices(SpectrumModel model) {
+  {
+    const QSignalBlocker quiet(targetBox_);
+    targetBox_->clear();
+    for (const TargetMaterial target : ModelTargets(model)) {
+      targetBox_->addItem(QString::fromLatin1(TargetSymbol(target)), static_cast<int>(target));
+    }
+    targetBox_->setCurrentIndex(0);  // tungsten first
+  }
+  targetBox_->setEnabled(targetBox_->count() > 1);
+  linesBox_->setChecked(true);
+  linesBox_->setEnabled(!TubeRefusal(model, TargetMaterial::Tungsten, false));
+  ShowVoltageRange();
+}
+
+void MainWindow::ShowVoltageRange() {
+  const VoltageRange range = ModelVoltageRange(state_.spectrumModel, Target());
+  voltageCaption_->setText(Tr("Ｘ線管電圧(～%1)").arg(QString::fromStdString(ShortestDecimal(range.highest))));
+  voltageCaption_->adjustSize();
+}
 
 RectificationType MainWindow::Waveform() const { return state_.rectification; }
 

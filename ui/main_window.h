@@ -10,10 +10,13 @@
 #include <optional>
 
 #include "beam_settings.h"
+#include "entry_review.h"
 #include "entry_texts.h"
 #include "model_codes.h"
 #include "program_state.h"
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -63,9 +66,26 @@ class MainWindow : public QWidget {
   /// the model chosen on the start screen and the waveform option selected
   SpectrumModel Model() const;
   RectificationType Waveform() const;
+  /// the target chosen (tungsten for a model that computes no other)
+  TargetMaterial Target() const;
+  /// Chooses `target`; false, changing nothing, when the model does not compute it.
+  bool SetTarget(TargetMaterial target);
+  /// whether the box "特性X線" is ticked (always for a model that computes no spectrum without them)
+  bool CharacteristicLines() const;
+  /// the off-axis boxes as typed (along, across) [degrees]
+  TubeEntries TubeInputs() const;
+  /// Writes the off-axis boxes (along, across).
+  void SetOffAxisTexts(const QString& along, const QString& across);
+  /// the boxes and choices as numbers, as the calculation would read them before its corrections:
+  /// ParseRunEntries of InputTexts, with the target, the lines and the off-axis angles (0 where a
+  /// box holds no number)
+  RunEntries TypedEntries() const;
   /// the figures of the last run whose curve is drawn; none after Clear Graph, a model choice or
   /// a refused run
   const std::optional<DrawnRun>& LastRun() const;
+  /// the inputs of the run whose spectrum the working folder's exchange file holds (what Data Save
+  /// exports), as the run used them; none before a run has written one
+  const std::optional<RunSettings>& ExchangeRun() const { return exchangeRun_; }
   /// the material files of the arbitrary filters that are set, in slot order
   const std::vector<FilterRequest>& FilterFiles() const;
   /// Notes the material file of a filter the filter dialog has just added.
@@ -134,6 +154,10 @@ class MainWindow : public QWidget {
   /// Keeps the drawn run for the quality window, or removes it (nullopt).
   void SetLastRun(std::optional<DrawnRun> run);
   void SetDisplayOptionsEnabled(bool enabled);
+  /// Offers the targets and lines of the model, choosing tungsten and the lines.
+  void ResetTubeChoices(SpectrumModel model);
+  /// Writes the tube voltage's caption with the highest voltage of the model and target.
+  void ShowVoltageRange();
   int SelectedColorIndex() const;
   void Yield();
 
@@ -142,6 +166,7 @@ class MainWindow : public QWidget {
   bool runInProgress_ = false;
   /// whether the last drawn run's exchange file was written
   bool exchangeSaved_ = true;
+  std::optional<RunSettings> exchangeRun_;
 
   /// the client area of fixed size, inside the window's scroll area
   QWidget* content_ = nullptr;
@@ -160,6 +185,11 @@ class MainWindow : public QWidget {
   QLineEdit* text13_ = nullptr;
   QLineEdit* text3_ = nullptr;
   QLineEdit* text4_ = nullptr;
+  QLineEdit* offAxisAlong_ = nullptr;
+  QLineEdit* offAxisAcross_ = nullptr;
+  QComboBox* targetBox_ = nullptr;
+  QCheckBox* linesBox_ = nullptr;
+  QLabel* voltageCaption_ = nullptr;
   FilterListPanel* picture1_ = nullptr;
   QPushButton* command1_ = nullptr;
   QPushButton* command3_ = nullptr;

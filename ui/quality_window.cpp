@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -28,6 +29,7 @@
 #include "detector_run.h"
 #include "measured_spectrum.h"
 #include "dialog_controls.h"
+#include "emission_models.h"
 #include "entry_review.h"
 #include "engine_results_panel.h"
 #include "input_number.h"
@@ -178,6 +180,24 @@ QString EntryName(FittedEntry entry) {
   }
 }
 
+/// The tube's lines of the copied text, where they apply: the target for a model that offers more
+/// than tungsten, the lines when they are left out, the off-axis angles of a point off the central ray.
+QList<QStringList> TubeLines(const RunSettings& settings) {
+  QList<QStringList> lines;
+  const RunEntries& entries = settings.entries;
+  if (ModelTargets(settings.model).size() > 1 || entries.target != TargetMaterial::Tungsten) {
+    lines << QStringList{Tr("ターゲット"), QString::fromLatin1(TargetSymbol(entries.target))};
+  }
+  if (!entries.characteristicLines) lines << QStringList{Tr("特性X線"), Tr("なし (制動放射のみ)")};
+  if (entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0) {
+    lines << QStringList{EntryBoxName(EntryBox::OffAxisAlong),
+                         QString::fromStdString(ShortestDecimal(entries.offAxisAlongDegrees)), QStringLiteral("degree")};
+    lines << QStringList{EntryBoxName(EntryBox::OffAxisAcross),
+                         QString::fromStdString(ShortestDecimal(entries.offAxisAcrossDegrees)), QStringLiteral("degree")};
+  }
+  return lines;
+}
+
 QString LayerUnit(LayerMaterial material) {
   return material == LayerMaterial::Aluminium ? QStringLiteral("mm Al") : QStringLiteral("mm Cu");
 }
@@ -267,6 +287,8 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   runLabel_ = GridText(QString(), figures);
   runLabel_->setObjectName(QStringLiteral("RunLabel"));
   runLabel_->setWordWrap(true);
+  // a tube's lines (target, lines, point) wrap rather than widen the window past a 1024 px screen
+  runLabel_->setMaximumWidth(480);
   figuresColumn->addWidget(runLabel_);
   auto* grid = new QGridLayout;
   figuresColumn->addLayout(grid);
@@ -608,9 +630,13 @@ void QualityWindow::ShowFigures() {
   }
   // model and tube; waveform and material filters; inherent filtration; added filters
   const QString comma = Tr("、");
-  runLabel_->setText(QStringList{summary.mid(0, 3).join(comma), summary[3] + comma + summary[8],
-                                 summary.mid(4, 2).join(comma), summary.mid(6, 2).join(comma)}
-                         .join(QLatin1Char('\n')));
+  QStringList rows{summary.mid(0, 3).join(comma), summary[3] + comma + summary[8], summary.mid(4, 2).join(comma),
+                   summary.mid(6, 2).join(comma)};
+  // the tube's target, lines and point where they apply
+  QStringList tube;
+  for (const QStringList& fields : TubeLines(mainWindow_.LastRun()->settings)) tube << fields.join(QLatin1Char(' '));
+  if (!tube.isEmpty()) rows << tube.join(comma);
+  runLabel_->setText(rows.join(QLatin1Char('\n')));
   distance_->setEnabled(outcome->absoluteSpectrum.has_value());
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
   distanceNote_->setText(outcome->absoluteSpectrum && !airKerma.first ? airKerma.second : QString());
@@ -650,6 +676,7 @@ QString QualityWindow::FiguresText() {
              QString::fromStdString(run.filters[k].path) + QStringLiteral(") ") + FullText(run.filters[k].thicknessMm),
          QStringLiteral("mm"));
   }
+  for (const QStringList& fields : TubeLines(run.settings)) line(fields.value(0), fields.value(1), fields.value(2));
   const std::pair<std::optional<double>, QString> airKerma = AirKerma(*outcome);
   if (outcome->absoluteSpectrum) line(Tr("空気カーマの距離"), distance_->text().trimmed(), QStringLiteral("mm"));
   for (const FigureRow& row : FigureRows()) {
@@ -724,6 +751,7 @@ void QualityWindow::DescribeChosenQuality() {
   if (index < 0 || index >= static_cast<int>(qualities_.size())) return;
   const RadiationQuality& quality = qualities_[index];
   QString text = FullText(quality.tubeVoltageKV) + QStringLiteral(" kV");
+  if (quality.target != TargetMaterial::Tungsten) text += Tr("、") + TargetName(quality.target);
   if (quality.berylliumMm && quality.aluminiumMm) {
     text += Tr("、Be ") + FullText(*quality.berylliumMm) + Tr(" mm、Al ") +
             FullText(*quality.aluminiumMm) + QStringLiteral(" mm");
@@ -749,11 +777,35 @@ void QualityWindow::ApplyQuality() {
   DescribeChosenQuality();  // an earlier "set" message does not stand beside this one's refusal
 
   const RunInputTexts typed = mainWindow_.InputTexts();
-  const RunSettings base{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(), DisplayQuantity::PhotonNumber};
+  // the quality sets the tube's target; a model that does not compute it cannot realise the quality
+  RunSettings base{mainWindow_.Model(), mainWindow_.TypedEntries(), mainWindow_.Waveform(), DisplayQuantity::PhotonNumber};
+  base.entries.target = quality.target;
+  if (TubeRefusal(base.model, quality.target, true)) {
+    ShowExclamation(this, refused + Tr("この線質は ") + TargetName(quality.target) + Tr(" の線質です。") +
+                              ChoiceOf(base.model).name + Tr(" は W ターゲットのみ計算します。物理モデルで設定して下さい。"));
+    return;
+  }
+  if (const std::optional<QString> offAxis = OffAxisRefusalText(base.entries.targetAngleDegrees,
+                                                                 base.entries.offAxisAlongDegrees,
+                                                                 base.entries.offAxisAcrossDegrees)) {
+    ShowExclamation(this, refused + *offAxis);
+    return;
+  }
   // N and H define the whole beam, their material filters replace the ones set; RQR keeps the
   // tube's own inherent filtration and filters.
   const bool wholeBeam = quality.berylliumMm && quality.aluminiumMm;
-  const std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
+  std::vector<FilterRequest> userFilters = wholeBeam ? std::vector<FilterRequest>{} : mainWindow_.FilterFiles();
+  // a filter of the quality's own that is set already (the same quality chosen again) is not set twice
+  const auto ownFilter = [&quality](const FilterRequest& file) {
+    for (const QualityFilter& filter : quality.filters) {
+      if (file.thicknessMm == filter.thicknessMm &&
+          file.path == DataFileBeside(DataFile(kAttenuationTableFile), filter.material + ".ele")) {
+        return true;
+      }
+    }
+    return false;
+  };
+  userFilters.erase(std::remove_if(userFilters.begin(), userFilters.end(), ownFilter), userFilters.end());
   QualityPlan plan;
   std::optional<QualityOutcome> realised;
   try {
@@ -808,7 +860,10 @@ void QualityWindow::ApplyQuality() {
     texts.aluminiumEquivalent = ShortestDecimal(entries.aluminiumEquivalentMm);
   }
   mainWindow_.SetInputTexts(texts);
-  if (wholeBeam) {
+  mainWindow_.SetTarget(quality.target);
+  // N and H replace the filters set; the quality's own material filters (a mammography quality's
+  // molybdenum) join the ones set
+  if (wholeBeam || !SameFiles(plan.filters, mainWindow_.FilterFiles())) {
     mainWindow_.ReleaseFilters();
     for (const FilterRequest& file : plan.filters) mainWindow_.AddMaterialFilter(file, LoadMaterialFile(file.path));
   }
@@ -839,9 +894,15 @@ void QualityWindow::FitEntry() {
   }
   const FitRequest request{entry, material, target};
   const RunInputTexts typed = mainWindow_.InputTexts();
-  const RunSettings settings{mainWindow_.Model(), ParseRunEntries(typed), mainWindow_.Waveform(),
+  const RunSettings settings{mainWindow_.Model(), mainWindow_.TypedEntries(), mainWindow_.Waveform(),
                              DisplayQuantity::PhotonNumber};
   const QString refused = (Tr("ろ過を求められません。") + QStringLiteral("\n"));
+  if (const std::optional<QString> offAxis = OffAxisRefusalText(settings.entries.targetAngleDegrees,
+                                                                 settings.entries.offAxisAlongDegrees,
+                                                                 settings.entries.offAxisAcrossDegrees)) {
+    ShowExclamation(this, refused + *offAxis);
+    return;
+  }
   FitOutcome fitted;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);

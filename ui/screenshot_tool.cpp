@@ -4,7 +4,7 @@
 // Usage: kestrix_screenshot [--lang en|ja] <png> [start-screen png] [quality-window png] [screen png]
 //        [corrections png]
 // (the whole screen with the main window and the quality window beside it; the main window after a
-// Graph Draw whose inputs were corrected, its status line saying so; run in a folder
+// Graph Draw whose inputs were corrected (voltage, added aluminium, off-axis angle), its status line saying so; run in a folder
 // holding MUs_202202.data and, for the quality window, RadiationQualities.tsv)
 
 #include <QApplication>
@@ -87,6 +87,7 @@ int main(int argc, char* argv[]) {
   if (argc > 5) {
     window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("350"));
     window.findChild<QLineEdit*>(QStringLiteral("Text3"))->setText(QStringLiteral("abc"));
+    window.findChild<QLineEdit*>(QStringLiteral("OffAxisAlongBox"))->setText(QStringLiteral("75"));
     graphDraw->click();
     QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[5]))) {

@@ -1,9 +1,11 @@
 // The data export dialog: opening state, preview and save byte for byte, the extension rules,
-// the drive, folder and file lists, and every failure reported with the dialog left open.
+// the drive, folder and file lists, every failure reported with the dialog left open, and the lines
+// that name a tube other than tungsten with its lines on the central ray.
 
 #include <cmath>
 #include <sstream>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -305,6 +307,49 @@ class DataExportDialogTest : public QObject {
     // The folder persists between openings.
     bench.dialog.PrepareAndShow();
     QCOMPARE(folders.FileList()->Folder(), QStringLiteral("/"));
+  }
+
+  void TubeCommentLinesOnlyWhereTheyApply() {
+    RunSettings settings{SpectrumModel::Physics};
+    QVERIFY(TubeCommentLines(settings).empty());  // tungsten, its lines, the central ray: as always
+    settings.entries.target = TargetMaterial::Molybdenum;
+    QCOMPARE(TubeCommentLines(settings), std::vector<std::string>{"# tube: Mo target"});
+    settings.entries.target = TargetMaterial::Tungsten;
+    settings.entries.characteristicLines = false;
+    settings.entries.offAxisAlongDegrees = -7.5;
+    QCOMPARE(TubeCommentLines(settings),
+             (std::vector<std::string>{"# tube: W target, bremsstrahlung alone (no characteristic lines)",
+                                       "# point: off axis -7.5 degrees along (towards the cathode), 0 degrees across"}));
+  }
+
+  void MolybdenumRunExportsItsTubeBeforeTheTable() {
+    WorkingFolder folder;
+    TuckerMainWindow program;
+    MainWindow& window = program.window;
+    MessageBoxCatcher catcher;
+    auto* dialog = Child<DataExportDialog>(window, "Form5");
+    auto save = [&](const QString& name) {
+      Child<QPushButton>(window, "Command1")->click();
+      Child<QPushButton>(window, "Command7")->click();
+      Child<QLineEdit>(*dialog, "Text1")->setText(name);
+      Child<QPushButton>(*dialog, "Command1")->click();
+      return ReadAll(folder.Path(name + ".csv"));
+    };
+    window.InitialiseForModel(SpectrumModel::Physics);
+    Child<QLineEdit>(window, "Text1")->setText("30");
+    const QByteArray tungsten = save("w");
+    QVERIFY(tungsten.startsWith("  keV, Fraction\r\n"));  // the table as it always was
+    window.SetTarget(TargetMaterial::Molybdenum);
+    Child<QLineEdit>(window, "OffAxisAcrossBox")->setText("5");
+    const QByteArray molybdenum = save("mo");
+    QVERIFY2(molybdenum.startsWith("# tube: Mo target\r\n# point: off axis 0 degrees along (towards the cathode), "
+                                   "5 degrees across\r\n  keV, Fraction\r\n"),
+             molybdenum.left(200).constData());
+    QCOMPARE(molybdenum.count("\r\n"), 2 + 1 + 600);
+    QCOMPARE(dialog->PreviewedComments().size(), std::size_t{2});
+    QCOMPARE(Child<QListWidget>(*dialog, "List1")->item(0)->text(), QStringLiteral("# tube: Mo target"));
+    QCOMPARE(catcher.texts.size(), 2);  // the two confirmations
+    program.engine.WaitForEnd(10000, nullptr);
   }
 
   void HundredKilovoltRunExportsThroughTheMainWindow() {

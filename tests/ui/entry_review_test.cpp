@@ -1,5 +1,6 @@
 // The review of the main window's boxes: full-width forms, what counts as a number, the refusals
-// before any correction and the corrections named for the status line.
+// before any correction and the corrections named for the status line, with the tube's target and
+// the point off the central ray.
 
 #include <QtTest>
 
@@ -54,6 +55,67 @@ class EntryReviewTest : public QObject {
     QVERIFY(birch.corrections.isEmpty());
     QCOMPARE(ReviewEntries(Typed("12", "20", "1", "1", "0", "0"), SpectrumModel::Birch).corrections,
              QStringList{QStringLiteral("Ｘ線管電圧 12 kV は下限の 30 kV 以下のため、30 kV で計算しました。")});
+  }
+
+  void VoltageIsCorrectedIntoTheTargetsRange() {
+    TubeEntries molybdenum;
+    molybdenum.target = TargetMaterial::Molybdenum;
+    const EntryReview high = ReviewEntries(Typed("60", "20", "1", "0", "0", "0"), SpectrumModel::Physics, molybdenum);
+    QCOMPARE(high.shown[0], QStringLiteral("50"));
+    QCOMPARE(high.inputs.kVp, 50.0);
+    QCOMPARE(high.inputs.target, TargetMaterial::Molybdenum);
+    QCOMPARE(high.corrections,
+             QStringList{QStringLiteral("Ｘ線管電圧 60 kV は Mo ターゲットの上限の 50 kV を超えるため、50 kV で計算しました。")});
+    // tungsten with the physics model reaches 300 kV and down to 20 kV; the formula models 30 kV
+    QVERIFY(ReviewEntries(Typed("60", "20", "1", "0", "0", "0"), SpectrumModel::Physics).corrections.isEmpty());
+    QCOMPARE(ReviewEntries(Typed("10", "20", "1", "0", "0", "0"), SpectrumModel::Physics).corrections,
+             QStringList{QStringLiteral("Ｘ線管電圧 10 kV は下限の 20 kV 以下のため、20 kV で計算しました。")});
+    TubeEntries bremsstrahlung;
+    bremsstrahlung.characteristicLines = false;
+    QVERIFY(!ReviewEntries(Typed("60", "20", "1", "0", "0", "0"), SpectrumModel::Physics, bremsstrahlung)
+                 .inputs.characteristicLines);
+  }
+
+  void OffAxisAnglesAreCorrectedOrRefusedAsTheModelTakesThem() {
+    const EntryTexts typed = Typed("80", "12", "1", "2.5", "0", "0");
+    TubeEntries tube;
+    tube.offAxisAlong = QStringLiteral("　６０");  // the largest angle is taken as it is
+    tube.offAxisAcross = QStringLiteral("-61");
+    const EntryReview corrected = ReviewEntries(typed, SpectrumModel::Physics, tube);
+    QVERIFY(!corrected.refusedBox);
+    QCOMPARE(corrected.shownOffAxis, (std::array<QString, 2>{QStringLiteral(" 60"), QStringLiteral("-60")}));
+    QCOMPARE(corrected.inputs.offAxisAlongDegrees, 60.0);
+    QCOMPARE(corrected.inputs.offAxisAcrossDegrees, -60.0);
+    QCOMPARE(corrected.corrections, QStringList{QStringLiteral(
+                                        "軸外角度 (管軸に直交) -61 度は下限の -60 度を下回るため、-60 度で計算しました。")});
+    // the ray must leave the target's surface: along above minus the target angle
+    tube.offAxisAlong = QStringLiteral("-12");
+    tube.offAxisAcross = QStringLiteral("0");
+    const EntryReview behind = ReviewEntries(typed, SpectrumModel::Tucker, tube);
+    QCOMPARE(behind.refusedBox, std::optional<EntryBox>(EntryBox::OffAxisAlong));
+    QVERIFY(behind.corrections.isEmpty());
+    QCOMPARE(behind.shownOffAxis[0], QStringLiteral("-12"));
+    tube.offAxisAlong = QStringLiteral("-11.9");
+    QVERIFY(!ReviewEntries(typed, SpectrumModel::Tucker, tube).refusedBox);
+    // beyond the largest angle, corrected, and then behind the surface: refused as typed
+    tube.offAxisAlong = QStringLiteral("-100");
+    const EntryReview far = ReviewEntries(typed, SpectrumModel::Physics, tube);
+    QCOMPARE(far.refusedBox, std::optional<EntryBox>(EntryBox::OffAxisAlong));
+    QCOMPARE(far.shownOffAxis[0], QStringLiteral("-100"));
+    QVERIFY2(far.refusal.contains(QStringLiteral("-60 度では、点がターゲット面の裏側")), qPrintable(far.refusal));
+    // a negative thickness is refused first
+    QCOMPARE(ReviewEntries(Typed("80", "12", "-1", "2.5", "0", "0"), SpectrumModel::Physics, tube).refusedBox,
+             std::optional<EntryBox>(EntryBox::Beryllium));
+  }
+
+  void OffAxisRefusalTextNamesTheRangeOrTheSurface() {
+    QVERIFY(!OffAxisRefusalText(20, 0, 0));
+    QVERIFY(!OffAxisRefusalText(20, -19, 60));
+    QVERIFY(!OffAxisRefusalText(0, -30, 0));  // the target angle's own refusal comes from the run
+    const std::optional<QString> range = OffAxisRefusalText(20, 5, 61);
+    QVERIFY(range);
+    QCOMPARE(*range, QStringLiteral("「軸外角度 (管軸に直交)」の 61 度は範囲外です。-60 ～ 60 度の角度を入力して下さい。"));
+    QVERIFY(OffAxisRefusalText(20, -20, 0));
   }
 };
 

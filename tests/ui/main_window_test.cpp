@@ -1,7 +1,10 @@
 // The main window driven by its controls: Graph Draw with corrected inputs, overlaid curves and
 // the read-out, the enable/disable states, Clear Graph, release, " bye bye ", the engine's
-// results from the real Quillon, the rendered window's pixels, and the refused runs.
+// results from the real Quillon, the rendered window's pixels, the refused runs, and the tube's
+// target, lines and point off the central ray.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +17,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "batch_run.h"
 #include "calculation_state.h"
 #include "filter_list_panel.h"
 #include "graph_mapping.h"
@@ -69,6 +73,21 @@ class MainWindowTest : public QObject {
     MessageBoxCatcher messages;
     Press("Command1");
     return messages.texts;
+  }
+
+  QComboBox* TargetBox() { return Child<QComboBox>(Form2(), "TargetMaterialBox"); }
+  QCheckBox* LinesBox() { return Child<QCheckBox>(Form2(), "LinesBox"); }
+  QString Status() { return Child<QLabel>(Form2(), "StatusLine")->text(); }
+  /// the main window after " bye bye " and the start screen's choice of the physics model
+  void ChoosePhysics() {
+    Press("Command2");
+    ChooseModel("Command4");
+    QCOMPARE(Form2().Model(), SpectrumModel::Physics);
+  }
+  /// the exchange file the library writes for `settings` on the working folder's table
+  std::string LibraryExchange(const RunSettings& settings) {
+    BatchRun batch(folder->Path("MUs_202202.data").toStdString(), {});
+    return batch.Run(settings).exchangeFileText;
   }
 
   void Restart(const QString& enginePath = QString()) {
@@ -505,6 +524,164 @@ class MainWindowTest : public QObject {
     QCOMPARE(Box("Text5")->text(), typed);
   }
 
+  void TubeChoicesFollowTheModel() {
+    // a formula model computes tungsten with its lines: both shown, greyed
+    QCOMPARE(TargetBox()->count(), 1);
+    QCOMPARE(TargetBox()->currentText(), QStringLiteral("W"));
+    QVERIFY(!TargetBox()->isEnabled());
+    QVERIFY(LinesBox()->isChecked() && !LinesBox()->isEnabled());
+    QCOMPARE(Box("OffAxisAlongBox")->text(), QStringLiteral("0"));
+    QCOMPARE(Box("OffAxisAcrossBox")->text(), QStringLiteral("0"));
+    QVERIFY(Box("OffAxisAlongBox")->isEnabled());  // every model computes a point off the central ray
+    ChoosePhysics();
+    QCOMPARE(TargetBox()->count(), 3);
+    QCOMPARE(TargetBox()->itemText(1), QStringLiteral("Mo"));
+    QCOMPARE(TargetBox()->itemText(2), QStringLiteral("Rh"));
+    QVERIFY(TargetBox()->isEnabled() && LinesBox()->isEnabled());
+    QVERIFY(Form2().SetTarget(TargetMaterial::Rhodium));
+    LinesBox()->setChecked(false);
+    Box("OffAxisAlongBox")->setText("5");
+    // a new model choice starts again from tungsten, the lines and the central ray
+    Press("Command2");
+    ChooseModel("Command4");
+    QCOMPARE(Form2().Target(), TargetMaterial::Tungsten);
+    QVERIFY(Form2().CharacteristicLines());
+    QCOMPARE(Box("OffAxisAlongBox")->text(), QStringLiteral("0"));
+    Press("Command2");
+    ChooseModel("Command1");
+    QVERIFY(!Form2().SetTarget(TargetMaterial::Molybdenum));
+    QCOMPARE(Form2().Target(), TargetMaterial::Tungsten);
+  }
+
+  void TargetSwitchesTheVoltageRangeAndNamesTheCorrection() {
+    ChoosePhysics();
+    auto caption = [this] {
+      for (QLabel* label : Form2().findChildren<QLabel*>()) {
+        if (label->text().startsWith(QStringLiteral("Ｘ線管電圧"))) return label->text();
+      }
+      return QString();
+    };
+    QCOMPARE(caption(), QStringLiteral("Ｘ線管電圧(～300)"));
+    QVERIFY(Form2().SetTarget(TargetMaterial::Molybdenum));
+    QCOMPARE(caption(), QStringLiteral("Ｘ線管電圧(～50)"));
+    Box("Text1")->setText("60");
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("Text1")->text(), QStringLiteral("50"));
+    QVERIFY2(Status().contains(QStringLiteral("Ｘ線管電圧 60 kV は Mo ターゲットの上限の 50 kV を超えるため、50 kV で計算しました。")),
+             qPrintable(Status()));
+    QVERIFY(Child<QLabel>(Form2(), "StatusLine")->isVisible());
+    QVERIFY(Calculation().SpectrumBins[99] > 0);  // 49.5 keV
+    for (int i = 101; i <= 1000; ++i) QCOMPARE(Calculation().SpectrumBins[i], 0.0);
+    QCOMPARE(Form2().LastRun()->settings.entries.target, TargetMaterial::Molybdenum);
+    QCOMPARE(Form2().LastRun()->settings.entries.tubeVoltageKV, 50.0);
+    // the molybdenum beam is the library's for the same inputs, byte for byte
+    RunSettings molybdenum{SpectrumModel::Physics};
+    molybdenum.entries.tubeVoltageKV = 50;
+    molybdenum.entries.target = TargetMaterial::Molybdenum;
+    QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(molybdenum));
+    // the lowest end has the target named too; tungsten takes 60 kV as it is
+    Box("Text1")->setText("10");
+    QCOMPARE(GraphDraw(), QStringList());
+    QVERIFY2(Status().contains(QStringLiteral("Ｘ線管電圧 10 kV は Mo ターゲットの下限の 20 kV 以下のため、20 kV で計算しました。")),
+             qPrintable(Status()));
+    QVERIFY(Form2().SetTarget(TargetMaterial::Tungsten));
+    Box("Text1")->setText("60");
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("Text1")->text(), QStringLiteral("60"));
+    QVERIFY(Status().isEmpty());
+  }
+
+  void OffAxisZeroGivesTheCentralRaysNumbers_data() {
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("along");
+    QTest::addColumn<QString>("across");
+    QTest::newRow("tucker 0 0") << 0 << "0" << "0";
+    QTest::newRow("tucker -0 0.0") << 0 << "-0" << "0.0";
+    QTest::newRow("physics 0 0") << 2 << "0" << "0";
+    QTest::newRow("physics full-width 0") << 2 << "０" << "0e5";
+  }
+  void OffAxisZeroGivesTheCentralRaysNumbers() {
+    QFETCH(int, model);
+    QFETCH(QString, along);
+    QFETCH(QString, across);
+    if (model == 2) ChoosePhysics();
+    Box("Text1")->setText("100");
+    Box("OffAxisAlongBox")->setText(along);
+    Box("OffAxisAcrossBox")->setText(across);
+    QCOMPARE(GraphDraw(), QStringList());
+    QVERIFY(Status().isEmpty());
+    RunSettings central{model == 2 ? SpectrumModel::Physics : SpectrumModel::Tucker};
+    central.entries.tubeVoltageKV = 100;
+    QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(central));
+    // off the central ray the beam differs: towards the anode the target absorbs more
+    Box("OffAxisAlongBox")->setText("-10");
+    QCOMPARE(GraphDraw(), QStringList());
+    QVERIFY(folder->Read("B_SPCTL.temp").toStdString() != LibraryExchange(central));
+    central.entries.offAxisAlongDegrees = -10;
+    QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(central));
+    QCOMPARE(Form2().LastRun()->settings.entries.offAxisAlongDegrees, -10.0);
+  }
+
+  void OffAxisAnglesAreCorrectedToTheLargestOrRefusedBehindTheTarget() {
+    Box("OffAxisAlongBox")->setText("75");
+    Box("OffAxisAcrossBox")->setText("abc");
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("OffAxisAlongBox")->text(), QStringLiteral("60"));
+    QCOMPARE(Box("OffAxisAcrossBox")->text(), QStringLiteral("0"));
+    QVERIFY2(Status().contains(QStringLiteral("軸外角度 (管軸方向) 75 度は上限の 60 度を超えるため、60 度で計算しました。")),
+             qPrintable(Status()));
+    QVERIFY2(Status().contains(QStringLiteral("「軸外角度 (管軸に直交)」の「abc」は数ではないため、0 度で計算しました。")),
+             qPrintable(Status()));
+    QCOMPARE(Form2().LastRun()->settings.entries.offAxisAlongDegrees, 60.0);
+    Box("OffAxisAcrossBox")->setText("-1e999");
+    QCOMPARE(GraphDraw(), QStringList());
+    QCOMPARE(Box("OffAxisAcrossBox")->text(), QStringLiteral("-60"));
+    QVERIFY2(Status().contains(QStringLiteral("軸外角度 (管軸に直交) -inf 度は下限の -60 度を下回るため、-60 度で計算しました。")),
+             qPrintable(Status()));
+
+    // a point behind the target surface is refused, naming the box, and nothing is written
+    const QByteArray exchange = folder->Read("B_SPCTL.temp");
+    Box("OffAxisAlongBox")->setText("-25");
+    Box("Text3")->setText("abc");
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral("「軸外角度 (管軸方向)」の -25 度では、点がターゲット面の裏側になります。ターゲット角度 20 度では、管軸方向の角度を -20 度より大きくして下さい。")),
+             qPrintable(messages[0]));
+    QCOMPARE(Box("OffAxisAlongBox")->text(), QStringLiteral("-25"));
+    QCOMPARE(Box("Text3")->text(), QStringLiteral("abc"));  // refused before any correction
+    QCOMPARE(Box("OffAxisAlongBox")->selectedText(), QStringLiteral("-25"));  // selected for typing anew
+    QCOMPARE(folder->Read("B_SPCTL.temp"), exchange);
+    QVERIFY(!Form2().LastRun());
+    // an unusable target angle is the target angle's refusal, not the point's
+    Box("Text5")->setText("0");
+    const QStringList angle = GraphDraw();
+    QCOMPARE(angle.size(), 1);
+    QVERIFY2(angle[0].contains(QStringLiteral("ターゲット角度 0 度は使えません")), qPrintable(angle[0]));
+  }
+
+  void LinesBoxLeavesOutTheLinesAlone() {
+    ChoosePhysics();
+    Box("Text1")->setText("100");
+    QCOMPARE(GraphDraw(), QStringList());
+    const GridArray withLines = Calculation().SpectrumBins;
+    LinesBox()->setChecked(false);
+    QCOMPARE(GraphDraw(), QStringList());
+    const GridArray without = Calculation().SpectrumBins;
+    QVERIFY(!Form2().LastRun()->settings.entries.characteristicLines);
+    // the tungsten K lines (about 58 to 69 keV) are gone; the bremsstrahlung below them stays
+    double lines = 0;
+    for (int i = 2; i <= 200; ++i) {
+      QVERIFY(without[i] <= withLines[i]);
+      lines += withLines[i] - without[i];
+    }
+    QVERIFY(lines > 0);
+    for (int i : {60, 80, 100, 180}) QCOMPARE(without[i], withLines[i]);  // 30, 40, 50, 90 keV
+    RunSettings bremsstrahlung{SpectrumModel::Physics};
+    bremsstrahlung.entries.tubeVoltageKV = 100;
+    bremsstrahlung.entries.characteristicLines = false;
+    QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(bremsstrahlung));
+  }
+
   void WindowFitsASmallScreenAndKeepsItsSizeOnALargeOne() {
     const QRect large(0, 0, 1600, 1000);
     PlaceWithin(&Form2(), large.center(), large);
@@ -518,7 +695,8 @@ class MainWindowTest : public QObject {
     QApplication::processEvents();
     QVERIFY(small.contains(Form2().frameGeometry()));
     // Every control can be scrolled into view.
-    for (const char* name : {"Text3", "Text4", "Command4", "Command5", "Command7", "Command8", "Command2"}) {
+    for (const char* name : {"Text3", "Text4", "Command4", "Command5", "Command7", "Command8", "Command2",
+                             "TargetMaterialBox", "LinesBox", "OffAxisAlongBox", "OffAxisAcrossBox"}) {
       QWidget* control = Child<QWidget>(Form2(), name);
       scroll->ensureWidgetVisible(control);
       const QRect shown(control->mapTo(&Form2(), QPoint(0, 0)), control->size());

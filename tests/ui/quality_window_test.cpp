@@ -1,8 +1,10 @@
 // The beam-quality window: its figures and copied text against kestrix-cli's JSON for the same
 // inputs, a standard quality written into the main window's inputs (and one refused with its
 // reason), a filtration fitted to a measured half-value layer, a detector layer and the spread
-// from the inputs' uncertainties against kestrix-cli's.
+// from the inputs' uncertainties against kestrix-cli's; a molybdenum quality that sets the target,
+// and the target, lines and point off the central ray in the figures.
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QJsonDocument>
@@ -97,7 +99,7 @@ class QualityWindowTest : public QObject {
     MessageBoxCatcher messages;
 
     Bench() {
-      for (const char* name : {"RadiationQualities.tsv", "Sn.ele", "Pb.ele", "Cu.ele"}) {
+      for (const char* name : {"RadiationQualities.tsv", "Sn.ele", "Pb.ele", "Cu.ele", "Mo.ele"}) {
         QFile::copy(QStringLiteral(KESTRIX_DELIVERED_DATA "/") + name, folder.Path(name));
       }
       Child<QToolButton>(program.window, "QualityCommand")->click();
@@ -244,6 +246,89 @@ class QualityWindowTest : public QObject {
     QCOMPARE(CopiedValue(bench.window->FiguresText(), "第1半価層 (Al)").toDouble(), JsonFigure(json, "hvl_al_mm"));
     QCOMPARE(CopiedValue(bench.window->FiguresText(), "平均エネルギー (フルエンス加重)").toDouble(),
              JsonFigure(json, "mean_energy_keV"));
+  }
+
+  void MolybdenumQualitySetsTheTargetWithThePhysicsModel() {
+    Bench bench;
+    // a formula model computes tungsten only: the quality is refused with the reason, nothing changes
+    bench.Box("Text2")->setText("1");
+    bench.Box("Text13")->setText("0");
+    bench.ChooseQuality("RQR-M2");
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("この線質は Mo ターゲット の線質です。Tucker 式 は W ターゲットのみ計算します")),
+             qPrintable(bench.messages.texts[0]));
+    QCOMPARE(bench.Box("Text1")->text(), QStringLiteral("200"));
+    QCOMPARE(bench.program.window.Target(), TargetMaterial::Tungsten);
+
+    bench.program.window.InitialiseForModel(SpectrumModel::Physics);
+    bench.Box("Text2")->setText("1");
+    bench.Box("Text13")->setText("0");
+    bench.ChooseQuality("RQR-M2");
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(Child<QLabel>(*bench.window, "QualityLabel")->text().contains(QStringLiteral("RQR-M2 を入力欄に設定しました")),
+             qPrintable(Child<QLabel>(*bench.window, "QualityLabel")->text()));
+    QCOMPARE(bench.program.window.Target(), TargetMaterial::Molybdenum);
+    QCOMPARE(Child<QComboBox>(bench.program.window, "TargetMaterialBox")->currentText(), QStringLiteral("Mo"));
+    QCOMPARE(bench.Box("Text1")->text(), QStringLiteral("28"));
+    QCOMPARE(bench.program.window.FilterList()->Lines().first(), QStringLiteral("Mo  Molybdenum  (Z=42) / 0.032 mm"));
+    bench.ChooseQuality("RQR-M2");  // chosen again: its molybdenum is set once
+    QCOMPARE(bench.program.window.FilterFiles().size(), std::size_t{1});
+    const QString added = bench.Box("Text3")->text();
+    bench.Draw();
+    QCOMPARE(bench.messages.texts.size(), 1);
+    const QJsonObject json = CliJson({"--quality", "RQR-M2", "--model", "physics", "--be", "1", "--al-eq", "0"});
+    QCOMPARE(json["inputs"].toObject()["target"].toString(), QStringLiteral("Mo"));
+    const QString copied = bench.window->FiguresText();
+    QCOMPARE(CopiedValue(copied, "ターゲット"), QStringLiteral("Mo"));
+    QCOMPARE(CopiedValue(copied, "アルミ付加フィルタ"), added);
+    QCOMPARE(CopiedValue(copied, "第1半価層 (Al)").toDouble(), JsonFigure(json, "hvl_al_mm"));
+    QVERIFY(Child<QLabel>(*bench.window, "RunLabel")->text().contains(QStringLiteral("ターゲット Mo")));
+    // a tungsten quality sets tungsten again
+    bench.ChooseQuality("RQR5");
+    QCOMPARE(bench.program.window.Target(), TargetMaterial::Tungsten);
+  }
+
+  void TargetLinesAndPointMatchTheCommandLine() {
+    Bench bench;
+    bench.program.window.InitialiseForModel(SpectrumModel::Physics);
+    bench.program.window.SetTarget(TargetMaterial::Rhodium);
+    Child<QCheckBox>(bench.program.window, "LinesBox")->setChecked(false);
+    bench.Box("Text1")->setText("30");
+    bench.Box("Text2")->setText("1");
+    bench.Box("Text13")->setText("0.5");
+    bench.Box("OffAxisAlongBox")->setText("6");
+    bench.Box("OffAxisAcrossBox")->setText("-10");
+    bench.Draw();
+    QCOMPARE(bench.messages.texts, QStringList());
+    const QJsonObject json = CliJson({"--model", "physics", "--target", "Rh", "--no-lines", "--kv", "30", "--be", "1",
+                                      "--al-eq", "0.5", "--off-axis", "6,-10"});
+    QVERIFY(!json.isEmpty());
+    const QString copied = bench.window->FiguresText();
+    for (const auto& [name, key] : kFigureNames) QCOMPARE(CopiedValue(copied, name).toDouble(), JsonFigure(json, key));
+    QCOMPARE(CopiedValue(copied, "ターゲット"), QStringLiteral("Rh"));
+    QCOMPARE(CopiedValue(copied, "特性X線"), QStringLiteral("なし (制動放射のみ)"));
+    QCOMPARE(CopiedValue(copied, "軸外角度 (管軸方向)"), QStringLiteral("6"));
+    QCOMPARE(CopiedValue(copied, "軸外角度 (管軸に直交)"), QStringLiteral("-10"));
+    // the run's longer description wraps: the window still fits a 1024 x 600 screen less a task bar
+    QApplication::processEvents();
+    QVERIFY2(bench.window->frameGeometry().width() <= 1024 && bench.window->frameGeometry().height() <= 560,
+             qPrintable(QString("%1x%2").arg(bench.window->frameGeometry().width()).arg(bench.window->frameGeometry().height())));
+    const QString air = CopiedValue(copied, "空気カーマ (1 mAs あたり)");
+    QCOMPARE(air.toDouble(), json["results"].toObject()["output"].toObject()["air_kerma_uGy_per_mAs"].toDouble());
+    // a fit keeps the tube and the point: the fitted layer is the command line's for the fitted thickness
+    bench.Fit(1, 0, "0.4");
+    QCOMPARE(bench.messages.texts, QStringList());
+    const QString fitted = bench.Box("Text3")->text();
+    bench.Draw();
+    const QJsonObject refitted = CliJson({"--model", "physics", "--target", "Rh", "--no-lines", "--kv", "30", "--be", "1",
+                                          "--al-eq", "0.5", "--off-axis", "6,-10", "--al", fitted});
+    QCOMPARE(CopiedValue(bench.window->FiguresText(), "第1半価層 (Al, 透過曲線)").toDouble(),
+             JsonFigure(refitted, "hvl1_al_mm"));
+    // on the central ray with tungsten and its lines the copied text has no lines for them
+    bench.program.window.InitialiseForModel(SpectrumModel::Tucker);
+    bench.Draw();
+    const QString tucker = bench.window->FiguresText();
+    QVERIFY(!tucker.contains(QStringLiteral("ターゲット\t")) && !tucker.contains(QStringLiteral("軸外角度")));
   }
 
   void RqrFitsTheAddedAluminiumOrIsRefusedWithTheReason() {
