@@ -33,6 +33,10 @@
 //
 //  --coulomb-screening  the screening parameter of the elastic cross section carries Moliere's
 //                correction beyond the Born approximation (see the elastic part above);
+//  --partial-waves  the elastic cross section is the exact one of the screened atom's static field,
+//                from Dirac partial waves (electron_collisions.h, PartialWaveCrossSection), tabulated
+//                from 1 keV in steps of 25 % and sampled from the tables; it replaces the screened
+//                Rutherford cross section and so --mott and --coulomb-screening;
 //  --nodes T1,T2,...  the incident energies [keV] (rising, 2 to 700 keV) instead of the model's nodes,
 //                e.g. for the table above 300 keV;
 //  --seed N      another seed of the random numbers (default 20260105).
@@ -46,6 +50,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,18 +71,21 @@ struct Physics {
   bool straggling = false;  // hard collisions one by one, struck electrons followed
   bool mott = false;        // Mott's ratio on the elastic cross section
   bool coulombScreening = false;  // Moliere's Coulomb correction of the screening parameter
+  bool partialWaves = false;      // elastic scattering from the Dirac partial waves of the screened atom
 };
 
 /// fine table of the per-energy transport quantities, linear in log T
 class TransportTables {
  public:
-  explicit TransportTables(const Physics& physics) {
+  TransportTables(const Physics& physics, double highestEnergy) {
     using namespace electron_collisions;
+    if (physics.partialWaves) partialWaves_ = std::make_unique<PartialWaveTable>(highestEnergy);
     for (int s = 0; s < kSteps; ++s) {
       const double T = std::exp(kLogLow + s * Step());
       stopping_[s] = physics.straggling ? RestrictedStoppingPower(T) + TungstenBremsstrahlung().RadiativeStoppingPower(T)
                                         : TotalStoppingPower(T);
       Elastic(T, physics.coulombScreening, meanFreePath_[s], screening_[s]);
+      if (partialWaves_) meanFreePath_[s] = 1.0 / (tungsten::kAtomsPerVolume * partialWaves_->TotalCrossSection(T));
       hardCollisions_[s] = physics.straggling ? HardCollisionCoefficient(T) : 0.0;
       largestMott_[s] = physics.mott ? LargestMottRatio(T) : 1.0;
     }
@@ -88,6 +96,8 @@ class TransportTables {
   double MeanFreePath(double T) const { return Interpolate(meanFreePath_, T); }
   /// screening parameter A of the screened Rutherford cross section [1]
   double Screening(double T) const { return Interpolate(screening_, T); }
+  /// the partial-wave cross sections, or null when the screened Rutherford one is used
+  const electron_collisions::PartialWaveTable* PartialWaves() const { return partialWaves_.get(); }
   /// hard inelastic collisions per path [1/cm] (0 without straggling)
   double HardCollisions(double T) const { return Interpolate(hardCollisions_, T); }
   /// bound of the Mott ratio used for rejection [1] (1 without Mott's correction)
@@ -133,6 +143,7 @@ class TransportTables {
     return table[s] + w * (table[s + 1] - table[s]);
   }
 
+  std::unique_ptr<electron_collisions::PartialWaveTable> partialWaves_;
   std::array<double, kSteps> stopping_{};
   std::array<double, kSteps> meanFreePath_{};
   std::array<double, kSteps> screening_{};
@@ -208,7 +219,7 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
         // options it is written as it always was, so that the plain table is reproduced bit for bit
         const double elastic = tables.LargestMott(T) / tables.MeanFreePath(T);
         const double hard = tables.HardCollisions(T);
-        double s = physics.straggling || physics.mott ? -std::log(Uniform(rng)) / (elastic + hard)
+        double s = physics.straggling || physics.mott || physics.partialWaves ? -std::log(Uniform(rng)) / (elastic + hard)
                                                       : -tables.MeanFreePath(T) * std::log(Uniform(rng));
         const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
         double loss = tables.Stopping(middle) * s;
@@ -246,6 +257,10 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
           Deflect(CosineAfterCollision(T, T - W), phi, u, v, w);
           T -= W;
           if (!(T > kElectronCutoffEnergy)) break;
+          continue;
+        }
+        if (tables.PartialWaves()) {  // elastic deflection from the partial-wave cross section
+          Deflect(1.0 - tables.PartialWaves()->SampleOneMinusCos(T, rng), 2.0 * tungsten::kPi * Uniform(rng), u, v, w);
           continue;
         }
         // elastic deflection: screened Rutherford, cos theta = 1 - 2 A xi / (1 + A - xi)
@@ -295,7 +310,7 @@ int main(int argc, char** argv) {
   std::vector<double> nodes(kNodeVoltages.begin(), kNodeVoltages.end());
   unsigned long long seed = kDefaultSeed;
   std::vector<std::string> positional;
-  std::string options;
+  std::string nodesOption, seedOption;  // as given, for the file's comment
   for (int a = 1; a < argc; ++a) {
     const std::string argument = argv[a];
     if (argument == "--straggling") {
@@ -304,6 +319,8 @@ int main(int argc, char** argv) {
       physics.mott = true;
     } else if (argument == "--coulomb-screening") {
       physics.coulombScreening = true;
+    } else if (argument == "--partial-waves") {
+      physics.partialWaves = true;
     } else if (argument == "--nodes" || argument == "--seed") {
       if (a + 1 >= argc) {
         std::fprintf(stderr, "electron_transport: %s needs a value\n", argument.c_str());
@@ -326,21 +343,19 @@ int main(int argc, char** argv) {
         }
         seed = static_cast<unsigned long long>(number);
       }
-      options += " " + argument + " " + value;
+      (argument == "--nodes" ? nodesOption : seedOption) = " " + argument + " " + value;
       continue;
     } else if (argument.rfind("--", 0) == 0) {
       std::fprintf(stderr, "electron_transport: unknown option %s\n", argument.c_str());
       return 2;
     } else {
       positional.push_back(argument);
-      continue;
     }
-    options += " " + argument;
   }
   if (positional.empty() || positional.size() > 2) {
     std::fprintf(stderr,
                  "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott] "
-                 "[--coulomb-screening] [--nodes T1,T2,...] [--seed N]\n");
+                 "[--coulomb-screening | --partial-waves] [--nodes T1,T2,...] [--seed N]\n");
     return 2;
   }
   const std::string output = positional[0];
@@ -350,14 +365,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "electron_transport: the number of electrons must be a positive whole number\n");
     return 2;
   }
-  const TransportTables tables(physics);
+  if (physics.partialWaves && (physics.mott || physics.coulombScreening)) {
+    std::fprintf(stderr, "electron_transport: --partial-waves replaces --mott and --coulomb-screening\n");
+    return 2;
+  }
+  const TransportTables tables(physics, nodes.back());
+  // the command line in one order, so that the same run gives the same file
+  const std::string options = std::string(physics.straggling ? " --straggling" : "") + (physics.mott ? " --mott" : "") +
+                              (physics.coulombScreening ? " --coulomb-screening" : "") +
+                              (physics.partialWaves ? " --partial-waves" : "") + nodesOption + seedOption;
   std::mt19937_64 rng(seed);
   std::string text;
   char buffer[160];
   text += "# Track length of electrons in a thick tungsten target, per incident electron, from the electron\n";
   text += "# Monte Carlo tools/physics/electron_transport.cpp (" + std::to_string(electrons) +
-          " electrons per energy, fixed seed; screened\n";
-  text += std::string("# Rutherford elastic scattering") + (physics.coulombScreening ? " with Moliere's Coulomb-corrected screening" : "") +
+          " electrons per energy, fixed seed;\n";
+  text += std::string(physics.partialWaves ? "# elastic scattering from the Dirac partial waves of the screened atom (Mott)"
+                                           : "# screened Rutherford elastic scattering") + (physics.coulombScreening ? " with Moliere's Coulomb-corrected screening" : "") +
           (physics.mott ? " times Mott's ratio" : "") + ", ICRU 37 + Seltzer-Berger stopping power" +
           (physics.straggling ? ", hard collisions above 1 keV with their electrons followed" : "") +
           ", normal incidence).\n";
