@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bremsstrahlung_cross_section.h"
 #include "electron_stopping_power.h"
 #include "tolerance.h"
 #include "tungsten_target.h"
@@ -159,6 +160,29 @@ TEST(ElectronCollisions, SampledPartialWaveDeflectionsHaveTheTransportMean) {
     const double expected = table.TransportCrossSection(T) / table.TotalCrossSection(T);
     EXPECT_NEAR(sum / kDraws / expected, 1.0, 0.04) << T << " keV";
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ElectronCollisions, SoftAndDiscretePhotonsTogetherLoseTheRadiativeStoppingPower) {
+  // the continuous part below kHardPhoton plus the rate of harder photons times their sampled mean
+  // energy is the Seltzer-Berger radiative stopping power
+  std::mt19937_64 rng(5);
+  for (const double T : {30.0, 150.0, 450.0}) {
+    constexpr int kDraws = 100000;
+    double sum = 0;
+    for (int d = 0; d < kDraws; ++d) {
+      const double k = SamplePhotonEnergy(T, rng);
+      ASSERT_GT(k, kHardPhoton);
+      ASSERT_LT(k, T);
+      sum += k;
+    }
+    const double total = SoftRadiativeStoppingPower(T) + HardPhotonCoefficient(T) * sum / kDraws;
+    EXPECT_NEAR(total / TungstenBremsstrahlung().RadiativeStoppingPower(T), 1.0, 0.02) << T << " keV";
+  }
+  EXPECT_EQ(HardPhotonCoefficient(0.5 * kHardPhoton), 0.0);
 }
 
 }  // namespace

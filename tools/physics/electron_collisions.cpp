@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bremsstrahlung_cross_section.h"
 #include "electron_stopping_power.h"
 #include "tungsten_target.h"
 
@@ -332,6 +333,55 @@ double PartialWaveTable::SampleOneMinusCos(double T, std::mt19937_64& rng) const
   // between t[a - 1] and t[a] the running integral is taken linear in ln t
   const double f = (target - c[a - 1]) / (c[a] - c[a - 1]);
   return std::min(2.0, t[a - 1] * std::pow(t[a] / t[a - 1], f));
+}
+
+}  // namespace kestrix::electron_collisions
+
+namespace kestrix::electron_collisions {
+
+double SoftRadiativeStoppingPower(double T) {
+  // n * integral of k dsigma/dk from 0 to min(kHardPhoton, T), midpoint rule (k dsigma/dk is finite at 0)
+  const BremsstrahlungCrossSection& brems = TungstenBremsstrahlung();
+  const double top = std::min(kHardPhoton, T);
+  constexpr int kPoints = 50;
+  double sum = 0;
+  for (int p = 0; p < kPoints; ++p) {
+    const double k = (p + 0.5) * top / kPoints;
+    sum += k * brems.DifferentialCrossSection(T, k);
+  }
+  return kAtomsPerVolume * sum * top / kPoints;
+}
+
+double HardPhotonCoefficient(double T) {
+  if (!(T > kHardPhoton)) return 0.0;
+  // n * integral of dsigma/dk dk = n * integral of k dsigma/dk d(ln k), midpoint rule in ln k
+  const BremsstrahlungCrossSection& brems = TungstenBremsstrahlung();
+  constexpr int kPoints = 200;
+  const double width = std::log(T / kHardPhoton) / kPoints;
+  double sum = 0;
+  for (int p = 0; p < kPoints; ++p) {
+    const double k = kHardPhoton * std::exp((p + 0.5) * width);
+    sum += k * brems.DifferentialCrossSection(T, k);
+  }
+  return kAtomsPerVolume * sum * width;
+}
+
+/// ln k uniform between ln kHardPhoton and ln T, kept with the probability k dsigma/dk over its
+/// largest value (found on 64 points, with 10 % to spare)
+double SamplePhotonEnergy(double T, std::mt19937_64& rng) {
+  const BremsstrahlungCrossSection& brems = TungstenBremsstrahlung();
+  const double span = std::log(T / kHardPhoton);
+  double largest = 0;
+  for (int p = 0; p <= 64; ++p) {
+    const double k = std::min(kHardPhoton * std::exp(span * p / 64.0), T * (1.0 - 1e-9));
+    largest = std::max(largest, k * brems.DifferentialCrossSection(T, k));
+  }
+  largest *= 1.1;
+  for (;;) {
+    const double k = kHardPhoton * std::exp(span * Uniform(rng));
+    if (k >= T) continue;
+    if (Uniform(rng) * largest <= k * brems.DifferentialCrossSection(T, k)) return k;
+  }
 }
 
 }  // namespace kestrix::electron_collisions

@@ -109,3 +109,21 @@ class PartialWaveTable {
 };
 
 }  // namespace kestrix::electron_collisions
+
+namespace kestrix::electron_collisions {
+
+/// photons above this energy are emitted one by one with --radiative-events; the ones below stay in
+/// the continuous energy loss [keV]
+constexpr double kHardPhoton = 1.0;
+
+/// radiative stopping power of tungsten from photons below kHardPhoton (Seltzer-Berger) [keV/cm]
+double SoftRadiativeStoppingPower(double T);
+
+/// bremsstrahlung emissions of photons between kHardPhoton and T per path [1/cm] (0 at T <= kHardPhoton)
+double HardPhotonCoefficient(double T);
+
+/// energy of one photon between kHardPhoton and T, from the Seltzer-Berger dsigma/dk [keV]; needs
+/// T > kHardPhoton
+double SamplePhotonEnergy(double T, std::mt19937_64& rng);
+
+}  // namespace kestrix::electron_collisions

@@ -37,6 +37,8 @@
 //                from Dirac partial waves (electron_collisions.h, PartialWaveCrossSection), tabulated
 //                from 1 keV in steps of 25 % and sampled from the tables; it replaces the screened
 //                Rutherford cross section and so --mott and --coulomb-screening;
+//  --radiative-events  bremsstrahlung photons above 1 keV are emitted one by one, drawn from the
+//                Seltzer-Berger cross section, the softer ones stay in the continuous loss;
 //  --nodes T1,T2,...  the incident energies [keV] (rising, 2 to 700 keV) instead of the model's nodes,
 //                e.g. for the table above 300 keV;
 //  --seed N      another seed of the random numbers (default 20260105).
@@ -72,6 +74,7 @@ struct Physics {
   bool mott = false;        // Mott's ratio on the elastic cross section
   bool coulombScreening = false;  // Moliere's Coulomb correction of the screening parameter
   bool partialWaves = false;      // elastic scattering from the Dirac partial waves of the screened atom
+  bool radiativeEvents = false;   // photons above 1 keV emitted one by one
 };
 
 /// fine table of the per-energy transport quantities, linear in log T
@@ -82,8 +85,12 @@ class TransportTables {
     if (physics.partialWaves) partialWaves_ = std::make_unique<PartialWaveTable>(highestEnergy);
     for (int s = 0; s < kSteps; ++s) {
       const double T = std::exp(kLogLow + s * Step());
-      stopping_[s] = physics.straggling ? RestrictedStoppingPower(T) + TungstenBremsstrahlung().RadiativeStoppingPower(T)
-                                        : TotalStoppingPower(T);
+      const double radiative = physics.radiativeEvents ? SoftRadiativeStoppingPower(T)
+                                                       : TungstenBremsstrahlung().RadiativeStoppingPower(T);
+      stopping_[s] = physics.straggling || physics.radiativeEvents
+                         ? (physics.straggling ? RestrictedStoppingPower(T) : CollisionStoppingPower(T)) + radiative
+                         : TotalStoppingPower(T);
+      hardPhotons_[s] = physics.radiativeEvents ? HardPhotonCoefficient(T) : 0.0;
       Elastic(T, physics.coulombScreening, meanFreePath_[s], screening_[s]);
       if (partialWaves_) meanFreePath_[s] = 1.0 / (tungsten::kAtomsPerVolume * partialWaves_->TotalCrossSection(T));
       hardCollisions_[s] = physics.straggling ? HardCollisionCoefficient(T) : 0.0;
@@ -98,6 +105,8 @@ class TransportTables {
   double Screening(double T) const { return Interpolate(screening_, T); }
   /// the partial-wave cross sections, or null when the screened Rutherford one is used
   const electron_collisions::PartialWaveTable* PartialWaves() const { return partialWaves_.get(); }
+  /// photon emissions above kHardPhoton per path [1/cm] (0 without radiative events)
+  double HardPhotons(double T) const { return Interpolate(hardPhotons_, T); }
   /// hard inelastic collisions per path [1/cm] (0 without straggling)
   double HardCollisions(double T) const { return Interpolate(hardCollisions_, T); }
   /// bound of the Mott ratio used for rejection [1] (1 without Mott's correction)
@@ -148,6 +157,7 @@ class TransportTables {
   std::array<double, kSteps> meanFreePath_{};
   std::array<double, kSteps> screening_{};
   std::array<double, kSteps> hardCollisions_{};
+  std::array<double, kSteps> hardPhotons_{};
   std::array<double, kSteps> largestMott_{};
 };
 
@@ -219,7 +229,9 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
         // options it is written as it always was, so that the plain table is reproduced bit for bit
         const double elastic = tables.LargestMott(T) / tables.MeanFreePath(T);
         const double hard = tables.HardCollisions(T);
-        double s = physics.straggling || physics.mott || physics.partialWaves ? -std::log(Uniform(rng)) / (elastic + hard)
+        const double photons = tables.HardPhotons(T);
+        double s = physics.straggling || physics.mott || physics.partialWaves || physics.radiativeEvents
+                       ? -std::log(Uniform(rng)) / (elastic + hard + photons)
                                                       : -tables.MeanFreePath(T) * std::log(Uniform(rng));
         const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
         double loss = tables.Stopping(middle) * s;
@@ -245,7 +257,17 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
         z = zEnd;
         T -= loss;
         if (stops) break;
-        if (physics.straggling && T > 2.0 * kHardTransfer && Uniform(rng) * (elastic + hard) < hard) {
+        // which collision: drawn only when there is a choice, so that the runs without these options
+        // use the random numbers as they always did
+        const bool choice = physics.radiativeEvents || (physics.straggling && T > 2.0 * kHardTransfer);
+        const double pick = choice ? Uniform(rng) * (elastic + hard + photons) : 0.0;
+        if (physics.radiativeEvents && T > kHardPhoton && pick >= elastic + hard) {
+          // a photon above kHardPhoton leaves; the electron's deflection by it is neglected
+          T -= SamplePhotonEnergy(T, rng);
+          if (!(T > kElectronCutoffEnergy)) break;
+          continue;
+        }
+        if (physics.straggling && T > 2.0 * kHardTransfer && pick < hard) {
           // hard collision: the struck electron leaves with W, opposite in azimuth
           const double W = SampleMollerShare(T, rng) * T;
           const double phi = 2.0 * tungsten::kPi * Uniform(rng);
@@ -321,6 +343,8 @@ int main(int argc, char** argv) {
       physics.coulombScreening = true;
     } else if (argument == "--partial-waves") {
       physics.partialWaves = true;
+    } else if (argument == "--radiative-events") {
+      physics.radiativeEvents = true;
     } else if (argument == "--nodes" || argument == "--seed") {
       if (a + 1 >= argc) {
         std::fprintf(stderr, "electron_transport: %s needs a value\n", argument.c_str());
@@ -355,7 +379,7 @@ int main(int argc, char** argv) {
   if (positional.empty() || positional.size() > 2) {
     std::fprintf(stderr,
                  "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott] "
-                 "[--coulomb-screening | --partial-waves] [--nodes T1,T2,...] [--seed N]\n");
+                 "[--coulomb-screening | --partial-waves] [--radiative-events] [--nodes T1,T2,...] [--seed N]\n");
     return 2;
   }
   const std::string output = positional[0];
@@ -373,7 +397,8 @@ int main(int argc, char** argv) {
   // the command line in one order, so that the same run gives the same file
   const std::string options = std::string(physics.straggling ? " --straggling" : "") + (physics.mott ? " --mott" : "") +
                               (physics.coulombScreening ? " --coulomb-screening" : "") +
-                              (physics.partialWaves ? " --partial-waves" : "") + nodesOption + seedOption;
+                              (physics.partialWaves ? " --partial-waves" : "") +
+                              (physics.radiativeEvents ? " --radiative-events" : "") + nodesOption + seedOption;
   std::mt19937_64 rng(seed);
   std::string text;
   char buffer[160];
@@ -384,6 +409,7 @@ int main(int argc, char** argv) {
                                            : "# screened Rutherford elastic scattering") + (physics.coulombScreening ? " with Moliere's Coulomb-corrected screening" : "") +
           (physics.mott ? " times Mott's ratio" : "") + ", ICRU 37 + Seltzer-Berger stopping power" +
           (physics.straggling ? ", hard collisions above 1 keV with their electrons followed" : "") +
+          (physics.radiativeEvents ? ", photons above 1 keV emitted one by one" : "") +
           ", normal incidence).\n";
   text += "# Made by: electron_transport OUTPUT " + std::to_string(electrons) + options + " (seed " +
           std::to_string(seed) + ", std::mt19937_64).\n";
