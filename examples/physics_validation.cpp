@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "arbitrary_filter_set.h"
 #include "attenuation_table.h"
 #include "beam_quality.h"
+#include "electron_penetration.h"
 #include "material_file.h"
 #include "physics_emission.h"
 #include "waveform_synthesis.h"
@@ -60,6 +62,12 @@ int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: physics_validation REFERENCE_TSV DATA_FOLDER\n");
     return 2;
+  }
+  try {
+    (void)TungstenElectronPenetration();  // a table of another layout linked in is refused here
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "physics_validation: %s\n", error.what());
+    return 1;
   }
   const std::string dataFolder = argv[2];
   std::ifstream tableFile(dataFolder + "/" + kAttenuationTableFile);

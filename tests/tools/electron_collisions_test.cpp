@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bremsstrahlung_cross_section.h"
 #include "electron_stopping_power.h"
 #include "tolerance.h"
 #include "tungsten_target.h"
@@ -90,6 +91,98 @@ TEST(ElectronCollisions, MottRatioFollowsBoschinisFitForTungsten) {
     const double bound = LargestMottRatio(energy);
     for (int p = 0; p <= 50; ++p) EXPECT_LE(MottRatio(energy, 2.0 * p / 50), bound) << energy;
   }
+}
+
+}  // namespace
+
+namespace {
+
+/// Rutherford's cross section of the bare tungsten nucleus, Z^2 e^4 / (p v)^2 / (1 - cos theta)^2 [cm2/sr]
+double Rutherford(double T, double t) {
+  const double pc = std::sqrt(T * (T + 2.0 * tungsten::kElectronRestEnergy));
+  const double pv = pc * std::sqrt(tungsten::BetaSquared(T));
+  const double e2 = tungsten::kElectronRadius * tungsten::kElectronRestEnergy;  // [keV cm]
+  const double Z = tungsten::kAtomicNumber;
+  return Z * Z * e2 * e2 / (pv * pv) / (t * t);
+}
+
+TEST(ElectronCollisions, PartialWavesMeetMottsRatioAtLargeAnglesWhereScreeningDoesNotReach) {
+  // at 300-500 keV the screened atom scatters through 90-150 degrees as the bare nucleus does, whose
+  // ratio to Rutherford Boschini et al. fitted (within 1 %) to the exact Mott cross section (at 100 keV
+  // the screening still lowers the backward cross section by up to 9 %)
+  for (const double T : {300.0, 500.0}) {
+    const PartialWaveElastic x = PartialWaveCrossSection(T);
+    for (std::size_t a = 0; a < x.oneMinusCos.size(); ++a) {
+      const double t = x.oneMinusCos[a];
+      if (t < 1.0 || t > 1.87) continue;
+      EXPECT_NEAR(x.dcs[a] / Rutherford(T, t) / MottRatio(T, t), 1.0, 0.04) << T << " keV, 1 - cos theta " << t;
+    }
+  }
+}
+
+TEST(ElectronCollisions, PartialWaveCrossSectionObeysTheOpticalTheorem) {
+  // sigma = (4 pi / k^2) sum_l [(l + 1) sin^2 delta_l+ + l sin^2 delta_l-], against the integral of the
+  // cross section over the angle grid; and the integrated phase shifts meet the eikonal ones
+  for (const double T : {10.0, 60.0}) {
+    const int top = HighestIntegratedL(T);
+    double sum = 0;
+    for (int l = 0;; ++l) {
+      const double plus = l <= top ? DiracPhaseShift(T, -l - 1) : EikonalPhaseShift(T, l);
+      const double minus = l == 0 ? 0.0 : (l <= top ? DiracPhaseShift(T, l) : EikonalPhaseShift(T, l));
+      if (l > top && std::fabs(plus) < 1e-9) break;
+      sum += (l + 1.0) * std::sin(plus) * std::sin(plus) + l * std::sin(minus) * std::sin(minus);
+    }
+    const double kHbarC = 1.973269804e-8;  // [keV cm]
+    const double k2 = T * (T + 2.0 * tungsten::kElectronRestEnergy) / (kHbarC * kHbarC);
+    const double optical = 4.0 * tungsten::kPi / k2 * sum;
+    EXPECT_NEAR(PartialWaveCrossSection(T).total / optical, 1.0, 0.01) << T << " keV";
+    const double integrated = DiracPhaseShift(T, -top - 1), eikonal = EikonalPhaseShift(T, top);
+    EXPECT_NEAR(integrated / eikonal, 1.0, 0.01) << T << " keV";
+  }
+}
+
+TEST(ElectronCollisions, SampledPartialWaveDeflectionsHaveTheTransportMean) {
+  // the mean 1 - cos theta of the draws is the ratio of the transport to the total cross section,
+  // also between the grid energies (blended linearly in ln T), and every draw lies in [0, 2]
+  const PartialWaveTable table(30.0);
+  EXPECT_EQ(table.LowestEnergy(), 1.0);
+  EXPECT_GE(table.HighestEnergy(), 30.0);
+  std::mt19937_64 rng(11);
+  for (const double T : {12.0, 25.0}) {
+    constexpr int kDraws = 400000;
+    double sum = 0;
+    for (int d = 0; d < kDraws; ++d) {
+      const double t = table.SampleOneMinusCos(T, rng);
+      ASSERT_GE(t, 0.0);
+      ASSERT_LE(t, 2.0);
+      sum += t;
+    }
+    const double expected = table.TransportCrossSection(T) / table.TotalCrossSection(T);
+    EXPECT_NEAR(sum / kDraws / expected, 1.0, 0.04) << T << " keV";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ElectronCollisions, SoftAndDiscretePhotonsTogetherLoseTheRadiativeStoppingPower) {
+  // the continuous part below kHardPhoton plus the rate of harder photons times their sampled mean
+  // energy is the Seltzer-Berger radiative stopping power
+  std::mt19937_64 rng(5);
+  for (const double T : {30.0, 150.0, 450.0}) {
+    constexpr int kDraws = 100000;
+    double sum = 0;
+    for (int d = 0; d < kDraws; ++d) {
+      const double k = SamplePhotonEnergy(T, rng);
+      ASSERT_GT(k, kHardPhoton);
+      ASSERT_LT(k, T);
+      sum += k;
+    }
+    const double total = SoftRadiativeStoppingPower(T) + HardPhotonCoefficient(T) * sum / kDraws;
+    EXPECT_NEAR(total / TungstenBremsstrahlung().RadiativeStoppingPower(T), 1.0, 0.02) << T << " keV";
+  }
+  EXPECT_EQ(HardPhotonCoefficient(0.5 * kHardPhoton), 0.0);
 }
 
 }  // namespace

@@ -31,13 +31,28 @@
 // reduced energy T / T0 and direction cosine w to the inward normal, divided by R(T0). The random
 // numbers come from std::mt19937_64 with a fixed seed, so the file is reproducible byte for byte.
 //
-//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott]
+//  --coulomb-screening  the screening parameter of the elastic cross section carries Moliere's
+//                correction beyond the Born approximation (see the elastic part above);
+//  --partial-waves  the elastic cross section is the exact one of the screened atom's static field,
+//                from Dirac partial waves (electron_collisions.h, PartialWaveCrossSection), tabulated
+//                from 1 keV in steps of 25 % and sampled from the tables; it replaces the screened
+//                Rutherford cross section and so --mott and --coulomb-screening;
+//  --radiative-events  bremsstrahlung photons above 1 keV are emitted one by one, drawn from the
+//                Seltzer-Berger cross section, the softer ones stay in the continuous loss;
+//  --nodes T1,T2,...  the incident energies [keV] (rising, 2 to 700 keV) instead of the model's nodes,
+//                e.g. for the table above 300 keV;
+//  --seed N      another seed of the random numbers (default 20260105).
+// The table's comment names the command line and the seed that made it.
+//
+//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott] [--coulomb-screening]
+//                        [--nodes T1,T2,...] [--seed N]
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -57,18 +72,27 @@ using electron_collisions::Uniform;
 struct Physics {
   bool straggling = false;  // hard collisions one by one, struck electrons followed
   bool mott = false;        // Mott's ratio on the elastic cross section
+  bool coulombScreening = false;  // Moliere's Coulomb correction of the screening parameter
+  bool partialWaves = false;      // elastic scattering from the Dirac partial waves of the screened atom
+  bool radiativeEvents = false;   // photons above 1 keV emitted one by one
 };
 
 /// fine table of the per-energy transport quantities, linear in log T
 class TransportTables {
  public:
-  explicit TransportTables(const Physics& physics) {
+  TransportTables(const Physics& physics, double highestEnergy) {
     using namespace electron_collisions;
+    if (physics.partialWaves) partialWaves_ = std::make_unique<PartialWaveTable>(highestEnergy);
     for (int s = 0; s < kSteps; ++s) {
       const double T = std::exp(kLogLow + s * Step());
-      stopping_[s] = physics.straggling ? RestrictedStoppingPower(T) + TungstenBremsstrahlung().RadiativeStoppingPower(T)
-                                        : TotalStoppingPower(T);
-      Elastic(T, meanFreePath_[s], screening_[s]);
+      const double radiative = physics.radiativeEvents ? SoftRadiativeStoppingPower(T)
+                                                       : TungstenBremsstrahlung().RadiativeStoppingPower(T);
+      stopping_[s] = physics.straggling || physics.radiativeEvents
+                         ? (physics.straggling ? RestrictedStoppingPower(T) : CollisionStoppingPower(T)) + radiative
+                         : TotalStoppingPower(T);
+      hardPhotons_[s] = physics.radiativeEvents ? HardPhotonCoefficient(T) : 0.0;
+      Elastic(T, physics.coulombScreening, meanFreePath_[s], screening_[s]);
+      if (partialWaves_) meanFreePath_[s] = 1.0 / (tungsten::kAtomsPerVolume * partialWaves_->TotalCrossSection(T));
       hardCollisions_[s] = physics.straggling ? HardCollisionCoefficient(T) : 0.0;
       largestMott_[s] = physics.mott ? LargestMottRatio(T) : 1.0;
     }
@@ -79,18 +103,23 @@ class TransportTables {
   double MeanFreePath(double T) const { return Interpolate(meanFreePath_, T); }
   /// screening parameter A of the screened Rutherford cross section [1]
   double Screening(double T) const { return Interpolate(screening_, T); }
+  /// the partial-wave cross sections, or null when the screened Rutherford one is used
+  const electron_collisions::PartialWaveTable* PartialWaves() const { return partialWaves_.get(); }
+  /// photon emissions above kHardPhoton per path [1/cm] (0 without radiative events)
+  double HardPhotons(double T) const { return Interpolate(hardPhotons_, T); }
   /// hard inelastic collisions per path [1/cm] (0 without straggling)
   double HardCollisions(double T) const { return Interpolate(hardCollisions_, T); }
   /// bound of the Mott ratio used for rejection [1] (1 without Mott's correction)
   double LargestMott(double T) const { return Interpolate(largestMott_, T); }
 
  private:
-  static constexpr int kSteps = 4000;
-  static constexpr double kLogLow = -0.2;  // 0.82 keV
-  static constexpr double kLogHigh = 6.0;  // 403 keV
-  static double Step() { return (kLogHigh - kLogLow) / (kSteps - 1); }
+  // 0.82 keV to 735 keV; the step is the one of the first 4000 steps up to 403 keV, so that the
+  // tables below 403 keV are the same as when the grid ended there
+  static constexpr int kSteps = 4387;
+  static constexpr double kLogLow = -0.2;
+  static double Step() { return (6.0 - kLogLow) / 3999; }
 
-  static void Elastic(double T, double& meanFreePath, double& screening) {
+  static void Elastic(double T, bool coulombScreening, double& meanFreePath, double& screening) {
     using namespace tungsten;
     constexpr double kBohrRadius = 5.29177210903e-9;    // [cm]
     constexpr double kHbarC = 1.973269804e-8;           // [keV cm]
@@ -102,6 +131,13 @@ class TransportTables {
     const double thomasFermi = 0.88534 * kBohrRadius / std::cbrt(Z);
     const double ratio = kHbarC / (pc * thomasFermi);
     screening = 0.25 * ratio * ratio * kMoliereScreening;
+    if (coulombScreening) {
+      // Moliere's screening angle beyond the Born approximation (his WKB treatment of the screened
+      // single scattering): A (1.13 + 3.76 (alpha Z / beta)^2) / 1.13
+      constexpr double kFineStructure = 7.2973525693e-3;
+      const double alphaZ = kFineStructure * Z;
+      screening *= (kMoliereScreening + 3.76 * alphaZ * alphaZ / BetaSquared(T)) / kMoliereScreening;
+    }
     const double sigma = kPi * Z * (Z + 1.0) * (kElectronChargeSquared / pv) * (kElectronChargeSquared / pv) /
                          (screening * (1.0 + screening));
     meanFreePath = 1.0 / (kAtomsPerVolume * sigma);
@@ -116,12 +152,20 @@ class TransportTables {
     return table[s] + w * (table[s + 1] - table[s]);
   }
 
+  std::unique_ptr<electron_collisions::PartialWaveTable> partialWaves_;
   std::array<double, kSteps> stopping_{};
   std::array<double, kSteps> meanFreePath_{};
   std::array<double, kSteps> screening_{};
   std::array<double, kSteps> hardCollisions_{};
+  std::array<double, kSteps> hardPhotons_{};
   std::array<double, kSteps> largestMott_{};
 };
+
+/// the seed of the random numbers unless --seed gives another
+constexpr unsigned long long kDefaultSeed = 20260105;
+/// the incident energies the energy tables allow [keV]
+constexpr double kLowestNode = 2.0;
+constexpr double kHighestNode = 700.0;
 
 struct NodeResult {
   std::vector<double> track;  // the tally [1]
@@ -185,7 +229,9 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
         // options it is written as it always was, so that the plain table is reproduced bit for bit
         const double elastic = tables.LargestMott(T) / tables.MeanFreePath(T);
         const double hard = tables.HardCollisions(T);
-        double s = physics.straggling || physics.mott ? -std::log(Uniform(rng)) / (elastic + hard)
+        const double photons = tables.HardPhotons(T);
+        double s = physics.straggling || physics.mott || physics.partialWaves || physics.radiativeEvents
+                       ? -std::log(Uniform(rng)) / (elastic + hard + photons)
                                                       : -tables.MeanFreePath(T) * std::log(Uniform(rng));
         const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
         double loss = tables.Stopping(middle) * s;
@@ -211,7 +257,17 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
         z = zEnd;
         T -= loss;
         if (stops) break;
-        if (physics.straggling && T > 2.0 * kHardTransfer && Uniform(rng) * (elastic + hard) < hard) {
+        // which collision: drawn only when there is a choice, so that the runs without these options
+        // use the random numbers as they always did
+        const bool choice = physics.radiativeEvents || (physics.straggling && T > 2.0 * kHardTransfer);
+        const double pick = choice ? Uniform(rng) * (elastic + hard + photons) : 0.0;
+        if (physics.radiativeEvents && T > kHardPhoton && pick >= elastic + hard) {
+          // a photon above kHardPhoton leaves; the electron's deflection by it is neglected
+          T -= SamplePhotonEnergy(T, rng);
+          if (!(T > kElectronCutoffEnergy)) break;
+          continue;
+        }
+        if (physics.straggling && T > 2.0 * kHardTransfer && pick < hard) {
           // hard collision: the struck electron leaves with W, opposite in azimuth
           const double W = SampleMollerShare(T, rng) * T;
           const double phi = 2.0 * tungsten::kPi * Uniform(rng);
@@ -223,6 +279,10 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
           Deflect(CosineAfterCollision(T, T - W), phi, u, v, w);
           T -= W;
           if (!(T > kElectronCutoffEnergy)) break;
+          continue;
+        }
+        if (tables.PartialWaves()) {  // elastic deflection from the partial-wave cross section
+          Deflect(1.0 - tables.PartialWaves()->SampleOneMinusCos(T, rng), 2.0 * tungsten::kPi * Uniform(rng), u, v, w);
           continue;
         }
         // elastic deflection: screened Rutherford, cos theta = 1 - 2 A xi / (1 + A - xi)
@@ -241,18 +301,74 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
   return result;
 }
 
+/// reads a whole number or a list of energies; false when the text is not one
+bool ParseCount(const std::string& text, long& value) {
+  char* end = nullptr;
+  value = std::strtol(text.c_str(), &end, 10);
+  return end != text.c_str() && *end == '\0';
+}
+
+bool ParseEnergies(const std::string& text, std::vector<double>& energies) {
+  energies.clear();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    char* end = nullptr;
+    const double T0 = std::strtod(item.c_str(), &end);
+    if (item.empty() || *end != '\0' || !(T0 >= kLowestNode && T0 <= kHighestNode)) return false;
+    if (!energies.empty() && !(T0 > energies.back())) return false;
+    energies.push_back(T0);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace penetration_layout;
   Physics physics;
+  std::vector<double> nodes(kNodeVoltages.begin(), kNodeVoltages.end());
+  unsigned long long seed = kDefaultSeed;
   std::vector<std::string> positional;
+  std::string nodesOption, seedOption;  // as given, for the file's comment
   for (int a = 1; a < argc; ++a) {
     const std::string argument = argv[a];
     if (argument == "--straggling") {
       physics.straggling = true;
     } else if (argument == "--mott") {
       physics.mott = true;
+    } else if (argument == "--coulomb-screening") {
+      physics.coulombScreening = true;
+    } else if (argument == "--partial-waves") {
+      physics.partialWaves = true;
+    } else if (argument == "--radiative-events") {
+      physics.radiativeEvents = true;
+    } else if (argument == "--nodes" || argument == "--seed") {
+      if (a + 1 >= argc) {
+        std::fprintf(stderr, "electron_transport: %s needs a value\n", argument.c_str());
+        return 2;
+      }
+      const std::string value = argv[++a];
+      long number = 0;
+      if (argument == "--nodes" && !ParseEnergies(value, nodes)) {
+        std::fprintf(stderr,
+                     "electron_transport: --nodes needs rising energies in keV between %g and %g, separated by "
+                     "commas (got %s)\n",
+                     kLowestNode, kHighestNode, value.c_str());
+        return 2;
+      }
+      if (argument == "--seed") {
+        if (!ParseCount(value, number) || number < 0) {
+          std::fprintf(stderr, "electron_transport: --seed needs a whole number of at least 0 (got %s)\n",
+                       value.c_str());
+          return 2;
+        }
+        seed = static_cast<unsigned long long>(number);
+      }
+      (argument == "--nodes" ? nodesOption : seedOption) = " " + argument + " " + value;
+      continue;
     } else if (argument.rfind("--", 0) == 0) {
       std::fprintf(stderr, "electron_transport: unknown option %s\n", argument.c_str());
       return 2;
@@ -261,45 +377,56 @@ int main(int argc, char** argv) {
     }
   }
   if (positional.empty() || positional.size() > 2) {
-    std::fprintf(stderr, "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott]\n");
+    std::fprintf(stderr,
+                 "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott] "
+                 "[--coulomb-screening | --partial-waves] [--radiative-events] [--nodes T1,T2,...] [--seed N]\n");
     return 2;
   }
   const std::string output = positional[0];
   long electrons = 20000;
-  if (positional.size() == 2) {
-    char* end = nullptr;
-    electrons = std::strtol(positional[1].c_str(), &end, 10);
-    if (end == positional[1].c_str() || *end != '\0') electrons = 0;
-  }
+  if (positional.size() == 2 && !ParseCount(positional[1], electrons)) electrons = 0;
   if (electrons < 1) {
     std::fprintf(stderr, "electron_transport: the number of electrons must be a positive whole number\n");
     return 2;
   }
-  const TransportTables tables(physics);
-  std::mt19937_64 rng(20260105);
+  if (physics.partialWaves && (physics.mott || physics.coulombScreening)) {
+    std::fprintf(stderr, "electron_transport: --partial-waves replaces --mott and --coulomb-screening\n");
+    return 2;
+  }
+  const TransportTables tables(physics, nodes.back());
+  // the command line in one order, so that the same run gives the same file
+  const std::string options = std::string(physics.straggling ? " --straggling" : "") + (physics.mott ? " --mott" : "") +
+                              (physics.coulombScreening ? " --coulomb-screening" : "") +
+                              (physics.partialWaves ? " --partial-waves" : "") +
+                              (physics.radiativeEvents ? " --radiative-events" : "") + nodesOption + seedOption;
+  std::mt19937_64 rng(seed);
   std::string text;
   char buffer[160];
   text += "# Track length of electrons in a thick tungsten target, per incident electron, from the electron\n";
   text += "# Monte Carlo tools/physics/electron_transport.cpp (" + std::to_string(electrons) +
-          " electrons per energy, fixed seed; screened\n";
-  text += std::string("# Rutherford elastic scattering") + (physics.mott ? " times Mott's ratio" : "") +
-          ", ICRU 37 + Seltzer-Berger stopping power" +
+          " electrons per energy, fixed seed;\n";
+  text += std::string(physics.partialWaves ? "# elastic scattering from the Dirac partial waves of the screened atom (Mott)"
+                                           : "# screened Rutherford elastic scattering") + (physics.coulombScreening ? " with Moliere's Coulomb-corrected screening" : "") +
+          (physics.mott ? " times Mott's ratio" : "") + ", ICRU 37 + Seltzer-Berger stopping power" +
           (physics.straggling ? ", hard collisions above 1 keV with their electrons followed" : "") +
+          (physics.radiativeEvents ? ", photons above 1 keV emitted one by one" : "") +
           ", normal incidence).\n";
+  text += "# Made by: electron_transport OUTPUT " + std::to_string(electrons) + options + " (seed " +
+          std::to_string(seed) + ", std::mt19937_64).\n";
   text += "# Layout: node count, depth bins J, energy bins M, direction bins C, largest scaled depth; the\n";
   text += "# node energies T0 [keV]; then per node J x M x C values, direction fastest, then energy, then\n";
   text += "# depth: track length [in units of the CSDA range R(T0)] in the cell of depth z / R(T0) in\n";
   text += "# [j, j + 1) * (largest scaled depth / J), T / T0 in [m, m + 1) / M and cosine to the inward\n";
   text += "# normal in -1 + [c, c + 1) * 2 / C (the last depth cell also holds everything deeper).\n";
-  std::snprintf(buffer, sizeof buffer, "%d %d %d %d %.6g\n", static_cast<int>(kNodeVoltages.size()), kDepthBins,
+  std::snprintf(buffer, sizeof buffer, "%d %d %d %d %.6g\n", static_cast<int>(nodes.size()), kDepthBins,
                 kEnergyBins, kDirectionBins, kMaximumScaledDepth);
   text += buffer;
-  for (const double T0 : kNodeVoltages) {
+  for (const double T0 : nodes) {
     std::snprintf(buffer, sizeof buffer, "%g ", T0);
     text += buffer;
   }
   text.back() = '\n';
-  for (const double T0 : kNodeVoltages) {
+  for (const double T0 : nodes) {
     const NodeResult node = Transport(T0, electrons, physics, tables, rng);
     std::fprintf(stderr, "T0 %5.0f keV: R = %.4g um, backscattered %.4f of the electrons, %.4f of the energy\n",
                  T0, CsdaRange(T0) * 1e4, node.backscatterNumber, node.backscatterEnergy);
