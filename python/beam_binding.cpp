@@ -131,7 +131,8 @@ Spectrum SpectrumFromState(const py::handle& state) {
   const std::vector<double> energy = t.Numbers(0, "energy_keV", rows, "keV");
   for (std::size_t i = 1; i <= rows; ++i) {
     if (energy[i - 1] != static_cast<double>(i) / 2.0) {
-      throw std::invalid_argument(t.Name(0, "energy_keV") + ": not the grid from 0.5 keV in 0.5 keV steps");
+      throw std::invalid_argument(t.Name(0, "energy_keV") + ": not the grid of 0.5 to " +
+                                  ShortestDecimal(static_cast<double>(rows) / 2.0) + " keV in 0.5 keV steps");
     }
   }
   const std::vector<double> values = t.Numbers(1, "values", rows, "the spectrum's unit");

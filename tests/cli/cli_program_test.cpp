@@ -365,7 +365,7 @@ TEST(CliProgram, ListModelsTellsEachModelsTargetsAndVoltageRange) {
   const Result text = RunCli({"--list-models"}, false);
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("tucker    W       30 to 300 kV    relative\n"), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("physics   W       20 to 300 kV    absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   W       20 to 500 kV    absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Mo      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Rh      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_EQ(text.out.find("tucker    Mo"), std::string::npos);
