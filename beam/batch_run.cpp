@@ -5,14 +5,18 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <type_traits>
+#include <utility>
 
 #include "atomic_file.h"
 #include "decimal_text.h"
 #include "emission_models.h"
 #include "exchange_folder.h"
+#include "export_table.h"
 #include "file_system.h"
 #include "half_value_layer.h"
 #include "material_file.h"
+#include "display_pattern.h"
 #include "message_text.h"
 
 namespace kestrix {
@@ -92,10 +96,44 @@ std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
 // the layer search of the double-precision figures starts where the engine's kerma weights start
 static_assert(kFirstKermaGridIndex == kFirstKermaIndex);
+// a table of a run's spectrum holds the model's grid
+static_assert(std::is_same_v<TableSpectrum, GridArray>);
+
+/// the values of `spectrum` rounded to five decimals, as the exchange file would hold them, bins 1..lastBin
+GridArray RoundedAsExchange(const GridArray& spectrum, int lastBin) {
+  GridArray rounded{};
+  for (int i = 1; i <= lastBin; ++i) rounded[i] = ParseDecimalText(FormatPattern(spectrum[i], "0.00000")).value_or(0.0);
+  return rounded;
+}
+
+/// the extended figures of a relative spectrum whose bins end at lastBin: above the exchange files'
+/// bins on the whole grid, else on those bins as ever
+ExtendedBeamQuality ExtendedOf(const GridArray& spectrum, int lastBin, const AttenuationTable& table) {
+  if (lastBin > kExchangeLast) return ComputeExtendedBeamQualityOnGrid(spectrum, table);
+  PhotonSpectrum part{};
+  std::copy(spectrum.begin(), spectrum.begin() + part.size(), part.begin());
+  return ComputeExtendedBeamQuality(part, table);
+}
 
 }  // namespace
 
 std::string VoltageText(double kiloVolts) { return ShortestDecimal(kiloVolts); }
+
+const char* const kBeyondExchangeReason =
+    "the exchange files (B_SPCTL.temp, HVL_S2.temp) hold the spectrum to 300 keV only, so the engine's figures "
+    "computed from them are not given above 300 kV; the extended figures and the output cover the whole spectrum";
+
+ExchangeSpectrum ExchangePart(const GridArray& spectrum) {
+  ExchangeSpectrum part{};
+  std::copy(spectrum.begin(), spectrum.begin() + part.size(), part.begin());
+  return part;
+}
+
+GridArray OnGrid(const ExchangeSpectrum& spectrum) {
+  GridArray grid{};
+  std::copy(spectrum.begin(), spectrum.end(), grid.begin());
+  return grid;
+}
 
 BatchRun::BatchRun(const std::string& tablePath, const std::vector<FilterRequest>& filters) {
   state_.LoadAttenuationTable(tablePath);
@@ -124,26 +162,37 @@ RunOutcome BatchRun::Run(const RunSettings& settings) {
   CheckDistance(settings.distanceMm);
   ComputePhotonSpectrum(outcome.inputs, settings.model, settings.waveform, state_);
   const double kVp = outcome.inputs.kVp;
+  outcome.lastBin = RunLastBin(kVp);
+  const bool exchangeHeld = outcome.lastBin <= kExchangeLast;
   if (EmissionModelFor(settings.model).IsAbsolute()) {
     // the waveform average is per sample; per electron it is weighted by the tube current
     const double perElectron = SamplesPerCurrentWeight(settings.waveform);
-    PhotonSpectrum& absolute = outcome.absoluteSpectrum.emplace();
-    const int top = std::min(TopBinFor(kVp), kExchangeLast);
+    GridArray& absolute = outcome.absoluteSpectrum.emplace();
+    const int top = TopBinFor(kVp);
     for (int i = 2; i <= top; ++i) absolute[i] = state_.SpectrumBins[i] * perElectron;
   }
   outcome.output = OutputAt(outcome, settings.model, settings.distanceMm);
-  outcome.photonSpectrum = RelativePhotonSpectrum(state_, kVp);
-  outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
-  outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
+  outcome.photonSpectrumOnGrid = RelativePhotonSpectrumOnGrid(state_, kVp);
+  outcome.photonSpectrum = ExchangePart(outcome.photonSpectrumOnGrid);
+  // up to 300 kV the tables are read back from the exchange file's text; above, rounded as it would round
+  if (exchangeHeld) {
+    outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
+    outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
+  } else {
+    outcome.exchange = ExchangePart(RoundedAsExchange(outcome.photonSpectrumOnGrid, outcome.lastBin));
+  }
 
   if (settings.quantity == DisplayQuantity::PhotonNumber) {
-    outcome.quantitySpectrum = outcome.photonSpectrum;
-    outcome.tabulated = outcome.exchange;
+    outcome.quantitySpectrum = outcome.photonSpectrumOnGrid;
+    outcome.tabulatedOnGrid = exchangeHeld ? OnGrid(outcome.exchange)
+                                           : RoundedAsExchange(outcome.photonSpectrumOnGrid, outcome.lastBin);
   } else {
     ApplyDisplayQuantity(settings.quantity, kVp, state_);
-    outcome.quantitySpectrum = RelativePhotonSpectrum(state_, kVp);
-    outcome.tabulated = ReadBackAsExport(ExchangeText(outcome.quantitySpectrum));
+    outcome.quantitySpectrum = RelativePhotonSpectrumOnGrid(state_, kVp);
+    outcome.tabulatedOnGrid = exchangeHeld ? OnGrid(ReadBackAsExport(ExchangeText(ExchangePart(outcome.quantitySpectrum))))
+                                           : RoundedAsExchange(outcome.quantitySpectrum, outcome.lastBin);
   }
+  outcome.tabulated = ExchangePart(outcome.tabulatedOnGrid);
 
   ComputeFigures(outcome);
   return outcome;
@@ -162,16 +211,23 @@ RunOutcome BatchRun::Weigh(const ExchangeSpectrum& photons) {
   if (!(peak > 0)) throw std::invalid_argument("the spectrum holds no photons");
   RunOutcome outcome;
   for (int i = 1; i <= kExchangeRows; ++i) outcome.photonSpectrum[i] = photons[i] / peak;
+  outcome.photonSpectrumOnGrid = OnGrid(outcome.photonSpectrum);
   outcome.exchangeFileText = ExchangeText(outcome.photonSpectrum);
   outcome.exchange = ReadBackAsExport(outcome.exchangeFileText);
-  outcome.quantitySpectrum = outcome.photonSpectrum;
+  outcome.quantitySpectrum = outcome.photonSpectrumOnGrid;
   outcome.tabulated = outcome.exchange;
+  outcome.tabulatedOnGrid = OnGrid(outcome.tabulated);
   outcome.output.missing = "a spectrum given by its values is relative: it gives the shape, not photons per electron";
   ComputeFigures(outcome);
   return outcome;
 }
 
 void BatchRun::ComputeFigures(RunOutcome& outcome) {
+  outcome.extended = ExtendedOf(outcome.photonSpectrumOnGrid, outcome.lastBin, state_.table);
+  if (outcome.lastBin > kExchangeLast) {
+    outcome.engineError = kBeyondExchangeReason;
+    return;
+  }
   // Quillon's run on the exchange file's text, read with its own record format
   try {
     std::istringstream in(outcome.exchangeFileText, std::ios::binary);
@@ -190,7 +246,6 @@ void BatchRun::ComputeFigures(RunOutcome& outcome) {
   } catch (const EngineInputError& error) {
     outcome.engineError = error.what();
   }
-  outcome.extended = ComputeExtendedBeamQuality(outcome.photonSpectrum, state_.table);
 }
 
 BeamOutput BatchRun::OutputAt(const RunOutcome& outcome, SpectrumModel model, double distanceMm) const {
@@ -206,14 +261,26 @@ std::optional<double> BatchRun::FirstLayer(const RunSettings& settings, LayerMat
   } catch (const RunError&) {
     return std::nullopt;  // everything absorbed: no layer at this thickness
   }
-  return ComputeExtendedBeamQuality(RelativePhotonSpectrum(state_, inputs.kVp), state_.table)
+  return ExtendedOf(RelativePhotonSpectrumOnGrid(state_, inputs.kVp), RunLastBin(inputs.kVp), state_.table)
       .FirstHalfValueLayerMm(material);
 }
 
 std::optional<ExtendedBeamQuality> BatchRun::Extended(const RunSettings& settings) {
-  const std::optional<PhotonSpectrum> spectrum = RelativeSpectrum(settings);
+  const std::optional<std::pair<GridArray, double>> spectrum = RelativeGridSpectrum(settings);
   if (!spectrum) return std::nullopt;
-  return ComputeExtendedBeamQuality(*spectrum, state_.table);
+  return ExtendedOf(spectrum->first, RunLastBin(spectrum->second), state_.table);
+}
+
+std::optional<std::pair<GridArray, double>> BatchRun::RelativeGridSpectrum(const RunSettings& settings) {
+  const RunInputs inputs = CorrectRunEntries(settings.entries, settings.model);
+  if (inputs.inherentFiltrationReplaced) return std::nullopt;
+  CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  try {
+    ComputePhotonSpectrum(inputs, settings.model, settings.waveform, state_);
+  } catch (const RunError&) {
+    return std::nullopt;  // everything absorbed
+  }
+  return std::make_pair(RelativePhotonSpectrumOnGrid(state_, inputs.kVp), inputs.kVp);
 }
 
 std::optional<PhotonSpectrum> BatchRun::RelativeSpectrum(const RunSettings& settings) {
@@ -437,6 +504,9 @@ QualityOutcome RunQuality(BatchRun& batch, const QualityPlan& plan) {
 
 std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome,
                                            const std::vector<FileContent>& others) {
+  if (outcome.lastBin > kExchangeLast || outcome.exchangeFileText.empty()) {
+    throw std::runtime_error(std::string("Cannot save the exchange files: ") + kBeyondExchangeReason);
+  }
   // Both are checked first, with the reasons a front end words (a missing folder, a read-only file).
   CheckSaveTarget(ExchangePath(folder, kSpectrumExchangeFile));
   CheckSaveTarget(ExchangePath(folder, kResultFile));

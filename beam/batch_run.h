@@ -38,28 +38,48 @@ struct RunOutcome {
   RunInputs inputs;                      /// what the model computed with (thicknesses in cm)
   UsedEntries used;                      /// the same in the units typed
   std::vector<std::string> corrections;  /// one sentence per correction the run applied
-  std::string exchangeFileText;          /// B_SPCTL.temp, byte for byte
-  /// photon-number spectrum relative to its peak in full precision, bins 1..600 [relative]
+  /// last grid index the spectra below carry: the exchange files' 600 (300 keV) for a tube voltage up to
+  /// kExchangeVoltageLimit, floor(2 kVp) above it; tables list rows 1..lastBin
+  int lastBin = kExchangeLast;
+  /// B_SPCTL.temp, byte for byte; empty above kExchangeVoltageLimit, where the file cannot hold the spectrum
+  std::string exchangeFileText;
+  /// photon-number spectrum relative to its peak in full precision, bins 1..lastBin [relative]
+  GridArray photonSpectrumOnGrid{};
+  /// its bins 1..600 (to 300 keV), the part the exchange files hold [relative]
   ExchangeSpectrum photonSpectrum{};
-  ExchangeSpectrum exchange{};           /// relative photon numbers as the data export reads them back
-  ExchangeSpectrum tabulated{};          /// the chosen quantity relative to its peak, rounded like the exchange file
-  /// the chosen quantity relative to its peak in full precision, bins 1..600 [relative]
-  ExchangeSpectrum quantitySpectrum{};
+  /// relative photon numbers as the data export reads them back from B_SPCTL.temp, bins 1..600; above
+  /// kExchangeVoltageLimit, with no file, bins 1..600 of the photon numbers rounded as the file rounds them
+  ExchangeSpectrum exchange{};
+  /// the chosen quantity relative to its peak, rounded like the exchange file, bins 1..600 of tabulatedOnGrid
+  ExchangeSpectrum tabulated{};
+  /// the same on bins 1..lastBin: the table every front end prints and saves
+  GridArray tabulatedOnGrid{};
+  /// the chosen quantity relative to its peak in full precision, bins 1..lastBin [relative]
+  GridArray quantitySpectrum{};
   /// the engine's results as HVL_S2.temp holds them; nullopt when the engine cannot weigh the spectrum
+  /// or, above kExchangeVoltageLimit, when there is no exchange file (engineError: kBeyondExchangeReason)
   std::optional<EngineResults> results;
   std::string resultFileText;  /// HVL_S2.temp, byte for byte (empty without results)
   std::string engineError;     /// why there are no results
   /// per material (0 aluminium, 1 copper): the air-kerma transmission is already below 50 % after
   /// the first thickness step, so the engine extrapolates the layer below that step
   std::array<bool, 2> layerBelowFirstStep{};
-  /// second layers, homogeneity and mean energies in double precision from photonSpectrum
+  /// second layers, homogeneity and mean energies in double precision from photonSpectrum (all its bins)
   ExtendedBeamQuality extended;
   /// for a model that computes photons per electron: the filtered spectrum in photons per keV per sr
-  /// per electron of the whole waveform, bins 1..600 [1/(keV sr electron)]; nullopt for a relative model
-  std::optional<PhotonSpectrum> absoluteSpectrum;
+  /// per electron of the whole waveform, bins 1..lastBin [1/(keV sr electron)]; nullopt for a relative model
+  std::optional<GridArray> absoluteSpectrum;
   /// fluence and air kerma per mAs at the settings' distance, or why there are none
   BeamOutput output;
 };
+
+/// Why a run above kExchangeVoltageLimit has no engine figures and no exchange files.
+extern const char* const kBeyondExchangeReason;
+
+/// bins 1..600 of a spectrum on the whole grid: the part the exchange files hold
+ExchangeSpectrum ExchangePart(const GridArray& spectrum);
+/// a spectrum of the exchange files' bins on the whole grid, 0 above 300 keV
+GridArray OnGrid(const ExchangeSpectrum& spectrum);
 
 /// A beam whose filtration entry was fitted to a first half-value layer.
 struct FitOutcome {
@@ -117,6 +137,9 @@ class BatchRun {
  private:
   /// the exchange file of outcome.photonSpectrum, the engine's figures on it and the extended figures
   void ComputeFigures(RunOutcome& outcome);
+  /// the relative photon spectrum of settings on the whole grid and its tube voltage [kV]; nullopt
+  /// where Extended gives nullopt
+  std::optional<std::pair<GridArray, double>> RelativeGridSpectrum(const RunSettings& settings);
   /// first half-value layer [mm] of the beam of settings, nullopt when it has none or is absorbed
   std::optional<double> FirstLayer(const RunSettings& settings, LayerMaterial material);
 
@@ -205,7 +228,8 @@ std::string VoltageText(double kiloVolts);
 /// same run saved beside them), as SaveExchangePair does: under the folder's lock, all written before
 /// any is replaced, so that the folder never holds the two files of different calculations and a
 /// failure leaves the earlier files as they were. Returns the saved paths of the pair. Throws
-/// std::runtime_error naming the file and the reason.
+/// std::runtime_error naming the file and the reason, and, before writing anything, for a run
+/// above kExchangeVoltageLimit (kBeyondExchangeReason).
 std::vector<std::string> SaveExchangeFiles(const std::string& folder, const RunOutcome& outcome,
                                            const std::vector<FileContent>& others = {});
 

@@ -35,6 +35,7 @@ std::string FigureText(const std::optional<double>& value, const FigureField& fi
 }
 
 std::string MissingFigureReason(const RunOutcome& outcome, std::size_t field) {
+  if (!outcome.results && outcome.lastBin > kExchangeLast) return outcome.engineError;  // above 300 kV
   if (!outcome.results) return "the engine cannot weigh this spectrum: " + outcome.engineError;
   const bool aluminium = field < 2;
   const char* material = aluminium ? "aluminium" : "copper";

@@ -21,12 +21,21 @@ void CheckDistance(double distanceMm) {
 }
 
 PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectron, double distanceMm) {
+  GridArray photons{};
+  std::copy(perSteradianPerElectron.begin(), perSteradianPerElectron.end(), photons.begin());
+  const GridArray onGrid = FluencePerMasSpectrum(photons, distanceMm);
+  PhotonSpectrum fluence{};
+  std::copy(onGrid.begin(), onGrid.begin() + fluence.size(), fluence.begin());
+  return fluence;
+}
+
+GridArray FluencePerMasSpectrum(const GridArray& perSteradianPerElectron, double distanceMm) {
   CheckDistance(distanceMm);
   // one steradian subtends distance^2 of area at the distance
   const double scale = kElectronsPerMilliampereSecond / (distanceMm * distanceMm);
-  PhotonSpectrum fluence{};
+  GridArray fluence{};
   // to the figures' significant digits, so that every system's mathematical library gives the same text
-  for (int i = 1; i <= kExchangeLast; ++i) {
+  for (int i = 1; i <= kGridLast; ++i) {
     fluence[i] = RoundToSignificantDigits(perSteradianPerElectron[i] * scale, kFigureSignificantDigits);
   }
   return fluence;
@@ -34,9 +43,13 @@ PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectr
 
 BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, double distanceMm,
                              const AttenuationTable& table) {
-  CheckDistance(distanceMm);
   GridArray photons{};
   std::copy(perSteradianPerElectron.begin(), perSteradianPerElectron.end(), photons.begin());
+  return ComputeBeamOutput(photons, distanceMm, table);
+}
+
+BeamOutput ComputeBeamOutput(const GridArray& photons, double distanceMm, const AttenuationTable& table) {
+  CheckDistance(distanceMm);
   BeamOutput output;
   output.distanceMm = distanceMm;
   try {

@@ -46,12 +46,18 @@ void CheckDistance(double distanceMm);
 /// per keV per sr per electron: times the electrons per mAs, over the distance squared; each value
 /// rounded to kFigureSignificantDigits.
 PhotonSpectrum FluencePerMasSpectrum(const PhotonSpectrum& perSteradianPerElectron, double distanceMm);
+/// The same on the whole grid, bins 1..1000 (a run above 300 kV); bins 1..600 as the function above.
+GridArray FluencePerMasSpectrum(const GridArray& perSteradianPerElectron, double distanceMm);
 
 /// Fluence and air kerma per mAs at distanceMm of the absolute spectrum (photons per keV per sr per
 /// electron, by grid index) as ComputeAbsoluteOutput gives them, each rounded to
 /// kFigureSignificantDigits; a spectrum with a negative or non-finite value, or one whose output is not
 /// finite, gives none, with the reason.
 BeamOutput ComputeBeamOutput(const PhotonSpectrum& perSteradianPerElectron, double distanceMm,
+                             const AttenuationTable& table);
+/// The same for an absolute spectrum on the whole grid (bins 1..1000); for one that is 0 above
+/// 300 keV the same figures as the function above.
+BeamOutput ComputeBeamOutput(const GridArray& perSteradianPerElectron, double distanceMm,
                              const AttenuationTable& table);
 
 /// The output of a relative model: no figures, and why.

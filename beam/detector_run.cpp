@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "decimal_text.h"
 #include "file_system.h"
 #include "material_file.h"
 
@@ -34,6 +35,11 @@ DetectorLayer LoadDetectorLayer(const std::string& materialPath, double thicknes
 DetectorOutcome ComputeDetectorOutcome(const RunOutcome& outcome, const DetectorLayer& layer,
                                        const std::string& materialName, double distanceMm) {
   CheckDistance(distanceMm);
+  if (outcome.lastBin > kExchangeLast) {
+    // the response is computed on the exchange files' bins; a beam with photons above them would lose them
+    throw DetectorError("the detector response is computed to 300 keV, so a beam above 300 kV (" +
+                        ShortestDecimal(PhotonEnergy(outcome.lastBin)) + " keV) has no detector figures");
+  }
   const DetectorResponse response = ComputeDetectorResponse(layer);
   const DetectorFigures figures = DetectorFiguresOf(outcome.photonSpectrum, response);
   DetectorOutcome detector;

@@ -1,6 +1,7 @@
 #include "monte_carlo_source.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <charconv>
 #include <cmath>
 #include <set>
@@ -347,6 +348,10 @@ SourceSpectrum SeparateLines(const ExchangeSpectrum& photonsPerBin, const std::v
 }
 
 SourceSpectrum SourceOf(const RunOutcome& outcome, SpectrumModel model) {
+  // a source is written on the exchange files' bins; above them it would lose its photons
+  if (outcome.lastBin > kExchangeLast) {
+    throw std::invalid_argument("a Monte Carlo source holds the spectrum to 300 keV only, so a beam above 300 kV has none");
+  }
   return SeparateLines(outcome.photonSpectrum, TungstenLineBins(model, outcome.inputs.kVp));
 }
 

@@ -550,7 +550,7 @@ as the decimal point.
 Tube and filtration (the main window's entries):
 @MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200), inside the model's range
                               for the target (tucker, birch: 30 to 300 kV; physics: 20 to
-                              300 kV, with Mo or Rh 20 to 50 kV; see --list-models); a voltage
+                              500 kV, with Mo or Rh 20 to 50 kV; see --list-models); a voltage
                               outside it is refused (exit status 2), not corrected
   --target W|Mo|Rh            the target's (anode's) material (default W); Mo and Rh with the
                               physics model only

@@ -180,7 +180,11 @@ int RunSingle(const CliOptions& options, BatchRun& batch, std::ostream& out, std
                              : tube   ? batch.Run(tube->settings)
                                       : batch.Run(SettingsFor(options));
   ReportCorrections(err, outcome);
-  if (!outcome.results && (options.printFigures || options.exchangeFolder)) {
+  // above 300 kV there is no exchange file to save, and no engine figures: the report says why
+  if (options.exchangeFolder && outcome.lastBin > kExchangeLast) {
+    throw UsageError("option --exchange at " + VoltageText(outcome.used.tubeVoltageKV) + " kV: " + kBeyondExchangeReason);
+  }
+  if (!outcome.results && outcome.lastBin <= kExchangeLast && (options.printFigures || options.exchangeFolder)) {
     err << kProgram << "no beam-quality figures" << (options.exchangeFolder ? " and no HVL_S2.temp" : "") << ": "
         << outcome.engineError << '\n';
     return kExitFailure;
@@ -254,7 +258,7 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
       throw std::runtime_error("at " + VoltageText(kiloVolts) + " kV: " + error.what());
     }
     ReportCorrections(err, outcomes.back());
-    if (!outcomes.back().results) {
+    if (!outcomes.back().results && outcomes.back().lastBin <= kExchangeLast) {
       err << kProgram << "no beam-quality figures at " << VoltageText(kiloVolts)
           << " kV: " << outcomes.back().engineError << '\n';
       figuresMissing = true;

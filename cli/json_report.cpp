@@ -429,11 +429,11 @@ void WriteSpectrum(JsonWriter& json, const CliOptions& options, const RunOutcome
   json.Key("energy");
   json.BeginArray(true);
   // a division gives the nearest double to 0.5 i or 0.0005 i, so the shortest text is the plain decimal
-  for (int i = 1; i <= kExchangeRows; ++i) json.Number(i / (keV ? 2.0 : 2000.0));
+  for (int i = 1; i <= built.rows; ++i) json.Number(i / (keV ? 2.0 : 2000.0));
   json.EndArray();
   json.Key("value");
   json.BeginArray(true);
-  for (int i = 1; i <= kExchangeRows; ++i) json.Number(built.values[i]);
+  for (int i = 1; i <= built.rows; ++i) json.Number(built.values[i]);
   json.EndArray();
   json.EndObject();
 }

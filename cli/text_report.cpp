@@ -52,7 +52,7 @@ std::string PrintableText(const std::string& text) { return EscapedText(text); }
 bool HasAbsoluteOutput(const CliOptions& options) { return EmissionModelFor(options.model).IsAbsolute(); }
 
 SpectrumTable TableOf(const RunOutcome& outcome, const SpectrumTableOptions& options) {
-  return BuildSpectrumTable(outcome.tabulated, options, '.');
+  return BuildSpectrumTable(outcome.tabulatedOnGrid, outcome.lastBin, options, '.');
 }
 
 SpectrumTable TableOf(const RunOutcome& outcome, const CliOptions& options) {
@@ -61,7 +61,8 @@ SpectrumTable TableOf(const RunOutcome& outcome, const CliOptions& options) {
     throw std::invalid_argument("photons per mAs need a model with absolute output");
   }
   SpectrumTable table =
-      BuildSpectrumTable(FluencePerMasSpectrum(*outcome.absoluteSpectrum, options.distanceMm), options.tableOptions, '.');
+      BuildSpectrumTable(FluencePerMasSpectrum(*outcome.absoluteSpectrum, options.distanceMm), outcome.lastBin,
+                         options.tableOptions, '.');
   const std::string separator = options.tableOptions.separator == TableSeparator::Comma ? ", " : "  ";
   table.header = std::string(options.tableOptions.unit == TableEnergyUnit::KeV ? "  keV" : "  MeV") + separator +
                  "photons/(keV mm2 mAs)";
@@ -120,11 +121,14 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
     const SpectrumTable table = TableOf(outcome, options);
     if (options.header) WriteSpectrumHeader(out, options, filters, outcome, "\n");
     out << table.header << '\n';
-    for (int i = 1; i <= kExchangeRows; ++i) out << table.lines[i] << '\n';
+    for (int i = 1; i <= table.rows; ++i) out << table.lines[i] << '\n';
   }
   if (options.printFigures) {
     // without any results one line says why, rather than each figure
-    if (!outcome.results) out << "# no beam-quality figures: " << outcome.engineError << '\n';
+    if (!outcome.results) {
+      out << (outcome.lastBin > kExchangeLast ? "# no engine figures: " : "# no beam-quality figures: ")
+          << outcome.engineError << '\n';
+    }
     for (std::size_t k = 0; k < FigureFields().size(); ++k) {
       const FigureField& field = FigureFields()[k];
       const std::optional<double> value = FigureValue(outcome, k);
@@ -194,6 +198,11 @@ void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vec
   const char* separator = SeparatorText(options);
   const bool withOutput = HasAbsoluteOutput(options);
   const std::string at = " at " + ShortestDecimal(options.distanceMm) + " mm";
+  for (const RunOutcome& outcome : outcomes) {
+    if (outcome.lastBin <= kExchangeLast) continue;
+    out << "# no engine figures above 300 kV (asterisks): " << kBeyondExchangeReason << '\n';
+    break;
+  }
   out << "# kV";
   for (const FigureField& field : FigureFields()) out << separator << field.label;
   for (const ExtendedFigureField& field : ExtendedFigureFields()) out << separator << field.label;

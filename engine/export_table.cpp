@@ -1,5 +1,6 @@
 #include "export_table.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "display_pattern.h"
@@ -20,23 +21,33 @@ std::string EnergyText(int i, const SpectrumTableOptions& options, char decimalS
 
 SpectrumTable BuildSpectrumTable(const ExchangeSpectrum& relative, const SpectrumTableOptions& options,
                                  char localeDecimalSeparator) {
+  TableSpectrum grid{};
+  std::copy(relative.begin(), relative.end(), grid.begin());
+  return BuildSpectrumTable(grid, kExchangeRows, options, localeDecimalSeparator);
+}
+
+SpectrumTable BuildSpectrumTable(const TableSpectrum& relative, int lastBin, const SpectrumTableOptions& options,
+                                 char localeDecimalSeparator) {
+  if (lastBin < 1 || lastBin > kTableLastRow) throw SpectrumTableError("a table holds grid indices 1 to 1000");
   const char decimalSeparator = options.separator == TableSeparator::Comma ? '.' : localeDecimalSeparator;
   const std::string separator = SeparatorText(options.separator);
   SpectrumTable table;
   table.separator = options.separator;
   table.header = std::string(options.unit == TableEnergyUnit::KeV ? "  keV" : "  MeV") + separator + "Fraction";
-  table.values = relative;
+  table.rows = lastBin;
+  table.lines.resize(static_cast<std::size_t>(lastBin) + 1);
+  for (int i = 1; i <= lastBin; ++i) table.values[i] = relative[i];
   if (options.normalisation == TableNormalisation::TotalOne) {
     double sum = 0;
-    for (int i = 1; i <= kExchangeRows; ++i) sum += table.values[i];
+    for (int i = 1; i <= lastBin; ++i) sum += table.values[i];
     if (!(sum > 0) || !std::isfinite(sum)) {
       throw SpectrumTableError("the spectrum's total photon number is " + std::to_string(sum) +
                                ", so it cannot be normalised to a total of 1");
     }
-    for (int i = 1; i <= kExchangeRows; ++i) table.values[i] /= sum;
+    for (int i = 1; i <= lastBin; ++i) table.values[i] /= sum;
   }
   const char* valuePattern = options.valueNotation == TableNotation::Exponential ? "0.0000E+00" : "0.00000";
-  for (int i = 1; i <= kExchangeRows; ++i) {
+  for (int i = 1; i <= lastBin; ++i) {
     table.lines[i] = " " + EnergyText(i, options, decimalSeparator) + separator +
                      FormatPattern(table.values[i], valuePattern, decimalSeparator);
   }
@@ -45,7 +56,7 @@ SpectrumTable BuildSpectrumTable(const ExchangeSpectrum& relative, const Spectru
 
 void WriteSpectrumTable(std::ostream& out, const SpectrumTable& table) {
   out << table.header << "\r\n";
-  for (int i = 1; i <= kExchangeRows; ++i) out << table.lines[i] << "\r\n";
+  for (int i = 1; i <= table.rows; ++i) out << table.lines[i] << "\r\n";
 }
 
 const char* SpectrumTableExtension(TableSeparator separator) {

@@ -6,10 +6,16 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "exchange_files.h"
 
 namespace kestrix {
+
+/// last grid index a table can hold (500 keV, the end of the model's energy grid)
+constexpr int kTableLastRow = 1000;
+/// a value per grid index 0..1000 (index 0 unused), the model's GridArray
+using TableSpectrum = std::array<double, kTableLastRow + 1>;
 
 enum class TableSeparator { Comma, Space };
 enum class TableEnergyUnit { KeV = 1, MeV = 2 };
@@ -28,10 +34,13 @@ struct SpectrumTable {
   /// the separator the lines were built with; it decides the file's extension
   TableSeparator separator = TableSeparator::Comma;
   std::string header;
-  /// lines[i] for grid index i = 1..600 (photon energy 0.5 i keV); lines[0] unused
-  std::array<std::string, 601> lines;
-  /// relative photon numbers after the chosen normalisation, index as lines
-  ExchangeSpectrum values{};
+  /// last grid index the table holds: 600 (300 keV) for the exchange file's spectrum, up to 1000
+  /// for a run above 300 kV
+  int rows = kExchangeRows;
+  /// lines[i] for grid index i = 1..rows (photon energy 0.5 i keV); lines[0] unused
+  std::vector<std::string> lines;
+  /// relative photon numbers after the chosen normalisation, index as lines (0 above rows)
+  TableSpectrum values{};
 };
 
 class SpectrumTableError : public std::runtime_error {
@@ -44,8 +53,12 @@ class SpectrumTableError : public std::runtime_error {
 /// Throws SpectrumTableError when "total = 1" is asked for and the total is not positive.
 SpectrumTable BuildSpectrumTable(const ExchangeSpectrum& relative, const SpectrumTableOptions& options,
                                  char localeDecimalSeparator);
+/// The same for a spectrum on the whole grid, rows 1..lastBin (1 to 1000); with lastBin 600 and a
+/// spectrum zero above it, the table of the exchange-file spectrum line for line.
+SpectrumTable BuildSpectrumTable(const TableSpectrum& relative, int lastBin, const SpectrumTableOptions& options,
+                                 char localeDecimalSeparator);
 
-/// Writes the header and the 600 lines, each ending with CR LF.
+/// Writes the header and the table's rows (600 for the exchange file's spectrum), each ending with CR LF.
 void WriteSpectrumTable(std::ostream& out, const SpectrumTable& table);
 
 /// ".csv" for a comma-separated table, ".dat" for a space-separated one.

@@ -154,6 +154,14 @@ std::array<double, kExchangeLast + 1> RelativePhotonSpectrum(const CalculationSt
   return relative;
 }
 
+GridArray RelativePhotonSpectrumOnGrid(const CalculationState& state, double kVp) {
+  GridArray relative{};
+  if (state.SpectrumPeak == 0) return relative;
+  const int top = TopBinFor(kVp);
+  for (int i = 2; i <= top; ++i) relative[i] = state.SpectrumBins[i] / state.SpectrumPeak;
+  return relative;
+}
+
 void ApplyDisplayQuantity(DisplayQuantity quantity, double kVp, CalculationState& state) {
   if (quantity == DisplayQuantity::PhotonNumber) return;
   const int top = TopBinFor(kVp);

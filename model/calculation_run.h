@@ -103,6 +103,9 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
 /// SpectrumBins(i) / SpectrumPeak for i = 1..600 (index 0 unused), 0 outside bins
 /// 2..floor(2 kVp) and when the peak is 0 [relative].
 std::array<double, kExchangeLast + 1> RelativePhotonSpectrum(const CalculationState& state, double kVp);
+/// The same on the whole grid, bins 1..1000: SpectrumBins(i) / SpectrumPeak for i = 2..floor(2 kVp);
+/// at or below 300 kV bins 1..600 equal RelativePhotonSpectrum's and the rest are 0 [relative].
+GridArray RelativePhotonSpectrumOnGrid(const CalculationState& state, double kVp);
 
 /// Converts the photon-number spectrum in SpectrumBins (bins 2..floor(2 kVp)) in place to
 /// `quantity` (exposure: x E x muEnAir; energy: x E) and recomputes SpectrumPeak for a

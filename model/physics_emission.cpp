@@ -296,8 +296,8 @@ PhysicsEmissionModel::PhysicsEmissionModel(TargetMaterial target, bool character
 double PhysicsEmissionModel::MinimumVoltage() const { return 20; }
 
 double PhysicsEmissionModel::MaximumVoltage() const {
-  // the run carries every spectrum in the exchange format's bins, which end at 300 keV
-  return std::min(TableMaximumVoltage(), kExchangeLast * kKeVPerGridIndex);
+  // a run carries its spectra on the whole grid (RunOutcome::lastBin), so the table's range is the run's
+  return TableMaximumVoltage();
 }
 
 double PhysicsEmissionModel::TableMaximumVoltage() const {

@@ -51,11 +51,9 @@ class PhysicsEmissionModel : public EmissionModel {
   const char* Keyword() const override { return "physics"; }
   /// 20 kV: the lowest incident energy of the PENELOPE electron tables [kV]
   double MinimumVoltage() const override;
-  /// the highest voltage of a run: tungsten 300 kV, molybdenum and rhodium 50 kV (their electron
-  /// table's highest energy). The model itself computes tungsten to TableMaximumVoltage(); a run holds
-  /// its spectra in the exchange format's bins to 300 keV (beam_quality.h PhotonSpectrum), and every
-  /// figure, listing and front end reads them there, so the range stays at 300 kV until those carry
-  /// the full 500 keV grid [kV]
+  /// the highest voltage of a run, TableMaximumVoltage(): tungsten 500 kV, molybdenum and rhodium
+  /// 50 kV. A run above 300 kV carries its spectra on the whole grid (RunOutcome::lastBin); the
+  /// exchange files and the engine's figures stop at kExchangeVoltageLimit [kV]
   double MaximumVoltage() const override;
   /// the highest voltage the emission is computed for: tungsten 500 kV (the highest incident energy of
   /// its joined electron table, PENELOPE's to 300 keV and the own Monte Carlo's above, and the end of

@@ -26,7 +26,8 @@ namespace py = pybind11;
 namespace kestrix::python {
 namespace {
 
-/// A spectrum on the exchange files' grid: bins 1..600, 0.5 to 300 keV, with what it was computed with.
+/// A spectrum on the 0.5 keV grid: bins 1..600 (0.5 to 300 keV), to floor(2 kVp) for a beam above 300 kV,
+/// with what it was computed with.
 struct Spectrum {
   py::array_t<double> energyKeV;  /// photon energy of each bin [keV]
   py::array_t<double> values;     /// value of each bin [relative, or 1/(keV mm2 mAs) for "per_mas"]
@@ -53,16 +54,21 @@ std::vector<double> NumbersOf(const py::array_t<double>& array) {
   return numbers;
 }
 
-Spectrum SpectrumOf(const ExchangeSpectrum& relative, const std::string& quantity, SpectrumDescription description) {
-  std::vector<double> energy(kExchangeRows);
-  std::vector<double> values(kExchangeRows);
-  for (int i = 1; i <= kExchangeRows; ++i) {
+/// the spectrum of bins 1..lastBin of relative (600 up to 300 kV, floor(2 kVp) above)
+Spectrum SpectrumOf(const GridArray& relative, int lastBin, const std::string& quantity, SpectrumDescription description) {
+  std::vector<double> energy(static_cast<std::size_t>(lastBin));
+  std::vector<double> values(static_cast<std::size_t>(lastBin));
+  for (int i = 1; i <= lastBin; ++i) {
     energy[i - 1] = i / 2.0;
     values[i - 1] = relative[i];
   }
   description.quantity = quantity;
   description.normalisation = "max";
   return Spectrum{ArrayOf(energy), ArrayOf(values), quantity, "max", std::move(description)};
+}
+
+Spectrum SpectrumOf(const ExchangeSpectrum& relative, const std::string& quantity, SpectrumDescription description) {
+  return SpectrumOf(OnGrid(relative), kExchangeRows, quantity, std::move(description));
 }
 
 Spectrum Normalised(const Spectrum& spectrum, const std::string& kind) {
@@ -114,16 +120,22 @@ py::tuple SpectrumState(const Spectrum& s) {
                         s.normalisation, DescriptionState(s.description));
 }
 
-/// the spectrum of SpectrumState: 600 bins on the 0.5 keV grid, no negative value, known words
+/// the spectrum of SpectrumState: 600 bins on the 0.5 keV grid (up to 1000 for a beam above 300 kV),
+/// no negative value, known words
 Spectrum SpectrumFromState(const py::handle& state) {
   const StateTuple t("Spectrum state", state, 5);
-  const std::vector<double> energy = t.Numbers(0, "energy_keV", kExchangeRows, "keV");
-  for (int i = 1; i <= kExchangeRows; ++i) {
-    if (energy[i - 1] != i / 2.0) {
-      throw std::invalid_argument(t.Name(0, "energy_keV") + ": not the grid of 0.5 to 300 keV in 0.5 keV steps");
+  const std::size_t given = t.Items(0, "energy_keV").size();
+  const std::size_t rows = given > static_cast<std::size_t>(kExchangeRows) && given <= static_cast<std::size_t>(kGridLast)
+                               ? given
+                               : static_cast<std::size_t>(kExchangeRows);
+  const std::vector<double> energy = t.Numbers(0, "energy_keV", rows, "keV");
+  for (std::size_t i = 1; i <= rows; ++i) {
+    if (energy[i - 1] != static_cast<double>(i) / 2.0) {
+      throw std::invalid_argument(t.Name(0, "energy_keV") + ": not the grid of 0.5 to " +
+                                  ShortestDecimal(static_cast<double>(rows) / 2.0) + " keV in 0.5 keV steps");
     }
   }
-  const std::vector<double> values = t.Numbers(1, "values", kExchangeRows, "the spectrum's unit");
+  const std::vector<double> values = t.Numbers(1, "values", rows, "the spectrum's unit");
   if (std::any_of(values.begin(), values.end(), [](double v) { return v < 0; })) {
     throw std::invalid_argument(t.Name(1, "values") + ": a spectrum has no negative value");
   }
@@ -219,8 +231,8 @@ class Beam {
   BeamOutput OutputAt(double distanceMm) const { return batch_->OutputAt(outcome_, settings_.model, distanceMm); }
 
   /// the quantity relative to its peak in full precision; runs the calculation again for exposure and energy
-  ExchangeSpectrum Relative(DisplayQuantity quantity) {
-    if (quantity == DisplayQuantity::PhotonNumber) return outcome_.photonSpectrum;
+  GridArray Relative(DisplayQuantity quantity) {
+    if (quantity == DisplayQuantity::PhotonNumber) return outcome_.photonSpectrumOnGrid;
     std::lock_guard<std::mutex> lock(mutex_);
     RunSettings settings = settings_;
     settings.quantity = quantity;
@@ -696,7 +708,13 @@ SpectrumContent ContentOfSpectrum(const char* argument, const py::handle& object
   const Spectrum& spectrum = object.cast<const Spectrum&>();
   SpectrumContent content;
   const std::vector<double> values = NumbersOf(spectrum.values);
-  for (std::size_t k = 0; k < values.size() && k < static_cast<std::size_t>(kExchangeRows); ++k) content.values[k + 1] = values[k];
+  // a beam above 300 kV has photons beyond the bins these functions weigh; they would be lost
+  if (values.size() > static_cast<std::size_t>(kExchangeRows)) {
+    throw std::invalid_argument(std::string(argument) + ": the spectrum reaches " +
+                                ShortestDecimal(static_cast<double>(values.size()) / 2.0) +
+                                " keV; this function takes a spectrum to 300 keV (the exchange files' bins)");
+  }
+  for (std::size_t k = 0; k < values.size(); ++k) content.values[k + 1] = values[k];
   content.quantity = spectrum.quantity;
   content.normalisation = spectrum.normalisation;
   content.description = spectrum.description;
@@ -850,7 +868,7 @@ void BindBeam(py::module_& module) {
               Spectrum absolute = SpectrumOf(
                   AtDistance("distance_mm",
                              [&] { return FluencePerMasSpectrum(*beam.Outcome().absoluteSpectrum, distanceMm); }),
-                  QuantityKeyword(wanted), DescriptionOf(beam));
+                  beam.Outcome().lastBin, QuantityKeyword(wanted), DescriptionOf(beam));
               absolute.normalisation = "per_mas";
               absolute.description.normalisation =
                   "per_mas (photons per keV per mm2 per mAs at " + ShortestDecimal(distanceMm) + " mm)";
@@ -859,12 +877,13 @@ void BindBeam(py::module_& module) {
             if (normalise != "max" && normalise != "total") {
               throw std::invalid_argument("normalise: " + QuotedExcerpt(normalise) + " is not one of max | total | per_mas");
             }
-            ExchangeSpectrum relative;
+            GridArray relative;
             {
               py::gil_scoped_release release;
               relative = beam.Relative(wanted);
             }
-            const Spectrum peakOne = SpectrumOf(relative, QuantityKeyword(wanted), DescriptionOf(beam));
+            const Spectrum peakOne =
+                SpectrumOf(relative, beam.Outcome().lastBin, QuantityKeyword(wanted), DescriptionOf(beam));
             return normalise == "max" ? peakOne : Normalised(peakOne, "total");
           },
           py::arg("quantity") = "photon", py::arg("normalise") = "max", py::arg("distance_mm") = kDefaultDistanceMm,
@@ -893,6 +912,9 @@ void BindBeam(py::module_& module) {
           [](const Beam& beam, const py::object& folder) {
             const std::string path = PathText("folder", folder);
             const RunOutcome& outcome = beam.Outcome();
+            if (outcome.lastBin > kExchangeLast) {
+              throw std::invalid_argument(std::string("nothing saved: ") + kBeyondExchangeReason);
+            }
             if (!outcome.results) {
               throw std::invalid_argument("nothing saved: the engine gives no HVL_S2.temp for this spectrum: " +
                                           outcome.engineError);

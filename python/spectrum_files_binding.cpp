@@ -106,6 +106,10 @@ py::dict Comparison(const std::optional<double>& spectrum, const std::optional<d
 py::dict Compare(const py::handle& self, const py::handle& beamObject) {
   const SpectrumContent content = ContentOfSpectrum("self", self);
   const RunOutcome& beam = OutcomeOfBeam("beam", beamObject);
+  // a measured spectrum ends at 300 keV; a beam above 300 kV would be compared on part of its photons
+  if (beam.lastBin > kExchangeLast) {
+    throw std::invalid_argument("beam: a beam above 300 kV has photons beyond the 300 keV a measured spectrum holds");
+  }
   const RunOutcome spectrum = Weighed(content, "compare");
   py::dict figures;
   for (std::size_t k = 0; k < FigureFields().size(); ++k) {

@@ -184,7 +184,7 @@ void BindSweep(py::module_& module) {
         const py::object warn = py::module_::import("warnings").attr("warn");
         for (std::size_t r = 0; r < outcomes.size(); ++r) {
           WarnCorrections(outcomes[r].corrections);
-          if (!outcomes[r].results) {
+          if (!outcomes[r].results && outcomes[r].lastBin <= kExchangeLast) {
             warn("no beam-quality figures at " + swept.column + " = " + ShortestDecimal(swept.values[r]) + ": " +
                  outcomes[r].engineError);
           }

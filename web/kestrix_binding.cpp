@@ -112,9 +112,9 @@ val Figure(const char* key, const std::optional<double>& value, const std::strin
   return figure;
 }
 
-/// bins 1..600 as a Float64Array
-val Bins(const ExchangeSpectrum& spectrum) {
-  return val::global("Float64Array").new_(emscripten::typed_memory_view(kExchangeRows, spectrum.data() + 1));
+/// bins 1..lastBin as a Float64Array (600 bins to 300 keV; floor(2 kVp) for a beam above 300 kV)
+val Bins(const GridArray& spectrum, int lastBin) {
+  return val::global("Float64Array").new_(emscripten::typed_memory_view(static_cast<std::size_t>(lastBin), spectrum.data() + 1));
 }
 
 val Entries(const RunEntries& e) {
@@ -137,10 +137,10 @@ val OutcomeOf(const RunOutcome& outcome) {
   val corrections = val::array();
   for (const std::string& correction : outcome.corrections) corrections.call<void>("push", correction);
   result.set("corrections", corrections);
-  result.set("spectrum", Bins(outcome.quantitySpectrum));
-  result.set("photonSpectrum", Bins(outcome.photonSpectrum));
+  result.set("spectrum", Bins(outcome.quantitySpectrum, outcome.lastBin));
+  result.set("photonSpectrum", Bins(outcome.photonSpectrumOnGrid, outcome.lastBin));
   if (outcome.absoluteSpectrum) {
-    result.set("perMas", Bins(FluencePerMasSpectrum(*outcome.absoluteSpectrum, outcome.output.distanceMm)));
+    result.set("perMas", Bins(FluencePerMasSpectrum(*outcome.absoluteSpectrum, outcome.output.distanceMm), outcome.lastBin));
   } else {
     result.set("perMas", val::null());
   }
@@ -277,7 +277,7 @@ class Batch {
           text << line << "\r\n";
         }
       }
-      WriteSpectrumTable(text, BuildSpectrumTable(outcome.tabulated, table, '.'));
+      WriteSpectrumTable(text, BuildSpectrumTable(outcome.tabulatedOnGrid, outcome.lastBin, table, '.'));
       return text.str();
     });
   }

@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "absolute_output.h"
 #include "atomic_file.h"
 #include "attenuation_table.h"
 #include "beam_figures.h"
+#include "beam_output.h"
 #include "cli_test_files.h"
 #include "entry_texts.h"
 #include "input_number.h"
@@ -532,6 +534,83 @@ TEST(BatchRun, IsoQualitySetsVoltageAndWholeFiltration) {
   EXPECT_THROW(PlanQuality(*FindRadiationQuality(qualities, "N-120"), {}, three, test::DeliveredTable()),
                RadiationQualityError);
   EXPECT_EQ(DataFileBeside("MUs_202202.data", "Sn.ele"), "Sn.ele");
+}
+
+// Above 300 kV the physics model's run carries its spectra on the whole grid: the figures from every
+// photon, the engine's figures absent for want of an exchange file, and nothing saved.
+TEST(BatchRun, A450kVPhysicsRunCarriesTheWholeSpectrumWithoutExchangeFiles) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunSettings settings = Settings(SpectrumModel::Physics, {"450", "20", "3", "5", "0", "0"});
+  const RunOutcome outcome = batch.Run(settings);
+  EXPECT_EQ(outcome.lastBin, 900);
+  EXPECT_EQ(outcome.used.tubeVoltageKV, 450);
+  EXPECT_EQ(*std::max_element(outcome.photonSpectrumOnGrid.begin(), outcome.photonSpectrumOnGrid.end()), 1.0);
+  EXPECT_GT(outcome.photonSpectrumOnGrid[899], 0);  // photons up to 449.5 keV, none beyond the tube voltage
+  for (int i = 901; i <= kGridLast; ++i) ASSERT_EQ(outcome.photonSpectrumOnGrid[i], 0) << i;
+  double above = 0;
+  for (int i = kExchangeLast + 1; i <= 900; ++i) above += outcome.photonSpectrumOnGrid[i];
+  EXPECT_GT(above, 0.1);  // the part the exchange bins would have lost
+  // the table is the spectrum rounded to five decimals, its first 600 bins the exchange view
+  for (int i = 1; i <= 900; ++i) ASSERT_NEAR(outcome.tabulatedOnGrid[i], outcome.photonSpectrumOnGrid[i], 5e-6) << i;
+  for (int i = 1; i <= kExchangeLast; ++i) ASSERT_EQ(outcome.exchange[i], outcome.tabulatedOnGrid[i]) << i;
+
+  // the engine's figures and its files are absent, with the reason
+  EXPECT_FALSE(outcome.results);
+  EXPECT_TRUE(outcome.exchangeFileText.empty());
+  EXPECT_EQ(outcome.engineError, kBeyondExchangeReason);
+  for (std::size_t k = 0; k < FigureFields().size(); ++k) {
+    EXPECT_FALSE(FigureValue(outcome, k));
+    EXPECT_EQ(MissingFigureReason(outcome, k), kBeyondExchangeReason);
+  }
+  ScratchFolder folder;
+  EXPECT_THROW(SaveExchangeFiles(folder.path().string(), outcome), std::runtime_error);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()), 0);
+
+  // the extended figures of the whole spectrum, finite and harder than at 300 kV
+  std::ifstream file(test::DeliveredTable(), std::ios::binary);
+  const AttenuationTable table = ReadAttenuationTable(file, "table");
+  const ExtendedBeamQuality whole = ComputeExtendedBeamQualityOnGrid(outcome.photonSpectrumOnGrid, table);
+  const RunOutcome at300 = batch.Run(Settings(SpectrumModel::Physics, {"300", "20", "3", "5", "0", "0"}));
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    ASSERT_TRUE(outcome.extended.values[f]) << outcome.extended.missing[f];
+    EXPECT_TRUE(std::isfinite(*outcome.extended.values[f])) << f;
+    EXPECT_EQ(*outcome.extended.values[f], *whole.values[f]) << f;
+  }
+  EXPECT_GT(*outcome.extended.values[kHvl1Cu], *at300.extended.values[kHvl1Cu]);
+  EXPECT_GT(*outcome.extended.values[kMeanEnergy], *at300.extended.values[kMeanEnergy]);
+  ASSERT_TRUE(batch.Extended(settings));
+  EXPECT_EQ(batch.Extended(settings)->values[kHvl1Al], outcome.extended.values[kHvl1Al]);
+
+  // air kerma and fluence per mAs: those of ComputeAbsoluteOutput on the whole absolute spectrum
+  ASSERT_TRUE(outcome.absoluteSpectrum && outcome.output.airKermaMicroGrayPerMas);
+  const AbsoluteOutput absolute = ComputeAbsoluteOutput(*outcome.absoluteSpectrum, 1000, table);
+  EXPECT_EQ(*outcome.output.airKermaMicroGrayPerMas,
+            RoundToSignificantDigits(absolute.airKermaMicroGrayPerMas, kFigureSignificantDigits));
+  EXPECT_EQ(*outcome.output.photonFluencePerMasPerMm2,
+            RoundToSignificantDigits(absolute.photonFluencePerMasPerMm2, kFigureSignificantDigits));
+  EXPECT_GT(*outcome.output.airKermaMicroGrayPerMas, 1.5 * *at300.output.airKermaMicroGrayPerMas);
+  // the per-mAs spectrum reaches the top bin too
+  EXPECT_GT(FluencePerMasSpectrum(*outcome.absoluteSpectrum, 1000)[899], 0);
+}
+
+// At and below 300 kV a physics run keeps the exchange files' 600 bins; just above, the figures go
+// on smoothly from the whole spectrum while the engine's stop.
+TEST(BatchRun, ThePhysicsRunsFiguresGoOnSmoothlyAcross300kV) {
+  BatchRun batch(test::DeliveredTable(), {});
+  const RunOutcome at300 = batch.Run(Settings(SpectrumModel::Physics, {"300", "20", "3", "5", "0", "0"}));
+  const RunOutcome above = batch.Run(Settings(SpectrumModel::Physics, {"301", "20", "3", "5", "0", "0"}));
+  EXPECT_EQ(at300.lastBin, kExchangeLast);
+  EXPECT_TRUE(at300.results);
+  EXPECT_EQ(at300.exchangeFileText.size(), 10200u);
+  ASSERT_TRUE(at300.absoluteSpectrum);
+  for (int i = kExchangeLast + 1; i <= kGridLast; ++i) ASSERT_EQ((*at300.absoluteSpectrum)[i], 0) << i;
+  EXPECT_EQ(above.lastBin, 602);
+  EXPECT_FALSE(above.results);
+  for (std::size_t f = 0; f < kExtendedFigureCount; ++f) {
+    EXPECT_NEAR(*above.extended.values[f], *at300.extended.values[f], 0.01 * *at300.extended.values[f]) << f;
+  }
+  EXPECT_NEAR(*above.output.airKermaMicroGrayPerMas, *at300.output.airKermaMicroGrayPerMas,
+              0.02 * *at300.output.airKermaMicroGrayPerMas);
 }
 
 TEST(BatchRun, VoltageTextReadsBackExactly) {

@@ -176,7 +176,7 @@ TEST(CliOptions, NegativeThicknessesAreRefusedNamingTheOption) {
 TEST(CliOptions, ASingleVoltageMustStayInsideTheModelsRange) {
   EXPECT_EQ(UsageMessage({"--kv", "1e3"}), "option --kv: 1000 kV is outside the tucker model's range of 30 to 300 kV");
   EXPECT_EQ(UsageMessage({"--kv", "-5", "--model", "physics"}),
-            "option --kv: -5 kV is outside the physics model's range of 20 to 300 kV");
+            "option --kv: -5 kV is outside the physics model's range of 20 to 500 kV");
   EXPECT_EQ(Parse({"--kv", "30"}).entries.tubeVoltage, "30");
   EXPECT_EQ(Parse({"--kv", "300"}).entries.tubeVoltage, "300");
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "batch_run.h"
 #include "cli_test_files.h"
 #include "emission_models.h"
 #include "exchange_files.h"
@@ -222,7 +223,8 @@ TEST(CliProgram, AVoltageOutsideTheModelsRangeIsRefusedInASweepAndInASingleRun) 
     const char* message;
   } cases[] = {
       {{"--kv", "20"}, "option --kv: 20 kV is outside the tucker model's range of 30 to 300 kV"},
-      {{"--kv", "450", "--model", "physics", "--json"}, "option --kv: 450 kV is outside the physics model's range of"},
+      {{"--kv", "501", "--model", "physics", "--json"}, "option --kv: 501 kV is outside the physics model's range of 20 to 500 kV"},
+      {{"--kv", "450", "--model", "birch"}, "option --kv: 450 kV is outside the birch model's range of 30 to 300 kV"},
       {{"--kv", "29.999", "--model", "birch"}, "29.999 kV is outside the birch model's range"},
       {{"--kv", "300.5", "--exchange", folder.path().string()}, "300.5 kV is outside"},
       {{"--fit-tube", measured, "--vary", "al-eq", "--kv", "350"}, "option --kv: 350 kV is outside"},
@@ -363,7 +365,7 @@ TEST(CliProgram, ListModelsTellsEachModelsTargetsAndVoltageRange) {
   const Result text = RunCli({"--list-models"}, false);
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("tucker    W       30 to 300 kV    relative\n"), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("physics   W       20 to 300 kV    absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   W       20 to 500 kV    absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Mo      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Rh      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_EQ(text.out.find("tucker    Mo"), std::string::npos);
@@ -773,6 +775,55 @@ TEST(CliProgram, QualityNamesAndStandardsAreEscaped) {
   EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
   EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
   EXPECT_EQ(run.out.find('\x07'), std::string::npos);
+}
+
+// The physics model to 500 kV: the table and every figure of the whole spectrum, the engine's figures
+// absent with their reason, and no exchange file above 300 kV.
+TEST(CliProgram, ThePhysicsModelAt450kVPrintsTheWholeSpectrumWithoutTheEnginesFigures) {
+  Result r = RunCli({"--model", "physics", "--kv", "450"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::vector<std::string> lines = Lines(r.out);
+  const auto header = std::find(lines.begin(), lines.end(), "  keV, Fraction");
+  ASSERT_NE(header, lines.end());
+  ASSERT_GT(lines.end() - header, 900);
+  EXPECT_EQ(*(header + 1), " 0000.5, 0.00000");
+  EXPECT_EQ((header + 900)->substr(0, 8), " 0450.0,");
+  EXPECT_EQ((header + 901)->front(), '#');
+  EXPECT_NE(r.out.find("# no engine figures: " + std::string(kBeyondExchangeReason) + "\n"), std::string::npos);
+  EXPECT_NE(r.out.find("# HVL Al [mm]: ******\n"), std::string::npos);
+  EXPECT_NE(r.out.find("# HVL1 Al [mm]: 1"), std::string::npos);
+
+  r = RunCli({"--model", "physics", "--kv", "450", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const test::JsonValue doc = test::ParseJson(r.out);
+  EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[0].number, 20);
+  EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[1].number, 500);
+  EXPECT_EQ(doc["spectrum"]["energy"].items.size(), 900u);
+  EXPECT_EQ(doc["spectrum"]["energy"].items.back().number, 450);
+  EXPECT_EQ(doc["spectrum"]["value"].items.size(), 900u);
+  for (const char* key : {"hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm", "effective_energy_cu_keV", "photons_per_mm2_per_Ckg"}) {
+    EXPECT_EQ(doc["results"][key].kind, test::JsonValue::Kind::Null) << key;
+    EXPECT_EQ(doc["results"]["missing"][key].text, kBeyondExchangeReason) << key;
+  }
+  EXPECT_GT(doc["results"]["extended"]["hvl2_cu_mm"].number, 0);
+  EXPECT_GT(doc["results"]["output"]["air_kerma_uGy_per_mAs"].number, 0);
+
+  // --exchange is refused before anything is written
+  ScratchFolder folder;
+  r = RunCli({"--model", "physics", "--kv", "450", "--exchange", folder.path().string()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("option --exchange at 450 kV: the exchange files"), std::string::npos) << r.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()), 0);
+
+  // a sweep across 300 kV goes on, the engine's figures starred above it
+  r = RunCli({"--model", "physics", "--sweep", "290:310:10", "--csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> rows = Lines(r.out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[3].rfind("310,,,,,,", 0), 0u) << rows[3];
+  EXPECT_EQ(rows[2].rfind("300,11.", 0), 0u) << rows[2];
 }
 
 TEST(CliProgram, VersionPrintsTheProgramsVersion) {

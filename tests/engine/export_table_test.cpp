@@ -140,6 +140,36 @@ TEST(SpectrumTable, TotalOfZeroIsRefused) {
   EXPECT_NO_THROW(BuildSpectrumTable(ExchangeSpectrum{}, o, '.'));
 }
 
+// A spectrum on the whole grid: with 600 rows the exchange spectrum's table line for line, with more
+// rows (a beam above 300 kV) one line per bin up to the last, and no table beyond the grid.
+TEST(SpectrumTable, AGridSpectrumGivesOneLinePerBinUpToItsLast) {
+  const ExchangeSpectrum relative = HundredKilovoltSpectrum();
+  TableSpectrum grid{};
+  std::copy(relative.begin(), relative.end(), grid.begin());
+  SpectrumTableOptions options;
+  options.normalisation = TableNormalisation::TotalOne;
+  std::ostringstream exchange, onGrid;
+  WriteSpectrumTable(exchange, BuildSpectrumTable(relative, options, '.'));
+  WriteSpectrumTable(onGrid, BuildSpectrumTable(grid, kExchangeRows, options, '.'));
+  EXPECT_EQ(onGrid.str(), exchange.str());
+
+  grid[900] = 0.5;
+  const SpectrumTable wide = BuildSpectrumTable(grid, 900, SpectrumTableOptions{}, '.');
+  EXPECT_EQ(wide.rows, 900);
+  ASSERT_EQ(wide.lines.size(), 901u);
+  EXPECT_EQ(wide.lines[900], " 0450.0, 0.50000");
+  std::ostringstream text;
+  WriteSpectrumTable(text, wide);
+  const std::string written = text.str();
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 901);
+  const SpectrumTable total = BuildSpectrumTable(grid, 900, options, '.');
+  double sum = 0;
+  for (int i = 1; i <= 900; ++i) sum += total.values[i];
+  EXPECT_NEAR(sum, 1.0, 1e-12);
+  EXPECT_THROW(BuildSpectrumTable(grid, 1001, options, '.'), SpectrumTableError);
+  EXPECT_THROW(BuildSpectrumTable(grid, 0, options, '.'), SpectrumTableError);
+}
+
 TEST(SpectrumTable, ExtensionFollowsTheSeparatorTheTableWasBuiltWith) {
   EXPECT_STREQ(SpectrumTableExtension(TableSeparator::Comma), ".csv");
   EXPECT_STREQ(SpectrumTableExtension(TableSeparator::Space), ".dat");

@@ -92,11 +92,11 @@ TEST(OutwardAbsorbedShare, IsOneMinusE2AndTheMeanOverTheOutwardHemisphere) {
   EXPECT_LT(OutwardAbsorbedShare(0.2), OutwardAbsorbedShare(0.21));
 }
 
-TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor20To300kV) {
+TEST(PhysicsEmissionModel, AnAbsoluteModelNamedPhysicsFor20To500kV) {
   EXPECT_STREQ(Model().Keyword(), "physics");
   EXPECT_TRUE(Model().IsAbsolute());
   EXPECT_EQ(Model().MinimumVoltage(), 20);
-  EXPECT_EQ(Model().MaximumVoltage(), 300);
+  EXPECT_EQ(Model().MaximumVoltage(), 500);
 }
 
 TEST(PhysicsEmissionModel, FillsBinsTwoToTheTubeVoltageWithFiniteNonNegativeValues) {
@@ -370,9 +370,9 @@ TEST(PhysicsEmissionModel, MammographyQualitiesMeetTheirNominalHalfValueLayers) 
   }
 }
 
-TEST(PhysicsEmissionModel, TungstenIsComputedTo500kVWhileARunStaysAt300kV) {
+TEST(PhysicsEmissionModel, ARunReachesTheTablesHighestVoltage) {
   EXPECT_EQ(Model().TableMaximumVoltage(), 500);
-  EXPECT_EQ(Model().MaximumVoltage(), 300);  // a run's spectra end at the exchange bins' 300 keV
+  EXPECT_EQ(Model().MaximumVoltage(), 500);  // a run carries its spectra on the whole grid
   EXPECT_EQ(Molybdenum().TableMaximumVoltage(), 50);
   EXPECT_EQ(Molybdenum().MaximumVoltage(), 50);
 }

@@ -331,3 +331,30 @@ def test_the_physics_model_gives_the_clis_output_falling_with_the_inverse_square
     assert beam.figures()["output"] == cli_json(command_line)["results"]["output"]
     per_mas = beam.spectrum(normalise="per_mas", distance_mm=1000)
     assert per_mas.values.sum() * 0.5 == pytest.approx(far["photon_fluence_per_mAs_per_mm2"], rel=1e-6)
+
+
+def test_a_450_kv_physics_beam_carries_its_spectrum_to_450_kev_without_the_engines_figures(tmp_path):
+    beam = kestrix.Beam(model="physics", kv=450)
+    spectrum = beam.spectrum()
+    assert len(spectrum) == 900 and spectrum.energy_keV[-1] == 450 and spectrum.values[-2] > 0
+    json = cli_json(["--model", "physics", "--kv", "450"])
+    np.testing.assert_array_equal(spectrum.energy_keV, json["spectrum"]["energy"])
+    assert np.max(np.abs(spectrum.values - json["spectrum"]["value"])) <= 0.5e-5 + 1e-12
+    per_mas = beam.spectrum(normalise="per_mas")
+    assert len(per_mas) == 900 and per_mas.values[-2] > 0
+    assert pickle.loads(pickle.dumps(spectrum)).energy_keV[-1] == 450
+    # the engine's figures are None with the reason, as in the JSON; the others are finite
+    figures = beam.figures()
+    assert figures == json["results"]
+    for key in ("hvl_al_mm", "effective_energy_al_keV", "hvl_cu_mm", "effective_energy_cu_keV", "photons_per_mm2_per_Ckg"):
+        assert figures[key] is None and "300 keV only" in figures["missing"][key]
+    assert all(np.isfinite(v) for k, v in beam.quality().items() if k != "missing")
+    assert beam.output()["air_kerma_uGy_per_mAs"] > 0
+    with pytest.raises(ValueError, match="300 keV only"):
+        beam.save_exchange(tmp_path)
+    assert os.listdir(tmp_path) == []
+    # a spectrum beyond 300 keV is not weighed on the exchange bins
+    with pytest.raises(ValueError, match="reaches 450 keV"):
+        spectrum.figures()
+    with pytest.raises(ValueError, match="outside the physics model's range of 20 to 500 kV"):
+        kestrix.Beam(model="physics", kv=501)

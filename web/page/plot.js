@@ -8,7 +8,9 @@ import { t } from './texts.js';
 const COLORS = ['#d62728', '#1f77b4', '#2ca02c', '#9467bd', '#ff7f0e', '#8c564b', '#e377c2', '#17becf', '#7f7f7f', '#bcbd22'];
 /** the smallest value shown on a logarithmic axis, relative to the curve's peak */
 const LOG_RANGE = 1e-6;
-export const ENERGIES = Float64Array.from({ length: 600 }, (_, k) => (k + 1) / 2);
+/** photon energies of bins 1..count [keV]: 600 bins to 300 keV, up to 1000 for a beam above 300 kV */
+export function energiesTo(count) { return Float64Array.from({ length: count }, (_, k) => (k + 1) / 2); }
+export const ENERGIES = energiesTo(600);
 
 export function colorOf(index) { return COLORS[index % COLORS.length]; }
 
@@ -25,6 +27,7 @@ export class Plot {
     this.view = { log: false, perMas: false };
     this.curves = [];  // {label, color, spectrum, perMas, shown}
     this.chart = null;
+    this.energies = ENERGIES;  // the energy axis: as long as the longest curve
     this.shape = '';
     this.drawListeners = [];  // called once after the next drawing (the benchmark waits for it)
     element.tabIndex = 0;
@@ -35,20 +38,26 @@ export class Plot {
   /** the y values of curve in the current view; on a logarithmic axis, values below a millionth
    * of the curve's peak (zeros, and the nearly absorbed ends) are gaps */
   values(curve) {
+    const count = this.energies.length;
     const source = this.view.perMas ? curve.perMas : curve.spectrum;
-    if (!source) return Array(600).fill(null);
-    if (!this.view.log) return Array.from(source);
+    if (!source) return Array(count).fill(null);
+    // a curve that ends below the axis's end has no photons there
+    const padded = Array.from({ length: count }, (_, k) => (k < source.length ? source[k] : 0));
+    if (!this.view.log) return padded;
     const least = Math.max(...source) * LOG_RANGE;
-    return Array.from(source, (v) => (v >= least && v > 0 ? v : null));
+    return padded.map((v) => (v >= least && v > 0 ? v : null));
   }
 
   /** draws curves; the chart is made anew only when the series or the view change */
   draw(curves, view) {
     this.curves = curves;
     this.view = { ...view };
-    const data = [ENERGIES, ...curves.map((c) => this.values(c))];
+    const lengths = curves.map((c) => (this.view.perMas ? c.perMas : c.spectrum)?.length || 0);
+    const count = Math.max(ENERGIES.length, ...lengths);
+    if (count !== this.energies.length) this.energies = energiesTo(count);
+    const data = [this.energies, ...curves.map((c) => this.values(c))];
     // the current curve's label changes with every input: it is written into the legend, not a new chart
-    const shape = JSON.stringify([this.view, curves.map((c) => [c.current ? '' : c.label, c.color, c.shown]), document.documentElement.lang]);
+    const shape = JSON.stringify([this.view, count, curves.map((c) => [c.current ? '' : c.label, c.color, c.shown]), document.documentElement.lang]);
     if (this.chart && shape === this.shape) {
       curves.forEach((c, k) => {
         if (this.chart.series[k + 1].label === c.label) return;
@@ -59,7 +68,7 @@ export class Plot {
       // new data rescale both axes; a zoomed energy range stays as it was
       const { min, max } = this.chart.scales.x;
       this.chart.setData(data);
-      if (min > ENERGIES[0] || max < ENERGIES[599]) this.chart.setScale('x', { min, max });
+      if (min > this.energies[0] || max < this.energies[this.energies.length - 1]) this.chart.setScale('x', { min, max });
       return;
     }
     this.shape = shape;
@@ -101,17 +110,17 @@ export class Plot {
   }
 
   resetZoom() {
-    if (this.chart) this.chart.setScale('x', { min: ENERGIES[0], max: ENERGIES[599] });
+    if (this.chart) this.chart.setScale('x', { min: this.energies[0], max: this.energies[this.energies.length - 1] });
   }
 
   /** the x range shown [keV] */
   xRange() { return this.chart ? [this.chart.scales.x.min, this.chart.scales.x.max] : [0, 0]; }
 
-  /** moves the cursor to grid index (0..599) */
+  /** moves the cursor to grid index (0 to the axis's last) */
   cursorTo(index) {
     if (!this.chart) return;
-    const i = Math.max(0, Math.min(599, index));
-    this.chart.setCursor({ left: this.chart.valToPos(ENERGIES[i], 'x'), top: this.chart.cursor.top > 0 ? this.chart.cursor.top : 10 });
+    const i = Math.max(0, Math.min(this.energies.length - 1, index));
+    this.chart.setCursor({ left: this.chart.valToPos(this.energies[i], 'x'), top: this.chart.cursor.top > 0 ? this.chart.cursor.top : 10 });
   }
 
   key(event) {
@@ -125,7 +134,7 @@ export class Plot {
   cursorValues() {
     const index = this.chart?.cursor.idx;
     if (index === null || index === undefined) return null;
-    return { energy: ENERGIES[index], values: this.chart.data.slice(1).map((s) => s[index]) };
+    return { energy: this.energies[index], values: this.chart.data.slice(1).map((s) => s[index]) };
   }
 
   /** the plot with its legend as a PNG blob */
@@ -185,7 +194,7 @@ export class Plot {
           points = [];
           return;
         }
-        points.push(`${(left + u.valToPos(ENERGIES[i], 'x')).toFixed(2)},${(top + u.valToPos(v, 'y')).toFixed(2)}`);
+        points.push(`${(left + u.valToPos(this.energies[i], 'x')).toFixed(2)},${(top + u.valToPos(v, 'y')).toFixed(2)}`);
       });
       if (points.length) segments.push(points);
       for (const s of segments) {
