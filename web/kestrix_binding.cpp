@@ -364,6 +364,24 @@ val Qualities(const std::string& path) {
 
 /// The standard quality `name` realised on settings with the user's filters: {entries, filters
 /// (user's and the quality's, with thicknesses), quality, fit (text or ""), outcome}
+/// every published figure of quality beside outcome's, in kestrix-cli's "quality_deviations" order:
+/// [{key, nominal, reached, deviationPercent (texts as --json prints them; reached and deviation null
+/// where the beam has none), missing (why), text ("HVL2 Cu: 0.27123 mm, nominal 0.271 mm (+0.1 %)")}]
+val Deviations(const RadiationQuality& quality, const RunOutcome& outcome) {
+  val deviations = val::array();
+  for (const QualityDeviation& deviation : QualityDeviations(quality, outcome)) {
+    val item = val::object();
+    item.set("key", ExtendedFigureFields()[deviation.figure].key);
+    item.set("nominal", ShortestDecimal(deviation.nominal));
+    item.set("reached", TextOrNull(deviation.reached));
+    item.set("deviationPercent", TextOrNull(deviation.deviationPercent));
+    item.set("missing", deviation.missing);
+    item.set("text", DeviationDescription(deviation));
+    deviations.call<void>("push", item);
+  }
+  return deviations;
+}
+
 val RealiseQuality(const std::string& tablePath, const std::string& name, const val& settings, const val& filters) {
   return Guarded([&] {
     const std::vector<RadiationQuality> qualities = LoadRadiationQualities(DataFileBeside(tablePath, kRadiationQualitiesFile));
@@ -377,7 +395,7 @@ val RealiseQuality(const std::string& tablePath, const std::string& name, const 
     result.set("filters", FiltersValue(batch.Filters()));
     result.set("quality", QualityValue(*quality));
     result.set("fit", realised.fit ? FitDescription(*realised.fit) : std::string());
-    result.set("comparison", quality->nominalHvl1AlMm ? NominalComparison(*quality, realised.outcome) : std::string());
+    result.set("comparison", Deviations(*quality, realised.outcome));
     result.set("outcome", OutcomeOf(realised.outcome));
     return result;
   });

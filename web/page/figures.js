@@ -52,3 +52,34 @@ export function figuresText(description, outcome, model) {
   }
   return `${lines.join('\n')}\n`;
 }
+
+/** fills element with a realised quality's published figures beside its beam's (realiseQuality's
+ *  comparison; null: none set): one line per figure, its dd's data-key the figure's kestrix-cli JSON
+ *  key and the spans in it the keys of its "quality_deviations" entry, with the digits --json prints */
+export function renderDeviations(element, deviations) {
+  element.replaceChildren();
+  if (!deviations?.length) return;
+  const heading = document.createElement('h4');
+  heading.textContent = t('deviations');
+  const list = document.createElement('dl');
+  const span = (key, text) => {
+    const part = document.createElement('span');
+    part.dataset.key = key;
+    part.textContent = text;
+    return part;
+  };
+  for (const d of deviations) {
+    const label = document.createElement('dt');
+    label.textContent = t(d.key);
+    const value = document.createElement('dd');
+    value.dataset.key = d.key;
+    if (d.reached === null) {
+      value.append(span('reached', t('none')), ` (${d.missing}), ${t('nominal')} `, span('nominal', d.nominal));
+    } else {
+      value.append(span('reached', d.reached), `, ${t('nominal')} `, span('nominal', d.nominal),
+        d.deviationPercent.startsWith('-') ? ' (' : ' (+', span('deviation_percent', d.deviationPercent), ' %)');
+    }
+    list.append(label, value);
+  }
+  element.append(heading, list);
+}

@@ -4,7 +4,7 @@
 import { t, setLanguage, currentLanguage, browserLanguage, applyTexts } from './texts.js';
 import * as engine from './engine.js';
 import { readInputs, markErrors, writeEntries, describe, field, FILTER_SLOTS, PHYSICS_ONLY } from './inputs.js';
-import { renderFigures, figuresText } from './figures.js';
+import { renderFigures, renderDeviations, figuresText } from './figures.js';
 import { Plot, colorOf } from './plot.js';
 import { encodeState, decodeState, sessionText, readSession } from './state.js';
 
@@ -17,6 +17,7 @@ const page = {
   materials: new Map(),  // option value -> {path, name, description}
   userFiles: [],         // {key, name, bytes}
   current: null,         // {settings, filters, outcome, label}: the last valid inputs and their run
+  deviations: null,      // the quality last set: its published figures beside its beam's
   valid: false,
   pins: [],              // {settings, filters, label, color, spectrum, perMas, shown, outcome}
   currentShown: true,
@@ -125,6 +126,7 @@ function render() {
   plot.draw(shown, page.view);
   const model = page.current?.settings.model;
   renderFigures(document.getElementById('figures'), page.current?.outcome, model);
+  renderDeviations(document.getElementById('quality-deviations'), page.deviations);
   document.getElementById('corrections').textContent = page.current?.outcome.corrections.length
     ? `${t('corrected')}: ${page.current.outcome.corrections.join(' ')}` : '';
   renderCurveList(shown);
@@ -252,7 +254,8 @@ function setQuality() {
       field(form, `filter${k}-mm`).value = f ? String(f.thickness) : '0';
     }
     document.getElementById('quality-note').textContent =
-      [realised.quality.description, realised.fit, realised.comparison].filter(Boolean).join(' — ');
+      [realised.quality.description, realised.fit, ...realised.comparison.map((d) => d.text)].filter(Boolean).join(' — ');
+    page.deviations = realised.comparison;
     syncSliders();
     recompute();
   } catch (error) {
