@@ -1,9 +1,12 @@
 #include "entry_review.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
+#include "decimal_text.h"
 #include "emission_models.h"
+#include "energy_grid.h"
 #include "input_number.h"
 #include "off_axis.h"
 #include "ui_language.h"
@@ -54,6 +57,12 @@ QString EntryBoxName(EntryBox box) {
 RunInputTexts ToRunInputTexts(const EntryTexts& t) {
   return RunInputTexts{t[0].toStdString(), t[1].toStdString(), t[2].toStdString(),
                        t[3].toStdString(), t[4].toStdString(), t[5].toStdString()};
+}
+
+VoltageRange DesktopVoltageRange(SpectrumModel model, TargetMaterial target) {
+  VoltageRange range = ModelVoltageRange(model, target);
+  range.highest = std::min(range.highest, kExchangeVoltageLimit);
+  return range;
 }
 
 QString TargetName(TargetMaterial target) { return QString::fromLatin1(TargetSymbol(target)) + Tr(" ターゲット"); }
@@ -163,11 +172,16 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
   entries.offAxisAlongDegrees = offAxis[0];
   entries.offAxisAcrossDegrees = offAxis[1];
   review.inputs = CorrectRunEntries(entries, model);
+  const VoltageRange range = DesktopVoltageRange(model, tube.target);
+  if (review.inputs.kVp > range.highest) {
+    review.inputs.kVp = range.highest;
+    review.inputs.tubeVoltageText = ShortestDecimal(range.highest);
+  }
   if (review.inputs.tubeVoltageText) {
     review.shown[0] = QString::fromStdString(*review.inputs.tubeVoltageText);
     if (entries.tubeVoltageKV != review.inputs.kVp) {
       // the range is the model's for the target; a target other than tungsten is named with it
-      const bool above = entries.tubeVoltageKV > ModelVoltageRange(model, tube.target).highest;
+      const bool above = entries.tubeVoltageKV > range.highest;
       const bool tungsten = tube.target == TargetMaterial::Tungsten;
       const QString limit = tungsten ? (above ? Tr(" kV は上限の ") : Tr(" kV は下限の "))
                                      : (above ? Tr(" kV は %1の上限の ") : Tr(" kV は %1の下限の ")).arg(TargetName(tube.target));

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "calculation_run.h"
+#include "emission_models.h"
 #include "entry_texts.h"
 #include "model_codes.h"
 #include "target_material.h"
@@ -71,7 +72,7 @@ struct EntryReview {
 /// target surface (OffAxisRefusal of off_axis.h, after the correction below); a thickness or off-axis
 /// angle that is not a number becomes 0, a voltage that is not one 30 kV, an off-axis angle beyond
 /// kLargestOffAxisAngle that angle of its sign; the run's own corrections (CorrectRunEntries, the
-/// voltage into ModelVoltageRange(model, target)) follow.
+/// voltage into DesktopVoltageRange(model, target)) follow.
 EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const TubeEntries& tube = TubeEntries());
 
 /// Why a point at these angles [degrees] cannot be computed with this target angle [degrees], in the
@@ -79,6 +80,10 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
 /// nullopt when it can, or when the target angle itself is unusable (the run refuses that with its
 /// own message).
 std::optional<QString> OffAxisRefusalText(double targetAngleDegrees, double alongDegrees, double acrossDegrees);
+
+/// The tube voltages the desktop computes for this model and target [kV]: ModelVoltageRange, its top
+/// held to kExchangeVoltageLimit because Quillon's files and the graph hold 0.5 to 300 keV.
+VoltageRange DesktopVoltageRange(SpectrumModel model, TargetMaterial target);
 
 /// the target's name for a note: "Mo ターゲット"
 QString TargetName(TargetMaterial target);

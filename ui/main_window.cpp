@@ -718,7 +718,7 @@ void MainWindow::ResetTubeChoices(SpectrumModel model) {
 }
 
 void MainWindow::ShowVoltageRange() {
-  const VoltageRange range = ModelVoltageRange(state_.spectrumModel, Target());
+  const VoltageRange range = DesktopVoltageRange(state_.spectrumModel, Target());
   voltageCaption_->setText(Tr("Ｘ線管電圧(～%1)").arg(QString::fromStdString(ShortestDecimal(range.highest))));
   voltageCaption_->adjustSize();
 }

@@ -70,6 +70,16 @@ class EntryReviewTest : public QObject {
     QVERIFY(ReviewEntries(Typed("60", "20", "1", "0", "0", "0"), SpectrumModel::Physics).corrections.isEmpty());
     QCOMPARE(ReviewEntries(Typed("10", "20", "1", "0", "0", "0"), SpectrumModel::Physics).corrections,
              QStringList{QStringLiteral("Ｘ線管電圧 10 kV は下限の 20 kV 以下のため、20 kV で計算しました。")});
+    // the physics model computes tungsten to 500 kV, the desktop to the 300 keV its files and graph hold
+    QCOMPARE(ModelVoltageRange(SpectrumModel::Physics, TargetMaterial::Tungsten).highest, 500.0);
+    QCOMPARE(DesktopVoltageRange(SpectrumModel::Physics, TargetMaterial::Tungsten).highest, 300.0);
+    QCOMPARE(DesktopVoltageRange(SpectrumModel::Physics, TargetMaterial::Molybdenum).highest, 50.0);
+    const EntryReview capped = ReviewEntries(Typed("450", "20", "1", "0", "0", "0"), SpectrumModel::Physics);
+    QCOMPARE(capped.shown[0], QStringLiteral("300"));
+    QCOMPARE(capped.inputs.kVp, 300.0);
+    QCOMPARE(capped.corrections,
+             QStringList{QStringLiteral("Ｘ線管電圧 450 kV は上限の 300 kV を超えるため、300 kV で計算しました。")});
+    QVERIFY(ReviewEntries(Typed("300", "20", "1", "0", "0", "0"), SpectrumModel::Physics).corrections.isEmpty());
     TubeEntries bremsstrahlung;
     bremsstrahlung.characteristicLines = false;
     QVERIFY(!ReviewEntries(Typed("60", "20", "1", "0", "0", "0"), SpectrumModel::Physics, bremsstrahlung)
