@@ -144,7 +144,10 @@ std::vector<QualityDeviation> QualityDeviations(const RadiationQuality& quality,
   for (const NominalFigure& figure : published) {
     QualityDeviation deviation{figure.figure, figure.value, outcome.extended.values[figure.figure],
                                outcome.extended.missing[figure.figure], std::nullopt};
-    if (deviation.reached) deviation.deviationPercent = 100 * (*deviation.reached / figure.value - 1);
+    // 9 significant digits, as every other figure is printed
+    if (deviation.reached) {
+      deviation.deviationPercent = RoundToSignificantDigits(100 * (*deviation.reached / figure.value - 1), 9);
+    }
     deviations.push_back(deviation);
   }
   return deviations;
