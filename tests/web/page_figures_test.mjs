@@ -126,6 +126,24 @@ for (const model of ['tucker', 'birch', 'physics']) {
   });
 }
 
+test('tungsten at 450 kV: kestrix-cli\'s figures, no engine figures, the curve to 450 keV', async () => {
+  const inputs = {
+    model: 'physics', target: 'W', 'no-lines': false, kv: '450', angle: '20', waveform: 'constant', be: '0', 'al-eq': '0',
+    al: '0', cu: '0', quantity: 'photon', distance: '1000', filter1: 'Sn.ele', 'filter1-mm': '3', 'off-axis': '0', 'off-axis-across': '0',
+  };
+  const json = cliJson(inputs);
+  assert.ok(json, 'kestrix-cli computes 450 kV');
+  await setInputs(page, inputs);
+  assert.equal(await page.$eval('#status', (e) => e.classList.contains('stale')), false);
+  const shown = await shownFigures(page);
+  for (const key of Object.keys(shown)) assert.equal(shown[key], printed(json, key) ?? 'none', key);
+  assert.equal(shown.hvl_al_mm, 'none', 'the engine figures need the exchange files, which end at 300 keV');
+  assert.notEqual(shown.hvl1_al_mm, 'none');
+  const energies = await page.evaluate(() => Array.from(window.kestrix.plot.chart.data[0]));
+  assert.equal(energies.at(-1), 450);
+  assert.deepEqual(page.errors, []);
+});
+
 test('a Mo/Mo quality sets the target and its figures equal kestrix-cli --quality', async () => {
   await setInputs(page, { model: 'physics', target: 'W', 'no-lines': false, 'off-axis': '0', 'off-axis-across': '0', kv: '30',
     angle: '20', waveform: 'constant', be: '1', 'al-eq': '0', al: '0', cu: '0', quantity: 'photon', distance: '1000', filter1: '' });
