@@ -72,6 +72,35 @@ void CheckCosecant(double cosecTheta) {
   }
 }
 
+/// runs job(k) for k = 0..count-1 spread over the cores; the first failure is rethrown
+template <typename Job>
+void RunSpread(std::size_t count, const Job& job) {
+  if (count == 0) return;
+  const unsigned threads =
+      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
+  std::vector<std::exception_ptr> failures(threads);
+  const auto run = [&](unsigned first) {
+    try {
+      for (std::size_t k = first; k < count; k += threads) job(k);
+    } catch (...) {
+      failures[first] = std::current_exception();  // handed to the caller below
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      workers.emplace_back(run, t);
+    } catch (const std::system_error&) {
+      run(t);  // no thread to be had: the same work on this one
+    }
+  }
+  run(0);
+  for (std::thread& worker : workers) worker.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
 }  // namespace
 
 /// Photons sent out of the target from depth x (in units of their attenuation length): with eta the
@@ -319,32 +348,9 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
   emissions.resize(sampleVoltages.size());
   const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta);
   // the samples of a waveform spread over the cores, each computed alone: the same numbers on any count
-  const std::size_t count = sampleVoltages.size();
-  const unsigned threads =
-      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
-  std::vector<std::exception_ptr> failures(threads);
-  const auto run = [&](unsigned first) {
-    try {
-      for (std::size_t k = first; k < count; k += threads) {
-        SampleEmissionToward(*angular, sampleVoltages[k], cosecTheta, table, emissions[k]);
-      }
-    } catch (...) {
-      failures[first] = std::current_exception();  // handed to the caller below
-    }
-  };
-  std::vector<std::thread> workers;
-  for (unsigned t = 1; t < threads; ++t) {
-    try {
-      workers.emplace_back(run, t);
-    } catch (const std::system_error&) {
-      run(t);  // no thread to be had: the same work on this one
-    }
-  }
-  run(0);
-  for (std::thread& worker : workers) worker.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
+  RunSpread(sampleVoltages.size(), [&](std::size_t k) {
+    SampleEmissionToward(*angular, sampleVoltages[k], cosecTheta, table, emissions[k]);
+  });
 }
 
 std::shared_ptr<const PhysicsEmissionModel::AngularFactors> PhysicsEmissionModel::FactorsToward(double cosecTheta) const {
@@ -417,34 +423,6 @@ int NodeStepsPerCell(double highestVoltage) {
   return std::clamp(static_cast<int>(std::ceil(TopBinFor(highestVoltage) / static_cast<double>(penetration_layout::kEnergyBins))), 4, 8);
 }
 
-/// runs job(k) for k = 0..count-1 spread over the cores; the first failure is rethrown
-template <typename Job>
-void RunSpread(std::size_t count, const Job& job) {
-  if (count == 0) return;
-  const unsigned threads =
-      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
-  std::vector<std::exception_ptr> failures(threads);
-  const auto run = [&](unsigned first) {
-    try {
-      for (std::size_t k = first; k < count; k += threads) job(k);
-    } catch (...) {
-      failures[first] = std::current_exception();  // handed to the caller below
-    }
-  };
-  std::vector<std::thread> workers;
-  for (unsigned t = 1; t < threads; ++t) {
-    try {
-      workers.emplace_back(run, t);
-    } catch (const std::system_error&) {
-      run(t);  // no thread to be had: the same work on this one
-    }
-  }
-  run(0);
-  for (std::thread& worker : workers) worker.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
-}
 
 /// Lagrange weights at x of the nodes xs [1]
 std::vector<double> LagrangeWeights(const std::vector<double>& xs, double x) {
