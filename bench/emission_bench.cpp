@@ -106,8 +106,10 @@ void TuckerWithFigures(benchmark::State& timing, double kVp, RectificationType t
   }
 }
 
-/// The same with the physics model, plus its absolute output at 1 m.
-void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
+/// The physics model's spectrum with its figures and its absolute output at 1 m; the waveform's samples
+/// each computed alone (SampleEmissions) or from exact nodes with the others interpolated
+/// (WaveformEmissions, which SynthesizeSpectrum uses for 12-peak).
+void PhysicsSpectrumWithFigures(benchmark::State& timing, double kVp, RectificationType type, bool fromNodes) {
   CalculationState& state = BenchState();
   static const PhysicsEmissionModel model;
   const double cosecTheta = CosecantOfTargetAngle(kDefaultTargetAngle);
@@ -117,7 +119,11 @@ void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType 
   std::vector<GridArray> emissions;
   for (auto _ : timing) {
     state.SpectrumBins.fill(0.0);
-    model.SampleEmissions(voltages, cosecTheta, state.table, emissions);
+    if (fromNodes) {
+      model.WaveformEmissions(voltages, cosecTheta, state.table, emissions);
+    } else {
+      model.SampleEmissions(voltages, cosecTheta, state.table, emissions);
+    }
     AverageWaveformSamples(
         kVp, samples, [&](std::size_t k, double, GridArray& phase) { phase = emissions[k]; }, state.PhaseEmission,
         state.SpectrumBins);
@@ -132,26 +138,12 @@ void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType 
   }
 }
 
-/// The same with PhysicsEmissionModel::WaveformEmissions (exact nodes, the other samples interpolated),
-/// which SynthesizeSpectrum uses for 12-peak (PhysicsWithFigures computes every sample alone).
+void PhysicsWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
+  PhysicsSpectrumWithFigures(timing, kVp, type, false);
+}
+
 void PhysicsNodesWithFigures(benchmark::State& timing, double kVp, RectificationType type) {
-  CalculationState& state = BenchState();
-  static const PhysicsEmissionModel model;
-  const double cosecTheta = CosecantOfTargetAngle(kDefaultTargetAngle);
-  const std::vector<WaveformSample> samples = WaveformSamples(type);
-  std::vector<double> voltages;
-  for (const WaveformSample& sample : samples) voltages.push_back(SampleVoltage(kVp, sample.phaseDegrees));
-  std::vector<GridArray> emissions;
-  for (auto _ : timing) {
-    state.SpectrumBins.fill(0.0);
-    model.WaveformEmissions(voltages, cosecTheta, state.table, emissions);
-    AverageWaveformSamples(
-        kVp, samples, [&](std::size_t k, double, GridArray& phase) { phase = emissions[k]; }, state.PhaseEmission,
-        state.SpectrumBins);
-    ApplyFiltration(kVp, kDefaultFilters, state.table, state.filters, state.SpectrumBins);
-    benchmark::DoNotOptimize(Figures(state));
-    benchmark::DoNotOptimize(ComputeAbsoluteOutput(state.SpectrumBins, 1000.0, state.table));
-  }
+  PhysicsSpectrumWithFigures(timing, kVp, type, true);
 }
 
 /// The physics model of a target at 30 kV constant potential with all figures (1 mm Be, 0.5 mm Al).
