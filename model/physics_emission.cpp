@@ -337,6 +337,42 @@ double PhysicsEmissionModel::TableMaximumVoltage() const {
 
 PhysicsEmissionModel::~PhysicsEmissionModel() = default;
 
+/// The line photons' escape after photoabsorption of the inward half of the bremsstrahlung, for the
+/// lines of each grid bin that lines fall into: the same for every sample of a spectrum, so computed once.
+struct PhysicsEmissionModel::LineEscapes {
+  std::vector<int> bins;                    // grid bins of the lines, up to the highest sample's top
+  std::vector<std::vector<double>> byBin;   // for each, the escape by the absorbed photon's grid index [1]
+
+  const std::vector<double>& Of(int bin) const {
+    return byBin[std::find(bins.begin(), bins.end(), bin) - bins.begin()];
+  }
+};
+
+PhysicsEmissionModel::LineEscapes PhysicsEmissionModel::EscapesOf(const Tables& tables, double cosecTheta,
+                                                                  const double* muTarget, int top) {
+  LineEscapes escapes;
+  const TungstenShells& shells = *tables.shells;
+  for (int s = 0; s < kShellCount; ++s) {
+    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
+      const int bin = NearestGridIndex(line.energy);
+      if (bin >= 2 && bin <= top && std::find(escapes.bins.begin(), escapes.bins.end(), bin) == escapes.bins.end()) {
+        escapes.bins.push_back(bin);
+      }
+    }
+  }
+  for (const int bin : escapes.bins) {
+    // over the direction cosine eta of the photon going in, the mean of the line's escape along the
+    // take-off path from where the photon was absorbed: (mu / (mu_L c)) ln(1 + mu_L c / mu)
+    const double muLine = muTarget[bin] * cosecTheta;
+    std::vector<double>& escape = escapes.byBin.emplace_back(top + 1, 1.0);
+    for (int i = 2; i <= top; ++i) {
+      const double mu = muTarget[i];
+      if (muLine > 0 && mu > 0) escape[i] = mu / muLine * std::log1p(muLine / mu);
+    }
+  }
+  return escapes;
+}
+
 void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVoltages, double cosecTheta,
                                            const AttenuationTable& table, std::vector<GridArray>& emissions) const {
   CheckCosecant(cosecTheta);
@@ -347,9 +383,13 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
   }
   emissions.resize(sampleVoltages.size());
   const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta);
+  double highest = 0;
+  for (const double T0 : sampleVoltages) highest = std::max(highest, T0);
+  const LineEscapes escapes =
+      characteristicLines_ ? EscapesOf(*tables_, cosecTheta, tables_->Attenuation(table), TopBinFor(highest)) : LineEscapes{};
   // the samples of a waveform spread over the cores, each computed alone: the same numbers on any count
   RunSpread(sampleVoltages.size(), [&](std::size_t k) {
-    SampleEmissionToward(*angular, sampleVoltages[k], cosecTheta, table, emissions[k]);
+    SampleEmissionToward(*angular, escapes, sampleVoltages[k], cosecTheta, table, emissions[k]);
   });
 }
 
@@ -366,10 +406,13 @@ std::shared_ptr<const PhysicsEmissionModel::AngularFactors> PhysicsEmissionModel
 void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const AttenuationTable& table,
                                           GridArray& emission) const {
   CheckCosecant(cosecTheta);
-  SampleEmissionToward(*FactorsToward(cosecTheta), T0, cosecTheta, table, emission);
+  const LineEscapes escapes =
+      characteristicLines_ ? EscapesOf(*tables_, cosecTheta, tables_->Attenuation(table), TopBinFor(T0)) : LineEscapes{};
+  SampleEmissionToward(*FactorsToward(cosecTheta), escapes, T0, cosecTheta, table, emission);
 }
 
-void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, double T0, double cosecTheta,
+void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, const LineEscapes& escapes, double T0,
+                                                double cosecTheta,
                                                 const AttenuationTable& table, GridArray& emission) const {
   emission.fill(0.0);
   const int top = TopBinFor(T0);
@@ -382,7 +425,7 @@ void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, d
   ElectronTracks(*tables_, angular, T0, work);
   const double* mu = tables_->Attenuation(table);
   SelfAttenuatedEmission(cosecTheta, mu, work, emission);
-  if (characteristicLines_) AddCharacteristicLines(*tables_, T0, cosecTheta, mu, work, emission);
+  if (characteristicLines_) AddCharacteristicLines(*tables_, escapes, T0, cosecTheta, mu, work, emission);
 }
 
 /// A node of a waveform: a sample computed exactly, with what the samples between the nodes interpolate.
@@ -437,8 +480,9 @@ std::vector<double> LagrangeWeights(const std::vector<double>& xs, double x) {
 
 }  // namespace
 
-void PhysicsEmissionModel::NodeEmission(const AngularFactors& angular, double cosecTheta, const AttenuationTable& table,
-                                        int perCell, WaveformNode& node, GridArray& emission) const {
+void PhysicsEmissionModel::NodeEmission(const AngularFactors& angular, const LineEscapes& escapes, double cosecTheta,
+                                        const AttenuationTable& table, int perCell, WaveformNode& node,
+                                        GridArray& emission) const {
   emission.fill(0.0);
   node.lines.fill(0.0);
   const double T0 = node.T0;
@@ -454,7 +498,7 @@ void PhysicsEmissionModel::NodeEmission(const AngularFactors& angular, double co
   DepthEmission(work, rows);
   AttenuateDepthEmission(cosecTheta, mu, work, rows, emission);
   if (characteristicLines_) {
-    AddCharacteristicLines(*tables_, T0, cosecTheta, mu, work, node.lines);
+    AddCharacteristicLines(*tables_, escapes, T0, cosecTheta, mu, work, node.lines);
     for (int i = 2; i <= node.top; ++i) emission[i] += node.lines[i];
     // the samples between the nodes compute the electron-impact lines themselves and interpolate the rest
     GridArray impact{};
@@ -636,10 +680,13 @@ void PhysicsEmissionModel::WaveformEmissions(const std::vector<double>& sampleVo
     }
   }
   const int perCell = NodeStepsPerCell(voltages.back());
+  const LineEscapes escapes =
+      characteristicLines_ ? EscapesOf(*tables_, cosecTheta, tables_->Attenuation(table), TopBinFor(voltages.back()))
+                           : LineEscapes{};
   std::vector<GridArray> distinct(voltages.size());
   RunSpread(nodes.size(), [&](std::size_t n) {
     const std::size_t v = std::lower_bound(voltages.begin(), voltages.end(), nodes[n].T0) - voltages.begin();
-    NodeEmission(*angular, cosecTheta, table, perCell, nodes[n], distinct[v]);
+    NodeEmission(*angular, escapes, cosecTheta, table, perCell, nodes[n], distinct[v]);
   });
   const double* mu = tables_->Attenuation(table);
   const int points = kEnergyBins * perCell;
@@ -721,6 +768,8 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
     const std::size_t offset = static_cast<std::size_t>(m) * (top + 1);
     double* row = work.crossSection.data() + offset;
     tables.ChiRow(middle, chi);
+    const double scale = n * Z2 / tungsten::BetaSquared(middle);  // [1/(cm mb)]
+    int q = 0;  // the shape-function node at or below k/T, found by stepping: k/T rises with the bin
     for (int i = 2; i <= work.lastBin[m]; ++i) {
       const double k = PhotonEnergy(i);
       double T = middle;
@@ -732,11 +781,11 @@ void PhysicsEmissionModel::CrossSections(const Tables& tables, double T0, Sample
         const double x = k / middle * kReducedSteps;
         const int s = std::min(static_cast<int>(x), kReducedSteps - 1);
         const double value = chi[s] + (x - s) * (chi[s + 1] - chi[s]);
-        row[i] = n * Z2 / tungsten::BetaSquared(middle) * value * tungsten::kMillibarn / k;
+        row[i] = scale * value * tungsten::kMillibarn / k;
       }
       const double u = std::min(k / T, 1.0);
-      int q = static_cast<int>(std::upper_bound(kShapeReduced.begin(), kShapeReduced.end(), u) - kShapeReduced.begin()) - 1;
-      q = std::clamp(q, 0, kShapeNodes - 2);
+      while (q < kShapeNodes - 2 && kShapeReduced[q + 1] <= u) ++q;
+      while (q > 0 && kShapeReduced[q] > u) --q;
       const double w = (u - kShapeReduced[q]) / (kShapeReduced[q + 1] - kShapeReduced[q]);
       work.lowerNode[offset + i] = q;
       work.lowerNodeShare[offset + i] = row[i] * (1.0 - w);
@@ -859,6 +908,22 @@ void PhysicsEmissionModel::DepthEmission(const SampleWork& work, std::vector<dou
   const int top = work.top;
   const std::size_t width = static_cast<std::size_t>(top + 1);
   rows.assign(static_cast<std::size_t>(kDepthBins) * width, 0.0);
+  // the bins of each energy cell in runs that share their lower shape-function node, so that the
+  // inner loop reads two constants instead of looking up each bin's node
+  struct NodeRun {
+    int first, last, node;
+  };
+  std::array<std::vector<NodeRun>, kEnergyBins> runs;
+  for (int m = 0; m < kEnergyBins; ++m) {
+    const int* node = work.lowerNode.data() + static_cast<std::size_t>(m) * width;
+    for (int i = 2; i <= work.lastBin[m]; ++i) {
+      if (runs[m].empty() || runs[m].back().node != node[i]) {
+        runs[m].push_back({i, i, node[i]});
+      } else {
+        runs[m].back().last = i;
+      }
+    }
+  }
   for (int j = 0; j < kDepthBins; ++j) {
     double* atDepth = rows.data() + j * width;
     for (int m = 0; m < kEnergyBins; ++m) {
@@ -867,9 +932,9 @@ void PhysicsEmissionModel::DepthEmission(const SampleWork& work, std::vector<dou
       const std::size_t offset = static_cast<std::size_t>(m) * width;
       const double* lowerShare = work.lowerNodeShare.data() + offset;
       const double* upperShare = work.upperNodeShare.data() + offset;
-      const int* node = work.lowerNode.data() + offset;
-      for (int i = 2; i <= work.lastBin[m]; ++i) {
-        atDepth[i] += lowerShare[i] * toward[node[i]] + upperShare[i] * toward[node[i] + 1];
+      for (const NodeRun& run : runs[m]) {
+        const double lower = toward[run.node], upper = toward[run.node + 1];
+        for (int i = run.first; i <= run.last; ++i) atDepth[i] += lowerShare[i] * lower + upperShare[i] * upper;
       }
     }
   }
@@ -911,8 +976,9 @@ void PhysicsEmissionModel::AttenuateDepthEmission(double cosecTheta, const doubl
 /// isotropically (1 / (4 pi) per sr), and each line goes into the grid bin nearest to its energy as
 /// the formula models place theirs. Every term is weighted with the line's own escape factor, so the
 /// vacancies are summed per line.
-void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, double T0, double cosecTheta,
-                                                  const double* muTarget, const SampleWork& work, GridArray& emission) {
+void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, const LineEscapes& escapes, double T0,
+                                                  double cosecTheta, const double* muTarget, const SampleWork& work,
+                                                  GridArray& emission) {
   const TungstenShells& shells = *tables.shells;
   if (!(T0 > shells.Shell(kShellL3).edge)) return;
   const int top = work.top;
@@ -947,6 +1013,15 @@ void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, double T
     for (int i = 2; i <= lastBin[m]; ++i) photons[i] += trackOfEnergy[m] * row[i];
   }
   constexpr double kInward = 0.5;
+  // each bin's photoabsorption shares by shell and their sum, looked up once for all lines
+  std::vector<std::array<double, kShellCount>> shares(top + 1);
+  std::vector<double> shareTotal(top + 1, 0.0);
+  for (int i = 2; i <= top; ++i) {
+    for (int s = 0; s < kShellCount; ++s) {
+      shares[i][s] = shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
+      shareTotal[i] += shares[i][s];
+    }
+  }
   // photoabsorption vacancies per shell from the outward half of the photons of each depth cell
   std::array<std::array<double, kDepthBins>, kShellCount> outwardAbsorbed{};
   {
@@ -967,13 +1042,8 @@ void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, double T
     std::array<double, kDepthBins> logDepth{};
     for (int j = 0; j < kDepthBins; ++j) logDepth[j] = std::log(j + 0.5);
     for (int i = firstBin; i <= top; ++i) {
-      std::array<double, kShellCount> share{};
-      double total = 0;
-      for (int s = 0; s < kShellCount; ++s) {
-        share[s] = shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
-        total += share[s];
-      }
-      if (!(total > 0) || !(muTarget[i] > 0)) continue;
+      const std::array<double, kShellCount>& share = shares[i];
+      if (!(shareTotal[i] > 0) || !(muTarget[i] > 0)) continue;
       const double logBase = std::log(muTarget[i] * cellDepth);
       for (int j = 0; j < kDepthBins; ++j) {
         const double made = atDepth[j * width + i];
@@ -991,6 +1061,7 @@ void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, double T
     for (int j = 0; j < kDepthBins; ++j) meanEscape += trackAtDepth[j] * factors[j];
     meanEscape /= totalTrack;
     const double muLine = muTarget[bin] * cosecTheta;
+    const std::vector<double>& escapeInward = escapes.Of(bin);
     std::array<double, kShellCount> primary{};
     for (int s = 0; s < kShellCount; ++s) {
       for (int j = 0; j < kDepthBins; ++j) primary[s] += impact[s][j] * factors[j];
@@ -1000,11 +1071,10 @@ void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, double T
       for (int s = 0; s < kShellCount; ++s) primary[s] += outwardAbsorbed[s][j] * escape;
     }
     for (int i = 2; i <= top; ++i) {
-      if (photons[i] <= 0) continue;
-      const double mu = muTarget[i];
-      const double escape = muLine > 0 && mu > 0 ? mu / muLine * std::log1p(muLine / mu) : 1.0;
-      const double absorbed = photons[i] * kKeVPerGridIndex * kInward * escape * meanEscape;
-      for (int s = 0; s < kShellCount; ++s) primary[s] += absorbed * shells.PhotoabsorptionShare(static_cast<AtomicShell>(s), i);
+      // no shell to ionise below the lowest edge: nothing to add
+      if (photons[i] <= 0 || !(shareTotal[i] > 0)) continue;
+      const double absorbed = photons[i] * kKeVPerGridIndex * kInward * escapeInward[i] * meanEscape;
+      for (int s = 0; s < kShellCount; ++s) primary[s] += absorbed * shares[i][s];
     }
     // cascades: K -> L2, L3 through KL2 and KL3; Coster-Kronig L1 -> L2 -> L3
     const ShellData& k = shells.Shell(kShellK);

@@ -134,20 +134,26 @@ class PhysicsEmissionModel : public EmissionModel {
                                    std::vector<double>& weighted);
   static void AttenuateDepthEmission(double cosecTheta, const double* mu, const SampleWork& work,
                                      const std::vector<double>& rows, GridArray& emission);
-  static void AddCharacteristicLines(const Tables& tables, double T0, double cosecTheta, const double* muTarget,
+  /// the escape of the lines after photoabsorption inside the target, shared by the samples of a spectrum
+  struct LineEscapes;
+  /// that escape for the lines in bins 2..top, for the target angle with this cosecant
+  static LineEscapes EscapesOf(const Tables& tables, double cosecTheta, const double* muTarget, int top);
+  static void AddCharacteristicLines(const Tables& tables, const LineEscapes& escapes, double T0, double cosecTheta,
+                                     const double* muTarget,
                                      const SampleWork& work, GridArray& emission);
 
   /// the shape function towards the central ray of the target angle with this cosecant
   std::shared_ptr<const AngularFactors> FactorsToward(double cosecTheta) const;
-  void SampleEmissionToward(const AngularFactors& angular, double T0, double cosecTheta, const AttenuationTable& table,
+  void SampleEmissionToward(const AngularFactors& angular, const LineEscapes& escapes, double T0, double cosecTheta,
+                            const AttenuationTable& table,
                             GridArray& emission) const;
   /// the lines of the vacancies that the electrons make (electron impact, with the cascades) alone, as
   /// AddCharacteristicLines adds them, from the plain track of every cell, added to `lines`
   void AddImpactLines(double T0, double cosecTheta, const double* muTarget, GridArray& lines) const;
   /// a node of WaveformEmissions: the exact emission, and what the samples between nodes interpolate
   struct WaveformNode;
-  void NodeEmission(const AngularFactors& angular, double cosecTheta, const AttenuationTable& table, int perCell,
-                    WaveformNode& node, GridArray& emission) const;
+  void NodeEmission(const AngularFactors& angular, const LineEscapes& escapes, double cosecTheta,
+                    const AttenuationTable& table, int perCell, WaveformNode& node, GridArray& emission) const;
 
   TargetMaterial target_;
   bool characteristicLines_;
