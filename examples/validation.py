@@ -3,7 +3,8 @@
 with its air path as a filter, at the 20 degree target angle of the measurements. Then the standard
 qualities of the delivered table that have published figures (the Mo/Mo qualities RQR-M and RQA-M,
 the EUREF Mo/Rh, Rh/Rh and W/Rh beams, NIST's layers of the N and H beams), realised by
-Beam.from_quality and compared in radiation_quality['deviations'].
+Beam.from_quality and compared in radiation_quality['deviations']. Last the BIPM's measured beams of a
+tungsten tube (among them its beams behind 0.06 mm Mo), computed from their published set-up.
 
 Writes docs/validation.md and docs/validation.png:
     PYTHONPATH=build/python /usr/bin/python3 examples/validation.py
@@ -18,6 +19,7 @@ import kestrix
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCE = os.path.join(HERE, "data", "reference-beams.tsv")
+BIPM = os.path.join(HERE, "data", "bipm-beams.tsv")
 DOCS = os.path.join(HERE, "..", "docs")
 
 MODELS = [("tucker", "Tucker"), ("birch", "Birch"), ("physics", "Physics")]
@@ -36,6 +38,12 @@ DETAIL_TABLES = [("Aluminium layers and mean energy", ["hvl1_al_mm", "hvl2_al_mm
                  ("Copper layers", ["hvl1_cu_mm", "hvl2_cu_mm"])]
 
 
+def read_table(path):
+    with open(path, newline="") as file:
+        lines = [line for line in file if not line.startswith("#")]
+    return list(csv.DictReader(lines, delimiter="\t"))
+
+
 def series_of(row):
     """The series label of a reference beam, or None for beams outside the validated series."""
     for standard, prefix, label in SERIES:
@@ -46,9 +54,7 @@ def series_of(row):
 
 
 def reference_beams():
-    with open(REFERENCE, newline="") as file:
-        lines = [line for line in file if not line.startswith("#")]
-    rows = [row for row in csv.DictReader(lines, delimiter="\t") if series_of(row)]
+    rows = [row for row in read_table(REFERENCE) if series_of(row)]
     order = {label: k for k, (_, _, label) in enumerate(SERIES)}
     return sorted(rows, key=lambda row: (order[series_of(row)], float(row["kV"])))
 
@@ -170,6 +176,59 @@ def quality_results():
     return groups
 
 
+# Tucker's and Birch's range begins at 30 kV; below it only the physics model computes a beam
+FORMULA_LOWEST_KV = 30
+
+
+def bipm_results():
+    """Per BIPM beam: the row, the key of its published layer and per model the computed layer and its deviation [%]."""
+    entries = []
+    for row in read_table(BIPM):
+        key = "hvl1_al_mm" if row["hvl1_al_mm"] != "-" else "hvl1_cu_mm"
+        entry = {"row": row, "key": key, "models": {}}
+        for model, _ in MODELS:
+            if model != "physics" and float(row["kV"]) < FORMULA_LOWEST_KV:
+                continue
+            value = kestrix.Beam(**beam_arguments(row, model)).quality()[key]
+            entry["models"][model] = (value, deviation_percent(value, measured(row, key)))
+        entries.append(entry)
+    return entries
+
+
+def filtration_text(row):
+    """The beam's filtration beyond its window, as 'mm material' items."""
+    items = ["%s Al" % row["al_mm"]] if float(row["al_mm"]) > 0 else []
+    if row["filters"] != "-":
+        items += ["%s %s" % (mm, material) for material, mm in (item.split(":") for item in row["filters"].split(";"))]
+    return " + ".join(items)
+
+
+def render_bipm(entries):
+    physics = [entry["models"]["physics"][1] for entry in entries]
+    worst = max(physics, key=abs)
+    lines = ["", "## The BIPM's measured beams", "",
+             "First half-value layers that the BIPM measured on its tungsten tube (20 degree target, 3 mm Be",
+             "window, constant potential), with the filtration and air path they were measured with",
+             "([examples/data/bipm-beams.tsv](../examples/data/bipm-beams.tsv), with its source: Kessler and",
+             "Burns, Rapport BIPM 2018, as tabulated with the set-up in the example scripts of Poludniowski,",
+             "Omar and Andreo, *Calculating X-ray Tube Spectra*, 2022). Each beam is computed from that",
+             "set-up, the air path as an air filter; nothing is fitted. The beams behind 0.06 mm Mo are the",
+             "tube's mammography-like beams. The formula models' range begins at %d kV. Deviation in %%;"
+             % FORMULA_LOWEST_KV,
+             "the physics model's worst is %s %%, its RMS %.1f %%." % (
+                 percent(worst), math.sqrt(sum(d * d for d in physics) / len(physics))),
+             "", "| beam | kV | filtration [mm] | air [mm] | HVL1 published [mm] |"
+             + "".join(" %s |" % name for _, name in MODELS),
+             "|---|---:|---|---:|---:|" + "---:|" * len(MODELS)]
+    for entry in entries:
+        row = entry["row"]
+        metal = "Al" if entry["key"] == "hvl1_al_mm" else "Cu"
+        cells = [row["name"], row["kV"], filtration_text(row) or "–", row["air_mm"], "%s %s" % (row[entry["key"]], metal)]
+        cells += [percent(entry["models"][model][1]) if model in entry["models"] else "–" for model, _ in MODELS]
+        lines.append("| " + " | ".join(cells) + " |")
+    return lines
+
+
 def number(value):
     return "%g" % value
 
@@ -211,7 +270,7 @@ def render_qualities(groups):
     return lines
 
 
-def render_page(table, stats, groups=None):
+def render_page(table, stats, groups=None, bipm=None):
     lines = [
         "# Validation against measured reference beams",
         "",
@@ -285,6 +344,8 @@ def render_page(table, stats, groups=None):
             lines.append("| " + " | ".join(cells) + " |")
     if groups is not None:
         lines += render_qualities(groups)
+    if bipm is not None:
+        lines += render_bipm(bipm)
     lines += ["", "Made by [examples/validation.py](../examples/validation.py); a test fails when this page no",
               "longer matches what the code computes.", ""]
     return "\n".join(lines)
@@ -334,7 +395,7 @@ def main(folder):
     table = results()
     groups = quality_results()
     with open(os.path.join(folder, "validation.md"), "w", newline="\n") as page:
-        page.write(render_page(table, summary(table), groups))
+        page.write(render_page(table, summary(table), groups, bipm_results()))
     draw_figure(table, os.path.join(folder, "validation.png"), groups)
 
 
