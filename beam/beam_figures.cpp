@@ -153,17 +153,27 @@ std::vector<QualityDeviation> QualityDeviations(const RadiationQuality& quality,
   return deviations;
 }
 
+DeviationTexts DeviationTextsOf(const QualityDeviation& deviation) {
+  DeviationTexts texts{std::string(), ShortestDecimal(deviation.nominal), std::string()};
+  if (deviation.reached) {
+    texts.reached = FixedDigits(*deviation.reached, ExtendedFigureFields()[deviation.figure].decimals);
+  }
+  if (deviation.deviationPercent) {
+    texts.percent = (*deviation.deviationPercent >= 0 ? "+" : "") + FixedDigits(*deviation.deviationPercent, 1);
+  }
+  return texts;
+}
+
 std::string DeviationDescription(const QualityDeviation& deviation) {
   static const char* const names[kExtendedFigureCount] = {"HVL1 Al", "HVL2 Al", "", "HVL1 Cu", "HVL2 Cu", "",
                                                           "mean energy", ""};
   static const char* const units[kExtendedFigureCount] = {"mm Al", "mm Al", "", "mm Cu", "mm Cu", "", "keV", ""};
   const std::string unit = units[deviation.figure];
-  const std::string nominal = ShortestDecimal(deviation.nominal) + " " + unit;
+  const DeviationTexts texts = DeviationTextsOf(deviation);
+  const std::string nominal = texts.nominal + " " + unit;
   std::string text = std::string(names[deviation.figure]) + ": ";
   if (!deviation.reached) return text + "none (" + deviation.missing + "), nominal " + nominal;
-  const double percent = *deviation.deviationPercent;
-  return text + FixedDigits(*deviation.reached, ExtendedFigureFields()[deviation.figure].decimals) + " " + unit +
-         ", nominal " + nominal + " (" + (percent >= 0 ? "+" : "") + FixedDigits(percent, 1) + " %)";
+  return text + texts.reached + " " + unit + ", nominal " + nominal + " (" + texts.percent + " %)";
 }
 
 std::string MeasuredDescription(const MeasuredSpectrum& measured) {

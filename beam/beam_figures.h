@@ -88,6 +88,15 @@ struct QualityDeviation {
 /// Every published figure of quality (its nominal HVL1, then its nominal figures) against outcome.
 std::vector<QualityDeviation> QualityDeviations(const RadiationQuality& quality, const RunOutcome& outcome);
 
+/// The numbers of a deviation as every text output prints them, without units.
+struct DeviationTexts {
+  std::string reached;  /// the beam's value to its figure's decimals ("0.27123"), empty where it has none
+  std::string nominal;  /// the published value in its shortest form ("0.271")
+  std::string percent;  /// the deviation signed to one decimal ("+0.1", "-0.8") [%], empty where there is none
+};
+/// the numbers of deviation as DeviationDescription and kestrix-cli's text report print them
+DeviationTexts DeviationTextsOf(const QualityDeviation& deviation);
+
 /// "HVL2 Cu: 0.27123 mm, nominal 0.271 mm (+0.1 %)" or "mean energy: 47.51 keV, nominal 47.9 keV (-0.8 %)"
 std::string DeviationDescription(const QualityDeviation& deviation);
 

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 #include "batch_run.h"
 #include "beam_figures.h"
@@ -153,6 +154,13 @@ QString FullText(double value) { return QString::fromStdString(ShortestDecimal(v
 const char* const kWaveformNames[] = {QT_TRID_NOOP("定電圧"), QT_TRID_NOOP("三相12ピーク"), QT_TRID_NOOP("単相全波")};
 /// lines of the copied text before the figures: the model, then the entries of the run
 constexpr int kInputLines = 9;
+
+bool SameEntries(const RunEntries& a, const RunEntries& b) {
+  return std::tie(a.tubeVoltageKV, a.targetAngleDegrees, a.berylliumMm, a.aluminiumEquivalentMm, a.addedAluminiumMm,
+                  a.addedCopperMm, a.target, a.characteristicLines, a.offAxisAlongDegrees, a.offAxisAcrossDegrees) ==
+         std::tie(b.tubeVoltageKV, b.targetAngleDegrees, b.berylliumMm, b.aluminiumEquivalentMm, b.addedAluminiumMm,
+                  b.addedCopperMm, b.target, b.characteristicLines, b.offAxisAlongDegrees, b.offAxisAcrossDegrees);
+}
 
 bool SameFiles(const std::vector<FilterRequest>& a, const std::vector<FilterRequest>& b) {
   if (a.size() != b.size()) return false;
@@ -341,6 +349,15 @@ QualityWindow::QualityWindow(MainWindow& mainWindow, QWidget* parent)
   qualityLabel_->setObjectName(QStringLiteral("QualityLabel"));
   qualityLabel_->setWordWrap(true);
   standardsColumn->addWidget(qualityLabel_);
+  // the quality's published figures beside its run's, filled while the last run is the quality's
+  deviationGrid_ = new QGridLayout;
+  deviationGrid_->setHorizontalSpacing(10);
+  standardsColumn->addLayout(deviationGrid_);
+  deviationNote_ = GridText(QString(), standards);
+  deviationNote_->setObjectName(QStringLiteral("QualityDeviationNote"));
+  deviationNote_->setWordWrap(true);
+  deviationNote_->hide();  // takes no room while it has nothing to say
+  standardsColumn->addWidget(deviationNote_);
 
   // Filtration fitted to a measured layer.
   auto* fitting = new QGroupBox(Tr("測定した第1半価層からろ過を求める"), this);
@@ -601,6 +618,7 @@ const RunOutcome* QualityWindow::Outcome() {
 
 void QualityWindow::RunChanged() {
   outcome_.reset();
+  if (RunIsAppliedQuality()) applied_->drawn = true;
   uncertaintyText_->clear();  // the sampling was of the run replaced
   if (isVisible()) ShowFigures();
 }
@@ -617,6 +635,7 @@ void QualityWindow::ShowFigures() {
     }
     distanceNote_->clear();
     ShowDetector();
+    ShowDeviations();
     return;
   }
   // The inputs the run used, from the copied text's first lines.
@@ -649,6 +668,72 @@ void QualityWindow::ShowFigures() {
     values_[k]->setToolTip(value ? Tr(row.tip) : reason);
   }
   ShowDetector();
+  ShowDeviations();
+}
+
+bool QualityWindow::RunIsAppliedQuality() const {
+  const std::optional<DrawnRun>& run = mainWindow_.LastRun();
+  if (!applied_ || !run) return false;
+  const RunSettings& set = applied_->settings;
+  return run->settings.model == set.model && run->settings.waveform == set.waveform &&
+         SameEntries(run->settings.entries, set.entries) && SameFiles(run->filters, applied_->filters);
+}
+
+void QualityWindow::ShowDeviations() {
+  for (QLabel* label : deviationLabels_) delete label;
+  deviationLabels_.clear();
+  deviationNote_->clear();
+  deviationNote_->hide();
+  if (!applied_) return;
+  const QString name = QString::fromStdString(applied_->quality.name);
+  const RunOutcome* outcome = RunIsAppliedQuality() ? Outcome() : nullptr;
+  if (outcome == nullptr) {
+    // a curve of other inputs is no longer the quality: its figures are not compared with the standard's
+    if (applied_->drawn && mainWindow_.LastRun() && !RunIsAppliedQuality()) {
+      deviationNote_->setText(Tr("線質 %1 を設定した後に入力が変わったため、公称値とは比べません。").arg(name));
+      deviationNote_->show();
+    }
+    return;
+  }
+  const std::vector<QualityDeviation> deviations = QualityDeviations(applied_->quality, *outcome);
+  if (deviations.empty()) return;
+  QWidget* parent = deviationNote_->parentWidget();
+  const auto add = [this, parent](const QString& text, int row, int column, Qt::Alignment alignment,
+                                  const QString& key, int columns = 1) {
+    QLabel* label = GridText(text, parent, alignment);
+    label->setObjectName(key);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    deviationGrid_->addWidget(label, row, column, 1, columns);
+    deviationLabels_.push_back(label);
+    return label;
+  };
+  QLabel* heading = add(Tr("規格の公称値と計算値の比較") + QStringLiteral(" (") + name + QLatin1Char(')'), 0, 0,
+                        Qt::AlignLeft, QStringLiteral("QualityDeviationsHeading"), 5);
+  heading->setWordWrap(true);  // rather than widen the window past a 1024 px screen in English
+  add(Tr("計算値"), 1, 1, Qt::AlignRight, QString());
+  add(Tr("公称値"), 1, 2, Qt::AlignRight, QString());
+  add(Tr("偏差"), 1, 4, Qt::AlignRight, QString());
+  int row = 2;
+  for (const QualityDeviation& deviation : deviations) {
+    const ExtendedFigureField& field = ExtendedFigureFields()[deviation.figure];
+    // a first layer by the window's shorter name of it, without how the beam's is found: the window
+    // keeps a 1024 px screen in English
+    const char* nameKey = deviation.figure == kHvl1Al ? "hvl_al_mm" : deviation.figure == kHvl1Cu ? "hvl_cu_mm" : field.key;
+    const auto [figureName, unit] = FigureNameOf(nameKey, field.label);
+    // the numbers as kestrix-cli's text report prints them; the cells named as its JSON keys
+    const DeviationTexts texts = DeviationTextsOf(deviation);
+    const QString key = QString::fromLatin1(field.key) + QLatin1Char('.');
+    add(figureName, row, 0, Qt::AlignLeft, QString());
+    QLabel* reached = add(deviation.reached ? QString::fromStdString(texts.reached) : EngineResultsPanel::NotAvailableText(),
+                          row, 1, Qt::AlignRight, key + QStringLiteral("reached"));
+    if (!deviation.reached) reached->setToolTip(EngineResultsPanel::MissingReason(outcome->extended, deviation.figure));
+    add(QString::fromStdString(texts.nominal), row, 2, Qt::AlignRight, key + QStringLiteral("nominal"));
+    add(unit, row, 3, Qt::AlignLeft, QString());
+    add(deviation.deviationPercent ? QString::fromStdString(texts.percent) + QStringLiteral(" %")
+                                   : EngineResultsPanel::kUnavailableText,
+        row, 4, Qt::AlignRight, key + QStringLiteral("deviation_percent"));
+    ++row;
+  }
 }
 
 QString QualityWindow::FiguresText() {
@@ -867,6 +952,9 @@ void QualityWindow::ApplyQuality() {
     mainWindow_.ReleaseFilters();
     for (const FilterRequest& file : plan.filters) mainWindow_.AddMaterialFilter(file, LoadMaterialFile(file.path));
   }
+  applied_ = AppliedQuality{quality, realised->settings, plan.filters, false};
+  applied_->drawn = RunIsAppliedQuality();
+  ShowDeviations();
   QString done = Tr("線質 ") + name + Tr(" を入力欄に設定しました");
   if (fit) {
     const QString base = quality.basedOn.empty() ? QString() : QString::fromStdString(quality.basedOn) + Tr(" の");

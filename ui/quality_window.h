@@ -1,6 +1,7 @@
 #pragma once
 // The beam-quality window "線質", opened from the main window: every figure of the last run with
-// its unit, a standard radiation quality that fills the main window's inputs, the thickness of one
+// its unit, a standard radiation quality that fills the main window's inputs (and, while the last
+// run is that quality's, its published figures beside the run's), the thickness of one
 // filtration entry fitted to a measured half-value layer, and all figures copied as text.
 // Shown beside the main window without blocking it; follows each run.
 
@@ -90,6 +91,11 @@ class QualityWindow : public QWidget {
   std::optional<double> TypedDistance(QString* reason) const;
   /// the detector's figures for the layer last accepted, or their reason, in the detector's labels
   void ShowDetector();
+  /// the quality last set's published figures beside the last run's, when the run is that quality's;
+  /// a note instead once the run drawn from it was replaced by one of other inputs
+  void ShowDeviations();
+  /// whether the main window's last run has the inputs the quality last set
+  bool RunIsAppliedQuality() const;
 
   MainWindow& mainWindow_;
   std::vector<RadiationQuality> qualities_;
@@ -105,6 +111,18 @@ class QualityWindow : public QWidget {
   QComboBox* qualityBox_;
   QLabel* qualityLabel_;
   QPushButton* applyQuality_;
+
+  /// The quality last written into the main window's inputs, with the inputs it wrote.
+  struct AppliedQuality {
+    RadiationQuality quality;
+    RunSettings settings;                // model, entries and waveform of its run
+    std::vector<FilterRequest> filters;  // the material filters it set, in slot order
+    bool drawn = false;                  // a run of these inputs was drawn since
+  };
+  std::optional<AppliedQuality> applied_;
+  QGridLayout* deviationGrid_;
+  std::vector<QLabel*> deviationLabels_;  // the grid's heading and rows, none while nothing is compared
+  QLabel* deviationNote_;                 // why there is no comparison, once the inputs changed
   QComboBox* entryBox_;
   QComboBox* materialBox_;
   QLineEdit* targetBox_;

@@ -74,5 +74,20 @@ TEST(BeamFigures, QualityDeviationsSetEveryPublishedFigureBesideTheBeams) {
   EXPECT_TRUE(QualityDeviations(RadiationQuality{}, outcome).empty());  // a quality without figures
 }
 
+TEST(BeamFigures, DeviationTextsAreTheNumbersOfTheDescription) {
+  const QualityDeviation copper{kHvl2Cu, 0.271, 0.271234567, "", -0.04};
+  const DeviationTexts texts = DeviationTextsOf(copper);
+  EXPECT_EQ(texts.reached, "0.27123");  // the five decimals of a copper layer
+  EXPECT_EQ(texts.nominal, "0.271");
+  EXPECT_EQ(texts.percent, "-0.0");     // the sign of a deviation that rounds to nothing stays
+  EXPECT_EQ(DeviationDescription(copper), "HVL2 Cu: 0.27123 mm Cu, nominal 0.271 mm Cu (-0.0 %)");
+  const DeviationTexts energy = DeviationTextsOf(QualityDeviation{kMeanEnergy, 47.9, 47.5149, "", 0.05});
+  EXPECT_EQ(energy.reached, "47.51");
+  EXPECT_EQ(energy.percent, "+0.1");  // 0.05 is a little above its double: rounded up
+  const DeviationTexts none = DeviationTextsOf(QualityDeviation{kHvl1Al, 2.5, std::nullopt, "no layer", std::nullopt});
+  EXPECT_TRUE(none.reached.empty() && none.percent.empty());
+  EXPECT_EQ(none.nominal, "2.5");
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -2,7 +2,8 @@
 // inputs, a standard quality written into the main window's inputs (and one refused with its
 // reason), a filtration fitted to a measured half-value layer, a detector layer and the spread
 // from the inputs' uncertainties against kestrix-cli's; a molybdenum quality that sets the target,
-// and the target, lines and point off the central ray in the figures.
+// and the target, lines and point off the central ray in the figures; a quality's published figures
+// beside its run's as kestrix-cli's text report prints them, gone once an input changed.
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -22,6 +24,7 @@
 
 #include "filter_list_panel.h"
 #include "quality_window.h"
+#include "ui_language.h"
 #include "ui_test_support.h"
 #include "window_placement.h"
 
@@ -43,6 +46,49 @@ QJsonObject CliJson(QStringList arguments) {
     return {};
   }
   return QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+}
+
+/// kestrix-cli's comparison of a quality's published figures in its text report for `arguments`, by
+/// the figure's JSON key: {reached, nominal, deviation} as the report prints them
+QMap<QString, QStringList> CliDeviations(QStringList arguments) {
+  QProcess cli;
+  cli.start(QCoreApplication::applicationDirPath() + "/kestrix-cli", arguments << "--no-table");
+  if (!cli.waitForFinished(30000) || cli.exitCode() != 0) {
+    qWarning("kestrix-cli failed: %s", cli.readAllStandardError().constData());
+    return {};
+  }
+  // "# quality HVL2 Cu: 1.15238 mm Cu, nominal 1.24 mm Cu (-7.1 %)"; a based quality's first layer
+  // "# quality HVL1: 6.6385 mm Al, nominal 6.8 mm Al (-2.4 %)"
+  const QRegularExpression line(QStringLiteral(
+      "^# quality (HVL1|HVL[12] Al|HVL[12] Cu|mean energy): (\\S+) (?:mm Al|mm Cu|keV), nominal (\\S+) (?:mm Al|mm Cu|keV) \\((\\S+) %\\)$"));
+  const QMap<QString, QString> keys{{"HVL1", "hvl1_al_mm"},    {"HVL1 Al", "hvl1_al_mm"}, {"HVL2 Al", "hvl2_al_mm"},
+                                    {"HVL1 Cu", "hvl1_cu_mm"}, {"HVL2 Cu", "hvl2_cu_mm"}, {"mean energy", "mean_energy_keV"}};
+  QMap<QString, QStringList> deviations;
+  for (const QString& text : QString::fromUtf8(cli.readAllStandardOutput()).split('\n')) {
+    const QRegularExpressionMatch match = line.match(text);
+    if (match.hasMatch()) deviations[keys[match.captured(1)]] = QStringList{match.captured(2), match.captured(3), match.captured(4)};
+  }
+  return deviations;
+}
+
+/// the window's comparison as shown: {reached, nominal, deviation without " %"} by figure key
+QMap<QString, QStringList> ShownDeviations(QWidget& window) {
+  QMap<QString, QStringList> shown;
+  for (QLabel* reached : window.findChildren<QLabel*>(QRegularExpression("\\.reached$"))) {
+    const QString key = reached->objectName().section('.', 0, 0);
+    shown[key] = QStringList{reached->text(), Child<QLabel>(window, qPrintable(key + ".nominal"))->text(),
+                             Child<QLabel>(window, qPrintable(key + ".deviation_percent"))->text().remove(" %")};
+  }
+  return shown;
+}
+
+/// whether the window, laid out, fits a 1024 x 600 screen less a task bar
+bool FitsSmallScreen(QWidget& window) {
+  QApplication::processEvents();
+  return window.frameGeometry().width() <= 1024 && window.frameGeometry().height() <= 560;
+}
+QString FrameText(const QWidget& window) {
+  return QString("%1x%2").arg(window.frameGeometry().width()).arg(window.frameGeometry().height());
 }
 
 /// the window's name of each figure and its key in kestrix-cli's JSON
@@ -506,6 +552,66 @@ class QualityWindowTest : public QObject {
     QCOMPARE(bench.messages.texts.size(), 1);
     QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("3 行目")), qPrintable(bench.messages.texts[0]));
     QCOMPARE(bench.window->MeasuredText(), shown);  // refused: the figures shown stay
+  }
+
+  void PublishedFiguresStandBesideTheQualitysRunUntilAnInputChanges() {
+    Bench bench;
+    bench.ChooseQuality("N-100");
+    QVERIFY(ShownDeviations(*bench.window).isEmpty());  // the curve drawn is not yet the quality's
+    bench.Draw();
+    const QMap<QString, QStringList> cli = CliDeviations({"--quality", "N-100"});
+    QCOMPARE(cli.keys(), (QStringList{"hvl1_cu_mm", "hvl2_cu_mm"}));
+    QCOMPARE(ShownDeviations(*bench.window), cli);
+    QCOMPARE(cli["hvl2_cu_mm"], (QStringList{"1.15238", "1.24", "-7.1"}));
+    QCOMPARE(Child<QLabel>(*bench.window, "QualityDeviationsHeading")->text(),
+             QStringLiteral("規格の公称値と計算値の比較 (N-100)"));
+    QVERIFY2(FitsSmallScreen(*bench.window), qPrintable(FrameText(*bench.window)));
+    // another copper filter: the curve is no longer N-100, and the window says why nothing is compared
+    bench.Box("Text4")->setText("4");
+    bench.Draw();
+    QVERIFY(ShownDeviations(*bench.window).isEmpty());
+    QVERIFY(bench.window->findChild<QLabel*>("QualityDeviationsHeading") == nullptr);
+    QCOMPARE(Child<QLabel>(*bench.window, "QualityDeviationNote")->text(),
+             QStringLiteral("線質 N-100 を設定した後に入力が変わったため、公称値とは比べません。"));
+    QVERIFY(Child<QLabel>(*bench.window, "QualityDeviationNote")->isVisible());
+    // its inputs again: compared again; no curve: nothing at all
+    bench.Box("Text4")->setText("5");
+    bench.Draw();
+    QCOMPARE(ShownDeviations(*bench.window), cli);
+    QVERIFY(!Child<QLabel>(*bench.window, "QualityDeviationNote")->isVisible());
+    Child<QPushButton>(bench.program.window, "Command3")->click();
+    QVERIFY(ShownDeviations(*bench.window).isEmpty());
+    QVERIFY(Child<QLabel>(*bench.window, "QualityDeviationNote")->text().isEmpty());
+  }
+
+  void BasedQualityComparesItsNominalLayerInEnglish() {
+    struct EnglishWhileAlive {
+      EnglishWhileAlive() { UseLanguage(UiLanguage::English); }
+      ~EnglishWhileAlive() { UseLanguage(UiLanguage::Japanese); }
+    } english;
+    QCOMPARE(CurrentLanguage(), UiLanguage::English);
+    {
+      Bench bench;
+      bench.Box("Text2")->setText("1");
+      bench.Box("Text13")->setText("0.5");
+      bench.ChooseQuality("RQA5");  // RQR5 fitted, then 21 mm Al: its nominal first layer is compared
+      bench.Draw();
+      QCOMPARE(bench.messages.texts, QStringList());
+      const QMap<QString, QStringList> cli = CliDeviations({"--quality", "RQA5", "--be", "1", "--al-eq", "0.5"});
+      QCOMPARE(cli.keys(), QStringList{"hvl1_al_mm"});
+      QCOMPARE(ShownDeviations(*bench.window), cli);
+      QCOMPARE(Child<QLabel>(*bench.window, "QualityDeviationsHeading")->text(),
+               QStringLiteral("Published figures of the quality beside the beam (RQA5)"));
+      QStringList labels;
+      for (const QLabel* label : bench.window->findChildren<QLabel*>()) labels << label->text();
+      for (const char* text : {"Computed", "Nominal", "Deviation", "mm Al"}) QVERIFY2(labels.contains(text), text);
+      QVERIFY2(FitsSmallScreen(*bench.window), qPrintable(FrameText(*bench.window)));
+      bench.Box("Text1")->setText("71");
+      bench.Draw();
+      QVERIFY(ShownDeviations(*bench.window).isEmpty());
+      QCOMPARE(Child<QLabel>(*bench.window, "QualityDeviationNote")->text(),
+               QStringLiteral("The inputs changed after the quality RQA5 was set: its published figures are not compared."));
+    }
   }
 
   void EscapeClosesAndByeByeHides() {

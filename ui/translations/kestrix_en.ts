@@ -196,55 +196,55 @@
     </message>
     <message id="第1半価層 (Al)">
         <location filename="../engine_results_panel.cpp" line="123"/>
-        <location filename="../quality_window.cpp" line="66"/>
+        <location filename="../quality_window.cpp" line="68"/>
         <source></source>
         <translation>First HVL (Al)</translation>
     </message>
     <message id="第2半価層 (Al)">
         <location filename="../engine_results_panel.cpp" line="123"/>
-        <location filename="../quality_window.cpp" line="68"/>
+        <location filename="../quality_window.cpp" line="70"/>
         <source></source>
         <translation>Second HVL (Al)</translation>
     </message>
     <message id="均等度 (Al, HVL1/HVL2)">
         <location filename="../engine_results_panel.cpp" line="123"/>
-        <location filename="../quality_window.cpp" line="69"/>
+        <location filename="../quality_window.cpp" line="71"/>
         <source></source>
         <translation>Homogeneity (Al, HVL1/HVL2)</translation>
     </message>
     <message id="第1半価層 (Cu)">
         <location filename="../engine_results_panel.cpp" line="124"/>
-        <location filename="../quality_window.cpp" line="71"/>
+        <location filename="../quality_window.cpp" line="73"/>
         <source></source>
         <translation>First HVL (Cu)</translation>
     </message>
     <message id="第2半価層 (Cu)">
         <location filename="../engine_results_panel.cpp" line="124"/>
-        <location filename="../quality_window.cpp" line="73"/>
+        <location filename="../quality_window.cpp" line="75"/>
         <source></source>
         <translation>Second HVL (Cu)</translation>
     </message>
     <message id="均等度 (Cu, HVL1/HVL2)">
         <location filename="../engine_results_panel.cpp" line="124"/>
-        <location filename="../quality_window.cpp" line="74"/>
+        <location filename="../quality_window.cpp" line="76"/>
         <source></source>
         <translation>Homogeneity (Cu, HVL1/HVL2)</translation>
     </message>
     <message id="平均エネルギー (フルエンス加重)">
         <location filename="../engine_results_panel.cpp" line="125"/>
-        <location filename="../quality_window.cpp" line="77"/>
+        <location filename="../quality_window.cpp" line="79"/>
         <source></source>
         <translation>Mean energy (fluence-weighted)</translation>
     </message>
     <message id="平均エネルギー (空気カーマ加重)">
         <location filename="../engine_results_panel.cpp" line="125"/>
-        <location filename="../quality_window.cpp" line="78"/>
+        <location filename="../quality_window.cpp" line="80"/>
         <source></source>
         <translation>Mean energy (air-kerma-weighted)</translation>
     </message>
     <message id="前回の計算の線質">
         <location filename="../engine_results_panel.cpp" line="126"/>
-        <location filename="../quality_window.cpp" line="283"/>
+        <location filename="../quality_window.cpp" line="292"/>
         <source></source>
         <translation>Beam quality of the last calculation</translation>
     </message>
@@ -295,218 +295,218 @@
         <translation>The engine&apos;s result file cannot be read.</translation>
     </message>
     <message id="Ｘ線管電圧">
-        <location filename="../entry_review.cpp" line="42"/>
-        <location filename="../quality_window.cpp" line="662"/>
+        <location filename="../entry_review.cpp" line="45"/>
+        <location filename="../quality_window.cpp" line="750"/>
         <source></source>
         <translation>Tube voltage</translation>
     </message>
     <message id="ターゲット角度">
-        <location filename="../entry_review.cpp" line="43"/>
+        <location filename="../entry_review.cpp" line="46"/>
         <location filename="../main_window.cpp" line="283"/>
-        <location filename="../quality_window.cpp" line="663"/>
+        <location filename="../quality_window.cpp" line="751"/>
         <source></source>
         <translation>Target angle</translation>
     </message>
     <message id="固有ろ過 (ベリリウム)">
-        <location filename="../entry_review.cpp" line="44"/>
-        <location filename="../quality_window.cpp" line="665"/>
+        <location filename="../entry_review.cpp" line="47"/>
+        <location filename="../quality_window.cpp" line="753"/>
         <source></source>
         <translation>Inherent filtration (beryllium)</translation>
     </message>
     <message id="固有ろ過 (アルミ当量)">
-        <location filename="../entry_review.cpp" line="45"/>
-        <location filename="../quality_window.cpp" line="176"/>
-        <location filename="../quality_window.cpp" line="666"/>
+        <location filename="../entry_review.cpp" line="48"/>
+        <location filename="../quality_window.cpp" line="185"/>
+        <location filename="../quality_window.cpp" line="754"/>
         <source></source>
         <translation>Inherent filtration (Al equivalent)</translation>
     </message>
     <message id="アルミ付加フィルタ">
-        <location filename="../entry_review.cpp" line="46"/>
+        <location filename="../entry_review.cpp" line="49"/>
         <location filename="../main_window.cpp" line="287"/>
-        <location filename="../quality_window.cpp" line="178"/>
-        <location filename="../quality_window.cpp" line="667"/>
+        <location filename="../quality_window.cpp" line="187"/>
+        <location filename="../quality_window.cpp" line="755"/>
         <source></source>
         <translation>Added Al filter</translation>
     </message>
     <message id="銅付加フィルタ">
-        <location filename="../entry_review.cpp" line="47"/>
+        <location filename="../entry_review.cpp" line="50"/>
         <location filename="../main_window.cpp" line="288"/>
-        <location filename="../quality_window.cpp" line="177"/>
-        <location filename="../quality_window.cpp" line="668"/>
+        <location filename="../quality_window.cpp" line="186"/>
+        <location filename="../quality_window.cpp" line="756"/>
         <source></source>
         <translation>Added Cu filter</translation>
     </message>
     <message id="軸外角度 (管軸方向)">
-        <location filename="../entry_review.cpp" line="48"/>
+        <location filename="../entry_review.cpp" line="51"/>
         <source></source>
         <translation>Off-axis angle along the axis</translation>
     </message>
     <message id="軸外角度 (管軸に直交)">
-        <location filename="../entry_review.cpp" line="49"/>
+        <location filename="../entry_review.cpp" line="52"/>
         <source></source>
         <translation>Off-axis angle across the axis</translation>
     </message>
     <message id=" ターゲット">
-        <location filename="../entry_review.cpp" line="59"/>
+        <location filename="../entry_review.cpp" line="68"/>
         <source></source>
         <translation> target</translation>
     </message>
     <message id="「">
-        <location filename="../entry_review.cpp" line="71"/>
-        <location filename="../entry_review.cpp" line="76"/>
-        <location filename="../entry_review.cpp" line="92"/>
-        <location filename="../entry_review.cpp" line="119"/>
-        <location filename="../entry_review.cpp" line="151"/>
+        <location filename="../entry_review.cpp" line="80"/>
+        <location filename="../entry_review.cpp" line="85"/>
+        <location filename="../entry_review.cpp" line="101"/>
+        <location filename="../entry_review.cpp" line="128"/>
+        <location filename="../entry_review.cpp" line="160"/>
         <source></source>
         <translation>“</translation>
     </message>
     <message id="」の ">
-        <location filename="../entry_review.cpp" line="71"/>
-        <location filename="../entry_review.cpp" line="76"/>
+        <location filename="../entry_review.cpp" line="80"/>
+        <location filename="../entry_review.cpp" line="85"/>
         <source></source>
         <translation>”: </translation>
     </message>
     <message id=" 度は範囲外です。-%1 ～ %1 度の角度を入力して下さい。">
-        <location filename="../entry_review.cpp" line="72"/>
+        <location filename="../entry_review.cpp" line="81"/>
         <source></source>
         <translation> degrees is out of range. Enter an angle from -%1 to %1 degrees.</translation>
     </message>
     <message id=" 度では、点がターゲット面の裏側になります。ターゲット角度 ">
-        <location filename="../entry_review.cpp" line="77"/>
+        <location filename="../entry_review.cpp" line="86"/>
         <source></source>
         <translation> degrees puts the point behind the target surface. With a target angle of </translation>
     </message>
     <message id=" 度では、管軸方向の角度を ">
-        <location filename="../entry_review.cpp" line="78"/>
+        <location filename="../entry_review.cpp" line="87"/>
         <source></source>
         <translation> degrees, enter an angle along the axis above </translation>
     </message>
     <message id=" 度より大きくして下さい。">
-        <location filename="../entry_review.cpp" line="78"/>
+        <location filename="../entry_review.cpp" line="87"/>
         <source></source>
         <translation> degrees.</translation>
     </message>
     <message id="」に負の値は入力できません。0 以上の値を入力して下さい。">
-        <location filename="../entry_review.cpp" line="93"/>
+        <location filename="../entry_review.cpp" line="102"/>
         <source></source>
         <translation>” cannot be negative. Enter 0 or more.</translation>
     </message>
     <message id="「ターゲット角度」が空です。">
-        <location filename="../entry_review.cpp" line="101"/>
+        <location filename="../entry_review.cpp" line="110"/>
         <source></source>
         <translation>“Target angle” is empty. </translation>
     </message>
     <message id="「ターゲット角度」の「">
-        <location filename="../entry_review.cpp" line="102"/>
+        <location filename="../entry_review.cpp" line="111"/>
         <source></source>
         <translation>“Target angle”: “</translation>
     </message>
     <message id="」は数ではありません。">
-        <location filename="../entry_review.cpp" line="102"/>
-        <location filename="../quality_window.cpp" line="707"/>
+        <location filename="../entry_review.cpp" line="111"/>
+        <location filename="../quality_window.cpp" line="795"/>
         <source></source>
         <translation>” is not a number. </translation>
     </message>
     <message id="角度を度の数で入力して下さい。">
-        <location filename="../entry_review.cpp" line="103"/>
+        <location filename="../entry_review.cpp" line="112"/>
         <source></source>
         <translation>Enter the angle in degrees.</translation>
     </message>
     <message id="」が空のため、">
-        <location filename="../entry_review.cpp" line="120"/>
-        <location filename="../entry_review.cpp" line="152"/>
+        <location filename="../entry_review.cpp" line="129"/>
+        <location filename="../entry_review.cpp" line="161"/>
         <source></source>
         <translation>” is empty, so </translation>
     </message>
     <message id="」の「">
-        <location filename="../entry_review.cpp" line="121"/>
-        <location filename="../entry_review.cpp" line="153"/>
+        <location filename="../entry_review.cpp" line="130"/>
+        <location filename="../entry_review.cpp" line="162"/>
         <source></source>
         <translation>”: “</translation>
     </message>
     <message id="」は数ではないため、">
-        <location filename="../entry_review.cpp" line="121"/>
-        <location filename="../entry_review.cpp" line="154"/>
+        <location filename="../entry_review.cpp" line="130"/>
+        <location filename="../entry_review.cpp" line="163"/>
         <source></source>
         <translation>” is not a number, so </translation>
     </message>
     <message id="0 度で計算しました。">
-        <location filename="../entry_review.cpp" line="122"/>
+        <location filename="../entry_review.cpp" line="131"/>
         <source></source>
         <translation>0 degrees was used.</translation>
     </message>
     <message id=" 度は上限の ">
-        <location filename="../entry_review.cpp" line="130"/>
+        <location filename="../entry_review.cpp" line="139"/>
         <source></source>
         <translation> degrees is above the maximum of </translation>
     </message>
     <message id=" 度は下限の ">
-        <location filename="../entry_review.cpp" line="130"/>
+        <location filename="../entry_review.cpp" line="139"/>
         <source></source>
         <translation> degrees is below the minimum of </translation>
     </message>
     <message id=" 度を超えるため、">
-        <location filename="../entry_review.cpp" line="131"/>
+        <location filename="../entry_review.cpp" line="140"/>
         <source></source>
         <translation> degrees, so </translation>
     </message>
     <message id=" 度を下回るため、">
-        <location filename="../entry_review.cpp" line="131"/>
+        <location filename="../entry_review.cpp" line="140"/>
         <source></source>
         <translation> degrees, so </translation>
     </message>
     <message id=" 度で計算しました。">
-        <location filename="../entry_review.cpp" line="132"/>
+        <location filename="../entry_review.cpp" line="141"/>
         <source></source>
         <translation> degrees was used.</translation>
     </message>
     <message id=" で計算しました。">
-        <location filename="../entry_review.cpp" line="156"/>
+        <location filename="../entry_review.cpp" line="165"/>
         <source></source>
         <translation> was used.</translation>
     </message>
     <message id="Ｘ線管電圧 ">
-        <location filename="../entry_review.cpp" line="174"/>
+        <location filename="../entry_review.cpp" line="188"/>
         <source></source>
         <translation>Tube voltage </translation>
     </message>
     <message id=" kV は上限の ">
-        <location filename="../entry_review.cpp" line="172"/>
+        <location filename="../entry_review.cpp" line="186"/>
         <source></source>
         <translation> kV is above the maximum of </translation>
     </message>
     <message id=" kV は下限の ">
-        <location filename="../entry_review.cpp" line="172"/>
+        <location filename="../entry_review.cpp" line="186"/>
         <source></source>
         <translation> kV is at or below the minimum of </translation>
     </message>
     <message id=" kV は %1の上限の ">
-        <location filename="../entry_review.cpp" line="173"/>
+        <location filename="../entry_review.cpp" line="187"/>
         <source></source>
         <translation> kV is above the %1 maximum of </translation>
     </message>
     <message id=" kV は %1の下限の ">
-        <location filename="../entry_review.cpp" line="173"/>
+        <location filename="../entry_review.cpp" line="187"/>
         <source></source>
         <translation> kV is at or below the %1 minimum of </translation>
     </message>
     <message id=" kV を超えるため、">
-        <location filename="../entry_review.cpp" line="176"/>
+        <location filename="../entry_review.cpp" line="190"/>
         <source></source>
         <translation> kV, so </translation>
     </message>
     <message id=" kV 以下のため、">
-        <location filename="../entry_review.cpp" line="176"/>
+        <location filename="../entry_review.cpp" line="190"/>
         <source></source>
         <translation> kV, so </translation>
     </message>
     <message id=" kV で計算しました。">
-        <location filename="../entry_review.cpp" line="177"/>
+        <location filename="../entry_review.cpp" line="191"/>
         <source></source>
         <translation> kV was used.</translation>
     </message>
     <message id="固有ろ過 (ベリリウム + アルミ当量) が 0 のため、ベリリウム 0 mm、アルミ当量 0.5 mm で計算しました。">
-        <location filename="../entry_review.cpp" line="184"/>
+        <location filename="../entry_review.cpp" line="198"/>
         <source></source>
         <translation>The inherent filtration (beryllium + Al equivalent) is 0, so beryllium 0 mm and Al equivalent 0.5 mm were used.</translation>
     </message>
@@ -703,13 +703,13 @@
     </message>
     <message id="材質">
         <location filename="../filter_dialog.cpp" line="63"/>
-        <location filename="../quality_window.cpp" line="394"/>
+        <location filename="../quality_window.cpp" line="414"/>
         <source></source>
         <translation>Material</translation>
     </message>
     <message id="厚さ">
         <location filename="../filter_dialog.cpp" line="65"/>
-        <location filename="../quality_window.cpp" line="396"/>
+        <location filename="../quality_window.cpp" line="416"/>
         <source></source>
         <translation>Thickness</translation>
     </message>
@@ -846,31 +846,31 @@
     </message>
     <message id="整流方式">
         <location filename="../main_window.cpp" line="238"/>
-        <location filename="../quality_window.cpp" line="664"/>
+        <location filename="../quality_window.cpp" line="752"/>
         <source></source>
         <translation>Waveform</translation>
     </message>
     <message id="定電圧">
         <location filename="../main_window.cpp" line="240"/>
-        <location filename="../quality_window.cpp" line="152"/>
+        <location filename="../quality_window.cpp" line="154"/>
         <source></source>
         <translation>Constant</translation>
     </message>
     <message id="三相12ピーク">
         <location filename="../main_window.cpp" line="240"/>
-        <location filename="../quality_window.cpp" line="152"/>
+        <location filename="../quality_window.cpp" line="154"/>
         <source></source>
         <translation>3-phase 12-pulse</translation>
     </message>
     <message id="単相全波">
         <location filename="../main_window.cpp" line="240"/>
-        <location filename="../quality_window.cpp" line="152"/>
+        <location filename="../quality_window.cpp" line="154"/>
         <source></source>
         <translation>1-phase full-wave</translation>
     </message>
     <message id="ターゲット">
         <location filename="../main_window.cpp" line="254"/>
-        <location filename="../quality_window.cpp" line="188"/>
+        <location filename="../quality_window.cpp" line="197"/>
         <source></source>
         <translation>Target</translation>
     </message>
@@ -911,7 +911,7 @@
     </message>
     <message id="任意材質フィルタ">
         <location filename="../main_window.cpp" line="299"/>
-        <location filename="../quality_window.cpp" line="669"/>
+        <location filename="../quality_window.cpp" line="757"/>
         <source></source>
         <translation>Material filters</translation>
     </message>
@@ -922,7 +922,7 @@
     </message>
     <message id="設定">
         <location filename="../main_window.cpp" line="303"/>
-        <location filename="../quality_window.cpp" line="333"/>
+        <location filename="../quality_window.cpp" line="344"/>
         <source></source>
         <translation>Set</translation>
     </message>
@@ -943,7 +943,7 @@
     </message>
     <message id="線質">
         <location filename="../main_window.cpp" line="351"/>
-        <location filename="../quality_window.cpp" line="280"/>
+        <location filename="../quality_window.cpp" line="289"/>
         <source></source>
         <translation>Quality</translation>
     </message>
@@ -1034,436 +1034,461 @@
         <translation> model</translation>
     </message>
     <message id="半価層の計算 (Quillon) と同じ値: 減弱を一定の厚さ刻みで求めて補間">
-        <location filename="../quality_window.cpp" line="60"/>
+        <location filename="../quality_window.cpp" line="62"/>
         <source></source>
         <translation>As the engine (Quillon) gives it: attenuation in fixed thickness steps, interpolated</translation>
     </message>
     <message id="透過曲線の根として求めた値 (均等度はこの値から)">
-        <location filename="../quality_window.cpp" line="61"/>
+        <location filename="../quality_window.cpp" line="63"/>
         <source></source>
         <translation>The root of the transmission curve (the homogeneity comes from it)</translation>
     </message>
     <message id="第1半価層 (Al, 透過曲線)">
-        <location filename="../quality_window.cpp" line="67"/>
+        <location filename="../quality_window.cpp" line="69"/>
         <source></source>
         <translation>First HVL (Al, transmission curve)</translation>
     </message>
     <message id="空気カーマを 1/2 から 1/4 にするアルミニウムの厚さ">
-        <location filename="../quality_window.cpp" line="68"/>
+        <location filename="../quality_window.cpp" line="70"/>
         <source></source>
         <translation>The aluminium that takes the air kerma from 1/2 to 1/4</translation>
     </message>
     <message id="実効エネルギー (Al)">
-        <location filename="../quality_window.cpp" line="70"/>
+        <location filename="../quality_window.cpp" line="72"/>
         <source></source>
         <translation>Effective energy (Al)</translation>
     </message>
     <message id="第1半価層 (Cu, 透過曲線)">
-        <location filename="../quality_window.cpp" line="72"/>
+        <location filename="../quality_window.cpp" line="74"/>
         <source></source>
         <translation>First HVL (Cu, transmission curve)</translation>
     </message>
     <message id="空気カーマを 1/2 から 1/4 にする銅の厚さ">
-        <location filename="../quality_window.cpp" line="73"/>
+        <location filename="../quality_window.cpp" line="75"/>
         <source></source>
         <translation>The copper that takes the air kerma from 1/2 to 1/4</translation>
     </message>
     <message id="実効エネルギー (Cu)">
-        <location filename="../quality_window.cpp" line="75"/>
+        <location filename="../quality_window.cpp" line="77"/>
         <source></source>
         <translation>Effective energy (Cu)</translation>
     </message>
     <message id="光子フルエンス (照射線量 1 C/kg あたり)">
-        <location filename="../quality_window.cpp" line="76"/>
+        <location filename="../quality_window.cpp" line="78"/>
         <source></source>
         <translation>Photon fluence (per exposure of 1 C/kg)</translation>
     </message>
     <message id="光子/mm²">
-        <location filename="../quality_window.cpp" line="76"/>
+        <location filename="../quality_window.cpp" line="78"/>
         <source></source>
         <translation>photons/mm²</translation>
     </message>
     <message id="空気カーマ (1 mAs あたり)">
-        <location filename="../quality_window.cpp" line="79"/>
+        <location filename="../quality_window.cpp" line="81"/>
         <source></source>
         <translation>Air kerma (per mAs)</translation>
     </message>
     <message id="μGy/mAs">
-        <location filename="../quality_window.cpp" line="79"/>
+        <location filename="../quality_window.cpp" line="81"/>
         <source></source>
         <translation>μGy/mAs</translation>
     </message>
     <message id="絶対値を計算するモデル (物理モデル) で計算したときに示します">
-        <location filename="../quality_window.cpp" line="80"/>
+        <location filename="../quality_window.cpp" line="82"/>
         <source></source>
         <translation>Shown for a model with absolute output (the physics model)</translation>
     </message>
     <message id="半価層の計算 (Quillon) がこのスペクトルを扱えません">
-        <location filename="../quality_window.cpp" line="87"/>
+        <location filename="../quality_window.cpp" line="89"/>
         <source></source>
         <translation>The engine (Quillon) cannot take this spectrum</translation>
     </message>
     <message id="アルミニウム">
-        <location filename="../quality_window.cpp" line="89"/>
-        <location filename="../quality_window.cpp" line="355"/>
+        <location filename="../quality_window.cpp" line="91"/>
+        <location filename="../quality_window.cpp" line="375"/>
         <source></source>
         <translation>Aluminium</translation>
     </message>
     <message id="銅">
-        <location filename="../quality_window.cpp" line="89"/>
-        <location filename="../quality_window.cpp" line="356"/>
+        <location filename="../quality_window.cpp" line="91"/>
+        <location filename="../quality_window.cpp" line="376"/>
         <source></source>
         <translation>Copper</translation>
     </message>
     <message id="最初の厚さの刻みで空気カーマの透過率が 50 % を下回り、補間できません">
-        <location filename="../quality_window.cpp" line="94"/>
+        <location filename="../quality_window.cpp" line="96"/>
         <source></source>
         <translation>The air kerma falls below 50 % within the first thickness step, so there is nothing to interpolate</translation>
     </message>
     <message id=" 100 mm でも空気カーマの透過率が 50 % 以上です">
-        <location filename="../quality_window.cpp" line="96"/>
+        <location filename="../quality_window.cpp" line="98"/>
         <source></source>
         <translation> of 100 mm still lets 50 % or more of the air kerma through</translation>
     </message>
     <message id="の半価層がありません">
-        <location filename="../quality_window.cpp" line="99"/>
+        <location filename="../quality_window.cpp" line="101"/>
         <source></source>
         <translation>: no half-value layer</translation>
     </message>
     <message id="300 keV までに半価層に対応する減弱係数がありません">
-        <location filename="../quality_window.cpp" line="100"/>
+        <location filename="../quality_window.cpp" line="102"/>
         <source></source>
         <translation>No energy up to 300 keV has the layer&apos;s attenuation coefficient</translation>
     </message>
     <message id="結果ファイルの欄に収まりません">
-        <location filename="../quality_window.cpp" line="102"/>
+        <location filename="../quality_window.cpp" line="104"/>
         <source></source>
         <translation>Too large for the result file&apos;s field</translation>
     </message>
     <message id="特性X線">
-        <location filename="../quality_window.cpp" line="190"/>
+        <location filename="../quality_window.cpp" line="199"/>
         <source></source>
         <translation>Characteristic lines</translation>
     </message>
     <message id="なし (制動放射のみ)">
-        <location filename="../quality_window.cpp" line="190"/>
+        <location filename="../quality_window.cpp" line="199"/>
         <source></source>
         <translation>none (bremsstrahlung alone)</translation>
     </message>
     <message id="目標の第1半価層 ">
-        <location filename="../quality_window.cpp" line="207"/>
+        <location filename="../quality_window.cpp" line="216"/>
         <source></source>
         <translation>The target first HVL </translation>
     </message>
     <message id=" は得られません。">
-        <location filename="../quality_window.cpp" line="208"/>
+        <location filename="../quality_window.cpp" line="217"/>
         <source></source>
         <translation> cannot be reached.</translation>
     </message>
     <message id=" 0 ～ ">
-        <location filename="../quality_window.cpp" line="210"/>
+        <location filename="../quality_window.cpp" line="219"/>
         <source></source>
         <translation> from 0 to </translation>
     </message>
     <message id=" mm で得られるのは ">
-        <location filename="../quality_window.cpp" line="211"/>
+        <location filename="../quality_window.cpp" line="220"/>
         <source></source>
         <translation> mm gives </translation>
     </message>
     <message id=" ～ ">
-        <location filename="../quality_window.cpp" line="212"/>
+        <location filename="../quality_window.cpp" line="221"/>
         <source></source>
         <translation> to </translation>
     </message>
     <message id=" です。">
-        <location filename="../quality_window.cpp" line="213"/>
+        <location filename="../quality_window.cpp" line="222"/>
         <source></source>
         <translation>.</translation>
     </message>
     <message id="この条件のビームには半価層がありません。">
-        <location filename="../quality_window.cpp" line="215"/>
+        <location filename="../quality_window.cpp" line="224"/>
         <source></source>
         <translation>A beam of these inputs has no half-value layer.</translation>
     </message>
     <message id="空気カーマの距離">
-        <location filename="../quality_window.cpp" line="300"/>
-        <location filename="../quality_window.cpp" line="678"/>
+        <location filename="../quality_window.cpp" line="311"/>
+        <location filename="../quality_window.cpp" line="766"/>
         <source></source>
         <translation>Air kerma distance</translation>
     </message>
     <message id="クリップボードにコピー">
-        <location filename="../quality_window.cpp" line="318"/>
+        <location filename="../quality_window.cpp" line="329"/>
         <source></source>
         <translation>Copy to clipboard</translation>
     </message>
     <message id="入力と全ての値をテキストとしてコピー (表計算ソフトに貼り付けられます)">
-        <location filename="../quality_window.cpp" line="319"/>
+        <location filename="../quality_window.cpp" line="330"/>
         <source></source>
         <translation>Copies the inputs and every figure as text (for a spreadsheet)</translation>
     </message>
     <message id="標準線質を入力欄に設定">
-        <location filename="../quality_window.cpp" line="326"/>
+        <location filename="../quality_window.cpp" line="337"/>
         <source></source>
         <translation>Standard quality into the inputs</translation>
     </message>
     <message id="測定した第1半価層からろ過を求める">
-        <location filename="../quality_window.cpp" line="343"/>
+        <location filename="../quality_window.cpp" line="363"/>
         <source></source>
         <translation>Filtration from a measured first HVL</translation>
     </message>
     <message id="求めて設定">
-        <location filename="../quality_window.cpp" line="364"/>
+        <location filename="../quality_window.cpp" line="384"/>
         <source></source>
         <translation>Fit and set</translation>
     </message>
     <message id="厚さを求める欄">
-        <location filename="../quality_window.cpp" line="365"/>
+        <location filename="../quality_window.cpp" line="385"/>
         <source></source>
         <translation>Entry to fit</translation>
     </message>
     <message id="半価層の材質">
-        <location filename="../quality_window.cpp" line="367"/>
+        <location filename="../quality_window.cpp" line="387"/>
         <source></source>
         <translation>Layer material</translation>
     </message>
     <message id="測定した第1半価層">
-        <location filename="../quality_window.cpp" line="369"/>
+        <location filename="../quality_window.cpp" line="389"/>
         <source></source>
         <translation>Measured first HVL</translation>
     </message>
     <message id="閉じる">
-        <location filename="../quality_window.cpp" line="484"/>
+        <location filename="../quality_window.cpp" line="504"/>
         <source></source>
         <translation>Close</translation>
     </message>
     <message id="²">
-        <location filename="../quality_window.cpp" line="556"/>
+        <location filename="../quality_window.cpp" line="576"/>
         <source></source>
         <translation>²</translation>
     </message>
     <message id="線質を計算できません。">
-        <location filename="../quality_window.cpp" line="592"/>
-        <location filename="../quality_window.cpp" line="594"/>
+        <location filename="../quality_window.cpp" line="612"/>
+        <location filename="../quality_window.cpp" line="614"/>
         <source></source>
         <translation>The beam quality cannot be computed.</translation>
     </message>
     <message id="計算したスペクトルがありません。「Graph Draw」で計算すると、その線質を示します。">
-        <location filename="../quality_window.cpp" line="609"/>
+        <location filename="../quality_window.cpp" line="630"/>
         <source></source>
         <translation>No spectrum computed yet. After “Graph Draw” its beam quality is shown here.</translation>
     </message>
     <message id="、">
-        <location filename="../quality_window.cpp" line="629"/>
-        <location filename="../quality_window.cpp" line="751"/>
-        <location filename="../quality_window.cpp" line="757"/>
+        <location filename="../quality_window.cpp" line="651"/>
+        <location filename="../quality_window.cpp" line="839"/>
+        <location filename="../quality_window.cpp" line="845"/>
         <source></source>
         <translation>, </translation>
     </message>
+    <message id="線質 %1 を設定した後に入力が変わったため、公称値とは比べません。">
+        <location filename="../quality_window.cpp" line="693"/>
+        <source></source>
+        <translation>The inputs changed after the quality %1 was set: its published figures are not compared.</translation>
+    </message>
+    <message id="規格の公称値と計算値の比較">
+        <location filename="../quality_window.cpp" line="710"/>
+        <source></source>
+        <translation>Published figures of the quality beside the beam</translation>
+    </message>
+    <message id="計算値">
+        <location filename="../quality_window.cpp" line="713"/>
+        <source></source>
+        <translation>Computed</translation>
+    </message>
+    <message id="公称値">
+        <location filename="../quality_window.cpp" line="714"/>
+        <source></source>
+        <translation>Nominal</translation>
+    </message>
+    <message id="偏差">
+        <location filename="../quality_window.cpp" line="715"/>
+        <source></source>
+        <translation>Deviation</translation>
+    </message>
     <message id="Kestrix 線質">
-        <location filename="../quality_window.cpp" line="661"/>
+        <location filename="../quality_window.cpp" line="749"/>
         <source></source>
         <translation>Kestrix beam quality</translation>
     </message>
     <message id="種類">
-        <location filename="../quality_window.cpp" line="669"/>
+        <location filename="../quality_window.cpp" line="757"/>
         <source></source>
         <translation>filters</translation>
     </message>
     <message id="任意材質フィルタ %1">
-        <location filename="../quality_window.cpp" line="671"/>
+        <location filename="../quality_window.cpp" line="759"/>
         <source></source>
         <translation>Material filter %1</translation>
     </message>
     <message id="相対値のモデルでは求めません (物理モデルのみ)">
-        <location filename="../quality_window.cpp" line="691"/>
-        <location filename="../quality_window.cpp" line="987"/>
+        <location filename="../quality_window.cpp" line="779"/>
+        <location filename="../quality_window.cpp" line="1091"/>
         <source></source>
         <translation>Not for a relative model (physics model only)</translation>
     </message>
     <message id="空気カーマの距離が空です。">
-        <location filename="../quality_window.cpp" line="705"/>
+        <location filename="../quality_window.cpp" line="793"/>
         <source></source>
         <translation>The air kerma distance is empty. </translation>
     </message>
     <message id="空気カーマの距離「">
-        <location filename="../quality_window.cpp" line="706"/>
+        <location filename="../quality_window.cpp" line="794"/>
         <source></source>
         <translation>The air kerma distance “</translation>
     </message>
     <message id="」は正の数ではありません。">
-        <location filename="../quality_window.cpp" line="707"/>
+        <location filename="../quality_window.cpp" line="795"/>
         <source></source>
         <translation>” is not a positive number. </translation>
     </message>
     <message id="焦点からの距離を正の数 (mm) で入力して下さい">
-        <location filename="../quality_window.cpp" line="708"/>
+        <location filename="../quality_window.cpp" line="796"/>
         <source></source>
         <translation>Enter the distance from the focal spot as a positive number (mm)</translation>
     </message>
     <message id="コピーする値がありません。先に「Graph Draw」で計算して下さい。">
-        <location filename="../quality_window.cpp" line="715"/>
+        <location filename="../quality_window.cpp" line="803"/>
         <source></source>
         <translation>Nothing to copy. Compute with “Graph Draw” first.</translation>
     </message>
     <message id="標準線質の表 ">
-        <location filename="../quality_window.cpp" line="731"/>
+        <location filename="../quality_window.cpp" line="819"/>
         <source></source>
         <translation>The table of standard qualities </translation>
     </message>
     <message id=" を読み込めません。">
-        <location filename="../quality_window.cpp" line="732"/>
-        <location filename="../quality_window.cpp" line="943"/>
+        <location filename="../quality_window.cpp" line="820"/>
+        <location filename="../quality_window.cpp" line="1047"/>
         <source></source>
         <translation> cannot be read.</translation>
     </message>
     <message id="、Be ">
-        <location filename="../quality_window.cpp" line="753"/>
+        <location filename="../quality_window.cpp" line="841"/>
         <source></source>
         <translation>, Be </translation>
     </message>
     <message id=" mm、Al ">
-        <location filename="../quality_window.cpp" line="753"/>
+        <location filename="../quality_window.cpp" line="841"/>
         <source></source>
         <translation> mm, Al </translation>
     </message>
     <message id="、公称第1半価層 ">
-        <location filename="../quality_window.cpp" line="761"/>
+        <location filename="../quality_window.cpp" line="849"/>
         <source></source>
         <translation>, nominal first HVL </translation>
     </message>
     <message id=" mm Al (固有ろ過はそのままで、アルミ付加フィルタを合わせます)">
-        <location filename="../quality_window.cpp" line="762"/>
+        <location filename="../quality_window.cpp" line="850"/>
         <source></source>
         <translation> mm Al (the inherent filtration stays; the added aluminium is fitted)</translation>
     </message>
     <message id="線質 ">
-        <location filename="../quality_window.cpp" line="773"/>
-        <location filename="../quality_window.cpp" line="854"/>
+        <location filename="../quality_window.cpp" line="861"/>
+        <location filename="../quality_window.cpp" line="958"/>
         <source></source>
         <translation>Quality </translation>
     </message>
     <message id=" を設定できません。">
-        <location filename="../quality_window.cpp" line="773"/>
+        <location filename="../quality_window.cpp" line="861"/>
         <source></source>
         <translation> cannot be set.</translation>
     </message>
     <message id="この線質は ">
-        <location filename="../quality_window.cpp" line="781"/>
+        <location filename="../quality_window.cpp" line="869"/>
         <source></source>
         <translation>This is a quality of the </translation>
     </message>
     <message id=" の線質です。">
-        <location filename="../quality_window.cpp" line="781"/>
+        <location filename="../quality_window.cpp" line="869"/>
         <source></source>
         <translation>. </translation>
     </message>
     <message id=" は W ターゲットのみ計算します。物理モデルで設定して下さい。">
-        <location filename="../quality_window.cpp" line="782"/>
+        <location filename="../quality_window.cpp" line="870"/>
         <source></source>
         <translation> computes a W target only. Set it with the physics model.</translation>
     </message>
     <message id="任意材質フィルタが ">
-        <location filename="../quality_window.cpp" line="804"/>
+        <location filename="../quality_window.cpp" line="903"/>
         <source></source>
         <translation>The material filters would exceed </translation>
     </message>
     <message id=" 種類を超えます (設定済み ">
-        <location filename="../quality_window.cpp" line="805"/>
+        <location filename="../quality_window.cpp" line="904"/>
         <source></source>
         <translation> (already set: </translation>
     </message>
     <message id=" 種類)。">
-        <location filename="../quality_window.cpp" line="806"/>
+        <location filename="../quality_window.cpp" line="905"/>
         <source></source>
         <translation>).</translation>
     </message>
     <message id="公称第1半価層 ">
-        <location filename="../quality_window.cpp" line="816"/>
+        <location filename="../quality_window.cpp" line="915"/>
         <source></source>
         <translation>nominal first HVL </translation>
     </message>
     <message id=" の公称第1半価層 ">
-        <location filename="../quality_window.cpp" line="817"/>
+        <location filename="../quality_window.cpp" line="916"/>
         <source></source>
         <translation>&apos;s nominal first HVL </translation>
     </message>
     <message id=" kV、">
-        <location filename="../quality_window.cpp" line="819"/>
+        <location filename="../quality_window.cpp" line="918"/>
         <source></source>
         <translation> kV, </translation>
     </message>
     <message id=" mm Al) は、固有ろ過 Be ">
-        <location filename="../quality_window.cpp" line="820"/>
+        <location filename="../quality_window.cpp" line="919"/>
         <source></source>
         <translation> mm Al) cannot be realised with the inherent filtration Be </translation>
     </message>
     <message id=" mm + Al 当量 ">
-        <location filename="../quality_window.cpp" line="821"/>
+        <location filename="../quality_window.cpp" line="920"/>
         <source></source>
         <translation> mm + Al eq. </translation>
     </message>
     <message id=" mm では実現できません。アルミ付加フィルタなしで第1半価層がすでに ">
-        <location filename="../quality_window.cpp" line="822"/>
+        <location filename="../quality_window.cpp" line="921"/>
         <source></source>
         <translation> mm: without added aluminium the first HVL is already </translation>
     </message>
     <message id=" mm Al あり、この線質より硬いビームです。">
-        <location filename="../quality_window.cpp" line="824"/>
+        <location filename="../quality_window.cpp" line="923"/>
         <source></source>
         <translation> mm Al, a harder beam than this quality.</translation>
     </message>
     <message id=" を入力欄に設定しました">
-        <location filename="../quality_window.cpp" line="854"/>
+        <location filename="../quality_window.cpp" line="958"/>
         <source></source>
         <translation> is set in the inputs</translation>
     </message>
     <message id=" の">
-        <location filename="../quality_window.cpp" line="856"/>
+        <location filename="../quality_window.cpp" line="960"/>
         <source></source>
         <translation>&apos;s </translation>
     </message>
     <message id="アルミ付加フィルタ ">
-        <location filename="../quality_window.cpp" line="857"/>
+        <location filename="../quality_window.cpp" line="961"/>
         <source></source>
         <translation>added aluminium </translation>
     </message>
     <message id=" mm で第1半価層 ">
-        <location filename="../quality_window.cpp" line="858"/>
+        <location filename="../quality_window.cpp" line="962"/>
         <source></source>
         <translation> mm gives the first HVL </translation>
     </message>
     <message id="、その上に規格の付加フィルタ">
-        <location filename="../quality_window.cpp" line="860"/>
+        <location filename="../quality_window.cpp" line="964"/>
         <source></source>
         <translation>, with the standard&apos;s added filter on top</translation>
     </message>
     <message id="。「Graph Draw」で計算します。">
-        <location filename="../quality_window.cpp" line="862"/>
+        <location filename="../quality_window.cpp" line="966"/>
         <source></source>
         <translation>. “Graph Draw” computes it.</translation>
     </message>
     <message id="「測定した第1半価層」には正の数 (mm) を入力して下さい。">
-        <location filename="../quality_window.cpp" line="874"/>
+        <location filename="../quality_window.cpp" line="978"/>
         <source></source>
         <translation>Enter a positive number (mm) as “Measured first HVL”.</translation>
     </message>
     <message id="ろ過を求められません。">
-        <location filename="../quality_window.cpp" line="883"/>
+        <location filename="../quality_window.cpp" line="987"/>
         <source></source>
         <translation>The filtration cannot be fitted.</translation>
     </message>
     <message id=" を ">
-        <location filename="../quality_window.cpp" line="912"/>
+        <location filename="../quality_window.cpp" line="1016"/>
         <source></source>
         <translation> is now </translation>
     </message>
     <message id=" mm にしました (第1半価層 ">
-        <location filename="../quality_window.cpp" line="913"/>
+        <location filename="../quality_window.cpp" line="1017"/>
         <source></source>
         <translation> mm (first HVL </translation>
     </message>
     <message id=")。「Graph Draw」で計算します。">
-        <location filename="../quality_window.cpp" line="914"/>
+        <location filename="../quality_window.cpp" line="1018"/>
         <source></source>
         <translation>). “Graph Draw” computes it.</translation>
     </message>
@@ -1508,280 +1533,280 @@
         <translation>No</translation>
     </message>
     <message id=" (値のある標本 %1)">
-        <location filename="../quality_window.cpp" line="1056"/>
+        <location filename="../quality_window.cpp" line="1160"/>
         <source></source>
         <translation> (samples with a value: %1)</translation>
     </message>
     <message id=" (幅 ">
-        <location filename="../quality_window.cpp" line="1067"/>
+        <location filename="../quality_window.cpp" line="1171"/>
         <source></source>
         <translation> (range </translation>
     </message>
     <message id=" を使えません: ">
-        <location filename="../quality_window.cpp" line="940"/>
+        <location filename="../quality_window.cpp" line="1044"/>
         <source></source>
         <translation> cannot be used: </translation>
     </message>
     <message id="、しきい値 ">
-        <location filename="../quality_window.cpp" line="990"/>
+        <location filename="../quality_window.cpp" line="1094"/>
         <source></source>
         <translation>, threshold </translation>
     </message>
     <message id="、距離 ">
-        <location filename="../quality_window.cpp" line="991"/>
+        <location filename="../quality_window.cpp" line="1095"/>
         <source></source>
         <translation>, distance </translation>
     </message>
     <message id="。K 蛍光 X 線の逃げは扱いません (組成が不明)">
-        <location filename="../quality_window.cpp" line="992"/>
+        <location filename="../quality_window.cpp" line="1096"/>
         <source></source>
         <translation>. Escape of K fluorescence not treated (composition unknown)</translation>
     </message>
     <message id="。K 蛍光 X 線の逃げを差し引きます">
-        <location filename="../quality_window.cpp" line="992"/>
+        <location filename="../quality_window.cpp" line="1096"/>
         <source></source>
         <translation>. Escaping K fluorescence is subtracted</translation>
     </message>
     <message id="」の材質ファイルがありません。">
-        <location filename="../quality_window.cpp" line="934"/>
+        <location filename="../quality_window.cpp" line="1038"/>
         <source></source>
         <translation>” has no material file.</translation>
     </message>
     <message id="しきい値">
-        <location filename="../quality_window.cpp" line="399"/>
+        <location filename="../quality_window.cpp" line="419"/>
         <source></source>
         <translation>Threshold</translation>
     </message>
     <message id="しきい値には 0 以上の数 (keV) を入力するか、空欄にして下さい。">
-        <location filename="../quality_window.cpp" line="929"/>
+        <location filename="../quality_window.cpp" line="1033"/>
         <source></source>
         <translation>Enter a threshold of 0 or more (keV), or leave it empty.</translation>
     </message>
     <message id="シードには 0 ～ %1 の整数を入力して下さい。">
-        <location filename="../quality_window.cpp" line="1011"/>
+        <location filename="../quality_window.cpp" line="1115"/>
         <source></source>
         <translation>Enter a whole number from 0 to %1 as the seed.</translation>
     </message>
     <message id="モデル間の差 (標本に含まれない系統的な幅):">
-        <location filename="../quality_window.cpp" line="1059"/>
+        <location filename="../quality_window.cpp" line="1163"/>
         <source></source>
         <translation>Spread between the models (systematic, not sampled):</translation>
     </message>
     <message id="不確かさ (標準不確かさから標本を計算)">
-        <location filename="../quality_window.cpp" line="414"/>
+        <location filename="../quality_window.cpp" line="434"/>
         <source></source>
         <translation>Uncertainty (sampled from standard uncertainties)</translation>
     </message>
     <message id="不確かさ">
-        <location filename="../quality_window.cpp" line="511"/>
+        <location filename="../quality_window.cpp" line="531"/>
         <source></source>
         <translation>Uncertainty</translation>
     </message>
     <message id="不確かさを計算できません。">
-        <location filename="../quality_window.cpp" line="998"/>
+        <location filename="../quality_window.cpp" line="1102"/>
         <source></source>
         <translation>The uncertainty cannot be computed.</translation>
     </message>
     <message id="平均 ± 標準偏差、[95 % 区間]、モデル間の差は標本に含まれない系統的な幅">
-        <location filename="../quality_window.cpp" line="451"/>
+        <location filename="../quality_window.cpp" line="471"/>
         <source></source>
         <translation>Mean ± standard deviation, [95 % interval]; the spread between the models is a systematic width not in the samples</translation>
     </message>
     <message id="検出器">
-        <location filename="../quality_window.cpp" line="507"/>
+        <location filename="../quality_window.cpp" line="527"/>
         <source></source>
         <translation>Detector</translation>
     </message>
     <message id="検出器の厚さには正の数 (mm) を入力して下さい。">
-        <location filename="../quality_window.cpp" line="927"/>
+        <location filename="../quality_window.cpp" line="1031"/>
         <source></source>
         <translation>Enter a positive detector thickness (mm).</translation>
     </message>
     <message id="検出器の応答">
-        <location filename="../quality_window.cpp" line="380"/>
+        <location filename="../quality_window.cpp" line="400"/>
         <source></source>
         <translation>Detector response</translation>
     </message>
     <message id="検出器の応答を計算できません: ">
-        <location filename="../quality_window.cpp" line="976"/>
+        <location filename="../quality_window.cpp" line="1080"/>
         <source></source>
         <translation>The detector response cannot be computed: </translation>
     </message>
     <message id="検出器の応答を計算できません。">
-        <location filename="../quality_window.cpp" line="918"/>
+        <location filename="../quality_window.cpp" line="1022"/>
         <source></source>
         <translation>The detector response cannot be computed.</translation>
     </message>
     <message id="検出器の材質 (材質ファイルの名前も入力できます)">
-        <location filename="../quality_window.cpp" line="387"/>
+        <location filename="../quality_window.cpp" line="407"/>
         <source></source>
         <translation>Detector material (a material file name may be typed too)</translation>
     </message>
     <message id="検出器の材質「">
-        <location filename="../quality_window.cpp" line="934"/>
+        <location filename="../quality_window.cpp" line="1038"/>
         <source></source>
         <translation>The detector material “</translation>
     </message>
     <message id="検出器の材質を選ぶか、材質ファイルの名前を入力して下さい。">
-        <location filename="../quality_window.cpp" line="925"/>
+        <location filename="../quality_window.cpp" line="1029"/>
         <source></source>
         <translation>Choose a detector material or type the name of a material file.</translation>
     </message>
     <message id="検出器の材質ファイル ">
-        <location filename="../quality_window.cpp" line="940"/>
-        <location filename="../quality_window.cpp" line="943"/>
+        <location filename="../quality_window.cpp" line="1044"/>
+        <location filename="../quality_window.cpp" line="1047"/>
         <source></source>
         <translation>The detector material file </translation>
     </message>
     <message id="標本 %1、シード %2、範囲外で引き直し %3">
-        <location filename="../quality_window.cpp" line="1042"/>
+        <location filename="../quality_window.cpp" line="1146"/>
         <source></source>
         <translation>Samples %1, seed %2, redrawn out of range %3</translation>
     </message>
     <message id="標本数には 2 ～ %1 の整数を入力して下さい。">
-        <location filename="../quality_window.cpp" line="1007"/>
+        <location filename="../quality_window.cpp" line="1111"/>
         <source></source>
         <translation>Enter a whole number of samples from 2 to %1.</translation>
     </message>
     <message id="標準不確かさ (正規分布)、0 で変えません">
-        <location filename="../quality_window.cpp" line="443"/>
+        <location filename="../quality_window.cpp" line="463"/>
         <source></source>
         <translation>Standard uncertainty (normal distribution); 0 leaves it fixed</translation>
     </message>
     <message id="標準不確かさには 0 以上の数を入力して下さい。">
-        <location filename="../quality_window.cpp" line="1003"/>
+        <location filename="../quality_window.cpp" line="1107"/>
         <source></source>
         <translation>Enter standard uncertainties of 0 or more.</translation>
     </message>
     <message id="標準線質・ろ過">
-        <location filename="../quality_window.cpp" line="502"/>
+        <location filename="../quality_window.cpp" line="522"/>
         <source></source>
         <translation>Qualities, fit</translation>
     </message>
     <message id="計数のしきい値 (空欄ならしきい値なし)">
-        <location filename="../quality_window.cpp" line="392"/>
+        <location filename="../quality_window.cpp" line="412"/>
         <source></source>
         <translation>Counting threshold (empty: none)</translation>
     </message>
     <message id="計算">
-        <location filename="../quality_window.cpp" line="393"/>
-        <location filename="../quality_window.cpp" line="444"/>
+        <location filename="../quality_window.cpp" line="413"/>
+        <location filename="../quality_window.cpp" line="464"/>
         <source></source>
         <translation>Compute</translation>
     </message>
     <message id="計算したスペクトルがありません。">
-        <location filename="../quality_window.cpp" line="965"/>
+        <location filename="../quality_window.cpp" line="1069"/>
         <source></source>
         <translation>No spectrum has been computed.</translation>
     </message>
     <message id="計算したスペクトルがありません。先に「Graph Draw」で計算して下さい。">
-        <location filename="../quality_window.cpp" line="1015"/>
+        <location filename="../quality_window.cpp" line="1119"/>
         <source></source>
         <translation>No spectrum has been computed. Compute one with “Graph Draw” first.</translation>
     </message>
     <message id="keV/(mAs·mm²)">
-        <location filename="../quality_window.cpp" line="241"/>
+        <location filename="../quality_window.cpp" line="250"/>
         <source></source>
         <translation>keV/(mAs·mm²)</translation>
     </message>
     <message id="アルミ当量">
-        <location filename="../quality_window.cpp" line="427"/>
+        <location filename="../quality_window.cpp" line="447"/>
         <source></source>
         <translation>Al equivalent</translation>
     </message>
     <message id="シード">
-        <location filename="../quality_window.cpp" line="430"/>
+        <location filename="../quality_window.cpp" line="450"/>
         <source></source>
         <translation>Seed</translation>
     </message>
     <message id="光子/(mAs·mm²)">
-        <location filename="../quality_window.cpp" line="242"/>
+        <location filename="../quality_window.cpp" line="251"/>
         <source></source>
         <translation>1/(mAs·mm²)</translation>
     </message>
     <message id="吸収エネルギー">
-        <location filename="../quality_window.cpp" line="241"/>
+        <location filename="../quality_window.cpp" line="250"/>
         <source></source>
         <translation>Absorbed energy</translation>
     </message>
     <message id="吸収エネルギーの割合">
-        <location filename="../quality_window.cpp" line="240"/>
+        <location filename="../quality_window.cpp" line="249"/>
         <source></source>
         <translation>Absorbed share</translation>
     </message>
     <message id="検出光子数">
-        <location filename="../quality_window.cpp" line="242"/>
+        <location filename="../quality_window.cpp" line="251"/>
         <source></source>
         <translation>Detected photons</translation>
     </message>
     <message id="標本数">
-        <location filename="../quality_window.cpp" line="429"/>
+        <location filename="../quality_window.cpp" line="449"/>
         <source></source>
         <translation>Samples</translation>
     </message>
     <message id="管電圧">
-        <location filename="../quality_window.cpp" line="426"/>
+        <location filename="../quality_window.cpp" line="446"/>
         <source></source>
         <translation>Tube voltage</translation>
     </message>
     <message id="角度">
-        <location filename="../quality_window.cpp" line="428"/>
+        <location filename="../quality_window.cpp" line="448"/>
         <source></source>
         <translation>Angle</translation>
     </message>
     <message id="量子検出効率">
-        <location filename="../quality_window.cpp" line="239"/>
+        <location filename="../quality_window.cpp" line="248"/>
         <source></source>
         <translation>QDE</translation>
     </message>
     <message id="測定スペクトル (energy_keV,value の CSV)">
-        <location filename="../quality_window.cpp" line="455"/>
+        <location filename="../quality_window.cpp" line="475"/>
         <source></source>
         <translation>Measured spectrum (CSV of energy_keV,value)</translation>
     </message>
     <message id="参照">
-        <location filename="../quality_window.cpp" line="461"/>
+        <location filename="../quality_window.cpp" line="481"/>
         <source></source>
         <translation>Browse</translation>
     </message>
     <message id="読み込んで重ねる">
-        <location filename="../quality_window.cpp" line="462"/>
+        <location filename="../quality_window.cpp" line="482"/>
         <source></source>
         <translation>Read and overlay</translation>
     </message>
     <message id="測定スペクトルの線質を示し、グラフに赤紫の曲線で重ねます (ピークを 1 として)">
-        <location filename="../quality_window.cpp" line="463"/>
+        <location filename="../quality_window.cpp" line="483"/>
         <source></source>
         <translation>Shows the measured spectrum’s figures and draws it over the graph in magenta (its peak as 1)</translation>
     </message>
     <message id="測定スペクトル">
-        <location filename="../quality_window.cpp" line="478"/>
-        <location filename="../quality_window.cpp" line="515"/>
+        <location filename="../quality_window.cpp" line="498"/>
+        <location filename="../quality_window.cpp" line="535"/>
         <source></source>
         <translation>Measured</translation>
     </message>
     <message id="CSV (*.csv *.txt);;すべて (*)">
-        <location filename="../quality_window.cpp" line="478"/>
+        <location filename="../quality_window.cpp" line="498"/>
         <source></source>
         <translation>CSV (*.csv *.txt);;All (*)</translation>
     </message>
     <message id="測定スペクトルを使えません。">
-        <location filename="../quality_window.cpp" line="1075"/>
+        <location filename="../quality_window.cpp" line="1179"/>
         <source></source>
         <translation>The measured spectrum cannot be used.</translation>
     </message>
     <message id="ファイルを選んで下さい。">
-        <location filename="../quality_window.cpp" line="1078"/>
+        <location filename="../quality_window.cpp" line="1182"/>
         <source></source>
         <translation>Choose a file.</translation>
     </message>
     <message id="%1 行目: ">
-        <location filename="../quality_window.cpp" line="1087"/>
+        <location filename="../quality_window.cpp" line="1191"/>
         <source></source>
         <translation>Line %1: </translation>
     </message>
     <message id="グラフには重ねません (計算した曲線がないか、照射線量の表示です)">
-        <location filename="../quality_window.cpp" line="1108"/>
+        <location filename="../quality_window.cpp" line="1212"/>
         <source></source>
         <translation>Not drawn over the graph (no curve computed, or the exposure is shown)</translation>
     </message>
