@@ -177,6 +177,33 @@ test('a Mo/Mo quality sets the target and its figures equal kestrix-cli --qualit
   assert.deepEqual(page.errors, []);
 });
 
+test("a quality's published figures are shown only while the inputs are those it set", async () => {
+  await setInputs(page, { model: 'tucker', target: 'W', kv: '100', angle: '20', waveform: 'constant', be: '1', 'al-eq': '2.5',
+    al: '0', cu: '0', filter1: '' });
+  await page.select('select[name="quality"]', 'RQR5');
+  await page.click('button[name="set-quality"]');
+  const keys = () => page.$$eval('#quality-deviations dd', (list) => list.map((e) => e.dataset.key));
+  const note = () => page.$eval('#quality-deviations', (e) => e.querySelector('p.note')?.textContent ?? '');
+  assert.ok((await keys()).includes('hvl1_al_mm'));
+  assert.equal(await note(), '');
+  const qualityNote = () => page.$eval('#quality-note', (e) => e.textContent);
+  const compared = await qualityNote();
+  assert.match(compared, /RQR5/);
+  // another thickness: the curve is no longer the quality's beam
+  const al = await page.$eval('input[name="al"]', (e) => e.value);
+  await setInputs(page, { al: String(Number(al) + 1) });
+  assert.deepEqual(await keys(), []);
+  assert.match(await note(), /inputs changed after the quality RQR5 was set/);
+  const described = await qualityNote();
+  assert.ok(compared.startsWith(described) && described.length < compared.length, 'the note keeps the description only');
+  // the plotted quantity changes no figure: still compared
+  await setInputs(page, { al });
+  await setInputs(page, { quantity: 'energy' });
+  assert.ok((await keys()).includes('hvl1_al_mm'));
+  await setInputs(page, { quantity: 'photon' });
+  assert.deepEqual(page.errors, []);
+});
+
 /** kestrix-cli's message for inputs it refuses (exit status 2), or null when it computes them */
 function cliRefusal(args) {
   try {

@@ -55,9 +55,16 @@ export function figuresText(description, outcome, model) {
 
 /** fills element with a realised quality's published figures beside its beam's (realiseQuality's
  *  comparison; null: none set): one line per figure, its dd's data-key the figure's kestrix-cli JSON
- *  key and the spans in it the keys of its "quality_deviations" entry, with the digits --json prints */
-export function renderDeviations(element, deviations) {
+ *  key and the spans in it the keys of its "quality_deviations" entry, with the digits --json prints;
+ *  `note`, when given, first (why nothing is compared) */
+export function renderDeviations(element, deviations, note) {
   element.replaceChildren();
+  if (note) {
+    const line = document.createElement('p');
+    line.className = 'note';
+    line.textContent = note;
+    element.append(line);
+  }
   if (!deviations?.length) return;
   const heading = document.createElement('h4');
   heading.textContent = t('deviations');

@@ -17,7 +17,7 @@ const page = {
   materials: new Map(),  // option value -> {path, name, description}
   userFiles: [],         // {key, name, bytes}
   current: null,         // {settings, filters, outcome, label}: the last valid inputs and their run
-  deviations: null,      // the quality last set: its published figures beside its beam's
+  quality: null,         // the quality last set: {name, inputs (the form's values it wrote), note, comparison}
   valid: false,
   pins: [],              // {settings, filters, label, color, spectrum, perMas, shown, outcome}
   currentShown: true,
@@ -51,6 +51,12 @@ function setFormValues(values) {
     }
   }
   syncSliders();
+}
+
+/** the form's values that make a beam (all but the plotted quantity), as one text to compare */
+function qualityInputs() {
+  const { quantity, ...beam } = formValues();
+  return JSON.stringify(beam);
 }
 
 function syncSliders() {
@@ -126,7 +132,13 @@ function render() {
   plot.draw(shown, page.view);
   const model = page.current?.settings.model;
   renderFigures(document.getElementById('figures'), page.current?.outcome, model);
-  renderDeviations(document.getElementById('quality-deviations'), page.deviations);
+  // a quality's published figures are compared only while the inputs are those it set
+  const quality = page.quality;
+  const compared = quality && page.valid && quality.inputs === qualityInputs();
+  renderDeviations(document.getElementById('quality-deviations'), compared ? quality.comparison : null,
+    quality && !compared ? t('qualityChanged', quality.name) : '');
+  document.getElementById('quality-note').textContent = quality
+    ? [quality.note, ...(compared ? quality.comparison.map((d) => d.text) : [])].filter(Boolean).join(' — ') : '';
   document.getElementById('corrections').textContent = page.current?.outcome.corrections.length
     ? `${t('corrected')}: ${page.current.outcome.corrections.join(' ')}` : '';
   renderCurveList(shown);
@@ -253,10 +265,9 @@ function setQuality() {
       field(form, `filter${k}`).value = f ? keyOf(f.path) : '';
       field(form, `filter${k}-mm`).value = f ? String(f.thickness) : '0';
     }
-    document.getElementById('quality-note').textContent =
-      [realised.quality.description, realised.fit, ...realised.comparison.map((d) => d.text)].filter(Boolean).join(' — ');
-    page.deviations = realised.comparison;
     syncSliders();
+    page.quality = { name: field(document.body, 'quality').value, inputs: qualityInputs(),
+      note: [realised.quality.description, realised.fit].filter(Boolean).join(' — '), comparison: realised.comparison };
     recompute();
   } catch (error) {
     note.textContent = error.message;
