@@ -65,6 +65,23 @@ void CellTransmissions(double mu, double cosecTheta, double cellDepth, double* f
 }
 
 
+/// The shape function of Poskus with the factors that depend on A, B and C alone worked out once, for
+/// the many directions of one parameter set:
+///     S(mu) = scale [(A + B) / d^2 + (A - B) (mu - C)^2 / d^4],  d = 1 - C mu,
+///     scale = 3 / (8 pi (2A + B)) (1 - C^2)  [1/sr]
+struct ShapeTerms {
+  double scale = 0, sum = 0, difference = 0, C = 0;
+
+  ShapeTerms() = default;
+  ShapeTerms(double A, double B, double c)
+      : scale(3.0 / (8.0 * tungsten::kPi * (2.0 * A + B)) * (1.0 - c * c)), sum(A + B), difference(A - B), C(c) {}
+
+  double At(double mu) const {
+    const double d = 1.0 - C * mu;
+    return scale * (sum / (d * d) + difference * (mu - C) * (mu - C) / (d * d * d * d));
+  }
+};
+
 /// refuses a cosecant of the target angle below 1 or not finite (std::invalid_argument)
 void CheckCosecant(double cosecTheta) {
   if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
@@ -276,25 +293,36 @@ struct PhysicsEmissionModel::ShapeData {
     }
   }
 
+  /// the number of the data's energies that the electrons of a spectrum up to `highest` [keV] use: those
+  /// up to the first at or above it and one more, so that no energy of the spectrum meets the end
+  std::size_t EnergiesFor(double highest) const {
+    const std::size_t first =
+        std::lower_bound(logEnergies.begin(), logEnergies.end(), std::log(highest)) - logEnergies.begin();
+    return std::min(logEnergies.size(), first + 2);
+  }
+
   /// the cell- and azimuth-averaged shape function towards the central ray of target angle alpha
-  /// (cosecTheta = 1 / sin(alpha)) [1/sr]
-  std::shared_ptr<const AngularFactors> Toward(double cosecTheta) const {
+  /// (cosecTheta = 1 / sin(alpha)) [1/sr] at the data's first `energies` energies; those of `known`
+  /// (the same angle, fewer energies, or none) are taken over
+  std::shared_ptr<const AngularFactors> Toward(double cosecTheta, std::size_t energies, const AngularFactors* known) const {
     auto factors = std::make_shared<AngularFactors>();
-    factors->logEnergies = logEnergies;
+    factors->logEnergies.assign(logEnergies.begin(), logEnergies.begin() + static_cast<std::ptrdiff_t>(energies));
+    if (known) factors->perSteradian = known->perSteradian;
     const double sine = 1.0 / cosecTheta, cosine = std::sqrt(std::max(0.0, 1.0 - sine * sine));
     // cos(phi) at the azimuth points, phi over (0, pi): the average over the circle by symmetry
     std::array<double, kAzimuthSteps> around{};
     for (int a = 0; a < kAzimuthSteps; ++a) around[a] = std::cos(tungsten::kPi * (a + 0.5) / kAzimuthSteps);
-    for (const auto& nodes : parameters) {
+    for (std::size_t e = factors->perSteradian.size(); e < energies; ++e) {
+      std::array<ShapeTerms, kShapeNodes> terms;
+      for (int q = 0; q < kShapeNodes; ++q) terms[q] = ShapeTerms(parameters[e][q][0], parameters[e][q][1], parameters[e][q][2]);
       std::array<std::array<double, kDirectionBins>, kShapeNodes> cells{};
       for (int c = 0; c < kDirectionBins; ++c) {
         for (std::size_t g = 0; g < kGaussNodes.size(); ++g) {
           const double w = -1.0 + (2.0 * c + 1.0 + kGaussNodes[g]) / kDirectionBins;
           const double along = -w * sine, across = std::sqrt(std::max(0.0, 1.0 - w * w)) * cosine;
           for (int q = 0; q < kShapeNodes; ++q) {
-            const auto& [A, B, C] = nodes[q];
             double sum = 0;
-            for (const double cosPhi : around) sum += BremsstrahlungShapeFunction(A, B, C, along + across * cosPhi);
+            for (const double cosPhi : around) sum += terms[q].At(along + across * cosPhi);
             cells[q][c] += 0.5 * kGaussWeights[g] * sum / kAzimuthSteps;
           }
         }
@@ -305,11 +333,7 @@ struct PhysicsEmissionModel::ShapeData {
   }
 };
 
-double BremsstrahlungShapeFunction(double A, double B, double C, double mu) {
-  const double d = 1.0 - C * mu;
-  return 3.0 / (8.0 * tungsten::kPi * (2.0 * A + B)) * (1.0 - C * C) *
-         ((A + B) / (d * d) + (A - B) * (mu - C) * (mu - C) / (d * d * d * d));
-}
+double BremsstrahlungShapeFunction(double A, double B, double C, double mu) { return ShapeTerms(A, B, C).At(mu); }
 
 PhysicsEmissionModel::PhysicsEmissionModel(bool characteristicLines)
     : PhysicsEmissionModel(TargetMaterial::Tungsten, characteristicLines) {}
@@ -382,9 +406,9 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
     }
   }
   emissions.resize(sampleVoltages.size());
-  const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta);
   double highest = 0;
   for (const double T0 : sampleVoltages) highest = std::max(highest, T0);
+  const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta, highest);
   const LineEscapes escapes =
       characteristicLines_ ? EscapesOf(*tables_, cosecTheta, tables_->Attenuation(table), TopBinFor(highest)) : LineEscapes{};
   // the samples of a waveform spread over the cores, each computed alone: the same numbers on any count
@@ -393,11 +417,15 @@ void PhysicsEmissionModel::SampleEmissions(const std::vector<double>& sampleVolt
   });
 }
 
-std::shared_ptr<const PhysicsEmissionModel::AngularFactors> PhysicsEmissionModel::FactorsToward(double cosecTheta) const {
-  // a few milliseconds per target angle; runs at one angle (sweeps, waveforms) reuse the last one
+std::shared_ptr<const PhysicsEmissionModel::AngularFactors> PhysicsEmissionModel::FactorsToward(double cosecTheta,
+                                                                                           double highest) const {
+  // a few milliseconds per target angle, the more the higher the voltage; runs at one angle (sweeps,
+  // waveforms, a voltage changed) reuse the last one and add only the energies a higher voltage needs
+  const std::size_t energies = shapes_->EnergiesFor(highest);
   const std::lock_guard<std::mutex> lock(lastAngularMutex_);
-  if (!lastAngular_ || lastCosecTheta_ != cosecTheta) {
-    lastAngular_ = shapes_->Toward(cosecTheta);
+  const bool sameAngle = lastAngular_ && lastCosecTheta_ == cosecTheta;
+  if (!sameAngle || lastAngular_->perSteradian.size() < energies) {
+    lastAngular_ = shapes_->Toward(cosecTheta, energies, sameAngle ? lastAngular_.get() : nullptr);
     lastCosecTheta_ = cosecTheta;
   }
   return lastAngular_;
@@ -408,7 +436,7 @@ void PhysicsEmissionModel::SampleEmission(double T0, double cosecTheta, const At
   CheckCosecant(cosecTheta);
   const LineEscapes escapes =
       characteristicLines_ ? EscapesOf(*tables_, cosecTheta, tables_->Attenuation(table), TopBinFor(T0)) : LineEscapes{};
-  SampleEmissionToward(*FactorsToward(cosecTheta), escapes, T0, cosecTheta, table, emission);
+  SampleEmissionToward(*FactorsToward(cosecTheta, T0), escapes, T0, cosecTheta, table, emission);
 }
 
 void PhysicsEmissionModel::SampleEmissionToward(const AngularFactors& angular, const LineEscapes& escapes, double T0,
@@ -590,7 +618,8 @@ void PhysicsEmissionModel::WaveformEmissions(const std::vector<double>& sampleVo
     }
   }
   emissions.assign(sampleVoltages.size(), GridArray{});
-  const std::shared_ptr<const AngularFactors> angular = FactorsToward(cosecTheta);
+  const std::shared_ptr<const AngularFactors> angular =
+      FactorsToward(cosecTheta, *std::max_element(sampleVoltages.begin(), sampleVoltages.end()));
   // the distinct voltages that emit, ascending, each with its segment: the number of the target's
   // absorption edges below it (the lines switch on at an edge, so no interpolation crosses one)
   std::vector<double> voltages;

@@ -142,8 +142,9 @@ class PhysicsEmissionModel : public EmissionModel {
                                      const double* muTarget,
                                      const SampleWork& work, GridArray& emission);
 
-  /// the shape function towards the central ray of the target angle with this cosecant
-  std::shared_ptr<const AngularFactors> FactorsToward(double cosecTheta) const;
+  /// the shape function towards the central ray of the target angle with this cosecant, for electrons
+  /// up to `highest` [keV]
+  std::shared_ptr<const AngularFactors> FactorsToward(double cosecTheta, double highest) const;
   void SampleEmissionToward(const AngularFactors& angular, const LineEscapes& escapes, double T0, double cosecTheta,
                             const AttenuationTable& table,
                             GridArray& emission) const;

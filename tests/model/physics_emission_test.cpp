@@ -150,6 +150,22 @@ std::vector<double> SampleVoltages(double kVp, RectificationType type) {
   return voltages;
 }
 
+TEST(PhysicsEmissionModel, ASpectrumIsTheSameWhateverWasComputedBeforeIt) {
+  // the shape function towards an angle is kept and grown with the voltage: no earlier run may show
+  const PhysicsEmissionModel fresh, used;
+  GridArray first{}, again{}, scratch{};
+  fresh.SampleEmission(150, Cosec(17), DeliveredTable(), first);
+  used.SampleEmission(30, Cosec(17), DeliveredTable(), scratch);   // fewer energies of the data at that angle
+  used.SampleEmission(150, Cosec(17), DeliveredTable(), again);
+  EXPECT_EQ(first, again);
+  used.SampleEmission(300, Cosec(9), DeliveredTable(), scratch);   // another angle, more energies
+  used.SampleEmission(150, Cosec(17), DeliveredTable(), again);
+  EXPECT_EQ(first, again);
+  std::vector<GridArray> waveform;
+  used.SampleEmissions({40, 150}, Cosec(17), DeliveredTable(), waveform);
+  EXPECT_EQ(first, waveform[1]);
+}
+
 TEST(PhysicsEmissionModel, WaveformEmissionsGiveTheFiguresOfEverySampleComputedAloneTo1e4) {
   // the hard cases: 12-peak just above the tungsten K edge, single-phase across it, at 30 and
   // 300 kV, a molybdenum tube, steep and shallow targets, light and heavy filtration
