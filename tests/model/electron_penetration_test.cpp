@@ -64,7 +64,8 @@ double DepositedShare(TargetMaterial target, int node) {
 
 /// backscatter coefficient of electrons at normal incidence on a thick target of atomic number z at
 /// T0 [keV]: the fit of G. Love and V. D. Scott, J. Phys. D 11 (1978) 1369, to measured coefficients
-/// (within 1.5 % of Hunger and Kuchler's fit, Phys. Status Solidi A 56 (1979) K45, at 20-50 keV) [1]
+/// (within 1.5 % of Hunger and Kuchler's fit, Phys. Status Solidi A 56 (1979) K45, as August and
+/// Wernisch extend it, at 20-50 keV) [1]
 double MeasuredBackscatter(double z, double T0) {
   const double at20 = (-52.3791 + z * (150.48371 + z * (-1.67373 + z * 0.00716))) * 1e-4;
   const double slope = (-1112.8 + z * (30.289 - z * 0.15498)) * 1e-4;
