@@ -169,6 +169,8 @@ BENCHMARK_CAPTURE(TargetWithFigures, Molybdenum30kV, TargetMaterial::Molybdenum)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(TargetWithFigures, Rhodium30kV, TargetMaterial::Rhodium)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(TargetWithFigures, Silver30kV, TargetMaterial::Silver)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(TargetWithFigures, Gold30kV, TargetMaterial::Gold)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_CAPTURE(TuckerWithFigures, WorstCase, 300, RectificationType::SinglePhaseFullWave)
     ->Unit(benchmark::kMillisecond)
@@ -291,7 +293,7 @@ class SpeedUpReporter : public benchmark::ConsoleReporter {
     }
     // another target against tungsten in the same run
     const auto tungsten = realMilliseconds_.find("TargetWithFigures/Tungsten30kV/real_time");
-    for (const char* name : {"Molybdenum30kV", "Rhodium30kV"}) {
+    for (const char* name : {"Molybdenum30kV", "Rhodium30kV", "Silver30kV", "Gold30kV"}) {
       const auto other = realMilliseconds_.find(std::string("TargetWithFigures/") + name + "/real_time");
       if (tungsten == realMilliseconds_.end() || other == realMilliseconds_.end()) continue;
       std::printf("%-24s tungsten %7.3f ms   %7.3f ms   %5.2f times the tungsten physics model\n", name,

@@ -550,10 +550,10 @@ as the decimal point.
 Tube and filtration (the main window's entries):
 @MODEL OPTION@  --kv KV                     tube voltage [kV] (default 200), inside the model's range
                               for the target (tucker, birch: 30 to 300 kV; physics: 20 to
-                              500 kV, with Mo or Rh 20 to 50 kV; see --list-models); a voltage
-                              outside it is refused (exit status 2), not corrected
-  --target W|Mo|Rh            the target's (anode's) material (default W); Mo and Rh with the
-                              physics model only
+                              500 kV, with Mo, Rh, Ag or Au 20 to 50 kV; see --list-models); a
+                              voltage outside it is refused (exit status 2), not corrected
+  --target W|Mo|Rh|Ag|Au      the target's (anode's) material (default W); Mo, Rh, Ag and Au with
+                              the physics model only
   --no-lines                  bremsstrahlung alone, without the characteristic K and L lines
                               (physics model only)
   --off-axis ALONG[,ACROSS]   a point off the central ray [degrees, each -60 to 60]: ALONG the

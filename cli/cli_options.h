@@ -97,7 +97,7 @@ struct CliOptions {
   std::optional<SourceFormat> exportFormat;
   /// --spectrum FILE: the figures of a measured spectrum (energy_keV,value rows) instead of a model beam
   std::optional<std::string> measuredPath;
-  TargetMaterial target = TargetMaterial::Tungsten;  /// --target W|Mo|Rh
+  TargetMaterial target = TargetMaterial::Tungsten;  /// --target W|Mo|Rh|Ag|Au
   bool characteristicLines = true;                   /// false with --no-lines
   std::optional<DetectorOption> detector;
   /// --uncertainty kv=1.5,al-eq=0.1,angle=1[,samples=N,seed=S]

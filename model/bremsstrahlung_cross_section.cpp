@@ -17,6 +17,10 @@ extern const double kSeltzerBergerMolybdenum[];
 extern const std::size_t kSeltzerBergerMolybdenumCount;
 extern const double kSeltzerBergerRhodium[];
 extern const std::size_t kSeltzerBergerRhodiumCount;
+extern const double kSeltzerBergerSilver[];
+extern const std::size_t kSeltzerBergerSilverCount;
+extern const double kSeltzerBergerGold[];
+extern const std::size_t kSeltzerBergerGoldCount;
 }  // namespace embedded
 
 BremsstrahlungCrossSection::BremsstrahlungCrossSection(TargetMaterial target) {
@@ -28,6 +32,12 @@ BremsstrahlungCrossSection::BremsstrahlungCrossSection(TargetMaterial target) {
   } else if (target == TargetMaterial::Rhodium) {
     data = embedded::kSeltzerBergerRhodium;
     count = embedded::kSeltzerBergerRhodiumCount;
+  } else if (target == TargetMaterial::Silver) {
+    data = embedded::kSeltzerBergerSilver;
+    count = embedded::kSeltzerBergerSilverCount;
+  } else if (target == TargetMaterial::Gold) {
+    data = embedded::kSeltzerBergerGold;
+    count = embedded::kSeltzerBergerGoldCount;
   }
   const TargetConstants& constants = ConstantsOf(target);
   z2_ = static_cast<double>(constants.atomicNumber) * constants.atomicNumber;
@@ -80,9 +90,13 @@ const BremsstrahlungCrossSection& BremsstrahlungOf(TargetMaterial target) {
   static const BremsstrahlungCrossSection tungstenTable(TargetMaterial::Tungsten);
   static const BremsstrahlungCrossSection molybdenum(TargetMaterial::Molybdenum);
   static const BremsstrahlungCrossSection rhodium(TargetMaterial::Rhodium);
+  static const BremsstrahlungCrossSection silver(TargetMaterial::Silver);
+  static const BremsstrahlungCrossSection gold(TargetMaterial::Gold);
   switch (target) {
     case TargetMaterial::Molybdenum: return molybdenum;
     case TargetMaterial::Rhodium: return rhodium;
+    case TargetMaterial::Silver: return silver;
+    case TargetMaterial::Gold: return gold;
     default: return tungstenTable;
   }
 }

@@ -16,12 +16,20 @@ extern const double kMolybdenumLines[];
 extern const std::size_t kMolybdenumLinesCount;
 extern const double kRhodiumLines[];
 extern const std::size_t kRhodiumLinesCount;
+extern const double kSilverLines[];
+extern const std::size_t kSilverLinesCount;
+extern const double kGoldLines[];
+extern const std::size_t kGoldLinesCount;
 extern const double kBoteSalvatTungsten[];
 extern const std::size_t kBoteSalvatTungstenCount;
 extern const double kBoteSalvatMolybdenum[];
 extern const std::size_t kBoteSalvatMolybdenumCount;
 extern const double kBoteSalvatRhodium[];
 extern const std::size_t kBoteSalvatRhodiumCount;
+extern const double kBoteSalvatSilver[];
+extern const std::size_t kBoteSalvatSilverCount;
+extern const double kBoteSalvatGold[];
+extern const std::size_t kBoteSalvatGoldCount;
 }  // namespace embedded
 
 TungstenShells::TungstenShells(TargetMaterial target) {
@@ -33,6 +41,12 @@ TungstenShells::TungstenShells(TargetMaterial target) {
   } else if (target == TargetMaterial::Rhodium) {
     data = embedded::kRhodiumLines;
     count = embedded::kRhodiumLinesCount;
+  } else if (target == TargetMaterial::Silver) {
+    data = embedded::kSilverLines;
+    count = embedded::kSilverLinesCount;
+  } else if (target == TargetMaterial::Gold) {
+    data = embedded::kGoldLines;
+    count = embedded::kGoldLinesCount;
   }
   std::size_t at = 0;
   const auto next = [&]() {
@@ -91,9 +105,13 @@ const TungstenShells& AtomicShellsOf(TargetMaterial target) {
   static const TungstenShells tungstenData(TargetMaterial::Tungsten);
   static const TungstenShells molybdenum(TargetMaterial::Molybdenum);
   static const TungstenShells rhodium(TargetMaterial::Rhodium);
+  static const TungstenShells silver(TargetMaterial::Silver);
+  static const TungstenShells gold(TargetMaterial::Gold);
   switch (target) {
     case TargetMaterial::Molybdenum: return molybdenum;
     case TargetMaterial::Rhodium: return rhodium;
+    case TargetMaterial::Silver: return silver;
+    case TargetMaterial::Gold: return gold;
     default: return tungstenData;
   }
 }
@@ -129,9 +147,13 @@ const BoteSalvatTable& BoteSalvatShells(TargetMaterial target) {
   static const BoteSalvatTable molybdenum =
       ReadBoteSalvat(embedded::kBoteSalvatMolybdenum, embedded::kBoteSalvatMolybdenumCount);
   static const BoteSalvatTable rhodium = ReadBoteSalvat(embedded::kBoteSalvatRhodium, embedded::kBoteSalvatRhodiumCount);
+  static const BoteSalvatTable silver = ReadBoteSalvat(embedded::kBoteSalvatSilver, embedded::kBoteSalvatSilverCount);
+  static const BoteSalvatTable gold = ReadBoteSalvat(embedded::kBoteSalvatGold, embedded::kBoteSalvatGoldCount);
   switch (target) {
     case TargetMaterial::Molybdenum: return molybdenum;
     case TargetMaterial::Rhodium: return rhodium;
+    case TargetMaterial::Silver: return silver;
+    case TargetMaterial::Gold: return gold;
     default: return tungstenShells;
   }
 }

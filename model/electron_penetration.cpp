@@ -33,7 +33,7 @@ ElectronPenetration::Bracket BracketIn(const double* nodes, int count, double T0
 
 ElectronPenetration::ElectronPenetration(TargetMaterial target) {
   using namespace penetration_layout;
-  const bool tungsten = target == TargetMaterial::Tungsten;
+  const bool tungsten = TableElementOf(target) == TargetMaterial::Tungsten;
   const double* data = tungsten ? embedded::kElectronPenetrationTungsten : embedded::kElectronPenetrationMolybdenum;
   const std::size_t count =
       tungsten ? embedded::kElectronPenetrationTungstenCount : embedded::kElectronPenetrationMolybdenumCount;
@@ -104,13 +104,21 @@ ElectronPenetration::Bracket ElectronPenetration::NodesAround(double T0) const {
   return BracketIn(nodes_.data(), static_cast<int>(nodes_.size()), T0);
 }
 
+TargetMaterial TableElementOf(TargetMaterial target) {
+  switch (target) {
+    case TargetMaterial::Tungsten:
+    case TargetMaterial::Gold: return TargetMaterial::Tungsten;
+    default: return TargetMaterial::Molybdenum;
+  }
+}
+
 const ElectronPenetration& TungstenElectronPenetration() { return ElectronPenetrationOf(TargetMaterial::Tungsten); }
 
 const ElectronPenetration& ElectronPenetrationOf(TargetMaterial target) {
   static const ElectronPenetration tungstenTable(TargetMaterial::Tungsten);
-  if (target == TargetMaterial::Tungsten) return tungstenTable;
+  if (TableElementOf(target) == TargetMaterial::Tungsten) return tungstenTable;  // gold too
   static const ElectronPenetration molybdenum(TargetMaterial::Molybdenum);
-  return molybdenum;  // rhodium too, in units of its own range
+  return molybdenum;  // rhodium and silver too, each in units of its own range
 }
 
 }  // namespace kestrix

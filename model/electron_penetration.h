@@ -42,9 +42,8 @@ constexpr int kCellsPerNode = kDepthBins * kEnergyBins * kDirectionBins;
 
 class ElectronPenetration {
  public:
-  /// the delivered table of the target (tungsten by default; rhodium is molybdenum's table, which in
-  /// units of the CSDA range stands for rhodium's); throws std::logic_error when its layout differs
-  /// from penetration_layout
+  /// the delivered table of the target's TableElementOf (tungsten by default); throws
+  /// std::logic_error when its layout differs from penetration_layout
   explicit ElectronPenetration(TargetMaterial target = TargetMaterial::Tungsten);
 
   /// track length in cell (depth j, energy m, direction c) of node n, in units of R(T0) [1]
@@ -82,6 +81,12 @@ class ElectronPenetration {
 
 /// incident energy at which the PENELOPE table and the own Monte Carlo's are joined [keV]
 constexpr double kJoinVoltage = 300;
+
+/// the element whose PENELOPE table stands for the target's, in units of the target's own CSDA
+/// range (as Omar et al. do for rhodium): the nearest atomic number with a delivered table. Tungsten
+/// and molybdenum are their own; rhodium (Z 45) and silver (47) take molybdenum's (42), gold (79)
+/// tungsten's (74)
+TargetMaterial TableElementOf(TargetMaterial target);
 
 /// the delivered table, built once
 const ElectronPenetration& TungstenElectronPenetration();

@@ -6,8 +6,9 @@
 //     S_col = 2 pi r_e^2 m c^2 n Z / beta^2 [ ln(tau^2 (tau + 2) / (2 (I / m c^2)^2)) + F(tau) ],
 //     F(tau) = 1 - beta^2 + (tau^2 / 8 - (2 tau + 1) ln 2) / (tau + 1)^2,   tau = T / m c^2.
 // Radiative stopping power from the Seltzer-Berger cross sections (bremsstrahlung_cross_section.h).
-// This is the stopping power of NIST's ESTAR program without its density effect. Molybdenum and
-// rhodium take their own I (424 and 449 eV), density and Seltzer-Berger table.
+// This is the stopping power of NIST's ESTAR program without its density effect. Molybdenum,
+// rhodium, silver and gold take their own I (424, 449, 470 and 790 eV), density and Seltzer-Berger
+// table.
 
 #include "target_material.h"
 

@@ -63,9 +63,15 @@ const EmissionModel& EmissionModelFor(SpectrumModel model, TargetMaterial target
   static const PhysicsEmissionModel molybdenumAlone(TargetMaterial::Molybdenum, false);
   static const PhysicsEmissionModel rhodium(TargetMaterial::Rhodium, true);
   static const PhysicsEmissionModel rhodiumAlone(TargetMaterial::Rhodium, false);
+  static const PhysicsEmissionModel silver(TargetMaterial::Silver, true);
+  static const PhysicsEmissionModel silverAlone(TargetMaterial::Silver, false);
+  static const PhysicsEmissionModel gold(TargetMaterial::Gold, true);
+  static const PhysicsEmissionModel goldAlone(TargetMaterial::Gold, false);
   switch (target) {
     case TargetMaterial::Molybdenum: return characteristicLines ? molybdenum : molybdenumAlone;
     case TargetMaterial::Rhodium: return characteristicLines ? rhodium : rhodiumAlone;
+    case TargetMaterial::Silver: return characteristicLines ? silver : silverAlone;
+    case TargetMaterial::Gold: return characteristicLines ? gold : goldAlone;
     default: return tungstenAlone;
   }
 }

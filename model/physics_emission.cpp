@@ -28,6 +28,10 @@ extern const double kBremsstrahlungShapeMolybdenum[];
 extern const std::size_t kBremsstrahlungShapeMolybdenumCount;
 extern const double kBremsstrahlungShapeRhodium[];
 extern const std::size_t kBremsstrahlungShapeRhodiumCount;
+extern const double kBremsstrahlungShapeSilver[];
+extern const std::size_t kBremsstrahlungShapeSilverCount;
+extern const double kBremsstrahlungShapeGold[];
+extern const std::size_t kBremsstrahlungShapeGoldCount;
 }  // namespace embedded
 
 namespace {
@@ -279,6 +283,12 @@ struct PhysicsEmissionModel::ShapeData {
     } else if (target == TargetMaterial::Rhodium) {
       data = embedded::kBremsstrahlungShapeRhodium;
       count = embedded::kBremsstrahlungShapeRhodiumCount;
+    } else if (target == TargetMaterial::Silver) {
+      data = embedded::kBremsstrahlungShapeSilver;
+      count = embedded::kBremsstrahlungShapeSilverCount;
+    } else if (target == TargetMaterial::Gold) {
+      data = embedded::kBremsstrahlungShapeGold;
+      count = embedded::kBremsstrahlungShapeGoldCount;
     }
     if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
     const auto energies = static_cast<std::size_t>(data[0]);

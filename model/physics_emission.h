@@ -1,6 +1,6 @@
 #pragma once
-// The physics emission model: the spectrum of a thick target (tungsten; molybdenum and rhodium for
-// mammography tubes) computed from physical data,
+// The physics emission model: the spectrum of a thick target (tungsten; molybdenum, rhodium, silver
+// and gold for mammography and low-voltage tubes) computed from physical data,
 // in the manner of Poludniowski & Evans (Med. Phys. 34 (2007) 2164, 2175) and Omar, Andreo &
 // Poludniowski (Med. Phys. 47 (2020) 4005, 4763), with nothing fitted to measured beams:
 //  1. bremsstrahlung cross sections of Seltzer and Berger (bremsstrahlung_cross_section.h);
@@ -51,13 +51,13 @@ class PhysicsEmissionModel : public EmissionModel {
   const char* Keyword() const override { return "physics"; }
   /// 20 kV: the lowest incident energy of the PENELOPE electron tables [kV]
   double MinimumVoltage() const override;
-  /// the highest voltage of a run, TableMaximumVoltage(): tungsten 500 kV, molybdenum and rhodium
+  /// the highest voltage of a run, TableMaximumVoltage(): tungsten 500 kV, the other targets
   /// 50 kV. A run above 300 kV carries its spectra on the whole grid (RunOutcome::lastBin); the
   /// exchange files and the engine's figures stop at kExchangeVoltageLimit [kV]
   double MaximumVoltage() const override;
   /// the highest voltage the emission is computed for: tungsten 500 kV (the highest incident energy of
   /// its joined electron table, PENELOPE's to 300 keV and the own Monte Carlo's above, and the end of
-  /// the energy grid), molybdenum and rhodium 50 kV [kV]
+  /// the energy grid), the other targets 50 kV [kV]
   double TableMaximumVoltage() const;
   TargetMaterial Target() const { return target_; }
   bool CharacteristicLines() const { return characteristicLines_; }

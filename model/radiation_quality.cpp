@@ -162,7 +162,13 @@ std::vector<RadiationQuality> ReadRadiationQualities(std::istream& in, const std
     quality.fittedHvl1AlMm = quality.nominalHvl1AlMm;
     if (columns >= kHeaderWithTarget.size() && fields[8] != "-") {
       const std::optional<TargetMaterial> target = TargetFromSymbol(fields[8]);
-      if (!target) reader.Fail("target " + ExcerptText(fields[8]) + " is not one of W, Mo, Rh");
+      if (!target) {
+        std::string symbols;
+        for (const TargetMaterial known : TargetMaterials()) {
+          symbols += (symbols.empty() ? "" : ", ") + std::string(TargetSymbol(known));
+        }
+        reader.Fail("target " + ExcerptText(fields[8]) + " is not one of " + symbols);
+      }
       quality.target = *target;
     }
     if (columns >= kHeader.size() && fields[7] != "-") {

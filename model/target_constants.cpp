@@ -16,9 +16,13 @@ const TargetConstants& ConstantsOf(TargetMaterial target) {
                                                  tungsten::kMeanExcitationEnergy, tungsten::kAtomsPerVolume};
   static const TargetConstants molybdenum = Constants(42, 95.95, 10.22, 0.424);
   static const TargetConstants rhodium = Constants(45, 102.9055, 12.41, 0.449);
+  static const TargetConstants silver = Constants(47, 107.8682, 10.5, 0.470);
+  static const TargetConstants gold = Constants(79, 196.96657, 19.3, 0.790);
   switch (target) {
     case TargetMaterial::Molybdenum: return molybdenum;
     case TargetMaterial::Rhodium: return rhodium;
+    case TargetMaterial::Silver: return silver;
+    case TargetMaterial::Gold: return gold;
     default: return tungstenConstants;
   }
 }

@@ -15,7 +15,8 @@ struct TargetConstants {
 };
 
 /// the target's constants: tungsten's are those of tungsten_target.h (the attenuation table's
-/// density), molybdenum's and rhodium's xraylib's densities and ICRU 37's I (424 and 449 eV)
+/// density); molybdenum's, rhodium's, silver's and gold's xraylib's densities (10.22, 12.41, 10.5,
+/// 19.3 g/cm3), the standard atomic weights and ICRU 37's I (424, 449, 470 and 790 eV)
 const TargetConstants& ConstantsOf(TargetMaterial target);
 
 }  // namespace kestrix

@@ -4,7 +4,8 @@ namespace kestrix {
 
 const std::vector<TargetMaterial>& TargetMaterials() {
   static const std::vector<TargetMaterial> targets{TargetMaterial::Tungsten, TargetMaterial::Molybdenum,
-                                                   TargetMaterial::Rhodium};
+                                                   TargetMaterial::Rhodium,  TargetMaterial::Silver,
+                                                   TargetMaterial::Gold};
   return targets;
 }
 
@@ -12,6 +13,8 @@ const char* TargetSymbol(TargetMaterial target) {
   switch (target) {
     case TargetMaterial::Molybdenum: return "Mo";
     case TargetMaterial::Rhodium: return "Rh";
+    case TargetMaterial::Silver: return "Ag";
+    case TargetMaterial::Gold: return "Au";
     default: return "W";
   }
 }

@@ -26,7 +26,7 @@ struct BeamArguments {
   /// (delivered material name or path of a .ele/.mix file, thickness [mm])
   std::vector<std::pair<std::string, double>> filters;
   std::optional<std::string> table;  /// attenuation table; the delivered one when empty
-  std::string target = "W";          /// the target's element symbol: W, Mo, Rh
+  std::string target = "W";          /// the target's element symbol: W, Mo, Rh, Ag, Au
   bool lines = true;                 /// false: bremsstrahlung alone (physics model only)
   /// the point off the central ray: along the anode-cathode axis (towards the cathode), across [degrees]
   double offAxisAlong = 0;

@@ -256,7 +256,7 @@ void MainWindow::BuildBottomBand() {
   targetBox_->setObjectName(QStringLiteral("TargetMaterialBox"));
   targetBox_->setFont(TimesFont(11));
   targetBox_->setGeometry(Twips(3720, 9045, 900, 345).translated(-conditionPanel->pos()));
-  targetBox_->setToolTip(Tr("ターゲット (陽極) の材質: W、Mo、Rh は物理モデルのみ"));
+  targetBox_->setToolTip(Tr("ターゲット (陽極) の材質: Mo、Rh、Ag、Au は物理モデルのみ"));
   connect(targetBox_, &QComboBox::currentIndexChanged, this, &MainWindow::ShowVoltageRange);
   linesBox_ = new QCheckBox(Tr("特性X線を含む"), conditionPanel);
   linesBox_->setObjectName(QStringLiteral("LinesBox"));

@@ -8,7 +8,7 @@
 //   new Batch(tablePath, [{path, thickness}])  .run(settings) .fit(settings, request) .table(settings, options)
 //   realiseQuality(tablePath, name, settings, [{path, thickness}]) -> {settings, filters, description, outcome}
 // settings: {model, kv, angle, be, alEq, al, cu, offAxis, offAxisAcross (the typed texts), target
-// ("W", "Mo", "Rh"), noLines (bool), waveform, quantity, distance (mm)}; the last five may be absent.
+// ("W", "Mo", "Rh", "Ag", "Au"), noLines (bool), waveform, quantity, distance (mm)}; the last five may be absent.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>

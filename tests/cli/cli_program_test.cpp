@@ -269,7 +269,7 @@ TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
                                                  "of 20 to 50 kV for Mo (give --kv)"},
       {{"--model", "physics", "--target", "Mo", "--kv", "60"}, "option --kv: 60 kV is outside the physics model's range"},
       {{"--model", "physics", "--target", "Mo", "--sweep", "20:60:10"}, "option --sweep: 60 kV is outside"},
-      {{"--model", "physics", "--target", "Cu", "--kv", "30"}, "option --target: \"Cu\" is not one of W | Mo | Rh"},
+      {{"--model", "physics", "--target", "Cu", "--kv", "30"}, "option --target: \"Cu\" is not one of W | Mo | Rh | Ag | Au"},
   };
   for (const auto& c : refused) {
     const Result r = RunCli(c.arguments);
@@ -277,6 +277,36 @@ TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
     EXPECT_EQ(r.out, "") << c.message;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
+}
+
+TEST(CliProgram, SilverAndGoldTargetsRunFrom20To50kVAndNameTheirRangeWhenRefused) {
+  for (const char* target : {"Ag", "Au"}) {
+    // behind 0.05 mm Ag, the filter of the W/Ag mammography beams: HVL1 about 0.5 mm Al, as theirs
+    const Result r = RunCli({"--model", "physics", "--target", target, "--kv", "30", "--be", "1", "--al-eq", "0",
+                             "--filter", test::DeliveredMaterial("Ag") + ":0.05", "--json", "--no-table"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const test::JsonValue doc = test::ParseJson(r.out);
+    EXPECT_EQ(doc["inputs"]["target"].text, target);
+    EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[0].number, 20);
+    EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[1].number, 50);
+    EXPECT_GT(doc["results"]["extended"]["hvl1_al_mm"].number, 0.4) << target;
+    EXPECT_LT(doc["results"]["extended"]["hvl1_al_mm"].number, 0.6) << target;
+    for (const char* kv : {"19.5", "50.5"}) {
+      const Result refused = RunCli({"--model", "physics", "--target", target, "--kv", kv});
+      EXPECT_EQ(refused.status, 2) << target << " " << kv;
+      EXPECT_EQ(refused.out, "");
+      const std::string message =
+          "option --kv: " + std::string(kv) + " kV is outside the physics model's range of 20 to 50 kV for " + target;
+      EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    }
+    const Result tucker = RunCli({"--target", target, "--kv", "30"});
+    EXPECT_EQ(tucker.status, 2);
+    EXPECT_NE(tucker.err.find(std::string("the physics model also ") + target), std::string::npos) << tucker.err;
+  }
+  // the lower-case symbols are read too, and the header names the tube
+  const Result text = RunCli({"--model", "physics", "--target", "au", "--kv", "40", "--header"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("# tube: Au target\n"), std::string::npos) << text.out.substr(0, 800);
 }
 
 TEST(CliProgram, AMammographyQualitySetsItsTarget) {
@@ -375,7 +405,10 @@ TEST(CliProgram, ListModelsTellsEachModelsTargetsAndVoltageRange) {
   EXPECT_NE(text.out.find("physics   W       20 to 500 kV    absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Mo      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("physics   Rh      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   Ag      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("physics   Au      20 to 50 kV     absolute\n"), std::string::npos) << text.out;
   EXPECT_EQ(text.out.find("tucker    Mo"), std::string::npos);
+  EXPECT_EQ(text.out.find("birch     Au"), std::string::npos);
   const Result json = RunCli({"--list-models", "--json"}, false);
   ASSERT_EQ(json.status, 0) << json.err;
   const test::JsonValue doc = test::ParseJson(json.out);

@@ -1,5 +1,7 @@
 #include "characteristic_lines.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "energy_grid.h"
@@ -79,6 +81,41 @@ TEST(TungstenShells, MolybdenumAndRhodiumHaveTheirOwnEdgesLinesAndAttenuation) {
   EXPECT_EQ(ElectronImpactIonisation(TargetMaterial::Molybdenum, kShellK, 19.9), 0.0);
   EXPECT_GT(ElectronImpactIonisation(TargetMaterial::Molybdenum, kShellK, 30), 0.0);
   EXPECT_EQ(ElectronImpactIonisation(TargetMaterial::Tungsten, kShellL3, 30), ElectronImpactIonisation(kShellL3, 30));
+}
+
+TEST(TungstenShells, SilverAndGoldHaveTheirOwnEdgesLinesAndAttenuation) {
+  // published energies (R. D. Deslattes et al., Rev. Mod. Phys. 75 (2003) 35, as the X-ray Data Booklet
+  // gives them): silver's K edge 25.514 keV, Ka2 21.990, Ka1 22.163, Kb1 24.942 keV; gold's L3, L2, L1
+  // edges 11.919, 13.734, 14.353 keV, La1 9.713, Lb1 11.443 keV and its K edge 80.725 keV
+  const TungstenShells& ag = AtomicShellsOf(TargetMaterial::Silver);
+  const TungstenShells& au = AtomicShellsOf(TargetMaterial::Gold);
+  EXPECT_NEAR(ag.Shell(kShellK).edge, 25.514, 0.005);
+  ASSERT_GE(ag.Shell(kShellK).lines.size(), 4u);
+  EXPECT_NEAR(ag.Shell(kShellK).lines[0].energy, 21.990, 0.003);
+  EXPECT_NEAR(ag.Shell(kShellK).lines[1].energy, 22.163, 0.003);
+  EXPECT_NEAR(ag.Shell(kShellK).lines[3].energy, 24.942, 0.003);
+  EXPECT_NEAR(au.Shell(kShellK).edge, 80.725, 0.005);
+  EXPECT_NEAR(au.Shell(kShellL3).edge, 11.919, 0.005);
+  EXPECT_NEAR(au.Shell(kShellL2).edge, 13.734, 0.005);
+  EXPECT_NEAR(au.Shell(kShellL1).edge, 14.353, 0.005);
+  bool la1 = false, lb1 = false;
+  for (const auto& line : au.Shell(kShellL3).lines) la1 = la1 || std::abs(line.energy - 9.713) < 0.003;
+  for (const auto& line : au.Shell(kShellL2).lines) lb1 = lb1 || std::abs(line.energy - 11.443) < 0.003;
+  EXPECT_TRUE(la1);
+  EXPECT_TRUE(lb1);
+  // silver's attenuation jumps at its K edge (grid index 51), gold's at its L3 edge (index 23-24);
+  // per cm gold attenuates more than tungsten at 40 keV (index 80): the same density, a higher Z
+  ASSERT_EQ(ag.Attenuation().size(), static_cast<std::size_t>(kGridSize));
+  ASSERT_EQ(au.Attenuation().size(), static_cast<std::size_t>(kGridSize));
+  EXPECT_GT(ag.Attenuation()[52], 5 * ag.Attenuation()[50]);
+  EXPECT_GT(au.Attenuation()[24], 2 * au.Attenuation()[23]);
+  EXPECT_GT(au.Attenuation()[80], AtomicShellsOf(TargetMaterial::Molybdenum).Attenuation()[80]);
+  // electron impact with each target's own parameters: zero up to its own edge
+  EXPECT_EQ(ElectronImpactIonisation(TargetMaterial::Silver, kShellK, 25.4), 0.0);
+  EXPECT_GT(ElectronImpactIonisation(TargetMaterial::Silver, kShellK, 30), 0.0);
+  EXPECT_EQ(ElectronImpactIonisation(TargetMaterial::Gold, kShellK, 50), 0.0);
+  EXPECT_GT(ElectronImpactIonisation(TargetMaterial::Gold, kShellL3, 30), 0.0);
+  EXPECT_NE(ElectronImpactIonisation(TargetMaterial::Gold, kShellL3, 30), ElectronImpactIonisation(kShellL3, 30));
 }
 
 TEST(ElectronImpactIonisation, BoteSalvatValuesForTungsten) {

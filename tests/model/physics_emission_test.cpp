@@ -372,6 +372,48 @@ TEST(PhysicsEmissionModel, AMolybdenumTargetHasItsOwnRangeAndItsKLinesAtItsOwnEn
   EXPECT_EQ(rh[35], rhAlone[35]);
 }
 
+TEST(PhysicsEmissionModel, SilverAndGoldTargetsHaveTheirRangeAndTheirLinesAtTheirOwnEnergies) {
+  const PhysicsEmissionModel silver(TargetMaterial::Silver, true), silverAlone(TargetMaterial::Silver, false);
+  const PhysicsEmissionModel gold(TargetMaterial::Gold, true), goldAlone(TargetMaterial::Gold, false);
+  for (const PhysicsEmissionModel* model : {&silver, &gold}) {
+    EXPECT_EQ(model->MinimumVoltage(), 20);
+    EXPECT_EQ(model->MaximumVoltage(), 50);
+  }
+  GridArray ag{}, agAlone{}, au{}, auAlone{};
+  silver.SampleEmission(30, Cosec(20), DeliveredTable(), ag);
+  silverAlone.SampleEmission(30, Cosec(20), DeliveredTable(), agAlone);
+  // silver: Ka2 and Ka1 at 21.99 and 22.16 keV (bin 44), Kb at 24.9-25.5 keV (bins 50, 51), L lines at
+  // 2.6-3.8 keV (bins 5 to 8); nothing at molybdenum's or rhodium's Ka
+  for (int i = 2; i <= 60; ++i) {
+    const bool line = i == 44 || i == 50 || i == 51 || (i >= 5 && i <= 8);
+    if (!line) {
+      EXPECT_EQ(ag[i], agAlone[i]) << i;
+    }
+  }
+  EXPECT_GT(ag[44], 2 * agAlone[44]);  // 30 kV is only 1.2 times its K edge
+  EXPECT_GT(ag[50], agAlone[50]);
+  // gold at 50 kV: its L lines from La at 9.6-9.7 keV (bin 19) to the L1 lines at 13.8 keV (bin 28);
+  // no K line below its K edge at 80.7 keV
+  gold.SampleEmission(50, Cosec(20), DeliveredTable(), au);
+  goldAlone.SampleEmission(50, Cosec(20), DeliveredTable(), auAlone);
+  for (int i = 2; i <= 100; ++i) {
+    if (i < 16 || i > 28) {
+      EXPECT_EQ(au[i], auAlone[i]) << i;
+    }
+  }
+  EXPECT_GT(au[19], 3 * auAlone[19]);  // La1, La2
+  EXPECT_GT(au[23], auAlone[23]);      // Lb1, Lb2
+  // below its L3 edge (11.9 keV) gold absorbs less than above it: the continuum steps down there
+  EXPECT_GT(auAlone[23] / auAlone[25], 1.2);
+  // gold's continuum is the stronger, by about the ratio of the atomic numbers (79 / 47)
+  GridArray agAt50{};
+  silverAlone.SampleEmission(50, Cosec(20), DeliveredTable(), agAt50);
+  double goldTotal = 0, silverTotal = 0;
+  for (int i = 60; i <= 100; ++i) goldTotal += auAlone[i], silverTotal += agAt50[i];
+  EXPECT_GT(goldTotal / silverTotal, 1.3);
+  EXPECT_LT(goldTotal / silverTotal, 2.0);
+}
+
 TEST(PhysicsEmissionModel, MammographyQualitiesMeetTheirNominalHalfValueLayers) {
   // IEC 61267 RQR-M1 to RQR-M4: Mo/Mo, 0.032 mm Mo, nominal HVL1 0.28, 0.31, 0.33, 0.36 mm Al; a 1 mm
   // beryllium window and a 20 degree target

@@ -242,7 +242,7 @@ TEST(RadiationQualities, BasedQualitiesNameAnEarlierFittedQualityOfTheirVoltage)
   EXPECT_EQ(tubes[0].target, TargetMaterial::Molybdenum);
   EXPECT_EQ(tubes[1].target, TargetMaterial::Tungsten);
   EXPECT_EQ(ReadError(withTarget + "M\tIEC\t28\t-\t-\t-\t0.31\t-\tCu\n"),
-            "q.tsv, line 2: target Cu is not one of W, Mo, Rh");
+            "q.tsv, line 2: target Cu is not one of W, Mo, Rh, Ag, Au");
 }
 
 }  // namespace

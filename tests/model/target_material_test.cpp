@@ -15,7 +15,10 @@ TEST(TargetMaterial, EachSymbolNamesItsTargetAndNoOtherTextDoes) {
   for (const TargetMaterial target : TargetMaterials()) EXPECT_EQ(TargetFromSymbol(TargetSymbol(target)), target);
   EXPECT_EQ(TargetFromSymbol("mo"), TargetMaterial::Molybdenum);
   EXPECT_EQ(TargetFromSymbol("w"), TargetMaterial::Tungsten);
-  for (const char* other : {"", "MO", "Mo ", "Cu", "tungsten", "74"}) EXPECT_FALSE(TargetFromSymbol(other)) << other;
+  EXPECT_EQ(TargetFromSymbol("Ag"), TargetMaterial::Silver);
+  EXPECT_EQ(TargetFromSymbol("au"), TargetMaterial::Gold);
+  EXPECT_EQ(TargetMaterials().size(), 5u);
+  for (const char* other : {"", "MO", "Mo ", "Cu", "tungsten", "74", "AU", "gold", "Silver"}) EXPECT_FALSE(TargetFromSymbol(other)) << other;
 }
 
 TEST(TargetConstants, TungstenKeepsItsConstantsAndTheOthersHaveTheirOwn) {
@@ -31,6 +34,15 @@ TEST(TargetConstants, TungstenKeepsItsConstantsAndTheOthersHaveTheirOwn) {
   EXPECT_EQ(rh.meanExcitationEnergy, 0.449);
   EXPECT_NEAR(mo.atomsPerVolume, 6.41e22, 0.01e22);
   EXPECT_NEAR(rh.atomsPerVolume, 7.26e22, 0.01e22);
+  // silver and gold: ICRU 37's I (470 and 790 eV), xraylib's densities 10.5 and 19.3 g/cm3
+  const TargetConstants& ag = ConstantsOf(TargetMaterial::Silver);
+  const TargetConstants& au = ConstantsOf(TargetMaterial::Gold);
+  EXPECT_EQ(ag.atomicNumber, 47);
+  EXPECT_EQ(au.atomicNumber, 79);
+  EXPECT_EQ(ag.meanExcitationEnergy, 0.470);
+  EXPECT_EQ(au.meanExcitationEnergy, 0.790);
+  EXPECT_NEAR(ag.atomsPerVolume, 5.86e22, 0.01e22);  // 10.5 g/cm3 * N_A / 107.87 g/mol
+  EXPECT_NEAR(au.atomsPerVolume, 5.90e22, 0.01e22);  // 19.3 g/cm3 * N_A / 196.97 g/mol
 }
 
 }  // namespace

@@ -198,8 +198,21 @@ def test_a_target_and_lines_false_give_the_cli_numbers():
     assert kestrix.Beam(model="physics", kv=80, lines=False) != kestrix.Beam(model="physics", kv=80)
 
 
+@pytest.mark.parametrize("target", ["Ag", "Au"])
+def test_a_silver_or_gold_target_gives_the_cli_numbers(target):
+    beam = kestrix.Beam(model="physics", target=target, kv=30, be=1, al_eq=0, filters=[("Ag", 0.05)])
+    report = cli_json(["--model", "physics", "--target", target, "--kv", "30", "--be", "1", "--al-eq", "0",
+                       "--filter", "Ag.ele:0.05", "--no-table"])
+    assert report["inputs"]["target"] == target and report["inputs"]["model_voltage_range_kV"] == [20, 50]
+    assert beam.figures() == report["results"]
+    assert beam != kestrix.Beam(model="physics", target="Mo", kv=30, be=1, al_eq=0, filters=[("Ag", 0.05)])
+
+
 @pytest.mark.parametrize("arguments, error, message", [
     (dict(target="Mo", kv=30), ValueError, "target: the tucker model computes a tungsten target only"),
+    (dict(model="physics", target="Au", kv=50.5), ValueError,
+     "kv: 50.5 kV is outside the physics model's range of 20 to 50 kV for Au"),
+    (dict(target="Ag", kv=30), ValueError, "target: the tucker model computes a tungsten target only"),
     (dict(model="birch", lines=False), ValueError, "lines: the birch model has no spectrum without its lines"),
     (dict(model="physics", target="Mo", kv=60), ValueError,
      "kv: 60 kV is outside the physics model's range of 20 to 50 kV for Mo"),

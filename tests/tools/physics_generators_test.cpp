@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,20 @@ TEST(PhysicsGenerators, TungstenLinesAreReproducedByteForByte) {
   const fs::path output = scratch.path() / "tungsten_lines.txt";
   ASSERT_EQ(ExitStatus(Quoted(GENERATE_TUNGSTEN_LINES) + " " + Quoted(output.string())), 0);
   EXPECT_TRUE(ReadBytes(output) == ReadBytes(fs::path(KESTRIX_DELIVERED_DATA) / "physics" / "tungsten_lines.txt"));
+}
+
+TEST(PhysicsGenerators, EveryOtherTargetsLinesAreReproducedByteForByte) {
+  kestrix::test::ScratchFolder scratch;
+  for (const auto& [symbol, file] : {std::pair{"Mo", "molybdenum_lines.txt"}, std::pair{"Rh", "rhodium_lines.txt"},
+                                     std::pair{"Ag", "silver_lines.txt"}, std::pair{"Au", "gold_lines.txt"}}) {
+    const fs::path output = scratch.path() / file;
+    ASSERT_EQ(ExitStatus(Quoted(GENERATE_TUNGSTEN_LINES) + " " + Quoted(output.string()) + " " + symbol), 0) << symbol;
+    EXPECT_TRUE(ReadBytes(output) == ReadBytes(fs::path(KESTRIX_DELIVERED_DATA) / "physics" / file)) << symbol;
+  }
+  // an unknown target is refused and writes nothing
+  const fs::path refused = scratch.path() / "copper_lines.txt";
+  EXPECT_EQ(ExitStatus(Quoted(GENERATE_TUNGSTEN_LINES) + " " + Quoted(refused.string()) + " Cu"), 2);
+  EXPECT_FALSE(fs::exists(refused));
 }
 
 TEST(PhysicsGenerators, ElectronMonteCarloIsReproducibleAndWritesTheDeliveredLayout) {

@@ -534,9 +534,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(Box("OffAxisAcrossBox")->text(), QStringLiteral("0"));
     QVERIFY(Box("OffAxisAlongBox")->isEnabled());  // every model computes a point off the central ray
     ChoosePhysics();
-    QCOMPARE(TargetBox()->count(), 3);
+    QCOMPARE(TargetBox()->count(), 5);
     QCOMPARE(TargetBox()->itemText(1), QStringLiteral("Mo"));
     QCOMPARE(TargetBox()->itemText(2), QStringLiteral("Rh"));
+    QCOMPARE(TargetBox()->itemText(3), QStringLiteral("Ag"));
+    QCOMPARE(TargetBox()->itemText(4), QStringLiteral("Au"));
     QVERIFY(TargetBox()->isEnabled() && LinesBox()->isEnabled());
     QVERIFY(Form2().SetTarget(TargetMaterial::Rhodium));
     LinesBox()->setChecked(false);

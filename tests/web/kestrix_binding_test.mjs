@@ -105,11 +105,27 @@ test("every model's voltage range for each of its targets is kestrix-cli's", { s
       ++targets;
     }
   }
-  assert.ok(targets >= 5, 'tucker, birch and physics with W, Mo and Rh');
+  assert.ok(targets >= 7, 'tucker, birch and physics with W, Mo, Rh, Ag and Au');
 });
 
 const PHYSICS = { ...SETTINGS, model: 'physics', kv: '30', be: '1', alEq: '0', al: '0' };
 const kermaOf = (o) => o.figures.find((f) => f.key === 'air_kerma_uGy_per_mAs').value;
+
+test('the physics model computes Ag and Au targets from 20 to 50 kV, their lines only adding photons', () => {
+  const batch = new wasm.Batch(TABLE, []);
+  for (const target of ['Ag', 'Au']) {
+    const lines = batch.run({ ...PHYSICS, target });
+    const alone = batch.run({ ...PHYSICS, target, noLines: true });
+    assert.equal(lines.used.target, target);
+    assert.ok(alone.perMas.every((v, k) => v <= lines.perMas[k] * (1 + 1e-12)), target);
+    assert.ok(kermaOf(alone) < kermaOf(lines), target);
+    assert.ok(lines.spectrum.slice(60).every((v) => v === 0), `${target}: nothing above 30 kV`);
+    const refused = wasm.refusal({ ...PHYSICS, target, kv: '50.5' }, []);
+    assert.equal(refused.input, 'kv');
+    assert.match(refused.reason, new RegExp(`20 to 50 kV for ${target}`));
+  }
+  batch.delete();
+});
 
 test('the physics model computes Mo and Rh targets, with and without their lines', () => {
   const batch = new wasm.Batch(TABLE, []);

@@ -1,9 +1,10 @@
 // Writes data/physics/tungsten_lines.txt: the atomic data of the tungsten K and L lines for the
 // physics emission model, from xraylib (T. Schoonjans et al., Spectrochim. Acta B 66 (2011) 776);
-// with a target's symbol, those of that target (molybdenum_lines.txt, rhodium_lines.txt), which also
-// carry the target's attenuation coefficient (tungsten's is the attenuation table's).
+// with a target's symbol, those of that target (molybdenum_lines.txt, rhodium_lines.txt,
+// silver_lines.txt, gold_lines.txt), which also carry the target's attenuation coefficient
+// (tungsten's is the attenuation table's).
 //
-//     generate_tungsten_lines OUTPUT [Mo|Rh]
+//     generate_tungsten_lines OUTPUT [Mo|Rh|Ag|Au]
 
 #include <cstdio>
 #include <exception>
@@ -22,7 +23,8 @@ struct Target {
   const char* name;
   int z;
 };
-constexpr Target kTargets[] = {{"W", "Tungsten", 74}, {"Mo", "Molybdenum", 42}, {"Rh", "Rhodium", 45}};
+constexpr Target kTargets[] = {{"W", "Tungsten", 74}, {"Mo", "Molybdenum", 42}, {"Rh", "Rhodium", 45},
+                               {"Ag", "Silver", 47},    {"Au", "Gold", 79}};
 
 struct Line {
   int code;
@@ -51,7 +53,7 @@ const std::vector<Shell>& Shells() {
 }
 
 /// photon energies of the photoabsorption shares: grid indices 20..1000 (10 to 500 keV) for tungsten,
-/// 20..599 for molybdenum and rhodium (their tubes run to 50 kV). xraylib has no
+/// 20..599 for molybdenum, rhodium, silver and gold (their tubes run to 50 kV). xraylib has no
 /// partial cross sections above 300 keV: from 299.5 keV on (index 599) each shell keeps its share of
 /// all photoabsorption (K: 0.823 at 150 keV, 0.829 at 300 keV), so its share of the total attenuation
 /// follows CS_Photo / CS_Total, taken relative to its value at 300 keV (so 299.5 keV's shares hold to
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
     }
   }
   if ((argc != 2 && argc != 3) || target == nullptr) {
-    std::fprintf(stderr, "usage: generate_tungsten_lines OUTPUT [Mo|Rh]\n");
+    std::fprintf(stderr, "usage: generate_tungsten_lines OUTPUT [Mo|Rh|Ag|Au]\n");
     return 2;
   }
   const int kTungsten = target->z;  // the element written

@@ -874,10 +874,10 @@
         <source></source>
         <translation>Target</translation>
     </message>
-    <message id="ターゲット (陽極) の材質: W、Mo、Rh は物理モデルのみ">
+    <message id="ターゲット (陽極) の材質: Mo、Rh、Ag、Au は物理モデルのみ">
         <location filename="../main_window.cpp" line="259"/>
         <source></source>
-        <translation>Material of the target (anode): Mo and Rh with the physics model only</translation>
+        <translation>Material of the target (anode): Mo, Rh, Ag and Au with the physics model only</translation>
     </message>
     <message id="特性X線を含む">
         <location filename="../main_window.cpp" line="261"/>

@@ -49,7 +49,7 @@ export function table(settings, filters, options) { return batchFor(filters).tab
 export function filterDescriptions(filters) { return batchFor(filters).filters().map((f) => f.description); }
 
 export function wholeNumber(text) { return wasm.wholeNumber(text); }
-/** {min, max}: the tube voltages [kV] the model computes with the target "W", "Mo" or "Rh" */
+/** {min, max}: the tube voltages [kV] the model computes with the target "W", "Mo", "Rh", "Ag" or "Au" */
 export function voltageRange(model, target = 'W') { return wasm.voltageRange(model, target); }
 /** null, or why the point at these angles [degrees] is refused: {input: "along"|"across", kind, limit, reason} */
 export function offAxisRefusal(angle, along, across) { return wasm.offAxisRefusal(angle, along, across); }
