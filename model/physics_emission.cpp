@@ -917,18 +917,12 @@ void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFac
     for (int j = 0; j < kDepthBins; ++j) {
       std::array<double, kDirectionBins> track{};
       double sumAll = 0;
-      bool none = true;
       for (int c = 0; c < kDirectionBins; ++c) {
         track[c] = (1.0 - bracket.upperWeight) * penetration.Track(bracket.lower, j, m, c) +
                    bracket.upperWeight * penetration.Track(bracket.upper, j, m, c);
         sumAll += track[c];
-        none = none && track[c] == 0.0;
       }
       work.all[j][m] = sumAll * work.range;
-      if (none) {  // no electron of this energy reaches this depth
-        work.toward[j][m].fill(0.0);
-        continue;
-      }
       for (int q = 0; q < kShapeNodes; ++q) {
         double sumToward = 0;
         for (int c = 0; c < kDirectionBins; ++c) sumToward += track[c] * shape[q][c];
