@@ -355,7 +355,9 @@ TEST(PhysicsEmissionModel, AMolybdenumTargetHasItsOwnRangeAndItsKLinesAtItsOwnEn
   // Ka1 and Ka2 at 17.4-17.5 keV (bin 35), Kb at 19.6 and 20.0 keV (bins 39, 40); L lines at 2.0-2.8 keV
   for (int i = 2; i <= 60; ++i) {
     const bool line = i == 35 || i == 39 || i == 40 || (i >= 4 && i <= 6);
-    if (!line) EXPECT_EQ(lines[i], bremsstrahlung[i]) << i;
+    if (!line) {
+      EXPECT_EQ(lines[i], bremsstrahlung[i]) << i;
+    }
   }
   EXPECT_GT(lines[35], 5 * bremsstrahlung[35]);  // the Ka lines stand far above the continuum
   EXPECT_GT(lines[39], bremsstrahlung[39]);
