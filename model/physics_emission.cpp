@@ -912,8 +912,12 @@ void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFac
   const ElectronPenetration& penetration = *tables.penetration;
   const double energyCell = T0 / kEnergyBins;
   std::array<std::array<double, kDirectionBins>, kShapeNodes> shape{};
+  std::array<std::array<double, kShapeNodes>, kDirectionBins> byDirection{};  // the same, direction first
   for (int m = 0; m < kEnergyBins; ++m) {
     angular.At((m + 0.5) * energyCell, shape);
+    for (int q = 0; q < kShapeNodes; ++q) {
+      for (int c = 0; c < kDirectionBins; ++c) byDirection[c][q] = shape[q][c];
+    }
     for (int j = 0; j < kDepthBins; ++j) {
       std::array<double, kDirectionBins> track{};
       double sumAll = 0;
@@ -923,11 +927,12 @@ void PhysicsEmissionModel::ElectronTracks(const Tables& tables, const AngularFac
         sumAll += track[c];
       }
       work.all[j][m] = sumAll * work.range;
-      for (int q = 0; q < kShapeNodes; ++q) {
-        double sumToward = 0;
-        for (int c = 0; c < kDirectionBins; ++c) sumToward += track[c] * shape[q][c];
-        work.toward[j][m][q] = sumToward * work.range;
+      // each node's sum over the directions in their order, all nodes at once
+      std::array<double, kShapeNodes> sumToward{};
+      for (int c = 0; c < kDirectionBins; ++c) {
+        for (int q = 0; q < kShapeNodes; ++q) sumToward[q] += track[c] * byDirection[c][q];
       }
+      for (int q = 0; q < kShapeNodes; ++q) work.toward[j][m][q] = sumToward[q] * work.range;
     }
   }
 }
