@@ -1,6 +1,6 @@
 // The bound shells of the electron Monte Carlo's --shell-binding: the shell data, the oscillators'
-// resonance energies, the split of the stopping power into soft and hard collisions, and the sampling
-// of hard collisions and their kinematics.
+// resonance energies, the split of the stopping power into soft and hard collisions, the sampling
+// of hard collisions and their kinematics, and the straggling of the soft loss.
 
 #include "electron_shells.h"
 
@@ -133,6 +133,37 @@ TEST(ElectronShells, RecoilsLieBetweenTheKinematicLimitsAndConserveMomentum) {
     const double p = std::sqrt(T * (T + 2 * mc2)), pAfter = std::sqrt((T - W) * (T - W + 2 * mc2));
     const double q = std::sqrt(Q * (Q + 2 * mc2));
     EXPECT_REL_NEAR(pAfter * DeflectionCosine(T, W, Q) + q * MomentumTransferCosine(T, W, Q), p, 1e-12) << T;
+  }
+}
+
+TEST(ElectronShells, SoftLossesKeepTheirMeanAndVariance) {
+  std::mt19937_64 rng(3);
+  // narrow (uniform about the mean) and wide (mostly nothing, sometimes a large loss)
+  for (const auto& [mean, variance] : {std::pair{2.0, 0.5}, std::pair{0.01, 0.004}}) {
+    constexpr int kSamples = 400000;
+    double sum = 0, squares = 0;
+    for (int s = 0; s < kSamples; ++s) {
+      const double loss = SampleSoftLoss(mean, variance, rng);
+      ASSERT_GE(loss, 0.0);
+      sum += loss;
+      squares += loss * loss;
+    }
+    const double sampledMean = sum / kSamples;
+    EXPECT_REL_NEAR(sampledMean, mean, 0.01) << mean;
+    EXPECT_REL_NEAR(squares / kSamples - sampledMean * sampledMean, variance, 0.02) << mean;
+  }
+  EXPECT_EQ(SampleSoftLoss(0.0, 1.0, rng), 0.0);
+}
+
+TEST(ElectronShells, SoftStragglingComesFromTransfersBelowTheCut) {
+  const ShellCollisions shells(300.0);
+  for (const double T : {20.0, 100.0, 300.0}) {
+    // every soft transfer lies below 1 keV: the second moment is below 1 keV times the first, which the
+    // oscillators' own soft stopping power (not the remainder of ICRU 37) bounds; the variance is real
+    EXPECT_GT(shells.SoftStragglingPower(T), 0.0) << T;
+    EXPECT_LT(shells.SoftStragglingPower(T), kHardTransfer * shells.SoftStoppingPower(T) * 1.2) << T;
+    // and the mean soft transfer weighted by energy is some hundred eV
+    EXPECT_GT(shells.SoftStragglingPower(T) / shells.SoftStoppingPower(T), 0.05) << T;
   }
 }
 

@@ -51,19 +51,20 @@ double Prefactor(double T) { return 2.0 * kPi * kElectronRadius * kElectronRadiu
 /// momentum times c of an electron of kinetic energy T [keV]
 double MomentumC(double T) { return std::sqrt(T * (T + 2.0 * kElectronRestEnergy)); }
 
-/// integral from `low` to T / 2 of W^n times Moller's cross section (n = 0, 1), by Simpson's rule in
-/// 1 / W for the number and in ln W for the energy, where the integrands vary least
-double MollerMoment(double T, double low, int n) {
-  if (!(low < 0.5 * T)) return 0.0;
+/// integral from `low` to min(high, T / 2) of W^n times Moller's cross section (n = 0, 1, 2), by
+/// Simpson's rule in 1 / W for the number and in ln W for the others, where the integrands vary least
+double MollerMoment(double T, double low, int n, double high = 1e300) {
+  high = std::min(high, 0.5 * T);
+  if (!(low < high)) return 0.0;
   constexpr int kPoints = 400;
-  const double a = n == 0 ? 1.0 / low : std::log(low), b = n == 0 ? 2.0 / T : std::log(0.5 * T);
+  const double a = n == 0 ? 1.0 / low : std::log(low), b = n == 0 ? 1.0 / high : std::log(high);
   const double h = (b - a) / kPoints;
   double sum = 0;
   for (int p = 0; p <= kPoints; ++p) {
     const double x = a + p * h;
     const double W = n == 0 ? 1.0 / x : std::exp(x);
     const double weight = (p == 0 || p == kPoints) ? 1.0 : (p % 2 ? 4.0 : 2.0);
-    sum += weight * MollerCrossSection(T, W) * W * W;  // dW = -W^2 d(1/W) = W^2 d(ln W) / W
+    sum += weight * MollerCrossSection(T, W) * W * W * (n == 2 ? W : 1.0);  // dW = -W^2 d(1/W) = W d(ln W)
   }
   return std::fabs(sum * h) / 3.0;
 }
@@ -140,7 +141,7 @@ ShellCollisions::ShellCollisions(double highestEnergy)
   for (int g = 0; g < kGridPoints; ++g) {
     const double T = std::exp(logLow_ + g * logStep_);
     std::vector<double> running;
-    double rate = 0, stopping = 0;
+    double rate = 0, stopping = 0, straggling = 0;
     for (std::size_t k = 0; k < kShellCount; ++k) {
       const double W = ResonanceEnergy(k), f = shells[k].electrons;
       const double close = f * CloseCrossSection(T, std::max(W, kHardTransfer));
@@ -154,7 +155,12 @@ ShellCollisions::ShellCollisions(double highestEnergy)
         running.push_back(rate);
       }
       stopping += kAtomsPerVolume * (closeStopping + W * (longitudinal + transverse));
+      // the soft collisions: close ones from W_k up to the cut, distant ones of a resonance below it
+      const double softDistant = hardDistant ? 0.0
+                                             : f * (DistantLongitudinalCrossSection(T, W) + DistantTransverseCrossSection(T, W));
+      straggling += kAtomsPerVolume * (f * MollerMoment(T, W, 2, kHardTransfer) + W * W * softDistant);
     }
+    softStraggling_.push_back(straggling);
     running_.push_back(running);
     hard_.push_back(rate);
     hardStopping_.push_back(stopping);
@@ -181,6 +187,17 @@ double ShellCollisions::HardCoefficient(double T) const {
 }
 
 double ShellCollisions::HardStoppingPower(double T) const { return Interpolate(hardStopping_, T); }
+
+double ShellCollisions::SoftStragglingPower(double T) const { return Interpolate(softStraggling_, T); }
+
+double SampleSoftLoss(double mean, double variance, std::mt19937_64& rng) {
+  if (!(mean > 0)) return 0.0;
+  const double halfWidth = std::sqrt(3.0 * variance);
+  if (halfWidth <= mean) return mean + halfWidth * (2.0 * Uniform(rng) - 1.0);
+  const double b = 1.5 * (mean * mean + variance) / mean;
+  if (Uniform(rng) > 2.0 * mean / b) return 0.0;
+  return b * Uniform(rng);
+}
 
 HardCollision ShellCollisions::Sample(double T, std::mt19937_64& rng) const {
   // the grid energy below T: every channel open there is open at T

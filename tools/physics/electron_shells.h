@@ -85,6 +85,13 @@ struct HardCollision {
   double secondaryCosine;  /// cosine of the struck electron's direction to the electron's before [1]
 };
 
+/// energy lost in soft collisions over a path with mean `mean` and variance `variance` [keV, keV2]:
+/// the soft collisions are many and small, so only these two moments are kept, in the manner of the
+/// PENELOPE manual (section 4.2): uniform on mean -+ sqrt(3 variance) while that stays positive, else
+/// no loss with probability a or a loss uniform on [0, b], b = 3 (mean^2 + variance) / (2 mean),
+/// 1 - a = 2 mean / b [keV]
+double SampleSoftLoss(double mean, double variance, std::mt19937_64& rng);
+
 /// The shells' hard collisions (transfer above kHardTransfer) and the soft remainder of the stopping
 /// power, tabulated from 1 keV to the highest energy asked for on a grid even in ln T.
 class ShellCollisions {
@@ -96,6 +103,9 @@ class ShellCollisions {
   double HardCoefficient(double T) const;
   /// stopping power of the hard collisions [keV/cm]
   double HardStoppingPower(double T) const;
+  /// the oscillators' soft collisions (transfer below kHardTransfer): their second moment of the
+  /// transfer per path, n sum_k integral W^2 dsigma_k [keV2/cm], the variance of the soft loss per path
+  double SoftStragglingPower(double T) const;
   /// one hard collision at T (needs HardCoefficient(T) > 0): the shell and the kind drawn at the
   /// grid energy below T in proportion to their coefficients, then the transfer
   HardCollision Sample(double T, std::mt19937_64& rng) const;
@@ -106,7 +116,7 @@ class ShellCollisions {
   std::size_t Below(double T) const;
   double Interpolate(const std::vector<double>& table, double T) const;
   double logLow_, logStep_;
-  std::vector<double> soft_, hard_, hardStopping_;
+  std::vector<double> soft_, hard_, hardStopping_, softStraggling_;
   std::vector<std::vector<double>> running_;  // per grid energy: running sum of the coefficients of the channels
 };
 

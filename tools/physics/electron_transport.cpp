@@ -44,12 +44,15 @@
 //                binding energy, in distant and close collisions; the transfers above 1 keV are followed
 //                one by one, the struck electrons leave with the transfer minus the binding energy, and
 //                the soft loss is the rest of the ICRU 37 collision stopping power;
+//  --soft-straggling  (with --shell-binding) the soft loss along each path between collisions is drawn
+//                with its mean and the variance of the shells' soft collisions instead of being spent
+//                evenly (electron_shells.h, SampleSoftLoss);
 //  --nodes T1,T2,...  the incident energies [keV] (rising, 2 to 700 keV) instead of the model's nodes,
 //                e.g. for the table above 300 keV;
 //  --seed N      another seed of the random numbers (default 20260105).
 // The table's comment names the command line and the seed that made it.
 //
-//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling [--shell-binding]] [--mott]
+//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling [--shell-binding [--soft-straggling]]] [--mott]
 //                        [--coulomb-screening | --partial-waves] [--radiative-events] [--nodes T1,T2,...]
 //                        [--seed N]
 
@@ -83,6 +86,7 @@ struct Physics {
   bool partialWaves = false;      // elastic scattering from the Dirac partial waves of the screened atom
   bool radiativeEvents = false;   // photons above 1 keV emitted one by one
   bool shellBinding = false;      // hard collisions with the bound shells (with straggling)
+  bool softStraggling = false;    // the soft loss drawn with its variance (with shell binding)
 };
 
 /// fine table of the per-energy transport quantities, linear in log T
@@ -103,12 +107,15 @@ class TransportTables {
       hardPhotons_[s] = physics.radiativeEvents ? HardPhotonCoefficient(T) : 0.0;
       Elastic(T, physics.coulombScreening, meanFreePath_[s], screening_[s]);
       if (partialWaves_) meanFreePath_[s] = 1.0 / (tungsten::kAtomsPerVolume * partialWaves_->TotalCrossSection(T));
+      softStraggling_[s] = physics.softStraggling ? shells_->SoftStragglingPower(T) : 0.0;
       hardCollisions_[s] = shells_ ? shells_->HardCoefficient(T) : physics.straggling ? HardCollisionCoefficient(T) : 0.0;
       largestMott_[s] = physics.mott ? LargestMottRatio(T) : 1.0;
     }
   }
   /// continuous energy loss per path [keV/cm]
   double Stopping(double T) const { return Interpolate(stopping_, T); }
+  /// variance of the soft collision loss per path [keV2/cm] (0 without soft straggling)
+  double SoftStraggling(double T) const { return Interpolate(softStraggling_, T); }
   /// mean free path between screened-Rutherford elastic collisions [cm]
   double MeanFreePath(double T) const { return Interpolate(meanFreePath_, T); }
   /// screening parameter A of the screened Rutherford cross section [1]
@@ -167,6 +174,7 @@ class TransportTables {
   std::unique_ptr<electron_collisions::PartialWaveTable> partialWaves_;
   std::unique_ptr<electron_shells::ShellCollisions> shells_;
   std::array<double, kSteps> stopping_{};
+  std::array<double, kSteps> softStraggling_{};
   std::array<double, kSteps> meanFreePath_{};
   std::array<double, kSteps> screening_{};
   std::array<double, kSteps> hardCollisions_{};
@@ -248,6 +256,7 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
                                                       : -tables.MeanFreePath(T) * std::log(Uniform(rng));
         const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
         double loss = tables.Stopping(middle) * s;
+        if (physics.softStraggling) loss = electron_shells::SampleSoftLoss(loss, tables.SoftStraggling(middle) * s, rng);
         bool stops = false;
         if (!(T - loss > kElectronCutoffEnergy)) {
           const double rest = T - kElectronCutoffEnergy;
@@ -374,6 +383,8 @@ int main(int argc, char** argv) {
       physics.partialWaves = true;
     } else if (argument == "--shell-binding") {
       physics.shellBinding = true;
+    } else if (argument == "--soft-straggling") {
+      physics.softStraggling = true;
     } else if (argument == "--radiative-events") {
       physics.radiativeEvents = true;
     } else if (argument == "--nodes" || argument == "--seed") {
@@ -409,7 +420,7 @@ int main(int argc, char** argv) {
   }
   if (positional.empty() || positional.size() > 2) {
     std::fprintf(stderr,
-                 "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling [--shell-binding]] [--mott] "
+                 "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling [--shell-binding [--soft-straggling]]] [--mott] "
                  "[--coulomb-screening | --partial-waves] [--radiative-events] [--nodes T1,T2,...] [--seed N]\n");
     return 2;
   }
@@ -428,10 +439,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "electron_transport: --shell-binding needs --straggling (it binds the hard collisions)\n");
     return 2;
   }
+  if (physics.softStraggling && !physics.shellBinding) {
+    std::fprintf(stderr, "electron_transport: --soft-straggling needs --shell-binding (its variance is the shells')\n");
+    return 2;
+  }
   const TransportTables tables(physics, nodes.back());
   // the command line in one order, so that the same run gives the same file
   const std::string options = std::string(physics.straggling ? " --straggling" : "") +
-                              (physics.shellBinding ? " --shell-binding" : "") + (physics.mott ? " --mott" : "") +
+                              (physics.shellBinding ? " --shell-binding" : "") +
+                              (physics.softStraggling ? " --soft-straggling" : "") + (physics.mott ? " --mott" : "") +
                               (physics.coulombScreening ? " --coulomb-screening" : "") +
                               (physics.partialWaves ? " --partial-waves" : "") +
                               (physics.radiativeEvents ? " --radiative-events" : "") + nodesOption + seedOption;
@@ -446,6 +462,7 @@ int main(int argc, char** argv) {
           (physics.mott ? " times Mott's ratio" : "") + ", ICRU 37 + Seltzer-Berger stopping power" +
           (physics.straggling ? ", hard collisions above 1 keV with their electrons followed" : "") +
           (physics.shellBinding ? " (bound shells, Sternheimer-Liljequist oscillators)" : "") +
+          (physics.softStraggling ? ", soft loss with its straggling" : "") +
           (physics.radiativeEvents ? ", photons above 1 keV emitted one by one" : "") +
           ", normal incidence).\n";
   text += "# Made by: electron_transport OUTPUT " + std::to_string(electrons) + options + " (seed " +
