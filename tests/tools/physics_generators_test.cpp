@@ -87,6 +87,17 @@ TEST(PhysicsGenerators, ElectronMonteCarloOptionsChangeThePhysicsButNotTheLayout
   ASSERT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(waves.string()) + " 40 --partial-waves --nodes 30"), 0);
   EXPECT_NE(ReadBytes(waves).find("Dirac partial waves"), std::string::npos);
   EXPECT_NE(ReadBytes(waves).find("OUTPUT 40 --partial-waves --nodes 30 (seed"), std::string::npos);
+  // the bound shells, with and without the straggling of the soft loss, in one order in the file
+  const fs::path bound = scratch.path() / "bound.txt", soft = scratch.path() / "soft.txt";
+  ASSERT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(bound.string()) + " 40 --shell-binding --straggling --nodes 30"), 0);
+  ASSERT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(soft.string()) +
+                       " 40 --soft-straggling --straggling --shell-binding --nodes 30"), 0);
+  EXPECT_NE(ReadBytes(bound).find("OUTPUT 40 --straggling --shell-binding --nodes 30 (seed"), std::string::npos);
+  EXPECT_NE(ReadBytes(bound).find("bound shells"), std::string::npos);
+  EXPECT_NE(ReadBytes(soft).find("OUTPUT 40 --straggling --shell-binding --soft-straggling --nodes 30 (seed"),
+            std::string::npos);
+  EXPECT_FALSE(ReadBytes(bound) == ReadBytes(soft));
+  EXPECT_EQ(FirstDataLine(bound), FirstDataLine(soft));
 }
 
 /// the backscattered fraction the Monte Carlo wrote for the node T0 (-1 when absent)
@@ -184,7 +195,8 @@ TEST(PhysicsGenerators, ElectronMonteCarloRefusesABadElectronCountOrOption) {
   for (const char* bad : {" 40 --nodes", " 40 --nodes 300,250", " 40 --nodes 300,300", " 40 --nodes 1,30",
                           " 40 --nodes 30,800", " 40 --nodes 30,,50", " 40 --nodes 30,abc", " 40 --seed",
                           " 40 --seed -1", " 40 --seed 1.5", " 40 --partial-waves --mott",
-                          " 40 --partial-waves --coulomb-screening"}) {
+                          " 40 --partial-waves --coulomb-screening", " 40 --shell-binding",
+                          " 40 --straggling --soft-straggling"}) {
     EXPECT_EQ(ExitStatus(Quoted(ELECTRON_TRANSPORT) + " " + Quoted(output.string()) + bad), 2) << bad;
   }
   EXPECT_FALSE(fs::exists(output));

@@ -56,10 +56,10 @@ double HardCollisionCoefficient(double T) {
 /// 1 / eps^2 by inversion, the rest of the cross section by rejection: eps^2 times its bracket,
 /// 1 + (eps / (1 - eps))^2 + (tau / (tau + 1))^2 eps^2 - ((2 tau + 1) / (tau + 1)^2) eps / (1 - eps),
 /// stays below 9/4 for eps <= 1/2
-double SampleMollerShare(double T, std::mt19937_64& rng) {
+double SampleMollerShare(double T, double lowest, std::mt19937_64& rng) {
   const double tau = T / kElectronRestEnergy;
   const double g1 = (tau / (tau + 1.0)) * (tau / (tau + 1.0)), g2 = (2.0 * tau + 1.0) / ((tau + 1.0) * (tau + 1.0));
-  const double inverseCut = T / kHardTransfer;
+  const double inverseCut = T / lowest;
   for (;;) {
     const double eps = 1.0 / (inverseCut - Uniform(rng) * (inverseCut - 2.0));
     const double r = eps / (1.0 - eps);

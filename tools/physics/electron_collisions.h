@@ -22,9 +22,13 @@ double RestrictedStoppingPower(double T);
 /// Moller collisions in tungsten with energy transfer between kHardTransfer and T / 2, per path [1/cm]
 double HardCollisionCoefficient(double T);
 
-/// share eps = W / T of the energy handed to the struck electron in a hard collision, between
-/// kHardTransfer / T and 1/2, sampled from the Moller cross section [1]; needs T > 2 kHardTransfer
-double SampleMollerShare(double T, std::mt19937_64& rng);
+/// share eps = W / T of the energy handed to the struck electron in a collision transferring more than
+/// `lowest` [keV], between lowest / T and 1/2, sampled from the Moller cross section [1]; needs
+/// T > 2 lowest
+double SampleMollerShare(double T, double lowest, std::mt19937_64& rng);
+
+/// the same for a hard collision, lowest = kHardTransfer [1]
+inline double SampleMollerShare(double T, std::mt19937_64& rng) { return SampleMollerShare(T, kHardTransfer, rng); }
 
 /// cosine of the angle between an electron's direction before and after a collision that leaves it
 /// kinetic energy `after` of `before` [keV], or of the struck electron with `after` its energy [1]

@@ -39,13 +39,22 @@
 //                Rutherford cross section and so --mott and --coulomb-screening;
 //  --radiative-events  bremsstrahlung photons above 1 keV are emitted one by one, drawn from the
 //                Seltzer-Berger cross section, the softer ones stay in the continuous loss;
+//  --shell-binding  (with --straggling) the inelastic collisions are those of the bound shells of the
+//                atom (electron_shells.h): every shell takes at least its resonance energy, above its
+//                binding energy, in distant and close collisions; the transfers above 1 keV are followed
+//                one by one, the struck electrons leave with the transfer minus the binding energy, and
+//                the soft loss is the rest of the ICRU 37 collision stopping power;
+//  --soft-straggling  (with --shell-binding) the soft loss along each path between collisions is drawn
+//                with its mean and the variance of the shells' soft collisions instead of being spent
+//                evenly (electron_shells.h, SampleSoftLoss);
 //  --nodes T1,T2,...  the incident energies [keV] (rising, 2 to 700 keV) instead of the model's nodes,
 //                e.g. for the table above 300 keV;
 //  --seed N      another seed of the random numbers (default 20260105).
 // The table's comment names the command line and the seed that made it.
 //
-//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott] [--coulomb-screening]
-//                        [--nodes T1,T2,...] [--seed N]
+//     electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling [--shell-binding [--soft-straggling]]] [--mott]
+//                        [--coulomb-screening | --partial-waves] [--radiative-events] [--nodes T1,T2,...]
+//                        [--seed N]
 
 #include <algorithm>
 #include <array>
@@ -60,6 +69,7 @@
 #include "bremsstrahlung_cross_section.h"
 #include "electron_collisions.h"
 #include "electron_penetration.h"
+#include "electron_shells.h"
 #include "electron_stopping_power.h"
 #include "tungsten_target.h"
 
@@ -75,6 +85,8 @@ struct Physics {
   bool coulombScreening = false;  // Moliere's Coulomb correction of the screening parameter
   bool partialWaves = false;      // elastic scattering from the Dirac partial waves of the screened atom
   bool radiativeEvents = false;   // photons above 1 keV emitted one by one
+  bool shellBinding = false;      // hard collisions with the bound shells (with straggling)
+  bool softStraggling = false;    // the soft loss drawn with its variance (with shell binding)
 };
 
 /// fine table of the per-energy transport quantities, linear in log T
@@ -83,28 +95,35 @@ class TransportTables {
   TransportTables(const Physics& physics, double highestEnergy) {
     using namespace electron_collisions;
     if (physics.partialWaves) partialWaves_ = std::make_unique<PartialWaveTable>(highestEnergy);
+    if (physics.shellBinding) shells_ = std::make_unique<electron_shells::ShellCollisions>(highestEnergy);
     for (int s = 0; s < kSteps; ++s) {
       const double T = std::exp(kLogLow + s * Step());
       const double radiative = physics.radiativeEvents ? SoftRadiativeStoppingPower(T)
                                                        : TungstenBremsstrahlung().RadiativeStoppingPower(T);
-      stopping_[s] = physics.straggling || physics.radiativeEvents
-                         ? (physics.straggling ? RestrictedStoppingPower(T) : CollisionStoppingPower(T)) + radiative
-                         : TotalStoppingPower(T);
+      const double collision = shells_ ? shells_->SoftStoppingPower(T)
+                               : physics.straggling ? RestrictedStoppingPower(T)
+                                                    : CollisionStoppingPower(T);
+      stopping_[s] = physics.straggling || physics.radiativeEvents ? collision + radiative : TotalStoppingPower(T);
       hardPhotons_[s] = physics.radiativeEvents ? HardPhotonCoefficient(T) : 0.0;
       Elastic(T, physics.coulombScreening, meanFreePath_[s], screening_[s]);
       if (partialWaves_) meanFreePath_[s] = 1.0 / (tungsten::kAtomsPerVolume * partialWaves_->TotalCrossSection(T));
-      hardCollisions_[s] = physics.straggling ? HardCollisionCoefficient(T) : 0.0;
+      softStraggling_[s] = physics.softStraggling ? shells_->SoftStragglingPower(T) : 0.0;
+      hardCollisions_[s] = shells_ ? shells_->HardCoefficient(T) : physics.straggling ? HardCollisionCoefficient(T) : 0.0;
       largestMott_[s] = physics.mott ? LargestMottRatio(T) : 1.0;
     }
   }
   /// continuous energy loss per path [keV/cm]
   double Stopping(double T) const { return Interpolate(stopping_, T); }
+  /// variance of the soft collision loss per path [keV2/cm] (0 without soft straggling)
+  double SoftStraggling(double T) const { return Interpolate(softStraggling_, T); }
   /// mean free path between screened-Rutherford elastic collisions [cm]
   double MeanFreePath(double T) const { return Interpolate(meanFreePath_, T); }
   /// screening parameter A of the screened Rutherford cross section [1]
   double Screening(double T) const { return Interpolate(screening_, T); }
   /// the partial-wave cross sections, or null when the screened Rutherford one is used
   const electron_collisions::PartialWaveTable* PartialWaves() const { return partialWaves_.get(); }
+  /// the bound shells' hard collisions, or null when they are Moller's on free electrons
+  const electron_shells::ShellCollisions* Shells() const { return shells_.get(); }
   /// photon emissions above kHardPhoton per path [1/cm] (0 without radiative events)
   double HardPhotons(double T) const { return Interpolate(hardPhotons_, T); }
   /// hard inelastic collisions per path [1/cm] (0 without straggling)
@@ -153,7 +172,9 @@ class TransportTables {
   }
 
   std::unique_ptr<electron_collisions::PartialWaveTable> partialWaves_;
+  std::unique_ptr<electron_shells::ShellCollisions> shells_;
   std::array<double, kSteps> stopping_{};
+  std::array<double, kSteps> softStraggling_{};
   std::array<double, kSteps> meanFreePath_{};
   std::array<double, kSteps> screening_{};
   std::array<double, kSteps> hardCollisions_{};
@@ -235,6 +256,7 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
                                                       : -tables.MeanFreePath(T) * std::log(Uniform(rng));
         const double middle = std::max(T - 0.5 * tables.Stopping(T) * s, kElectronCutoffEnergy);
         double loss = tables.Stopping(middle) * s;
+        if (physics.softStraggling) loss = electron_shells::SampleSoftLoss(loss, tables.SoftStraggling(middle) * s, rng);
         bool stops = false;
         if (!(T - loss > kElectronCutoffEnergy)) {
           const double rest = T - kElectronCutoffEnergy;
@@ -259,11 +281,27 @@ NodeResult Transport(double T0, long electrons, const Physics& physics, const Tr
         if (stops) break;
         // which collision: drawn only when there is a choice, so that the runs without these options
         // use the random numbers as they always did
-        const bool choice = physics.radiativeEvents || (physics.straggling && T > 2.0 * kHardTransfer);
+        const bool choice = physics.radiativeEvents || (physics.straggling && T > 2.0 * kHardTransfer) ||
+                            (tables.Shells() && hard > 0);
         const double pick = choice ? Uniform(rng) * (elastic + hard + photons) : 0.0;
         if (physics.radiativeEvents && T > kHardPhoton && pick >= elastic + hard) {
           // a photon above kHardPhoton leaves; the electron's deflection by it is neglected
           T -= SamplePhotonEnergy(T, rng);
+          if (!(T > kElectronCutoffEnergy)) break;
+          continue;
+        }
+        if (tables.Shells() && pick < hard) {
+          // hard collision with a bound shell, if one is still open at the energy the electron has now
+          if (!(tables.Shells()->HardCoefficient(T) > 0)) continue;
+          const electron_shells::HardCollision event = tables.Shells()->Sample(T, rng);
+          const double phi = 2.0 * tungsten::kPi * Uniform(rng);
+          if (event.secondary > kElectronCutoffEnergy) {
+            double us = u, vs = v, ws = w;
+            Deflect(event.secondaryCosine, phi + tungsten::kPi, us, vs, ws);
+            waiting.push_back({event.secondary, z, us, vs, ws, false});
+          }
+          Deflect(event.primaryCosine, phi, u, v, w);
+          T -= event.loss;
           if (!(T > kElectronCutoffEnergy)) break;
           continue;
         }
@@ -343,6 +381,10 @@ int main(int argc, char** argv) {
       physics.coulombScreening = true;
     } else if (argument == "--partial-waves") {
       physics.partialWaves = true;
+    } else if (argument == "--shell-binding") {
+      physics.shellBinding = true;
+    } else if (argument == "--soft-straggling") {
+      physics.softStraggling = true;
     } else if (argument == "--radiative-events") {
       physics.radiativeEvents = true;
     } else if (argument == "--nodes" || argument == "--seed") {
@@ -378,7 +420,7 @@ int main(int argc, char** argv) {
   }
   if (positional.empty() || positional.size() > 2) {
     std::fprintf(stderr,
-                 "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling] [--mott] "
+                 "usage: electron_transport OUTPUT [ELECTRONS_PER_ENERGY] [--straggling [--shell-binding [--soft-straggling]]] [--mott] "
                  "[--coulomb-screening | --partial-waves] [--radiative-events] [--nodes T1,T2,...] [--seed N]\n");
     return 2;
   }
@@ -393,9 +435,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "electron_transport: --partial-waves replaces --mott and --coulomb-screening\n");
     return 2;
   }
+  if (physics.shellBinding && !physics.straggling) {
+    std::fprintf(stderr, "electron_transport: --shell-binding needs --straggling (it binds the hard collisions)\n");
+    return 2;
+  }
+  if (physics.softStraggling && !physics.shellBinding) {
+    std::fprintf(stderr, "electron_transport: --soft-straggling needs --shell-binding (its variance is the shells')\n");
+    return 2;
+  }
   const TransportTables tables(physics, nodes.back());
   // the command line in one order, so that the same run gives the same file
-  const std::string options = std::string(physics.straggling ? " --straggling" : "") + (physics.mott ? " --mott" : "") +
+  const std::string options = std::string(physics.straggling ? " --straggling" : "") +
+                              (physics.shellBinding ? " --shell-binding" : "") +
+                              (physics.softStraggling ? " --soft-straggling" : "") + (physics.mott ? " --mott" : "") +
                               (physics.coulombScreening ? " --coulomb-screening" : "") +
                               (physics.partialWaves ? " --partial-waves" : "") +
                               (physics.radiativeEvents ? " --radiative-events" : "") + nodesOption + seedOption;
@@ -409,6 +461,8 @@ int main(int argc, char** argv) {
                                            : "# screened Rutherford elastic scattering") + (physics.coulombScreening ? " with Moliere's Coulomb-corrected screening" : "") +
           (physics.mott ? " times Mott's ratio" : "") + ", ICRU 37 + Seltzer-Berger stopping power" +
           (physics.straggling ? ", hard collisions above 1 keV with their electrons followed" : "") +
+          (physics.shellBinding ? " (bound shells, Sternheimer-Liljequist oscillators)" : "") +
+          (physics.softStraggling ? ", soft loss with its straggling" : "") +
           (physics.radiativeEvents ? ", photons above 1 keV emitted one by one" : "") +
           ", normal incidence).\n";
   text += "# Made by: electron_transport OUTPUT " + std::to_string(electrons) + options + " (seed " +
