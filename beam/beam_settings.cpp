@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "decimal_text.h"
 #include "emission_models.h"
+#include "target_material.h"
 
 namespace kestrix {
 namespace {
@@ -69,6 +71,27 @@ std::string ModelKeywordList() {
   std::string list;
   for (const SpectrumModel model : SpectrumModels()) list += (list.empty() ? "" : " | ") + std::string(ModelKeyword(model));
   return list;
+}
+
+std::string TubeDescription(TargetMaterial target, bool characteristicLines) {
+  return std::string(TargetSymbol(target)) + " target" +
+         (characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
+}
+
+bool IsOffAxis(const RunEntries& entries) { return entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0; }
+
+std::string OffAxisDescription(const RunEntries& entries) {
+  return "off axis " + ShortestDecimal(entries.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
+         ShortestDecimal(entries.offAxisAcrossDegrees) + " degrees across";
+}
+
+std::string ModelDescription(SpectrumModel model, TargetMaterial target, const RunEntries& entries) {
+  std::string text = ModelKeyword(model);
+  if (target != TargetMaterial::Tungsten || !entries.characteristicLines) {
+    text += " (" + TubeDescription(target, entries.characteristicLines) + ")";
+  }
+  if (IsOffAxis(entries)) text += " (" + OffAxisDescription(entries) + ")";
+  return text;
 }
 
 }  // namespace kestrix

@@ -49,4 +49,17 @@ std::optional<DisplayQuantity> QuantityOfKeyword(const std::string& word);
 /// "tucker | birch", the words of every model for a message
 std::string ModelKeywordList();
 
+/// The tube in words, as the "# tube:" line and a spectrum's description name it: "Mo target",
+/// "W target, bremsstrahlung alone (no characteristic lines)"
+std::string TubeDescription(TargetMaterial target, bool characteristicLines);
+/// true for a point off the central ray (either angle not 0)
+bool IsOffAxis(const RunEntries& entries);
+/// The point in words, as the "# point:" line names it: "off axis 5 degrees along (towards the
+/// cathode), 0 degrees across"
+std::string OffAxisDescription(const RunEntries& entries);
+/// What a written spectrum's "# model:" line says, the same from every front end: the model's keyword,
+/// then in brackets the tube unless it is tungsten with its lines, then the point when it lies off the
+/// central ray; `target` is the run's (a quality may have set it)
+std::string ModelDescription(SpectrumModel model, TargetMaterial target, const RunEntries& entries);
+
 }  // namespace kestrix

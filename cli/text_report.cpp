@@ -12,18 +12,13 @@ namespace {
 
 std::string Mm(double value) { return ShortestDecimal(value) + " mm"; }
 
-bool OffAxis(const CliOptions& options) { return options.offAxisAlongDegrees != 0 || options.offAxisAcrossDegrees != 0; }
-
-/// "off axis 5 degrees along (towards the cathode), 0 degrees across"
-std::string OffAxisText(const CliOptions& options) {
-  return "off axis " + ShortestDecimal(options.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
-         ShortestDecimal(options.offAxisAcrossDegrees) + " degrees across";
-}
-
-/// "Mo target", "W target, bremsstrahlung alone (no characteristic lines)"
-std::string TubeText(const CliOptions& options, TargetMaterial target) {
-  return std::string(TargetSymbol(target)) + " target" +
-         (options.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
+/// the options' lines and point off the central ray, as a run's entries hold them
+RunEntries TubeEntries(const CliOptions& options) {
+  RunEntries entries;
+  entries.characteristicLines = options.characteristicLines;
+  entries.offAxisAlongDegrees = options.offAxisAlongDegrees;
+  entries.offAxisAcrossDegrees = options.offAxisAcrossDegrees;
+  return entries;
 }
 
 void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
@@ -36,9 +31,9 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
   }
   out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
   if (used.target != TargetMaterial::Tungsten || !options.characteristicLines) {
-    out << "# tube: " << TubeText(options, used.target) << '\n';
+    out << "# tube: " << TubeDescription(used.target, options.characteristicLines) << '\n';
   }
-  if (OffAxis(options)) out << "# point: " << OffAxisText(options) << '\n';
+  if (IsOffAxis(TubeEntries(options))) out << "# point: " << OffAxisDescription(TubeEntries(options)) << '\n';
 }
 
 const char* SeparatorText(const CliOptions& options) {
@@ -254,10 +249,7 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
                                   const RunOutcome& outcome) {
   SpectrumDescription d;
   d.program = "kestrix-cli";
-  d.model = ModelKeyword(options.model);
-  const TargetMaterial target = outcome.used.target;
-  if (target != TargetMaterial::Tungsten || !options.characteristicLines) d.model += " (" + TubeText(options, target) + ")";
-  if (OffAxis(options)) d.model += " (" + OffAxisText(options) + ")";
+  d.model = ModelDescription(options.model, outcome.used.target, TubeEntries(options));
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
   d.waveform = WaveformKeyword(options.waveform);

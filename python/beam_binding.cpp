@@ -272,7 +272,7 @@ SpectrumDescription DescriptionOf(const Beam& beam) {
   SpectrumDescription d;
   d.program = "kestrix (Python)";
   const UsedEntries& used = beam.Outcome().used;
-  d.model = ModelKeyword(beam.Settings().model);
+  d.model = ModelDescription(beam.Settings().model, used.target, beam.Settings().entries);
   d.tubeVoltageKV = used.tubeVoltageKV;
   d.targetAngleDegrees = used.targetAngleDegrees;
   d.waveform = WaveformKeyword(beam.Settings().waveform);

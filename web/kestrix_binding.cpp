@@ -216,16 +216,7 @@ SpectrumDescription DescriptionOf(const RunSettings& settings, const std::vector
                                   const RunOutcome& outcome, const SpectrumTableOptions& options) {
   SpectrumDescription d;
   d.program = "kestrix (web)";
-  d.model = ModelKeyword(settings.model);
-  const RunEntries& e = settings.entries;
-  if (outcome.used.target != TargetMaterial::Tungsten || !e.characteristicLines) {
-    d.model += std::string(" (") + TargetSymbol(outcome.used.target) + " target" +
-               (e.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)") + ")";
-  }
-  if (e.offAxisAlongDegrees != 0 || e.offAxisAcrossDegrees != 0) {
-    d.model += " (off axis " + ShortestDecimal(e.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
-               ShortestDecimal(e.offAxisAcrossDegrees) + " degrees across)";
-  }
+  d.model = ModelDescription(settings.model, outcome.used.target, settings.entries);
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
   d.waveform = WaveformKeyword(settings.waveform);

@@ -33,5 +33,18 @@ TEST(Keywords, OtherWordsAreNoChoice) {
   EXPECT_EQ(ModelKeywordList(), "tucker | birch | physics");
 }
 
+TEST(ModelDescription, NamesTheTubeUnlessTungstenWithLinesAndThePointOnlyOffTheCentralRay) {
+  RunEntries entries;
+  EXPECT_EQ(ModelDescription(SpectrumModel::Physics, TargetMaterial::Tungsten, entries), "physics");
+  EXPECT_EQ(ModelDescription(SpectrumModel::Physics, TargetMaterial::Rhodium, entries), "physics (Rh target)");
+  entries.characteristicLines = false;
+  entries.offAxisAcrossDegrees = -2.5;
+  EXPECT_TRUE(IsOffAxis(entries));
+  EXPECT_EQ(ModelDescription(SpectrumModel::Physics, TargetMaterial::Tungsten, entries),
+            "physics (W target, bremsstrahlung alone (no characteristic lines)) "
+            "(off axis 0 degrees along (towards the cathode), -2.5 degrees across)");
+  EXPECT_EQ(TubeDescription(TargetMaterial::Gold, true), "Au target");
+}
+
 }  // namespace
 }  // namespace kestrix

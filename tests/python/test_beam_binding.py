@@ -220,6 +220,14 @@ def test_to_csv_writes_the_beam_and_every_digit(tmp_path):
     assert sorted(os.listdir(tmp_path)) == ["spectrum.csv"]
 
 
+def test_to_csv_names_the_tube_and_the_point_as_kestrix_cli_does(tmp_path):
+    beam = kestrix.Beam(model="physics", target="Mo", kv=30, be=1, al_eq=0, lines=False, off_axis=(5, -2))
+    path = tmp_path / "mo.csv"
+    beam.spectrum().to_csv(path)
+    assert ("# model: physics (Mo target, bremsstrahlung alone (no characteristic lines)) "
+            "(off axis 5 degrees along (towards the cathode), -2 degrees across)") in path.read_text().splitlines()
+
+
 def measured(al_eq, angle, voltages=(60, 80, 100)):
     """HVL1 and HVL2 in aluminium of the tube with that inherent filtration and angle."""
     return [dict(kv=kv, hvl1_al_mm=figures["hvl1_al_mm"], hvl2_al_mm=figures["hvl2_al_mm"])
