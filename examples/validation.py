@@ -2,7 +2,7 @@
 (RQR, RQA). Nothing is fitted: each beam is computed from its published tube voltage and filtration,
 with its air path as a filter, at the 20 degree target angle of the measurements. Then the standard
 qualities of the delivered table that have published figures (the Mo/Mo qualities RQR-M and RQA-M,
-the EUREF Mo/Rh, Rh/Rh and W/Rh beams, NIST's layers of the N and H beams), realised by
+the EUREF Mo/Rh, Rh/Rh and W/Rh beams, NIST's layers of the N, H, L and W beams), realised by
 Beam.from_quality and compared in radiation_quality['deviations']. Last the BIPM's measured beams of a
 tungsten tube (among them its beams behind 0.06 mm Mo), computed from their published set-up.
 
@@ -155,6 +155,11 @@ QUALITY_GROUPS = [
     ("ISO 4037 N and H beams against NIST's measured copper layers (Table VIII.6)",
      ["N-40", "N-60", "N-80", "N-100", "N-120", "N-150", "N-200", "N-250", "N-300",
       "H-60", "H-100", "H-200", "H-250", "H-280", "H-300"], ["tucker", "birch", "physics"], {}),
+    ("ISO 4037 L-30 and L-35 against NIST's measured aluminium layers (Table VIII.6)", ["L-30", "L-35"],
+     ["tucker", "birch", "physics"], {}),
+    ("ISO 4037 L and W beams against NIST's measured copper layers (Table VIII.6)",
+     ["L-55", "L-70", "L-100", "L-125", "L-170", "L-210", "L-240",
+      "W-60", "W-80", "W-110", "W-150", "W-200", "W-250", "W-300"], ["tucker", "birch", "physics"], {}),
 ]
 FIGURE_HEADINGS = {"hvl1_al_mm": "HVL1 Al", "hvl2_al_mm": "HVL2 Al", "hvl1_cu_mm": "HVL1 Cu", "hvl2_cu_mm": "HVL2 Cu",
                    "mean_energy_keV": "mean energy"}
@@ -242,11 +247,12 @@ def render_qualities(groups):
              "fits its added aluminium to the nominal HVL1, so its row shows the fit; RQA-M adds the",
              "standard's 2 mm Al to that beam, molybdenum filter and all. The EUREF layers are typical",
              "measured values of clinical units, whose set-up (compression plate, window, filter) the",
-             "source does not give; the N and H layers are NIST's measurements of its own realisation of",
-             "the ISO beams, not the standard's nominal values; the beams are computed as the table",
-             "defines them (PTB's filtration), without an air path, while NIST's inherent filtration and",
-             "distance are its own (H-30, the softest, shows that most). ISO 4037-1's own layers and mean",
-             "energies were not at hand. Deviation in %."]
+             "source does not give; the N, H, L and W layers are NIST's measurements of its own realisation",
+             "of the ISO beams, not the standard's nominal values; the beams are computed as the table",
+             "defines them (PTB's filtration for N and H; the standard's filters on the N series' window and",
+             "aluminium for L and W), without an air path, while NIST's inherent filtration and distance are",
+             "its own (H-30, the softest, shows that most). ISO 4037-1's own layers and mean energies were",
+             "not at hand. Deviation in %."]
     for heading, models, entries in groups:
         keys = []
         for entry in entries:

@@ -26,8 +26,9 @@ std::string ReadError(const std::string& text) {
 TEST(RadiationQualities, DeliveredTableHoldsTheNHRqrRqaAndRqtSeries) {
   const std::vector<RadiationQuality> all =
       LoadRadiationQualities(std::string(KESTRIX_DELIVERED_DATA) + "/" + kRadiationQualitiesFile);
-  // N, H, RQR, RQA, RQT, RQR-M, RQA-M, then the EUREF beams Mo/Rh, Rh/Rh, W/Rh at three voltages and W/Ag at two
-  EXPECT_EQ(all.size(), 10u + 7u + 9u + 9u + 3u + 4u + 4u + 9u + 2u);
+  // N, H, L, W, RQR, RQA, RQT, RQR-M, RQA-M, then the EUREF beams Mo/Rh, Rh/Rh, W/Rh at three voltages
+  // and W/Ag at two
+  EXPECT_EQ(all.size(), 10u + 7u + 9u + 7u + 9u + 9u + 3u + 4u + 4u + 9u + 2u);
   // the mammography qualities of a molybdenum target; every other quality's target is tungsten
   const RadiationQuality* m2 = FindRadiationQuality(all, "RQR-M2");
   ASSERT_NE(m2, nullptr);
@@ -145,8 +146,20 @@ TEST(RadiationQualities, DeliveredTableHoldsTheMammographyQualitiesAndThePublish
   ASSERT_EQ(h30->nominalFigures.size(), 2u);
   EXPECT_EQ(h30->nominalFigures[0].figure, kHvl1Al);
   EXPECT_EQ(h30->nominalFigures[1].value, 0.596);
+  // L and W: the standard's filters on the N series' tube, NIST's layers (L-30 to L-100 the first alone)
+  const RadiationQuality* l170 = FindRadiationQuality(all, "L-170");
+  ASSERT_NE(l170, nullptr);
+  ASSERT_EQ(l170->filters.size(), 3u);
+  EXPECT_EQ(l170->filters[2].thicknessMm, 1.5);
+  EXPECT_EQ(l170->nominalFigures[1].value, 3.592);
+  const RadiationQuality* w300 = FindRadiationQuality(all, "W-300");
+  ASSERT_NE(w300, nullptr);
+  EXPECT_EQ(w300->tubeVoltageKV, 300);
+  EXPECT_EQ(w300->nominalFigures[0].figure, kHvl1Cu);
+  EXPECT_EQ(w300->nominalFigures[0].value, 5.23);
   for (const RadiationQuality& quality : all) {
-    if (quality.standard == "ISO 4037") EXPECT_EQ(quality.nominalFigures.size(), 2u) << quality.name;
+    const bool firstLayerOnly = quality.name.rfind("L-", 0) == 0 && quality.tubeVoltageKV <= 100;
+    if (quality.standard == "ISO 4037") EXPECT_EQ(quality.nominalFigures.size(), firstLayerOnly ? 1u : 2u) << quality.name;
     if (quality.name.rfind("RQ", 0) == 0) EXPECT_TRUE(quality.nominalFigures.empty()) << quality.name;
   }
 }
