@@ -310,7 +310,8 @@ class DataExportDialogTest : public QObject {
   }
 
   void TubeCommentLinesOnlyWhereTheyApply() {
-    RunSettings settings{SpectrumModel::Physics};
+    RunSettings settings;
+    settings.model = SpectrumModel::Physics;
     QVERIFY(TubeCommentLines(settings).empty());  // tungsten, its lines, the central ray: as always
     settings.entries.target = TargetMaterial::Molybdenum;
     QCOMPARE(TubeCommentLines(settings), std::vector<std::string>{"# tube: Mo target"});

@@ -577,7 +577,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(Form2().LastRun()->settings.entries.target, TargetMaterial::Molybdenum);
     QCOMPARE(Form2().LastRun()->settings.entries.tubeVoltageKV, 50.0);
     // the molybdenum beam is the library's for the same inputs, byte for byte
-    RunSettings molybdenum{SpectrumModel::Physics};
+    RunSettings molybdenum;
+    molybdenum.model = SpectrumModel::Physics;
     molybdenum.entries.tubeVoltageKV = 50;
     molybdenum.entries.target = TargetMaterial::Molybdenum;
     QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(molybdenum));
@@ -612,7 +613,8 @@ class MainWindowTest : public QObject {
     Box("OffAxisAcrossBox")->setText(across);
     QCOMPARE(GraphDraw(), QStringList());
     QVERIFY(Status().isEmpty());
-    RunSettings central{model == 2 ? SpectrumModel::Physics : SpectrumModel::Tucker};
+    RunSettings central;
+    central.model = model == 2 ? SpectrumModel::Physics : SpectrumModel::Tucker;
     central.entries.tubeVoltageKV = 100;
     QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(central));
     // off the central ray the beam differs: towards the anode the target absorbs more
@@ -678,7 +680,8 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(lines > 0);
     for (int i : {60, 80, 100, 180}) QCOMPARE(without[i], withLines[i]);  // 30, 40, 50, 90 keV
-    RunSettings bremsstrahlung{SpectrumModel::Physics};
+    RunSettings bremsstrahlung;
+    bremsstrahlung.model = SpectrumModel::Physics;
     bremsstrahlung.entries.tubeVoltageKV = 100;
     bremsstrahlung.entries.characteristicLines = false;
     QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(bremsstrahlung));
