@@ -456,7 +456,16 @@ std::string Repr(const Beam& beam) {
     text << (k > 0 ? ", (" : "(") << py::repr(py::str(filters[k].first)).cast<std::string>() << ", "
          << ShortestDecimal(filters[k].second) << ")";
   }
-  text << (filters.size() == 1 ? ",))" : "))");
+  text << (filters.size() == 1 ? ",)" : ")");
+  // the tube and the point only where they are not the default tungsten target on the central ray
+  const RunEntries& entries = beam.Settings().entries;
+  if (used.target != TargetMaterial::Tungsten) text << ", target='" << TargetSymbol(used.target) << "'";
+  if (!entries.characteristicLines) text << ", lines=False";
+  if (IsOffAxis(entries)) {
+    text << ", off_axis=(" << ShortestDecimal(entries.offAxisAlongDegrees) << ", "
+         << ShortestDecimal(entries.offAxisAcrossDegrees) << ")";
+  }
+  text << ")";
   return text.str();
 }
 
@@ -954,6 +963,15 @@ void BindBeam(py::module_& module) {
                              "the (material, mm) filters as given, then those of a quality")
       .def_property_readonly("corrections", [](const Beam& b) { return b.Outcome().corrections; },
                              "one sentence per correction the run applied to the inputs")
+      .def_property_readonly("target", [](const Beam& b) { return std::string(TargetSymbol(b.Outcome().used.target)); },
+                             "the tube's target, 'W', 'Mo', 'Rh', 'Ag' or 'Au' (a quality may have set it)")
+      .def_property_readonly("lines", [](const Beam& b) { return b.Settings().entries.characteristicLines; },
+                             "False: bremsstrahlung alone, without the characteristic lines")
+      .def_property_readonly("off_axis", [](const Beam& b) {
+                               const RunEntries& e = b.Settings().entries;
+                               return py::make_tuple(e.offAxisAlongDegrees, e.offAxisAcrossDegrees);
+                             },
+                             "(along, across): the point's angles off the central ray [degrees]")
       .def("__repr__", &Repr);
 
   module.def(

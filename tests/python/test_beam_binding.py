@@ -77,6 +77,18 @@ def test_properties_are_the_inputs_used():
     assert beam.waveform == "12-peak" and beam.filters == [("Sn", 0.2)] and beam.corrections == []
     assert repr(beam) == ("Beam(model='birch', kv=90.5, angle=20, be=3, al_eq=5, al=0, cu=0, "
                           "waveform='12-peak', filters=(('Sn', 0.2),))")
+    assert (beam.target, beam.lines, beam.off_axis) == ("W", True, (0, 0))
+
+
+def test_the_tube_and_the_point_are_properties_and_in_the_repr():
+    beam = kestrix.Beam(model="physics", target="Au", kv=45, be=1, al_eq=0, lines=False, off_axis=(3, -1.5))
+    assert (beam.target, beam.lines, beam.off_axis) == ("Au", False, (3, -1.5))
+    assert repr(beam) == ("Beam(model='physics', kv=45, angle=20, be=1, al_eq=0, al=0, cu=0, waveform='constant', "
+                          "filters=(), target='Au', lines=False, off_axis=(3, -1.5))")
+    assert eval("kestrix." + repr(beam)) == beam
+    assert beam.replace(target="Ag").target == "Ag" and beam.replace(target="Ag") != beam
+    # a quality sets its own target
+    assert kestrix.Beam.from_quality("RQR-M2", model="physics", be=1, al_eq=0).target == "Mo"
 
 
 @pytest.mark.parametrize("arguments, command_line", [
