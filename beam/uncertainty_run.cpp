@@ -136,7 +136,9 @@ UncertaintyOutcome SampleUncertainty(BatchRun& batch, const RunSettings& setting
     keywords.push_back(ModelKeyword(other));
     const EmissionModel& emission = EmissionModelFor(other);
     const bool inside = used.tubeVoltageKV >= emission.MinimumVoltage() && used.tubeVoltageKV <= emission.MaximumVoltage();
-    byModel.push_back(inside ? FiguresOf(batch.Run(alike)) : std::vector<NamedFigure>());
+    // a model that does not compute this tube (another target, no lines) has no figures to compare
+    const bool computes = !TubeRefusal(other, used.target, settings.entries.characteristicLines);
+    byModel.push_back(inside && computes ? FiguresOf(batch.Run(alike)) : std::vector<NamedFigure>());
   }
   for (std::size_t f = 0; f < named.size(); ++f) {
     ModelFigure figure{named[f].key, {}, std::nullopt};

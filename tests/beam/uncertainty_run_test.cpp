@@ -98,5 +98,25 @@ TEST(UncertaintyRun, ModelSpreadGivesEachModelAtTheInputsAsGivenAndRefusalsNameT
   EXPECT_THROW(SampleUncertainty(batch, Tucker80(), UncertaintyRequest{0, 0, 500, 10, 1}), std::invalid_argument);
 }
 
+TEST(UncertaintyRun, AModelThatDoesNotComputeTheTubeHasNoFiguresInTheSpread) {
+  BatchRun batch(test::DeliveredTable(), {});
+  RunSettings gold = Tucker80();
+  gold.model = SpectrumModel::Physics;
+  gold.entries.tubeVoltageKV = 40;
+  gold.entries.target = TargetMaterial::Gold;
+  RunSettings noLines = Tucker80();
+  noLines.model = SpectrumModel::Physics;
+  noLines.entries.characteristicLines = false;
+  for (const RunSettings& settings : {gold, noLines}) {
+    const UncertaintyOutcome outcome = SampleUncertainty(batch, settings, UncertaintyRequest{0.5, 0, 0, 2, 1});
+    for (const ModelFigure& figure : outcome.modelSpread) {
+      ASSERT_EQ(figure.values.size(), 3u);
+      EXPECT_FALSE(figure.values[0].second) << figure.key;  // tucker: tungsten with its lines only
+      EXPECT_FALSE(figure.values[1].second) << figure.key;  // birch
+      EXPECT_FALSE(figure.range) << figure.key;             // one model alone has no range
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrix
