@@ -534,6 +534,7 @@ CliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   CheckCombinations(options, seen);
   options.inherentFiltrationGiven = seen.count("--be") != 0 || seen.count("--al-eq") != 0;
+  options.targetGiven = seen.count("--target") != 0;
   options.voltageGiven = seen.count("--kv") != 0;
   return options;
 }

@@ -82,6 +82,7 @@ struct CliOptions {
   bool listModels = false;     /// --list-models
   /// --be or --al-eq given (an N or H quality sets both itself)
   bool inherentFiltrationGiven = false;
+  bool targetGiven = false;  /// --target was given (a quality's own target may not be contradicted)
   /// --csv: the figures (of a sweep, a single run, or the list of qualities) as a plain comma-separated
   /// table with a header row of the JSON keys
   bool csv = false;

@@ -8,6 +8,7 @@
 
 #include "atomic_file.h"
 #include "batch_run.h"
+#include "beam_inputs.h"
 #include "exchange_folder.h"
 #include "cli_options.h"
 #include "data_files.h"
@@ -132,7 +133,19 @@ QualityPlan PlanFromCommandLine(const CliOptions& options, const std::string& da
     throw UsageError("option --quality " + ExcerptText(quality->name) +
                      " sets the inherent filtration itself: leave out --be and --al-eq");
   }
+  // the quality names its tube's target: another one given is a contradiction, tungsten too
+  if (options.targetGiven && options.target != quality->target) {
+    throw UsageError("option --quality " + ExcerptText(quality->name) + " has a " + TargetSymbol(quality->target) +
+                     " target, not " + TargetSymbol(options.target) + ": leave out --target");
+  }
   QualityPlan plan = PlanQuality(*quality, SettingsFor(options), options.filters, options.attenuationTablePath);
+  // a single run at the quality's own voltage is refused outside the model's range, as --kv is (a
+  // sweep checks its own voltages)
+  if (!options.sweep) {
+    if (const auto refusal = VoltageRefusal(quality->tubeVoltageKV, plan.settings.model, plan.settings.entries.target)) {
+      throw UsageError("option --quality " + ExcerptText(quality->name) + ": " + *refusal);
+    }
+  }
   // the quality's own filters (Sn.ele, Pb.ele beside the table) are each found like a --filter
   for (std::size_t k = options.filters.size(); k < plan.filters.size(); ++k) {
     plan.filters[k].path = FindMaterialFile(plan.filters[k].path, dataFolder);
@@ -248,6 +261,12 @@ int RunSweep(const CliOptions& options, BatchRun& batch, std::ostream& out, std:
                      "sweep; a sweep takes the qualities of fixed filtration (N-..., H-...)");
   }
   RunSettings settings = plan ? plan->settings : SettingsFor(options);
+  // the voltages against the range of the tube the quality set (the command line's were checked already)
+  for (const double kiloVolts : options.sweep->Voltages()) {
+    if (const auto refusal = VoltageRefusal(kiloVolts, settings.model, settings.entries.target)) {
+      throw UsageError("option --sweep: " + *refusal);
+    }
+  }
   std::vector<RunOutcome> outcomes;
   bool figuresMissing = false;
   for (const double kiloVolts : options.sweep->Voltages()) {

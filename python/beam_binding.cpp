@@ -11,6 +11,7 @@
 
 #include "attenuation_table.h"
 #include "beam_figures.h"
+#include "beam_inputs.h"
 #include "bindings.h"
 #include "built_instance.h"
 #include "message_text.h"
@@ -197,6 +198,9 @@ class Beam {
                                   " sets the inherent filtration itself: leave out be and al_eq");
     }
     const QualityPlan plan = PlanQuality(*quality, request.settings, request.filters, delivered);
+    if (const auto refusal = VoltageRefusal(quality->tubeVoltageKV, plan.settings.model, plan.settings.entries.target)) {
+      throw std::invalid_argument("name: quality " + quality->name + ": " + *refusal);
+    }
     BeamArguments shown = arguments;
     for (const std::vector<QualityFilter>* filters : {&quality->baseFilters, &quality->filters}) {
       for (const QualityFilter& filter : *filters) {

@@ -388,7 +388,7 @@ TEST(CliProgram, OffAxisPointsFollowTheHeelAndAreSymmetricAcross) {
   EXPECT_GT(kerma({"--off-axis", "6"}), central);
   EXPECT_EQ(kerma({"--off-axis", "0,10"}), kerma({"--off-axis", "0,-10"}));
   const Result text = RunCli({"--off-axis", "5,-3", "--kv", "80", "--no-table"});
-  EXPECT_NE(text.out.find("# point: off axis 5 degrees along (towards the cathode), -3 degrees across\n"),
+  EXPECT_NE(text.out.find("# point: off axis 5 degrees along (positive towards the cathode), -3 degrees across\n"),
             std::string::npos) << text.out;
   for (const char* bad : {"-20", "0,61", "x", "5,"}) {
     const Result r = RunCli({"--off-axis", bad});
@@ -585,13 +585,38 @@ TEST(CliProgram, SweepOfAQualityKeepsItsFiltrationOrIsRefused) {
   EXPECT_NE(fitted.err.find("RQR5 fits its added aluminium"), std::string::npos) << fitted.err;
 }
 
+TEST(CliProgram, AQualityIsRefusedOutsideItsTubesRangeOrAgainstAnotherTarget) {
+  // the sweep's voltages against the range of the quality's own target, never corrected
+  const Result beyond = RunCli({"--model", "physics", "--quality", "Mo-Rh-25", "--sweep", "25:55:10"});
+  EXPECT_EQ(beyond.status, 2);
+  EXPECT_NE(beyond.err.find("55 kV is outside the physics model's range of 20 to 50 kV for Mo"), std::string::npos)
+      << beyond.err;
+  EXPECT_EQ(beyond.out, "");
+  EXPECT_EQ(RunCli({"--model", "physics", "--quality", "Mo-Rh-25", "--sweep", "25:45:10"}).status, 0);
+  // the quality's own voltage outside the model's range: refused as --kv is, not corrected
+  const Result low = RunCli({"--model", "tucker", "--quality", "W-Rh-25"});
+  EXPECT_EQ(low.status, 2);
+  EXPECT_NE(low.err.find("W-Rh-25: 25 kV is outside the tucker model's range of 30 to 300 kV"), std::string::npos)
+      << low.err;
+  EXPECT_EQ(low.out, "");
+  // a target given that is not the quality's, tungsten included
+  for (const char* target : {"W", "Au"}) {
+    const Result other = RunCli({"--model", "physics", "--target", target, "--quality", "Mo-Rh-25"});
+    EXPECT_EQ(other.status, 2) << target;
+    EXPECT_NE(other.err.find("Mo-Rh-25 has a Mo target, not " + std::string(target)), std::string::npos) << other.err;
+  }
+  EXPECT_EQ(RunCli({"--model", "physics", "--target", "Mo", "--quality", "Mo-Rh-25", "--no-table"}).status, 0);
+}
+
 TEST(CliProgram, QualityListAsCsv) {
   const Result r = RunCli({"--list-qualities", "--csv"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> rows = Lines(r.out);
-  EXPECT_EQ(rows.at(0), "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on");
-  EXPECT_NE(std::find(rows.begin(), rows.end(), "N-120,ISO 4037,120,1,4,Cu:5;Sn:1,,"), rows.end()) << r.out;
-  EXPECT_NE(std::find(rows.begin(), rows.end(), "RQR5,IEC 61267,70,,,,2.58,"), rows.end()) << r.out;
+  EXPECT_EQ(rows.at(0), "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on,"
+                        "target,nominal_hvl2_al_mm,nominal_hvl1_cu_mm,nominal_hvl2_cu_mm,nominal_mean_energy_keV");
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "N-120,ISO 4037,120,1,4,Cu:5;Sn:1,,,W,,1.76,1.84,"), rows.end()) << r.out;
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "RQR5,IEC 61267,70,,,,2.58,,W,,,,"), rows.end()) << r.out;
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "Mo-Rh-25,mammography,25,1,0,Rh:0.025,0.4,,Mo,,,,"), rows.end()) << r.out;
 }
 
 TEST(CliProgram, SweepFromThirtyToThreeHundredKilovolts) {
@@ -652,8 +677,8 @@ TEST(CliProgram, QualitiesAreListedRealisedOrRefused) {
   EXPECT_NE(list.out.find("\nRQR10 (IEC 61267): 150 kV, added aluminium fitted to the nominal HVL1 6.57 mm Al\n"),
             std::string::npos);
   const test::JsonValue listed = test::ParseJson(RunCli({"--list-qualities", "--json"}).out);
-  EXPECT_EQ(listed["qualities"].items.size(), 57u);
-  EXPECT_EQ(listed["qualities"].items[41]["target"].text, "Mo");  // RQR-M4
+  EXPECT_EQ(listed["qualities"].items.size(), 73u);
+  EXPECT_EQ(listed["qualities"].items[57]["target"].text, "Mo");  // RQR-M4
   EXPECT_EQ(listed["qualities"].items.back()["name"].text, "W-Ag-31");
   EXPECT_NE(list.out.find("\nRQA5 (IEC 61267): 70 kV, RQR5 (added aluminium fitted to its nominal HVL1 2.58 mm Al) then "
                           "added Al 21 mm, nominal HVL1 6.8 mm Al\n"),

@@ -91,6 +91,12 @@ def test_the_tube_and_the_point_are_properties_and_in_the_repr():
     assert kestrix.Beam.from_quality("RQR-M2", model="physics", be=1, al_eq=0).target == "Mo"
 
 
+def test_a_quality_outside_the_models_range_is_refused_as_kv_is():
+    with pytest.raises(ValueError, match="name: quality W-Rh-25: 25 kV is outside the tucker model's range of 30 to 300 kV"):
+        kestrix.Beam.from_quality("W-Rh-25", model="tucker")
+    assert kestrix.Beam.from_quality("W-Rh-25", model="physics").kv == 25
+
+
 @pytest.mark.parametrize("arguments, command_line", [
     (dict(entry="al", target_hvl_al=5.0, kv=80), ["--fit", "al", "--target-hvl-al", "5", "--kv", "80"]),
     (dict(entry="al_eq", target_hvl_cu=0.5, model="birch", kv=120, waveform="12-peak"),
@@ -237,7 +243,7 @@ def test_to_csv_names_the_tube_and_the_point_as_kestrix_cli_does(tmp_path):
     path = tmp_path / "mo.csv"
     beam.spectrum().to_csv(path)
     assert ("# model: physics (Mo target, bremsstrahlung alone (no characteristic lines)) "
-            "(off axis 5 degrees along (towards the cathode), -2 degrees across)") in path.read_text().splitlines()
+            "(off axis 5 degrees along (positive towards the cathode), -2 degrees across)") in path.read_text().splitlines()
 
 
 def measured(al_eq, angle, voltages=(60, 80, 100)):
