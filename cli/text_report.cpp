@@ -294,16 +294,31 @@ std::string CsvNumber(const std::optional<double>& value) { return value ? Short
 }  // namespace
 
 void WriteQualityListCsv(std::ostream& out, const std::vector<RadiationQuality>& qualities) {
-  out << "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on\n";
+  // the columns of --list-qualities --json, in its order
+  out << "name,standard,tube_voltage_kV,beryllium_mm,aluminium_mm,filters,nominal_hvl1_al_mm,based_on,target";
+  constexpr ExtendedFigure kPublished[] = {kHvl2Al, kHvl1Cu, kHvl2Cu, kMeanEnergy};
+  for (const ExtendedFigure figure : kPublished) out << ",nominal_" << ExtendedFigureFields()[figure].key;
+  out << '\n';
   for (const RadiationQuality& quality : qualities) {
     std::string filters;
     for (const QualityFilter& filter : quality.filters) {
       filters += (filters.empty() ? "" : ";") + filter.material + ':' + ShortestDecimal(filter.thicknessMm);
     }
+    // a published figure of the quality, the fitted RQR layer counting as its first layer in aluminium
+    const auto published = [&quality](ExtendedFigure figure) {
+      std::optional<double> value = figure == kHvl1Al ? quality.nominalHvl1AlMm : std::nullopt;
+      for (const NominalFigure& nominal : quality.nominalFigures) {
+        if (nominal.figure == figure) value = nominal.value;
+      }
+      return value;
+    };
     out << CsvField(PrintableText(quality.name)) << ',' << CsvField(PrintableText(quality.standard)) << ','
         << ShortestDecimal(quality.tubeVoltageKV) << ',' << CsvNumber(quality.berylliumMm) << ','
         << CsvNumber(quality.aluminiumMm) << ',' << CsvField(PrintableText(filters)) << ','
-        << CsvNumber(quality.nominalHvl1AlMm) << ',' << CsvField(PrintableText(quality.basedOn)) << '\n';
+        << CsvNumber(published(kHvl1Al)) << ',' << CsvField(PrintableText(quality.basedOn)) << ','
+        << TargetSymbol(quality.target);
+    for (const ExtendedFigure figure : kPublished) out << ',' << CsvNumber(published(figure));
+    out << '\n';
   }
 }
 
