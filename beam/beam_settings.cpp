@@ -81,7 +81,7 @@ std::string TubeDescription(TargetMaterial target, bool characteristicLines) {
 bool IsOffAxis(const RunEntries& entries) { return entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0; }
 
 std::string OffAxisDescription(const RunEntries& entries) {
-  return "off axis " + ShortestDecimal(entries.offAxisAlongDegrees) + " degrees along (towards the cathode), " +
+  return "off axis " + ShortestDecimal(entries.offAxisAlongDegrees) + " degrees along (positive towards the cathode), " +
          ShortestDecimal(entries.offAxisAcrossDegrees) + " degrees across";
 }
 

@@ -80,14 +80,9 @@ std::vector<std::string> TubeCommentLines(const RunSettings& settings) {
   const RunEntries& entries = settings.entries;
   std::vector<std::string> lines;
   if (entries.target != TargetMaterial::Tungsten || !entries.characteristicLines) {
-    lines.push_back(std::string("# tube: ") + TargetSymbol(entries.target) + " target" +
-                    (entries.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)"));
+    lines.push_back("# tube: " + TubeDescription(entries.target, entries.characteristicLines));
   }
-  if (entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0) {
-    lines.push_back("# point: off axis " + ShortestDecimal(entries.offAxisAlongDegrees) +
-                    " degrees along (towards the cathode), " + ShortestDecimal(entries.offAxisAcrossDegrees) +
-                    " degrees across");
-  }
+  if (IsOffAxis(entries)) lines.push_back("# point: " + OffAxisDescription(entries));
   return lines;
 }
 

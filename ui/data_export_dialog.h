@@ -27,7 +27,7 @@ class FolderPicker;
 /// The lines that describe the tube of a spectrum from the physics model's inputs where they apply,
 /// each starting with "# ", as kestrix-cli writes them: "# tube: Mo target" for a target other than
 /// tungsten or without the characteristic lines (", bremsstrahlung alone (no characteristic lines)"),
-/// "# point: off axis 5 degrees along (towards the cathode), 0 degrees across" off the central ray.
+/// "# point: off axis 5 degrees along (positive towards the cathode), 0 degrees across" off the central ray.
 /// None for a tungsten target with its lines on the central ray: that table is as it always was.
 std::vector<std::string> TubeCommentLines(const RunSettings& settings);
 

@@ -211,7 +211,7 @@ SpectrumTableOptions TableOptionsOf(const val& o) {
 
 /// What a table of outcome was computed with, for its '#' lines; the model's line names a tube other
 /// than tungsten with its lines and a point off the central ray as kestrix-cli's --header does:
-/// "physics (Mo target) (off axis 5 degrees along (towards the cathode), 0 degrees across)".
+/// "physics (Mo target) (off axis 5 degrees along (positive towards the cathode), 0 degrees across)".
 SpectrumDescription DescriptionOf(const RunSettings& settings, const std::vector<LoadedFilter>& filters,
                                   const RunOutcome& outcome, const SpectrumTableOptions& options) {
   SpectrumDescription d;

@@ -42,7 +42,7 @@ TEST(ModelDescription, NamesTheTubeUnlessTungstenWithLinesAndThePointOnlyOffTheC
   EXPECT_TRUE(IsOffAxis(entries));
   EXPECT_EQ(ModelDescription(SpectrumModel::Physics, TargetMaterial::Tungsten, entries),
             "physics (W target, bremsstrahlung alone (no characteristic lines)) "
-            "(off axis 0 degrees along (towards the cathode), -2.5 degrees across)");
+            "(off axis 0 degrees along (positive towards the cathode), -2.5 degrees across)");
   EXPECT_EQ(TubeDescription(TargetMaterial::Gold, true), "Au target");
 }
 

@@ -320,7 +320,7 @@ class DataExportDialogTest : public QObject {
     settings.entries.offAxisAlongDegrees = -7.5;
     QCOMPARE(TubeCommentLines(settings),
              (std::vector<std::string>{"# tube: W target, bremsstrahlung alone (no characteristic lines)",
-                                       "# point: off axis -7.5 degrees along (towards the cathode), 0 degrees across"}));
+                                       "# point: off axis -7.5 degrees along (positive towards the cathode), 0 degrees across"}));
   }
 
   void MolybdenumRunExportsItsTubeBeforeTheTable() {
@@ -343,7 +343,7 @@ class DataExportDialogTest : public QObject {
     window.SetTarget(TargetMaterial::Molybdenum);
     Child<QLineEdit>(window, "OffAxisAcrossBox")->setText("5");
     const QByteArray molybdenum = save("mo");
-    QVERIFY2(molybdenum.startsWith("# tube: Mo target\r\n# point: off axis 0 degrees along (towards the cathode), "
+    QVERIFY2(molybdenum.startsWith("# tube: Mo target\r\n# point: off axis 0 degrees along (positive towards the cathode), "
                                    "5 degrees across\r\n  keV, Fraction\r\n"),
              molybdenum.left(200).constData());
     QCOMPARE(molybdenum.count("\r\n"), 2 + 1 + 600);

@@ -175,9 +175,9 @@ test("the table's header names the tube and the point as kestrix-cli's --header 
   const options = { separator: 'comma', unit: 'keV', normalisation: 'max', energyNotation: 'plain', valueNotation: 'plain', header: true };
   const model = (settings) => batch.table(settings, options).split('\r\n').find((l) => l.startsWith('# model: '));
   assert.equal(model({ ...PHYSICS, target: 'Mo', noLines: true, offAxis: '5', offAxisAcross: '3' }),
-    '# model: physics (Mo target, bremsstrahlung alone (no characteristic lines)) (off axis 5 degrees along (towards the cathode), 3 degrees across)');
+    '# model: physics (Mo target, bremsstrahlung alone (no characteristic lines)) (off axis 5 degrees along (positive towards the cathode), 3 degrees across)');
   assert.equal(model({ ...PHYSICS, target: 'Rh' }), '# model: physics (Rh target)');
-  assert.equal(model({ ...PHYSICS, offAxis: '0', offAxisAcross: '-2.5' }), '# model: physics (off axis 0 degrees along (towards the cathode), -2.5 degrees across)');
+  assert.equal(model({ ...PHYSICS, offAxis: '0', offAxisAcross: '-2.5' }), '# model: physics (off axis 0 degrees along (positive towards the cathode), -2.5 degrees across)');
   assert.equal(model(PHYSICS), '# model: physics');
   batch.delete();
 });

@@ -109,7 +109,7 @@ test("the table downloads with kestrix-cli's --header lines and numbers", async 
     };
     const lines = compare(table, ['--model', 'physics', '--kv', '90', '--angle', '16', '--waveform', '12-peak', '--be', '0.8',
       '--al-eq', '1.5', '--al', '2', '--cu', '0.1', '--quantity', 'exposure', '--filter', 'Water.mix:20', '--no-lines', '--off-axis', '4,-2']);
-    assert.ok(lines.includes('# model: physics (W target, bremsstrahlung alone (no characteristic lines)) (off axis 4 degrees along (towards the cathode), -2 degrees across)'));
+    assert.ok(lines.includes('# model: physics (W target, bremsstrahlung alone (no characteristic lines)) (off axis 4 degrees along (positive towards the cathode), -2 degrees across)'));
     // the pinned Mo curve
     await page.select('select[name="export-curve"]', '0');
     await page.click('button[name="export-table"]');
