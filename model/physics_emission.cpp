@@ -86,6 +86,19 @@ struct ShapeTerms {
   }
 };
 
+/// the grid bins 2..top that the target's lines fall into (each line in the bin nearest its energy),
+/// each once, in the order of the shells and their lines
+std::vector<int> LineBins(const TungstenShells& shells, int top) {
+  std::vector<int> bins;
+  for (int s = 0; s < kShellCount; ++s) {
+    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
+      const int bin = NearestGridIndex(line.energy);
+      if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
+    }
+  }
+  return bins;
+}
+
 /// refuses a cosecant of the target angle below 1 or not finite (std::invalid_argument)
 void CheckCosecant(double cosecTheta) {
   if (!(cosecTheta >= 1.0) || !std::isfinite(cosecTheta)) {
@@ -385,15 +398,7 @@ struct PhysicsEmissionModel::LineEscapes {
 PhysicsEmissionModel::LineEscapes PhysicsEmissionModel::EscapesOf(const Tables& tables, double cosecTheta,
                                                                   const double* muTarget, int top) {
   LineEscapes escapes;
-  const TungstenShells& shells = *tables.shells;
-  for (int s = 0; s < kShellCount; ++s) {
-    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
-      const int bin = NearestGridIndex(line.energy);
-      if (bin >= 2 && bin <= top && std::find(escapes.bins.begin(), escapes.bins.end(), bin) == escapes.bins.end()) {
-        escapes.bins.push_back(bin);
-      }
-    }
-  }
+  escapes.bins = LineBins(*tables.shells, top);
   for (const int bin : escapes.bins) {
     // over the direction cosine eta of the photon going in, the mean of the line's escape along the
     // take-off path from where the photon was absorbed: (mu / (mu_L c)) ln(1 + mu_L c / mu)
@@ -585,13 +590,7 @@ void PhysicsEmissionModel::AddImpactLines(double T0, double cosecTheta, const do
   }
   if (!(totalTrack > 0)) return;
   const ShellData& k = shells.Shell(kShellK);
-  std::vector<int> bins;
-  for (int s = 0; s < kShellCount; ++s) {
-    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
-      const int bin = NearestGridIndex(line.energy);
-      if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
-    }
-  }
+  const std::vector<int> bins = LineBins(shells, top);
   for (const int bin : bins) {
     double factors[kDepthBins];
     CellTransmissions(muTarget[bin], cosecTheta, cellDepth, factors);
@@ -1129,13 +1128,7 @@ void PhysicsEmissionModel::AddCharacteristicLines(const Tables& tables, const Li
     return vacancies;
   };
   std::array<double, kGridSize> linePhotons{};  // photons per sr per electron by bin
-  std::vector<int> bins;
-  for (int s = 0; s < kShellCount; ++s) {
-    for (const FluorescenceLine& line : shells.Shell(static_cast<AtomicShell>(s)).lines) {
-      const int bin = NearestGridIndex(line.energy);
-      if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
-    }
-  }
+  const std::vector<int> bins = LineBins(shells, top);
   for (const int bin : bins) {
     const std::array<double, kShellCount> vacancies = vacanciesSeenFrom(bin);
     for (int s = 0; s < kShellCount; ++s) {
