@@ -51,6 +51,13 @@ std::vector<double> ValuesOf(const std::string& argument, const py::handle& valu
 
 /// finds the one swept input and puts its first value in its place in keywords
 Swept SweptOf(py::dict& keywords) {
+  // a choice takes one value in a sweep too: a list of targets or models is not a sweep
+  for (const char* name : {"model", "waveform", "target", "lines", "table"}) {
+    if (keywords.contains(name) && IsSequence(keywords[name])) {
+      throw py::type_error(std::string(name) + ": takes one value; a sweep varies one of kv, angle, be, al_eq, al, cu "
+                           "or one filter's thickness");
+    }
+  }
   std::vector<Swept> found;
   for (const auto& [name, input] : NumericKeywords()) {
     if (!keywords.contains(name) || !IsSequence(keywords[name.c_str()])) continue;

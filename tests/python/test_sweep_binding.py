@@ -131,6 +131,13 @@ def test_sweep_needs_exactly_one_sequence(arguments, message):
         kestrix.sweep(kvp=[80])
 
 
+@pytest.mark.parametrize("choice", [dict(target=["Ag", "Au"]), dict(model=("tucker", "birch")), dict(lines=[True, False])])
+def test_a_choice_given_as_a_sequence_is_no_sweep(choice):
+    name = next(iter(choice))
+    with pytest.raises(TypeError, match=f"^{name}: takes one value; a sweep varies one of kv"):
+        kestrix.sweep(kv=[30, 40], **choice)
+
+
 def test_sweep_releases_the_gil():
     ticks = []
     stop = threading.Event()
