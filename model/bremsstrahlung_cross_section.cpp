@@ -1,9 +1,11 @@
 #include "bremsstrahlung_cross_section.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
+#include <utility>
 
 #include "target_constants.h"
 #include "tungsten_target.h"
@@ -24,21 +26,15 @@ extern const std::size_t kSeltzerBergerGoldCount;
 }  // namespace embedded
 
 BremsstrahlungCrossSection::BremsstrahlungCrossSection(TargetMaterial target) {
-  const double* data = embedded::kSeltzerBergerTungsten;
-  std::size_t count = embedded::kSeltzerBergerTungstenCount;
-  if (target == TargetMaterial::Molybdenum) {
-    data = embedded::kSeltzerBergerMolybdenum;
-    count = embedded::kSeltzerBergerMolybdenumCount;
-  } else if (target == TargetMaterial::Rhodium) {
-    data = embedded::kSeltzerBergerRhodium;
-    count = embedded::kSeltzerBergerRhodiumCount;
-  } else if (target == TargetMaterial::Silver) {
-    data = embedded::kSeltzerBergerSilver;
-    count = embedded::kSeltzerBergerSilverCount;
-  } else if (target == TargetMaterial::Gold) {
-    data = embedded::kSeltzerBergerGold;
-    count = embedded::kSeltzerBergerGoldCount;
-  }
+  const std::array<std::pair<const double*, std::size_t>, kTargetCount> tables{{
+      {embedded::kSeltzerBergerTungsten, embedded::kSeltzerBergerTungstenCount},
+      {embedded::kSeltzerBergerMolybdenum, embedded::kSeltzerBergerMolybdenumCount},
+      {embedded::kSeltzerBergerRhodium, embedded::kSeltzerBergerRhodiumCount},
+      {embedded::kSeltzerBergerSilver, embedded::kSeltzerBergerSilverCount},
+      {embedded::kSeltzerBergerGold, embedded::kSeltzerBergerGoldCount},
+  }};
+  const double* const data = ForTarget(target, tables).first;
+  const std::size_t count = ForTarget(target, tables).second;
   const TargetConstants& constants = ConstantsOf(target);
   z2_ = static_cast<double>(constants.atomicNumber) * constants.atomicNumber;
   atomsPerVolume_ = constants.atomsPerVolume;

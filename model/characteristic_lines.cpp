@@ -1,8 +1,10 @@
 #include "characteristic_lines.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
+#include <utility>
 
 #include "energy_grid.h"
 #include "tungsten_target.h"
@@ -33,21 +35,15 @@ extern const std::size_t kBoteSalvatGoldCount;
 }  // namespace embedded
 
 TungstenShells::TungstenShells(TargetMaterial target) {
-  const double* data = embedded::kTungstenLines;
-  std::size_t count = embedded::kTungstenLinesCount;
-  if (target == TargetMaterial::Molybdenum) {
-    data = embedded::kMolybdenumLines;
-    count = embedded::kMolybdenumLinesCount;
-  } else if (target == TargetMaterial::Rhodium) {
-    data = embedded::kRhodiumLines;
-    count = embedded::kRhodiumLinesCount;
-  } else if (target == TargetMaterial::Silver) {
-    data = embedded::kSilverLines;
-    count = embedded::kSilverLinesCount;
-  } else if (target == TargetMaterial::Gold) {
-    data = embedded::kGoldLines;
-    count = embedded::kGoldLinesCount;
-  }
+  const std::array<std::pair<const double*, std::size_t>, kTargetCount> tables{{
+      {embedded::kTungstenLines, embedded::kTungstenLinesCount},
+      {embedded::kMolybdenumLines, embedded::kMolybdenumLinesCount},
+      {embedded::kRhodiumLines, embedded::kRhodiumLinesCount},
+      {embedded::kSilverLines, embedded::kSilverLinesCount},
+      {embedded::kGoldLines, embedded::kGoldLinesCount},
+  }};
+  const double* const data = ForTarget(target, tables).first;
+  const std::size_t count = ForTarget(target, tables).second;
   std::size_t at = 0;
   const auto next = [&]() {
     if (at >= count) throw std::logic_error("tungsten lines: table too short");

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "bremsstrahlung_cross_section.h"
 #include "characteristic_lines.h"
@@ -288,21 +289,15 @@ struct PhysicsEmissionModel::ShapeData {
   std::vector<std::array<std::array<double, 3>, kShapeNodes>> parameters;  // A, B, C by energy and k/T node
 
   explicit ShapeData(TargetMaterial target) {
-    const double* data = embedded::kBremsstrahlungShapeTungsten;
-    std::size_t count = embedded::kBremsstrahlungShapeTungstenCount;
-    if (target == TargetMaterial::Molybdenum) {
-      data = embedded::kBremsstrahlungShapeMolybdenum;
-      count = embedded::kBremsstrahlungShapeMolybdenumCount;
-    } else if (target == TargetMaterial::Rhodium) {
-      data = embedded::kBremsstrahlungShapeRhodium;
-      count = embedded::kBremsstrahlungShapeRhodiumCount;
-    } else if (target == TargetMaterial::Silver) {
-      data = embedded::kBremsstrahlungShapeSilver;
-      count = embedded::kBremsstrahlungShapeSilverCount;
-    } else if (target == TargetMaterial::Gold) {
-      data = embedded::kBremsstrahlungShapeGold;
-      count = embedded::kBremsstrahlungShapeGoldCount;
-    }
+    const std::array<std::pair<const double*, std::size_t>, kTargetCount> tables{{
+        {embedded::kBremsstrahlungShapeTungsten, embedded::kBremsstrahlungShapeTungstenCount},
+        {embedded::kBremsstrahlungShapeMolybdenum, embedded::kBremsstrahlungShapeMolybdenumCount},
+        {embedded::kBremsstrahlungShapeRhodium, embedded::kBremsstrahlungShapeRhodiumCount},
+        {embedded::kBremsstrahlungShapeSilver, embedded::kBremsstrahlungShapeSilverCount},
+        {embedded::kBremsstrahlungShapeGold, embedded::kBremsstrahlungShapeGoldCount},
+    }};
+    const double* const data = ForTarget(target, tables).first;
+    const std::size_t count = ForTarget(target, tables).second;
     if (count < 2 || data[1] != kShapeNodes) throw std::logic_error("shape-function table: layout differs");
     const auto energies = static_cast<std::size_t>(data[0]);
     if (count != 2 + energies * (1 + 4 * kShapeNodes)) throw std::logic_error("shape-function table: bad size");
