@@ -11,6 +11,7 @@
 #include "energy_grid.h"
 #include "model_codes.h"
 #include "target_material.h"
+#include "transmission_target.h"
 #include "waveform_synthesis.h"
 
 namespace kestrix {
@@ -40,6 +41,9 @@ struct RunEntries {
   /// towards the cathode, and across it; 0 and 0 is the central ray [degrees]
   double offAxisAlongDegrees = 0;
   double offAxisAcrossDegrees = 0;
+  /// a transmission target (physics model, tungsten) instead of the thick reflection target;
+  /// layerUm 0, the default, is the reflection target at the target angle
+  TransmissionTarget transmission;
 };
 
 /// the entries as numbers after the run's corrections
@@ -51,6 +55,7 @@ struct RunInputs {
   bool characteristicLines = true;                   /// as entered
   double offAxisAlongDegrees = 0;                    /// as entered [degrees]
   double offAxisAcrossDegrees = 0;                   /// as entered [degrees]
+  TransmissionTarget transmission;                   /// as entered
   /// the range's end ("300" or "30") when the voltage was corrected: the text to write back into Text1
   std::optional<std::string> tubeVoltageText;
   /// true when the inherent filtration was replaced: Text2 shows "0", Text13 "0.5"
