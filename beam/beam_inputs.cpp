@@ -1,5 +1,8 @@
 #include "beam_inputs.h"
 
+#include <cmath>
+
+#include "beam_settings.h"
 #include "decimal_text.h"
 #include "emission_models.h"
 
@@ -48,6 +51,49 @@ std::optional<std::string> VoltageRefusal(double kiloVolts, SpectrumModel model,
          (target == TargetMaterial::Tungsten ? "" : std::string(" for ") + TargetSymbol(target));
 }
 
+namespace {
+
+/// the tube voltages of a transmission target [kV]
+constexpr VoltageRange kTransmissionVoltages{20, 300};
+
+}  // namespace
+
+std::optional<std::string> TransmissionTubeRefusal(SpectrumModel model, const RunEntries& entries) {
+  const TransmissionTarget& t = entries.transmission;
+  if (t.layerUm == 0) return std::nullopt;
+  if (model != SpectrumModel::Physics) {
+    return std::string("the ") + ModelKeyword(model) + " model has no transmission target (the physics model has)";
+  }
+  if (entries.target != TargetMaterial::Tungsten) {
+    return std::string("a transmission target's layer is tungsten (W), not ") + TargetSymbol(entries.target);
+  }
+  if (!std::isfinite(t.layerUm) || !(t.layerUm > 0)) {
+    return "the layer thickness must be a positive finite number [um], not " + ShortestDecimal(t.layerUm);
+  }
+  if (!std::isfinite(t.windowMm) || !(t.windowMm > 0)) {
+    return "the window thickness must be a positive finite number [mm], not " + ShortestDecimal(t.windowMm);
+  }
+  return std::nullopt;
+}
+
+VoltageRange RunVoltageRange(SpectrumModel model, const RunEntries& entries) {
+  if (entries.transmission.layerUm == 0) return ModelVoltageRange(model, entries.target);
+  return kTransmissionVoltages;
+}
+
+std::optional<std::string> TransmissionVoltageRefusal(double kiloVolts, SpectrumModel model, const RunEntries& entries) {
+  if (entries.transmission.layerUm == 0) return std::nullopt;
+  const VoltageRange range = RunVoltageRange(model, entries);
+  if (range.Contains(kiloVolts)) return std::nullopt;
+  return ShortestDecimal(kiloVolts) + " kV is outside the transmission target's range of " +
+         ShortestDecimal(range.lowest) + " to " + ShortestDecimal(range.highest) + " kV";
+}
+
+std::optional<std::string> TransmissionInputRefusal(SpectrumModel model, const RunEntries& entries, double kiloVolts) {
+  if (std::optional<std::string> refusal = TransmissionTubeRefusal(model, entries)) return refusal;
+  return TransmissionVoltageRefusal(kiloVolts, model, entries);
+}
+
 double& EntryValue(RunEntries& entries, BeamInput input) {
   switch (input) {
     case BeamInput::TubeVoltage: return entries.tubeVoltageKV;
@@ -69,6 +115,10 @@ std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, cons
       return InputRefusal{input, 0, *problem};
     }
   }
+  if (std::optional<std::string> problem =
+          TransmissionInputRefusal(settings.model, settings.entries, settings.entries.tubeVoltageKV)) {
+    return InputRefusal{BeamInput::TubeVoltage, 0, *problem};
+  }
   for (std::size_t k = 0; k < filters.size(); ++k) {
     if (std::optional<std::string> problem = ThicknessProblem(filters[k].thicknessMm)) {
       return InputRefusal{BeamInput::FilterThickness, k, *problem};
@@ -85,6 +135,7 @@ std::vector<RunOutcome> SweepInput(BatchRun& batch, const RunSettings& settings,
   for (const double value : values) {
     std::optional<std::string> problem = ValueProblem(input, value, settings.model, settings.entries.target);
     if (!problem) problem = ReplacementProblem(settings, input, value);
+    if (!problem && input == BeamInput::TubeVoltage) problem = TransmissionInputRefusal(settings.model, settings.entries, value);
     if (problem) throw InputRefusalError(InputRefusal{input, filter, *problem});
   }
   std::vector<RunOutcome> outcomes;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "emission_models.h"
 
 namespace kestrix {
 
@@ -38,9 +39,27 @@ struct InputRefusal {
 std::optional<std::string> VoltageRefusal(double kiloVolts, SpectrumModel model,
                                           TargetMaterial target = TargetMaterial::Tungsten);
 
+/// Why the transmission target of `entries` cannot be computed with `model`: "the tucker model has
+/// no transmission target (the physics model has)", "a transmission target's layer is tungsten (W),
+/// not Mo", a layer or window thickness that is not a positive finite number; nullopt for the
+/// reflection target and for a transmission target that can be computed.
+std::optional<std::string> TransmissionTubeRefusal(SpectrumModel model, const RunEntries& entries);
+
+/// The tube voltages a run with these entries computes [kV]: ModelVoltageRange for the model and
+/// target, the transmission target's own range for a transmission target.
+VoltageRange RunVoltageRange(SpectrumModel model, const RunEntries& entries);
+
+/// Why a transmission target is refused at `kiloVolts` [kV] ("350 kV is outside the transmission
+/// target's range of 20 to 300 kV"); nullopt for the reflection target or inside the range.
+std::optional<std::string> TransmissionVoltageRefusal(double kiloVolts, SpectrumModel model, const RunEntries& entries);
+
+/// TransmissionTubeRefusal, then TransmissionVoltageRefusal
+std::optional<std::string> TransmissionInputRefusal(SpectrumModel model, const RunEntries& entries, double kiloVolts);
+
 /// The first input of settings and filters that is not what it says, instead of being corrected:
 /// a negative thickness (window, aluminium equivalent, added aluminium or copper, a material
-/// filter) or a tube voltage outside the model's range for the target. nullopt when every input
+/// filter), a tube voltage outside the model's range for the target, or a transmission target
+/// refused by TransmissionInputRefusal (reported as the tube voltage's). nullopt when every input
 /// stands as given. (A target or lines the model lacks: TubeRefusal of emission_models.h.)
 std::optional<InputRefusal> StrictInputRefusal(const RunSettings& settings, const std::vector<FilterRequest>& filters);
 

@@ -78,6 +78,22 @@ std::string TubeDescription(TargetMaterial target, bool characteristicLines) {
          (characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
 }
 
+std::string TransmissionDescription(TargetMaterial target, const TransmissionTarget& transmission) {
+  if (!transmission.IsTransmission()) return std::string();
+  return std::string(TargetSymbol(target)) + " transmission target, " + ShortestDecimal(transmission.layerUm) + " um on " +
+         ShortestDecimal(transmission.windowMm) + " mm " + TransmissionWindowName(transmission.window);
+}
+
+std::string TubeDescription(TargetMaterial target, const RunEntries& entries) {
+  if (!entries.transmission.IsTransmission()) return TubeDescription(target, entries.characteristicLines);
+  return TransmissionDescription(target, entries.transmission) +
+         (entries.characteristicLines ? "" : ", bremsstrahlung alone (no characteristic lines)");
+}
+
+bool TubeIsNamed(TargetMaterial target, const RunEntries& entries) {
+  return target != TargetMaterial::Tungsten || !entries.characteristicLines || entries.transmission.IsTransmission();
+}
+
 bool IsOffAxis(const RunEntries& entries) { return entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0; }
 
 std::string OffAxisDescription(const RunEntries& entries) {
@@ -87,9 +103,7 @@ std::string OffAxisDescription(const RunEntries& entries) {
 
 std::string ModelDescription(SpectrumModel model, TargetMaterial target, const RunEntries& entries) {
   std::string text = ModelKeyword(model);
-  if (target != TargetMaterial::Tungsten || !entries.characteristicLines) {
-    text += " (" + TubeDescription(target, entries.characteristicLines) + ")";
-  }
+  if (TubeIsNamed(target, entries)) text += " (" + TubeDescription(target, entries) + ")";
   if (IsOffAxis(entries)) text += " (" + OffAxisDescription(entries) + ")";
   return text;
 }

@@ -52,13 +52,22 @@ std::string ModelKeywordList();
 /// The tube in words, as the "# tube:" line and a spectrum's description name it: "Mo target",
 /// "W target, bremsstrahlung alone (no characteristic lines)"
 std::string TubeDescription(TargetMaterial target, bool characteristicLines);
+/// The transmission target in words: "W transmission target, 1 um on 0.3 mm diamond" (the layer
+/// [um] on its window [mm]); empty for the reflection target
+std::string TransmissionDescription(TargetMaterial target, const TransmissionTarget& transmission);
+/// The tube of a run's entries in words: TubeDescription above for a reflection target; a transmission
+/// target as TransmissionDescription, then ", bremsstrahlung alone ..." without the lines
+std::string TubeDescription(TargetMaterial target, const RunEntries& entries);
+/// true when the "# tube:" line and the model's brackets name the tube: not tungsten, without its
+/// lines, or a transmission target
+bool TubeIsNamed(TargetMaterial target, const RunEntries& entries);
 /// true for a point off the central ray (either angle not 0)
 bool IsOffAxis(const RunEntries& entries);
 /// The point in words, as the "# point:" line names it: "off axis 5 degrees along (towards the
 /// cathode), 0 degrees across"
 std::string OffAxisDescription(const RunEntries& entries);
 /// What a written spectrum's "# model:" line says, the same from every front end: the model's keyword,
-/// then in brackets the tube unless it is tungsten with its lines, then the point when it lies off the
+/// then in brackets the tube unless it is the tungsten reflection target with its lines, then the point when it lies off the
 /// central ray; `target` is the run's (a quality may have set it)
 std::string ModelDescription(SpectrumModel model, TargetMaterial target, const RunEntries& entries);
 

@@ -357,8 +357,9 @@ SourceSpectrum SourceOf(const RunOutcome& outcome, SpectrumModel model) {
 
 std::string SourceTitle(const SpectrumDescription& d) {
   const auto mm = [](double value) { return Number(value) + " mm"; };
-  std::string title = d.model + " model, " + Number(d.tubeVoltageKV) + " kV, target angle " +
-                      Number(d.targetAngleDegrees) + " degrees, " + d.waveform + " waveform; " + mm(d.berylliumMm) +
+  // a transmission target has no angle; the model's brackets name the target
+  const std::string angle = d.transmission ? std::string() : "target angle " + Number(d.targetAngleDegrees) + " degrees, ";
+  std::string title = d.model + " model, " + Number(d.tubeVoltageKV) + " kV, " + angle + d.waveform + " waveform; " + mm(d.berylliumMm) +
                       " Be, " + mm(d.aluminiumEquivalentMm) + " Al eq., added " + mm(d.addedAluminiumMm) + " Al, " +
                       mm(d.addedCopperMm) + " Cu";
   for (const DescribedFilter& filter : d.filters) title += "; " + filter.description + " " + mm(filter.thicknessMm);

@@ -156,6 +156,42 @@ DetectorOption ParseDetector(const std::string& value) {
   return detector;
 }
 
+/// --target-thickness UM: the tungsten layer [um], positive
+double ParseLayer(const std::string& value) {
+  const double um = StrictNumber("--target-thickness", value);
+  if (!(um > 0)) throw UsageError("option --target-thickness: the layer thickness must be positive [um], not " + value);
+  return um;
+}
+
+/// "diamond | Be | Al"
+std::string WindowNameList() {
+  std::string names;
+  for (const TransmissionWindow window : TransmissionWindows()) {
+    names += (names.empty() ? "" : " | ") + std::string(TransmissionWindowName(window));
+  }
+  return names;
+}
+
+/// --target-window MATERIAL:MM: the window under the layer and its thickness [mm], positive
+void ParseWindow(TransmissionTarget& transmission, const std::string& value) {
+  const std::size_t colon = value.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == value.size()) {
+    throw UsageError("option --target-window: " + QuotedExcerpt(value) + " is not MATERIAL:MM (" + WindowNameList() +
+                     ", a colon, the window's thickness in mm)");
+  }
+  const std::optional<TransmissionWindow> window = TransmissionWindowFromName(value.substr(0, colon));
+  if (!window) {
+    throw UsageError("option --target-window: " + QuotedExcerpt(value.substr(0, colon)) + " is not one of " +
+                     WindowNameList());
+  }
+  const double mm = StrictNumber("--target-window", value.substr(colon + 1));
+  if (!(mm > 0)) {
+    throw UsageError("option --target-window: the window thickness must be positive [mm], not " + value.substr(colon + 1));
+  }
+  transmission.window = *window;
+  transmission.windowMm = mm;
+}
+
 UncertaintyRequest ParseUncertainty(const std::string& value) {
   UncertaintyRequest request;
   std::set<std::string> seen;
@@ -246,6 +282,8 @@ const std::map<std::string, ValueHandler>& ValueOptions() {
          o.target = OneOf<TargetMaterial>("--target", v, targets);
        }},
       {"--angle", [](CliOptions& o, const std::string& v) { o.entries.targetAngle = NumberText("--angle", v); }},
+      {"--target-thickness", [](CliOptions& o, const std::string& v) { o.transmission.layerUm = ParseLayer(v); }},
+      {"--target-window", [](CliOptions& o, const std::string& v) { ParseWindow(o.transmission, v); }},
       {"--be", [](CliOptions& o, const std::string& v) { o.entries.beryllium = ThicknessText("--be", v); }},
       {"--al-eq", [](CliOptions& o, const std::string& v) { o.entries.aluminiumEquivalent = ThicknessText("--al-eq", v); }},
       {"--al", [](CliOptions& o, const std::string& v) { o.entries.addedAluminium = ThicknessText("--al", v); }},
@@ -405,6 +443,42 @@ void CheckTubeFit(const std::set<std::string>& seen) {
   }
 }
 
+/// a transmission target: both its options, no target angle, and a tube the model computes
+void CheckTransmission(const CliOptions& options, const std::set<std::string>& seen) {
+  const bool layer = seen.count("--target-thickness") != 0;
+  const bool window = seen.count("--target-window") != 0;
+  if (layer && !window) {
+    throw UsageError("option --target-thickness needs --target-window MATERIAL:MM (the window the layer lies on: " +
+                     WindowNameList() + ")");
+  }
+  if (window && !layer) throw UsageError("option --target-window needs --target-thickness UM (the tungsten layer on it)");
+  if (!layer) return;
+  if (seen.count("--angle") != 0) {
+    throw UsageError("option --angle cannot be combined with --target-thickness: a transmission target has no target "
+                     "angle (the beam leaves through the window along the electrons' direction)");
+  }
+  if (seen.count("--off-axis") != 0) {
+    throw UsageError("option --off-axis cannot be combined with --target-thickness: the point off the central ray is "
+                     "computed for a reflection target");
+  }
+  if (seen.count("--quality") != 0) {
+    throw UsageError("option --quality cannot be combined with --target-thickness: a quality's tube is a reflection "
+                     "target at its target angle");
+  }
+  if (std::find(options.varied.begin(), options.varied.end(), TubeInput::TargetAngle) != options.varied.end()) {
+    throw UsageError("option --vary: a transmission target has no target angle to fit");
+  }
+  if (options.uncertainty && options.uncertainty->angleUncertainty != 0) {
+    throw UsageError("option --uncertainty: a transmission target has no target angle to sample");
+  }
+  RunEntries entries;
+  entries.target = options.target;
+  entries.transmission = options.transmission;
+  if (const auto refusal = TransmissionTubeRefusal(options.model, entries)) {
+    throw UsageError("option --target-thickness: " + *refusal);
+  }
+}
+
 void CheckCombinations(const CliOptions& options, const std::set<std::string>& seen) {
   CheckFitAndQuality(seen);
   CheckTubeFit(seen);
@@ -424,7 +498,7 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
     }
   }
   if (options.measuredPath) {
-    for (const char* other : {"--model", "--kv", "--angle", "--be", "--al-eq", "--al", "--cu", "--waveform", "--filter",
+    for (const char* other : {"--model", "--kv", "--angle", "--target-thickness", "--target-window", "--be", "--al-eq", "--al", "--cu", "--waveform", "--filter",
                               "--quantity", "--sweep", "--fit", "--quality", "--fit-tube", "--header", "--list-qualities"}) {
       if (seen.count(other) != 0) {
         throw UsageError(std::string("option --spectrum cannot be combined with ") + other +
@@ -447,12 +521,18 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
     throw UsageError(std::string("option ") + (options.target != TargetMaterial::Tungsten ? "--target" : "--no-lines") +
                      ": " + *refusal);
   }
+  CheckTransmission(options, seen);
+  RunEntries tube;  // the target and transmission target whose voltages are checked
+  tube.target = options.target;
+  tube.transmission = options.transmission;
   // a single run is refused outside the model's range like a sweep, not corrected as the desktop does;
   // the default 200 kV too when the target's range does not reach it
   const bool voltageOfTheRun = seen.count("--kv") != 0 || (seen.count("--quality") == 0 && seen.count("--fit-tube") == 0);
   if (voltageOfTheRun && !options.sweep) {
     const double kiloVolts = StrictNumber("--kv", options.entries.tubeVoltage);
-    if (const auto refusal = VoltageRefusal(kiloVolts, options.model, options.target)) {
+    std::optional<std::string> refusal = VoltageRefusal(kiloVolts, options.model, options.target);
+    if (!refusal) refusal = TransmissionVoltageRefusal(kiloVolts, options.model, tube);
+    if (refusal) {
       throw UsageError((seen.count("--kv") != 0 ? "option --kv: " : "the default tube voltage: ") + *refusal +
                        (seen.count("--kv") != 0 ? "" : " (give --kv)"));
     }
@@ -467,9 +547,9 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
   }
   // every voltage of a sweep must lie in the model's range
   for (const double kiloVolts : options.sweep->Voltages()) {
-    if (const auto refusal = VoltageRefusal(kiloVolts, options.model, options.target)) {
-      throw UsageError("option --sweep: " + *refusal);
-    }
+    std::optional<std::string> refusal = VoltageRefusal(kiloVolts, options.model, options.target);
+    if (!refusal) refusal = TransmissionVoltageRefusal(kiloVolts, options.model, tube);
+    if (refusal) throw UsageError("option --sweep: " + *refusal);
   }
 }
 
@@ -482,6 +562,7 @@ RunSettings SettingsFor(const CliOptions& options) {
   settings.entries.characteristicLines = options.characteristicLines;
   settings.entries.offAxisAlongDegrees = options.offAxisAlongDegrees;
   settings.entries.offAxisAcrossDegrees = options.offAxisAcrossDegrees;
+  settings.entries.transmission = options.transmission;
   return settings;
 }
 
@@ -562,6 +643,11 @@ Tube and filtration (the main window's entries):
                               the output falls towards the anode), ACROSS it (default 0); the
                               filters are flat, so the ray crosses them obliquely
   --angle DEG                 target angle [degrees] (default 20); its sine must be positive
+  --target-thickness UM       a transmission target instead of the thick reflection target: a
+                              tungsten layer UM thick [um] on the window the beam leaves through,
+                              along the electrons' direction (physics model, W, 20 to 300 kV;
+                              no --angle, --off-axis or --quality); needs --target-window
+  --target-window MATERIAL:MM the window under the layer: diamond, Be or Al, MM thick [mm]
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
   --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);
                               when both are 0 with tucker they become 0 mm Be and 0.5 mm Al

@@ -108,6 +108,9 @@ struct CliOptions {
   /// --off-axis ALONG[,ACROSS]: the point's angles off the central ray [degrees]
   double offAxisAlongDegrees = 0;
   double offAxisAcrossDegrees = 0;
+  /// --target-thickness UM with --target-window MATERIAL:MM: a transmission target (layerUm 0: the
+  /// reflection target at --angle)
+  TransmissionTarget transmission;
 };
 
 /// The settings of the command line's single run: its typed entries read as the main window reads them.
@@ -117,7 +120,9 @@ RunSettings SettingsFor(const CliOptions& options);
 /// or bad value, a number that is not wholly a number, a negative thickness (--be, --al-eq, --al,
 /// --cu, --filter), an option given twice, more than three filters, a --kv or a sweep that reaches
 /// outside the model's tube-voltage range, or options that cannot go together (--sweep with --kv,
-/// --exchange, --save, --fit, --fit-tube, --header or --list-qualities; --csv with --json or
+/// --exchange, --save, --fit, --fit-tube, --header or --list-qualities; a transmission target
+/// (--target-thickness, --target-window) without the other option, with --angle, --off-axis,
+/// --quality, --spectrum, an angle to fit or sample, or one TransmissionTubeRefusal refuses; --csv with --json or
 /// --no-figures; --quality with --fit, --kv, --al or --cu; --fit without exactly one target layer,
 /// a target without --fit; --fit-tube without --vary or the other way round, or with --sweep,
 /// --fit, --quality or --list-qualities).

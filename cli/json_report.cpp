@@ -1,6 +1,7 @@
 #include "json_report.h"
 
 #include "beam_figures.h"
+#include "beam_inputs.h"
 #include "emission_models.h"
 #include "json_writer.h"
 #include "text_report.h"
@@ -23,7 +24,24 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
   json.Number(options.offAxisAlongDegrees);
   json.Number(options.offAxisAcrossDegrees);
   json.EndArray();
-  const VoltageRange range = ModelVoltageRange(options.model, single != nullptr ? used.target : options.target);
+  // {"layer_um", "window", "window_mm"}, null for the reflection target
+  json.Key("transmission");
+  if (options.transmission.IsTransmission()) {
+    json.BeginObject();
+    json.Key("layer_um");
+    json.Number(options.transmission.layerUm);
+    json.Key("window");
+    json.String(TransmissionWindowName(options.transmission.window));
+    json.Key("window_mm");
+    json.Number(options.transmission.windowMm);
+    json.EndObject();
+  } else {
+    json.Null();
+  }
+  RunEntries tube;
+  tube.target = single != nullptr ? used.target : options.target;
+  tube.transmission = options.transmission;
+  const VoltageRange range = RunVoltageRange(options.model, tube);
   json.Key("model_voltage_range_kV");  // [lowest, highest] the model computes for the target
   json.BeginArray(true);
   json.Number(range.lowest);
@@ -49,7 +67,12 @@ void WriteInputs(JsonWriter& json, const CliOptions& options, const std::vector<
       {"added_copper_mm", used.addedCopperMm}};
   for (const auto& [key, value] : entries) {
     json.Key(key);
-    json.Number(value);
+    // a transmission target has no target angle
+    if (options.transmission.IsTransmission() && key == entries[0].first) {
+      json.Null();
+    } else {
+      json.Number(value);
+    }
   }
   json.Key("waveform");
   json.String(WaveformKeyword(options.waveform));

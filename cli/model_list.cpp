@@ -2,12 +2,33 @@
 
 #include <string>
 
+#include "beam_inputs.h"
 #include "beam_settings.h"
 #include "decimal_text.h"
 #include "emission_models.h"
 #include "json_writer.h"
 
 namespace kestrix {
+namespace {
+
+/// a tungsten transmission target, to ask a model whether it computes one
+RunEntries TransmissionEntries() {
+  RunEntries entries;
+  entries.transmission.layerUm = 1;
+  entries.transmission.windowMm = 1;
+  return entries;
+}
+
+/// the window materials' names with `separator` between them
+std::string WindowList(const char* separator) {
+  std::string list;
+  for (const TransmissionWindow window : TransmissionWindows()) {
+    list += (list.empty() ? "" : separator) + std::string(TransmissionWindowName(window));
+  }
+  return list;
+}
+
+}  // namespace
 
 void WriteModelList(std::ostream& out) {
   out << "# model   target  tube voltage    output\n";
@@ -23,6 +44,14 @@ void WriteModelList(std::ostream& out) {
       line += EmissionModelFor(model).IsAbsolute() ? "absolute" : "relative";
       out << line << '\n';
     }
+  }
+  // the transmission target: one model, one layer material, three windows
+  for (const SpectrumModel model : SpectrumModels()) {
+    if (TransmissionTubeRefusal(model, TransmissionEntries())) continue;
+    const VoltageRange range = RunVoltageRange(model, TransmissionEntries());
+    out << "# transmission target (--target-thickness, --target-window): " << ModelKeyword(model) << ", W layer on "
+        << WindowList(", ") << ", " << ShortestDecimal(range.lowest) << " to " << ShortestDecimal(range.highest)
+        << " kV\n";
   }
 }
 
@@ -53,6 +82,25 @@ void WriteModelListJson(std::ostream& out) {
       json.EndObject();
     }
     json.EndArray();
+    // {"target", "windows", "lowest_kV", "highest_kV"}, null for a model without transmission targets
+    json.Key("transmission");
+    if (TransmissionTubeRefusal(model, TransmissionEntries())) {
+      json.Null();
+    } else {
+      const VoltageRange range = RunVoltageRange(model, TransmissionEntries());
+      json.BeginObject();
+      json.Key("target");
+      json.String(TargetSymbol(TargetMaterial::Tungsten));
+      json.Key("windows");
+      json.BeginArray(true);
+      for (const TransmissionWindow window : TransmissionWindows()) json.String(TransmissionWindowName(window));
+      json.EndArray();
+      json.Key("lowest_kV");
+      json.Number(range.lowest);
+      json.Key("highest_kV");
+      json.Number(range.highest);
+      json.EndObject();
+    }
     json.EndObject();
   }
   json.EndArray();

@@ -18,7 +18,14 @@ RunEntries TubeEntries(const CliOptions& options) {
   entries.characteristicLines = options.characteristicLines;
   entries.offAxisAlongDegrees = options.offAxisAlongDegrees;
   entries.offAxisAcrossDegrees = options.offAxisAcrossDegrees;
+  entries.transmission = options.transmission;
   return entries;
+}
+
+/// "target angle 20 degrees" of the first line; a transmission target has none
+std::string AngleText(const CliOptions& options, double targetAngleDegrees) {
+  if (options.transmission.IsTransmission()) return "transmission target";
+  return "target angle " + ShortestDecimal(targetAngleDegrees) + " degrees";
 }
 
 void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const std::vector<LoadedFilter>& filters,
@@ -30,8 +37,8 @@ void WriteCommonInputLines(std::ostream& out, const CliOptions& options, const s
         << Mm(filters[k].thicknessMm) << " (" << PrintableText(filters[k].path) << ")\n";
   }
   out << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
-  if (used.target != TargetMaterial::Tungsten || !options.characteristicLines) {
-    out << "# tube: " << TubeDescription(used.target, options.characteristicLines) << '\n';
+  if (TubeIsNamed(used.target, TubeEntries(options))) {
+    out << "# tube: " << TubeDescription(used.target, TubeEntries(options)) << '\n';
   }
   if (IsOffAxis(TubeEntries(options))) out << "# point: " << OffAxisDescription(TubeEntries(options)) << '\n';
 }
@@ -88,8 +95,7 @@ void WriteTextReport(std::ostream& out, const CliOptions& options, const std::ve
         << "# attenuation table: " << PrintableText(options.attenuationTablePath) << "\n";
   } else {
   out << "# kestrix-cli: " << ModelKeyword(options.model) << " model, " << VoltageText(outcome.used.tubeVoltageKV)
-      << " kV, target angle " << ShortestDecimal(outcome.used.targetAngleDegrees) << " degrees, "
-      << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
+      << " kV, " << AngleText(options, outcome.used.targetAngleDegrees) << ", " << WaveformKeyword(options.waveform) << " waveform, " << QuantityKeyword(options.quantity) << " table\n";
   WriteCommonInputLines(out, options, filters, outcome.used);
   }
   const RadiationQuality* quality = extras.quality;
@@ -187,8 +193,8 @@ void WriteSweepText(std::ostream& out, const CliOptions& options, const std::vec
   const VoltageSweep& sweep = *options.sweep;
   out << "# kestrix-cli sweep " << ShortestDecimal(sweep.fromKV) << " to " << ShortestDecimal(sweep.toKV)
       << " kV in steps of " << ShortestDecimal(sweep.stepKV) << " kV: " << ModelKeyword(options.model)
-      << " model, target angle " << ShortestDecimal(outcomes.empty() ? 0 : outcomes.front().used.targetAngleDegrees)
-      << " degrees, " << WaveformKeyword(options.waveform) << " waveform\n";
+      << " model, " << AngleText(options, outcomes.empty() ? 0 : outcomes.front().used.targetAngleDegrees) << ", "
+      << WaveformKeyword(options.waveform) << " waveform\n";
   if (!outcomes.empty()) WriteCommonInputLines(out, options, filters, outcomes.front().used);
   const char* separator = SeparatorText(options);
   const bool withOutput = HasAbsoluteOutput(options);
@@ -252,6 +258,7 @@ SpectrumDescription DescriptionOf(const CliOptions& options, const std::vector<L
   d.model = ModelDescription(options.model, outcome.used.target, TubeEntries(options));
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
+  d.transmission = options.transmission.IsTransmission();
   d.waveform = WaveformKeyword(options.waveform);
   d.berylliumMm = outcome.used.berylliumMm;
   d.aluminiumEquivalentMm = outcome.used.aluminiumEquivalentMm;

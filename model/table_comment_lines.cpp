@@ -48,7 +48,9 @@ std::vector<std::string> SpectrumHeaderLines(const SpectrumDescription& d) {
       "# spectrum of " + OneLine(d.program),
       "# model: " + OneLine(d.model),
       "# tube voltage [kV]: " + Number(d.tubeVoltageKV),
-      "# target angle [degrees]: " + Number(d.targetAngleDegrees),
+      "# target angle [degrees]: " +
+          (d.transmission ? std::string("none (transmission target: the beam leaves through the window)")
+                          : Number(d.targetAngleDegrees)),
       "# waveform: " + OneLine(d.waveform),
       "# beryllium window [mm]: " + Number(d.berylliumMm),
       "# inherent aluminium equivalent [mm]: " + Number(d.aluminiumEquivalentMm),

@@ -22,6 +22,8 @@ struct SpectrumDescription {
   std::string model;              /// "tucker", "birch"
   double tubeVoltageKV = 0;       /// [kV]
   double targetAngleDegrees = 0;  /// [degrees]
+  /// a transmission target, which has no target angle (the model line names the target)
+  bool transmission = false;
   std::string waveform;           /// "constant", "12-peak", "single-phase"
   double berylliumMm = 0;         /// beryllium window [mm]
   double aluminiumEquivalentMm = 0;  /// inherent aluminium equivalent [mm]

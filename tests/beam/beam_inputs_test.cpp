@@ -2,6 +2,8 @@
 
 #include "beam_inputs.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "cli_test_files.h"
@@ -91,6 +93,51 @@ TEST(BeamInputs, SweepRefusesAnInherentFiltrationTheRunWouldReplace) {
   // Birch's model computes a beam without inherent filtration as it is
   bare.model = SpectrumModel::Birch;
   EXPECT_EQ(SweepInput(batch, bare, BeamInput::AluminiumEquivalent, 0, {0, 1}).front().corrections.size(), 0u);
+}
+
+RunSettings Transmission(SpectrumModel model, double kV) {
+  RunSettings settings = At(kV);
+  settings.model = model;
+  settings.entries.transmission = {1, TransmissionWindow::Diamond, 0.3};
+  return settings;
+}
+
+TEST(BeamInputs, ATransmissionTargetNeedsThePhysicsModelATungstenLayerAndItsVoltages) {
+  EXPECT_FALSE(StrictInputRefusal(Transmission(SpectrumModel::Physics, 100), {}));
+  EXPECT_FALSE(StrictInputRefusal(Transmission(SpectrumModel::Physics, 300), {}));
+  const auto reason = [](const RunSettings& settings) {
+    const std::optional<InputRefusal> refusal = StrictInputRefusal(settings, {});
+    return refusal ? refusal->reason : std::string("(accepted)");
+  };
+  EXPECT_EQ(reason(Transmission(SpectrumModel::Tucker, 100)),
+            "the tucker model has no transmission target (the physics model has)");
+  EXPECT_EQ(reason(Transmission(SpectrumModel::Physics, 301)),
+            "301 kV is outside the transmission target's range of 20 to 300 kV");
+  RunSettings molybdenum = Transmission(SpectrumModel::Physics, 30);
+  molybdenum.entries.target = TargetMaterial::Molybdenum;
+  EXPECT_EQ(reason(molybdenum), "a transmission target's layer is tungsten (W), not Mo");
+  for (const double bad : {-1.0, std::nan(""), HUGE_VAL}) {
+    RunSettings layer = Transmission(SpectrumModel::Physics, 100);
+    layer.entries.transmission.layerUm = bad;
+    EXPECT_EQ(reason(layer).rfind("the layer thickness must be a positive finite number [um], not ", 0), 0u) << bad;
+    RunSettings window = Transmission(SpectrumModel::Physics, 100);
+    window.entries.transmission.windowMm = bad;
+    EXPECT_EQ(reason(window).rfind("the window thickness must be a positive finite number [mm], not ", 0), 0u) << bad;
+  }
+  // the reflection target keeps its model's range
+  EXPECT_EQ(RunVoltageRange(SpectrumModel::Physics, RunEntries{}).highest, 500);
+  EXPECT_EQ(RunVoltageRange(SpectrumModel::Physics, Transmission(SpectrumModel::Physics, 100).entries).highest, 300);
+  EXPECT_FALSE(TransmissionVoltageRefusal(400, SpectrumModel::Physics, RunEntries{}));
+}
+
+TEST(BeamInputs, ASweepOfATransmissionTargetStaysInsideItsVoltages) {
+  BatchRun batch(test::DeliveredTable(), {});
+  try {
+    SweepInput(batch, Transmission(SpectrumModel::Physics, 100), BeamInput::TubeVoltage, 0, {100, 350});
+    FAIL() << "a sweep through 350 kV ran";
+  } catch (const InputRefusalError& error) {
+    EXPECT_EQ(std::string(error.what()), "350 kV is outside the transmission target's range of 20 to 300 kV");
+  }
 }
 
 }  // namespace

@@ -46,5 +46,26 @@ TEST(ModelDescription, NamesTheTubeUnlessTungstenWithLinesAndThePointOnlyOffTheC
   EXPECT_EQ(TubeDescription(TargetMaterial::Gold, true), "Au target");
 }
 
+TEST(TransmissionDescription, NamesTheLayerItsWindowAndTheWindowsThickness) {
+  RunEntries entries;
+  EXPECT_EQ(TransmissionDescription(TargetMaterial::Tungsten, entries.transmission), "");
+  EXPECT_FALSE(TubeIsNamed(TargetMaterial::Tungsten, entries));
+  EXPECT_EQ(TubeDescription(TargetMaterial::Tungsten, entries), "W target");
+  entries.transmission = {1, TransmissionWindow::Diamond, 0.3};
+  EXPECT_TRUE(TubeIsNamed(TargetMaterial::Tungsten, entries));
+  EXPECT_EQ(TransmissionDescription(TargetMaterial::Tungsten, entries.transmission),
+            "W transmission target, 1 um on 0.3 mm diamond");
+  EXPECT_EQ(ModelDescription(SpectrumModel::Physics, TargetMaterial::Tungsten, entries),
+            "physics (W transmission target, 1 um on 0.3 mm diamond)");
+  entries.transmission = {0.25, TransmissionWindow::Beryllium, 0.1 + 0.2};
+  entries.characteristicLines = false;
+  // numbers in the shortest form that reads back
+  EXPECT_EQ(TubeDescription(TargetMaterial::Tungsten, entries),
+            "W transmission target, 0.25 um on 0.30000000000000004 mm Be, bremsstrahlung alone (no characteristic lines)");
+  entries.transmission.window = TransmissionWindow::Aluminium;
+  entries.characteristicLines = true;
+  EXPECT_EQ(TubeDescription(TargetMaterial::Tungsten, entries), "W transmission target, 0.25 um on 0.30000000000000004 mm Al");
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -81,5 +81,21 @@ TEST(SourceFormats, EveryFormatNamesItsBeamOnOneLine) {
   }
 }
 
+TEST(SourceFormats, ATransmissionTargetsTitleHasNoTargetAngle) {
+  SpectrumDescription d;
+  d.model = "physics (W transmission target, 1 um on 0.3 mm diamond)";
+  d.tubeVoltageKV = 100;
+  d.targetAngleDegrees = 20;
+  d.waveform = "constant";
+  EXPECT_EQ(SourceTitle(d).rfind("physics (W transmission target, 1 um on 0.3 mm diamond) model, 100 kV, target angle 20 "
+                                 "degrees, constant waveform; ",
+                                 0),
+            0u);
+  d.transmission = true;
+  EXPECT_EQ(SourceTitle(d).rfind("physics (W transmission target, 1 um on 0.3 mm diamond) model, 100 kV, constant waveform; ", 0),
+            0u)
+      << SourceTitle(d);
+}
+
 }  // namespace
 }  // namespace kestrix

@@ -344,5 +344,93 @@ TEST(CliOptions, QualitySetsTheVoltageAndAddedFiltersItself) {
   EXPECT_EQ(Parse({"--quality", "H-60", "--sweep", "30:40:5"}).quality.value_or(""), "H-60");
 }
 
+TEST(CliOptions, TransmissionTargetIsALayerOnAWindow) {
+  const CliOptions options = Parse({"--model", "physics", "--target-thickness", "1.5", "--target-window", "diamond:0.3"});
+  EXPECT_EQ(options.transmission.layerUm, 1.5);
+  EXPECT_EQ(options.transmission.window, TransmissionWindow::Diamond);
+  EXPECT_EQ(options.transmission.windowMm, 0.3);
+  const RunSettings settings = SettingsFor(options);
+  EXPECT_EQ(settings.entries.transmission, options.transmission);
+  // the window's name in any case, or its element symbol
+  EXPECT_EQ(Parse({"--model", "physics", "--target-thickness", "2", "--target-window=be:1"}).transmission.window,
+            TransmissionWindow::Beryllium);
+  EXPECT_EQ(Parse({"--model", "physics", "--target-thickness", "2", "--target-window", "AL:0.5"}).transmission.window,
+            TransmissionWindow::Aluminium);
+  EXPECT_EQ(Parse({"--model", "physics", "--target-thickness", "2", "--target-window", "C:0.5"}).transmission.window,
+            TransmissionWindow::Diamond);
+  // without the options the target is the reflection target
+  EXPECT_FALSE(Parse({"--model", "physics"}).transmission.IsTransmission());
+  EXPECT_FALSE(SettingsFor(Parse({"--model", "physics"})).entries.transmission.IsTransmission());
+}
+
+TEST(CliOptions, TransmissionTargetRefusesBadValuesAndTubesItCannotBe) {
+  const std::vector<std::string> physics{"--model", "physics"};
+  const auto with = [&](std::vector<std::string> more) {
+    std::vector<std::string> arguments = physics;
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return UsageMessage(arguments);
+  };
+  const std::vector<std::string> good{"--target-thickness", "1", "--target-window", "diamond:0.3"};
+  const auto goodWith = [&](std::vector<std::string> more) {
+    std::vector<std::string> arguments = good;
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return with(arguments);
+  };
+  EXPECT_EQ(with(good), "(accepted)");
+  EXPECT_EQ(with({"--target-thickness", "1"}),
+            "option --target-thickness needs --target-window MATERIAL:MM (the window the layer lies on: diamond | Be | Al)");
+  EXPECT_EQ(with({"--target-window", "Be:1"}), "option --target-window needs --target-thickness UM (the tungsten layer on it)");
+  EXPECT_EQ(with({"--target-thickness", "1", "--target-window", "Cu:1"}),
+            "option --target-window: \"Cu\" is not one of diamond | Be | Al");
+  for (const char* bad : {"diamond", "diamond:", ":0.3", ""}) {
+    EXPECT_EQ(with({"--target-thickness", "1", "--target-window", bad}),
+              "option --target-window: \"" + std::string(bad) +
+                  "\" is not MATERIAL:MM (diamond | Be | Al, a colon, the window's thickness in mm)")
+        << bad;
+  }
+  for (const char* bad : {"0", "-1", "-0"}) {
+    EXPECT_EQ(with({"--target-thickness", bad, "--target-window", "Be:1"}),
+              "option --target-thickness: the layer thickness must be positive [um], not " + std::string(bad));
+    EXPECT_EQ(with({"--target-thickness", "1", "--target-window", std::string("Be:") + bad}),
+              "option --target-window: the window thickness must be positive [mm], not " + std::string(bad));
+  }
+  for (const char* bad : {"inf", "nan", "1um", "1e999"}) {
+    EXPECT_EQ(with({"--target-thickness", bad, "--target-window", "Be:1"}).rfind("option --target-thickness: \"", 0), 0u)
+        << bad;
+    EXPECT_EQ(with({"--target-thickness", "1", "--target-window", std::string("Be:") + bad}).rfind("option --target-window: \"", 0),
+              0u)
+        << bad;
+  }
+  EXPECT_EQ(UsageMessage(good), "option --target-thickness: the tucker model has no transmission target (the physics model has)");
+  EXPECT_EQ(goodWith({"--target", "Mo", "--kv", "30"}),
+            "option --target-thickness: a transmission target's layer is tungsten (W), not Mo");
+  EXPECT_EQ(goodWith({"--angle", "12"}),
+            "option --angle cannot be combined with --target-thickness: a transmission target has no target angle (the "
+            "beam leaves through the window along the electrons' direction)");
+  EXPECT_EQ(goodWith({"--off-axis", "5"}).rfind("option --off-axis cannot be combined with --target-thickness", 0), 0u);
+  EXPECT_EQ(goodWith({"--quality", "N-100"}),
+            "option --quality cannot be combined with --target-thickness: a quality's tube is a reflection target at its "
+            "target angle");
+  EXPECT_EQ(UsageMessage({"--target-thickness", "1", "--target-window", "Be:1", "--spectrum", "measured.csv"})
+                .rfind("option --spectrum cannot be combined with --target-thickness", 0),
+            0u);
+  EXPECT_EQ(goodWith({"--fit-tube", "m.csv", "--vary", "al-eq,angle"}), "option --vary: a transmission target has no target angle to fit");
+  EXPECT_EQ(goodWith({"--fit-tube", "m.csv", "--vary", "al-eq"}), "(accepted)");
+  EXPECT_EQ(goodWith({"--uncertainty", "kv=1,angle=1"}), "option --uncertainty: a transmission target has no target angle to sample");
+  EXPECT_EQ(goodWith({"--uncertainty", "kv=1"}), "(accepted)");
+  // the transmission target's tube voltages, for a single run and a sweep
+  EXPECT_EQ(goodWith({"--kv", "400"}), "option --kv: 400 kV is outside the transmission target's range of 20 to 300 kV");
+  EXPECT_EQ(goodWith({"--kv", "300"}), "(accepted)");
+  EXPECT_EQ(goodWith({"--sweep", "100:400:100"}), "option --sweep: 400 kV is outside the transmission target's range of 20 to 300 kV");
+  EXPECT_EQ(goodWith({"--target-thickness", "2"}), "option --target-thickness is given twice");
+}
+
+TEST(CliOptions, HelpNamesTheTransmissionTargetsOptions) {
+  const std::string help = UsageText();
+  EXPECT_NE(help.find("  --target-thickness UM "), std::string::npos);
+  EXPECT_NE(help.find("  --target-window MATERIAL:MM "), std::string::npos);
+  EXPECT_NE(help.find("diamond, Be or Al, MM thick [mm]"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kestrix

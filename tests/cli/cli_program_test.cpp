@@ -279,6 +279,95 @@ TEST(CliProgram, TargetAndNoLinesChooseThePhysicsModelsTube) {
   }
 }
 
+TEST(CliProgram, ATransmissionTargetIsNamedInTheReportTheHeaderAndTheJson) {
+  const std::vector<std::string> tube{"--model", "physics", "--kv", "100", "--target-thickness", "1", "--target-window",
+                                      "diamond:0.3"};
+  std::vector<std::string> arguments = tube;
+  arguments.push_back("--header");
+  const Result text = RunCli(arguments);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out.rfind("# kestrix-cli: physics model, 100 kV, transmission target, constant waveform, photon table\n", 0),
+            0u)
+      << text.out.substr(0, 200);
+  EXPECT_NE(text.out.find("# tube: W transmission target, 1 um on 0.3 mm diamond\n"), std::string::npos);
+  EXPECT_NE(text.out.find("# model: physics (W transmission target, 1 um on 0.3 mm diamond)\n"), std::string::npos);
+  EXPECT_NE(text.out.find("# target angle [degrees]: none (transmission target: the beam leaves through the window)\n"),
+            std::string::npos);
+  EXPECT_EQ(text.out.find("target angle 20"), std::string::npos);
+
+  arguments = tube;
+  arguments.push_back("--json");
+  const Result json = RunCli(arguments);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const test::JsonValue doc = test::ParseJson(json.out);
+  const test::JsonValue& transmission = doc["inputs"]["transmission"];
+  EXPECT_EQ(transmission["layer_um"].number, 1);
+  EXPECT_EQ(transmission["window"].text, "diamond");
+  EXPECT_EQ(transmission["window_mm"].number, 0.3);
+  EXPECT_TRUE(doc["inputs"]["target_angle_degrees"].kind == test::JsonValue::Kind::Null);
+  EXPECT_EQ(doc["inputs"]["model_voltage_range_kV"].items[1].number, 300);
+  // the reflection target: null, and its angle as before
+  const test::JsonValue reflection = test::ParseJson(RunCli({"--model", "physics", "--kv", "100", "--json"}).out);
+  EXPECT_TRUE(reflection["inputs"]["transmission"].kind == test::JsonValue::Kind::Null);
+  EXPECT_EQ(reflection["inputs"]["target_angle_degrees"].number, 20);
+  EXPECT_EQ(reflection["inputs"]["model_voltage_range_kV"].items[1].number, 500);
+}
+
+TEST(CliProgram, ARefusedTransmissionTargetExitsWithStatusTwoAndWritesNothing) {
+  ScratchFolder folder;
+  const std::string save = (folder / "t.csv").string();
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } refused[] = {
+      {{"--target-thickness", "1", "--target-window", "diamond:0.3"},
+       "kestrix-cli: option --target-thickness: the tucker model has no transmission target (the physics model has)\n"},
+      {{"--model", "physics", "--target-thickness", "1", "--target-window", "W:0.3"},
+       "kestrix-cli: option --target-window: \"W\" is not one of diamond | Be | Al\n"},
+      {{"--model", "physics", "--target-thickness", "x", "--target-window", "Be:0.3"},
+       "kestrix-cli: option --target-thickness: \"x\" is not a number\n"},
+      {{"--model", "physics", "--target-window", "Be:0.3"},
+       "kestrix-cli: option --target-window needs --target-thickness UM (the tungsten layer on it)\n"},
+      {{"--model", "physics", "--target-thickness", "1", "--target-window", "Be:0.3", "--angle", "20"},
+       "kestrix-cli: option --angle cannot be combined with --target-thickness: a transmission target has no target "
+       "angle (the beam leaves through the window along the electrons' direction)\n"},
+      {{"--model", "physics", "--target-thickness", "1", "--target-window", "Be:0.3", "--kv", "310"},
+       "kestrix-cli: option --kv: 310 kV is outside the transmission target's range of 20 to 300 kV\n"},
+  };
+  for (const auto& c : refused) {
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.end(), {"--exchange", folder.path().string(), "--save", save});
+    const Result r = RunCli(arguments);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.out, "") << c.message;
+    EXPECT_EQ(r.err, std::string(c.message) + "Try 'kestrix-cli --help' for the options.\n");
+    EXPECT_EQ(folder.EntryCount(), 0) << c.message;
+  }
+}
+
+TEST(CliProgram, ListModelsNamesTheTransmissionTarget) {
+  const Result text = RunCli({"--list-models"}, false);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("# transmission target (--target-thickness, --target-window): physics, W layer on diamond, Be, "
+                          "Al, 20 to 300 kV\n"),
+            std::string::npos)
+      << text.out;
+  const test::JsonValue doc = test::ParseJson(RunCli({"--list-models", "--json"}, false).out);
+  for (const test::JsonValue& model : doc["models"].items) {
+    const test::JsonValue& transmission = model["transmission"];
+    if (model["model"].text != "physics") {
+      EXPECT_TRUE(transmission.kind == test::JsonValue::Kind::Null) << model["model"].text;
+      continue;
+    }
+    EXPECT_EQ(transmission["target"].text, "W");
+    ASSERT_EQ(transmission["windows"].items.size(), 3u);
+    EXPECT_EQ(transmission["windows"].items[0].text, "diamond");
+    EXPECT_EQ(transmission["windows"].items[2].text, "Al");
+    EXPECT_EQ(transmission["lowest_kV"].number, 20);
+    EXPECT_EQ(transmission["highest_kV"].number, 300);
+  }
+}
+
 TEST(CliProgram, SilverAndGoldTargetsRunFrom20To50kVAndNameTheirRangeWhenRefused) {
   for (const char* target : {"Ag", "Au"}) {
     // behind 0.05 mm Ag, the filter of the W/Ag mammography beams: HVL1 about 0.5 mm Al, as theirs

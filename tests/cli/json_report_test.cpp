@@ -36,7 +36,7 @@ TEST(JsonReport, HoldsInputsAsUsedCorrectionsResultsAndSpectrum) {
   EXPECT_EQ(doc["program"].text, "kestrix-cli");
 
   const JsonValue& inputs = doc["inputs"];
-  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "target", "characteristic_lines", "off_axis_deg",
+  EXPECT_EQ(Keys(inputs), (std::set<std::string>{"model", "target", "characteristic_lines", "off_axis_deg", "transmission",
                                                  "model_voltage_range_kV",
                                                  "tube_voltage_kV",
                                                  "target_angle_degrees", "beryllium_mm",

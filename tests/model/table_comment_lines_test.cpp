@@ -79,5 +79,18 @@ TEST(SpectrumHeader, DescribedSpectrumRowsReadBackExactly) {
   EXPECT_EQ(text.rfind("# spectrum of test\n", 0), 0u);
 }
 
+TEST(SpectrumHeader, ATransmissionTargetHasNoTargetAngle) {
+  SpectrumDescription d;
+  d.program = "kestrix-cli";
+  d.model = "physics (W transmission target, 1 um on 0.3 mm diamond)";
+  d.targetAngleDegrees = 20;
+  d.transmission = true;
+  const std::vector<std::string> lines = SpectrumHeaderLines(d);
+  EXPECT_EQ(lines[1], "# model: physics (W transmission target, 1 um on 0.3 mm diamond)");
+  EXPECT_EQ(lines[3], "# target angle [degrees]: none (transmission target: the beam leaves through the window)");
+  d.transmission = false;
+  EXPECT_EQ(SpectrumHeaderLines(d)[3], "# target angle [degrees]: 20");
+}
+
 }  // namespace
 }  // namespace kestrix
