@@ -12,6 +12,7 @@
 #include "beam_settings.h"
 #include "emission_models.h"
 #include "material_file.h"
+#include "decimal_text.h"
 #include "message_text.h"
 
 namespace kestrix::python {
@@ -59,6 +60,44 @@ Choice OneOf(const char* argument, const std::string& value, const std::vector<s
     names += (names.empty() ? "" : " | ") + name;
   }
   throw std::invalid_argument(std::string(argument) + ": " + QuotedExcerpt(value) + " is not one of " + names);
+}
+
+/// "diamond | Be | Al"
+std::string WindowNames() {
+  std::string names;
+  for (const TransmissionWindow window : TransmissionWindows()) {
+    names += (names.empty() ? "" : " | ") + std::string(TransmissionWindowName(window));
+  }
+  return names;
+}
+
+/// the transmission target of target_thickness_um and target_window, both or neither
+TransmissionTarget TransmissionOf(const BeamArguments& arguments) {
+  TransmissionTarget transmission;
+  if (!arguments.targetThicknessUm && !arguments.targetWindow) return transmission;
+  if (!arguments.targetWindow) {
+    throw std::invalid_argument("target_thickness_um: a transmission target needs target_window=(material, mm) too "
+                                "(the window the layer lies on: " + WindowNames() + ")");
+  }
+  if (!arguments.targetThicknessUm) {
+    throw std::invalid_argument("target_window: a transmission target needs target_thickness_um too (the tungsten "
+                                "layer on the window [um])");
+  }
+  transmission.layerUm = CheckedNumber("target_thickness_um", *arguments.targetThicknessUm);
+  if (!(transmission.layerUm > 0)) {
+    throw std::invalid_argument("target_thickness_um: the layer thickness must be positive [um], not " +
+                                ShortestDecimal(transmission.layerUm));
+  }
+  const auto& [material, mm] = *arguments.targetWindow;
+  const std::optional<TransmissionWindow> window = TransmissionWindowFromName(material);
+  if (!window) throw std::invalid_argument("target_window: " + QuotedExcerpt(material) + " is not one of " + WindowNames());
+  transmission.window = *window;
+  transmission.windowMm = CheckedNumber("target_window", mm);
+  if (!(transmission.windowMm > 0)) {
+    throw std::invalid_argument("target_window: the window thickness must be positive [mm], not " +
+                                ShortestDecimal(transmission.windowMm));
+  }
+  return transmission;
 }
 
 }  // namespace
@@ -119,6 +158,17 @@ BeamRequest ResolveBeam(const BeamArguments& arguments) {
           offAxis ? OffAxisRefusal(settings.entries.targetAngleDegrees, arguments.offAxisAlong, arguments.offAxisAcross)
                   : std::nullopt) {
     throw std::invalid_argument("off_axis: " + *refusal);
+  }
+  settings.entries.transmission = TransmissionOf(arguments);
+  if (settings.entries.transmission.IsTransmission()) {
+    if (arguments.angleGiven) {
+      throw std::invalid_argument("angle: a transmission target has no target angle (the beam leaves through the window "
+                                  "along the electrons' direction)");
+    }
+    if (offAxis) throw std::invalid_argument("off_axis: the point off the central ray is computed for a reflection target");
+    if (const std::optional<std::string> refusal = TransmissionTubeRefusal(settings.model, settings.entries)) {
+      throw std::invalid_argument("target_thickness_um: " + *refusal);
+    }
   }
   if (arguments.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {
     throw std::invalid_argument("filters: at most " + std::to_string(kArbitraryFilterSlots) + " filters");

@@ -31,6 +31,12 @@ struct BeamArguments {
   /// the point off the central ray: along the anode-cathode axis (towards the cathode), across [degrees]
   double offAxisAlong = 0;
   double offAxisAcross = 0;
+  /// true when the keywords of this call gave an angle (a transmission target refuses one)
+  bool angleGiven = false;
+  /// a transmission target: the tungsten layer [um]; nullopt: the reflection target at angle
+  std::optional<double> targetThicknessUm;
+  /// the transmission target's window: (material "diamond", "Be" or "Al", thickness [mm])
+  std::optional<std::pair<std::string, double>> targetWindow;
 };
 
 /// What a batch run needs for these arguments.
@@ -48,7 +54,9 @@ const std::string& DataFolder();
 /// argument for a number that is not finite, an unknown model, target or waveform, a target or
 /// lines=False the model does not offer, more than three
 /// filters, a material that is neither delivered nor a material file, a negative thickness or a
-/// tube voltage outside the model's range (refused, not corrected).
+/// tube voltage outside the model's range (refused, not corrected); a transmission target without
+/// both its layer and its window, with a thickness that is not positive, an unknown window material,
+/// a given angle or off_axis, or one the model cannot compute (TransmissionTubeRefusal).
 BeamRequest ResolveBeam(const BeamArguments& arguments);
 
 /// value itself; throws std::invalid_argument naming `argument` when it is not finite.

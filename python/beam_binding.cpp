@@ -261,6 +261,14 @@ class Beam {
     inputs_.lines = e.characteristicLines;
     inputs_.offAxisAlong = e.offAxisAlongDegrees;
     inputs_.offAxisAcross = e.offAxisAcrossDegrees;
+    inputs_.angleGiven = false;
+    inputs_.targetThicknessUm.reset();
+    inputs_.targetWindow.reset();
+    if (e.transmission.IsTransmission()) {
+      inputs_.angle = BeamArguments{}.angle;
+      inputs_.targetThicknessUm = e.transmission.layerUm;
+      inputs_.targetWindow = std::make_pair(std::string(TransmissionWindowName(e.transmission.window)), e.transmission.windowMm);
+    }
   }
 
   BeamArguments inputs_;
@@ -279,6 +287,7 @@ SpectrumDescription DescriptionOf(const Beam& beam) {
   d.model = ModelDescription(beam.Settings().model, used.target, beam.Settings().entries);
   d.tubeVoltageKV = used.tubeVoltageKV;
   d.targetAngleDegrees = used.targetAngleDegrees;
+  d.transmission = beam.Settings().entries.transmission.IsTransmission();
   d.waveform = WaveformKeyword(beam.Settings().waveform);
   d.berylliumMm = used.berylliumMm;
   d.aluminiumEquivalentMm = used.aluminiumEquivalentMm;
@@ -321,7 +330,9 @@ py::dict KeywordsOf(const BeamArguments& a) {
   py::dict keywords;
   keywords["model"] = a.model;
   keywords["kv"] = a.kv;
-  keywords["angle"] = a.angle;
+  // a transmission target has no target angle
+  const bool transmission = a.targetThicknessUm.has_value();
+  keywords["angle"] = transmission ? py::object(py::none()) : py::object(py::float_(a.angle));
   keywords["be"] = a.be;
   keywords["al_eq"] = a.alEq;
   keywords["al"] = a.al;
@@ -332,6 +343,9 @@ py::dict KeywordsOf(const BeamArguments& a) {
   keywords["target"] = a.target;
   keywords["lines"] = a.lines;
   keywords["off_axis"] = py::make_tuple(a.offAxisAlong, a.offAxisAcross);
+  keywords["target_thickness_um"] = transmission ? py::object(py::float_(*a.targetThicknessUm)) : py::object(py::none());
+  keywords["target_window"] = a.targetWindow ? py::object(py::make_tuple(a.targetWindow->first, a.targetWindow->second))
+                                             : py::object(py::none());
   return keywords;
 }
 
@@ -339,7 +353,8 @@ py::dict KeywordsOf(const BeamArguments& a) {
 py::tuple InputKey(const Beam& beam) {
   const py::dict k = KeywordsOf(beam.Inputs());
   return py::make_tuple(k["model"], k["kv"], k["angle"], k["be"], k["al_eq"], k["al"], k["cu"], k["waveform"],
-                        k["filters"], k["table"], k["target"], k["lines"], k["off_axis"]);
+                        k["filters"], k["table"], k["target"], k["lines"], k["off_axis"], k["target_thickness_um"],
+                        k["target_window"]);
 }
 
 py::object Optional(const std::optional<double>& value) {
@@ -450,8 +465,11 @@ py::dict QualityDeviationsDict(const RadiationQuality& quality, const RunOutcome
 std::string Repr(const Beam& beam) {
   const UsedEntries& used = beam.Outcome().used;
   std::ostringstream text;
-  text << "Beam(model='" << ModelKeyword(beam.Settings().model) << "', kv=" << ShortestDecimal(used.tubeVoltageKV)
-       << ", angle=" << ShortestDecimal(used.targetAngleDegrees) << ", be=" << ShortestDecimal(used.berylliumMm)
+  const TransmissionTarget& transmission = beam.Settings().entries.transmission;
+  text << "Beam(model='" << ModelKeyword(beam.Settings().model) << "', kv=" << ShortestDecimal(used.tubeVoltageKV);
+  // a transmission target has no target angle
+  if (!transmission.IsTransmission()) text << ", angle=" << ShortestDecimal(used.targetAngleDegrees);
+  text << ", be=" << ShortestDecimal(used.berylliumMm)
        << ", al_eq=" << ShortestDecimal(used.aluminiumEquivalentMm) << ", al=" << ShortestDecimal(used.addedAluminiumMm)
        << ", cu=" << ShortestDecimal(used.addedCopperMm) << ", waveform='" << WaveformKeyword(beam.Settings().waveform)
        << "', filters=(";
@@ -468,6 +486,10 @@ std::string Repr(const Beam& beam) {
   if (IsOffAxis(entries)) {
     text << ", off_axis=(" << ShortestDecimal(entries.offAxisAlongDegrees) << ", "
          << ShortestDecimal(entries.offAxisAcrossDegrees) << ")";
+  }
+  if (transmission.IsTransmission()) {
+    text << ", target_thickness_um=" << ShortestDecimal(transmission.layerUm) << ", target_window=('"
+         << TransmissionWindowName(transmission.window) << "', " << ShortestDecimal(transmission.windowMm) << ")";
   }
   text << ")";
   return text.str();
@@ -805,7 +827,10 @@ void BindBeam(py::module_& module) {
                    "or 'single-phase'; filters: up to three (material, mm) with a delivered material name\n"
                    "(kestrix.materials()) or the path of a .ele/.mix file; table: attenuation table path\n"
                    "(None: the delivered one); target: the physics model's target, 'W' (default, 20 to 500 kV),\n"
-                   "'Mo', 'Rh', 'Ag' or 'Au' (20 to 50 kV). Keywords only.\n\n"
+                   "'Mo', 'Rh', 'Ag' or 'Au' (20 to 50 kV); target_thickness_um with target_window=(material, mm):\n"
+                   "a transmission target, a tungsten layer [um] on a 'diamond', 'Be' or 'Al' window [mm] that\n"
+                   "the beam leaves through along the electrons' direction (physics model, 20 to 300 kV; no angle,\n"
+                   "which is then None, and no off_axis). Keywords only.\n\n"
                    "A negative thickness or a voltage outside the model's range raises ValueError naming the\n"
                    "input; a value of the wrong type TypeError. The one correction left (Tucker's model with\n"
                    "no inherent filtration at all) is reported as kestrix.CorrectionWarning.\n\n"
@@ -952,7 +977,10 @@ void BindBeam(py::module_& module) {
       .def_property_readonly("model", [](const Beam& b) { return b.Inputs().model; }, "'tucker', 'birch' or 'physics'")
       .def_property_readonly("kv", [](const Beam& b) { return b.Outcome().used.tubeVoltageKV; },
                              "tube voltage used [kV]")
-      .def_property_readonly("angle", [](const Beam& b) { return b.Outcome().used.targetAngleDegrees; },
+      .def_property_readonly("angle", [](const Beam& b) -> py::object {
+                               if (b.Settings().entries.transmission.IsTransmission()) return py::none();
+                               return py::float_(b.Outcome().used.targetAngleDegrees);
+                             },
                              "target angle [degrees]")
       .def_property_readonly("be", [](const Beam& b) { return b.Outcome().used.berylliumMm; },
                              "beryllium window used [mm]")
@@ -976,6 +1004,18 @@ void BindBeam(py::module_& module) {
                                return py::make_tuple(e.offAxisAlongDegrees, e.offAxisAcrossDegrees);
                              },
                              "(along, across): the point's angles off the central ray [degrees]")
+      .def_property_readonly("target_thickness_um", [](const Beam& b) -> py::object {
+                               const TransmissionTarget& t = b.Settings().entries.transmission;
+                               return t.IsTransmission() ? py::object(py::float_(t.layerUm)) : py::object(py::none());
+                             },
+                             "a transmission target's tungsten layer [um]; None for the reflection target")
+      .def_property_readonly("target_window", [](const Beam& b) -> py::object {
+                               const TransmissionTarget& t = b.Settings().entries.transmission;
+                               if (!t.IsTransmission()) return py::none();
+                               return py::make_tuple(TransmissionWindowName(t.window), t.windowMm);
+                             },
+                             "a transmission target's window, (material 'diamond', 'Be' or 'Al', thickness [mm]);\n"
+                             "None for the reflection target")
       .def("__repr__", &Repr);
 
   module.def(

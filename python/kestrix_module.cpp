@@ -113,18 +113,23 @@ std::string TextArgument(const char* argument, const py::handle& value) {
 const std::vector<std::string>& BeamKeywords() {
   static const std::vector<std::string> keywords{"model", "kv",       "angle",   "be",    "al_eq",
                                                  "al",    "cu",       "waveform", "filters", "table",
-                                                 "target", "lines", "off_axis"};
+                                                 "target", "lines", "off_axis", "target_thickness_um",
+                                                 "target_window"};
   return keywords;
 }
 
 const char* KeywordUnit(const std::string& keyword) {
   if (keyword == "kv") return "kV";
   if (keyword == "angle") return "degrees";
+  if (keyword == "target_thickness_um") return "um";
   return "mm";
 }
 
 BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywords, BeamArguments arguments,
                                     const std::vector<std::string>& allowed) {
+  // an angle counts as given when this call's keywords give one
+  arguments.angleGiven = false;
+  bool angleNone = false;  // angle=None: the no angle of a transmission target
   for (const auto& [key, value] : keywords) {
     if (!py::isinstance<py::str>(key)) TypeFailure(std::string(function) + ": keywords are texts");
     const std::string name = key.cast<std::string>();
@@ -147,6 +152,23 @@ BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywor
       const py::sequence pair = py::reinterpret_borrow<py::sequence>(value);
       arguments.offAxisAlong = NumberArgument("off_axis", pair[0], "degrees");
       arguments.offAxisAcross = NumberArgument("off_axis", pair[1], "degrees");
+    } else if (name == "angle" && value.is_none()) {
+      arguments.angle = BeamArguments{}.angle;
+      angleNone = true;
+    } else if (name == "target_thickness_um") {
+      arguments.targetThicknessUm =
+          value.is_none() ? std::nullopt : std::optional<double>(NumberArgument("target_thickness_um", value, "um"));
+    } else if (name == "target_window") {
+      if (value.is_none()) {
+        arguments.targetWindow = std::nullopt;
+      } else {
+        if (!py::isinstance<py::sequence>(value) || py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value) ||
+            py::len(value) != 2 || !py::isinstance<py::str>(py::reinterpret_borrow<py::sequence>(value)[0])) {
+          TypeFailure("target_window must be a pair (material, mm) such as ('diamond', 0.3), not " + Shown(value));
+        }
+        const py::sequence pair = py::reinterpret_borrow<py::sequence>(value);
+        arguments.targetWindow = std::make_pair(pair[0].cast<std::string>(), NumberArgument("target_window", pair[1], "mm"));
+      }
     } else if (name == "lines") {
       if (!py::isinstance<py::bool_>(value)) TypeFailure("lines must be True or False, not " + Shown(value));
       arguments.lines = value.cast<bool>();
@@ -157,12 +179,19 @@ BeamArguments ArgumentsFromKeywords(const char* function, const py::dict& keywor
     } else {
       const double number = NumberArgument(name.c_str(), value, KeywordUnit(name));
       if (name == "kv") arguments.kv = number;
-      if (name == "angle") arguments.angle = number;
+      if (name == "angle") {
+        arguments.angle = number;
+        arguments.angleGiven = true;
+      }
       if (name == "be") arguments.be = number;
       if (name == "al_eq") arguments.alEq = number;
       if (name == "al") arguments.al = number;
       if (name == "cu") arguments.cu = number;
     }
+  }
+  // only a transmission target has no angle
+  if (angleNone && !arguments.targetThicknessUm && !arguments.targetWindow) {
+    TypeFailure("angle must be a number of degrees, not None (None only with a transmission target)");
   }
   return arguments;
 }

@@ -42,20 +42,24 @@ class Spectrum:
     def __len__(self) -> int: ...
 
 class Beam:
-    def __init__(self, *, model: str = "tucker", kv: _Number = 200, angle: _Number = 20, be: _Number = 3,
+    def __init__(self, *, model: str = "tucker", kv: _Number = 200, angle: Optional[_Number] = 20, be: _Number = 3,
                  al_eq: _Number = 5, al: _Number = 0, cu: _Number = 0, waveform: str = "constant",
                  filters: _Filters = (), table: Optional[_Path] = None, target: str = "W", lines: bool = True,
-                 off_axis: Tuple[_Number, _Number] = (0, 0)) -> None:
+                 off_axis: Tuple[_Number, _Number] = (0, 0), target_thickness_um: Optional[_Number] = None,
+                 target_window: Optional[Tuple[str, _Number]] = None) -> None:
         """kv [kV], angle [degrees], be, al_eq, al, cu and filter thicknesses [mm]; target "W", "Mo"
         or "Rh" and lines=False (bremsstrahlung alone) with the physics model; off_axis (along the
-        anode-cathode axis towards the cathode, across it) [degrees]."""
+        anode-cathode axis towards the cathode, across it) [degrees]; target_thickness_um [um] with
+        target_window ("diamond", "Be" or "Al", thickness [mm]): a transmission target (physics model,
+        tungsten, 20 to 300 kV; no angle)."""
     @staticmethod
     def from_quality(name: str, *, model: str = "tucker", angle: _Number = 20, be: _Number = 3, al_eq: _Number = 5,
                      waveform: str = "constant", filters: _Filters = (), table: Optional[_Path] = None) -> "Beam": ...
     def replace(self, *, model: str = ..., kv: _Number = ..., angle: _Number = ..., be: _Number = ...,
                 al_eq: _Number = ..., al: _Number = ..., cu: _Number = ..., waveform: str = ...,
                 filters: _Filters = ..., table: Optional[_Path] = ..., target: str = ..., lines: bool = ...,
-                off_axis: Tuple[_Number, _Number] = ...) -> "Beam": ...
+                off_axis: Tuple[_Number, _Number] = ..., target_thickness_um: Optional[_Number] = ...,
+                target_window: Optional[Tuple[str, _Number]] = ...) -> "Beam": ...
     @property
     def inputs(self) -> Dict[str, Any]: ...
     def spectrum(self, quantity: str = "photon", normalise: str = "max", distance_mm: _Number = 1000) -> Spectrum:
@@ -75,8 +79,14 @@ class Beam:
     def kv(self) -> float:
         """tube voltage [kV]"""
     @property
-    def angle(self) -> float:
-        """target angle [degrees]"""
+    def angle(self) -> Optional[float]:
+        """target angle [degrees]; None for a transmission target"""
+    @property
+    def target_thickness_um(self) -> Optional[float]:
+        """a transmission target's tungsten layer [um]; None for the reflection target"""
+    @property
+    def target_window(self) -> Optional[Tuple[str, float]]:
+        """a transmission target's window (material, thickness [mm]); None for the reflection target"""
     @property
     def be(self) -> float:
         """beryllium window [mm]"""
@@ -144,7 +154,8 @@ def sweep(kv: Union[_Number, Iterable[_Number]] = 200, *, distance_mm: _Number =
           angle: Union[_Number, Iterable[_Number]] = 20, be: Union[_Number, Iterable[_Number]] = 3,
           al_eq: Union[_Number, Iterable[_Number]] = 5, al: Union[_Number, Iterable[_Number]] = 0,
           cu: Union[_Number, Iterable[_Number]] = 0, waveform: str = "constant", filters: Sequence[Any] = (),
-          table: Optional[_Path] = None) -> Dict[str, npt.NDArray[np.float64]]: ...
+          table: Optional[_Path] = None, target_thickness_um: Optional[_Number] = None,
+          target_window: Optional[Tuple[str, _Number]] = None) -> Dict[str, npt.NDArray[np.float64]]: ...
 def materials() -> Dict[str, str]: ...
 def qualities() -> List[Dict[str, Any]]: ...
 def _set_data_folder(folder: str) -> None: ...

@@ -236,3 +236,83 @@ def test_off_axis_gives_the_cli_numbers_and_is_refused_when_it_cannot_be():
         kestrix.Beam(kv=80, angle=12, off_axis=(-12, 0))
     with pytest.raises(TypeError, match=r"off_axis must be a pair \(along, across\) of degrees, not 5"):
         kestrix.Beam(kv=80, off_axis=5)
+
+
+def test_a_transmission_target_gives_the_cli_numbers():
+    beam = kestrix.Beam(model="physics", kv=90, al=1, target_thickness_um=2.5, target_window=("Be", 0.5))
+    report = cli_json(["--model", "physics", "--kv", "90", "--al", "1", "--target-thickness", "2.5",
+                       "--target-window", "Be:0.5", "--no-table"])
+    assert report["inputs"]["transmission"] == {"layer_um": 2.5, "window": "Be", "window_mm": 0.5}
+    assert report["inputs"]["target_angle_degrees"] is None
+    assert beam.figures() == report["results"]
+
+
+WINDOW = ("diamond", 0.3)
+
+
+@pytest.mark.parametrize("arguments, error, message", [
+    (dict(model="physics", target_thickness_um=1), ValueError,
+     "target_thickness_um: a transmission target needs target_window=(material, mm) too (the window the layer lies "
+     "on: diamond | Be | Al)"),
+    (dict(model="physics", target_window=WINDOW), ValueError,
+     "target_window: a transmission target needs target_thickness_um too (the tungsten layer on the window [um])"),
+    (dict(target_thickness_um=1, target_window=WINDOW), ValueError,
+     "target_thickness_um: the tucker model has no transmission target (the physics model has)"),
+    (dict(model="birch", target_thickness_um=1, target_window=WINDOW), ValueError,
+     "target_thickness_um: the birch model has no transmission target (the physics model has)"),
+    (dict(model="physics", target="Mo", kv=30, target_thickness_um=1, target_window=WINDOW), ValueError,
+     "target_thickness_um: a transmission target's layer is tungsten (W), not Mo"),
+    (dict(model="physics", target_thickness_um=1, target_window=("Cu", 0.3)), ValueError,
+     'target_window: "Cu" is not one of diamond | Be | Al'),
+    (dict(model="physics", target_thickness_um=0, target_window=WINDOW), ValueError,
+     "target_thickness_um: the layer thickness must be positive [um], not 0"),
+    (dict(model="physics", target_thickness_um=-1, target_window=WINDOW), ValueError,
+     "target_thickness_um: the layer thickness must be positive [um], not -1"),
+    (dict(model="physics", target_thickness_um=float("inf"), target_window=WINDOW), ValueError,
+     "target_thickness_um: an infinity is not a number"),
+    (dict(model="physics", target_thickness_um=1, target_window=("Be", 0)), ValueError,
+     "target_window: the window thickness must be positive [mm], not 0"),
+    (dict(model="physics", target_thickness_um=1, target_window=("Be", float("nan"))), ValueError,
+     "target_window: nan is not a number"),
+    (dict(model="physics", kv=310, target_thickness_um=1, target_window=WINDOW), ValueError,
+     "kv: 310 kV is outside the transmission target's range of 20 to 300 kV"),
+    (dict(model="physics", angle=20, target_thickness_um=1, target_window=WINDOW), ValueError,
+     "angle: a transmission target has no target angle (the beam leaves through the window along the electrons' "
+     "direction)"),
+    (dict(model="physics", off_axis=(5, 0), target_thickness_um=1, target_window=WINDOW), ValueError,
+     "off_axis: the point off the central ray is computed for a reflection target"),
+    (dict(model="physics", target_thickness_um="1", target_window=WINDOW), TypeError,
+     "target_thickness_um must be a number of um, not '1'"),
+    (dict(model="physics", target_thickness_um=True, target_window=WINDOW), TypeError,
+     "target_thickness_um must be a number of um, not True"),
+    (dict(model="physics", target_thickness_um=1, target_window="diamond"), TypeError,
+     "target_window must be a pair (material, mm) such as ('diamond', 0.3), not 'diamond'"),
+    (dict(model="physics", target_thickness_um=1, target_window=("diamond",)), TypeError,
+     "target_window must be a pair (material, mm)"),
+    (dict(model="physics", target_thickness_um=1, target_window=(0.3, "diamond")), TypeError,
+     "target_window must be a pair (material, mm)"),
+    (dict(model="physics", target_thickness_um=1, target_window=("diamond", "0.3")), TypeError,
+     "target_window must be a number of mm, not '0.3'"),
+])
+def test_a_transmission_target_the_beam_cannot_have_is_refused(arguments, error, message):
+    with pytest.raises(error) as refusal:
+        kestrix.Beam(**arguments)
+    assert str(refusal.value).startswith(message)
+
+
+def test_a_sweep_of_a_transmission_target_stays_inside_its_voltages():
+    swept = kestrix.sweep([50, 100], model="physics", target_thickness_um=1, target_window=WINDOW)
+    single = kestrix.Beam(model="physics", kv=100, target_thickness_um=1, target_window=WINDOW)
+    assert swept["hvl1_al_mm"][1] == single.quality()["hvl1_al_mm"]
+    with pytest.raises(ValueError, match="^kv: 350 kV is outside the transmission target's range of 20 to 300 kV"):
+        kestrix.sweep([100, 350], model="physics", target_thickness_um=1, target_window=WINDOW)
+    with pytest.raises(ValueError, match="^angle: a transmission target has no target angle"):
+        kestrix.sweep(angle=[10, 20], model="physics", target_thickness_um=1, target_window=WINDOW)
+
+
+def test_no_angle_is_only_for_a_transmission_target():
+    with pytest.raises(TypeError, match=r"^angle must be a number of degrees, not None \(None only with a transmission"):
+        kestrix.Beam(model="physics", angle=None)
+    with pytest.raises(TypeError, match="^angle must be a number of degrees, not None"):
+        kestrix.Beam(model="physics").replace(angle=None)
+    assert kestrix.Beam(model="physics", angle=None, target_thickness_um=1, target_window=WINDOW).angle is None

@@ -384,3 +384,44 @@ def test_a_450_kv_physics_beam_carries_its_spectrum_to_450_kev_without_the_engin
         spectrum.figures()
     with pytest.raises(ValueError, match="outside the physics model's range of 20 to 500 kV"):
         kestrix.Beam(model="physics", kv=501)
+
+
+TRANSMISSION = dict(model="physics", kv=100, target_thickness_um=1, target_window=("diamond", 0.3))
+
+
+def test_a_transmission_target_is_a_value_with_its_properties_and_repr():
+    beam = kestrix.Beam(**TRANSMISSION)
+    assert (beam.target_thickness_um, beam.target_window, beam.angle) == (1, ("diamond", 0.3), None)
+    assert repr(beam) == ("Beam(model='physics', kv=100, be=3, al_eq=5, al=0, cu=0, waveform='constant', filters=(), "
+                          "target_thickness_um=1, target_window=('diamond', 0.3))")
+    assert eval("kestrix." + repr(beam)) == beam
+    assert beam.inputs["angle"] is None and beam.inputs["target_window"] == ("diamond", 0.3)
+    assert kestrix.Beam(**beam.inputs) == beam and hash(kestrix.Beam(**beam.inputs)) == hash(beam)
+    # the window's name in any case, or its element symbol, is the same window
+    assert kestrix.Beam(**{**TRANSMISSION, "target_window": ("C", 0.3)}) == beam
+    assert beam != kestrix.Beam(**{**TRANSMISSION, "target_window": ("Be", 0.3)})
+    assert beam != kestrix.Beam(**{**TRANSMISSION, "target_thickness_um": 2})
+    assert beam != kestrix.Beam(model="physics", kv=100)
+    for protocol in range(pickle.HIGHEST_PROTOCOL + 1):
+        back = pickle.loads(pickle.dumps(beam, protocol))
+        assert back == beam and repr(back) == repr(beam)
+    # replace keeps the transmission target, or leaves it for the reflection target at the default angle
+    assert beam.replace(kv=120).target_window == ("diamond", 0.3) and beam.replace(kv=120).kv == 120
+    reflection = beam.replace(target_thickness_um=None, target_window=None)
+    assert reflection == kestrix.Beam(model="physics", kv=100) and reflection.angle == 20
+    assert (reflection.target_thickness_um, reflection.target_window) == (None, None)
+    assert kestrix.Beam(model="physics", kv=100, angle=12).replace(target_thickness_um=1, target_window=("Be", 1)).angle is None
+    with pytest.raises(ValueError, match="^angle: a transmission target has no target angle"):
+        beam.replace(angle=12)
+
+
+def test_to_csv_names_the_transmission_target_as_kestrix_cli_does(tmp_path):
+    path = tmp_path / "transmission.csv"
+    kestrix.Beam(**TRANSMISSION).spectrum().to_csv(path)
+    lines = path.read_text().splitlines()
+    assert "# model: physics (W transmission target, 1 um on 0.3 mm diamond)" in lines
+    assert "# target angle [degrees]: none (transmission target: the beam leaves through the window)" in lines
+    status, out, err = run_cli(["--model", "physics", "--kv", "100", "--target-thickness", "1", "--target-window",
+                                "diamond:0.3", "--header", "--no-figures"])
+    assert status == 0, err
+    assert [l for l in out.splitlines() if l.startswith("# model:")] == ["# model: physics (W transmission target, 1 um on 0.3 mm diamond)"]
