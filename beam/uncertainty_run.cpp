@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "beam_figures.h"
+#include "beam_inputs.h"
 #include "decimal_text.h"
 #include "emission_models.h"
 #include "portable_random.h"
@@ -66,11 +67,18 @@ UncertaintyOutcome SampleUncertainty(BatchRun& batch, const RunSettings& setting
                                 std::to_string(kMaximumUncertaintySamples));
   }
   if (request.seed > kLargestUncertaintySeed) throw std::invalid_argument("seed: it must be below 2^53");
+  const bool transmission = settings.entries.transmission.IsTransmission();
+  if (transmission && request.angleUncertainty != 0) {
+    throw std::invalid_argument("angle: a transmission target has no target angle to sample");
+  }
   UncertaintyOutcome outcome;
   outcome.request = request;
   const EmissionModel& model = EmissionModelFor(settings.model);
   const RunOutcome nominal = batch.Run(settings);
   const RunEntries& used = settings.entries;
+  // the tube voltages drawn: the model's, or the transmission target's own
+  const VoltageRange voltages = transmission ? RunVoltageRange(settings.model, settings.entries)
+                                             : VoltageRange{model.MinimumVoltage(), model.MaximumVoltage()};
 
   std::vector<NamedFigure> named = FiguresOf(nominal);
   std::vector<std::vector<double>> values(named.size());
@@ -84,7 +92,7 @@ UncertaintyOutcome SampleUncertainty(BatchRun& batch, const RunSettings& setting
       const double kv = used.tubeVoltageKV + request.kvUncertainty * random.Normal();
       const double alEq = used.aluminiumEquivalentMm + request.alEqUncertainty * random.Normal();
       const double angle = used.targetAngleDegrees + request.angleUncertainty * random.Normal();
-      if (kv >= model.MinimumVoltage() && kv <= model.MaximumVoltage() && alEq >= 0 && angle > 0 && angle <= 90) {
+      if (voltages.Contains(kv) && alEq >= 0 && angle > 0 && angle <= 90) {
         drawn.entries.tubeVoltageKV = kv;
         drawn.entries.aluminiumEquivalentMm = alEq;
         drawn.entries.targetAngleDegrees = angle;
@@ -137,7 +145,8 @@ UncertaintyOutcome SampleUncertainty(BatchRun& batch, const RunSettings& setting
     const EmissionModel& emission = EmissionModelFor(other);
     const bool inside = used.tubeVoltageKV >= emission.MinimumVoltage() && used.tubeVoltageKV <= emission.MaximumVoltage();
     // a model that does not compute this tube (another target, no lines) has no figures to compare
-    const bool computes = !TubeRefusal(other, used.target, settings.entries.characteristicLines);
+    const bool computes = !TubeRefusal(other, used.target, settings.entries.characteristicLines) &&
+                          !TransmissionTubeRefusal(other, settings.entries);
     byModel.push_back(inside && computes ? FiguresOf(batch.Run(alike)) : std::vector<NamedFigure>());
   }
   for (std::size_t f = 0; f < named.size(); ++f) {

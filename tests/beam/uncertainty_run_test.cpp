@@ -118,5 +118,29 @@ TEST(UncertaintyRun, AModelThatDoesNotComputeTheTubeHasNoFiguresInTheSpread) {
   }
 }
 
+TEST(UncertaintyRun, ATransmissionTargetHasNoAngleToSampleAndOnlyThePhysicsModelInTheSpread) {
+  BatchRun batch(test::DeliveredTable(), {});
+  RunSettings transmission = Tucker80();
+  transmission.model = SpectrumModel::Physics;
+  transmission.entries.transmission = {1, TransmissionWindow::Diamond, 0.3};
+  try {
+    SampleUncertainty(batch, transmission, UncertaintyRequest{0.5, 0, 1, 2, 1});
+    FAIL() << "an angle was sampled";
+  } catch (const std::invalid_argument& refusal) {
+    EXPECT_EQ(std::string(refusal.what()), "angle: a transmission target has no target angle to sample");
+  }
+  const UncertaintyOutcome outcome = SampleUncertainty(batch, transmission, UncertaintyRequest{0.5, 0, 0, 2, 1});
+  for (const ModelFigure& figure : outcome.modelSpread) {
+    ASSERT_EQ(figure.values.size(), 3u);
+    EXPECT_FALSE(figure.values[0].second) << figure.key;  // tucker has no transmission target
+    EXPECT_FALSE(figure.values[1].second) << figure.key;  // nor has birch
+  }
+  // at the end of the transmission target's voltages (the physics model's reach 500 kV) the draws above it are drawn again
+  transmission.entries.tubeVoltageKV = 300;
+  EXPECT_GT(SampleUncertainty(batch, transmission, UncertaintyRequest{0.5, 0, 0, 8, 1}).redrawn, 0);
+  transmission.entries.transmission = TransmissionTarget{};
+  EXPECT_EQ(SampleUncertainty(batch, transmission, UncertaintyRequest{0.5, 0, 0, 8, 1}).redrawn, 0);
+}
+
 }  // namespace
 }  // namespace kestrix
