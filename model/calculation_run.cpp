@@ -87,7 +87,8 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   if (!state.tableLoaded) {
     throw RunError(RunRefusal::NoTable, 0, "No attenuation table is loaded, so no spectrum can be computed.");
   }
-  const bool transmission = inputs.transmission.IsTransmission();
+  // any layer but zero asks for a transmission target (a negative one, or none, is refused below)
+  const bool transmission = inputs.transmission.layerUm != 0;
   const VoltageRange range = ModelVoltageRange(model, inputs.target, inputs.transmission);
   if (!range.Contains(inputs.kVp)) {
     throw RunError(RunRefusal::VoltageOutOfRange, inputs.kVp,

@@ -38,6 +38,7 @@ LogBracket BracketIn(const std::array<double, N>& nodes, double x) {
   if (!(x < nodes[last])) return {last, last, 0.0};
   int upper = 1;
   while (nodes[upper] < x) ++upper;
+  if (nodes[upper] == x) return {upper, upper, 0.0};  // a node is the table itself
   return {upper - 1, upper, std::log(x / nodes[upper - 1]) / std::log(nodes[upper] / nodes[upper - 1])};
 }
 
@@ -177,6 +178,8 @@ TransmissionTracks ElectronTransmission::At(double T0, double tau) const {
   }
   const LogBracket thickness = BracketIn(kTauNodes, tau);
   TransmissionTracks tracks = atNode(thickness.lower);
+  tracks.layerDepth = tau;
+  if (thickness.upper == thickness.lower) return tracks;
   const TransmissionTracks upper = atNode(thickness.upper);
   const double w = thickness.upperWeight;
   BlendInTau(tracks.layer, upper.layer, w, tracks.layer);

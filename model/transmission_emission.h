@@ -58,7 +58,7 @@ double TungstenCsdaRangeUm(double T0);
 /// finite and kSmallestLayerUm..kLargestLayerUm; the window finite, positive and at least the
 /// electrons' CSDA range in its material at the voltage (otherwise electrons would leave the
 /// window); the voltage kTransmissionMinimumVoltage..kTransmissionMaximumVoltage. A layer of zero
-/// (the reflection target) is never refused here.
+/// (the reflection target) is never refused here; a negative layer or one that is not a number is.
 std::optional<std::string> TransmissionRefusal(SpectrumModel model, TargetMaterial target,
                                                const TransmissionTarget& transmission, double kVp);
 
