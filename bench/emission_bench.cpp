@@ -5,6 +5,8 @@
 // Then one spectrum with all its extended figures by Tucker's model and by the physics model (with
 // its absolute output) in the same cases and at 60 kV, and the physics model's cost in Tucker spectra;
 // the physics model at 450 kV (computed on the whole grid) against 100 kV.
+// Then a transmission target (1 um tungsten on 0.3 mm diamond) through the whole run with its figures,
+// on the central ray and off it, against the reflection target's spectrum at the same voltage.
 
 #include <benchmark/benchmark.h>
 
@@ -230,6 +232,34 @@ BENCHMARK_CAPTURE(PhysicsWithFigures, ConstantPotential60kV, 60, RectificationTy
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+/// The whole run of a transmission target (ComputePhotonSpectrum: refusals, model, waveform, filters)
+/// with its figures and absolute output; 1 um tungsten on 0.3 mm diamond, 1 mm Al added.
+void TransmissionWithFigures(benchmark::State& timing, double kVp, RectificationType type, double alongDegrees) {
+  CalculationState& state = BenchState();
+  RunEntries entries;
+  entries.tubeVoltageKV = kVp;
+  entries.berylliumMm = 0;
+  entries.aluminiumEquivalentMm = 0;
+  entries.addedAluminiumMm = 1;
+  entries.offAxisAlongDegrees = alongDegrees;
+  entries.transmission = {1.0, TransmissionWindow::Diamond, 0.3};
+  const RunInputs inputs = CorrectRunEntries(entries, SpectrumModel::Physics);
+  for (auto _ : timing) {
+    ComputePhotonSpectrum(inputs, SpectrumModel::Physics, type, state);
+    benchmark::DoNotOptimize(Figures(state));
+    benchmark::DoNotOptimize(ComputeAbsoluteOutput(state.SpectrumBins, 1000.0, state.table));
+  }
+}
+BENCHMARK_CAPTURE(TransmissionWithFigures, ConstantPotential100kV, 100, RectificationType::ConstantPotential, 0.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(TransmissionWithFigures, ConstantPotential100kVOffAxis, 100, RectificationType::ConstantPotential, 15.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(TransmissionWithFigures, SinglePhase100kV, 100, RectificationType::SinglePhaseFullWave, 0.0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 /// The console report, keeping each run's real time to print the speed-ups at the end.
 class SpeedUpReporter : public benchmark::ConsoleReporter {
  public:
@@ -290,6 +320,14 @@ class SpeedUpReporter : public benchmark::ConsoleReporter {
       if (shaped == realMilliseconds_.end() || flat == realMilliseconds_.end()) continue;
       std::printf("%-24s nodes %9.3f ms   constant potential %7.3f ms   waveform costs %5.2f times\n", waveform,
                   shaped->second, flat->second, shaped->second / flat->second);
+    }
+    // a transmission target against the reflection target's spectrum at 100 kV
+    for (const char* name : {"ConstantPotential100kV", "ConstantPotential100kVOffAxis", "SinglePhase100kV"}) {
+      const auto layer = realMilliseconds_.find(std::string("TransmissionWithFigures/") + name + "/real_time");
+      const auto base = realMilliseconds_.find("PhysicsWithFigures/ConstantPotential100kV/real_time");
+      if (layer == realMilliseconds_.end() || base == realMilliseconds_.end()) continue;
+      std::printf("Transmission %-30s %7.3f ms   reflection 100 kV %7.3f ms   %5.2f times\n", name, layer->second,
+                  base->second, layer->second / base->second);
     }
     // another target against tungsten in the same run
     const auto tungsten = realMilliseconds_.find("TargetWithFigures/Tungsten30kV/real_time");

@@ -33,11 +33,15 @@ BremsstrahlungCrossSection::BremsstrahlungCrossSection(TargetMaterial target) {
       {embedded::kSeltzerBergerSilver, embedded::kSeltzerBergerSilverCount},
       {embedded::kSeltzerBergerGold, embedded::kSeltzerBergerGoldCount},
   }};
-  const double* const data = ForTarget(target, tables).first;
-  const std::size_t count = ForTarget(target, tables).second;
   const TargetConstants& constants = ConstantsOf(target);
-  z2_ = static_cast<double>(constants.atomicNumber) * constants.atomicNumber;
-  atomsPerVolume_ = constants.atomsPerVolume;
+  *this = BremsstrahlungCrossSection(ForTarget(target, tables).first, ForTarget(target, tables).second,
+                                     constants.atomicNumber, constants.atomsPerVolume);
+}
+
+BremsstrahlungCrossSection::BremsstrahlungCrossSection(const double* data, std::size_t count, int atomicNumber,
+                                                       double atomsPerVolume) {
+  z2_ = static_cast<double>(atomicNumber) * atomicNumber;
+  atomsPerVolume_ = atomsPerVolume;
   if (count < 2) throw std::logic_error("Seltzer-Berger table: empty");
   const auto nT = static_cast<std::size_t>(data[0]);
   const auto nK = static_cast<std::size_t>(data[1]);

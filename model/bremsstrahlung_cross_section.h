@@ -9,6 +9,7 @@
 // The tables are read as they are meant to be read: linear in log T, linear in k/T. The numbers are
 // compiled in from data/physics/seltzer_berger_W.txt (_Mo, _Rh for the other targets).
 
+#include <cstddef>
 #include <vector>
 
 #include "target_material.h"
@@ -19,6 +20,10 @@ class BremsstrahlungCrossSection {
  public:
   /// the delivered table of the target (tungsten by default)
   explicit BremsstrahlungCrossSection(TargetMaterial target = TargetMaterial::Tungsten);
+  /// a table in the delivered layout (nT, nK, energies [keV], k/T, chi [mb]) of the element of this
+  /// atomic number at this number of atoms per volume [1/cm3] (a transmission target's window);
+  /// throws std::logic_error on a malformed table
+  BremsstrahlungCrossSection(const double* data, std::size_t count, int atomicNumber, double atomsPerVolume);
 
   /// electron kinetic energies of the table [keV]
   const std::vector<double>& ElectronEnergies() const { return energies_; }

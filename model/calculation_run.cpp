@@ -6,6 +6,7 @@
 
 #include "emission_models.h"
 #include "off_axis.h"
+#include "transmission_emission.h"
 
 namespace kestrix {
 
@@ -28,8 +29,9 @@ void ClearSpectrum(CalculationState& state) {
 RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model) {
   RunInputs inputs;
   inputs.kVp = entries.tubeVoltageKV;
-  const VoltageRange range = ModelVoltageRange(model, entries.target);
+  const VoltageRange range = ModelVoltageRange(model, entries.target, entries.transmission);
   inputs.target = entries.target;
+  inputs.transmission = entries.transmission;
   inputs.characteristicLines = entries.characteristicLines;
   inputs.offAxisAlongDegrees = entries.offAxisAlongDegrees;
   inputs.offAxisAcrossDegrees = entries.offAxisAcrossDegrees;
@@ -85,13 +87,23 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   if (!state.tableLoaded) {
     throw RunError(RunRefusal::NoTable, 0, "No attenuation table is loaded, so no spectrum can be computed.");
   }
-  const VoltageRange range = ModelVoltageRange(model, inputs.target);
+  // any layer but zero asks for a transmission target (a negative one, or none, is refused below)
+  const bool transmission = inputs.transmission.layerUm != 0;
+  const VoltageRange range = ModelVoltageRange(model, inputs.target, inputs.transmission);
   if (!range.Contains(inputs.kVp)) {
     throw RunError(RunRefusal::VoltageOutOfRange, inputs.kVp,
                    "Tube voltage " + FormatNumber(inputs.kVp) + " kV is outside " + FormatNumber(range.lowest) +
                        " to " + FormatNumber(range.highest) + " kV.");
   }
-  double cosecTheta = CosecantOfTargetAngle(inputs.targetAngleDegrees);
+  if (transmission) {
+    if (const auto refusal = TransmissionRefusal(model, inputs.target, inputs.transmission, inputs.kVp)) {
+      throw RunError(RunRefusal::Transmission, inputs.transmission.layerUm,
+                     "The transmission target cannot be computed: " + *refusal + ".");
+    }
+  }
+  // a transmission target's beam leaves along the layer's normal: no target angle, the model's
+  // "cosecant" is the ray's path factor 1 / cos psi
+  double cosecTheta = transmission ? 1.0 : CosecantOfTargetAngle(inputs.targetAngleDegrees);
   // off the central ray: the ray's own angle to the target surface, longer paths through the filters
   FilterSet filters = inputs.filters;
   // the material filters' own thicknesses come back however the run ends
@@ -100,7 +112,18 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
     std::array<double, kArbitraryFilterSlots + 1> given;
     ~KeepThicknesses() { state.filters.thickness = given; }
   } keep{state, state.filters.thickness};
-  if (inputs.offAxisAlongDegrees != 0 || inputs.offAxisAcrossDegrees != 0) {
+  if (transmission && (inputs.offAxisAlongDegrees != 0 || inputs.offAxisAcrossDegrees != 0)) {
+    double pathFactor = 1;
+    try {
+      pathFactor = TransmissionPathFactor(inputs.offAxisAlongDegrees, inputs.offAxisAcrossDegrees);
+    } catch (const std::invalid_argument& refusal) {
+      throw RunError(RunRefusal::TargetAngle, inputs.offAxisAlongDegrees,
+                     std::string("The point off the central ray: ") + refusal.what() + ".");
+    }
+    cosecTheta = pathFactor;
+    for (double* thickness : {&filters.tBe, &filters.tAlInh, &filters.tAlAdd, &filters.tCu}) *thickness *= pathFactor;
+    for (double& thickness : state.filters.thickness) thickness *= pathFactor;
+  } else if (inputs.offAxisAlongDegrees != 0 || inputs.offAxisAcrossDegrees != 0) {
     if (const auto refusal = OffAxisRefusal(inputs.targetAngleDegrees, inputs.offAxisAlongDegrees,
                                             inputs.offAxisAcrossDegrees)) {
       throw RunError(RunRefusal::TargetAngle, inputs.offAxisAlongDegrees, "The point off the central ray: " + *refusal + ".");
@@ -123,8 +146,13 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   };
 
   ClearSpectrum(state);
-  SynthesizeSpectrum(EmissionModelFor(model, inputs.target, inputs.characteristicLines), inputs.kVp, cosecTheta, type,
-                     filters, state);
+  if (transmission) {
+    const TransmissionEmissionModel emission(inputs.transmission, inputs.characteristicLines);
+    SynthesizeSpectrum(emission, inputs.kVp, cosecTheta, type, filters, state);
+  } else {
+    SynthesizeSpectrum(EmissionModelFor(model, inputs.target, inputs.characteristicLines), inputs.kVp, cosecTheta,
+                       type, filters, state);
+  }
 
   const int top = TopBinFor(inputs.kVp);
   for (int i = 2; i <= top; ++i) {
@@ -140,8 +168,11 @@ void ComputePhotonSpectrum(const RunInputs& inputs, SpectrumModel model, Rectifi
   const double peak = FindSpectrumPeak(state.SpectrumBins, inputs.kVp);
   if (peak == 0) {
     refuse(RunRefusal::EverythingAbsorbed, 0,
-           "Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
-           "or use a larger target angle (at a grazing angle the target itself absorbs the beam).");
+           transmission
+               ? "Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
+                 "the tungsten layer or the window."
+               : "Everything is absorbed: the filtered spectrum is zero at every energy. Reduce the filtration, "
+                 "or use a larger target angle (at a grazing angle the target itself absorbs the beam).");
   }
   state.SpectrumPeak = peak;
 }

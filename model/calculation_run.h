@@ -69,6 +69,7 @@ enum class RunRefusal {
   TargetAngle,         // value: the target angle [degrees]
   NotFinite,           // value: the first photon energy where the spectrum is not finite [keV]
   EverythingAbsorbed,  // the filtered spectrum is zero everywhere
+  Transmission,        // value: the layer [um]; the transmission target cannot be computed (TransmissionRefusal)
 };
 
 /// A run that cannot be computed; the text is a clear message for the user, reason and value
@@ -88,7 +89,8 @@ class RunError : public std::runtime_error {
 
 /// Applies the run's silent corrections to the entries and converts them to the model's units:
 /// a voltage above the model's range becomes its highest voltage, one at or below its lowest (or
-/// not a number) the lowest (30 to 300 kV for every model today); when the
+/// not a number) the lowest (the range of ModelVoltageRange with the entries' transmission target:
+/// 20 to 300 kV for a transmission target of the physics model); when the
 /// inherent window plus aluminium equivalent is <= 0 (Tucker) or < 0 (Birch) they become 0 mm Be
 /// and 0.5 mm Al.
 RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model);
@@ -98,6 +100,10 @@ RunInputs CorrectRunEntries(const RunEntries& entries, SpectrumModel model);
 double CosecantOfTargetAngle(double degrees);
 
 /// Clears SpectrumBins, synthesizes the photon-number spectrum and finds SpectrumPeak.
+/// A transmission target (inputs.transmission.IsTransmission()) is computed by
+/// TransmissionEmissionModel (transmission_emission.h): the target angle is not used, a point off
+/// the central ray lengthens every path by 1 / cos psi (TransmissionPathFactor), and a target that
+/// TransmissionRefusal refuses throws RunError with RunRefusal::Transmission.
 /// Throws RunError when no table is loaded, kVp lies outside the model's range, the angle is refused,
 /// the peak is 0 (everything absorbed) or a bin, or its exposure or energy, is not finite;
 /// SpectrumBins and SpectrumPeak then keep the last run's values and nothing else changes (apart

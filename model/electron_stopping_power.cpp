@@ -14,9 +14,10 @@ double TotalStoppingPower(double T) { return TotalStoppingPower(TargetMaterial::
 
 double CsdaRange(double T) { return CsdaRange(TargetMaterial::Tungsten, T); }
 
-double CollisionStoppingPower(TargetMaterial target, double T) {
+double CollisionStoppingPower(TargetMaterial target, double T) { return CollisionStoppingPower(ConstantsOf(target), T); }
+
+double CollisionStoppingPower(const TargetConstants& constants, double T) {
   using namespace tungsten;
-  const TargetConstants& constants = ConstantsOf(target);
   const double tau = T / kElectronRestEnergy;
   const double beta2 = BetaSquared(T);
   const double iOverMc2 = constants.meanExcitationEnergy / kElectronRestEnergy;
@@ -31,7 +32,11 @@ double TotalStoppingPower(TargetMaterial target, double T) {
   return CollisionStoppingPower(target, T) + BremsstrahlungOf(target).RadiativeStoppingPower(T);
 }
 
-double CsdaRange(TargetMaterial target, double T) {
+namespace {
+
+/// the CSDA range integral of 1 / S from the cut-off up to T [cm]
+template <typename Stopping>
+double RangeIntegral(const Stopping& totalStoppingPower, double T) {
   if (!(T > kElectronCutoffEnergy)) return 0.0;
   // midpoint rule in log T, 400 steps per decade: far finer than the stopping power bends
   const double logLow = std::log(kElectronCutoffEnergy);
@@ -41,9 +46,20 @@ double CsdaRange(TargetMaterial target, double T) {
   double range = 0;
   for (int s = 0; s < steps; ++s) {
     const double E = std::exp(logLow + (s + 0.5) * h);
-    range += E / TotalStoppingPower(target, E) * h;
+    range += E / totalStoppingPower(E) * h;
   }
   return range;
+}
+
+}  // namespace
+
+double CsdaRange(TargetMaterial target, double T) {
+  return RangeIntegral([target](double E) { return TotalStoppingPower(target, E); }, T);
+}
+
+double CsdaRange(const TargetConstants& constants, const BremsstrahlungCrossSection& bremsstrahlung, double T) {
+  return RangeIntegral(
+      [&](double E) { return CollisionStoppingPower(constants, E) + bremsstrahlung.RadiativeStoppingPower(E); }, T);
 }
 
 }  // namespace kestrix

@@ -31,4 +31,12 @@ double CollisionStoppingPower(TargetMaterial target, double T);
 double TotalStoppingPower(TargetMaterial target, double T);
 double CsdaRange(TargetMaterial target, double T);
 
+struct TargetConstants;
+class BremsstrahlungCrossSection;
+/// collision stopping power of any element with these constants (the Bethe formula above) [keV/cm]
+double CollisionStoppingPower(const TargetConstants& constants, double T);
+/// CSDA range from T [keV] down to kElectronCutoffEnergy in a material with these constants and this
+/// bremsstrahlung cross section (the window of a transmission target), by the same integral [cm]
+double CsdaRange(const TargetConstants& constants, const BremsstrahlungCrossSection& bremsstrahlung, double T);
+
 }  // namespace kestrix

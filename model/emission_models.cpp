@@ -6,6 +6,7 @@
 #include "bremsstrahlung_kernel.h"
 #include "calculation_run.h"
 #include "physics_emission.h"
+#include "transmission_emission.h"
 
 namespace kestrix {
 namespace {
@@ -98,6 +99,13 @@ VoltageRange ModelVoltageRange(SpectrumModel model, TargetMaterial target) {
   const EmissionModel& emission =
       TubeRefusal(model, target, true) ? EmissionModelFor(model) : EmissionModelFor(model, target, true);
   return {emission.MinimumVoltage(), emission.MaximumVoltage()};
+}
+
+VoltageRange ModelVoltageRange(SpectrumModel model, TargetMaterial target, const TransmissionTarget& transmission) {
+  if (transmission.IsTransmission() && model == SpectrumModel::Physics) {
+    return {kTransmissionMinimumVoltage, kTransmissionMaximumVoltage};
+  }
+  return ModelVoltageRange(model, target);
 }
 
 }  // namespace kestrix

@@ -8,6 +8,7 @@
 #include "emission_model.h"
 #include "model_codes.h"
 #include "target_material.h"
+#include "transmission_target.h"
 
 namespace kestrix {
 
@@ -39,5 +40,9 @@ std::vector<TargetMaterial> ModelTargets(SpectrumModel model);
 /// The tube voltages `model` computes with `target`: the one range every front end refuses by
 /// (kestrix-cli, Python, sweeps) or corrects into (the desktop).
 VoltageRange ModelVoltageRange(SpectrumModel model, TargetMaterial target = TargetMaterial::Tungsten);
+
+/// The same for a run with this transmission target: for a layer above 0 and the physics model the
+/// transmission target's 20 to 300 kV (transmission_emission.h), otherwise ModelVoltageRange(model, target).
+VoltageRange ModelVoltageRange(SpectrumModel model, TargetMaterial target, const TransmissionTarget& transmission);
 
 }  // namespace kestrix

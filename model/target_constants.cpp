@@ -27,4 +27,15 @@ const TargetConstants& ConstantsOf(TargetMaterial target) {
   }
 }
 
+const TargetConstants& WindowConstantsOf(TransmissionWindow window) {
+  static const TargetConstants diamond = Constants(6, 12.011, 3.51, 0.081);
+  static const TargetConstants beryllium = Constants(4, 9.0121831, 1.848, 0.0637);
+  static const TargetConstants aluminium = Constants(13, 26.9815385, 2.699, 0.166);
+  switch (window) {
+    case TransmissionWindow::Beryllium: return beryllium;
+    case TransmissionWindow::Aluminium: return aluminium;
+    default: return diamond;
+  }
+}
+
 }  // namespace kestrix

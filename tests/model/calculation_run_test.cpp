@@ -1,6 +1,7 @@
 #include "calculation_run.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -219,6 +220,103 @@ TEST_F(ComputePhotonSpectrumTest, TheDeliveredTableGivesAPlausibleDefaultSpectru
   // 3 mm Be + 5 mm Al at 100 kV: the strongest bin is a K line (58 or 59.5 keV)
   EXPECT_TRUE(peakBin == 116 || peakBin == 119) << peakBin;
   EXPECT_LT(state.SpectrumBins[20], 1e-6 * state.SpectrumPeak);  // 10 keV is filtered away
+}
+
+}  // namespace
+}  // namespace kestrix
+
+namespace kestrix {
+namespace {
+
+// --- transmission targets ---
+
+class TransmissionRunTest : public ::testing::Test {
+ protected:
+  TransmissionRunTest() { state.LoadAttenuationTable(std::string(KESTRIX_DELIVERED_DATA) + "/" + kAttenuationTableFile); }
+  static RunEntries Transmission(double kV, double layerUm, double windowMm = 0.3, double angle = 20) {
+    RunEntries entries = Texts("100", "20", "0", "0");
+    entries.tubeVoltageKV = kV;
+    entries.targetAngleDegrees = angle;
+    entries.transmission = {layerUm, TransmissionWindow::Diamond, windowMm};
+    return entries;
+  }
+  CalculationState state;
+};
+
+TEST_F(TransmissionRunTest, TheTargetAngleTakesNoPart) {
+  ComputePhotonSpectrum(CorrectRunEntries(Transmission(100, 2, 0.3, 20), SpectrumModel::Physics), SpectrumModel::Physics,
+                        RectificationType::ConstantPotential, state);
+  const GridArray at20 = state.SpectrumBins;
+  // an angle the reflection target refuses changes nothing either
+  ComputePhotonSpectrum(CorrectRunEntries(Transmission(100, 2, 0.3, 0), SpectrumModel::Physics), SpectrumModel::Physics,
+                        RectificationType::ConstantPotential, state);
+  EXPECT_EQ(state.SpectrumBins, at20);
+  EXPECT_GT(state.SpectrumPeak, 0);
+  // and it is not the reflection target's spectrum
+  ComputePhotonSpectrum(CorrectRunEntries(Transmission(100, 0), SpectrumModel::Physics), SpectrumModel::Physics,
+                        RectificationType::ConstantPotential, state);
+  EXPECT_NE(state.SpectrumBins, at20);
+}
+
+TEST_F(TransmissionRunTest, VoltagesAreCorrectedIntoTwentyToThreeHundredKilovolts) {
+  const RunInputs high = CorrectRunEntries(Transmission(450, 2, 1.0), SpectrumModel::Physics);
+  EXPECT_EQ(high.kVp, 300);
+  EXPECT_EQ(high.tubeVoltageText, std::optional<std::string>("300"));
+  EXPECT_EQ(high.transmission, (TransmissionTarget{2, TransmissionWindow::Diamond, 1.0}));
+  EXPECT_EQ(CorrectRunEntries(Transmission(450, 0), SpectrumModel::Physics).kVp, 450);  // the reflection target's range
+}
+
+TEST_F(TransmissionRunTest, ARefusedTargetLeavesTheLastSpectrum) {
+  ComputePhotonSpectrum(CorrectRunEntries(Transmission(100, 2), SpectrumModel::Physics), SpectrumModel::Physics,
+                        RectificationType::ConstantPotential, state);
+  const GridArray last = state.SpectrumBins;
+  const double peak = state.SpectrumPeak;
+  for (const RunEntries& entries : {Transmission(300, 2, 0.1), Transmission(100, -1), Transmission(100, std::nan("")),
+                                    Transmission(100, 2, 0)}) {
+    try {
+      ComputePhotonSpectrum(CorrectRunEntries(entries, SpectrumModel::Physics), SpectrumModel::Physics,
+                            RectificationType::ConstantPotential, state);
+      ADD_FAILURE() << "not refused: " << entries.transmission.layerUm << " um, " << entries.transmission.windowMm << " mm";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.Reason(), RunRefusal::Transmission);
+      EXPECT_EQ(std::string(error.what()).rfind("The transmission target cannot be computed: ", 0), 0u) << error.what();
+    }
+    EXPECT_EQ(state.SpectrumBins, last);
+    EXPECT_EQ(state.SpectrumPeak, peak);
+  }
+  // the formula models compute no transmission target
+  EXPECT_THROW(ComputePhotonSpectrum(CorrectRunEntries(Transmission(100, 2), SpectrumModel::Tucker), SpectrumModel::Tucker,
+                                     RectificationType::ConstantPotential, state),
+               RunError);
+}
+
+TEST_F(TransmissionRunTest, OffTheAxisSymmetricAndTheFiltersCrossedObliquely) {
+  RunEntries along = Transmission(120, 3, 0.5);
+  along.addedAluminiumMm = 2;
+  along.offAxisAlongDegrees = -20;
+  RunEntries across = along;
+  across.offAxisAlongDegrees = 0;
+  across.offAxisAcrossDegrees = 20;
+  ComputePhotonSpectrum(CorrectRunEntries(along, SpectrumModel::Physics), SpectrumModel::Physics,
+                        RectificationType::ConstantPotential, state);
+  const GridArray first = state.SpectrumBins;
+  ComputePhotonSpectrum(CorrectRunEntries(across, SpectrumModel::Physics), SpectrumModel::Physics,
+                        RectificationType::ConstantPotential, state);
+  EXPECT_EQ(state.SpectrumBins, first);
+  RunEntries beyond = along;
+  beyond.offAxisAlongDegrees = 70;
+  EXPECT_THROW(ComputePhotonSpectrum(CorrectRunEntries(beyond, SpectrumModel::Physics), SpectrumModel::Physics,
+                                     RectificationType::ConstantPotential, state),
+               RunError);
+}
+
+TEST_F(TransmissionRunTest, EveryWaveformFinite) {
+  for (const RectificationType type : {RectificationType::ConstantPotential, RectificationType::ThreePhase12Peak,
+                                       RectificationType::SinglePhaseFullWave}) {
+    ComputePhotonSpectrum(CorrectRunEntries(Transmission(80, 1, 0.3), SpectrumModel::Physics), SpectrumModel::Physics,
+                          type, state);
+    for (int i = 2; i <= 160; ++i) ASSERT_TRUE(std::isfinite(state.SpectrumBins[i]) && state.SpectrumBins[i] >= 0) << i;
+  }
 }
 
 }  // namespace

@@ -49,3 +49,20 @@ TEST(EmissionModels, FormulaModelsGiveTheKernelsEmissionOfEverySample) {
 
 }  // namespace
 }  // namespace kestrix
+
+namespace kestrix {
+namespace {
+
+TEST(EmissionModels, ATransmissionTargetHasItsOwnVoltageRangeInThePhysicsModelOnly) {
+  const TransmissionTarget layer{1, TransmissionWindow::Beryllium, 1};
+  const VoltageRange transmission = ModelVoltageRange(SpectrumModel::Physics, TargetMaterial::Tungsten, layer);
+  EXPECT_EQ(transmission.lowest, 20);
+  EXPECT_EQ(transmission.highest, 300);
+  const VoltageRange reflection = ModelVoltageRange(SpectrumModel::Physics, TargetMaterial::Tungsten, TransmissionTarget{});
+  EXPECT_EQ(reflection.highest, ModelVoltageRange(SpectrumModel::Physics).highest);
+  EXPECT_EQ(ModelVoltageRange(SpectrumModel::Tucker, TargetMaterial::Tungsten, layer).lowest,
+            ModelVoltageRange(SpectrumModel::Tucker).lowest);
+}
+
+}  // namespace
+}  // namespace kestrix

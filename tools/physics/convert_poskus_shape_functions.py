@@ -1,5 +1,5 @@
 """Writes data/physics/bremsstrahlung_shape_<target>.txt, the bremsstrahlung angular distributions of a
-target element (W by default; Mo, Rh, Ag, Au).
+target element (W by default; Mo, Rh, Ag, Au; Be, C, Al for the windows of transmission targets).
 
 The parameters A, B, C are those of A. Poskus, At. Data Nucl. Data Tables 129-130 (2019) 101277 (shape
 functions from partial-wave calculations, Z = 1-100, 10 eV to 3 MeV), as the MIT-licensed Radiant.jl
@@ -19,7 +19,9 @@ import h5py
 import numpy as np
 
 ELEMENTS = {"W": (74, "tungsten"), "Mo": (42, "molybdenum"), "Rh": (45, "rhodium"), "Ag": (47, "silver"),
-            "Au": (79, "gold")}
+            "Au": (79, "gold"),
+            # the windows of transmission targets
+            "Be": (4, "beryllium"), "C": (6, "carbon"), "Al": (13, "aluminium")}
 Z = 74
 REST_ENERGY_KEV = 510.999  # the unit of the file's energies, as Radiant.jl uses it
 LOWEST_KEV, HIGHEST_KEV = 1.0, 600.0

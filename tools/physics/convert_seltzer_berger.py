@@ -1,5 +1,6 @@
 """Writes data/physics/seltzer_berger_<target>.txt, the scaled bremsstrahlung cross sections of a target
-element (tungsten, molybdenum, rhodium, silver, gold; the element is the number at the end of the table file's name).
+element (tungsten, molybdenum, rhodium, silver, gold; beryllium, carbon and aluminium for the windows of
+transmission targets; the element is the number at the end of the table file's name).
 
 The numbers are those of S. M. Seltzer and M. J. Berger (NBS): Nucl. Instrum. Methods B 12 (1985) 95
 and At. Data Nucl. Data Tables 35 (1986) 345, as distributed on the NBS tape of 5 September 1984
@@ -13,7 +14,9 @@ chi = (beta^2 / Z^2) k dsigma/dk in mb). Input: the grid file and the file of el
 
 import sys
 
-ELEMENTS = {74: "tungsten", 42: "molybdenum", 45: "rhodium", 47: "silver", 79: "gold"}
+ELEMENTS = {74: "tungsten", 42: "molybdenum", 45: "rhodium", 47: "silver", 79: "gold",
+            # the windows of transmission targets
+            4: "beryllium", 6: "carbon", 13: "aluminium"}
 
 HEADER = """\
 # Seltzer-Berger scaled bremsstrahlung cross sections of %s (Z = %d), electron-nucleus and
