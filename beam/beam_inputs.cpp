@@ -5,6 +5,7 @@
 #include "beam_settings.h"
 #include "decimal_text.h"
 #include "emission_models.h"
+#include "transmission_emission.h"
 
 namespace kestrix {
 namespace {
@@ -51,38 +52,21 @@ std::optional<std::string> VoltageRefusal(double kiloVolts, SpectrumModel model,
          (target == TargetMaterial::Tungsten ? "" : std::string(" for ") + TargetSymbol(target));
 }
 
-namespace {
-
-/// the tube voltages of a transmission target [kV]
-constexpr VoltageRange kTransmissionVoltages{20, 300};
-
-}  // namespace
-
-std::optional<std::string> TransmissionTubeRefusal(SpectrumModel model, const RunEntries& entries) {
-  const TransmissionTarget& t = entries.transmission;
-  if (t.layerUm == 0) return std::nullopt;
-  if (model != SpectrumModel::Physics) {
-    return std::string("the ") + ModelKeyword(model) + " model has no transmission target (the physics model has)";
+std::optional<std::string> TransmissionTubeRefusal(SpectrumModel model, const RunEntries& entries, double kiloVolts) {
+  // a layer below zero or not a number is no target at all, not the reflection target of a zero layer
+  const double layerUm = entries.transmission.layerUm;
+  if (layerUm != 0 && !entries.transmission.IsTransmission()) {
+    return "a transmission target's tungsten layer must be thicker than 0 um, not " + ShortestDecimal(layerUm) + " um";
   }
-  if (entries.target != TargetMaterial::Tungsten) {
-    return std::string("a transmission target's layer is tungsten (W), not ") + TargetSymbol(entries.target);
-  }
-  if (!std::isfinite(t.layerUm) || !(t.layerUm > 0)) {
-    return "the layer thickness must be a positive finite number [um], not " + ShortestDecimal(t.layerUm);
-  }
-  if (!std::isfinite(t.windowMm) || !(t.windowMm > 0)) {
-    return "the window thickness must be a positive finite number [mm], not " + ShortestDecimal(t.windowMm);
-  }
-  return std::nullopt;
+  return TransmissionRefusal(model, entries.target, entries.transmission, kiloVolts);
 }
 
 VoltageRange RunVoltageRange(SpectrumModel model, const RunEntries& entries) {
-  if (entries.transmission.layerUm == 0) return ModelVoltageRange(model, entries.target);
-  return kTransmissionVoltages;
+  return ModelVoltageRange(model, entries.target, entries.transmission);
 }
 
 std::optional<std::string> TransmissionVoltageRefusal(double kiloVolts, SpectrumModel model, const RunEntries& entries) {
-  if (entries.transmission.layerUm == 0) return std::nullopt;
+  if (!entries.transmission.IsTransmission()) return std::nullopt;
   const VoltageRange range = RunVoltageRange(model, entries);
   if (range.Contains(kiloVolts)) return std::nullopt;
   return ShortestDecimal(kiloVolts) + " kV is outside the transmission target's range of " +
@@ -90,8 +74,8 @@ std::optional<std::string> TransmissionVoltageRefusal(double kiloVolts, Spectrum
 }
 
 std::optional<std::string> TransmissionInputRefusal(SpectrumModel model, const RunEntries& entries, double kiloVolts) {
-  if (std::optional<std::string> refusal = TransmissionTubeRefusal(model, entries)) return refusal;
-  return TransmissionVoltageRefusal(kiloVolts, model, entries);
+  if (std::optional<std::string> refusal = TransmissionVoltageRefusal(kiloVolts, model, entries)) return refusal;
+  return TransmissionTubeRefusal(model, entries, kiloVolts);
 }
 
 double& EntryValue(RunEntries& entries, BeamInput input) {

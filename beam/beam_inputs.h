@@ -39,21 +39,22 @@ struct InputRefusal {
 std::optional<std::string> VoltageRefusal(double kiloVolts, SpectrumModel model,
                                           TargetMaterial target = TargetMaterial::Tungsten);
 
-/// Why the transmission target of `entries` cannot be computed with `model`: "the tucker model has
-/// no transmission target (the physics model has)", "a transmission target's layer is tungsten (W),
-/// not Mo", a layer or window thickness that is not a positive finite number; nullopt for the
-/// reflection target and for a transmission target that can be computed.
-std::optional<std::string> TransmissionTubeRefusal(SpectrumModel model, const RunEntries& entries);
+/// Why the transmission target of `entries` cannot be computed with `model` at `kiloVolts` [kV]
+/// (TransmissionRefusal of transmission_emission.h: the physics model and a tungsten layer only, the
+/// layer's thickness range, a window at least the electrons' range in it, the voltages; and a layer
+/// below 0 um or not a number, which would otherwise be taken for the reflection target); nullopt for
+/// the reflection target and for a transmission target that can be computed.
+std::optional<std::string> TransmissionTubeRefusal(SpectrumModel model, const RunEntries& entries, double kiloVolts);
 
-/// The tube voltages a run with these entries computes [kV]: ModelVoltageRange for the model and
-/// target, the transmission target's own range for a transmission target.
+/// The tube voltages a run with these entries computes [kV]: ModelVoltageRange for the model, target
+/// and transmission target.
 VoltageRange RunVoltageRange(SpectrumModel model, const RunEntries& entries);
 
-/// Why a transmission target is refused at `kiloVolts` [kV] ("350 kV is outside the transmission
-/// target's range of 20 to 300 kV"); nullopt for the reflection target or inside the range.
+/// Why a transmission target is refused at `kiloVolts` [kV] for its range ("350 kV is outside the
+/// transmission target's range of 20 to 300 kV"); nullopt for the reflection target or inside the range.
 std::optional<std::string> TransmissionVoltageRefusal(double kiloVolts, SpectrumModel model, const RunEntries& entries);
 
-/// TransmissionTubeRefusal, then TransmissionVoltageRefusal
+/// TransmissionVoltageRefusal, then TransmissionTubeRefusal
 std::optional<std::string> TransmissionInputRefusal(SpectrumModel model, const RunEntries& entries, double kiloVolts);
 
 /// The first input of settings and filters that is not what it says, instead of being corrected:

@@ -146,7 +146,7 @@ UncertaintyOutcome SampleUncertainty(BatchRun& batch, const RunSettings& setting
     const bool inside = used.tubeVoltageKV >= emission.MinimumVoltage() && used.tubeVoltageKV <= emission.MaximumVoltage();
     // a model that does not compute this tube (another target, no lines) has no figures to compare
     const bool computes = !TubeRefusal(other, used.target, settings.entries.characteristicLines) &&
-                          !TransmissionTubeRefusal(other, settings.entries);
+                          !TransmissionTubeRefusal(other, settings.entries, used.tubeVoltageKV);
     byModel.push_back(inside && computes ? FiguresOf(batch.Run(alike)) : std::vector<NamedFigure>());
   }
   for (std::size_t f = 0; f < named.size(); ++f) {

@@ -13,6 +13,7 @@
 #include "emission_models.h"
 #include "input_number.h"
 #include "off_axis.h"
+#include "transmission_emission.h"
 #include "json_writer.h"
 #include "message_text.h"
 
@@ -443,7 +444,10 @@ void CheckTubeFit(const std::set<std::string>& seen) {
   }
 }
 
-/// a transmission target: both its options, no target angle, and a tube the model computes
+/// the start of a message refusing the transmission target itself
+const std::string kTransmissionOptions = "options --target-thickness, --target-window: ";
+
+/// a transmission target: both its options and no target angle
 void CheckTransmission(const CliOptions& options, const std::set<std::string>& seen) {
   const bool layer = seen.count("--target-thickness") != 0;
   const bool window = seen.count("--target-window") != 0;
@@ -457,10 +461,6 @@ void CheckTransmission(const CliOptions& options, const std::set<std::string>& s
     throw UsageError("option --angle cannot be combined with --target-thickness: a transmission target has no target "
                      "angle (the beam leaves through the window along the electrons' direction)");
   }
-  if (seen.count("--off-axis") != 0) {
-    throw UsageError("option --off-axis cannot be combined with --target-thickness: the point off the central ray is "
-                     "computed for a reflection target");
-  }
   if (seen.count("--quality") != 0) {
     throw UsageError("option --quality cannot be combined with --target-thickness: a quality's tube is a reflection "
                      "target at its target angle");
@@ -470,12 +470,6 @@ void CheckTransmission(const CliOptions& options, const std::set<std::string>& s
   }
   if (options.uncertainty && options.uncertainty->angleUncertainty != 0) {
     throw UsageError("option --uncertainty: a transmission target has no target angle to sample");
-  }
-  RunEntries entries;
-  entries.target = options.target;
-  entries.transmission = options.transmission;
-  if (const auto refusal = TransmissionTubeRefusal(options.model, entries)) {
-    throw UsageError("option --target-thickness: " + *refusal);
   }
 }
 
@@ -511,10 +505,18 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
     throw UsageError("option --export needs --save FILE (the Monte Carlo source file to write)");
   }
   // (the central ray leaves the target angle to the run, which judges it with its own message)
-  if (options.offAxisAlongDegrees != 0 || options.offAxisAcrossDegrees != 0) {
+  if ((options.offAxisAlongDegrees != 0 || options.offAxisAcrossDegrees != 0) && !options.transmission.IsTransmission()) {
     if (const auto refusal = OffAxisRefusal(StrictNumber("--angle", options.entries.targetAngle),
                                             options.offAxisAlongDegrees, options.offAxisAcrossDegrees)) {
       throw UsageError("option --off-axis: " + *refusal);
+    }
+  }
+  // a transmission target's point off the axis has no target surface to lie behind, only its angles' limits
+  if (options.transmission.IsTransmission()) {
+    try {
+      TransmissionPathFactor(options.offAxisAlongDegrees, options.offAxisAcrossDegrees);
+    } catch (const std::invalid_argument& refusal) {
+      throw UsageError(std::string("option --off-axis: ") + refusal.what());
     }
   }
   if (const auto refusal = TubeRefusal(options.model, options.target, options.characteristicLines)) {
@@ -536,6 +538,9 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
       throw UsageError((seen.count("--kv") != 0 ? "option --kv: " : "the default tube voltage: ") + *refusal +
                        (seen.count("--kv") != 0 ? "" : " (give --kv)"));
     }
+    if (const auto refusal = TransmissionTubeRefusal(options.model, tube, kiloVolts)) {
+      throw UsageError(kTransmissionOptions + *refusal);
+    }
   }
   if (options.csv && options.json) throw UsageError("options --csv and --json cannot be combined");
   if (options.csv && !options.printFigures && !options.listQualities) {
@@ -550,6 +555,9 @@ void CheckCombinations(const CliOptions& options, const std::set<std::string>& s
     std::optional<std::string> refusal = VoltageRefusal(kiloVolts, options.model, options.target);
     if (!refusal) refusal = TransmissionVoltageRefusal(kiloVolts, options.model, tube);
     if (refusal) throw UsageError("option --sweep: " + *refusal);
+    if (const auto refused = TransmissionTubeRefusal(options.model, tube, kiloVolts)) {
+      throw UsageError("option --sweep: " + *refused);
+    }
   }
 }
 
@@ -646,8 +654,9 @@ Tube and filtration (the main window's entries):
   --target-thickness UM       a transmission target instead of the thick reflection target: a
                               tungsten layer UM thick [um] on the window the beam leaves through,
                               along the electrons' direction (physics model, W, 20 to 300 kV;
-                              no --angle, --off-axis or --quality); needs --target-window
-  --target-window MATERIAL:MM the window under the layer: diamond, Be or Al, MM thick [mm]
+                              no --angle or --quality); needs --target-window
+  --target-window MATERIAL:MM the window under the layer: diamond, Be or Al, MM thick [mm], at
+                              least the electrons' range in it at the tube voltage
   --be MM                     inherent filtration, beryllium window [mm Be] (default 3)
   --al-eq MM                  inherent filtration, aluminium equivalent [mm Al] (default 5);
                               when both are 0 with tucker they become 0 mm Be and 0.5 mm Al

@@ -15,8 +15,13 @@ namespace {
 RunEntries TransmissionEntries() {
   RunEntries entries;
   entries.transmission.layerUm = 1;
-  entries.transmission.windowMm = 1;
+  entries.transmission.windowMm = 10;  // thicker than the electrons' range in any window material
   return entries;
+}
+
+/// true when `model` computes a transmission target
+bool ComputesTransmission(SpectrumModel model) {
+  return !TransmissionTubeRefusal(model, TransmissionEntries(), RunVoltageRange(model, TransmissionEntries()).lowest);
 }
 
 /// the window materials' names with `separator` between them
@@ -47,7 +52,7 @@ void WriteModelList(std::ostream& out) {
   }
   // the transmission target: one model, one layer material, three windows
   for (const SpectrumModel model : SpectrumModels()) {
-    if (TransmissionTubeRefusal(model, TransmissionEntries())) continue;
+    if (!ComputesTransmission(model)) continue;
     const VoltageRange range = RunVoltageRange(model, TransmissionEntries());
     out << "# transmission target (--target-thickness, --target-window): " << ModelKeyword(model) << ", W layer on "
         << WindowList(", ") << ", " << ShortestDecimal(range.lowest) << " to " << ShortestDecimal(range.highest)
@@ -84,7 +89,7 @@ void WriteModelListJson(std::ostream& out) {
     json.EndArray();
     // {"target", "windows", "lowest_kV", "highest_kV"}, null for a model without transmission targets
     json.Key("transmission");
-    if (TransmissionTubeRefusal(model, TransmissionEntries())) {
+    if (!ComputesTransmission(model)) {
       json.Null();
     } else {
       const VoltageRange range = RunVoltageRange(model, TransmissionEntries());

@@ -9,6 +9,7 @@
 #include "attenuation_table.h"
 #include "beam_inputs.h"
 #include "off_axis.h"
+#include "transmission_emission.h"
 #include "beam_settings.h"
 #include "emission_models.h"
 #include "material_file.h"
@@ -154,20 +155,32 @@ BeamRequest ResolveBeam(const BeamArguments& arguments) {
   settings.entries.offAxisAlongDegrees = CheckedNumber("off_axis", arguments.offAxisAlong);
   settings.entries.offAxisAcrossDegrees = CheckedNumber("off_axis", arguments.offAxisAcross);
   const bool offAxis = arguments.offAxisAlong != 0 || arguments.offAxisAcross != 0;
+  settings.entries.transmission = TransmissionOf(arguments);
+  const bool transmission = settings.entries.transmission.IsTransmission();
   if (const std::optional<std::string> refusal =
-          offAxis ? OffAxisRefusal(settings.entries.targetAngleDegrees, arguments.offAxisAlong, arguments.offAxisAcross)
-                  : std::nullopt) {
+          offAxis && !transmission
+              ? OffAxisRefusal(settings.entries.targetAngleDegrees, arguments.offAxisAlong, arguments.offAxisAcross)
+              : std::nullopt) {
     throw std::invalid_argument("off_axis: " + *refusal);
   }
-  settings.entries.transmission = TransmissionOf(arguments);
-  if (settings.entries.transmission.IsTransmission()) {
+  if (transmission) {
     if (arguments.angleGiven) {
       throw std::invalid_argument("angle: a transmission target has no target angle (the beam leaves through the window "
                                   "along the electrons' direction)");
     }
-    if (offAxis) throw std::invalid_argument("off_axis: the point off the central ray is computed for a reflection target");
-    if (const std::optional<std::string> refusal = TransmissionTubeRefusal(settings.model, settings.entries)) {
-      throw std::invalid_argument("target_thickness_um: " + *refusal);
+    // off the axis only the angles' own limits: there is no target surface for the point to lie behind
+    try {
+      TransmissionPathFactor(arguments.offAxisAlong, arguments.offAxisAcross);
+    } catch (const std::invalid_argument& refusal) {
+      throw std::invalid_argument(std::string("off_axis: ") + refusal.what());
+    }
+    // a voltage outside the range is refused below, naming kv
+    const double kv = settings.entries.tubeVoltageKV;
+    if (!VoltageRefusal(kv, settings.model, settings.entries.target) &&
+        !TransmissionVoltageRefusal(kv, settings.model, settings.entries)) {
+      if (const std::optional<std::string> refusal = TransmissionTubeRefusal(settings.model, settings.entries, kv)) {
+        throw std::invalid_argument("target_thickness_um, target_window: " + *refusal);
+      }
     }
   }
   if (arguments.filters.size() > static_cast<std::size_t>(kArbitraryFilterSlots)) {

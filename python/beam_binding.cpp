@@ -830,7 +830,7 @@ void BindBeam(py::module_& module) {
                    "'Mo', 'Rh', 'Ag' or 'Au' (20 to 50 kV); target_thickness_um with target_window=(material, mm):\n"
                    "a transmission target, a tungsten layer [um] on a 'diamond', 'Be' or 'Al' window [mm] that\n"
                    "the beam leaves through along the electrons' direction (physics model, 20 to 300 kV; no angle,\n"
-                   "which is then None, and no off_axis). Keywords only.\n\n"
+                   "which is then None). Keywords only.\n\n"
                    "A negative thickness or a voltage outside the model's range raises ValueError naming the\n"
                    "input; a value of the wrong type TypeError. The one correction left (Tucker's model with\n"
                    "no inherent filtration at all) is reported as kestrix.CorrectionWarning.\n\n"

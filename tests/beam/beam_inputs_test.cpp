@@ -109,21 +109,32 @@ TEST(BeamInputs, ATransmissionTargetNeedsThePhysicsModelATungstenLayerAndItsVolt
     const std::optional<InputRefusal> refusal = StrictInputRefusal(settings, {});
     return refusal ? refusal->reason : std::string("(accepted)");
   };
-  EXPECT_EQ(reason(Transmission(SpectrumModel::Tucker, 100)),
-            "the tucker model has no transmission target (the physics model has)");
+  EXPECT_EQ(reason(Transmission(SpectrumModel::Tucker, 100)), "a transmission target is computed by the physics model only");
   EXPECT_EQ(reason(Transmission(SpectrumModel::Physics, 301)),
             "301 kV is outside the transmission target's range of 20 to 300 kV");
   RunSettings molybdenum = Transmission(SpectrumModel::Physics, 30);
   molybdenum.entries.target = TargetMaterial::Molybdenum;
-  EXPECT_EQ(reason(molybdenum), "a transmission target's layer is tungsten (W), not Mo");
-  for (const double bad : {-1.0, std::nan(""), HUGE_VAL}) {
+  EXPECT_EQ(reason(molybdenum), "a transmission target has a tungsten layer only, not Mo");
+  // a layer below zero or not a number is refused, never taken for the reflection target
+  for (const double bad : {-1.0, -HUGE_VAL, std::nan("")}) {
     RunSettings layer = Transmission(SpectrumModel::Physics, 100);
     layer.entries.transmission.layerUm = bad;
-    EXPECT_EQ(reason(layer).rfind("the layer thickness must be a positive finite number [um], not ", 0), 0u) << bad;
+    EXPECT_EQ(reason(layer).rfind("a transmission target's tungsten layer must be thicker than 0 um, not ", 0), 0u) << bad;
+  }
+  RunSettings thick = Transmission(SpectrumModel::Physics, 100);
+  thick.entries.transmission.layerUm = HUGE_VAL;
+  EXPECT_NE(reason(thick).find("tungsten layer must be"), std::string::npos) << reason(thick);
+  for (const double bad : {-1.0, 0.0, std::nan(""), HUGE_VAL}) {
     RunSettings window = Transmission(SpectrumModel::Physics, 100);
     window.entries.transmission.windowMm = bad;
-    EXPECT_EQ(reason(window).rfind("the window thickness must be a positive finite number [mm], not ", 0), 0u) << bad;
+    EXPECT_NE(reason(window), "(accepted)") << bad;
   }
+  // a window thinner than the electrons' range in it at the voltage: accepted at a lower one
+  RunSettings thin = Transmission(SpectrumModel::Physics, 100);
+  thin.entries.transmission = {1, TransmissionWindow::Beryllium, 0.05};
+  EXPECT_NE(reason(thin).find("thinner than the electrons' range"), std::string::npos) << reason(thin);
+  thin.entries.tubeVoltageKV = 40;
+  EXPECT_EQ(reason(thin), "(accepted)");
   // the reflection target keeps its model's range
   EXPECT_EQ(RunVoltageRange(SpectrumModel::Physics, RunEntries{}).highest, 500);
   EXPECT_EQ(RunVoltageRange(SpectrumModel::Physics, Transmission(SpectrumModel::Physics, 100).entries).highest, 300);

@@ -401,13 +401,27 @@ TEST(CliOptions, TransmissionTargetRefusesBadValuesAndTubesItCannotBe) {
               0u)
         << bad;
   }
-  EXPECT_EQ(UsageMessage(good), "option --target-thickness: the tucker model has no transmission target (the physics model has)");
+  EXPECT_EQ(UsageMessage(good),
+            "options --target-thickness, --target-window: a transmission target is computed by the physics model only");
   EXPECT_EQ(goodWith({"--target", "Mo", "--kv", "30"}),
-            "option --target-thickness: a transmission target's layer is tungsten (W), not Mo");
+            "options --target-thickness, --target-window: a transmission target has a tungsten layer only, not Mo");
+  EXPECT_EQ(with({"--target-thickness", "2000", "--target-window", "Be:1"}).rfind(
+                "options --target-thickness, --target-window: the transmission target's tungsten layer must be ", 0),
+            0u);
+  // a window thinner than the electrons' range in it at the voltage, for a single run and a sweep
+  EXPECT_NE(with({"--kv", "100", "--target-thickness", "1", "--target-window", "Be:0.05"})
+                .find("window of 0.05 mm is thinner than the electrons' range in it at 100 kV"),
+            std::string::npos);
+  EXPECT_EQ(with({"--kv", "40", "--target-thickness", "1", "--target-window", "Be:0.05"}), "(accepted)");
+  EXPECT_EQ(with({"--sweep", "40:100:20", "--target-thickness", "1", "--target-window", "Be:0.05"})
+                .rfind("option --sweep: the Be window of 0.05 mm is thinner than the electrons' range in it at ", 0),
+            0u);
   EXPECT_EQ(goodWith({"--angle", "12"}),
             "option --angle cannot be combined with --target-thickness: a transmission target has no target angle (the "
             "beam leaves through the window along the electrons' direction)");
-  EXPECT_EQ(goodWith({"--off-axis", "5"}).rfind("option --off-axis cannot be combined with --target-thickness", 0), 0u);
+  // off the axis a transmission target has no surface to lie behind: only the angles' limits
+  EXPECT_EQ(goodWith({"--off-axis", "-40,10"}), "(accepted)");
+  EXPECT_EQ(goodWith({"--off-axis", "70"}), "option --off-axis: the angle along the axis must lie between -60 and 60 degrees, not 70 degrees");
   EXPECT_EQ(goodWith({"--quality", "N-100"}),
             "option --quality cannot be combined with --target-thickness: a quality's tube is a reflection target at its "
             "target angle");

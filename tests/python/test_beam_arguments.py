@@ -245,6 +245,11 @@ def test_a_transmission_target_gives_the_cli_numbers():
     assert report["inputs"]["transmission"] == {"layer_um": 2.5, "window": "Be", "window_mm": 0.5}
     assert report["inputs"]["target_angle_degrees"] is None
     assert beam.figures() == report["results"]
+    # off the axis too, where the beam is the same on either side
+    off = kestrix.Beam(model="physics", kv=90, target_thickness_um=2.5, target_window=("Be", 0.5), off_axis=(-20, 5))
+    report = cli_json(["--model", "physics", "--kv", "90", "--target-thickness", "2.5", "--target-window", "Be:0.5",
+                       "--off-axis", "-20,5", "--no-table"])
+    assert off.figures() == report["results"] and off.off_axis == (-20, 5)
 
 
 WINDOW = ("diamond", 0.3)
@@ -257,11 +262,16 @@ WINDOW = ("diamond", 0.3)
     (dict(model="physics", target_window=WINDOW), ValueError,
      "target_window: a transmission target needs target_thickness_um too (the tungsten layer on the window [um])"),
     (dict(target_thickness_um=1, target_window=WINDOW), ValueError,
-     "target_thickness_um: the tucker model has no transmission target (the physics model has)"),
+     "target_thickness_um, target_window: a transmission target is computed by the physics model only"),
     (dict(model="birch", target_thickness_um=1, target_window=WINDOW), ValueError,
-     "target_thickness_um: the birch model has no transmission target (the physics model has)"),
+     "target_thickness_um, target_window: a transmission target is computed by the physics model only"),
     (dict(model="physics", target="Mo", kv=30, target_thickness_um=1, target_window=WINDOW), ValueError,
-     "target_thickness_um: a transmission target's layer is tungsten (W), not Mo"),
+     "target_thickness_um, target_window: a transmission target has a tungsten layer only, not Mo"),
+    (dict(model="physics", target_thickness_um=2000, target_window=WINDOW), ValueError,
+     "target_thickness_um, target_window: the transmission target's tungsten layer must be "),
+    (dict(model="physics", kv=100, target_thickness_um=1, target_window=("Be", 0.05)), ValueError,
+     "target_thickness_um, target_window: the Be window of 0.05 mm is thinner than the electrons' range in it at "
+     "100 kV"),
     (dict(model="physics", target_thickness_um=1, target_window=("Cu", 0.3)), ValueError,
      'target_window: "Cu" is not one of diamond | Be | Al'),
     (dict(model="physics", target_thickness_um=0, target_window=WINDOW), ValueError,
@@ -279,8 +289,8 @@ WINDOW = ("diamond", 0.3)
     (dict(model="physics", angle=20, target_thickness_um=1, target_window=WINDOW), ValueError,
      "angle: a transmission target has no target angle (the beam leaves through the window along the electrons' "
      "direction)"),
-    (dict(model="physics", off_axis=(5, 0), target_thickness_um=1, target_window=WINDOW), ValueError,
-     "off_axis: the point off the central ray is computed for a reflection target"),
+    (dict(model="physics", off_axis=(70, 0), target_thickness_um=1, target_window=WINDOW), ValueError,
+     "off_axis: the angle along the axis must lie between -60 and 60 degrees, not 70 degrees"),
     (dict(model="physics", target_thickness_um="1", target_window=WINDOW), TypeError,
      "target_thickness_um must be a number of um, not '1'"),
     (dict(model="physics", target_thickness_um=True, target_window=WINDOW), TypeError,
