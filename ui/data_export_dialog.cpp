@@ -79,9 +79,7 @@ class FocusOnClick : public QObject {
 std::vector<std::string> TubeCommentLines(const RunSettings& settings) {
   const RunEntries& entries = settings.entries;
   std::vector<std::string> lines;
-  if (entries.target != TargetMaterial::Tungsten || !entries.characteristicLines) {
-    lines.push_back("# tube: " + TubeDescription(entries.target, entries.characteristicLines));
-  }
+  if (TubeIsNamed(entries.target, entries)) lines.push_back("# tube: " + TubeDescription(entries.target, entries));
   if (IsOffAxis(entries)) lines.push_back("# point: " + OffAxisDescription(entries));
   return lines;
 }

@@ -9,6 +9,7 @@
 #include "energy_grid.h"
 #include "input_number.h"
 #include "off_axis.h"
+#include "transmission_emission.h"
 #include "ui_language.h"
 
 namespace kestrix {
@@ -50,6 +51,7 @@ QString EntryBoxName(EntryBox box) {
     case EntryBox::AddedCopper: return Tr("銅付加フィルタ");
     case EntryBox::OffAxisAlong: return Tr("軸外角度 (管軸方向)");
     case EntryBox::OffAxisAcross: return Tr("軸外角度 (管軸に直交)");
+    case EntryBox::TransmissionTarget: return Tr("透過ターゲット");
   }
   return QString();
 }
@@ -59,8 +61,8 @@ RunInputTexts ToRunInputTexts(const EntryTexts& t) {
                        t[3].toStdString(), t[4].toStdString(), t[5].toStdString()};
 }
 
-VoltageRange DesktopVoltageRange(SpectrumModel model, TargetMaterial target) {
-  VoltageRange range = ModelVoltageRange(model, target);
+VoltageRange DesktopVoltageRange(SpectrumModel model, TargetMaterial target, const TransmissionTarget& transmission) {
+  VoltageRange range = ModelVoltageRange(model, target, transmission);
   range.highest = std::min(range.highest, kExchangeVoltageLimit);
   return range;
 }
@@ -87,6 +89,23 @@ std::optional<QString> OffAxisRefusalText(double targetAngleDegrees, double alon
          Tr(" 度では、管軸方向の角度を ") + Number(-targetAngleDegrees) + Tr(" 度より大きくして下さい。");
 }
 
+std::optional<QString> TransmissionRefusalText(SpectrumModel model, TargetMaterial target,
+                                               const TransmissionTarget& transmission, double kVp) {
+  const std::optional<std::string> refusal = TransmissionRefusal(model, target, transmission, kVp);
+  if (!refusal) return std::nullopt;
+  // the window the electrons would leave, in the window's own words; any other reason as the model gives it
+  const double rangeMm = WindowCsdaRangeMm(transmission.window, kVp);
+  if (model == SpectrumModel::Physics && target == TargetMaterial::Tungsten && transmission.windowMm < rangeMm &&
+      transmission.layerUm >= kSmallestLayerUm && transmission.layerUm <= kLargestLayerUm) {
+    const QString range = QString::fromStdString(ShortestDecimal(std::ceil(rangeMm * 1e4) / 1e4));
+    return Tr("透過ターゲットの窓 (%1 %2 mm) は、%3 kV の電子の飛程 %4 mm より薄いため、電子が窓を抜けてしまいます。"
+              "窓を %4 mm 以上にするか、管電圧を下げて下さい。")
+        .arg(QString::fromLatin1(TransmissionWindowName(transmission.window)), Number(transmission.windowMm), Number(kVp),
+             range);
+  }
+  return Tr("透過ターゲットは計算できません: ") + QString::fromStdString(*refusal);
+}
+
 EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const TubeEntries& tube) {
   EntryReview review;
   review.shown = typed;
@@ -104,7 +123,8 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
     }
   }
   const std::size_t angle = static_cast<std::size_t>(EntryBox::TargetAngle);
-  if (!StartsWithNumber(ascii[angle])) {
+  const bool transmission = tube.transmission.IsTransmission();
+  if (!transmission && !StartsWithNumber(ascii[angle])) {
     review.refusedBox = EntryBox::TargetAngle;
     review.refusal = (ascii[angle].trimmed().isEmpty()
                           ? Tr("「ターゲット角度」が空です。")
@@ -142,7 +162,7 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
       offAxis[j] = largest;
     }
   }
-  if (offAxis[0] != 0 || offAxis[1] != 0) {
+  if (!transmission && (offAxis[0] != 0 || offAxis[1] != 0)) {
     const double targetAngle = ParseLeadingNumber(ascii[angle].toStdString());
     if (const std::optional<QString> refusal = OffAxisRefusalText(targetAngle, offAxis[0], offAxis[1])) {
       review.refusedBox = EntryBox::OffAxisAlong;
@@ -171,8 +191,11 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
   entries.characteristicLines = tube.characteristicLines;
   entries.offAxisAlongDegrees = offAxis[0];
   entries.offAxisAcrossDegrees = offAxis[1];
+  entries.transmission = tube.transmission;
+  // a transmission target has no angle: its box, greyed, may hold anything
+  if (transmission && !StartsWithNumber(ascii[angle])) entries.targetAngleDegrees = RunEntries{}.targetAngleDegrees;
   review.inputs = CorrectRunEntries(entries, model);
-  const VoltageRange range = DesktopVoltageRange(model, tube.target);
+  const VoltageRange range = DesktopVoltageRange(model, tube.target, tube.transmission);
   if (review.inputs.kVp > range.highest) {
     review.inputs.kVp = range.highest;
     review.inputs.tubeVoltageText = ShortestDecimal(range.highest);
@@ -183,8 +206,9 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
       // the range is the model's for the target; a target other than tungsten is named with it
       const bool above = entries.tubeVoltageKV > range.highest;
       const bool tungsten = tube.target == TargetMaterial::Tungsten;
-      const QString limit = tungsten ? (above ? Tr(" kV は上限の ") : Tr(" kV は下限の "))
-                                     : (above ? Tr(" kV は %1の上限の ") : Tr(" kV は %1の下限の ")).arg(TargetName(tube.target));
+      const QString limit = transmission ? (above ? Tr(" kV は透過ターゲットの上限の ") : Tr(" kV は透過ターゲットの下限の "))
+                            : tungsten   ? (above ? Tr(" kV は上限の ") : Tr(" kV は下限の "))
+                                       : (above ? Tr(" kV は %1の上限の ") : Tr(" kV は %1の下限の ")).arg(TargetName(tube.target));
       review.corrections << Tr("Ｘ線管電圧 ") + Number(entries.tubeVoltageKV) + limit +
                                 review.shown[0] +
                                 (above ? Tr(" kV を超えるため、") : Tr(" kV 以下のため、")) +
@@ -192,6 +216,16 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
     }
   }
   review.corrections << offAxisCorrections;
+  if (transmission) {
+    if (std::optional<QString> refusal = TransmissionRefusalText(model, tube.target, tube.transmission, review.inputs.kVp)) {
+      review.refusedBox = EntryBox::TransmissionTarget;
+      review.refusal = *refusal;
+      review.shown = typed;
+      review.shownOffAxis = {tube.offAxisAlong, tube.offAxisAcross};
+      review.corrections.clear();
+      return review;
+    }
+  }
   if (review.inputs.inherentFiltrationReplaced) {
     review.shown[static_cast<std::size_t>(EntryBox::Beryllium)] = QStringLiteral("0");
     review.shown[static_cast<std::size_t>(EntryBox::AluminiumEquivalent)] = QStringLiteral("0.5");

@@ -15,6 +15,7 @@
 #include "entry_texts.h"
 #include "model_codes.h"
 #include "target_material.h"
+#include "transmission_target.h"
 
 namespace kestrix {
 
@@ -36,6 +37,8 @@ enum class EntryBox {
   AddedCopper,
   OffAxisAlong,   /// along the anode-cathode axis, positive towards the cathode [degrees]
   OffAxisAcross,  /// across that axis [degrees]
+  /// the transmission target's layer and window (the button that opens their dialog)
+  TransmissionTarget,
 };
 constexpr std::size_t kEntryBoxCount = 6;
 using EntryTexts = std::array<QString, kEntryBoxCount>;
@@ -47,6 +50,8 @@ struct TubeEntries {
   bool characteristicLines = true;
   QString offAxisAlong = QStringLiteral("0");   /// [degrees]
   QString offAxisAcross = QStringLiteral("0");  /// [degrees]
+  /// a transmission target (its dialog has checked the numbers); layerUm 0: the reflection target
+  kestrix::TransmissionTarget transmission;
 };
 
 /// the box's name as the main window labels it: "アルミ付加フィルタ"
@@ -72,7 +77,10 @@ struct EntryReview {
 /// target surface (OffAxisRefusal of off_axis.h, after the correction below); a thickness or off-axis
 /// angle that is not a number becomes 0, a voltage that is not one 30 kV, an off-axis angle beyond
 /// kLargestOffAxisAngle that angle of its sign; the run's own corrections (CorrectRunEntries, the
-/// voltage into DesktopVoltageRange(model, target)) follow.
+/// voltage into DesktopVoltageRange(model, target, transmission)) follow. A transmission target has
+/// no target angle (its box is neither read nor refused, and no point lies behind a surface); it is
+/// refused last, naming EntryBox::TransmissionTarget, when TransmissionRefusal refuses it at the
+/// voltage computed (a window thinner than the electrons' range in it).
 EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const TubeEntries& tube = TubeEntries());
 
 /// Why a point at these angles [degrees] cannot be computed with this target angle [degrees], in the
@@ -81,9 +89,17 @@ EntryReview ReviewEntries(const EntryTexts& typed, SpectrumModel model, const Tu
 /// own message).
 std::optional<QString> OffAxisRefusalText(double targetAngleDegrees, double alongDegrees, double acrossDegrees);
 
-/// The tube voltages the desktop computes for this model and target [kV]: ModelVoltageRange, its top
-/// held to kExchangeVoltageLimit because Quillon's files and the graph hold 0.5 to 300 keV.
-VoltageRange DesktopVoltageRange(SpectrumModel model, TargetMaterial target);
+/// Why this transmission target cannot be computed at kVp [kV] (TransmissionRefusal of
+/// transmission_emission.h) in the main window's words: a window thinner than the electrons' range in
+/// it names both thicknesses; nullopt when it can, and for the reflection target.
+std::optional<QString> TransmissionRefusalText(SpectrumModel model, TargetMaterial target,
+                                               const TransmissionTarget& transmission, double kVp);
+
+/// The tube voltages the desktop computes for this model, target and transmission target [kV]:
+/// ModelVoltageRange, its top held to kExchangeVoltageLimit because Quillon's files and the graph
+/// hold 0.5 to 300 keV.
+VoltageRange DesktopVoltageRange(SpectrumModel model, TargetMaterial target,
+                                 const TransmissionTarget& transmission = TransmissionTarget());
 
 /// the target's name for a note: "Mo ターゲット"
 QString TargetName(TargetMaterial target);

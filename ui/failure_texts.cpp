@@ -77,6 +77,8 @@ QString RunRefusalText(const RunError& error) {
     case RunRefusal::NotFinite:
       return Tr("%1 keV でスペクトルの値が大きすぎて計算できません。フィルターの厚さを確かめて下さい。")
           .arg(Number(error.Value()));
+    case RunRefusal::Transmission:
+      return Tr("透過ターゲットは計算できません。層の厚さ、窓の厚さと管電圧を確かめて下さい (窓は電子の飛程以上の厚さが必要です)。");
     case RunRefusal::EverythingAbsorbed:
       return Tr("すべてのエネルギーでＸ線が吸収されてしまいます。ろ過を減らすか、ターゲット角度を大きくして下さい (角度が小さいとターゲット自身がＸ線を吸収します)。");
   }

@@ -34,6 +34,8 @@
 #include "program_state.h"
 #include "graph_picture.h"
 #include "input_number.h"
+#include "transmission_dialog.h"
+#include "transmission_emission.h"
 #include "ui_fonts.h"
 #include "ui_language.h"
 #include "user_messages.h"
@@ -255,9 +257,18 @@ void MainWindow::BuildBottomBand() {
   targetBox_ = new QComboBox(conditionPanel);
   targetBox_->setObjectName(QStringLiteral("TargetMaterialBox"));
   targetBox_->setFont(TimesFont(11));
-  targetBox_->setGeometry(Twips(3720, 9045, 900, 345).translated(-conditionPanel->pos()));
+  targetBox_->setGeometry(Twips(3720, 9045, 660, 345).translated(-conditionPanel->pos()));
   targetBox_->setToolTip(Tr("ターゲット (陽極) の材質: Mo、Rh、Ag、Au は物理モデルのみ"));
   connect(targetBox_, &QComboBox::currentIndexChanged, this, &MainWindow::ShowVoltageRange);
+  // beside it, the target's kind: reflection at the target angle or a transmission target
+  transmissionButton_ = new QToolButton(conditionPanel);
+  transmissionButton_->setObjectName(QStringLiteral("TransmissionButton"));
+  transmissionButton_->setText(Tr("透過"));
+  transmissionButton_->setFont(japaneseSmall);
+  transmissionButton_->setCheckable(true);
+  transmissionButton_->setGeometry(Twips(4425, 9045, 480, 345).translated(-conditionPanel->pos()));
+  connect(transmissionButton_, &QToolButton::clicked, this, &MainWindow::ChooseTransmission);
+  transmissionDialog_ = new TransmissionDialog(this);
   linesBox_ = new QCheckBox(Tr("特性X線を含む"), conditionPanel);
   linesBox_->setObjectName(QStringLiteral("LinesBox"));
   linesBox_->setFont(japaneseSmall);
@@ -537,8 +548,12 @@ bool MainWindow::CalculateSpectrum() {
     // Refused before any correction: the boxes stay as typed.
     SetStatus(QString());
     const auto index = static_cast<std::size_t>(*review.refusedBox);
-    QLineEdit* refused = index < kEntryBoxCount ? boxes[index] : offAxisBoxes[index - kEntryBoxCount];
     ShowExclamation(this, (Tr("スペクトルを計算できません。") + QStringLiteral("\n")) + review.refusal);
+    if (*review.refusedBox == EntryBox::TransmissionTarget) {
+      transmissionButton_->setFocus();
+      return false;
+    }
+    QLineEdit* refused = index < kEntryBoxCount ? boxes[index] : offAxisBoxes[index - kEntryBoxCount];
     refused->setFocus();
     refused->selectAll();
     return false;
@@ -572,6 +587,7 @@ bool MainWindow::CalculateSpectrum() {
   run.settings.entries.characteristicLines = inputs.characteristicLines;
   run.settings.entries.offAxisAlongDegrees = inputs.offAxisAlongDegrees;
   run.settings.entries.offAxisAcrossDegrees = inputs.offAxisAcrossDegrees;
+  run.settings.entries.transmission = inputs.transmission;
   bool exchangeSaved = true;
   try {
     SaveFileAtomically(kSpectrumExchangeFile, [&exchangeText](std::ostream& out) { out << exchangeText; });
@@ -685,7 +701,32 @@ bool MainWindow::SetTarget(TargetMaterial target) {
 bool MainWindow::CharacteristicLines() const { return linesBox_->isChecked(); }
 
 TubeEntries MainWindow::TubeInputs() const {
-  return TubeEntries{Target(), CharacteristicLines(), offAxisAlong_->text(), offAxisAcross_->text()};
+  return TubeEntries{Target(), CharacteristicLines(), offAxisAlong_->text(), offAxisAcross_->text(), transmission_};
+}
+
+bool MainWindow::SetTransmission(const TransmissionTarget& target) {
+  if (target.IsTransmission() && !transmissionButton_->isEnabled()) return false;
+  transmission_ = target;
+  ShowTransmission();
+  return true;
+}
+
+void MainWindow::ShowTransmission() {
+  const bool transmission = transmission_.IsTransmission();
+  if (transmission) SetTarget(TargetMaterial::Tungsten);  // the layer is tungsten
+  transmissionButton_->setChecked(transmission);
+  transmissionButton_->setToolTip(Tr("ターゲットの種類: ") + TransmissionText(transmission_));
+  text5_->setEnabled(!transmission);
+  text5_->setToolTip(transmission ? Tr("透過ターゲットにはターゲット角度がありません (ビームは窓を通って電子の方向に出ます)")
+                                  : QString());
+  targetBox_->setEnabled(!transmission && targetBox_->count() > 1);
+  ShowVoltageRange();
+}
+
+void MainWindow::ChooseTransmission() {
+  transmissionDialog_->SetTarget(transmission_);
+  if (transmissionDialog_->exec() == QDialog::Accepted) transmission_ = transmissionDialog_->Target();
+  ShowTransmission();
 }
 
 void MainWindow::SetOffAxisTexts(const QString& along, const QString& across) {
@@ -699,6 +740,7 @@ RunEntries MainWindow::TypedEntries() const {
   entries.characteristicLines = CharacteristicLines();
   entries.offAxisAlongDegrees = ParseLeadingNumber(AsciiNumberText(offAxisAlong_->text()).toStdString());
   entries.offAxisAcrossDegrees = ParseLeadingNumber(AsciiNumberText(offAxisAcross_->text()).toStdString());
+  entries.transmission = transmission_;
   return entries;
 }
 
@@ -714,11 +756,16 @@ void MainWindow::ResetTubeChoices(SpectrumModel model) {
   targetBox_->setEnabled(targetBox_->count() > 1);
   linesBox_->setChecked(true);
   linesBox_->setEnabled(!TubeRefusal(model, TargetMaterial::Tungsten, false));
-  ShowVoltageRange();
+  // a model offers the transmission target when it computes a tungsten layer on a thick window
+  transmissionButton_->setEnabled(
+      !TransmissionRefusal(model, TargetMaterial::Tungsten, TransmissionTarget{1, TransmissionWindow::Diamond, 10},
+                           kTransmissionMinimumVoltage));
+  transmission_ = TransmissionTarget{};
+  ShowTransmission();
 }
 
 void MainWindow::ShowVoltageRange() {
-  const VoltageRange range = DesktopVoltageRange(state_.spectrumModel, Target());
+  const VoltageRange range = DesktopVoltageRange(state_.spectrumModel, Target(), transmission_);
   voltageCaption_->setText(Tr("Ｘ線管電圧(～%1)").arg(QString::fromStdString(ShortestDecimal(range.highest))));
   voltageCaption_->adjustSize();
 }

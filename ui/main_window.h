@@ -72,13 +72,19 @@ class MainWindow : public QWidget {
   bool SetTarget(TargetMaterial target);
   /// whether the box "特性X線" is ticked (always for a model that computes no spectrum without them)
   bool CharacteristicLines() const;
-  /// the off-axis boxes as typed (along, across) [degrees]
+  /// the target's kind: the reflection target (layerUm 0) or the transmission target chosen in the
+  /// dialog "ターゲットの種類"
+  const TransmissionTarget& Transmission() const { return transmission_; }
+  /// Chooses `target`, greying the target angle and the target box for a transmission target; false,
+  /// changing nothing, when the model computes no transmission target
+  bool SetTransmission(const TransmissionTarget& target);
+  /// the off-axis boxes as typed (along, across) [degrees], with the target and its kind
   TubeEntries TubeInputs() const;
   /// Writes the off-axis boxes (along, across).
   void SetOffAxisTexts(const QString& along, const QString& across);
   /// the boxes and choices as numbers, as the calculation would read them before its corrections:
-  /// ParseRunEntries of InputTexts, with the target, the lines and the off-axis angles (0 where a
-  /// box holds no number)
+  /// ParseRunEntries of InputTexts, with the target, the lines, the off-axis angles (0 where a
+  /// box holds no number) and the transmission target
   RunEntries TypedEntries() const;
   /// the figures of the last run whose curve is drawn; none after Clear Graph, a model choice or
   /// a refused run
@@ -158,6 +164,11 @@ class MainWindow : public QWidget {
   void ResetTubeChoices(SpectrumModel model);
   /// Writes the tube voltage's caption with the highest voltage of the model and target.
   void ShowVoltageRange();
+  /// Shows the target's kind: the button's state and tooltip, the angle and target boxes greyed
+  /// for a transmission target.
+  void ShowTransmission();
+  /// "透過": opens the dialog and keeps what its OK chose
+  void ChooseTransmission();
   int SelectedColorIndex() const;
   void Yield();
 
@@ -189,6 +200,10 @@ class MainWindow : public QWidget {
   QLineEdit* offAxisAcross_ = nullptr;
   QComboBox* targetBox_ = nullptr;
   QCheckBox* linesBox_ = nullptr;
+  /// opens the dialog of the target's kind; checked for a transmission target
+  QToolButton* transmissionButton_ = nullptr;
+  class TransmissionDialog* transmissionDialog_ = nullptr;
+  TransmissionTarget transmission_;
   QLabel* voltageCaption_ = nullptr;
   FilterListPanel* picture1_ = nullptr;
   QPushButton* command1_ = nullptr;

@@ -197,6 +197,13 @@ QList<QStringList> TubeLines(const RunSettings& settings) {
     lines << QStringList{Tr("ターゲット"), QString::fromLatin1(TargetSymbol(entries.target))};
   }
   if (!entries.characteristicLines) lines << QStringList{Tr("特性X線"), Tr("なし (制動放射のみ)")};
+  if (entries.transmission.IsTransmission()) {
+    lines << QStringList{EntryBoxName(EntryBox::TransmissionTarget),
+                         QString::fromStdString(ShortestDecimal(entries.transmission.layerUm)) + QStringLiteral(" µm W / ") +
+                             QString::fromLatin1(TransmissionWindowName(entries.transmission.window)) + QLatin1Char(' ') +
+                             QString::fromStdString(ShortestDecimal(entries.transmission.windowMm)),
+                         QStringLiteral("mm")};
+  }
   if (entries.offAxisAlongDegrees != 0 || entries.offAxisAcrossDegrees != 0) {
     lines << QStringList{EntryBoxName(EntryBox::OffAxisAlong),
                          QString::fromStdString(ShortestDecimal(entries.offAxisAlongDegrees)), QStringLiteral("degree")};

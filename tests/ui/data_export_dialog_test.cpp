@@ -323,6 +323,17 @@ class DataExportDialogTest : public QObject {
                                        "# point: off axis -7.5 degrees along (positive towards the cathode), 0 degrees across"}));
   }
 
+  void TubeCommentLinesNameATransmissionTarget() {
+    RunSettings settings;
+    settings.model = SpectrumModel::Physics;
+    settings.entries.transmission = {1, TransmissionWindow::Diamond, 0.3};
+    QCOMPARE(TubeCommentLines(settings), std::vector<std::string>{"# tube: W transmission target, 1 um on 0.3 mm diamond"});
+    settings.entries.offAxisAcrossDegrees = 4;
+    QCOMPARE(TubeCommentLines(settings),
+             (std::vector<std::string>{"# tube: W transmission target, 1 um on 0.3 mm diamond",
+                                       "# point: off axis 0 degrees along (positive towards the cathode), 4 degrees across"}));
+  }
+
   void MolybdenumRunExportsItsTubeBeforeTheTable() {
     WorkingFolder folder;
     TuckerMainWindow program;

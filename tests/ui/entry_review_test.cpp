@@ -127,6 +127,38 @@ class EntryReviewTest : public QObject {
     QCOMPARE(*range, QStringLiteral("「軸外角度 (管軸に直交)」の 61 度は範囲外です。-60 ～ 60 度の角度を入力して下さい。"));
     QVERIFY(OffAxisRefusalText(20, -20, 0));
   }
+
+  void ATransmissionTargetHasNoAngleAndIsRefusedForAThinWindow() {
+    TubeEntries tube;
+    tube.transmission = {1, TransmissionWindow::Diamond, 0.3};
+    // the angle box is neither read nor refused; a point off the axis lies behind no surface
+    tube.offAxisAlong = QStringLiteral("-40");
+    const EntryReview review = ReviewEntries(Typed("100", "abc", "1", "0", "0", "0"), SpectrumModel::Physics, tube);
+    QVERIFY(!review.refusedBox);
+    QVERIFY(review.corrections.isEmpty());
+    QCOMPARE(review.inputs.transmission, tube.transmission);
+    QCOMPARE(review.inputs.offAxisAlongDegrees, -40.0);
+    // the voltage goes into the transmission target's range, and the note says whose range it is
+    const EntryReview high = ReviewEntries(Typed("450", "20", "1", "0", "0", "0"), SpectrumModel::Physics, tube);
+    QCOMPARE(high.inputs.kVp, 300.0);
+    QCOMPARE(high.corrections,
+             QStringList{QStringLiteral("Ｘ線管電圧 450 kV は透過ターゲットの上限の 300 kV を超えるため、300 kV で計算しました。")});
+    // a window thinner than the electrons' range in it at the voltage is refused, the boxes as typed
+    tube.transmission = {1, TransmissionWindow::Beryllium, 0.01};
+    tube.offAxisAlong = QStringLiteral("0");
+    const EntryTexts typed = Typed("100", "20", "abc", "0", "0", "0");
+    const EntryReview thin = ReviewEntries(typed, SpectrumModel::Physics, tube);
+    QCOMPARE(thin.refusedBox, std::optional<EntryBox>(EntryBox::TransmissionTarget));
+    QVERIFY2(thin.refusal.startsWith(QStringLiteral("透過ターゲットの窓 (Be 0.01 mm) は、100 kV の電子の飛程 ")),
+             qPrintable(thin.refusal));
+    QVERIFY(thin.corrections.isEmpty());
+    QCOMPARE(thin.shown, typed);
+    // the same window holds the electrons of a lower voltage
+    QVERIFY(!ReviewEntries(Typed("20", "20", "1", "0", "0", "0"), SpectrumModel::Physics, tube).refusedBox);
+    QCOMPARE(EntryBoxName(EntryBox::TransmissionTarget), QStringLiteral("透過ターゲット"));
+    QVERIFY(!TransmissionRefusalText(SpectrumModel::Physics, TargetMaterial::Tungsten, TransmissionTarget{}, 100));
+    QCOMPARE(DesktopVoltageRange(SpectrumModel::Physics, TargetMaterial::Tungsten, tube.transmission).highest, 300.0);
+  }
 };
 
 QTEST_MAIN(EntryReviewTest)

@@ -555,6 +555,59 @@ class MainWindowTest : public QObject {
     QCOMPARE(Form2().Target(), TargetMaterial::Tungsten);
   }
 
+  void ATransmissionTargetGreysTheAngleAndComputesTheLibrarysBeam() {
+    // a formula model has no transmission target
+    QVERIFY(!Enabled("TransmissionButton"));
+    QVERIFY(!Form2().SetTransmission(TransmissionTarget{1, TransmissionWindow::Diamond, 0.3}));
+    QVERIFY(!Form2().Transmission().IsTransmission());
+    ChoosePhysics();
+    QVERIFY(Enabled("TransmissionButton") && Enabled("Text5"));
+    QVERIFY(Form2().SetTarget(TargetMaterial::Molybdenum));
+    const TransmissionTarget target{1, TransmissionWindow::Diamond, 0.3};
+    QVERIFY(Form2().SetTransmission(target));
+    // the layer is tungsten; there is no target angle
+    QCOMPARE(Form2().Target(), TargetMaterial::Tungsten);
+    QVERIFY(!Enabled("Text5") && !Enabled("TargetMaterialBox"));
+    QVERIFY(Button("TransmissionButton")->isChecked());
+    QVERIFY(Button("TransmissionButton")->toolTip().contains(QStringLiteral("層 1 µm、窓 diamond 0.3 mm")));
+    Box("Text1")->setText("100");
+    Box("Text5")->setText("abc");  // greyed, and not read
+    QCOMPARE(GraphDraw(), QStringList());
+    RunSettings settings;
+    settings.model = SpectrumModel::Physics;
+    settings.entries.tubeVoltageKV = 100;
+    settings.entries.transmission = target;
+    QCOMPARE(folder->Read("B_SPCTL.temp").toStdString(), LibraryExchange(settings));
+    QCOMPARE(Form2().LastRun()->settings.entries.transmission, target);
+    QCOMPARE(Form2().TypedEntries().transmission, target);
+    // back to reflection: the angle is read again
+    QVERIFY(Form2().SetTransmission(TransmissionTarget{}));
+    QVERIFY(Enabled("Text5") && Enabled("TargetMaterialBox") && !Button("TransmissionButton")->isChecked());
+    // a new model choice starts again from the reflection target
+    QVERIFY(Form2().SetTransmission(target));
+    Press("Command2");
+    ChooseModel("Command4");
+    QVERIFY(!Form2().Transmission().IsTransmission());
+    QVERIFY(Enabled("Text5"));
+  }
+
+  void ATransmissionTargetWithATooThinWindowIsRefusedAndChangesNothing() {
+    ChoosePhysics();
+    Box("Text1")->setText("100");
+    QCOMPARE(GraphDraw(), QStringList());
+    const QByteArray drawn = folder->Read("B_SPCTL.temp");
+    QVERIFY(Form2().SetTransmission(TransmissionTarget{1, TransmissionWindow::Aluminium, 0.01}));
+    Box("Text2")->setText("abc");
+    const QStringList messages = GraphDraw();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral("透過ターゲットの窓 (Al 0.01 mm) は、100 kV の電子の飛程")),
+             qPrintable(messages[0]));
+    QCOMPARE(folder->Read("B_SPCTL.temp"), drawn);  // the last spectrum's file stays
+    QCOMPARE(Box("Text2")->text(), QStringLiteral("abc"));  // and the boxes as typed
+    QVERIFY(!Form2().LastRun());
+    QVERIFY(Button("TransmissionButton")->hasFocus() || !Form2().isActiveWindow());
+  }
+
   void TargetSwitchesTheVoltageRangeAndNamesTheCorrection() {
     ChoosePhysics();
     auto caption = [this] {

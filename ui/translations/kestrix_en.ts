@@ -1810,5 +1810,120 @@
         <source></source>
         <translation>Not drawn over the graph (no curve computed, or the exposure is shown)</translation>
     </message>
+    <message id="透過ターゲット">
+        <location filename="../entry_review.cpp" line="1"/>
+        <source></source>
+        <translation>Transmission target</translation>
+    </message>
+    <message id=" kV は透過ターゲットの上限の ">
+        <location filename="../entry_review.cpp" line="1"/>
+        <source></source>
+        <translation> kV is above the transmission target's highest, </translation>
+    </message>
+    <message id=" kV は透過ターゲットの下限の ">
+        <location filename="../entry_review.cpp" line="1"/>
+        <source></source>
+        <translation> kV is at or below the transmission target's lowest, </translation>
+    </message>
+    <message id="透過ターゲットの窓 (%1 %2 mm) は、%3 kV の電子の飛程 %4 mm より薄いため、電子が窓を抜けてしまいます。窓を %4 mm 以上にするか、管電圧を下げて下さい。">
+        <location filename="../entry_review.cpp" line="1"/>
+        <source></source>
+        <translation>The transmission target's window (%1 %2 mm) is thinner than the range of %3 kV electrons in it, %4 mm: electrons would leave the window. Make the window at least %4 mm, or lower the tube voltage.</translation>
+    </message>
+    <message id="透過ターゲットは計算できません: ">
+        <location filename="../entry_review.cpp" line="1"/>
+        <source></source>
+        <translation>The transmission target cannot be computed: </translation>
+    </message>
+    <message id="反射ターゲット">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Reflection target</translation>
+    </message>
+    <message id="W 透過ターゲット: 層 %1 µm、窓 %2 %3 mm">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>W transmission target: layer %1 µm, window %2 %3 mm</translation>
+    </message>
+    <message id="ターゲットの種類">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Target kind</translation>
+    </message>
+    <message id="反射ターゲット (ターゲット角度)">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Reflection target (at the target angle)</translation>
+    </message>
+    <message id="透過ターゲット (窓の上のタングステン層)">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Transmission target (a tungsten layer on the window)</translation>
+    </message>
+    <message id="タングステン層の厚さ (%1 ～ %2 µm)">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Thickness of the tungsten layer (%1 to %2 µm)</translation>
+    </message>
+    <message id="層を載せた窓の材質、ビームはこの窓を通って出ます">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Material of the window under the layer; the beam leaves through it</translation>
+    </message>
+    <message id="窓の厚さ: 管電圧での電子の飛程以上">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Window thickness: at least the electrons' range at the tube voltage</translation>
+    </message>
+    <message id="タングステン層">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Tungsten layer</translation>
+    </message>
+    <message id="窓の材質">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Window material</translation>
+    </message>
+    <message id="窓の厚さ">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Window thickness</translation>
+    </message>
+    <message id="キャンセル">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="「%1」の「%2」は使えません。0 より大きい数を %3 で入力して下さい。">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>"%2" cannot be used for "%1". Enter a number above 0 in %3.</translation>
+    </message>
+    <message id="「タングステン層」の %1 µm は範囲外です。%2 ～ %3 µm の厚さを入力して下さい。">
+        <location filename="../transmission_dialog.cpp" line="1"/>
+        <source></source>
+        <translation>The tungsten layer of %1 µm is out of range. Enter a thickness of %2 to %3 µm.</translation>
+    </message>
+    <message id="透過">
+        <location filename="../main_window.cpp" line="1"/>
+        <source></source>
+        <translation>Trans.</translation>
+    </message>
+    <message id="ターゲットの種類: ">
+        <location filename="../main_window.cpp" line="1"/>
+        <source></source>
+        <translation>Target kind: </translation>
+    </message>
+    <message id="透過ターゲットにはターゲット角度がありません (ビームは窓を通って電子の方向に出ます)">
+        <location filename="../main_window.cpp" line="1"/>
+        <source></source>
+        <translation>A transmission target has no target angle (the beam leaves through the window along the electrons' direction)</translation>
+    </message>
+    <message id="透過ターゲットは計算できません。層の厚さ、窓の厚さと管電圧を確かめて下さい (窓は電子の飛程以上の厚さが必要です)。">
+        <location filename="../failure_texts.cpp" line="1"/>
+        <source></source>
+        <translation>The transmission target cannot be computed. Check the layer and window thicknesses and the tube voltage (the window must be at least the electrons' range thick).</translation>
+    </message>
 </context>
 </TS>
