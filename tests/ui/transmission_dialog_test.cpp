@@ -2,13 +2,17 @@
 // greyed for reflection, and every box that is not a usable number refused with a message, keeping
 // the last choice.
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
 
 #include "transmission_dialog.h"
 #include "transmission_emission.h"
+#include "ui_language.h"
 #include "ui_test_support.h"
 
 using namespace kestrix;
@@ -57,6 +61,24 @@ class TransmissionDialogTest : public QObject {
     QCOMPARE(dialog.ReadTarget(), std::optional<TransmissionTarget>(TransmissionTarget{}));
     QCOMPARE(TransmissionText(target), QStringLiteral("W 透過ターゲット: 層 2.5 µm、窓 Be 0.75 mm"));
     QCOMPARE(TransmissionText(TransmissionTarget{}), QStringLiteral("反射ターゲット"));
+  }
+
+  void EveryTextHasItsEnglish() {
+    QVERIFY(UseLanguage(UiLanguage::English));
+    {
+      TransmissionDialog dialog;
+      const QRegularExpression japanese(QStringLiteral("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+      QStringList texts{dialog.windowTitle(), TransmissionText(TransmissionTarget{1, TransmissionWindow::Beryllium, 0.5}),
+                        TransmissionText(TransmissionTarget{})};
+      for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+        texts << widget->toolTip();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
+        if (auto* label = qobject_cast<QLabel*>(widget)) texts << label->text();
+      }
+      for (const QString& text : texts) QVERIFY2(!japanese.match(text).hasMatch(), qPrintable(text));
+      QCOMPARE(dialog.windowTitle(), QStringLiteral("Target kind"));
+    }
+    QVERIFY(UseLanguage(UiLanguage::Japanese));
   }
 
   void BadBoxesAreRefusedWithAMessageAndChangeNothing_data() {
