@@ -7,8 +7,11 @@
 //   materialDescription(path)                  qualities() -> [{name, standard, target, ...}]
 //   new Batch(tablePath, [{path, thickness}])  .run(settings) .fit(settings, request) .table(settings, options)
 //   realiseQuality(tablePath, name, settings, [{path, thickness}]) -> {settings, filters, description, outcome}
+//   transmissionRange(model) -> null | {min, max}   transmissionRefusal(settings) -> null | {input, reason}
 // settings: {model, kv, angle, be, alEq, al, cu, offAxis, offAxisAcross (the typed texts), target
-// ("W", "Mo", "Rh", "Ag", "Au"), noLines (bool), waveform, quantity, distance (mm)}; the last five may be absent.
+// ("W", "Mo", "Rh", "Ag", "Au"), noLines (bool), waveform, quantity, distance (mm), targetLayer [um],
+// targetWindow ("diamond", "Be", "Al"), targetWindowMm [mm] (a transmission target: texts; targetLayer
+// absent or "" for the reflection target)}; all from target on may be absent.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -30,6 +33,7 @@
 #include "material_file.h"
 #include "off_axis.h"
 #include "table_comment_lines.h"
+#include "transmission_emission.h"
 
 using emscripten::val;
 
@@ -87,6 +91,14 @@ RunSettings SettingsOf(const val& s) {
   settings.entries.characteristicLines = !(s["noLines"].isTrue());
   settings.entries.offAxisAlongDegrees = OptionalNumber(s, "offAxis", "off-axis angle along the axis");
   settings.entries.offAxisAcrossDegrees = OptionalNumber(s, "offAxisAcross", "off-axis angle across the axis");
+  // a transmission target: its layer's text present and not 0
+  const double layerUm = OptionalNumber(s, "targetLayer", "transmission target's layer");
+  if (layerUm != 0) {
+    const std::string window = Text(s, "targetWindow");
+    settings.entries.transmission.layerUm = layerUm;
+    settings.entries.transmission.window = Chosen(TransmissionWindowFromName(window), "window", window);
+    settings.entries.transmission.windowMm = OptionalNumber(s, "targetWindowMm", "transmission target's window");
+  }
   return settings;
 }
 
@@ -219,6 +231,7 @@ SpectrumDescription DescriptionOf(const RunSettings& settings, const std::vector
   d.model = ModelDescription(settings.model, outcome.used.target, settings.entries);
   d.tubeVoltageKV = outcome.used.tubeVoltageKV;
   d.targetAngleDegrees = outcome.used.targetAngleDegrees;
+  d.transmission = settings.entries.transmission.IsTransmission();
   d.waveform = WaveformKeyword(settings.waveform);
   d.berylliumMm = outcome.used.berylliumMm;
   d.aluminiumEquivalentMm = outcome.used.aluminiumEquivalentMm;
@@ -293,6 +306,43 @@ val VoltageRangeOf(const std::string& model, const std::string& target) {
     val result = val::object();
     result.set("min", range.lowest);
     result.set("max", range.highest);
+    return result;
+  });
+}
+
+/// the tube voltages [kV] of `model`'s transmission target, null when the model computes none
+val TransmissionRangeOf(const std::string& model) {
+  return Guarded([&] {
+    const SpectrumModel chosen = Chosen(ModelOfKeyword(model), "model", model);
+    // a tungsten layer on a window thicker than the electrons' range in any material
+    const TransmissionTarget thick{1, TransmissionWindow::Diamond, 10};
+    const VoltageRange range = ModelVoltageRange(chosen, TargetMaterial::Tungsten, thick);
+    if (TransmissionRefusal(chosen, TargetMaterial::Tungsten, thick, range.lowest)) return val::null();
+    val result = val::object();
+    result.set("min", range.lowest);
+    result.set("max", range.highest);
+    return result;
+  });
+}
+
+/// null, or {input: "model"|"target"|"kv"|"target-layer"|"target-window-mm", reason (the library's text)}:
+/// why the settings' transmission target cannot be computed (TransmissionRefusal at their tube voltage)
+val TransmissionRefusalOf(const val& settings) {
+  return Guarded([&] {
+    const RunSettings run = SettingsOf(settings);
+    const TransmissionTarget& t = run.entries.transmission;
+    const std::optional<std::string> refusal =
+        TransmissionRefusal(run.model, run.entries.target, t, run.entries.tubeVoltageKV);
+    if (!refusal) return val::null();
+    const VoltageRange range = ModelVoltageRange(run.model, run.entries.target, t);
+    const char* input = run.model != SpectrumModel::Physics                                   ? "model"
+                        : run.entries.target != TargetMaterial::Tungsten                       ? "target"
+                        : !(t.layerUm >= kSmallestLayerUm && t.layerUm <= kLargestLayerUm)     ? "target-layer"
+                        : !range.Contains(run.entries.tubeVoltageKV)                           ? "kv"
+                                                                                               : "target-window-mm";
+    val result = val::object();
+    result.set("input", std::string(input));
+    result.set("reason", *refusal);
     return result;
   });
 }
@@ -405,6 +455,8 @@ EMSCRIPTEN_BINDINGS(kestrix) {
   emscripten::function("wholeNumber", &WholeNumber);
   emscripten::function("voltageRange", &VoltageRangeOf);
   emscripten::function("offAxisRefusal", &OffAxisRefusalOf);
+  emscripten::function("transmissionRange", &TransmissionRangeOf);
+  emscripten::function("transmissionRefusal", &TransmissionRefusalOf);
   emscripten::function("refusal", &Refusal);
   emscripten::function("materialDescription", &MaterialDescription);
   emscripten::function("qualities", &Qualities);

@@ -192,3 +192,34 @@ test('a Mo/Mo quality sets its target; a formula model refuses it', () => {
   assert.throws(() => wasm.realiseQuality(TABLE, 'RQR-M2', { ...PHYSICS, model: 'birch' }, []), /tungsten target only/);
   assert.throws(() => wasm.realiseQuality(TABLE, 'RQR-M2', { ...PHYSICS, target: 'Rh' }, []), /has a Mo target, not Rh/);
 });
+
+const TRANSMISSION = { ...PHYSICS, kv: '100', be: '0', targetLayer: '1', targetWindow: 'diamond', targetWindowMm: '0.3' };
+
+test("a transmission target: kestrix-cli's figures, its range, its refusals and its header", { skip: !process.env.KESTRIX_CLI }, () => {
+  const batch = new wasm.Batch(TABLE, []);
+  const outcome = batch.run(TRANSMISSION);
+  const report = JSON.parse(execFileSync(process.env.KESTRIX_CLI, ['--model', 'physics', '--kv', '100', '--be', '0', '--al-eq', '0', '--al', '0', '--target-thickness', '1', '--target-window', 'diamond:0.3',
+    '--no-table', '--json'], { encoding: 'utf8' }));
+  for (const f of outcome.figures.filter((f) => f.key in report.results)) assert.equal(f.text === null ? null : Number(f.text), report.results[f.key], f.key);
+  // no layer: the reflection target to the last digit
+  assert.deepEqual(batch.run({ ...TRANSMISSION, targetLayer: '' }).figures, batch.run({ ...PHYSICS, kv: '100', be: '0' }).figures);
+  assert.notDeepEqual(outcome.figures, batch.run({ ...PHYSICS, kv: '100', be: '0' }).figures);
+  assert.deepEqual(wasm.transmissionRange('physics'), { min: 20, max: 300 });
+  assert.equal(wasm.transmissionRange('tucker'), null);
+  assert.equal(wasm.transmissionRefusal(TRANSMISSION), null);
+  const refused = (settings) => (({ input, reason }) => [input, reason])(wasm.transmissionRefusal(settings));
+  assert.equal(refused({ ...TRANSMISSION, targetWindow: 'Be', targetWindowMm: '0.01' })[0], 'target-window-mm');
+  assert.match(refused({ ...TRANSMISSION, targetWindow: 'Be', targetWindowMm: '0.01' })[1], /thinner than the electrons' range in it at 100 kV/);
+  assert.equal(refused({ ...TRANSMISSION, targetLayer: '5000' })[0], 'target-layer');
+  assert.equal(refused({ ...TRANSMISSION, kv: '350' })[0], 'kv');
+  assert.equal(refused({ ...TRANSMISSION, target: 'Mo', kv: '30' })[0], 'target');
+  assert.equal(refused({ ...TRANSMISSION, model: 'tucker' })[0], 'model');
+  assert.throws(() => batch.run({ ...TRANSMISSION, targetWindow: 'Cu' }), /unknown window "Cu"/);
+  assert.throws(() => batch.run({ ...TRANSMISSION, targetLayer: '1um' }), /"1um" is not a number/);
+  // the table's header says it, without a target angle
+  const options = { separator: 'comma', unit: 'keV', normalisation: 'max', energyNotation: 'plain', valueNotation: 'plain', header: true };
+  const lines = batch.table(TRANSMISSION, options).split('\r\n');
+  assert.ok(lines.includes('# model: physics (W transmission target, 1 um on 0.3 mm diamond)'));
+  assert.ok(lines.includes('# target angle [degrees]: none (transmission target: the beam leaves through the window)'));
+  batch.delete();
+});

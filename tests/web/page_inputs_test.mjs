@@ -102,6 +102,59 @@ test("the target and the lines are the physics model's: enabled and counted for 
   assert.deepEqual(page.errors, []);
 });
 
+test('a transmission target: its fields for the physics model, no target angle, and each bad value marked', async () => {
+  const state = () => page.evaluate(() => ({
+    shown: ['target-layer', 'target-window-mm'].map((n) => document.querySelector(`[name="${n}"]`).offsetParent !== null),
+    angleDisabled: document.querySelector('[name="angle"]').disabled,
+    label: document.querySelector('#curves li[data-curve="current"] .label').textContent,
+    slider: document.querySelector('[name="kv-slider"]').max,
+  }));
+  await setInputs(page, { model: 'physics', target: 'W', 'no-lines': false, kv: '100', be: '0', 'al-eq': '0', al: '0', 'target-kind': 'reflection' });
+  assert.deepEqual((await state()).shown, [false, false], 'a reflection target shows no layer');
+  assert.equal((await state()).angleDisabled, false);
+  await setInputs(page, { 'target-kind': 'transmission', 'target-layer': '1', 'target-window': 'diamond', 'target-window-mm': '0.3', angle: 'abc' });
+  const on = await state();
+  assert.deepEqual(on.shown, [true, true]);
+  assert.equal(on.angleDisabled, true, 'the target angle is greyed and not read');
+  assert.deepEqual((await marks()).invalid, []);
+  assert.match(on.label, /100 kV, W transmission target, 1 µm on 0.3 mm diamond/);
+  assert.doesNotMatch(on.label, /°,/);
+  assert.equal(on.slider, '300', "the slider spans the transmission target's voltages");
+  const good = await marks();
+  const cases = [
+    [{ 'target-layer': '0' }, 'target-layer', /above 0/],
+    [{ 'target-layer': '-1' }, 'target-layer', /above 0/],
+    [{ 'target-layer': '1um' }, 'target-layer', /"1um" is not a number/],
+    [{ 'target-layer': '5000' }, 'target-layer', /tungsten layer must be/],
+    [{ 'target-window-mm': '' }, 'target-window-mm', /"" is not a number/],
+    [{ 'target-window-mm': '0' }, 'target-window-mm', /above 0/],
+    [{ 'target-window': 'Be', 'target-window-mm': '0.01' }, 'target-window-mm', /thinner than the electrons' range in it at 100 kV/],
+    [{ kv: '350' }, 'kv', /transmission target is computed from 20 to 300 kV/],
+    [{ target: 'Mo' }, 'target', /layer is tungsten/],
+    [{ 'off-axis': '61' }, 'off-axis', /between -60 and 60 degrees/],
+  ];
+  for (const [values, name, reason] of cases) {
+    await setInputs(page, values);
+    const bad = await marks();
+    assert.deepEqual(bad.invalid, [name], JSON.stringify(values));
+    assert.match(bad.reasons[name], reason);
+    assert.ok(bad.stale && bad.pinDisabled);
+    assert.deepEqual(bad.curve, good.curve, 'the last valid curve stays');
+    await setInputs(page, { 'target-layer': '1', 'target-window': 'diamond', 'target-window-mm': '0.3', kv: '100', target: 'W', 'off-axis': '0' });
+    assert.deepEqual((await marks()).invalid, []);
+  }
+  // off the axis a transmission target lies behind no surface
+  await setInputs(page, { 'off-axis': '-40' });
+  assert.deepEqual((await marks()).invalid, []);
+  // a formula model: the fields are the physics model's alone
+  await setInputs(page, { model: 'tucker', angle: '20', 'off-axis': '0' });
+  assert.deepEqual((await marks()).invalid, []);
+  assert.equal((await state()).angleDisabled, false);
+  assert.doesNotMatch((await state()).label, /transmission/);
+  await setInputs(page, { model: 'tucker', 'target-kind': 'reflection', kv: '120', be: '1', 'al-eq': '2', al: '1' });
+  assert.deepEqual(page.errors, []);
+});
+
 test('the sliders set the voltage and the angle, and typing moves them', async () => {
   for (const [slider, name, value] of [['kv-slider', 'kv', '250'], ['angle-slider', 'angle', '12']]) {
     await page.$eval(`input[name="${slider}"]`, (e, v) => {

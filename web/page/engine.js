@@ -54,6 +54,10 @@ export function voltageRange(model, target = 'W') { return wasm.voltageRange(mod
 /** null, or why the point at these angles [degrees] is refused: {input: "along"|"across", kind, limit, reason} */
 export function offAxisRefusal(angle, along, across) { return wasm.offAxisRefusal(angle, along, across); }
 export function refusal(settings, filters) { return wasm.refusal(settings, filters); }
+/** null, or the tube voltages [kV] {min, max} of the model's transmission target */
+export function transmissionRange(model) { return wasm.transmissionRange(model); }
+/** null, or why the settings' transmission target is refused: {input: "model"|"target"|"kv"|"target-layer"|"target-window-mm", reason} */
+export function transmissionRefusal(settings) { return wasm.transmissionRefusal(settings); }
 export function qualities() { return wasm.qualities(QUALITIES); }
 export function realiseQuality(name, settings, filters) { return wasm.realiseQuality(TABLE, name, settings, filters); }
 

@@ -1,14 +1,14 @@
 // The inputs: read from the form, checked as kestrix-cli and Python check them, and marked in place.
 
 import { t } from './texts.js';
-import { wholeNumber, voltageRange, offAxisRefusal } from './engine.js';
+import { wholeNumber, voltageRange, offAxisRefusal, transmissionRange, transmissionRefusal } from './engine.js';
 
 export const ENTRY_NAMES = ['kv', 'angle', 'be', 'al-eq', 'al', 'cu'];
 const SETTING_OF = { kv: 'kv', angle: 'angle', be: 'be', 'al-eq': 'alEq', al: 'al', cu: 'cu' };
 const THICKNESSES = ['be', 'al-eq', 'al', 'cu'];
 export const FILTER_SLOTS = 3;
 /** the inputs of the physics model alone (kestrix-cli refuses them with the formula models) */
-export const PHYSICS_ONLY = ['target', 'no-lines'];
+export const PHYSICS_ONLY = ['target', 'no-lines', 'target-kind', 'target-layer', 'target-window', 'target-window-mm'];
 
 /** the field (input, select or button) called name in a form or anywhere under root */
 export function field(root, name) {
@@ -29,13 +29,37 @@ export function readInputs(form, materials) {
   // the target and the lines count for the physics model only; the formula models compute tungsten with its lines
   const settings = { model, waveform: field(form, 'waveform').value, quantity: field(form, 'quantity').value,
     target: physics ? field(form, 'target').value : 'W', noLines: physics && field(form, 'no-lines').checked };
+  // a transmission target: a tungsten layer [um] on a window [mm]; it has no target angle
+  const transmission = physics && field(form, 'target-kind').value === 'transmission';
+  let layerOk = true;
+  if (transmission) {
+    settings.targetLayer = field(form, 'target-layer').value.trim();
+    settings.targetWindow = field(form, 'target-window').value;
+    settings.targetWindowMm = field(form, 'target-window-mm').value.trim();
+    for (const [name, message] of [['target-layer', 'layerRange'], ['target-window-mm', 'windowRange']]) {
+      const value = number(name);
+      if (value !== null && !(value > 0)) errors.push({ name, message: t(message) });
+      if (value === null || !(value > 0)) layerOk = false;
+    }
+    if (settings.target !== 'W') {
+      errors.push({ name: 'target', message: t('transmissionTungsten') });
+      layerOk = false;
+    }
+  }
   let angle = null;
   for (const name of ENTRY_NAMES) {
+    if (name === 'angle' && transmission) {
+      settings.angle = field(form, name).value.trim();  // kept as typed, not read
+      continue;
+    }
     settings[SETTING_OF[name]] = field(form, name).value.trim();
     const value = number(name);
     if (value === null) continue;
     if (THICKNESSES.includes(name) && value < 0) errors.push({ name, message: t('negative') });
-    if (name === 'kv') {
+    if (name === 'kv' && transmission) {
+      const range = transmissionRange(model);
+      if (value < range.min || value > range.max) errors.push({ name, message: t('transmissionRange', range.min, range.max) });
+    } else if (name === 'kv') {
       const range = voltageRange(model, settings.target);
       if (value < range.min || value > range.max) {
         errors.push({ name, message: settings.target === 'W' ? t('range', t(model), range.min, range.max)
@@ -50,12 +74,19 @@ export function readInputs(form, materials) {
   settings.offAxisAcross = field(form, 'off-axis-across').value.trim();
   const along = number('off-axis');
   const across = number('off-axis-across');
-  if (along !== null && across !== null && angle !== null) {
-    const refused = offAxisRefusal(angle, along, across);
+  // a transmission target's point lies behind no surface: only the angles' limits (as at a right target angle)
+  const angleOfPoint = transmission ? 90 : angle;
+  if (along !== null && across !== null && angleOfPoint !== null) {
+    const refused = offAxisRefusal(angleOfPoint, along, across);
     if (refused) {
       errors.push({ name: refused.input === 'across' ? 'off-axis-across' : 'off-axis',
         message: refused.kind === 'range' ? t('offAxisRange', refused.limit) : t('offAxisBehind', angle) });
     }
+  }
+  // the transmission target as the model judges it at the voltage: a window thinner than the electrons' range in it
+  if (transmission && layerOk && !errors.some((e) => e.name === 'kv')) {
+    const refused = transmissionRefusal(settings);
+    if (refused) errors.push({ name: refused.input, message: refused.reason });
   }
   // the distance counts (and is shown) for the physics model only
   const distanceText = field(form, 'distance').value.trim();
@@ -102,8 +133,11 @@ export function writeEntries(form, entries) {
 
 /** a short name of the curve's inputs for the legend */
 export function describe(settings, filters) {
-  const parts = [`${t(settings.model)}`, `${settings.kv} kV`, `${settings.angle}°`];
-  if ((settings.target && settings.target !== 'W') || settings.noLines) parts.push(t('targetOf', settings.target || 'W'));
+  const transmission = !!settings.targetLayer;
+  const parts = [`${t(settings.model)}`, `${settings.kv} kV`];
+  if (transmission) parts.push(t('transmissionOf', settings.targetLayer, settings.targetWindowMm, settings.targetWindow));
+  else parts.push(`${settings.angle}°`);
+  if (!transmission && ((settings.target && settings.target !== 'W') || settings.noLines)) parts.push(t('targetOf', settings.target || 'W'));
   if (settings.noLines) parts.push(t('noLinesOf'));
   if (Number(settings.offAxis) || Number(settings.offAxisAcross)) parts.push(t('offAxisOf', settings.offAxis, settings.offAxisAcross || '0'));
   parts.push(t(settings.waveform), `Be ${settings.be}`, `Al eq. ${settings.alEq}`);

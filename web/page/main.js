@@ -9,7 +9,8 @@ import { Plot, colorOf } from './plot.js';
 import { encodeState, decodeState, sessionText, readSession } from './state.js';
 
 const FORM_FIELDS = ['model', 'kv', 'angle', 'target', 'no-lines', 'off-axis', 'off-axis-across', 'waveform', 'be', 'al-eq',
-  'al', 'cu', 'quantity', 'distance', 'filter1', 'filter1-mm', 'filter2', 'filter2-mm', 'filter3', 'filter3-mm'];
+  'al', 'cu', 'quantity', 'distance', 'filter1', 'filter1-mm', 'filter2', 'filter2-mm', 'filter3', 'filter3-mm',
+  'target-kind', 'target-layer', 'target-window', 'target-window-mm'];
 
 const form = document.getElementById('inputs');
 const plot = new Plot(document.getElementById('plot'));
@@ -46,7 +47,7 @@ function setFormValues(values) {
       element.value = value;
     } else if (element.tagName === 'SELECT') {
       if (PHYSICS_ONLY.includes(name)) element.value = [...element.options].find((o) => o.defaultSelected)?.value ?? element.options[0].value;
-    } else if (['off-axis', 'off-axis-across'].includes(name)) {
+    } else if (['off-axis', 'off-axis-across', 'target-layer', 'target-window-mm'].includes(name)) {
       element.value = element.defaultValue;
     }
   }
@@ -78,8 +79,13 @@ function recompute() {
   const { settings, filters, errors } = readInputs(form, page.materials);
   document.body.classList.toggle('physics', settings.model === 'physics');
   for (const name of PHYSICS_ONLY) field(form, name).disabled = settings.model !== 'physics';
+  // a transmission target has no target angle: the angle and its slider are greyed
+  const transmission = !!settings.targetLayer;
+  document.body.classList.toggle('transmission', settings.model === 'physics' && field(form, 'target-kind').value === 'transmission');
+  field(form, 'angle').disabled = transmission;
+  field(form, 'angle-slider').disabled = transmission;
   // the slider spans the voltages of the model with its target
-  const range = engine.voltageRange(settings.model, settings.target);
+  const range = (transmission && engine.transmissionRange(settings.model)) || engine.voltageRange(settings.model, settings.target);
   const slider = field(form, 'kv-slider');
   if (slider.min !== String(range.min) || slider.max !== String(range.max)) {
     [slider.min, slider.max] = [range.min, range.max];
