@@ -877,6 +877,11 @@ void QualityWindow::ApplyQuality() {
                               ChoiceOf(base.model).name + Tr(" は W ターゲットのみ計算します。物理モデルで設定して下さい。"));
     return;
   }
+  // a standard quality's tube is a reflection target at its target angle
+  if (base.entries.transmission.IsTransmission()) {
+    ShowExclamation(this, refused + Tr("標準線質は反射ターゲットの線質です。透過ターゲットでは設定できません。"));
+    return;
+  }
   if (const std::optional<QString> offAxis = OffAxisRefusalText(base.entries.targetAngleDegrees,
                                                                  base.entries.offAxisAlongDegrees,
                                                                  base.entries.offAxisAcrossDegrees)) {
@@ -992,9 +997,12 @@ void QualityWindow::FitEntry() {
   const RunSettings settings{mainWindow_.Model(), mainWindow_.TypedEntries(), mainWindow_.Waveform(),
                              DisplayQuantity::PhotonNumber};
   const QString refused = (Tr("ろ過を求められません。") + QStringLiteral("\n"));
-  if (const std::optional<QString> offAxis = OffAxisRefusalText(settings.entries.targetAngleDegrees,
-                                                                 settings.entries.offAxisAlongDegrees,
-                                                                 settings.entries.offAxisAcrossDegrees)) {
+  // a transmission target's point lies behind no target surface
+  if (const std::optional<QString> offAxis =
+          settings.entries.transmission.IsTransmission()
+              ? std::nullopt
+              : OffAxisRefusalText(settings.entries.targetAngleDegrees, settings.entries.offAxisAlongDegrees,
+                                   settings.entries.offAxisAcrossDegrees)) {
     ShowExclamation(this, refused + *offAxis);
     return;
   }

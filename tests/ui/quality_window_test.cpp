@@ -294,6 +294,21 @@ class QualityWindowTest : public QObject {
              JsonFigure(json, "mean_energy_keV"));
   }
 
+  void AQualityIsRefusedWithATransmissionTargetAndTheFiguresNameIt() {
+    Bench bench;
+    bench.program.window.InitialiseForModel(SpectrumModel::Physics);
+    QVERIFY(bench.program.window.SetTransmission(TransmissionTarget{1, TransmissionWindow::Diamond, 0.3}));
+    bench.Box("Text1")->setText("100");
+    bench.ChooseQuality("N-100");
+    QCOMPARE(bench.messages.texts.size(), 1);
+    QVERIFY2(bench.messages.texts[0].contains(QStringLiteral("標準線質は反射ターゲットの線質です。")), qPrintable(bench.messages.texts[0]));
+    QCOMPARE(bench.Box("Text1")->text(), QStringLiteral("100"));  // nothing set
+    bench.Draw();
+    QCOMPARE(bench.messages.texts.size(), 1);
+    const QString copied = bench.window->FiguresText();
+    QVERIFY2(copied.contains(QStringLiteral("1 µm W / diamond 0.3")), qPrintable(copied));
+  }
+
   void MolybdenumQualitySetsTheTargetWithThePhysicsModel() {
     Bench bench;
     // a formula model computes tungsten only: the quality is refused with the reason, nothing changes

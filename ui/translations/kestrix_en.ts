@@ -1925,5 +1925,10 @@
         <source></source>
         <translation>The transmission target cannot be computed. Check the layer and window thicknesses and the tube voltage (the window must be at least the electrons' range thick).</translation>
     </message>
+    <message id="標準線質は反射ターゲットの線質です。透過ターゲットでは設定できません。">
+        <location filename="../quality_window.cpp" line="1"/>
+        <source></source>
+        <translation>A standard quality's tube is a reflection target: it cannot be set with a transmission target.</translation>
+    </message>
 </context>
 </TS>
