@@ -1115,6 +1115,10 @@ void BindBeam(py::module_& module) {
           if (keyword != "kv") allowed.push_back(keyword);
         }
         BeamArguments arguments = ArgumentsFromKeywords("fit_tube", kwargs, BeamArguments{}, allowed);
+        if (arguments.targetThicknessUm &&
+            std::find(varied.begin(), varied.end(), TubeInput::TargetAngle) != varied.end()) {
+          throw std::invalid_argument("vary: a transmission target has no target angle to fit");
+        }
         double highest = 0;
         for (const TubeMeasurement& m : measured) highest = std::max(highest, m.tubeVoltageKV);
         std::size_t layers = 0;

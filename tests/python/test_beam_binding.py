@@ -425,3 +425,12 @@ def test_to_csv_names_the_transmission_target_as_kestrix_cli_does(tmp_path):
                                 "diamond:0.3", "--header", "--no-figures"])
     assert status == 0, err
     assert [l for l in out.splitlines() if l.startswith("# model:")] == ["# model: physics (W transmission target, 1 um on 0.3 mm diamond)"]
+
+
+def test_fit_tube_of_a_transmission_target_has_no_angle_to_vary():
+    layers = [dict(kv=kv, hvl1_al_mm=figures["hvl1_al_mm"]) for kv in (60, 100)
+              for figures in [kestrix.Beam(**{**TRANSMISSION, "kv": kv, "al_eq": 1}).quality()]]
+    with pytest.raises(ValueError, match="^vary: a transmission target has no target angle to fit"):
+        kestrix.fit_tube(layers, vary=("al_eq", "angle"), **{k: v for k, v in TRANSMISSION.items() if k != "kv"})
+    tube = kestrix.fit_tube(layers, vary=("al_eq",), **{k: v for k, v in TRANSMISSION.items() if k != "kv"})
+    assert tube.params["al_eq"] == pytest.approx(1, abs=0.01)
