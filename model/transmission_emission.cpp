@@ -108,6 +108,13 @@ std::string Number(double value) {
   return out.str();
 }
 
+/// `value` > 0 rounded up to 4 significant digits, so that the number shown is enough
+std::string NumberUp(double value) {
+  if (!(value > 0) || !std::isfinite(value)) return Number(value);
+  const double unit = std::pow(10.0, std::floor(std::log10(value)) - 3);
+  return Number(std::ceil(value / unit * (1 - 1e-12)) * unit);
+}
+
 /// The data of one element that emits: its Seltzer-Berger cross section, atoms per volume, and
 /// Poskus's shape-function parameters with their averages over the direction cells towards the ray
 /// of the last path factor asked for.
@@ -336,30 +343,10 @@ void CheckPathFactor(double pathFactor) {
 
 namespace {
 
-/// the window material's cross section alone, without the rest of the model's shared data
-const BremsstrahlungCrossSection& WindowBremsstrahlung(TransmissionWindow window) {
-  static const std::array<std::pair<const double*, std::size_t>, 3> tables{{
-      {embedded::kSeltzerBergerCarbon, embedded::kSeltzerBergerCarbonCount},
-      {embedded::kSeltzerBergerBeryllium, embedded::kSeltzerBergerBerylliumCount},
-      {embedded::kSeltzerBergerAluminium, embedded::kSeltzerBergerAluminiumCount},
-  }};
-  static const std::array<BremsstrahlungCrossSection, 3> sections{
-      BremsstrahlungCrossSection(tables[0].first, tables[0].second, WindowConstantsOf(TransmissionWindow::Diamond).atomicNumber,
-                                 WindowConstantsOf(TransmissionWindow::Diamond).atomsPerVolume),
-      BremsstrahlungCrossSection(tables[1].first, tables[1].second, WindowConstantsOf(TransmissionWindow::Beryllium).atomicNumber,
-                                 WindowConstantsOf(TransmissionWindow::Beryllium).atomsPerVolume),
-      BremsstrahlungCrossSection(tables[2].first, tables[2].second, WindowConstantsOf(TransmissionWindow::Aluminium).atomicNumber,
-                                 WindowConstantsOf(TransmissionWindow::Aluminium).atomsPerVolume)};
-  return sections[static_cast<std::size_t>(window)];
-}
-
 /// the CSDA range table of a window material
 const RangeTable& WindowRanges(TransmissionWindow window) {
   const auto made = [](TransmissionWindow material) {
-    return RangeTable([material](double E) {
-      return CollisionStoppingPower(WindowConstantsOf(material), E) +
-             WindowBremsstrahlung(material).RadiativeStoppingPower(E);
-    });
+    return RangeTable([material](double E) { return CollisionStoppingPower(WindowConstantsOf(material), E); });
   };
   static const std::array<RangeTable, 3> ranges{made(TransmissionWindow::Diamond), made(TransmissionWindow::Beryllium),
                                                 made(TransmissionWindow::Aluminium)};
@@ -429,7 +416,7 @@ double WindowCsdaRangeMm(TransmissionWindow window, double T0) {
   // the table up to the transmission target's voltages, the integral itself above them
   const double range = T0 <= kTransmissionMaximumVoltage
                            ? WindowRanges(window)(T0)
-                           : CsdaRange(WindowConstantsOf(window), WindowBremsstrahlung(window), T0);
+                           : CollisionCsdaRange(WindowConstantsOf(window), T0);
   return range / kCentimetresPerMillimetre;
 }
 
@@ -473,7 +460,7 @@ std::optional<std::string> TransmissionRefusal(SpectrumModel model, TargetMateri
   if (transmission.windowMm < range) {
     return "the " + std::string(TransmissionWindowName(transmission.window)) + " window of " +
            Number(transmission.windowMm) + " mm is thinner than the electrons' range in it at " + Number(kVp) +
-           " kV, " + Number(range) + " mm: electrons would leave the window (make it at least " + Number(range) +
+           " kV, " + Number(range) + " mm: electrons would leave the window (make it at least " + NumberUp(range) +
            " mm)";
   }
   return std::nullopt;

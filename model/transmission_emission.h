@@ -47,7 +47,8 @@ constexpr double kSmallestLayerUm = 0.01;
 constexpr double kLargestLayerUm = 1000;
 
 /// CSDA range of electrons of T0 [keV] in a window material (ICRU 37 collision stopping power with
-/// the material's I and density, Seltzer-Berger radiative stopping power) [mm]
+/// the material's I and density; the radiative loss, below 0.6 %, left out as the electron Monte
+/// Carlo leaves it out; the unit of the table's window track) [mm]
 double WindowCsdaRangeMm(TransmissionWindow window, double T0);
 
 /// CSDA range of electrons of T0 [keV] in tungsten [um]; tau = t / this
