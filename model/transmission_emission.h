@@ -40,9 +40,9 @@ namespace kestrix {
 /// tube voltages a transmission target is computed for: the electron table's incident energies [kV]
 constexpr double kTransmissionMinimumVoltage = 20;
 constexpr double kTransmissionMaximumVoltage = 300;
-/// layer thicknesses a transmission target is computed for [um]: below 0.005 R_W(T0) (0.015 um at
-/// 20 kV, 0.52 um at 300 kV) by the thin-layer limit, above 0.8 R_W(T0) (2.4 um at 20 kV, 84 um at
-/// 300 kV) the rest of the layer only attenuates
+/// layer thicknesses a transmission target is computed for [um]: below 0.005 R_W(T0) (0.0056 um at
+/// 20 kV, 0.42 um at 300 kV) by the thin-layer limit (electron_transmission.h), above 0.8 R_W(T0)
+/// (0.89 um at 20 kV, 67 um at 300 kV) the rest of the layer only attenuates
 constexpr double kSmallestLayerUm = 0.01;
 constexpr double kLargestLayerUm = 1000;
 
