@@ -10,11 +10,11 @@ import pytest
 TOOL = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "physics", "compact_electron_transmission.py")
 
 
-def compact(tmp_path, text):
+def compact(tmp_path, text, *options):
     """writes `text` as a table, runs the tool; returns its codes and the tool's result"""
     source = tmp_path / "electron_transmission_W_test.txt"
     source.write_text(text)
-    result = subprocess.run([sys.executable, TOOL, str(source)], capture_output=True, text=True)
+    result = subprocess.run([sys.executable, TOOL, str(source), *options], capture_output=True, text=True)
     out = tmp_path / "electron_transmission_W_test.compact.txt"
     codes = []
     if out.exists():
@@ -62,6 +62,19 @@ def test_long_runs_of_zeros_split(tmp_path):
     assert sum(code - 32768 for code in codes if code >= 32768) == 70000
     assert all(code <= 65535 for code in codes)
     assert codes[-1] == 0x3C00
+
+
+@pytest.mark.parametrize("bits", [6, 8])
+def test_fewer_bits_round_to_nearest_within_their_precision(tmp_path, bits):
+    rng = np.random.default_rng(7)
+    values = (0.1 + rng.random(3000)) * 10.0 ** rng.integers(-3, 1, 3000)  # within the normal half range
+    codes, result = compact(tmp_path, " ".join("%.6g" % v for v in values) + "\n", str(bits))
+    assert result.returncode == 0, result.stderr
+    back = np.array(expand(codes))
+    written = np.array([float("%.6g" % v) for v in values])
+    assert np.all(np.abs(back - written) <= (2.0 ** -(bits + 1) + 4.9e-4) * written)
+    assert all((code & ((1 << (10 - bits)) - 1)) == 0 for code in codes)  # the dropped bits are zero
+    assert np.mean(np.abs(back - written) / written) > 2.0 ** -(bits + 4)  # and really dropped
 
 
 @pytest.mark.parametrize("bad", ["-1e-3", "nan", "1e6"])
