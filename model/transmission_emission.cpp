@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "bremsstrahlung_cross_section.h"
 #include "characteristic_lines.h"
@@ -219,8 +220,8 @@ GridArray DiamondAttenuation() {
   return mu;
 }
 
-/// the photon energies k/T0 of the grid, cross sections of one element by energy cell and bin, split
-/// between the shape-function nodes
+/// one element's cross sections by energy cell and grid bin, each split between the two
+/// shape-function nodes around its k/T
 struct CellCrossSections {
   std::vector<double> value;  // n dsigma/dk [1/(cm keV)] at [m (top + 1) + i]
   std::vector<int> node;      // shape-function node at or below k/T
@@ -265,7 +266,7 @@ void CrossSectionsOf(const EmittingElement& element, double T0, int top, CellCro
 
 /// Photons per keV per sr per electron towards the ray from each depth cell before attenuation:
 ///     rows[j][i] = sum_m n dsigma/dk(T_m, k_i) sum_c track_jmc S_mc(k_i / T_m)  [1/(keV sr)],
-/// `track` in cm by cell index, `depthCells` of them; also the plain track by depth and energy cell [cm]
+/// `track` in cm by cell index (transmission_layout::CellIndex), over `depthCells` depth cells
 void DirectedEmission(const EmittingElement& element, const std::vector<ShapeCells>& cells, double T0, int top,
                       const double* track, int depthCells, const CellCrossSections& sections,
                       std::vector<double>& rows) {
