@@ -219,9 +219,10 @@ TEST(DeliveredTransmissionTables, ThickerLayersLetFewerElectronsThrough) {
     const ElectronTransmission& table = ElectronTransmissionOf(window);
     for (int n = 0; n < static_cast<int>(kNodeVoltages.size()); ++n) {
       for (int s = 1; s < static_cast<int>(kTauNodes.size()); ++s) {
-        // within the Monte Carlo's noise
+        // within the Monte Carlo's noise (the track saturates above 0.2 R_W, where it may dip by a few per cent)
         EXPECT_LE(table.Node(n, s).enteringWindow, table.Node(n, s - 1).enteringWindow + 0.01) << n << " " << s;
-        EXPECT_GE(Sum(table.Node(n, s).layer), Sum(table.Node(n, s - 1).layer)) << n << " " << s;
+        EXPECT_GE(Sum(table.Node(n, s).layer), 0.95 * Sum(table.Node(n, s - 1).layer)) << n << " " << s;
+        if (kTauNodes[s] <= 0.1) EXPECT_GT(Sum(table.Node(n, s).layer), Sum(table.Node(n, s - 1).layer)) << n << " " << s;
       }
     }
   }
