@@ -26,17 +26,17 @@ namespace kestrix {
 namespace embedded {
 extern const double kBremsstrahlungShapeTungsten[];
 extern const std::size_t kBremsstrahlungShapeTungstenCount;
-extern const double kSeltzerBergerBeryllium[];
+extern const float kSeltzerBergerBeryllium[];
 extern const std::size_t kSeltzerBergerBerylliumCount;
-extern const double kSeltzerBergerCarbon[];
+extern const float kSeltzerBergerCarbon[];
 extern const std::size_t kSeltzerBergerCarbonCount;
-extern const double kSeltzerBergerAluminium[];
+extern const float kSeltzerBergerAluminium[];
 extern const std::size_t kSeltzerBergerAluminiumCount;
-extern const double kBremsstrahlungShapeBeryllium[];
+extern const float kBremsstrahlungShapeBeryllium[];
 extern const std::size_t kBremsstrahlungShapeBerylliumCount;
-extern const double kBremsstrahlungShapeCarbon[];
+extern const float kBremsstrahlungShapeCarbon[];
 extern const std::size_t kBremsstrahlungShapeCarbonCount;
-extern const double kBremsstrahlungShapeAluminium[];
+extern const float kBremsstrahlungShapeAluminium[];
 extern const std::size_t kBremsstrahlungShapeAluminiumCount;
 extern const double kAttenuationCarbon[];
 extern const std::size_t kAttenuationCarbonCount;
@@ -364,22 +364,23 @@ struct TransmissionEmissionModel::Shared {
   GridArray diamondAttenuation{};  // [1/cm], diamond only
 
   explicit Shared(TransmissionWindow material) : window(material), windowConstants(&WindowConstantsOf(material)) {
-    std::pair<const double*, std::size_t> sb{embedded::kSeltzerBergerCarbon, embedded::kSeltzerBergerCarbonCount};
-    std::pair<const double*, std::size_t> shape{embedded::kBremsstrahlungShapeCarbon,
-                                                embedded::kBremsstrahlungShapeCarbonCount};
+    // the window's data are compiled in as float (6 significant digits in their files)
+    const auto numbers = [](const float* data, std::size_t count) { return std::vector<double>(data, data + count); };
+    std::vector<double> sb = numbers(embedded::kSeltzerBergerCarbon, embedded::kSeltzerBergerCarbonCount);
+    std::vector<double> shape = numbers(embedded::kBremsstrahlungShapeCarbon, embedded::kBremsstrahlungShapeCarbonCount);
     if (material == TransmissionWindow::Beryllium) {
-      sb = {embedded::kSeltzerBergerBeryllium, embedded::kSeltzerBergerBerylliumCount};
-      shape = {embedded::kBremsstrahlungShapeBeryllium, embedded::kBremsstrahlungShapeBerylliumCount};
+      sb = numbers(embedded::kSeltzerBergerBeryllium, embedded::kSeltzerBergerBerylliumCount);
+      shape = numbers(embedded::kBremsstrahlungShapeBeryllium, embedded::kBremsstrahlungShapeBerylliumCount);
     } else if (material == TransmissionWindow::Aluminium) {
-      sb = {embedded::kSeltzerBergerAluminium, embedded::kSeltzerBergerAluminiumCount};
-      shape = {embedded::kBremsstrahlungShapeAluminium, embedded::kBremsstrahlungShapeAluminiumCount};
+      sb = numbers(embedded::kSeltzerBergerAluminium, embedded::kSeltzerBergerAluminiumCount);
+      shape = numbers(embedded::kBremsstrahlungShapeAluminium, embedded::kBremsstrahlungShapeAluminiumCount);
     }
     windowElement.ownCrossSection = std::make_unique<BremsstrahlungCrossSection>(
-        sb.first, sb.second, windowConstants->atomicNumber, windowConstants->atomsPerVolume);
+        sb.data(), sb.size(), windowConstants->atomicNumber, windowConstants->atomsPerVolume);
     windowElement.crossSection = windowElement.ownCrossSection.get();
     windowElement.atomsPerVolume = windowConstants->atomsPerVolume;
     windowElement.z2 = static_cast<double>(windowConstants->atomicNumber) * windowConstants->atomicNumber;
-    windowElement.ReadShapes(shape.first, shape.second);
+    windowElement.ReadShapes(shape.data(), shape.size());
     if (material == TransmissionWindow::Diamond) diamondAttenuation = DiamondAttenuation();
   }
 
