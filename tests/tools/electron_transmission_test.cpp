@@ -1,8 +1,8 @@
 // The electron Monte Carlo's transmission geometry (electron_transport --transmission): a tungsten
 // layer on a semi-infinite window. Its table's layout, the thick limit (the layer's tally is the
 // reflection table), the energy bookkeeping, the backscatter of the bare windows against measured
-// values, the electrons passing a layer, and the refusal of bad input. Small electron counts and the
-// screened Rutherford elastic scattering keep the runs short.
+// values, the electrons passing a layer against Tabata's transmission curve, and the refusal of bad
+// input. Small electron counts and the screened Rutherford elastic scattering keep the runs short.
 
 #include <sys/wait.h>
 
@@ -216,28 +216,63 @@ TEST(ElectronTransmission, BareWindowsBackscatterAsMeasured) {
     EXPECT_NEAR(al.backscattered, 0.14, 0.03) << node;
     EXPECT_LT(be.backscattered, c.backscattered) << node;
     EXPECT_GT(be.backscattered, 0.01) << node;
-    EXPECT_EQ(c.intoWindow, 1.0);
+    EXPECT_GT(c.intoWindow, 0.995);  // now and then one turns back within the 1e-4 R of tungsten
     EXPECT_LT(c.layerEnergy, 1e-3);
   }
 }
 
-TEST(ElectronTransmission, ThickerLayersPassFewerElectronsAndSendMoreBack) {
-  // the fraction of the electrons reaching the window falls from 1 to nearly 0 between a bare window
-  // and 0.8 R of tungsten, the backscatter rises to the thick target's and the layer keeps more energy
+/// the extrapolated range of electrons of T0 [keV] over their CSDA range in the element Z: the
+/// empirical formula of T. Tabata, V. Moskvin, P. Andreo, V. Lazurik and Y. Rogov, Radiat. Phys. Chem.
+/// 64 (2002) 161, eqs. 8-14 with the coefficients of their table 2 (10 keV - 50 MeV) [1]
+double TabataExtrapolatedOverCsda(double T0, double Z) {
+  constexpr double b[16] = {0,     0.2946, 0.2740, 18.4,  3.457, 1.377,  6.59,   2.414,
+                            1.094, 0.05242, 0.3709, 0.958, 2.02,  1.099, 0.2808, 0.2042};
+  const double t0 = T0 / 510.99895, L = std::log(Z);
+  const double a1 = b[1] * std::pow(Z, b[2]), a2 = b[3] * std::pow(Z, -b[4] + b[5] * L);
+  const double a3 = b[6] * std::pow(Z, -b[7] + b[8] * L), a4 = b[9] * std::pow(Z, b[10]);
+  const double a5 = b[11] * std::pow(Z, -b[12] + b[13] * L), a6 = b[14] * std::pow(Z, b[15]);
+  return 1.0 / (a1 + a2 / (1.0 + a3 / std::pow(t0, a4) + a5 * std::pow(t0, a6)));
+}
+
+TEST(ElectronTransmission, ThickerLayersPassFewerElectronsAsTabatasTransmissionCurveSays) {
+  // the fraction of the electrons reaching the window (passing the layer, as through a free foil)
+  // falls from 1 to nearly 0 between a bare window and 0.8 R of tungsten; its straight middle part,
+  // extrapolated to zero, reaches Tabata's extrapolated range (0.275 R at 30 keV; the curve 0.05-0.2 R
+  // fitted by a line). The backscatter rises to the thick target's and the layer keeps more energy and
+  // track; from 0.4 to 0.8 R (2 % of the electrons reach 0.4 R) they change within the noise of 1500
+  // electrons (0.009 R of track, 0.013 of backscatter)
+  EXPECT_NEAR(TabataExtrapolatedOverCsda(30.0, 74.0), 0.275, 0.001);
+  EXPECT_NEAR(TabataExtrapolatedOverCsda(300.0, 6.0), 0.882, 0.001);
   kestrix::test::ScratchFolder scratch;
   const fs::path run = scratch / "run.txt";
-  ASSERT_EQ(RunMonteCarlo(run, "800 --straggling --transmission diamond --thicknesses 0.0001,0.02,0.1,0.2,0.4,0.8 --nodes 50"), 0);
+  const std::vector<double> taus{0.0001, 0.05, 0.1, 0.15, 0.2, 0.4, 0.8};
+  ASSERT_EQ(RunMonteCarlo(run, "1500 --straggling --transmission diamond --thicknesses 0.0001,0.05,0.1,0.15,0.2,0.4,0.8 "
+                               "--nodes 30"), 0);
   const std::vector<Block> blocks = Blocks(run);
-  ASSERT_EQ(blocks.size(), 6u);
-  EXPECT_EQ(blocks[0].intoWindow, 1.0);
-  EXPECT_LT(blocks.back().intoWindow, 0.01);
+  ASSERT_EQ(blocks.size(), taus.size());
+  EXPECT_GT(blocks[0].intoWindow, 0.995);
+  EXPECT_LT(blocks.back().intoWindow, 0.005);
   EXPECT_GT(blocks.back().backscattered, 0.4);
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (std::size_t b = 1; b <= 4; ++b) {
+    sx += taus[b], sy += blocks[b].intoWindow, sxx += taus[b] * taus[b], sxy += taus[b] * blocks[b].intoWindow;
+  }
+  const double slope = (4 * sxy - sx * sy) / (4 * sxx - sx * sx), intercept = (sy - slope * sx) / 4;
+  EXPECT_NEAR(-intercept / slope / TabataExtrapolatedOverCsda(30.0, 74.0), 1.0, 0.1);
   for (std::size_t b = 1; b < blocks.size(); ++b) {
     EXPECT_LE(blocks[b].intoWindow, blocks[b - 1].intoWindow) << b;
-    EXPECT_GT(blocks[b].backscattered + 0.03, blocks[b - 1].backscattered) << b;
+    EXPECT_LT(blocks[b].WindowTrack(), blocks[b - 1].WindowTrack() + 0.01) << b;
+    if (b == blocks.size() - 1) {
+      EXPECT_NEAR(blocks[b].backscattered, blocks[b - 1].backscattered, 0.05);
+      EXPECT_NEAR(blocks[b].LayerTrack(), blocks[b - 1].LayerTrack(), 0.03);
+      EXPECT_NEAR(blocks[b].layerEnergy, blocks[b - 1].layerEnergy, 0.03);
+      continue;
+    }
+    // the backscatter is complete by 0.2 R, 0.4 R is within its noise
+    if (b < 5) EXPECT_GT(blocks[b].backscattered, blocks[b - 1].backscattered) << b;
+    else EXPECT_NEAR(blocks[b].backscattered, blocks[b - 1].backscattered, 0.05) << b;
     EXPECT_GT(blocks[b].layerEnergy, blocks[b - 1].layerEnergy) << b;
     EXPECT_GT(blocks[b].LayerTrack(), blocks[b - 1].LayerTrack()) << b;
-    EXPECT_LT(blocks[b].WindowTrack(), blocks[b - 1].WindowTrack() + 0.02) << b;
   }
 }
 
