@@ -714,7 +714,7 @@ int WriteTransmission(const std::string& output, long electrons, const Physics& 
   char buffer[800];
   text += "# Track length of electrons in a transmission target, per incident electron: a tungsten layer 0 <= z < t,\n";
   std::snprintf(buffer, sizeof buffer,
-                "# t = tau R_W(T0), on a %s window filling z >= t (Z = %d, %.4g g/cm3, I = %.4g eV), electrons of T0\n",
+                "# t = tau R_W(T0), on a window of %s filling z >= t (Z = %d, %.4g g/cm3, I = %.4g eV), electrons of T0\n",
                 window.name, window.atomicNumber, window.density, window.meanExcitation * 1e3);
   text += buffer;
   text += "# falling along +z at z = 0; from the electron Monte Carlo tools/physics/electron_transport.cpp (" +
