@@ -107,7 +107,7 @@ ElectronTransmission::ElectronTransmission(TransmissionWindow window) : Electron
         default:
           return ExpandCompactTable(embedded::kElectronTransmissionDiamond, embedded::kElectronTransmissionDiamondCount);
       }
-    }(), 1e-3) {}
+    }(), 4e-3) {}  // the node values as the compact form rounds them (8 bits: 2^-9 and half precision's 2^-11)
 
 ElectronTransmission::ElectronTransmission(const std::vector<double>& numbers, double tolerance) {
   const auto refuse = [](const std::string& what) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -180,15 +181,25 @@ std::vector<Delivered> DeliveredTables() {
            kElectronTransmissionAluminium, kElectronTransmissionAluminiumCount}};
 }
 
-TEST(DeliveredTransmissionTables, CompactFormIsTheTextWithinHalfPrecision) {
+/// bits of the fraction the delivered compact tables keep (tools/physics/compact_electron_transmission.py
+/// ... 8): 2^-9 relative at most, far below the Monte Carlo's noise of 1.4 % and more per cell
+constexpr int kDeliveredFractionBits = 8;
+
+TEST(DeliveredTransmissionTables, CompactFormIsTheTextWithinItsPrecision) {
+  // half precision rounds to 2^-11, the fewer bits to 2^-(bits + 1); below 2^-14 the steps are absolute
+  const double relative = std::ldexp(1.0, -11) + std::ldexp(1.0, -(kDeliveredFractionBits + 1));
+  const double absolute = std::ldexp(1.0, -24 + (10 - kDeliveredFractionBits));
   for (const Delivered& table : DeliveredTables()) {
     const std::vector<double> expanded = ExpandCompactTable(table.codes, table.codeCount);
     ASSERT_EQ(expanded.size(), table.textCount) << TransmissionWindowName(table.window);
+    double largest = 0;
     for (std::size_t k = 0; k < expanded.size(); ++k) {
       const double text = table.text[k];
-      // half precision: 11 significant bits, and below 2^-14 a step of 2^-24
-      ASSERT_NEAR(expanded[k], text, 4.9e-4 * text + std::ldexp(1.0, -25)) << TransmissionWindowName(table.window) << " " << k;
+      ASSERT_NEAR(expanded[k], text, relative * text + absolute) << TransmissionWindowName(table.window) << " " << k;
+      if (text > 1e-3) largest = std::max(largest, std::abs(expanded[k] / text - 1));
     }
+    // and the rounding is really that coarse, not finer: the tables are what the header says
+    EXPECT_GT(largest, std::ldexp(1.0, -(kDeliveredFractionBits + 2))) << TransmissionWindowName(table.window);
   }
 }
 
