@@ -127,12 +127,54 @@ TEST(TransmissionInterpolation, TotalTrackGeometricInLogTau) {
   EXPECT_EQ(at.layerDepth, tau);
 }
 
-TEST(TransmissionInterpolation, ThinLayerLimitInProportionToTau) {
-  const TransmissionTracks node = Synthetic().Node(4, 0);
-  const TransmissionTracks thin = Synthetic().At(130, 0.001);
-  for (int k = 0; k < kLayerCells; ++k) EXPECT_NEAR(thin.layer[k], 0.2 * node.layer[k], 1e-15);
-  EXPECT_EQ(thin.window, node.window);
-  EXPECT_EQ(thin.layerDepth, 0.001);
+/// track per unit tau by direction cell of a block's layer [1]
+std::array<double, kDirectionBins> PerTauByDirection(const TransmissionTracks& tracks, double tau) {
+  std::array<double, kDirectionBins> sums{};
+  for (int j = 0; j < kLayerDepthBins; ++j) {
+    for (int m = 0; m < kEnergyBins; ++m) {
+      for (int c = 0; c < kDirectionBins; ++c) sums[c] += tracks.layer[CellIndex(j, m, c)] / tau;
+    }
+  }
+  return sums;
+}
+
+TEST(TransmissionInterpolation, ThinLayersCarryTheFirstNodesOnLinearlyInTau) {
+  const TransmissionTracks first = Synthetic().Node(4, 0), second = Synthetic().Node(4, 1);
+  const std::array<double, kDirectionBins> a = PerTauByDirection(first, 0.005), b = PerTauByDirection(second, 0.01);
+  for (const double tau : {0.001, 0.003}) {
+    const TransmissionTracks thin = Synthetic().At(130, tau);
+    const std::array<double, kDirectionBins> at = PerTauByDirection(thin, tau);
+    for (int c = 0; c < kDirectionBins; ++c) {
+      // the straight line through the two nodes, at tau, never below zero
+      const double expected = std::max(0.0, a[c] + (a[c] - b[c]) * (0.005 - tau) / 0.005);
+      EXPECT_NEAR(at[c], expected, 1e-12 * (a[c] + b[c]) + 1e-300) << tau << " " << c;
+    }
+    // within each direction the first node's cells, in their proportions
+    for (int k = 0; k < kLayerCells; k += 29) {
+      const int c = k % kDirectionBins;
+      if (a[c] > 0) EXPECT_NEAR(thin.layer[k], first.layer[k] * at[c] / a[c] * tau / 0.005, 1e-12 * first.layer[k]);
+    }
+    EXPECT_EQ(thin.window, first.window);
+    EXPECT_EQ(thin.layerDepth, tau);
+  }
+  // continuous at the first node
+  const TransmissionTracks justBelow = Synthetic().At(130, 0.005 * (1 - 1e-9));
+  for (int k = 0; k < kLayerCells; k += 31) EXPECT_NEAR(justBelow.layer[k], first.layer[k], 1e-8 * first.layer[k] + 1e-300);
+}
+
+TEST(DeliveredTransmissionTables, TheThinLimitTendsToTheStraightPassage) {
+  // as the layer vanishes its track per unit thickness tends to that of a straight crossing (1) plus
+  // the window's backscattered electrons crossing back: between 1 and 1.6 for every window
+  for (const TransmissionWindow window : TransmissionWindows()) {
+    for (const double T0 : {20.0, 100.0, 300.0}) {
+      const double tau = 1e-4;
+      const TransmissionTracks thin = ElectronTransmissionOf(window).At(T0, tau);
+      const double perTau = Sum(thin.layer) / tau;
+      EXPECT_GT(perTau, 1.0) << TransmissionWindowName(window) << " " << T0;
+      EXPECT_LT(perTau, 1.6) << TransmissionWindowName(window) << " " << T0;
+      EXPECT_LT(perTau, Sum(ElectronTransmissionOf(window).At(T0, 0.005).layer) / 0.005 + 1e-12);
+    }
+  }
 }
 
 TEST(TransmissionInterpolation, ThickLayerStopsTheElectronsWithin08) {
