@@ -57,9 +57,8 @@ double CsdaRange(TargetMaterial target, double T) {
   return RangeIntegral([target](double E) { return TotalStoppingPower(target, E); }, T);
 }
 
-double CsdaRange(const TargetConstants& constants, const BremsstrahlungCrossSection& bremsstrahlung, double T) {
-  return RangeIntegral(
-      [&](double E) { return CollisionStoppingPower(constants, E) + bremsstrahlung.RadiativeStoppingPower(E); }, T);
+double CollisionCsdaRange(const TargetConstants& constants, double T) {
+  return RangeIntegral([&](double E) { return CollisionStoppingPower(constants, E); }, T);
 }
 
 }  // namespace kestrix

@@ -32,11 +32,11 @@ double TotalStoppingPower(TargetMaterial target, double T);
 double CsdaRange(TargetMaterial target, double T);
 
 struct TargetConstants;
-class BremsstrahlungCrossSection;
 /// collision stopping power of any element with these constants (the Bethe formula above) [keV/cm]
 double CollisionStoppingPower(const TargetConstants& constants, double T);
-/// CSDA range from T [keV] down to kElectronCutoffEnergy in a material with these constants and this
-/// bremsstrahlung cross section (the window of a transmission target), by the same integral [cm]
-double CsdaRange(const TargetConstants& constants, const BremsstrahlungCrossSection& bremsstrahlung, double T);
+/// CSDA range from T [keV] down to kElectronCutoffEnergy with that collision stopping power alone, by
+/// the same integral: the range of a transmission target's light window, whose radiative loss stays
+/// below 0.6 % up to 300 keV (the electron Monte Carlo's own definition) [cm]
+double CollisionCsdaRange(const TargetConstants& constants, double T);
 
 }  // namespace kestrix

@@ -107,7 +107,7 @@ ElectronTransmission::ElectronTransmission(TransmissionWindow window) : Electron
         default:
           return ExpandCompactTable(embedded::kElectronTransmissionDiamond, embedded::kElectronTransmissionDiamondCount);
       }
-    }(), 1e-3) {}
+    }(), 4e-3) {}  // the node values as the compact form rounds them (8 bits: 2^-9 and half precision's 2^-11)
 
 ElectronTransmission::ElectronTransmission(const std::vector<double>& numbers, double tolerance) {
   const auto refuse = [](const std::string& what) {
@@ -169,11 +169,33 @@ TransmissionTracks ElectronTransmission::At(double T0, double tau) const {
     return tracks;
   }
   if (!(tau > kTauNodes.front())) {
-    // the thin-layer limit: the track in the layer in proportion to its thickness
+    // the thin-layer limit: the first node's cells in proportion to the thickness, each direction's
+    // track per unit thickness carried on linearly in tau through the first two nodes (the detours of
+    // the multiple scattering grow in proportion to the depth crossed), never below zero
     TransmissionTracks tracks = atNode(0);
-    const double scale = std::max(0.0, tau) / kTauNodes.front();
-    for (double& value : tracks.layer) value *= scale;
-    tracks.layerDepth = std::max(0.0, tau);
+    const TransmissionTracks second = atNode(1);
+    const double tau0 = kTauNodes[0], tau1 = kTauNodes[1];
+    const double thickness = std::max(0.0, tau);
+    std::array<double, kDirectionBins> first{}, next{};  // track per unit tau by direction [1]
+    for (int j = 0; j < kLayerDepthBins; ++j) {
+      for (int m = 0; m < kEnergyBins; ++m) {
+        for (int c = 0; c < kDirectionBins; ++c) {
+          first[c] += tracks.layer[CellIndex(j, m, c)] / tau0;
+          next[c] += second.layer[CellIndex(j, m, c)] / tau1;
+        }
+      }
+    }
+    std::array<double, kDirectionBins> scale{};
+    for (int c = 0; c < kDirectionBins; ++c) {
+      const double perTau = std::max(0.0, first[c] + (first[c] - next[c]) * (tau0 - thickness) / (tau1 - tau0));
+      scale[c] = thickness / tau0 * (first[c] > 0 ? perTau / first[c] : 1.0);
+    }
+    for (int j = 0; j < kLayerDepthBins; ++j) {
+      for (int m = 0; m < kEnergyBins; ++m) {
+        for (int c = 0; c < kDirectionBins; ++c) tracks.layer[CellIndex(j, m, c)] *= scale[c];
+      }
+    }
+    tracks.layerDepth = thickness;
     return tracks;
   }
   const LogBracket thickness = BracketIn(kTauNodes, tau);

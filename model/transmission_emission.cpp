@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "bremsstrahlung_cross_section.h"
 #include "characteristic_lines.h"
@@ -25,17 +26,17 @@ namespace kestrix {
 namespace embedded {
 extern const double kBremsstrahlungShapeTungsten[];
 extern const std::size_t kBremsstrahlungShapeTungstenCount;
-extern const double kSeltzerBergerBeryllium[];
+extern const float kSeltzerBergerBeryllium[];
 extern const std::size_t kSeltzerBergerBerylliumCount;
-extern const double kSeltzerBergerCarbon[];
+extern const float kSeltzerBergerCarbon[];
 extern const std::size_t kSeltzerBergerCarbonCount;
-extern const double kSeltzerBergerAluminium[];
+extern const float kSeltzerBergerAluminium[];
 extern const std::size_t kSeltzerBergerAluminiumCount;
-extern const double kBremsstrahlungShapeBeryllium[];
+extern const float kBremsstrahlungShapeBeryllium[];
 extern const std::size_t kBremsstrahlungShapeBerylliumCount;
-extern const double kBremsstrahlungShapeCarbon[];
+extern const float kBremsstrahlungShapeCarbon[];
 extern const std::size_t kBremsstrahlungShapeCarbonCount;
-extern const double kBremsstrahlungShapeAluminium[];
+extern const float kBremsstrahlungShapeAluminium[];
 extern const std::size_t kBremsstrahlungShapeAluminiumCount;
 extern const double kAttenuationCarbon[];
 extern const std::size_t kAttenuationCarbonCount;
@@ -106,6 +107,13 @@ std::string Number(double value) {
   out.precision(4);
   out << value;
   return out.str();
+}
+
+/// `value` > 0 rounded up to 4 significant digits, so that the number shown is enough
+std::string NumberUp(double value) {
+  if (!(value > 0) || !std::isfinite(value)) return Number(value);
+  const double unit = std::pow(10.0, std::floor(std::log10(value)) - 3);
+  return Number(std::ceil(value / unit * (1 - 1e-12)) * unit);
 }
 
 /// The data of one element that emits: its Seltzer-Berger cross section, atoms per volume, and
@@ -212,8 +220,8 @@ GridArray DiamondAttenuation() {
   return mu;
 }
 
-/// the photon energies k/T0 of the grid, cross sections of one element by energy cell and bin, split
-/// between the shape-function nodes
+/// one element's cross sections by energy cell and grid bin, each split between the two
+/// shape-function nodes around its k/T
 struct CellCrossSections {
   std::vector<double> value;  // n dsigma/dk [1/(cm keV)] at [m (top + 1) + i]
   std::vector<int> node;      // shape-function node at or below k/T
@@ -237,17 +245,39 @@ void CrossSectionsOf(const EmittingElement& element, double T0, int top, CellCro
       out.lastBin[m] = 1;
       continue;
     }
+    // the table's row at the cell's middle, linear in log T once for all its bins below the tip
+    const BremsstrahlungCrossSection& table = *element.crossSection;
+    const std::vector<double>& energies = table.ElectronEnergies();
+    const std::vector<double>& reduced = table.ReducedPhotonEnergies();
+    const double held = std::clamp(middle, energies.front(), energies.back());
+    std::size_t r = std::upper_bound(energies.begin(), energies.end(), held) - energies.begin();
+    r = std::clamp<std::size_t>(r, 1, energies.size() - 1) - 1;
+    const double wT = std::log(held / energies[r]) / std::log(energies[r + 1] / energies[r]);
+    std::vector<double> row(reduced.size());
+    for (std::size_t col = 0; col < reduced.size(); ++col) {
+      row[col] = table.Node(static_cast<int>(r), static_cast<int>(col)) +
+                 wT * (table.Node(static_cast<int>(r) + 1, static_cast<int>(col)) - table.Node(static_cast<int>(r), static_cast<int>(col)));
+    }
+    const double middleScale = element.atomsPerVolume * element.z2 / tungsten::BetaSquared(middle) * tungsten::kMillibarn;
+    std::size_t col = 0;  // the row's column at or below k/T, found by stepping: k/T rises with the bin
     int q = 0;
     for (int i = 2; i <= out.lastBin[m]; ++i) {
       const double k = PhotonEnergy(i);
-      double T = middle, share = 1.0;
-      if (k >= low) {
-        T = 0.5 * (k + high);
-        share = (high - k) / energyCell;
-      }
+      double T = middle, chiScaled = 0;
       const std::size_t at = m * width + i;
-      out.value[at] = element.atomsPerVolume * element.z2 / tungsten::BetaSquared(T) *
-                      element.crossSection->ScaledCrossSection(T, k / T) * tungsten::kMillibarn / k * share;
+      if (k >= low) {
+        // the tip: only the electrons of this cell above k, at the middle of that part
+        T = 0.5 * (k + high);
+        const double share = (high - k) / energyCell;
+        chiScaled = element.atomsPerVolume * element.z2 / tungsten::BetaSquared(T) * table.ScaledCrossSection(T, k / T) *
+                    tungsten::kMillibarn * share;
+      } else {
+        const double u = k / middle;
+        while (col + 2 < reduced.size() && reduced[col + 1] <= u) ++col;
+        const double wK = (u - reduced[col]) / (reduced[col + 1] - reduced[col]);
+        chiScaled = middleScale * (row[col] + wK * (row[col + 1] - row[col]));
+      }
+      out.value[at] = chiScaled / k;
       const double u = std::min(k / T, 1.0);
       while (q < kShapeNodes - 2 && kShapeReduced[q + 1] <= u) ++q;
       out.node[at] = q;
@@ -258,7 +288,7 @@ void CrossSectionsOf(const EmittingElement& element, double T0, int top, CellCro
 
 /// Photons per keV per sr per electron towards the ray from each depth cell before attenuation:
 ///     rows[j][i] = sum_m n dsigma/dk(T_m, k_i) sum_c track_jmc S_mc(k_i / T_m)  [1/(keV sr)],
-/// `track` in cm by cell index, `depthCells` of them; also the plain track by depth and energy cell [cm]
+/// `track` in cm by cell index (transmission_layout::CellIndex), over `depthCells` depth cells
 void DirectedEmission(const EmittingElement& element, const std::vector<ShapeCells>& cells, double T0, int top,
                       const double* track, int depthCells, const CellCrossSections& sections,
                       std::vector<double>& rows) {
@@ -336,30 +366,10 @@ void CheckPathFactor(double pathFactor) {
 
 namespace {
 
-/// the window material's cross section alone, without the rest of the model's shared data
-const BremsstrahlungCrossSection& WindowBremsstrahlung(TransmissionWindow window) {
-  static const std::array<std::pair<const double*, std::size_t>, 3> tables{{
-      {embedded::kSeltzerBergerCarbon, embedded::kSeltzerBergerCarbonCount},
-      {embedded::kSeltzerBergerBeryllium, embedded::kSeltzerBergerBerylliumCount},
-      {embedded::kSeltzerBergerAluminium, embedded::kSeltzerBergerAluminiumCount},
-  }};
-  static const std::array<BremsstrahlungCrossSection, 3> sections{
-      BremsstrahlungCrossSection(tables[0].first, tables[0].second, WindowConstantsOf(TransmissionWindow::Diamond).atomicNumber,
-                                 WindowConstantsOf(TransmissionWindow::Diamond).atomsPerVolume),
-      BremsstrahlungCrossSection(tables[1].first, tables[1].second, WindowConstantsOf(TransmissionWindow::Beryllium).atomicNumber,
-                                 WindowConstantsOf(TransmissionWindow::Beryllium).atomsPerVolume),
-      BremsstrahlungCrossSection(tables[2].first, tables[2].second, WindowConstantsOf(TransmissionWindow::Aluminium).atomicNumber,
-                                 WindowConstantsOf(TransmissionWindow::Aluminium).atomsPerVolume)};
-  return sections[static_cast<std::size_t>(window)];
-}
-
 /// the CSDA range table of a window material
 const RangeTable& WindowRanges(TransmissionWindow window) {
   const auto made = [](TransmissionWindow material) {
-    return RangeTable([material](double E) {
-      return CollisionStoppingPower(WindowConstantsOf(material), E) +
-             WindowBremsstrahlung(material).RadiativeStoppingPower(E);
-    });
+    return RangeTable([material](double E) { return CollisionStoppingPower(WindowConstantsOf(material), E); });
   };
   static const std::array<RangeTable, 3> ranges{made(TransmissionWindow::Diamond), made(TransmissionWindow::Beryllium),
                                                 made(TransmissionWindow::Aluminium)};
@@ -376,22 +386,23 @@ struct TransmissionEmissionModel::Shared {
   GridArray diamondAttenuation{};  // [1/cm], diamond only
 
   explicit Shared(TransmissionWindow material) : window(material), windowConstants(&WindowConstantsOf(material)) {
-    std::pair<const double*, std::size_t> sb{embedded::kSeltzerBergerCarbon, embedded::kSeltzerBergerCarbonCount};
-    std::pair<const double*, std::size_t> shape{embedded::kBremsstrahlungShapeCarbon,
-                                                embedded::kBremsstrahlungShapeCarbonCount};
+    // the window's data are compiled in as float (6 significant digits in their files)
+    const auto numbers = [](const float* data, std::size_t count) { return std::vector<double>(data, data + count); };
+    std::vector<double> sb = numbers(embedded::kSeltzerBergerCarbon, embedded::kSeltzerBergerCarbonCount);
+    std::vector<double> shape = numbers(embedded::kBremsstrahlungShapeCarbon, embedded::kBremsstrahlungShapeCarbonCount);
     if (material == TransmissionWindow::Beryllium) {
-      sb = {embedded::kSeltzerBergerBeryllium, embedded::kSeltzerBergerBerylliumCount};
-      shape = {embedded::kBremsstrahlungShapeBeryllium, embedded::kBremsstrahlungShapeBerylliumCount};
+      sb = numbers(embedded::kSeltzerBergerBeryllium, embedded::kSeltzerBergerBerylliumCount);
+      shape = numbers(embedded::kBremsstrahlungShapeBeryllium, embedded::kBremsstrahlungShapeBerylliumCount);
     } else if (material == TransmissionWindow::Aluminium) {
-      sb = {embedded::kSeltzerBergerAluminium, embedded::kSeltzerBergerAluminiumCount};
-      shape = {embedded::kBremsstrahlungShapeAluminium, embedded::kBremsstrahlungShapeAluminiumCount};
+      sb = numbers(embedded::kSeltzerBergerAluminium, embedded::kSeltzerBergerAluminiumCount);
+      shape = numbers(embedded::kBremsstrahlungShapeAluminium, embedded::kBremsstrahlungShapeAluminiumCount);
     }
     windowElement.ownCrossSection = std::make_unique<BremsstrahlungCrossSection>(
-        sb.first, sb.second, windowConstants->atomicNumber, windowConstants->atomsPerVolume);
+        sb.data(), sb.size(), windowConstants->atomicNumber, windowConstants->atomsPerVolume);
     windowElement.crossSection = windowElement.ownCrossSection.get();
     windowElement.atomsPerVolume = windowConstants->atomsPerVolume;
     windowElement.z2 = static_cast<double>(windowConstants->atomicNumber) * windowConstants->atomicNumber;
-    windowElement.ReadShapes(shape.first, shape.second);
+    windowElement.ReadShapes(shape.data(), shape.size());
     if (material == TransmissionWindow::Diamond) diamondAttenuation = DiamondAttenuation();
   }
 
@@ -429,7 +440,7 @@ double WindowCsdaRangeMm(TransmissionWindow window, double T0) {
   // the table up to the transmission target's voltages, the integral itself above them
   const double range = T0 <= kTransmissionMaximumVoltage
                            ? WindowRanges(window)(T0)
-                           : CsdaRange(WindowConstantsOf(window), WindowBremsstrahlung(window), T0);
+                           : CollisionCsdaRange(WindowConstantsOf(window), T0);
   return range / kCentimetresPerMillimetre;
 }
 
@@ -473,7 +484,7 @@ std::optional<std::string> TransmissionRefusal(SpectrumModel model, TargetMateri
   if (transmission.windowMm < range) {
     return "the " + std::string(TransmissionWindowName(transmission.window)) + " window of " +
            Number(transmission.windowMm) + " mm is thinner than the electrons' range in it at " + Number(kVp) +
-           " kV, " + Number(range) + " mm: electrons would leave the window (make it at least " + Number(range) +
+           " kV, " + Number(range) + " mm: electrons would leave the window (make it at least " + NumberUp(range) +
            " mm)";
   }
   return std::nullopt;
@@ -658,6 +669,24 @@ TransmissionParts TransmissionEmissionModel::SampleParts(double T0, double pathF
       if (bin >= 2 && bin <= top && std::find(bins.begin(), bins.end(), bin) == bins.end()) bins.push_back(bin);
     }
   }
+  // the photoabsorption vacancies gathered on kVacancySlots depths from the surface to the deepest,
+  // each shared linearly between the two slots around it, so that each line bin needs one escape per
+  // slot (the escape's curvature over a slot, 1/8 (mu_L c slot)^2, stays below 1 % wherever the
+  // lines still get out)
+  constexpr int kVacancySlots = 64;
+  double deepest = 0;
+  for (const Vacancies& v : absorbed) deepest = std::max(deepest, v.depth);
+  const double slot = std::max(deepest, 1e-12) / (kVacancySlots - 1);
+  std::array<std::array<double, kShellCount>, kVacancySlots> slots{};
+  for (const Vacancies& v : absorbed) {
+    const double x = std::clamp(v.depth / slot, 0.0, kVacancySlots - 1.0);
+    const int low = std::min(static_cast<int>(x), kVacancySlots - 2);
+    const double upper = x - low;
+    for (int s = 0; s < kShellCount; ++s) {
+      slots[low][s] += (1.0 - upper) * v.count[s];
+      slots[low + 1][s] += upper * v.count[s];
+    }
+  }
   const ShellData& kShell = shells.Shell(kShellK);
   for (const int bin : bins) {
     const double muLine = muW[bin] * c;
@@ -667,9 +696,9 @@ TransmissionParts TransmissionEmissionModel::SampleParts(double T0, double pathF
       const double escape = CellEscape(muLine * std::max(0.0, layer - (j + 1) * cellDepth), muLine * cellDepth);
       for (int s = 0; s < kShellCount; ++s) vacancies[s] += impact[s][j] * escape;
     }
-    for (const Vacancies& v : absorbed) {
-      const double escape = std::exp(-muLine * std::max(0.0, layer - v.depth));
-      for (int s = 0; s < kShellCount; ++s) vacancies[s] += v.count[s] * escape;
+    for (int k = 0; k < kVacancySlots; ++k) {
+      const double escape = std::exp(-muLine * std::max(0.0, layer - k * slot));
+      for (int s = 0; s < kShellCount; ++s) vacancies[s] += slots[k][s] * escape;
     }
     vacancies[kShellL2] += shells.F12() * vacancies[kShellL1] +
                            kShell.fluorescenceYield * kShell.lines[0].radiativeRate * vacancies[kShellK];

@@ -40,14 +40,15 @@ namespace kestrix {
 /// tube voltages a transmission target is computed for: the electron table's incident energies [kV]
 constexpr double kTransmissionMinimumVoltage = 20;
 constexpr double kTransmissionMaximumVoltage = 300;
-/// layer thicknesses a transmission target is computed for [um]: below 0.005 R_W(T0) (0.015 um at
-/// 20 kV, 0.52 um at 300 kV) by the thin-layer limit, above 0.8 R_W(T0) (2.4 um at 20 kV, 84 um at
-/// 300 kV) the rest of the layer only attenuates
+/// layer thicknesses a transmission target is computed for [um]: below 0.005 R_W(T0) (0.0056 um at
+/// 20 kV, 0.42 um at 300 kV) by the thin-layer limit (electron_transmission.h), above 0.8 R_W(T0)
+/// (0.89 um at 20 kV, 67 um at 300 kV) the rest of the layer only attenuates
 constexpr double kSmallestLayerUm = 0.01;
 constexpr double kLargestLayerUm = 1000;
 
 /// CSDA range of electrons of T0 [keV] in a window material (ICRU 37 collision stopping power with
-/// the material's I and density, Seltzer-Berger radiative stopping power) [mm]
+/// the material's I and density; the radiative loss, below 0.6 %, left out as the electron Monte
+/// Carlo leaves it out; the unit of the table's window track) [mm]
 double WindowCsdaRangeMm(TransmissionWindow window, double T0);
 
 /// CSDA range of electrons of T0 [keV] in tungsten [um]; tau = t / this

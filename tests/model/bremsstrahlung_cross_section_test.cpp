@@ -1,6 +1,8 @@
 #include "bremsstrahlung_cross_section.h"
 
 #include <cmath>
+#include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,25 @@ TEST(SeltzerBergerTable, RadiativeStoppingPowerIsTheEnergyWeightedIntegral) {
   EXPECT_REL_NEAR(Table().RadiativeStoppingPower(T), tungsten::kAtomsPerVolume * integral, 2e-3);
   // a few per cent of the collision loss in this range, rising with energy
   EXPECT_LT(Table().RadiativeStoppingPower(30), Table().RadiativeStoppingPower(300));
+}
+
+TEST(SeltzerBergerTable, AnElementsOwnTableReadsAsATargetsDoes) {
+  // tungsten's table given as numbers gives tungsten's cross sections to the bit
+  std::vector<double> numbers{57, 32};
+  const BremsstrahlungCrossSection& tungstenTable = TungstenBremsstrahlung();
+  for (const double T : tungstenTable.ElectronEnergies()) numbers.push_back(T);
+  for (const double u : tungstenTable.ReducedPhotonEnergies()) numbers.push_back(u);
+  for (int r = 0; r < 57; ++r) {
+    for (int c = 0; c < 32; ++c) numbers.push_back(tungstenTable.Node(r, c));
+  }
+  const BremsstrahlungCrossSection own(numbers.data(), numbers.size(), tungsten::kAtomicNumber, tungsten::kAtomsPerVolume);
+  for (const double T : {3.0, 47.0, 250.0}) {
+    EXPECT_EQ(own.ScaledCrossSection(T, 0.37), tungstenTable.ScaledCrossSection(T, 0.37));
+    EXPECT_EQ(own.DifferentialCrossSection(T, 0.4 * T), tungstenTable.DifferentialCrossSection(T, 0.4 * T));
+    EXPECT_EQ(own.RadiativeStoppingPower(T), tungstenTable.RadiativeStoppingPower(T));
+  }
+  numbers.pop_back();
+  EXPECT_THROW(BremsstrahlungCrossSection(numbers.data(), numbers.size(), 74, 1e22), std::logic_error);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bremsstrahlung_cross_section.h"
+#include "target_constants.h"
 #include "tolerance.h"
 #include "tungsten_target.h"
 
@@ -95,6 +96,21 @@ TEST(CsdaRange, GoldAgreesWithEstarAsTungstenDoesAndSilverLiesBetweenRhodiumAndG
   }
   // per cm gold's range is the shorter one: nearly tungsten's density, more electrons per atom
   EXPECT_LT(CsdaRange(TargetMaterial::Gold, 30), CsdaRange(TargetMaterial::Silver, 30));
+}
+
+TEST(ElectronStoppingPower, AnyElementsConstantsGiveTheTargetsOwnNumbers) {
+  for (const TargetMaterial target : TargetMaterials()) {
+    for (const double T : {2.0, 30.0, 150.0, 480.0}) {
+      EXPECT_EQ(CollisionStoppingPower(ConstantsOf(target), T), CollisionStoppingPower(target, T));
+    }
+  }
+  // a light window: the collision range alone, a little longer than with the radiative loss too
+  const TargetConstants& aluminium = WindowConstantsOf(TransmissionWindow::Aluminium);
+  EXPECT_GT(CollisionCsdaRange(aluminium, 100), 0);
+  EXPECT_EQ(CollisionCsdaRange(aluminium, 1.0), 0.0);
+  EXPECT_LT(CollisionCsdaRange(aluminium, 50), CollisionCsdaRange(aluminium, 100));
+  // tungsten's collision range is longer than its full CSDA range
+  EXPECT_GT(CollisionCsdaRange(ConstantsOf(TargetMaterial::Tungsten), 300), CsdaRange(300.0));
 }
 
 }  // namespace

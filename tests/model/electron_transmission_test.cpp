@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -126,12 +127,54 @@ TEST(TransmissionInterpolation, TotalTrackGeometricInLogTau) {
   EXPECT_EQ(at.layerDepth, tau);
 }
 
-TEST(TransmissionInterpolation, ThinLayerLimitInProportionToTau) {
-  const TransmissionTracks node = Synthetic().Node(4, 0);
-  const TransmissionTracks thin = Synthetic().At(130, 0.001);
-  for (int k = 0; k < kLayerCells; ++k) EXPECT_NEAR(thin.layer[k], 0.2 * node.layer[k], 1e-15);
-  EXPECT_EQ(thin.window, node.window);
-  EXPECT_EQ(thin.layerDepth, 0.001);
+/// track per unit tau by direction cell of a block's layer [1]
+std::array<double, kDirectionBins> PerTauByDirection(const TransmissionTracks& tracks, double tau) {
+  std::array<double, kDirectionBins> sums{};
+  for (int j = 0; j < kLayerDepthBins; ++j) {
+    for (int m = 0; m < kEnergyBins; ++m) {
+      for (int c = 0; c < kDirectionBins; ++c) sums[c] += tracks.layer[CellIndex(j, m, c)] / tau;
+    }
+  }
+  return sums;
+}
+
+TEST(TransmissionInterpolation, ThinLayersCarryTheFirstNodesOnLinearlyInTau) {
+  const TransmissionTracks first = Synthetic().Node(4, 0), second = Synthetic().Node(4, 1);
+  const std::array<double, kDirectionBins> a = PerTauByDirection(first, 0.005), b = PerTauByDirection(second, 0.01);
+  for (const double tau : {0.001, 0.003}) {
+    const TransmissionTracks thin = Synthetic().At(130, tau);
+    const std::array<double, kDirectionBins> at = PerTauByDirection(thin, tau);
+    for (int c = 0; c < kDirectionBins; ++c) {
+      // the straight line through the two nodes, at tau, never below zero
+      const double expected = std::max(0.0, a[c] + (a[c] - b[c]) * (0.005 - tau) / 0.005);
+      EXPECT_NEAR(at[c], expected, 1e-12 * (a[c] + b[c]) + 1e-300) << tau << " " << c;
+    }
+    // within each direction the first node's cells, in their proportions
+    for (int k = 0; k < kLayerCells; k += 29) {
+      const int c = k % kDirectionBins;
+      if (a[c] > 0) EXPECT_NEAR(thin.layer[k], first.layer[k] * at[c] / a[c] * tau / 0.005, 1e-12 * first.layer[k]);
+    }
+    EXPECT_EQ(thin.window, first.window);
+    EXPECT_EQ(thin.layerDepth, tau);
+  }
+  // continuous at the first node
+  const TransmissionTracks justBelow = Synthetic().At(130, 0.005 * (1 - 1e-9));
+  for (int k = 0; k < kLayerCells; k += 31) EXPECT_NEAR(justBelow.layer[k], first.layer[k], 1e-8 * first.layer[k] + 1e-300);
+}
+
+TEST(DeliveredTransmissionTables, TheThinLimitTendsToTheStraightPassage) {
+  // as the layer vanishes its track per unit thickness tends to that of a straight crossing (1) plus
+  // the window's backscattered electrons crossing back: between 1 and 1.6 for every window
+  for (const TransmissionWindow window : TransmissionWindows()) {
+    for (const double T0 : {20.0, 100.0, 300.0}) {
+      const double tau = 1e-4;
+      const TransmissionTracks thin = ElectronTransmissionOf(window).At(T0, tau);
+      const double perTau = Sum(thin.layer) / tau;
+      EXPECT_GT(perTau, 1.0) << TransmissionWindowName(window) << " " << T0;
+      EXPECT_LT(perTau, 1.6) << TransmissionWindowName(window) << " " << T0;
+      EXPECT_LT(perTau, Sum(ElectronTransmissionOf(window).At(T0, 0.005).layer) / 0.005 + 1e-12);
+    }
+  }
 }
 
 TEST(TransmissionInterpolation, ThickLayerStopsTheElectronsWithin08) {
@@ -180,15 +223,25 @@ std::vector<Delivered> DeliveredTables() {
            kElectronTransmissionAluminium, kElectronTransmissionAluminiumCount}};
 }
 
-TEST(DeliveredTransmissionTables, CompactFormIsTheTextWithinHalfPrecision) {
+/// bits of the fraction the delivered compact tables keep (tools/physics/compact_electron_transmission.py
+/// ... 8): 2^-9 relative at most, far below the Monte Carlo's noise of 1.4 % and more per cell
+constexpr int kDeliveredFractionBits = 8;
+
+TEST(DeliveredTransmissionTables, CompactFormIsTheTextWithinItsPrecision) {
+  // half precision rounds to 2^-11, the fewer bits to 2^-(bits + 1); below 2^-14 the steps are absolute
+  const double relative = std::ldexp(1.0, -11) + std::ldexp(1.0, -(kDeliveredFractionBits + 1));
+  const double absolute = std::ldexp(1.0, -24 + (10 - kDeliveredFractionBits));
   for (const Delivered& table : DeliveredTables()) {
     const std::vector<double> expanded = ExpandCompactTable(table.codes, table.codeCount);
     ASSERT_EQ(expanded.size(), table.textCount) << TransmissionWindowName(table.window);
+    double largest = 0;
     for (std::size_t k = 0; k < expanded.size(); ++k) {
       const double text = table.text[k];
-      // half precision: 11 significant bits, and below 2^-14 a step of 2^-24
-      ASSERT_NEAR(expanded[k], text, 4.9e-4 * text + std::ldexp(1.0, -25)) << TransmissionWindowName(table.window) << " " << k;
+      ASSERT_NEAR(expanded[k], text, relative * text + absolute) << TransmissionWindowName(table.window) << " " << k;
+      if (text > 1e-3) largest = std::max(largest, std::abs(expanded[k] / text - 1));
     }
+    // and the rounding is really that coarse, not finer: the tables are what the header says
+    EXPECT_GT(largest, std::ldexp(1.0, -(kDeliveredFractionBits + 2))) << TransmissionWindowName(table.window);
   }
 }
 
@@ -219,9 +272,10 @@ TEST(DeliveredTransmissionTables, ThickerLayersLetFewerElectronsThrough) {
     const ElectronTransmission& table = ElectronTransmissionOf(window);
     for (int n = 0; n < static_cast<int>(kNodeVoltages.size()); ++n) {
       for (int s = 1; s < static_cast<int>(kTauNodes.size()); ++s) {
-        // within the Monte Carlo's noise
+        // within the Monte Carlo's noise (the track saturates above 0.2 R_W, where it may dip by a few per cent)
         EXPECT_LE(table.Node(n, s).enteringWindow, table.Node(n, s - 1).enteringWindow + 0.01) << n << " " << s;
-        EXPECT_GE(Sum(table.Node(n, s).layer), Sum(table.Node(n, s - 1).layer)) << n << " " << s;
+        EXPECT_GE(Sum(table.Node(n, s).layer), 0.95 * Sum(table.Node(n, s - 1).layer)) << n << " " << s;
+        if (kTauNodes[s] <= 0.1) EXPECT_GT(Sum(table.Node(n, s).layer), Sum(table.Node(n, s - 1).layer)) << n << " " << s;
       }
     }
   }

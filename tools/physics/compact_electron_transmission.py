@@ -12,7 +12,10 @@ cells):
 model/electron_transmission.cpp expands it; tests/model/electron_transmission_test.cpp checks that
 the expansion gives the text table's values within the half precision.
 
-    python3 tools/physics/compact_electron_transmission.py data/physics/electron_transmission_W_diamond.txt
+    python3 tools/physics/compact_electron_transmission.py data/physics/electron_transmission_W_diamond.txt [BITS]
+
+BITS (10, the default, keeps every bit of half precision) rounds each value to that many bits of its
+fraction, 2^-(BITS + 1) relative at most, so that the page's compressed engine grows less (6 to 10).
 """
 
 import sys
@@ -22,12 +25,20 @@ import numpy as np
 HEADER = """\
 # Compact form of %s (do not edit: written from it by
 # tools/physics/compact_electron_transmission.py): the same numbers in the same order as 16-bit
-# codes, a code below 32768 the half-precision bit pattern of a value, 32768 + n a run of n zeros.
-# %d values in %d codes.
+# codes, a code below 32768 the half-precision bit pattern of a value, 32768 + n a run of n zeros;
+# each value rounded to %d bits of its fraction. %d values in %d codes.
 """
 
 
-def main(path):
+def rounded(code, bits):
+    """the half-precision bit pattern `code` rounded to `bits` bits of its fraction (to nearest)"""
+    drop = 10 - bits
+    if drop == 0:
+        return code
+    return ((code + (1 << (drop - 1))) >> drop) << drop
+
+
+def main(path, bits=10):
     values = []
     with open(path) as file:
         for line in file:
@@ -49,14 +60,15 @@ def main(path):
             codes.append(32768 + zeros)
             zeros = 0
         half = np.float16(value)
-        if not np.isfinite(half):
+        code = rounded(int(half.view(np.uint16)), bits)
+        if not np.isfinite(half) or code >= 0x7C00:
             raise SystemExit("%s: %r does not fit half precision" % (path, value))
-        codes.append(int(half.view(np.uint16)))
+        codes.append(code)
     if zeros:
         codes.append(32768 + zeros)
     name = path.rsplit("/", 1)[-1]
     out_path = path[:-len(".txt")] + ".compact.txt"
-    lines = [(HEADER % (name, len(values), len(codes))).rstrip("\n")]
+    lines = [(HEADER % (name, bits, len(values), len(codes))).rstrip("\n")]
     for start in range(0, len(codes), 20):
         lines.append(" ".join(str(code) for code in codes[start:start + 20]))
     with open(out_path, "w", newline="\n") as out:
@@ -64,6 +76,7 @@ def main(path):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2 or not sys.argv[1].endswith(".txt"):
+    if len(sys.argv) not in (2, 3) or not sys.argv[1].endswith(".txt") or (
+            len(sys.argv) == 3 and sys.argv[2] not in ("6", "7", "8", "9", "10")):
         raise SystemExit(__doc__)
-    main(sys.argv[1])
+    main(sys.argv[1], int(sys.argv[2]) if len(sys.argv) == 3 else 10)

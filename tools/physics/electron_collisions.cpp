@@ -118,17 +118,17 @@ constexpr double kFineStructure = 7.2973525693e-3;    // [1]
 constexpr double kMoliereA[3] = {0.10, 0.55, 0.35};   // Moliere's Thomas-Fermi weights [1]
 constexpr double kMoliereB[3] = {6.0, 1.2, 0.3};      // and inverse lengths [1 / b]
 
-/// Thomas-Fermi length b [cm]
-double ScreeningLength() { return 0.88534 * kBohrRadius / std::cbrt(static_cast<double>(kAtomicNumber)); }
+/// Thomas-Fermi length b of the atom of atomic number Z [cm]
+double ScreeningLength(int Z) { return 0.88534 * kBohrRadius / std::cbrt(static_cast<double>(Z)); }
 
 double Screening(double x) {
   return kMoliereA[0] * std::exp(-kMoliereB[0] * x) + kMoliereA[1] * std::exp(-kMoliereB[1] * x) +
          kMoliereA[2] * std::exp(-kMoliereB[2] * x);
 }
 
-/// k b for T [keV] [1]
-double WaveNumberTimesLength(double T) {
-  return std::sqrt(T * (T + 2.0 * kElectronRestEnergy)) / kHbarC * ScreeningLength();
+/// k b for T [keV] on the atom of atomic number Z [1]
+double WaveNumberTimesLength(double T, int Z) {
+  return std::sqrt(T * (T + 2.0 * kElectronRestEnergy)) / kHbarC * ScreeningLength(Z);
 }
 
 /// fourth-order Runge-Kutta steps per wavelength (and 0.5 % of r near the nucleus): the phase shifts
@@ -137,15 +137,15 @@ constexpr double kStepsPerWavelength = 160.0;
 
 }  // namespace
 
-int HighestIntegratedL(double T) { return static_cast<int>(4.0 * WaveNumberTimesLength(T)) + 40; }
+int HighestIntegratedL(double T, int Z) { return static_cast<int>(4.0 * WaveNumberTimesLength(T, Z)) + 40; }
 
-double DiracPhaseShift(double T, int kappa) {
+double DiracPhaseShift(double T, int kappa, int Z) {
   // in x = r / b: P' = -kappa/x P + (K1 + Za phi/x) Q,  Q' = -(K2 + Za phi/x) P + kappa/x Q,
   // K1 = b (T + 2 m c^2) / hbar c, K2 = b T / hbar c, (k b)^2 = K1 K2
-  const double b = ScreeningLength();
+  const double b = ScreeningLength(Z);
   const double K1 = b * (T + 2.0 * kElectronRestEnergy) / kHbarC, K2 = b * T / kHbarC;
   const double kb = std::sqrt(K1 * K2);
-  const double Za = kFineStructure * kAtomicNumber;
+  const double Za = kFineStructure * Z;
   const int l = kappa > 0 ? kappa : -kappa - 1;
   const auto derivative = [&](double x, double P, double Q, double& dP, double& dQ) {
     const double field = Za * Screening(x) / x;
@@ -197,26 +197,26 @@ double DiracPhaseShift(double T, int kappa) {
   return std::atan2(P1 * j2 - P * j1, P1 * y2 - P * y1);
 }
 
-double EikonalPhaseShift(double T, int l) {
-  const double kb = WaveNumberTimesLength(T);
+double EikonalPhaseShift(double T, int l, int Z) {
+  const double kb = WaveNumberTimesLength(T, Z);
   const double beta = std::sqrt(BetaSquared(T));
   double sum = 0;
   for (int i = 0; i < 3; ++i) sum += kMoliereA[i] * std::cyl_bessel_k(0.0, kMoliereB[i] * (l + 0.5) / kb);
-  return kFineStructure * kAtomicNumber / beta * sum;
+  return kFineStructure * Z / beta * sum;
 }
 
-PartialWaveElastic PartialWaveCrossSection(double T) {
-  const double b = ScreeningLength();
-  const double k = WaveNumberTimesLength(T) / b;  // [1/cm]
-  const int integrated = HighestIntegratedL(T);
+PartialWaveElastic PartialWaveCrossSection(double T, int Z) {
+  const double b = ScreeningLength(Z);
+  const double k = WaveNumberTimesLength(T, Z) / b;  // [1/cm]
+  const int integrated = HighestIntegratedL(T, Z);
   std::vector<double> plus, minus;  // delta_l+ (kappa = -l - 1), delta_l- (kappa = l; none for l = 0)
   for (int l = 0;; ++l) {
     double dp, dm;
     if (l <= integrated) {
-      dp = DiracPhaseShift(T, -l - 1);
-      dm = l == 0 ? 0.0 : DiracPhaseShift(T, l);
+      dp = DiracPhaseShift(T, -l - 1, Z);
+      dm = l == 0 ? 0.0 : DiracPhaseShift(T, l, Z);
     } else {
-      dp = dm = EikonalPhaseShift(T, l);
+      dp = dm = EikonalPhaseShift(T, l, Z);
       if (std::fabs(dp) < 1e-9) break;
     }
     plus.push_back(dp);
@@ -270,13 +270,13 @@ PartialWaveElastic PartialWaveCrossSection(double T) {
 
 namespace kestrix::electron_collisions {
 
-PartialWaveTable::PartialWaveTable(double highestEnergy) {
+PartialWaveTable::PartialWaveTable(double highestEnergy, int Z) {
   for (double T = 1.0;; T *= 1.25) {
     energies_.push_back(T);
     if (T >= highestEnergy) break;
   }
   for (const double T : energies_) {
-    const PartialWaveElastic x = PartialWaveCrossSection(T);
+    const PartialWaveElastic x = PartialWaveCrossSection(T, Z);
     total_.push_back(x.total);
     transport_.push_back(x.transport);
     std::vector<double> running{2.0 * kPi * x.dcs[0] * x.oneMinusCos[0]};

@@ -48,7 +48,8 @@ inline double Uniform(std::mt19937_64& rng) { return (static_cast<double>(rng() 
 
 namespace kestrix::electron_collisions {
 
-/// Elastic scattering of an electron of kinetic energy T on the screened tungsten atom, from the Dirac
+/// Elastic scattering of an electron of kinetic energy T on the screened atom (tungsten unless another
+/// atomic number Z is given: nothing below depends on the element but Z), from the Dirac
 /// partial waves of the static field (the exact relativistic cross section of the field, spin
 /// included; Mott's for the bare nucleus, screened). The field: the point nucleus screened by
 /// Moliere's Thomas-Fermi function, V(r) = -Z alpha hbar c phi(r / b) / r,
@@ -69,18 +70,18 @@ struct PartialWaveElastic {
   double transport = 0;             // the same weighted by 1 - cos theta [cm2]
 };
 
-/// the phase shift of the radial Dirac wave of quantum number kappa (!= 0) at T [keV], integrated
-/// (not the eikonal) [rad], defined modulo pi
-double DiracPhaseShift(double T, int kappa);
+/// the phase shift of the radial Dirac wave of quantum number kappa (!= 0) at T [keV] on the atom of
+/// atomic number Z, integrated (not the eikonal) [rad], defined modulo pi
+double DiracPhaseShift(double T, int kappa, int Z = 74);
 
 /// the highest l whose phase shifts are integrated at T [keV]; above it the eikonal is used
-int HighestIntegratedL(double T);
+int HighestIntegratedL(double T, int Z = 74);
 
 /// the eikonal phase shift of orbital momentum l at T [keV] [rad]
-double EikonalPhaseShift(double T, int l);
+double EikonalPhaseShift(double T, int l, int Z = 74);
 
-/// the cross section at T [keV] on the angle grid
-PartialWaveElastic PartialWaveCrossSection(double T);
+/// the cross section at T [keV] on the angle grid, atom of atomic number Z
+PartialWaveElastic PartialWaveCrossSection(double T, int Z = 74);
 
 }  // namespace kestrix::electron_collisions
 
@@ -93,7 +94,8 @@ namespace kestrix::electron_collisions {
 /// ln T).
 class PartialWaveTable {
  public:
-  explicit PartialWaveTable(double highestEnergy);
+  /// the tables of the atom of atomic number Z
+  explicit PartialWaveTable(double highestEnergy, int Z = 74);
   /// the lowest and the highest grid energy [keV]
   double LowestEnergy() const { return energies_.front(); }
   double HighestEnergy() const { return energies_.back(); }
