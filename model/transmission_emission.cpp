@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <exception>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,6 +15,7 @@
 #include "electron_transmission.h"
 #include "off_axis.h"
 #include "physics_emission.h"
+#include "run_spread.h"
 #include "target_constants.h"
 #include "tungsten_target.h"
 
@@ -325,35 +323,6 @@ void DirectedEmission(const EmittingElement& element, const std::vector<ShapeCel
 double CellEscape(double near, double width) {
   const double step = width > 1e-12 ? (1.0 - std::exp(-width)) / width : 1.0;
   return std::exp(-near) * step;
-}
-
-/// runs job(k) for k = 0..count-1 spread over the cores; the first failure is rethrown
-template <typename Job>
-void RunSpread(std::size_t count, const Job& job) {
-  if (count == 0) return;
-  const unsigned threads =
-      static_cast<unsigned>(std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count));
-  std::vector<std::exception_ptr> failures(threads);
-  const auto run = [&](unsigned first) {
-    try {
-      for (std::size_t k = first; k < count; k += threads) job(k);
-    } catch (...) {
-      failures[first] = std::current_exception();  // handed to the caller below
-    }
-  };
-  std::vector<std::thread> workers;
-  for (unsigned t = 1; t < threads; ++t) {
-    try {
-      workers.emplace_back(run, t);
-    } catch (const std::system_error&) {
-      run(t);  // no thread to be had: the same work on this one
-    }
-  }
-  run(0);
-  for (std::thread& worker : workers) worker.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
 }
 
 void CheckPathFactor(double pathFactor) {
